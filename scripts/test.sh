@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs the whole test suite headless:
+# once in a normal build and once with AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+set -uo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+"$top/scripts/deps.sh" || exit 1
+
+export QT_QPA_PLATFORM=offscreen
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
+export LSAN_OPTIONS=suppressions=$top/tests/lsan.supp:print_suppressions=0
+
+"$top/scripts/build.sh" build || exit 1
+"$top/scripts/build.sh" build-asan -DSFP_SANITIZE=ON -DSFP_BUILD_BENCH=OFF -DSFP_BUILD_TOOLS=OFF || exit 1
+
+echo "== Test suite (normal build)"
+ctest --test-dir "$top/build" --output-on-failure -j 2
+normal=$?
+echo "== Test suite (AddressSanitizer + UndefinedBehaviorSanitizer)"
+ctest --test-dir "$top/build-asan" --output-on-failure -j 2
+sanitized=$?
+[[ $normal -eq 0 && $sanitized -eq 0 ]]

@@ -1,0 +1,204 @@
+#include "trace.h"
+
+#include "platform.h"
+#include "simcore.h"
+
+#include "visa.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <mutex>
+#include <unistd.h>
+
+namespace sfpsim {
+
+namespace {
+
+std::mutex traceMutex;
+std::vector<std::string> memoryTrace;
+int traceFd = -1;
+
+// Calls nest when a stand-in uses another one (the driver's VISA traffic);
+// only the outermost call of a thread is traced, and the changes that the
+// instruments applied during it follow its line.
+thread_local int callDepth = 0;
+thread_local std::vector<std::string> deferredEvents;
+
+} // namespace
+
+void openTraceFileFromEnvironment()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        const char *path = std::getenv("SFP_SIM_TRACE");
+        if (!path || !*path)
+            return;
+        traceFd = ::open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+        if (traceFd < 0)
+            std::fprintf(stderr, "sfpsim: %s: cannot open the trace file: %s\n", path,
+                         std::strerror(errno));
+    });
+}
+
+void writeTraceLines(const std::vector<std::string> &lines)
+{
+    std::string block;
+    for (const std::string &line : lines)
+        block += line + '\n';
+    std::lock_guard<std::mutex> lock(traceMutex);
+    memoryTrace.insert(memoryTrace.end(), lines.begin(), lines.end());
+    if (traceFd < 0)
+        return;
+    // One write per call with O_APPEND keeps lines whole, also between
+    // processes that share the file.
+    const char *data = block.data();
+    size_t left = block.size();
+    while (left > 0) {
+        const ssize_t written = ::write(traceFd, data, left);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            break;
+        data += written;
+        left -= static_cast<size_t>(written);
+    }
+}
+
+std::vector<std::string> traceSnapshot()
+{
+    std::lock_guard<std::mutex> lock(traceMutex);
+    return memoryTrace;
+}
+
+void clearTraceMemory()
+{
+    std::lock_guard<std::mutex> lock(traceMutex);
+    memoryTrace.clear();
+}
+
+void traceEvent(const std::string &line)
+{
+    if (callDepth > 0)
+        deferredEvents.push_back(line);
+    else
+        writeTraceLines({line});
+}
+
+void Args::separate()
+{
+    if (!m_text.empty())
+        m_text += ", ";
+}
+
+Args &Args::operator<<(long long value)
+{
+    separate();
+    m_text += std::to_string(value);
+    return *this;
+}
+
+Args &Args::addUnsigned(unsigned long long value)
+{
+    separate();
+    m_text += std::to_string(value);
+    return *this;
+}
+
+Args &Args::operator<<(const char *text)
+{
+    separate();
+    if (!text) {
+        m_text += "NULL";
+        return *this;
+    }
+    return appendQuoted(text, std::strlen(text));
+}
+
+Args &Args::addBytes(const void *data, size_t length)
+{
+    separate();
+    if (!data) {
+        m_text += "NULL";
+        return *this;
+    }
+    return appendQuoted(data, length);
+}
+
+Args &Args::appendQuoted(const void *data, size_t length)
+{
+    m_text += '"';
+    const auto *bytes = static_cast<const unsigned char *>(data);
+    for (size_t i = 0; i < length; ++i) {
+        const unsigned char c = bytes[i];
+        switch (c) {
+        case '"': m_text += "\\\""; break;
+        case '\\': m_text += "\\\\"; break;
+        case '\n': m_text += "\\n"; break;
+        case '\r': m_text += "\\r"; break;
+        case '\t': m_text += "\\t"; break;
+        default:
+            if (c < 0x20 || c >= 0x7F) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\%03o", c);
+                m_text += escaped;
+            } else {
+                m_text += static_cast<char>(c);
+            }
+        }
+    }
+    m_text += '"';
+    return *this;
+}
+
+namespace {
+
+ViStatus run(const char *operation, int resource, bool hasAttribute, ViUInt32 attribute,
+             const Args &args, const std::function<ViStatus()> &body)
+{
+    if (callDepth > 0) {
+        ++callDepth;
+        const ViStatus status = body();
+        --callDepth;
+        return status;
+    }
+
+    Platform &platform = Platform::instance();
+    ViStatus injected = VI_SUCCESS;
+    const bool faulty = platform.takeFault(operation, resource, hasAttribute, attribute, &injected);
+
+    ++callDepth;
+    ViStatus status = injected;
+    if (!faulty || injected > 0) {
+        status = body();
+        if (faulty && status >= 0)
+            status = injected;
+    }
+    --callDepth;
+
+    std::vector<std::string> lines;
+    lines.reserve(deferredEvents.size() + 1);
+    lines.push_back(std::string(operation) + "(" + args.text() + ") = " + std::to_string(status));
+    lines.insert(lines.end(), deferredEvents.begin(), deferredEvents.end());
+    deferredEvents.clear();
+    writeTraceLines(lines);
+    return status;
+}
+
+} // namespace
+
+ViStatus runCall(const char *operation, int resource, const Args &args,
+                 const std::function<ViStatus()> &body)
+{
+    return run(operation, resource, false, 0, args, body);
+}
+
+ViStatus runAttributeCall(const char *operation, int resource, ViUInt32 attribute,
+                          const Args &args, const std::function<ViStatus()> &body)
+{
+    return run(operation, resource, true, attribute, args, body);
+}
+
+} // namespace sfpsim

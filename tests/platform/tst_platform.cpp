@@ -1,0 +1,820 @@
+// The simulated platform behind the three stand-in libraries: layouts,
+// descriptor matching, the scan, the relay card model, faults, bad
+// descriptions, concurrency and the trace.
+#include "sim_control.h"
+
+#include "qx2010.h"
+#include "qx5170.h"
+#include "visa.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <atomic>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// A session on the default resource manager that closes itself.
+struct ResourceManager
+{
+    ResourceManager() { status = viOpenDefaultRM(&rm); }
+    ~ResourceManager() { viClose(rm); }
+    ViSession rm = VI_NULL;
+    ViStatus status = VI_SUCCESS;
+};
+
+QStringList trace()
+{
+    QStringList lines;
+    for (const std::string &line : sfpsim::traceLines())
+        lines << QString::fromStdString(line);
+    return lines;
+}
+
+QStringList traceOf(const QString &prefix)
+{
+    return trace().filter(QRegularExpression(QLatin1Char('^') + QRegularExpression::escape(prefix)));
+}
+
+template<typename T>
+T readAt(const void *base, size_t offset)
+{
+    T value;
+    std::memcpy(&value, static_cast<const char *>(base) + offset, sizeof value);
+    return value;
+}
+
+const char *const sensorBoxJson = R"({
+  "resources": [
+    { "descriptor": "VXI0::7::INSTR", "slot": 3,
+      "motherboard": { "code": 2898, "positions": 3,
+        "cards": [ { "position": 1, "code": "0x5170" }, { "position": 3, "code": "0x6087", "variant": "A7" } ] },
+      "faults": [ { "operation": "qx5170_switchRelay", "status": "0xBFFF00A6", "count": 2, "after": 1 } ] },
+    { "descriptor": "TCPIP0::10.0.0.9::INSTR", "openTimeMs": 1,
+      "motherboard": { "code": "0x0D42", "positions": 0 } }
+  ],
+  "faults": [ { "operation": "viGetAttribute", "attribute": "0xBFFF0196", "status": -1073807339, "count": -1 } ]
+})";
+
+} // namespace
+
+class tst_Platform : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The platform opens its trace file on first use, so name it before that.
+    tst_Platform() { qputenv("SFP_SIM_TRACE", m_traceFile.toLocal8Bit()); }
+
+private slots:
+    void init();
+    void cleanup();
+
+    void mbHandleLayout();
+    void descriptorMatching_data();
+    void descriptorMatching();
+    void scanOfDefaultSystem();
+    void attributes();
+    void relayCardModes();
+    void resetAndIdQuery();
+    void driverArgumentErrors();
+    void statusTexts();
+    void descriptionFaults();
+    void injectedFaults();
+    void badDescription_data();
+    void badDescription();
+    void badDescriptionFromEnvironment();
+    void invalidSessionsAndBuffers();
+    void concurrentSessions();
+    void traceFormat();
+
+private:
+    QStringList traceFileLines() const;
+
+    QTemporaryDir m_dir;
+    QString m_traceFile = m_dir.filePath("trace.txt");
+};
+
+QStringList tst_Platform::traceFileLines() const
+{
+    QFile file(m_traceFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromLatin1(file.readAll()).split('\n', Qt::SkipEmptyParts);
+}
+
+void tst_Platform::init()
+{
+    sfpsim::loadDefaultSystem();
+}
+
+void tst_Platform::cleanup()
+{
+    QCOMPARE(sfpsim::openSessionCount(), 0);
+}
+
+void tst_Platform::mbHandleLayout()
+{
+    ResourceManager rm;
+    ViSession vi = VI_NULL;
+    QCOMPARE(viOpen(rm.rm, "TCPIP0::192.168.2.100::INSTR", VI_NO_LOCK, 0, &vi), VI_SUCCESS);
+
+    // Fill the block by offsets, as a caller that knows only the layout does.
+    unsigned char block[24];
+    std::memset(block, 0xA5, sizeof block);
+    std::memset(block, 0, 8);
+    const ViUInt16 zero16 = 0;
+    const ViUInt32 zero32 = 0;
+    std::memcpy(block + 8, &zero16, 2);
+    std::memcpy(block + 12, &rm.rm, 4);
+    std::memcpy(block + 16, &zero32, 4);
+    std::memcpy(block + 20, &zero16, 2);
+    QCOMPARE(qx2010_mb_open(vi, reinterpret_cast<mbParams *>(block)), VI_SUCCESS);
+
+    const void *handle = readAt<const void *>(block, 0);
+    QVERIFY(handle);
+    const void *info = readAt<const void *>(handle, 0);
+    QCOMPARE(readAt<ViInt32>(info, 256), 4);
+    QCOMPARE(readAt<ViUInt16>(info, 260), ViUInt16(0x0D42));
+    QCOMPARE(readAt<ViUInt16>(info, 262), ViUInt16(0x5170));
+    QCOMPARE(readAt<ViUInt16>(info, 264), ViUInt16(0x6052));
+    QCOMPARE(readAt<ViUInt16>(info, 266), ViUInt16(0));
+
+    using GetInterface = void *(*)(void *, ViInt32, ViInt32);
+    const auto getInterface = readAt<GetInterface>(handle, 64);
+    QVERIFY(getInterface(const_cast<void *>(handle), 0, 1));
+    void *interface1 = getInterface(const_cast<void *>(handle), 1, 1);
+    QVERIFY(interface1);
+    QVERIFY(!getInterface(const_cast<void *>(handle), 7, 1));
+
+    using ReadCardWord = ViStatus (*)(void *, ViUInt16, ViInt32, ViUInt16 *);
+    const auto readCardWord = readAt<ReadCardWord>(interface1, 32);
+    ViUInt16 word = 0;
+    QCOMPARE(readCardWord(const_cast<void *>(handle), 2, 252, &word), VI_SUCCESS);
+    QCOMPARE(word, ViUInt16(0x4231)); // "B1"
+    QVERIFY(readCardWord(const_cast<void *>(handle), 3, 252, &word) < 0); // empty position
+
+    qx2010_mb_close(reinterpret_cast<mbParams *>(block));
+    QCOMPARE(readAt<const void *>(block, 0), nullptr);
+    viClose(vi);
+}
+
+void tst_Platform::descriptorMatching_data()
+{
+    QTest::addColumn<QString>("descriptor");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("slot"); // -1: no slot (LAN) or not opened
+
+    QTest::newRow("as listed") << "VXI0::1::INSTR" << int(VI_SUCCESS) << 5;
+    QTest::newRow("board 0 implied") << "VXI::5::INSTR" << int(VI_SUCCESS) << 9;
+    QTest::newRow("lower case") << "vxi0::5::instr" << int(VI_SUCCESS) << 9;
+    QTest::newRow("no INSTR") << "VXI0::1" << int(VI_SUCCESS) << 5;
+    QTest::newRow("typed LXI default") << "TCPIP::192.168.2.100::INSTR" << int(VI_SUCCESS) << -1;
+    QTest::newRow("host name") << "tcpip::LXI-5170.lab.local" << int(VI_SUCCESS) << -1;
+    QTest::newRow("serial") << "ASRL1::INSTR" << int(VI_SUCCESS) << -1;
+    QTest::newRow("other board") << "VXI1::1::INSTR" << int(VI_ERROR_RSRC_NFOUND) << -1;
+    QTest::newRow("absent address") << "TCPIP::10.1.1.1::INSTR" << int(VI_ERROR_RSRC_NFOUND) << -1;
+    QTest::newRow("empty") << "" << int(VI_ERROR_INV_RSRC_NAME) << -1;
+    QTest::newRow("garbage") << "hello world" << int(VI_ERROR_INV_RSRC_NAME) << -1;
+    QTest::newRow("two joined") << "VXI0::1::INSTR,VXI0::5::INSTR" << int(VI_ERROR_INV_RSRC_NAME)
+                                << -1;
+    QTest::newRow("empty part") << "VXI0::::INSTR" << int(VI_ERROR_INV_RSRC_NAME) << -1;
+    QTest::newRow("huge board") << "VXI123456789012::1::INSTR" << int(VI_ERROR_INV_RSRC_NAME) << -1;
+    QTest::newRow("long") << QString(10000, QLatin1Char('A')) << int(VI_ERROR_INV_RSRC_NAME) << -1;
+}
+
+void tst_Platform::descriptorMatching()
+{
+    QFETCH(QString, descriptor);
+    QFETCH(int, status);
+    QFETCH(int, slot);
+
+    ResourceManager rm;
+    ViSession vi = 12345;
+    QCOMPARE(viOpen(rm.rm, descriptor.toLatin1().constData(), VI_NO_LOCK, 0, &vi), status);
+    if (status < 0) {
+        QCOMPARE(vi, ViSession(VI_NULL));
+        return;
+    }
+    ViInt16 value = 0;
+    const ViStatus slotStatus = viGetAttribute(vi, VI_ATTR_SLOT, &value);
+    QCOMPARE(slotStatus < 0 ? -1 : int(value), slot);
+    QCOMPARE(viClose(vi), VI_SUCCESS);
+}
+
+void tst_Platform::scanOfDefaultSystem()
+{
+    ResourceManager rm;
+    ViFindList list = VI_NULL;
+    ViUInt32 count = 0;
+    char descriptor[VI_FIND_BUFLEN];
+    QCOMPARE(viFindRsrc(rm.rm, "?*INSTR", &list, &count, descriptor), VI_SUCCESS);
+    QStringList found{QString::fromLatin1(descriptor)};
+    while (viFindNext(list, descriptor) == VI_SUCCESS)
+        found << QString::fromLatin1(descriptor);
+    QCOMPARE(found,
+             QStringList({"VXI0::1::INSTR", "VXI0::5::INSTR", "TCPIP0::192.168.2.100::INSTR",
+                          "TCPIP0::lxi-5170.lab.local::INSTR", "ASRL1::INSTR"}));
+    QCOMPARE(count, ViUInt32(found.size()));
+    QCOMPARE(viClose(list), VI_SUCCESS);
+
+    // Other expressions, matched without regard to case.
+    QCOMPARE(viFindRsrc(rm.rm, "tcpip?*", &list, &count, descriptor), VI_SUCCESS);
+    QCOMPARE(count, ViUInt32(2));
+    viClose(list);
+    QCOMPARE(viFindRsrc(rm.rm, "GPIB?*INSTR", &list, &count, descriptor), VI_ERROR_RSRC_NFOUND);
+    QCOMPARE(count, ViUInt32(0));
+    QCOMPARE(viFindRsrc(rm.rm, "*INSTR", &list, &count, descriptor), VI_ERROR_INV_EXPR);
+
+    // What a scan learns from each motherboard.
+    struct Expected
+    {
+        const char *descriptor;
+        bool motherboard;
+        ViUInt16 code;
+        std::vector<ViUInt16> cards;
+    };
+    const Expected expected[] = {
+        {"VXI0::1::INSTR", true, 0x0B52, {0x5E5E, 0x5170, 0, 0}},
+        {"VXI0::5::INSTR", true, 0x0B52, {0, 0, 0x5170, 0x8D48}},
+        {"TCPIP0::lxi-5170.lab.local::INSTR", true, 0x0D42, {0x5170, 0x6052, 0, 0}},
+        {"ASRL1::INSTR", false, 0, {}},
+    };
+    for (const Expected &e : expected) {
+        ViSession vi = VI_NULL;
+        QCOMPARE(viOpen(rm.rm, e.descriptor, VI_NO_LOCK, 0, &vi), VI_SUCCESS);
+        mbParams params{};
+        params.defaultRM = rm.rm;
+        const ViStatus status = qx2010_mb_open(vi, &params);
+        QCOMPARE(status >= 0, e.motherboard);
+        if (status >= 0) {
+            QCOMPARE(params.handle->info->modelCodes[0], e.code);
+            QCOMPARE(size_t(params.handle->info->positionCount), e.cards.size());
+            for (size_t p = 0; p < e.cards.size(); ++p)
+                QCOMPARE(params.handle->info->modelCodes[p + 1], e.cards[p]);
+            qx2010_mb_close(&params);
+        } else {
+            QCOMPARE(params.handle, nullptr);
+        }
+        viClose(vi);
+    }
+}
+
+void tst_Platform::attributes()
+{
+    ResourceManager rm;
+    ViSession lan = VI_NULL;
+    ViSession vxi = VI_NULL;
+    QCOMPARE(viOpen(rm.rm, "TCPIP0::lxi-5170.lab.local::INSTR", VI_NO_LOCK, 0, &lan), VI_SUCCESS);
+    QCOMPARE(viOpen(rm.rm, "VXI0::5::INSTR", VI_NO_LOCK, 0, &vxi), VI_SUCCESS);
+
+    ViUInt16 type = 0;
+    QCOMPARE(viGetAttribute(lan, VI_ATTR_INTF_TYPE, &type), VI_SUCCESS);
+    QCOMPARE(type, ViUInt16(VI_INTF_TCPIP));
+    QCOMPARE(viGetAttribute(vxi, VI_ATTR_INTF_TYPE, &type), VI_SUCCESS);
+    QCOMPARE(type, ViUInt16(VI_INTF_VXI));
+
+    char text[256];
+    QCOMPARE(viGetAttribute(lan, VI_ATTR_TCPIP_ADDR, text), VI_SUCCESS);
+    QCOMPARE(QString(text), QString("192.168.2.100"));
+    QCOMPARE(viGetAttribute(lan, VI_ATTR_TCPIP_HOSTNAME, text), VI_SUCCESS);
+    QCOMPARE(QString(text), QString("lxi-5170.lab.local"));
+    QCOMPARE(viGetAttribute(lan, VI_ATTR_TCPIP_DEVICE_NAME, text), VI_SUCCESS);
+    QCOMPARE(QString(text), QString("inst0"));
+    ViInt16 slot = 0;
+    QCOMPARE(viGetAttribute(lan, VI_ATTR_SLOT, &slot), VI_ERROR_NSUP_ATTR);
+    QCOMPARE(viGetAttribute(vxi, VI_ATTR_SLOT, &slot), VI_SUCCESS);
+    QCOMPARE(slot, ViInt16(9));
+    QCOMPARE(viGetAttribute(vxi, VI_ATTR_TCPIP_ADDR, text), VI_ERROR_NSUP_ATTR);
+    QCOMPARE(viGetAttribute(vxi, 0x3FFF0000, text), VI_ERROR_NSUP_ATTR);
+    QCOMPARE(viGetAttribute(rm.rm, VI_ATTR_SLOT, &slot), VI_ERROR_NSUP_ATTR);
+
+    // The driver's session is a VISA session on the motherboard's resource.
+    ViSession driver = VI_NULL;
+    QCOMPARE(qx5170_init(const_cast<ViRsrc>("TCPIP::192.168.2.100::INSTR"), 1, VI_TRUE, VI_TRUE,
+                         &driver),
+             VI_SUCCESS);
+    QCOMPARE(viGetAttribute(driver, VI_ATTR_SLOT, &slot), VI_ERROR_NSUP_ATTR);
+    QCOMPARE(viGetAttribute(driver, VI_ATTR_TCPIP_DEVICE_NAME, text), VI_SUCCESS);
+    QCOMPARE(QString(text), QString("inst0"));
+    QCOMPARE(qx5170_close(driver), VI_SUCCESS);
+    viClose(lan);
+    viClose(vxi);
+}
+
+void tst_Platform::relayCardModes()
+{
+    ViSession vi = VI_NULL;
+    QCOMPARE(qx5170_init(const_cast<ViRsrc>("VXI0::1::INSTR"), 2, VI_TRUE, VI_TRUE, &vi),
+             VI_SUCCESS);
+    sfpsim::CardState card;
+    QVERIFY(sfpsim::cardState("VXI0::1::INSTR", 2, &card));
+    QCOMPARE(card.mode, 1);
+
+    // Asynchronous: at once.
+    QCOMPARE(qx5170_switchRelay(vi, 5, VI_TRUE), VI_SUCCESS);
+    QVERIFY(sfpsim::cardState("VXI0::1::INSTR", 2, &card));
+    QVERIFY(card.applied[4] && card.commanded[4] && !card.pending[4]);
+
+    // Sync. Command: on the update command only; a trigger does nothing.
+    QCOMPARE(qx5170_setSwitchingMode(vi, 2, qx5170_ITRIG_NONE), VI_SUCCESS);
+    QCOMPARE(qx5170_switchRelay(vi, 5, VI_FALSE), VI_SUCCESS);
+    QCOMPARE(qx5170_switchRelay(vi, 32, VI_TRUE), VI_SUCCESS);
+    QVERIFY(sfpsim::cardState("VXI0::1::INSTR", 2, &card));
+    QVERIFY(card.applied[4] && !card.commanded[4] && card.pending[4]);
+    QVERIFY(!card.applied[31] && card.pending[31]);
+    QCOMPARE(qx5170_pulseSynchTrigger(vi), VI_SUCCESS);
+    QVERIFY(sfpsim::cardState("VXI0::1::INSTR", 2, &card));
+    QVERIFY(card.applied[4] && card.pending[4]);
+    QCOMPARE(qx5170_updateRelaysState(vi), VI_SUCCESS);
+    QVERIFY(sfpsim::cardState("VXI0::1::INSTR", 2, &card));
+    QVERIFY(!card.applied[4] && !card.pending[4] && card.applied[31] && !card.pending[31]);
+
+    // Between the synchronous modes nothing is applied; Sync. Trigger applies
+    // on the trigger only.
+    QCOMPARE(qx5170_switchRelay(vi, 1, VI_TRUE), VI_SUCCESS);
+    QCOMPARE(qx5170_setSwitchingMode(vi, 3, qx5170_ITRIG_NONE), VI_SUCCESS);
+    QCOMPARE(qx5170_updateRelaysState(vi), VI_SUCCESS);
+    QVERIFY(sfpsim::cardState("VXI0::1::INSTR", 2, &card));
+    QCOMPARE(card.mode, 3);
+    QVERIFY(!card.applied[0] && card.pending[0]);
+    QCOMPARE(qx5170_pulseSynchTrigger(vi), VI_SUCCESS);
+    QVERIFY(sfpsim::cardState("VXI0::1::INSTR", 2, &card));
+    QVERIFY(card.applied[0] && !card.pending[0]);
+
+    // Back to Asynchronous applies whatever is still pending.
+    QCOMPARE(qx5170_switchRelay(vi, 2, VI_TRUE), VI_SUCCESS);
+    QCOMPARE(qx5170_setSwitchingMode(vi, 1, qx5170_ITRIG_NONE), VI_SUCCESS);
+    QVERIFY(sfpsim::cardState("VXI0::1::INSTR", 2, &card));
+    QVERIFY(card.applied[1] && !card.pending[1]);
+
+    // The other relay card of the system is untouched.
+    QVERIFY(sfpsim::cardState("VXI0::5::INSTR", 3, &card));
+    QCOMPARE(card.applied, (std::array<bool, 32>{}));
+    QCOMPARE(qx5170_close(vi), VI_SUCCESS);
+    QCOMPARE(qx5170_switchRelay(vi, 1, VI_TRUE), VI_ERROR_INV_OBJECT);
+}
+
+void tst_Platform::resetAndIdQuery()
+{
+    ViSession vi = VI_NULL;
+    QCOMPARE(qx5170_init(const_cast<ViRsrc>("VXI0::5::INSTR"), 3, VI_TRUE, VI_TRUE, &vi),
+             VI_SUCCESS);
+    QCOMPARE(qx5170_setSwitchingMode(vi, 2, 0), VI_SUCCESS);
+    QCOMPARE(qx5170_switchRelay(vi, 7, VI_TRUE), VI_SUCCESS);
+    QCOMPARE(qx5170_updateRelaysState(vi), VI_SUCCESS);
+    QCOMPARE(qx5170_close(vi), VI_SUCCESS);
+
+    // Without reset the card keeps its state; with reset every relay opens
+    // and the card is asynchronous again.
+    QCOMPARE(qx5170_init(const_cast<ViRsrc>("VXI0::5::INSTR"), 3, VI_TRUE, VI_FALSE, &vi),
+             VI_SUCCESS);
+    sfpsim::CardState card;
+    QVERIFY(sfpsim::cardState("VXI0::5::INSTR", 3, &card));
+    QVERIFY(card.applied[6]);
+    QCOMPARE(card.mode, 2);
+    QCOMPARE(qx5170_close(vi), VI_SUCCESS);
+    QCOMPARE(qx5170_init(const_cast<ViRsrc>("VXI::5"), 3, VI_TRUE, VI_TRUE, &vi), VI_SUCCESS);
+    QVERIFY(sfpsim::cardState("VXI0::5::INSTR", 3, &card));
+    QVERIFY(!card.applied[6]);
+    QCOMPARE(card.mode, 1);
+    QCOMPARE(qx5170_close(vi), VI_SUCCESS);
+
+    // The id query refuses other models, empty positions and resources
+    // without a motherboard; the session is not left open.
+    struct Refused
+    {
+        const char *descriptor;
+        ViUInt16 fc;
+        ViStatus status;
+    };
+    const Refused refused[] = {
+        {"VXI0::1::INSTR", 1, VI_ERROR_FAIL_ID_QUERY},
+        {"VXI0::1::INSTR", 3, qx5170_ERROR_NO_CARD},
+        {"VXI0::1::INSTR", 7, qx5170_ERROR_NO_CARD},
+        {"VXI0::1::INSTR", 0, qx5170_ERROR_INV_FC_NUMBER},
+        {"VXI0::1::INSTR", 9, qx5170_ERROR_INV_FC_NUMBER},
+        {"ASRL1::INSTR", 1, qx5170_ERROR_NO_MOTHERBOARD},
+        {"VXI0::9::INSTR", 1, VI_ERROR_RSRC_NFOUND},
+        {"VXI0::1::INSTR,VXI0::5::INSTR", 2, VI_ERROR_INV_RSRC_NAME},
+    };
+    for (const Refused &r : refused) {
+        vi = 777;
+        QCOMPARE(qx5170_init(const_cast<ViRsrc>(r.descriptor), r.fc, VI_TRUE, VI_TRUE, &vi),
+                 r.status);
+        QCOMPARE(vi, ViSession(VI_NULL));
+        QCOMPARE(sfpsim::openSessionCount(), 0);
+    }
+}
+
+void tst_Platform::driverArgumentErrors()
+{
+    ViSession vi = VI_NULL;
+    QCOMPARE(qx5170_init(const_cast<ViRsrc>("VXI0::1::INSTR"), 2, VI_TRUE, VI_TRUE, &vi),
+             VI_SUCCESS);
+    QCOMPARE(qx5170_switchRelay(vi, 0, VI_TRUE), qx5170_ERROR_INV_RELAY);
+    QCOMPARE(qx5170_switchRelay(vi, 33, VI_TRUE), qx5170_ERROR_INV_RELAY);
+    QCOMPARE(qx5170_switchRelay(vi, -1, VI_TRUE), qx5170_ERROR_INV_RELAY);
+    QCOMPARE(qx5170_setSwitchingMode(vi, 0, qx5170_ITRIG_NONE), qx5170_ERROR_INV_MODE);
+    QCOMPARE(qx5170_setSwitchingMode(vi, 4, qx5170_ITRIG_NONE), qx5170_ERROR_INV_MODE);
+    QCOMPARE(qx5170_setSwitchingMode(vi, 2, 5), qx5170_ERROR_INV_TRIGGER);
+    sfpsim::CardState card;
+    QVERIFY(sfpsim::cardState("VXI0::1::INSTR", 2, &card));
+    QCOMPARE(card.mode, 1);
+    QCOMPARE(card.commanded, (std::array<bool, 32>{}));
+    QCOMPARE(qx5170_close(vi), VI_SUCCESS);
+
+    QCOMPARE(qx5170_init(const_cast<ViRsrc>("VXI0::1::INSTR"), 2, VI_TRUE, VI_TRUE, nullptr),
+             VI_ERROR_PARAMETER5);
+    QCOMPARE(qx5170_init(nullptr, 2, VI_TRUE, VI_TRUE, &vi), VI_ERROR_PARAMETER1);
+    QCOMPARE(vi, ViSession(VI_NULL));
+    QCOMPARE(qx5170_close(VI_NULL), VI_ERROR_INV_OBJECT);
+}
+
+void tst_Platform::statusTexts()
+{
+    // Every status the driver can return has its text; errors are negative.
+    const ViStatus driverStatuses[] = {
+        qx5170_ERROR_INV_RELAY, qx5170_ERROR_INV_MODE, qx5170_ERROR_INV_TRIGGER,
+        qx5170_ERROR_INV_FC_NUMBER, qx5170_ERROR_NO_CARD, qx5170_ERROR_NO_MOTHERBOARD,
+        VI_ERROR_FAIL_ID_QUERY, VI_ERROR_INV_RESPONSE, VI_ERROR_PARAMETER1, VI_ERROR_PARAMETER5,
+        VI_ERROR_INV_OBJECT, VI_ERROR_RSRC_NFOUND, VI_ERROR_INV_RSRC_NAME, VI_ERROR_TMO,
+        VI_ERROR_CONN_LOST, VI_ERROR_RSRC_BUSY, VI_WARN_NSUP_ID_QUERY, VI_WARN_NSUP_RESET};
+    for (ViStatus status : driverStatuses) {
+        char text[1024] = {};
+        QCOMPARE(qx5170_error_message(VI_NULL, status, text), VI_SUCCESS);
+        QVERIFY2(std::strlen(text) > 0, qPrintable(QString::number(status, 16)));
+    }
+    QVERIFY(qx5170_ERROR_INV_RELAY < 0 && VI_WARN_NSUP_RESET > 0);
+
+    // A code the driver does not know leaves the buffer as it was.
+    char text[1024];
+    std::memset(text, 'x', sizeof text);
+    QVERIFY(qx5170_error_message(VI_NULL, qx2010_ERROR_NO_MOTHERBOARD, text) != VI_SUCCESS);
+    QCOMPARE(text[0], 'x');
+    QCOMPARE(qx5170_error_message(VI_NULL, VI_ERROR_TMO, nullptr), VI_ERROR_PARAMETER3);
+
+    // The common library knows its own and VISA's codes, and says so for others.
+    std::memset(text, 0, sizeof text);
+    QCOMPARE(qx2010_error_message(qx2010_ERROR_NO_MOTHERBOARD, text), VI_SUCCESS);
+    QVERIFY(std::strlen(text) > 0);
+    std::memset(text, 0, sizeof text);
+    QCOMPARE(qx2010_error_message(-12345, text), VI_WARN_UNKNOWN_STATUS);
+    QVERIFY(QString(text).contains("FFFFCFC7"));
+
+    char revision[32];
+    std::memset(revision, 'x', sizeof revision);
+    QCOMPARE(qx2010_library_revision(revision), VI_SUCCESS);
+    QVERIFY(std::memchr(revision, '\0', sizeof revision));
+    char driverRevision[64] = {};
+    QCOMPARE(qx5170_revision_query(VI_NULL, driverRevision, nullptr), VI_SUCCESS);
+    QCOMPARE(QString(driverRevision), QString("1.4.0"));
+}
+
+void tst_Platform::descriptionFaults()
+{
+    QString error;
+    std::string problem;
+    QVERIFY2(sfpsim::loadDescription(sensorBoxJson, &problem), problem.c_str());
+
+    ViSession vi = VI_NULL;
+    QCOMPARE(qx5170_init(const_cast<ViRsrc>("VXI0::7::INSTR"), 1, VI_TRUE, VI_TRUE, &vi),
+             VI_SUCCESS);
+    // "after": 1 lets the first call through, then two calls fail.
+    QCOMPARE(qx5170_switchRelay(vi, 1, VI_TRUE), VI_SUCCESS);
+    QCOMPARE(qx5170_switchRelay(vi, 2, VI_TRUE), VI_ERROR_CONN_LOST);
+    QCOMPARE(qx5170_switchRelay(vi, 3, VI_TRUE), VI_ERROR_CONN_LOST);
+    QCOMPARE(qx5170_switchRelay(vi, 4, VI_TRUE), VI_SUCCESS);
+    sfpsim::CardState card;
+    QVERIFY(sfpsim::cardState("VXI0::7::INSTR", 1, &card));
+    QVERIFY(card.applied[0] && !card.applied[1] && !card.applied[2] && card.applied[3]);
+    QCOMPARE(qx5170_close(vi), VI_SUCCESS);
+
+    // The global rule fails every host name read, and nothing else.
+    ResourceManager rm;
+    ViSession lan = VI_NULL;
+    QCOMPARE(viOpen(rm.rm, "TCPIP::10.0.0.9", VI_NO_LOCK, 0, &lan), VI_SUCCESS);
+    char text[256];
+    QCOMPARE(viGetAttribute(lan, VI_ATTR_TCPIP_HOSTNAME, text), VI_ERROR_TMO);
+    QCOMPARE(viGetAttribute(lan, VI_ATTR_TCPIP_HOSTNAME, text), VI_ERROR_TMO);
+    QCOMPARE(viGetAttribute(lan, VI_ATTR_TCPIP_ADDR, text), VI_SUCCESS);
+    QCOMPARE(QString(text), QString("10.0.0.9"));
+
+    // A motherboard with no positions, and a variant given as two characters.
+    mbParams params{};
+    params.defaultRM = rm.rm;
+    QCOMPARE(qx2010_mb_open(lan, &params), VI_SUCCESS);
+    QCOMPARE(params.handle->info->positionCount, 0);
+    qx2010_mb_close(&params);
+    viClose(lan);
+    ViSession vxi = VI_NULL;
+    QCOMPARE(viOpen(rm.rm, "VXI0::7::INSTR", VI_NO_LOCK, 0, &vxi), VI_SUCCESS);
+    QCOMPARE(qx2010_mb_open(vxi, &params), VI_SUCCESS);
+    auto *interface1 = static_cast<mbInterface1 *>(params.handle->getInterface(params.handle, 1, 1));
+    ViUInt16 word = 0;
+    QCOMPARE(interface1->readCardWord(params.handle, 3, 252, &word), VI_SUCCESS);
+    QCOMPARE(word, ViUInt16(('A' << 8) | '7'));
+    qx2010_mb_close(&params);
+    viClose(vxi);
+}
+
+void tst_Platform::injectedFaults()
+{
+    ViSession vi = VI_NULL;
+    QCOMPARE(qx5170_init(const_cast<ViRsrc>("VXI0::1::INSTR"), 2, VI_TRUE, VI_TRUE, &vi),
+             VI_SUCCESS);
+    sfpsim::CardState card;
+
+    // A negative status replaces the call: nothing reaches the card.
+    sfpsim::injectFault("qx5170_switchRelay", VI_ERROR_TMO, 1);
+    QCOMPARE(qx5170_switchRelay(vi, 9, VI_TRUE), VI_ERROR_TMO);
+    QVERIFY(sfpsim::cardState("VXI0::1::INSTR", 2, &card));
+    QVERIFY(!card.commanded[8]);
+    QCOMPARE(qx5170_switchRelay(vi, 9, VI_TRUE), VI_SUCCESS);
+
+    // A positive status is a warning about a call that did its work.
+    sfpsim::injectFault("qx5170_switchRelay", VI_WARN_NSUP_RESET, 1);
+    QCOMPARE(qx5170_switchRelay(vi, 10, VI_TRUE), VI_WARN_NSUP_RESET);
+    QVERIFY(sfpsim::cardState("VXI0::1::INSTR", 2, &card));
+    QVERIFY(card.applied[9]);
+
+    // Rules count only outermost calls: a fault on viWrite does not reach
+    // the driver's own traffic, and every-call rules last until cleared.
+    sfpsim::injectFault("viWrite", VI_ERROR_IO, -1);
+    QCOMPARE(qx5170_switchRelay(vi, 11, VI_TRUE), VI_SUCCESS);
+    sfpsim::injectFault("qx5170_updateRelaysState", VI_ERROR_CONN_LOST, -1);
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(qx5170_updateRelaysState(vi), VI_ERROR_CONN_LOST);
+    sfpsim::clearFaults();
+    QCOMPARE(qx5170_updateRelaysState(vi), VI_SUCCESS);
+
+    // Faults on the scan's and the open's own calls.
+    sfpsim::injectFault("qx5170_init", VI_ERROR_RSRC_BUSY, 1);
+    ViSession other = 99;
+    QCOMPARE(qx5170_init(const_cast<ViRsrc>("VXI0::5::INSTR"), 3, VI_TRUE, VI_TRUE, &other),
+             VI_ERROR_RSRC_BUSY);
+    sfpsim::injectFault("viOpenDefaultRM", VI_ERROR_SYSTEM_ERROR, 1);
+    ViSession rm = VI_NULL;
+    QCOMPARE(viOpenDefaultRM(&rm), VI_ERROR_SYSTEM_ERROR);
+    sfpsim::injectFault("qx2010_mb_open", qx2010_ERROR_NO_MOTHERBOARD, 1);
+    {
+        ResourceManager manager;
+        ViSession instrument = VI_NULL;
+        QCOMPARE(viOpen(manager.rm, "VXI0::1::INSTR", VI_NO_LOCK, 0, &instrument), VI_SUCCESS);
+        mbParams params{};
+        QCOMPARE(qx2010_mb_open(instrument, &params), qx2010_ERROR_NO_MOTHERBOARD);
+        QCOMPARE(params.handle, nullptr);
+        QCOMPARE(qx2010_mb_open(instrument, &params), VI_SUCCESS);
+        qx2010_mb_close(&params);
+        viClose(instrument);
+    }
+    QCOMPARE(qx5170_close(vi), VI_SUCCESS);
+}
+
+void tst_Platform::badDescription_data()
+{
+    QTest::addColumn<QString>("json");
+    QTest::addColumn<QString>("where");
+
+    QTest::newRow("not JSON") << "{ \"resources\": [ }" << "line 1, column";
+    QTest::newRow("binary") << QString::fromLatin1("\x01\x02\xff\xfe", 4) << "line 1, column";
+    QTest::newRow("empty") << "" << "line 1, column 1";
+    QTest::newRow("array") << "[1, 2]" << "top level: expected an object";
+    QTest::newRow("no resources") << "{}" << "resources: expected an array";
+    QTest::newRow("unknown key") << R"({"resources": [], "resorces": 1})" << "unknown key";
+    QTest::newRow("resource not object") << R"({"resources": [42]})" << "resources[0]:";
+    QTest::newRow("no descriptor") << R"({"resources": [{}]})" << "resources[0]:";
+    QTest::newRow("bad descriptor") << R"({"resources": [{"descriptor": "nonsense"}]})"
+                                    << "resources[0].descriptor";
+    QTest::newRow("duplicate")
+        << R"({"resources": [{"descriptor": "VXI0::1::INSTR"}, {"descriptor": "vxi::1"}]})"
+        << "resources[1].descriptor";
+    QTest::newRow("code over 16 bits")
+        << R"({"resources": [{"descriptor": "VXI0::1::INSTR", "motherboard": {"code": 70000}}]})"
+        << "resources[0].motherboard.code: value 70000 is out of range";
+    QTest::newRow("card code text")
+        << R"({"resources": [{"descriptor": "VXI0::1::INSTR", "motherboard": {"code": 1,
+              "cards": [{"position": 1, "code": "0x1FFFF"}]}}]})"
+        << "resources[0].motherboard.cards[0].code";
+    QTest::newRow("positions over 8")
+        << R"({"resources": [{"descriptor": "VXI0::1::INSTR", "motherboard": {"code": 1, "positions": 9}}]})"
+        << "resources[0].motherboard.positions";
+    QTest::newRow("card beyond positions")
+        << R"({"resources": [{"descriptor": "VXI0::1::INSTR", "motherboard": {"code": 1, "positions": 2,
+              "cards": [{"position": 3, "code": 20848}]}}]})"
+        << "resources[0].motherboard.cards[0].position";
+    QTest::newRow("position twice")
+        << R"({"resources": [{"descriptor": "VXI0::1::INSTR", "motherboard": {"code": 1,
+              "cards": [{"position": 1, "code": 1}, {"position": 1, "code": 2}]}}]})"
+        << "taken twice";
+    QTest::newRow("negative latency")
+        << R"({"resources": [{"descriptor": "VXI0::1::INSTR", "openTimeMs": -5}]})"
+        << "resources[0].openTimeMs";
+    QTest::newRow("fractional latency")
+        << R"({"resources": [{"descriptor": "VXI0::1::INSTR", "openTimeMs": 1.5}]})"
+        << "resources[0].openTimeMs: expected an integer";
+    QTest::newRow("slot on LAN")
+        << R"({"resources": [{"descriptor": "TCPIP::1.2.3.4", "slot": 1}]})"
+        << "resources[0].slot";
+    QTest::newRow("unknown operation")
+        << R"({"resources": [], "faults": [{"operation": "viFly", "status": -1}]})"
+        << "faults[0].operation";
+    QTest::newRow("zero status")
+        << R"({"resources": [], "faults": [{"operation": "viOpen", "status": 0}]})"
+        << "faults[0].status";
+    QTest::newRow("status over 32 bits")
+        << R"({"resources": [], "faults": [{"operation": "viOpen", "status": 4294967296}]})"
+        << "faults[0].status";
+    QTest::newRow("sameBoxAs unknown")
+        << R"({"resources": [{"descriptor": "TCPIP::a", "sameBoxAs": "TCPIP::b"}]})"
+        << "resources[0].sameBoxAs";
+    QTest::newRow("huge number")
+        << R"({"resources": [{"descriptor": "VXI0::1::INSTR", "slot": 1e400}]})"
+        << "not a usable description";
+}
+
+void tst_Platform::badDescription()
+{
+    QFETCH(QString, json);
+    QFETCH(QString, where);
+
+    std::string error;
+    QVERIFY(!sfpsim::loadDescription(json.toStdString(), &error));
+    const QString message = QString::fromStdString(error);
+    QVERIFY2(message.contains(where), qPrintable(message));
+    QVERIFY(!message.contains(QLatin1Char('\n')));
+
+    // Refused means no resources at all, not a half-loaded system.
+    ResourceManager rm;
+    ViFindList list = VI_NULL;
+    ViUInt32 count = 99;
+    char descriptor[VI_FIND_BUFLEN];
+    QCOMPARE(viFindRsrc(rm.rm, "?*INSTR", &list, &count, descriptor), VI_ERROR_RSRC_NFOUND);
+    QCOMPARE(count, ViUInt32(0));
+}
+
+void tst_Platform::badDescriptionFromEnvironment()
+{
+    // The platform reads SFP_SIM_CONFIG once per process: try it in the C client.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString client = QCoreApplication::applicationDirPath() + "/c_client";
+    struct Case
+    {
+        QString file;
+        QByteArray content; // empty: no file at all
+        QString problem;
+    };
+    const Case cases[] = {
+        {dir.filePath("missing.json"), {}, "cannot read"},
+        {dir.filePath("range.json"),
+         R"({"resources": [{"descriptor": "VXI0::1::INSTR", "motherboard": {"code": 65536}}]})",
+         "resources[0].motherboard.code"},
+        {dir.filePath("truncated.json"), "{\"resources\": [", "not valid JSON"},
+    };
+    for (const Case &c : cases) {
+        if (!c.content.isEmpty()) {
+            QFile file(c.file);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(c.content);
+        }
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("SFP_SIM_CONFIG", c.file);
+        env.insert("SFP_SIM_TRACE", dir.filePath("trace.txt"));
+        process.setProcessEnvironment(env);
+        process.start(client, {});
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 1); // the client finds no resources
+        const QStringList errors = QString::fromLocal8Bit(process.readAllStandardError())
+                                       .split('\n', Qt::SkipEmptyParts)
+                                       .filter("sfpsim:");
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors[0].contains(c.file) && errors[0].contains(c.problem), qPrintable(errors[0]));
+    }
+}
+
+void tst_Platform::invalidSessionsAndBuffers()
+{
+    ResourceManager rm;
+    ViSession vi = VI_NULL;
+    char text[256];
+    ViInt16 slot = 0;
+    QCOMPARE(viGetAttribute(4242, VI_ATTR_SLOT, &slot), VI_ERROR_INV_OBJECT);
+    QCOMPARE(viClose(4242), VI_ERROR_INV_OBJECT);
+    QVERIFY(viClose(VI_NULL) > 0); // VISA warns about the null object
+    QCOMPARE(viOpen(4242, "VXI0::1::INSTR", VI_NO_LOCK, 0, &vi), VI_ERROR_INV_OBJECT);
+    QCOMPARE(viOpen(rm.rm, nullptr, VI_NO_LOCK, 0, &vi), VI_ERROR_INV_RSRC_NAME);
+    QCOMPARE(viOpen(rm.rm, "VXI0::1::INSTR", VI_NO_LOCK, 0, nullptr), VI_ERROR_USER_BUF);
+    QCOMPARE(viOpenDefaultRM(nullptr), VI_ERROR_USER_BUF);
+    QCOMPARE(viFindRsrc(rm.rm, nullptr, nullptr, nullptr, text), VI_ERROR_INV_EXPR);
+    QCOMPARE(viFindNext(rm.rm, text), VI_ERROR_INV_OBJECT);
+
+    QCOMPARE(viOpen(rm.rm, "VXI0::1::INSTR", VI_NO_LOCK, 0, &vi), VI_SUCCESS);
+    QCOMPARE(viGetAttribute(vi, VI_ATTR_SLOT, nullptr), VI_ERROR_USER_BUF);
+    QCOMPARE(viWrite(vi, nullptr, 4, nullptr), VI_ERROR_USER_BUF);
+    QCOMPARE(viRead(vi, nullptr, 4, nullptr), VI_ERROR_USER_BUF);
+    QCOMPARE(qx2010_mb_open(vi, nullptr), qx2010_ERROR_INV_PARAMS);
+    mbParams params{};
+    params.timeout = 5; // the caller must leave this 0
+    QCOMPARE(qx2010_mb_open(vi, &params), qx2010_ERROR_INV_PARAMS);
+    QCOMPARE(qx2010_mb_close(nullptr), qx2010_ERROR_INV_PARAMS);
+    QCOMPARE(qx2010_library_revision(nullptr), qx2010_ERROR_INV_PARAMS);
+    QCOMPARE(qx2010_error_message(VI_ERROR_TMO, nullptr), qx2010_ERROR_INV_PARAMS);
+    QCOMPARE(qx5170_revision_query(VI_NULL, nullptr, nullptr), VI_ERROR_PARAMETER2);
+
+    // Closing the resource manager closes what was opened through it.
+    viClose(rm.rm);
+    params.timeout = 0;
+    QCOMPARE(viGetAttribute(vi, VI_ATTR_SLOT, &slot), VI_ERROR_INV_OBJECT);
+    QCOMPARE(qx2010_mb_open(vi, &params), VI_ERROR_INV_OBJECT);
+    QCOMPARE(sfpsim::openSessionCount(), 0);
+    for (auto op : {qx5170_updateRelaysState, qx5170_pulseSynchTrigger, qx5170_close})
+        QCOMPARE(op(vi), VI_ERROR_INV_OBJECT);
+}
+
+void tst_Platform::concurrentSessions()
+{
+    // Many threads examine resources at once, as the scan's workers do.
+    constexpr int threads = 64;
+    constexpr int rounds = 20;
+    ResourceManager rm;
+    sfpsim::clearTrace();
+    const int fileLinesBefore = int(traceFileLines().size());
+    std::atomic<int> failures{0};
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t) {
+        workers.emplace_back([&, t] {
+            const char *descriptor =
+                t % 2 ? "TCPIP0::192.168.2.100::INSTR" : "TCPIP0::lxi-5170.lab.local::INSTR";
+            for (int r = 0; r < rounds; ++r) {
+                ViSession vi = VI_NULL;
+                if (viOpen(rm.rm, descriptor, VI_NO_LOCK, 0, &vi) != VI_SUCCESS) {
+                    ++failures;
+                    continue;
+                }
+                char address[256] = {};
+                mbParams params{};
+                params.defaultRM = rm.rm;
+                if (viGetAttribute(vi, VI_ATTR_TCPIP_ADDR, address) != VI_SUCCESS
+                    || std::strcmp(address, "192.168.2.100") != 0
+                    || qx2010_mb_open(vi, &params) != VI_SUCCESS
+                    || params.handle->info->modelCodes[1] != 0x5170)
+                    ++failures;
+                if (params.handle)
+                    qx2010_mb_close(&params);
+                viClose(vi);
+            }
+        });
+    }
+    for (std::thread &worker : workers)
+        worker.join();
+    QCOMPARE(failures.load(), 0);
+
+    const QStringList lines = trace();
+    QCOMPARE(lines.size(), threads * rounds * 5);
+    const QRegularExpression wellFormed(
+        R"(^(viOpen\(\d+, "[^"]+", 0, 0\)|viGetAttribute\(\d+, 3221160341\)|qx2010_mb_open\(\d+, 0, \d+, 0, 0\)|qx2010_mb_close\(\d+\)|viClose\(\d+\)) = 0$)");
+    for (const QString &line : lines)
+        QVERIFY2(wellFormed.match(line).hasMatch(), qPrintable(line));
+    QCOMPARE(lines.filter(QRegularExpression("^viOpen")).size(), threads * rounds);
+
+    // The file holds the same lines, whole, one per line.
+    const QStringList fileLines = traceFileLines().mid(fileLinesBefore);
+    QCOMPARE(fileLines.size(), lines.size());
+    for (const QString &line : fileLines)
+        QVERIFY2(wellFormed.match(line).hasMatch(), qPrintable(line));
+}
+
+void tst_Platform::traceFormat()
+{
+    sfpsim::clearTrace();
+    ViSession vi = VI_NULL;
+    QCOMPARE(qx5170_init(const_cast<ViRsrc>("VXI0::1::INSTR"), 2, VI_TRUE, VI_TRUE, &vi),
+             VI_SUCCESS);
+    QCOMPARE(qx5170_switchRelay(vi, 5, VI_TRUE), VI_SUCCESS);
+    const QString session = QString::number(vi);
+    // The driver's own VISA traffic stays out; the card's change follows the call.
+    QCOMPARE(trace(), QStringList({"qx5170_init(\"VXI0::1::INSTR\", 2, 1, 1) = 0",
+                                   "card VXI0::1::INSTR FC2 mode 1",
+                                   "qx5170_switchRelay(" + session + ", 5, 1) = 0",
+                                   "card VXI0::1::INSTR FC2 relay 5 on"}));
+    QCOMPARE(qx5170_close(vi), VI_SUCCESS);
+
+    // Strings are quoted with C escapes; failing calls show their status.
+    ResourceManager rm;
+    ViSession none = VI_NULL;
+    viOpen(rm.rm, "bad\"name\n\x01", VI_NO_LOCK, 0, &none);
+    QCOMPARE(traceOf("viOpen").last(), QString(R"(viOpen()") + QString::number(rm.rm)
+                                           + R"(, "bad\"name\n\001", 0, 0) = )"
+                                           + QString::number(VI_ERROR_INV_RSRC_NAME));
+}
+
+QTEST_GUILESS_MAIN(tst_Platform)
+#include "tst_platform.moc"

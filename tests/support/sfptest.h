@@ -1,0 +1,135 @@
+// Test support shared by every test executable: answering modal dialogs,
+// running code in a child process, and reading the simulator's trace.
+#pragma once
+
+#include <QApplication>
+#include <QByteArray>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QTest>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+namespace sfptest {
+
+// What the answerer saw of the modal dialog it answered.
+struct ModalAnswer
+{
+    bool answered = false; // a modal dialog was found and the button clicked
+    QString className; // e.g. "QMessageBox"
+    QString title; // window title
+    QString text; // QMessageBox::text(), or the label text of other dialogs
+    QStringList buttons; // button texts in the dialog's order (mnemonic '&' removed)
+    QString defaultButton; // text of the default button, empty when none
+    QString icon; // "Information", "Warning", "Critical", "Question" or "NoIcon"
+
+    // The dialog's parent widget when it was answered; null when it had none
+    // or when that widget is gone since. hadParent tells the two apart.
+    QPointer<QWidget> parent;
+    bool hadParent = false;
+};
+
+// Arms a timer that waits up to timeoutMs for QApplication::activeModalWidget(),
+// records what it shows, then clicks the button whose text (without '&') is
+// `button`. An empty `button` rejects the dialog instead (like Esc). The
+// returned record is filled when the dialog has been answered; call
+// answerNextModal again from `then` to answer a chain of dialogs.
+//
+// "The dialog's order" of `buttons` is the order in which the dialog created
+// its visible push buttons (for a QMessageBox: the order of addButton).
+// `then` runs once the answered dialog is hidden, so that a following
+// answerer never finds the same dialog again. When the named button does not
+// exist, the record keeps answered == false and the dialog is rejected, so
+// that the test fails instead of hanging.
+std::shared_ptr<ModalAnswer> answerNextModal(const QString &button, int timeoutMs = 5000,
+                                             std::function<void()> then = {});
+
+// Like answerNextModal, but closes the dialog through its window (the title
+// bar's close button) instead of pressing a button.
+std::shared_ptr<ModalAnswer> closeNextModal(int timeoutMs = 5000, std::function<void()> then = {});
+
+struct ChildResult
+{
+    bool started = false;
+    bool crashed = false; // ended by a signal
+    int exitStatus = -1;
+    QByteArray output; // standard output and standard error together
+    bool timedOut = false; // killed after timeoutMs
+};
+
+// Exit status of a child whose body returned instead of ending the process.
+inline constexpr int childReturnedStatus = 99;
+// Exit status of a child started with a name that nobody registered.
+inline constexpr int childUnknownStatus = 98;
+
+// Runs `body` in a child process (a fresh run of the current test
+// executable that performs only `body`) and returns how it ended. The child
+// is identified by `name`, which must be registered with SFPTEST_CHILD.
+// The child inherits the environment; `extraEnvironment` ("NAME=value")
+// adds to or overrides it. A child whose body returns exits with
+// childReturnedStatus.
+ChildResult runInChild(const QString &name, int timeoutMs = 30000);
+ChildResult runInChild(const QString &name, const QStringList &extraEnvironment,
+                       int timeoutMs = 30000);
+
+// Registers a function to run in a child process under `name`.
+void registerChild(const QString &name, std::function<void()> body);
+// Call first in main(): when this process was started as a child, runs the
+// registered body and exits; otherwise returns.
+void runChildIfRequested(int argc, char **argv);
+
+// The simulator's trace lines since it was last cleared, optionally only
+// those that begin with one of `prefixes` (e.g. "qx5170_", "card ").
+QStringList trace(const QStringList &prefixes = {});
+void clearTrace();
+
+// Trace lines of a trace file written through SFP_SIM_TRACE (for instance
+// by a child process), filtered like trace().
+QStringList traceFile(const QString &path, const QStringList &prefixes = {});
+
+// Interleaves the simulator's trace with events the test observes, such as
+// a widget's signals: mark() first takes the trace lines written since the
+// previous mark (or since construction), then appends the event itself.
+class TraceLog final
+{
+public:
+    explicit TraceLog(const QStringList &prefixes = {});
+
+    void mark(const QString &event);
+    // Everything recorded so far, including the trace lines since the last mark.
+    QStringList events();
+
+private:
+    void takeNewLines();
+
+    QStringList m_prefixes;
+    qsizetype m_seen = 0;
+    QStringList m_events;
+};
+
+} // namespace sfptest
+
+// Defines a function that runs in a child process under the name `name`
+// (an identifier): SFPTEST_CHILD(errorYesExits) { ... } and later
+// sfptest::runInChild(QStringLiteral("errorYesExits")).
+#define SFPTEST_CHILD(name) \
+    static void sfptestChild_##name(); \
+    [[maybe_unused]] static const bool sfptestChildRegistered_##name \
+        = (sfptest::registerChild(QStringLiteral(#name), &sfptestChild_##name), true); \
+    static void sfptestChild_##name()
+
+// QTEST_MAIN for widget tests that also serves the child processes of
+// runInChild.
+#define SFPTEST_MAIN(TestObject) \
+    int main(int argc, char *argv[]) \
+    { \
+        sfptest::runChildIfRequested(argc, argv); \
+        QApplication app(argc, argv); \
+        app.setAttribute(Qt::AA_Use96Dpi, true); \
+        TestObject tc; \
+        QTEST_SET_MAIN_SOURCE_PATH \
+        return QTest::qExec(&tc, argc, argv); \
+    }
