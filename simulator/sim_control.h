@@ -35,9 +35,9 @@ struct CardState
 {
     ViUInt16 rawCode = 0; // 0: no card at that position
     int mode = 0; // 1 Asynchronous, 2 Sync. Command, 3 Sync. Trigger
-    std::array<bool, 32> applied{}; // relay contacts as they are on the card
-    std::array<bool, 32> commanded{}; // last commanded state of each relay
-    std::array<bool, 32> pending{}; // commanded but not yet applied
+    std::array<bool, 32> applied {}; // relay contacts as they are on the card
+    std::array<bool, 32> commanded {}; // last commanded state of each relay
+    std::array<bool, 32> pending {}; // commanded but not yet applied
 };
 // State of the card at `position` (1..8) of the motherboard behind the
 // resource `descriptor` (matched as VISA matches descriptors). False when

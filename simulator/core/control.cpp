@@ -20,8 +20,8 @@ bool install(const std::string &json, const std::string &origin, std::string *er
     std::string problem;
     const bool ok = parseSystem(json, &system, &problem);
     if (!ok) {
-        const std::string line = "sfpsim: " + origin + ": " + problem
-            + "; the platform has no resources";
+        const std::string line
+            = "sfpsim: " + origin + ": " + problem + "; the platform has no resources";
         std::fprintf(stderr, "%s\n", line.c_str());
         if (error)
             *error = line;
@@ -43,8 +43,8 @@ bool loadDescriptionFile(const std::string &path, std::string *error)
     std::ifstream file(path, std::ios::binary);
     std::ostringstream text;
     if (!file || !(text << file.rdbuf())) {
-        const std::string line =
-            "sfpsim: " + path + ": cannot read the system description; the platform has no resources";
+        const std::string line = "sfpsim: " + path
+            + ": cannot read the system description; the platform has no resources";
         std::fprintf(stderr, "%s\n", line.c_str());
         if (error)
             *error = line;

@@ -17,11 +17,27 @@ namespace sfpsim {
 namespace {
 
 const char *const knownOperations[] = {
-    "viOpenDefaultRM", "viFindRsrc", "viFindNext", "viOpen", "viClose", "viGetAttribute",
-    "viWrite", "viRead", "qx2010_mb_open", "qx2010_mb_close", "qx2010_library_revision",
-    "qx2010_error_message", "readCardWord", "qx5170_init", "qx5170_switchRelay",
-    "qx5170_updateRelaysState", "qx5170_pulseSynchTrigger", "qx5170_setSwitchingMode",
-    "qx5170_error_message", "qx5170_revision_query", "qx5170_close",
+    "viOpenDefaultRM",
+    "viFindRsrc",
+    "viFindNext",
+    "viOpen",
+    "viClose",
+    "viGetAttribute",
+    "viWrite",
+    "viRead",
+    "qx2010_mb_open",
+    "qx2010_mb_close",
+    "qx2010_library_revision",
+    "qx2010_error_message",
+    "readCardWord",
+    "qx5170_init",
+    "qx5170_switchRelay",
+    "qx5170_updateRelaysState",
+    "qx5170_pulseSynchTrigger",
+    "qx5170_setSwitchingMode",
+    "qx5170_error_message",
+    "qx5170_revision_query",
+    "qx5170_close",
 };
 
 // Walks a description and keeps the first problem with the place it was met.
@@ -233,8 +249,8 @@ bool readMotherboard(Reader &reader, const json &value, const std::string &where
             if (variant.is_string() && variant.get<std::string>().size() == 2
                 && variant.get<std::string>().rfind("0x", 0) != 0) {
                 const std::string chars = variant.get<std::string>();
-                slot.variantWord = static_cast<ViUInt16>(
-                    (static_cast<unsigned char>(chars[0]) << 8) | static_cast<unsigned char>(chars[1]));
+                slot.variantWord = static_cast<ViUInt16>((static_cast<unsigned char>(chars[0]) << 8)
+                                                         | static_cast<unsigned char>(chars[1]));
             } else {
                 if (!reader.integer(variant, at + ".variant", 0, 0xFFFF, &number))
                     return false;
@@ -302,7 +318,8 @@ bool readResource(Reader &reader, const json &value, const std::string &where, S
     } else if (tcpip) {
         // The host part of the descriptor and its LAN device name (inst0 when
         // the descriptor names none), unless the description says otherwise.
-        const std::string afterBoard = resource.descriptor.substr(resource.descriptor.find("::") + 2);
+        const std::string afterBoard
+            = resource.descriptor.substr(resource.descriptor.find("::") + 2);
         const size_t sep = afterBoard.find("::");
         resource.address = afterBoard.substr(0, sep);
         const std::string device = sep == std::string::npos ? "" : afterBoard.substr(sep + 2);

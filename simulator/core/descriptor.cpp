@@ -25,7 +25,8 @@ struct InterfaceWord
 // Longest words first, so that GPIB-VXI is not read as GPIB.
 const InterfaceWord interfaceWords[] = {
     {"GPIB-VXI", VI_INTF_GPIB_VXI}, {"TCPIP", VI_INTF_TCPIP}, {"GPIB", VI_INTF_GPIB},
-    {"ASRL", VI_INTF_ASRL}, {"VXI", VI_INTF_VXI}, {"PXI", VI_INTF_PXI}, {"USB", VI_INTF_USB},
+    {"ASRL", VI_INTF_ASRL},         {"VXI", VI_INTF_VXI},     {"PXI", VI_INTF_PXI},
+    {"USB", VI_INTF_USB},
 };
 
 } // namespace
@@ -61,7 +62,7 @@ std::optional<ParsedDescriptor> parseDescriptor(const std::string &descriptor)
     // Serial ports carry their number in the board position and nothing else.
     if (pos == text.size())
         return parsed.interfaceType == VI_INTF_ASRL && digits > 0 ? std::optional(parsed)
-                                                                   : std::nullopt;
+                                                                  : std::nullopt;
     if (text.compare(pos, 2, "::") != 0)
         return std::nullopt;
     std::string rest = text.substr(pos + 2);
@@ -83,8 +84,8 @@ std::optional<ParsedDescriptor> parseDescriptor(const std::string &descriptor)
         if (part.empty())
             return std::nullopt;
         for (char c : part) {
-            const bool allowed =
-                std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '_';
+            const bool allowed
+                = std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '_';
             if (!allowed)
                 return std::nullopt;
         }

@@ -21,8 +21,7 @@ public:
     RelayCard(Card &card, const Motherboard &board, int position)
         : m_card(card)
         , m_prefix("card " + board.ownerDescriptor + " FC" + std::to_string(position) + " ")
-    {
-    }
+    { }
 
     void command(int relay, bool on)
     {
@@ -188,8 +187,8 @@ std::string handleMotherboardCommand(Motherboard &board, const std::string &comm
     if (command.rfind("MB:WORD? ", 0) == 0 && parseInts(command.substr(9), &a, &b)) {
         if (a < 1 || a > board.positions || board.cards[static_cast<size_t>(a)].rawCode == 0)
             return "ERR POSITION";
-        return std::to_string(b == variantWordOffset ? board.cards[static_cast<size_t>(a)].variantWord
-                                                     : 0);
+        return std::to_string(
+            b == variantWordOffset ? board.cards[static_cast<size_t>(a)].variantWord : 0);
     }
     if (command.rfind("FC", 0) == 0) {
         const size_t colon = command.find(':');

@@ -266,8 +266,8 @@ ViStatus Platform::getAttribute(ViObject object, ViAttr attribute, void *value)
         *static_cast<ViUInt16 *>(value) = resource.interfaceType;
         return VI_SUCCESS;
     case VI_ATTR_INTF_NUM:
-        *static_cast<ViUInt16 *>(value) =
-            static_cast<ViUInt16>(parseDescriptor(resource.descriptor)->board);
+        *static_cast<ViUInt16 *>(value)
+            = static_cast<ViUInt16>(parseDescriptor(resource.descriptor)->board);
         return VI_SUCCESS;
     case VI_ATTR_RSRC_NAME:
         copyText(resource.descriptor, static_cast<char *>(value), VI_FIND_BUFLEN);
@@ -403,7 +403,8 @@ bool Platform::cardState(const std::string &descriptor, int position, Card *card
     if (board < 0)
         return false;
     const Motherboard &mb = m_system.motherboards[static_cast<size_t>(board)];
-    if (position < 1 || position > mb.positions || mb.cards[static_cast<size_t>(position)].rawCode == 0)
+    if (position < 1 || position > mb.positions
+        || mb.cards[static_cast<size_t>(position)].rawCode == 0)
         return false;
     *card = mb.cards[static_cast<size_t>(position)];
     return true;

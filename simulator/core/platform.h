@@ -22,8 +22,8 @@ public:
     void setSystem(System system);
 
     ViStatus openDefaultRM(ViSession *rm);
-    ViStatus findResources(ViSession rm, const char *expression, ViFindList *list,
-                           ViUInt32 *count, char *descriptor);
+    ViStatus findResources(ViSession rm, const char *expression, ViFindList *list, ViUInt32 *count,
+                           char *descriptor);
     ViStatus findNext(ViFindList list, char *descriptor);
     ViStatus open(ViSession rm, const char *descriptor, ViSession *session);
     ViStatus close(ViObject object);

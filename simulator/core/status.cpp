@@ -22,15 +22,16 @@ const StatusText statusTexts[] = {
     {VI_SUCCESS_MAX_CNT, nullptr, "The number of bytes read is equal to the input count."},
     {VI_SUCCESS_DEV_NPRESENT, nullptr,
      "Session opened successfully, but the device at the specified address is not responding."},
-    {VI_WARN_CONFIG_NLOADED, nullptr, "The specified configuration either does not exist or could "
-                                      "not be loaded; using VISA-specified defaults."},
-    {VI_WARN_UNKNOWN_STATUS, nullptr, "The status code passed to the operation could not be "
-                                      "interpreted."},
+    {VI_WARN_CONFIG_NLOADED, nullptr,
+     "The specified configuration either does not exist or could "
+     "not be loaded; using VISA-specified defaults."},
+    {VI_WARN_UNKNOWN_STATUS, nullptr,
+     "The status code passed to the operation could not be "
+     "interpreted."},
     {static_cast<ViStatus>(0x3FFF0082L), nullptr,
      "The specified object reference is uninitialized."},
     {VI_ERROR_SYSTEM_ERROR, nullptr, "Unknown system error (miscellaneous error)."},
-    {VI_ERROR_INV_OBJECT, nullptr,
-     "The given session or object reference is invalid."},
+    {VI_ERROR_INV_OBJECT, nullptr, "The given session or object reference is invalid."},
     {VI_ERROR_RSRC_LOCKED, nullptr,
      "Specified type of lock cannot be obtained, or specified operation cannot be performed, "
      "because the resource is locked."},
@@ -41,17 +42,22 @@ const StatusText statusTexts[] = {
     {VI_ERROR_INV_RSRC_NAME, nullptr, "Invalid resource reference specified. Parsing error."},
     {VI_ERROR_INV_ACC_MODE, nullptr, "Invalid access mode."},
     {VI_ERROR_TMO, nullptr, "Timeout expired before operation completed."},
-    {VI_ERROR_CLOSING_FAILED, nullptr, "The VISA driver failed to properly close the session or "
-                                       "object reference."},
-    {VI_ERROR_NSUP_ATTR, nullptr, "The specified attribute is not defined or supported by the "
-                                  "referenced session, event, or find list."},
-    {VI_ERROR_ALLOC, nullptr, "Insufficient system resources to perform necessary memory "
-                              "allocation."},
+    {VI_ERROR_CLOSING_FAILED, nullptr,
+     "The VISA driver failed to properly close the session or "
+     "object reference."},
+    {VI_ERROR_NSUP_ATTR, nullptr,
+     "The specified attribute is not defined or supported by the "
+     "referenced session, event, or find list."},
+    {VI_ERROR_ALLOC, nullptr,
+     "Insufficient system resources to perform necessary memory "
+     "allocation."},
     {VI_ERROR_IO, nullptr, "Could not perform operation because of I/O error."},
-    {VI_ERROR_NSUP_OPER, nullptr, "The given session or object reference does not support this "
-                                  "operation."},
-    {VI_ERROR_USER_BUF, nullptr, "A specified user buffer is not valid or cannot be accessed for "
-                                 "the required size."},
+    {VI_ERROR_NSUP_OPER, nullptr,
+     "The given session or object reference does not support this "
+     "operation."},
+    {VI_ERROR_USER_BUF, nullptr,
+     "A specified user buffer is not valid or cannot be accessed for "
+     "the required size."},
     {VI_ERROR_RSRC_BUSY, nullptr, "The resource is valid, but VISA cannot currently access it."},
     {VI_ERROR_CONN_LOST, nullptr, "The connection for the given session has been lost."},
     {VI_WARN_NSUP_ID_QUERY, nullptr, "Identification query not supported."},
@@ -73,8 +79,7 @@ const StatusText statusTexts[] = {
     {qx5170_ERROR_INV_RELAY, "qx5170", "Relay number out of range: the card has relays 1 to 32."},
     {qx5170_ERROR_INV_MODE, "qx5170",
      "Switching mode out of range: use 1 (Asynchronous), 2 (Sync. Command) or 3 (Sync. Trigger)."},
-    {qx5170_ERROR_INV_TRIGGER, "qx5170",
-     "Trigger source not supported: use qx5170_ITRIG_NONE."},
+    {qx5170_ERROR_INV_TRIGGER, "qx5170", "Trigger source not supported: use qx5170_ITRIG_NONE."},
     {qx5170_ERROR_INV_FC_NUMBER, "qx5170",
      "Function card number out of range: a motherboard has positions 1 to 8."},
     {qx5170_ERROR_NO_CARD, "qx5170", "No relay card answers at the addressed position."},

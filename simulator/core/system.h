@@ -30,16 +30,16 @@ struct Card
     ViUInt16 rawCode = 0; // 0: empty position
     ViUInt16 variantWord = 0; // word at offset 252
     int mode = 1;
-    std::array<bool, relayCount> applied{};
-    std::array<bool, relayCount> commanded{};
-    std::array<bool, relayCount> pending{};
+    std::array<bool, relayCount> applied {};
+    std::array<bool, relayCount> commanded {};
+    std::array<bool, relayCount> pending {};
 };
 
 struct Motherboard
 {
     ViUInt16 rawCode = 0;
     int positions = 0;
-    std::array<Card, maxPositions + 1> cards{}; // index = position, 0 unused
+    std::array<Card, maxPositions + 1> cards {}; // index = position, 0 unused
     std::string ownerDescriptor; // the resource that names the box in the trace
 };
 

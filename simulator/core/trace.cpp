@@ -134,11 +134,21 @@ Args &Args::appendQuoted(const void *data, size_t length)
     for (size_t i = 0; i < length; ++i) {
         const unsigned char c = bytes[i];
         switch (c) {
-        case '"': m_text += "\\\""; break;
-        case '\\': m_text += "\\\\"; break;
-        case '\n': m_text += "\\n"; break;
-        case '\r': m_text += "\\r"; break;
-        case '\t': m_text += "\\t"; break;
+        case '"':
+            m_text += "\\\"";
+            break;
+        case '\\':
+            m_text += "\\\\";
+            break;
+        case '\n':
+            m_text += "\\n";
+            break;
+        case '\r':
+            m_text += "\\r";
+            break;
+        case '\t':
+            m_text += "\\t";
+            break;
         default:
             if (c < 0x20 || c >= 0x7F) {
                 char escaped[8];
@@ -195,8 +205,8 @@ ViStatus runCall(const char *operation, int resource, const Args &args,
     return run(operation, resource, false, 0, args, body);
 }
 
-ViStatus runAttributeCall(const char *operation, int resource, ViUInt32 attribute,
-                          const Args &args, const std::function<ViStatus()> &body)
+ViStatus runAttributeCall(const char *operation, int resource, ViUInt32 attribute, const Args &args,
+                          const std::function<ViStatus()> &body)
 {
     return run(operation, resource, true, attribute, args, body);
 }

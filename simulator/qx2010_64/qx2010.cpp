@@ -85,10 +85,9 @@ ViStatus readCardWordImpl(mbHandle *handle, ViUInt16 position, ViInt32 offset, V
             return qx2010_ERROR_INV_PARAMS;
         const auto *board = reinterpret_cast<const Motherboard *>(handle);
         std::string answer;
-        const ViStatus status = query(board->session,
-                                      "MB:WORD? " + std::to_string(position) + ","
-                                          + std::to_string(offset),
-                                      &answer);
+        const ViStatus status
+            = query(board->session,
+                    "MB:WORD? " + std::to_string(position) + "," + std::to_string(offset), &answer);
         if (status < 0)
             return status;
         char *end = nullptr;
@@ -164,8 +163,8 @@ ViStatus _VI_FUNC qx2010_mb_open(ViSession vi, mbParams *params)
 
 ViStatus _VI_FUNC qx2010_mb_close(mbParams *params)
 {
-    const ViSession vi =
-        params && params->handle ? reinterpret_cast<Motherboard *>(params->handle)->session : 0;
+    const ViSession vi
+        = params && params->handle ? reinterpret_cast<Motherboard *>(params->handle)->session : 0;
     return runCall("qx2010_mb_close", sfpsim::resourceOfSession(vi), Args() << vi, [=] {
         if (!params || !params->handle)
             return qx2010_ERROR_INV_PARAMS;

@@ -62,8 +62,8 @@ ViStatus cardCommand(ViSession vi, const std::string &command)
     if (!lookUp(vi, &session))
         return VI_ERROR_INV_OBJECT;
     std::string answer;
-    const ViStatus status =
-        query(vi, "FC" + std::to_string(session.fcNumber) + ":" + command, &answer);
+    const ViStatus status
+        = query(vi, "FC" + std::to_string(session.fcNumber) + ":" + command, &answer);
     if (status < 0)
         return status == VI_ERROR_TMO ? qx5170_ERROR_NO_MOTHERBOARD : status;
     if (answer == "OK")
@@ -112,7 +112,7 @@ ViStatus init(ViRsrc resourceName, ViUInt16 fcNumber, ViBoolean idQuery, ViBoole
     }
     {
         std::lock_guard<std::mutex> lock(sessionsMutex);
-        sessions[instrument] = DriverSession{rm, fcNumber};
+        sessions[instrument] = DriverSession {rm, fcNumber};
     }
     if (reset) {
         status = cardCommand(instrument, "RST");
@@ -183,8 +183,8 @@ ViStatus _VI_FUNC qx5170_pulseSynchTrigger(ViSession vi)
 
 ViStatus _VI_FUNC qx5170_setSwitchingMode(ViSession vi, ViInt32 mode, ViInt32 triggerSource)
 {
-    return runCall("qx5170_setSwitchingMode", resourceOf(vi),
-                   Args() << vi << mode << triggerSource, [=] {
+    return runCall("qx5170_setSwitchingMode", resourceOf(vi), Args() << vi << mode << triggerSource,
+                   [=] {
                        if (mode < qx5170_MODE_ASYNCHRONOUS || mode > qx5170_MODE_SYNC_TRIGGER)
                            return qx5170_ERROR_INV_MODE;
                        if (triggerSource != qx5170_ITRIG_NONE)
@@ -221,8 +221,8 @@ ViStatus _VI_FUNC qx5170_revision_query(ViSession vi, ViChar driverRev[], ViChar
         if (vi == VI_NULL || !lookUp(vi, &session))
             return VI_WARN_NSUP_REV_QUERY; // no card to ask
         std::string answer;
-        const ViStatus status =
-            query(vi, "FC" + std::to_string(session.fcNumber) + ":REV?", &answer);
+        const ViStatus status
+            = query(vi, "FC" + std::to_string(session.fcNumber) + ":REV?", &answer);
         if (status < 0 || answer.rfind("ERR", 0) == 0)
             return VI_WARN_NSUP_REV_QUERY;
         std::snprintf(instrRev, qx5170_REVISION_BUFLEN, "%s", answer.c_str());
@@ -232,8 +232,7 @@ ViStatus _VI_FUNC qx5170_revision_query(ViSession vi, ViChar driverRev[], ViChar
 
 ViStatus _VI_FUNC qx5170_close(ViSession vi)
 {
-    return runCall("qx5170_close", resourceOf(vi), Args() << vi,
-                   [=] { return closeSession(vi); });
+    return runCall("qx5170_close", resourceOf(vi), Args() << vi, [=] { return closeSession(vi); });
 }
 
 } // extern "C"

@@ -14,12 +14,12 @@
 
 static int failures = 0;
 
-#define CHECK(cond)                                                                    \
-    do {                                                                               \
-        if (!(cond)) {                                                                 \
+#define CHECK(cond) \
+    do { \
+        if (!(cond)) { \
             fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
-            ++failures;                                                                \
-        }                                                                              \
+            ++failures; \
+        } \
     } while (0)
 
 static int findRelayCard(ViSession rm, const char *descriptor, ViUInt16 *position)
@@ -129,6 +129,7 @@ int main(void)
         }
     }
     if (failures == 0)
-        printf("c_client: scan, open, switching in all three modes and close all seen in the trace\n");
+        printf(
+            "c_client: scan, open, switching in all three modes and close all seen in the trace\n");
     return failures == 0 ? 0 : 1;
 }

@@ -38,7 +38,8 @@ QStringList trace()
 
 QStringList traceOf(const QString &prefix)
 {
-    return trace().filter(QRegularExpression(QLatin1Char('^') + QRegularExpression::escape(prefix)));
+    return trace().filter(
+        QRegularExpression(QLatin1Char('^') + QRegularExpression::escape(prefix)));
 }
 
 template<typename T>
@@ -214,7 +215,7 @@ void tst_Platform::scanOfDefaultSystem()
     ViUInt32 count = 0;
     char descriptor[VI_FIND_BUFLEN];
     QCOMPARE(viFindRsrc(rm.rm, "?*INSTR", &list, &count, descriptor), VI_SUCCESS);
-    QStringList found{QString::fromLatin1(descriptor)};
+    QStringList found {QString::fromLatin1(descriptor)};
     while (viFindNext(list, descriptor) == VI_SUCCESS)
         found << QString::fromLatin1(descriptor);
     QCOMPARE(found,
@@ -248,7 +249,7 @@ void tst_Platform::scanOfDefaultSystem()
     for (const Expected &e : expected) {
         ViSession vi = VI_NULL;
         QCOMPARE(viOpen(rm.rm, e.descriptor, VI_NO_LOCK, 0, &vi), VI_SUCCESS);
-        mbParams params{};
+        mbParams params {};
         params.defaultRM = rm.rm;
         const ViStatus status = qx2010_mb_open(vi, &params);
         QCOMPARE(status >= 0, e.motherboard);
@@ -355,7 +356,7 @@ void tst_Platform::relayCardModes()
 
     // The other relay card of the system is untouched.
     QVERIFY(sfpsim::cardState("VXI0::5::INSTR", 3, &card));
-    QCOMPARE(card.applied, (std::array<bool, 32>{}));
+    QCOMPARE(card.applied, (std::array<bool, 32> {}));
     QCOMPARE(qx5170_close(vi), VI_SUCCESS);
     QCOMPARE(qx5170_switchRelay(vi, 1, VI_TRUE), VI_ERROR_INV_OBJECT);
 }
@@ -426,7 +427,7 @@ void tst_Platform::driverArgumentErrors()
     sfpsim::CardState card;
     QVERIFY(sfpsim::cardState("VXI0::1::INSTR", 2, &card));
     QCOMPARE(card.mode, 1);
-    QCOMPARE(card.commanded, (std::array<bool, 32>{}));
+    QCOMPARE(card.commanded, (std::array<bool, 32> {}));
     QCOMPARE(qx5170_close(vi), VI_SUCCESS);
 
     QCOMPARE(qx5170_init(const_cast<ViRsrc>("VXI0::1::INSTR"), 2, VI_TRUE, VI_TRUE, nullptr),
@@ -439,12 +440,13 @@ void tst_Platform::driverArgumentErrors()
 void tst_Platform::statusTexts()
 {
     // Every status the driver can return has its text; errors are negative.
-    const ViStatus driverStatuses[] = {
-        qx5170_ERROR_INV_RELAY, qx5170_ERROR_INV_MODE, qx5170_ERROR_INV_TRIGGER,
-        qx5170_ERROR_INV_FC_NUMBER, qx5170_ERROR_NO_CARD, qx5170_ERROR_NO_MOTHERBOARD,
-        VI_ERROR_FAIL_ID_QUERY, VI_ERROR_INV_RESPONSE, VI_ERROR_PARAMETER1, VI_ERROR_PARAMETER5,
-        VI_ERROR_INV_OBJECT, VI_ERROR_RSRC_NFOUND, VI_ERROR_INV_RSRC_NAME, VI_ERROR_TMO,
-        VI_ERROR_CONN_LOST, VI_ERROR_RSRC_BUSY, VI_WARN_NSUP_ID_QUERY, VI_WARN_NSUP_RESET};
+    const ViStatus driverStatuses[]
+        = {qx5170_ERROR_INV_RELAY,     qx5170_ERROR_INV_MODE, qx5170_ERROR_INV_TRIGGER,
+           qx5170_ERROR_INV_FC_NUMBER, qx5170_ERROR_NO_CARD,  qx5170_ERROR_NO_MOTHERBOARD,
+           VI_ERROR_FAIL_ID_QUERY,     VI_ERROR_INV_RESPONSE, VI_ERROR_PARAMETER1,
+           VI_ERROR_PARAMETER5,        VI_ERROR_INV_OBJECT,   VI_ERROR_RSRC_NFOUND,
+           VI_ERROR_INV_RSRC_NAME,     VI_ERROR_TMO,          VI_ERROR_CONN_LOST,
+           VI_ERROR_RSRC_BUSY,         VI_WARN_NSUP_ID_QUERY, VI_WARN_NSUP_RESET};
     for (ViStatus status : driverStatuses) {
         char text[1024] = {};
         QCOMPARE(qx5170_error_message(VI_NULL, status, text), VI_SUCCESS);
@@ -506,7 +508,7 @@ void tst_Platform::descriptionFaults()
     QCOMPARE(QString(text), QString("10.0.0.9"));
 
     // A motherboard with no positions, and a variant given as two characters.
-    mbParams params{};
+    mbParams params {};
     params.defaultRM = rm.rm;
     QCOMPARE(qx2010_mb_open(lan, &params), VI_SUCCESS);
     QCOMPARE(params.handle->info->positionCount, 0);
@@ -515,7 +517,8 @@ void tst_Platform::descriptionFaults()
     ViSession vxi = VI_NULL;
     QCOMPARE(viOpen(rm.rm, "VXI0::7::INSTR", VI_NO_LOCK, 0, &vxi), VI_SUCCESS);
     QCOMPARE(qx2010_mb_open(vxi, &params), VI_SUCCESS);
-    auto *interface1 = static_cast<mbInterface1 *>(params.handle->getInterface(params.handle, 1, 1));
+    auto *interface1
+        = static_cast<mbInterface1 *>(params.handle->getInterface(params.handle, 1, 1));
     ViUInt16 word = 0;
     QCOMPARE(interface1->readCardWord(params.handle, 3, 252, &word), VI_SUCCESS);
     QCOMPARE(word, ViUInt16(('A' << 8) | '7'));
@@ -566,7 +569,7 @@ void tst_Platform::injectedFaults()
         ResourceManager manager;
         ViSession instrument = VI_NULL;
         QCOMPARE(viOpen(manager.rm, "VXI0::1::INSTR", VI_NO_LOCK, 0, &instrument), VI_SUCCESS);
-        mbParams params{};
+        mbParams params {};
         QCOMPARE(qx2010_mb_open(instrument, &params), qx2010_ERROR_NO_MOTHERBOARD);
         QCOMPARE(params.handle, nullptr);
         QCOMPARE(qx2010_mb_open(instrument, &params), VI_SUCCESS);
@@ -581,14 +584,21 @@ void tst_Platform::badDescription_data()
     QTest::addColumn<QString>("json");
     QTest::addColumn<QString>("where");
 
-    QTest::newRow("not JSON") << "{ \"resources\": [ }" << "line 1, column";
+    QTest::newRow("not JSON") << "{ \"resources\": [ }"
+                              << "line 1, column";
     QTest::newRow("binary") << QString::fromLatin1("\x01\x02\xff\xfe", 4) << "line 1, column";
-    QTest::newRow("empty") << "" << "line 1, column 1";
-    QTest::newRow("array") << "[1, 2]" << "top level: expected an object";
-    QTest::newRow("no resources") << "{}" << "resources: expected an array";
-    QTest::newRow("unknown key") << R"({"resources": [], "resorces": 1})" << "unknown key";
-    QTest::newRow("resource not object") << R"({"resources": [42]})" << "resources[0]:";
-    QTest::newRow("no descriptor") << R"({"resources": [{}]})" << "resources[0]:";
+    QTest::newRow("empty") << ""
+                           << "line 1, column 1";
+    QTest::newRow("array") << "[1, 2]"
+                           << "top level: expected an object";
+    QTest::newRow("no resources") << "{}"
+                                  << "resources: expected an array";
+    QTest::newRow("unknown key") << R"({"resources": [], "resorces": 1})"
+                                 << "unknown key";
+    QTest::newRow("resource not object") << R"({"resources": [42]})"
+                                         << "resources[0]:";
+    QTest::newRow("no descriptor") << R"({"resources": [{}]})"
+                                   << "resources[0]:";
     QTest::newRow("bad descriptor") << R"({"resources": [{"descriptor": "nonsense"}]})"
                                     << "resources[0].descriptor";
     QTest::newRow("duplicate")
@@ -696,7 +706,8 @@ void tst_Platform::badDescriptionFromEnvironment()
                                        .split('\n', Qt::SkipEmptyParts)
                                        .filter("sfpsim:");
         QCOMPARE(errors.size(), 1);
-        QVERIFY2(errors[0].contains(c.file) && errors[0].contains(c.problem), qPrintable(errors[0]));
+        QVERIFY2(errors[0].contains(c.file) && errors[0].contains(c.problem),
+                 qPrintable(errors[0]));
     }
 }
 
@@ -721,7 +732,7 @@ void tst_Platform::invalidSessionsAndBuffers()
     QCOMPARE(viWrite(vi, nullptr, 4, nullptr), VI_ERROR_USER_BUF);
     QCOMPARE(viRead(vi, nullptr, 4, nullptr), VI_ERROR_USER_BUF);
     QCOMPARE(qx2010_mb_open(vi, nullptr), qx2010_ERROR_INV_PARAMS);
-    mbParams params{};
+    mbParams params {};
     params.timeout = 5; // the caller must leave this 0
     QCOMPARE(qx2010_mb_open(vi, &params), qx2010_ERROR_INV_PARAMS);
     QCOMPARE(qx2010_mb_close(nullptr), qx2010_ERROR_INV_PARAMS);
@@ -747,12 +758,12 @@ void tst_Platform::concurrentSessions()
     ResourceManager rm;
     sfpsim::clearTrace();
     const int fileLinesBefore = int(traceFileLines().size());
-    std::atomic<int> failures{0};
+    std::atomic<int> failures {0};
     std::vector<std::thread> workers;
     for (int t = 0; t < threads; ++t) {
         workers.emplace_back([&, t] {
-            const char *descriptor =
-                t % 2 ? "TCPIP0::192.168.2.100::INSTR" : "TCPIP0::lxi-5170.lab.local::INSTR";
+            const char *descriptor
+                = t % 2 ? "TCPIP0::192.168.2.100::INSTR" : "TCPIP0::lxi-5170.lab.local::INSTR";
             for (int r = 0; r < rounds; ++r) {
                 ViSession vi = VI_NULL;
                 if (viOpen(rm.rm, descriptor, VI_NO_LOCK, 0, &vi) != VI_SUCCESS) {
@@ -760,7 +771,7 @@ void tst_Platform::concurrentSessions()
                     continue;
                 }
                 char address[256] = {};
-                mbParams params{};
+                mbParams params {};
                 params.defaultRM = rm.rm;
                 if (viGetAttribute(vi, VI_ATTR_TCPIP_ADDR, address) != VI_SUCCESS
                     || std::strcmp(address, "192.168.2.100") != 0
@@ -801,19 +812,20 @@ void tst_Platform::traceFormat()
     QCOMPARE(qx5170_switchRelay(vi, 5, VI_TRUE), VI_SUCCESS);
     const QString session = QString::number(vi);
     // The driver's own VISA traffic stays out; the card's change follows the call.
-    QCOMPARE(trace(), QStringList({"qx5170_init(\"VXI0::1::INSTR\", 2, 1, 1) = 0",
-                                   "card VXI0::1::INSTR FC2 mode 1",
-                                   "qx5170_switchRelay(" + session + ", 5, 1) = 0",
-                                   "card VXI0::1::INSTR FC2 relay 5 on"}));
+    QCOMPARE(trace(),
+             QStringList({"qx5170_init(\"VXI0::1::INSTR\", 2, 1, 1) = 0",
+                          "card VXI0::1::INSTR FC2 mode 1",
+                          "qx5170_switchRelay(" + session + ", 5, 1) = 0",
+                          "card VXI0::1::INSTR FC2 relay 5 on"}));
     QCOMPARE(qx5170_close(vi), VI_SUCCESS);
 
     // Strings are quoted with C escapes; failing calls show their status.
     ResourceManager rm;
     ViSession none = VI_NULL;
     viOpen(rm.rm, "bad\"name\n\x01", VI_NO_LOCK, 0, &none);
-    QCOMPARE(traceOf("viOpen").last(), QString(R"(viOpen()") + QString::number(rm.rm)
-                                           + R"(, "bad\"name\n\001", 0, 0) = )"
-                                           + QString::number(VI_ERROR_INV_RSRC_NAME));
+    QCOMPARE(traceOf("viOpen").last(),
+             QString(R"(viOpen()") + QString::number(rm.rm) + R"(, "bad\"name\n\001", 0, 0) = )"
+                 + QString::number(VI_ERROR_INV_RSRC_NAME));
 }
 
 QTEST_GUILESS_MAIN(tst_Platform)
