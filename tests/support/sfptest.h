@@ -51,6 +51,15 @@ std::shared_ptr<ModalAnswer> answerNextModal(const QString &button, int timeoutM
 // bar's close button) instead of pressing a button.
 std::shared_ptr<ModalAnswer> closeNextModal(int timeoutMs = 5000, std::function<void()> then = {});
 
+// Safety net for code that shows a dialog nobody expected: once armed (for
+// the whole run; arming again only changes the time), any modal dialog still
+// unanswered after afterMs is recorded and closed, so that the test goes on
+// and can fail instead of hanging until the suite's time-out. Call
+// takeStrayModals() in cleanup() and expect it to be empty.
+void dismissStrayModals(int afterMs = 3000);
+// "title: text" of each dialog dismissed since the last call.
+QStringList takeStrayModals();
+
 struct ChildResult
 {
     bool started = false;
@@ -70,7 +79,9 @@ inline constexpr int childUnknownStatus = 98;
 // is identified by `name`, which must be registered with SFPTEST_CHILD.
 // The child inherits the environment; `extraEnvironment` ("NAME=value")
 // adds to or overrides it. A child whose body returns exits with
-// childReturnedStatus.
+// childReturnedStatus. Under the address sanitizer the child runs without
+// leak detection (unless ASAN_OPTIONS names detect_leaks): it is there to
+// end the process at odd moments.
 ChildResult runInChild(const QString &name, int timeoutMs = 30000);
 ChildResult runInChild(const QString &name, const QStringList &extraEnvironment,
                        int timeoutMs = 30000);

@@ -1,0 +1,11 @@
+#include "driverstatus.h"
+
+#include "qx5170.h"
+#include "sfpdriverstatus.h"
+
+void reportDriverStatus(ViStatus status, const char *callText)
+{
+    static_assert(qx5170_ERROR_MESSAGE_BUFLEN == sfpDriverErrorMessageSize,
+                  "the report's buffer is the size the driver writes into");
+    sfpReportDriverStatus(status, callText, qx5170_error_message);
+}

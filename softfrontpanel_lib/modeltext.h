@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QString>
+
+// A card model as titles and messages show it: the model code in
+// hexadecimal, four places wide, padded with blanks ("5170").
+QString sfpModelText(int modelCode);
