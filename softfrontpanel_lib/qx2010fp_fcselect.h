@@ -25,6 +25,11 @@ public:
     // returns the number of selectable cards listed (0 to 256).
     virtual int findFunctionCards();
 
+    // Asks the operator how to connect and opens the driver session for the
+    // chosen card(s), or chooses demo mode. Returns false when the operator
+    // cancelled. The result is in the members below.
+    bool connectFc();
+
 public slots:
     void dblClick(QTreeWidgetItem *item);
     void okPressed();

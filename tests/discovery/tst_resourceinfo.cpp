@@ -9,6 +9,9 @@
 
 #include <QTest>
 
+#include <thread>
+#include <vector>
+
 class tst_ResourceInfo : public QObject
 {
     Q_OBJECT
@@ -24,6 +27,7 @@ private slots:
     void emptyMotherboardAndNegativeCode();
     void noMotherboard();
     void doneRecordIsLeftAlone();
+    void concurrentExamination();
 
 private:
     resourceInfo_t examine(const QString &descriptor);
@@ -189,6 +193,56 @@ void tst_ResourceInfo::doneRecordIsLeftAlone()
     getResourceInfo(&record);
     QVERIFY(record.info.systemColumns.isEmpty());
     QVERIFY(sfptest::trace().isEmpty());
+}
+
+void tst_ResourceInfo::concurrentExamination()
+{
+    // Many records examined at once on plain threads, as the scan's pool
+    // does (and in a form ThreadSanitizer can follow): each writes only its
+    // own record, and all share the resource manager and the card object.
+    constexpr int boxes = 200;
+    QString resources;
+    for (int i = 0; i < boxes; ++i)
+        resources += QStringLiteral("%1{\"descriptor\": \"TCPIP0::10.2.%2.%3::INSTR\", "
+                                    "\"motherboard\": {\"code\": 3394, \"cards\": "
+                                    "[{\"position\": 1, \"code\": %4}]}}")
+                         .arg(i ? "," : "")
+                         .arg(i / 100)
+                         .arg(i % 100)
+                         .arg(i % 2 ? 0x5170 : 0x6052);
+    QVERIFY(sfpsim::loadDescription(
+        QStringLiteral("{\"resources\": [%1]}").arg(resources).toStdString()));
+    m_fc.clear();
+
+    ViSession rm = VI_NULL;
+    QCOMPARE(viOpenDefaultRM(&rm), VI_SUCCESS);
+    std::vector<getResourceInfo_params_t> records(boxes);
+    for (int i = 0; i < boxes; ++i) {
+        records[size_t(i)].fc = &m_fc;
+        records[size_t(i)].defaultRM = rm;
+        records[size_t(i)].info.resourceName
+            = QStringLiteral("TCPIP0::10.2.%1.%2::INSTR").arg(i / 100).arg(i % 100);
+    }
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 16; ++t) {
+        threads.emplace_back([&records, t] {
+            for (size_t i = size_t(t); i < records.size(); i += 16)
+                getResourceInfo(&records[i]);
+        });
+    }
+    for (std::thread &thread : threads)
+        thread.join();
+    viClose(rm);
+
+    for (int i = 0; i < boxes; ++i) {
+        const resourceInfo_t &info = records[size_t(i)].info;
+        QCOMPARE(info.systemColumns,
+                 QStringList(QStringLiteral("10.2.%1.%2 - 3394 LXI").arg(i / 100).arg(i % 100)));
+        QCOMPARE(info.fcNumbers, QList<qint32> {i % 2 ? 1 : 0});
+        QCOMPARE(info.fcColumns.at(0).at(1), QString(i % 2 ? "5170" : "6052-"));
+    }
+    QCOMPARE(m_fc.codes().size(), boxes);
+    QCOMPARE(sfpsim::openSessionCount(), 0);
 }
 
 SFPTEST_MAIN(tst_ResourceInfo)

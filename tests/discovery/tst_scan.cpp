@@ -66,6 +66,7 @@ private slots:
     void cardLimit();
     void lowerCaseTcpipInParallel();
     void repeatedScan();
+    void manyNetworkResources();
     void selectionDialogLayout();
     void okButton();
     void okWithSeveralCards();
@@ -294,6 +295,33 @@ void tst_Scan::repeatedScan()
     QCOMPARE(m_dialog->findFunctionCards(), 3);
     QCOMPARE(m_dialog->findFunctionCards(), 3);
     QCOMPARE(m_dialog->m_tree->topLevelItemCount(), 3);
+}
+
+void tst_Scan::manyNetworkResources()
+{
+    // 200 LXI boxes examined by 128 threads at once, each with its own
+    // session; every card is found and every session closed again.
+    QString resources;
+    for (int i = 0; i < 200; ++i)
+        resources += QStringLiteral("%1{\"descriptor\": \"TCPIP0::10.1.%2.%3::INSTR\", "
+                                    "\"motherboard\": {\"code\": 3394, \"cards\": "
+                                    "[{\"position\": %4, \"code\": 20848}]}}")
+                         .arg(i ? "," : "")
+                         .arg(i / 100)
+                         .arg(i % 100)
+                         .arg(i % 8 + 1);
+    QVERIFY(sfpsim::loadDescription(
+        QStringLiteral("{\"resources\": [%1]}").arg(resources).toStdString()));
+    QCOMPARE(m_dialog->findFunctionCards(), 200);
+    QCOMPARE(QThreadPool::globalInstance()->maxThreadCount(), 128);
+    const QTreeWidgetItem *group = m_dialog->m_tree->topLevelItem(0);
+    QCOMPARE(group->childCount(), 200);
+    // Sorted by address: 10.1.0.x before 10.1.1.x, each part as a number.
+    QCOMPARE(group->child(0)->text(0), QString("10.1.0.0 - 3394 LXI"));
+    QCOMPARE(group->child(1)->text(0), QString("10.1.0.1 - 3394 LXI"));
+    QCOMPARE(group->child(10)->text(0), QString("10.1.0.10 - 3394 LXI"));
+    QCOMPARE(group->child(199)->text(0), QString("10.1.1.99 - 3394 LXI"));
+    QCOMPARE(m_fc.codes().size(), 200);
 }
 
 void tst_Scan::selectionDialogLayout()
