@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite headless:
-# once in a normal build and once with AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# the fuzzers for a bounded time, then the suite once in a normal build and
+# once with AddressSanitizer and UndefinedBehaviorSanitizer.
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/deps.sh" || exit 1
@@ -12,12 +12,16 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export LSAN_OPTIONS=suppressions=$top/tests/lsan.supp:print_suppressions=0
 
 "$top/scripts/build.sh" build || exit 1
+CC=clang CXX=clang++ "$top/scripts/build.sh" build-fuzz -DSFP_FUZZ=ON -DSFP_BUILD_BENCH=OFF -DSFP_BUILD_TOOLS=OFF || exit 1
 "$top/scripts/build.sh" build-asan -DSFP_SANITIZE=ON -DSFP_BUILD_BENCH=OFF -DSFP_BUILD_TOOLS=OFF || exit 1
 
+echo "== Fuzzers (libFuzzer, a bounded run each)"
+ctest --test-dir "$top/build-fuzz" --output-on-failure -j 2
+fuzzed=$?
 echo "== Test suite (normal build)"
 ctest --test-dir "$top/build" --output-on-failure -j 2
 normal=$?
 echo "== Test suite (AddressSanitizer + UndefinedBehaviorSanitizer)"
 ctest --test-dir "$top/build-asan" --output-on-failure -j 2
 sanitized=$?
-[[ $normal -eq 0 && $sanitized -eq 0 ]]
+[[ $fuzzed -eq 0 && $normal -eq 0 && $sanitized -eq 0 ]]

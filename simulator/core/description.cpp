@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <set>
@@ -40,6 +41,38 @@ const char *const knownOperations[] = {
     "qx5170_close",
 };
 
+// Control characters and bytes outside ASCII as \xNN, so that a message
+// stays one readable line whatever the description held.
+std::string printable(const std::string &text)
+{
+    std::string result;
+    for (const char ch : text) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        if (c < 0x20 || c >= 0x7F) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+            result += escaped;
+        } else {
+            result += ch;
+        }
+    }
+    return result;
+}
+
+// A text from the description as a message shows it: quoted, control
+// characters escaped (the message is one line), long texts cut.
+std::string shownText(const std::string &text)
+{
+    constexpr size_t shown = 60;
+    std::string result;
+    for (size_t i = 0; i < text.size() && i < shown; ++i) {
+        if (text[i] == '"' || text[i] == '\\')
+            result += '\\';
+        result += text[i];
+    }
+    return "\"" + printable(result) + (text.size() > shown ? "...\"" : "\"");
+}
+
 // Walks a description and keeps the first problem with the place it was met.
 class Reader
 {
@@ -65,7 +98,7 @@ public:
             for (const char *key : keys)
                 known = known || item.key() == key;
             if (!known) {
-                fail(where, "unknown key \"" + item.key() + "\"");
+                fail(where, "unknown key " + shownText(item.key()));
                 return false;
             }
         }
@@ -94,7 +127,7 @@ public:
             char *end = nullptr;
             result = std::strtoll(text.c_str(), &end, 0);
             if (text.empty() || *end != '\0' || errno == ERANGE) {
-                fail(where, "\"" + text + "\" is not an integer");
+                fail(where, shownText(text) + " is not an integer");
                 return false;
             }
         } else {
@@ -139,7 +172,7 @@ bool readFault(Reader &reader, const json &value, const std::string &where, Faul
     if (!reader.text(value["operation"], where + ".operation", &rule->operation))
         return false;
     if (!isKnownOperation(rule->operation)) {
-        reader.fail(where + ".operation", "unknown operation \"" + rule->operation + "\"");
+        reader.fail(where + ".operation", "unknown operation " + shownText(rule->operation));
         return false;
     }
     long long status = 0;
@@ -278,14 +311,14 @@ bool readResource(Reader &reader, const json &value, const std::string &where, S
     const auto parsed = parseDescriptor(resource.descriptor);
     if (!parsed) {
         reader.fail(where + ".descriptor",
-                    "\"" + resource.descriptor + "\" is not a VISA resource descriptor");
+                    shownText(resource.descriptor) + " is not a VISA resource descriptor");
         return false;
     }
     resource.canonical = canonicalDescriptor(*parsed);
     resource.interfaceType = parsed->interfaceType;
     if (!seen->insert(resource.canonical).second) {
         reader.fail(where + ".descriptor",
-                    "\"" + resource.descriptor + "\" names a resource listed before");
+                    shownText(resource.descriptor) + " names a resource listed before");
         return false;
     }
     const bool tcpip = resource.interfaceType == VI_INTF_TCPIP;
@@ -305,7 +338,7 @@ bool readResource(Reader &reader, const json &value, const std::string &where, S
                 box = &r;
         }
         if (!box) {
-            reader.fail(where + ".sameBoxAs", "no resource \"" + other + "\" listed before");
+            reader.fail(where + ".sameBoxAs", "no resource " + shownText(other) + " listed before");
             return false;
         }
         resource.motherboard = box->motherboard;
@@ -426,11 +459,11 @@ bool parseSystem(const std::string &text, System *system, std::string *error)
         std::string what = e.what();
         const size_t reason = what.rfind(": ");
         *error = lineAndColumn(text, e.byte == 0 ? 0 : e.byte - 1) + ": not valid JSON ("
-            + (reason == std::string::npos ? what : what.substr(reason + 2)) + ")";
+            + printable(reason == std::string::npos ? what : what.substr(reason + 2)) + ")";
         return false;
     } catch (const json::exception &e) {
         // Numbers beyond what a double holds, and the like.
-        *error = "line 1, column 1: not a usable description (" + std::string(e.what()) + ")";
+        *error = "line 1, column 1: not a usable description (" + printable(e.what()) + ")";
         return false;
     }
 

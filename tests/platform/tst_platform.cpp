@@ -595,6 +595,9 @@ void tst_Platform::badDescription_data()
                                   << "resources: expected an array";
     QTest::newRow("unknown key") << R"({"resources": [], "resorces": 1})"
                                  << "unknown key";
+    QTest::newRow("control characters in key")
+        << "{\"resources\": [{\"descriptor\": \"VXI0::1\", \"host\\nname\": 1}]}"
+        << R"(unknown key "host\x0Aname")";
     QTest::newRow("resource not object") << R"({"resources": [42]})"
                                          << "resources[0]:";
     QTest::newRow("no descriptor") << R"({"resources": [{}]})"
