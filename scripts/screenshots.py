@@ -1,0 +1,136 @@
+#!/usr/bin/python3
+"""Runs the real panel on the simulated platform under Xvfb and saves
+screenshots of what the operator sees into a folder (the README shows them):
+
+    dbus-run-session -- /usr/bin/python3 screenshots.py \\
+        --program build/bin/qx5170fp --grab build/bin/sfp_screengrab --out docs
+
+The program is driven through the accessibility interface, with the helpers
+of the end-to-end tests.
+"""
+
+import argparse
+import os
+import subprocess
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
+
+import sfpdrive as d  # noqa: E402
+
+# Time for the window system and the program to finish painting what was
+# just shown.
+SETTLE = 0.8
+
+
+class Camera:
+    def __init__(self, desktop, grab, folder):
+        self.desktop = desktop
+        self.grab = grab
+        self.folder = folder
+
+    def shoot(self, accessible, name):
+        # The pointer goes into the screen's far corner, out of the picture.
+        d.xdotool("mousemove", "1279", "1023")
+        time.sleep(SETTLE)
+        x, y, width, height = d.extents(accessible)
+        path = os.path.join(self.folder, name)
+        subprocess.run([self.grab, path, str(x), str(y), str(width), str(height)], check=True,
+                       env=self.desktop.environment())
+        print(path)
+
+
+def splash_window(panel):
+    """The splash: the one top-level window without a title."""
+    for window in panel.windows():
+        if window.name == "" and d.showing(window):
+            x, y, width, height = d.extents(window)
+            if (width, height) == (520, 400):
+                return window
+    return None
+
+
+def connected_vxi(desktop, program, camera):
+    panel = d.Panel(desktop, program)
+    try:
+        question = panel.wait_window(d.QUESTION_TITLE, "alert")
+        camera.shoot(question, "connect-question.png")
+        # Move the question aside for a clear view of the splash beneath it.
+        splash = d.wait_for("the splash", lambda: splash_window(panel))
+        d.xdotool("search", "--sync", "--onlyvisible", "--name",
+                  "^%s$" % d.QUESTION_TITLE, "windowmove", "0", "0")
+        camera.shoot(splash, "splash.png")
+
+        d.press(d.find(question, "push button", "Auto Find"))
+        tree = panel.wait_window(d.QUESTION_TITLE, "dialog", content="tree")
+        camera.shoot(tree, "select-card.png")
+        d.choose_card(panel, "Slot 5", "FC 2")
+
+        main = panel.wait_window(d.PANEL_TITLE)
+        for pair, relay in ((1, 0), (2, 1), (6, 0), (6, 1), (11, 0), (16, 1)):
+            button = d.relay_buttons(main, pair)[relay]
+            d.toggle(button)
+            d.wait_for("the relay to be on", lambda button=button: d.checked(button))
+        camera.shoot(main, "panel-vxi.png")
+
+        d.press(d.find(main, "push button", "About"))
+        about = panel.wait_window(d.ABOUT_TITLE)
+        camera.shoot(about, "panel-about.png")
+        d.press(d.find(about, "push button", "OK"))
+        panel.wait_gone(about)
+        d.answer_close_question(panel, main, "Yes")
+        panel.wait_exit()
+    finally:
+        panel.close()
+
+
+def connected_lxi(desktop, program, camera):
+    panel = d.Panel(desktop, program)
+    try:
+        question = panel.wait_window(d.QUESTION_TITLE, "alert")
+        d.press(d.find(question, "push button", "Enter Address"))
+        d.enter_address(panel, "FC 1")
+        main = panel.wait_window(d.PANEL_TITLE + ": lxi-5170.lab.local")
+        camera.shoot(main, "panel-lxi.png")
+        d.answer_close_question(panel, main, "Yes")
+        panel.wait_exit()
+    finally:
+        panel.close()
+
+
+def demo(desktop, program, camera):
+    panel = d.Panel(desktop, program)
+    try:
+        question = panel.wait_window(d.QUESTION_TITLE, "alert")
+        d.press(d.find(question, "push button", "Run In Demo Mode"))
+        main = panel.wait_window(d.PANEL_TITLE)
+        camera.shoot(main, "panel-demo.png")
+        d.answer_close_question(panel, main, "Yes")
+        panel.wait_exit()
+    finally:
+        panel.close()
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--program", required=True, help="path of qx5170fp")
+    parser.add_argument("--grab", required=True, help="path of sfp_screengrab")
+    parser.add_argument("--out", required=True, help="folder for the pictures")
+    args = parser.parse_args()
+    os.makedirs(args.out, exist_ok=True)
+    program = os.path.abspath(args.program)
+    with d.Desktop() as desktop:
+        camera = Camera(desktop, os.path.abspath(args.grab), os.path.abspath(args.out))
+        try:
+            for run in (connected_vxi, connected_lxi, demo):
+                run(desktop, program, camera)
+        except d.Failure as failure:
+            print("screenshots: %s" % failure, file=sys.stderr)
+            return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

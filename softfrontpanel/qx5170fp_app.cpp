@@ -1,0 +1,166 @@
+#include "qx5170fp_app.h"
+
+#include "driverstatus.h"
+#include "qx2010fp_led.h"
+#include "qx5170.h"
+#include "qx5170_sfprelaypair.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// Combo indices of the switching modes; the driver counts them from 1.
+enum ModeIndex { asynchronous = 0, syncCommand = 1, syncTrigger = 2 };
+
+constexpr int gridColumns = 4;
+
+const char modeHelp[] = "Selects relays state update mode.\n"
+                        "Possible modes: Asynchronous, Synch. Command, Synch. Trigger\n"
+                        "Asynchronous - immediate update after changing relay state,\n"
+                        "Synch. Command - update takes place after issuing command,\n"
+                        "Synch. Trigger - update takes place after trigger activation.";
+const char triggerHelp[] = "Generates synchronization trigger signal.";
+const char updateHelp[] = "Issues update command to update relays state in synchronous mode.";
+const char syncHelp[] = "Indicates if relays state was updated in synchronous mode.\n"
+                        "Red color - not synchronized,\n"
+                        "Green color - synchronized.\n"
+                        "Always green in asynchronous mode.";
+const char exclusiveHelp[]
+    = "Turns on exclusive mode. In this mode only one of the relays in pair can be switched on.";
+
+void setHelp(QWidget *widget, const char *text)
+{
+    const QString help = QString::fromLatin1(text);
+    widget->setWhatsThis(help);
+    widget->setToolTip(help);
+}
+
+} // namespace
+
+qx5170fp_App::qx5170fp_App(qx2010fp_genFC *fc)
+    : qx2010fp_AppFC(fc, 0, false)
+{
+    auto *panelLayout = new QVBoxLayout;
+    auto *pairGrid = new QGridLayout;
+    auto *modeLayout = new QHBoxLayout;
+    m_mode = asynchronous;
+    setPanelLayout(panelLayout);
+
+    auto *pairContainer = new QWidget;
+    panelLayout->addWidget(pairContainer);
+    pairContainer->setLayout(pairGrid);
+    pairContainer->setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::MinimumExpanding);
+
+    const bool demo = d_demoMode != 0;
+    for (int i = 0; i < pairCount; ++i) {
+        relayPair[i] = new qx5170_sfpRelayPair(d_vi, i, demo);
+        pairGrid->addWidget(relayPair[i], i / gridColumns, i % gridColumns);
+    }
+
+    modeGroupBox = new QGroupBox(QStringLiteral("Switching Mode Control"));
+    panelLayout->addWidget(modeGroupBox);
+    modeGroupBox->setLayout(modeLayout);
+
+    modeCombo = new QComboBox;
+    modeCombo->addItem(QStringLiteral("Asynchronous"));
+    modeCombo->addItem(QStringLiteral("Sync. Command"));
+    modeCombo->addItem(QStringLiteral("Sync. Trigger"));
+    modeLayout->addWidget(modeCombo);
+
+    triggerBtn = new QPushButton(QStringLiteral("Trigger"));
+    triggerBtn->setEnabled(false);
+    modeLayout->addWidget(triggerBtn);
+
+    updateBtn = new QPushButton(QStringLiteral("Update"));
+    updateBtn->setEnabled(false);
+    modeLayout->addWidget(updateBtn);
+
+    syncLed = new qx2010fp_led(QStringLiteral("Synchronized"), Qt::red, Qt::green);
+    modeLayout->addWidget(syncLed);
+
+    exclusiveChk = new QCheckBox(QStringLiteral("Exclusive"));
+    modeLayout->addWidget(exclusiveChk);
+
+    for (qx5170_sfpRelayPair *pair : relayPair)
+        connect(pair, &qx5170_sfpRelayPair::buttonClicked, this, &qx5170fp_App::stateChange_slot);
+    connect(modeCombo, &QComboBox::activated, this, &qx5170fp_App::modeSelect_slot);
+    connect(triggerBtn, &QPushButton::clicked, this, &qx5170fp_App::triggerClick_slot);
+    connect(updateBtn, &QPushButton::clicked, this, &qx5170fp_App::updateClick_slot);
+    connect(exclusiveChk, &QCheckBox::toggled, this, &qx5170fp_App::exclusiveToggle_slot);
+
+    setHelp(modeCombo, modeHelp);
+    setHelp(triggerBtn, triggerHelp);
+    setHelp(updateBtn, updateHelp);
+    setHelp(syncLed, syncHelp);
+    setHelp(exclusiveChk, exclusiveHelp);
+}
+
+qx5170fp_App::~qx5170fp_App() = default;
+
+void qx5170fp_App::triggerClick_slot()
+{
+    if (d_demoMode == 0)
+        reportDriverStatus(qx5170_pulseSynchTrigger(d_vi), "qx5170_pulseSynchTrigger (d_vi)");
+    // The trigger was given; whether the card took it is in the report.
+    syncLed->setValue(false);
+}
+
+void qx5170fp_App::updateClick_slot()
+{
+    if (d_demoMode == 0)
+        reportDriverStatus(qx5170_updateRelaysState(d_vi), "qx5170_updateRelaysState(d_vi)");
+    syncLed->setValue(false);
+}
+
+void qx5170fp_App::modeSelect_slot(int indx)
+{
+    if (indx == asynchronous) {
+        // Relay states still pending from a synchronous mode are applied the
+        // way that mode applies them before the card goes back to applying
+        // each command at once.
+        if (m_mode == syncCommand) {
+            if (d_demoMode == 0)
+                reportDriverStatus(qx5170_updateRelaysState(d_vi),
+                                   "qx5170_updateRelaysState(d_vi)");
+            syncLed->setValue(false);
+        } else if (m_mode == syncTrigger) {
+            if (d_demoMode == 0)
+                reportDriverStatus(qx5170_pulseSynchTrigger(d_vi),
+                                   "qx5170_pulseSynchTrigger (d_vi)");
+            syncLed->setValue(false);
+        }
+        updateBtn->setEnabled(false);
+        triggerBtn->setEnabled(false);
+    }
+    if (indx == syncCommand) {
+        updateBtn->setEnabled(true);
+        triggerBtn->setEnabled(false);
+    }
+    if (indx == syncTrigger) {
+        updateBtn->setEnabled(false);
+        triggerBtn->setEnabled(true);
+    }
+    m_mode = indx;
+    if (d_demoMode == 0)
+        reportDriverStatus(qx5170_setSwitchingMode(d_vi, indx + 1, qx5170_ITRIG_NONE),
+                           "qx5170_setSwitchingMode(d_vi, indx+1, qx5170_ITRIG_NONE)");
+}
+
+void qx5170fp_App::stateChange_slot()
+{
+    // Only a synchronous mode leaves a switched relay waiting on the card.
+    if (modeCombo->currentIndex() != asynchronous)
+        syncLed->setValue(true);
+}
+
+void qx5170fp_App::exclusiveToggle_slot(bool on)
+{
+    for (qx5170_sfpRelayPair *pair : relayPair)
+        pair->exclusiveToggle_slot(on);
+}

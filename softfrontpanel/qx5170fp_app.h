@@ -1,0 +1,45 @@
+// The relay card's main window: the card-bound window with the 16 relay
+// pairs in a 4 x 4 grid and the switching mode controls beneath them.
+#pragma once
+
+#include "qx2010fp_appfc.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QPushButton;
+class qx2010fp_genFC;
+class qx2010fp_led;
+class qx5170_sfpRelayPair;
+
+class qx5170fp_App final : public qx2010fp_AppFC
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(qx5170fp_App)
+
+public:
+    static constexpr int pairCount = 16;
+
+    // Runs the connection sequence (one card only) before the panel is built.
+    explicit qx5170fp_App(qx2010fp_genFC *fc);
+    ~qx5170fp_App() override;
+
+public slots:
+    void triggerClick_slot();
+    void updateClick_slot();
+    void modeSelect_slot(int indx);
+    void stateChange_slot();
+    void exclusiveToggle_slot(bool on);
+
+private:
+    qx5170_sfpRelayPair *relayPair[pairCount] = {};
+    QGroupBox *modeGroupBox = nullptr;
+    QComboBox *modeCombo = nullptr;
+    QPushButton *triggerBtn = nullptr;
+    QPushButton *updateBtn = nullptr;
+    qx2010fp_led *syncLed = nullptr;
+    QCheckBox *exclusiveChk = nullptr;
+    qint32 m_mode = 0; // combo index of the mode selected last
+
+    friend class tst_RelayPanel;
+};

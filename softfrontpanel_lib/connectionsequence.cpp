@@ -1,0 +1,310 @@
+// How the panel reaches its card: the operator finds it automatically, types
+// its address or runs without hardware, and the driver session is opened.
+#include "connectionsequence.h"
+
+#include "modeltext.h"
+#include "qx2010.h"
+#include "qx2010fp_fcenteraddress.h"
+#include "qx2010fp_fcselect.h"
+#include "qx2010fp_genfc.h"
+#include "sfpicons.h"
+#include "sfpmessages.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace sfpConnection {
+
+QString typedAddressWarning(const QStringList &descriptors, const QList<int> &fcNumbers)
+{
+    if (descriptors.isEmpty() || fcNumbers.isEmpty() || descriptors.size() != fcNumbers.size())
+        return QStringLiteral(
+            "Please enter at least one resource descriptor and select the Function Card number.");
+    for (qsizetype i = 0; i < descriptors.size(); ++i) {
+        // Blanks are text: only a descriptor of length 0 is missing.
+        if (descriptors.at(i).isEmpty() || fcNumbers.at(i) == 0) {
+            return descriptors.size() >= 2
+                ? QStringLiteral("Please enter the resource descriptors and select the Function "
+                                 "Card numbers.")
+                : QStringLiteral("Please enter the resource descriptor and select the Function "
+                                 "Card number.");
+        }
+    }
+    return QString();
+}
+
+QString openErrorText(const qx2010fp_genFC &fc, ViStatus status)
+{
+    QString text = fc.errorMessage(status);
+    if (text.isEmpty()) {
+        // Cleared, so that a library that writes nothing leaves empty text;
+        // bounded, so that one that fills the buffer is not read past it.
+        char buffer[qx2010_ERROR_MESSAGE_BUFLEN] = {};
+        qx2010_error_message(status, buffer);
+        text = QString::fromLatin1(buffer, qsizetype(qstrnlen(buffer, sizeof buffer)));
+    }
+    return text;
+}
+
+QString unavailableText(const QString &modelText, int fcCount, const QString &errorText)
+{
+    const QString pattern = fcCount > 1
+        ? QStringLiteral("At least one selected %1 Function Card is unavailable.\nError: %2")
+        : QStringLiteral("Selected %1 Function Card is unavailable.\nError: %2");
+    return pattern.arg(modelText).arg(errorText);
+}
+
+} // namespace sfpConnection
+
+namespace {
+
+enum class State {
+    Ask,
+    Scan,
+    Choose,
+    NotFound,
+    Enter,
+    Validate,
+    Demo,
+    Open,
+    OpenFailed,
+    Done,
+    Cancelled
+};
+
+// A question box with buttons of these texts, in this order, all with the
+// action role, and no escape button: Esc and the window's close button do
+// nothing. Returns the number of the clicked button, -1 if none was.
+int askQuestion(QWidget *parent, const QString &title, const QString &text,
+                const QStringList &buttonTexts, int defaultButton)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    // The text may carry the driver's words, never markup.
+    box.setTextFormat(Qt::PlainText);
+    QList<QAbstractButton *> buttons;
+    for (const QString &buttonText : buttonTexts)
+        buttons.append(box.addButton(buttonText, QMessageBox::ActionRole));
+    box.setDefaultButton(qobject_cast<QPushButton *>(buttons.value(defaultButton)));
+    box.exec();
+    return int(buttons.indexOf(box.clickedButton()));
+}
+
+// The sequence runs on the selection dialog and leaves its result there.
+// The address entry dialog and the first question live as long as the
+// sequence; each state is one function that says where to go next.
+class ConnectionSequence final
+{
+public:
+    explicit ConnectionSequence(qx2010fp_fcSelect &selection);
+
+    bool run();
+
+private:
+    Q_DISABLE_COPY_MOVE(ConnectionSequence)
+
+    State ask();
+    State scan();
+    State choose();
+    State notFound();
+    State enter();
+    State validate();
+    State demo();
+    State open();
+    State openFailed();
+
+    QString modelText() const { return sfpModelText(m_selection.m_fc->modelCode); }
+
+    qx2010fp_fcSelect &m_selection;
+    qx2010fp_fcEnterAddress m_addressDialog;
+    const QString m_title;
+    QMessageBox m_question;
+    QPushButton *m_autoFindButton = nullptr;
+    QPushButton *m_demoButton = nullptr;
+    QPushButton *m_enterAddressButton = nullptr;
+    QPushButton *m_cancelButton = nullptr;
+
+    QStringList m_typedDescriptors;
+    QList<int> m_typedFcNumbers;
+    ViStatus m_openStatus = VI_SUCCESS;
+};
+
+ConnectionSequence::ConnectionSequence(qx2010fp_fcSelect &selection)
+    : m_selection(selection)
+    , m_addressDialog(selection.m_fc)
+    , m_title(QStringLiteral("Orbelan %1 SFP: Select Function Card").arg(modelText()))
+    , m_question(QMessageBox::Question, m_title,
+                 QStringLiteral("How to connect to %1 Function Card?").arg(modelText()),
+                 QMessageBox::NoButton, nullptr)
+{
+    m_question.setWindowIcon(sfpIcons::panel());
+    m_autoFindButton = m_question.addButton(QStringLiteral("Auto Find"), QMessageBox::ActionRole);
+    m_demoButton
+        = m_question.addButton(QStringLiteral("Run In Demo Mode"), QMessageBox::ActionRole);
+    m_enterAddressButton
+        = m_question.addButton(QStringLiteral("Enter Address"), QMessageBox::ActionRole);
+    m_cancelButton = m_question.addButton(QMessageBox::Cancel);
+    m_question.setDefaultButton(m_autoFindButton);
+    // Esc and closing the box answer Cancel.
+    m_question.setEscapeButton(m_cancelButton);
+}
+
+bool ConnectionSequence::run()
+{
+    State state = State::Ask;
+    for (;;) {
+        switch (state) {
+        case State::Ask:
+            state = ask();
+            break;
+        case State::Scan:
+            state = scan();
+            break;
+        case State::Choose:
+            state = choose();
+            break;
+        case State::NotFound:
+            state = notFound();
+            break;
+        case State::Enter:
+            state = enter();
+            break;
+        case State::Validate:
+            state = validate();
+            break;
+        case State::Demo:
+            state = demo();
+            break;
+        case State::Open:
+            state = open();
+            break;
+        case State::OpenFailed:
+            state = openFailed();
+            break;
+        case State::Done:
+            return true;
+        case State::Cancelled:
+            return false;
+        }
+    }
+}
+
+State ConnectionSequence::ask()
+{
+    m_question.exec();
+    const QAbstractButton *clicked = m_question.clickedButton();
+    if (clicked == m_autoFindButton)
+        return State::Scan;
+    if (clicked == m_demoButton)
+        return State::Demo;
+    if (clicked == m_enterAddressButton)
+        return State::Enter;
+    return State::Cancelled;
+}
+
+State ConnectionSequence::scan()
+{
+    const int found = m_selection.findFunctionCards();
+    if (found == 0)
+        return State::NotFound;
+    if (found == 1) {
+        // The scan has left that card's descriptor and number behind.
+        m_selection.m_fcCount = 1;
+        return State::Open;
+    }
+    return State::Choose;
+}
+
+State ConnectionSequence::choose()
+{
+    // Cancelling the choice ends the sequence; it does not ask again.
+    return m_selection.exec() == QDialog::Accepted ? State::Open : State::Cancelled;
+}
+
+State ConnectionSequence::notFound()
+{
+    const int answer = askQuestion(
+        &m_selection, m_title,
+        QStringLiteral("No %1 Function Card found on your system.").arg(modelText()),
+        {QStringLiteral("Try Again"), QStringLiteral("Run In Demo Mode"), QStringLiteral("Cancel")},
+        0);
+    switch (answer) {
+    case 0:
+        // Back to the question; a new scan only when the operator asks.
+        return State::Ask;
+    case 1:
+        return State::Demo;
+    default:
+        return State::Cancelled;
+    }
+}
+
+State ConnectionSequence::enter()
+{
+    m_addressDialog.loadDescriptors();
+    return m_addressDialog.exec() == QDialog::Accepted ? State::Validate : State::Ask;
+}
+
+State ConnectionSequence::validate()
+{
+    // Stored before the checks, so that the dialog shown again after a
+    // warning holds what was typed.
+    m_addressDialog.saveDescriptors(m_typedDescriptors, m_typedFcNumbers);
+
+    const QString warning
+        = sfpConnection::typedAddressWarning(m_typedDescriptors, m_typedFcNumbers);
+    if (!warning.isEmpty()) {
+        sfpWarningMessage(warning);
+        return State::Enter;
+    }
+
+    m_selection.m_descriptors = m_typedDescriptors.join(QLatin1Char(','));
+    for (qsizetype i = 0; i < m_typedFcNumbers.size() && i < qx2010fp_fcSelect::maxCards; ++i)
+        m_selection.m_fcNumbers[i] = static_cast<qint16>(m_typedFcNumbers.at(i));
+    m_selection.m_fcCount = int(m_typedDescriptors.size());
+    return State::Open;
+}
+
+State ConnectionSequence::demo()
+{
+    m_selection.m_demoMode = 1;
+    m_selection.m_fcNumbers[0] = 1;
+    m_selection.m_descriptors = QStringLiteral("VXI0::1::INSTR");
+    m_selection.m_fcCount = 1;
+    return State::Done;
+}
+
+State ConnectionSequence::open()
+{
+    QByteArray descriptor = m_selection.m_descriptors.toLatin1();
+    m_selection.m_session = 0;
+    m_openStatus = m_selection.m_fc->open(descriptor.data(), m_selection.m_fcNumbers, VI_TRUE,
+                                          VI_TRUE, &m_selection.m_session);
+    if (m_openStatus == VI_SUCCESS)
+        return State::Done;
+
+    // A warning is no success here, yet the driver did open the session:
+    // nobody would ever close it, and the card would stay held by this
+    // process. A failed open leaves no handle to use.
+    if (m_openStatus > VI_SUCCESS && m_selection.m_session != 0)
+        m_selection.m_fc->close(m_selection.m_session);
+    m_selection.m_session = 0;
+    return State::OpenFailed;
+}
+
+State ConnectionSequence::openFailed()
+{
+    const QString text = sfpConnection::unavailableText(
+        modelText(), m_selection.m_fcCount,
+        sfpConnection::openErrorText(*m_selection.m_fc, m_openStatus));
+    const int answer = askQuestion(&m_selection, m_title, text,
+                                   {QStringLiteral("Try Again"), QStringLiteral("Cancel")}, 0);
+    return answer == 0 ? State::Ask : State::Cancelled;
+}
+
+} // namespace
+
+bool qx2010fp_fcSelect::connectFc()
+{
+    ConnectionSequence sequence(*this);
+    return sequence.run();
+}

@@ -1,0 +1,96 @@
+#include "qx2010fp_appfc.h"
+
+#include "cardheader.h"
+#include "modeltext.h"
+#include "qx2010.h"
+#include "qx2010fp_about.h"
+#include "qx2010fp_fcselect.h"
+#include "qx2010fp_genfc.h"
+
+#include <QByteArray>
+#include <QPushButton>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+qx2010fp_AppFC::qx2010fp_AppFC(qx2010fp_genFC *fc, int multiSelect, bool startInDemo)
+    : qx2010fp_app()
+{
+    d_fc = fc;
+    const QString model = sfpModelText(d_fc->modelCode);
+    d_vi = 0;
+
+    auto select = std::make_unique<qx2010fp_fcSelect>(fc, multiSelect);
+    if (startInDemo) {
+        d_demoMode = 1;
+        // Nothing asked the operator, so nothing chose a card: take what
+        // choosing demo mode in the connection sequence takes, one card
+        // numbered 1.
+        select->m_fcNumbers[0] = 1;
+        select->m_fcCount = 1;
+    } else {
+        select->setWindowIcon(windowIcon());
+        centerOnDesktop(select.get());
+        if (!select->connectFc()) {
+            d_demoMode = 1;
+            // The operator chose not to run the panel at all. Nothing is open
+            // that the process's end would not release.
+            std::fflush(nullptr);
+            std::_Exit(0);
+        }
+        d_demoMode = select->m_demoMode;
+    }
+
+    d_vi = select->m_session;
+    for (int i = 0; i < maxCards; ++i)
+        d_fcNumbers[i] = select->m_fcNumbers[i];
+    setDemoMode(d_demoMode != 0);
+    d_fcCount = select->m_fcCount;
+
+    sfpCardHeader header;
+    if (d_demoMode == 0) {
+        header = sfpReadCardHeader(d_vi, d_fcNumbers[0]);
+    } else {
+        d_vi = 0;
+    }
+    d_lxi = header.lxi;
+
+    select.reset();
+
+    setWindowTitle(sfpPanelWindowTitle(model, header.hostText));
+    setHeaderText(sfpPanelHeaderText(model, d_fc->description()));
+    setLxiLogo(d_lxi);
+    setModuleInfo(header.moduleText,
+                  d_lxi ? QStringLiteral("Shows which LXI module is connected to the Soft Front Panel")
+                        : QStringLiteral("Shows which VXI module is connected to the Soft Front Panel"));
+    setCardInfo(header.fcText,
+                QStringLiteral("Shows which function card is connected to the Soft Front Panel"));
+
+    // Cleared first: when the library writes nothing the About box shows an
+    // empty revision instead of whatever the stack held. The last byte stays
+    // a terminator even if the library fills the whole buffer.
+    char libraryRevision[qx2010_REVISION_BUFLEN] = {};
+    qx2010_library_revision(libraryRevision);
+    libraryRevision[sizeof libraryRevision - 1] = '\0';
+
+    aboutDialog = new qx2010fp_About(
+        d_fc->version().toLocal8Bit().constData(),
+        d_fc->driverRevision().toLocal8Bit().constData(), model.toLocal8Bit().constData(),
+        d_fc->legalNotice().toLocal8Bit().constData(), this, libraryRevision);
+    aboutDialog->setWindowIcon(windowIcon());
+    connect(aboutBtn, &QPushButton::clicked, aboutDialog, &QDialog::show);
+}
+
+qx2010fp_AppFC::~qx2010fp_AppFC()
+{
+    // In demo mode no session was ever opened. The close status is of no use
+    // to a window that is going away.
+    if (d_demoMode == 0)
+        d_fc->close(d_vi);
+}
+
+void qx2010fp_AppFC::closeEvent(QCloseEvent *event)
+{
+    qx2010fp_app::closeEvent(event);
+}

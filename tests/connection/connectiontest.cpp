@@ -1,0 +1,225 @@
+#include "connectiontest.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QPointer>
+#include <QProgressDialog>
+#include <QSettings>
+#include <QTimer>
+
+namespace connectiontest {
+
+namespace {
+
+constexpr int pollIntervalMs = 10;
+
+} // namespace
+
+namespace {
+
+// Runs `then` once `dialog` is hidden or gone.
+void whenHidden(QPointer<QWidget> dialog, std::function<void()> then)
+{
+    if (!then)
+        return;
+    auto *timer = new QTimer(QCoreApplication::instance());
+    timer->setInterval(pollIntervalMs);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, dialog, then] {
+        if (dialog && dialog->isVisible())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        then();
+    });
+    timer->start();
+}
+
+} // namespace
+
+std::shared_ptr<sfptest::ModalAnswer> actOnNextModal(std::function<void(QWidget *)> act,
+                                                     std::function<void()> then, int timeoutMs)
+{
+    auto answer = std::make_shared<sfptest::ModalAnswer>();
+    auto *timer = new QTimer(QCoreApplication::instance());
+    timer->setInterval(pollIntervalMs);
+    const QDeadlineTimer deadline(timeoutMs);
+    QObject::connect(timer, &QTimer::timeout, timer, [=] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        if (!dialog || !dialog->isVisible() || qobject_cast<QProgressDialog *>(dialog)) {
+            if (deadline.hasExpired()) {
+                timer->stop();
+                timer->deleteLater();
+                qWarning("connectiontest: no modal dialog appeared within %d ms", timeoutMs);
+            }
+            return;
+        }
+        timer->stop();
+        timer->deleteLater();
+        answer->answered = true;
+        answer->className = QString::fromLatin1(dialog->metaObject()->className());
+        answer->title = dialog->windowTitle();
+        answer->parent = dialog->parentWidget();
+        answer->hadParent = dialog->parentWidget() != nullptr;
+        const QPointer<QWidget> guard(dialog);
+        act(dialog);
+        whenHidden(guard, then);
+    });
+    timer->start();
+    return answer;
+}
+
+DialogScript::DialogScript()
+    : m_state(std::make_shared<State>())
+{ }
+
+DialogScript &DialogScript::click(const QString &button)
+{
+    m_state->steps.append([button](std::function<void()> then) {
+        return sfptest::answerNextModal(button, 5000, std::move(then));
+    });
+    return *this;
+}
+
+DialogScript &DialogScript::escape()
+{
+    return click(QString());
+}
+
+DialogScript &DialogScript::closeWindow()
+{
+    m_state->steps.append(
+        [](std::function<void()> then) { return sfptest::closeNextModal(5000, std::move(then)); });
+    return *this;
+}
+
+DialogScript &DialogScript::act(std::function<void(QWidget *)> step)
+{
+    m_state->steps.append(
+        [step](std::function<void()> then) { return actOnNextModal(step, std::move(then)); });
+    return *this;
+}
+
+void DialogScript::start()
+{
+    run(m_state, 0);
+}
+
+void DialogScript::run(const std::shared_ptr<State> &state, qsizetype index)
+{
+    if (index >= state->steps.size())
+        return;
+    const std::weak_ptr<State> weak = state;
+    state->answers.append(state->steps.at(index)([weak, index] {
+        if (const std::shared_ptr<State> alive = weak.lock())
+            run(alive, index + 1);
+    }));
+}
+
+bool DialogScript::finished() const
+{
+    if (m_state->answers.size() != m_state->steps.size())
+        return false;
+    for (const auto &answer : m_state->answers) {
+        if (!answer->answered)
+            return false;
+    }
+    return true;
+}
+
+QList<sfptest::ModalAnswer> DialogScript::seen() const
+{
+    QList<sfptest::ModalAnswer> seen;
+    for (qsizetype i = 0; i < m_state->steps.size(); ++i)
+        seen.append(i < m_state->answers.size() ? *m_state->answers.at(i) : sfptest::ModalAnswer());
+    return seen;
+}
+
+TemporaryProfile::TemporaryProfile()
+{
+    qputenv("ALLUSERSPROFILE", allUsersFolder().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", configFolder().toLocal8Bit());
+}
+
+TemporaryProfile::~TemporaryProfile()
+{
+    qunsetenv("ALLUSERSPROFILE");
+    qunsetenv("XDG_CONFIG_HOME");
+}
+
+QString TemporaryProfile::allUsersFolder() const
+{
+    return m_folder.filePath(QStringLiteral("all-users"));
+}
+
+QString TemporaryProfile::configFolder() const
+{
+    return m_folder.filePath(QStringLiteral("config"));
+}
+
+QString TemporaryProfile::iniFile() const
+{
+    return allUsersFolder() + QStringLiteral("/Tarvex/DefaultInstrDescr.ini");
+}
+
+void TemporaryProfile::clear() const
+{
+    QDir(allUsersFolder()).removeRecursively();
+    QDir(configFolder()).removeRecursively();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.readAll();
+}
+
+bool writeFile(const QString &path, const QByteArray &content)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+namespace {
+
+template<typename Function>
+auto withSettings(const QByteArray &content, Function function)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("read.ini"));
+    writeFile(path, content);
+    QSettings settings(path, QSettings::IniFormat);
+    return function(settings);
+}
+
+} // namespace
+
+QVariant iniValue(const QByteArray &content, const QString &key)
+{
+    return withSettings(content, [&](QSettings &settings) { return settings.value(key); });
+}
+
+bool iniContains(const QByteArray &content, const QString &key)
+{
+    return withSettings(content, [&](QSettings &settings) { return settings.contains(key); });
+}
+
+QVariantMap iniValues(const QByteArray &content)
+{
+    return withSettings(content, [](QSettings &settings) {
+        QVariantMap values;
+        const QStringList keys = settings.allKeys();
+        for (const QString &key : keys) {
+            // A line "=value" gives a key that QSettings itself cannot look up.
+            if (!key.isEmpty())
+                values.insert(key, settings.value(key));
+        }
+        return values;
+    });
+}
+
+} // namespace connectiontest

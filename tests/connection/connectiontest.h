@@ -1,0 +1,90 @@
+// Helpers shared by the connection tests: acting on a modal dialog, a
+// temporary profile for DefaultInstrDescr.ini, and reading the file back.
+#pragma once
+
+#include "sfptest.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QTemporaryDir>
+#include <QVariant>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+namespace connectiontest {
+
+// Like sfptest::answerNextModal, but hands the dialog to `act`, which
+// fills it in and closes it; `then` runs once the dialog is hidden. The
+// returned record holds the dialog's class and title once `act` has run.
+std::shared_ptr<sfptest::ModalAnswer> actOnNextModal(std::function<void(QWidget *)> act,
+                                                     std::function<void()> then = {},
+                                                     int timeoutMs = 5000);
+
+// The answers to a row of modal dialogs, given in the order the dialogs
+// come; each step waits for its dialog, the next one starts once that
+// dialog is hidden.
+class DialogScript final
+{
+public:
+    DialogScript();
+
+    DialogScript &click(const QString &button);
+    DialogScript &escape();
+    DialogScript &closeWindow();
+    DialogScript &act(std::function<void(QWidget *)> step);
+
+    // Arms the first step.
+    void start();
+    // Every step has found its dialog.
+    bool finished() const;
+    // What each step saw, in step order (empty records for steps not run).
+    QList<sfptest::ModalAnswer> seen() const;
+
+private:
+    using Step = std::function<std::shared_ptr<sfptest::ModalAnswer>(std::function<void()>)>;
+    struct State
+    {
+        QList<Step> steps;
+        QList<std::shared_ptr<sfptest::ModalAnswer>> answers;
+    };
+    static void run(const std::shared_ptr<State> &state, qsizetype index);
+
+    std::shared_ptr<State> m_state;
+};
+
+// Points ALLUSERSPROFILE and XDG_CONFIG_HOME into a temporary folder, so
+// that no test touches the real user's configuration.
+class TemporaryProfile final
+{
+public:
+    TemporaryProfile();
+    ~TemporaryProfile();
+
+    bool isValid() const { return m_folder.isValid(); }
+    QString allUsersFolder() const;
+    QString configFolder() const;
+    // Where the address entry dialog keeps its file under ALLUSERSPROFILE.
+    QString iniFile() const;
+    // Removes the file and its folder.
+    void clear() const;
+
+private:
+    Q_DISABLE_COPY_MOVE(TemporaryProfile)
+
+    QTemporaryDir m_folder;
+};
+
+QByteArray readFile(const QString &path);
+bool writeFile(const QString &path, const QByteArray &content);
+
+// Values as QSettings reads the INI text `content` (through a file of its
+// own: QSettings keeps what it read of a path).
+QVariant iniValue(const QByteArray &content, const QString &key);
+bool iniContains(const QByteArray &content, const QString &key);
+// Every key of the text with its value, "section/key".
+QVariantMap iniValues(const QByteArray &content);
+
+} // namespace connectiontest

@@ -1,0 +1,66 @@
+// A function-card object for connection tests: any model code, an open
+// whose status and session the test chooses, and a record of every open
+// and close.
+#pragma once
+
+#include "qx2010fp_genfc.h"
+
+#include <QList>
+#include <QString>
+
+class TestCardFC final : public qx2010fp_genFC
+{
+public:
+    struct OpenCall
+    {
+        QByteArray descriptor;
+        QList<int> fcNumbers; // the first eight entries of the array
+        int idQuery = -1;
+        int reset = -1;
+    };
+
+    explicit TestCardFC(int code)
+        : qx2010fp_genFC(code)
+    { }
+
+    bool isModelSupported(ViUInt16 code) const override { return code == modelCode; }
+    QString description() const override { return QStringLiteral("Test card"); }
+    QString legalNotice() const override { return QString(); }
+    QString version() const override { return QString(); }
+    QString driverRevision() const override { return QString(); }
+    QString errorMessage(ViStatus) const override { return errorText; }
+    ViStatus open(ViRsrc descriptor, const ViInt16 *fcNumbers, ViBoolean idQuery, ViBoolean reset,
+                  ViSession *vi) override
+    {
+        OpenCall call;
+        call.descriptor = QByteArray(descriptor);
+        for (int i = 0; i < 8; ++i)
+            call.fcNumbers.append(fcNumbers[i]);
+        call.idQuery = idQuery;
+        call.reset = reset;
+        opens.append(call);
+        if (openStatus >= 0)
+            *vi = session;
+        return openStatus;
+    }
+    ViStatus openAndStore(ViRsrc, const ViInt16 *, ViInt16, ViBoolean, ViBoolean,
+                          ViSession *) override
+    {
+        return -1;
+    }
+    ViStatus reopen(ViSession *) override { return -1; }
+    ViStatus close(ViSession vi) override
+    {
+        closes.append(vi);
+        return 0;
+    }
+
+    // What open returns and, unless the status is negative, the session it writes.
+    ViStatus openStatus = 0;
+    ViSession session = 4711;
+    // What errorMessage returns for every status.
+    QString errorText;
+
+    QList<OpenCall> opens;
+    QList<ViSession> closes;
+};

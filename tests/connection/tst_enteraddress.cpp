@@ -1,0 +1,642 @@
+// The address entry dialog: its rows and count, and what it loads from and
+// saves to DefaultInstrDescr.ini, good files and bad.
+#include "connectiontest.h"
+#include "qx2010fp_fcenteraddress.h"
+#include "sfpicons.h"
+#include "sfptest.h"
+#include "testcardfc.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTest>
+
+using namespace connectiontest;
+
+namespace {
+
+const QString defaultDescriptor = QStringLiteral("TCPIP::192.168.2.100::INSTR");
+
+QStringList items(const QComboBox *combo)
+{
+    QStringList texts;
+    for (int i = 0; i < combo->count(); ++i)
+        texts.append(combo->itemText(i));
+    return texts;
+}
+
+QStringList labelTexts(const QWidget *widget)
+{
+    QStringList texts;
+    const QList<QLabel *> labels = widget->findChildren<QLabel *>();
+    for (const QLabel *label : labels)
+        texts.append(label->text());
+    return texts;
+}
+
+// The history of row r as stored, positions 1 to 5.
+QStringList storedHistory(const QByteArray &content, const QString &section, int row)
+{
+    QStringList history;
+    for (int k = 1; k <= 5; ++k)
+        history.append(
+            iniValue(content, QStringLiteral("%1/%2.%3.Descriptor").arg(section).arg(row).arg(k))
+                .toString());
+    return history;
+}
+
+void typeInto(qx2010fp_fcEnterAddressFc *row, const QString &descriptor, int fcNumber)
+{
+    row->m_descriptorCombo->setEditText(descriptor);
+    row->m_fcCombo->setCurrentIndex(fcNumber);
+}
+
+} // namespace
+
+class tst_EnterAddress final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    // the dialog
+    void singleCardLayout();
+    void multiCardLayout_data();
+    void multiCardLayout();
+    void countSelectsTheRowsInUse();
+    void execResults_data();
+    void execResults();
+    void enterDoesNotClose();
+
+    // loading and saving
+    void loadWithoutFile();
+    void loadStoredValues();
+    void loadMultiCardRows();
+    void historyOfARow();
+    void emptyTailPositionsAreWritten();
+    void saveMultiCard();
+    void singleCardSavesOneRow();
+    void otherSectionsAreKeptByteForByte();
+    void badFiles_data();
+    void badFiles();
+    void unwritableLocation();
+
+private:
+    std::unique_ptr<TemporaryProfile> m_profile;
+    TestCardFC m_relayCard {0x5170};
+    TestCardFC m_multiCard {0x6052};
+};
+
+void tst_EnterAddress::initTestCase()
+{
+    m_profile = std::make_unique<TemporaryProfile>();
+    QVERIFY(m_profile->isValid());
+    sfptest::dismissStrayModals(3000);
+}
+
+void tst_EnterAddress::init()
+{
+    m_profile->clear();
+    qputenv("ALLUSERSPROFILE", m_profile->allUsersFolder().toLocal8Bit());
+}
+
+void tst_EnterAddress::cleanup()
+{
+    QCOMPARE(sfptest::takeStrayModals(), QStringList());
+}
+
+void tst_EnterAddress::singleCardLayout()
+{
+    qx2010fp_fcEnterAddress dialog(&m_relayCard);
+    QCOMPARE(dialog.windowTitle(), QString("Orbelan 5170 SFP: Enter Function Card Address"));
+    QCOMPARE(dialog.parent(), nullptr);
+    QCOMPARE(dialog.windowIcon().pixmap(16, 16).toImage(), sfpIcons::panel().toImage());
+    QCOMPARE(dialog.m_model, QString("5170"));
+    QCOMPARE(dialog.m_iniFile, m_profile->iniFile());
+
+    QVERIFY(dialog.m_rows[0]);
+    QCOMPARE(dialog.m_rows[0]->parentWidget(), &dialog);
+    for (int j = 1; j < qx2010fp_fcEnterAddress::maxRows; ++j)
+        QCOMPARE(dialog.m_rows[j], nullptr);
+
+    // The count is kept but never shown.
+    QVERIFY(!labelTexts(&dialog).contains("Count: "));
+    QCOMPARE(items(dialog.m_countCombo), QStringList({"1", "2", "3", "4", "5", "6", "7", "8"}));
+    QCOMPARE(dialog.m_countCombo->parentWidget(), &dialog);
+    dialog.show();
+    QVERIFY(!dialog.m_countCombo->isVisible());
+    QVERIFY(dialog.m_rows[0]->isEnabled());
+
+    for (QPushButton *button : {dialog.okButton(), dialog.cancelButton()}) {
+        QVERIFY(!button->autoDefault());
+        QVERIFY(!button->isDefault());
+    }
+    QCOMPARE(dialog.okButton()->text(), QString("OK"));
+    QCOMPARE(dialog.cancelButton()->text(), QString("Cancel"));
+    // The row first, the buttons below it, OK left of Cancel.
+    QVERIFY(dialog.m_rows[0]->geometry().bottom() < dialog.okButton()->geometry().top());
+    QVERIFY(dialog.okButton()->geometry().right() < dialog.cancelButton()->geometry().left());
+
+    const qx2010fp_fcEnterAddressFc *row = dialog.m_rows[0];
+    QCOMPARE(row->layout()->contentsMargins(), QMargins());
+    QCOMPARE(labelTexts(row), QStringList({"Instrument Descriptor:", "Function Card Number:"}));
+    QVERIFY(row->m_descriptorCombo->isEditable());
+    QCOMPARE(row->m_descriptorCombo->minimumWidth(), 20 * QFontMetrics(row->font()).height());
+    QCOMPARE(row->m_descriptorCombo->toolTip(),
+             QString("Enter the Instrument descriptor for the Function Card you want to connect "
+                     "to.<br>Examples:<br><b>VXI0::1::INSTR</b> - VXI mainframe 0, Module with "
+                     "Logical Address 1<br><b>TCPIP::192.168.2.60::INSTR</b> - Network Instrument "
+                     "with IP Address 192.168.2.60"));
+    QCOMPARE(row->m_descriptorCombo->count(), 0);
+    QCOMPARE(
+        items(row->m_fcCombo),
+        QStringList({"Select", "FC 1", "FC 2", "FC 3", "FC 4", "FC 5", "FC 6", "FC 7", "FC 8"}));
+    QCOMPARE(row->m_fcCombo->toolTip(), QString("Select the Function Card Number"));
+    QVERIFY(!row->m_fcCombo->isEditable());
+    // The descriptor on the first line, the number below it.
+    QVERIFY(row->m_descriptorCombo->geometry().bottom() < row->m_fcCombo->geometry().top());
+}
+
+void tst_EnterAddress::multiCardLayout_data()
+{
+    QTest::addColumn<int>("model");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("6052") << 0x6052 << "Orbelan 6052 SFP: Enter Addresses of Function Cards";
+    QTest::newRow("6087") << 0x6087 << "Orbelan 6087 SFP: Enter Addresses of Function Cards";
+}
+
+void tst_EnterAddress::multiCardLayout()
+{
+    QFETCH(int, model);
+    QFETCH(QString, title);
+    TestCardFC card(model);
+    qx2010fp_fcEnterAddress dialog(&card);
+    QCOMPARE(dialog.windowTitle(), title);
+    dialog.show();
+
+    QVERIFY(labelTexts(&dialog).contains("Count: "));
+    QVERIFY(dialog.m_countCombo->isVisible());
+    QCOMPARE(dialog.m_countCombo->currentIndex(), 0);
+    for (int j = 0; j < qx2010fp_fcEnterAddress::maxRows; ++j) {
+        QVERIFY(dialog.m_rows[j]);
+        QCOMPARE(dialog.m_rows[j]->isEnabled(), j == 0);
+        if (j > 0) {
+            QVERIFY(dialog.m_rows[j - 1]->geometry().bottom() < dialog.m_rows[j]->geometry().top());
+        }
+    }
+    // The count on the left of the bottom line, the buttons on its right.
+    QVERIFY(dialog.m_rows[7]->geometry().bottom() < dialog.m_countCombo->geometry().top());
+    QVERIFY(dialog.m_countCombo->geometry().right() < dialog.okButton()->geometry().left());
+}
+
+void tst_EnterAddress::countSelectsTheRowsInUse()
+{
+    qx2010fp_fcEnterAddress dialog(&m_multiCard);
+    for (int j = 3; j < qx2010fp_fcEnterAddress::maxRows; ++j)
+        typeInto(dialog.m_rows[j], QStringLiteral("kept %1").arg(j), j);
+
+    dialog.m_countCombo->setCurrentIndex(2);
+    for (int j = 0; j < qx2010fp_fcEnterAddress::maxRows; ++j)
+        QCOMPARE(dialog.m_rows[j]->isEnabled(), j < 3);
+    dialog.m_countCombo->setCurrentIndex(7);
+    for (int j = 0; j < qx2010fp_fcEnterAddress::maxRows; ++j)
+        QVERIFY(dialog.m_rows[j]->isEnabled());
+    dialog.m_countCombo->setCurrentIndex(0);
+    for (int j = 0; j < qx2010fp_fcEnterAddress::maxRows; ++j)
+        QCOMPARE(dialog.m_rows[j]->isEnabled(), j == 0);
+
+    // Disabled rows keep what they hold.
+    for (int j = 3; j < qx2010fp_fcEnterAddress::maxRows; ++j) {
+        QCOMPARE(dialog.m_rows[j]->m_descriptorCombo->currentText(),
+                 QStringLiteral("kept %1").arg(j));
+        QCOMPARE(dialog.m_rows[j]->m_fcCombo->currentIndex(), j);
+    }
+}
+
+void tst_EnterAddress::execResults_data()
+{
+    QTest::addColumn<QString>("answer"); // a button, "Esc" or "close"
+    QTest::addColumn<int>("result");
+    QTest::newRow("OK") << "OK" << int(QDialog::Accepted);
+    QTest::newRow("Cancel") << "Cancel" << int(QDialog::Rejected);
+    QTest::newRow("Esc") << "Esc" << int(QDialog::Rejected);
+    QTest::newRow("close") << "close" << int(QDialog::Rejected);
+}
+
+void tst_EnterAddress::execResults()
+{
+    QFETCH(QString, answer);
+    QFETCH(int, result);
+    qx2010fp_fcEnterAddress dialog(&m_relayCard);
+    dialog.loadDescriptors();
+    std::shared_ptr<sfptest::ModalAnswer> seen;
+    if (answer == "close")
+        seen = sfptest::closeNextModal();
+    else
+        seen = sfptest::answerNextModal(answer == "Esc" ? QString() : answer);
+    QCOMPARE(dialog.exec(), result);
+    QVERIFY(seen->answered);
+    QCOMPARE(seen->title, QString("Orbelan 5170 SFP: Enter Function Card Address"));
+    QCOMPARE(seen->buttons, QStringList({"OK", "Cancel"}));
+    QCOMPARE(seen->defaultButton, QString());
+}
+
+void tst_EnterAddress::enterDoesNotClose()
+{
+    qx2010fp_fcEnterAddress dialog(&m_relayCard);
+    dialog.loadDescriptors();
+    bool openAfterReturn = false;
+    bool openAfterEnter = false;
+    QStringList listAfterEnter;
+    auto acted = actOnNextModal([&](QWidget *modal) {
+        QComboBox *combo = dialog.m_rows[0]->m_descriptorCombo;
+        QCOMPARE(modal, &dialog);
+        combo->lineEdit()->setFocus();
+        combo->lineEdit()->selectAll();
+        QTest::keyClicks(combo->lineEdit(), "VXI0::7::INSTR");
+        QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
+        openAfterReturn = dialog.isVisible();
+        QTest::keyClick(combo->lineEdit(), Qt::Key_Enter);
+        openAfterEnter = dialog.isVisible();
+        listAfterEnter = items(combo);
+        dialog.cancelButton()->click();
+    });
+    QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+    QVERIFY(acted->answered);
+    QVERIFY(openAfterReturn);
+    QVERIFY(openAfterEnter);
+    // Enter confirms the text into the box's list, the way editable boxes do.
+    QVERIFY2(listAfterEnter.contains("VXI0::7::INSTR"), qPrintable(listAfterEnter.join(' ')));
+}
+
+void tst_EnterAddress::loadWithoutFile()
+{
+    qx2010fp_fcEnterAddress dialog(&m_relayCard);
+    dialog.loadDescriptors();
+    const qx2010fp_fcEnterAddressFc *row = dialog.m_rows[0];
+    QCOMPARE(items(row->m_descriptorCombo), QStringList({defaultDescriptor}));
+    QCOMPARE(row->m_descriptorCombo->currentText(), defaultDescriptor);
+    QCOMPARE(row->m_fcCombo->currentText(), QString("Select"));
+    QCOMPARE(dialog.m_countCombo->currentIndex(), 0);
+    // Loading writes nothing.
+    QVERIFY(!QFile::exists(m_profile->iniFile()));
+}
+
+void tst_EnterAddress::loadStoredValues()
+{
+    // An empty position in the middle is skipped, later ones are still read.
+    QVERIFY(writeFile(m_profile->iniFile(),
+                      "[5170]\n1.1.Descriptor=VXI0::1::INSTR\n"
+                      "1.2.Descriptor=\n1.3.Descriptor=VXI0::5::INSTR\n"
+                      "1.5.Descriptor=TCPIP0::10.0.0.7::INSTR\n"
+                      "1.FC_Number=4\nFC_Count=1\n"));
+    qx2010fp_fcEnterAddress dialog(&m_relayCard);
+    // Whatever the rows held before is replaced.
+    dialog.m_rows[0]->m_descriptorCombo->addItem("stale");
+    dialog.loadDescriptors();
+    const qx2010fp_fcEnterAddressFc *row = dialog.m_rows[0];
+    QCOMPARE(items(row->m_descriptorCombo),
+             QStringList({"VXI0::1::INSTR", "VXI0::5::INSTR", "TCPIP0::10.0.0.7::INSTR"}));
+    QCOMPARE(row->m_descriptorCombo->currentText(), QString("VXI0::1::INSTR"));
+    QCOMPARE(row->m_fcCombo->currentText(), QString("FC 4"));
+
+    // The default stands only for an empty first position of row 1.
+    QVERIFY(writeFile(m_profile->iniFile(), "[5170]\n1.2.Descriptor=VXI0::5::INSTR\n"));
+    dialog.loadDescriptors();
+    QCOMPARE(items(row->m_descriptorCombo), QStringList({defaultDescriptor, "VXI0::5::INSTR"}));
+}
+
+void tst_EnterAddress::loadMultiCardRows()
+{
+    QVERIFY(writeFile(m_profile->iniFile(),
+                      "[6052]\n1.1.Descriptor=VXI0::1::INSTR\n1.FC_Number=2\n"
+                      "2.1.Descriptor=VXI0::5::INSTR\n2.2.Descriptor=VXI0::6::INSTR\n"
+                      "2.FC_Number=3\n3.FC_Number=8\nFC_Count=3\n"
+                      "[5170]\n1.1.Descriptor=not for 6052\n"));
+    qx2010fp_fcEnterAddress dialog(&m_multiCard);
+    dialog.loadDescriptors();
+    QCOMPARE(items(dialog.m_rows[0]->m_descriptorCombo), QStringList({"VXI0::1::INSTR"}));
+    QCOMPARE(items(dialog.m_rows[1]->m_descriptorCombo),
+             QStringList({"VXI0::5::INSTR", "VXI0::6::INSTR"}));
+    // Rows after the first get no default.
+    QCOMPARE(items(dialog.m_rows[2]->m_descriptorCombo), QStringList());
+    QCOMPARE(dialog.m_rows[2]->m_descriptorCombo->currentText(), QString());
+    QCOMPARE(dialog.m_rows[0]->m_fcCombo->currentIndex(), 2);
+    QCOMPARE(dialog.m_rows[1]->m_fcCombo->currentIndex(), 3);
+    QCOMPARE(dialog.m_rows[2]->m_fcCombo->currentIndex(), 8);
+    QCOMPARE(dialog.m_rows[3]->m_fcCombo->currentIndex(), 0);
+    QCOMPARE(dialog.m_countCombo->currentIndex(), 2);
+    for (int j = 0; j < qx2010fp_fcEnterAddress::maxRows; ++j)
+        QCOMPARE(dialog.m_rows[j]->isEnabled(), j < 3);
+}
+
+void tst_EnterAddress::historyOfARow()
+{
+    qx2010fp_fcEnterAddress dialog(&m_relayCard);
+    QComboBox *combo = dialog.m_rows[0]->m_descriptorCombo;
+    QStringList descriptors;
+    QList<int> fcNumbers;
+
+    // Each new descriptor goes first and shifts the others down; the sixth
+    // distinct one drops the oldest.
+    QStringList expected = {defaultDescriptor};
+    for (int i = 1; i <= 5; ++i) {
+        dialog.loadDescriptors();
+        const QString typed = QStringLiteral("VXI0::%1::INSTR").arg(i);
+        combo->setEditText(typed);
+        dialog.saveDescriptors(descriptors, fcNumbers);
+        QCOMPARE(descriptors, QStringList(typed));
+        expected.prepend(typed);
+        expected = expected.mid(0, 5);
+        QStringList stored = expected;
+        while (stored.size() < 5)
+            stored.append(QString());
+        QCOMPARE(storedHistory(readFile(m_profile->iniFile()), "5170", 1), stored);
+    }
+    QVERIFY(!readFile(m_profile->iniFile()).contains(defaultDescriptor.toLatin1()));
+
+    // A descriptor chosen from the list moves to the top, once.
+    dialog.loadDescriptors();
+    QCOMPARE(items(combo), expected);
+    combo->setCurrentIndex(3);
+    dialog.saveDescriptors(descriptors, fcNumbers);
+    QCOMPARE(descriptors, QStringList("VXI0::2::INSTR"));
+    QCOMPARE(storedHistory(readFile(m_profile->iniFile()), "5170", 1),
+             QStringList({"VXI0::2::INSTR", "VXI0::5::INSTR", "VXI0::4::INSTR", "VXI0::3::INSTR",
+                          "VXI0::1::INSTR"}));
+
+    // Typing a descriptor that is already in the list moves it up too.
+    dialog.loadDescriptors();
+    combo->setEditText("VXI0::1::INSTR");
+    dialog.saveDescriptors(descriptors, fcNumbers);
+    QCOMPARE(storedHistory(readFile(m_profile->iniFile()), "5170", 1),
+             QStringList({"VXI0::1::INSTR", "VXI0::2::INSTR", "VXI0::5::INSTR", "VXI0::4::INSTR",
+                          "VXI0::3::INSTR"}));
+    dialog.loadDescriptors();
+    QCOMPARE(combo->currentText(), QString("VXI0::1::INSTR"));
+}
+
+void tst_EnterAddress::emptyTailPositionsAreWritten()
+{
+    // Stale entries further down are overwritten with empty values.
+    QVERIFY(writeFile(m_profile->iniFile(), "[5170]\n1.1.Descriptor=A\n1.4.Descriptor=old\n"));
+    qx2010fp_fcEnterAddress dialog(&m_relayCard);
+    dialog.loadDescriptors();
+    QCOMPARE(items(dialog.m_rows[0]->m_descriptorCombo), QStringList({"A", "old"}));
+    dialog.m_rows[0]->m_descriptorCombo->clear();
+    dialog.m_rows[0]->m_descriptorCombo->addItem("A");
+    dialog.m_rows[0]->m_descriptorCombo->setEditText("B");
+    QStringList descriptors;
+    QList<int> fcNumbers;
+    dialog.saveDescriptors(descriptors, fcNumbers);
+
+    const QByteArray content = readFile(m_profile->iniFile());
+    QCOMPARE(storedHistory(content, "5170", 1), QStringList({"B", "A", "", "", ""}));
+    const QList<QByteArray> lines = content.split('\n');
+    for (int k = 3; k <= 5; ++k) {
+        QVERIFY(lines.contains(QStringLiteral("1.%1.Descriptor=").arg(k).toLatin1()));
+        QVERIFY(iniContains(content, QStringLiteral("5170/1.%1.Descriptor").arg(k)));
+    }
+    QVERIFY(lines.contains("1.FC_Number=0"));
+    QVERIFY(lines.contains("FC_Count=1"));
+    // Nothing is checked here: the empty number goes out as it is.
+    QCOMPARE(descriptors, QStringList("B"));
+    QCOMPARE(fcNumbers, QList<int>({0}));
+}
+
+void tst_EnterAddress::saveMultiCard()
+{
+    qx2010fp_fcEnterAddress dialog(&m_multiCard);
+    dialog.loadDescriptors();
+    dialog.m_countCombo->setCurrentIndex(1);
+    typeInto(dialog.m_rows[0], "VXI0::1::INSTR", 2);
+    typeInto(dialog.m_rows[1], "VXI0::5::INSTR", 3);
+    typeInto(dialog.m_rows[2], "not in use", 4);
+    QStringList descriptors = {"stale"};
+    QList<int> fcNumbers = {9};
+    dialog.saveDescriptors(descriptors, fcNumbers);
+    QCOMPARE(descriptors, QStringList({"VXI0::1::INSTR", "VXI0::5::INSTR"}));
+    QCOMPARE(fcNumbers, QList<int>({2, 3}));
+
+    // Every row is written, in use or not.
+    const QByteArray content = readFile(m_profile->iniFile());
+    QCOMPARE(iniValue(content, "6052/FC_Count").toInt(), 2);
+    QCOMPARE(iniValue(content, "6052/3.1.Descriptor").toString(), QString("not in use"));
+    QCOMPARE(iniValue(content, "6052/3.FC_Number").toInt(), 4);
+    for (int r = 4; r <= 8; ++r) {
+        QVERIFY(iniContains(content, QStringLiteral("6052/%1.5.Descriptor").arg(r)));
+        QCOMPARE(iniValue(content, QStringLiteral("6052/%1.FC_Number").arg(r)).toInt(), 0);
+    }
+    QCOMPARE(iniValues(content).size(), 8 * 6 + 1);
+
+    // Read back, the dialog shows the same.
+    qx2010fp_fcEnterAddress again(&m_multiCard);
+    again.loadDescriptors();
+    QCOMPARE(again.m_countCombo->currentIndex(), 1);
+    QCOMPARE(again.m_rows[1]->m_descriptorCombo->currentText(), QString("VXI0::5::INSTR"));
+    QCOMPARE(again.m_rows[2]->m_fcCombo->currentIndex(), 4);
+}
+
+void tst_EnterAddress::singleCardSavesOneRow()
+{
+    QVERIFY(writeFile(m_profile->iniFile(), "[5170]\nFC_Count=3\n2.1.Descriptor=kept\n"));
+    qx2010fp_fcEnterAddress dialog(&m_relayCard);
+    dialog.loadDescriptors();
+    typeInto(dialog.m_rows[0], "VXI0::1::INSTR", 2);
+    QStringList descriptors;
+    QList<int> fcNumbers;
+    dialog.saveDescriptors(descriptors, fcNumbers);
+    QCOMPARE(descriptors, QStringList("VXI0::1::INSTR"));
+    QCOMPARE(fcNumbers, QList<int>({2}));
+    const QByteArray content = readFile(m_profile->iniFile());
+    QVERIFY(!iniContains(content, "5170/2.5.Descriptor"));
+    QVERIFY(!iniContains(content, "5170/2.FC_Number"));
+}
+
+void tst_EnterAddress::otherSectionsAreKeptByteForByte()
+{
+    const QByteArray before = "; Prepared by hand for the rack in room 2\n"
+                              "[6052]\n1.1.Descriptor = VXI0::9::INSTR ; left rack\n"
+                              "1.FC_Number=5\nFC_Count=1\nodd line without equals\n\n";
+    const QByteArray ours = "[5170]\n1.1.Descriptor=VXI0::1::INSTR\n1.FC_Number=2\n";
+    const QByteArray after = "\n[6087]\r\n2.1.Descriptor=\"a,b\"\r\nlist=x, y\r\n"
+                             "[4720]\nwide=ТСРIP::測試\n";
+
+    // Our section between others: replaced where it stands.
+    QVERIFY(writeFile(m_profile->iniFile(), before + ours + after));
+    {
+        qx2010fp_fcEnterAddress dialog(&m_relayCard);
+        dialog.loadDescriptors();
+        QCOMPARE(dialog.m_rows[0]->m_descriptorCombo->currentText(), QString("VXI0::1::INSTR"));
+        typeInto(dialog.m_rows[0], "VXI0::5::INSTR", 3);
+        QStringList descriptors;
+        QList<int> fcNumbers;
+        dialog.saveDescriptors(descriptors, fcNumbers);
+        const QByteArray content = readFile(m_profile->iniFile());
+        QVERIFY2(content.startsWith(before), content.constData());
+        QVERIFY2(content.endsWith(after), content.constData());
+        QCOMPARE(storedHistory(content, "5170", 1),
+                 QStringList({"VXI0::5::INSTR", "VXI0::1::INSTR", "", "", ""}));
+    }
+
+    // No section of ours yet: added behind everything else.
+    QVERIFY(writeFile(m_profile->iniFile(), before + after));
+    {
+        qx2010fp_fcEnterAddress dialog(&m_relayCard);
+        dialog.loadDescriptors();
+        QCOMPARE(dialog.m_rows[0]->m_descriptorCombo->currentText(), defaultDescriptor);
+        QStringList descriptors;
+        QList<int> fcNumbers;
+        dialog.saveDescriptors(descriptors, fcNumbers);
+        const QByteArray content = readFile(m_profile->iniFile());
+        QVERIFY2(content.startsWith(before + after), content.constData());
+        QCOMPARE(iniValue(content, "5170/1.1.Descriptor").toString(), defaultDescriptor);
+    }
+
+    // Another model's dialog leaves ours alone.
+    const QByteArray withOurs = readFile(m_profile->iniFile());
+    const qsizetype oursAt = withOurs.indexOf("[5170]");
+    QVERIFY(oursAt > 0);
+    {
+        TestCardFC card(0x4720);
+        qx2010fp_fcEnterAddress dialog(&card);
+        dialog.loadDescriptors();
+        QStringList descriptors;
+        QList<int> fcNumbers;
+        dialog.saveDescriptors(descriptors, fcNumbers);
+    }
+    const QByteArray content = readFile(m_profile->iniFile());
+    QCOMPARE(content.mid(content.indexOf("[5170]")), withOurs.mid(oursAt));
+    QCOMPARE(iniValue(content, "4720/1.1.Descriptor").toString(), defaultDescriptor);
+    QCOMPARE(iniValue(content, "4720/wide"), QVariant());
+}
+
+void tst_EnterAddress::badFiles_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QStringList>("shown"); // row 1's list after loading
+    QTest::addColumn<int>("fcIndex");
+    QTest::addColumn<int>("countIndex");
+
+    QByteArray binary;
+    QRandomGenerator random(2010);
+    for (int i = 0; i < 8192; ++i)
+        binary.append(char(random.bounded(256)));
+    const QString longDescriptor = QString(10000, QLatin1Char('V'));
+    const QString wide = QStringLiteral("ТСРIP::測試::INSTR");
+    const QByteArray badUtf8 = "VXI0::\xC3\x28\xFF::INSTR";
+
+    QTest::newRow("empty") << QByteArray() << QStringList(defaultDescriptor) << 0 << 0;
+    QTest::newRow("garbage") << QByteArray("{\"json\": true}\n<xml/>\n[[[\n===\n;;;\n\"\n")
+                             << QStringList(defaultDescriptor) << 0 << 0;
+    QTest::newRow("binary") << binary << QStringList(defaultDescriptor) << 0 << 0;
+    QTest::newRow("binary in the section")
+        << QByteArray("[5170]\n") + binary << QStringList(defaultDescriptor) << 0 << 0;
+    QTest::newRow("not numbers") << QByteArray("[5170]\n1.FC_Number=two\nFC_Count=many\n")
+                                 << QStringList(defaultDescriptor) << 0 << 0;
+    QTest::newRow("huge numbers") << QByteArray("[5170]\n1.FC_Number=99999999999999\n"
+                                                "FC_Count=99999999999999\n")
+                                  << QStringList(defaultDescriptor) << 0 << 0;
+    QTest::newRow("number beyond 8") << QByteArray("[5170]\n1.FC_Number=9\nFC_Count=9\n")
+                                     << QStringList(defaultDescriptor) << 0 << 0;
+    QTest::newRow("negative numbers") << QByteArray("[5170]\n1.FC_Number=-1\n"
+                                                    "FC_Count=-2147483648\n")
+                                      << QStringList(defaultDescriptor) << 0 << 0;
+    QTest::newRow("10000 characters") << QByteArray("[5170]\n1.1.Descriptor=")
+            + longDescriptor.toLatin1() + "\n1.FC_Number=2\nFC_Count=1\n"
+                                      << QStringList(longDescriptor) << 2 << 0;
+    QTest::newRow("non-Latin-1") << QByteArray("[5170]\n1.1.Descriptor=") + wide.toUtf8()
+            + "\n1.2.Descriptor=VXI0::1::INSTR\n"
+                                 << QStringList({wide, "VXI0::1::INSTR"}) << 0 << 0;
+    QTest::newRow("not UTF-8") << QByteArray("[5170]\n1.1.Descriptor=") + badUtf8 + "\n"
+                               << QStringList(QString::fromUtf8(badUtf8)) << 0 << 0;
+    QTest::newRow("open quote") << QByteArray("[5170]\n1.FC_Number=1\n1.1.Descriptor=\"VXI0")
+                                << QStringList("VXI0") << 1 << 0;
+}
+
+void tst_EnterAddress::badFiles()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QStringList, shown);
+    QFETCH(int, fcIndex);
+    QFETCH(int, countIndex);
+
+    QVERIFY(writeFile(m_profile->iniFile(), content));
+    qx2010fp_fcEnterAddress dialog(&m_relayCard);
+    dialog.loadDescriptors();
+    QCOMPARE(items(dialog.m_rows[0]->m_descriptorCombo), shown);
+    QCOMPARE(dialog.m_rows[0]->m_fcCombo->currentIndex(), fcIndex);
+    QCOMPARE(dialog.m_countCombo->currentIndex(), countIndex);
+
+    // What is typed now goes out, whatever the file was.
+    typeInto(dialog.m_rows[0], "VXI0::1::INSTR", 2);
+    QStringList descriptors;
+    QList<int> fcNumbers;
+    dialog.saveDescriptors(descriptors, fcNumbers);
+    QCOMPARE(descriptors, QStringList("VXI0::1::INSTR"));
+    QCOMPARE(fcNumbers, QList<int>({2}));
+
+    // Either the file now holds it, readable by QSettings, with what stood
+    // before our section unchanged; or it was left as it was, and the
+    // dialog keeps what was typed.
+    const QByteArray written = readFile(m_profile->iniFile());
+    if (written == content) {
+        dialog.loadDescriptors();
+        QCOMPARE(dialog.m_rows[0]->m_descriptorCombo->currentText(), QString("VXI0::1::INSTR"));
+        QCOMPARE(dialog.m_rows[0]->m_fcCombo->currentIndex(), 2);
+        return;
+    }
+    QCOMPARE(iniValue(written, "5170/1.1.Descriptor").toString(), QString("VXI0::1::INSTR"));
+    QCOMPARE(iniValue(written, "5170/1.FC_Number").toInt(), 2);
+    const qsizetype ours = content.indexOf("[5170]");
+    QVERIFY(written.startsWith(content.left(ours < 0 ? content.size() : ours)));
+
+    qx2010fp_fcEnterAddress again(&m_relayCard);
+    again.loadDescriptors();
+    QCOMPARE(again.m_rows[0]->m_descriptorCombo->currentText(), QString("VXI0::1::INSTR"));
+    QCOMPARE(again.m_rows[0]->m_fcCombo->currentIndex(), 2);
+}
+
+void tst_EnterAddress::unwritableLocation()
+{
+    // A file where the folder would have to be: nothing can be created.
+    QVERIFY(writeFile(m_profile->allUsersFolder() + "/blocker", "a file"));
+    qputenv("ALLUSERSPROFILE", (m_profile->allUsersFolder() + "/blocker").toLocal8Bit());
+    qx2010fp_fcEnterAddress dialog(&m_relayCard);
+    dialog.loadDescriptors();
+    QCOMPARE(items(dialog.m_rows[0]->m_descriptorCombo), QStringList(defaultDescriptor));
+
+    typeInto(dialog.m_rows[0], "VXI0::5::INSTR", 3);
+    QStringList descriptors;
+    QList<int> fcNumbers;
+    dialog.saveDescriptors(descriptors, fcNumbers);
+    QCOMPARE(descriptors, QStringList("VXI0::5::INSTR"));
+    QCOMPARE(fcNumbers, QList<int>({3}));
+    QVERIFY(!QFile::exists(dialog.m_iniFile));
+
+    // Shown again, the dialog still holds what was typed: the file could
+    // not keep it.
+    dialog.loadDescriptors();
+    QCOMPARE(dialog.m_rows[0]->m_descriptorCombo->currentText(), QString("VXI0::5::INSTR"));
+    QCOMPARE(dialog.m_rows[0]->m_fcCombo->currentIndex(), 3);
+
+    // Once the file can be written, it is read again as usual.
+    QVERIFY(QFile::remove(m_profile->allUsersFolder() + "/blocker"));
+    typeInto(dialog.m_rows[0], "VXI0::1::INSTR", 2);
+    dialog.saveDescriptors(descriptors, fcNumbers);
+    QVERIFY(QFile::exists(dialog.m_iniFile));
+    dialog.m_rows[0]->m_descriptorCombo->setEditText("scratch");
+    dialog.loadDescriptors();
+    QCOMPARE(dialog.m_rows[0]->m_descriptorCombo->currentText(), QString("VXI0::1::INSTR"));
+}
+
+SFPTEST_MAIN(tst_EnterAddress)
+#include "tst_enteraddress.moc"

@@ -1,0 +1,189 @@
+#!/usr/bin/python3
+"""End-to-end tests of the relay card's soft front panel: the real program
+on the simulated platform, under Xvfb, driven through AT-SPI.
+
+    dbus-run-session -- /usr/bin/python3 e2e.py --program PATH SCENARIO
+
+Exit status 0 when the scenario passed, 1 when it failed (with the reason,
+the program's output and the platform's trace on standard error).
+"""
+
+import argparse
+import os
+import re
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+import sfpdrive as d  # noqa: E402
+
+
+def expect(condition, message):
+    if not condition:
+        raise d.Failure(message)
+
+
+def only_sessionless_calls(panel, traced=True):
+    """Without a card the program may ask only for the revisions that the
+    About box shows; nothing that takes a session. `traced`: those queries
+    must be there, which shows that the trace works."""
+    calls = panel.calls()
+    if traced:
+        expect(calls, "the trace is empty: SFP_SIM_TRACE did not reach the platform")
+    for line in calls:
+        expect(line.startswith("qx5170_revision_query(0)")
+               or line.startswith("qx2010_library_revision("),
+               "a call beyond the revision queries: " + line)
+
+
+def demo_close(desktop, program):
+    """Run In Demo Mode; Close, No: still running; Close, Yes: exit status 0."""
+    panel = d.Panel(desktop, program)
+    try:
+        question = panel.wait_window(d.QUESTION_TITLE, "alert")
+        expect(d.find(question, "label", d.QUESTION_TEXT) is not None,
+               "the first box does not ask '%s'" % d.QUESTION_TEXT)
+        d.press(d.find(question, "push button", "Run In Demo Mode"))
+
+        main = panel.wait_window(d.PANEL_TITLE)
+        d.answer_close_question(panel, main, "No")
+        time.sleep(0.5)
+        expect(panel.running(), "the program ended although the operator answered No")
+        expect(d.showing(main), "the main window went although the operator answered No")
+
+        d.answer_close_question(panel, main, "Yes")
+        expect(panel.wait_exit() == 0, "exit status %s, not 0" % panel.process.returncode)
+        only_sessionless_calls(panel)
+    finally:
+        panel.close()
+    return panel
+
+
+def autofind_switch(desktop, program):
+    """Auto Find on the default system, pick FC 2 in slot 5, switch relay A
+    of pair 3, close: init, the switch and exactly one close reach the card."""
+    panel = d.Panel(desktop, program)
+    try:
+        question = panel.wait_window(d.QUESTION_TITLE, "alert")
+        d.press(d.find(question, "push button", "Auto Find"))
+        d.choose_card(panel, "Slot 5", "FC 2")
+
+        main = panel.wait_window(d.PANEL_TITLE)
+        expect(d.find(main, "label", "Slot 5") is not None, "the header does not show Slot 5")
+        expect(d.find(main, "label", "FC 2") is not None, "the header does not show FC 2")
+        relay_a, relay_b = d.relay_buttons(main, 3)
+        expect(not d.checked(relay_a) and not d.checked(relay_b), "relays start switched on")
+        d.toggle(relay_a)
+        d.wait_for("relay A of pair 3 to be on", lambda: d.checked(relay_a))
+        d.wait_for("the switch to reach the card",
+                   lambda: "card VXI0::1::INSTR FC2 relay 5 on" in panel.trace())
+
+        d.answer_close_question(panel, main, "Yes")
+        expect(panel.wait_exit() == 0, "exit status %s, not 0" % panel.process.returncode)
+
+        calls = [line for line in panel.calls() if line.startswith("qx5170_")]
+        opens = [i for i, line in enumerate(calls)
+                 if line == 'qx5170_init("VXI0::1::INSTR", 2, 1, 1) = 0']
+        switches = [i for i, line in enumerate(calls)
+                    if re.fullmatch(r"qx5170_switchRelay\(\d+, 5, 1\) = 0", line)]
+        closes = [i for i, line in enumerate(calls) if line.startswith("qx5170_close(")]
+        expect(len(opens) == 1, "not one init of FC 2 in slot 5: %s" % calls)
+        expect(len(switches) == 1, "not one switch of relay 5: %s" % calls)
+        expect(len(closes) == 1, "not exactly one close: %s" % calls)
+        expect(opens[0] < switches[0] < closes[0], "init, switch and close out of order")
+        session = re.fullmatch(r"qx5170_switchRelay\((\d+), .*", calls[switches[0]]).group(1)
+        expect(calls[closes[0]] == "qx5170_close(%s) = 0" % session,
+               "the close is not that of the session switched: " + calls[closes[0]])
+    finally:
+        panel.close()
+    return panel
+
+
+def cancel(desktop, program):
+    """Cancel in the first box: exit status 0, no main window ever."""
+    panel = d.Panel(desktop, program)
+    try:
+        question = panel.wait_window(d.QUESTION_TITLE, "alert")
+        d.press(d.find(question, "push button", "Cancel"))
+
+        def ended():
+            try:
+                shown = panel.window(d.PANEL_TITLE) is not None
+            except Exception:  # noqa: BLE001 - the program is going away
+                shown = False
+            expect(not shown, "a main window was shown")
+            return not panel.running()
+        deadline = time.monotonic() + d.TIMEOUT
+        while not ended():
+            expect(time.monotonic() < deadline, "the program did not end")
+            time.sleep(d.POLL)
+        expect(panel.process.returncode == 0,
+               "exit status %s, not 0" % panel.process.returncode)
+        # Cancelled before the window existed: not even the About box asked.
+        only_sessionless_calls(panel, traced=False)
+    finally:
+        panel.close()
+    return panel
+
+
+def enter_address(desktop, program):
+    """Enter Address with the default descriptor and FC 1: the LXI card,
+    its host name in the title, one close at the end."""
+    panel = d.Panel(desktop, program)
+    try:
+        question = panel.wait_window(d.QUESTION_TITLE, "alert")
+        d.press(d.find(question, "push button", "Enter Address"))
+        descriptor = d.enter_address(panel, "FC 1")
+        expect(descriptor == "TCPIP::192.168.2.100::INSTR",
+               "the descriptor offered first is '%s'" % descriptor)
+
+        main = panel.wait_window(d.PANEL_TITLE + ": lxi-5170.lab.local")
+        expect(d.find(main, "label", "inst0") is not None,
+               "the header does not show the LAN device inst0")
+        expect(d.find(main, "label", "FC 1") is not None, "the header does not show FC 1")
+
+        d.answer_close_question(panel, main, "Yes")
+        expect(panel.wait_exit() == 0, "exit status %s, not 0" % panel.process.returncode)
+        calls = [line for line in panel.calls() if line.startswith("qx5170_")]
+        expect('qx5170_init("TCPIP::192.168.2.100::INSTR", 1, 1, 1) = 0' in calls,
+               "the typed address was not opened: %s" % calls)
+        expect(len([line for line in calls if line.startswith("qx5170_close(")]) == 1,
+               "not exactly one close: %s" % calls)
+    finally:
+        panel.close()
+    return panel
+
+
+SCENARIOS = {
+    "demo_close": demo_close,
+    "autofind_switch": autofind_switch,
+    "cancel": cancel,
+    "enter_address": enter_address,
+}
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--program", required=True, help="path of qx5170fp")
+    parser.add_argument("scenario", choices=sorted(SCENARIOS))
+    args = parser.parse_args()
+
+    with d.Desktop() as desktop:
+        try:
+            SCENARIOS[args.scenario](desktop, os.path.abspath(args.program))
+        except d.Failure as failure:
+            print("FAIL: %s: %s" % (args.scenario, failure), file=sys.stderr)
+            for name in ("program.log", "trace.txt"):
+                path = os.path.join(desktop.folder, name)
+                if os.path.exists(path):
+                    print("---- %s" % name, file=sys.stderr)
+                    with open(path, errors="replace") as text:
+                        sys.stderr.write(text.read())
+            return 1
+    print("PASS: %s" % args.scenario)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,629 @@
+// The relay panel: its controls and their help, the switching modes with the
+// "Synchronized" LED against the simulated card, the exclusive rule over all
+// pairs, failing driver calls and demo mode.
+#include "qx2010fp_led.h"
+#include "qx5170_fc.h"
+#include "qx5170_sfprelaypair.h"
+#include "qx5170fp_app.h"
+#include "sfptest.h"
+
+#include "qx5170.h"
+#include "sim_control.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLayout>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+const char cardDescriptor[] = "VXI0::1::INSTR";
+constexpr int cardPosition = 2;
+
+const char oneCardSystem[] = R"({"resources": [
+    {"descriptor": "VXI0::1::INSTR", "slot": 5,
+     "motherboard": {"code": "0x0B52", "positions": 4,
+                     "cards": [{"position": 2, "code": "0x5170"}]}}]})";
+
+const QString cardPrefix = QStringLiteral("card VXI0::1::INSTR FC2 ");
+
+// The driver calls a step makes and what the card does about them.
+const QStringList driverAndCard{QStringLiteral("qx5170_"), QStringLiteral("card ")};
+
+enum Event { SelectAsynchronous, SelectSyncCommand, SelectSyncTrigger, PressUpdate, PressTrigger,
+             SwitchRelay };
+
+bool cardRelayApplied(int relay)
+{
+    sfpsim::CardState state;
+    if (!sfpsim::cardState(cardDescriptor, cardPosition, &state))
+        return false;
+    return state.applied.at(size_t(relay - 1));
+}
+
+int cardMode()
+{
+    sfpsim::CardState state;
+    return sfpsim::cardState(cardDescriptor, cardPosition, &state) ? state.mode : -1;
+}
+
+} // namespace
+
+SFPTEST_CHILD(errorYesEndsPanel)
+{
+    std::string error;
+    if (!sfpsim::loadDescription(oneCardSystem, &error))
+        return;
+    qx5170_fc fc;
+    sfptest::answerNextModal(QStringLiteral("Auto Find"));
+    qx5170fp_App window(&fc);
+    window.show();
+    sfpsim::injectFault("qx5170_switchRelay", VI_ERROR_TMO, 1);
+    sfptest::answerNextModal(QStringLiteral("Yes"));
+    window.findChild<qx5170_sfpRelayPair *>()->relayAButton()->click();
+    std::fputs("went on\n", stdout);
+}
+
+class tst_RelayPanel : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void initialState();
+    void layout();
+    void helpTexts_data();
+    void helpTexts();
+
+    void transitions_data();
+    void transitions();
+    void reselectingAsynchronous();
+    void modeButtonsFollowSelection();
+
+    void exclusiveSwitchesRelayBOff();
+    void exclusiveInSyncModeTurnsLedRed();
+    void exclusiveOffChangesNothing();
+
+    void failingUpdateStillTurnsLedGreen();
+    void failingTriggerText();
+    void failingModeKeepsSelection();
+    void errorYesEndsProcess();
+
+    void demoModeMakesNoDriverCall();
+    void sessionClosedOnceAtExit();
+
+private:
+    // Builds the panel, connected through "Auto Find" to the only card of
+    // the loaded system, or in demo mode.
+    void createPanel(bool demo);
+    // The operator choosing a mode in the combo box.
+    void selectMode(int index);
+    void run(Event event);
+    QString call(const char *pattern) const;
+
+    QTemporaryDir m_config;
+    std::unique_ptr<qx5170_fc> m_fc;
+    std::unique_ptr<qx5170fp_App> m_panel;
+};
+
+void tst_RelayPanel::initTestCase()
+{
+    QVERIFY(m_config.isValid());
+    qputenv("ALLUSERSPROFILE", QFile::encodeName(m_config.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+    sfptest::dismissStrayModals();
+}
+
+void tst_RelayPanel::init()
+{
+    std::string error;
+    QVERIFY2(sfpsim::loadDescription(oneCardSystem, &error), error.c_str());
+    sfpsim::clearFaults();
+    sfptest::clearTrace();
+}
+
+void tst_RelayPanel::cleanup()
+{
+    m_panel.reset();
+    m_fc.reset();
+    QCOMPARE(sfptest::takeStrayModals(), QStringList());
+    QCOMPARE(sfpsim::openSessionCount(), 0);
+}
+
+void tst_RelayPanel::createPanel(bool demo)
+{
+    m_fc = std::make_unique<qx5170_fc>();
+    sfptest::answerNextModal(demo ? QStringLiteral("Run In Demo Mode") : QStringLiteral("Auto Find"));
+    m_panel = std::make_unique<qx5170fp_App>(m_fc.get());
+    m_panel->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_panel.get()));
+}
+
+void tst_RelayPanel::selectMode(int index)
+{
+    m_panel->modeCombo->setCurrentIndex(index);
+    emit m_panel->modeCombo->activated(index);
+}
+
+void tst_RelayPanel::run(Event event)
+{
+    switch (event) {
+    case SelectAsynchronous:
+        selectMode(0);
+        break;
+    case SelectSyncCommand:
+        selectMode(1);
+        break;
+    case SelectSyncTrigger:
+        selectMode(2);
+        break;
+    case PressUpdate:
+        QTest::mouseClick(m_panel->updateBtn, Qt::LeftButton);
+        break;
+    case PressTrigger:
+        QTest::mouseClick(m_panel->triggerBtn, Qt::LeftButton);
+        break;
+    case SwitchRelay:
+        // Relay A of pair 3: channel 5.
+        QTest::mouseClick(m_panel->relayPair[2]->relayAButton(), Qt::LeftButton);
+        break;
+    }
+}
+
+QString tst_RelayPanel::call(const char *pattern) const
+{
+    return QString::fromLatin1(pattern).arg(m_panel->d_vi);
+}
+
+void tst_RelayPanel::initialState()
+{
+    createPanel(false);
+    qx5170fp_App &panel = *m_panel;
+    QCOMPARE(panel.d_demoMode, 0);
+    QCOMPARE(panel.modeCombo->count(), 3);
+    QCOMPARE(panel.modeCombo->itemText(0), QStringLiteral("Asynchronous"));
+    QCOMPARE(panel.modeCombo->itemText(1), QStringLiteral("Sync. Command"));
+    QCOMPARE(panel.modeCombo->itemText(2), QStringLiteral("Sync. Trigger"));
+    QCOMPARE(panel.modeCombo->currentIndex(), 0);
+    QCOMPARE(panel.m_mode, 0);
+    QVERIFY(!panel.triggerBtn->isEnabled());
+    QVERIFY(!panel.updateBtn->isEnabled());
+    QVERIFY(!panel.syncLed->value());
+    QCOMPARE(panel.syncLed->onColor(), QColor(Qt::red));
+    QCOMPARE(panel.syncLed->offColor(), QColor(Qt::green));
+    QCOMPARE(panel.syncLed->text(), QStringLiteral("Synchronized"));
+    QVERIFY(!panel.exclusiveChk->isChecked());
+    for (int i = 0; i < qx5170fp_App::pairCount; ++i) {
+        const qx5170_sfpRelayPair *pair = panel.relayPair[i];
+        QVERIFY(pair);
+        QCOMPARE(pair->pairNo(), i);
+        QCOMPARE(pair->session(), panel.d_vi);
+        QVERIFY(!pair->isDemo());
+        QVERIFY(!pair->isExclusive());
+        QVERIFY(!pair->relayAButton()->isChecked());
+        QVERIFY(!pair->relayBButton()->isChecked());
+    }
+    // The panel itself sends nothing to the card while it is built: the
+    // only driver calls are the open and the About box's revision query.
+    for (const QString &line : sfptest::trace({QStringLiteral("qx5170_")})) {
+        QVERIFY2(line.startsWith(QLatin1String("qx5170_init("))
+                     || line.startsWith(QLatin1String("qx5170_revision_query(0)")),
+                 qPrintable(line));
+    }
+    QCOMPARE(cardMode(), 1);
+}
+
+void tst_RelayPanel::layout()
+{
+    createPanel(true);
+    qx5170fp_App &panel = *m_panel;
+    // Pairs 1 to 4 on the top row, left to right; 13 to 16 at the bottom.
+    auto *grid = qobject_cast<QGridLayout *>(panel.relayPair[0]->parentWidget()->layout());
+    QVERIFY(grid);
+    for (int i = 0; i < qx5170fp_App::pairCount; ++i) {
+        int row = -1;
+        int column = -1;
+        int rowSpan = 0;
+        int columnSpan = 0;
+        grid->getItemPosition(grid->indexOf(panel.relayPair[i]), &row, &column, &rowSpan,
+                              &columnSpan);
+        QCOMPARE(row, i / 4);
+        QCOMPARE(column, i % 4);
+        QCOMPARE(panel.relayPair[i]->title(), QStringLiteral("Pair %1").arg(i + 1));
+    }
+    QWidget *pairContainer = panel.relayPair[0]->parentWidget();
+    QCOMPARE(pairContainer->sizePolicy().horizontalPolicy(), QSizePolicy::MinimumExpanding);
+    QCOMPARE(pairContainer->sizePolicy().verticalPolicy(), QSizePolicy::MinimumExpanding);
+
+    // Below the pairs the mode group, left to right: combo, "Trigger",
+    // "Update", the LED, "Exclusive".
+    QCOMPARE(panel.modeGroupBox->title(), QStringLiteral("Switching Mode Control"));
+    QLayout *row = panel.modeGroupBox->layout();
+    QVERIFY(row);
+    const QList<QWidget *> expected{panel.modeCombo, panel.triggerBtn, panel.updateBtn,
+                                    panel.syncLed, panel.exclusiveChk};
+    QCOMPARE(row->count(), int(expected.size()));
+    for (int i = 0; i < row->count(); ++i)
+        QCOMPARE(row->itemAt(i)->widget(), expected.at(i));
+    QCOMPARE(panel.triggerBtn->text(), QStringLiteral("Trigger"));
+    QCOMPARE(panel.updateBtn->text(), QStringLiteral("Update"));
+    QCOMPARE(panel.exclusiveChk->text(), QStringLiteral("Exclusive"));
+    QVERIFY(pairContainer->geometry().bottom() < panel.modeGroupBox->geometry().top());
+    // The panel sits in the frame's panel area.
+    QVERIFY(panel.panelWidget->isAncestorOf(panel.modeGroupBox));
+    QVERIFY(panel.panelWidget->isAncestorOf(pairContainer));
+}
+
+void tst_RelayPanel::helpTexts_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("mode")
+        << "mode"
+        << "Selects relays state update mode.\n"
+           "Possible modes: Asynchronous, Synch. Command, Synch. Trigger\n"
+           "Asynchronous - immediate update after changing relay state,\n"
+           "Synch. Command - update takes place after issuing command,\n"
+           "Synch. Trigger - update takes place after trigger activation.";
+    QTest::newRow("trigger") << "trigger" << "Generates synchronization trigger signal.";
+    QTest::newRow("update") << "update"
+                            << "Issues update command to update relays state in synchronous mode.";
+    QTest::newRow("synchronized") << "synchronized"
+                                  << "Indicates if relays state was updated in synchronous mode.\n"
+                                     "Red color - not synchronized,\n"
+                                     "Green color - synchronized.\n"
+                                     "Always green in asynchronous mode.";
+    QTest::newRow("exclusive") << "exclusive"
+                               << "Turns on exclusive mode. In this mode only one of the relays in "
+                                  "pair can be switched on.";
+}
+
+void tst_RelayPanel::helpTexts()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, text);
+    createPanel(true);
+    const QMap<QString, QWidget *> controls{
+        {QStringLiteral("mode"), m_panel->modeCombo},
+        {QStringLiteral("trigger"), m_panel->triggerBtn},
+        {QStringLiteral("update"), m_panel->updateBtn},
+        {QStringLiteral("synchronized"), m_panel->syncLed},
+        {QStringLiteral("exclusive"), m_panel->exclusiveChk},
+    };
+    QWidget *widget = controls.value(control);
+    QVERIFY(widget);
+    QCOMPARE(widget->whatsThis(), text);
+    QCOMPARE(widget->toolTip(), text);
+}
+
+void tst_RelayPanel::transitions_data()
+{
+    QTest::addColumn<int>("startMode");
+    QTest::addColumn<bool>("ledRed");
+    QTest::addColumn<int>("event");
+    QTest::addColumn<QStringList>("calls");
+    QTest::addColumn<bool>("ledRedAfter");
+    QTest::addColumn<bool>("updateEnabled");
+    QTest::addColumn<bool>("triggerEnabled");
+    QTest::addColumn<int>("modeAfter");
+
+    // Calls with %1 for the session. Relay 5 (relay A of pair 3) is the one
+    // switched to make the LED red, and is still pending on the card then.
+    const QString set1 = QStringLiteral("qx5170_setSwitchingMode(%1, 1, 0) = 0");
+    const QString set2 = QStringLiteral("qx5170_setSwitchingMode(%1, 2, 0) = 0");
+    const QString set3 = QStringLiteral("qx5170_setSwitchingMode(%1, 3, 0) = 0");
+    const QString update = QStringLiteral("qx5170_updateRelaysState(%1) = 0");
+    const QString trigger = QStringLiteral("qx5170_pulseSynchTrigger(%1) = 0");
+    const QString relayOn = QStringLiteral("qx5170_switchRelay(%1, 5, 1) = 0");
+    const QString applied = cardPrefix + QStringLiteral("relay 5 on");
+    const QString mode1 = cardPrefix + QStringLiteral("mode 1");
+    const QString mode2 = cardPrefix + QStringLiteral("mode 2");
+    const QString mode3 = cardPrefix + QStringLiteral("mode 3");
+
+    QTest::newRow("asynchronous, select Asynchronous")
+        << 0 << false << int(SelectAsynchronous) << QStringList{set1, mode1} << false << false
+        << false << 0;
+    QTest::newRow("Sync. Command, red, select Asynchronous")
+        << 1 << true << int(SelectAsynchronous) << QStringList{update, applied, set1, mode1}
+        << false << false << false << 0;
+    QTest::newRow("Sync. Trigger, red, select Asynchronous")
+        << 2 << true << int(SelectAsynchronous) << QStringList{trigger, applied, set1, mode1}
+        << false << false << false << 0;
+    QTest::newRow("asynchronous, select Sync. Command")
+        << 0 << false << int(SelectSyncCommand) << QStringList{set2, mode2} << false << true
+        << false << 1;
+    QTest::newRow("Sync. Command, select Sync. Command")
+        << 1 << false << int(SelectSyncCommand) << QStringList{set2, mode2} << false << true
+        << false << 1;
+    QTest::newRow("Sync. Trigger, red, select Sync. Command")
+        << 2 << true << int(SelectSyncCommand) << QStringList{set2, mode2} << true << true << false
+        << 1;
+    QTest::newRow("asynchronous, select Sync. Trigger")
+        << 0 << false << int(SelectSyncTrigger) << QStringList{set3, mode3} << false << false
+        << true << 2;
+    QTest::newRow("Sync. Command, red, select Sync. Trigger")
+        << 1 << true << int(SelectSyncTrigger) << QStringList{set3, mode3} << true << false << true
+        << 2;
+    QTest::newRow("Sync. Command, relay switched")
+        << 1 << false << int(SwitchRelay) << QStringList{relayOn} << true << true << false << 1;
+    QTest::newRow("Sync. Trigger, relay switched")
+        << 2 << false << int(SwitchRelay) << QStringList{relayOn} << true << false << true << 2;
+    QTest::newRow("asynchronous, relay switched")
+        << 0 << false << int(SwitchRelay) << QStringList{relayOn, applied} << false << false
+        << false << 0;
+    QTest::newRow("Sync. Command, red, Update")
+        << 1 << true << int(PressUpdate) << QStringList{update, applied} << false << true << false
+        << 1;
+    QTest::newRow("Sync. Trigger, red, Trigger")
+        << 2 << true << int(PressTrigger) << QStringList{trigger, applied} << false << false << true
+        << 2;
+}
+
+void tst_RelayPanel::transitions()
+{
+    QFETCH(int, startMode);
+    QFETCH(bool, ledRed);
+    QFETCH(int, event);
+    QFETCH(QStringList, calls);
+    QFETCH(bool, ledRedAfter);
+    QFETCH(bool, updateEnabled);
+    QFETCH(bool, triggerEnabled);
+    QFETCH(int, modeAfter);
+
+    createPanel(false);
+    if (startMode != 0)
+        selectMode(startMode);
+    if (ledRed)
+        run(SwitchRelay);
+    QCOMPARE(m_panel->syncLed->value(), ledRed);
+    QCOMPARE(cardMode(), startMode + 1);
+    // A relay switched in a synchronous mode is still waiting on the card.
+    QVERIFY(!cardRelayApplied(5));
+
+    sfptest::clearTrace();
+    run(Event(event));
+
+    QStringList expected;
+    for (const QString &line : calls)
+        expected.append(line.contains(QLatin1String("%1")) ? line.arg(m_panel->d_vi) : line);
+    QCOMPARE(sfptest::trace(driverAndCard), expected);
+    QCOMPARE(m_panel->syncLed->value(), ledRedAfter);
+    QCOMPARE(m_panel->updateBtn->isEnabled(), updateEnabled);
+    QCOMPARE(m_panel->triggerBtn->isEnabled(), triggerEnabled);
+    QCOMPARE(m_panel->modeCombo->currentIndex(), modeAfter);
+    QCOMPARE(m_panel->m_mode, modeAfter);
+    QCOMPARE(cardMode(), modeAfter + 1);
+}
+
+void tst_RelayPanel::reselectingAsynchronous()
+{
+    // Choosing the mode already current still sets it on the card, and
+    // applies nothing else.
+    createPanel(false);
+    sfptest::clearTrace();
+    selectMode(0);
+    selectMode(0);
+    QCOMPARE(sfptest::trace({QStringLiteral("qx5170_")}),
+             QStringList({call("qx5170_setSwitchingMode(%1, 1, 0) = 0"),
+                          call("qx5170_setSwitchingMode(%1, 1, 0) = 0")}));
+}
+
+void tst_RelayPanel::modeButtonsFollowSelection()
+{
+    // A whole round through the modes in the way an operator uses them:
+    // relays switched in a synchronous mode wait on the card until Update.
+    createPanel(false);
+    selectMode(1);
+    QTest::mouseClick(m_panel->relayPair[0]->relayAButton(), Qt::LeftButton);
+    QTest::mouseClick(m_panel->relayPair[15]->relayBButton(), Qt::LeftButton);
+    QVERIFY(m_panel->syncLed->value());
+    QVERIFY(!cardRelayApplied(1));
+    QVERIFY(!cardRelayApplied(32));
+    QTest::mouseClick(m_panel->updateBtn, Qt::LeftButton);
+    QVERIFY(!m_panel->syncLed->value());
+    QVERIFY(cardRelayApplied(1));
+    QVERIFY(cardRelayApplied(32));
+
+    selectMode(2);
+    QTest::mouseClick(m_panel->relayPair[0]->relayAButton(), Qt::LeftButton);
+    QVERIFY(m_panel->syncLed->value());
+    QVERIFY(cardRelayApplied(1));
+    QTest::mouseClick(m_panel->triggerBtn, Qt::LeftButton);
+    QVERIFY(!m_panel->syncLed->value());
+    QVERIFY(!cardRelayApplied(1));
+}
+
+void tst_RelayPanel::exclusiveSwitchesRelayBOff()
+{
+    createPanel(false);
+    for (int pair : {1, 4}) {
+        QTest::mouseClick(m_panel->relayPair[pair]->relayAButton(), Qt::LeftButton);
+        QTest::mouseClick(m_panel->relayPair[pair]->relayBButton(), Qt::LeftButton);
+    }
+    sfptest::clearTrace();
+    QTest::mouseClick(m_panel->exclusiveChk, Qt::LeftButton);
+    QVERIFY(m_panel->exclusiveChk->isChecked());
+    // Channels 4 (pair 2) and 10 (pair 5) go off, in that order; relay A of
+    // each stays on.
+    QCOMPARE(sfptest::trace({QStringLiteral("qx5170_")}),
+             QStringList({call("qx5170_switchRelay(%1, 4, 0) = 0"),
+                          call("qx5170_switchRelay(%1, 10, 0) = 0")}));
+    for (const qx5170_sfpRelayPair *pair : m_panel->relayPair)
+        QVERIFY(pair->isExclusive());
+    QVERIFY(m_panel->relayPair[1]->relayAButton()->isChecked());
+    QVERIFY(!m_panel->relayPair[1]->relayBButton()->isChecked());
+    QVERIFY(m_panel->relayPair[4]->relayAButton()->isChecked());
+    QVERIFY(!m_panel->relayPair[4]->relayBButton()->isChecked());
+    QVERIFY(cardRelayApplied(3));
+    QVERIFY(!cardRelayApplied(4));
+    QVERIFY(cardRelayApplied(9));
+    QVERIFY(!cardRelayApplied(10));
+    QVERIFY(!m_panel->syncLed->value());
+}
+
+void tst_RelayPanel::exclusiveInSyncModeTurnsLedRed()
+{
+    createPanel(false);
+    QTest::mouseClick(m_panel->relayPair[6]->relayAButton(), Qt::LeftButton);
+    QTest::mouseClick(m_panel->relayPair[6]->relayBButton(), Qt::LeftButton);
+    selectMode(1);
+    QVERIFY(!m_panel->syncLed->value());
+    QTest::mouseClick(m_panel->exclusiveChk, Qt::LeftButton);
+    QVERIFY(m_panel->syncLed->value());
+    QVERIFY(!m_panel->relayPair[6]->relayBButton()->isChecked());
+}
+
+void tst_RelayPanel::exclusiveOffChangesNothing()
+{
+    createPanel(false);
+    m_panel->exclusiveChk->setChecked(true);
+    QTest::mouseClick(m_panel->relayPair[0]->relayAButton(), Qt::LeftButton);
+    sfptest::clearTrace();
+    m_panel->exclusiveChk->setChecked(false);
+    QCOMPARE(sfptest::trace({QStringLiteral("qx5170_")}), QStringList());
+    for (const qx5170_sfpRelayPair *pair : m_panel->relayPair)
+        QVERIFY(!pair->isExclusive());
+    QVERIFY(m_panel->relayPair[0]->relayAButton()->isChecked());
+}
+
+void tst_RelayPanel::failingUpdateStillTurnsLedGreen()
+{
+    createPanel(false);
+    selectMode(1);
+    run(SwitchRelay);
+    QVERIFY(m_panel->syncLed->value());
+
+    sfpsim::injectFault("qx5170_updateRelaysState", VI_ERROR_TMO, 1);
+    char statusText[qx5170_ERROR_MESSAGE_BUFLEN] = {};
+    qx5170_error_message(VI_NULL, VI_ERROR_TMO, statusText);
+    sfptest::clearTrace();
+    const auto report = sfptest::answerNextModal(QStringLiteral("No"));
+    QTest::mouseClick(m_panel->updateBtn, Qt::LeftButton);
+    QVERIFY(report->answered);
+    QCOMPARE(report->icon, QStringLiteral("Critical"));
+    QCOMPARE(report->title, QStringLiteral("Orbelan  SFP Error message"));
+    QCOMPARE(report->text, QStringLiteral("qx5170_updateRelaysState(d_vi) failed due to [%1]\n"
+                                          "Do you want to exit?")
+                               .arg(QString::fromLatin1(statusText)));
+    QVERIFY(!m_panel->syncLed->value());
+    QCOMPARE(sfptest::trace({QStringLiteral("qx5170_updateRelaysState(")}),
+             QStringList(call("qx5170_updateRelaysState(%1) = ")
+                         + QString::number(VI_ERROR_TMO)));
+}
+
+void tst_RelayPanel::failingTriggerText()
+{
+    createPanel(false);
+    selectMode(2);
+    run(SwitchRelay);
+    sfpsim::injectFault("qx5170_pulseSynchTrigger", VI_ERROR_TMO, 1);
+    const auto report = sfptest::answerNextModal(QStringLiteral("No"));
+    QTest::mouseClick(m_panel->triggerBtn, Qt::LeftButton);
+    QVERIFY(report->answered);
+    QVERIFY2(report->text.startsWith(
+                 QLatin1String("qx5170_pulseSynchTrigger (d_vi) failed due to [")),
+             qPrintable(report->text));
+    QVERIFY(!m_panel->syncLed->value());
+}
+
+void tst_RelayPanel::failingModeKeepsSelection()
+{
+    createPanel(false);
+    // An error does not undo the operator's choice; a warning is only told.
+    sfpsim::injectFault("qx5170_setSwitchingMode", VI_ERROR_TMO, 1);
+    auto report = sfptest::answerNextModal(QStringLiteral("No"));
+    selectMode(2);
+    QVERIFY(report->answered);
+    QVERIFY(report->text.startsWith(QLatin1String(
+        "qx5170_setSwitchingMode(d_vi, indx+1, qx5170_ITRIG_NONE) failed due to [")));
+    QCOMPARE(m_panel->modeCombo->currentIndex(), 2);
+    QCOMPARE(m_panel->m_mode, 2);
+    QVERIFY(m_panel->triggerBtn->isEnabled());
+    QVERIFY(!m_panel->updateBtn->isEnabled());
+    QCOMPARE(cardMode(), 1);
+
+    sfpsim::injectFault("qx5170_setSwitchingMode", VI_WARN_NSUP_ID_QUERY, 1);
+    report = sfptest::answerNextModal(QStringLiteral("OK"));
+    selectMode(1);
+    QVERIFY(report->answered);
+    QCOMPARE(report->icon, QStringLiteral("Warning"));
+    QVERIFY(report->text.startsWith(QLatin1String("Warning: [")));
+    QCOMPARE(cardMode(), 2);
+    QVERIFY(m_panel->updateBtn->isEnabled());
+}
+
+void tst_RelayPanel::errorYesEndsProcess()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString tracePath = folder.filePath(QStringLiteral("trace.txt"));
+    const sfptest::ChildResult child = sfptest::runInChild(
+        QStringLiteral("errorYesEndsPanel"), {QStringLiteral("SFP_SIM_TRACE=") + tracePath});
+    QVERIFY(child.started);
+    QVERIFY(!child.crashed);
+    QCOMPARE(child.exitStatus, 0);
+    QVERIFY(!child.output.contains("went on"));
+    // The operator chose to leave at once: the session is not closed.
+    const QStringList calls = sfptest::traceFile(tracePath, {QStringLiteral("qx5170_")});
+    QVERIFY(!calls.filter(QStringLiteral("qx5170_switchRelay(")).isEmpty());
+    QCOMPARE(calls.filter(QStringLiteral("qx5170_close(")), QStringList());
+}
+
+void tst_RelayPanel::demoModeMakesNoDriverCall()
+{
+    createPanel(true);
+    QCOMPARE(m_panel->d_demoMode, 1);
+    QCOMPARE(m_panel->d_vi, ViSession(0));
+    for (const qx5170_sfpRelayPair *pair : m_panel->relayPair)
+        QVERIFY(pair->isDemo());
+    sfptest::clearTrace();
+
+    // Every control behaves as with a card.
+    selectMode(1);
+    QVERIFY(m_panel->updateBtn->isEnabled());
+    run(SwitchRelay);
+    QVERIFY(m_panel->syncLed->value());
+    run(PressUpdate);
+    QVERIFY(!m_panel->syncLed->value());
+    selectMode(2);
+    QVERIFY(m_panel->triggerBtn->isEnabled());
+    run(SwitchRelay);
+    QVERIFY(m_panel->syncLed->value());
+    run(PressTrigger);
+    QVERIFY(!m_panel->syncLed->value());
+    QTest::mouseClick(m_panel->relayPair[3]->relayAButton(), Qt::LeftButton);
+    QTest::mouseClick(m_panel->relayPair[3]->relayBButton(), Qt::LeftButton);
+    QVERIFY(m_panel->syncLed->value());
+    selectMode(0);
+    QVERIFY(!m_panel->syncLed->value());
+    QTest::mouseClick(m_panel->exclusiveChk, Qt::LeftButton);
+    QVERIFY(!m_panel->relayPair[3]->relayBButton()->isChecked());
+    QVERIFY(m_panel->relayPair[3]->relayAButton()->isChecked());
+
+    m_panel.reset();
+    QCOMPARE(sfptest::trace(), QStringList());
+}
+
+void tst_RelayPanel::sessionClosedOnceAtExit()
+{
+    createPanel(false);
+    const ViSession vi = m_panel->d_vi;
+    run(SwitchRelay);
+    sfptest::clearTrace();
+    m_panel.reset();
+    QCOMPARE(sfptest::trace({QStringLiteral("qx5170_")}),
+             QStringList(QStringLiteral("qx5170_close(%1) = 0").arg(vi)));
+}
+
+SFPTEST_MAIN(tst_RelayPanel)
+#include "tst_relaypanel.moc"
