@@ -50,6 +50,11 @@ qx5170_sfpRelayPair::qx5170_sfpRelayPair(ViSession vi, int pairNo, bool demo, QW
     layout->addWidget(relayBlbl, 1, 0);
     layout->addWidget(relayBbtn, 1, 1);
 
+    // The buttons show only pictures: screen readers and automation find
+    // them by these names.
+    relayAbtn->setAccessibleName(QStringLiteral("Pair %1 relay A").arg(pairNo + 1));
+    relayBbtn->setAccessibleName(QStringLiteral("Pair %1 relay B").arg(pairNo + 1));
+
     connect(relayAbtn, &QPushButton::toggled, this, &qx5170_sfpRelayPair::btnAstateChanged_slot);
     connect(relayBbtn, &QPushButton::toggled, this, &qx5170_sfpRelayPair::btnBstateChanged_slot);
 }

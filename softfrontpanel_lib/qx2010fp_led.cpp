@@ -39,6 +39,7 @@ qx2010fp_led::qx2010fp_led(QString text, const QColor &onColor, const QColor &of
 {
     m_offColor = offColor == QColor(Qt::magenta) ? palette().color(QPalette::Window) : offColor;
     setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Maximum);
+    updateAccessibleText();
 }
 
 qx2010fp_led::qx2010fp_led(QString text, const char *onColorName, QWidget *parent)
@@ -48,6 +49,7 @@ qx2010fp_led::qx2010fp_led(QString text, const char *onColorName, QWidget *paren
     m_onColor = QColor::fromString(QLatin1StringView(onColorName ? onColorName : "#FF0000"));
     m_offColor = palette().color(QPalette::Window);
     setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Maximum);
+    updateAccessibleText();
 }
 
 qx2010fp_led::~qx2010fp_led() = default;
@@ -65,6 +67,7 @@ void qx2010fp_led::setValue(bool value)
     if (value == (m_value != 0))
         return;
     m_value = value ? 1 : 0;
+    updateAccessibleText();
     repaint();
 }
 
@@ -87,14 +90,24 @@ void qx2010fp_led::setText(const QString &text)
     if (text == m_text)
         return;
     m_text = text;
+    updateAccessibleText();
     repaint();
 }
 
 void qx2010fp_led::toggleValue()
 {
     m_value = m_value ? 0 : 1;
+    updateAccessibleText();
     repaint();
     emit valueToggled();
+}
+
+// The lamp's state only shows as a colour; screen readers and automation
+// read it here instead.
+void qx2010fp_led::updateAccessibleText()
+{
+    setAccessibleName(m_text);
+    setAccessibleDescription(m_value ? QStringLiteral("lit") : QStringLiteral("unlit"));
 }
 
 void qx2010fp_led::paintEvent(QPaintEvent *)

@@ -66,6 +66,8 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    void updateAccessibleText();
+
     int m_value = 0;
     QColor m_onColor;
     QColor m_offColor;

@@ -78,6 +78,7 @@ private slots:
 
     void repaintsOnlyOnRealChange();
     void toggleValueRepaintsAndSignals();
+    void accessibleState();
 
     void paintsTheShownColour();
     void bevelForLargeFonts();
@@ -238,6 +239,23 @@ void tst_Led::toggleValueRepaintsAndSignals()
     QVERIFY(!led->value());
     QCOMPARE(shown.paints->count, 2);
     QCOMPARE(toggled.count(), 2);
+}
+
+void tst_Led::accessibleState()
+{
+    // The state is told in words as well as in colour.
+    qx2010fp_led led("Synchronized", Qt::red, Qt::green);
+    QCOMPARE(led.accessibleName(), QString("Synchronized"));
+    QCOMPARE(led.accessibleDescription(), QString("unlit"));
+    led.setValue(true);
+    QCOMPARE(led.accessibleDescription(), QString("lit"));
+    led.toggleValue();
+    QCOMPARE(led.accessibleDescription(), QString("unlit"));
+    led.setText("Active");
+    QCOMPARE(led.accessibleName(), QString("Active"));
+    qx2010fp_led named("Power", "#00FF00");
+    QCOMPARE(named.accessibleName(), QString("Power"));
+    QCOMPARE(named.accessibleDescription(), QString("unlit"));
 }
 
 void tst_Led::paintsTheShownColour()

@@ -243,6 +243,11 @@ void tst_RelayPair::construction()
         QCOMPARE(buttons[i]->toolTip(), help[i]);
         QCOMPARE(buttons[i]->parentWidget(), &pair);
     }
+    // Screen readers and automation find the picture buttons by name.
+    QCOMPARE(pair.relayAButton()->accessibleName(),
+             QStringLiteral("Pair %1 relay A").arg(pairNo + 1));
+    QCOMPARE(pair.relayBButton()->accessibleName(),
+             QStringLiteral("Pair %1 relay B").arg(pairNo + 1));
     // Building the widget talks to nobody.
     QVERIFY(sfptest::trace().isEmpty());
 }
