@@ -42,23 +42,13 @@ class Camera:
         print(path)
 
 
-def splash_window(panel):
-    """The splash: the one top-level window without a title."""
-    for window in panel.windows():
-        if window.name == "" and d.showing(window):
-            x, y, width, height = d.extents(window)
-            if (width, height) == (520, 400):
-                return window
-    return None
-
-
 def connected_vxi(desktop, program, camera):
     panel = d.Panel(desktop, program)
     try:
         question = panel.wait_window(d.QUESTION_TITLE, "alert")
         camera.shoot(question, "connect-question.png")
         # Move the question aside for a clear view of the splash beneath it.
-        splash = d.wait_for("the splash", lambda: splash_window(panel))
+        splash = d.wait_for("the splash", lambda: d.splash_window(panel))
         d.xdotool("search", "--sync", "--onlyvisible", "--name",
                   "^%s$" % d.QUESTION_TITLE, "windowmove", "0", "0")
         camera.shoot(splash, "splash.png")

@@ -21,8 +21,10 @@ int main(int argc, char *argv[])
     QString title = fc.description();
     title.replace(QStringLiteral(" FC"), QStringLiteral(" Function Card"));
     const QString notice = fc.legalNotice();
-    const QPixmap splashPicture = qx2010fp_splashLabel(1.0f, 20, fc.modelCode, true, notice, title);
-    auto splash = std::make_unique<QSplashScreen>(splashPicture);
+    // The composed picture is a temporary: once the splash screen holds its
+    // copy, closing the splash frees the picture.
+    auto splash = std::make_unique<QSplashScreen>(
+        QPixmap(qx2010fp_splashLabel(1.0f, 20, fc.modelCode, true, notice, title)));
     splash->show();
 
     // Connects to the card while the splash stays on screen, or ends the

@@ -40,7 +40,8 @@ sfpCardHeader sfpReadCardHeader(ViSession vi, int fcNumber)
 
 QString sfpPanelWindowTitle(const QString &modelText, const QString &hostText)
 {
-    const QString title = QStringLiteral("Orbelan ") + modelText + QStringLiteral(" Soft Front Panel");
+    const QString title
+        = QStringLiteral("Orbelan ") + modelText + QStringLiteral(" Soft Front Panel");
     if (hostText.isEmpty())
         return title;
     return title + QStringLiteral(": ") + hostText;

@@ -61,9 +61,10 @@ qx2010fp_AppFC::qx2010fp_AppFC(qx2010fp_genFC *fc, int multiSelect, bool startIn
     setWindowTitle(sfpPanelWindowTitle(model, header.hostText));
     setHeaderText(sfpPanelHeaderText(model, d_fc->description()));
     setLxiLogo(d_lxi);
-    setModuleInfo(header.moduleText,
-                  d_lxi ? QStringLiteral("Shows which LXI module is connected to the Soft Front Panel")
-                        : QStringLiteral("Shows which VXI module is connected to the Soft Front Panel"));
+    setModuleInfo(
+        header.moduleText,
+        d_lxi ? QStringLiteral("Shows which LXI module is connected to the Soft Front Panel")
+              : QStringLiteral("Shows which VXI module is connected to the Soft Front Panel"));
     setCardInfo(header.fcText,
                 QStringLiteral("Shows which function card is connected to the Soft Front Panel"));
 
@@ -75,9 +76,9 @@ qx2010fp_AppFC::qx2010fp_AppFC(qx2010fp_genFC *fc, int multiSelect, bool startIn
     libraryRevision[sizeof libraryRevision - 1] = '\0';
 
     aboutDialog = new qx2010fp_About(
-        d_fc->version().toLocal8Bit().constData(),
-        d_fc->driverRevision().toLocal8Bit().constData(), model.toLocal8Bit().constData(),
-        d_fc->legalNotice().toLocal8Bit().constData(), this, libraryRevision);
+        d_fc->version().toLocal8Bit().constData(), d_fc->driverRevision().toLocal8Bit().constData(),
+        model.toLocal8Bit().constData(), d_fc->legalNotice().toLocal8Bit().constData(), this,
+        libraryRevision);
     aboutDialog->setWindowIcon(windowIcon());
     connect(aboutBtn, &QPushButton::clicked, aboutDialog, &QDialog::show);
 }

@@ -37,6 +37,4 @@ protected:
     int d_fcCount = 0;
     bool d_lxi = false; // the system answered as a LAN device
     qx2010fp_genFC *d_fc = nullptr;
-
-    friend class tst_CardWindow;
 };

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QImage>
 #include <QPainter>
 
 #include <cstdio>
@@ -91,10 +92,21 @@ QString devicePicturePath(int modelCode, bool hexadecimal)
 
 } // namespace splashGeometry
 
-qx2010fp_splashLabel::qx2010fp_splashLabel(float scale, int margin, int modelCode,
-                                           bool hexadecimal, const QString &legalNotice,
-                                           const QString &title)
-    : QPixmap(QStringLiteral(":/fp_splash.png"))
+namespace {
+
+// The pictures of the splash are needed once, at start-up. Loading them by
+// file name would keep a copy of each in the toolkit's pixmap cache for the
+// whole run; going through an image does not.
+QPixmap uncachedPicture(const QString &path)
+{
+    return QPixmap::fromImage(QImage(path));
+}
+
+} // namespace
+
+qx2010fp_splashLabel::qx2010fp_splashLabel(float scale, int margin, int modelCode, bool hexadecimal,
+                                           const QString &legalNotice, const QString &title)
+    : QPixmap(uncachedPicture(QStringLiteral(":/fp_splash.png")))
 {
     using namespace splashGeometry;
 
@@ -114,11 +126,11 @@ qx2010fp_splashLabel::qx2010fp_splashLabel(float scale, int margin, int modelCod
     painter.setFont(noticeFont);
     painter.drawText(noticeRect(margin, h3), lineFlags(), legalNotice);
 
-    const QPixmap fullPicture(fullPicturePath(modelCode, hexadecimal));
+    const QPixmap fullPicture = uncachedPicture(fullPicturePath(modelCode, hexadecimal));
     if (!fullPicture.isNull() && fullPicture.size() == pictureSize) {
         painter.drawPixmap(fullPictureRegion, fullPicture.copy(fullPictureRegion));
     } else {
-        const QPixmap devicePicture(devicePicturePath(modelCode, hexadecimal));
+        const QPixmap devicePicture = uncachedPicture(devicePicturePath(modelCode, hexadecimal));
         if (!devicePicture.isNull() && devicePicture.size() == devicePictureSize) {
             painter.drawPixmap(devicePictureOrigin, devicePicture);
         } else {

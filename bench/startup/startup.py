@@ -40,8 +40,10 @@ SETTLE = 0.5
 
 def start_xvfb():
     read_end, write_end = os.pipe()
+    # -noreset: by default the server starts afresh whenever its last client
+    # goes, and refuses the next program that connects meanwhile.
     server = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
+        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-noreset",
          "-nolisten", "tcp"],
         pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     os.close(write_end)

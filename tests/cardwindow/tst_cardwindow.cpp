@@ -13,13 +13,13 @@
 #include "qx5170.h"
 #include "sim_control.h"
 
+#include <QDeadlineTimer>
 #include <QFormLayout>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QDeadlineTimer>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -66,8 +66,10 @@ const char lxiWithoutHostName[] = R"({"resources": [
     {"descriptor": "TCPIP0::192.168.2.100::INSTR",
      "motherboard": {"code": "0x0D42", "cards": [{"position": 2, "code": "0x5170"}]}}]})";
 
-const QString vxiHelp = QStringLiteral("Shows which VXI module is connected to the Soft Front Panel");
-const QString lxiHelp = QStringLiteral("Shows which LXI module is connected to the Soft Front Panel");
+const QString vxiHelp
+    = QStringLiteral("Shows which VXI module is connected to the Soft Front Panel");
+const QString lxiHelp
+    = QStringLiteral("Shows which LXI module is connected to the Soft Front Panel");
 const QString cardHelp
     = QStringLiteral("Shows which function card is connected to the Soft Front Panel");
 const QString plainTitle = QStringLiteral("Orbelan 5170 Soft Front Panel");
@@ -270,36 +272,39 @@ void tst_CardWindow::headerFromSession_data()
 
     QTest::newRow("VXI slot 5, FC 2") << vxiSystem << "VXI0::1::INSTR" << 2 << false << "Slot 5"
                                       << "";
-    QTest::newRow("default VXI slot 9, FC 3")
-        << "" << "VXI0::5::INSTR" << 3 << false << "Slot 9" << "";
+    QTest::newRow("default VXI slot 9, FC 3") << ""
+                                              << "VXI0::5::INSTR" << 3 << false << "Slot 9"
+                                              << "";
     QTest::newRow("LXI") << lxiSystem << "TCPIP0::192.168.2.100::INSTR" << 2 << true << "inst0"
                          << "lxi-5170.lab.local";
     QTest::newRow("LXI without host name")
-        << lxiWithoutHostName << "TCPIP0::192.168.2.100::INSTR" << 2 << true << "inst0" << "";
+        << lxiWithoutHostName << "TCPIP0::192.168.2.100::INSTR" << 2 << true << "inst0"
+        << "";
     QTest::newRow("LXI, device name unreadable")
         << R"({"resources": [
             {"descriptor": "TCPIP0::192.168.2.100::INSTR", "hostname": "lxi-5170.lab.local",
              "motherboard": {"code": "0x0D42", "cards": [{"position": 2, "code": "0x5170"}]}}],
            "faults": [{"operation": "viGetAttribute", "attribute": "0xBFFF0199",
                        "status": "0xBFFF0015", "count": -1}]})"
-        << "TCPIP0::192.168.2.100::INSTR" << 2 << true << "" << "lxi-5170.lab.local";
+        << "TCPIP0::192.168.2.100::INSTR" << 2 << true << ""
+        << "lxi-5170.lab.local";
     // A warning still means that the device has a slot.
-    QTest::newRow("VXI, slot read with a warning")
-        << R"({"resources": [
+    QTest::newRow("VXI, slot read with a warning") << R"({"resources": [
             {"descriptor": "VXI0::1::INSTR", "slot": 5,
              "motherboard": {"code": "0x0B52", "cards": [{"position": 2, "code": "0x5170"}]}}],
            "faults": [{"operation": "viGetAttribute", "attribute": "0x3FFF00E8",
                        "status": "0x3FFF0084", "count": -1}]})"
-        << "VXI0::1::INSTR" << 2 << false << "Slot 5" << "";
+                                                   << "VXI0::1::INSTR" << 2 << false << "Slot 5"
+                                                   << "";
     // Only an error says that there is no slot: the system counts as LXI,
     // and a VXI device has no LAN texts to show.
-    QTest::newRow("slot query fails")
-        << R"({"resources": [
+    QTest::newRow("slot query fails") << R"({"resources": [
             {"descriptor": "VXI0::1::INSTR", "slot": 5,
              "motherboard": {"code": "0x0B52", "cards": [{"position": 2, "code": "0x5170"}]}}],
            "faults": [{"operation": "viGetAttribute", "attribute": "0x3FFF00E8",
                        "status": "0xBFFF0015", "count": -1}]})"
-        << "VXI0::1::INSTR" << 2 << true << "" << "";
+                                      << "VXI0::1::INSTR" << 2 << true << ""
+                                      << "";
 }
 
 void tst_CardWindow::headerFromSession()
@@ -329,7 +334,8 @@ void tst_CardWindow::windowTitle_data()
 {
     QTest::addColumn<QString>("host");
     QTest::addColumn<QString>("title");
-    QTest::newRow("no host") << "" << "Orbelan 5170 Soft Front Panel";
+    QTest::newRow("no host") << ""
+                             << "Orbelan 5170 Soft Front Panel";
     QTest::newRow("host") << "lxi-5170.lab.local"
                           << "Orbelan 5170 Soft Front Panel: lxi-5170.lab.local";
 }
@@ -417,7 +423,8 @@ void tst_CardWindow::connectedLxi_data()
     QTest::addColumn<QString>("system");
     QTest::addColumn<QString>("title");
 
-    QTest::newRow("with host name") << lxiSystem << plainTitle + QStringLiteral(": lxi-5170.lab.local");
+    QTest::newRow("with host name")
+        << lxiSystem << plainTitle + QStringLiteral(": lxi-5170.lab.local");
     QTest::newRow("without host name") << lxiWithoutHostName << plainTitle;
 }
 
@@ -549,10 +556,9 @@ void tst_CardWindow::cancelEndsProcess()
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
     const QString tracePath = folder.filePath(QStringLiteral("trace.txt"));
-    const sfptest::ChildResult child
-        = sfptest::runInChild(QStringLiteral("cancelFirstQuestion"),
-                              {QStringLiteral("SFP_TEST_CANCEL=") + how,
-                               QStringLiteral("SFP_SIM_TRACE=") + tracePath});
+    const sfptest::ChildResult child = sfptest::runInChild(
+        QStringLiteral("cancelFirstQuestion"),
+        {QStringLiteral("SFP_TEST_CANCEL=") + how, QStringLiteral("SFP_SIM_TRACE=") + tracePath});
     QVERIFY(child.started);
     QVERIFY(!child.crashed);
     QCOMPARE(child.exitStatus, 0);

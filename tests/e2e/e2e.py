@@ -38,15 +38,24 @@ def only_sessionless_calls(panel, traced=True):
 
 
 def demo_close(desktop, program):
-    """Run In Demo Mode; Close, No: still running; Close, Yes: exit status 0."""
+    """The splash under the first box; Run In Demo Mode: the main window
+    centred and the splash gone; Close, No: still running; Close, Yes: exit
+    status 0."""
     panel = d.Panel(desktop, program)
     try:
         question = panel.wait_window(d.QUESTION_TITLE, "alert")
         expect(d.find(question, "label", d.QUESTION_TEXT) is not None,
                "the first box does not ask '%s'" % d.QUESTION_TEXT)
+        expect(d.splash_window(panel) is not None, "no splash while the first box is up")
         d.press(d.find(question, "push button", "Run In Demo Mode"))
 
         main = panel.wait_window(d.PANEL_TITLE)
+        d.wait_for("the splash to close", lambda: d.splash_window(panel) is None)
+        # Centred on the screen, which under Xvfb is all available area.
+        x, y, width, height = d.extents(main)
+        screen_width, screen_height = d.SCREEN_SIZE
+        expect((x, y) == ((screen_width - width) // 2, (screen_height - height) // 2),
+               "the main window (%d x %d) is at %d, %d, not centred" % (width, height, x, y))
         d.answer_close_question(panel, main, "No")
         time.sleep(0.5)
         expect(panel.running(), "the program ended although the operator answered No")

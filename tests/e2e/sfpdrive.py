@@ -24,6 +24,8 @@ PANEL_TITLE = "Orbelan 5170 Soft Front Panel"
 ABOUT_TITLE = "About Orbelan 5170 Soft Front Panel"
 CLOSE_QUESTION_TITLE = "Orbelan  SFP"
 CLOSE_QUESTION_TEXT = "Do you really want to exit?"
+SPLASH_SIZE = (520, 400)
+SCREEN_SIZE = (1280, 1024)
 
 # Long enough for a program built with the address sanitizer on a busy
 # machine; a run that works takes a fraction of it.
@@ -127,6 +129,16 @@ def extents(acc):
     return box.x, box.y, box.width, box.height
 
 
+def accessibility_bus_named():
+    from gi.repository import Gio, GLib
+    session = Gio.bus_get_sync(Gio.BusType.SESSION, None)
+    reply = session.call_sync("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                              "org.freedesktop.DBus", "NameHasOwner",
+                              GLib.Variant("(s)", ("org.a11y.Bus",)), None,
+                              Gio.DBusCallFlags.NONE, -1, None)
+    return reply.unpack()[0]
+
+
 class Desktop:
     """An X server and an accessibility bus of our own, and a folder for
     everything the program writes."""
@@ -155,9 +167,11 @@ class Desktop:
             raise Failure("Xvfb is missing (Debian package xvfb; scripts/deps.sh installs it)")
         read_end, write_end = os.pipe()
         log = open(os.path.join(self.folder, "xvfb.log"), "wb")
+        # -noreset: by default the server starts afresh whenever its last
+        # client goes, and refuses the next program that connects meanwhile.
         self._xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
-             "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "%dx%dx24" % SCREEN_SIZE,
+             "-noreset", "-nolisten", "tcp"],
             pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=log)
         os.close(write_end)
         number = b""
@@ -183,6 +197,9 @@ class Desktop:
             raise Failure("the AT-SPI bus launcher is missing (Debian package at-spi2-core)")
         self._bus = subprocess.Popen([launcher, "--launch-immediately"],
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # pyatspi asks for the bus once, when it is loaded: wait until the
+        # launcher has its name on the session bus.
+        wait_for("the accessibility bus launcher", accessibility_bus_named)
         wait_for("the accessibility bus", lambda: atspi().Registry.getDesktop(0) is not None)
 
     def environment(self, config=None):
@@ -295,6 +312,15 @@ class Panel:
         return [line for line in self.trace() if not line.startswith("card ")]
 
 
+def splash_window(panel):
+    """The splash on screen: the one top-level window without a title, of
+    the splash picture's size; None when there is none."""
+    for window in panel.windows():
+        if window.name == "" and showing(window) and extents(window)[2:] == SPLASH_SIZE:
+            return window
+    return None
+
+
 def answer_close_question(panel, main_window, answer):
     """Presses "Close" in the main window and answers the exit question."""
     press(find(main_window, "push button", "Close"))
@@ -373,7 +399,11 @@ def relay_buttons(main_window, pair_number):
     pair = find(main_window, "panel", "Pair %d" % pair_number)
     if pair is None:
         raise Failure("no relay pair 'Pair %d'" % pair_number)
-    buttons = [child for child in children(pair) if role(child) == "check box"]
-    if len(buttons) != 2:
-        raise Failure("pair %d has %d relay buttons" % (pair_number, len(buttons)))
+    buttons = []
+    for relay in ("A", "B"):
+        button = find(pair, "check box", "Pair %d relay %s" % (pair_number, relay))
+        if button is None:
+            raise Failure("pair %d has no button 'Pair %d relay %s'"
+                          % (pair_number, pair_number, relay))
+        buttons.append(button)
     return buttons

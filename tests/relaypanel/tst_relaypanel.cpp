@@ -34,10 +34,16 @@ const char oneCardSystem[] = R"({"resources": [
 const QString cardPrefix = QStringLiteral("card VXI0::1::INSTR FC2 ");
 
 // The driver calls a step makes and what the card does about them.
-const QStringList driverAndCard{QStringLiteral("qx5170_"), QStringLiteral("card ")};
+const QStringList driverAndCard {QStringLiteral("qx5170_"), QStringLiteral("card ")};
 
-enum Event { SelectAsynchronous, SelectSyncCommand, SelectSyncTrigger, PressUpdate, PressTrigger,
-             SwitchRelay };
+enum Event {
+    SelectAsynchronous,
+    SelectSyncCommand,
+    SelectSyncTrigger,
+    PressUpdate,
+    PressTrigger,
+    SwitchRelay
+};
 
 bool cardRelayApplied(int relay)
 {
@@ -142,7 +148,8 @@ void tst_RelayPanel::cleanup()
 void tst_RelayPanel::createPanel(bool demo)
 {
     m_fc = std::make_unique<qx5170_fc>();
-    sfptest::answerNextModal(demo ? QStringLiteral("Run In Demo Mode") : QStringLiteral("Auto Find"));
+    sfptest::answerNextModal(demo ? QStringLiteral("Run In Demo Mode")
+                                  : QStringLiteral("Auto Find"));
     m_panel = std::make_unique<qx5170fp_App>(m_fc.get());
     m_panel->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_panel.get()));
@@ -249,8 +256,8 @@ void tst_RelayPanel::layout()
     QCOMPARE(panel.modeGroupBox->title(), QStringLiteral("Switching Mode Control"));
     QLayout *row = panel.modeGroupBox->layout();
     QVERIFY(row);
-    const QList<QWidget *> expected{panel.modeCombo, panel.triggerBtn, panel.updateBtn,
-                                    panel.syncLed, panel.exclusiveChk};
+    const QList<QWidget *> expected {panel.modeCombo, panel.triggerBtn, panel.updateBtn,
+                                     panel.syncLed, panel.exclusiveChk};
     QCOMPARE(row->count(), int(expected.size()));
     for (int i = 0; i < row->count(); ++i)
         QCOMPARE(row->itemAt(i)->widget(), expected.at(i));
@@ -268,14 +275,14 @@ void tst_RelayPanel::helpTexts_data()
     QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("mode")
-        << "mode"
-        << "Selects relays state update mode.\n"
-           "Possible modes: Asynchronous, Synch. Command, Synch. Trigger\n"
-           "Asynchronous - immediate update after changing relay state,\n"
-           "Synch. Command - update takes place after issuing command,\n"
-           "Synch. Trigger - update takes place after trigger activation.";
-    QTest::newRow("trigger") << "trigger" << "Generates synchronization trigger signal.";
+    QTest::newRow("mode") << "mode"
+                          << "Selects relays state update mode.\n"
+                             "Possible modes: Asynchronous, Synch. Command, Synch. Trigger\n"
+                             "Asynchronous - immediate update after changing relay state,\n"
+                             "Synch. Command - update takes place after issuing command,\n"
+                             "Synch. Trigger - update takes place after trigger activation.";
+    QTest::newRow("trigger") << "trigger"
+                             << "Generates synchronization trigger signal.";
     QTest::newRow("update") << "update"
                             << "Issues update command to update relays state in synchronous mode.";
     QTest::newRow("synchronized") << "synchronized"
@@ -293,7 +300,7 @@ void tst_RelayPanel::helpTexts()
     QFETCH(QString, control);
     QFETCH(QString, text);
     createPanel(true);
-    const QMap<QString, QWidget *> controls{
+    const QMap<QString, QWidget *> controls {
         {QStringLiteral("mode"), m_panel->modeCombo},
         {QStringLiteral("trigger"), m_panel->triggerBtn},
         {QStringLiteral("update"), m_panel->updateBtn},
@@ -331,42 +338,42 @@ void tst_RelayPanel::transitions_data()
     const QString mode3 = cardPrefix + QStringLiteral("mode 3");
 
     QTest::newRow("asynchronous, select Asynchronous")
-        << 0 << false << int(SelectAsynchronous) << QStringList{set1, mode1} << false << false
+        << 0 << false << int(SelectAsynchronous) << QStringList {set1, mode1} << false << false
         << false << 0;
     QTest::newRow("Sync. Command, red, select Asynchronous")
-        << 1 << true << int(SelectAsynchronous) << QStringList{update, applied, set1, mode1}
+        << 1 << true << int(SelectAsynchronous) << QStringList {update, applied, set1, mode1}
         << false << false << false << 0;
     QTest::newRow("Sync. Trigger, red, select Asynchronous")
-        << 2 << true << int(SelectAsynchronous) << QStringList{trigger, applied, set1, mode1}
+        << 2 << true << int(SelectAsynchronous) << QStringList {trigger, applied, set1, mode1}
         << false << false << false << 0;
     QTest::newRow("asynchronous, select Sync. Command")
-        << 0 << false << int(SelectSyncCommand) << QStringList{set2, mode2} << false << true
+        << 0 << false << int(SelectSyncCommand) << QStringList {set2, mode2} << false << true
         << false << 1;
     QTest::newRow("Sync. Command, select Sync. Command")
-        << 1 << false << int(SelectSyncCommand) << QStringList{set2, mode2} << false << true
+        << 1 << false << int(SelectSyncCommand) << QStringList {set2, mode2} << false << true
         << false << 1;
     QTest::newRow("Sync. Trigger, red, select Sync. Command")
-        << 2 << true << int(SelectSyncCommand) << QStringList{set2, mode2} << true << true << false
+        << 2 << true << int(SelectSyncCommand) << QStringList {set2, mode2} << true << true << false
         << 1;
     QTest::newRow("asynchronous, select Sync. Trigger")
-        << 0 << false << int(SelectSyncTrigger) << QStringList{set3, mode3} << false << false
+        << 0 << false << int(SelectSyncTrigger) << QStringList {set3, mode3} << false << false
         << true << 2;
     QTest::newRow("Sync. Command, red, select Sync. Trigger")
-        << 1 << true << int(SelectSyncTrigger) << QStringList{set3, mode3} << true << false << true
+        << 1 << true << int(SelectSyncTrigger) << QStringList {set3, mode3} << true << false << true
         << 2;
     QTest::newRow("Sync. Command, relay switched")
-        << 1 << false << int(SwitchRelay) << QStringList{relayOn} << true << true << false << 1;
+        << 1 << false << int(SwitchRelay) << QStringList {relayOn} << true << true << false << 1;
     QTest::newRow("Sync. Trigger, relay switched")
-        << 2 << false << int(SwitchRelay) << QStringList{relayOn} << true << false << true << 2;
+        << 2 << false << int(SwitchRelay) << QStringList {relayOn} << true << false << true << 2;
     QTest::newRow("asynchronous, relay switched")
-        << 0 << false << int(SwitchRelay) << QStringList{relayOn, applied} << false << false
+        << 0 << false << int(SwitchRelay) << QStringList {relayOn, applied} << false << false
         << false << 0;
     QTest::newRow("Sync. Command, red, Update")
-        << 1 << true << int(PressUpdate) << QStringList{update, applied} << false << true << false
+        << 1 << true << int(PressUpdate) << QStringList {update, applied} << false << true << false
         << 1;
     QTest::newRow("Sync. Trigger, red, Trigger")
-        << 2 << true << int(PressTrigger) << QStringList{trigger, applied} << false << false << true
-        << 2;
+        << 2 << true << int(PressTrigger) << QStringList {trigger, applied} << false << false
+        << true << 2;
 }
 
 void tst_RelayPanel::transitions()
@@ -512,13 +519,13 @@ void tst_RelayPanel::failingUpdateStillTurnsLedGreen()
     QVERIFY(report->answered);
     QCOMPARE(report->icon, QStringLiteral("Critical"));
     QCOMPARE(report->title, QStringLiteral("Orbelan  SFP Error message"));
-    QCOMPARE(report->text, QStringLiteral("qx5170_updateRelaysState(d_vi) failed due to [%1]\n"
-                                          "Do you want to exit?")
-                               .arg(QString::fromLatin1(statusText)));
+    QCOMPARE(report->text,
+             QStringLiteral("qx5170_updateRelaysState(d_vi) failed due to [%1]\n"
+                            "Do you want to exit?")
+                 .arg(QString::fromLatin1(statusText)));
     QVERIFY(!m_panel->syncLed->value());
     QCOMPARE(sfptest::trace({QStringLiteral("qx5170_updateRelaysState(")}),
-             QStringList(call("qx5170_updateRelaysState(%1) = ")
-                         + QString::number(VI_ERROR_TMO)));
+             QStringList(call("qx5170_updateRelaysState(%1) = ") + QString::number(VI_ERROR_TMO)));
 }
 
 void tst_RelayPanel::failingTriggerText()
@@ -530,9 +537,9 @@ void tst_RelayPanel::failingTriggerText()
     const auto report = sfptest::answerNextModal(QStringLiteral("No"));
     QTest::mouseClick(m_panel->triggerBtn, Qt::LeftButton);
     QVERIFY(report->answered);
-    QVERIFY2(report->text.startsWith(
-                 QLatin1String("qx5170_pulseSynchTrigger (d_vi) failed due to [")),
-             qPrintable(report->text));
+    QVERIFY2(
+        report->text.startsWith(QLatin1String("qx5170_pulseSynchTrigger (d_vi) failed due to [")),
+        qPrintable(report->text));
     QVERIFY(!m_panel->syncLed->value());
 }
 
@@ -544,8 +551,8 @@ void tst_RelayPanel::failingModeKeepsSelection()
     auto report = sfptest::answerNextModal(QStringLiteral("No"));
     selectMode(2);
     QVERIFY(report->answered);
-    QVERIFY(report->text.startsWith(QLatin1String(
-        "qx5170_setSwitchingMode(d_vi, indx+1, qx5170_ITRIG_NONE) failed due to [")));
+    QVERIFY(report->text.startsWith(
+        QLatin1String("qx5170_setSwitchingMode(d_vi, indx+1, qx5170_ITRIG_NONE) failed due to [")));
     QCOMPARE(m_panel->modeCombo->currentIndex(), 2);
     QCOMPARE(m_panel->m_mode, 2);
     QVERIFY(m_panel->triggerBtn->isEnabled());

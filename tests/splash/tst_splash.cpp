@@ -110,8 +110,7 @@ bool isColour(const QImage &image, int x, int y, QRgb colour)
 // but still fits into the column without margin.
 QString wideNotice(QPixmap *device)
 {
-    const QFontMetrics metrics(splashGeometry::splashFont(splashGeometry::noticePointSize),
-                               device);
+    const QFontMetrics metrics(splashGeometry::splashFont(splashGeometry::noticePointSize), device);
     QString text = QStringLiteral("Orbelan");
     while (metrics.horizontalAdvance(text) <= 415)
         text += QStringLiteral(" Orbelan");
@@ -196,10 +195,10 @@ void tst_Splash::textRects_data()
     // title from 2 x h1 + 236 for 164 - 2 x h1 - 3 x h3, notice at 400 - 2 x h3.
     QTest::newRow("margin 20") << 20 << 27 << 12 << QRect(87, 249, 413, 27)
                                << QRect(87, 290, 413, 74) << QRect(87, 376, 413, 12);
-    QTest::newRow("margin 0") << 0 << 27 << 12 << QRect(67, 249, 453, 27)
-                              << QRect(67, 290, 453, 74) << QRect(67, 376, 453, 12);
-    QTest::newRow("odd h1") << 20 << 29 << 13 << QRect(87, 250, 413, 29)
-                            << QRect(87, 294, 413, 67) << QRect(87, 374, 413, 13);
+    QTest::newRow("margin 0") << 0 << 27 << 12 << QRect(67, 249, 453, 27) << QRect(67, 290, 453, 74)
+                              << QRect(67, 376, 453, 12);
+    QTest::newRow("odd h1") << 20 << 29 << 13 << QRect(87, 250, 413, 29) << QRect(87, 294, 413, 67)
+                            << QRect(87, 374, 413, 13);
     QTest::newRow("scale 2 heights") << 20 << 54 << 12 << QRect(87, 263, 413, 54)
                                      << QRect(87, 344, 413, 20) << QRect(87, 376, 413, 12);
 }
@@ -241,10 +240,14 @@ void tst_Splash::nameText()
 
 void tst_Splash::picturePaths()
 {
-    QCOMPARE(splashGeometry::fullPicturePath(0x5170, true), QStringLiteral(":/qx5170fp_splash.bmp"));
-    QCOMPARE(splashGeometry::devicePicturePath(0x5170, true), QStringLiteral(":/qx5170fp_splash.png"));
-    QCOMPARE(splashGeometry::devicePicturePath(0x5170, false), QStringLiteral(":/qx20848fp_splash.png"));
-    QCOMPARE(splashGeometry::devicePicturePath(0x42, true), QStringLiteral(":/qx  42fp_splash.png"));
+    QCOMPARE(splashGeometry::fullPicturePath(0x5170, true),
+             QStringLiteral(":/qx5170fp_splash.bmp"));
+    QCOMPARE(splashGeometry::devicePicturePath(0x5170, true),
+             QStringLiteral(":/qx5170fp_splash.png"));
+    QCOMPARE(splashGeometry::devicePicturePath(0x5170, false),
+             QStringLiteral(":/qx20848fp_splash.png"));
+    QCOMPARE(splashGeometry::devicePicturePath(0x42, true),
+             QStringLiteral(":/qx  42fp_splash.png"));
 }
 
 void tst_Splash::texts_data()
@@ -274,8 +277,9 @@ void tst_Splash::texts()
     QVERIFY(!noticeInk.isEmpty());
 
     // Each line is centred in its rectangle and as wide as its font says.
-    QVERIFY2(qAbs(nameInk.center().x() - layout.name.center().x()) <= tolerance,
-             qPrintable(QStringLiteral("name ink %1..%2").arg(nameInk.left()).arg(nameInk.right())));
+    QVERIFY2(
+        qAbs(nameInk.center().x() - layout.name.center().x()) <= tolerance,
+        qPrintable(QStringLiteral("name ink %1..%2").arg(nameInk.left()).arg(nameInk.right())));
     QVERIFY(qAbs(noticeInk.center().x() - layout.notice.center().x()) <= tolerance);
     QVERIFY(qAbs(titleInk.center().x() - layout.title.center().x()) <= tolerance);
     QVERIFY(qAbs(nameInk.width() - inkWidthOf(layout.nameFont, &splash, "Orbelan 5170"))
@@ -389,8 +393,8 @@ void tst_Splash::relayCardPicture()
     qx2010fp_splashLabel splash(1.0f, 20, 0x5170, true, notice, relayTitle);
     const QImage image = argb(splash);
     const QImage plain = background();
-    const QImage card = QImage(QStringLiteral(":/qx5170fp_splash.png"))
-                            .convertToFormat(QImage::Format_ARGB32);
+    const QImage card
+        = QImage(QStringLiteral(":/qx5170fp_splash.png")).convertToFormat(QImage::Format_ARGB32);
     QCOMPARE(card.size(), QSize(452, 194));
 
     // Opaque pixels of the card show as they are, transparent ones show the

@@ -27,7 +27,8 @@ int main(int argc, char *argv[])
         }
     }
     QScreen *screen = QGuiApplication::primaryScreen();
-    const QPixmap shot = screen ? screen->grabWindow(0, area[0], area[1], area[2], area[3]) : QPixmap();
+    const QPixmap shot
+        = screen ? screen->grabWindow(0, area[0], area[1], area[2], area[3]) : QPixmap();
     if (shot.isNull() || !shot.save(args.at(1), "PNG")) {
         err << "sfp_screengrab: cannot save " << args.at(1) << "\n";
         return 1;
