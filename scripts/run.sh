@@ -4,14 +4,15 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 
-# Without a display the panel cannot show itself; say so before spending
-# time on the build, in one line, with the way to use it from a VNC viewer
-# (Qt's VNC platform comes with Debian's qt6-qpa-plugins).
+"$top/scripts/deps.sh"
+"$top/scripts/build.sh" build -DSFP_BUILD_TESTS=OFF -DSFP_BUILD_BENCH=OFF
+
+# Without a display the panel cannot show itself: say so in one line, with
+# the way to use it from a VNC viewer (Qt's VNC platform comes with Debian's
+# qt6-qpa-plugins).
 if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" && -z "${QT_QPA_PLATFORM:-}" ]]; then
     echo "No display found: start it as QT_QPA_PLATFORM=vnc scripts/run.sh" \
         "and connect a VNC viewer to port 5900." >&2
     exit 1
 fi
-"$top/scripts/deps.sh"
-"$top/scripts/build.sh" build -DSFP_BUILD_TESTS=OFF -DSFP_BUILD_BENCH=OFF
 exec "$top/build/bin/qx5170fp" "$@"
