@@ -10,8 +10,11 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QList>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace {
 
@@ -99,9 +102,40 @@ qx5170fp_App::qx5170fp_App(qx2010fp_genFC *fc)
     setHelp(updateBtn, updateHelp);
     setHelp(syncLed, syncHelp);
     setHelp(exclusiveChk, exclusiveHelp);
+
+    setKeyboardOrder();
 }
 
 qx5170fp_App::~qx5170fp_App() = default;
+
+// Tab follows the window as it reads: the pairs row by row with relay A
+// before relay B, the mode controls left to right, then the frame's column
+// top to bottom. The frame's hidden controls keep their places in the
+// column, so that showing one needs no new order.
+void qx5170fp_App::setKeyboardOrder()
+{
+    QList<QWidget *> order;
+    for (qx5170_sfpRelayPair *pair : relayPair)
+        order << pair->relayAButton() << pair->relayBButton();
+    order << modeCombo << triggerBtn << updateBtn << exclusiveChk;
+    order << autoscaleBtn << identBtn << startBtn << startContBtn << resetBtn << helpBtn << aboutBtn
+          << closeBtn;
+
+    // The focus chain is a ring through the window, and Tab starts from the
+    // window. Built before the panel, the frame's column sits at the ring's
+    // start, yet just after the mode controls when counted round the ring;
+    // setTabOrder counts round the ring past widgets that take no focus, so
+    // it would leave everything as it is. While the window takes focus
+    // itself it marks the ring's start, and the first relay goes there.
+    const Qt::FocusPolicy windowPolicy = focusPolicy();
+    setFocusPolicy(Qt::TabFocus);
+    QWidget *previous = this;
+    for (QWidget *widget : std::as_const(order)) {
+        setTabOrder(previous, widget);
+        previous = widget;
+    }
+    setFocusPolicy(windowPolicy);
+}
 
 void qx5170fp_App::triggerClick_slot()
 {

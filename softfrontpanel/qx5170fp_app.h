@@ -32,6 +32,8 @@ public slots:
     void exclusiveToggle_slot(bool on);
 
 private:
+    void setKeyboardOrder();
+
     qx5170_sfpRelayPair *relayPair[pairCount] = {};
     QGroupBox *modeGroupBox = nullptr;
     QComboBox *modeCombo = nullptr;

@@ -164,11 +164,126 @@ def enter_address(desktop, program):
     return panel
 
 
+def keyboard_only(desktop, program):
+    """The whole run without a mouse: Enter Address in the first box, the
+    number FC 1 in the address dialog, relays switched with Tab and Space,
+    Sync. Command chosen in the combo box with Down, Update pressed, Close
+    and the exit question answered with Return. AT-SPI only watches."""
+    panel = d.Panel(desktop, program)
+    try:
+        question = panel.wait_window(d.QUESTION_TITLE, "alert")
+        start = d.wait_for("the first box to have the keyboard focus",
+                           lambda: d.focused(question))
+        expect(d.role(start) == "push button" and start.name == "Auto Find",
+               "the first box starts with the focus on %s, not on its default button Auto Find"
+               % d.describe(start))
+        d.tab_to(question, "push button", "Enter Address")
+        d.key("space")
+
+        dialog = panel.wait_window(d.ADDRESS_TITLE)
+        d.wait_for("the address dialog to have the keyboard focus", lambda: d.focused(dialog))
+        d.tab_to(dialog, "combo box", "Select")
+        d.key("Down")
+        d.wait_for("the number box to show FC 1",
+                   lambda: d.find(dialog, "combo box", "FC 1") is not None)
+        d.tab_to(dialog, "push button", "OK")
+        d.key("space")
+
+        title = d.PANEL_TITLE + ": lxi-5170.lab.local"
+        main = panel.wait_window(title)
+        d.focus_window(title)
+        # The window opens on the first relay, and Tab reads the pairs in
+        # order, relay A before relay B.
+        path = d.tab_to(main, "check box", "Pair 3 relay A")
+        expect(path == ["Pair 1 relay A", "Pair 1 relay B", "Pair 2 relay A", "Pair 2 relay B",
+                        "Pair 3 relay A"],
+               "Tab from the window's start went through %s" % path)
+        relay_5 = d.focused(main)
+        d.key("space")
+        d.wait_for("relay A of pair 3 to be on", lambda: d.checked(relay_5))
+        d.wait_for("relay 5 to reach the card",
+                   lambda: any(re.fullmatch(r"card \S+ FC1 relay 5 on", line)
+                               for line in panel.trace()))
+
+        # The mode box follows the last pair; Down chooses the next mode.
+        path = d.tab_to(main, "combo box", "Asynchronous")
+        expect(path[-2] == "Pair 16 relay B",
+               "the mode box does not follow the last relay: %s" % path)
+        d.key("Down")
+        d.wait_for("the mode box to show Sync. Command",
+                   lambda: d.find(main, "combo box", "Sync. Command") is not None)
+        d.tab_to(main, "check box", "Pair 16 relay B", backwards=True)
+        relay_32 = d.focused(main)
+        d.key("space")
+        d.wait_for("relay B of pair 16 to be on", lambda: d.checked(relay_32))
+        led = next((acc for acc in d.descendants(main) if acc.name == "Synchronized"), None)
+        expect(led is not None, "no Synchronized indicator")
+        d.wait_for("the Synchronized LED to light", lambda: led.description == "lit")
+        expect(not any(line.endswith("relay 32 on") for line in panel.trace()),
+               "relay 32 reached the card before Update")
+
+        d.tab_to(main, "push button", "Update")
+        d.key("space")
+        d.wait_for("relay 32 to reach the card on Update",
+                   lambda: any(line.endswith("relay 32 on") for line in panel.trace()))
+        d.wait_for("the Synchronized LED to go out", lambda: led.description == "unlit")
+
+        d.tab_to(main, "push button", "Close")
+        d.key("space")
+        close_question = panel.wait_window(d.CLOSE_QUESTION_TITLE)
+        expect(d.find(close_question, "label", d.CLOSE_QUESTION_TEXT) is not None,
+               "the close question does not ask '%s'" % d.CLOSE_QUESTION_TEXT)
+        answer = d.wait_for("the close question to have the keyboard focus",
+                            lambda: d.focused(close_question))
+        expect(d.role(answer) == "push button" and answer.name == "Yes",
+               "the close question starts with the focus on %s, not on Yes" % d.describe(answer))
+        d.key("Return")
+        expect(panel.wait_exit() == 0, "exit status %s, not 0" % panel.process.returncode)
+
+        calls = [line for line in panel.calls() if line.startswith("qx5170_")]
+        wanted = [r'qx5170_init\("TCPIP::192\.168\.2\.100::INSTR", 1, 1, 1\) = 0',
+                  r"qx5170_switchRelay\((\d+), 5, 1\) = 0",
+                  r"qx5170_setSwitchingMode\((\d+), 2, 0\) = 0",
+                  r"qx5170_switchRelay\((\d+), 32, 1\) = 0",
+                  r"qx5170_updateRelaysState\((\d+)\) = 0",
+                  r"qx5170_close\((\d+)\) = 0"]
+        # The About box's revision query is the only other call the panel makes.
+        made = [line for line in calls if not line.startswith("qx5170_revision_query(")]
+        expect(len(made) == len(wanted)
+               and all(re.fullmatch(pattern, line) for pattern, line in zip(wanted, made)),
+               "the driver calls differ from init, switch, mode, switch, update, one close: %s"
+               % made)
+        sessions = {re.fullmatch(pattern, line).group(1)
+                    for pattern, line in zip(wanted[1:], made[1:])}
+        expect(len(sessions) == 1, "the calls went to more than one session: %s" % made)
+    finally:
+        panel.close()
+    return panel
+
+
+# What the sanitizers of a sanitized build write when they find something.
+# A leak found at exit also makes the exit status non-zero (1 under
+# AddressSanitizer, 23 under LeakSanitizer alone), which every scenario that
+# ends the program normally checks; reading the log as well
+# names the cause, and catches reports that leave the status alone.
+SANITIZER_REPORT = re.compile(r"ERROR: (Leak|Address)Sanitizer|runtime error:")
+
+
+def sanitizer_reports(desktop):
+    path = os.path.join(desktop.folder, "program.log")
+    if not os.path.exists(path):
+        return
+    with open(path, errors="replace") as log:
+        for line in log:
+            expect(not SANITIZER_REPORT.search(line), "a sanitizer report: " + line.strip())
+
+
 SCENARIOS = {
     "demo_close": demo_close,
     "autofind_switch": autofind_switch,
     "cancel": cancel,
     "enter_address": enter_address,
+    "keyboard_only": keyboard_only,
 }
 
 
@@ -181,6 +296,7 @@ def main():
     with d.Desktop() as desktop:
         try:
             SCENARIOS[args.scenario](desktop, os.path.abspath(args.program))
+            sanitizer_reports(desktop)
         except d.Failure as failure:
             print("FAIL: %s: %s" % (args.scenario, failure), file=sys.stderr)
             for name in ("program.log", "trace.txt"):

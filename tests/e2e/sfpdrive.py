@@ -9,6 +9,7 @@ server picks itself (-displayfd), so parallel runs never meet there either.
 """
 
 import os
+import re
 import select
 import shutil
 import signal
@@ -392,6 +393,65 @@ def enter_address(panel, fc_item):
 
 def xdotool(*args):
     subprocess.run(["xdotool"] + list(args), check=True)
+
+
+def key(*names):
+    """Presses and releases keys on the display, one after the other, as
+    the operator's keyboard does (X key names: "Tab", "shift+Tab", "space")."""
+    xdotool("key", "--clearmodifiers", *names)
+
+
+def focus_window(title):
+    """Gives the keyboard focus to the window with that title, as a window
+    manager does with a window that comes up; Xvfb runs none. Not an input
+    to the program: no key and no pointer event reaches it."""
+    found = subprocess.run(["xdotool", "search", "--name", "^%s$" % re.escape(title)],
+                           check=False, capture_output=True, text=True).stdout.split()
+    if not found:
+        raise Failure("no X window is named '%s'" % title)
+    for window in found:
+        subprocess.run(["xdotool", "windowfocus", "--sync", window], check=False,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+# Roles of the objects that can hold the keyboard focus in our windows.
+FOCUSABLE_ROLES = ("push button", "check box", "combo box", "text", "tree", "list")
+
+
+def focused(acc):
+    """The object below acc that has the keyboard focus, or None."""
+    for candidate in descendants(acc):
+        if role(candidate) in FOCUSABLE_ROLES and candidate.getState().contains(
+                atspi().STATE_FOCUSED):
+            return candidate
+    return None
+
+
+def describe(acc):
+    return "%s '%s'" % (role(acc), acc.name) if acc is not None else "nothing"
+
+
+def tab_to(window, role_name, name, limit=60, backwards=False):
+    """Presses Tab (Shift+Tab when backwards) until the object with that
+    role and name has the keyboard focus; AT-SPI only watches where the
+    focus goes. Returns the names of the objects the focus passed through,
+    the one it started on first and the wanted one last."""
+    def matches(acc):
+        return acc is not None and role(acc) == role_name and acc.name == name
+    now = wait_for("an object of '%s' to have the keyboard focus" % window.name,
+                   lambda: focused(window))
+    path = [now.name]
+    for _ in range(limit):
+        if matches(now):
+            return path
+        before = now
+        key("shift+Tab" if backwards else "Tab")
+        now = wait_for("the focus to leave " + describe(before),
+                       lambda: (lambda f: f if f is not None and f != before else None)(
+                           focused(window)))
+        path.append(now.name)
+    raise Failure("%s %s '%s' not reached by Tab; the focus went through %s"
+                  % ("Shift+Tab" if backwards else "Tab", role_name, name, path))
 
 
 def relay_buttons(main_window, pair_number):

@@ -16,9 +16,12 @@
 #include <QGroupBox>
 #include <QLayout>
 #include <QPushButton>
+#include <QSet>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -107,6 +110,12 @@ private slots:
     void demoModeMakesNoDriverCall();
     void sessionClosedOnceAtExit();
 
+    void tabOrder_data();
+    void tabOrder();
+    void everyEnabledControlIsReached();
+    void spaceTogglesRelay();
+    void keyboardAnswersCloseQuestion();
+
 private:
     // Builds the panel, connected through "Auto Find" to the only card of
     // the loaded system, or in demo mode.
@@ -115,6 +124,13 @@ private:
     void selectMode(int index);
     void run(Event event);
     QString call(const char *pattern) const;
+    // The controls that Tab (or, with backwards, Shift+Tab) visits from
+    // `start` until it comes back there, at most `limit` of them.
+    QList<QWidget *> tabWalk(QWidget *start, bool backwards, int limit) const;
+    // The order in which Tab should visit the enabled controls: the pairs
+    // in reading order, relay A before B, the mode group left to right, the
+    // frame's column top to bottom.
+    QList<QWidget *> readingOrder() const;
 
     QTemporaryDir m_config;
     std::unique_ptr<qx5170_fc> m_fc;
@@ -630,6 +646,168 @@ void tst_RelayPanel::sessionClosedOnceAtExit()
     m_panel.reset();
     QCOMPARE(sfptest::trace({QStringLiteral("qx5170_")}),
              QStringList(QStringLiteral("qx5170_close(%1) = 0").arg(vi)));
+}
+
+QList<QWidget *> tst_RelayPanel::tabWalk(QWidget *start, bool backwards, int limit) const
+{
+    QList<QWidget *> visited;
+    start->setFocus(Qt::OtherFocusReason);
+    if (m_panel->focusWidget() != start)
+        return visited;
+    visited.append(start);
+    for (int i = 0; i < limit; ++i) {
+        QTest::keyClick(m_panel->focusWidget(), Qt::Key_Tab,
+                        backwards ? Qt::ShiftModifier : Qt::NoModifier);
+        QWidget *now = m_panel->focusWidget();
+        if (!now || now == start)
+            break;
+        visited.append(now);
+    }
+    return visited;
+}
+
+QList<QWidget *> tst_RelayPanel::readingOrder() const
+{
+    const qx5170fp_App &panel = *m_panel;
+    QList<QWidget *> order;
+    for (const qx5170_sfpRelayPair *pair : panel.relayPair)
+        order << pair->relayAButton() << pair->relayBButton();
+    order << panel.modeCombo << panel.triggerBtn << panel.updateBtn << panel.exclusiveChk
+          << panel.resetBtn << panel.helpBtn << panel.aboutBtn << panel.closeBtn;
+    order.removeIf([](const QWidget *widget) { return !widget->isEnabled(); });
+    return order;
+}
+
+void tst_RelayPanel::tabOrder_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("demo");
+
+    // "Trigger" and "Update" are in the order only in the mode that enables them.
+    QTest::newRow("asynchronous") << 0 << false;
+    QTest::newRow("sync command") << 1 << false;
+    QTest::newRow("sync trigger") << 2 << false;
+    QTest::newRow("demo") << 1 << true;
+}
+
+void tst_RelayPanel::tabOrder()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, demo);
+    createPanel(demo);
+    m_panel->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_panel.get()));
+    // The window opens with the first relay, not with the frame's column.
+    QCOMPARE(QApplication::focusWidget(), m_panel->relayPair[0]->relayAButton());
+    selectMode(mode);
+
+    const QList<QWidget *> expected = readingOrder();
+    QCOMPARE(expected.contains(m_panel->updateBtn), mode == 1);
+    QCOMPARE(expected.contains(m_panel->triggerBtn), mode == 2);
+    // From nothing focused, Tab starts there too.
+    QApplication::focusWidget()->clearFocus();
+    QVERIFY(!m_panel->focusWidget());
+    QTest::keyClick(m_panel.get(), Qt::Key_Tab);
+    QCOMPARE(m_panel->focusWidget(), expected.first());
+
+    const int limit = int(m_panel->findChildren<QWidget *>().size());
+    QCOMPARE(tabWalk(expected.first(), false, limit), expected);
+    QList<QWidget *> backwards = expected.mid(1);
+    std::reverse(backwards.begin(), backwards.end());
+    backwards.prepend(expected.first());
+    QCOMPARE(tabWalk(expected.first(), true, limit), backwards);
+}
+
+void tst_RelayPanel::everyEnabledControlIsReached()
+{
+    createPanel(false);
+    m_panel->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_panel.get()));
+    for (int mode : {0, 1, 2}) {
+        selectMode(mode);
+        // Every control of the window that takes the focus from Tab, found
+        // without knowing the panel's members.
+        QSet<QWidget *> controls;
+        for (QWidget *widget : m_panel->findChildren<QWidget *>()) {
+            if (widget->window() == m_panel.get() && (widget->focusPolicy() & Qt::TabFocus)
+                && widget->isVisibleTo(m_panel.get()) && widget->isEnabled())
+                controls.insert(widget);
+        }
+        const QList<QWidget *> walk = tabWalk(m_panel->relayPair[0]->relayAButton(), false,
+                                              int(m_panel->findChildren<QWidget *>().size()));
+        const QSet<QWidget *> reached(walk.cbegin(), walk.cend());
+        QCOMPARE(reached.size(), walk.size());
+        QCOMPARE(reached, controls);
+        // 32 relays, the combo, one of "Trigger" and "Update" outside the
+        // asynchronous mode, "Exclusive", and the frame's four buttons.
+        QCOMPARE(int(controls.size()), mode == 0 ? 38 : 39);
+    }
+}
+
+void tst_RelayPanel::spaceTogglesRelay()
+{
+    createPanel(false);
+    m_panel->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_panel.get()));
+    QPushButton *relayA = m_panel->relayPair[2]->relayAButton();
+    QPushButton *relayB = m_panel->relayPair[2]->relayBButton();
+    QSignalSpy clicked(m_panel->relayPair[2], &qx5170_sfpRelayPair::buttonClicked);
+    sfptest::clearTrace();
+
+    relayA->setFocus(Qt::TabFocusReason);
+    QCOMPARE(QApplication::focusWidget(), relayA);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QVERIFY(relayA->isChecked());
+    QVERIFY(cardRelayApplied(5));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), relayB);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QVERIFY(relayB->isChecked());
+    QVERIFY(cardRelayApplied(6));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QVERIFY(!relayB->isChecked());
+    QVERIFY(!cardRelayApplied(6));
+    QVERIFY(relayA->isChecked());
+    QCOMPARE(clicked.size(), 3);
+    QCOMPARE(sfptest::trace({QStringLiteral("qx5170_switchRelay(")}),
+             QStringList({call("qx5170_switchRelay(%1, 5, 1) = 0"),
+                          call("qx5170_switchRelay(%1, 6, 1) = 0"),
+                          call("qx5170_switchRelay(%1, 6, 0) = 0")}));
+}
+
+void tst_RelayPanel::keyboardAnswersCloseQuestion()
+{
+    createPanel(true);
+    m_panel->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_panel.get()));
+
+    // Esc is No: the window stays.
+    m_panel->closeBtn->setFocus(Qt::TabFocusReason);
+    auto answer = sfptest::answerNextModalWithKeys({Qt::Key_Escape});
+    QTest::keyClick(m_panel->closeBtn, Qt::Key_Space);
+    QVERIFY(answer->answered);
+    QCOMPARE(answer->text, QStringLiteral("Do you really want to exit?"));
+    // The box opens with the focus on its default button, Yes.
+    QCOMPARE(answer->focusButton, QStringLiteral("Yes"));
+    QVERIFY(m_panel->isVisible());
+
+    // Tab to No and Space: still open.
+    m_panel->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_panel.get()));
+    m_panel->closeBtn->setFocus(Qt::TabFocusReason);
+    answer = sfptest::answerNextModalWithKeys({Qt::Key_Tab, Qt::Key_Space});
+    QTest::keyClick(m_panel->closeBtn, Qt::Key_Space);
+    QVERIFY(answer->answered);
+    QVERIFY(m_panel->isVisible());
+
+    // Return takes the default answer, Yes: the window closes.
+    m_panel->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_panel.get()));
+    m_panel->closeBtn->setFocus(Qt::TabFocusReason);
+    answer = sfptest::answerNextModalWithKeys({Qt::Key_Return});
+    QTest::keyClick(m_panel->closeBtn, Qt::Key_Space);
+    QVERIFY(answer->answered);
+    QVERIFY(!m_panel->isVisible());
 }
 
 SFPTEST_MAIN(tst_RelayPanel)

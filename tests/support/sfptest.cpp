@@ -110,12 +110,15 @@ void record(QWidget *dialog, ModalAnswer *answer)
     answer->icon = box ? iconName(box) : QStringLiteral("NoIcon");
     answer->buttons.clear();
     answer->defaultButton.clear();
+    answer->focusButton.clear();
     const QList<QPushButton *> buttons = visibleButtons(dialog);
     for (const QPushButton *button : buttons) {
         const QString text = withoutMnemonic(button->text());
         answer->buttons.append(text);
         if (button->isDefault())
             answer->defaultButton = text;
+        if (button == dialog->focusWidget())
+            answer->focusButton = text;
     }
 }
 
@@ -268,6 +271,25 @@ std::shared_ptr<ModalAnswer> answerNextModal(const QString &button, int timeoutM
                  qPrintable(answer->title), qPrintable(button),
                  qPrintable(answer->buttons.join(QStringLiteral(", "))));
         rejectDialog(dialog);
+    };
+    return respondToNextModal(timeoutMs, respond, std::move(then));
+}
+
+std::shared_ptr<ModalAnswer> answerNextModalWithKeys(const QList<int> &keys, int timeoutMs,
+                                                     std::function<void()> then)
+{
+    Responder respond = [keys](QWidget *dialog, ModalAnswer *answer) {
+        answer->answered = true;
+        for (const int keyAndModifiers : keys) {
+            // A key may end the dialog; the keys after it have nobody to go to.
+            if (!dialog->isVisible())
+                return;
+            QWidget *target = dialog->focusWidget() ? dialog->focusWidget() : dialog;
+            const auto key = Qt::Key(keyAndModifiers & ~Qt::KeyboardModifierMask);
+            const auto modifiers
+                = Qt::KeyboardModifiers(keyAndModifiers & Qt::KeyboardModifierMask);
+            QTest::keyClick(target, key, modifiers);
+        }
     };
     return respondToNextModal(timeoutMs, respond, std::move(then));
 }

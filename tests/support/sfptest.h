@@ -24,6 +24,7 @@ struct ModalAnswer
     QString text; // QMessageBox::text(), or the label text of other dialogs
     QStringList buttons; // button texts in the dialog's order (mnemonic '&' removed)
     QString defaultButton; // text of the default button, empty when none
+    QString focusButton; // text of the button with the keyboard focus, empty when none
     QString icon; // "Information", "Warning", "Critical", "Question" or "NoIcon"
 
     // The dialog's parent widget when it was answered; null when it had none
@@ -46,6 +47,13 @@ struct ModalAnswer
 // that the test fails instead of hanging.
 std::shared_ptr<ModalAnswer> answerNextModal(const QString &button, int timeoutMs = 5000,
                                              std::function<void()> then = {});
+
+// Like answerNextModal, but answers the way a keyboard user does: the keys
+// (a Qt::Key, optionally or'ed with modifiers) go, one press and release
+// each, to the widget that has the keyboard focus in the dialog at that
+// moment (the dialog itself when nothing in it has).
+std::shared_ptr<ModalAnswer> answerNextModalWithKeys(const QList<int> &keys, int timeoutMs = 5000,
+                                                     std::function<void()> then = {});
 
 // Like answerNextModal, but closes the dialog through its window (the title
 // bar's close button) instead of pressing a button.
