@@ -4,9 +4,9 @@
 //
 //   QT_QPA_PLATFORM=offscreen build/bin/bench_scan
 #include "qx2010fp_fcselect.h"
-#include "qx2010fp_genfc.h"
 #include "resourceinfo.h"
 #include "sim_control.h"
+#include "stubfc.h"
 
 #include "visa.h"
 
@@ -20,31 +20,12 @@
 
 namespace {
 
-class BenchFC final : public qx2010fp_genFC
-{
-public:
-    BenchFC()
-        : qx2010fp_genFC(0x5170)
-    {
-    }
-    bool isModelSupported(ViUInt16 code) const override { return code == 0x5170; }
-    QString description() const override { return {}; }
-    QString legalNotice() const override { return {}; }
-    QString version() const override { return {}; }
-    QString driverRevision() const override { return {}; }
-    QString errorMessage(ViStatus) const override { return {}; }
-    ViStatus open(ViRsrc, const ViInt16 *, ViBoolean, ViBoolean, ViSession *) override { return -1; }
-    ViStatus openAndStore(ViRsrc, const ViInt16 *, ViInt16, ViBoolean, ViBoolean, ViSession *) override
-    {
-        return -1;
-    }
-    ViStatus reopen(ViSession *) override { return -1; }
-    ViStatus close(ViSession) override { return -1; }
-};
-
 QString descriptorOf(int i)
 {
-    return QStringLiteral("TCPIP0::10.%1.%2.%3::INSTR").arg(i / 65536).arg((i / 256) % 256).arg(i % 256);
+    return QStringLiteral("TCPIP0::10.%1.%2.%3::INSTR")
+        .arg(i / 65536)
+        .arg((i / 256) % 256)
+        .arg(i % 256);
 }
 
 // Relay cards on the first boxes, another model on the rest, so that the
@@ -67,7 +48,7 @@ std::string networkSystem(int resources, int openTimeMs)
 }
 
 // What a scan that examines one resource after the other would take.
-double sequentialExamination(BenchFC *fc, int resources)
+double sequentialExamination(StubFC *fc, int resources)
 {
     ViSession rm = VI_NULL;
     viOpenDefaultRM(&rm);
@@ -94,7 +75,7 @@ double sequentialExamination(BenchFC *fc, int resources)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    BenchFC fc;
+    StubFC fc;
     bool allMet = true;
 
     std::printf("%6s %6s %10s %10s %8s %12s %s\n", "N", "L/ms", "scan/ms", "floor/ms", "ratio",

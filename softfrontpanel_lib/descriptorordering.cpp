@@ -43,7 +43,7 @@ bool readInt(const QString &text, qsizetype &pos, int *value)
         return false;
     if (negative)
         *value = magnitude > static_cast<long long>(INT_MAX) + 1 ? INT_MIN
-                                                                : static_cast<int>(-magnitude);
+                                                                 : static_cast<int>(-magnitude);
     else
         *value = magnitude > INT_MAX ? INT_MAX : static_cast<int>(magnitude);
     pos = i;
@@ -77,7 +77,8 @@ DescriptorKey descriptorKey(const QString &descriptor)
 
     if (!readInt(descriptor, pos, &key.board))
         return key;
-    if (key.interfaceWord != QLatin1String("TCPIP") || !readLiteral(descriptor, pos, QLatin1String("::")))
+    if (key.interfaceWord != QLatin1String("TCPIP")
+        || !readLiteral(descriptor, pos, QLatin1String("::")))
         return key;
     for (size_t part = 0; part < key.address.size(); ++part) {
         if (part > 0 && !readLiteral(descriptor, pos, QLatin1String(".")))

@@ -14,7 +14,7 @@ struct DescriptorKey
 {
     QString interfaceWord; // leading ASCII letters, upper case
     int board = 0;
-    std::array<int, 4> address{}; // TCPIP dotted address, parts not read stay 0
+    std::array<int, 4> address {}; // TCPIP dotted address, parts not read stay 0
 };
 
 DescriptorKey descriptorKey(const QString &descriptor);

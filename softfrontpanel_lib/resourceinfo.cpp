@@ -68,8 +68,7 @@ void getResourceInfo(getResourceInfo_params_t *record)
 
     resourceInfo_t info = record->info;
     ViSession vi = VI_NULL;
-    if (viOpen(record->defaultRM, info.resourceName.toLatin1().constData(), VI_NO_LOCK, 0, &vi)
-        < 0)
+    if (viOpen(record->defaultRM, info.resourceName.toLatin1().constData(), VI_NO_LOCK, 0, &vi) < 0)
         return;
 
     mbParams block;
@@ -99,7 +98,8 @@ void getResourceInfo(getResourceInfo_params_t *record)
     } else {
         ViInt16 slot = 0;
         viGetAttribute(vi, VI_ATTR_SLOT, &slot);
-        info.systemColumns.append(QStringLiteral("Slot %1 - %2 MB").arg(QString::number(slot), mbCode));
+        info.systemColumns.append(
+            QStringLiteral("Slot %1 - %2 MB").arg(QString::number(slot), mbCode));
         info.lxiAddress.clear();
     }
 

@@ -1,74 +1,11 @@
 #include "connectiontest.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QPointer>
-#include <QProgressDialog>
 #include <QSettings>
-#include <QTimer>
 
 namespace connectiontest {
-
-namespace {
-
-constexpr int pollIntervalMs = 10;
-
-} // namespace
-
-namespace {
-
-// Runs `then` once `dialog` is hidden or gone.
-void whenHidden(QPointer<QWidget> dialog, std::function<void()> then)
-{
-    if (!then)
-        return;
-    auto *timer = new QTimer(QCoreApplication::instance());
-    timer->setInterval(pollIntervalMs);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, dialog, then] {
-        if (dialog && dialog->isVisible())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        then();
-    });
-    timer->start();
-}
-
-} // namespace
-
-std::shared_ptr<sfptest::ModalAnswer> actOnNextModal(std::function<void(QWidget *)> act,
-                                                     std::function<void()> then, int timeoutMs)
-{
-    auto answer = std::make_shared<sfptest::ModalAnswer>();
-    auto *timer = new QTimer(QCoreApplication::instance());
-    timer->setInterval(pollIntervalMs);
-    const QDeadlineTimer deadline(timeoutMs);
-    QObject::connect(timer, &QTimer::timeout, timer, [=] {
-        QWidget *dialog = QApplication::activeModalWidget();
-        if (!dialog || !dialog->isVisible() || qobject_cast<QProgressDialog *>(dialog)) {
-            if (deadline.hasExpired()) {
-                timer->stop();
-                timer->deleteLater();
-                qWarning("connectiontest: no modal dialog appeared within %d ms", timeoutMs);
-            }
-            return;
-        }
-        timer->stop();
-        timer->deleteLater();
-        answer->answered = true;
-        answer->className = QString::fromLatin1(dialog->metaObject()->className());
-        answer->title = dialog->windowTitle();
-        answer->parent = dialog->parentWidget();
-        answer->hadParent = dialog->parentWidget() != nullptr;
-        const QPointer<QWidget> guard(dialog);
-        act(dialog);
-        whenHidden(guard, then);
-    });
-    timer->start();
-    return answer;
-}
 
 DialogScript::DialogScript()
     : m_state(std::make_shared<State>())

@@ -16,12 +16,7 @@
 
 namespace connectiontest {
 
-// Like sfptest::answerNextModal, but hands the dialog to `act`, which
-// fills it in and closes it; `then` runs once the dialog is hidden. The
-// returned record holds the dialog's class and title once `act` has run.
-std::shared_ptr<sfptest::ModalAnswer> actOnNextModal(std::function<void(QWidget *)> act,
-                                                     std::function<void()> then = {},
-                                                     int timeoutMs = 5000);
+using sfptest::actOnNextModal;
 
 // The answers to a row of modal dialogs, given in the order the dialogs
 // come; each step waits for its dialog, the next one starts once that

@@ -2,19 +2,16 @@
 // and records every code it was asked about, and on which thread.
 #pragma once
 
-#include "qx2010fp_genfc.h"
+#include "stubfc.h"
 
 #include <QList>
 #include <QMutex>
 #include <QThread>
 
-class RecordingFC final : public qx2010fp_genFC
+class RecordingFC final : public StubFC
 {
 public:
-    RecordingFC()
-        : qx2010fp_genFC(0x5170)
-    {
-    }
+    RecordingFC() = default;
 
     bool isModelSupported(ViUInt16 code) const override
     {
@@ -23,18 +20,6 @@ public:
         m_threads.append(QThread::currentThread());
         return code == 0x5170;
     }
-    QString description() const override { return {}; }
-    QString legalNotice() const override { return {}; }
-    QString version() const override { return {}; }
-    QString driverRevision() const override { return {}; }
-    QString errorMessage(ViStatus) const override { return {}; }
-    ViStatus open(ViRsrc, const ViInt16 *, ViBoolean, ViBoolean, ViSession *) override { return -1; }
-    ViStatus openAndStore(ViRsrc, const ViInt16 *, ViInt16, ViBoolean, ViBoolean, ViSession *) override
-    {
-        return -1;
-    }
-    ViStatus reopen(ViSession *) override { return -1; }
-    ViStatus close(ViSession) override { return -1; }
 
     QList<ViUInt16> codes() const
     {

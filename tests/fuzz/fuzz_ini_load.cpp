@@ -3,7 +3,7 @@
 // changes nothing but the model's own section.
 #include "descriptorstore.h"
 #include "qx2010fp_fcenteraddress.h"
-#include "qx2010fp_genfc.h"
+#include "stubfc.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -16,28 +16,6 @@
 #include <cstdlib>
 
 namespace {
-
-class FuzzFC final : public qx2010fp_genFC
-{
-public:
-    explicit FuzzFC(int model)
-        : qx2010fp_genFC(model)
-    {
-    }
-    bool isModelSupported(ViUInt16 code) const override { return code == modelCode; }
-    QString description() const override { return {}; }
-    QString legalNotice() const override { return {}; }
-    QString version() const override { return {}; }
-    QString driverRevision() const override { return {}; }
-    QString errorMessage(ViStatus) const override { return {}; }
-    ViStatus open(ViRsrc, const ViInt16 *, ViBoolean, ViBoolean, ViSession *) override { return -1; }
-    ViStatus openAndStore(ViRsrc, const ViInt16 *, ViInt16, ViBoolean, ViBoolean, ViSession *) override
-    {
-        return -1;
-    }
-    ViStatus reopen(ViSession *) override { return -1; }
-    ViStatus close(ViSession) override { return -1; }
-};
 
 QTemporaryDir *profile = nullptr;
 
@@ -79,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString section = QStringLiteral("%1").arg(model, 4, 16, QLatin1Char(' '));
     const auto before = otherSections(file, section);
 
-    FuzzFC fc(model);
+    StubFC fc(model);
     qx2010fp_fcEnterAddress dialog(&fc);
     dialog.loadDescriptors();
     for (const auto *row : dialog.m_rows) {

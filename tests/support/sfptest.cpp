@@ -294,6 +294,16 @@ std::shared_ptr<ModalAnswer> answerNextModalWithKeys(const QList<int> &keys, int
     return respondToNextModal(timeoutMs, respond, std::move(then));
 }
 
+std::shared_ptr<ModalAnswer> actOnNextModal(std::function<void(QWidget *)> act,
+                                            std::function<void()> then, int timeoutMs)
+{
+    Responder respond = [act = std::move(act)](QWidget *dialog, ModalAnswer *answer) {
+        answer->answered = true;
+        act(dialog);
+    };
+    return respondToNextModal(timeoutMs, respond, std::move(then));
+}
+
 std::shared_ptr<ModalAnswer> closeNextModal(int timeoutMs, std::function<void()> then)
 {
     Responder respond = [](QWidget *dialog, ModalAnswer *answer) {

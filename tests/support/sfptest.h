@@ -59,6 +59,12 @@ std::shared_ptr<ModalAnswer> answerNextModalWithKeys(const QList<int> &keys, int
 // bar's close button) instead of pressing a button.
 std::shared_ptr<ModalAnswer> closeNextModal(int timeoutMs = 5000, std::function<void()> then = {});
 
+// Like answerNextModal, but hands the dialog to `act`, which fills it in
+// and closes it (or presses its keys); `then` runs once the dialog is
+// hidden. The returned record holds what the dialog showed.
+std::shared_ptr<ModalAnswer> actOnNextModal(std::function<void(QWidget *)> act,
+                                            std::function<void()> then = {}, int timeoutMs = 5000);
+
 // Safety net for code that shows a dialog nobody expected: once armed (for
 // the whole run; arming again only changes the time), any modal dialog still
 // unanswered after afterMs is recorded and closed, so that the test goes on

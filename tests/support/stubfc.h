@@ -1,0 +1,34 @@
+// A function-card object for tests, fuzzers and benchmarks that need only a
+// model code and its model test: it opens nothing and has no texts.
+// Derived test cards override what they watch.
+#pragma once
+
+#include "qx2010fp_genfc.h"
+
+#include "visa.h"
+
+class StubFC : public qx2010fp_genFC
+{
+public:
+    explicit StubFC(int model = 0x5170)
+        : qx2010fp_genFC(model)
+    { }
+
+    bool isModelSupported(ViUInt16 code) const override { return code == modelCode; }
+    QString description() const override { return {}; }
+    QString legalNotice() const override { return {}; }
+    QString version() const override { return {}; }
+    QString driverRevision() const override { return {}; }
+    QString errorMessage(ViStatus) const override { return {}; }
+    ViStatus open(ViRsrc, const ViInt16 *, ViBoolean, ViBoolean, ViSession *) override
+    {
+        return VI_ERROR_RSRC_NFOUND;
+    }
+    ViStatus openAndStore(ViRsrc, const ViInt16 *, ViInt16, ViBoolean, ViBoolean,
+                          ViSession *) override
+    {
+        return VI_ERROR_RSRC_NFOUND;
+    }
+    ViStatus reopen(ViSession *) override { return VI_ERROR_RSRC_NFOUND; }
+    ViStatus close(ViSession) override { return VI_ERROR_INV_OBJECT; }
+};
