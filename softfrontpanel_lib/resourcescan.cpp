@@ -27,15 +27,17 @@ constexpr int maxScanThreads = 128;
 
 void showCardLimitMessage(int modelCode)
 {
-    QMessageBox box(QMessageBox::Question,
-                    QStringLiteral("Orbelan %1 SFP: Select Function Card").arg(sfpModelText(modelCode)),
-                    QStringLiteral("Found more Function Cards than supported by this SoftFrontPanel. "
-                                   "Only first %1 are available.\n"
-                                   "Please contact Tarvex's support if you need support for more "
-                                   "cards.")
-                        .arg(qx2010fp_fcSelect::maxCards),
-                    QMessageBox::NoButton, QApplication::activeWindow());
-    QPushButton *continueButton = box.addButton(QStringLiteral("Continue"), QMessageBox::AcceptRole);
+    QMessageBox box(
+        QMessageBox::Question,
+        QStringLiteral("Orbelan %1 SFP: Select Function Card").arg(sfpModelText(modelCode)),
+        QStringLiteral("Found more Function Cards than supported by this SoftFrontPanel. "
+                       "Only first %1 are available.\n"
+                       "Please contact Tarvex's support if you need support for more "
+                       "cards.")
+            .arg(qx2010fp_fcSelect::maxCards),
+        QMessageBox::NoButton, QApplication::activeWindow());
+    QPushButton *continueButton
+        = box.addButton(QStringLiteral("Continue"), QMessageBox::AcceptRole);
     box.setDefaultButton(continueButton);
     box.exec();
 }
@@ -104,7 +106,8 @@ int qx2010fp_fcSelect::findFunctionCards()
     std::vector<getResourceInfo_params_t> records(static_cast<size_t>(n));
     auto progress = std::make_unique<QProgressDialog>(this);
     auto watcher = std::make_unique<QFutureWatcher<void>>();
-    QThreadPool::globalInstance()->setMaxThreadCount(static_cast<int>(qMin<qsizetype>(n, maxScanThreads)));
+    QThreadPool::globalInstance()->setMaxThreadCount(
+        static_cast<int>(qMin<qsizetype>(n, maxScanThreads)));
 
     QList<getResourceInfo_params_t *> work;
     for (qsizetype i = 0; i < n; ++i) {

@@ -11,8 +11,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QString text = QString::fromLatin1(reinterpret_cast<const char *>(data),
-                                             static_cast<qsizetype>(size));
+    const QString text
+        = QString::fromLatin1(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
     const QStringList descriptors = text.split(QLatin1Char('\n'));
     QList<resourceInfo_t> resources;
     for (qsizetype i = 0; i < descriptors.size(); ++i) {
