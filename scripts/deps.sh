@@ -7,7 +7,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
     nlohmann-json3-dev
-    xvfb xauth xdotool dbus at-spi2-core python3 python3-pyatspi
+    xvfb xauth xdotool dbus at-spi2-core python3 python3-pyatspi fonts-dejavu-core
     clang libclang-rt-14-dev
 )
 
