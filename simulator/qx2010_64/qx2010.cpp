@@ -3,6 +3,7 @@
 // texts of status codes.
 #include "qx2010.h"
 
+#include "instrumentio.h"
 #include "simcore.h"
 
 #include <cerrno>
@@ -32,21 +33,6 @@ struct Motherboard
 };
 
 static_assert(offsetof(Motherboard, handle) == 0, "the handle starts the object");
-
-ViStatus query(ViSession vi, const std::string &command, std::string *answer)
-{
-    ViUInt32 count = 0;
-    ViStatus status = viWrite(vi, reinterpret_cast<ViConstBuf>(command.data()),
-                              static_cast<ViUInt32>(command.size()), &count);
-    if (status < 0)
-        return status;
-    char buffer[256] = {};
-    status = viRead(vi, reinterpret_cast<ViPBuf>(buffer), sizeof buffer - 1, &count);
-    if (status < 0)
-        return status;
-    answer->assign(buffer, count);
-    return VI_SUCCESS;
-}
 
 // Reads "code,N,c1,...,cN" into the information block.
 bool parseInventory(const std::string &answer, mbInfo *info)
@@ -85,9 +71,9 @@ ViStatus readCardWordImpl(mbHandle *handle, ViUInt16 position, ViInt32 offset, V
             return qx2010_ERROR_INV_PARAMS;
         const auto *board = reinterpret_cast<const Motherboard *>(handle);
         std::string answer;
-        const ViStatus status
-            = query(board->session,
-                    "MB:WORD? " + std::to_string(position) + "," + std::to_string(offset), &answer);
+        const ViStatus status = sfpsim::queryInstrument(
+            board->session, "MB:WORD? " + std::to_string(position) + "," + std::to_string(offset),
+            &answer);
         if (status < 0)
             return status;
         char *end = nullptr;
@@ -123,7 +109,7 @@ ViStatus openMotherboard(ViSession vi, mbParams *params)
         return qx2010_ERROR_INV_PARAMS;
 
     std::string answer;
-    const ViStatus status = query(vi, "MB:INFO?", &answer);
+    const ViStatus status = sfpsim::queryInstrument(vi, "MB:INFO?", &answer);
     if (status == VI_ERROR_INV_OBJECT)
         return status;
     if (status < 0)

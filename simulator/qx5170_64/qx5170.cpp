@@ -3,6 +3,7 @@
 // and the session it hands out is that VISA session.
 #include "qx5170.h"
 
+#include "instrumentio.h"
 #include "simcore.h"
 
 #include <cstdio>
@@ -39,22 +40,6 @@ bool lookUp(ViSession vi, DriverSession *session)
     return true;
 }
 
-// Sends one command and reads its answer.
-ViStatus query(ViSession vi, const std::string &command, std::string *answer)
-{
-    ViUInt32 count = 0;
-    ViStatus status = viWrite(vi, reinterpret_cast<ViConstBuf>(command.data()),
-                              static_cast<ViUInt32>(command.size()), &count);
-    if (status < 0)
-        return status;
-    char buffer[256] = {};
-    status = viRead(vi, reinterpret_cast<ViPBuf>(buffer), sizeof buffer - 1, &count);
-    if (status < 0)
-        return status;
-    answer->assign(buffer, count);
-    return VI_SUCCESS;
-}
-
 // A card command answers "OK" or "ERR <reason>".
 ViStatus cardCommand(ViSession vi, const std::string &command)
 {
@@ -62,8 +47,8 @@ ViStatus cardCommand(ViSession vi, const std::string &command)
     if (!lookUp(vi, &session))
         return VI_ERROR_INV_OBJECT;
     std::string answer;
-    const ViStatus status
-        = query(vi, "FC" + std::to_string(session.fcNumber) + ":" + command, &answer);
+    const ViStatus status = sfpsim::queryInstrument(
+        vi, "FC" + std::to_string(session.fcNumber) + ":" + command, &answer);
     if (status < 0)
         return status == VI_ERROR_TMO ? qx5170_ERROR_NO_MOTHERBOARD : status;
     if (answer == "OK")
@@ -98,7 +83,7 @@ ViStatus init(ViRsrc resourceName, ViUInt16 fcNumber, ViBoolean idQuery, ViBoole
     const std::string card = "FC" + std::to_string(fcNumber) + ":";
     std::string answer;
     if (idQuery) {
-        status = query(instrument, card + "ID?", &answer);
+        status = sfpsim::queryInstrument(instrument, card + "ID?", &answer);
         if (status == VI_ERROR_TMO)
             status = qx5170_ERROR_NO_MOTHERBOARD;
         else if (status >= 0 && (answer == "0" || answer.rfind("ERR", 0) == 0))
@@ -221,8 +206,8 @@ ViStatus _VI_FUNC qx5170_revision_query(ViSession vi, ViChar driverRev[], ViChar
         if (vi == VI_NULL || !lookUp(vi, &session))
             return VI_WARN_NSUP_REV_QUERY; // no card to ask
         std::string answer;
-        const ViStatus status
-            = query(vi, "FC" + std::to_string(session.fcNumber) + ":REV?", &answer);
+        const ViStatus status = sfpsim::queryInstrument(
+            vi, "FC" + std::to_string(session.fcNumber) + ":REV?", &answer);
         if (status < 0 || answer.rfind("ERR", 0) == 0)
             return VI_WARN_NSUP_REV_QUERY;
         std::snprintf(instrRev, qx5170_REVISION_BUFLEN, "%s", answer.c_str());

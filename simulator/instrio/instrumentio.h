@@ -1,0 +1,14 @@
+// The message exchange the driver and the common library use with a
+// motherboard over an open VISA session.
+#pragma once
+
+#include "visatype.h"
+
+#include <string>
+
+namespace sfpsim {
+
+// Writes one command and reads its answer through the VISA library.
+ViStatus queryInstrument(ViSession vi, const std::string &command, std::string *answer);
+
+} // namespace sfpsim
