@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSettings>
 #include <QVBoxLayout>
 
 namespace {
@@ -154,29 +155,35 @@ void qx2010fp_fcEnterAddress::loadDescriptors()
     if (m_lastSaveFailed)
         return;
 
-    const Reader file(m_iniFile, m_model);
+    QSettings file(m_iniFile, QSettings::IniFormat);
+    file.beginGroup(m_model);
     for (int r = 1; r <= maxRows; ++r) {
         qx2010fp_fcEnterAddressFc *row = m_rows[r - 1];
         if (!row)
             break;
         row->m_descriptorCombo->clear();
         for (int k = 1; k <= historyLength; ++k) {
-            const QString descriptor = file.text(descriptorKey(r, k));
+            const QString descriptor = file.value(descriptorKey(r, k)).toString();
             if (!descriptor.isEmpty())
                 row->m_descriptorCombo->addItem(descriptor);
             else if (r == 1 && k == 1)
                 row->m_descriptorCombo->addItem(QLatin1String(defaultDescriptor));
         }
-        row->m_fcCombo->setCurrentIndex(fcNumberIndex(file.number(fcNumberKey(r), 0)));
+        row->m_fcCombo->setCurrentIndex(fcNumberIndex(storedNumber(file, fcNumberKey(r), 0)));
     }
-    m_countCombo->setCurrentIndex(countIndex(file.number(countKey(), 1), m_countCombo->count()));
+    m_countCombo->setCurrentIndex(
+        countIndex(storedNumber(file, QLatin1String(countKey), 1), m_countCombo->count()));
+    file.endGroup();
 }
 
 void qx2010fp_fcEnterAddress::saveDescriptors(QStringList &descriptors, QList<int> &fcNumbers)
 {
     using namespace sfpDescriptorStore;
 
-    Writer file(m_iniFile, m_model);
+    // Only this model's own keys are set: every other key of the file, in
+    // this section or another, keeps its value.
+    QSettings file(m_iniFile, QSettings::IniFormat);
+    file.beginGroup(m_model);
     descriptors.clear();
     fcNumbers.clear();
 
@@ -186,21 +193,22 @@ void qx2010fp_fcEnterAddress::saveDescriptors(QStringList &descriptors, QList<in
         if (!row)
             break;
         const QString current = row->m_descriptorCombo->currentText();
-        file.setText(descriptorKey(r, 1), current);
+        file.setValue(descriptorKey(r, 1), current);
 
         const QStringList entries = history(current, comboEntries(row->m_descriptorCombo));
         for (int k = 1; k <= historyLength; ++k)
-            file.setText(descriptorKey(r, k), k <= entries.size() ? entries.at(k - 1) : QString());
+            file.setValue(descriptorKey(r, k), k <= entries.size() ? entries.at(k - 1) : QString());
 
         const int fcNumber = row->m_fcCombo->currentIndex();
-        file.setNumber(fcNumberKey(r), fcNumber);
+        file.setValue(fcNumberKey(r), fcNumber);
 
         if (r <= rowsInUse) {
             descriptors.append(current);
             fcNumbers.append(fcNumber);
         }
     }
-    file.setNumber(countKey(), rowsInUse);
+    file.setValue(QLatin1String(countKey), rowsInUse);
+    file.endGroup();
 
-    m_lastSaveFailed = !file.commit();
+    m_lastSaveFailed = !writeOut(file);
 }

@@ -5,6 +5,10 @@
 #include <QFile>
 #include <QSettings>
 
+#include <cstdio>
+
+#include <unistd.h>
+
 namespace connectiontest {
 
 DialogScript::DialogScript()
@@ -87,12 +91,12 @@ TemporaryProfile::~TemporaryProfile()
 
 QString TemporaryProfile::allUsersFolder() const
 {
-    return m_folder.filePath(QStringLiteral("all-users"));
+    return m_folder.filePath(QStringLiteral("all-users-%1").arg(m_generation));
 }
 
 QString TemporaryProfile::configFolder() const
 {
-    return m_folder.filePath(QStringLiteral("config"));
+    return m_folder.filePath(QStringLiteral("config-%1").arg(m_generation));
 }
 
 QString TemporaryProfile::iniFile() const
@@ -100,10 +104,37 @@ QString TemporaryProfile::iniFile() const
     return allUsersFolder() + QStringLiteral("/Tarvex/DefaultInstrDescr.ini");
 }
 
-void TemporaryProfile::clear() const
+void TemporaryProfile::clear()
 {
     QDir(allUsersFolder()).removeRecursively();
     QDir(configFolder()).removeRecursively();
+    ++m_generation;
+}
+
+StderrCapture::StderrCapture()
+{
+    if (!m_file.open())
+        return;
+    std::fflush(stderr);
+    m_saved = ::dup(STDERR_FILENO);
+    ::dup2(m_file.handle(), STDERR_FILENO);
+}
+
+StderrCapture::~StderrCapture()
+{
+    take();
+}
+
+QByteArray StderrCapture::take()
+{
+    if (m_saved < 0)
+        return QByteArray();
+    std::fflush(stderr);
+    ::dup2(m_saved, STDERR_FILENO);
+    ::close(m_saved);
+    m_saved = -1;
+    m_file.seek(0);
+    return m_file.readAll();
 }
 
 QByteArray readFile(const QString &path)

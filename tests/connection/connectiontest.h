@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QVariant>
 #include <QWidget>
 
@@ -63,13 +64,34 @@ public:
     QString configFolder() const;
     // Where the address entry dialog keeps its file under ALLUSERSPROFILE.
     QString iniFile() const;
-    // Removes the file and its folder.
-    void clear() const;
+    // Removes the file and its folder, and moves on to folders of new
+    // names: QSettings keeps what it read of a path and reads it again
+    // only when the file's size or time stamp changed, which two files
+    // written within one clock tick need not show.
+    void clear();
 
 private:
     Q_DISABLE_COPY_MOVE(TemporaryProfile)
 
     QTemporaryDir m_folder;
+    int m_generation = 0;
+};
+
+// Takes what the process writes to standard error while it lives.
+class StderrCapture final
+{
+public:
+    StderrCapture();
+    ~StderrCapture();
+
+    // What was written so far; standard error is its own again afterwards.
+    QByteArray take();
+
+private:
+    Q_DISABLE_COPY_MOVE(StderrCapture)
+
+    QTemporaryFile m_file;
+    int m_saved = -1;
 };
 
 QByteArray readFile(const QString &path);

@@ -137,6 +137,7 @@ private slots:
     void incompleteAddressWarns();
     void blanksAreADescriptor();
     void unwritableLocationStillOpens();
+    void sharedFileKeepsEveryonesKeys();
     void badFileStillOpens_data();
     void badFileStillOpens();
 
@@ -545,6 +546,39 @@ void tst_ConnectionSequence::unwritableLocationStillOpens()
     QCOMPARE(shownAgain, QString("VXI0::1::INSTR"));
     QCOMPARE(driverCalls(), QStringList(initLine("VXI0::1::INSTR", 2, 0)));
     QVERIFY(!QFile::exists(m_profile->allUsersFolder() + "/blocker/Tarvex"));
+}
+
+void tst_ConnectionSequence::sharedFileKeepsEveryonesKeys()
+{
+    // Prepared by someone else: a key of theirs in our section, and another
+    // section whose value never closes its quote.
+    QVERIFY(writeFile(m_profile->iniFile(),
+                      "[5170]\nNote=prepared by the lab\n1.1.Descriptor=VXI0::1::INSTR\n"
+                      "1.FC_Number=2\nFC_Count=1\n"
+                      "[4720]\nLabel=\"bench 3\n"));
+    const QVariant theirs = iniValue(readFile(m_profile->iniFile()), "4720/Label");
+    QVERIFY(!theirs.toString().isEmpty());
+
+    QString shown;
+    DialogScript script;
+    script.click("Enter Address").act([&](QWidget *modal) {
+        auto *dialog = qobject_cast<qx2010fp_fcEnterAddress *>(modal);
+        QVERIFY(dialog);
+        shown = dialog->m_rows[0]->m_descriptorCombo->currentText();
+        typeAddresses({{"VXI0::5::INSTR", 3}})(modal);
+    });
+    script.start();
+    QVERIFY(connect());
+    QVERIFY(script.finished());
+    QCOMPARE(shown, QString("VXI0::1::INSTR"));
+    QCOMPARE(driverCalls(), QStringList(initLine("VXI0::5::INSTR", 3, 0)));
+
+    const QByteArray content = readFile(m_profile->iniFile());
+    QCOMPARE(iniValue(content, "5170/1.1.Descriptor").toString(), QString("VXI0::5::INSTR"));
+    QCOMPARE(iniValue(content, "5170/1.2.Descriptor").toString(), QString("VXI0::1::INSTR"));
+    QCOMPARE(iniValue(content, "5170/1.FC_Number").toString(), QString("3"));
+    QCOMPARE(iniValue(content, "5170/Note").toString(), QString("prepared by the lab"));
+    QCOMPARE(iniValue(content, "4720/Label"), theirs);
 }
 
 void tst_ConnectionSequence::badFileStillOpens_data()

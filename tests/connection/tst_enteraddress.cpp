@@ -7,6 +7,7 @@
 #include "testcardfc.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFontMetrics>
 #include <QLabel>
@@ -15,6 +16,8 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTest>
+
+#include <unistd.h>
 
 using namespace connectiontest;
 
@@ -80,13 +83,14 @@ private slots:
     void loadWithoutFile();
     void loadStoredValues();
     void loadMultiCardRows();
-    void historyOfARow();
-    void emptyTailPositionsAreWritten();
+    void historyRules_data();
+    void historyRules();
     void saveMultiCard();
     void singleCardSavesOneRow();
-    void otherSectionsAreKeptByteForByte();
+    void everyOtherKeyKeepsItsValue();
     void badFiles_data();
     void badFiles();
+    void unwritableLocation_data();
     void unwritableLocation();
 
 private:
@@ -338,78 +342,80 @@ void tst_EnterAddress::loadMultiCardRows()
         QCOMPARE(dialog.m_rows[j]->isEnabled(), j < 3);
 }
 
-void tst_EnterAddress::historyOfARow()
+void tst_EnterAddress::historyRules_data()
 {
-    qx2010fp_fcEnterAddress dialog(&m_relayCard);
-    QComboBox *combo = dialog.m_rows[0]->m_descriptorCombo;
-    QStringList descriptors;
-    QList<int> fcNumbers;
+    QTest::addColumn<QByteArray>("stored"); // [5170] before
+    QTest::addColumn<int>("pick"); // entry chosen from the list, -1: typed
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("history"); // 1.1 to 1.5.Descriptor after
 
-    // Each new descriptor goes first and shifts the others down; the sixth
-    // distinct one drops the oldest.
-    QStringList expected = {defaultDescriptor};
-    for (int i = 1; i <= 5; ++i) {
-        dialog.loadDescriptors();
-        const QString typed = QStringLiteral("VXI0::%1::INSTR").arg(i);
-        combo->setEditText(typed);
-        dialog.saveDescriptors(descriptors, fcNumbers);
-        QCOMPARE(descriptors, QStringList(typed));
-        expected.prepend(typed);
-        expected = expected.mid(0, 5);
-        QStringList stored = expected;
-        while (stored.size() < 5)
-            stored.append(QString());
-        QCOMPARE(storedHistory(readFile(m_profile->iniFile()), "5170", 1), stored);
-    }
-    QVERIFY(!readFile(m_profile->iniFile()).contains(defaultDescriptor.toLatin1()));
-
-    // A descriptor chosen from the list moves to the top, once.
-    dialog.loadDescriptors();
-    QCOMPARE(items(combo), expected);
-    combo->setCurrentIndex(3);
-    dialog.saveDescriptors(descriptors, fcNumbers);
-    QCOMPARE(descriptors, QStringList("VXI0::2::INSTR"));
-    QCOMPARE(storedHistory(readFile(m_profile->iniFile()), "5170", 1),
-             QStringList({"VXI0::2::INSTR", "VXI0::5::INSTR", "VXI0::4::INSTR", "VXI0::3::INSTR",
-                          "VXI0::1::INSTR"}));
-
-    // Typing a descriptor that is already in the list moves it up too.
-    dialog.loadDescriptors();
-    combo->setEditText("VXI0::1::INSTR");
-    dialog.saveDescriptors(descriptors, fcNumbers);
-    QCOMPARE(storedHistory(readFile(m_profile->iniFile()), "5170", 1),
-             QStringList({"VXI0::1::INSTR", "VXI0::2::INSTR", "VXI0::5::INSTR", "VXI0::4::INSTR",
-                          "VXI0::3::INSTR"}));
-    dialog.loadDescriptors();
-    QCOMPARE(combo->currentText(), QString("VXI0::1::INSTR"));
+    QTest::newRow("first time: typed after the default")
+        << QByteArray() << -1 << "VXI0::1::INSTR"
+        << QStringList({"VXI0::1::INSTR", "TCPIP::192.168.2.100::INSTR", "", "", ""});
+    QTest::newRow("new one goes first") << QByteArray("1.1.Descriptor=B\n1.2.Descriptor=C\n") << -1
+                                        << "A" << QStringList({"A", "B", "C", "", ""});
+    QTest::newRow("sixth drops the oldest")
+        << QByteArray("1.1.Descriptor=B\n1.2.Descriptor=C\n1.3.Descriptor=D\n"
+                      "1.4.Descriptor=E\n1.5.Descriptor=F\n")
+        << -1 << "A" << QStringList({"A", "B", "C", "D", "E"});
+    QTest::newRow("chosen from the list moves up once")
+        << QByteArray("1.1.Descriptor=A\n1.2.Descriptor=B\n1.3.Descriptor=C\n") << 2 << ""
+        << QStringList({"C", "A", "B", "", ""});
+    QTest::newRow("typed again moves up once")
+        << QByteArray("1.1.Descriptor=A\n1.2.Descriptor=B\n1.3.Descriptor=C\n") << -1 << "B"
+        << QStringList({"B", "A", "C", "", ""});
+    QTest::newRow("compared exactly")
+        << QByteArray("1.1.Descriptor=VXI0::1::INSTR\n") << -1 << "vxi0::1::instr"
+        << QStringList({"vxi0::1::instr", "VXI0::1::INSTR", "", "", ""});
+    QTest::newRow("repeats in the file kept once")
+        << QByteArray("1.1.Descriptor=A\n1.2.Descriptor=B\n1.3.Descriptor=A\n1.4.Descriptor=B\n")
+        << -1 << "C" << QStringList({"C", "A", "B", "", ""});
+    QTest::newRow("blanks are text")
+        << QByteArray("1.1.Descriptor=A\n") << -1 << " A" << QStringList({" A", "A", "", "", ""});
+    QTest::newRow("gap skipped, stale tail emptied")
+        << QByteArray("1.1.Descriptor=A\n1.3.Descriptor=B\n1.5.Descriptor=A\n") << -1 << "C"
+        << QStringList({"C", "A", "B", "", ""});
+    QTest::newRow("empty descriptor is stored as it is")
+        << QByteArray("1.1.Descriptor=A\n") << -1 << "" << QStringList({"", "A", "", "", ""});
 }
 
-void tst_EnterAddress::emptyTailPositionsAreWritten()
+void tst_EnterAddress::historyRules()
 {
-    // Stale entries further down are overwritten with empty values.
-    QVERIFY(writeFile(m_profile->iniFile(), "[5170]\n1.1.Descriptor=A\n1.4.Descriptor=old\n"));
+    QFETCH(QByteArray, stored);
+    QFETCH(int, pick);
+    QFETCH(QString, typed);
+    QFETCH(QStringList, history);
+
+    if (!stored.isEmpty())
+        QVERIFY(writeFile(m_profile->iniFile(), "[5170]\n" + stored));
     qx2010fp_fcEnterAddress dialog(&m_relayCard);
     dialog.loadDescriptors();
-    QCOMPARE(items(dialog.m_rows[0]->m_descriptorCombo), QStringList({"A", "old"}));
-    dialog.m_rows[0]->m_descriptorCombo->clear();
-    dialog.m_rows[0]->m_descriptorCombo->addItem("A");
-    dialog.m_rows[0]->m_descriptorCombo->setEditText("B");
+    QComboBox *combo = dialog.m_rows[0]->m_descriptorCombo;
+    if (pick >= 0)
+        combo->setCurrentIndex(pick);
+    else
+        combo->setEditText(typed);
     QStringList descriptors;
     QList<int> fcNumbers;
     dialog.saveDescriptors(descriptors, fcNumbers);
+    QCOMPARE(descriptors, QStringList(history.first()));
+    QCOMPARE(fcNumbers, QList<int>({0}));
 
     const QByteArray content = readFile(m_profile->iniFile());
-    QCOMPARE(storedHistory(content, "5170", 1), QStringList({"B", "A", "", "", ""}));
-    const QList<QByteArray> lines = content.split('\n');
-    for (int k = 3; k <= 5; ++k) {
-        QVERIFY(lines.contains(QStringLiteral("1.%1.Descriptor=").arg(k).toLatin1()));
+    QCOMPARE(storedHistory(content, "5170", 1), history);
+    // Every position is written, the empty ones too.
+    for (int k = 1; k <= 5; ++k)
         QVERIFY(iniContains(content, QStringLiteral("5170/1.%1.Descriptor").arg(k)));
-    }
-    QVERIFY(lines.contains("1.FC_Number=0"));
-    QVERIFY(lines.contains("FC_Count=1"));
-    // Nothing is checked here: the empty number goes out as it is.
-    QCOMPARE(descriptors, QStringList("B"));
-    QCOMPARE(fcNumbers, QList<int>({0}));
+    QCOMPARE(iniValue(content, "5170/1.FC_Number").toString(), QString("0"));
+    QCOMPARE(iniValue(content, "5170/FC_Count").toString(), QString("1"));
+
+    // Shown again: the most recent first, the empty positions left out.
+    dialog.loadDescriptors();
+    QStringList shown = history;
+    shown.removeAll(QString());
+    if (history.first().isEmpty())
+        shown.prepend(defaultDescriptor);
+    QCOMPARE(items(combo), shown);
 }
 
 void tst_EnterAddress::saveMultiCard()
@@ -461,62 +467,38 @@ void tst_EnterAddress::singleCardSavesOneRow()
     QVERIFY(!iniContains(content, "5170/2.FC_Number"));
 }
 
-void tst_EnterAddress::otherSectionsAreKeptByteForByte()
+void tst_EnterAddress::everyOtherKeyKeepsItsValue()
 {
-    const QByteArray before = "; Prepared by hand for the rack in room 2\n"
-                              "[6052]\n1.1.Descriptor = VXI0::9::INSTR ; left rack\n"
-                              "1.FC_Number=5\nFC_Count=1\nodd line without equals\n\n";
-    const QByteArray ours = "[5170]\n1.1.Descriptor=VXI0::1::INSTR\n1.FC_Number=2\n";
-    const QByteArray after = "\n[6087]\r\n2.1.Descriptor=\"a,b\"\r\nlist=x, y\r\n"
-                             "[4720]\nwide=ТСРIP::測試\n";
+    const QByteArray content
+        = "; Prepared by hand for the rack in room 2\n"
+          "[6052]\n1.1.Descriptor = VXI0::9::INSTR ; left rack\n1.FC_Number=5\n"
+          "odd line without equals\n\n"
+          "[5170]\nNote=prepared by the lab\n1.1.Descriptor=VXI0::1::INSTR\n"
+          "2.1.Descriptor=VXI0::7::INSTR\n1.FC_Number=2\nFC_Count=1\n"
+          "\n[6087]\r\n2.1.Descriptor=\"a,b\"\r\nlist=x, y\r\n"
+          "[General]\ntop=1\n"
+          "[4720]\nwide=ТСРIP::測試\n";
+    QVERIFY(writeFile(m_profile->iniFile(), content));
+    QVariantMap expected = iniValues(content);
 
-    // Our section between others: replaced where it stands.
-    QVERIFY(writeFile(m_profile->iniFile(), before + ours + after));
-    {
-        qx2010fp_fcEnterAddress dialog(&m_relayCard);
-        dialog.loadDescriptors();
-        QCOMPARE(dialog.m_rows[0]->m_descriptorCombo->currentText(), QString("VXI0::1::INSTR"));
-        typeInto(dialog.m_rows[0], "VXI0::5::INSTR", 3);
-        QStringList descriptors;
-        QList<int> fcNumbers;
-        dialog.saveDescriptors(descriptors, fcNumbers);
-        const QByteArray content = readFile(m_profile->iniFile());
-        QVERIFY2(content.startsWith(before), content.constData());
-        QVERIFY2(content.endsWith(after), content.constData());
-        QCOMPARE(storedHistory(content, "5170", 1),
-                 QStringList({"VXI0::5::INSTR", "VXI0::1::INSTR", "", "", ""}));
-    }
+    qx2010fp_fcEnterAddress dialog(&m_relayCard);
+    dialog.loadDescriptors();
+    QCOMPARE(dialog.m_rows[0]->m_descriptorCombo->currentText(), QString("VXI0::1::INSTR"));
+    typeInto(dialog.m_rows[0], "VXI0::5::INSTR", 3);
+    QStringList descriptors;
+    QList<int> fcNumbers;
+    dialog.saveDescriptors(descriptors, fcNumbers);
 
-    // No section of ours yet: added behind everything else.
-    QVERIFY(writeFile(m_profile->iniFile(), before + after));
-    {
-        qx2010fp_fcEnterAddress dialog(&m_relayCard);
-        dialog.loadDescriptors();
-        QCOMPARE(dialog.m_rows[0]->m_descriptorCombo->currentText(), defaultDescriptor);
-        QStringList descriptors;
-        QList<int> fcNumbers;
-        dialog.saveDescriptors(descriptors, fcNumbers);
-        const QByteArray content = readFile(m_profile->iniFile());
-        QVERIFY2(content.startsWith(before + after), content.constData());
-        QCOMPARE(iniValue(content, "5170/1.1.Descriptor").toString(), defaultDescriptor);
-    }
-
-    // Another model's dialog leaves ours alone.
-    const QByteArray withOurs = readFile(m_profile->iniFile());
-    const qsizetype oursAt = withOurs.indexOf("[5170]");
-    QVERIFY(oursAt > 0);
-    {
-        TestCardFC card(0x4720);
-        qx2010fp_fcEnterAddress dialog(&card);
-        dialog.loadDescriptors();
-        QStringList descriptors;
-        QList<int> fcNumbers;
-        dialog.saveDescriptors(descriptors, fcNumbers);
-    }
-    const QByteArray content = readFile(m_profile->iniFile());
-    QCOMPARE(content.mid(content.indexOf("[5170]")), withOurs.mid(oursAt));
-    QCOMPARE(iniValue(content, "4720/1.1.Descriptor").toString(), defaultDescriptor);
-    QCOMPARE(iniValue(content, "4720/wide"), QVariant());
+    // Ours changed, and nothing else did: not the unknown keys of our own
+    // section, not the other sections, not the keys outside any section.
+    expected.insert("5170/1.1.Descriptor", "VXI0::5::INSTR");
+    expected.insert("5170/1.2.Descriptor", "VXI0::1::INSTR");
+    for (const char *position : {"3", "4", "5"})
+        expected.insert(QStringLiteral("5170/1.%1.Descriptor").arg(position), "");
+    expected.insert("5170/1.FC_Number", "3");
+    QCOMPARE(iniValues(readFile(m_profile->iniFile())), expected);
+    QCOMPARE(expected.value("5170/Note").toString(), QString("prepared by the lab"));
+    QCOMPARE(expected.value("4720/wide").toString(), QString("ТСРIP::測試"));
 }
 
 void tst_EnterAddress::badFiles_data()
@@ -560,6 +542,20 @@ void tst_EnterAddress::badFiles_data()
                                << QStringList(QString::fromUtf8(badUtf8)) << 0 << 0;
     QTest::newRow("open quote") << QByteArray("[5170]\n1.FC_Number=1\n1.1.Descriptor=\"VXI0")
                                 << QStringList("VXI0") << 1 << 0;
+    QTest::newRow("open quote in the next section")
+        << QByteArray("[5170]\n1.1.Descriptor=VXI0::1::INSTR\n1.FC_Number=2\n[4720]\nx=\"open\n")
+        << QStringList("VXI0::1::INSTR") << 2 << 0;
+    QTest::newRow("trailing backslash") << QByteArray("[5170]\n1.FC_Number=4\n[4720]\nx=a\\")
+                                        << QStringList(defaultDescriptor) << 4 << 0;
+    // The toolkit takes the rest of the line as the section's name.
+    QTest::newRow("header without bracket")
+        << QByteArray("[5170\n1.1.Descriptor=VXI0::1::INSTR\n1.FC_Number=2\n")
+        << QStringList("VXI0::1::INSTR") << 2 << 0;
+    QTest::newRow("key repeated") << QByteArray("[5170]\n1.FC_Number=2\n1.FC_Number=5\n")
+                                  << QStringList(defaultDescriptor) << 5 << 0;
+    QTest::newRow("10 MB") << QByteArray("[5170]\n1.FC_Number=6\n[big]\nx=")
+            + QByteArray(10 * 1024 * 1024, 'x') + "\n"
+                           << QStringList(defaultDescriptor) << 6 << 0;
 }
 
 void tst_EnterAddress::badFiles()
@@ -584,43 +580,66 @@ void tst_EnterAddress::badFiles()
     QCOMPARE(descriptors, QStringList("VXI0::1::INSTR"));
     QCOMPARE(fcNumbers, QList<int>({2}));
 
-    // Either the file now holds it, readable by QSettings, with what stood
-    // before our section unchanged; or it was left as it was, and the
-    // dialog keeps what was typed.
+    // The file now holds it, and shown again the dialog has it back.
     const QByteArray written = readFile(m_profile->iniFile());
-    if (written == content) {
-        dialog.loadDescriptors();
-        QCOMPARE(dialog.m_rows[0]->m_descriptorCombo->currentText(), QString("VXI0::1::INSTR"));
-        QCOMPARE(dialog.m_rows[0]->m_fcCombo->currentIndex(), 2);
-        return;
-    }
     QCOMPARE(iniValue(written, "5170/1.1.Descriptor").toString(), QString("VXI0::1::INSTR"));
-    QCOMPARE(iniValue(written, "5170/1.FC_Number").toInt(), 2);
-    const qsizetype ours = content.indexOf("[5170]");
-    QVERIFY(written.startsWith(content.left(ours < 0 ? content.size() : ours)));
-
+    QCOMPARE(iniValue(written, "5170/1.FC_Number").toString(), QString("2"));
     qx2010fp_fcEnterAddress again(&m_relayCard);
     again.loadDescriptors();
     QCOMPARE(again.m_rows[0]->m_descriptorCombo->currentText(), QString("VXI0::1::INSTR"));
     QCOMPARE(again.m_rows[0]->m_fcCombo->currentIndex(), 2);
 }
 
+void tst_EnterAddress::unwritableLocation_data()
+{
+    QTest::addColumn<QString>("blocker"); // below the profile, made first
+    QTest::addColumn<bool>("blockerIsFolder");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("a file where the folder should be")
+        << "Tarvex" << false << "its folder cannot be created";
+    QTest::newRow("a folder where the file should be")
+        << "Tarvex/DefaultInstrDescr.ini" << true << "the file cannot be written";
+    QTest::newRow("a read-only file")
+        << "Tarvex/DefaultInstrDescr.ini" << false << "the file cannot be written";
+}
+
 void tst_EnterAddress::unwritableLocation()
 {
-    // A file where the folder would have to be: nothing can be created.
-    QVERIFY(writeFile(m_profile->allUsersFolder() + "/blocker", "a file"));
-    qputenv("ALLUSERSPROFILE", (m_profile->allUsersFolder() + "/blocker").toLocal8Bit());
+    QFETCH(QString, blocker);
+    QFETCH(bool, blockerIsFolder);
+    QFETCH(QString, reason);
+
+    const QString blockerPath = m_profile->allUsersFolder() + "/" + blocker;
+    const bool readOnly = QTest::currentDataTag() == QLatin1String("a read-only file");
+    if (readOnly && ::geteuid() == 0)
+        QSKIP("root writes read-only files");
+    if (blockerIsFolder) {
+        QVERIFY(QDir().mkpath(blockerPath));
+    } else {
+        QVERIFY(writeFile(blockerPath, "[5170]\n1.1.Descriptor=VXI0::9::INSTR\n1.FC_Number=1\n"));
+        if (readOnly)
+            QVERIFY(QFile::setPermissions(blockerPath, QFileDevice::ReadOwner));
+    }
+    const QByteArray blockerContent = readFile(blockerPath);
+
     qx2010fp_fcEnterAddress dialog(&m_relayCard);
     dialog.loadDescriptors();
-    QCOMPARE(items(dialog.m_rows[0]->m_descriptorCombo), QStringList(defaultDescriptor));
-
     typeInto(dialog.m_rows[0], "VXI0::5::INSTR", 3);
     QStringList descriptors;
     QList<int> fcNumbers;
+    StderrCapture stderrLines;
     dialog.saveDescriptors(descriptors, fcNumbers);
+    const QByteArray reported = stderrLines.take();
+
+    // The entries still reach the caller; the operator sees no box, and
+    // standard error gets one line naming the file and the reason.
     QCOMPARE(descriptors, QStringList("VXI0::5::INSTR"));
     QCOMPARE(fcNumbers, QList<int>({3}));
-    QVERIFY(!QFile::exists(dialog.m_iniFile));
+    QCOMPARE(reported.count('\n'), 1);
+    QVERIFY2(reported.contains(dialog.m_iniFile.toUtf8()), reported.constData());
+    QVERIFY2(reported.contains(reason.toUtf8()), reported.constData());
+    QCOMPARE(readFile(blockerPath), blockerContent);
 
     // Shown again, the dialog still holds what was typed: the file could
     // not keep it.
@@ -629,10 +648,14 @@ void tst_EnterAddress::unwritableLocation()
     QCOMPARE(dialog.m_rows[0]->m_fcCombo->currentIndex(), 3);
 
     // Once the file can be written, it is read again as usual.
-    QVERIFY(QFile::remove(m_profile->allUsersFolder() + "/blocker"));
+    QFile::setPermissions(blockerPath, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QVERIFY(blockerIsFolder ? QDir(blockerPath).removeRecursively() : QFile::remove(blockerPath));
     typeInto(dialog.m_rows[0], "VXI0::1::INSTR", 2);
+    StderrCapture quiet;
     dialog.saveDescriptors(descriptors, fcNumbers);
-    QVERIFY(QFile::exists(dialog.m_iniFile));
+    QCOMPARE(quiet.take(), QByteArray());
+    QCOMPARE(iniValue(readFile(dialog.m_iniFile), "5170/1.1.Descriptor").toString(),
+             QString("VXI0::1::INSTR"));
     dialog.m_rows[0]->m_descriptorCombo->setEditText("scratch");
     dialog.loadDescriptors();
     QCOMPARE(dialog.m_rows[0]->m_descriptorCombo->currentText(), QString("VXI0::1::INSTR"));

@@ -1,6 +1,8 @@
 // Fuzzes DefaultInstrDescr.ini as the address entry dialog loads and saves
-// it: any file content gives a dialog with readable values, and saving
-// changes nothing but the model's own section.
+// it: any file content gives a dialog with card numbers it can show, the
+// rows in use reach the caller, and saving changes no key but the model's
+// own: every key of another section, and every key of the model's section
+// that the dialog does not know, reads back with the value it had.
 #include "descriptorstore.h"
 #include "qx2010fp_fcenteraddress.h"
 #include "stubfc.h"
@@ -9,6 +11,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -19,14 +22,24 @@ namespace {
 
 QTemporaryDir *profile = nullptr;
 
-// Every section but `model`'s, as QSettings reads them.
-QMap<QString, QVariant> otherSections(const QString &file, const QString &model)
+// Every key that the dialog of `model` does not write, as QSettings reads
+// them. Single-card models write row 1 only.
+QMap<QString, QVariant> othersKeys(const QString &file, const QString &model, bool multiCard)
 {
+    static const QRegularExpression ownKey(
+        QStringLiteral("^([1-8])\\.([1-5]\\.Descriptor|FC_Number)$|^FC_Count$"));
     QSettings settings(file, QSettings::IniFormat);
     QMap<QString, QVariant> values;
-    for (const QString &key : settings.allKeys()) {
-        if (!key.startsWith(model + QLatin1Char('/')))
-            values.insert(key, settings.value(key));
+    const QStringList keys = settings.allKeys();
+    for (const QString &key : keys) {
+        if (key.startsWith(model + QLatin1Char('/'))) {
+            const QRegularExpressionMatch match = ownKey.match(key.mid(model.size() + 1));
+            if (match.hasMatch()
+                && (multiCard || match.captured(1).isEmpty()
+                    || match.captured(1) == QLatin1String("1")))
+                continue;
+        }
+        values.insert(key, settings.value(key));
     }
     return values;
 }
@@ -38,14 +51,21 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QApplication app(*argc, *argv);
     profile = new QTemporaryDir;
-    qputenv("ALLUSERSPROFILE", QFile::encodeName(profile->path()));
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
+    // QSettings keeps what it read of a path and may take a file written
+    // within the same clock tick for the one it knows: a new folder each
+    // time.
+    static int run = 0;
+    const QString folder = profile->filePath(QString::number(++run));
+    qputenv("ALLUSERSPROFILE", QFile::encodeName(folder));
+
     // The first byte picks a single-card or a multi-card model.
-    const int model = size > 0 && (data[0] & 1) ? 0x6052 : 0x5170;
+    const bool multiCard = size > 0 && (data[0] & 1);
+    const int model = multiCard ? 0x6052 : 0x5170;
     const QString file = sfpDescriptorStore::iniFilePath();
     QDir().mkpath(QFileInfo(file).path());
     {
@@ -55,25 +75,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         out.write(reinterpret_cast<const char *>(data), static_cast<qint64>(size));
     }
     const QString section = QStringLiteral("%1").arg(model, 4, 16, QLatin1Char(' '));
-    const auto before = otherSections(file, section);
+    const auto before = othersKeys(file, section, multiCard);
 
     StubFC fc(model);
-    qx2010fp_fcEnterAddress dialog(&fc);
-    dialog.loadDescriptors();
-    for (const auto *row : dialog.m_rows) {
-        if (row && (row->m_fcCombo->currentIndex() < 0 || row->m_fcCombo->currentIndex() > 8))
-            std::abort(); // a card number the box cannot show
+    {
+        qx2010fp_fcEnterAddress dialog(&fc);
+        dialog.loadDescriptors();
+        QStringList inUse;
+        QList<int> numbersInUse;
+        for (int j = 0; j <= dialog.m_countCombo->currentIndex(); ++j) {
+            const qx2010fp_fcEnterAddressFc *row = dialog.m_rows[j];
+            if (!row)
+                break;
+            const int number = row->m_fcCombo->currentIndex();
+            if (number < 0 || number > 8)
+                std::abort(); // a card number the box cannot show
+            inUse.append(row->m_descriptorCombo->currentText());
+            numbersInUse.append(number);
+        }
+        QStringList descriptors;
+        QList<int> numbers;
+        dialog.saveDescriptors(descriptors, numbers);
+        if (descriptors != inUse || numbers != numbersInUse)
+            std::abort(); // the rows in use did not reach the caller
     }
-    QStringList descriptors;
-    QList<int> numbers;
-    dialog.saveDescriptors(descriptors, numbers);
-    if (descriptors.size() != numbers.size())
-        std::abort();
-    for (const int number : numbers) {
-        if (number < 0 || number > 8)
-            std::abort();
-    }
-    if (otherSections(file, section) != before)
-        std::abort(); // another model's keys changed
+    if (othersKeys(file, section, multiCard) != before)
+        std::abort(); // a key that is not the dialog's changed
+
+    QDir(folder).removeRecursively();
     return 0;
 }
