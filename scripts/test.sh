@@ -25,4 +25,10 @@ normal=$?
 echo "== Test suite (AddressSanitizer + UndefinedBehaviorSanitizer)"
 ctest --test-dir "$top/build-asan" --output-on-failure --no-tests=error -j 2
 sanitized=$?
-[[ $fuzzed -eq 0 && $normal -eq 0 && $sanitized -eq 0 ]]
+echo "== Debian package: lintian, install, run, remove"
+"$top/scripts/check-package.sh" "$top/build"
+packaged=$?
+echo "== Build against vendor libraries and headers"
+"$top/scripts/check-vendor-build.sh" "$top/build"
+vendor=$?
+[[ $fuzzed -eq 0 && $normal -eq 0 && $sanitized -eq 0 && $packaged -eq 0 && $vendor -eq 0 ]]

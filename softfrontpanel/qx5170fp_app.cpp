@@ -46,8 +46,8 @@ void setHelp(QWidget *widget, const char *text)
 
 } // namespace
 
-qx5170fp_App::qx5170fp_App(qx2010fp_genFC *fc)
-    : qx2010fp_AppFC(fc, 0, false)
+qx5170fp_App::qx5170fp_App(qx2010fp_genFC *fc, const sfpStartChoice &start)
+    : qx2010fp_AppFC(fc, 0, false, start)
 {
     auto *panelLayout = new QVBoxLayout;
     auto *pairGrid = new QGridLayout;

@@ -21,7 +21,9 @@ public:
     static constexpr int pairCount = 16;
 
     // Runs the connection sequence (one card only) before the panel is built.
-    explicit qx5170fp_App(qx2010fp_genFC *fc);
+    // `start` says how the connection sequence begins (the command line's
+    // choice; by default the operator is asked).
+    explicit qx5170fp_App(qx2010fp_genFC *fc, const sfpStartChoice &start = sfpStartChoice());
     ~qx5170fp_App() override;
 
 public slots:

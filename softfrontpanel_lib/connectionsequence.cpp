@@ -102,6 +102,7 @@ public:
 private:
     Q_DISABLE_COPY_MOVE(ConnectionSequence)
 
+    State start();
     State ask();
     State scan();
     State choose();
@@ -150,7 +151,7 @@ ConnectionSequence::ConnectionSequence(qx2010fp_fcSelect &selection)
 
 bool ConnectionSequence::run()
 {
-    State state = State::Ask;
+    State state = start();
     for (;;) {
         switch (state) {
         case State::Ask:
@@ -186,6 +187,27 @@ bool ConnectionSequence::run()
             return false;
         }
     }
+}
+
+State ConnectionSequence::start()
+{
+    const sfpStartChoice &choice = m_selection.m_start;
+    switch (choice.kind) {
+    case sfpStartChoice::AutoFind:
+        return State::Scan;
+    case sfpStartChoice::Demo:
+        return State::Demo;
+    case sfpStartChoice::Address:
+        // Taken as typed and accepted, but kept out of the operator's
+        // history in the file.
+        m_selection.m_descriptors = choice.descriptor;
+        m_selection.m_fcNumbers[0] = static_cast<qint16>(choice.fcNumber);
+        m_selection.m_fcCount = 1;
+        return State::Open;
+    case sfpStartChoice::Ask:
+        break;
+    }
+    return State::Ask;
 }
 
 State ConnectionSequence::ask()

@@ -14,7 +14,8 @@
 #include <cstdlib>
 #include <memory>
 
-qx2010fp_AppFC::qx2010fp_AppFC(qx2010fp_genFC *fc, int multiSelect, bool startInDemo)
+qx2010fp_AppFC::qx2010fp_AppFC(qx2010fp_genFC *fc, int multiSelect, bool startInDemo,
+                               const sfpStartChoice &start)
     : qx2010fp_app()
 {
     d_fc = fc;
@@ -30,6 +31,7 @@ qx2010fp_AppFC::qx2010fp_AppFC(qx2010fp_genFC *fc, int multiSelect, bool startIn
         select->m_fcNumbers[0] = 1;
         select->m_fcCount = 1;
     } else {
+        select->m_start = start;
         select->setWindowIcon(windowIcon());
         centerOnDesktop(select.get());
         if (!select->connectFc()) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "qx2010fp_app.h"
+#include "sfpstartchoice.h"
 #include "visatype.h"
 
 #include <QtGlobal>
@@ -22,9 +23,11 @@ public:
 
     // fc is not owned and must outlive the window. multiSelect lets the
     // operator choose several cards in the selection tree. startInDemo skips
-    // the connection sequence. When the operator cancels the sequence the
-    // process ends here with exit status 0.
-    explicit qx2010fp_AppFC(qx2010fp_genFC *fc, int multiSelect, bool startInDemo);
+    // the connection sequence; otherwise `start` says how the sequence
+    // begins. When the operator cancels the sequence the process ends here
+    // with exit status 0.
+    explicit qx2010fp_AppFC(qx2010fp_genFC *fc, int multiSelect, bool startInDemo,
+                            const sfpStartChoice &start = sfpStartChoice());
     ~qx2010fp_AppFC() override;
 
 protected:

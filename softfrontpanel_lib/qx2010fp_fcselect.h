@@ -2,6 +2,7 @@
 // and the object that carries the result of the whole connection sequence.
 #pragma once
 
+#include "sfpstartchoice.h"
 #include "visatype.h"
 
 #include <QDialog>
@@ -47,6 +48,8 @@ public:
     int m_fcCount;
     ViSession m_session = 0;
     qx2010fp_genFC *m_fc = nullptr;
+    // Where connectFc begins; only its first step: a "Try Again" asks.
+    sfpStartChoice m_start;
 
 private:
     Q_DISABLE_COPY_MOVE(qx2010fp_fcSelect)

@@ -136,6 +136,49 @@ def cancel(desktop, program):
     return panel
 
 
+def option_demo(desktop, program):
+    """--demo: no first box, the main window in demo mode at once; Close,
+    Yes: exit status 0, nothing but the revision queries reached the
+    libraries."""
+    panel = d.Panel(desktop, program, arguments=["--demo"])
+    try:
+        main = panel.wait_window(d.PANEL_TITLE)
+        expect(panel.window(d.QUESTION_TITLE, "alert") is None, "the first box was shown")
+        d.wait_for("the splash to close", lambda: d.splash_window(panel) is None)
+        d.answer_close_question(panel, main, "Yes")
+        expect(panel.wait_exit() == 0, "exit status %s, not 0" % panel.process.returncode)
+        only_sessionless_calls(panel)
+    finally:
+        panel.close()
+    return panel
+
+
+def option_address(desktop, program):
+    """--address VXI0::1::INSTR --fc 2: no first box, the card in slot 5
+    opened with ID query and reset, nothing stored for the operator, one
+    close after Close and Yes."""
+    panel = d.Panel(desktop, program, arguments=["--address", "VXI0::1::INSTR", "--fc", "2"])
+    try:
+        main = panel.wait_window(d.PANEL_TITLE)
+        expect(panel.window(d.QUESTION_TITLE, "alert") is None, "the first box was shown")
+        expect(d.find(main, "label", "Slot 5") is not None, "the header does not show Slot 5")
+        expect(d.find(main, "label", "FC 2") is not None, "the header does not show FC 2")
+        d.answer_close_question(panel, main, "Yes")
+        expect(panel.wait_exit() == 0, "exit status %s, not 0" % panel.process.returncode)
+
+        calls = [line for line in panel.calls() if line.startswith("qx5170_")]
+        inits = [line for line in calls if line.startswith("qx5170_init(")]
+        expect(inits == ['qx5170_init("VXI0::1::INSTR", 2, 1, 1) = 0'],
+               "not one init of FC 2 with ID query and reset: %s" % calls)
+        expect(len([line for line in calls if line.startswith("qx5170_close(")]) == 1,
+               "not exactly one close: %s" % calls)
+        ini = os.path.join(desktop.folder, "home", "Tarvex", "DefaultInstrDescr.ini")
+        expect(not os.path.exists(ini), "the descriptor was written to " + ini)
+    finally:
+        panel.close()
+    return panel
+
+
 def enter_address(desktop, program):
     """Enter Address with the default descriptor and FC 1: the LXI card,
     its host name in the title, one close at the end."""
@@ -283,6 +326,8 @@ SCENARIOS = {
     "autofind_switch": autofind_switch,
     "cancel": cancel,
     "enter_address": enter_address,
+    "option_demo": option_demo,
+    "option_address": option_address,
     "keyboard_only": keyboard_only,
 }
 

@@ -241,14 +241,14 @@ def stop(process):
 class Panel:
     """One run of the program on a Desktop."""
 
-    def __init__(self, desktop, program, config=None):
+    def __init__(self, desktop, program, config=None, arguments=()):
         self.desktop = desktop
         self.trace_path = os.path.join(desktop.folder, "trace.txt")
         if os.path.exists(self.trace_path):
             os.remove(self.trace_path)
         self.log_path = os.path.join(desktop.folder, "program.log")
         self._log = open(self.log_path, "ab")
-        self.process = subprocess.Popen([program], env=desktop.environment(config),
+        self.process = subprocess.Popen([program, *arguments], env=desktop.environment(config),
                                         stdout=self._log, stderr=subprocess.STDOUT)
 
     def close(self):

@@ -15,7 +15,8 @@ foreach(path
         "${PREFIX}/${LIBDIR}/libqx5170_64.so"
         "${PREFIX}/${DATADIR}/applications/qx5170fp.desktop"
         "${PREFIX}/${DATADIR}/icons/hicolor/16x16/apps/qx5170fp.png"
-        "${PREFIX}/${DATADIR}/pixmaps/qx5170fp.png")
+        "${PREFIX}/${DATADIR}/pixmaps/qx5170fp.png"
+        "${PREFIX}/${MANDIR}/man1/qx5170fp.1.gz")
     if(NOT EXISTS "${path}")
         message(FATAL_ERROR "not installed: ${path}")
     endif()

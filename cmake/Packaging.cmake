@@ -1,0 +1,57 @@
+# The manual page, the package's documents, and a Debian package made by
+# CPack: `cpack -G DEB` in the build folder gives qx5170fp_<version>_amd64.deb
+# with the program, the stand-in libraries in their private folder, the menu
+# entry, the icon and the manual page.
+
+# Debian keeps manual pages and change logs compressed, reproducibly (-n:
+# no name or time stamp in the header).
+find_program(SFP_GZIP gzip REQUIRED)
+set(sfp_man_page ${CMAKE_CURRENT_BINARY_DIR}/qx5170fp.1.gz)
+set(sfp_changelog ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
+add_custom_command(OUTPUT ${sfp_man_page}
+    COMMAND ${SFP_GZIP} -9n -c ${PROJECT_SOURCE_DIR}/softfrontpanel/qx5170fp.1 > ${sfp_man_page}
+    DEPENDS ${PROJECT_SOURCE_DIR}/softfrontpanel/qx5170fp.1
+    COMMENT "Compressing the manual page")
+add_custom_command(OUTPUT ${sfp_changelog}
+    COMMAND ${SFP_GZIP} -9n -c ${PROJECT_SOURCE_DIR}/packaging/changelog > ${sfp_changelog}
+    DEPENDS ${PROJECT_SOURCE_DIR}/packaging/changelog
+    COMMENT "Compressing the change log")
+add_custom_target(qx5170fp_docs ALL DEPENDS ${sfp_man_page} ${sfp_changelog})
+install(FILES ${sfp_man_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${sfp_changelog}
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/qx5170fp)
+
+set(CPACK_PACKAGE_NAME qx5170fp)
+set(CPACK_PACKAGE_VENDOR "Orbelan Test Systems")
+set(CPACK_PACKAGE_CONTACT "Orbelan Test Systems <support@orbelan.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "soft front panel of the Orbelan 5170 relay card")
+# The body; CPack puts the summary above it.
+string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "Finds the Orbelan 5170 32-channel relay card in a VXI mainframe or an LXI\n"
+    "box, connects to it and switches its 32 relays by hand, in three switching\n"
+    "modes, with an optional exclusive rule per relay pair. A demo mode runs\n"
+    "without hardware.\n"
+    "\n"
+    "The package holds stand-ins for the vendor's VISA library, common library\n"
+    "and instrument driver in a private folder, so that the panel runs on a\n"
+    "simulated system out of the box.")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_GENERATOR DEB)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://orbelan.example/qx5170fp")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# Dependencies computed from the binaries; the private libraries are found
+# in their own folder of the staging tree.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS
+    ${CMAKE_BINARY_DIR}/_CPack_Packages/Linux/DEB/${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-Linux/usr/${SFP_PRIVATE_LIBDIR})
+# The toolkit's platform plugins are a separate package that the library
+# dependencies do not bring.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+include(CPack)
