@@ -13,13 +13,33 @@ const char description[]
 
 // The toolkit's own options that take a value: accepted here, used by the
 // toolkit, never shown in our help.
-const std::initializer_list<const char *> toolkitOptionsWithValue
-    = {"platform", "platformpluginpath", "platformtheme", "plugin", "display",
-       "style",    "stylesheet",         "session",       "qwindowgeometry", "geometry",
-       "qwindowtitle", "title",          "qwindowicon",   "qmljsdebugger", "name",
-       "fn",       "font",               "bg",            "background",    "fg",
-       "foreground", "btn",              "button",        "visual",        "ncols",
-       "cmap",     "dialogs"};
+const std::initializer_list<const char *> toolkitOptionsWithValue = {"platform",
+                                                                     "platformpluginpath",
+                                                                     "platformtheme",
+                                                                     "plugin",
+                                                                     "display",
+                                                                     "style",
+                                                                     "stylesheet",
+                                                                     "session",
+                                                                     "qwindowgeometry",
+                                                                     "geometry",
+                                                                     "qwindowtitle",
+                                                                     "title",
+                                                                     "qwindowicon",
+                                                                     "qmljsdebugger",
+                                                                     "name",
+                                                                     "fn",
+                                                                     "font",
+                                                                     "bg",
+                                                                     "background",
+                                                                     "fg",
+                                                                     "foreground",
+                                                                     "btn",
+                                                                     "button",
+                                                                     "visual",
+                                                                     "ncols",
+                                                                     "cmap",
+                                                                     "dialogs"};
 const std::initializer_list<const char *> toolkitFlags
     = {"reverse", "widgetcount", "nograb", "dograb", "sync", "testability"};
 
@@ -100,7 +120,8 @@ qx5170fpCommandLine qx5170fpParseCommandLine(const QStringList &arguments)
     for (const QCommandLineOption *option : {&options.address, &options.fc}) {
         const QString value = parser.value(*option);
         if (parser.isSet(*option) && looksLikeOption(value))
-            return error(QStringLiteral("Missing value after '--%1'.").arg(option->names().first()));
+            return error(
+                QStringLiteral("Missing value after '--%1'.").arg(option->names().first()));
     }
     if (!parser.positionalArguments().isEmpty())
         return error(
@@ -123,8 +144,7 @@ qx5170fpCommandLine qx5170fpParseCommandLine(const QStringList &arguments)
         return result;
     }
 
-    const int ways
-        = int(parser.isSet(options.demo)) + int(parser.isSet(options.scan))
+    const int ways = int(parser.isSet(options.demo)) + int(parser.isSet(options.scan))
         + int(parser.isSet(options.address) || parser.isSet(options.fc));
     if (ways > 1)
         return error(QStringLiteral("Choose only one of --demo, --scan and --address."));

@@ -24,8 +24,7 @@ void printVersion()
     qx2010_library_revision(libraryRevision);
     libraryRevision[sizeof libraryRevision - 1] = '\0';
     std::printf("qx5170fp %s\nInstrument Driver: %s\nOrbelan Common Library: %s\n",
-                qUtf8Printable(fc.version()), qUtf8Printable(fc.driverRevision()),
-                libraryRevision);
+                qUtf8Printable(fc.version()), qUtf8Printable(fc.driverRevision()), libraryRevision);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "commandline.h"
 #include "sfptest.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -71,9 +72,8 @@ void tst_CommandLine::parse_data()
     QTest::newRow("nothing: ask") << QStringList() << int(C::Ask) << "" << 0 << "";
     QTest::newRow("--demo") << QStringList {"--demo"} << int(C::Demo) << "" << 0 << "";
     QTest::newRow("--scan") << QStringList {"--scan"} << int(C::AutoFind) << "" << 0 << "";
-    QTest::newRow("--address --fc")
-        << QStringList {"--address", "VXI0::1::INSTR", "--fc", "2"} << int(C::Address)
-        << "VXI0::1::INSTR" << 2 << "";
+    QTest::newRow("--address --fc") << QStringList {"--address", "VXI0::1::INSTR", "--fc", "2"}
+                                    << int(C::Address) << "VXI0::1::INSTR" << 2 << "";
     QTest::newRow("--fc= --address=") << QStringList {"--fc=8", "--address=TCPIP::lxi::INSTR"}
                                       << int(C::Address) << "TCPIP::lxi::INSTR" << 8 << "";
     QTest::newRow("toolkit options pass")
@@ -86,25 +86,23 @@ void tst_CommandLine::parse_data()
                                    << "qx5170fp: Missing value after '--address'.";
     QTest::newRow("option as value") << QStringList {"--address", "--fc", "2"} << -1 << "" << 0
                                      << "qx5170fp: Missing value after '--address'.";
-    QTest::newRow("--fc 0") << QStringList {"--address", "VXI0::1::INSTR", "--fc", "0"} << -1
-                            << "" << 0
+    QTest::newRow("--fc 0") << QStringList {"--address", "VXI0::1::INSTR", "--fc", "0"} << -1 << ""
+                            << 0
                             << "qx5170fp: --fc must be a function-card number from 1 to 8, not "
                                "'0'.";
-    QTest::newRow("--fc 9") << QStringList {"--address", "VXI0::1::INSTR", "--fc", "9"} << -1
-                            << "" << 0
+    QTest::newRow("--fc 9") << QStringList {"--address", "VXI0::1::INSTR", "--fc", "9"} << -1 << ""
+                            << 0
                             << "qx5170fp: --fc must be a function-card number from 1 to 8, not "
                                "'9'.";
     QTest::newRow("--fc two") << QStringList {"--address", "VXI0::1::INSTR", "--fc", "two"} << -1
                               << "" << 0
                               << "qx5170fp: --fc must be a function-card number from 1 to 8, "
                                  "not 'two'.";
-    QTest::newRow("--address alone") << QStringList {"--address", "VXI0::1::INSTR"} << -1 << ""
-                                     << 0
+    QTest::newRow("--address alone") << QStringList {"--address", "VXI0::1::INSTR"} << -1 << "" << 0
                                      << "qx5170fp: --address and --fc go together: give both.";
     QTest::newRow("--fc alone") << QStringList {"--fc", "1"} << -1 << "" << 0
                                 << "qx5170fp: --address and --fc go together: give both.";
-    QTest::newRow("empty descriptor") << QStringList {"--address", "", "--fc", "1"} << -1 << ""
-                                      << 0
+    QTest::newRow("empty descriptor") << QStringList {"--address", "", "--fc", "1"} << -1 << "" << 0
                                       << "qx5170fp: --address needs a VISA resource descriptor.";
     QTest::newRow("given twice") << QStringList {"--scan", "--scan"} << -1 << "" << 0
                                  << "qx5170fp: Option 'scan' given more than once.";
@@ -141,8 +139,7 @@ void tst_CommandLine::parse()
     // window (there is no display) or calls a library (the trace is empty).
     const Run run = runProgram(arguments);
     QCOMPARE(run.status, 2);
-    QCOMPARE(QString::fromUtf8(run.err),
-             error + "\nTry 'qx5170fp --help' for more information.\n");
+    QCOMPARE(QString::fromUtf8(run.err), error + "\nTry 'qx5170fp --help' for more information.\n");
     QCOMPARE(run.out, QByteArray());
     QCOMPARE(run.trace, QByteArray());
 }
@@ -153,11 +150,20 @@ void tst_CommandLine::helpAndVersionWithoutDisplay()
         const Run run = runProgram({QLatin1String(option)});
         QCOMPARE(run.status, 0);
         QVERIFY2(run.out.startsWith("Usage: qx5170fp [options]\n"), run.out.constData());
-        for (const char *documented : {"-V, --version", "--demo", "--scan",
-                                       "--address <DESCRIPTOR>", "--fc <N>"})
+        for (const char *documented :
+             {"-V, --version", "--demo", "--scan", "--address <DESCRIPTOR>", "--fc <N>"})
             QVERIFY2(run.out.contains(documented), documented);
         // The toolkit's options are taken, not advertised one by one.
         QVERIFY(!run.out.contains("--platform"));
+        // The manual page describes every option that the help lists.
+        QFile page(QStringLiteral(SFP_MAN_PAGE));
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        const QByteArray source = page.readAll();
+        // (In the page's source a dash is written "\-".)
+        for (const char *documented :
+             {"BR \\-h \", \" \\-\\-help", "BR \\-V \", \" \\-\\-version", "B \\-\\-demo",
+              "B \\-\\-scan", "BI \\-\\-address \" DESCRIPTOR\"", "BI \\-\\-fc \" N\""})
+            QVERIFY2(source.contains(documented), documented);
         QCOMPARE(run.err, QByteArray());
         QCOMPARE(run.trace, QByteArray());
     }
@@ -166,9 +172,10 @@ void tst_CommandLine::helpAndVersionWithoutDisplay()
         const Run run = runProgram({QLatin1String(option)});
         QCOMPARE(run.status, 0);
         // The panel's own revision, then the two that the libraries report.
-        QCOMPARE(QString::fromUtf8(run.out), QString("qx5170fp 4.3.1.10249\n"
-                                                     "Instrument Driver: 1.4.0\n"
-                                                     "Orbelan Common Library: 2.7.3\n"));
+        QCOMPARE(QString::fromUtf8(run.out),
+                 QString("qx5170fp 4.3.1.10249\n"
+                         "Instrument Driver: 1.4.0\n"
+                         "Orbelan Common Library: 2.7.3\n"));
         QCOMPARE(run.err, QByteArray());
         QVERIFY(run.trace.contains("qx5170_revision_query("));
         QVERIFY(run.trace.contains("qx2010_library_revision("));

@@ -158,6 +158,10 @@ private slots:
     void typedAddressWarning();
     void unavailableText();
 
+    // answered in advance on the command line
+    void startChoice_data();
+    void startChoice();
+
 private:
     bool connect();
 
@@ -854,6 +858,63 @@ void tst_ConnectionSequence::unavailableText()
     // Texts are put in one after the other: a placeholder in the error text stays.
     QCOMPARE(sfpConnection::unavailableText("5170", 1, "%1 %2"),
              QString("Selected 5170 Function Card is unavailable.\nError: %1 %2"));
+}
+
+void tst_ConnectionSequence::startChoice_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("descriptor");
+    QTest::addColumn<int>("fcNumber");
+    QTest::addColumn<QStringList>("answers"); // the boxes that still come
+    QTest::addColumn<bool>("connected");
+    QTest::addColumn<QStringList>("calls");
+
+    QTest::newRow("demo") << int(sfpStartChoice::Demo) << "" << 0 << QStringList() << true
+                          << QStringList();
+    QTest::newRow("scan: two cards, the tree") << int(sfpStartChoice::AutoFind) << "" << 0
+                                               << QStringList("Cancel") << false << QStringList();
+    QTest::newRow("address") << int(sfpStartChoice::Address) << "VXI0::5::INSTR" << 3
+                             << QStringList() << true
+                             << QStringList(initLine("VXI0::5::INSTR", 3, 0));
+    // The card is not there: "unavailable", then Try Again asks as usual.
+    QTest::newRow("address unavailable")
+        << int(sfpStartChoice::Address) << "VXI0::1::INSTR" << 1
+        << QStringList({"Try Again", "Run In Demo Mode"}) << true << QStringList();
+}
+
+void tst_ConnectionSequence::startChoice()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, descriptor);
+    QFETCH(int, fcNumber);
+    QFETCH(QStringList, answers);
+    QFETCH(bool, connected);
+    QFETCH(QStringList, calls);
+
+    m_selection->m_start.kind = sfpStartChoice::Kind(kind);
+    m_selection->m_start.descriptor = descriptor;
+    m_selection->m_start.fcNumber = fcNumber;
+    DialogScript script;
+    for (const QString &answer : answers)
+        script.click(answer);
+    script.start();
+    QCOMPARE(connect(), connected);
+    QVERIFY(script.finished());
+
+    const QList<sfptest::ModalAnswer> seen = script.seen();
+    if (QTest::currentDataTag() == QLatin1String("address unavailable")) {
+        QVERIFY(seen.at(0).text.startsWith("Selected 5170 Function Card is unavailable.\nError: "));
+        QCOMPARE(seen.at(1).text, QString("How to connect to 5170 Function Card?"));
+        QCOMPARE(m_selection->m_demoMode, 1);
+        QCOMPARE(lastInitStatus() < 0, true);
+    } else {
+        QCOMPARE(driverCalls(), calls);
+        QCOMPARE(m_selection->m_demoMode, kind == sfpStartChoice::Demo ? 1 : 0);
+    }
+    if (kind == sfpStartChoice::AutoFind)
+        QCOMPARE(m_selectionShows->shown, 1);
+    // What the command line gave is not the operator's history.
+    QVERIFY(!QFile::exists(m_profile->iniFile()));
 }
 
 SFPTEST_MAIN(tst_ConnectionSequence)
