@@ -1,6 +1,7 @@
 // Wall time of the resource scan against the physical floor: N network
 // resources whose open takes L ms each, examined by at most 128 threads,
-// cannot take less than ceil(N / 128) x L.
+// cannot take less than ceil(N / 128) x L. Scans run back to back, as an
+// operator's "Try Again" and "Auto Find" do; the worst of them counts.
 //
 //   QT_QPA_PLATFORM=offscreen build/bin/bench_scan
 #include "qx2010fp_fcselect.h"
@@ -12,10 +13,15 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QProgressDialog>
 #include <QThreadPool>
+#include <QTimer>
 #include <QtConcurrent/QtConcurrentMap>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -70,6 +76,48 @@ double sequentialExamination(StubFC *fc, int resources)
     return ms;
 }
 
+// The longest time between two runs of a 10 ms timer on the GUI thread
+// while the progress dialog of the parallel part is up.
+class GuiGapProbe final : public QObject
+{
+public:
+    GuiGapProbe()
+    {
+        m_timer.setInterval(10);
+        m_timer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&m_timer, &QTimer::timeout, this, [this] { tick(); });
+        m_timer.start();
+        m_clock.start();
+    }
+
+    double longestGapMs() const { return static_cast<double>(m_longestNs) / 1e6; }
+
+private:
+    void tick()
+    {
+        const qint64 now = m_clock.nsecsElapsed();
+        const bool inParallelPart
+            = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget()) != nullptr;
+        if (inParallelPart && m_lastInParallelPart)
+            m_longestNs = qMax(m_longestNs, now - m_last);
+        m_last = now;
+        m_lastInParallelPart = inParallelPart;
+    }
+
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_last = 0;
+    bool m_lastInParallelPart = false;
+    qint64 m_longestNs = 0;
+};
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -77,37 +125,65 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     StubFC fc;
     bool allMet = true;
+    constexpr int scans = 10;
 
-    std::printf("%6s %6s %10s %10s %8s %12s %s\n", "N", "L/ms", "scan/ms", "floor/ms", "ratio",
-                "1 thread/ms", "target");
-    for (const int latency : {0, 200}) {
-        for (const int n : {1, 32, 128, 512}) {
+    std::printf("Scans of N network resources whose open takes L ms; %d scans each, back to "
+                "back.\nfloor = ceil(N / 128) x L; target: worst <= 1.1 x floor + 30 ms "
+                "(N = 1024, L = 0: 250 ms)\n\n",
+                scans);
+    std::printf("%6s %6s %10s %10s %10s %8s %12s %s\n", "N", "L/ms", "median/ms", "worst/ms",
+                "floor/ms", "worst/fl", "1 thread/ms", "target");
+    double guiGapMs = -1;
+    // "bench_scan N L" runs that one configuration only (for a profiler).
+    std::vector<int> latencies = {0, 200};
+    std::vector<int> sizes = {1, 32, 128, 512, 1024};
+    if (argc == 3) {
+        sizes = {std::atoi(argv[1])};
+        latencies = {std::atoi(argv[2])};
+    }
+    for (const int latency : latencies) {
+        for (const int n : sizes) {
             if (!sfpsim::loadDescription(networkSystem(n, latency)))
                 return 2;
-            qx2010fp_fcSelect dialog(&fc, 0);
-            QElapsedTimer timer;
-            timer.start();
-            const int found = dialog.findFunctionCards();
-            const double ms = static_cast<double>(timer.nsecsElapsed()) / 1e6;
-            if (found != qMin(n, relayCardBoxes))
-                return 3;
+            std::vector<double> times;
+            for (int run = 0; run < scans; ++run) {
+                qx2010fp_fcSelect dialog(&fc, 0);
+                const bool probeGui = n == 512 && latency == 200 && run == 0;
+                std::unique_ptr<GuiGapProbe> probe;
+                if (probeGui)
+                    probe = std::make_unique<GuiGapProbe>();
+                QElapsedTimer timer;
+                timer.start();
+                const int found = dialog.findFunctionCards();
+                times.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+                if (found != qMin(n, relayCardBoxes))
+                    return 3;
+                if (probe)
+                    guiGapMs = probe->longestGapMs();
+            }
+            const double worst = *std::max_element(times.begin(), times.end());
 
             const double floorMs = ((n + 127) / 128) * static_cast<double>(latency);
-            const double limit = latency == 0 && n == 512 ? 150.0 : 1.25 * floorMs + 50.0;
-            const bool met = ms <= limit;
+            const double limit = latency == 0 && n == 1024 ? 250.0 : 1.1 * floorMs + 30.0;
+            const bool met = worst <= limit;
             allMet = allMet && met;
             char ratio[16] = "-";
             if (floorMs > 0)
-                std::snprintf(ratio, sizeof ratio, "%.3f", ms / floorMs);
+                std::snprintf(ratio, sizeof ratio, "%.3f", worst / floorMs);
             char baseline[16] = "-";
             if (n <= 32)
                 std::snprintf(baseline, sizeof baseline, "%.1f", sequentialExamination(&fc, n));
-            std::printf("%6d %6d %10.1f %10.0f %8s %12s %s (<= %.0f ms)\n", n, latency, ms, floorMs,
-                        ratio, baseline, met ? "met" : "MISSED", limit);
+            std::printf("%6d %6d %10.1f %10.1f %10.0f %8s %12s %s (<= %.0f ms)\n", n, latency,
+                        median(times), worst, floorMs, ratio, baseline, met ? "met" : "MISSED",
+                        limit);
             std::fflush(stdout);
         }
     }
-    std::fflush(stdout);
+    const bool guiMet = argc == 3 || (guiGapMs >= 0 && guiGapMs < 50);
+    allMet = allMet && guiMet;
+    std::printf("\nGUI thread during the parallel part (N = 512, L = 200 ms): longest gap "
+                "between two 10 ms timer runs %.1f ms, %s (< 50 ms)\n",
+                guiGapMs, guiMet ? "met" : "MISSED");
     std::printf("%s\n", allMet ? "all targets met" : "some targets missed");
     return allMet ? 0 : 1;
 }

@@ -13,6 +13,7 @@
 #include <QFutureWatcher>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <QThread>
 #include <QThreadPool>
 #include <QTreeWidget>
 #include <QtConcurrent/QtConcurrentMap>
@@ -57,6 +58,18 @@ QList<resourceInfo_t> withoutDuplicateLxiSystems(const QList<resourceInfo_t> &re
             kept.append(resource);
     }
     return kept;
+}
+
+// The examinations run in a pool of their own, never used for anything
+// else, so that a scan does not depend on what other work the global pool
+// was doing when it started: a worker of an earlier job still counts as
+// active there for a moment after its job is reported finished, leaves one
+// thread fewer, and makes a whole round of opens wait. Kept for the whole
+// run, so that a scan after "Try Again" reuses the threads of the last one.
+QThreadPool &examinerPool()
+{
+    static QThreadPool *pool = new QThreadPool;
+    return *pool;
 }
 
 QString groupKey(const QString &descriptor)
@@ -106,8 +119,10 @@ int qx2010fp_fcSelect::findFunctionCards()
     std::vector<getResourceInfo_params_t> records(static_cast<size_t>(n));
     auto progress = std::make_unique<QProgressDialog>(this);
     auto watcher = std::make_unique<QFutureWatcher<void>>();
-    QThreadPool::globalInstance()->setMaxThreadCount(
-        static_cast<int>(qMin<qsizetype>(n, maxScanThreads)));
+    const int threads = static_cast<int>(qBound<qsizetype>(1, n, qsizetype(maxScanThreads)));
+    QThreadPool::globalInstance()->setMaxThreadCount(threads);
+    QThreadPool &examiners = examinerPool();
+    examiners.setMaxThreadCount(threads);
 
     QList<getResourceInfo_params_t *> work;
     for (qsizetype i = 0; i < n; ++i) {
@@ -132,7 +147,7 @@ int qx2010fp_fcSelect::findFunctionCards()
     connect(watcher.get(), &QFutureWatcherBase::progressValueChanged, progress.get(),
             &QProgressDialog::setValue);
 
-    QFuture<void> future = QtConcurrent::map(work, getResourceInfo);
+    QFuture<void> future = QtConcurrent::map(&examiners, work, getResourceInfo);
     watcher->setFuture(future);
     // The watcher reports through events, so finished() reaches reset() only
     // inside exec()'s loop; should the work be done before exec() even
@@ -140,6 +155,12 @@ int qx2010fp_fcSelect::findFunctionCards()
     if (!future.isFinished())
         progress->exec();
     future.waitForFinished();
+    // The future is finished a moment before its last worker is back in the
+    // pool; the next scan must find every thread free. (waitForDone would
+    // also end the idle threads, which the next scan would have to start
+    // again.)
+    while (examiners.activeThreadCount() > 0)
+        QThread::yieldCurrentThread();
 
     for (qsizetype i = 0; i < n; ++i)
         resources[i] = records[static_cast<size_t>(i)].info;
