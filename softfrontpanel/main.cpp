@@ -1,7 +1,7 @@
 // The relay card's soft front panel: shows the splash while the panel
 // window connects to the card, then runs the panel until it is closed.
 #include "commandline.h"
-#include "qx2010.h"
+#include "libraryrevision.h"
 #include "qx2010fp_app.h"
 #include "qx2010fp_splashlabel.h"
 #include "qx5170_fc.h"
@@ -20,11 +20,9 @@ namespace {
 void printVersion()
 {
     const qx5170_fc fc;
-    char libraryRevision[qx2010_REVISION_BUFLEN] = {};
-    qx2010_library_revision(libraryRevision);
-    libraryRevision[sizeof libraryRevision - 1] = '\0';
     std::printf("qx5170fp %s\nInstrument Driver: %s\nOrbelan Common Library: %s\n",
-                qUtf8Printable(fc.version()), qUtf8Printable(fc.driverRevision()), libraryRevision);
+                qUtf8Printable(fc.version()), qUtf8Printable(fc.driverRevision()),
+                sfpLibraryRevision().constData());
 }
 
 } // namespace

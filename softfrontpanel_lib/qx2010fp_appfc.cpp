@@ -1,6 +1,7 @@
 #include "qx2010fp_appfc.h"
 
 #include "cardheader.h"
+#include "libraryrevision.h"
 #include "modeltext.h"
 #include "qx2010.h"
 #include "qx2010fp_about.h"
@@ -70,17 +71,11 @@ qx2010fp_AppFC::qx2010fp_AppFC(qx2010fp_genFC *fc, int multiSelect, bool startIn
     setCardInfo(header.fcText,
                 QStringLiteral("Shows which function card is connected to the Soft Front Panel"));
 
-    // Cleared first: when the library writes nothing the About box shows an
-    // empty revision instead of whatever the stack held. The last byte stays
-    // a terminator even if the library fills the whole buffer.
-    char libraryRevision[qx2010_REVISION_BUFLEN] = {};
-    qx2010_library_revision(libraryRevision);
-    libraryRevision[sizeof libraryRevision - 1] = '\0';
-
+    const QByteArray libraryRevision = sfpLibraryRevision();
     aboutDialog = new qx2010fp_About(
         d_fc->version().toLocal8Bit().constData(), d_fc->driverRevision().toLocal8Bit().constData(),
         model.toLocal8Bit().constData(), d_fc->legalNotice().toLocal8Bit().constData(), this,
-        libraryRevision);
+        libraryRevision.constData());
     aboutDialog->setWindowIcon(windowIcon());
     connect(aboutBtn, &QPushButton::clicked, aboutDialog, &QDialog::show);
 }

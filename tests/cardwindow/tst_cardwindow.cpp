@@ -2,6 +2,7 @@
 // from the VISA session, the title, the About box with the revisions,
 // closing the session, and the end of the process on Cancel.
 #include "cardheader.h"
+#include "libraryrevision.h"
 #include "qx2010fp_about.h"
 #include "qx2010fp_appfc.h"
 #include "qx2010fp_fcselect.h"
@@ -521,6 +522,13 @@ void tst_CardWindow::aboutWithoutLibraryRevision()
     QVERIFY(sfptest::trace({QStringLiteral("qx2010_library_revision(")})
                 .value(0)
                 .endsWith(QStringLiteral(" = %1").arg(VI_ERROR_SYSTEM_ERROR)));
+
+    // The same from a stack full of a pattern: what the library did not
+    // write must not show.
+    sfpsim::injectFault("qx2010_library_revision", VI_ERROR_SYSTEM_ERROR, 1);
+    sfptest::dirtyStack();
+    QCOMPARE(sfpLibraryRevision(), QByteArray());
+    QCOMPARE(sfpLibraryRevision(), QByteArray("2.7.3"));
 }
 
 void tst_CardWindow::closeAsksFirst()

@@ -120,6 +120,10 @@ void tst_DescriptorOrdering::lessThan_data()
                                      << "TCPIP0::10.0.0.5::INSTR" << true << false;
     QTest::newRow("words as text 4") << "TCPIP0::10.0.0.5::INSTR"
                                      << "VXI0::1::INSTR" << true << false;
+    QTest::newRow("PXI by board only") << "PXI0::3::INSTR"
+                                       << "PXI0::2::INSTR" << false << false;
+    QTest::newRow("PXI boards") << "PXI1::1::INSTR"
+                                << "PXI0::9::INSTR" << false << true;
     QTest::newRow("USB as text") << "USB0::0x1234::2::INSTR"
                                  << "USB0::0x1234::10::INSTR" << false << true;
     QTest::newRow("case shares class") << "tcpip0::10.0.0.5::INSTR"

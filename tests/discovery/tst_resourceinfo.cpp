@@ -26,6 +26,7 @@ private slots:
     void rawCodeForModelTest();
     void emptyMotherboardAndNegativeCode();
     void noMotherboard();
+    void openWarningStillExamined();
     void doneRecordIsLeftAlone();
     void concurrentExamination();
 
@@ -128,7 +129,8 @@ void tst_ResourceInfo::rawCodeForModelTest()
         {"descriptor": "VXI0::3::INSTR", "slot": 2, "motherboard": {"code": "0x0B52", "cards": [
             {"position": 1, "code": "0x8C48"}, {"position": 2, "code": "0x8D48"},
             {"position": 3, "code": "0x8E48"}, {"position": 4, "code": "0x8F48"},
-            {"position": 6, "code": "0x6087", "variant": "Z9"}, {"position": 8, "code": "0x12"}]}}]})"));
+            {"position": 6, "code": "0x6087", "variant": "Z9"}, {"position": 7, "code": "0xABCD"},
+            {"position": 8, "code": "0x12"}]}}]})"));
     m_fc.clear();
     const resourceInfo_t info = examine("VXI0::3::INSTR");
     QCOMPARE(info.fcColumns,
@@ -137,10 +139,12 @@ void tst_ResourceInfo::rawCodeForModelTest()
                                   {"FC 3", "4921"},
                                   {"FC 4", "4921"},
                                   {"FC 6", "6087-Z9"},
+                                  {"FC 7", "abcd"},
                                   {"FC 8", "  12"}}));
-    QCOMPARE(info.fcNumbers, (QList<qint32> {0, 0, 0, 0, 0, 0}));
+    QCOMPARE(info.fcNumbers, (QList<qint32> {0, 0, 0, 0, 0, 0, 0}));
     // The model test always sees the code as the card reported it.
-    QCOMPARE(m_fc.codes(), (QList<ViUInt16> {0x8C48, 0x8D48, 0x8E48, 0x8F48, 0x6087, 0x12}));
+    QCOMPARE(m_fc.codes(),
+             (QList<ViUInt16> {0x8C48, 0x8D48, 0x8E48, 0x8F48, 0x6087, 0xABCD, 0x12}));
     // The variant word is read only for the two models that carry one.
     QCOMPARE(sfptest::trace({"readCardWord"}), QStringList("readCardWord(6, 252) = 0"));
 }
@@ -180,6 +184,31 @@ void tst_ResourceInfo::noMotherboard()
     const resourceInfo_t absent = examine("VXI7::1::INSTR");
     QVERIFY(absent.systemColumns.isEmpty());
     QCOMPARE(absent.resourceName, QString("VXI7::1::INSTR"));
+}
+
+void tst_ResourceInfo::openWarningStillExamined()
+{
+    // An open that succeeds with a warning has a session: the resource is
+    // examined like any other, and every handle is given back.
+    QVERIFY(sfpsim::loadDescription(R"({"resources": [
+        {"descriptor": "VXI0::2::INSTR", "slot": 4,
+         "motherboard": {"code": 2898, "cards": [{"position": 3, "code": "0x5170"}]},
+         "faults": [{"operation": "viOpen", "status": "0x3FFF007D"}]}]})"));
+    sfptest::clearTrace();
+    const resourceInfo_t info = examine("VXI0::2::INSTR");
+    QCOMPARE(info.systemColumns, QStringList("Slot 4 - 3394 MB"));
+    QCOMPARE(info.fcColumns, (QList<QStringList> {{"FC 3", "5170"}}));
+    QCOMPARE(info.fcNumbers, (QList<qint32> {3}));
+
+    const QStringList calls
+        = sfptest::trace({"viOpen(", "qx2010_mb_open(", "qx2010_mb_close(", "viClose("});
+    QCOMPARE(calls.size(), 5); // the last one closes the resource manager
+    QVERIFY2(calls[0].startsWith("viOpen(") && calls[0].endsWith(" = 1073676413"),
+             qPrintable(calls.join(" | ")));
+    QVERIFY(calls[1].startsWith("qx2010_mb_open(") && calls[1].endsWith(" = 0"));
+    QVERIFY(calls[2].startsWith("qx2010_mb_close(") && calls[2].endsWith(" = 0"));
+    QVERIFY(calls[3].startsWith("viClose(") && calls[3].endsWith(" = 0"));
+    QCOMPARE(sfpsim::openSessionCount(), 0);
 }
 
 void tst_ResourceInfo::doneRecordIsLeftAlone()

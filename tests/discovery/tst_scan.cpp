@@ -6,7 +6,10 @@
 
 #include "visa.h"
 
+#include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QThreadPool>
@@ -49,6 +52,37 @@ int selectableItems(const QTreeWidget *tree)
     return count;
 }
 
+// Makes `window` the active window again each time a progress dialog is
+// destroyed: the toolkit's offscreen platform has no window manager that
+// would hand the activation back.
+class ReactivateAfterProgress final : public QObject
+{
+public:
+    explicit ReactivateAfterProgress(QWidget *window)
+        : m_window(window)
+    {
+        qApp->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show) {
+            if (auto *progress = qobject_cast<QProgressDialog *>(watched)) {
+                QPointer<QWidget> window = m_window;
+                connect(progress, &QObject::destroyed, this, [window] {
+                    if (window)
+                        QApplication::setActiveWindow(window);
+                });
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QPointer<QWidget> m_window;
+};
+
 } // namespace
 
 class tst_Scan : public QObject
@@ -65,6 +99,7 @@ private slots:
     void cardLimit_data();
     void cardLimit();
     void lowerCaseTcpipInParallel();
+    void progressWhileExamining();
     void repeatedScan();
     void manyNetworkResources();
     void selectionDialogLayout();
@@ -215,20 +250,35 @@ void tst_Scan::lxiDuplicates()
 void tst_Scan::cardLimit_data()
 {
     QTest::addColumn<int>("motherboards");
+    QTest::addColumn<int>("cardsEach");
     QTest::addColumn<int>("expected");
     QTest::addColumn<bool>("message");
-    QTest::newRow("255") << 32 << 255 << false; // one card less, below
-    QTest::newRow("256") << 32 << 256 << true;
-    QTest::newRow("300") << 38 << 256 << true;
+    QTest::addColumn<int>("systems"); // listed after the limit
+    QTest::addColumn<int>("lastSystemCards"); // rows of the system with the 256th card
+    QTest::newRow("255") << 32 << 8 << 255 << false << 32 << 8; // one card less, below
+    QTest::newRow("256") << 32 << 8 << 256 << true << 32 << 8;
+    QTest::newRow("300") << 38 << 8 << 256 << true << 32 << 8;
+    // 256 = 36 x 7 + 4: the limit falls on the fourth card of the 37th system.
+    QTest::newRow("limit inside a system") << 40 << 7 << 256 << true << 37 << 4;
 }
 
 void tst_Scan::cardLimit()
 {
     QFETCH(int, motherboards);
+    QFETCH(int, cardsEach);
     QFETCH(int, expected);
     QFETCH(bool, message);
+    QFETCH(int, systems);
+    QFETCH(int, lastSystemCards);
 
-    std::string description = vxiSystem(motherboards, 8);
+    // The message belongs to the window the operator is looking at: that
+    // window is made the active one again whenever the progress dialog,
+    // which took the activation, has gone.
+    QWidget operatorWindow;
+    operatorWindow.show();
+    QApplication::setActiveWindow(&operatorWindow);
+    ReactivateAfterProgress keepActive(&operatorWindow);
+    std::string description = vxiSystem(motherboards, cardsEach);
     if (expected == 255) {
         // The last motherboard holds one card of another model.
         const auto last = description.rfind("20848");
@@ -257,13 +307,65 @@ void tst_Scan::cardLimit()
     QCOMPARE(answer->buttons, QStringList("Continue"));
     QCOMPARE(answer->defaultButton, QString("Continue"));
     QCOMPARE(answer->icon, QString("Question"));
-    // Nothing is listed after the 256th card; the system that holds it is expanded.
+    QCOMPARE(answer->parent.data(), &operatorWindow);
+    // Nothing is listed after the 256th card, not even the rest of its
+    // system; the system that holds it is expanded.
     const QTreeWidgetItem *group = m_dialog->m_tree->topLevelItem(0);
-    QCOMPARE(group->childCount(), 32);
-    QVERIFY(group->child(31)->isExpanded());
-    QCOMPARE(group->child(31)->childCount(), 8);
-    QCOMPARE(m_dialog->m_fcNumbers[0], qint16(8));
+    QCOMPARE(m_dialog->m_tree->topLevelItemCount(), 1);
+    QCOMPARE(group->childCount(), systems);
+    QVERIFY(group->child(systems - 1)->isExpanded());
+    QCOMPARE(group->child(systems - 1)->childCount(), lastSystemCards);
+    QCOMPARE(m_dialog->m_fcNumbers[0], qint16(lastSystemCards));
     QCOMPARE(QThreadPool::globalInstance()->maxThreadCount(), motherboards);
+}
+
+void tst_Scan::progressWhileExamining()
+{
+    // A network resource that takes its time, so that the progress dialog
+    // is up long enough to be looked at.
+    QVERIFY(sfpsim::loadDescription(R"({"resources": [
+        {"descriptor": "TCPIP0::10.0.0.3::INSTR", "openTimeMs": 600,
+         "motherboard": {"code": 3394, "cards": [{"position": 1, "code": "0x5170"}]}},
+        {"descriptor": "VXI0::4::INSTR", "slot": 3,
+         "motherboard": {"code": 2898, "cards": [{"position": 2, "code": "0x5170"}]}}
+    ]})"));
+    sfptest::clearTrace();
+    struct Seen
+    {
+        QString className;
+        QString title;
+        QString label;
+        int visibleButtons = -1;
+        QWidget *parent = nullptr;
+        bool modal = false;
+    } seen;
+    QTimer::singleShot(300, [&seen] {
+        auto *progress = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget());
+        if (!progress)
+            return;
+        seen.className = QStringLiteral("QProgressDialog");
+        seen.title = progress->windowTitle();
+        seen.label = progress->labelText();
+        seen.visibleButtons = 0;
+        const QList<QPushButton *> buttons = progress->findChildren<QPushButton *>();
+        for (const QPushButton *button : buttons)
+            seen.visibleButtons += button->isVisible() ? 1 : 0;
+        seen.parent = progress->parentWidget();
+        seen.modal = progress->isModal();
+    });
+    QCOMPARE(m_dialog->findFunctionCards(), 2);
+    QCOMPARE(seen.className, QString("QProgressDialog"));
+    QCOMPARE(seen.title, QString("Orbelan 5170"));
+    QCOMPARE(seen.label, QString("Searching..."));
+    QCOMPARE(seen.visibleButtons, 0); // no way to cancel the search
+    QCOMPARE(seen.parent, m_dialog.get());
+    QVERIFY(seen.modal);
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+
+    // Only instrument resources are asked for.
+    const QStringList finds = sfptest::trace({"viFindRsrc("});
+    QCOMPARE(finds.size(), 1);
+    QVERIFY2(finds.first().endsWith(", \"?*INSTR\") = 0"), qPrintable(finds.first()));
 }
 
 void tst_Scan::lowerCaseTcpipInParallel()

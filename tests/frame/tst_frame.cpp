@@ -9,16 +9,20 @@
 #include "sfptest.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWhatsThis>
 #include <QWindow>
+
+#include <cstdio>
 
 namespace {
 
@@ -402,12 +406,37 @@ void tst_Frame::centredGeometry()
 
 void tst_Frame::centerOnDesktopUsesFirstScreen()
 {
+    // Two screens, 1000 x 700 and 1600 x 1200: the widget is centred in the
+    // first one's available area.
+    QTemporaryDir folder;
+    const QString screens = folder.filePath("screens.json");
+    QFile file(screens);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(R"({"screens": [
+        {"name": "first", "x": 0, "y": 0, "width": 1000, "height": 700},
+        {"name": "second", "x": 1000, "y": 0, "width": 1600, "height": 1200}]})");
+    file.close();
+    const sfptest::ChildResult twoScreens
+        = sfptest::runInChild("centreWidget", {"QT_QPA_PLATFORM=offscreen:configfile=" + screens});
+    QCOMPARE(twoScreens.exitStatus, sfptest::childReturnedStatus);
+    QVERIFY2(twoScreens.output.contains("geometry 340,245 320x210"), twoScreens.output.constData());
+
+    // The test's own screen, 800 x 800.
     QWidget widget;
     widget.setGeometry(3, 7, 320, 210);
     centerOnDesktop(&widget);
-    const QRect available = QGuiApplication::screens().at(0)->availableGeometry();
-    QCOMPARE(widget.geometry(),
-             QRect((available.width() - 320) / 2, (available.height() - 210) / 2, 320, 210));
+    QCOMPARE(widget.geometry(), QRect(240, 295, 320, 210));
+}
+
+SFPTEST_CHILD(centreWidget)
+{
+    QWidget widget;
+    widget.setGeometry(3, 7, 320, 210);
+    centerOnDesktop(&widget);
+    const QRect geometry = widget.geometry();
+    std::printf("geometry %d,%d %dx%d\n", geometry.x(), geometry.y(), geometry.width(),
+                geometry.height());
+    std::fflush(stdout);
 }
 
 SFPTEST_MAIN(tst_Frame)

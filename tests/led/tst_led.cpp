@@ -119,9 +119,9 @@ void tst_Led::minimumSizeFormula_data()
     QTest::addColumn<int>("textWidth");
     QTest::addColumn<QSize>("expected");
 
-    QTest::newRow("h 13, text 40") << 13 << 40 << QSize(13 + 40 + 1 + 7, 15);
-    QTest::newRow("h 16, text 75") << 16 << 75 << QSize(16 + 75 + 1 + 8, 18);
-    QTest::newRow("h 9, empty text") << 9 << 0 << QSize(9 + 0 + 1 + 5, 11);
+    QTest::newRow("h 13, text 40") << 13 << 40 << QSize(61, 15);
+    QTest::newRow("h 16, text 75") << 16 << 75 << QSize(100, 18);
+    QTest::newRow("h 9, empty text") << 9 << 0 << QSize(15, 11);
     QTest::newRow("h 10, empty text") << 10 << 0 << QSize(16, 12);
 }
 

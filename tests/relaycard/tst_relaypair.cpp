@@ -5,10 +5,12 @@
 #include "qx5170.h"
 #include "sim_control.h"
 
+#include <QApplication>
 #include <QGridLayout>
 #include <QIcon>
 #include <QImage>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMetaMethod>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -78,6 +80,34 @@ QString iconMismatch(const QPushButton *button, const QStringList &rows)
 {
     return pictureMismatch(button->icon().pixmap(QSize(19, 12)).toImage(), rows);
 }
+
+// The picture a button shows at the moment a message box appears.
+class IconWhenBoxShows final : public QObject
+{
+public:
+    explicit IconWhenBoxShows(const QPushButton *button)
+        : m_button(button)
+    {
+        qApp->installEventFilter(this);
+    }
+
+    QString mismatchWith(const QStringList &rows) const { return pictureMismatch(m_image, rows); }
+    bool seen = false;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (!seen && event->type() == QEvent::Show && qobject_cast<QMessageBox *>(watched)) {
+            seen = true;
+            m_image = m_button->icon().pixmap(QSize(19, 12)).toImage();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    const QPushButton *m_button;
+    QImage m_image;
+};
 
 sfpsim::CardState cardState()
 {
@@ -504,10 +534,14 @@ void tst_RelayPair::reportsDriverStatus()
     QPushButton *button = relayB ? pair.relayBButton() : pair.relayAButton();
     CallLog calls(&pair);
     sfpsim::injectFault("qx5170_switchRelay", status);
+    // While the box is up, the button already shows the commanded state.
+    const IconWhenBoxShows iconWhenAsked(button);
     const auto box = sfptest::answerNextModal(answer);
     button->click();
 
     QVERIFY(box->answered);
+    QVERIFY(iconWhenAsked.seen);
+    QCOMPARE(iconWhenAsked.mismatchWith(closedContactRows), QString());
     if (status < 0) {
         const QString call = relayB
             ? QStringLiteral("qx5170_switchRelay(m_vi, (m_pairNo+1)*2, relayBbtn->isChecked())")

@@ -424,6 +424,13 @@ QStringList trace(const QStringList &prefixes)
     return filtered(allTraceLines(), prefixes);
 }
 
+__attribute__((noinline)) void dirtyStack()
+{
+    volatile unsigned char area[256 * 1024];
+    for (unsigned char &byte : const_cast<unsigned char(&)[256 * 1024]>(area))
+        byte = 0xA5;
+}
+
 void clearTrace()
 {
     sfpsim::clearTrace();

@@ -109,6 +109,12 @@ void runChildIfRequested(int argc, char **argv);
 // The simulator's trace lines since it was last cleared, optionally only
 // those that begin with one of `prefixes` (e.g. "qx5170_", "card ").
 QStringList trace(const QStringList &prefixes = {});
+
+// Fills the next 256 KiB of the stack below the caller with the byte 0xA5,
+// so that a buffer the code under test forgets to clear holds that pattern
+// rather than zeros left by chance. Call it right before the call whose
+// locals should find the pattern.
+void dirtyStack();
 void clearTrace();
 
 // Trace lines of a trace file written through SFP_SIM_TRACE (for instance

@@ -1,0 +1,8 @@
+// The common library's revision text, as the About box and --version show it.
+#pragma once
+
+#include <QByteArray>
+
+// What qx2010_library_revision writes, up to its terminator; empty when it
+// writes nothing. Never reads past the library's buffer.
+QByteArray sfpLibraryRevision();
