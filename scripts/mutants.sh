@@ -71,6 +71,12 @@ while IFS=$'\t' read -r -u 3 file original replacement what; do
         continue
     fi
     number=$((number + 1))
+    if [[ -z $what ]]; then
+        # Consecutive tabs count as one: an empty field shifts the others.
+        printf '%3d  %-60s %s\n' "$number" "$file" "MISSED (a field of this line is empty)"
+        missed=$((missed + 1))
+        continue
+    fi
     cp -p "$top/$file" "$backup"
     current_file=$file
     apply_fault "$top/$file" "$original" "$replacement"

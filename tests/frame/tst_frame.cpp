@@ -135,6 +135,7 @@ void tst_Frame::rightHandColumn()
 
     QCOMPARE(frame.activeLed->text(), QStringLiteral("Active"));
     QVERIFY(!frame.activeLed->value());
+    QCOMPARE(frame.activeLed->onColor(), QColor(Qt::green));
     QCOMPARE(frame.activeLed->offColor(), frame.activeLed->palette().color(QPalette::Window));
     QVERIFY(sameImage(frame.logoLbl->pixmap(), QPixmap(QStringLiteral(":/vxi-logo.bmp"))));
 
