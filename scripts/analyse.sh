@@ -33,11 +33,11 @@ configure() {
         -DCMAKE_BUILD_TYPE=None -DCMAKE_C_FLAGS=-Werror -DCMAKE_CXX_FLAGS=-Werror "$@" >/dev/null
 }
 
-# clang-tidy over the files of a compilation database that match a pattern.
+# clang-tidy over the files of a compilation database that match a pattern,
+# without its count of the warnings it dropped (those of the toolkit's
+# headers and of checks not enabled), which says nothing about our code.
 tidy() {
     local folder=$1 files=$2
-    # Without the compiler's count of the warnings it parsed in the toolkit's
-    # headers and then dropped.
     python3 - "$folder/compile_commands.json" "$files" <<'EOF' \
         | xargs -0 -r -n 1 -P "$jobs" clang-tidy -p "$folder" --quiet --warnings-as-errors='*' \
             "--header-filter=^$topPattern/($ours|external)/" 2>&1 \
