@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
     nlohmann-json3-dev
     xvfb xauth xdotool dbus at-spi2-core python3 python3-pyatspi fonts-dejavu-core
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clazy clang-tidy
     dpkg-dev lintian desktop-file-utils patchelf groff-base
 )
 

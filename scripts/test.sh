@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite headless:
 # the fuzzers for a bounded time, then the suite once in a normal build and
-# once with AddressSanitizer and UndefinedBehaviorSanitizer.
+# once with AddressSanitizer and UndefinedBehaviorSanitizer; then the package
+# and vendor build checks and the static analysis of our code.
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/deps.sh" || exit 1
@@ -31,4 +32,8 @@ packaged=$?
 echo "== Build against vendor libraries and headers"
 "$top/scripts/check-vendor-build.sh" "$top/build"
 vendor=$?
-[[ $fuzzed -eq 0 && $normal -eq 0 && $sanitized -eq 0 && $packaged -eq 0 && $vendor -eq 0 ]]
+echo "== Static analysis (clazy, clang-tidy)"
+"$top/scripts/analyse.sh"
+analysed=$?
+[[ $fuzzed -eq 0 && $normal -eq 0 && $sanitized -eq 0 && $packaged -eq 0 && $vendor -eq 0
+    && $analysed -eq 0 ]]

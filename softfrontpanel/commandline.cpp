@@ -121,11 +121,11 @@ qx5170fpCommandLine qx5170fpParseCommandLine(const QStringList &arguments)
         const QString value = parser.value(*option);
         if (parser.isSet(*option) && looksLikeOption(value))
             return error(
-                QStringLiteral("Missing value after '--%1'.").arg(option->names().first()));
+                QStringLiteral("Missing value after '--%1'.").arg(option->names().constFirst()));
     }
     if (!parser.positionalArguments().isEmpty())
-        return error(
-            QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first()));
+        return error(QStringLiteral("Unexpected argument '%1'.")
+                         .arg(parser.positionalArguments().constFirst()));
 
     // Every option once: a second one would leave it unclear which counts.
     const QStringList given = parser.optionNames();

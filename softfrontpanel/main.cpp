@@ -74,6 +74,6 @@ int main(int argc, char *argv[])
     splash.reset();
 
     // However the event loop ended, the panel ends with status 0.
-    app.exec();
+    QApplication::exec();
     return 0;
 }

@@ -40,8 +40,7 @@ sfpCardHeader sfpReadCardHeader(ViSession vi, int fcNumber)
 
 QString sfpPanelWindowTitle(const QString &modelText, const QString &hostText)
 {
-    const QString title
-        = QStringLiteral("Orbelan ") + modelText + QStringLiteral(" Soft Front Panel");
+    QString title = QStringLiteral("Orbelan ") + modelText + QStringLiteral(" Soft Front Panel");
     if (hostText.isEmpty())
         return title;
     return title + QStringLiteral(": ") + hostText;

@@ -51,7 +51,7 @@ QString unavailableText(const QString &modelText, int fcCount, const QString &er
     const QString pattern = fcCount > 1
         ? QStringLiteral("At least one selected %1 Function Card is unavailable.\nError: %2")
         : QStringLiteral("Selected %1 Function Card is unavailable.\nError: %2");
-    return pattern.arg(modelText).arg(errorText);
+    return pattern.arg(modelText, errorText);
 }
 
 } // namespace sfpConnection

@@ -52,7 +52,7 @@ bool readInt(const QString &text, qsizetype &pos, int *value)
 
 bool readLiteral(const QString &text, qsizetype &pos, QLatin1String literal)
 {
-    if (!text.mid(pos, literal.size()).startsWith(literal))
+    if (!QStringView(text).mid(pos, literal.size()).startsWith(literal))
         return false;
     pos += literal.size();
     return true;
@@ -89,6 +89,9 @@ DescriptorKey descriptorKey(const QString &descriptor)
     return key;
 }
 
+// Both relations are declared to take copies, as they always have been: a
+// relation then holds nothing of the list that the sort rearranges.
+// NOLINTNEXTLINE(performance-unnecessary-value-param)
 bool descriptorLessThan(QString a, QString b)
 {
     const DescriptorKey ka = descriptorKey(a);
@@ -109,6 +112,8 @@ bool descriptorLessThan(QString a, QString b)
     return a < b;
 }
 
+// Copies, as above.
+// NOLINTNEXTLINE(performance-unnecessary-value-param)
 bool resourceInfoLessThan(resourceInfo_t x, resourceInfo_t y)
 {
     return descriptorLessThan(x.resourceName, y.resourceName);

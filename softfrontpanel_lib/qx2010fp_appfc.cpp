@@ -17,7 +17,6 @@
 
 qx2010fp_AppFC::qx2010fp_AppFC(qx2010fp_genFC *fc, int multiSelect, bool startInDemo,
                                const sfpStartChoice &start)
-    : qx2010fp_app()
 {
     d_fc = fc;
     const QString model = sfpModelText(d_fc->modelCode);

@@ -110,7 +110,7 @@ void qx2010fp_led::updateAccessibleText()
     setAccessibleDescription(m_value ? QStringLiteral("lit") : QStringLiteral("unlit"));
 }
 
-void qx2010fp_led::paintEvent(QPaintEvent *)
+void qx2010fp_led::paintEvent(QPaintEvent * /*event*/)
 {
     QPainter painter(this);
     const QColor background = painter.background().color();

@@ -131,7 +131,7 @@ int qx2010fp_fcSelect::findFunctionCards()
         record.defaultRM = rm;
         record.info = resources.at(i);
         record.done = false;
-        if (!record.info.resourceName.toUpper().contains(QLatin1String("TCPIP"))) {
+        if (!record.info.resourceName.contains(QLatin1String("TCPIP"), Qt::CaseInsensitive)) {
             getResourceInfo(&record);
             record.done = true;
         }

@@ -5,9 +5,11 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <limits>
 #include <set>
 
@@ -441,11 +443,8 @@ std::string lineAndColumn(const std::string &text, size_t offset)
 
 bool isKnownOperation(const std::string &operation)
 {
-    for (const char *known : knownOperations) {
-        if (operation == known)
-            return true;
-    }
-    return false;
+    return std::any_of(std::begin(knownOperations), std::end(knownOperations),
+                       [&operation](const char *known) { return operation == known; });
 }
 
 bool parseSystem(const std::string &text, System *system, std::string *error)

@@ -7,6 +7,7 @@
 
 #include "visa.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -339,7 +340,7 @@ ViStatus Platform::read(ViSession session, ViByte *data, ViUInt32 count, ViUInt3
     if (s->output.empty())
         return VI_ERROR_TMO;
     const size_t length = std::min<size_t>(count, s->output.size());
-    std::memcpy(data, s->output.data(), length);
+    std::copy_n(s->output.data(), length, data);
     s->output.erase(0, length);
     if (received)
         *received = static_cast<ViUInt32>(length);

@@ -69,7 +69,7 @@ struct System
 // Reads a system description. On error returns false and puts into *error
 // where in the description the problem is and what it is; *system is then
 // empty.
-bool parseSystem(const std::string &json, System *system, std::string *error);
+bool parseSystem(const std::string &text, System *system, std::string *error);
 
 // The operations a fault rule can name.
 bool isKnownOperation(const std::string &operation);

@@ -18,8 +18,16 @@ namespace sfpsim {
 namespace {
 
 std::mutex traceMutex;
-std::vector<std::string> memoryTrace;
 int traceFd = -1;
+
+// Built on first use and never destroyed: a call from a thread that still
+// runs while the process exits is traced instead of writing into the
+// remains of a destroyed list.
+std::vector<std::string> &memoryTrace()
+{
+    static auto *lines = new std::vector<std::string>;
+    return *lines;
+}
 
 // Calls nest when a stand-in uses another one (the driver's VISA traffic);
 // only the outermost call of a thread is traced, and the changes that the
@@ -49,7 +57,8 @@ void writeTraceLines(const std::vector<std::string> &lines)
     for (const std::string &line : lines)
         block += line + '\n';
     std::lock_guard<std::mutex> lock(traceMutex);
-    memoryTrace.insert(memoryTrace.end(), lines.begin(), lines.end());
+    std::vector<std::string> &trace = memoryTrace();
+    trace.insert(trace.end(), lines.begin(), lines.end());
     if (traceFd < 0)
         return;
     // One write per call with O_APPEND keeps lines whole, also between
@@ -70,13 +79,13 @@ void writeTraceLines(const std::vector<std::string> &lines)
 std::vector<std::string> traceSnapshot()
 {
     std::lock_guard<std::mutex> lock(traceMutex);
-    return memoryTrace;
+    return memoryTrace();
 }
 
 void clearTraceMemory()
 {
     std::lock_guard<std::mutex> lock(traceMutex);
-    memoryTrace.clear();
+    memoryTrace().clear();
 }
 
 void traceEvent(const std::string &line)

@@ -28,13 +28,20 @@ struct DriverSession
 };
 
 std::mutex sessionsMutex;
-std::map<ViSession, DriverSession> sessions;
+
+// Built on first use and never destroyed: a call from a thread that still
+// runs while the process exits finds the table instead of its remains.
+std::map<ViSession, DriverSession> &sessions()
+{
+    static auto *table = new std::map<ViSession, DriverSession>;
+    return *table;
+}
 
 bool lookUp(ViSession vi, DriverSession *session)
 {
     std::lock_guard<std::mutex> lock(sessionsMutex);
-    const auto it = sessions.find(vi);
-    if (it == sessions.end())
+    const auto it = sessions().find(vi);
+    if (it == sessions().end())
         return false;
     *session = it->second;
     return true;
@@ -97,13 +104,13 @@ ViStatus init(ViRsrc resourceName, ViUInt16 fcNumber, ViBoolean idQuery, ViBoole
     }
     {
         std::lock_guard<std::mutex> lock(sessionsMutex);
-        sessions[instrument] = DriverSession {rm, fcNumber};
+        sessions()[instrument] = DriverSession {rm, fcNumber};
     }
     if (reset) {
         status = cardCommand(instrument, "RST");
         if (status < 0) {
             std::lock_guard<std::mutex> lock(sessionsMutex);
-            sessions.erase(instrument);
+            sessions().erase(instrument);
             viClose(rm);
             return status;
         }
@@ -117,11 +124,11 @@ ViStatus closeSession(ViSession vi)
     DriverSession session;
     {
         std::lock_guard<std::mutex> lock(sessionsMutex);
-        const auto it = sessions.find(vi);
-        if (it == sessions.end())
+        const auto it = sessions().find(vi);
+        if (it == sessions().end())
             return VI_ERROR_INV_OBJECT;
         session = it->second;
-        sessions.erase(it);
+        sessions().erase(it);
     }
     const ViStatus status = viClose(vi);
     viClose(session.resourceManager);

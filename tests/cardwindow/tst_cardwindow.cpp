@@ -67,16 +67,12 @@ const char lxiWithoutHostName[] = R"({"resources": [
     {"descriptor": "TCPIP0::192.168.2.100::INSTR",
      "motherboard": {"code": "0x0D42", "cards": [{"position": 2, "code": "0x5170"}]}}]})";
 
-const QString vxiHelp
-    = QStringLiteral("Shows which VXI module is connected to the Soft Front Panel");
-const QString lxiHelp
-    = QStringLiteral("Shows which LXI module is connected to the Soft Front Panel");
-const QString cardHelp
-    = QStringLiteral("Shows which function card is connected to the Soft Front Panel");
-const QString plainTitle = QStringLiteral("Orbelan 5170 Soft Front Panel");
-const QString headerText
-    = QStringLiteral("<html>Orbelan 5170<br><font size='2'>32-Channel Relay/Switching Function "
-                     "Card</font></html>");
+const QLatin1String vxiHelp("Shows which VXI module is connected to the Soft Front Panel");
+const QLatin1String lxiHelp("Shows which LXI module is connected to the Soft Front Panel");
+const QLatin1String cardHelp("Shows which function card is connected to the Soft Front Panel");
+const QLatin1String plainTitle("Orbelan 5170 Soft Front Panel");
+const QLatin1String headerText("<html>Orbelan 5170<br><font size='2'>32-Channel Relay/Switching "
+                               "Function Card</font></html>");
 
 bool load(const char *json)
 {
@@ -426,7 +422,7 @@ void tst_CardWindow::connectedLxi_data()
 
     QTest::newRow("with host name")
         << lxiSystem << plainTitle + QStringLiteral(": lxi-5170.lab.local");
-    QTest::newRow("without host name") << lxiWithoutHostName << plainTitle;
+    QTest::newRow("without host name") << lxiWithoutHostName << QString(plainTitle);
 }
 
 void tst_CardWindow::connectedLxi()

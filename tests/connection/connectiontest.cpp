@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QSettings>
 
+#include <algorithm>
 #include <cstdio>
 
 #include <unistd.h>
@@ -37,8 +38,9 @@ DialogScript &DialogScript::closeWindow()
 
 DialogScript &DialogScript::act(std::function<void(QWidget *)> step)
 {
-    m_state->steps.append(
-        [step](std::function<void()> then) { return actOnNextModal(step, std::move(then)); });
+    m_state->steps.append([step = std::move(step)](std::function<void()> then) {
+        return actOnNextModal(step, std::move(then));
+    });
     return *this;
 }
 
@@ -62,11 +64,8 @@ bool DialogScript::finished() const
 {
     if (m_state->answers.size() != m_state->steps.size())
         return false;
-    for (const auto &answer : m_state->answers) {
-        if (!answer->answered)
-            return false;
-    }
-    return true;
+    return std::all_of(m_state->answers.cbegin(), m_state->answers.cend(),
+                       [](const auto &answer) { return answer->answered; });
 }
 
 QList<sfptest::ModalAnswer> DialogScript::seen() const

@@ -28,7 +28,7 @@ public:
     QString legalNotice() const override { return QString(); }
     QString version() const override { return QString(); }
     QString driverRevision() const override { return QString(); }
-    QString errorMessage(ViStatus) const override { return errorText; }
+    QString errorMessage(ViStatus /*status*/) const override { return errorText; }
     ViStatus open(ViRsrc descriptor, const ViInt16 *fcNumbers, ViBoolean idQuery, ViBoolean reset,
                   ViSession *vi) override
     {
@@ -43,12 +43,12 @@ public:
             *vi = session;
         return openStatus;
     }
-    ViStatus openAndStore(ViRsrc, const ViInt16 *, ViInt16, ViBoolean, ViBoolean,
-                          ViSession *) override
+    ViStatus openAndStore(ViRsrc /*descriptor*/, const ViInt16 * /*fcNumbers*/, ViInt16 /*count*/,
+                          ViBoolean /*idQuery*/, ViBoolean /*reset*/, ViSession * /*vi*/) override
     {
         return -1;
     }
-    ViStatus reopen(ViSession *) override { return -1; }
+    ViStatus reopen(ViSession * /*vi*/) override { return -1; }
     ViStatus close(ViSession vi) override
     {
         closes.append(vi);

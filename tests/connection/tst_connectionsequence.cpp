@@ -27,14 +27,18 @@ using namespace connectiontest;
 
 namespace {
 
-const QString questionTitle = QStringLiteral("Orbelan 5170 SFP: Select Function Card");
-const QString questionText = QStringLiteral("How to connect to 5170 Function Card?");
-const QStringList questionButtons = {"Auto Find", "Run In Demo Mode", "Enter Address", "Cancel"};
-const QString addressTitle = QStringLiteral("Orbelan 5170 SFP: Enter Function Card Address");
-const QString oneRowWarning
-    = QStringLiteral("Please enter the resource descriptor and select the Function Card number.");
-const QString rowsWarning
-    = QStringLiteral("Please enter the resource descriptors and select the Function Card numbers.");
+const QLatin1String questionTitle("Orbelan 5170 SFP: Select Function Card");
+const QLatin1String questionText("How to connect to 5170 Function Card?");
+const QLatin1String addressTitle("Orbelan 5170 SFP: Enter Function Card Address");
+const QLatin1String
+    oneRowWarning("Please enter the resource descriptor and select the Function Card number.");
+const QLatin1String
+    rowsWarning("Please enter the resource descriptors and select the Function Card numbers.");
+
+QStringList questionButtons()
+{
+    return {"Auto Find", "Run In Demo Mode", "Enter Address", "Cancel"};
+}
 
 QStringList driverCalls()
 {
@@ -211,11 +215,11 @@ void tst_ConnectionSequence::firstQuestion()
     script.start();
     QVERIFY(!connect());
     QVERIFY(script.finished());
-    const sfptest::ModalAnswer box = script.seen().first();
+    const sfptest::ModalAnswer box = script.seen().constFirst();
     QCOMPARE(box.className, QString("QMessageBox"));
     QCOMPARE(box.title, questionTitle);
     QCOMPARE(box.text, questionText);
-    QCOMPARE(box.buttons, questionButtons);
+    QCOMPARE(box.buttons, questionButtons());
     QCOMPARE(box.defaultButton, QString("Auto Find"));
     QCOMPARE(box.icon, QString("Question"));
     QVERIFY(!box.hadParent);
@@ -267,7 +271,7 @@ void tst_ConnectionSequence::cancelWays()
     script.start();
     QVERIFY(!connect());
     QVERIFY(script.finished());
-    QCOMPARE(script.seen().first().title, questionTitle);
+    QCOMPARE(script.seen().constFirst().title, questionTitle);
     // Nothing was scanned, nothing opened.
     QCOMPARE(sfptest::trace(), QStringList());
     QCOMPARE(m_selection->m_session, ViSession(0));
@@ -833,12 +837,13 @@ void tst_ConnectionSequence::typedAddressWarning_data()
     QTest::newRow("no numbers") << QStringList {"A"} << QList<int>() << atLeastOne;
     QTest::newRow("no descriptors") << QStringList() << QList<int> {1} << atLeastOne;
     QTest::newRow("lengths differ") << QStringList {"A", "B"} << QList<int> {1} << atLeastOne;
-    QTest::newRow("Select") << QStringList {"A"} << QList<int> {0} << oneRowWarning;
-    QTest::newRow("empty") << QStringList {""} << QList<int> {1} << oneRowWarning;
+    QTest::newRow("Select") << QStringList {"A"} << QList<int> {0} << QString(oneRowWarning);
+    QTest::newRow("empty") << QStringList {""} << QList<int> {1} << QString(oneRowWarning);
     QTest::newRow("blank") << QStringList {" "} << QList<int> {1} << QString();
     QTest::newRow("second row Select")
-        << QStringList {"A", "B"} << QList<int> {1, 0} << rowsWarning;
-    QTest::newRow("first row empty") << QStringList {"", "B"} << QList<int> {1, 2} << rowsWarning;
+        << QStringList {"A", "B"} << QList<int> {1, 0} << QString(rowsWarning);
+    QTest::newRow("first row empty")
+        << QStringList {"", "B"} << QList<int> {1, 2} << QString(rowsWarning);
 }
 
 void tst_ConnectionSequence::typedAddressWarning()

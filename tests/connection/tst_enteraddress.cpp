@@ -23,7 +23,7 @@ using namespace connectiontest;
 
 namespace {
 
-const QString defaultDescriptor = QStringLiteral("TCPIP::192.168.2.100::INSTR");
+const QLatin1String defaultDescriptor("TCPIP::192.168.2.100::INSTR");
 
 QStringList items(const QComboBox *combo)
 {
@@ -554,7 +554,7 @@ void tst_EnterAddress::badFiles_data()
     QTest::newRow("key repeated") << QByteArray("[5170]\n1.FC_Number=2\n1.FC_Number=5\n")
                                   << QStringList(defaultDescriptor) << 5 << 0;
     QTest::newRow("10 MB") << QByteArray("[5170]\n1.FC_Number=6\n[big]\nx=")
-            + QByteArray(10 * 1024 * 1024, 'x') + "\n"
+            + QByteArray(qsizetype(10) * 1024 * 1024, 'x') + "\n"
                            << QStringList(defaultDescriptor) << 6 << 0;
 }
 

@@ -253,6 +253,7 @@ void tst_ResourceInfo::concurrentExamination()
             = QStringLiteral("TCPIP0::10.2.%1.%2::INSTR").arg(i / 100).arg(i % 100);
     }
     std::vector<std::thread> threads;
+    threads.reserve(16);
     for (int t = 0; t < 16; ++t) {
         threads.emplace_back([&records, t] {
             for (size_t i = size_t(t); i < records.size(); i += 16)

@@ -46,6 +46,8 @@ QMap<QString, QVariant> othersKeys(const QString &file, const QString &model, bo
 
 } // namespace
 
+// libFuzzer's signature, which lets the hook change the arguments.
+// NOLINTNEXTLINE(readability-non-const-parameter)
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -41,21 +41,29 @@ struct FakeErrorMessage
     QByteArray write; // written into the buffer, without a terminator
     ViStatus result = VI_SUCCESS;
 };
-FakeErrorMessage fake;
+
+// The driver's error-message function takes no context: the fake finds its
+// record here.
+FakeErrorMessage &fake()
+{
+    static FakeErrorMessage record;
+    return record;
+}
 
 ViStatus _VI_FUNC fakeErrorMessage(ViSession vi, ViStatus status, ViChar message[])
 {
-    ++fake.calls;
-    fake.session = vi;
-    fake.status = status;
-    fake.bufferWasCleared = true;
+    FakeErrorMessage &record = fake();
+    ++record.calls;
+    record.session = vi;
+    record.status = status;
+    record.bufferWasCleared = true;
     for (int i = 0; i < sfpDriverErrorMessageSize; ++i) {
         if (message[i] != 0)
-            fake.bufferWasCleared = false;
+            record.bufferWasCleared = false;
     }
-    std::memcpy(message, fake.write.constData(),
-                size_t(qMin<qsizetype>(fake.write.size(), sfpDriverErrorMessageSize)));
-    return fake.result;
+    std::memcpy(message, record.write.constData(),
+                size_t(qMin<qsizetype>(record.write.size(), sfpDriverErrorMessageSize)));
+    return record.result;
 }
 
 // Lives on the stack of a child; its destructor would show if the process
@@ -82,7 +90,7 @@ SFPTEST_CHILD(errorBoxYes)
 SFPTEST_CHILD(errorReportYes)
 {
     TeardownWitness witness;
-    fake.write = QByteArrayLiteral("Broken");
+    fake().write = QByteArrayLiteral("Broken");
     const auto answer = sfptest::answerNextModal(QStringLiteral("Yes"));
     sfpReportDriverStatus(-1, "call()", fakeErrorMessage);
     std::fputs("sfpReportDriverStatus returned\n", stdout);
@@ -126,7 +134,7 @@ void tst_Messages::initTestCase()
 
 void tst_Messages::init()
 {
-    fake = FakeErrorMessage();
+    fake() = FakeErrorMessage();
     qx2010fp_sfpName.clear();
 }
 
@@ -263,7 +271,7 @@ void tst_Messages::successReportsNothing()
     // A box here would block until the suite's time-out; the fake shows
     // that the driver was not even asked for a text.
     sfpReportDriverStatus(VI_SUCCESS, "call()", fakeErrorMessage);
-    QCOMPARE(fake.calls, 0);
+    QCOMPARE(fake().calls, 0);
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
 }
 
@@ -309,14 +317,14 @@ void tst_Messages::report()
     QFETCH(QStringList, buttons);
     QFETCH(QString, text);
 
-    fake.write = driverText;
+    fake().write = driverText;
     const auto answer = sfptest::answerNextModal(buttons.last());
     sfpReportDriverStatus(status, "qx5170_updateRelaysState(d_vi)", fakeErrorMessage);
     QVERIFY(answer->answered);
-    QCOMPARE(fake.calls, 1);
-    QCOMPARE(fake.status, status);
-    QCOMPARE(fake.session, ViSession(VI_NULL));
-    QVERIFY(fake.bufferWasCleared);
+    QCOMPARE(fake().calls, 1);
+    QCOMPARE(fake().status, status);
+    QCOMPARE(fake().session, ViSession(VI_NULL));
+    QVERIFY(fake().bufferWasCleared);
     QCOMPARE(answer->title, title);
     QCOMPARE(answer->icon, icon);
     QCOMPARE(answer->buttons, buttons);
@@ -334,7 +342,7 @@ void tst_Messages::reportWithoutDriverText_data()
 void tst_Messages::reportWithoutDriverText()
 {
     QFETCH(ViStatus, result);
-    fake.result = result;
+    fake().result = result;
     const auto answer = sfptest::answerNextModal(QStringLiteral("No"));
     sfpReportDriverStatus(-2, "qx5170_pulseSynchTrigger(d_vi)", fakeErrorMessage);
     QVERIFY(answer->answered);
@@ -346,7 +354,7 @@ void tst_Messages::reportWithoutDriverText()
 void tst_Messages::reportReadsAFullBufferSafely()
 {
     // A driver that fills every byte leaves no terminator behind.
-    fake.write = QByteArray(sfpDriverErrorMessageSize, 'x');
+    fake().write = QByteArray(sfpDriverErrorMessageSize, 'x');
     const auto answer = sfptest::answerNextModal(QStringLiteral("OK"));
     sfpReportDriverStatus(3, "call()", fakeErrorMessage);
     QVERIFY(answer->answered);
@@ -357,7 +365,7 @@ void tst_Messages::reportReadsAFullBufferSafely()
 
 void tst_Messages::reportTakesTheCallTextLiterally()
 {
-    fake.write = QByteArrayLiteral("%1 and %2");
+    fake().write = QByteArrayLiteral("%1 and %2");
     const auto answer = sfptest::answerNextModal(QStringLiteral("No"));
     sfpReportDriverStatus(-3, "call(%1, %2)", fakeErrorMessage);
     QVERIFY(answer->answered);

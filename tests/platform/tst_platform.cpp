@@ -480,7 +480,6 @@ void tst_Platform::statusTexts()
 
 void tst_Platform::descriptionFaults()
 {
-    QString error;
     std::string problem;
     QVERIFY2(sfpsim::loadDescription(sensorBoxJson, &problem), problem.c_str());
 
@@ -763,6 +762,7 @@ void tst_Platform::concurrentSessions()
     const int fileLinesBefore = int(traceFileLines().size());
     std::atomic<int> failures {0};
     std::vector<std::thread> workers;
+    workers.reserve(threads);
     for (int t = 0; t < threads; ++t) {
         workers.emplace_back([&, t] {
             const char *descriptor
@@ -793,7 +793,7 @@ void tst_Platform::concurrentSessions()
 
     const QStringList lines = trace();
     QCOMPARE(lines.size(), threads * rounds * 5);
-    const QRegularExpression wellFormed(
+    static const QRegularExpression wellFormed(
         R"(^(viOpen\(\d+, "[^"]+", 0, 0\)|viGetAttribute\(\d+, 3221160341\)|qx2010_mb_open\(\d+, 0, \d+, 0, 0\)|qx2010_mb_close\(\d+\)|viClose\(\d+\)) = 0$)");
     for (const QString &line : lines)
         QVERIFY2(wellFormed.match(line).hasMatch(), qPrintable(line));
@@ -826,7 +826,7 @@ void tst_Platform::traceFormat()
     ResourceManager rm;
     ViSession none = VI_NULL;
     viOpen(rm.rm, "bad\"name\n\x01", VI_NO_LOCK, 0, &none);
-    QCOMPARE(traceOf("viOpen").last(),
+    QCOMPARE(traceOf("viOpen").constLast(),
              QString(R"(viOpen()") + QString::number(rm.rm) + R"(, "bad\"name\n\001", 0, 0) = )"
                  + QString::number(VI_ERROR_INV_RSRC_NAME));
 }

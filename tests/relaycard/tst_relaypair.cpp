@@ -26,35 +26,41 @@ const char cardDescriptor[] = "VXI0::1::INSTR";
 constexpr ViUInt16 cardPosition = 2;
 
 // clang-format off
-const QStringList openContactRows{
-    QStringLiteral("..................."),
-    QStringLiteral("...........##......"),
-    QStringLiteral(".........###......."),
-    QStringLiteral(".......###........."),
-    QStringLiteral("....####.....##...."),
-    QStringLiteral("####..#.....#..####"),
-    QStringLiteral("...#..#.....#..#..."),
-    QStringLiteral("....##.......##...."),
-    QStringLiteral("..................."),
-    QStringLiteral("..................."),
-    QStringLiteral("..................."),
-    QStringLiteral("..................."),
-};
+QStringList openContactRows()
+{
+    return {
+        QStringLiteral("..................."),
+        QStringLiteral("...........##......"),
+        QStringLiteral(".........###......."),
+        QStringLiteral(".......###........."),
+        QStringLiteral("....####.....##...."),
+        QStringLiteral("####..#.....#..####"),
+        QStringLiteral("...#..#.....#..#..."),
+        QStringLiteral("....##.......##...."),
+        QStringLiteral("..................."),
+        QStringLiteral("..................."),
+        QStringLiteral("..................."),
+        QStringLiteral("..................."),
+    };
+}
 
-const QStringList closedContactRows{
-    QStringLiteral("..................."),
-    QStringLiteral("..................."),
-    QStringLiteral("..................."),
-    QStringLiteral(".....#########....."),
-    QStringLiteral("....###########...."),
-    QStringLiteral("####..#.....#..####"),
-    QStringLiteral("...#..#.....#..#..."),
-    QStringLiteral("....##.......##...."),
-    QStringLiteral("..................."),
-    QStringLiteral("..................."),
-    QStringLiteral("..................."),
-    QStringLiteral("..................."),
-};
+QStringList closedContactRows()
+{
+    return {
+        QStringLiteral("..................."),
+        QStringLiteral("..................."),
+        QStringLiteral("..................."),
+        QStringLiteral(".....#########....."),
+        QStringLiteral("....###########...."),
+        QStringLiteral("####..#.....#..####"),
+        QStringLiteral("...#..#.....#..#..."),
+        QStringLiteral("....##.......##...."),
+        QStringLiteral("..................."),
+        QStringLiteral("..................."),
+        QStringLiteral("..................."),
+        QStringLiteral("..................."),
+    };
+}
 // clang-format on
 
 // Where the image differs from the rows ('#' opaque black, '.' transparent);
@@ -138,7 +144,7 @@ QString driverText(ViStatus status)
     return QString::fromLatin1(text);
 }
 
-const QString clicked = QStringLiteral("buttonClicked()");
+const QLatin1String clicked("buttonClicked()");
 
 // Records the driver calls interleaved with the widget's buttonClicked().
 struct CallLog
@@ -186,23 +192,23 @@ private slots:
 
     // construction
     void construction_data();
-    void construction();
+    void construction() const;
     void metaObjectOrder();
-    void contactPicturesFollowTheButtons();
+    void contactPicturesFollowTheButtons() const;
 
     // switching through the driver
     void switchesItsChannels_data();
-    void switchesItsChannels();
+    void switchesItsChannels() const;
     void cardFollowsTheButtons();
     void exclusiveRule_data();
-    void exclusiveRule();
+    void exclusiveRule() const;
     void demoModeCallsNothing();
 
     // status reports
     void reportsDriverStatus_data();
-    void reportsDriverStatus();
-    void reportWithoutDriverText();
-    void failedSwitchStillRunsTheExclusiveRule();
+    void reportsDriverStatus() const;
+    void reportWithoutDriverText() const;
+    void failedSwitchStillRunsTheExclusiveRule() const;
     void errorYesEndsTheProgram();
 
 private:
@@ -241,7 +247,7 @@ void tst_RelayPair::construction_data()
     QTest::newRow("last") << 15 << QStringLiteral("Pair 16");
 }
 
-void tst_RelayPair::construction()
+void tst_RelayPair::construction() const
 {
     QFETCH(int, pairNo);
     QFETCH(QString, title);
@@ -302,7 +308,7 @@ void tst_RelayPair::metaObjectOrder()
     QCOMPARE(names.at(3), QByteArrayList {"state"});
 }
 
-void tst_RelayPair::contactPicturesFollowTheButtons()
+void tst_RelayPair::contactPicturesFollowTheButtons() const
 {
     qx5170_sfpRelayPair pair(m_vi, 0, false);
     QPushButton *buttons[] = {pair.relayAButton(), pair.relayBButton()};
@@ -310,7 +316,7 @@ void tst_RelayPair::contactPicturesFollowTheButtons()
         // Shown at the pictures' own size.
         QCOMPARE(button->iconSize(), QSize(19, 12));
         for (int press = 0; press < 3; ++press) {
-            const QStringList &rows = button->isChecked() ? closedContactRows : openContactRows;
+            const QStringList rows = button->isChecked() ? closedContactRows() : openContactRows();
             const QString mismatch = iconMismatch(button, rows);
             QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
             button->click();
@@ -331,7 +337,7 @@ void tst_RelayPair::switchesItsChannels_data()
     QTest::newRow("pair 16 relay B") << 15 << true << 32;
 }
 
-void tst_RelayPair::switchesItsChannels()
+void tst_RelayPair::switchesItsChannels() const
 {
     QFETCH(int, pairNo);
     QFETCH(bool, relayB);
@@ -360,6 +366,7 @@ void tst_RelayPair::switchesItsChannels()
 void tst_RelayPair::cardFollowsTheButtons()
 {
     std::vector<std::unique_ptr<qx5170_sfpRelayPair>> pairs;
+    pairs.reserve(16);
     for (int p = 0; p < 16; ++p)
         pairs.push_back(std::make_unique<qx5170_sfpRelayPair>(m_vi, p, false));
     // An irregular pattern over all 32 relays, some pressed twice.
@@ -389,8 +396,10 @@ void tst_RelayPair::exclusiveRule_data()
     QTest::addColumn<bool>("aAfter");
     QTest::addColumn<bool>("bAfter");
 
-    const QString A = QStringLiteral("A"), B = QStringLiteral("B");
-    const QString on = QStringLiteral("exclusive on"), off = QStringLiteral("exclusive off");
+    const QString A = QStringLiteral("A");
+    const QString B = QStringLiteral("B");
+    const QString on = QStringLiteral("exclusive on");
+    const QString off = QStringLiteral("exclusive off");
     for (int pairNo : {0, 15}) {
         const QByteArray p = QByteArray::number(pairNo);
         auto row = [&p](const char *name) -> QTestData & {
@@ -423,7 +432,7 @@ void tst_RelayPair::exclusiveRule_data()
     }
 }
 
-void tst_RelayPair::exclusiveRule()
+void tst_RelayPair::exclusiveRule() const
 {
     QFETCH(int, pairNo);
     QFETCH(bool, exclusive);
@@ -469,10 +478,10 @@ void tst_RelayPair::exclusiveRule()
     const sfpsim::CardState card = cardState();
     QCOMPARE(card.applied[size_t(pairNo * 2)], aAfter);
     QCOMPARE(card.applied[size_t(pairNo * 2 + 1)], bAfter);
-    QVERIFY(
-        iconMismatch(pair.relayAButton(), aAfter ? closedContactRows : openContactRows).isEmpty());
-    QVERIFY(
-        iconMismatch(pair.relayBButton(), bAfter ? closedContactRows : openContactRows).isEmpty());
+    QVERIFY(iconMismatch(pair.relayAButton(), aAfter ? closedContactRows() : openContactRows())
+                .isEmpty());
+    QVERIFY(iconMismatch(pair.relayBButton(), bAfter ? closedContactRows() : openContactRows())
+                .isEmpty());
 }
 
 void tst_RelayPair::demoModeCallsNothing()
@@ -495,8 +504,8 @@ void tst_RelayPair::demoModeCallsNothing()
         QCOMPARE(spy.count(), 6);
         QVERIFY(!pair.relayAButton()->isChecked());
         QVERIFY(pair.relayBButton()->isChecked());
-        QVERIFY(iconMismatch(pair.relayAButton(), openContactRows).isEmpty());
-        QVERIFY(iconMismatch(pair.relayBButton(), closedContactRows).isEmpty());
+        QVERIFY(iconMismatch(pair.relayAButton(), openContactRows()).isEmpty());
+        QVERIFY(iconMismatch(pair.relayBButton(), closedContactRows()).isEmpty());
 
         QCOMPARE(sfptest::trace(), QStringList());
         const sfpsim::CardState card = cardState();
@@ -518,7 +527,7 @@ void tst_RelayPair::reportsDriverStatus_data()
     QTest::newRow("B warning") << true << VI_WARN_NSUP_ID_QUERY << QStringLiteral("OK");
 }
 
-void tst_RelayPair::reportsDriverStatus()
+void tst_RelayPair::reportsDriverStatus() const
 {
     QFETCH(bool, relayB);
     QFETCH(ViStatus, status);
@@ -562,7 +571,7 @@ void tst_RelayPair::reportsDriverStatus()
     // The handler went on: the button keeps the operator's state, its icon
     // matches it, and the panel still hears of the change.
     QVERIFY(button->isChecked());
-    QVERIFY(iconMismatch(button, closedContactRows).isEmpty());
+    QVERIFY(iconMismatch(button, closedContactRows()).isEmpty());
     QCOMPARE(
         calls.log.events(),
         QStringList({switchLine(m_vi, channel, true, status), errorMessageLine(status), clicked}));
@@ -571,7 +580,7 @@ void tst_RelayPair::reportsDriverStatus()
     QCOMPARE(cardState().applied[size_t(channel - 1)], status > 0);
 }
 
-void tst_RelayPair::reportWithoutDriverText()
+void tst_RelayPair::reportWithoutDriverText() const
 {
     qx5170_sfpRelayPair pair(m_vi, 0, false);
     sfpsim::injectFault("qx5170_switchRelay", qx5170_ERROR_NO_CARD);
@@ -585,7 +594,7 @@ void tst_RelayPair::reportWithoutDriverText()
                             "Do you want to exit?"));
 }
 
-void tst_RelayPair::failedSwitchStillRunsTheExclusiveRule()
+void tst_RelayPair::failedSwitchStillRunsTheExclusiveRule() const
 {
     const int pairNo = 15;
     qx5170_sfpRelayPair pair(m_vi, pairNo, false);

@@ -34,10 +34,13 @@ const char oneCardSystem[] = R"({"resources": [
      "motherboard": {"code": "0x0B52", "positions": 4,
                      "cards": [{"position": 2, "code": "0x5170"}]}}]})";
 
-const QString cardPrefix = QStringLiteral("card VXI0::1::INSTR FC2 ");
+const QLatin1String cardPrefix("card VXI0::1::INSTR FC2 ");
 
 // The driver calls a step makes and what the card does about them.
-const QStringList driverAndCard {QStringLiteral("qx5170_"), QStringLiteral("card ")};
+QStringList driverAndCard()
+{
+    return {QStringLiteral("qx5170_"), QStringLiteral("card ")};
+}
 
 enum Event {
     SelectAsynchronous,
@@ -419,7 +422,7 @@ void tst_RelayPanel::transitions()
     QStringList expected;
     for (const QString &line : calls)
         expected.append(line.contains(QLatin1String("%1")) ? line.arg(m_panel->d_vi) : line);
-    QCOMPARE(sfptest::trace(driverAndCard), expected);
+    QCOMPARE(sfptest::trace(driverAndCard()), expected);
     QCOMPARE(m_panel->syncLed->value(), ledRedAfter);
     QCOMPARE(m_panel->updateBtn->isEnabled(), updateEnabled);
     QCOMPARE(m_panel->triggerBtn->isEnabled(), triggerEnabled);

@@ -16,12 +16,14 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -142,9 +144,10 @@ void tst_Soak::switchingUnderFaults()
     QVERIFY(modeCombo && exclusive && update && trigger && syncLed);
 
     // Every toggle of a relay button must reach the driver once.
-    int toggles = 0;
+    std::vector<std::unique_ptr<QSignalSpy>> toggleSpies;
+    toggleSpies.reserve(size_t(relays.size()));
     for (QPushButton *relay : relays)
-        connect(relay, &QPushButton::toggled, this, [&toggles] { ++toggles; });
+        toggleSpies.push_back(std::make_unique<QSignalSpy>(relay, &QPushButton::toggled));
 
     const ViStatus failures[]
         = {VI_ERROR_TMO, VI_ERROR_CONN_LOST, qx5170_ERROR_NO_CARD, VI_ERROR_RSRC_BUSY, -12345};
@@ -199,7 +202,7 @@ void tst_Soak::switchingUnderFaults()
 
         // In exclusive mode no pair shows both relays on.
         if (exclusive->isChecked()) {
-            for (int p = 0; p < 16; ++p)
+            for (qsizetype p = 0; p < 16; ++p)
                 QVERIFY(!(relays.at(2 * p)->isChecked() && relays.at(2 * p + 1)->isChecked()));
         }
     }
@@ -215,6 +218,9 @@ void tst_Soak::switchingUnderFaults()
     QCOMPARE(answerer.warnings, warned);
     QCOMPARE(answerer.others, 0);
     // Every toggle, also those of the exclusive rule, reached the driver.
+    int toggles = 0;
+    for (const auto &spy : toggleSpies)
+        toggles += int(spy->count());
     QCOMPARE(int(sfptest::trace({"qx5170_switchRelay("}).size()), toggles);
 
     // The operator sends again what did not reach the card, goes back to

@@ -17,8 +17,8 @@ namespace {
 const char wrongSizeText[] = "The size of the image of the device, that is to be used in the "
                              "splash screen, is not as required!!!\n";
 
-const QString notice = QStringLiteral("Copyright (C) Tarvex. All rights reserved.");
-const QString relayTitle = QStringLiteral("32-Channel Relay/Switching Function Card");
+const QLatin1String copyrightNotice("Copyright (C) Tarvex. All rights reserved.");
+const QLatin1String relayTitle("32-Channel Relay/Switching Function Card");
 
 // Rows from here down hold only the texts: the card picture ends above it.
 constexpr int textZoneTop = 237;
@@ -122,7 +122,7 @@ QString wideNotice(QPixmap *device)
 SFPTEST_CHILD(composeSplash)
 {
     const int code = qEnvironmentVariableIntValue("SFP_TEST_SPLASH_CODE");
-    const qx2010fp_splashLabel splash(1.0f, 20, code, true, notice, relayTitle);
+    const qx2010fp_splashLabel splash(1.0f, 20, code, true, copyrightNotice, relayTitle);
     // The picture is made whatever the card picture was.
     if (splash.size() != splashGeometry::pictureSize) {
         std::fflush(nullptr);
@@ -261,7 +261,7 @@ void tst_Splash::texts_data()
 void tst_Splash::texts()
 {
     QFETCH(int, margin);
-    qx2010fp_splashLabel splash(1.0f, margin, 0x5170, true, notice, relayTitle);
+    qx2010fp_splashLabel splash(1.0f, margin, 0x5170, true, copyrightNotice, relayTitle);
     QCOMPARE(splash.size(), QSize(520, 400));
     const Layout layout = expectedLayout(&splash, 1.0f, margin);
     const QImage image = argb(splash);
@@ -284,7 +284,8 @@ void tst_Splash::texts()
     QVERIFY(qAbs(titleInk.center().x() - layout.title.center().x()) <= tolerance);
     QVERIFY(qAbs(nameInk.width() - inkWidthOf(layout.nameFont, &splash, "Orbelan 5170"))
             <= tolerance);
-    QVERIFY(qAbs(noticeInk.width() - inkWidthOf(layout.noticeFont, &splash, notice)) <= tolerance);
+    QVERIFY(qAbs(noticeInk.width() - inkWidthOf(layout.noticeFont, &splash, copyrightNotice))
+            <= tolerance);
     // The title hangs from the top of its rectangle.
     QVERIFY(titleInk.top() - layout.title.top()
             <= QFontMetrics(layout.titleFont, &splash).ascent());
@@ -305,7 +306,7 @@ void tst_Splash::nameLineBase()
     QFETCH(int, code);
     QFETCH(bool, hexadecimal);
     QFETCH(QString, shown);
-    qx2010fp_splashLabel splash(1.0f, 20, code, hexadecimal, notice, relayTitle);
+    qx2010fp_splashLabel splash(1.0f, 20, code, hexadecimal, copyrightNotice, relayTitle);
     const Layout layout = expectedLayout(&splash, 1.0f, 20);
     const QRect nameInk = inkIn(argb(splash), background(), layout.name);
     QVERIFY(!nameInk.isEmpty());
@@ -318,8 +319,8 @@ void tst_Splash::nameLineBase()
 
 void tst_Splash::scaleTwo()
 {
-    qx2010fp_splashLabel normal(1.0f, 20, 0x5170, true, notice, QStringLiteral("Relay"));
-    qx2010fp_splashLabel doubled(2.0f, 20, 0x5170, true, notice, QStringLiteral("Relay"));
+    qx2010fp_splashLabel normal(1.0f, 20, 0x5170, true, copyrightNotice, QStringLiteral("Relay"));
+    qx2010fp_splashLabel doubled(2.0f, 20, 0x5170, true, copyrightNotice, QStringLiteral("Relay"));
     const Layout small = expectedLayout(&normal, 1.0f, 20);
     const Layout large = expectedLayout(&doubled, 2.0f, 20);
     QCOMPARE(large.nameFont.pointSize(), 36);
@@ -370,7 +371,7 @@ void tst_Splash::longTitleWrapsAndIsClipped()
     QString title;
     for (int i = 0; i < 40; ++i)
         title += QStringLiteral("Relay Switching ");
-    qx2010fp_splashLabel splash(1.0f, 20, 0x5170, true, notice, title);
+    qx2010fp_splashLabel splash(1.0f, 20, 0x5170, true, copyrightNotice, title);
     const Layout layout = expectedLayout(&splash, 1.0f, 20);
     const QImage image = argb(splash);
     const QImage plain = background();
@@ -390,7 +391,7 @@ void tst_Splash::longTitleWrapsAndIsClipped()
 
 void tst_Splash::relayCardPicture()
 {
-    qx2010fp_splashLabel splash(1.0f, 20, 0x5170, true, notice, relayTitle);
+    qx2010fp_splashLabel splash(1.0f, 20, 0x5170, true, copyrightNotice, relayTitle);
     const QImage image = argb(splash);
     const QImage plain = background();
     const QImage card
@@ -441,7 +442,7 @@ void tst_Splash::pictureChoice()
     QFETCH(int, code);
     QFETCH(bool, hexadecimal);
     QFETCH(QString, shown);
-    qx2010fp_splashLabel splash(1.0f, 20, code, hexadecimal, notice, relayTitle);
+    qx2010fp_splashLabel splash(1.0f, 20, code, hexadecimal, copyrightNotice, relayTitle);
     const QImage image = argb(splash);
     const QImage plain = background();
     const QRgb blue = qRgb(0, 0, 255);

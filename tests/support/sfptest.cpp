@@ -131,7 +131,7 @@ void rejectDialog(QWidget *dialog)
 }
 
 // Runs `then` once `dialog` is hidden or gone, or after the grace period.
-void whenHidden(QPointer<QWidget> dialog, std::function<void()> then)
+void whenHidden(const QPointer<QWidget> &dialog, std::function<void()> then)
 {
     if (!then)
         return;
@@ -142,13 +142,14 @@ void whenHidden(QPointer<QWidget> dialog, std::function<void()> then)
     auto *timer = new QTimer(QCoreApplication::instance());
     timer->setInterval(pollIntervalMs);
     const QDeadlineTimer deadline(hideGraceMs);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, dialog, then, deadline] {
-        if (dialog && dialog->isVisible() && !deadline.hasExpired())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        then();
-    });
+    QObject::connect(timer, &QTimer::timeout, timer,
+                     [timer, dialog, then = std::move(then), deadline] {
+                         if (dialog && dialog->isVisible() && !deadline.hasExpired())
+                             return;
+                         timer->stop();
+                         timer->deleteLater();
+                         then();
+                     });
     timer->start();
 }
 
@@ -161,25 +162,26 @@ std::shared_ptr<ModalAnswer> respondToNextModal(int timeoutMs, Responder respond
     auto *timer = new QTimer(QCoreApplication::instance());
     timer->setInterval(pollIntervalMs);
     const QDeadlineTimer deadline(timeoutMs);
-    QObject::connect(timer, &QTimer::timeout, timer, [=] {
-        QWidget *dialog = QApplication::activeModalWidget();
-        // A progress dialog is the program waiting for its own work, not a
-        // question for the operator: wait for what comes after it.
-        if (!dialog || !dialog->isVisible() || qobject_cast<QProgressDialog *>(dialog)) {
-            if (deadline.hasExpired()) {
-                timer->stop();
-                timer->deleteLater();
-                qWarning("sfptest: no modal dialog appeared within %d ms", timeoutMs);
+    QObject::connect(
+        timer, &QTimer::timeout, timer, [=, respond = std::move(respond), then = std::move(then)] {
+            QWidget *dialog = QApplication::activeModalWidget();
+            // A progress dialog is the program waiting for its own work, not a
+            // question for the operator: wait for what comes after it.
+            if (!dialog || !dialog->isVisible() || qobject_cast<QProgressDialog *>(dialog)) {
+                if (deadline.hasExpired()) {
+                    timer->stop();
+                    timer->deleteLater();
+                    qWarning("sfptest: no modal dialog appeared within %d ms", timeoutMs);
+                }
+                return;
             }
-            return;
-        }
-        timer->stop();
-        timer->deleteLater();
-        record(dialog, answer.get());
-        const QPointer<QWidget> guard(dialog);
-        respond(dialog, answer.get());
-        whenHidden(guard, then);
-    });
+            timer->stop();
+            timer->deleteLater();
+            record(dialog, answer.get());
+            const QPointer<QWidget> guard(dialog);
+            respond(dialog, answer.get());
+            whenHidden(guard, then);
+        });
     timer->start();
     return answer;
 }
@@ -382,7 +384,7 @@ void runChildIfRequested(int argc, char **argv)
     }
     {
         QApplication app(argc, argv);
-        app.setAttribute(Qt::AA_Use96Dpi, true);
+        QApplication::setAttribute(Qt::AA_Use96Dpi, true);
         found->second();
     }
     std::fflush(nullptr);

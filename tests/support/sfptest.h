@@ -145,11 +145,15 @@ private:
 
 // Defines a function that runs in a child process under the name `name`
 // (an identifier): SFPTEST_CHILD(errorYesExits) { ... } and later
-// sfptest::runInChild(QStringLiteral("errorYesExits")).
+// sfptest::runInChild(QStringLiteral("errorYesExits")). The registration
+// runs before main through the toolkit's own start-up hook.
 #define SFPTEST_CHILD(name) \
     static void sfptestChild_##name(); \
-    [[maybe_unused]] static const bool sfptestChildRegistered_##name \
-        = (sfptest::registerChild(QStringLiteral(#name), &sfptestChild_##name), true); \
+    static void sfptestRegisterChild_##name() \
+    { \
+        sfptest::registerChild(QStringLiteral(#name), &sfptestChild_##name); \
+    } \
+    Q_CONSTRUCTOR_FUNCTION(sfptestRegisterChild_##name) \
     static void sfptestChild_##name()
 
 // QTEST_MAIN for widget tests that also serves the child processes of

@@ -19,16 +19,17 @@ public:
     QString legalNotice() const override { return {}; }
     QString version() const override { return {}; }
     QString driverRevision() const override { return {}; }
-    QString errorMessage(ViStatus) const override { return {}; }
-    ViStatus open(ViRsrc, const ViInt16 *, ViBoolean, ViBoolean, ViSession *) override
+    QString errorMessage(ViStatus /*status*/) const override { return {}; }
+    ViStatus open(ViRsrc /*descriptor*/, const ViInt16 * /*fcNumbers*/, ViBoolean /*idQuery*/,
+                  ViBoolean /*reset*/, ViSession * /*vi*/) override
     {
         return VI_ERROR_RSRC_NFOUND;
     }
-    ViStatus openAndStore(ViRsrc, const ViInt16 *, ViInt16, ViBoolean, ViBoolean,
-                          ViSession *) override
+    ViStatus openAndStore(ViRsrc /*descriptor*/, const ViInt16 * /*fcNumbers*/, ViInt16 /*count*/,
+                          ViBoolean /*idQuery*/, ViBoolean /*reset*/, ViSession * /*vi*/) override
     {
         return VI_ERROR_RSRC_NFOUND;
     }
-    ViStatus reopen(ViSession *) override { return VI_ERROR_RSRC_NFOUND; }
-    ViStatus close(ViSession) override { return VI_ERROR_INV_OBJECT; }
+    ViStatus reopen(ViSession * /*vi*/) override { return VI_ERROR_RSRC_NFOUND; }
+    ViStatus close(ViSession /*vi*/) override { return VI_ERROR_INV_OBJECT; }
 };

@@ -165,7 +165,10 @@ QImage lxiLogo()
     const QRectF plate(8.5, 10.5, 104, 63);
     drawBadgePlate(p, plate);
 
-    const QPointF hub(26, 37), left(17, 25), right(35, 25), down(26, 50);
+    const QPointF hub(26, 37);
+    const QPointF left(17, 25);
+    const QPointF right(35, 25);
+    const QPointF down(26, 50);
     p.setPen(QPen(sky, 1.6));
     for (const QPointF &node : {left, right, down})
         p.drawLine(hub, node);
@@ -309,7 +312,8 @@ QImage blurred(const QImage &mask, int radius)
     auto pass = [&](bool horizontal) {
         for (int y = 0; y < h; ++y) {
             for (int x = 0; x < w; ++x) {
-                int sum = 0, count = 0;
+                int sum = 0;
+                int count = 0;
                 for (int d = -radius; d <= radius; ++d) {
                     const int sx = horizontal ? x + d : x;
                     const int sy = horizontal ? y : y + d;

@@ -100,9 +100,9 @@ int main(int argc, char *argv[])
     window.show();
 
     const QStringList args = QCoreApplication::arguments();
-    const int option = args.indexOf(QStringLiteral("--screenshots"));
+    const qsizetype option = args.indexOf(QStringLiteral("--screenshots"));
     if (option < 0)
-        return app.exec();
+        return QApplication::exec();
     if (option + 1 >= args.size()) {
         QTextStream(stderr) << "usage: sfp_preview [--screenshots FOLDER]\n";
         return 2;
@@ -129,5 +129,5 @@ int main(int argc, char *argv[])
             });
         });
     });
-    return app.exec();
+    return QApplication::exec();
 }
