@@ -550,7 +550,7 @@ void tst_RelayPair::reportsDriverStatus() const
 
     QVERIFY(box->answered);
     QVERIFY(iconWhenAsked.seen);
-    QCOMPARE(iconWhenAsked.mismatchWith(closedContactRows), QString());
+    QCOMPARE(iconWhenAsked.mismatchWith(closedContactRows()), QString());
     if (status < 0) {
         const QString call = relayB
             ? QStringLiteral("qx5170_switchRelay(m_vi, (m_pairNo+1)*2, relayBbtn->isChecked())")
