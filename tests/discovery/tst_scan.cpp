@@ -339,7 +339,7 @@ void tst_Scan::progressWhileExamining()
         QWidget *parent = nullptr;
         bool modal = false;
     } seen;
-    QTimer::singleShot(300, [&seen] {
+    QTimer::singleShot(300, this, [&seen] {
         auto *progress = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget());
         if (!progress)
             return;
