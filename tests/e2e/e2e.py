@@ -24,6 +24,12 @@ def expect(condition, message):
         raise d.Failure(message)
 
 
+def close_with_yes(panel, main):
+    """Close, then Yes in the close question: the program ends with status 0."""
+    d.answer_close_question(panel, main, "Yes")
+    expect(panel.wait_exit() == 0, "exit status %s, not 0" % panel.process.returncode)
+
+
 def only_sessionless_calls(panel, traced=True):
     """Without a card the program may ask only for the revisions that the
     About box shows; nothing that takes a session. `traced`: those queries
@@ -61,8 +67,7 @@ def demo_close(desktop, program):
         expect(panel.running(), "the program ended although the operator answered No")
         expect(d.showing(main), "the main window went although the operator answered No")
 
-        d.answer_close_question(panel, main, "Yes")
-        expect(panel.wait_exit() == 0, "exit status %s, not 0" % panel.process.returncode)
+        close_with_yes(panel, main)
         only_sessionless_calls(panel)
     finally:
         panel.close()
@@ -88,8 +93,7 @@ def autofind_switch(desktop, program):
         d.wait_for("the switch to reach the card",
                    lambda: "card VXI0::1::INSTR FC2 relay 5 on" in panel.trace())
 
-        d.answer_close_question(panel, main, "Yes")
-        expect(panel.wait_exit() == 0, "exit status %s, not 0" % panel.process.returncode)
+        close_with_yes(panel, main)
 
         calls = [line for line in panel.calls() if line.startswith("qx5170_")]
         opens = [i for i, line in enumerate(calls)
@@ -145,8 +149,7 @@ def option_demo(desktop, program):
         main = panel.wait_window(d.PANEL_TITLE)
         expect(panel.window(d.QUESTION_TITLE, "alert") is None, "the first box was shown")
         d.wait_for("the splash to close", lambda: d.splash_window(panel) is None)
-        d.answer_close_question(panel, main, "Yes")
-        expect(panel.wait_exit() == 0, "exit status %s, not 0" % panel.process.returncode)
+        close_with_yes(panel, main)
         only_sessionless_calls(panel)
     finally:
         panel.close()
@@ -163,8 +166,7 @@ def option_address(desktop, program):
         expect(panel.window(d.QUESTION_TITLE, "alert") is None, "the first box was shown")
         expect(d.find(main, "label", "Slot 5") is not None, "the header does not show Slot 5")
         expect(d.find(main, "label", "FC 2") is not None, "the header does not show FC 2")
-        d.answer_close_question(panel, main, "Yes")
-        expect(panel.wait_exit() == 0, "exit status %s, not 0" % panel.process.returncode)
+        close_with_yes(panel, main)
 
         calls = [line for line in panel.calls() if line.startswith("qx5170_")]
         inits = [line for line in calls if line.startswith("qx5170_init(")]
@@ -195,8 +197,7 @@ def enter_address(desktop, program):
                "the header does not show the LAN device inst0")
         expect(d.find(main, "label", "FC 1") is not None, "the header does not show FC 1")
 
-        d.answer_close_question(panel, main, "Yes")
-        expect(panel.wait_exit() == 0, "exit status %s, not 0" % panel.process.returncode)
+        close_with_yes(panel, main)
         calls = [line for line in panel.calls() if line.startswith("qx5170_")]
         expect('qx5170_init("TCPIP::192.168.2.100::INSTR", 1, 1, 1) = 0' in calls,
                "the typed address was not opened: %s" % calls)
