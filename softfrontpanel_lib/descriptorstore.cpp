@@ -1,5 +1,7 @@
 #include "descriptorstore.h"
 
+#include "inifilesave.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -14,11 +16,11 @@ namespace {
 const char fileName[] = "DefaultInstrDescr.ini";
 const char makerFolder[] = "Tarvex";
 
-void reportWriteFailure(const QString &path, const char *reason)
+void reportWriteFailure(const QString &path, const QString &reason)
 {
     std::fprintf(stderr, "%s: the typed addresses could not be saved in %s: %s\n",
                  qUtf8Printable(QCoreApplication::applicationName()),
-                 qUtf8Printable(QDir::toNativeSeparators(path)), reason);
+                 qUtf8Printable(QDir::toNativeSeparators(path)), qUtf8Printable(reason));
     std::fflush(stderr);
 }
 
@@ -81,6 +83,16 @@ QStringList history(const QString &current, const QStringList &entries)
     return list;
 }
 
+QString storedText(const QSettings &file, const QString &key)
+{
+    // QSettings reads a value with an unquoted comma as a list, whose text
+    // would be empty.
+    const QVariant value = file.value(key);
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QLatin1Char(','));
+    return value.toString();
+}
+
 int storedNumber(const QSettings &file, const QString &key, int defaultValue)
 {
     if (!file.contains(key))
@@ -105,24 +117,12 @@ int countIndex(int storedCount, int entries)
     return storedCount >= 1 && storedCount <= entries ? storedCount - 1 : 0;
 }
 
-bool writeOut(QSettings &file)
+bool save(const QString &path, const std::function<void(QSettings &)> &change)
 {
-    const QString path = file.fileName();
-    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
-        reportWriteFailure(path, "its folder cannot be created");
-        return false;
-    }
-    // A file that could not be parsed leaves QSettings in FormatError, and
-    // then it reports no later error; so whether the file can be written
-    // at all is asked first. QSettings replaces the file whole (a
-    // temporary file, then a rename), never leaving half of it behind.
-    const bool writable = file.isWritable();
-    file.sync();
-    if (!writable || file.status() == QSettings::AccessError) {
-        reportWriteFailure(path, "the file cannot be written");
-        return false;
-    }
-    return true;
+    const sfpIniFile::SaveResult result = sfpIniFile::save(path, change);
+    if (!result.saved)
+        reportWriteFailure(path, result.reason);
+    return result.saved;
 }
 
 } // namespace sfpDescriptorStore

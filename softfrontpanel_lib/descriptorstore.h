@@ -11,6 +11,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace sfpDescriptorStore {
 
 // Rows of the address entry dialog, history entries per row.
@@ -39,6 +41,10 @@ QString otherSystemsIniFilePath(const QString &allUsersProfile, const QString &u
 // compared exactly), at most historyLength of them.
 QStringList history(const QString &current, const QStringList &entries);
 
+// The descriptor text that `key` holds, empty when there is none. A value
+// with an unquoted comma, as another program may write it, is one text.
+QString storedText(const QSettings &file, const QString &key);
+
 // The integer that `key` holds: `defaultValue` when the key is missing, 0
 // when its value is not a decimal number that fits an int.
 int storedNumber(const QSettings &file, const QString &key, int defaultValue);
@@ -51,9 +57,10 @@ int fcNumberIndex(int storedNumber);
 // is 1 to `entries`, else 0 (one row in use).
 int countIndex(int storedCount, int entries = maxRows);
 
-// Writes what was set on `file` to disk, creating its folder first. When
-// that fails, says so in one line on standard error, naming the file and
-// the reason, and returns false; the operator is not troubled with it.
-bool writeOut(QSettings &file);
+// Sets keys through `change` and writes the file, creating its folder
+// first; the file is replaced only by a complete copy. When that fails,
+// says so in one line on standard error, naming the file and the reason,
+// and returns false; the operator is not troubled with it.
+bool save(const QString &path, const std::function<void(QSettings &)> &change);
 
 } // namespace sfpDescriptorStore

@@ -163,7 +163,7 @@ void qx2010fp_fcEnterAddress::loadDescriptors()
             break;
         row->m_descriptorCombo->clear();
         for (int k = 1; k <= historyLength; ++k) {
-            const QString descriptor = file.value(descriptorKey(r, k)).toString();
+            const QString descriptor = storedText(file, descriptorKey(r, k));
             if (!descriptor.isEmpty())
                 row->m_descriptorCombo->addItem(descriptor);
             else if (r == 1 && k == 1)
@@ -180,35 +180,31 @@ void qx2010fp_fcEnterAddress::saveDescriptors(QStringList &descriptors, QList<in
 {
     using namespace sfpDescriptorStore;
 
-    // Only this model's own keys are set: every other key of the file, in
-    // this section or another, keeps its value.
-    QSettings file(m_iniFile, QSettings::IniFormat);
-    file.beginGroup(m_model);
     descriptors.clear();
     fcNumbers.clear();
-
     const int rowsInUse = m_countCombo->currentIndex() + 1;
-    for (int r = 1; r <= maxRows; ++r) {
-        const qx2010fp_fcEnterAddressFc *row = m_rows[r - 1];
-        if (!row)
-            break;
-        const QString current = row->m_descriptorCombo->currentText();
-        file.setValue(descriptorKey(r, 1), current);
-
-        const QStringList entries = history(current, comboEntries(row->m_descriptorCombo));
-        for (int k = 1; k <= historyLength; ++k)
-            file.setValue(descriptorKey(r, k), k <= entries.size() ? entries.at(k - 1) : QString());
-
-        const int fcNumber = row->m_fcCombo->currentIndex();
-        file.setValue(fcNumberKey(r), fcNumber);
-
-        if (r <= rowsInUse) {
-            descriptors.append(current);
-            fcNumbers.append(fcNumber);
-        }
+    for (int r = 1; r <= rowsInUse && m_rows[r - 1]; ++r) {
+        descriptors.append(m_rows[r - 1]->m_descriptorCombo->currentText());
+        fcNumbers.append(m_rows[r - 1]->m_fcCombo->currentIndex());
     }
-    file.setValue(QLatin1String(countKey), rowsInUse);
-    file.endGroup();
 
-    m_lastSaveFailed = !writeOut(file);
+    // Only this model's own keys are set: every other key of the file, in
+    // this section or another, keeps its value.
+    const bool saved = save(m_iniFile, [this, rowsInUse](QSettings &file) {
+        file.beginGroup(m_model);
+        for (int r = 1; r <= maxRows; ++r) {
+            const qx2010fp_fcEnterAddressFc *row = m_rows[r - 1];
+            if (!row)
+                break;
+            const QString current = row->m_descriptorCombo->currentText();
+            const QStringList entries = history(current, comboEntries(row->m_descriptorCombo));
+            for (int k = 1; k <= historyLength; ++k)
+                file.setValue(descriptorKey(r, k),
+                              k <= entries.size() ? entries.at(k - 1) : QString());
+            file.setValue(fcNumberKey(r), row->m_fcCombo->currentIndex());
+        }
+        file.setValue(QLatin1String(countKey), rowsInUse);
+        file.endGroup();
+    });
+    m_lastSaveFailed = !saved;
 }

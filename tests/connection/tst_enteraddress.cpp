@@ -17,6 +17,10 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+#include <grp.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace connectiontest;
@@ -59,7 +63,66 @@ void typeInto(qx2010fp_fcEnterAddressFc *row, const QString &descriptor, int fcN
     row->m_fcCombo->setCurrentIndex(fcNumber);
 }
 
+// What the folder of the file holds: nothing but the file itself once a
+// save is over, whether it worked or not.
+QStringList folderEntries(const QString &file)
+{
+    return QFileInfo(file).dir().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+// Nobody's user and group on Debian.
+constexpr uid_t nobody = 65534;
+constexpr gid_t nogroup = 65534;
+
+// A save of all eight rows of a multi-card model, each with a long
+// descriptor: far more than 1 KiB of text.
+void saveEightLongRows()
+{
+    TestCardFC card(0x6052);
+    qx2010fp_fcEnterAddress dialog(&card);
+    dialog.loadDescriptors();
+    dialog.m_countCombo->setCurrentIndex(7);
+    for (int j = 0; j < qx2010fp_fcEnterAddress::maxRows; ++j)
+        typeInto(dialog.m_rows[j],
+                 QStringLiteral("TCPIP0::rack-%1.lab.local::inst0::INSTR").arg(j)
+                     + QString(60, QLatin1Char('x')),
+                 j + 1);
+    QStringList descriptors;
+    QList<int> fcNumbers;
+    dialog.saveDescriptors(descriptors, fcNumbers);
+    // The rows reach the caller whatever became of the file.
+    if (descriptors.size() != 8 || fcNumbers.value(7) != 8)
+        std::exit(3);
+}
+
 } // namespace
+
+// Under a file size limit of 1 KiB, as `ulimit -f 1` sets it, with the
+// signal that would end the process ignored: every write beyond it fails.
+SFPTEST_CHILD(saveUnderSizeLimit)
+{
+    ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit {1024, 1024};
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+        std::exit(4);
+    saveEightLongRows();
+}
+
+// Saves as user nobody a file that belongs to root.
+SFPTEST_CHILD(saveAsNobody)
+{
+    if (::setgroups(0, nullptr) != 0 || ::setgid(nogroup) != 0 || ::setuid(nobody) != 0)
+        std::exit(4);
+    TestCardFC card(0x5170);
+    qx2010fp_fcEnterAddress dialog(&card);
+    dialog.loadDescriptors();
+    typeInto(dialog.m_rows[0], QStringLiteral("VXI0::5::INSTR"), 3);
+    QStringList descriptors;
+    QList<int> fcNumbers;
+    dialog.saveDescriptors(descriptors, fcNumbers);
+}
+
+namespace { } // namespace
 
 class tst_EnterAddress final : public QObject
 {
@@ -92,6 +155,13 @@ private slots:
     void badFiles();
     void unwritableLocation_data();
     void unwritableLocation();
+    void unreadableFileIsLeftAsItIs_data();
+    void unreadableFileIsLeftAsItIs();
+    void commaInAStoredDescriptor();
+    void fileSizeLimit_data();
+    void fileSizeLimit();
+    void ownerGroupAndModeKept();
+    void savedByAnotherUser();
 
 private:
     std::unique_ptr<TemporaryProfile> m_profile;
@@ -471,8 +541,7 @@ void tst_EnterAddress::everyOtherKeyKeepsItsValue()
 {
     const QByteArray content
         = "; Prepared by hand for the rack in room 2\n"
-          "[6052]\n1.1.Descriptor = VXI0::9::INSTR ; left rack\n1.FC_Number=5\n"
-          "odd line without equals\n\n"
+          "[6052]\n1.1.Descriptor = VXI0::9::INSTR ; left rack\n1.FC_Number=5\n\n"
           "[5170]\nNote=prepared by the lab\n1.1.Descriptor=VXI0::1::INSTR\n"
           "2.1.Descriptor=VXI0::7::INSTR\n1.FC_Number=2\nFC_Count=1\n"
           "\n[6087]\r\n2.1.Descriptor=\"a,b\"\r\nlist=x, y\r\n"
@@ -508,20 +577,11 @@ void tst_EnterAddress::badFiles_data()
     QTest::addColumn<int>("fcIndex");
     QTest::addColumn<int>("countIndex");
 
-    QByteArray binary;
-    QRandomGenerator random(2010);
-    for (int i = 0; i < 8192; ++i)
-        binary.append(char(random.bounded(256)));
     const QString longDescriptor = QString(10000, QLatin1Char('V'));
     const QString wide = QStringLiteral("ТСРIP::測試::INSTR");
     const QByteArray badUtf8 = "VXI0::\xC3\x28\xFF::INSTR";
 
     QTest::newRow("empty") << QByteArray() << QStringList(defaultDescriptor) << 0 << 0;
-    QTest::newRow("garbage") << QByteArray("{\"json\": true}\n<xml/>\n[[[\n===\n;;;\n\"\n")
-                             << QStringList(defaultDescriptor) << 0 << 0;
-    QTest::newRow("binary") << binary << QStringList(defaultDescriptor) << 0 << 0;
-    QTest::newRow("binary in the section")
-        << QByteArray("[5170]\n") + binary << QStringList(defaultDescriptor) << 0 << 0;
     QTest::newRow("not numbers") << QByteArray("[5170]\n1.FC_Number=two\nFC_Count=many\n")
                                  << QStringList(defaultDescriptor) << 0 << 0;
     QTest::newRow("huge numbers") << QByteArray("[5170]\n1.FC_Number=99999999999999\n"
@@ -547,10 +607,6 @@ void tst_EnterAddress::badFiles_data()
         << QStringList("VXI0::1::INSTR") << 2 << 0;
     QTest::newRow("trailing backslash") << QByteArray("[5170]\n1.FC_Number=4\n[4720]\nx=a\\")
                                         << QStringList(defaultDescriptor) << 4 << 0;
-    // The toolkit takes the rest of the line as the section's name.
-    QTest::newRow("header without bracket")
-        << QByteArray("[5170\n1.1.Descriptor=VXI0::1::INSTR\n1.FC_Number=2\n")
-        << QStringList("VXI0::1::INSTR") << 2 << 0;
     QTest::newRow("key repeated") << QByteArray("[5170]\n1.FC_Number=2\n1.FC_Number=5\n")
                                   << QStringList(defaultDescriptor) << 5 << 0;
     QTest::newRow("10 MB") << QByteArray("[5170]\n1.FC_Number=6\n[big]\nx=")
@@ -659,6 +715,236 @@ void tst_EnterAddress::unwritableLocation()
     dialog.m_rows[0]->m_descriptorCombo->setEditText("scratch");
     dialog.loadDescriptors();
     QCOMPARE(dialog.m_rows[0]->m_descriptorCombo->currentText(), QString("VXI0::1::INSTR"));
+}
+
+void tst_EnterAddress::unreadableFileIsLeftAsItIs_data()
+{
+    QTest::addColumn<QByteArray>("content");
+
+    // As some Windows tools write it.
+    const QByteArray text = "[5170]\r\n1.1.Descriptor=VXI0::1::INSTR\r\n1.FC_Number=2\r\n"
+                            "[4720]\r\nLabel=bench 3\r\n";
+    QByteArray littleEndian("\xff\xfe");
+    QByteArray bigEndian("\xfe\xff");
+    for (const char ch : text) {
+        littleEndian.append(ch).append('\0');
+        bigEndian.append('\0').append(ch);
+    }
+    QByteArray binary;
+    QRandomGenerator random(2010);
+    for (int i = 0; i < 8192; ++i)
+        binary.append(char(random.bounded(256)));
+
+    QTest::newRow("UTF-16 with byte-order mark") << littleEndian;
+    QTest::newRow("UTF-16 big-endian") << bigEndian;
+    QTest::newRow("UTF-16 without byte-order mark") << littleEndian.mid(2);
+    // The toolkit itself finds nothing wrong with this one.
+    QTest::newRow("UTF-16 big-endian, one key") << QByteArray("\xfe\xff\0x\0=\0"
+                                                              "1\0\n",
+                                                              10);
+    QTest::newRow("binary") << binary;
+    QTest::newRow("binary in the section") << QByteArray("[5170]\n") + binary;
+    QTest::newRow("garbage") << QByteArray("{\"json\": true}\n<xml/>\n[[[\n===\n;;;\n\"\n");
+    QTest::newRow("header without bracket")
+        << QByteArray("[5170\n1.1.Descriptor=VXI0::1::INSTR\n1.FC_Number=2\n[4720]\nLabel=3\n");
+    QTest::newRow("line without equals sign")
+        << QByteArray("[4720]\nLabel=bench 3\nnot a key\n[5170]\n1.1.Descriptor=VXI0::1::INSTR\n");
+}
+
+void tst_EnterAddress::unreadableFileIsLeftAsItIs()
+{
+    QFETCH(QByteArray, content);
+    QVERIFY(writeFile(m_profile->iniFile(), content));
+
+    qx2010fp_fcEnterAddress dialog(&m_relayCard);
+    dialog.loadDescriptors();
+    typeInto(dialog.m_rows[0], "VXI0::5::INSTR", 3);
+    QStringList descriptors;
+    QList<int> fcNumbers;
+    StderrCapture stderrLines;
+    dialog.saveDescriptors(descriptors, fcNumbers);
+    const QByteArray reported = stderrLines.take();
+
+    // Used for this run, said in one line, and the file not touched.
+    QCOMPARE(descriptors, QStringList("VXI0::5::INSTR"));
+    QCOMPARE(fcNumbers, QList<int>({3}));
+    QCOMPARE(QString::fromUtf8(reported),
+             QString("tst_enteraddress: the typed addresses could not be saved in %1: it cannot "
+                     "be read as an INI file and was left as it is\n")
+                 .arg(m_profile->iniFile()));
+    QCOMPARE(readFile(m_profile->iniFile()), content);
+    QCOMPARE(folderEntries(m_profile->iniFile()), QStringList("DefaultInstrDescr.ini"));
+
+    // Shown again, the dialog keeps what was typed.
+    dialog.loadDescriptors();
+    QCOMPARE(dialog.m_rows[0]->m_descriptorCombo->currentText(), QString("VXI0::5::INSTR"));
+    QCOMPARE(dialog.m_rows[0]->m_fcCombo->currentIndex(), 3);
+}
+
+void tst_EnterAddress::commaInAStoredDescriptor()
+{
+    // Written by another program, without quotes.
+    QVERIFY(writeFile(m_profile->iniFile(),
+                      "[5170]\n1.1.Descriptor=USB0::0x1234::0x5678::SN,42::INSTR\n"
+                      "1.2.Descriptor=VXI0::1::INSTR\n1.FC_Number=1\n"));
+    qx2010fp_fcEnterAddress dialog(&m_relayCard);
+    dialog.loadDescriptors();
+    QComboBox *combo = dialog.m_rows[0]->m_descriptorCombo;
+    QCOMPARE(items(combo), QStringList({"USB0::0x1234::0x5678::SN,42::INSTR", "VXI0::1::INSTR"}));
+    QCOMPARE(combo->currentText(), QString("USB0::0x1234::0x5678::SN,42::INSTR"));
+
+    QStringList descriptors;
+    QList<int> fcNumbers;
+    dialog.saveDescriptors(descriptors, fcNumbers);
+    QCOMPARE(descriptors, QStringList("USB0::0x1234::0x5678::SN,42::INSTR"));
+    const QByteArray written = readFile(m_profile->iniFile());
+    QCOMPARE(storedHistory(written, "5170", 1),
+             QStringList({"USB0::0x1234::0x5678::SN,42::INSTR", "VXI0::1::INSTR", "", "", ""}));
+
+    // Another row picked: the comma value stays in the history.
+    dialog.loadDescriptors();
+    combo->setCurrentIndex(1);
+    dialog.saveDescriptors(descriptors, fcNumbers);
+    QCOMPARE(storedHistory(readFile(m_profile->iniFile()), "5170", 1),
+             QStringList({"VXI0::1::INSTR", "USB0::0x1234::0x5678::SN,42::INSTR", "", "", ""}));
+}
+
+void tst_EnterAddress::fileSizeLimit_data()
+{
+    QTest::addColumn<QByteArray>("content");
+
+    // Other sections first, so that a file cut anywhere loses them.
+    QByteArray others;
+    for (int i = 0; others.size() < 5000; ++i)
+        others += QStringLiteral("[%1]\nLabel=bench %1 of the lab in room 2\n")
+                      .arg(4000 + i)
+                      .toLatin1();
+    QTest::newRow("5 KB file: not even copied")
+        << others + "[6052]\n1.1.Descriptor=VXI0::1::INSTR\n";
+    QTest::newRow("900 bytes: the written copy is cut")
+        << others.left(others.indexOf("[", 850)) + "[6052]\n1.1.Descriptor=VXI0::1::INSTR\n";
+}
+
+void tst_EnterAddress::fileSizeLimit()
+{
+    QFETCH(QByteArray, content);
+    QVERIFY(writeFile(m_profile->iniFile(), content));
+    QVERIFY(QFile::setPermissions(m_profile->iniFile(),
+                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                      | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+
+    const sfptest::ChildResult child = sfptest::runInChild(QStringLiteral("saveUnderSizeLimit"));
+    QVERIFY(child.started);
+    QVERIFY2(!child.crashed, child.output.constData());
+    QCOMPARE(child.exitStatus, sfptest::childReturnedStatus);
+
+    // The file as it was, its mode too, nothing left beside it, and one
+    // line naming the file and the reason.
+    QCOMPARE(readFile(m_profile->iniFile()), content);
+    QCOMPARE(QFile::permissions(m_profile->iniFile()),
+             QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser
+                 | QFileDevice::WriteUser | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    QCOMPARE(folderEntries(m_profile->iniFile()), QStringList("DefaultInstrDescr.ini"));
+    const QList<QByteArray> lines = child.output.trimmed().split('\n');
+    QStringList ours;
+    for (const QByteArray &line : lines) {
+        if (line.startsWith("tst_enteraddress: "))
+            ours.append(QString::fromUtf8(line));
+    }
+    QCOMPARE(ours.size(), 1);
+    const QString expected
+        = QStringLiteral(
+              "tst_enteraddress: the typed addresses could not be saved in %1: the file cannot be "
+              "written: ")
+              .arg(m_profile->iniFile());
+    QVERIFY2(ours.constFirst().startsWith(expected), qPrintable(ours.constFirst()));
+
+    // Without the limit the same save goes through.
+    saveEightLongRows();
+    const QByteArray written = readFile(m_profile->iniFile());
+    QVERIFY(written.size() > 1024);
+    QCOMPARE(iniValue(written, "6052/8.FC_Number").toString(), QString("8"));
+    QCOMPARE(iniValue(written, "4000/Label").toString(),
+             QString("bench 4000 of the lab in room 2"));
+}
+
+void tst_EnterAddress::ownerGroupAndModeKept()
+{
+    QVERIFY(writeFile(m_profile->iniFile(), "[4720]\nLabel=bench 3\n"));
+    const QByteArray path = QFile::encodeName(m_profile->iniFile());
+    // Another user's and group's file where the test may give it away;
+    // else a group of this user's other than its own, where it has one.
+    uid_t owner = ::geteuid();
+    gid_t group = ::getegid();
+    if (owner == 0) {
+        owner = nobody;
+        group = nogroup;
+    } else {
+        gid_t groups[64];
+        const int count = ::getgroups(64, groups);
+        for (int i = 0; i < count; ++i) {
+            if (groups[i] != group) {
+                group = groups[i];
+                break;
+            }
+        }
+    }
+    QCOMPARE(::chown(path.constData(), owner, group), 0);
+    QCOMPARE(::chmod(path.constData(), 0664), 0);
+
+    qx2010fp_fcEnterAddress dialog(&m_relayCard);
+    dialog.loadDescriptors();
+    typeInto(dialog.m_rows[0], "VXI0::5::INSTR", 3);
+    QStringList descriptors;
+    QList<int> fcNumbers;
+    dialog.saveDescriptors(descriptors, fcNumbers);
+
+    QCOMPARE(iniValue(readFile(m_profile->iniFile()), "5170/1.1.Descriptor").toString(),
+             QString("VXI0::5::INSTR"));
+    struct stat after = {};
+    QCOMPARE(::stat(path.constData(), &after), 0);
+    QCOMPARE(after.st_mode & 07777, mode_t(0664));
+    QCOMPARE(after.st_uid, owner);
+    QCOMPARE(after.st_gid, group);
+
+    // A new file gets the mode of any new file: what the umask leaves of
+    // read and write for everyone.
+    m_profile->clear();
+    qputenv("ALLUSERSPROFILE", m_profile->allUsersFolder().toLocal8Bit());
+    const mode_t umask = ::umask(022);
+    qx2010fp_fcEnterAddress fresh(&m_relayCard);
+    fresh.loadDescriptors();
+    fresh.saveDescriptors(descriptors, fcNumbers);
+    ::umask(umask);
+    QCOMPARE(::stat(QFile::encodeName(fresh.m_iniFile).constData(), &after), 0);
+    QCOMPARE(after.st_mode & 07777, mode_t(0644));
+}
+
+void tst_EnterAddress::savedByAnotherUser()
+{
+    if (::geteuid() != 0)
+        QSKIP("only root can hand a file to another user");
+    // root's file, which nobody may write but not give back to root.
+    QVERIFY(writeFile(m_profile->iniFile(), "[4720]\nLabel=bench 3\n"));
+    for (const QString &folder :
+         {m_profile->iniFile(), QFileInfo(m_profile->iniFile()).path(), m_profile->allUsersFolder(),
+          QFileInfo(m_profile->allUsersFolder()).path()}) {
+        QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0777) == 0);
+    }
+    QVERIFY(::chmod(QFile::encodeName(m_profile->iniFile()).constData(), 0666) == 0);
+
+    const sfptest::ChildResult child = sfptest::runInChild(QStringLiteral("saveAsNobody"));
+    QCOMPARE(child.exitStatus, sfptest::childReturnedStatus);
+    QVERIFY2(!child.output.contains("tst_enteraddress:"), child.output.constData());
+
+    // Saved all the same, with the mode it had.
+    const QByteArray written = readFile(m_profile->iniFile());
+    QCOMPARE(iniValue(written, "5170/1.1.Descriptor").toString(), QString("VXI0::5::INSTR"));
+    QCOMPARE(iniValue(written, "4720/Label").toString(), QString("bench 3"));
+    struct stat after = {};
+    QCOMPARE(::stat(QFile::encodeName(m_profile->iniFile()).constData(), &after), 0);
+    QCOMPARE(after.st_uid, nobody);
+    QCOMPARE(after.st_mode & 07777, mode_t(0666));
 }
 
 SFPTEST_MAIN(tst_EnterAddress)

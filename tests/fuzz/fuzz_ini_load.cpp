@@ -2,7 +2,9 @@
 // it: any file content gives a dialog with card numbers it can show, the
 // rows in use reach the caller, and saving changes no key but the model's
 // own: every key of another section, and every key of the model's section
-// that the dialog does not know, reads back with the value it had.
+// that the dialog does not know, reads back with the value it had. A file
+// that QSettings cannot read without a format error, or that holds NUL
+// bytes, is left byte for byte as it was; any other file is saved.
 #include "descriptorstore.h"
 #include "qx2010fp_fcenteraddress.h"
 #include "stubfc.h"
@@ -78,6 +80,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     const QString section = QStringLiteral("%1").arg(model, 4, 16, QLatin1Char(' '));
     const auto before = othersKeys(file, section, multiCard);
+    const QByteArray original(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    bool readable = !original.contains('\0');
+    {
+        // Under a name of its own, so that the dialog's reads find nothing
+        // cached.
+        const QString probe = folder + QStringLiteral("/probe.ini");
+        QFile::copy(file, probe);
+        QSettings settings(probe, QSettings::IniFormat);
+        settings.allKeys();
+        readable = readable && settings.status() == QSettings::NoError;
+    }
 
     StubFC fc(model);
     {
@@ -100,6 +113,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         dialog.saveDescriptors(descriptors, numbers);
         if (descriptors != inUse || numbers != numbersInUse)
             std::abort(); // the rows in use did not reach the caller
+    }
+    QFile saved(file);
+    if (!saved.open(QIODevice::ReadOnly))
+        std::abort();
+    const QByteArray content = saved.readAll();
+    if (!readable) {
+        if (content != original)
+            std::abort(); // a file that could not be read was rewritten
+    } else {
+        QSettings settings(file, QSettings::IniFormat);
+        if (!settings.contains(section + QStringLiteral("/1.1.Descriptor")))
+            std::abort(); // a readable file was not saved
     }
     if (othersKeys(file, section, multiCard) != before)
         std::abort(); // a key that is not the dialog's changed

@@ -1,0 +1,246 @@
+#include "inifilesave.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QVariantMap>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace sfpIniFile {
+
+namespace {
+
+const char cannotWrite[] = "the file cannot be written";
+
+SaveResult failure(const QString &reason)
+{
+    return {false, reason};
+}
+
+SaveResult writeFailure(const QString &detail)
+{
+    return failure(QLatin1String(cannotWrite) + QLatin1String(": ") + detail);
+}
+
+QString systemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Text in UTF-16 or UTF-32, as some Windows tools write it, and binary
+// files hold NUL bytes: QSettings reads those as keys of garbage, mostly
+// without a word, and its next write would put them in place of all that
+// the file held.
+bool isIniText(const QByteArray &content)
+{
+    return !content.contains('\0');
+}
+
+// A name beside `path` that no file has at the moment.
+QString unusedNameBeside(const QString &path)
+{
+    for (;;) {
+        const QString name = QStringLiteral("%1.%2").arg(
+            path, QString::number(QRandomGenerator::global()->generate(), 36));
+        if (!QFileInfo::exists(name))
+            return name;
+    }
+}
+
+// Creates a new file beside `path` with `mode` (less the process's umask);
+// its name goes to `name`, the open descriptor is returned (-1 with errno
+// set).
+int createCopy(const QString &path, mode_t mode, QString *name)
+{
+    for (;;) {
+        *name = unusedNameBeside(path);
+        const int fd = ::open(QFile::encodeName(*name).constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+}
+
+bool writeAll(int fd, const QByteArray &bytes)
+{
+    const char *data = bytes.constData();
+    auto left = static_cast<size_t>(bytes.size());
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, left);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += written;
+        left -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+QVariantMap keysAndValues(const QSettings &file)
+{
+    QVariantMap values;
+    const QStringList keys = file.allKeys();
+    for (const QString &key : keys)
+        values.insert(key, file.value(key));
+    return values;
+}
+
+// A value set as a number or a flag reads back as its text.
+bool sameValue(const QVariant &set, const QVariant &read)
+{
+    return set == read
+        || (set.canConvert<QString>() && read.canConvert<QString>()
+            && set.toString() == read.toString());
+}
+
+bool sameKeysAndValues(const QVariantMap &set, const QVariantMap &read)
+{
+    if (set.keys() != read.keys())
+        return false;
+    for (auto it = set.cbegin(); it != set.cend(); ++it) {
+        if (!sameValue(it.value(), read.value(it.key())))
+            return false;
+    }
+    return true;
+}
+
+// Removes the copy when the save does not get as far as the rename.
+class CopyFile final
+{
+public:
+    ~CopyFile()
+    {
+        if (!name.isEmpty())
+            QFile::remove(name);
+    }
+    QString name;
+};
+
+} // namespace
+
+SaveResult save(const QString &path, const std::function<void(QSettings &)> &change)
+{
+    // A link is followed, so that the file it names is the one replaced.
+    const QFileInfo given(path);
+    QString target = path;
+    if (given.isSymLink())
+        target = given.exists() ? given.canonicalFilePath() : given.symLinkTarget();
+    const QFileInfo info(target);
+    if (!QDir().mkpath(info.absolutePath()))
+        return failure(QStringLiteral("its folder cannot be created"));
+    if (info.isDir())
+        return writeFailure(QStringLiteral("it is a folder"));
+
+    const QByteArray nativeTarget = QFile::encodeName(target);
+    struct stat original = {};
+    const bool exists = ::stat(nativeTarget.constData(), &original) == 0;
+    QByteArray content;
+    if (exists) {
+        // The copy replaces the file by a rename, which a read-only file
+        // would not stop; it must stop the save as it stops any writer.
+        if (::access(nativeTarget.constData(), W_OK) != 0)
+            return writeFailure(systemError(errno));
+        QFile file(target);
+        if (!file.open(QIODevice::ReadOnly))
+            return failure(QStringLiteral("the file cannot be read: %1").arg(file.errorString()));
+        content = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            return failure(QStringLiteral("the file cannot be read: %1").arg(file.errorString()));
+    }
+    const QString notIni = QStringLiteral("it cannot be read as an INI file and was left as it is");
+    if (!isIniText(content))
+        return failure(notIni);
+
+    // The copy starts as the file's own bytes, so that QSettings treats
+    // everything it cannot parse exactly as it would in the file itself.
+    // Nobody else reads the copy of an existing file before it has that
+    // file's mode; a new file gets the mode any new file of the process
+    // gets.
+    CopyFile copy;
+    const int fd = createCopy(target, exists ? 0600 : 0666, &copy.name);
+    if (fd < 0)
+        return writeFailure(
+            QStringLiteral("no copy can be made beside it: %1").arg(systemError(errno)));
+    const bool written = writeAll(fd, content);
+    const int writeError = errno;
+    if (::close(fd) != 0 || !written)
+        return writeFailure(systemError(written ? errno : writeError));
+
+    QVariantMap values;
+    {
+        QSettings settings(copy.name, QSettings::IniFormat);
+        // Sections are parsed when their keys are first asked for; a
+        // format error shows only then.
+        settings.allKeys();
+        if (settings.status() == QSettings::FormatError)
+            return failure(notIni);
+        change(settings);
+        while (!settings.group().isEmpty())
+            settings.endGroup();
+        settings.sync();
+        if (settings.status() != QSettings::NoError)
+            return writeFailure(QStringLiteral("its copy cannot be written"));
+        values = keysAndValues(settings);
+    }
+
+    // QSettings keeps what it wrote to a path and answers from that as long
+    // as the file's size and time stamp stay as it left them, even when the
+    // bytes on the disk are fewer; under a new name it must read them.
+    const QString checked = unusedNameBeside(target);
+    if (::rename(QFile::encodeName(copy.name).constData(), QFile::encodeName(checked).constData())
+        != 0)
+        return writeFailure(systemError(errno));
+    copy.name = checked;
+    {
+        const QSettings readBack(copy.name, QSettings::IniFormat);
+        if (readBack.status() != QSettings::NoError
+            || !sameKeysAndValues(values, keysAndValues(readBack)))
+            return writeFailure(QStringLiteral("its copy came out incomplete (is the disk full?)"));
+    }
+
+    const QByteArray nativeCopy = QFile::encodeName(copy.name);
+    const int copyFd = ::open(nativeCopy.constData(), O_RDONLY | O_CLOEXEC);
+    if (copyFd < 0)
+        return writeFailure(systemError(errno));
+    // A new file keeps the mode the copy was made with; QSettings' own
+    // rewrite of the copy keeps it too.
+    bool kept = true;
+    if (exists) {
+        // Owner and group where the process may set them; otherwise the
+        // file becomes the saving user's, as any file it writes.
+        if (::fchown(copyFd, original.st_uid, original.st_gid) != 0
+            && ::fchown(copyFd, static_cast<uid_t>(-1), original.st_gid) != 0) {
+            // Neither is allowed: the save goes ahead all the same.
+        }
+        kept = ::fchmod(copyFd, original.st_mode & 07777) == 0;
+    }
+    const bool synced = kept && ::fsync(copyFd) == 0;
+    const int syncError = errno;
+    ::close(copyFd);
+    if (!synced)
+        return writeFailure(systemError(syncError));
+
+    if (::rename(nativeCopy.constData(), nativeTarget.constData()) != 0)
+        return writeFailure(systemError(errno));
+    copy.name.clear();
+
+    // The rename itself reaches the disk with the folder. Some file
+    // systems refuse to sync a folder; the file is in place by then.
+    const int folderFd = ::open(QFile::encodeName(info.absolutePath()).constData(),
+                                O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0) {
+        ::fsync(folderFd);
+        ::close(folderFd);
+    }
+    return {true, QString()};
+}
+
+} // namespace sfpIniFile
