@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QFutureWatcher>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QThread>
@@ -71,6 +72,30 @@ QThreadPool &examinerPool()
     static QThreadPool *pool = new QThreadPool;
     return *pool;
 }
+
+// The progress dialog has no Cancel button, but Esc and the window's close
+// button would still end its exec() while the examinations run; the scan
+// would then wait for them on this thread, with the GUI frozen until the
+// slowest open returns. The dialog goes only when the work is done, through
+// reset(), which hides it without a close event.
+class KeepOpen final : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Close) {
+            event->ignore();
+            return true;
+        }
+        if (event->type() == QEvent::KeyPress
+            && static_cast<const QKeyEvent *>(event)->key() == Qt::Key_Escape)
+            return true;
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 QString groupKey(const QString &descriptor)
 {
@@ -141,6 +166,8 @@ int qx2010fp_fcSelect::findFunctionCards()
     progress->setWindowTitle(QStringLiteral("Orbelan %1").arg(sfpModelText(m_fc->modelCode)));
     progress->setLabelText(QStringLiteral("Searching..."));
     progress->setCancelButton(nullptr);
+    KeepOpen keepOpen;
+    progress->installEventFilter(&keepOpen);
     connect(watcher.get(), &QFutureWatcherBase::finished, progress.get(), &QProgressDialog::reset);
     connect(watcher.get(), &QFutureWatcherBase::progressRangeChanged, progress.get(),
             &QProgressDialog::setRange);

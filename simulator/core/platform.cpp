@@ -57,10 +57,12 @@ System loadInitialSystem()
 
 } // namespace
 
+// Built on first use and never destroyed: a scan worker may still sleep in
+// open() while the process exits, and wakes to find its platform gone.
 Platform &Platform::instance()
 {
-    static Platform platform;
-    return platform;
+    static auto *platform = new Platform;
+    return *platform;
 }
 
 Platform::Platform()

@@ -7,6 +7,7 @@
 #include "visa.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProgressDialog>
@@ -100,6 +101,7 @@ private slots:
     void cardLimit();
     void lowerCaseTcpipInParallel();
     void progressWhileExamining();
+    void progressStaysUntilDone();
     void repeatedScan();
     void manyNetworkResources();
     void selectionDialogLayout();
@@ -366,6 +368,51 @@ void tst_Scan::progressWhileExamining()
     const QStringList finds = sfptest::trace({"viFindRsrc("});
     QCOMPARE(finds.size(), 1);
     QVERIFY2(finds.first().endsWith(", \"?*INSTR\") = 0"), qPrintable(finds.first()));
+}
+
+void tst_Scan::progressStaysUntilDone()
+{
+    QVERIFY(sfpsim::loadDescription(R"({"resources": [
+        {"descriptor": "TCPIP0::10.0.0.3::INSTR", "openTimeMs": 1500,
+         "motherboard": {"code": 3394, "cards": [{"position": 1, "code": "0x5170"}]}}
+    ]})"));
+    // Esc, then the window's close button, while the open still sleeps.
+    QPointer<QProgressDialog> progress;
+    bool upAfterEsc = false;
+    bool upAfterClose = false;
+    QTimer::singleShot(200, this, [&] {
+        progress = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget());
+        if (!progress)
+            return;
+        QTest::keyClick(progress, Qt::Key_Escape);
+        upAfterEsc = progress->isVisible();
+    });
+    QTimer::singleShot(400, this, [&] {
+        if (!progress || !progress->windowHandle())
+            return;
+        // As the window system delivers the title bar's close button.
+        QCloseEvent close;
+        QCoreApplication::sendEvent(progress->windowHandle(), &close);
+        upAfterClose = progress->isVisible();
+    });
+    // The GUI goes on: a timer keeps firing with the dialog up, to the end.
+    int ticksWithDialogAfterClose = 0;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, this, [&] {
+        if (upAfterClose && progress && progress->isVisible())
+            ++ticksWithDialogAfterClose;
+    });
+    ticker.start(20);
+
+    QCOMPARE(m_dialog->findFunctionCards(), 1);
+    ticker.stop();
+    QVERIFY(upAfterEsc);
+    QVERIFY(upAfterClose);
+    // About a second of the open was still to go after the close.
+    QVERIFY2(ticksWithDialogAfterClose >= 10,
+             qPrintable(QString::number(ticksWithDialogAfterClose)));
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    QCOMPARE(m_dialog->m_tree->topLevelItem(0)->text(0), QString("TCPIP0"));
 }
 
 void tst_Scan::lowerCaseTcpipInParallel()

@@ -13,6 +13,8 @@
 #include <QTest>
 
 #include <atomic>
+#include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -93,6 +95,7 @@ private slots:
     void invalidSessionsAndBuffers();
     void concurrentSessions();
     void traceFormat();
+    void exitWhileOpening();
 
 private:
     QStringList traceFileLines() const;
@@ -831,5 +834,53 @@ void tst_Platform::traceFormat()
                  + QString::number(VI_ERROR_INV_RSRC_NAME));
 }
 
-QTEST_GUILESS_MAIN(tst_Platform)
+namespace {
+
+const char exitWhileOpeningOption[] = "--exit-while-opening";
+
+// The process ends (std::exit, as "Yes" in an error box ends it) while a
+// worker sleeps in viOpen. Whatever exit() tears down first, the worker
+// wakes before the process is gone: a handler registered before the
+// platform existed runs after everything built later is destroyed, and
+// waits for it.
+[[noreturn]] void exitWhileOpening()
+{
+    std::atexit([] { std::this_thread::sleep_for(std::chrono::milliseconds(600)); });
+    if (!sfpsim::loadDescription(R"({"resources": [{"descriptor": "TCPIP0::10.0.0.9::INSTR",
+                                     "openTimeMs": 300}]})"))
+        std::exit(3);
+    ViSession rm = VI_NULL;
+    if (viOpenDefaultRM(&rm) != VI_SUCCESS)
+        std::exit(4);
+    std::thread([rm] {
+        ViSession instrument = VI_NULL;
+        viOpen(rm, "TCPIP0::10.0.0.9::INSTR", VI_NULL, VI_NULL, &instrument);
+    }).detach();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::exit(0);
+}
+
+} // namespace
+
+void tst_Platform::exitWhileOpening()
+{
+    QProcess child;
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(), {QLatin1String(exitWhileOpeningOption)});
+    QVERIFY(child.waitForFinished(20000));
+    const QByteArray output = child.readAll();
+    QVERIFY2(child.exitStatus() == QProcess::NormalExit, output.constData());
+    QVERIFY2(child.exitCode() == 0, output.constData());
+    QCOMPARE(output, QByteArray());
+}
+
+int main(int argc, char *argv[])
+{
+    if (argc == 2 && qstrcmp(argv[1], exitWhileOpeningOption) == 0)
+        exitWhileOpening();
+    QCoreApplication app(argc, argv);
+    tst_Platform test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_platform.moc"
