@@ -2,6 +2,7 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QList>
 
 #include <initializer_list>
 
@@ -11,37 +12,35 @@ const char description[]
     = "Soft front panel of the Orbelan 5170 32-channel relay card.\n"
       "Without options it asks how to connect: Auto Find, Run In Demo Mode or Enter Address.";
 
-// The toolkit's own options that take a value: accepted here, used by the
-// toolkit, never shown in our help.
+// Every option that Qt 6.4 itself reads from the command line, so that none
+// of the toolkit's behaviour is cut off: QCoreApplication's -qmljsdebugger;
+// QGuiApplication's -platform, -platformpluginpath, -platformtheme, -plugin,
+// -qwindowgeometry, -qwindowtitle, -qwindowicon, -session, -style, -reverse
+// and -testability; QApplication's -stylesheet and -widgetcount; and the X11
+// platform's -display, -geometry, -title, -icon, -name, -visual, -nograb and
+// -dograb (the toolkit reads those only when X11 is its platform; elsewhere
+// they are left unused, as without us). Options of older versions of the
+// toolkit that Qt 6 no longer reads (-fn, -bg, -cmap, ...) are refused:
+// accepting them would only pretend. Never shown in our help.
 const std::initializer_list<const char *> toolkitOptionsWithValue = {"platform",
                                                                      "platformpluginpath",
                                                                      "platformtheme",
                                                                      "plugin",
-                                                                     "display",
+                                                                     "qwindowgeometry",
+                                                                     "qwindowtitle",
+                                                                     "qwindowicon",
+                                                                     "session",
                                                                      "style",
                                                                      "stylesheet",
-                                                                     "session",
-                                                                     "qwindowgeometry",
-                                                                     "geometry",
-                                                                     "qwindowtitle",
-                                                                     "title",
-                                                                     "qwindowicon",
                                                                      "qmljsdebugger",
+                                                                     "display",
+                                                                     "geometry",
+                                                                     "title",
+                                                                     "icon",
                                                                      "name",
-                                                                     "fn",
-                                                                     "font",
-                                                                     "bg",
-                                                                     "background",
-                                                                     "fg",
-                                                                     "foreground",
-                                                                     "btn",
-                                                                     "button",
-                                                                     "visual",
-                                                                     "ncols",
-                                                                     "cmap",
-                                                                     "dialogs"};
+                                                                     "visual"};
 const std::initializer_list<const char *> toolkitFlags
-    = {"reverse", "widgetcount", "nograb", "dograb", "sync", "testability"};
+    = {"reverse", "testability", "widgetcount", "nograb", "dograb"};
 
 struct Options
 {
@@ -64,22 +63,44 @@ struct Options
                            QStringLiteral("Function-card number on that motherboard, 1 to 8 (with "
                                           "--address)."),
                            QStringLiteral("N")};
+    QList<QCommandLineOption> toolkit;
 
-    void addTo(QCommandLineParser &parser) const
+    Options()
     {
-        parser.setApplicationDescription(QLatin1String(description));
-        for (const QCommandLineOption *option : {&help, &version, &demo, &scan, &address, &fc})
-            parser.addOption(*option);
         for (const char *name : toolkitOptionsWithValue) {
             QCommandLineOption option(QLatin1String(name), QString(), QStringLiteral("value"));
             option.setFlags(QCommandLineOption::HiddenFromHelp);
-            parser.addOption(option);
+            toolkit.append(option);
         }
         for (const char *name : toolkitFlags) {
             QCommandLineOption option {QLatin1String(name), QString()};
             option.setFlags(QCommandLineOption::HiddenFromHelp);
-            parser.addOption(option);
+            toolkit.append(option);
         }
+    }
+
+    QList<const QCommandLineOption *> ours() const
+    {
+        return {&help, &version, &demo, &scan, &address, &fc};
+    }
+
+    // The option's long name, whichever of its names was given (-h is
+    // "help").
+    QString longName(const QString &givenName) const
+    {
+        for (const QCommandLineOption *option : ours()) {
+            if (option->names().contains(givenName))
+                return option->names().constLast();
+        }
+        return givenName;
+    }
+
+    void addTo(QCommandLineParser &parser) const
+    {
+        parser.setApplicationDescription(QLatin1String(description));
+        for (const QCommandLineOption *option : ours())
+            parser.addOption(*option);
+        parser.addOptions(toolkit);
     }
 };
 
@@ -98,11 +119,55 @@ bool looksLikeOption(const QString &value)
         || (value.size() > 1 && value.at(0) == QLatin1Char('-') && !value.at(1).isDigit());
 }
 
+// Error lines repeat what was typed. Control characters in it (C0, DEL and
+// C1) are written as C escapes, so that they reach the terminal as text and
+// never as commands to it (a title change, a cleared screen); a backslash is
+// doubled so that a typed "\a" stays distinct from a bell.
+QString withCEscapes(const QString &text)
+{
+    QString escaped;
+    escaped.reserve(text.size());
+    for (const QChar ch : text) {
+        switch (ch.unicode()) {
+        case '\a':
+            escaped += QLatin1String("\\a");
+            break;
+        case '\b':
+            escaped += QLatin1String("\\b");
+            break;
+        case '\t':
+            escaped += QLatin1String("\\t");
+            break;
+        case '\n':
+            escaped += QLatin1String("\\n");
+            break;
+        case '\v':
+            escaped += QLatin1String("\\v");
+            break;
+        case '\f':
+            escaped += QLatin1String("\\f");
+            break;
+        case '\r':
+            escaped += QLatin1String("\\r");
+            break;
+        case '\\':
+            escaped += QLatin1String("\\\\");
+            break;
+        default:
+            if (ch.category() == QChar::Other_Control)
+                escaped += QStringLiteral("\\x%1").arg(uint(ch.unicode()), 2, 16, QLatin1Char('0'));
+            else
+                escaped += ch;
+        }
+    }
+    return escaped;
+}
+
 qx5170fpCommandLine error(const QString &text)
 {
     qx5170fpCommandLine result;
     result.action = qx5170fpCommandLine::Error;
-    result.error = text;
+    result.error = withCEscapes(text);
     return result;
 }
 
@@ -127,8 +192,11 @@ qx5170fpCommandLine qx5170fpParseCommandLine(const QStringList &arguments)
         return error(QStringLiteral("Unexpected argument '%1'.")
                          .arg(parser.positionalArguments().constFirst()));
 
-    // Every option once: a second one would leave it unclear which counts.
-    const QStringList given = parser.optionNames();
+    // Every option once, by whichever of its names (-h and --help are one
+    // option): a second one would leave it unclear which counts.
+    QStringList given;
+    for (const QString &name : parser.optionNames())
+        given.append(options.longName(name));
     for (const QString &name : given) {
         if (given.count(name) > 1)
             return error(QStringLiteral("Option '%1' given more than once.").arg(name));
@@ -143,6 +211,13 @@ qx5170fpCommandLine qx5170fpParseCommandLine(const QStringList &arguments)
         result.action = qx5170fpCommandLine::Version;
         return result;
     }
+
+    // An empty name leaves the toolkit without any platform to try; it would
+    // abort.
+    result.platform = parser.value(QStringLiteral("platform"));
+    if (parser.isSet(QStringLiteral("platform")) && result.platform.isEmpty())
+        return error(QStringLiteral("-platform needs the name of a platform."));
+    result.display = parser.value(QStringLiteral("display"));
 
     const int ways = int(parser.isSet(options.demo)) + int(parser.isSet(options.scan))
         + int(parser.isSet(options.address) || parser.isSet(options.fc));
@@ -159,9 +234,12 @@ qx5170fpCommandLine qx5170fpParseCommandLine(const QStringList &arguments)
         const QString descriptor = parser.value(options.address);
         if (descriptor.isEmpty())
             return error(QStringLiteral("--address needs a VISA resource descriptor."));
-        // Descriptors are Latin-1 text for the driver.
+        // Descriptors are Latin-1 text for the driver, without control
+        // characters. A comma would make the driver read a list of cards,
+        // while the panel counts one.
         for (const QChar ch : descriptor) {
-            if (ch.unicode() > 0xff || ch.unicode() < 0x20)
+            if (ch.unicode() > 0xff || ch.category() == QChar::Other_Control
+                || ch == QLatin1Char(','))
                 return error(QStringLiteral("--address '%1' is no VISA resource descriptor.")
                                  .arg(descriptor));
         }
@@ -179,6 +257,61 @@ qx5170fpCommandLine qx5170fpParseCommandLine(const QStringList &arguments)
     return result;
 }
 
+QStringList qx5170fpToolkitArguments(const QStringList &arguments)
+{
+    const Options options;
+    QCommandLineParser parser;
+    QStringList toolkitArguments(arguments.value(0));
+    if (!configured(parser, options).parse(arguments))
+        return toolkitArguments;
+    // Built from what the parser read rather than from the words: the
+    // toolkit knows only "-platform NAME", not "--platform=NAME", and a
+    // value that looks like an option ("-qwindowtitle -x-") stays a value.
+    QStringList seen;
+    for (const QString &name : parser.optionNames()) {
+        const int occurrence = int(seen.count(name));
+        seen.append(name);
+        for (const QCommandLineOption &option : options.toolkit) {
+            if (option.names().constFirst() != name)
+                continue;
+            toolkitArguments.append(QLatin1Char('-') + name);
+            if (!option.valueName().isEmpty())
+                toolkitArguments.append(parser.values(name).value(occurrence));
+        }
+    }
+    return toolkitArguments;
+}
+
+bool qx5170fpLacksDisplay(const qx5170fpCommandLine &commandLine,
+                          const QProcessEnvironment &environment)
+{
+    const bool x11
+        = !commandLine.display.isEmpty() || !environment.value(QStringLiteral("DISPLAY")).isEmpty();
+    const bool wayland = !environment.value(QStringLiteral("WAYLAND_DISPLAY")).isEmpty();
+
+    // Chosen as the toolkit chooses: -platform, else QT_QPA_PLATFORM when
+    // not empty, else its default, X11 (or Wayland in a Wayland session).
+    QString platforms = commandLine.platform;
+    if (platforms.isEmpty())
+        platforms = environment.value(QStringLiteral("QT_QPA_PLATFORM"));
+    if (platforms.isEmpty())
+        return !x11 && !wayland;
+
+    // A list separated by ';' is tried in order, each name with its own
+    // options after ':'. Only X11 is known to need a display that is
+    // missing; any other platform (offscreen, vnc, eglfs, ...) may serve,
+    // and the toolkit itself tells why one does not.
+    const QStringList choices = platforms.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    if (choices.isEmpty())
+        return false;
+    for (const QString &choice : choices) {
+        const QString name = choice.section(QLatin1Char(':'), 0, 0);
+        if (x11 || name.compare(QLatin1String("xcb"), Qt::CaseInsensitive) != 0)
+            return false;
+    }
+    return true;
+}
+
 QString qx5170fpHelpText()
 {
     const Options options;
@@ -188,6 +321,8 @@ QString qx5170fpHelpText()
     text.replace(QLatin1String("<executable_name>"), QLatin1String("qx5170fp"));
     text += QLatin1String(
         "\nThe toolkit's own options (-platform, -style, -display, ...) are accepted too.\n"
-        "Exit status: 0, also when the operator cancels; 2 when the command line is wrong.\n");
+        "Exit status: 0, also when the operator cancels; 1 when there is no display\n"
+        "to show the panel on, or when help or the version cannot be written; 2 when\n"
+        "the command line is wrong.\n");
     return text;
 }

@@ -5,6 +5,7 @@
 
 #include "sfpstartchoice.h"
 
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -19,17 +20,44 @@ struct qx5170fpCommandLine
 
     Action action = Run;
     sfpStartChoice start;
-    QString error; // one line, without the hint
+    QString error; // one line, without the hint; control characters written as C escapes
+
+    // What the toolkit is told about where to show the panel: the values of
+    // -platform and -display, empty when not given.
+    QString platform;
+    QString display;
 };
 
 // `arguments` as the process got them, the program's name first.
 qx5170fpCommandLine qx5170fpParseCommandLine(const QStringList &arguments);
+
+// The arguments to hand to the toolkit for a command line that
+// qx5170fpParseCommandLine accepts: the program's name, then each of the
+// toolkit's options in the order given, in the form the toolkit reads
+// (-platform NAME, also when given as --platform=NAME), without ours.
+QStringList qx5170fpToolkitArguments(const QStringList &arguments);
+
+// Whether the panel would have nowhere to be shown: every platform that the
+// toolkit may choose (from -platform, else QT_QPA_PLATFORM, else its
+// default) needs an X11 or Wayland display, and `environment` and the
+// command line name none.
+bool qx5170fpLacksDisplay(const qx5170fpCommandLine &commandLine,
+                          const QProcessEnvironment &environment);
 
 // The usage text that -h and --help print.
 QString qx5170fpHelpText();
 
 // The line that follows an error on standard error.
 inline constexpr char qx5170fpTryHelp[] = "Try 'qx5170fp --help' for more information.";
+
+// The line (after "qx5170fp: ") when qx5170fpLacksDisplay says so.
+inline constexpr char qx5170fpNoDisplayError[]
+    = "no display to show the panel on: set DISPLAY, or choose a platform with -platform or "
+      "QT_QPA_PLATFORM (offscreen, vnc)";
+
+// Exit status when there is no display for the panel, or when help or the
+// version could not be written.
+inline constexpr int qx5170fpFailureExitStatus = 1;
 
 // Exit status of a command line that cannot be understood.
 inline constexpr int qx5170fpUsageExitStatus = 2;

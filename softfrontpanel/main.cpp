@@ -8,21 +8,57 @@
 #include "qx5170fp_app.h"
 
 #include <QApplication>
+#include <QByteArray>
+#include <QList>
 #include <QPixmap>
+#include <QProcessEnvironment>
 #include <QSplashScreen>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <vector>
 
 namespace {
 
-// The revisions as the About box shows them, for --version.
-void printVersion()
+// The revisions as the About box shows them, for --version. Returns 0, or
+// the error number of a failed write.
+int printVersion()
 {
     const qx5170_fc fc;
-    std::printf("qx5170fp %s\nInstrument Driver: %s\nOrbelan Common Library: %s\n",
-                qUtf8Printable(fc.version()), qUtf8Printable(fc.driverRevision()),
-                sfpLibraryRevision().constData());
+    const QByteArray text
+        = QStringLiteral("qx5170fp %1\nInstrument Driver: %2\n"
+                         "Orbelan Common Library: %3\n")
+              .arg(fc.version(), fc.driverRevision(), QString::fromUtf8(sfpLibraryRevision()))
+              .toUtf8();
+    return std::fputs(text.constData(), stdout) < 0 ? errno : 0;
+}
+
+int printHelp()
+{
+    const QByteArray text = qx5170fpHelpText().toUtf8();
+    return std::fputs(text.constData(), stdout) < 0 ? errno : 0;
+}
+
+// Help and the version are all that the program does then, so output that
+// never arrived (a full disk, a closed descriptor) must not end as success.
+// As GNU tools do, standard output is closed and checked before the status
+// is chosen: the buffered text is written only then. `writeError` is the
+// error number of a write that already failed, else 0.
+int closeStandardOutput(int writeError)
+{
+    const bool failedBefore = writeError != 0 || std::ferror(stdout) != 0;
+    const bool closeFailed = std::fclose(stdout) != 0;
+    if (!failedBefore && !closeFailed)
+        return 0;
+    const int reason = writeError != 0 ? writeError : closeFailed ? errno : 0;
+    if (reason != 0)
+        std::fprintf(stderr, "qx5170fp: cannot write to standard output: %s\n",
+                     std::strerror(reason));
+    else
+        std::fputs("qx5170fp: cannot write to standard output\n", stderr);
+    return qx5170fpFailureExitStatus;
 }
 
 } // namespace
@@ -37,11 +73,9 @@ int main(int argc, char *argv[])
     const qx5170fpCommandLine commandLine = qx5170fpParseCommandLine(arguments);
     switch (commandLine.action) {
     case qx5170fpCommandLine::Help:
-        std::fputs(qUtf8Printable(qx5170fpHelpText()), stdout);
-        return 0;
+        return closeStandardOutput(printHelp());
     case qx5170fpCommandLine::Version:
-        printVersion();
-        return 0;
+        return closeStandardOutput(printVersion());
     case qx5170fpCommandLine::Error:
         std::fprintf(stderr, "qx5170fp: %s\n%s\n", qUtf8Printable(commandLine.error),
                      qx5170fpTryHelp);
@@ -50,9 +84,33 @@ int main(int argc, char *argv[])
         break;
     }
 
+    // Without a display the toolkit would print its own four lines and
+    // abort; one line of ours says what to do instead.
+    if (qx5170fpLacksDisplay(commandLine, QProcessEnvironment::systemEnvironment())) {
+        std::fprintf(stderr, "qx5170fp: %s\n", qx5170fpNoDisplayError);
+        return qx5170fpFailureExitStatus;
+    }
+
+    // The toolkit gets its options in the form it reads (-platform NAME
+    // also for --platform=NAME). The words are read once more as Latin-1,
+    // which maps every byte to one character and back, so that a value
+    // (a file name, say) reaches the toolkit byte for byte as given.
+    QStringList bytewiseArguments;
+    for (int i = 0; i < argc; ++i)
+        bytewiseArguments.append(QString::fromLatin1(argv[i]));
+    QList<QByteArray> toolkitWords;
+    for (const QString &word : qx5170fpToolkitArguments(bytewiseArguments))
+        toolkitWords.append(word.toLatin1());
+    // Both outlive the application, which keeps and edits the array.
+    std::vector<char *> toolkitArgv;
+    for (QByteArray &word : toolkitWords)
+        toolkitArgv.push_back(word.data());
+    toolkitArgv.push_back(nullptr);
+    int toolkitArgc = int(toolkitWords.size());
+
     // Destroyed in reverse order at the end: the window (which closes the
     // driver session), then the function card, then the application.
-    QApplication app(argc, argv);
+    QApplication app(toolkitArgc, toolkitArgv.data());
     qx5170_fc fc;
 
     QString title = fc.description();

@@ -1,5 +1,7 @@
 // The command line: what each argument list starts, or the one line that
-// refuses it with exit status 2 before any window or driver call.
+// refuses it with exit status 2 before any window or driver call; what the
+// toolkit is handed; and the end with status 1 when there is no display or
+// help cannot be written.
 #include "commandline.h"
 #include "sfptest.h"
 
@@ -18,20 +20,33 @@ struct Run
     QByteArray trace;
 };
 
-// The real program with no display at all and the platform's trace on.
-Run runProgram(const QStringList &arguments)
+QProcessEnvironment programEnvironment(const QTemporaryDir &folder, const QString &tracePath,
+                                       const QStringList &changes)
 {
-    QTemporaryDir folder;
-    const QString tracePath = folder.filePath(QStringLiteral("trace.txt"));
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("DISPLAY"));
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
     environment.insert(QStringLiteral("SFP_SIM_TRACE"), tracePath);
     environment.insert(QStringLiteral("ALLUSERSPROFILE"), folder.path());
+    for (const QString &change : changes)
+        environment.insert(change.section(QLatin1Char('='), 0, 0),
+                           change.section(QLatin1Char('='), 1));
+    return environment;
+}
 
+// The real program with no display at all and the platform's trace on.
+// `environment` adds or replaces variables ("NAME=value"); standard output
+// goes to `outputFile` when one is given.
+Run runProgram(const QStringList &arguments, const QStringList &environment = {},
+               const QString &outputFile = {})
+{
+    QTemporaryDir folder;
+    const QString tracePath = folder.filePath(QStringLiteral("trace.txt"));
     QProcess process;
-    process.setProcessEnvironment(environment);
+    process.setProcessEnvironment(programEnvironment(folder, tracePath, environment));
+    if (!outputFile.isEmpty())
+        process.setStandardOutputFile(outputFile);
     process.start(QStringLiteral(SFP_PROGRAM), arguments);
     Run run;
     if (!process.waitForFinished(20000)) {
@@ -57,7 +72,18 @@ class tst_CommandLine final : public QObject
 private slots:
     void parse_data();
     void parse();
+    void toolkitArguments_data();
+    void toolkitArguments();
+    void toolkitGetsOptionsWrittenWithEquals_data();
+    void toolkitGetsOptionsWrittenWithEquals();
+    void lacksDisplay_data();
+    void lacksDisplay();
+    void noDisplay_data();
+    void noDisplay();
     void helpAndVersionWithoutDisplay();
+    void helpAndVersionIntoFullDevice_data();
+    void helpAndVersionIntoFullDevice();
+    void manPage();
 };
 
 void tst_CommandLine::parse_data()
@@ -114,6 +140,78 @@ void tst_CommandLine::parse_data()
         << "qx5170fp: Choose only one of --demo, --scan and --address.";
     QTest::newRow("a word") << QStringList {"VXI0::1::INSTR"} << -1 << "" << 0
                             << "qx5170fp: Unexpected argument 'VXI0::1::INSTR'.";
+
+    // What was typed is repeated with its control characters as C escapes.
+    QTest::newRow("escape sequence in --address")
+        << QStringList {"--address", "\033]0;x\a", "--fc", "3"} << -1 << "" << 0
+        << "qx5170fp: --address '\\x1b]0;x\\a' is no VISA resource descriptor.";
+    QTest::newRow("control characters in a word")
+        << QStringList {"VXI0::1::INSTR\r\n\t\x01"} << -1 << "" << 0
+        << "qx5170fp: Unexpected argument 'VXI0::1::INSTR\\r\\n\\t\\x01'.";
+    QTest::newRow("escape sequence in an unknown option")
+        << QStringList {"--x\033[2J"} << -1 << "" << 0 << "qx5170fp: Unknown option 'x\\x1b[2J'.";
+    QTest::newRow("escape sequence in --fc")
+        << QStringList {"--address", "VXI0::1::INSTR", "--fc", "\033[31m1"} << -1 << "" << 0
+        << "qx5170fp: --fc must be a function-card number from 1 to 8, not '\\x1b[31m1'.";
+    QTest::newRow("backslash in a word") << QStringList {"C:\\vxipnp\\a"} << -1 << "" << 0
+                                         << "qx5170fp: Unexpected argument 'C:\\\\vxipnp\\\\a'.";
+
+    // A descriptor is Latin-1 text without control characters, one card.
+    QTest::newRow("DEL in --address")
+        << QStringList {"--address", "VXI0::1::INSTR\x7f", "--fc", "1"} << -1 << "" << 0
+        << "qx5170fp: --address 'VXI0::1::INSTR\\x7f' is no VISA resource descriptor.";
+    QTest::newRow("C1 control in --address")
+        << QStringList {"--address", "VXI0::1::\u0085INSTR", "--fc", "1"} << -1 << "" << 0
+        << "qx5170fp: --address 'VXI0::1::\\x85INSTR' is no VISA resource descriptor.";
+    QTest::newRow("CSI in --address")
+        << QStringList {"--address", "VXI0\u009b2J", "--fc", "1"} << -1 << "" << 0
+        << "qx5170fp: --address 'VXI0\\x9b2J' is no VISA resource descriptor.";
+    QTest::newRow("comma in --address")
+        << QStringList {"--address", "VXI0::1::INSTR,VXI0::5::INSTR", "--fc", "1"} << -1 << "" << 0
+        << "qx5170fp: --address 'VXI0::1::INSTR,VXI0::5::INSTR' is no VISA resource "
+           "descriptor.";
+    QTest::newRow("Latin-1 letter in --address")
+        << QStringList {"--address", "TCPIP::caf\u00e9\u00a0lab::INSTR", "--fc", "1"}
+        << int(C::Address) << "TCPIP::caf\u00e9\u00a0lab::INSTR" << 1 << "";
+
+    // An option's short and long names are one option.
+    QTest::newRow("-h --help") << QStringList {"-h", "--help"} << -1 << "" << 0
+                               << "qx5170fp: Option 'help' given more than once.";
+    QTest::newRow("--help --help") << QStringList {"--help", "--help"} << -1 << "" << 0
+                                   << "qx5170fp: Option 'help' given more than once.";
+    QTest::newRow("--version -V") << QStringList {"--version", "-V"} << -1 << "" << 0
+                                  << "qx5170fp: Option 'version' given more than once.";
+    QTest::newRow("-platform twice")
+        << QStringList {"-platform", "xcb", "--platform=offscreen"} << -1 << "" << 0
+        << "qx5170fp: Option 'platform' given more than once.";
+
+    // Every option that the toolkit reads, X11's among them.
+    QTest::newRow("-icon") << QStringList {"-icon", "relay.png", "--demo"} << int(C::Demo) << ""
+                           << 0 << "";
+    QTest::newRow("every toolkit option")
+        << QStringList {"-platform",     "offscreen",      "-platformpluginpath",
+                        "/opt/plugins",  "-platformtheme", "gtk3",
+                        "-plugin",       "evdevtouch",     "-qwindowgeometry",
+                        "640x480+10+10", "-qwindowtitle",  "Relays",
+                        "-qwindowicon",  "relay.png",      "-session",
+                        "1234_5",        "-style",         "fusion",
+                        "-stylesheet",   "panel.qss",      "-qmljsdebugger",
+                        "port:3768",     "-display",       ":9",
+                        "-geometry",     "640x480",        "-title",
+                        "Relays",        "-icon",          "relay.png",
+                        "-name",         "relays",         "-visual",
+                        "0x21",          "-reverse",       "-testability",
+                        "-widgetcount",  "-nograb",        "-dograb",
+                        "--scan"}
+        << int(C::AutoFind) << "" << 0 << "";
+    QTest::newRow("toolkit options with '='")
+        << QStringList {"--platform=offscreen", "-style=fusion", "--qwindowtitle=Relays",
+                        "-icon=relay.png", "--scan"}
+        << int(C::AutoFind) << "" << 0 << "";
+    QTest::newRow("an option Qt 6 no longer reads") << QStringList {"-fn", "fixed", "--demo"} << -1
+                                                    << "" << 0 << "qx5170fp: Unknown option 'fn'.";
+    QTest::newRow("empty -platform") << QStringList {"-platform=", "--demo"} << -1 << "" << 0
+                                     << "qx5170fp: -platform needs the name of a platform.";
 }
 
 void tst_CommandLine::parse()
@@ -144,6 +242,171 @@ void tst_CommandLine::parse()
     QCOMPARE(run.trace, QByteArray());
 }
 
+void tst_CommandLine::toolkitArguments_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // after the program's name
+    QTest::addColumn<QStringList>("toolkit"); // what the toolkit is handed
+
+    QTest::newRow("nothing") << QStringList() << QStringList {"qx5170fp"};
+    QTest::newRow("ours stay ours")
+        << QStringList {"--address", "VXI0::1::INSTR", "--fc=2"} << QStringList {"qx5170fp"};
+    QTest::newRow("as the toolkit reads them")
+        << QStringList {"-platform", "offscreen", "--demo", "-reverse"}
+        << QStringList {"qx5170fp", "-platform", "offscreen", "-reverse"};
+    QTest::newRow("--platform=") << QStringList {"--platform=offscreen", "--demo"}
+                                 << QStringList {"qx5170fp", "-platform", "offscreen"};
+    QTest::newRow("-platform=") << QStringList {"-platform=vnc:size=800x600"}
+                                << QStringList {"qx5170fp", "-platform", "vnc:size=800x600"};
+    QTest::newRow("two dashes") << QStringList {"--style", "fusion", "--widgetcount"}
+                                << QStringList {"qx5170fp", "-style", "fusion", "-widgetcount"};
+    QTest::newRow("'=' in the value")
+        << QStringList {"--qwindowtitle=a=b"} << QStringList {"qx5170fp", "-qwindowtitle", "a=b"};
+    QTest::newRow("a value like an option")
+        << QStringList {"-qwindowtitle", "-platform=vnc", "--scan"}
+        << QStringList {"qx5170fp", "-qwindowtitle", "-platform=vnc"};
+    QTest::newRow("order kept") << QStringList {"-icon=a.png", "--scan", "-nograb", "-display=:1"}
+                                << QStringList {"qx5170fp", "-icon",    "a.png",
+                                                "-nograb",  "-display", ":1"};
+}
+
+void tst_CommandLine::toolkitArguments()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, toolkit);
+
+    const QStringList all = QStringList(QStringLiteral("qx5170fp")) + arguments;
+    QCOMPARE(qx5170fpParseCommandLine(all).action, qx5170fpCommandLine::Run);
+    QCOMPARE(qx5170fpToolkitArguments(all), toolkit);
+}
+
+void tst_CommandLine::toolkitGetsOptionsWrittenWithEquals_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+
+    QTest::newRow("--platform=offscreen") << QStringList {"--platform=offscreen", "--scan"};
+    QTest::newRow("-platform=offscreen") << QStringList {"-platform=offscreen", "--scan"};
+}
+
+void tst_CommandLine::toolkitGetsOptionsWrittenWithEquals()
+{
+    QFETCH(QStringList, arguments);
+
+    // QT_QPA_PLATFORM names X11, which has no display here: the panel comes
+    // up (the scan reaches the platform) only when the toolkit took the
+    // platform from the command line.
+    QTemporaryDir folder;
+    const QString tracePath = folder.filePath(QStringLiteral("trace.txt"));
+    QProcess process;
+    process.setProcessEnvironment(
+        programEnvironment(folder, tracePath, {QStringLiteral("QT_QPA_PLATFORM=xcb")}));
+    process.start(QStringLiteral(SFP_PROGRAM), arguments);
+    QVERIFY(process.waitForStarted());
+    const auto traced = [&tracePath] {
+        QFile trace(tracePath);
+        return trace.open(QIODevice::ReadOnly) && trace.readAll().contains("viFindRsrc(");
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(traced() || process.state() == QProcess::NotRunning, 20000);
+    const bool running = process.state() == QProcess::Running;
+    process.kill();
+    process.waitForFinished();
+    QVERIFY2(running, process.readAllStandardError().constData());
+    QVERIFY(traced());
+}
+
+void tst_CommandLine::lacksDisplay_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // after the program's name
+    QTest::addColumn<QStringList>("environment"); // NAME=value
+    QTest::addColumn<bool>("lacks");
+
+    QTest::newRow("nothing") << QStringList() << QStringList() << true;
+    QTest::newRow("DISPLAY") << QStringList() << QStringList {"DISPLAY=:0"} << false;
+    QTest::newRow("empty DISPLAY") << QStringList() << QStringList {"DISPLAY="} << true;
+    QTest::newRow("WAYLAND_DISPLAY")
+        << QStringList() << QStringList {"WAYLAND_DISPLAY=wayland-0"} << false;
+    QTest::newRow("-display") << QStringList {"-display", ":1"} << QStringList() << false;
+    QTest::newRow("QT_QPA_PLATFORM=xcb")
+        << QStringList() << QStringList {"QT_QPA_PLATFORM=xcb"} << true;
+    QTest::newRow("QT_QPA_PLATFORM=XCB")
+        << QStringList() << QStringList {"QT_QPA_PLATFORM=XCB"} << true;
+    QTest::newRow("xcb with its options")
+        << QStringList() << QStringList {"QT_QPA_PLATFORM=xcb:nomitshm"} << true;
+    QTest::newRow("xcb, WAYLAND_DISPLAY")
+        << QStringList() << QStringList {"QT_QPA_PLATFORM=xcb", "WAYLAND_DISPLAY=wayland-0"}
+        << true;
+    QTest::newRow("xcb, DISPLAY") << QStringList()
+                                  << QStringList {"QT_QPA_PLATFORM=xcb", "DISPLAY=:0"} << false;
+    QTest::newRow("empty QT_QPA_PLATFORM")
+        << QStringList() << QStringList {"QT_QPA_PLATFORM="} << true;
+    QTest::newRow("offscreen") << QStringList() << QStringList {"QT_QPA_PLATFORM=offscreen"}
+                               << false;
+    QTest::newRow("minimal") << QStringList() << QStringList {"QT_QPA_PLATFORM=minimal"} << false;
+    QTest::newRow("vnc with its options")
+        << QStringList() << QStringList {"QT_QPA_PLATFORM=vnc:size=800x600"} << false;
+    QTest::newRow("eglfs") << QStringList() << QStringList {"QT_QPA_PLATFORM=eglfs"} << false;
+    QTest::newRow("linuxfb") << QStringList() << QStringList {"QT_QPA_PLATFORM=linuxfb"} << false;
+    QTest::newRow("xcb, else offscreen")
+        << QStringList() << QStringList {"QT_QPA_PLATFORM=xcb;offscreen"} << false;
+    QTest::newRow("xcb, else xcb")
+        << QStringList() << QStringList {"QT_QPA_PLATFORM=xcb;;xcb"} << true;
+    // Nothing to try: the toolkit itself says so.
+    QTest::newRow("only separators") << QStringList() << QStringList {"QT_QPA_PLATFORM=;"} << false;
+    QTest::newRow("-platform offscreen over xcb")
+        << QStringList {"-platform", "offscreen"} << QStringList {"QT_QPA_PLATFORM=xcb"} << false;
+    QTest::newRow("--platform=offscreen over xcb")
+        << QStringList {"--platform=offscreen"} << QStringList {"QT_QPA_PLATFORM=xcb"} << false;
+    QTest::newRow("-platform xcb over offscreen")
+        << QStringList {"-platform", "xcb"} << QStringList {"QT_QPA_PLATFORM=offscreen"} << true;
+    QTest::newRow("-platform xcb -display")
+        << QStringList {"-platform", "xcb", "-display", ":1"} << QStringList() << false;
+}
+
+void tst_CommandLine::lacksDisplay()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, environment);
+    QFETCH(bool, lacks);
+
+    const qx5170fpCommandLine commandLine
+        = qx5170fpParseCommandLine(QStringList(QStringLiteral("qx5170fp")) + arguments);
+    QCOMPARE(commandLine.action, qx5170fpCommandLine::Run);
+    QProcessEnvironment variables;
+    for (const QString &variable : environment)
+        variables.insert(variable.section(QLatin1Char('='), 0, 0),
+                         variable.section(QLatin1Char('='), 1));
+    QCOMPARE(qx5170fpLacksDisplay(commandLine, variables), lacks);
+}
+
+void tst_CommandLine::noDisplay_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("environment"); // besides no display at all
+
+    QTest::newRow("nothing") << QStringList() << QStringList();
+    QTest::newRow("--demo") << QStringList {"--demo"} << QStringList();
+    QTest::newRow("--address --fc")
+        << QStringList {"--address", "VXI0::1::INSTR", "--fc", "2"} << QStringList();
+    QTest::newRow("QT_QPA_PLATFORM=xcb")
+        << QStringList {"--scan"} << QStringList {"QT_QPA_PLATFORM=xcb"};
+    QTest::newRow("-platform xcb over offscreen")
+        << QStringList {"-platform", "xcb", "--scan"} << QStringList {"QT_QPA_PLATFORM=offscreen"};
+}
+
+void tst_CommandLine::noDisplay()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, environment);
+
+    // One line of ours, status 1, before the toolkit or a library starts.
+    const Run run = runProgram(arguments, environment);
+    QCOMPARE(run.status, 1);
+    QCOMPARE(QString::fromUtf8(run.err),
+             QString("qx5170fp: no display to show the panel on: set DISPLAY, or choose a "
+                     "platform with -platform or QT_QPA_PLATFORM (offscreen, vnc)\n"));
+    QCOMPARE(run.out, QByteArray());
+    QCOMPARE(run.trace, QByteArray());
+}
+
 void tst_CommandLine::helpAndVersionWithoutDisplay()
 {
     for (const char *option : {"-h", "--help"}) {
@@ -153,6 +416,11 @@ void tst_CommandLine::helpAndVersionWithoutDisplay()
         for (const char *documented :
              {"-V, --version", "--demo", "--scan", "--address <DESCRIPTOR>", "--fc <N>"})
             QVERIFY2(run.out.contains(documented), documented);
+        QVERIFY2(run.out.endsWith(
+                     "Exit status: 0, also when the operator cancels; 1 when there is no display\n"
+                     "to show the panel on, or when help or the version cannot be written; 2 when\n"
+                     "the command line is wrong.\n"),
+                 run.out.constData());
         // The toolkit's options are taken, not advertised one by one.
         QVERIFY(!run.out.contains("--platform"));
         // The manual page describes every option that the help lists.
@@ -180,6 +448,69 @@ void tst_CommandLine::helpAndVersionWithoutDisplay()
         QVERIFY(run.trace.contains("qx5170_revision_query("));
         QVERIFY(run.trace.contains("qx2010_library_revision("));
     }
+}
+
+void tst_CommandLine::helpAndVersionIntoFullDevice_data()
+{
+    QTest::addColumn<QString>("option");
+
+    for (const char *option : {"-h", "--help", "-V", "--version"})
+        QTest::newRow(option) << QString::fromLatin1(option);
+}
+
+void tst_CommandLine::helpAndVersionIntoFullDevice()
+{
+    QFETCH(QString, option);
+    if (!QFile::exists(QStringLiteral("/dev/full")))
+        QSKIP("no /dev/full here");
+
+    // Output that never arrived is no success: one line says so, status 1.
+    const Run run = runProgram({option}, {}, QStringLiteral("/dev/full"));
+    QCOMPARE(run.status, 1);
+    QCOMPARE(QString::fromUtf8(run.err),
+             QString("qx5170fp: cannot write to standard output: No space left on device\n"));
+}
+
+void tst_CommandLine::manPage()
+{
+    QFile page(QStringLiteral(SFP_MAN_PAGE));
+    QVERIFY(page.open(QIODevice::ReadOnly));
+    const QByteArray source = page.readAll();
+
+    // Where the typed addresses are kept, the names never hyphenated.
+    for (const char *file : {".I \\%$ALLUSERSPROFILE/Tarvex/DefaultInstrDescr.ini\n",
+                             ".I \\%$XDG_CONFIG_HOME/Tarvex/DefaultInstrDescr.ini\n",
+                             ".I \\%\\(ti/.config/Tarvex/DefaultInstrDescr.ini\n"})
+        QVERIFY2(source.contains(file), file);
+    QVERIFY(source.contains(".B XDG_CONFIG_HOME\n"));
+    QVERIFY(!source.contains("\n.I DefaultInstrDescr.ini"));
+    QVERIFY(!source.contains("\n.IR DefaultInstrDescr.ini"));
+
+    // Every exit status, in order.
+    const qsizetype exitStatus = source.indexOf(".SH EXIT STATUS\n");
+    QVERIFY(exitStatus >= 0);
+    const qsizetype zero = source.indexOf(".TP\n.B 0\n", exitStatus);
+    const qsizetype one
+        = source.indexOf(".TP\n.B 1\nThere is no display to show the panel on", exitStatus);
+    const qsizetype two = source.indexOf(".TP\n.B 2\n", exitStatus);
+    QVERIFY(zero > exitStatus);
+    QVERIFY(one > zero);
+    QVERIFY(two > one);
+    const qsizetype unwritten
+        = source.indexOf("Or help or the version could not be written to standard output.", one);
+    QVERIFY(unwritten > one);
+    QVERIFY(unwritten < two);
+
+    // Formats without a single warning.
+    QProcess groff;
+    groff.start(QStringLiteral("groff"),
+                {QStringLiteral("-man"), QStringLiteral("-Tutf8"), QStringLiteral("-ww"),
+                 QStringLiteral("-z"), QStringLiteral(SFP_MAN_PAGE)});
+    if (!groff.waitForStarted())
+        QSKIP("groff is not installed");
+    QVERIFY(groff.waitForFinished());
+    QCOMPARE(groff.readAllStandardError(), QByteArray());
+    QCOMPARE(groff.exitCode(), 0);
 }
 
 SFPTEST_MAIN(tst_CommandLine)
