@@ -13,8 +13,10 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <grp.h>
@@ -61,6 +63,25 @@ void typeInto(qx2010fp_fcEnterAddressFc *row, const QString &descriptor, int fcN
 {
     row->m_descriptorCombo->setEditText(descriptor);
     row->m_fcCombo->setCurrentIndex(fcNumber);
+}
+
+// What a save gave the caller and said on standard error.
+struct Saved
+{
+    QStringList descriptors;
+    QList<int> fcNumbers;
+    QByteArray reported;
+};
+
+// Types a descriptor and card number into row 1, then saves.
+Saved typeAndSave(qx2010fp_fcEnterAddress &dialog, const QString &descriptor, int fcNumber)
+{
+    typeInto(dialog.m_rows[0], descriptor, fcNumber);
+    Saved saved;
+    StderrCapture stderrLines;
+    dialog.saveDescriptors(saved.descriptors, saved.fcNumbers);
+    saved.reported = stderrLines.take();
+    return saved;
 }
 
 // What the folder of the file holds: nothing but the file itself once a
@@ -160,6 +181,8 @@ private slots:
     void commaInAStoredDescriptor();
     void fileSizeLimit_data();
     void fileSizeLimit();
+    void fullDisk_data();
+    void fullDisk();
     void ownerGroupAndModeKept();
     void savedByAnotherUser();
 
@@ -681,20 +704,15 @@ void tst_EnterAddress::unwritableLocation()
 
     qx2010fp_fcEnterAddress dialog(&m_relayCard);
     dialog.loadDescriptors();
-    typeInto(dialog.m_rows[0], "VXI0::5::INSTR", 3);
-    QStringList descriptors;
-    QList<int> fcNumbers;
-    StderrCapture stderrLines;
-    dialog.saveDescriptors(descriptors, fcNumbers);
-    const QByteArray reported = stderrLines.take();
+    const Saved saved = typeAndSave(dialog, "VXI0::5::INSTR", 3);
 
     // The entries still reach the caller; the operator sees no box, and
     // standard error gets one line naming the file and the reason.
-    QCOMPARE(descriptors, QStringList("VXI0::5::INSTR"));
-    QCOMPARE(fcNumbers, QList<int>({3}));
-    QCOMPARE(reported.count('\n'), 1);
-    QVERIFY2(reported.contains(dialog.m_iniFile.toUtf8()), reported.constData());
-    QVERIFY2(reported.contains(reason.toUtf8()), reported.constData());
+    QCOMPARE(saved.descriptors, QStringList("VXI0::5::INSTR"));
+    QCOMPARE(saved.fcNumbers, QList<int>({3}));
+    QCOMPARE(saved.reported.count('\n'), 1);
+    QVERIFY2(saved.reported.contains(dialog.m_iniFile.toUtf8()), saved.reported.constData());
+    QVERIFY2(saved.reported.contains(reason.toUtf8()), saved.reported.constData());
     QCOMPARE(readFile(blockerPath), blockerContent);
 
     // Shown again, the dialog still holds what was typed: the file could
@@ -706,10 +724,7 @@ void tst_EnterAddress::unwritableLocation()
     // Once the file can be written, it is read again as usual.
     QFile::setPermissions(blockerPath, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     QVERIFY(blockerIsFolder ? QDir(blockerPath).removeRecursively() : QFile::remove(blockerPath));
-    typeInto(dialog.m_rows[0], "VXI0::1::INSTR", 2);
-    StderrCapture quiet;
-    dialog.saveDescriptors(descriptors, fcNumbers);
-    QCOMPARE(quiet.take(), QByteArray());
+    QCOMPARE(typeAndSave(dialog, "VXI0::1::INSTR", 2).reported, QByteArray());
     QCOMPARE(iniValue(readFile(dialog.m_iniFile), "5170/1.1.Descriptor").toString(),
              QString("VXI0::1::INSTR"));
     dialog.m_rows[0]->m_descriptorCombo->setEditText("scratch");
@@ -758,17 +773,12 @@ void tst_EnterAddress::unreadableFileIsLeftAsItIs()
 
     qx2010fp_fcEnterAddress dialog(&m_relayCard);
     dialog.loadDescriptors();
-    typeInto(dialog.m_rows[0], "VXI0::5::INSTR", 3);
-    QStringList descriptors;
-    QList<int> fcNumbers;
-    StderrCapture stderrLines;
-    dialog.saveDescriptors(descriptors, fcNumbers);
-    const QByteArray reported = stderrLines.take();
+    const Saved saved = typeAndSave(dialog, "VXI0::5::INSTR", 3);
 
     // Used for this run, said in one line, and the file not touched.
-    QCOMPARE(descriptors, QStringList("VXI0::5::INSTR"));
-    QCOMPARE(fcNumbers, QList<int>({3}));
-    QCOMPARE(QString::fromUtf8(reported),
+    QCOMPARE(saved.descriptors, QStringList("VXI0::5::INSTR"));
+    QCOMPARE(saved.fcNumbers, QList<int>({3}));
+    QCOMPARE(QString::fromUtf8(saved.reported),
              QString("tst_enteraddress: the typed addresses could not be saved in %1: it cannot "
                      "be read as an INI file and was left as it is\n")
                  .arg(m_profile->iniFile()));
@@ -868,6 +878,57 @@ void tst_EnterAddress::fileSizeLimit()
              QString("bench 4000 of the lab in room 2"));
 }
 
+void tst_EnterAddress::fullDisk_data()
+{
+    QTest::addColumn<int>("fileSize");
+
+    // On a file system of three 4 KiB pages, one of them left free.
+    QTest::newRow("5 KB file, 4 KiB free: not even copied") << 5000;
+    QTest::newRow("900-byte file, 4 KiB free: the written copy does not fit") << 900;
+}
+
+void tst_EnterAddress::fullDisk()
+{
+    QFETCH(int, fileSize);
+    if (::geteuid() != 0)
+        QSKIP("only root mounts a file system of its own");
+    const QString mountPoint = m_profile->allUsersFolder();
+    QVERIFY(QDir().mkpath(mountPoint));
+    QProcess mount;
+    mount.start(QStringLiteral("mount"),
+                {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                 QStringLiteral("size=12k"), QStringLiteral("tmpfs"), mountPoint});
+    if (!mount.waitForFinished() || mount.exitStatus() != QProcess::NormalExit
+        || mount.exitCode() != 0)
+        QSKIP("no tmpfs can be mounted here");
+    const auto unmount
+        = qScopeGuard([&mountPoint] { QProcess::execute(QStringLiteral("umount"), {mountPoint}); });
+
+    QByteArray content = "[6052]\n1.1.Descriptor=VXI0::1::INSTR\n";
+    for (int i = 0; content.size() < fileSize; ++i)
+        content += QStringLiteral("[%1]\nLabel=bench %1\n").arg(4000 + i).toLatin1();
+    QVERIFY(writeFile(m_profile->iniFile(), content));
+    // Everything else but one page taken.
+    QFile filler(mountPoint + QStringLiteral("/filler"));
+    QVERIFY(filler.open(QIODevice::WriteOnly));
+    const qint64 taken = fileSize > 4096 ? 0 : 4096;
+    QCOMPARE(filler.write(QByteArray(taken, 'f')), taken);
+    filler.close();
+
+    StderrCapture stderrLines;
+    saveEightLongRows();
+    const QByteArray reported = stderrLines.take();
+
+    QCOMPARE(readFile(m_profile->iniFile()), content);
+    QCOMPARE(folderEntries(m_profile->iniFile()), QStringList("DefaultInstrDescr.ini"));
+    QCOMPARE(reported.count('\n'), 1);
+    const QString expected
+        = QStringLiteral("tst_enteraddress: the typed addresses could not be saved in %1: the "
+                         "file cannot be written: ")
+              .arg(m_profile->iniFile());
+    QVERIFY2(QString::fromUtf8(reported).startsWith(expected), reported.constData());
+}
+
 void tst_EnterAddress::ownerGroupAndModeKept()
 {
     QVERIFY(writeFile(m_profile->iniFile(), "[4720]\nLabel=bench 3\n"));
@@ -894,10 +955,7 @@ void tst_EnterAddress::ownerGroupAndModeKept()
 
     qx2010fp_fcEnterAddress dialog(&m_relayCard);
     dialog.loadDescriptors();
-    typeInto(dialog.m_rows[0], "VXI0::5::INSTR", 3);
-    QStringList descriptors;
-    QList<int> fcNumbers;
-    dialog.saveDescriptors(descriptors, fcNumbers);
+    QCOMPARE(typeAndSave(dialog, "VXI0::5::INSTR", 3).reported, QByteArray());
 
     QCOMPARE(iniValue(readFile(m_profile->iniFile()), "5170/1.1.Descriptor").toString(),
              QString("VXI0::5::INSTR"));
@@ -914,7 +972,7 @@ void tst_EnterAddress::ownerGroupAndModeKept()
     const mode_t umask = ::umask(022);
     qx2010fp_fcEnterAddress fresh(&m_relayCard);
     fresh.loadDescriptors();
-    fresh.saveDescriptors(descriptors, fcNumbers);
+    typeAndSave(fresh, "VXI0::1::INSTR", 2);
     ::umask(umask);
     QCOMPARE(::stat(QFile::encodeName(fresh.m_iniFile).constData(), &after), 0);
     QCOMPARE(after.st_mode & 07777, mode_t(0644));
