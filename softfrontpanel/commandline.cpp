@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <QList>
 
+#include <algorithm>
 #include <initializer_list>
 
 namespace {
@@ -302,14 +303,13 @@ bool qx5170fpLacksDisplay(const qx5170fpCommandLine &commandLine,
     // missing; any other platform (offscreen, vnc, eglfs, ...) may serve,
     // and the toolkit itself tells why one does not.
     const QStringList choices = platforms.split(QLatin1Char(';'), Qt::SkipEmptyParts);
-    if (choices.isEmpty())
+    if (choices.isEmpty() || x11)
         return false;
-    for (const QString &choice : choices) {
-        const QString name = choice.section(QLatin1Char(':'), 0, 0);
-        if (x11 || name.compare(QLatin1String("xcb"), Qt::CaseInsensitive) != 0)
-            return false;
-    }
-    return true;
+    return std::all_of(choices.cbegin(), choices.cend(), [](const QString &choice) {
+        return choice.section(QLatin1Char(':'), 0, 0)
+                   .compare(QLatin1String("xcb"), Qt::CaseInsensitive)
+            == 0;
+    });
 }
 
 QString qx5170fpHelpText()

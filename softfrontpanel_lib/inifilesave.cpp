@@ -46,7 +46,7 @@ bool isIniText(const QByteArray &content)
 QString unusedNameBeside(const QString &path)
 {
     for (;;) {
-        const QString name = QStringLiteral("%1.%2").arg(
+        QString name = QStringLiteral("%1.%2").arg(
             path, QString::number(QRandomGenerator::global()->generate(), 36));
         if (!QFileInfo::exists(name))
             return name;
@@ -103,10 +103,11 @@ bool sameValue(const QVariant &set, const QVariant &read)
 
 bool sameKeysAndValues(const QVariantMap &set, const QVariantMap &read)
 {
-    if (set.keys() != read.keys())
+    if (set.size() != read.size())
         return false;
     for (auto it = set.cbegin(); it != set.cend(); ++it) {
-        if (!sameValue(it.value(), read.value(it.key())))
+        const auto found = read.constFind(it.key());
+        if (found == read.cend() || !sameValue(it.value(), found.value()))
             return false;
     }
     return true;
