@@ -4,6 +4,7 @@
 // operator's "Try Again" and "Auto Find" do; the worst of them counts.
 //
 //   QT_QPA_PLATFORM=offscreen build/bin/bench_scan
+#include "platformlibraries.h"
 #include "qx2010fp_fcselect.h"
 #include "resourceinfo.h"
 #include "sim_control.h"
@@ -121,6 +122,14 @@ double median(std::vector<double> values)
 
 int main(int argc, char *argv[])
 {
+    sfpPlatform::Search search;
+    search.simulate = true;
+    search.simulatedFolders = {QStringLiteral(SFP_STAND_IN_DIR)};
+    const sfpPlatform::Loaded platform = sfpPlatform::load(search);
+    if (!platform.ok) {
+        std::fprintf(stderr, "bench_scan: %s\n", qPrintable(platform.error));
+        return 1;
+    }
     QApplication app(argc, argv);
     StubFC fc;
     bool allMet = true;

@@ -36,6 +36,8 @@ ViStatus _VI_FUNC viRead(ViSession vi, ViPBuf buf, ViUInt32 cnt, ViPUInt32 retCn
 
 /* Attributes */
 #define VI_ATTR_RSRC_NAME 0xBFFF0002UL
+#define VI_ATTR_RSRC_IMPL_VERSION 0x3FFF0003UL /* ViVersion */
+#define VI_ATTR_RSRC_MANF_NAME 0xBFFF0174UL /* ViChar[256] */
 #define VI_ATTR_SLOT 0x3FFF00E8UL /* ViInt16 */
 #define VI_ATTR_INTF_TYPE 0x3FFF0171UL /* ViUInt16 */
 #define VI_ATTR_INTF_NUM 0x3FFF0176UL /* ViUInt16 */

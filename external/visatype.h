@@ -49,6 +49,7 @@ typedef ViSession *ViPSession;
 typedef ViObject ViFindList;
 typedef ViFindList *ViPFindList;
 typedef ViUInt32 ViAttr;
+typedef ViUInt32 ViVersion;
 typedef ViUInt64 ViAttrState;
 typedef ViUInt32 ViAccessMode;
 

@@ -1,23 +1,62 @@
 #!/usr/bin/env bash
-# Makes the Debian package from a build folder, checks it with lintian,
-# installs it as an operator would, runs the installed program, checks the
-# manual page and the menu entry, and removes it again.
+# Makes the Debian package from a build folder and checks it with lintian
+# (pedantic, hardening included); installs it as an operator would, runs the
+# installed program, checks the manual page, the menu entry, the AppStream
+# description, the icons and the copyright file, and removes it again.
 #   check-package.sh <build folder>
 set -euo pipefail
-build=$(cd "$1" && pwd)
+top=$(cd "$(dirname "$0")/.." && pwd)
 fail() { echo "check-package: $*" >&2; exit 1; }
+[[ $# -eq 1 && -d $1 ]] || fail "usage: check-package.sh <build folder>"
+build=$(cd "$1" && pwd)
+for tool in cpack lintian dpkg-parsechangelog appstreamcli desktop-file-validate rsvg-convert \
+        groff; do
+    command -v "$tool" >/dev/null || fail "$tool is missing: scripts/deps.sh installs it"
+done
+
+id=example.orbelan.qx5170fp
+# The package carries the version of the change log's newest entry, which is
+# the panel's full version: the file name, the control data and --version
+# must all say the same.
+version=$(dpkg-parsechangelog -l "$top/packaging/changelog" -S Version)
+arch=$(dpkg --print-architecture)
 
 rm -f "$build"/qx5170fp_*.deb
-(cd "$build" && cpack -G DEB >/dev/null)
-deb=$(ls "$build"/qx5170fp_*_amd64.deb)
+(cd "$build" && cpack -G DEB >/dev/null) || fail "cpack could not make the package"
+deb=$build/qx5170fp_${version}_${arch}.deb
+[[ -f $deb ]] || fail "expected $(basename "$deb"), cpack made:" \
+    "$(cd "$build" && echo qx5170fp_*.deb)" \
+    "(build the folder again after changing packaging/changelog)"
+[[ $(dpkg-deb -f "$deb" Version) == "$version" ]] \
+    || fail "$(basename "$deb") says it is version $(dpkg-deb -f "$deb" Version), not $version"
 echo "package: $(basename "$deb")"
 
-# Errors fail; warnings are listed in the README with their reasons.
-if ! report=$(lintian --fail-on error "$deb" 2>&1); then
-    echo "$report" >&2
-    fail "lintian reports errors"
+# Errors and warnings fail, and so does every hardening tag whatever its
+# level, and an override that no longer matches. Pedantic and informational
+# tags that have to stay are listed in the README with their reasons.
+status=0
+report=$(lintian --pedantic --display-info --fail-on error,warning "$deb" 2>&1) || status=$?
+report=$(grep -v '^running with root' <<<"$report" || true)
+[[ -z $report ]] || echo "$report"
+[[ $status -eq 0 ]] || fail "lintian reports errors or warnings, or could not run (status $status)"
+stale='unused-override|mismatched-override'
+if grep -E "^.: qx5170fp[^ ]*: (hardening-|$stale)" <<<"$report" >/dev/null; then
+    fail "lintian reports a hardening tag or a stale override (above)"
 fi
-grep -v '^running with root' <<<"$report" || true
+
+# The AppStream description, checked in the package's own tree: its
+# launchable entry must be in it. The application id begins with the
+# top-level domain reserved for examples, which appstreamcli does not know
+# and mentions as information (cid-maybe-not-rdns); that one note is taken
+# as a pedantic hint, so that anything else it finds fails.
+appstream=(--no-net --pedantic --strict --override=cid-maybe-not-rdns=pedantic)
+tree=$(mktemp -d)
+dpkg-deb -x "$deb" "$tree"
+if ! appstreamcli validate-tree "${appstream[@]}" "$tree"; then
+    rm -rf "$tree"
+    fail "appstreamcli refuses the package's tree"
+fi
+rm -rf "$tree"
 
 if dpkg-query -W -f='${Status}' qx5170fp 2>/dev/null | grep -q 'install ok installed'; then
     fail "qx5170fp is installed already; not touching it"
@@ -31,29 +70,80 @@ DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-
 program=/usr/bin/qx5170fp
 [[ -x $program ]] || fail "$program not installed"
 # No display is needed for either.
-version=$(env -u DISPLAY -u QT_QPA_PLATFORM "$program" --version)
-grep -qx 'qx5170fp 4\.3\.1\.[0-9]*' <<<"$(head -1 <<<"$version")" || fail "--version printed: $version"
-[[ $(wc -l <<<"$version") -eq 3 ]] || fail "--version printed: $version"
+said=$(env -u DISPLAY -u QT_QPA_PLATFORM "$program" --version)
+[[ $(head -1 <<<"$said") == "qx5170fp $version" ]] \
+    || fail "the package is version $version, but --version printed: $said"
 env -u DISPLAY -u QT_QPA_PLATFORM "$program" --help | grep -q '^Usage: qx5170fp \[options\]' \
     || fail "--help does not show the usage"
-# The stand-ins come from the package's private folder, not from /usr/lib.
-for library in visa64 qx2010_64 qx5170_64; do
-    path=$(ldd "$program" | sed -n "s/^[[:space:]]*lib$library\.so => \([^ ]*\) .*/\1/p")
-    [[ -n $path && $(readlink -f "$path") == /usr/lib/x86_64-linux-gnu/qx5170fp/lib$library.so ]] \
-        || fail "the installed program takes lib$library.so from '$path', not its private folder"
-done
+# No platform library is linked: the installed program takes the stand-ins
+# of its private folder when nothing else is installed, and a vendor
+# installation wherever one is named, without a rebuild.
+if ldd "$program" | grep -Eq 'lib(visa|visa64|qx2010_64|qx5170_64)\.so'; then
+    fail "the installed program links a platform library: $(ldd "$program")"
+fi
+private=/usr/lib/x86_64-linux-gnu/qx5170fp
+libraries=$(env -u DISPLAY -u QT_QPA_PLATFORM "$program" --simulate --version)
+grep -qx "  $private/libqx5170_64.so" <<<"$libraries" \
+    || fail "the installed program does not take the stand-ins of $private: $libraries"
+"$(dirname "$0")/check-vendor-libraries.sh" "$program" "$private"
 
 page=/usr/share/man/man1/qx5170fp.1.gz
 [[ -f $page ]] || fail "$page not installed"
 warnings=$(zcat "$page" | groff -man -Tutf8 -ww 2>&1 >/dev/null)
 [[ -z $warnings ]] || fail "the manual page renders with warnings: $warnings"
-entry=/usr/share/applications/qx5170fp.desktop
+
+# The menu entry, the AppStream description and the icons carry the
+# application id, and so do the program's windows (QStringLiteral keeps the
+# id in the program as UTF-16 text).
+entry=/usr/share/applications/$id.desktop
 [[ -f $entry ]] || fail "$entry not installed"
-desktop-file-validate "$entry" || fail "desktop-file-validate refuses $entry"
-grep -qx 'Exec=/usr/bin/qx5170fp' "$entry" || fail "$entry does not start $program"
-[[ -f /usr/share/icons/hicolor/16x16/apps/qx5170fp.png ]] || fail "the icon is not installed"
+findings=$(desktop-file-validate "$entry" 2>&1) && [[ -z $findings ]] \
+    || fail "desktop-file-validate refuses $entry: $findings"
+grep -qx "Exec=$program" "$entry" || fail "$entry does not start $program"
+grep -qx "Icon=$id" "$entry" || fail "$entry does not show the icon $id"
+utf16=$(sed 's/\./\\./g; s/\(\\\.\|[^\\]\)/\1\\x00/g' <<<"$id")
+grep -qaP "$utf16" "$program" || fail "$program does not give the toolkit the application id $id"
+
+metainfo=/usr/share/metainfo/$id.metainfo.xml
+[[ -f $metainfo ]] || fail "$metainfo not installed"
+appstreamcli validate "${appstream[@]}" "$metainfo" || fail "appstreamcli refuses $metainfo"
+newest=$(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$metainfo" | head -1)
+[[ $newest == "$version" ]] || fail "the newest release in $metainfo is '$newest', not $version"
+grep -q '<project_license>MIT</project_license>' "$metainfo" || fail "$metainfo does not say MIT"
+
+icons=()
+for size in 16 32 48 64 128 256; do
+    icon=/usr/share/icons/hicolor/${size}x${size}/apps/$id.png
+    icons+=("$icon")
+    [[ -f $icon ]] || fail "$icon not installed"
+    # The PNG signature, then the IHDR chunk's width and height.
+    header=$(od -An -tx1 -N24 "$icon" | tr -d ' \n')
+    [[ $header == 89504e470d0a1a0a0000000d49484452$(printf '%08x%08x' "$size" "$size") ]] \
+        || fail "$icon is not a $size x $size PNG"
+done
+svg=/usr/share/icons/hicolor/scalable/apps/$id.svg
+icons+=("$svg")
+[[ -f $svg ]] || fail "$svg not installed"
+rsvg-convert --width=16 --height=16 "$svg" >/dev/null || fail "$svg cannot be drawn"
+
+# The copyright file names the holder of LICENSE and has its text, word for
+# word, as the licence of every file.
+copyright=/usr/share/doc/qx5170fp/copyright
+[[ -f $copyright ]] || fail "$copyright not installed"
+grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' "$copyright" \
+    || fail "$copyright is not in the machine-readable format"
+holder=$(sed -n 's/^Copyright (c) //p' "$top/LICENSE")
+all=$(awk -v RS= '/^Files: \*\n/' "$copyright")
+grep -qx "Copyright: $holder" <<<"$all" && grep -qx 'License: MIT' <<<"$all" \
+    || fail "$copyright does not give every file to '$holder' under MIT, as LICENSE does"
+words() { tr -s '[:space:]' ' ' | sed 's/^ //; s/ $//'; }
+licence=$(awk -v RS= '/^License: MIT\n/' "$copyright" | sed '1d; s/^ //; s/^\.$//' | words)
+[[ -n $licence && $licence == "$(sed -n '/^Permission/,$p' "$top/LICENSE" | words)" ]] \
+    || fail "the MIT text in $copyright differs from LICENSE"
 
 remove
 trap - EXIT
-[[ ! -e $program && ! -e $page && ! -e $entry ]] || fail "files left behind after removing"
+for path in "$program" "$page" "$entry" "$metainfo" "${icons[@]}" "$copyright"; do
+    [[ ! -e $path ]] || fail "$path left behind after removing"
+done
 echo "package installed, ran and was removed"

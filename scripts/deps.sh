@@ -9,7 +9,7 @@ packages=(
     nlohmann-json3-dev
     xvfb xauth xdotool dbus at-spi2-core python3 python3-pyatspi fonts-dejavu-core
     clang libclang-rt-14-dev clazy clang-tidy
-    dpkg-dev lintian desktop-file-utils patchelf groff-base
+    dpkg-dev lintian desktop-file-utils appstream librsvg2-bin patchelf groff-base
 )
 
 missing=()

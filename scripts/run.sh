@@ -15,4 +15,4 @@ if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" && -z "${QT_QPA_PLATFORM:-}
         "and connect a VNC viewer to port 5900." >&2
     exit 1
 fi
-exec "$top/build/bin/qx5170fp" "$@"
+exec "$top/build/bin/qx5170fp" --simulate "$@"

@@ -64,6 +64,15 @@ struct Options
                            QStringLiteral("Function-card number on that motherboard, 1 to 8 (with "
                                           "--address)."),
                            QStringLiteral("N")};
+    QCommandLineOption libraryPath {
+        QStringLiteral("library-path"),
+        QStringLiteral("Load VISA, the common library and the instrument driver from this folder "
+                       "before any other place."),
+        QStringLiteral("DIR")};
+    QCommandLineOption simulate {QStringLiteral("simulate"),
+                                 QStringLiteral("Run on the simulated platform that comes with "
+                                                "the panel, whatever vendor libraries are "
+                                                "installed.")};
     QList<QCommandLineOption> toolkit;
 
     Options()
@@ -82,7 +91,7 @@ struct Options
 
     QList<const QCommandLineOption *> ours() const
     {
-        return {&help, &version, &demo, &scan, &address, &fc};
+        return {&help, &version, &demo, &scan, &address, &fc, &libraryPath, &simulate};
     }
 
     // The option's long name, whichever of its names was given (-h is
@@ -183,7 +192,7 @@ qx5170fpCommandLine qx5170fpParseCommandLine(const QStringList &arguments)
     // The toolkit's parser takes the next word as the value even when it is
     // another option ("--address --fc 2"): no descriptor or number starts
     // so.
-    for (const QCommandLineOption *option : {&options.address, &options.fc}) {
+    for (const QCommandLineOption *option : {&options.address, &options.fc, &options.libraryPath}) {
         const QString value = parser.value(*option);
         if (parser.isSet(*option) && looksLikeOption(value))
             return error(
@@ -208,6 +217,14 @@ qx5170fpCommandLine qx5170fpParseCommandLine(const QStringList &arguments)
         result.action = qx5170fpCommandLine::Help;
         return result;
     }
+    // Where the platform libraries come from, also for the version, which
+    // names them.
+    result.simulate = parser.isSet(options.simulate);
+    result.libraryPath = parser.value(options.libraryPath);
+    if (parser.isSet(options.libraryPath) && result.libraryPath.isEmpty())
+        return error(QStringLiteral("--library-path needs a folder."));
+    if (result.simulate && parser.isSet(options.libraryPath))
+        return error(QStringLiteral("Choose only one of --simulate and --library-path."));
     if (parser.isSet(options.version)) {
         result.action = qx5170fpCommandLine::Version;
         return result;

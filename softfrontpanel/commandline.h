@@ -26,6 +26,11 @@ struct qx5170fpCommandLine
     // -platform and -display, empty when not given.
     QString platform;
     QString display;
+
+    // Where the platform libraries are searched first (--library-path), or
+    // that the simulated platform is used at once (--simulate).
+    QString libraryPath;
+    bool simulate = false;
 };
 
 // `arguments` as the process got them, the program's name first.

@@ -1,4 +1,5 @@
 #include "driverstatus.h"
+#include "platformlibraries.h"
 
 #include "qx5170.h"
 #include "sfpdriverstatus.h"
@@ -7,5 +8,5 @@ void reportDriverStatus(ViStatus status, const char *callText)
 {
     static_assert(qx5170_ERROR_MESSAGE_BUFLEN == sfpDriverErrorMessageSize,
                   "the report's buffer is the size the driver writes into");
-    sfpReportDriverStatus(status, callText, qx5170_error_message);
+    sfpReportDriverStatus(status, callText, sfpLibraries().qx5170_error_message);
 }

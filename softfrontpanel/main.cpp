@@ -2,6 +2,7 @@
 // window connects to the card, then runs the panel until it is closed.
 #include "commandline.h"
 #include "libraryrevision.h"
+#include "platformlibraries.h"
 #include "qx2010fp_app.h"
 #include "qx2010fp_splashlabel.h"
 #include "qx5170_fc.h"
@@ -22,15 +23,49 @@
 
 namespace {
 
-// The revisions as the About box shows them, for --version. Returns 0, or
-// the error number of a failed write.
+// What VISA says of itself: its maker and the revision of its
+// implementation (major, minor and sub-minor number, as VISA packs them).
+QString visaRevision()
+{
+    const sfpPlatformFunctions &platform = sfpLibraries();
+    ViSession rm = VI_NULL;
+    if (platform.viOpenDefaultRM(&rm) < VI_SUCCESS)
+        return QStringLiteral("unknown");
+    ViChar maker[256] = {};
+    ViUInt32 version = 0;
+    const bool named = platform.viGetAttribute(rm, VI_ATTR_RSRC_MANF_NAME, maker) >= VI_SUCCESS;
+    const bool numbered
+        = platform.viGetAttribute(rm, VI_ATTR_RSRC_IMPL_VERSION, &version) >= VI_SUCCESS;
+    platform.viClose(rm);
+    maker[sizeof maker - 1] = '\0';
+    QStringList parts;
+    if (named)
+        parts.append(QString::fromLatin1(maker));
+    if (numbered)
+        parts.append(QStringLiteral("%1.%2.%3")
+                         .arg(version >> 20)
+                         .arg((version >> 8) & 0xfffu)
+                         .arg(version & 0xffu));
+    return parts.isEmpty() ? QStringLiteral("unknown") : parts.join(QLatin1Char(' '));
+}
+
+// The revisions as the About box shows them, then VISA's, and where each
+// library was loaded from, for --version. Returns 0, or the error number of
+// a failed write.
 int printVersion()
 {
     const qx5170_fc fc;
+    const sfpPlatform::Loaded &libraries = sfpPlatform::loaded();
+    const QString platform = libraries.simulated
+        ? QStringLiteral("simulated platform")
+        : QStringLiteral("vendor libraries (%1)").arg(libraries.origin);
     const QByteArray text
         = QStringLiteral("qx5170fp %1\nInstrument Driver: %2\n"
-                         "Orbelan Common Library: %3\n")
-              .arg(fc.version(), fc.driverRevision(), QString::fromUtf8(sfpLibraryRevision()))
+                         "Orbelan Common Library: %3\nVISA: %4\n"
+                         "Libraries: %5\n  %6\n  %7\n  %8\n")
+              .arg(fc.version(), fc.driverRevision(), QString::fromUtf8(sfpLibraryRevision()),
+                   visaRevision(), platform, libraries.visaPath, libraries.commonPath,
+                   libraries.driverPath)
               .toUtf8();
     return std::fputs(text.constData(), stdout) < 0 ? errno : 0;
 }
@@ -74,15 +109,29 @@ int main(int argc, char *argv[])
     switch (commandLine.action) {
     case qx5170fpCommandLine::Help:
         return closeStandardOutput(printHelp());
-    case qx5170fpCommandLine::Version:
-        return closeStandardOutput(printVersion());
     case qx5170fpCommandLine::Error:
         std::fprintf(stderr, "qx5170fp: %s\n%s\n", qUtf8Printable(commandLine.error),
                      qx5170fpTryHelp);
         return qx5170fpUsageExitStatus;
+    case qx5170fpCommandLine::Version:
     case qx5170fpCommandLine::Run:
         break;
     }
+
+    // The vendor's libraries where they are found, else the simulated
+    // platform; a library the user named that cannot be used ends the
+    // program before anything is shown.
+    const sfpPlatform::Loaded libraries = sfpPlatform::load(
+        sfpPlatform::programSearch(commandLine.libraryPath, commandLine.simulate));
+    if (!libraries.ok) {
+        std::fprintf(stderr, "qx5170fp: %s\n", qUtf8Printable(libraries.error));
+        return qx5170fpFailureExitStatus;
+    }
+    if (!libraries.fallback.isEmpty())
+        std::fprintf(stderr, "qx5170fp: %s\n", qUtf8Printable(libraries.fallback));
+
+    if (commandLine.action == qx5170fpCommandLine::Version)
+        return closeStandardOutput(printVersion());
 
     // Without a display the toolkit would print its own four lines and
     // abort; one line of ours says what to do instead.
@@ -111,6 +160,7 @@ int main(int argc, char *argv[])
     // Destroyed in reverse order at the end: the window (which closes the
     // driver session), then the function card, then the application.
     QApplication app(toolkitArgc, toolkitArgv.data());
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.orbelan.qx5170fp"));
     qx5170_fc fc;
 
     QString title = fc.description();

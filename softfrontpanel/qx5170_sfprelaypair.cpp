@@ -1,4 +1,5 @@
 #include "qx5170_sfprelaypair.h"
+#include "platformlibraries.h"
 
 #include "driverstatus.h"
 #include "qx5170.h"
@@ -76,7 +77,8 @@ void qx5170_sfpRelayPair::btnAstateChanged_slot(bool state)
     // fails: the button shows what was commanded, nothing is read back.
     relayAbtn->setIcon(relayIcon(state));
     if (!m_demo) {
-        const ViStatus status = qx5170_switchRelay(m_vi, m_pairNo * 2 + 1, relayAbtn->isChecked());
+        const ViStatus status
+            = sfpLibraries().qx5170_switchRelay(m_vi, m_pairNo * 2 + 1, relayAbtn->isChecked());
         reportDriverStatus(status,
                            "qx5170_switchRelay(m_vi, m_pairNo*2+1, relayAbtn->isChecked())");
     }
@@ -94,7 +96,7 @@ void qx5170_sfpRelayPair::btnBstateChanged_slot(bool state)
     relayBbtn->setIcon(relayIcon(state));
     if (!m_demo) {
         const ViStatus status
-            = qx5170_switchRelay(m_vi, (m_pairNo + 1) * 2, relayBbtn->isChecked());
+            = sfpLibraries().qx5170_switchRelay(m_vi, (m_pairNo + 1) * 2, relayBbtn->isChecked());
         reportDriverStatus(status,
                            "qx5170_switchRelay(m_vi, (m_pairNo+1)*2, relayBbtn->isChecked())");
     }

@@ -1,4 +1,5 @@
 #include "qx5170fp_app.h"
+#include "platformlibraries.h"
 
 #include "driverstatus.h"
 #include "qx2010fp_led.h"
@@ -140,7 +141,8 @@ void qx5170fp_App::setKeyboardOrder()
 void qx5170fp_App::triggerClick_slot()
 {
     if (d_demoMode == 0)
-        reportDriverStatus(qx5170_pulseSynchTrigger(d_vi), "qx5170_pulseSynchTrigger (d_vi)");
+        reportDriverStatus(sfpLibraries().qx5170_pulseSynchTrigger(d_vi),
+                           "qx5170_pulseSynchTrigger (d_vi)");
     // The trigger was given; whether the card took it is in the report.
     syncLed->setValue(false);
 }
@@ -148,7 +150,8 @@ void qx5170fp_App::triggerClick_slot()
 void qx5170fp_App::updateClick_slot()
 {
     if (d_demoMode == 0)
-        reportDriverStatus(qx5170_updateRelaysState(d_vi), "qx5170_updateRelaysState(d_vi)");
+        reportDriverStatus(sfpLibraries().qx5170_updateRelaysState(d_vi),
+                           "qx5170_updateRelaysState(d_vi)");
     syncLed->setValue(false);
 }
 
@@ -160,12 +163,12 @@ void qx5170fp_App::modeSelect_slot(int indx)
         // each command at once.
         if (m_mode == syncCommand) {
             if (d_demoMode == 0)
-                reportDriverStatus(qx5170_updateRelaysState(d_vi),
+                reportDriverStatus(sfpLibraries().qx5170_updateRelaysState(d_vi),
                                    "qx5170_updateRelaysState(d_vi)");
             syncLed->setValue(false);
         } else if (m_mode == syncTrigger) {
             if (d_demoMode == 0)
-                reportDriverStatus(qx5170_pulseSynchTrigger(d_vi),
+                reportDriverStatus(sfpLibraries().qx5170_pulseSynchTrigger(d_vi),
                                    "qx5170_pulseSynchTrigger (d_vi)");
             syncLed->setValue(false);
         }
@@ -182,8 +185,9 @@ void qx5170fp_App::modeSelect_slot(int indx)
     }
     m_mode = indx;
     if (d_demoMode == 0)
-        reportDriverStatus(qx5170_setSwitchingMode(d_vi, indx + 1, qx5170_ITRIG_NONE),
-                           "qx5170_setSwitchingMode(d_vi, indx+1, qx5170_ITRIG_NONE)");
+        reportDriverStatus(
+            sfpLibraries().qx5170_setSwitchingMode(d_vi, indx + 1, qx5170_ITRIG_NONE),
+            "qx5170_setSwitchingMode(d_vi, indx+1, qx5170_ITRIG_NONE)");
 }
 
 void qx5170fp_App::stateChange_slot()

@@ -1,4 +1,5 @@
 #include "cardheader.h"
+#include "platformlibraries.h"
 
 #include "visa.h"
 
@@ -13,7 +14,7 @@ constexpr int attributeTextSize = 256;
 QString textAttribute(ViSession vi, ViAttr attribute)
 {
     char text[attributeTextSize] = {};
-    if (viGetAttribute(vi, attribute, text) != VI_SUCCESS)
+    if (sfpLibraries().viGetAttribute(vi, attribute, text) != VI_SUCCESS)
         return QString();
     return QString::fromLatin1(text, qsizetype(qstrnlen(text, sizeof text)));
 }
@@ -26,7 +27,7 @@ sfpCardHeader sfpReadCardHeader(ViSession vi, int fcNumber)
     ViInt16 slot = 0;
     // Warnings still mean that the device has a slot: only an error says it
     // has none, which is how a LAN box answers.
-    if (viGetAttribute(vi, VI_ATTR_SLOT, &slot) < VI_SUCCESS) {
+    if (sfpLibraries().viGetAttribute(vi, VI_ATTR_SLOT, &slot) < VI_SUCCESS) {
         header.lxi = true;
         header.moduleText = textAttribute(vi, VI_ATTR_TCPIP_DEVICE_NAME);
         header.hostText = textAttribute(vi, VI_ATTR_TCPIP_HOSTNAME);

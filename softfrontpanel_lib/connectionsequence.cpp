@@ -1,6 +1,7 @@
 // How the panel reaches its card: the operator finds it automatically, types
 // its address or runs without hardware, and the driver session is opened.
 #include "connectionsequence.h"
+#include "platformlibraries.h"
 
 #include "modeltext.h"
 #include "qx2010.h"
@@ -40,7 +41,7 @@ QString openErrorText(const qx2010fp_genFC &fc, ViStatus status)
         // Cleared, so that a library that writes nothing leaves empty text;
         // bounded, so that one that fills the buffer is not read past it.
         char buffer[qx2010_ERROR_MESSAGE_BUFLEN] = {};
-        qx2010_error_message(status, buffer);
+        sfpLibraries().qx2010_error_message(status, buffer);
         text = QString::fromLatin1(buffer, qsizetype(qstrnlen(buffer, sizeof buffer)));
     }
     return text;

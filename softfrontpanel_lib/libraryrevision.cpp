@@ -1,4 +1,5 @@
 #include "libraryrevision.h"
+#include "platformlibraries.h"
 
 #include "qx2010.h"
 
@@ -8,7 +9,7 @@ QByteArray sfpLibraryRevision()
     // instead of whatever the stack held. The last byte stays a terminator
     // even if the library fills the whole buffer.
     char revision[qx2010_REVISION_BUFLEN] = {};
-    qx2010_library_revision(revision);
+    sfpLibraries().qx2010_library_revision(revision);
     revision[sizeof revision - 1] = '\0';
     return QByteArray(revision);
 }

@@ -1,4 +1,5 @@
 #include "resourceinfo.h"
+#include "platformlibraries.h"
 
 #include "qx2010fp_genfc.h"
 
@@ -54,7 +55,7 @@ QString textAttribute(ViSession vi, ViAttr attribute)
 {
     char buffer[256];
     std::memset(buffer, 0, sizeof buffer);
-    viGetAttribute(vi, attribute, buffer);
+    sfpLibraries().viGetAttribute(vi, attribute, buffer);
     buffer[sizeof buffer - 1] = '\0';
     return QString::fromLatin1(buffer);
 }
@@ -68,7 +69,9 @@ void getResourceInfo(getResourceInfo_params_t *record)
 
     resourceInfo_t info = record->info;
     ViSession vi = VI_NULL;
-    if (viOpen(record->defaultRM, info.resourceName.toLatin1().constData(), VI_NO_LOCK, 0, &vi) < 0)
+    if (sfpLibraries().viOpen(record->defaultRM, info.resourceName.toLatin1().constData(),
+                              VI_NO_LOCK, 0, &vi)
+        < 0)
         return;
 
     mbParams block;
@@ -77,8 +80,8 @@ void getResourceInfo(getResourceInfo_params_t *record)
     block.defaultRM = record->defaultRM;
     block.timeout = 0;
     block.flags = 0;
-    if (qx2010_mb_open(vi, &block) < 0) {
-        viClose(vi);
+    if (sfpLibraries().qx2010_mb_open(vi, &block) < 0) {
+        sfpLibraries().viClose(vi);
         return;
     }
 
@@ -90,14 +93,14 @@ void getResourceInfo(getResourceInfo_params_t *record)
     const QString mbCode = QString::number(static_cast<qint16>(info.mbModelCode));
 
     ViUInt16 interfaceType = 0;
-    viGetAttribute(vi, VI_ATTR_INTF_TYPE, &interfaceType);
+    sfpLibraries().viGetAttribute(vi, VI_ATTR_INTF_TYPE, &interfaceType);
     if (interfaceType == VI_INTF_TCPIP) {
         const QString address = textAttribute(vi, VI_ATTR_TCPIP_ADDR);
         info.systemColumns.append(QStringLiteral("%1 - %2 LXI").arg(address, mbCode));
         info.lxiAddress = address;
     } else {
         ViInt16 slot = 0;
-        viGetAttribute(vi, VI_ATTR_SLOT, &slot);
+        sfpLibraries().viGetAttribute(vi, VI_ATTR_SLOT, &slot);
         info.systemColumns.append(
             QStringLiteral("Slot %1 - %2 MB").arg(QString::number(slot), mbCode));
         info.lxiAddress.clear();
@@ -126,6 +129,6 @@ void getResourceInfo(getResourceInfo_params_t *record)
     }
 
     record->info = info;
-    qx2010_mb_close(&block);
-    viClose(vi);
+    sfpLibraries().qx2010_mb_close(&block);
+    sfpLibraries().viClose(vi);
 }

@@ -1,5 +1,6 @@
 // The resource scan of the selection dialog: every VISA instrument resource
 // examined (network ones in parallel), sorted, and listed in the tree.
+#include "platformlibraries.h"
 #include "qx2010fp_fcselect.h"
 
 #include "descriptorordering.h"
@@ -112,20 +113,20 @@ int qx2010fp_fcSelect::findFunctionCards()
     int selectable = 0;
 
     ViSession rm = VI_NULL;
-    if (viOpenDefaultRM(&rm) != VI_SUCCESS) {
-        viClose(rm);
+    if (sfpLibraries().viOpenDefaultRM(&rm) != VI_SUCCESS) {
+        sfpLibraries().viClose(rm);
         return 0;
     }
     ViFindList findList = VI_NULL;
     ViUInt32 count = 0;
     char descriptor[VI_FIND_BUFLEN] = {};
-    if (viFindRsrc(rm, "?*INSTR", &findList, &count, descriptor) != VI_SUCCESS) {
-        viClose(rm);
+    if (sfpLibraries().viFindRsrc(rm, "?*INSTR", &findList, &count, descriptor) != VI_SUCCESS) {
+        sfpLibraries().viClose(rm);
         return 0;
     }
     if (count == 0) {
-        viClose(findList);
-        viClose(rm);
+        sfpLibraries().viClose(findList);
+        sfpLibraries().viClose(rm);
         return 0;
     }
     ViStatus status = VI_SUCCESS;
@@ -135,7 +136,7 @@ int qx2010fp_fcSelect::findFunctionCards()
         resource.resourceName = QString::fromLatin1(descriptor);
         resources.append(resource);
         --count;
-        status = viFindNext(findList, descriptor);
+        status = sfpLibraries().viFindNext(findList, descriptor);
     } while (status == VI_SUCCESS && count > 0);
 
     // Examination: everything but TCP/IP on this thread first, then the
@@ -241,7 +242,7 @@ int qx2010fp_fcSelect::findFunctionCards()
 
     m_tree->resizeColumnToContents(0);
     m_tree->resizeColumnToContents(1);
-    viClose(findList);
-    viClose(rm);
+    sfpLibraries().viClose(findList);
+    sfpLibraries().viClose(rm);
     return selectable;
 }

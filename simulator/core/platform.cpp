@@ -259,6 +259,15 @@ ViStatus Platform::getAttribute(ViObject object, ViAttr attribute, void *value)
         return VI_ERROR_INV_OBJECT;
     if (!value)
         return VI_ERROR_USER_BUF;
+    // What a resource manager tells of the VISA implementation.
+    if (session->kind == Kind::ResourceManager && attribute == VI_ATTR_RSRC_MANF_NAME) {
+        copyText("Orbelan simulated VISA", static_cast<char *>(value), 256);
+        return VI_SUCCESS;
+    }
+    if (session->kind == Kind::ResourceManager && attribute == VI_ATTR_RSRC_IMPL_VERSION) {
+        *static_cast<ViVersion *>(value) = 0x00100000; // 1.0.0
+        return VI_SUCCESS;
+    }
     if (session->kind != Kind::Instrument)
         return VI_ERROR_NSUP_ATTR;
 

@@ -248,7 +248,10 @@ class Panel:
             os.remove(self.trace_path)
         self.log_path = os.path.join(desktop.folder, "program.log")
         self._log = open(self.log_path, "ab")
-        self.process = subprocess.Popen([program, *arguments], env=desktop.environment(config),
+        # The stand-ins, chosen as an operator chooses them, whatever else
+        # the machine has installed.
+        self.process = subprocess.Popen([program, "--simulate", *arguments],
+                                        env=desktop.environment(config),
                                         stdout=self._log, stderr=subprocess.STDOUT)
 
     def close(self):

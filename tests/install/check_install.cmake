@@ -13,9 +13,10 @@ foreach(path
         "${PREFIX}/${LIBDIR}/libvisa64.so"
         "${PREFIX}/${LIBDIR}/libqx2010_64.so"
         "${PREFIX}/${LIBDIR}/libqx5170_64.so"
-        "${PREFIX}/${DATADIR}/applications/qx5170fp.desktop"
-        "${PREFIX}/${DATADIR}/icons/hicolor/16x16/apps/qx5170fp.png"
-        "${PREFIX}/${DATADIR}/pixmaps/qx5170fp.png"
+        "${PREFIX}/${DATADIR}/applications/example.orbelan.qx5170fp.desktop"
+        "${PREFIX}/${DATADIR}/metainfo/example.orbelan.qx5170fp.metainfo.xml"
+        "${PREFIX}/${DATADIR}/icons/hicolor/16x16/apps/example.orbelan.qx5170fp.png"
+        "${PREFIX}/${DATADIR}/icons/hicolor/scalable/apps/example.orbelan.qx5170fp.svg"
         "${PREFIX}/${MANDIR}/man1/qx5170fp.1.gz")
     if(NOT EXISTS "${path}")
         message(FATAL_ERROR "not installed: ${path}")
@@ -23,13 +24,13 @@ foreach(path
 endforeach()
 
 # The menu entry starts the installed program and shows the panel icon.
-file(READ "${PREFIX}/${DATADIR}/applications/qx5170fp.desktop" entry)
+file(READ "${PREFIX}/${DATADIR}/applications/example.orbelan.qx5170fp.desktop" entry)
 foreach(line
         "[Desktop Entry]"
         "Type=Application"
         "Name=Orbelan 5170 Soft Front Panel"
         "Exec=${program}"
-        "Icon=qx5170fp"
+        "Icon=example.orbelan.qx5170fp"
         "Terminal=false")
     string(FIND "${entry}" "${line}\n" at)
     if(at EQUAL -1)
@@ -38,7 +39,7 @@ foreach(line
 endforeach()
 find_program(VALIDATE desktop-file-validate)
 if(VALIDATE)
-    execute_process(COMMAND "${VALIDATE}" "${PREFIX}/${DATADIR}/applications/qx5170fp.desktop"
+    execute_process(COMMAND "${VALIDATE}" "${PREFIX}/${DATADIR}/applications/example.orbelan.qx5170fp.desktop"
         RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
     if(NOT status EQUAL 0)
         message(FATAL_ERROR "desktop-file-validate refuses the menu entry:\n${output}")
@@ -46,27 +47,37 @@ if(VALIDATE)
 endif()
 
 # A 16 x 16 PNG: the signature, then the IHDR chunk's width and height.
-file(READ "${PREFIX}/${DATADIR}/icons/hicolor/16x16/apps/qx5170fp.png" header
+file(READ "${PREFIX}/${DATADIR}/icons/hicolor/16x16/apps/example.orbelan.qx5170fp.png" header
     LIMIT 24 HEX)
 if(NOT header MATCHES "^89504e470d0a1a0a0000000d494844520000001000000010$")
     message(FATAL_ERROR "the icon is not a 16 x 16 PNG (header ${header})")
 endif()
 
-# The installed program finds the installed libraries, not those of the
-# build folder, through its run path.
+# The installed program links none of the platform libraries: it loads
+# them at start-up, and, with nothing else installed, takes the stand-ins
+# of its private folder, not those of the build folder.
 execute_process(COMMAND ldd "${program}" RESULT_VARIABLE status OUTPUT_VARIABLE linked)
 if(NOT status EQUAL 0)
     message(FATAL_ERROR "ldd cannot read ${program}")
 endif()
 foreach(library visa64 qx2010_64 qx5170_64)
-    string(REGEX MATCH "lib${library}\\.so[^\n]*=> ([^ \n]*)" found "${linked}")
-    get_filename_component(resolved "${CMAKE_MATCH_1}" REALPATH)
-    get_filename_component(expected "${PREFIX}/${LIBDIR}/lib${library}.so" REALPATH)
-    get_filename_component(resolved_dir "${resolved}" DIRECTORY)
-    get_filename_component(expected_dir "${expected}" DIRECTORY)
-    if(NOT found OR NOT resolved_dir STREQUAL expected_dir)
-        message(FATAL_ERROR "the installed program takes lib${library} from "
-                            "\"${CMAKE_MATCH_1}\", not from ${PREFIX}/${LIBDIR}:\n${linked}")
+    if(linked MATCHES "lib${library}\\.so")
+        message(FATAL_ERROR "the installed program links lib${library}:\n${linked}")
+    endif()
+endforeach()
+execute_process(COMMAND env -u QX5170FP_LIBRARY_PATH -u DISPLAY -u QT_QPA_PLATFORM
+        "${program}" --simulate --version
+    RESULT_VARIABLE status OUTPUT_VARIABLE version ERROR_VARIABLE errors)
+get_filename_component(private "${PREFIX}/${LIBDIR}" REALPATH)
+foreach(line
+        "Libraries: simulated platform"
+        "  ${private}/libvisa64.so"
+        "  ${private}/libqx2010_64.so"
+        "  ${private}/libqx5170_64.so")
+    string(FIND "${version}" "${line}\n" at)
+    if(NOT status EQUAL 0 OR at EQUAL -1)
+        message(FATAL_ERROR "the installed program's --version lacks \"${line}\" "
+                            "(status ${status}):\n${version}${errors}")
     endif()
 endforeach()
 message(STATUS "installed layout in ${PREFIX} is complete")

@@ -1,5 +1,7 @@
 #include "sfptest.h"
 
+#include "platformlibraries.h"
+
 #include "sim_control.h"
 
 #include <QCloseEvent>
@@ -382,6 +384,7 @@ void runChildIfRequested(int argc, char **argv)
         std::fprintf(stderr, "sfptest: no child registered as \"%s\"\n", qPrintable(name));
         std::exit(childUnknownStatus);
     }
+    useSimulatedPlatform();
     {
         QApplication app(argc, argv);
         QApplication::setAttribute(Qt::AA_Use96Dpi, true);
@@ -389,6 +392,20 @@ void runChildIfRequested(int argc, char **argv)
     }
     std::fflush(nullptr);
     std::exit(childReturnedStatus);
+}
+
+void useSimulatedPlatform()
+{
+    sfpPlatform::Search search;
+    search.simulate = true;
+    search.linker = false;
+    search.simulatedFolders = {QStringLiteral(SFP_STAND_IN_DIR)};
+    const sfpPlatform::Loaded loaded = sfpPlatform::load(search);
+    if (!loaded.ok) {
+        std::fprintf(stderr, "sfptest: the stand-ins cannot be loaded: %s\n",
+                     qPrintable(loaded.error));
+        std::exit(childUnknownStatus);
+    }
 }
 
 namespace {

@@ -106,6 +106,11 @@ void registerChild(const QString &name, std::function<void()> body);
 // registered body and exits; otherwise returns.
 void runChildIfRequested(int argc, char **argv);
 
+// Loads the stand-ins of the build as the platform libraries, the way
+// the program's --simulate does; ends the process with a message when they
+// cannot be loaded. SFPTEST_MAIN and the child processes call it first.
+void useSimulatedPlatform();
+
 // The simulator's trace lines since it was last cleared, optionally only
 // those that begin with one of `prefixes` (e.g. "qx5170_", "card ").
 QStringList trace(const QStringList &prefixes = {});
@@ -162,6 +167,7 @@ private:
     int main(int argc, char *argv[]) \
     { \
         sfptest::runChildIfRequested(argc, argv); \
+        sfptest::useSimulatedPlatform(); \
         QApplication app(argc, argv); \
         app.setAttribute(Qt::AA_Use96Dpi, true); \
         TestObject tc; \

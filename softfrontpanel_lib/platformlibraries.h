@@ -1,0 +1,88 @@
+// The three platform libraries (VISA, the maker's common library and the
+// card's instrument driver), loaded at start-up from the vendor's
+// installation or from the simulated platform that ships with the program,
+// and every function the program calls resolved once into one table. The
+// same program thus runs on either without a rebuild; nothing calls a
+// library function by its link name.
+#pragma once
+
+#include "qx2010.h"
+#include "qx5170.h"
+#include "visa.h"
+
+#include <QString>
+#include <QStringList>
+
+// The functions the program calls, with the signatures of the headers.
+struct sfpPlatformFunctions
+{
+    decltype(&::viOpenDefaultRM) viOpenDefaultRM = nullptr;
+    decltype(&::viFindRsrc) viFindRsrc = nullptr;
+    decltype(&::viFindNext) viFindNext = nullptr;
+    decltype(&::viOpen) viOpen = nullptr;
+    decltype(&::viClose) viClose = nullptr;
+    decltype(&::viGetAttribute) viGetAttribute = nullptr;
+
+    decltype(&::qx2010_mb_open) qx2010_mb_open = nullptr;
+    decltype(&::qx2010_mb_close) qx2010_mb_close = nullptr;
+    decltype(&::qx2010_error_message) qx2010_error_message = nullptr;
+    decltype(&::qx2010_library_revision) qx2010_library_revision = nullptr;
+
+    decltype(&::qx5170_init) qx5170_init = nullptr;
+    decltype(&::qx5170_close) qx5170_close = nullptr;
+    decltype(&::qx5170_error_message) qx5170_error_message = nullptr;
+    decltype(&::qx5170_revision_query) qx5170_revision_query = nullptr;
+    decltype(&::qx5170_switchRelay) qx5170_switchRelay = nullptr;
+    decltype(&::qx5170_setSwitchingMode) qx5170_setSwitchingMode = nullptr;
+    decltype(&::qx5170_updateRelaysState) qx5170_updateRelaysState = nullptr;
+    decltype(&::qx5170_pulseSynchTrigger) qx5170_pulseSynchTrigger = nullptr;
+};
+
+// The loaded table. Ends the process with a message when nothing was
+// loaded: every caller needs the libraries.
+const sfpPlatformFunctions &sfpLibraries();
+
+namespace sfpPlatform {
+
+// Where to look, in this order; the first place that gives a complete set
+// (all three libraries load and every function resolves) wins.
+struct Search
+{
+    QString option; // --library-path, a folder
+    bool simulate = false; // --simulate: the simulated platform at once
+    QString environment; // QX5170FP_LIBRARY_PATH, folders separated by ':'
+    QString configFile; // the configuration file that named `configured`
+    QString configured; // its LibraryPath, folders separated by ':'
+    bool linker = true; // the dynamic linker's own search
+    QStringList simulatedFolders; // where the simulated platform may be
+};
+
+// The search as the program makes it: the option and --simulate as given,
+// the variable, the first configuration file qx5170fp/qx5170fp.conf (the
+// user's before the system's) that sets LibraryPath, the linker, and the
+// program's private folder of stand-ins.
+Search programSearch(const QString &option, bool simulate);
+
+struct Loaded
+{
+    bool ok = false;
+    // When not ok: one line naming the file and the loader's message or
+    // the missing function.
+    QString error;
+    // When the simulated platform was taken because nothing else was
+    // found: one line naming each place searched and why it was skipped.
+    QString fallback;
+    bool simulated = false;
+    QString origin; // e.g. "--library-path", "the dynamic linker"
+    QString visaPath;
+    QString commonPath;
+    QString driverPath;
+};
+
+// Searches and loads; once a set is loaded, later calls return it again.
+Loaded load(const Search &search);
+
+// What load() gave, for --version and the tests.
+const Loaded &loaded();
+
+} // namespace sfpPlatform
