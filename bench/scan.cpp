@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // Wall time of the resource scan against the physical floor: N network
 // resources whose open takes L ms each, examined by at most 128 threads,
 // cannot take less than ceil(N / 128) x L. Scans run back to back, as an

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 Tarvex
+# SPDX-License-Identifier: MIT
 # The hardening that Debian builds its packages with: fortified C library
 # calls, stack protector, read-only relocations bound at start-up, and a
 # position-independent program. The flags are Debian's own, as

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 Tarvex
+# SPDX-License-Identifier: MIT
 # The manual page, the package's documents, and a Debian package made by
 # CPack: `cpack -G DEB` in the build folder gives
 # qx5170fp_<version>_amd64.deb with the program, the stand-in libraries in

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 /*
  * The maker's common library (library qx2010_64): motherboard access, its
  * revision and the texts of status codes.

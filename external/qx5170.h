@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 /*
  * Instrument driver of the 32-channel relay card (library qx5170_64).
  *

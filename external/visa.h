@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 /*
  * VISA library (IVI VISA standard, library visa64): the operations,
  * attributes and status values this program and the stand-in libraries use.

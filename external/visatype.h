@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 /*
  * VISA base types (IVI VISA standard), the subset this program uses.
  * Widths are fixed: ViStatus is signed 32-bit, ViSession unsigned 32-bit,

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 Tarvex
+# SPDX-License-Identifier: MIT
 # Static analysis of our own code, every warning an error:
 #   - the whole project built with clazy (Qt's checks of levels 0 and 1) as
 #     the compiler, in build-analysis/;

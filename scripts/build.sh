@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 Tarvex
+# SPDX-License-Identifier: MIT
 # Configures and builds one build folder: build.sh <folder> [cmake options...]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 Tarvex
+# SPDX-License-Identifier: MIT
 # Makes the Debian package from a build folder and checks it with lintian
 # (pedantic, hardening included); installs it as an operator would, runs the
 # installed program, checks the manual page, the menu entry, the AppStream

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 Tarvex
+# SPDX-License-Identifier: MIT
 # Builds the program the way a lab compiles it against the vendor's own C
 # headers (here the stand-ins' headers copied into a folder of their own),
 # checks that it was compiled against them and links none of the three

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 Tarvex
+# SPDX-License-Identifier: MIT
 # Checks that a built or installed program finds a vendor installation in
 # each place it searches, without a rebuild: a folder dressed as one (the
 # stand-ins under the names a Linux installation gives them, VISA as

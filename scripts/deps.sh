@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 Tarvex
+# SPDX-License-Identifier: MIT
 # Installs the Debian 12 packages the build, the program and the tests need,
 # only those that are missing; through sudo when not run as root.
 set -euo pipefail

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 Tarvex
+# SPDX-License-Identifier: MIT
 # Puts each one-line fault of a list into the program in turn, rebuilds only
 # what changed, runs the test suite, restores the file (also when
 # interrupted) and says whether the suite caught the fault. Ends with

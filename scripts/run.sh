@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 Tarvex
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds, and starts the relay card's soft front
 # panel on the simulated platform (SFP_SIM_CONFIG, SFP_SIM_TRACE apply).
 set -euo pipefail

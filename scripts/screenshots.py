@@ -1,4 +1,6 @@
 #!/usr/bin/python3
+# SPDX-FileCopyrightText: 2026 Tarvex
+# SPDX-License-Identifier: MIT
 """Runs the real panel on the simulated platform under Xvfb and saves
 screenshots of what the operator sees into a folder (the README shows them):
 

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 Tarvex
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds, and saves screenshots of the panel on the
 # simulated platform into docs/ (run under Xvfb, no display needed).
 set -euo pipefail

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 Tarvex
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds, and runs the whole test suite headless:
 # the fuzzers for a bounded time, then the suite once in a normal build and
 # once with AddressSanitizer and UndefinedBehaviorSanitizer; then the package
@@ -32,8 +34,11 @@ packaged=$?
 echo "== Build against vendor libraries and headers"
 "$top/scripts/check-vendor-build.sh" "$top/build"
 vendor=$?
+echo "== Licence: an SPDX line in every file that takes comments"
+"$top/scripts/check-licence.sh"
+licensed=$?
 echo "== Static analysis (clazy, clang-tidy)"
 "$top/scripts/analyse.sh"
 analysed=$?
 [[ $fuzzed -eq 0 && $normal -eq 0 && $sanitized -eq 0 && $packaged -eq 0 && $vendor -eq 0
-    && $analysed -eq 0 ]]
+    && $licensed -eq 0 && $analysed -eq 0 ]]

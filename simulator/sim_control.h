@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // Control interface of the simulated platform, for tests and tools only.
 // The program never includes this header: to the program the stand-in
 // libraries are the vendor's libraries.

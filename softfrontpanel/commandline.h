@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The program's own command line: help, version, and how to connect
 // without the first question. The toolkit's options (-platform, -style,
 // -display, ...) are accepted here and left to the toolkit.

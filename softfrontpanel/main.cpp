@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The relay card's soft front panel: shows the splash while the panel
 // window connects to the card, then runs the panel until it is closed.
 #include "commandline.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The relay card's function-card object: its identity, its texts and its
 // driver sessions, as the common library sees them.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The operator's control for one of the relay card's 16 relay pairs.
 #pragma once
 

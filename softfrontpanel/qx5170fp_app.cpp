@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 #include "qx5170fp_app.h"
 #include "platformlibraries.h"
 

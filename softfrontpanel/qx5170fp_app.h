@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The relay card's main window: the card-bound window with the 16 relay
 // pairs in a 4 x 4 grid and the switching mode controls beneath them.
 #pragma once

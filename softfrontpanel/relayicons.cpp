@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 #include "relayicons.h"
 
 // One string per pixel row, so that the pictures can be read in the source.

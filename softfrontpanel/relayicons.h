@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The contact pictures of a relay button, 19 x 12 pixels, black on
 // transparent.
 #pragma once

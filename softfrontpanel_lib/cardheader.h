@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // What the card-bound window writes into the frame's header: which system,
 // slot or LAN module and which function card it is connected to.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // How the panel reaches its card: the operator finds it automatically, types
 // its address or runs without hardware, and the driver session is opened.
 #include "connectionsequence.h"

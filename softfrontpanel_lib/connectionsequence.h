@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The plain parts of the connection sequence (qx2010fp_fcSelect::connectFc):
 // the checks of typed addresses and the texts of a failed open.
 #pragma once

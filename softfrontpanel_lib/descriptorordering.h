@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The order in which found VISA resources are listed: grouped by interface
 // word, then by board number and, for TCP/IP, by the dotted address.
 #pragma once

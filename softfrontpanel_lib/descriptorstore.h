@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The file DefaultInstrDescr.ini, in which the address entry dialog keeps
 // the descriptors and function-card numbers typed for each card model
 // between runs. One file serves the panels of every model, each in a

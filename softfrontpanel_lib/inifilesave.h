@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // Saving keys into an INI file that other programs and people share, so
 // that the file is never left emptied, cut or garbled.
 //

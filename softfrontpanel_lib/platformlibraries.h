@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The three platform libraries (VISA, the maker's common library and the
 // card's instrument driver), loaded at start-up from the vendor's
 // installation or from the simulated platform that ships with the program,

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // Modal viewer of the licence under which the toolkit is used.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The About box of the soft front panels: the card, the maker's notice, the
 // toolkit with its licence, software revisions and hardware information.
 #pragma once

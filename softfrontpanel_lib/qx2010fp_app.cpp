@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 #include "qx2010fp_app.h"
 
 #include "qx2010fp_led.h"

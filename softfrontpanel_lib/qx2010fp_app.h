@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The common main window of the soft front panels: dark header with the
 // maker's logo, a title and the system logo; the card's panel area on the
 // left; the "Active" LED and the standard buttons on the right.

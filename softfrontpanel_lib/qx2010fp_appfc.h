@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The main window of a soft front panel that is bound to a function card:
 // constructing it connects to the card (or chooses demo mode), fills the
 // frame's header and creates the About box; destroying it closes the

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 #include "qx2010fp_fcenteraddress.h"
 
 #include "descriptorstore.h"

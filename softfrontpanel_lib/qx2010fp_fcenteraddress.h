@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The dialogs in which the operator types the VISA resource descriptor of
 // the motherboard that carries the card and picks the card's number on it:
 // one row for most models, up to eight rows with a count for the models

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The dialog in which the operator picks the function card to connect to,
 // and the object that carries the result of the whole connection sequence.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The function-card interface: the only way the common library reaches
 // behaviour that belongs to one card model.
 #pragma once

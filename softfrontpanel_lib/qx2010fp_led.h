@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // Round lamp with a text label on its right: the "Active" indicator of the
 // frame and the "Synchronized" indicator of the relay panel.
 #pragma once

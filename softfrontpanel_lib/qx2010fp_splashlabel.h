@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The start-up splash picture of a card's soft front panel: the common
 // background, the card's name line, its description, the maker's notice and
 // a picture of the card from the card program's own resources.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // What the scan learns of one VISA resource: is there a motherboard behind
 // it, and which cards does it carry.
 #pragma once

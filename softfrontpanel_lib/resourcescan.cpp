@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The resource scan of the selection dialog: every VISA instrument resource
 // examined (network ones in parallel), sorted, and listed in the tree.
 #include "platformlibraries.h"

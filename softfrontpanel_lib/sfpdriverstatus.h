@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // Reporting an instrument driver's status to the operator, the same after
 // every driver call of every card panel.
 #pragma once

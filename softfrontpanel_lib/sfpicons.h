@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // Small icons of the common windows, compiled in as XPM images.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The three message boxes through which every operator-visible message of a
 // soft front panel goes.
 #pragma once

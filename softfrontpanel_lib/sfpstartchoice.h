@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // How the connection sequence begins: by asking the operator, as usual, or
 // with an answer already given (on the program's command line).
 #pragma once

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 Tarvex
+# SPDX-License-Identifier: MIT
 # Runs one Qt Test executable for CTest. It passes only when the executable
 # ends with status 0 AND Qt Test printed its totals with nothing failed, and
 # no sanitizer reported anything: code under test that ends the process

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The yardstick of the start-up benchmark: a bare Qt program that does the
 // panel's job up to its first question, and nothing else: the same style,
 // a splash of the same size (a plain picture with one line of text), then

@@ -1,4 +1,6 @@
 #!/usr/bin/python3
+# SPDX-FileCopyrightText: 2026 Tarvex
+# SPDX-License-Identifier: MIT
 """Start-up benchmark of the relay card's soft front panel, measured from
 outside the program (the program has no hook for it), against a bare Qt 6
 program that does the same job up to the first question: the same style, a

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // VISA resource descriptors as the simulated VISA library reads them.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The simulated instruments behind a VISA resource: a motherboard that
 // answers a small command set and routes card commands to its positions.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The simulated VISA platform: the system, its sessions and its instruments.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // Internal interface of the simulated platform, shared by the three stand-in
 // libraries. Not part of the program's view of the platform.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The simulated system: resources, motherboards, cards and fault rules, as a
 // system description gives them.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The platform's trace: one line per outermost call into the stand-ins and
 // one per change a simulated instrument applies.
 #pragma once

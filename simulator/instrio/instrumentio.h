@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The message exchange the driver and the common library use with a
 // motherboard over an open VISA session.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // Common library stand-in: motherboard objects built from what the
 // motherboard reports over a VISA session, the library's revision and the
 // texts of status codes.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // Driver stand-in of the relay card. Like a real instrument driver it keeps
 // no card state of its own: it talks to the motherboard over a VISA session,
 // and the session it hands out is that VISA session.

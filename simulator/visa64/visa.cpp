@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // VISA stand-in: the resource manager and sessions of the simulated platform.
 #include "visa.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The About box, the clickable label and the licence viewer.
 #include "clickablelabel.h"
 #include "qtlicense.h"

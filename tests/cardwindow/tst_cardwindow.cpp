@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The card-bound window: demo mode and connected start, the header texts
 // from the VISA session, the title, the About box with the revisions,
 // closing the session, and the end of the process on Cancel.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The command line: what each argument list starts, or the one line that
 // refuses it with exit status 2 before any window or driver call; what the
 // toolkit is handed; and the end with status 1 when there is no display or

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // Helpers shared by the connection tests: acting on a modal dialog, a
 // temporary profile for DefaultInstrDescr.ini, and reading the file back.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // A function-card object for connection tests: any model code, an open
 // whose status and session the test chooses, and a record of every open
 // and close.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The connection sequence, driven through its dialogs on simulated
 // systems: every way through the first question, the scan, the choice,
 // typed addresses with their checks, demo mode and failed opens.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // DefaultInstrDescr.ini without the dialog: where it lives and how stored
 // numbers are read.
 #include "connectiontest.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The address entry dialog: its rows and count, and what it loads from and
 // saves to DefaultInstrDescr.ini, good files and bad.
 #include "connectiontest.h"

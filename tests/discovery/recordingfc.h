@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // A function-card object for discovery tests: accepts the relay card's model
 // and records every code it was asked about, and on which thread.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The order of found resources: classification of descriptors, the
 // pairwise relation, and a sort that survives the relation's cycles.
 #include "descriptorordering.h"

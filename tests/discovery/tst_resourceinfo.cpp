@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // Examination of one resource on simulated systems: what a motherboard
 // reports becomes the texts and card numbers of the selection tree.
 #include "recordingfc.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The resource scan and the selection dialog on simulated systems.
 #include "qx2010fp_fcselect.h"
 #include "recordingfc.h"

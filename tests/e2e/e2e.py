@@ -1,4 +1,6 @@
 #!/usr/bin/python3
+# SPDX-FileCopyrightText: 2026 Tarvex
+# SPDX-License-Identifier: MIT
 """End-to-end tests of the relay card's soft front panel: the real program
 on the simulated platform, under Xvfb, driven through AT-SPI.
 

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 Tarvex
+# SPDX-License-Identifier: MIT
 """Drives the real qx5170fp the way a screen reader or an automation tool
 does: on its own Xvfb display, through the Linux accessibility interface
 (AT-SPI), finding windows, buttons, labels and tree items by role and name.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The main window frame: construction, the close question, the hidden
 // acquisition controls, the operations for derived windows, centring and
 // the application style.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // Fuzzes the descriptor order: arbitrary lines as found descriptors, sorted
 // by the scan's sort, which must end, stay in bounds and keep every one.
 #include "descriptorordering.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // Fuzzes DefaultInstrDescr.ini as the address entry dialog loads and saves
 // it: any file content gives a dialog with card numbers it can show, the
 // rows in use reach the caller, and saving changes no key but the model's

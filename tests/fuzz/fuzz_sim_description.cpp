@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // Fuzzes the simulator's system description reader: any bytes give either a
 // system or one message naming where the description is wrong.
 #include "system.h"

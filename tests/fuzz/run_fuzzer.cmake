@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 Tarvex
+# SPDX-License-Identifier: MIT
 # Runs one fuzzer for a bounded time. New inputs go to a working corpus in
 # the build folder, so the seeds in the repository stay as they are; a
 # finding is written to ARTIFACTS and fails the test.

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 Tarvex
+# SPDX-License-Identifier: MIT
 # Installs the build in BUILD_DIR into PREFIX and checks what a desktop
 # needs to list and start the panel.
 file(REMOVE_RECURSE "${PREFIX}")

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The LED indicator: its geometry, when it repaints, and what it paints.
 #include "qx2010fp_led.h"
 #include "sfptest.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The three message boxes and the driver status report built on them.
 #include "sfpdriverstatus.h"
 #include "sfpmessages.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 /*
  * A plain C client of the three platform libraries, written only against the
  * headers in external/: it scans the system, examines every resource's

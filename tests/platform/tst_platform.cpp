@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The simulated platform behind the three stand-in libraries: layouts,
 // descriptor matching, the scan, the relay card model, faults, bad
 // descriptions, concurrency and the trace.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The relay card's function-card object against the driver stand-in.
 #include "qx5170_fc.h"
 #include "sfptest.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // One relay pair widget switching the simulated card's relays.
 #include "qx5170_sfprelaypair.h"
 #include "sfptest.h"

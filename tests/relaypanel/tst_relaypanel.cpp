@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The relay panel: its controls and their help, the switching modes with the
 // "Synchronized" LED against the simulated card, the exclusive rule over all
 // pairs, failing driver calls and demo mode.

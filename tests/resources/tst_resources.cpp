@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The compiled-in pictures, the licence text and the XPM icons.
 #include "sfpicons.h"
 #include "sfptest.h"

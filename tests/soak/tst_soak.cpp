@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // Long use under faults: thousands of operator actions over every pair and
 // all three switching modes while the simulated driver fails or warns at
 // random. Every status is reported exactly once, no handler is cut short,

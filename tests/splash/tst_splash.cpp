@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The splash picture: where its texts and the card picture land, the fonts
 // and their scaling, the choice between the two card pictures and the line
 // on standard output when neither fits.

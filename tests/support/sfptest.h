@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // Test support shared by every test executable: answering modal dialogs,
 // running code in a child process, and reading the simulator's trace.
 #pragma once

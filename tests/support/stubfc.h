@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // A function-card object for tests, fuzzers and benchmarks that need only a
 // model code and its model test: it opens nothing and has no texts.
 // Derived test cards override what they watch.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The test-support library itself: every other suite relies on it, so its
 // answers must be what the dialogs really showed and did.
 #include "sfptest.h"

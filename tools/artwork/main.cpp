@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // Paints the pictures that the soft front panel compiles in: the maker's
 // logo, the VXI and LXI system badges, the splash background, the About side
 // picture and the relay card's picture. Everything is drawn here from simple

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // Shows the common frame with a stand-in relay panel, the LED and the About
 // box, without any hardware or connection sequence: for looking at the
 // artwork and the layout while the real windows are being built.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // Saves the first screen of the display, or the rectangle X Y W H of it, as
 // a PNG file: sfp_screengrab OUT.png [X Y W H]
 #include <QGuiApplication>
