@@ -46,8 +46,8 @@ QString visaRevision()
     if (numbered)
         parts.append(QStringLiteral("%1.%2.%3")
                          .arg(version >> 20)
-                         .arg((version >> 8) & 0xfffu)
-                         .arg(version & 0xffu));
+                         .arg((version >> 8) & 0xFFFU)
+                         .arg(version & 0xFFU));
     return parts.isEmpty() ? QStringLiteral("unknown") : parts.join(QLatin1Char(' '));
 }
 

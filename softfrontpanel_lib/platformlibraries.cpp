@@ -12,6 +12,7 @@
 #include <dlfcn.h>
 #include <initializer_list>
 #include <link.h>
+#include <vector>
 
 namespace {
 
@@ -25,7 +26,13 @@ const std::initializer_list<const char *> commonNames = {"libqx2010_64.so", "lib
 const std::initializer_list<const char *> driverNames = {"libqx5170_64.so", "libqx5170.so"};
 
 sfpPlatformFunctions table;
-sfpPlatform::Loaded result;
+
+// What load() found; built on first use.
+sfpPlatform::Loaded &result()
+{
+    static sfpPlatform::Loaded loaded;
+    return loaded;
+}
 
 QString loaderMessage()
 {
@@ -202,19 +209,19 @@ QStringList folders(const QString &list)
 void take(const Attempt &attempt, const QString &origin, bool simulated)
 {
     table = attempt.functions;
-    result.ok = true;
-    result.simulated = simulated;
-    result.origin = origin;
-    result.visaPath = attempt.visaPath;
-    result.commonPath = attempt.commonPath;
-    result.driverPath = attempt.driverPath;
+    result().ok = true;
+    result().simulated = simulated;
+    result().origin = origin;
+    result().visaPath = attempt.visaPath;
+    result().commonPath = attempt.commonPath;
+    result().driverPath = attempt.driverPath;
 }
 
 } // namespace
 
 const sfpPlatformFunctions &sfpLibraries()
 {
-    if (!result.ok) {
+    if (!result().ok) {
         std::fputs("qx5170fp: the platform libraries were not loaded\n", stderr);
         std::abort();
     }
@@ -253,8 +260,8 @@ Search programSearch(const QString &option, bool simulate)
 
 Loaded load(const Search &search)
 {
-    if (result.ok)
-        return result;
+    if (result().ok)
+        return result();
 
     QStringList skipped;
     // The places the user named: a library there that cannot be used is
@@ -279,7 +286,7 @@ Loaded load(const Search &search)
             const Attempt attempt = loader.run();
             if (attempt.complete) {
                 take(attempt, place.origin, false);
-                return result;
+                return result();
             }
             if (attempt.broken) {
                 Loaded failed;
@@ -295,7 +302,7 @@ Loaded load(const Search &search)
         const Attempt attempt = loader.run();
         if (attempt.complete) {
             take(attempt, QStringLiteral("the dynamic linker"), false);
-            return result;
+            return result();
         }
         skipped.append(QStringLiteral("the dynamic linker: %1").arg(attempt.reason));
     }
@@ -307,10 +314,10 @@ Loaded load(const Search &search)
         if (attempt.complete) {
             take(attempt, QStringLiteral("the simulated platform"), true);
             if (!search.simulate)
-                result.fallback = QStringLiteral("no vendor libraries found, so the simulated "
-                                                 "platform is used; searched %1")
-                                      .arg(skipped.join(QLatin1String("; ")));
-            return result;
+                result().fallback = QStringLiteral("no vendor libraries found, so the simulated "
+                                                   "platform is used; searched %1")
+                                        .arg(skipped.join(QLatin1String("; ")));
+            return result();
         }
         simulatedSkipped.append(
             QStringLiteral("%1: %2").arg(QDir::cleanPath(folder), attempt.reason));
@@ -324,7 +331,7 @@ Loaded load(const Search &search)
 
 const Loaded &loaded()
 {
-    return result;
+    return result();
 }
 
 } // namespace sfpPlatform

@@ -335,17 +335,28 @@ SCENARIOS = {
 }
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--program", required=True, help="path of qx5170fp")
-    parser.add_argument("scenario", choices=sorted(SCENARIOS))
-    args = parser.parse_args()
+# LeakSanitizer's own tracer sometimes crashes while it stops the threads of
+# a busy machine to look for leaks ("Tracer caught signal 11"); then it has
+# found nothing either way. Such a run is repeated once; a leak it does find
+# is reported as ever.
+SANITIZER_CRASH = "LeakSanitizer has encountered a fatal error"
 
+
+def run_once(args):
+    """0 when the scenario passed, 1 when it failed, None when the leak
+    checker itself broke down."""
     with d.Desktop() as desktop:
         try:
             SCENARIOS[args.scenario](desktop, os.path.abspath(args.program))
             sanitizer_reports(desktop)
         except d.Failure as failure:
+            log_path = os.path.join(desktop.folder, "program.log")
+            if os.path.exists(log_path):
+                with open(log_path, errors="replace") as log:
+                    if SANITIZER_CRASH in log.read():
+                        print("note: %s: the leak checker broke down (%s); once more"
+                              % (args.scenario, failure), file=sys.stderr)
+                        return None
             print("FAIL: %s: %s" % (args.scenario, failure), file=sys.stderr)
             for name in ("program.log", "trace.txt"):
                 path = os.path.join(desktop.folder, name)
@@ -354,8 +365,24 @@ def main():
                     with open(path, errors="replace") as text:
                         sys.stderr.write(text.read())
             return 1
-    print("PASS: %s" % args.scenario)
     return 0
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--program", required=True, help="path of qx5170fp")
+    parser.add_argument("scenario", choices=sorted(SCENARIOS))
+    args = parser.parse_args()
+
+    status = run_once(args)
+    if status is None:
+        status = run_once(args)
+    if status is None:
+        print("FAIL: %s: the leak checker broke down twice" % args.scenario, file=sys.stderr)
+        status = 1
+    if status == 0:
+        print("PASS: %s" % args.scenario)
+    return status
 
 
 if __name__ == "__main__":

@@ -1,0 +1,621 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
+// The SCPI command parser: a single pass over the line, without recursion,
+// that looks at each byte a bounded number of times, so that no input can
+// make it slow or deep.
+#include "scpiparser.h"
+
+#include <array>
+
+namespace sfpScpi {
+
+namespace {
+
+// Header tree ------------------------------------------------------------
+
+constexpr int rootNode = -1;
+
+struct Node
+{
+    const char *name; // the long form; its leading capitals are the short form
+    int parent;
+    bool optional; // may be left out at the end of a header
+    Command command;
+    Command query;
+};
+
+// Parents are indices into this table.
+constexpr std::array<Node, 20> headerTree {{
+    /* 0 */ {"ROUTe", rootNode, false, Command::None, Command::None},
+    /* 1 */ {"CLOSe", 0, false, Command::RouteClose, Command::RouteCloseQuery},
+    /* 2 */ {"OPEN", 0, false, Command::RouteOpen, Command::RouteOpenQuery},
+    /* 3 */ {"ALL", 2, false, Command::RouteOpenAll, Command::None},
+    /* 4 */ {"MODE", 0, false, Command::RouteMode, Command::RouteModeQuery},
+    /* 5 */ {"UPDate", 0, false, Command::RouteUpdate, Command::None},
+    /* 6 */ {"EXCLusive", 0, false, Command::RouteExclusive, Command::RouteExclusiveQuery},
+    /* 7 */ {"SYNChronized", 0, false, Command::None, Command::RouteSynchronizedQuery},
+    /* 8 */ {"SYSTem", rootNode, false, Command::None, Command::None},
+    /* 9 */ {"ERRor", 8, false, Command::None, Command::None},
+    /* 10 */ {"NEXT", 9, true, Command::None, Command::SystemErrorNextQuery},
+    /* 11 */ {"VERSion", 8, false, Command::None, Command::SystemVersionQuery},
+    /* 12 */ {"LOCal", 8, false, Command::SystemLocal, Command::None},
+    /* 13 */ {"RWLock", 8, false, Command::SystemRwLock, Command::None},
+    /* 14 */ {"STATus", rootNode, false, Command::None, Command::None},
+    /* 15 */ {"OPERation", 14, false, Command::None, Command::None},
+    /* 16 */ {"EVENt", 15, true, Command::None, Command::StatusOperationEventQuery},
+    /* 17 */ {"QUEStionable", 14, false, Command::None, Command::None},
+    /* 18 */ {"EVENt", 17, true, Command::None, Command::StatusQuestionableEventQuery},
+    /* 19 */ {"PRESet", 14, false, Command::StatusPreset, Command::None},
+}};
+
+struct CommonCommand
+{
+    const char *mnemonic;
+    bool query;
+    Command command;
+};
+
+constexpr std::array<CommonCommand, 16> commonCommands {{
+    {"IDN", true, Command::IdnQuery},
+    {"RST", false, Command::Rst},
+    {"CLS", false, Command::Cls},
+    {"ESE", false, Command::Ese},
+    {"ESE", true, Command::EseQuery},
+    {"ESR", true, Command::EsrQuery},
+    {"SRE", false, Command::Sre},
+    {"SRE", true, Command::SreQuery},
+    {"STB", true, Command::StbQuery},
+    {"OPC", false, Command::Opc},
+    {"OPC", true, Command::OpcQuery},
+    {"WAI", false, Command::Wai},
+    {"TST", true, Command::TstQuery},
+    {"TRG", false, Command::Trg},
+    {"SAV", false, Command::Sav},
+    {"RCL", false, Command::Rcl},
+}};
+
+// Parameters ---------------------------------------------------------------
+
+enum class ParameterKind { None, Number, Boolean, Mode, Channels };
+
+struct Parameter
+{
+    ParameterKind kind = ParameterKind::None;
+    int minimum = 0;
+    int maximum = 0;
+};
+
+Parameter parameterOf(Command command)
+{
+    switch (command) {
+    case Command::Ese:
+    case Command::Sre:
+        return {ParameterKind::Number, 0, 255};
+    case Command::Sav:
+    case Command::Rcl:
+        return {ParameterKind::Number, 0, 9};
+    case Command::RouteClose:
+    case Command::RouteCloseQuery:
+    case Command::RouteOpen:
+    case Command::RouteOpenQuery:
+        return {ParameterKind::Channels, 1, 32};
+    case Command::RouteMode:
+        return {ParameterKind::Mode, 0, 0};
+    case Command::RouteExclusive:
+        return {ParameterKind::Boolean, 0, 1};
+    default:
+        return {};
+    }
+}
+
+struct ModeName
+{
+    const char *name;
+    Mode mode;
+};
+
+constexpr std::array<ModeName, 3> modeNames {{
+    {"ASYNchronous", Mode::Asynchronous},
+    {"COMMand", Mode::Command},
+    {"TRIGger", Mode::Trigger},
+}};
+
+// Characters ---------------------------------------------------------------
+
+bool isWhitespace(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return byte <= 32 && byte != '\n';
+}
+
+bool isLetter(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool isUpper(char c)
+{
+    return c >= 'A' && c <= 'Z';
+}
+
+// Whether a mnemonic as typed (ASCII letters, digits, underscores) is the
+// short or the long form of `name`, in any case.
+bool matchesName(QByteArrayView typed, const char *name)
+{
+    const QByteArrayView longForm(name);
+    qsizetype shortLength = 0;
+    while (shortLength < longForm.size() && isUpper(longForm.at(shortLength)))
+        ++shortLength;
+    const QByteArrayView form
+        = typed.size() == longForm.size() ? longForm : longForm.first(shortLength);
+    return typed.compare(form, Qt::CaseInsensitive) == 0;
+}
+
+// Reading ------------------------------------------------------------------
+
+class Reader
+{
+public:
+    explicit Reader(QByteArrayView text)
+        : m_text(text)
+    { }
+
+    bool atEnd() const { return m_position >= m_text.size(); }
+    char peek() const { return atEnd() ? '\0' : m_text.at(m_position); }
+    char peekNext() const
+    {
+        return m_position + 1 < m_text.size() ? m_text.at(m_position + 1) : '\0';
+    }
+    void advance() { ++m_position; }
+    bool take(char c)
+    {
+        if (atEnd() || m_text.at(m_position) != c)
+            return false;
+        ++m_position;
+        return true;
+    }
+    void skipWhitespace()
+    {
+        while (!atEnd() && isWhitespace(m_text.at(m_position)))
+            ++m_position;
+    }
+    qsizetype skipDigits()
+    {
+        const qsizetype start = m_position;
+        while (!atEnd() && isDigit(m_text.at(m_position)))
+            ++m_position;
+        return m_position - start;
+    }
+    bool atUnitEnd() const { return atEnd() || peek() == ';'; }
+
+    // A letter followed by letters, digits and underscores (IEEE 488.2's
+    // program mnemonic and character data); empty if no letter is here.
+    QByteArrayView takeMnemonic()
+    {
+        if (!isLetter(peek()))
+            return {};
+        const qsizetype start = m_position;
+        while (!atEnd()
+               && (isLetter(m_text.at(m_position)) || isDigit(m_text.at(m_position))
+                   || m_text.at(m_position) == '_'))
+            ++m_position;
+        return m_text.sliced(start, m_position - start);
+    }
+
+    QByteArrayView sliceFrom(qsizetype start) const
+    {
+        return m_text.sliced(start, m_position - start);
+    }
+    qsizetype position() const { return m_position; }
+
+private:
+    QByteArrayView m_text;
+    qsizetype m_position = 0;
+};
+
+struct Header
+{
+    int error = NoError;
+    Command command = Command::None;
+    bool common = false;
+    int path = rootNode; // the path for the next unit
+};
+
+Header readCommonHeader(Reader &in)
+{
+    Header header;
+    header.common = true;
+    const QByteArrayView mnemonic = in.takeMnemonic();
+    if (mnemonic.isEmpty()) {
+        header.error = SyntaxError;
+        return header;
+    }
+    const bool query = in.take('?');
+    if (!in.atUnitEnd() && !isWhitespace(in.peek())) {
+        header.error = SyntaxError;
+        return header;
+    }
+    header.error = UndefinedHeader;
+    for (const CommonCommand &common : commonCommands) {
+        if (common.query == query
+            && mnemonic.compare(QByteArrayView(common.mnemonic), Qt::CaseInsensitive) == 0) {
+            header.command = common.command;
+            header.error = NoError;
+            break;
+        }
+    }
+    return header;
+}
+
+int findChild(int parent, QByteArrayView typed)
+{
+    for (int i = 0; i < int(headerTree.size()); ++i) {
+        if (headerTree.at(i).parent == parent && matchesName(typed, headerTree.at(i).name))
+            return i;
+    }
+    return -1;
+}
+
+int optionalChild(int parent)
+{
+    for (int i = 0; i < int(headerTree.size()); ++i) {
+        if (headerTree.at(i).parent == parent && headerTree.at(i).optional)
+            return i;
+    }
+    return -1;
+}
+
+// A compound header: the whole header is read first, so that a syntax
+// error in it counts before an unknown mnemonic.
+Header readCompoundHeader(Reader &in, int path)
+{
+    Header header;
+    int node = in.take(':') ? rootNode : path;
+    bool defined = true;
+    bool suffix = false;
+    do {
+        QByteArrayView mnemonic = in.takeMnemonic();
+        if (mnemonic.isEmpty()) {
+            header.error = SyntaxError;
+            return header;
+        }
+        while (isDigit(mnemonic.back())) {
+            mnemonic.chop(1);
+            suffix = true;
+        }
+        if (defined) {
+            const int child = findChild(node, mnemonic);
+            defined = child >= 0;
+            if (defined)
+                node = child;
+        }
+    } while (in.take(':'));
+    const bool query = in.take('?');
+    if (!in.atUnitEnd() && !isWhitespace(in.peek())) {
+        header.error = SyntaxError;
+        return header;
+    }
+    if (!defined) {
+        header.error = UndefinedHeader;
+        return header;
+    }
+    // The path stays at the parent of the last node typed, optional nodes
+    // left out do not count.
+    header.path = headerTree.at(node).parent;
+    Command command = Command::None;
+    for (int resolved = node; resolved >= 0 && command == Command::None;
+         resolved = optionalChild(resolved))
+        command = query ? headerTree.at(resolved).query : headerTree.at(resolved).command;
+    if (command == Command::None)
+        header.error = UndefinedHeader;
+    else if (suffix)
+        header.error = HeaderSuffixOutOfRange;
+    header.command = command;
+    return header;
+}
+
+// A decimal number (IEEE 488.2 NRf) as written: sign, the digits before and
+// after the point, and the exponent, saturated far beyond any int.
+struct DecimalNumber
+{
+    bool negative = false;
+    QByteArrayView integerDigits;
+    QByteArrayView fractionDigits;
+    qint64 exponent = 0;
+};
+
+bool startsNumber(char c)
+{
+    return isDigit(c) || c == '+' || c == '-' || c == '.';
+}
+
+bool readNumber(Reader &in, DecimalNumber &number)
+{
+    if (in.take('-'))
+        number.negative = true;
+    else
+        in.take('+');
+    qsizetype start = in.position();
+    in.skipDigits();
+    number.integerDigits = in.sliceFrom(start);
+    if (in.take('.')) {
+        start = in.position();
+        in.skipDigits();
+        number.fractionDigits = in.sliceFrom(start);
+    }
+    if (number.integerDigits.isEmpty() && number.fractionDigits.isEmpty())
+        return false;
+    if (in.peek() == 'E' || in.peek() == 'e') {
+        in.advance();
+        bool negativeExponent = false;
+        if (in.take('-'))
+            negativeExponent = true;
+        else
+            in.take('+');
+        start = in.position();
+        if (in.skipDigits() == 0)
+            return false;
+        constexpr qint64 saturation = 1'000'000'000'000;
+        for (const char digit : in.sliceFrom(start)) {
+            if (number.exponent < saturation)
+                number.exponent = number.exponent * 10 + (digit - '0');
+        }
+        if (negativeExponent)
+            number.exponent = -number.exponent;
+    }
+    return true;
+}
+
+// The integral value of a number, without converting more digits than an
+// int holds: DataOutOfRange beyond ten digits, IllegalParameterValue for a
+// fraction.
+int integralValue(const DecimalNumber &number, qint64 &value)
+{
+    const qsizetype integerLength = number.integerDigits.size();
+    const qsizetype length = integerLength + number.fractionDigits.size();
+    auto digitAt = [&](qsizetype i) {
+        return i < integerLength ? number.integerDigits.at(i)
+                                 : number.fractionDigits.at(i - integerLength);
+    };
+    qsizetype first = 0;
+    while (first < length && digitAt(first) == '0')
+        ++first;
+    value = 0;
+    if (first == length)
+        return NoError;
+    qsizetype last = length - 1;
+    while (digitAt(last) == '0')
+        --last;
+    // value = digits first..last × 10^scale
+    const qint64 scale = number.exponent - number.fractionDigits.size() + (length - 1 - last);
+    if (scale < 0)
+        return IllegalParameterValue;
+    if (last - first + 1 + scale > 10)
+        return DataOutOfRange;
+    for (qsizetype i = first; i <= last; ++i)
+        value = value * 10 + (digitAt(i) - '0');
+    for (qint64 i = 0; i < scale; ++i)
+        value *= 10;
+    if (number.negative)
+        value = -value;
+    return NoError;
+}
+
+// A number that must be an integer in minimum..maximum.
+int readInteger(Reader &in, int minimum, int maximum, int &result)
+{
+    DecimalNumber number;
+    if (!readNumber(in, number))
+        return SyntaxError;
+    qint64 value = 0;
+    const int error = integralValue(number, value);
+    if (error != NoError)
+        return error;
+    if (value < minimum || value > maximum)
+        return DataOutOfRange;
+    result = int(value);
+    return NoError;
+}
+
+// What kind of program data starts with `c`.
+enum class DataKind { Number, Word, ChannelList, Other, Invalid };
+
+DataKind dataKind(const Reader &in)
+{
+    const char c = in.peek();
+    if (startsNumber(c))
+        return DataKind::Number;
+    if (isLetter(c))
+        return DataKind::Word;
+    if (c == '(')
+        return in.peekNext() == '@' ? DataKind::ChannelList : DataKind::Other;
+    if (c == '"' || c == '\'' || c == '#')
+        return DataKind::Other; // strings, blocks and non-decimal numbers
+    return DataKind::Invalid;
+}
+
+int readChannelList(Reader &in, QList<int> &channels)
+{
+    in.advance();
+    in.advance();
+    do {
+        in.skipWhitespace();
+        if (!startsNumber(in.peek()))
+            return SyntaxError;
+        int first = 0;
+        int error = readInteger(in, 1, 32, first);
+        if (error != NoError)
+            return error;
+        in.skipWhitespace();
+        int last = first;
+        if (in.take(':')) {
+            in.skipWhitespace();
+            if (!startsNumber(in.peek()))
+                return SyntaxError;
+            error = readInteger(in, 1, 32, last);
+            if (error != NoError)
+                return error;
+            in.skipWhitespace();
+        }
+        const int step = last >= first ? 1 : -1;
+        for (int channel = first; channel != last + step; channel += step)
+            channels.append(channel);
+    } while (in.take(','));
+    return in.take(')') ? NoError : SyntaxError;
+}
+
+int readParameter(Reader &in, const Parameter &parameter, Unit &unit)
+{
+    const DataKind kind = dataKind(in);
+    if (kind == DataKind::Invalid)
+        return SyntaxError;
+    switch (parameter.kind) {
+    case ParameterKind::Number:
+        if (kind != DataKind::Number)
+            return DataTypeError;
+        return readInteger(in, parameter.minimum, parameter.maximum, unit.number);
+    case ParameterKind::Boolean:
+        if (kind == DataKind::Number) {
+            int value = 0;
+            const int error = readInteger(in, 0, 1, value);
+            if (error == SyntaxError)
+                return error;
+            unit.flag = value == 1;
+            return error == NoError ? NoError : IllegalParameterValue;
+        }
+        if (kind == DataKind::Word) {
+            const QByteArrayView word = in.takeMnemonic();
+            unit.flag = word.compare(QByteArrayView("ON"), Qt::CaseInsensitive) == 0;
+            if (unit.flag || word.compare(QByteArrayView("OFF"), Qt::CaseInsensitive) == 0)
+                return NoError;
+            return IllegalParameterValue;
+        }
+        return DataTypeError;
+    case ParameterKind::Mode: {
+        if (kind != DataKind::Word)
+            return DataTypeError;
+        const QByteArrayView word = in.takeMnemonic();
+        for (const ModeName &mode : modeNames) {
+            if (matchesName(word, mode.name)) {
+                unit.mode = mode.mode;
+                return NoError;
+            }
+        }
+        return IllegalParameterValue;
+    }
+    case ParameterKind::Channels:
+        if (kind != DataKind::ChannelList)
+            return DataTypeError;
+        return readChannelList(in, unit.channels);
+    case ParameterKind::None:
+        break;
+    }
+    return ParameterNotAllowed;
+}
+
+// The data of a unit whose header is read, up to its end.
+int readData(Reader &in, Unit &unit)
+{
+    const bool separated = !in.atEnd() && isWhitespace(in.peek());
+    in.skipWhitespace();
+    const bool hasData = separated && !in.atUnitEnd();
+    const Parameter parameter = parameterOf(unit.command);
+    if (parameter.kind == ParameterKind::None)
+        return hasData ? ParameterNotAllowed : NoError;
+    if (!hasData)
+        return MissingParameter;
+    const int error = readParameter(in, parameter, unit);
+    if (error != NoError)
+        return error;
+    in.skipWhitespace();
+    if (in.atUnitEnd())
+        return NoError;
+    return in.peek() == ',' ? ParameterNotAllowed : SyntaxError;
+}
+
+Unit errorUnit(int error)
+{
+    Unit unit;
+    unit.error = error;
+    return unit;
+}
+
+// One unit from its first byte up to its separator or the end of the line.
+Unit readUnit(Reader &in, int &path)
+{
+    const Header header = in.take('*') ? readCommonHeader(in) : readCompoundHeader(in, path);
+    if (header.error != NoError)
+        return errorUnit(header.error);
+    Unit unit;
+    unit.command = header.command;
+    const int error = readData(in, unit);
+    if (error != NoError)
+        return errorUnit(error);
+    if (!header.common)
+        path = header.path;
+    return unit;
+}
+
+struct ErrorEntry
+{
+    int number;
+    const char *text;
+};
+
+constexpr std::array<ErrorEntry, 14> errorTable {{
+    {NoError, "No error"},
+    {CommandError, "Command error"},
+    {SyntaxError, "Syntax error"},
+    {DataTypeError, "Data type error"},
+    {ParameterNotAllowed, "Parameter not allowed"},
+    {MissingParameter, "Missing parameter"},
+    {UndefinedHeader, "Undefined header"},
+    {HeaderSuffixOutOfRange, "Header suffix out of range"},
+    {SettingsConflict, "Settings conflict"},
+    {DataOutOfRange, "Data out of range"},
+    {TooMuchData, "Too much data"},
+    {IllegalParameterValue, "Illegal parameter value"},
+    {DeviceSpecificError, "Device-specific error"},
+    {QueueOverflow, "Queue overflow"},
+}};
+
+} // namespace
+
+QList<Unit> parseLine(QByteArrayView line)
+{
+    QList<Unit> units;
+    Reader in(line);
+    int path = rootNode;
+    in.skipWhitespace();
+    while (!in.atEnd()) {
+        units.append(readUnit(in, path));
+        if (units.constLast().error != NoError)
+            break;
+        // readUnit stops at the separator or at the end; a separator at the
+        // end of the line is allowed.
+        in.take(';');
+        in.skipWhitespace();
+    }
+    return units;
+}
+
+QByteArrayView errorText(int error)
+{
+    for (const ErrorEntry &entry : errorTable) {
+        if (entry.number == error)
+            return entry.text;
+    }
+    return {};
+}
+
+QByteArray errorString(int error)
+{
+    return QByteArray::number(error) + ",\"" + errorText(error).toByteArray() + '"';
+}
+
+} // namespace sfpScpi

@@ -1,0 +1,121 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
+// The command parser of the SCPI remote control: one program message line
+// in, its program message units out, in order. Syntax after IEEE 488.2 and
+// SCPI-99; the instrument is the relay card, channel n is relay n (1..32).
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QObject>
+
+namespace sfpScpi {
+Q_NAMESPACE
+
+// Every command of the card; a query is a command of its own.
+enum class Command {
+    None, // the unit is an error
+    // IEEE 488.2 common commands
+    IdnQuery,
+    Rst,
+    Cls,
+    Ese, // number 0..255
+    EseQuery,
+    EsrQuery,
+    Sre, // number 0..255
+    SreQuery,
+    StbQuery,
+    Opc,
+    OpcQuery,
+    Wai,
+    TstQuery,
+    Trg,
+    Sav, // number 0..9
+    Rcl, // number 0..9
+    // ROUTe
+    RouteClose, // channels
+    RouteCloseQuery, // channels
+    RouteOpen, // channels
+    RouteOpenQuery, // channels
+    RouteOpenAll,
+    RouteMode, // mode
+    RouteModeQuery,
+    RouteUpdate,
+    RouteExclusive, // flag
+    RouteExclusiveQuery,
+    RouteSynchronizedQuery,
+    // SYSTem
+    SystemErrorNextQuery,
+    SystemVersionQuery,
+    SystemLocal,
+    SystemRwLock,
+    // STATus
+    StatusOperationEventQuery,
+    StatusQuestionableEventQuery,
+    StatusPreset,
+};
+Q_ENUM_NS(Command)
+
+// The parameter of ROUTe:MODE.
+enum class Mode { Asynchronous, Command, Trigger };
+Q_ENUM_NS(Mode)
+
+// The SCPI error numbers of the remote control. The parser gives
+// SyntaxError, DataTypeError, ParameterNotAllowed, MissingParameter,
+// UndefinedHeader, HeaderSuffixOutOfRange, DataOutOfRange and
+// IllegalParameterValue; the others are for the server.
+enum Error : int {
+    NoError = 0,
+    CommandError = -100,
+    SyntaxError = -102,
+    DataTypeError = -104,
+    ParameterNotAllowed = -108,
+    MissingParameter = -109,
+    UndefinedHeader = -113,
+    HeaderSuffixOutOfRange = -114,
+    SettingsConflict = -221,
+    DataOutOfRange = -222,
+    TooMuchData = -223,
+    IllegalParameterValue = -224,
+    DeviceSpecificError = -300,
+    QueueOverflow = -350,
+};
+
+// One program message unit: a command with its parameter, or an error. Each
+// field other than command and error belongs to the commands marked with it
+// above and keeps its default value for all others.
+struct Unit
+{
+    Command command = Command::None;
+    QList<int> channels; // in list order, ranges expanded in their direction
+    int number = 0;
+    bool flag = false; // ON or 1
+    Mode mode = Mode::Asynchronous;
+    int error = NoError; // NoError, or the SCPI error number (command is None)
+};
+
+// Parses one program message line, without its line end. The path of the
+// header tree starts at the root. Reading stops at the first error, which
+// is then the last unit, as SCPI discards the rest of the message. An empty
+// or blank line gives no unit.
+//
+// White space is IEEE 488.2's: bytes 0..32 except the line feed. A unit
+// separator may end the line; an empty unit (";;") is a syntax error.
+// Numbers are decimal (NRf) with an integral value: "5", "+5", "5.0",
+// "0.5E1"; a fraction gives IllegalParameterValue. The parameter types a
+// command does not take (strings, blocks, expressions, MIN/MAX) give
+// DataTypeError. Channel lists take single channels and ranges,
+// "(@1,3,8:5)"; a channel outside 1..32 refuses the whole unit with
+// DataOutOfRange. The card has no numeric header suffixes, so any suffix
+// on a defined header gives HeaderSuffixOutOfRange.
+QList<Unit> parseLine(QByteArrayView line);
+
+// The standard text of a SCPI error number ("Undefined header"); "No error"
+// for NoError, empty for a number not in the table.
+QByteArrayView errorText(int error);
+
+// The error as SYSTem:ERRor? reports it: -113,"Undefined header".
+QByteArray errorString(int error);
+
+} // namespace sfpScpi
