@@ -137,40 +137,20 @@ bool looksLikeOption(const QString &value)
 // doubled so that a typed "\a" stays distinct from a bell.
 QString withCEscapes(const QString &text)
 {
+    // The letters of C's escapes for the codes 7 (\a) to 13 (\r).
+    static const char letters[] = "abtnvfr";
     QString escaped;
     escaped.reserve(text.size());
     for (const QChar ch : text) {
-        switch (ch.unicode()) {
-        case '\a':
-            escaped += QLatin1String("\\a");
-            break;
-        case '\b':
-            escaped += QLatin1String("\\b");
-            break;
-        case '\t':
-            escaped += QLatin1String("\\t");
-            break;
-        case '\n':
-            escaped += QLatin1String("\\n");
-            break;
-        case '\v':
-            escaped += QLatin1String("\\v");
-            break;
-        case '\f':
-            escaped += QLatin1String("\\f");
-            break;
-        case '\r':
-            escaped += QLatin1String("\\r");
-            break;
-        case '\\':
+        const char16_t code = ch.unicode();
+        if (code >= u'\a' && code <= u'\r')
+            escaped.append(QLatin1Char('\\')).append(QLatin1Char(letters[code - u'\a']));
+        else if (code == u'\\')
             escaped += QLatin1String("\\\\");
-            break;
-        default:
-            if (ch.category() == QChar::Other_Control)
-                escaped += QStringLiteral("\\x%1").arg(uint(ch.unicode()), 2, 16, QLatin1Char('0'));
-            else
-                escaped += ch;
-        }
+        else if (ch.category() == QChar::Other_Control)
+            escaped += QStringLiteral("\\x%1").arg(uint(code), 2, 16, QLatin1Char('0'));
+        else
+            escaped += ch;
     }
     return escaped;
 }

@@ -85,16 +85,6 @@ QStringList history(const QString &current, const QStringList &entries)
     return list;
 }
 
-QString storedText(const QSettings &file, const QString &key)
-{
-    // QSettings reads a value with an unquoted comma as a list, whose text
-    // would be empty.
-    const QVariant value = file.value(key);
-    if (value.typeId() == QMetaType::QStringList)
-        return value.toStringList().join(QLatin1Char(','));
-    return value.toString();
-}
-
 int storedNumber(const QSettings &file, const QString &key, int defaultValue)
 {
     if (!file.contains(key))

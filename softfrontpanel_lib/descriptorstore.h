@@ -43,10 +43,6 @@ QString otherSystemsIniFilePath(const QString &allUsersProfile, const QString &u
 // compared exactly), at most historyLength of them.
 QStringList history(const QString &current, const QStringList &entries);
 
-// The descriptor text that `key` holds, empty when there is none. A value
-// with an unquoted comma, as another program may write it, is one text.
-QString storedText(const QSettings &file, const QString &key);
-
 // The integer that `key` holds: `defaultValue` when the key is missing, 0
 // when its value is not a decimal number that fits an int.
 int storedNumber(const QSettings &file, const QString &key, int defaultValue);

@@ -246,4 +246,12 @@ SaveResult save(const QString &path, const std::function<void(QSettings &)> &cha
     return {true, QString()};
 }
 
+QString text(const QSettings &file, const QString &key)
+{
+    const QVariant value = file.value(key);
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QLatin1Char(','));
+    return value.toString();
+}
+
 } // namespace sfpIniFile

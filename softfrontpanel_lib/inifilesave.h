@@ -33,4 +33,9 @@ struct SaveResult
 // INI text QSettings can read (a format error, NUL bytes as in UTF-16 text) is not rewritten.
 SaveResult save(const QString &path, const std::function<void(QSettings &)> &change);
 
+// The text that `key` holds, empty when there is none. QSettings reads a
+// value with an unquoted comma, as other programs write it, as a list;
+// such a value is the one text it was written as.
+QString text(const QSettings &file, const QString &key);
+
 } // namespace sfpIniFile

@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: MIT
 #include "platformlibraries.h"
 
+#include "inifilesave.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
@@ -240,13 +242,9 @@ Search programSearch(const QString &option, bool simulate)
                                                         QStringLiteral("qx5170fp/qx5170fp.conf"));
     for (const QString &file : files) {
         const QSettings settings(file, QSettings::IniFormat);
-        const QVariant value = settings.value(QStringLiteral("LibraryPath"));
-        if (value.isValid()) {
+        if (settings.contains(QStringLiteral("LibraryPath"))) {
             search.configFile = file;
-            // A folder with a comma reads as a list.
-            search.configured = value.typeId() == QMetaType::QStringList
-                ? value.toStringList().join(QLatin1Char(','))
-                : value.toString();
+            search.configured = sfpIniFile::text(settings, QStringLiteral("LibraryPath"));
             break;
         }
     }

@@ -3,6 +3,7 @@
 #include "qx2010fp_fcenteraddress.h"
 
 #include "descriptorstore.h"
+#include "inifilesave.h"
 #include "modeltext.h"
 #include "qx2010fp_genfc.h"
 #include "sfpicons.h"
@@ -165,7 +166,7 @@ void qx2010fp_fcEnterAddress::loadDescriptors()
             break;
         row->m_descriptorCombo->clear();
         for (int k = 1; k <= historyLength; ++k) {
-            const QString descriptor = storedText(file, descriptorKey(r, k));
+            const QString descriptor = sfpIniFile::text(file, descriptorKey(r, k));
             if (!descriptor.isEmpty())
                 row->m_descriptorCombo->addItem(descriptor);
             else if (r == 1 && k == 1)
