@@ -12,3 +12,8 @@ void reportDriverStatus(ViStatus status, const char *callText)
                   "the report's buffer is the size the driver writes into");
     sfpReportDriverStatus(status, callText, sfpLibraries().qx5170_error_message);
 }
+
+QString driverStatusText(ViStatus status, const char *callText)
+{
+    return sfpDriverStatusText(status, callText, sfpLibraries().qx5170_error_message);
+}

@@ -1,10 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Tarvex
 // SPDX-License-Identifier: MIT
 #include "qx5170_sfprelaypair.h"
-#include "platformlibraries.h"
 
-#include "driverstatus.h"
-#include "qx5170.h"
+#include "cardsession.h"
 #include "relayicons.h"
 
 #include <QGridLayout>
@@ -19,7 +17,10 @@ const QSize relayIconSize(19, 12);
 
 QIcon relayIcon(bool on)
 {
-    return QIcon(QPixmap(on ? relayClosedXpm : relayOpenXpm));
+    // Made once: a remote burst of switches shows thousands of pictures.
+    static const QIcon closed {QPixmap(relayClosedXpm)};
+    static const QIcon open {QPixmap(relayOpenXpm)};
+    return on ? closed : open;
 }
 
 QPushButton *newRelayButton(const QString &help)
@@ -36,16 +37,14 @@ QPushButton *newRelayButton(const QString &help)
 
 } // namespace
 
-qx5170_sfpRelayPair::qx5170_sfpRelayPair(ViSession vi, int pairNo, bool demo, QWidget *parent)
+qx5170_sfpRelayPair::qx5170_sfpRelayPair(qx5170_cardSession *card, int pairNo, QWidget *parent)
     : QGroupBox(QStringLiteral("Pair %1").arg(pairNo + 1, 0, 10), parent)
+    , m_card(card)
     , relayAlbl(new QLabel(QStringLiteral("A:")))
     , relayBlbl(new QLabel(QStringLiteral("B:")))
     , relayAbtn(newRelayButton(QStringLiteral("Switch on or off relay A")))
     , relayBbtn(newRelayButton(QStringLiteral("Switch on or off relay B")))
     , m_pairNo(pairNo)
-    , m_exclusive(false)
-    , m_demo(demo)
-    , m_vi(vi)
 {
     auto *layout = new QGridLayout(this);
     layout->addWidget(relayAlbl, 0, 0);
@@ -60,51 +59,66 @@ qx5170_sfpRelayPair::qx5170_sfpRelayPair(ViSession vi, int pairNo, bool demo, QW
 
     connect(relayAbtn, &QPushButton::toggled, this, &qx5170_sfpRelayPair::btnAstateChanged_slot);
     connect(relayBbtn, &QPushButton::toggled, this, &qx5170_sfpRelayPair::btnBstateChanged_slot);
+    connect(m_card, &qx5170_cardSession::relayChanged, this, &qx5170_sfpRelayPair::showRelay);
+    connect(m_card, &qx5170_cardSession::relaySwitched, this, &qx5170_sfpRelayPair::relaySwitched);
+}
+
+qx5170_sfpRelayPair::qx5170_sfpRelayPair(ViSession vi, int pairNo, bool demo, QWidget *parent)
+    : qx5170_sfpRelayPair(new qx5170_cardSession(vi, demo), pairNo, parent)
+{
+    m_card->setParent(this);
 }
 
 qx5170_sfpRelayPair::~qx5170_sfpRelayPair() = default;
 
+bool qx5170_sfpRelayPair::isExclusive() const
+{
+    return m_card->isExclusive();
+}
+
+bool qx5170_sfpRelayPair::isDemo() const
+{
+    return m_card->isDemo();
+}
+
+ViSession qx5170_sfpRelayPair::session() const
+{
+    return m_card->vi();
+}
+
 void qx5170_sfpRelayPair::exclusiveToggle_slot(bool on)
 {
-    m_exclusive = on;
-    // Relay A wins: B is switched off through its own handler, so the card
-    // and the panel's synchronization state hear of it.
-    if (on && relayAbtn->isChecked() && relayBbtn->isChecked())
-        relayBbtn->toggle();
+    m_card->setPairExclusive(m_pairNo, on);
 }
 
 void qx5170_sfpRelayPair::btnAstateChanged_slot(bool state)
 {
-    // The icon follows the operator's command even when the driver call
-    // fails: the button shows what was commanded, nothing is read back.
-    relayAbtn->setIcon(relayIcon(state));
-    if (!m_demo) {
-        const ViStatus status
-            = sfpLibraries().qx5170_switchRelay(m_vi, m_pairNo * 2 + 1, relayAbtn->isChecked());
-        reportDriverStatus(status,
-                           "qx5170_switchRelay(m_vi, m_pairNo*2+1, relayAbtn->isChecked())");
-    }
-    emit buttonClicked();
-    // The relay just pressed wins; the partner's handler runs to completion
-    // inside toggle().
-    if (m_exclusive && relayBbtn->isChecked() && relayAbtn->isChecked()) {
-        relayBbtn->toggle();
-        emit buttonClicked();
-    }
+    // A button that only shows what the card was told already (see
+    // showRelay) commands nothing.
+    if (m_card->isClosed(m_pairNo * 2 + 1) != state)
+        m_card->switchRelay(m_pairNo * 2 + 1, state);
 }
 
 void qx5170_sfpRelayPair::btnBstateChanged_slot(bool state)
 {
-    relayBbtn->setIcon(relayIcon(state));
-    if (!m_demo) {
-        const ViStatus status
-            = sfpLibraries().qx5170_switchRelay(m_vi, (m_pairNo + 1) * 2, relayBbtn->isChecked());
-        reportDriverStatus(status,
-                           "qx5170_switchRelay(m_vi, (m_pairNo+1)*2, relayBbtn->isChecked())");
-    }
-    emit buttonClicked();
-    if (m_exclusive && relayAbtn->isChecked() && relayBbtn->isChecked()) {
-        relayAbtn->toggle();
+    if (m_card->isClosed(m_pairNo * 2 + 2) != state)
+        m_card->switchRelay(m_pairNo * 2 + 2, state);
+}
+
+void qx5170_sfpRelayPair::showRelay(int relay, bool closed)
+{
+    if ((relay - 1) / 2 != m_pairNo)
+        return;
+    // The button shows what was commanded, by a click or from elsewhere.
+    // It toggles as a click would toggle it, for whoever listens to it; its
+    // own handler sees that the card has the state already.
+    QPushButton *button = relay % 2 == 1 ? relayAbtn : relayBbtn;
+    button->setIcon(relayIcon(closed));
+    button->setChecked(closed);
+}
+
+void qx5170_sfpRelayPair::relaySwitched(int relay)
+{
+    if ((relay - 1) / 2 == m_pairNo)
         emit buttonClicked();
-    }
 }

@@ -9,14 +9,18 @@
 
 class QLabel;
 class QPushButton;
+class qx5170_cardSession;
 
 class qx5170_sfpRelayPair final : public QGroupBox
 {
     Q_OBJECT
 
 public:
-    // pairNo 0..15 drives relays 2*pairNo+1 (A) and 2*pairNo+2 (B); with
-    // demo set the widget never calls the driver.
+    // pairNo 0..15 shows relays 2*pairNo+1 (A) and 2*pairNo+2 (B) of the
+    // card session, which switches them.
+    qx5170_sfpRelayPair(qx5170_cardSession *card, int pairNo, QWidget *parent = nullptr);
+    // A pair with a card session of its own; with demo set the widget never
+    // calls the driver.
     explicit qx5170_sfpRelayPair(ViSession vi, int pairNo, bool demo, QWidget *parent = nullptr);
     ~qx5170_sfpRelayPair() override;
 
@@ -25,9 +29,10 @@ public:
     QPushButton *relayAButton() const { return relayAbtn; }
     QPushButton *relayBButton() const { return relayBbtn; }
     int pairNo() const { return m_pairNo; }
-    bool isExclusive() const { return m_exclusive; }
-    bool isDemo() const { return m_demo; }
-    ViSession session() const { return m_vi; }
+    bool isExclusive() const;
+    bool isDemo() const;
+    ViSession session() const;
+    qx5170_cardSession *card() const { return m_card; }
 
 signals:
     void buttonClicked();
@@ -38,14 +43,15 @@ public slots:
     void btnBstateChanged_slot(bool state);
 
 private:
+    void showRelay(int relay, bool closed);
+    void relaySwitched(int relay);
+
+    qx5170_cardSession *m_card;
     QLabel *relayAlbl;
     QLabel *relayBlbl;
     QPushButton *relayAbtn;
     QPushButton *relayBbtn;
     int m_pairNo;
-    bool m_exclusive;
-    bool m_demo;
-    ViSession m_vi;
 
     Q_DISABLE_COPY_MOVE(qx5170_sfpRelayPair)
 };

@@ -1,11 +1,9 @@
 // SPDX-FileCopyrightText: 2026 Tarvex
 // SPDX-License-Identifier: MIT
 #include "qx5170fp_app.h"
-#include "platformlibraries.h"
 
-#include "driverstatus.h"
+#include "cardsession.h"
 #include "qx2010fp_led.h"
-#include "qx5170.h"
 #include "qx5170_sfprelaypair.h"
 
 #include <QCheckBox>
@@ -15,14 +13,12 @@
 #include <QHBoxLayout>
 #include <QList>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include <utility>
 
 namespace {
-
-// Combo indices of the switching modes; the driver counts them from 1.
-enum ModeIndex { asynchronous = 0, syncCommand = 1, syncTrigger = 2 };
 
 constexpr int gridColumns = 4;
 
@@ -55,7 +51,7 @@ qx5170fp_App::qx5170fp_App(qx2010fp_genFC *fc, const sfpStartChoice &start)
     auto *panelLayout = new QVBoxLayout;
     auto *pairGrid = new QGridLayout;
     auto *modeLayout = new QHBoxLayout;
-    m_mode = asynchronous;
+    m_mode = qx5170_cardSession::Asynchronous;
     setPanelLayout(panelLayout);
 
     auto *pairContainer = new QWidget;
@@ -63,9 +59,9 @@ qx5170fp_App::qx5170fp_App(qx2010fp_genFC *fc, const sfpStartChoice &start)
     pairContainer->setLayout(pairGrid);
     pairContainer->setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::MinimumExpanding);
 
-    const bool demo = d_demoMode != 0;
+    m_card = new qx5170_cardSession(d_vi, d_demoMode != 0, this);
     for (int i = 0; i < pairCount; ++i) {
-        relayPair[i] = new qx5170_sfpRelayPair(d_vi, i, demo);
+        relayPair[i] = new qx5170_sfpRelayPair(m_card, i);
         pairGrid->addWidget(relayPair[i], i / gridColumns, i % gridColumns);
     }
 
@@ -99,6 +95,11 @@ qx5170fp_App::qx5170fp_App(qx2010fp_genFC *fc, const sfpStartChoice &start)
     connect(triggerBtn, &QPushButton::clicked, this, &qx5170fp_App::triggerClick_slot);
     connect(updateBtn, &QPushButton::clicked, this, &qx5170fp_App::updateClick_slot);
     connect(exclusiveChk, &QCheckBox::toggled, this, &qx5170fp_App::exclusiveToggle_slot);
+    // The controls show the card, whoever switched it.
+    connect(m_card, &qx5170_cardSession::modeChanged, this, &qx5170fp_App::showMode);
+    connect(m_card, &qx5170_cardSession::exclusiveChanged, this, &qx5170fp_App::showExclusive);
+    connect(m_card, &qx5170_cardSession::synchronizedChanged, syncLed,
+            [this](bool synchronized) { syncLed->setValue(!synchronized); });
 
     setHelp(modeCombo, modeHelp);
     setHelp(triggerBtn, triggerHelp);
@@ -140,62 +141,47 @@ void qx5170fp_App::setKeyboardOrder()
     setFocusPolicy(windowPolicy);
 }
 
+void qx5170fp_App::setControlsLocked(bool locked)
+{
+    for (qx5170_sfpRelayPair *pair : relayPair)
+        pair->setEnabled(!locked);
+    modeGroupBox->setEnabled(!locked);
+}
+
 void qx5170fp_App::triggerClick_slot()
 {
-    if (d_demoMode == 0)
-        reportDriverStatus(sfpLibraries().qx5170_pulseSynchTrigger(d_vi),
-                           "qx5170_pulseSynchTrigger (d_vi)");
-    // The trigger was given; whether the card took it is in the report.
-    syncLed->setValue(false);
+    m_card->trigger();
 }
 
 void qx5170fp_App::updateClick_slot()
 {
-    if (d_demoMode == 0)
-        reportDriverStatus(sfpLibraries().qx5170_updateRelaysState(d_vi),
-                           "qx5170_updateRelaysState(d_vi)");
-    syncLed->setValue(false);
+    m_card->update();
 }
 
 void qx5170fp_App::modeSelect_slot(int indx)
 {
-    if (indx == asynchronous) {
-        // Relay states still pending from a synchronous mode are applied the
-        // way that mode applies them before the card goes back to applying
-        // each command at once.
-        if (m_mode == syncCommand) {
-            if (d_demoMode == 0)
-                reportDriverStatus(sfpLibraries().qx5170_updateRelaysState(d_vi),
-                                   "qx5170_updateRelaysState(d_vi)");
-            syncLed->setValue(false);
-        } else if (m_mode == syncTrigger) {
-            if (d_demoMode == 0)
-                reportDriverStatus(sfpLibraries().qx5170_pulseSynchTrigger(d_vi),
-                                   "qx5170_pulseSynchTrigger (d_vi)");
-            syncLed->setValue(false);
-        }
-        updateBtn->setEnabled(false);
-        triggerBtn->setEnabled(false);
-    }
-    if (indx == syncCommand) {
-        updateBtn->setEnabled(true);
-        triggerBtn->setEnabled(false);
-    }
-    if (indx == syncTrigger) {
-        updateBtn->setEnabled(false);
-        triggerBtn->setEnabled(true);
-    }
-    m_mode = indx;
-    if (d_demoMode == 0)
-        reportDriverStatus(
-            sfpLibraries().qx5170_setSwitchingMode(d_vi, indx + 1, qx5170_ITRIG_NONE),
-            "qx5170_setSwitchingMode(d_vi, indx+1, qx5170_ITRIG_NONE)");
+    m_card->selectMode(indx);
+}
+
+void qx5170fp_App::showMode(int mode)
+{
+    m_mode = mode;
+    modeCombo->setCurrentIndex(mode);
+    updateBtn->setEnabled(mode == qx5170_cardSession::SyncCommand);
+    triggerBtn->setEnabled(mode == qx5170_cardSession::SyncTrigger);
+}
+
+void qx5170fp_App::showExclusive(bool on)
+{
+    // Shown only: the card has applied the rule already.
+    const QSignalBlocker blocker(exclusiveChk);
+    exclusiveChk->setChecked(on);
 }
 
 void qx5170fp_App::stateChange_slot()
 {
     // Only a synchronous mode leaves a switched relay waiting on the card.
-    if (modeCombo->currentIndex() != asynchronous)
+    if (m_card->mode() != qx5170_cardSession::Asynchronous)
         syncLed->setValue(true);
 }
 

@@ -12,6 +12,7 @@ class QGroupBox;
 class QPushButton;
 class qx2010fp_genFC;
 class qx2010fp_led;
+class qx5170_cardSession;
 class qx5170_sfpRelayPair;
 
 class qx5170fp_App final : public qx2010fp_AppFC
@@ -28,6 +29,12 @@ public:
     explicit qx5170fp_App(qx2010fp_genFC *fc, const sfpStartChoice &start = sfpStartChoice());
     ~qx5170fp_App() override;
 
+    // The card as the panel drives it, for the remote control.
+    qx5170_cardSession *card() const { return m_card; }
+    // Locks or unlocks the operator's controls of the card (the relays and
+    // the mode controls); what they show still follows the card.
+    void setControlsLocked(bool locked);
+
 public slots:
     void triggerClick_slot();
     void updateClick_slot();
@@ -37,6 +44,10 @@ public slots:
 
 private:
     void setKeyboardOrder();
+    void showMode(int mode);
+    void showExclusive(bool on);
+
+    qx5170_cardSession *m_card = nullptr;
 
     qx5170_sfpRelayPair *relayPair[pairCount] = {};
     QGroupBox *modeGroupBox = nullptr;

@@ -7,11 +7,11 @@
 #include <QByteArray>
 #include <QString>
 
-void sfpReportDriverStatus(ViStatus status, const char *callText,
-                           sfpDriverErrorMessageFunction errorMessage)
+QString sfpDriverStatusText(ViStatus status, const char *callText,
+                            sfpDriverErrorMessageFunction errorMessage)
 {
     if (status == 0)
-        return;
+        return QString();
 
     // Cleared, so that a driver that has no text for the status (or fails)
     // leaves empty brackets rather than stack garbage. The driver's own
@@ -24,9 +24,17 @@ void sfpReportDriverStatus(ViStatus status, const char *callText,
     const QString statusText = QString::fromLatin1(text, qsizetype(qstrnlen(text, sizeof text)));
 
     if (status < 0) {
-        sfpErrorMessage(QStringLiteral("%1 failed due to [%2]")
-                            .arg(QString::fromLatin1(callText ? callText : ""), statusText));
-    } else {
-        sfpWarningMessage(QStringLiteral("Warning: [%1]").arg(statusText));
+        return QStringLiteral("%1 failed due to [%2]")
+            .arg(QString::fromLatin1(callText ? callText : ""), statusText);
     }
+    return QStringLiteral("Warning: [%1]").arg(statusText);
+}
+
+void sfpReportDriverStatus(ViStatus status, const char *callText,
+                           sfpDriverErrorMessageFunction errorMessage)
+{
+    if (status < 0)
+        sfpErrorMessage(sfpDriverStatusText(status, callText, errorMessage));
+    else if (status > 0)
+        sfpWarningMessage(sfpDriverStatusText(status, callText, errorMessage));
 }
