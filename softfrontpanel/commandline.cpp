@@ -75,6 +75,12 @@ struct Options
                                  QStringLiteral("Run on the simulated platform that comes with "
                                                 "the panel, whatever vendor libraries are "
                                                 "installed.")};
+    QCommandLineOption listen {
+        QStringLiteral("listen"),
+        QStringLiteral("Take SCPI commands on this TCP port once connected (card or demo mode), "
+                       "on the loopback interface unless an address is named: 5025, "
+                       "127.0.0.1:5025, [::1]:5025, 0.0.0.0:5025."),
+        QStringLiteral("[ADDRESS:]PORT")};
     QList<QCommandLineOption> toolkit;
 
     Options()
@@ -93,7 +99,7 @@ struct Options
 
     QList<const QCommandLineOption *> ours() const
     {
-        return {&help, &version, &demo, &scan, &address, &fc, &libraryPath, &simulate};
+        return {&help, &version, &demo, &scan, &address, &fc, &libraryPath, &simulate, &listen};
     }
 
     // The option's long name, whichever of its names was given (-h is
@@ -163,7 +169,59 @@ qx5170fpCommandLine error(const QString &text)
     return result;
 }
 
+// Reads --listen's [ADDRESS:]PORT: an IPv4 address, an IPv6 address in
+// brackets, or "localhost"; without an address, the IPv4 loopback.
+bool parseListen(const QString &value, qx5170fpCommandLine *result)
+{
+    QString host;
+    QString portText = value;
+    if (value.startsWith(QLatin1Char('['))) {
+        const qsizetype close = value.indexOf(QLatin1String("]:"));
+        if (close < 0)
+            return false;
+        host = value.mid(1, close - 1);
+        portText = value.mid(close + 2);
+    } else if (const qsizetype colon = value.lastIndexOf(QLatin1Char(':')); colon >= 0) {
+        host = value.left(colon);
+        portText = value.mid(colon + 1);
+    }
+    bool isNumber = false;
+    const uint port = portText.toUInt(&isNumber, 10);
+    if (!isNumber || port < 1 || port > 65535 || !portText.at(0).isDigit())
+        return false;
+
+    QHostAddress address(QHostAddress::LocalHost);
+    if (host == QLatin1String("localhost")) {
+        address = QHostAddress(QHostAddress::LocalHost);
+    } else if (!host.isEmpty() && !address.setAddress(host)) {
+        return false;
+    }
+    // A scope or a name in brackets is no address to bind.
+    if (value.startsWith(QLatin1Char('[')) && address.protocol() != QAbstractSocket::IPv6Protocol)
+        return false;
+    result->listen = true;
+    result->listenAddress = address;
+    result->listenPort = quint16(port);
+    result->listenAddressNamed = !host.isEmpty();
+    return true;
+}
+
 } // namespace
+
+QString qx5170fpEndpoint(const QHostAddress &address, quint16 port)
+{
+    const QString host = address.protocol() == QAbstractSocket::IPv6Protocol
+        ? QStringLiteral("[%1]").arg(address.toString())
+        : address.toString();
+    return QStringLiteral("%1:%2").arg(host).arg(port);
+}
+
+QString qx5170fpListenWarning(const QHostAddress &address, quint16 port)
+{
+    return QStringLiteral("the remote control listens on %1: anyone who can reach it there can "
+                          "switch the relays")
+        .arg(qx5170fpEndpoint(address, port));
+}
 
 qx5170fpCommandLine qx5170fpParseCommandLine(const QStringList &arguments)
 {
@@ -174,7 +232,8 @@ qx5170fpCommandLine qx5170fpParseCommandLine(const QStringList &arguments)
     // The toolkit's parser takes the next word as the value even when it is
     // another option ("--address --fc 2"): no descriptor or number starts
     // so.
-    for (const QCommandLineOption *option : {&options.address, &options.fc, &options.libraryPath}) {
+    for (const QCommandLineOption *option :
+         {&options.address, &options.fc, &options.libraryPath, &options.listen}) {
         const QString value = parser.value(*option);
         if (parser.isSet(*option) && looksLikeOption(value))
             return error(
@@ -210,6 +269,14 @@ qx5170fpCommandLine qx5170fpParseCommandLine(const QStringList &arguments)
     if (parser.isSet(options.version)) {
         result.action = qx5170fpCommandLine::Version;
         return result;
+    }
+
+    if (parser.isSet(options.listen)) {
+        const QString value = parser.value(options.listen);
+        if (!parseListen(value, &result))
+            return error(QStringLiteral("--listen takes [ADDRESS:]PORT with a numeric address and "
+                                        "a port from 1 to 65535, not '%1'.")
+                             .arg(value));
     }
 
     // An empty name leaves the toolkit without any platform to try; it would

@@ -7,6 +7,7 @@
 
 #include "sfpstartchoice.h"
 
+#include <QHostAddress>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
@@ -33,6 +34,13 @@ struct qx5170fpCommandLine
     // that the simulated platform is used at once (--simulate).
     QString libraryPath;
     bool simulate = false;
+
+    // Where the SCPI remote control listens (--listen): the loopback
+    // interface unless an address was named.
+    bool listen = false;
+    QHostAddress listenAddress;
+    quint16 listenPort = 0;
+    bool listenAddressNamed = false;
 };
 
 // `arguments` as the process got them, the program's name first.
@@ -50,6 +58,13 @@ QStringList qx5170fpToolkitArguments(const QStringList &arguments);
 // command line name none.
 bool qx5170fpLacksDisplay(const qx5170fpCommandLine &commandLine,
                           const QProcessEnvironment &environment);
+
+// ADDRESS:PORT as --listen takes it, an IPv6 address in brackets.
+QString qx5170fpEndpoint(const QHostAddress &address, quint16 port);
+
+// The line (after "qx5170fp: ") that warns of a remote control listening
+// on an address other than the loopback interface's.
+QString qx5170fpListenWarning(const QHostAddress &address, quint16 port);
 
 // The usage text that -h and --help print.
 QString qx5170fpHelpText();

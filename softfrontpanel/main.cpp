@@ -9,6 +9,8 @@
 #include "qx2010fp_splashlabel.h"
 #include "qx5170_fc.h"
 #include "qx5170fp_app.h"
+#include "remotecontrol.h"
+#include "savedstates.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -165,6 +167,26 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("example.orbelan.qx5170fp"));
     qx5170_fc fc;
 
+    // The remote control's port is taken before anything is connected: a
+    // port that cannot be had ends the program while nothing depends on it.
+    std::unique_ptr<qx5170_remoteControl> remote;
+    if (commandLine.listen) {
+        remote = std::make_unique<qx5170_remoteControl>(QByteArrayLiteral("Orbelan,5170,0,")
+                                                            + fc.driverRevision().toLatin1(),
+                                                        qx5170_savedStates::defaultFolder());
+        if (!remote->listen(commandLine.listenAddress, commandLine.listenPort)) {
+            std::fprintf(
+                stderr, "qx5170fp: the remote control cannot listen on %s: %s\n",
+                qUtf8Printable(qx5170fpEndpoint(commandLine.listenAddress, commandLine.listenPort)),
+                qUtf8Printable(remote->errorString()));
+            return qx5170fpFailureExitStatus;
+        }
+        if (!commandLine.listenAddress.isLoopback())
+            std::fprintf(stderr, "qx5170fp: %s\n",
+                         qUtf8Printable(qx5170fpListenWarning(commandLine.listenAddress,
+                                                              commandLine.listenPort)));
+    }
+
     QString title = fc.description();
     title.replace(QStringLiteral(" FC"), QStringLiteral(" Function Card"));
     const QString notice = fc.legalNotice();
@@ -183,7 +205,17 @@ int main(int argc, char *argv[])
     splash->finish(&window);
     splash.reset();
 
+    if (remote) {
+        QObject::connect(remote.get(), &qx5170_remoteControl::infoChanged, &window,
+                         &qx5170fp_App::setRemoteInfo);
+        QObject::connect(remote.get(), &qx5170_remoteControl::lockChanged, &window,
+                         &qx5170fp_App::setControlsLocked);
+        remote->start(window.card());
+    }
+
     // However the event loop ended, the panel ends with status 0.
     QApplication::exec();
+    // The remote control goes before the card it drives.
+    remote.reset();
     return 0;
 }

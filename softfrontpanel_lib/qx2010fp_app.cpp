@@ -227,6 +227,22 @@ void qx2010fp_app::setCardInfo(const QString &text, const QString &helpText)
         cardLbl->setWhatsThis(helpText);
 }
 
+void qx2010fp_app::setRemoteInfo(const QString &text)
+{
+    // Made on first use: a panel without a remote control shows no line for
+    // it.
+    if (!remoteLbl) {
+        remoteLbl = new QLabel;
+        remoteLbl->setObjectName(QStringLiteral("remoteInfo"));
+        remoteLbl->setWhatsThis(QStringLiteral(
+            "Address of the SCPI remote control, the clients connected to it, and whether a "
+            "client has locked the panel's controls."));
+        auto *column = qobject_cast<QBoxLayout *>(cardLbl->parentWidget()->layout());
+        column->insertWidget(column->indexOf(cardLbl) + 1, remoteLbl);
+    }
+    remoteLbl->setText(text);
+}
+
 void qx2010fp_app::setPanelLayout(QLayout *layout)
 {
     // The frame's own layout goes onto the window; everything after it is a

@@ -40,6 +40,8 @@ public:
     void setDemoMode(bool demo);
     void setModuleInfo(const QString &text, const QString &helpText);
     void setCardInfo(const QString &text, const QString &helpText);
+    // The line under the card information while the remote control runs.
+    void setRemoteInfo(const QString &text);
     void setPanelLayout(QLayout *layout);
     void showAutoscale(bool show);
     void showIdentify(bool show);
@@ -76,6 +78,7 @@ protected:
     QLabel *logoLbl = nullptr;
     QLabel *moduleLbl = nullptr;
     QLabel *cardLbl = nullptr;
+    QLabel *remoteLbl = nullptr;
     qx2010fp_led *activeLed = nullptr;
     QPushButton *closeBtn = nullptr;
     QLabel *autoscaleLbl = nullptr;

@@ -1,0 +1,88 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
+// The SCPI remote control of the relay card: runs the commands of remote
+// clients on the card session the panel drives, so that a script and the
+// operator share the card and both see every change.
+#pragma once
+
+#include "scpiserver.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <deque>
+#include <map>
+
+class qx5170_cardSession;
+
+namespace sfpScpi {
+struct Unit;
+}
+
+class qx5170_remoteControl final : public QObject, private sfpScpiHandler
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(qx5170_remoteControl)
+
+public:
+    // The error queue of each client holds this many entries, the last one
+    // becoming -350 "Queue overflow" when more come.
+    static constexpr size_t errorQueueSize = 20;
+
+    // `identity` is the *IDN? answer; `stateFolder` holds the *SAV slots.
+    qx5170_remoteControl(QByteArray identity, QString stateFolder, QObject *parent = nullptr);
+    ~qx5170_remoteControl() override;
+
+    // Binds the address; clients are taken only after start(), which names
+    // the card they drive. The card outlives the remote control.
+    bool listen(const QHostAddress &address, quint16 port);
+    QString errorString() const;
+    void start(qx5170_cardSession *card);
+
+    // "Remote: 127.0.0.1:5025, 1 client", with ", locked" under
+    // SYSTem:RWLock.
+    QString infoText() const;
+    bool isLocked() const { return m_lockOwner != 0; }
+
+signals:
+    void infoChanged(const QString &text);
+    // The operator's controls are locked (SYSTem:RWLock) or free again.
+    void lockChanged(bool locked);
+
+private:
+    struct ClientState
+    {
+        std::deque<QByteArray> errors; // SYSTem:ERRor? entries, oldest first
+        int esr = 0; // standard event status register
+        int ese = 0; // its enable register
+        int sre = 0; // service request enable register
+    };
+
+    bool isReady() const override;
+    void clientJoined(quint64 client) override;
+    void clientLeft(quint64 client) override;
+    QByteArray execute(quint64 client, QByteArrayView line) override;
+    void lineTooLong(quint64 client) override;
+
+    // The unit's response, or a null array for a unit without one.
+    QByteArray run(quint64 client, ClientState &state, const sfpScpi::Unit &unit);
+    void closeRelays(ClientState &state, const QList<int> &channels);
+    void openRelays(const QList<int> &channels);
+    void openAllRelays();
+    void reset();
+    void save(ClientState &state, int slot);
+    void recall(ClientState &state, int slot);
+    void setLock(quint64 owner);
+    void pushError(ClientState &state, int number, const QByteArray &entry);
+    void pushError(ClientState &state, int number);
+    void pushDeviceError(ClientState &state, const QString &text);
+    static int statusByte(const ClientState &state);
+
+    qx5170_cardSession *m_card = nullptr;
+    QByteArray m_identity;
+    QString m_stateFolder;
+    sfpScpiServer m_server;
+    std::map<quint64, ClientState> m_clients;
+    quint64 m_lockOwner = 0;
+};

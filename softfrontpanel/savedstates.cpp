@@ -1,0 +1,138 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
+#include "savedstates.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+namespace {
+
+// The mode names of the file, in the order of the panel's mode list.
+const char *const modeNames[] = {"asynchronous", "command", "trigger"};
+
+// A state file is a few hundred bytes; anything much larger is not one.
+constexpr qint64 maxFileSize = 64 * 1024;
+
+QByteArray toJson(const qx5170_savedState &state)
+{
+    QJsonArray closed;
+    for (int relay = 1; relay <= int(state.closed.size()); ++relay) {
+        if (state.closed[size_t(relay - 1)])
+            closed.append(relay);
+    }
+    QJsonObject object;
+    object.insert(QStringLiteral("closed"), closed);
+    object.insert(QStringLiteral("mode"), QLatin1String(modeNames[state.mode]));
+    object.insert(QStringLiteral("exclusive"), state.exclusive);
+    return QJsonDocument(object).toJson();
+}
+
+// Empty when the object is a state, else why not.
+QString fromJson(const QJsonObject &object, qx5170_savedState *state)
+{
+    const QJsonValue closed = object.value(QStringLiteral("closed"));
+    const QJsonValue mode = object.value(QStringLiteral("mode"));
+    const QJsonValue exclusive = object.value(QStringLiteral("exclusive"));
+    if (!closed.isArray() || !mode.isString() || !exclusive.isBool())
+        return QStringLiteral(
+            "\"closed\", \"mode\" or \"exclusive\" is missing or of the wrong type");
+
+    qx5170_savedState result;
+    for (const QJsonValue value : closed.toArray()) {
+        const double relay = value.toDouble(-1);
+        if (!value.isDouble() || relay < 1 || relay > double(result.closed.size())
+            || relay != double(int(relay)))
+            return QStringLiteral("\"closed\" holds something other than relays 1 to 32");
+        result.closed[size_t(int(relay) - 1)] = true;
+    }
+    const QString modeName = mode.toString();
+    result.mode = -1;
+    for (int i = 0; i < int(std::size(modeNames)); ++i) {
+        if (modeName == QLatin1String(modeNames[i]))
+            result.mode = i;
+    }
+    if (result.mode < 0)
+        return QStringLiteral("\"mode\" is none of asynchronous, command and trigger");
+    result.exclusive = exclusive.toBool();
+    // Under the exclusive rule no pair has both relays closed; bringing such
+    // a state back would switch a relay the file says is closed.
+    for (size_t relayA = 0; result.exclusive && relayA < result.closed.size(); relayA += 2) {
+        if (result.closed[relayA] && result.closed[relayA + 1])
+            return QStringLiteral("both relays of pair %1 are closed under the exclusive rule")
+                .arg(relayA / 2 + 1);
+    }
+    *state = result;
+    return QString();
+}
+
+} // namespace
+
+namespace qx5170_savedStates {
+
+QString defaultFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+        + QStringLiteral("/qx5170fp");
+}
+
+QString fileName(const QString &folder, int slot)
+{
+    return QStringLiteral("%1/state-%2.json").arg(folder).arg(slot);
+}
+
+QString save(const QString &path, const qx5170_savedState &state)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder))
+        return QStringLiteral("the folder %1 cannot be made").arg(folder);
+    // The new text goes to a file beside the old one, which it replaces by
+    // a rename only once it is whole and flushed to the disk.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    const QByteArray text = toJson(state);
+    if (file.write(text) != text.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return reason;
+    }
+    if (!file.commit())
+        return file.errorString();
+    return QString();
+}
+
+LoadResult load(const QString &path, qx5170_savedState *state, QString *reason)
+{
+    QFile file(path);
+    if (!file.exists())
+        return LoadResult::Empty;
+    const auto damaged = [reason](const QString &why) {
+        if (reason)
+            *reason = why;
+        return LoadResult::Damaged;
+    };
+    if (!file.open(QIODevice::ReadOnly))
+        return damaged(file.errorString());
+    const QByteArray text = file.read(maxFileSize + 1);
+    if (text.size() > maxFileSize)
+        return damaged(QStringLiteral("the file is too large"));
+    QJsonParseError error {};
+    const QJsonDocument document = QJsonDocument::fromJson(text, &error);
+    if (error.error != QJsonParseError::NoError)
+        return damaged(
+            QStringLiteral("no JSON at byte %1: %2").arg(error.offset).arg(error.errorString()));
+    if (!document.isObject())
+        return damaged(QStringLiteral("no JSON object"));
+    const QString why = fromJson(document.object(), state);
+    if (!why.isEmpty())
+        return damaged(why);
+    return LoadResult::Loaded;
+}
+
+} // namespace qx5170_savedStates

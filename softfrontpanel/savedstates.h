@@ -1,0 +1,41 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
+// The card states that remote clients keep with *SAV and bring back with
+// *RCL: one small JSON file per slot, in the user's data folder.
+#pragma once
+
+#include <QString>
+
+#include <array>
+
+struct qx5170_savedState
+{
+    std::array<bool, 32> closed = {}; // relay n at n - 1
+    int mode = 0; // the panel's mode list index: Asynchronous, Sync. Command, Sync. Trigger
+    bool exclusive = false;
+};
+
+namespace qx5170_savedStates {
+
+inline constexpr int slotCount = 10;
+
+// The folder of the slots: qx5170fp in the user's data folder
+// ($XDG_DATA_HOME, by default ~/.local/share).
+QString defaultFolder();
+
+// The file of slot 0..9 in folder.
+QString fileName(const QString &folder, int slot);
+
+// Writes the state to path, completely or not at all: the old file stays
+// until the new one is whole on the disk. Returns empty text, or why the
+// state could not be written.
+QString save(const QString &path, const qx5170_savedState &state);
+
+enum class LoadResult { Loaded, Empty, Damaged };
+
+// Reads a slot's file. Empty when there is no file; Damaged, with `reason`
+// saying why, when it is not a state this program wrote (the file is left
+// as it is).
+LoadResult load(const QString &path, qx5170_savedState *state, QString *reason);
+
+} // namespace qx5170_savedStates
