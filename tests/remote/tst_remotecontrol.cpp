@@ -1,0 +1,661 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
+// The SCPI remote control on the relay panel, connected to the simulated
+// card: what each command does to the card and the window, the driver calls
+// against those of a click, the error queue and the status registers, saved
+// states, and remote commands waiting while the operator is asked something.
+#include "cardsession.h"
+#include "qx2010fp_led.h"
+#include "qx5170_fc.h"
+#include "qx5170_sfprelaypair.h"
+#include "qx5170fp_app.h"
+#include "remotecontrol.h"
+#include "sfptest.h"
+
+#include "qx5170.h"
+#include "sim_control.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+const char cardDescriptor[] = "VXI0::1::INSTR";
+constexpr int cardPosition = 2;
+
+const char oneCardSystem[] = R"({"resources": [
+    {"descriptor": "VXI0::1::INSTR", "slot": 5,
+     "motherboard": {"code": "0x0B52", "positions": 4,
+                     "cards": [{"position": 2, "code": "0x5170"}]}}]})";
+
+QStringList driverCalls()
+{
+    return {QStringLiteral("qx5170_")};
+}
+
+sfpsim::CardState cardState()
+{
+    sfpsim::CardState state;
+    sfpsim::cardState(cardDescriptor, cardPosition, &state);
+    return state;
+}
+
+// A remote client on the same event loop: each request waits for its
+// response while the panel runs.
+class Client
+{
+public:
+    bool connectTo(quint16 port)
+    {
+        m_socket.connectToHost(QHostAddress::LocalHost, port);
+        return m_socket.waitForConnected(5000);
+    }
+
+    void send(const QByteArray &line)
+    {
+        m_socket.write(line + '\n');
+        m_socket.flush();
+    }
+
+    // The next response line, without its line end; "<none>" when none came.
+    QByteArray read(int timeoutMs = 5000)
+    {
+        if (!QTest::qWaitFor([this] { return m_socket.canReadLine(); }, timeoutMs))
+            return QByteArrayLiteral("<none>");
+        return m_socket.readLine().trimmed();
+    }
+
+    QByteArray ask(const QByteArray &line)
+    {
+        send(line);
+        return read();
+    }
+
+    // Runs the lines and waits until the panel has done them.
+    void run(const QByteArray &lines) { QCOMPARE(ask(lines + ";*OPC?"), QByteArrayLiteral("1")); }
+
+    QTcpSocket &socket() { return m_socket; }
+
+private:
+    QTcpSocket m_socket;
+};
+
+} // namespace
+
+class tst_RemoteControl : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void sameCallsAsAClick();
+    void channelsAndQueries();
+    void modesUpdateAndTrigger();
+    void exclusiveRule();
+    void manyRelaysSwitchOnlyWhatChanges();
+    void recallAppliesAtOneUpdate();
+    void savedStateFiles();
+    void commonCommandsAndStatus();
+    void errorQueueOverflows();
+    void driverReportsGoToTheQueue();
+    void waitsWhileTheOperatorIsAsked();
+    void remoteLineAndLock();
+    void longLinesAndLineEnds();
+
+private:
+    void createPanel(bool demo = false);
+    qx5170_sfpRelayPair *pair(int number) const; // 1..16
+    QPushButton *relayButton(int relay) const;
+    QComboBox *modeCombo() const { return m_panel->findChild<QComboBox *>(); }
+    QCheckBox *exclusiveBox() const { return m_panel->findChild<QCheckBox *>(); }
+    QPushButton *modeButton(const char *text) const;
+    bool ledRed() const;
+    QString remoteLine() const;
+    QString call(const char *pattern) const
+    {
+        return QString::fromLatin1(pattern).arg(m_panel->card()->vi());
+    }
+
+    QTemporaryDir m_folder;
+    QString m_states;
+    std::unique_ptr<qx5170_fc> m_fc;
+    std::unique_ptr<qx5170fp_App> m_panel;
+    std::unique_ptr<qx5170_remoteControl> m_remote;
+    Client m_client;
+};
+
+void tst_RemoteControl::initTestCase()
+{
+    QVERIFY(m_folder.isValid());
+    qputenv("ALLUSERSPROFILE", QFile::encodeName(m_folder.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_folder.path()));
+    sfptest::dismissStrayModals();
+}
+
+void tst_RemoteControl::init()
+{
+    std::string error;
+    QVERIFY2(sfpsim::loadDescription(oneCardSystem, &error), error.c_str());
+    sfpsim::clearFaults();
+    m_states = m_folder.filePath(QStringLiteral("states-%1").arg(QTest::currentTestFunction()));
+    createPanel();
+    sfptest::clearTrace();
+}
+
+void tst_RemoteControl::cleanup()
+{
+    m_client.socket().abort();
+    m_remote.reset();
+    m_panel.reset();
+    m_fc.reset();
+    QCOMPARE(sfptest::takeStrayModals(), QStringList());
+    QCOMPARE(sfpsim::openSessionCount(), 0);
+}
+
+void tst_RemoteControl::createPanel(bool demo)
+{
+    m_fc = std::make_unique<qx5170_fc>();
+    sfptest::answerNextModal(demo ? QStringLiteral("Run In Demo Mode")
+                                  : QStringLiteral("Auto Find"));
+    m_panel = std::make_unique<qx5170fp_App>(m_fc.get());
+    m_panel->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_panel.get()));
+
+    m_remote = std::make_unique<qx5170_remoteControl>(QByteArrayLiteral("Orbelan,5170,0,1.4.0"),
+                                                      m_states);
+    QVERIFY(m_remote->listen(QHostAddress::LocalHost, 0));
+    QObject::connect(m_remote.get(), &qx5170_remoteControl::infoChanged, m_panel.get(),
+                     &qx5170fp_App::setRemoteInfo);
+    QObject::connect(m_remote.get(), &qx5170_remoteControl::lockChanged, m_panel.get(),
+                     &qx5170fp_App::setControlsLocked);
+    m_remote->start(m_panel->card());
+    QVERIFY(m_client.connectTo(m_remote->port()));
+    QCOMPARE(m_client.ask("*OPC?"), QByteArrayLiteral("1"));
+}
+
+qx5170_sfpRelayPair *tst_RemoteControl::pair(int number) const
+{
+    for (qx5170_sfpRelayPair *candidate : m_panel->findChildren<qx5170_sfpRelayPair *>()) {
+        if (candidate->pairNo() == number - 1)
+            return candidate;
+    }
+    return nullptr;
+}
+
+QPushButton *tst_RemoteControl::relayButton(int relay) const
+{
+    qx5170_sfpRelayPair *owner = pair((relay + 1) / 2);
+    return relay % 2 == 1 ? owner->relayAButton() : owner->relayBButton();
+}
+
+QPushButton *tst_RemoteControl::modeButton(const char *text) const
+{
+    for (QPushButton *button : m_panel->findChildren<QPushButton *>()) {
+        if (button->text() == QLatin1String(text))
+            return button;
+    }
+    return nullptr;
+}
+
+bool tst_RemoteControl::ledRed() const
+{
+    for (qx2010fp_led *led : m_panel->findChildren<qx2010fp_led *>()) {
+        if (led->text() == QLatin1String("Synchronized"))
+            return led->value();
+    }
+    return false;
+}
+
+QString tst_RemoteControl::remoteLine() const
+{
+    const auto *label = m_panel->findChild<QLabel *>(QStringLiteral("remoteInfo"));
+    return label && label->isVisible() ? label->text() : QStringLiteral("<no line>");
+}
+
+void tst_RemoteControl::sameCallsAsAClick()
+{
+    // Relay A of pair 2 is channel 3.
+    m_client.run("ROUT:CLOS (@3)");
+    const QStringList remote = sfptest::trace(driverCalls());
+    QCOMPARE(remote, QStringList(call("qx5170_switchRelay(%1, 3, 1) = 0")));
+    QVERIFY(relayButton(3)->isChecked());
+    m_client.run("ROUT:OPEN (@3)");
+    QVERIFY(!relayButton(3)->isChecked());
+
+    sfptest::clearTrace();
+    relayButton(3)->click();
+    QCOMPARE(sfptest::trace(driverCalls()), remote);
+
+    // Under the exclusive rule, one relay whose partner is closed acts as a
+    // click on it: it closes, then the partner opens.
+    exclusiveBox()->click();
+    relayButton(4)->click();
+    QVERIFY(!relayButton(3)->isChecked());
+    const QStringList clicked = sfptest::trace(driverCalls());
+    relayButton(4)->click();
+    relayButton(3)->click();
+    sfptest::clearTrace();
+    m_client.run("ROUT:CLOS (@4)");
+    QCOMPARE(sfptest::trace(driverCalls()),
+             QStringList({call("qx5170_switchRelay(%1, 4, 1) = 0"),
+                          call("qx5170_switchRelay(%1, 3, 0) = 0")}));
+    QCOMPARE(clicked.mid(clicked.size() - 2), sfptest::trace(driverCalls()));
+    QVERIFY(relayButton(4)->isChecked());
+    QVERIFY(!relayButton(3)->isChecked());
+    QVERIFY(cardState().applied[3]);
+    QVERIFY(!cardState().applied[2]);
+}
+
+void tst_RemoteControl::channelsAndQueries()
+{
+    m_client.run("ROUT:CLOS (@1,3,30:32)");
+    QCOMPARE(m_client.ask("ROUT:CLOS? (@1:4,32,31,30,29)"), QByteArrayLiteral("1,0,1,0,1,1,1,0"));
+    QCOMPARE(m_client.ask("ROUT:OPEN? (@1,2)"), QByteArrayLiteral("0,1"));
+    for (int relay : {1, 3, 30, 31, 32}) {
+        QVERIFY2(relayButton(relay)->isChecked(), qPrintable(QString::number(relay)));
+        QVERIFY(cardState().applied[size_t(relay - 1)]);
+    }
+    QVERIFY(!relayButton(2)->isChecked());
+
+    // Closing a closed relay or opening an open one calls nothing.
+    sfptest::clearTrace();
+    m_client.run("ROUT:CLOS (@1);:ROUT:OPEN (@2)");
+    QCOMPARE(sfptest::trace(driverCalls()), QStringList());
+
+    // A channel out of range refuses the whole list.
+    m_client.send("ROUT:OPEN (@1,33)");
+    QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("-222,\"Data out of range\""));
+    QVERIFY(relayButton(1)->isChecked());
+    QCOMPARE(sfptest::trace(driverCalls()), QStringList());
+
+    // Long and short forms in any letter case, queries chained in one
+    // response.
+    QCOMPARE(m_client.ask("route:open (@30);:rout:clos? (@30);open? (@30)"),
+             QByteArrayLiteral("0;1"));
+    QVERIFY(!relayButton(30)->isChecked());
+}
+
+void tst_RemoteControl::modesUpdateAndTrigger()
+{
+    m_client.run("ROUT:MODE COMM");
+    QCOMPARE(modeCombo()->currentText(), QStringLiteral("Sync. Command"));
+    QCOMPARE(cardState().mode, 2);
+    QCOMPARE(m_client.ask("ROUT:MODE?"), QByteArrayLiteral("COMM"));
+    QCOMPARE(m_client.ask("ROUT:SYNC?"), QByteArrayLiteral("1"));
+
+    m_client.run("ROUT:CLOS (@5)");
+    QVERIFY(ledRed());
+    QCOMPARE(m_client.ask("ROUT:SYNC?"), QByteArrayLiteral("0"));
+    QVERIFY(!cardState().applied[4]);
+
+    // The trigger belongs to Sync. Trigger mode only: refused, nothing called.
+    sfptest::clearTrace();
+    m_client.send("*TRG");
+    QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("-221,\"Settings conflict\""));
+    QCOMPARE(sfptest::trace(driverCalls()), QStringList());
+
+    m_client.run("ROUT:UPD");
+    QCOMPARE(sfptest::trace(driverCalls()), QStringList(call("qx5170_updateRelaysState(%1) = 0")));
+    QVERIFY(cardState().applied[4]);
+    QVERIFY(!ledRed());
+    QCOMPARE(m_client.ask("ROUT:SYNC?"), QByteArrayLiteral("1"));
+
+    m_client.run("ROUT:MODE TRIGger");
+    QCOMPARE(modeCombo()->currentText(), QStringLiteral("Sync. Trigger"));
+    QVERIFY(modeButton("Trigger")->isEnabled());
+    QVERIFY(!modeButton("Update")->isEnabled());
+    m_client.run("ROUT:OPEN (@5)");
+    QVERIFY(cardState().applied[4]);
+    sfptest::clearTrace();
+    m_client.send("ROUT:UPD");
+    QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("-221,\"Settings conflict\""));
+    QCOMPARE(sfptest::trace(driverCalls()), QStringList());
+    m_client.run("*TRG");
+    QCOMPARE(sfptest::trace(driverCalls()), QStringList(call("qx5170_pulseSynchTrigger(%1) = 0")));
+    QVERIFY(!cardState().applied[4]);
+
+    // Back to Asynchronous as the operator's choice goes: what waits is
+    // applied the way the mode left applies it.
+    m_client.run("ROUT:CLOS (@6)");
+    sfptest::clearTrace();
+    m_client.run("ROUT:MODE ASYN");
+    QCOMPARE(sfptest::trace(driverCalls()),
+             QStringList({call("qx5170_pulseSynchTrigger(%1) = 0"),
+                          call("qx5170_setSwitchingMode(%1, 1, 0) = 0")}));
+    QVERIFY(cardState().applied[5]);
+    QCOMPARE(modeCombo()->currentText(), QStringLiteral("Asynchronous"));
+    QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("0,\"No error\""));
+}
+
+void tst_RemoteControl::exclusiveRule()
+{
+    m_client.run("ROUT:CLOS (@1,2,5)");
+    m_client.run("ROUT:EXCL ON");
+    // Relay A wins, as when the operator ticks the box.
+    QVERIFY(exclusiveBox()->isChecked());
+    QCOMPARE(m_client.ask("ROUT:CLOS? (@1,2,5)"), QByteArrayLiteral("1,0,1"));
+    QVERIFY(!relayButton(2)->isChecked());
+    QCOMPARE(m_client.ask("ROUT:EXCL?"), QByteArrayLiteral("1"));
+
+    // A list with both relays of a pair is refused whole.
+    sfptest::clearTrace();
+    m_client.send("ROUT:CLOS (@7,9:10)");
+    QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("-221,\"Settings conflict\""));
+    QCOMPARE(sfptest::trace(driverCalls()), QStringList());
+    QCOMPARE(m_client.ask("ROUT:CLOS? (@7,9,10)"), QByteArrayLiteral("0,0,0"));
+
+    // The operator's untick reaches the remote side too.
+    exclusiveBox()->click();
+    QCOMPARE(m_client.ask("ROUT:EXCL?"), QByteArrayLiteral("0"));
+    m_client.run("ROUT:CLOS (@9,10)");
+    QCOMPARE(m_client.ask("ROUT:CLOS? (@9,10)"), QByteArrayLiteral("1,1"));
+    m_client.run("ROUT:EXCL 1");
+    QCOMPARE(m_client.ask("ROUT:CLOS? (@9,10)"), QByteArrayLiteral("1,0"));
+}
+
+void tst_RemoteControl::manyRelaysSwitchOnlyWhatChanges()
+{
+    m_client.run("ROUT:CLOS (@2,17)");
+    sfptest::clearTrace();
+    m_client.run("ROUT:OPEN:ALL");
+    QCOMPARE(sfptest::trace(driverCalls()),
+             QStringList({call("qx5170_switchRelay(%1, 2, 0) = 0"),
+                          call("qx5170_switchRelay(%1, 17, 0) = 0")}));
+    QVERIFY(!relayButton(17)->isChecked());
+
+    // *RST: the rule off, Asynchronous (applying what waits), every closed
+    // relay opened.
+    m_client.run("ROUT:EXCL ON;MODE COMM;CLOS (@4)");
+    sfptest::clearTrace();
+    m_client.run("*RST");
+    QCOMPARE(sfptest::trace(driverCalls()),
+             QStringList({call("qx5170_updateRelaysState(%1) = 0"),
+                          call("qx5170_setSwitchingMode(%1, 1, 0) = 0"),
+                          call("qx5170_switchRelay(%1, 4, 0) = 0")}));
+    QVERIFY(!exclusiveBox()->isChecked());
+    QCOMPARE(modeCombo()->currentText(), QStringLiteral("Asynchronous"));
+    QCOMPARE(m_client.ask("ROUT:CLOS? (@1:32)").count('1'), 0);
+    QVERIFY(!cardState().applied[3]);
+}
+
+void tst_RemoteControl::recallAppliesAtOneUpdate()
+{
+    m_client.run("ROUT:CLOS (@1,3,8);:ROUT:MODE TRIG;EXCL ON");
+    m_client.run("*SAV 4");
+    m_client.run("*RST;:ROUT:CLOS (@2,3)");
+    QCOMPARE(m_client.ask("ROUT:MODE?"), QByteArrayLiteral("ASYN"));
+
+    sfptest::clearTrace();
+    m_client.run("*RCL 4");
+    // Sync. Command first, the changed relays, one update, then the saved
+    // mode: the card never shows an in-between combination.
+    QCOMPARE(sfptest::trace(driverCalls()),
+             QStringList({call("qx5170_setSwitchingMode(%1, 2, 0) = 0"),
+                          call("qx5170_switchRelay(%1, 1, 1) = 0"),
+                          call("qx5170_switchRelay(%1, 2, 0) = 0"),
+                          call("qx5170_switchRelay(%1, 8, 1) = 0"),
+                          call("qx5170_updateRelaysState(%1) = 0"),
+                          call("qx5170_setSwitchingMode(%1, 3, 0) = 0")}));
+    QCOMPARE(m_client.ask("ROUT:CLOS? (@1:8);:ROUT:MODE?;EXCL?"),
+             QByteArrayLiteral("1,0,1,0,0,0,0,1;TRIG;1"));
+    QCOMPARE(modeCombo()->currentText(), QStringLiteral("Sync. Trigger"));
+    QVERIFY(exclusiveBox()->isChecked());
+    QVERIFY(relayButton(8)->isChecked());
+    QVERIFY(!relayButton(2)->isChecked());
+    QVERIFY(cardState().applied[7]);
+    QVERIFY(!ledRed());
+
+    // A saved Asynchronous state needs no second update on the way back.
+    m_client.run("*RST;:ROUT:CLOS (@16)");
+    m_client.run("*SAV 0;*RST");
+    sfptest::clearTrace();
+    m_client.run("*RCL 0");
+    QCOMPARE(sfptest::trace({QStringLiteral("qx5170_updateRelaysState")}).size(), 1);
+    QCOMPARE(m_client.ask("ROUT:CLOS? (@16);:ROUT:MODE?"), QByteArrayLiteral("1;ASYN"));
+    QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("0,\"No error\""));
+}
+
+void tst_RemoteControl::savedStateFiles()
+{
+    // An empty slot.
+    m_client.send("*RCL 9");
+    QVERIFY(m_client.ask("SYST:ERR?").startsWith("-224,\"Illegal parameter value"));
+
+    // A damaged file is reported and left as it is; the card keeps its state.
+    m_client.run("ROUT:CLOS (@12)");
+    QVERIFY(QDir().mkpath(m_states));
+    const QString damagedPath = m_states + QStringLiteral("/state-5.json");
+    const QByteArray damaged[] = {
+        "{\"closed\": [1, 2], \"mode\": \"command\"", // cut short
+        "{\"closed\": [1, 40], \"mode\": \"command\", \"exclusive\": false}",
+        "{\"closed\": [1, 2], \"mode\": \"command\", \"exclusive\": true}",
+        "{\"closed\": [], \"mode\": \"sometimes\", \"exclusive\": false}",
+        "[1, 2, 3]",
+        QByteArray("\0\0\0", 3),
+    };
+    for (const QByteArray &text : damaged) {
+        QFile file(damagedPath);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+        file.close();
+        sfptest::clearTrace();
+        m_client.send("*RCL 5");
+        const QByteArray error = m_client.ask("SYST:ERR?");
+        QVERIFY2(error.startsWith("-300,\"Device-specific error;state 5 in "), error.constData());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), text);
+        QCOMPARE(sfptest::trace(driverCalls()), QStringList());
+        QCOMPARE(m_client.ask("ROUT:CLOS? (@12)"), QByteArrayLiteral("1"));
+    }
+
+    // A slot that cannot be written: the error says so, and the old state
+    // stays.
+    m_client.run("*SAV 6");
+    const QString slot6 = m_states + QStringLiteral("/state-6.json");
+    QFile saved(slot6);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    const QByteArray before = saved.readAll();
+    saved.close();
+    QVERIFY(QFile::rename(m_states, m_states + QStringLiteral(".moved")));
+    QFile blocker(m_states);
+    QVERIFY(blocker.open(QIODevice::WriteOnly)); // a file where the folder was
+    blocker.close();
+    m_client.send("*SAV 6");
+    QVERIFY(m_client.ask("SYST:ERR?").startsWith("-300,\"Device-specific error;state 6 could not"));
+    QVERIFY(QFile::remove(m_states));
+    QVERIFY(QFile::rename(m_states + QStringLiteral(".moved"), m_states));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), before);
+}
+
+void tst_RemoteControl::commonCommandsAndStatus()
+{
+    QCOMPARE(m_client.ask("*IDN?"), QByteArrayLiteral("Orbelan,5170,0,1.4.0"));
+    QCOMPARE(m_client.ask("*TST?;*OPC?;:SYST:VERS?"), QByteArrayLiteral("0;1;1999.0"));
+    QCOMPARE(m_client.ask("STAT:OPER?;:STAT:QUES:EVEN?"), QByteArrayLiteral("0;0"));
+    QCOMPARE(m_client.ask("*STB?"), QByteArrayLiteral("0"));
+
+    // A command error sets bit 5 of the event register and, while the error
+    // waits, bit 2 of the status byte; enabled, bit 5 of the status byte too.
+    m_client.run("*ESE 32;*SRE 36");
+    QCOMPARE(m_client.ask("*ESE?;*SRE?"), QByteArrayLiteral("32;36"));
+    m_client.send("ROUT:FLY");
+    QCOMPARE(m_client.ask("*STB?"), QByteArrayLiteral("100")); // 4 + 32 + 64
+    QCOMPARE(m_client.ask("*ESR?"), QByteArrayLiteral("32"));
+    QCOMPARE(m_client.ask("*ESR?"), QByteArrayLiteral("0"));
+    QCOMPARE(m_client.ask("*STB?"), QByteArrayLiteral("68")); // 4 + 64
+
+    // An execution error is bit 4; *OPC sets bit 0.
+    m_client.send("*TRG");
+    m_client.send("*OPC");
+    QCOMPARE(m_client.ask("*ESR?"), QByteArrayLiteral("17"));
+
+    // *CLS empties the queue.
+    m_client.send("*CLS");
+    QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("0,\"No error\""));
+    QCOMPARE(m_client.ask("*STB?"), QByteArrayLiteral("0"));
+
+    // Each client has its own queue and registers.
+    m_client.send("NONSENSE");
+    Client other;
+    QVERIFY(other.connectTo(m_remote->port()));
+    QCOMPARE(other.ask("SYST:ERR?"), QByteArrayLiteral("0,\"No error\""));
+    QCOMPARE(other.ask("*ESE?"), QByteArrayLiteral("0"));
+    QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("-113,\"Undefined header\""));
+
+    // A parse error ends the line there: what came before it has run.
+    m_client.send("ROUT:CLOS (@1);BOGUS;:ROUT:CLOS (@2)");
+    QCOMPARE(m_client.ask("ROUT:CLOS? (@1,2);:SYST:ERR?"),
+             QByteArrayLiteral("1,0;-113,\"Undefined header\""));
+}
+
+void tst_RemoteControl::errorQueueOverflows()
+{
+    for (int i = 0; i < 25; ++i)
+        m_client.send("*ESE " + QByteArray::number(300 + i));
+    for (int i = 0; i < 19; ++i)
+        QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("-222,\"Data out of range\""));
+    QCOMPARE(m_client.ask("SYST:ERR:NEXT?"), QByteArrayLiteral("-350,\"Queue overflow\""));
+    QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("0,\"No error\""));
+}
+
+void tst_RemoteControl::driverReportsGoToTheQueue()
+{
+    // A failed switch: no box for the operator, the report in the queue, and
+    // the button shows what was commanded, as after a failed click.
+    sfpsim::injectFault("qx5170_switchRelay", VI_ERROR_TMO, 1);
+    m_client.run("ROUT:CLOS (@7)");
+    QVERIFY(relayButton(7)->isChecked());
+    const QByteArray error = m_client.ask("SYST:ERR?");
+    char text[qx5170_ERROR_MESSAGE_BUFLEN] = {};
+    qx5170_error_message(VI_NULL, VI_ERROR_TMO, text);
+    QCOMPARE(error,
+             "-300,\"Device-specific error;qx5170_switchRelay(m_vi, m_pairNo*2+1, "
+             "relayAbtn->isChecked()) failed due to ["
+                 + QByteArray(text) + "]\"");
+    QCOMPARE(m_client.ask("*ESR?"), QByteArrayLiteral("8"));
+
+    // A warning: its own positive number, with the text the box would show.
+    const ViStatus warning = VI_WARN_NSUP_RESET;
+    sfpsim::injectFault("qx5170_setSwitchingMode", warning, 1);
+    m_client.run("ROUT:MODE COMM");
+    std::fill(std::begin(text), std::end(text), '\0');
+    qx5170_error_message(VI_NULL, warning, text);
+    QCOMPARE(m_client.ask("SYST:ERR?"),
+             QByteArray::number(warning) + ",\"Warning: [" + QByteArray(text) + "]\"");
+    QCOMPARE(modeCombo()->currentText(), QStringLiteral("Sync. Command"));
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+
+    // After the remote command the operator's clicks report in boxes again.
+    sfpsim::injectFault("qx5170_switchRelay", VI_ERROR_TMO, 1);
+    const auto answer = sfptest::answerNextModal(QStringLiteral("No"));
+    relayButton(9)->click();
+    QVERIFY(answer->answered);
+    QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("0,\"No error\""));
+}
+
+void tst_RemoteControl::waitsWhileTheOperatorIsAsked()
+{
+    // The operator's click fails and its report waits for an answer; a
+    // remote command sent meanwhile runs only after the answer, after the
+    // click's calls, and its response comes only then.
+    sfpsim::injectFault("qx5170_switchRelay", VI_ERROR_TMO, 1);
+    QByteArray whileAsked = "<unset>";
+    QStringList callsWhileAsked;
+    const auto answer = sfptest::actOnNextModal([&](QWidget *box) {
+        m_client.send("ROUT:CLOS (@12);*OPC?");
+        QTest::qWait(300);
+        whileAsked = m_client.socket().readAll();
+        callsWhileAsked = sfptest::trace({QStringLiteral("qx5170_switchRelay")});
+        auto *no = box->findChild<QPushButton *>();
+        for (QPushButton *button : box->findChildren<QPushButton *>()) {
+            if (button->text().remove(QLatin1Char('&')) == QLatin1String("No"))
+                no = button;
+        }
+        no->click();
+    });
+    relayButton(11)->click();
+    QVERIFY(answer->className == QLatin1String("QMessageBox"));
+    QCOMPARE(whileAsked, QByteArray());
+    QCOMPARE(callsWhileAsked,
+             QStringList(call("qx5170_switchRelay(%1, 11, 1) = ") + QString::number(VI_ERROR_TMO)));
+    QCOMPARE(m_client.read(), QByteArrayLiteral("1"));
+    QCOMPARE(sfptest::trace({QStringLiteral("qx5170_switchRelay")}),
+             QStringList({call("qx5170_switchRelay(%1, 11, 1) = ") + QString::number(VI_ERROR_TMO),
+                          call("qx5170_switchRelay(%1, 12, 1) = 0")}));
+    QVERIFY(relayButton(12)->isChecked());
+}
+
+void tst_RemoteControl::remoteLineAndLock()
+{
+    const QString endpoint = QStringLiteral("127.0.0.1:%1").arg(m_remote->port());
+    QCOMPARE(remoteLine(), QStringLiteral("Remote: %1, 1 client").arg(endpoint));
+    {
+        Client second;
+        QVERIFY(second.connectTo(m_remote->port()));
+        QVERIFY(QTest::qWaitFor(
+            [&] { return remoteLine() == QStringLiteral("Remote: %1, 2 clients").arg(endpoint); }));
+
+        // Locked by the second client: the operator's controls are disabled,
+        // yet still show what the remote side does.
+        second.run("SYST:RWL");
+        QCOMPARE(remoteLine(), QStringLiteral("Remote: %1, 2 clients, locked").arg(endpoint));
+        QVERIFY(!relayButton(1)->isEnabled());
+        QVERIFY(!modeCombo()->isEnabled());
+        QVERIFY(!exclusiveBox()->isEnabled());
+        m_client.run("ROUT:CLOS (@1)");
+        QVERIFY(relayButton(1)->isChecked());
+        QTest::mouseClick(relayButton(1), Qt::LeftButton);
+        QVERIFY(relayButton(1)->isChecked());
+
+        second.run("SYST:LOC");
+        QCOMPARE(remoteLine(), QStringLiteral("Remote: %1, 2 clients").arg(endpoint));
+        QVERIFY(relayButton(1)->isEnabled());
+        QVERIFY(modeCombo()->isEnabled());
+        // The mode buttons keep their own state under the group.
+        QVERIFY(!modeButton("Update")->isEnabled());
+        QVERIFY(!modeButton("Trigger")->isEnabled());
+
+        second.run("SYST:RWL");
+        QVERIFY(!relayButton(2)->isEnabled());
+        // The client that locked leaves: the controls are free again.
+        second.socket().disconnectFromHost();
+    }
+    QVERIFY(QTest::qWaitFor([&] { return relayButton(2)->isEnabled(); }));
+    QVERIFY(QTest::qWaitFor(
+        [&] { return remoteLine() == QStringLiteral("Remote: %1, 1 client").arg(endpoint); }));
+}
+
+void tst_RemoteControl::longLinesAndLineEnds()
+{
+    m_client.socket().write("ROUT:CLOS (@20)\r\n*OPC?\r\n");
+    QCOMPARE(m_client.read(), QByteArrayLiteral("1"));
+    QVERIFY(relayButton(20)->isChecked());
+
+    // A line over 64 KiB is dropped with -223; the connection stays.
+    m_client.send("ROUT:OPEN (@20" + QByteArray(70000, ',') + "20)");
+    QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("-223,\"Too much data\""));
+    QCOMPARE(m_client.ask("ROUT:CLOS? (@20)"), QByteArrayLiteral("1"));
+
+    // One of exactly 64 KiB is read and run.
+    const QByteArray head = "ROUT:OPEN (@20)";
+    m_client.socket().write(head + QByteArray(65536 - head.size(), ' ') + "\r\n");
+    QCOMPARE(m_client.ask("ROUT:CLOS? (@20);:SYST:ERR?"), QByteArrayLiteral("0;0,\"No error\""));
+}
+
+SFPTEST_MAIN(tst_RemoteControl)
+
+#include "tst_remotecontrol.moc"
