@@ -1,0 +1,238 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
+// The remote control against clients that misbehave: connections opened and
+// dropped by the thousand, random bytes, one client too many, a client that
+// never reads. The panel goes on, and the card holds what the accepted
+// commands say.
+#include "cardsession.h"
+#include "remotecontrol.h"
+#include "sfptest.h"
+
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+namespace {
+
+QByteArray ask(QTcpSocket &socket, const QByteArray &line, int timeoutMs = 10000)
+{
+    socket.write(line + '\n');
+    if (!QTest::qWaitFor([&socket] { return socket.canReadLine(); }, timeoutMs))
+        return QByteArrayLiteral("<none>");
+    return socket.readLine().trimmed();
+}
+
+bool connectTo(QTcpSocket &socket, quint16 port)
+{
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    return socket.waitForConnected(5000);
+}
+
+} // namespace
+
+class tst_RemoteAbuse : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void thousandConnectionsOpenedAndDropped();
+    void randomBytes();
+    void fifthClientIsRefused();
+    void clientThatNeverReads();
+    void linesOfALeavingClientStillRun();
+
+private:
+    int clientCount() const;
+
+    QTemporaryDir m_states;
+    std::unique_ptr<qx5170_cardSession> m_card;
+    std::unique_ptr<qx5170_remoteControl> m_remote;
+};
+
+void tst_RemoteAbuse::init()
+{
+    // The demo card: what the commands leave is the session's state.
+    m_card = std::make_unique<qx5170_cardSession>(VI_NULL, true);
+    m_remote = std::make_unique<qx5170_remoteControl>(QByteArrayLiteral("Orbelan,5170,0,1.4.0"),
+                                                      m_states.path());
+    QVERIFY(m_remote->listen(QHostAddress::LocalHost, 0));
+    m_remote->start(m_card.get());
+}
+
+void tst_RemoteAbuse::cleanup()
+{
+    m_remote.reset();
+    m_card.reset();
+}
+
+int tst_RemoteAbuse::clientCount() const
+{
+    // The window's line is made of the count: read it where the window would.
+    const QString text = m_remote->infoText();
+    const QStringList words = text.split(QLatin1Char(' '));
+    return words.size() >= 3 ? words.at(2).toInt() : -1;
+}
+
+void tst_RemoteAbuse::thousandConnectionsOpenedAndDropped()
+{
+    QTcpSocket keeper;
+    QVERIFY(connectTo(keeper, m_remote->port()));
+    QCOMPARE(ask(keeper, "ROUT:CLOS (@4);*OPC?"), QByteArrayLiteral("1"));
+
+    for (int i = 0; i < 1000; ++i) {
+        QTcpSocket socket;
+        QVERIFY(connectTo(socket, m_remote->port()));
+        // Some leave in the middle of a line, some with a whole query
+        // unanswered, some without a word.
+        if (i % 3 == 1)
+            socket.write("ROUT:CLOS (@1");
+        else if (i % 3 == 2)
+            socket.write("*IDN?\n");
+        socket.flush();
+        if (i % 2 == 0)
+            socket.abort();
+        else
+            socket.disconnectFromHost();
+        if (i % 50 == 0)
+            QTest::qWait(1);
+    }
+    QVERIFY(QTest::qWaitFor([this] { return clientCount() == 1; }, 10000));
+    QCOMPARE(ask(keeper, "*IDN?"), QByteArrayLiteral("Orbelan,5170,0,1.4.0"));
+    // Only the keeper's command switched anything.
+    QCOMPARE(ask(keeper, "ROUT:CLOS? (@1:4)"), QByteArrayLiteral("0,0,0,1"));
+    QCOMPARE(ask(keeper, "SYST:ERR?"), QByteArrayLiteral("0,\"No error\""));
+
+    // Four new clients are still welcome.
+    std::vector<std::unique_ptr<QTcpSocket>> others;
+    for (int i = 0; i < 3; ++i) {
+        others.push_back(std::make_unique<QTcpSocket>());
+        QVERIFY(connectTo(*others.back(), m_remote->port()));
+        QCOMPARE(ask(*others.back(), "*OPC?"), QByteArrayLiteral("1"));
+    }
+}
+
+void tst_RemoteAbuse::randomBytes()
+{
+    QTcpSocket noise;
+    QTcpSocket witness;
+    QVERIFY(connectTo(noise, m_remote->port()));
+    QVERIFY(connectTo(witness, m_remote->port()));
+    QCOMPARE(ask(witness, "ROUT:CLOS (@7,20);*OPC?"), QByteArrayLiteral("1"));
+
+    // A megabyte of random bytes, line ends and all; a '?' on a random line
+    // may ask for nothing that exists, so no response is due.
+    QRandomGenerator random(20261208);
+    QByteArray bytes(1024 * 1024, Qt::Uninitialized);
+    for (char &byte : bytes)
+        byte = char(random.bounded(256));
+    for (qsizetype at = 0; at < bytes.size(); at += 4096)
+        noise.write(bytes.mid(at, 4096));
+    // The witness is answered while the noise is read.
+    QCOMPARE(ask(witness, "*IDN?"), QByteArrayLiteral("Orbelan,5170,0,1.4.0"));
+    QVERIFY(QTest::qWaitFor([&noise] { return noise.bytesToWrite() == 0; }, 20000));
+
+    // The noisy client is still connected and answered, its queue full of
+    // what the noise was.
+    noise.readAll();
+    QCOMPARE(ask(noise, "\n*OPC?"), QByteArrayLiteral("1"));
+    QVERIFY(ask(noise, "SYST:ERR?").startsWith('-'));
+    QCOMPARE(ask(witness, "ROUT:CLOS? (@1:32)"),
+             QByteArrayLiteral("0,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0,0,1,0,0,0,0,0,0,0,0,0,0,0,0"));
+}
+
+void tst_RemoteAbuse::fifthClientIsRefused()
+{
+    std::vector<std::unique_ptr<QTcpSocket>> clients;
+    for (int i = 0; i < 4; ++i) {
+        clients.push_back(std::make_unique<QTcpSocket>());
+        QVERIFY(connectTo(*clients.back(), m_remote->port()));
+        QCOMPARE(ask(*clients.back(), "*OPC?"), QByteArrayLiteral("1"));
+    }
+    QCOMPARE(clientCount(), 4);
+
+    QTcpSocket fifth;
+    QSignalSpy closed(&fifth, &QTcpSocket::disconnected);
+    fifth.connectToHost(QHostAddress::LocalHost, m_remote->port());
+    fifth.write("ROUT:CLOS (@1)\n*IDN?\n");
+    QVERIFY(QTest::qWaitFor([&closed] { return closed.count() > 0; }, 5000));
+    QCOMPARE(fifth.readAll(), QByteArray());
+    QCOMPARE(clientCount(), 4);
+    QCOMPARE(ask(*clients.front(), "ROUT:CLOS? (@1)"), QByteArrayLiteral("0"));
+
+    // One leaves: the next one is taken.
+    clients.back()->disconnectFromHost();
+    QVERIFY(QTest::qWaitFor([this] { return clientCount() == 3; }, 5000));
+    QTcpSocket next;
+    QVERIFY(connectTo(next, m_remote->port()));
+    QCOMPARE(ask(next, "*OPC?"), QByteArrayLiteral("1"));
+}
+
+void tst_RemoteAbuse::clientThatNeverReads()
+{
+    QTcpSocket deaf;
+    QVERIFY(connectTo(deaf, m_remote->port()));
+    // Shrink what the system buffers for the deaf client, so that its
+    // responses back up into the server soon.
+    deaf.setReadBufferSize(1);
+    deaf.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
+    QByteArray lines;
+    for (int i = 0; i < 200000; ++i)
+        lines += "*IDN?\n";
+    deaf.write(lines);
+
+    // The window's turns keep coming while the deaf client's lines are read.
+    qint64 longestGap = 0;
+    QElapsedTimer sinceTick;
+    sinceTick.start();
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, &ticker,
+                     [&] { longestGap = std::max(longestGap, sinceTick.restart()); });
+    ticker.start(5);
+
+    QTcpSocket other;
+    QVERIFY(connectTo(other, m_remote->port()));
+    for (int relay = 1; relay <= 32; relay += 3)
+        QCOMPARE(ask(other, "ROUT:CLOS (@" + QByteArray::number(relay) + ");*OPC?"),
+                 QByteArrayLiteral("1"));
+    QTest::qWait(500);
+    QCOMPARE(ask(other, "ROUT:CLOS? (@1:6)"), QByteArrayLiteral("1,0,0,1,0,0"));
+    ticker.stop();
+    // Printed, not judged: bench/remote measures the gap.
+    qInfo("longest gap between the window's turns: %lld ms", longestGap);
+
+    // The deaf client leaves without reading; its responses go with it.
+    deaf.abort();
+    QVERIFY(QTest::qWaitFor([this] { return clientCount() == 1; }, 10000));
+    QCOMPARE(ask(other, "*OPC?"), QByteArrayLiteral("1"));
+}
+
+void tst_RemoteAbuse::linesOfALeavingClientStillRun()
+{
+    {
+        QTcpSocket leaving;
+        QVERIFY(connectTo(leaving, m_remote->port()));
+        // Whole lines were sent and are run; the cut one is no command.
+        leaving.write("ROUT:CLOS (@9)\nROUT:CLOS (@10)\nROUT:CLOS (@11");
+        leaving.flush();
+        leaving.disconnectFromHost();
+    }
+    QVERIFY(QTest::qWaitFor([this] { return clientCount() == 0; }, 5000));
+    QTcpSocket checker;
+    QVERIFY(connectTo(checker, m_remote->port()));
+    QCOMPARE(ask(checker, "ROUT:CLOS? (@9,10,11)"), QByteArrayLiteral("1,1,0"));
+}
+
+SFPTEST_MAIN(tst_RemoteAbuse)
+
+#include "tst_remoteabuse.moc"
