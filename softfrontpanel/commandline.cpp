@@ -184,6 +184,10 @@ bool parseListen(const QString &value, qx5170fpCommandLine *result)
     } else if (const qsizetype colon = value.lastIndexOf(QLatin1Char(':')); colon >= 0) {
         host = value.left(colon);
         portText = value.mid(colon + 1);
+        // An IPv6 address goes in brackets, else its last group would be
+        // read as the port.
+        if (host.isEmpty() || host.contains(QLatin1Char(':')))
+            return false;
     }
     bool isNumber = false;
     const uint port = portText.toUInt(&isNumber, 10);
@@ -388,7 +392,7 @@ QString qx5170fpHelpText()
     text += QLatin1String(
         "\nThe toolkit's own options (-platform, -style, -display, ...) are accepted too.\n"
         "Exit status: 0, also when the operator cancels; 1 when there is no display\n"
-        "to show the panel on, or when help or the version cannot be written; 2 when\n"
-        "the command line is wrong.\n");
+        "to show the panel on, when the port of --listen cannot be had, or when help\n"
+        "or the version cannot be written; 2 when the command line is wrong.\n");
     return text;
 }

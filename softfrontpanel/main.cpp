@@ -171,8 +171,7 @@ int main(int argc, char *argv[])
     // port that cannot be had ends the program while nothing depends on it.
     std::unique_ptr<qx5170_remoteControl> remote;
     if (commandLine.listen) {
-        remote = std::make_unique<qx5170_remoteControl>(QByteArrayLiteral("Orbelan,5170,0,")
-                                                            + fc.driverRevision().toLatin1(),
+        remote = std::make_unique<qx5170_remoteControl>(QByteArray(),
                                                         qx5170_savedStates::defaultFolder());
         if (!remote->listen(commandLine.listenAddress, commandLine.listenPort)) {
             std::fprintf(
@@ -185,6 +184,7 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "qx5170fp: %s\n",
                          qUtf8Printable(qx5170fpListenWarning(commandLine.listenAddress,
                                                               commandLine.listenPort)));
+        remote->setIdentity(QByteArrayLiteral("Orbelan,5170,0,") + fc.driverRevision().toLatin1());
     }
 
     QString title = fc.description();

@@ -38,6 +38,7 @@ public:
     // the card they drive. The card outlives the remote control.
     bool listen(const QHostAddress &address, quint16 port);
     QString errorString() const;
+    void setIdentity(const QByteArray &identity) { m_identity = identity; }
     // The port bound, also when listen() was asked for any free one (0).
     quint16 port() const { return m_server.port(); }
     void start(qx5170_cardSession *card);

@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -102,6 +104,10 @@ private slots:
     void helpAndVersionIntoFullDevice_data();
     void helpAndVersionIntoFullDevice();
     void manPage();
+    void listenAddresses_data();
+    void listenAddresses();
+    void listenPortInUse();
+    void listenWarnsOfOpenAddresses();
     void platformLibraries_data();
     void platformLibraries();
     void badLibraries_data();
@@ -170,6 +176,18 @@ void tst_CommandLine::parse_data()
         << "qx5170fp: Missing value after '--library-path'.";
     QTest::newRow("--library-path empty") << QStringList {"--library-path="} << -1 << "" << 0
                                           << "qx5170fp: --library-path needs a folder.";
+    const QString badListen = QStringLiteral(
+        "qx5170fp: --listen takes [ADDRESS:]PORT with a numeric address and a port from 1 to "
+        "65535, not '%1'.");
+    for (const char *value : {"", "0", "65536", "-1", "+5025", "50 25", "abc", "5025x",
+                              "127.0.0.1:", "127.0.0.1", "example.org:5025", "300.1.1.1:5025",
+                              "::1:5025", "[127.0.0.1]:5025", "[::1]5025", "[::1]:", ":5025"}) {
+        QTest::newRow(qPrintable(QStringLiteral("--listen=%1").arg(QLatin1String(value))))
+            << QStringList {QStringLiteral("--listen=%1").arg(QLatin1String(value)), "--demo"} << -1
+            << "" << 0 << badListen.arg(QLatin1String(value));
+    }
+    QTest::newRow("--listen without a port") << QStringList {"--listen", "--demo"} << -1 << "" << 0
+                                             << "qx5170fp: Missing value after '--listen'.";
     QTest::newRow("--simulate and --library-path")
         << QStringList {"--library-path", "/opt/vendor/lib", "--simulate"} << -1 << "" << 0
         << "qx5170fp: Choose only one of --simulate and --library-path.";
@@ -448,12 +466,12 @@ void tst_CommandLine::helpAndVersionWithoutDisplay()
         QVERIFY2(run.out.startsWith("Usage: qx5170fp [options]\n"), run.out.constData());
         for (const char *documented :
              {"-V, --version", "--demo", "--scan", "--address <DESCRIPTOR>", "--fc <N>",
-              "--library-path <DIR>", "--simulate"})
+              "--library-path <DIR>", "--simulate", "--listen <[ADDRESS:]PORT>"})
             QVERIFY2(run.out.contains(documented), documented);
         QVERIFY2(run.out.endsWith(
                      "Exit status: 0, also when the operator cancels; 1 when there is no display\n"
-                     "to show the panel on, or when help or the version cannot be written; 2 when\n"
-                     "the command line is wrong.\n"),
+                     "to show the panel on, when the port of --listen cannot be had, or when help\n"
+                     "or the version cannot be written; 2 when the command line is wrong.\n"),
                  run.out.constData());
         // The toolkit's options are taken, not advertised one by one.
         QVERIFY(!run.out.contains("--platform"));
@@ -552,6 +570,133 @@ void tst_CommandLine::manPage()
     QVERIFY(groff.waitForFinished());
     QCOMPARE(groff.readAllStandardError(), QByteArray());
     QCOMPARE(groff.exitCode(), 0);
+}
+
+void tst_CommandLine::listenAddresses_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<int>("port");
+    QTest::addColumn<bool>("named");
+
+    QTest::newRow("port only: loopback") << "5025"
+                                         << "127.0.0.1" << 5025 << false;
+    QTest::newRow("lowest port") << "1"
+                                 << "127.0.0.1" << 1 << false;
+    QTest::newRow("highest port") << "65535"
+                                  << "127.0.0.1" << 65535 << false;
+    QTest::newRow("IPv4") << "192.168.7.2:5025"
+                          << "192.168.7.2" << 5025 << true;
+    QTest::newRow("every interface") << "0.0.0.0:5025"
+                                     << "0.0.0.0" << 5025 << true;
+    QTest::newRow("IPv6 loopback") << "[::1]:5025"
+                                   << "::1" << 5025 << true;
+    QTest::newRow("IPv6") << "[fe80::1]:6000"
+                          << "fe80::1" << 6000 << true;
+    QTest::newRow("localhost") << "localhost:5025"
+                               << "127.0.0.1" << 5025 << true;
+}
+
+void tst_CommandLine::listenAddresses()
+{
+    QFETCH(QString, value);
+    QFETCH(QString, address);
+    QFETCH(int, port);
+    QFETCH(bool, named);
+
+    const qx5170fpCommandLine parsed = qx5170fpParseCommandLine(
+        {QStringLiteral("qx5170fp"), QStringLiteral("--listen"), value, QStringLiteral("--demo")});
+    QCOMPARE(parsed.action, qx5170fpCommandLine::Run);
+    QVERIFY(parsed.listen);
+    QCOMPARE(parsed.listenAddress.toString(), address);
+    QCOMPARE(int(parsed.listenPort), port);
+    QCOMPARE(parsed.listenAddressNamed, named);
+    QCOMPARE(int(parsed.start.kind), int(sfpStartChoice::Demo));
+
+    // Without the option nobody listens.
+    QVERIFY(
+        !qx5170fpParseCommandLine({QStringLiteral("qx5170fp"), QStringLiteral("--demo")}).listen);
+}
+
+void tst_CommandLine::listenPortInUse()
+{
+    // Another program has the port: one line, status 1, and nothing was
+    // connected (no driver call at all).
+    QTcpServer other;
+    QVERIFY(other.listen(QHostAddress::LocalHost, 0));
+    const QString port = QString::number(other.serverPort());
+    // The toolkit's own note about a missing runtime folder is not ours.
+    QTemporaryDir runtime;
+    const QStringList environment {QStringLiteral("XDG_RUNTIME_DIR=") + runtime.path()};
+    const Run run = runProgram({QStringLiteral("-platform"), QStringLiteral("offscreen"),
+                                QStringLiteral("--address"), QStringLiteral("VXI0::1::INSTR"),
+                                QStringLiteral("--fc"), QStringLiteral("2"),
+                                QStringLiteral("--listen"), port},
+                               environment);
+    QCOMPARE(run.status, 1);
+    QCOMPARE(QString::fromUtf8(run.err),
+             QStringLiteral("qx5170fp: the remote control cannot listen on 127.0.0.1:%1: The bound "
+                            "address is already in use\n")
+                 .arg(port));
+    QCOMPARE(run.trace, QByteArray());
+    QCOMPARE(run.out, QByteArray());
+
+    // An address of no interface of this machine.
+    const Run foreign = runProgram({QStringLiteral("-platform"), QStringLiteral("offscreen"),
+                                    QStringLiteral("--demo"), QStringLiteral("--listen"),
+                                    QStringLiteral("192.0.2.1:5025")},
+                                   environment);
+    QCOMPARE(foreign.status, 1);
+    QVERIFY2(
+        foreign.err.startsWith("qx5170fp: the remote control cannot listen on 192.0.2.1:5025: "),
+        foreign.err.constData());
+    QCOMPARE(foreign.err.count('\n'), 1);
+}
+
+void tst_CommandLine::listenWarnsOfOpenAddresses()
+{
+    QTemporaryDir folder;
+    const QString tracePath = folder.filePath(QStringLiteral("trace.txt"));
+    QTcpServer finder;
+    QVERIFY(finder.listen(QHostAddress::Any, 0));
+    const quint16 port = finder.serverPort();
+    finder.close();
+
+    for (const bool open : {true, false}) {
+        QProcess process;
+        process.setProcessEnvironment(programEnvironment(folder, tracePath, {}));
+        const QString value = open ? QStringLiteral("0.0.0.0:%1").arg(port) : QString::number(port);
+        process.start(QStringLiteral(SFP_PROGRAM),
+                      {QStringLiteral("--simulate"), QStringLiteral("-platform"),
+                       QStringLiteral("offscreen"), QStringLiteral("--demo"),
+                       QStringLiteral("--listen"), value});
+        QVERIFY(process.waitForStarted());
+        // Answered once the panel is up.
+        QTcpSocket client;
+        QByteArray answer;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                if (client.state() != QAbstractSocket::ConnectedState) {
+                    client.abort();
+                    client.connectToHost(QHostAddress::LocalHost, port);
+                    if (!client.waitForConnected(200))
+                        return false;
+                    client.write("*IDN?\n");
+                }
+                if (client.waitForReadyRead(200))
+                    answer += client.readAll();
+                return answer.endsWith('\n');
+            },
+            15000));
+        QCOMPARE(answer, QByteArrayLiteral("Orbelan,5170,0,1.4.0\n"));
+        process.kill();
+        QVERIFY(process.waitForFinished());
+        const QByteArray err = process.readAllStandardError();
+        const QByteArray warning = "qx5170fp: the remote control listens on 0.0.0.0:"
+            + QByteArray::number(port) + ": anyone who can reach it there can switch the relays\n";
+        QCOMPARE(err.contains(warning), open);
+        QVERIFY(!open || err.count("anyone") == 1);
+    }
 }
 
 namespace {
