@@ -11,6 +11,9 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <cerrno>
+#include <cstring>
+
 namespace {
 
 // The mode names of the file, in the order of the panel's mode list.
@@ -92,18 +95,28 @@ QString save(const QString &path, const qx5170_savedState &state)
     if (!QDir().mkpath(folder))
         return QStringLiteral("the folder %1 cannot be made").arg(folder);
     // The new text goes to a file beside the old one, which it replaces by
-    // a rename only once it is whole and flushed to the disk.
+    // a rename only once it is whole and flushed to the disk. Unbuffered:
+    // Qt 6.4's QSaveFile does not notice a buffered write that fails only
+    // when it is flushed at the commit (a full disk), and then renames an
+    // empty file over the old one.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return file.errorString();
     const QByteArray text = toJson(state);
+    errno = 0;
     if (file.write(text) != text.size()) {
-        const QString reason = file.errorString();
+        // The toolkit has no text of its own for this failure.
+        const QString reason
+            = errno != 0 ? QString::fromLocal8Bit(std::strerror(errno)) : file.errorString();
         file.cancelWriting();
         return reason;
     }
     if (!file.commit())
         return file.errorString();
+    // Read back, as the toolkit's word on a write is not always good.
+    QFile written(path);
+    if (!written.open(QIODevice::ReadOnly) || written.read(text.size() + 1) != text)
+        return QStringLiteral("the file came out incomplete (is the disk full?)");
     return QString();
 }
 

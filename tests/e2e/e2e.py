@@ -18,6 +18,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
+import remote  # noqa: E402
 import sfpdrive as d  # noqa: E402
 
 
@@ -332,6 +333,7 @@ SCENARIOS = {
     "option_demo": option_demo,
     "option_address": option_address,
     "keyboard_only": keyboard_only,
+    **remote.SCENARIOS,
 }
 
 

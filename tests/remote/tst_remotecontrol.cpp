@@ -21,12 +21,16 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
+
+#include <unistd.h>
 
 namespace {
 
@@ -108,6 +112,7 @@ private slots:
     void manyRelaysSwitchOnlyWhatChanges();
     void recallAppliesAtOneUpdate();
     void savedStateFiles();
+    void savedStateOnAFullDisk();
     void commonCommandsAndStatus();
     void errorQueueOverflows();
     void driverReportsGoToTheQueue();
@@ -479,6 +484,50 @@ void tst_RemoteControl::savedStateFiles()
     QVERIFY(QFile::rename(m_states + QStringLiteral(".moved"), m_states));
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(saved.readAll(), before);
+}
+
+void tst_RemoteControl::savedStateOnAFullDisk()
+{
+    if (::geteuid() != 0)
+        QSKIP("only root mounts a file system of its own");
+    QVERIFY(QDir().mkpath(m_states));
+    QProcess mount;
+    mount.start(QStringLiteral("mount"),
+                {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                 QStringLiteral("size=12k"), QStringLiteral("tmpfs"), m_states});
+    if (!mount.waitForFinished() || mount.exitStatus() != QProcess::NormalExit
+        || mount.exitCode() != 0)
+        QSKIP("no tmpfs can be mounted here");
+    const auto unmount
+        = qScopeGuard([this] { QProcess::execute(QStringLiteral("umount"), {m_states}); });
+
+    m_client.run("ROUT:CLOS (@2)");
+    m_client.run("*SAV 1");
+    const QString path = m_states + QStringLiteral("/state-1.json");
+    QFile saved(path);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    const QByteArray before = saved.readAll();
+    saved.close();
+    QVERIFY(before.contains("2"));
+
+    // Every page taken.
+    QFile filler(m_states + QStringLiteral("/filler"));
+    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    while (filler.write(QByteArray(512, 'f')) == 512) { }
+    filler.close();
+
+    m_client.run("ROUT:CLOS (@1:32)");
+    m_client.send("*SAV 1");
+    const QByteArray error = m_client.ask("SYST:ERR?");
+    QVERIFY2(error.startsWith("-300,\"Device-specific error;state 1 could not be saved in "),
+             error.constData());
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), before);
+    QCOMPARE(QDir(m_states).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+             QStringList({QStringLiteral("filler"), QStringLiteral("state-1.json")}));
+    // What was kept still comes back.
+    m_client.run("*RCL 1");
+    QCOMPARE(m_client.ask("ROUT:CLOS? (@1:3)"), QByteArrayLiteral("0,1,0"));
 }
 
 void tst_RemoteControl::commonCommandsAndStatus()

@@ -1,0 +1,517 @@
+# SPDX-FileCopyrightText: 2026 Tarvex
+# SPDX-License-Identifier: MIT
+"""Scenarios of the remote control (--listen): the real qx5170fp on the
+simulated card, driven over TCP by the SCPI clients an operator's own
+machine has (PyVISA with its pure-Python backend, and lxi-tools' `lxi
+scpi`), while AT-SPI watches the window and the platform's trace shows what
+reached the card. e2e.py runs them like its own scenarios."""
+
+import os
+import re
+import socket
+import subprocess
+import time
+
+import sfpdrive as d
+
+# The card in slot 5 of the default system: not the demo mode, so that
+# every switch goes through the driver and shows in the trace.
+CARD = ["--address", "VXI0::1::INSTR", "--fc", "2"]
+CARD_LINE = "card VXI0::1::INSTR FC2 "
+IDENTITY = "Orbelan,5170,0,1.4.0"
+NO_ERROR = '0,"No error"'
+CONFLICT = '-221,"Settings conflict"'
+UNDEFINED_HEADER = '-113,"Undefined header"'
+
+# A client waits this long for an answer; the program built with the
+# address sanitizer on a busy machine answers in a small part of it.
+CLIENT_TIMEOUT_SECONDS = 20
+
+
+def expect(condition, message):
+    if not condition:
+        raise d.Failure(message)
+
+
+def free_port():
+    """A TCP port on the loopback that nobody holds now. Each test asks the
+    system for its own, so that tests running in parallel never meet."""
+    with socket.socket(socket.AF_INET, socket.SOCK_STREAM) as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
+
+
+def remote_label(port, clients, locked=False):
+    return "Remote: 127.0.0.1:%d, %s%s" % (
+        port, "1 client" if clients == 1 else "%d clients" % clients,
+        ", locked" if locked else "")
+
+
+def wait_label(main, text):
+    return d.wait_for("the label '%s'" % text, lambda: d.find(main, "label", text))
+
+
+def start_listening(desktop, program):
+    """The program on the card with the remote control on a port of its
+    own. Another process may take the port between our choice and the
+    program's start; the program then ends with status 1 and the run is
+    repeated on another port."""
+    for _ in range(3):
+        port = free_port()
+        panel = d.Panel(desktop, program, arguments=CARD + ["--listen", str(port)])
+
+        def shown_or_ended():
+            if not panel.running():
+                return "ended"
+            return panel.window(d.PANEL_TITLE)
+        outcome = d.wait_for("the main window", shown_or_ended)
+        if outcome != "ended":
+            wait_label(outcome, remote_label(port, 0))
+            return panel, outcome, port
+        status = panel.process.returncode
+        panel.close()
+        expect(status == 1, "the program ended with status %s before its window" % status)
+    raise d.Failure("the program could not listen on three free ports in a row:\n"
+                    + panel.output())
+
+
+def close_with_yes(panel, main):
+    d.answer_close_question(panel, main, "Yes")
+    expect(panel.wait_exit() == 0, "exit status %s, not 0" % panel.process.returncode)
+
+
+def button(main, name):
+    found = d.find(main, "check box", name)
+    expect(found is not None, "no button '%s'" % name)
+    return found
+
+
+def wait_checked(main, names, state=True):
+    for name in names:
+        acc = button(main, name)
+        d.wait_for("'%s' to be %s" % (name, "checked" if state else "unchecked"),
+                   lambda: d.checked(acc) == state)
+
+
+def enabled(acc):
+    return acc.getState().contains(d.atspi().STATE_ENABLED)
+
+
+def relay_buttons(main):
+    found = [acc for acc in d.find_all(main, "check box")
+             if re.fullmatch(r"Pair \d+ relay [AB]", acc.name)]
+    expect(len(found) == 32, "%d relay buttons, not 32" % len(found))
+    return found
+
+
+def mode_group(main):
+    group = d.find(main, "panel", "Switching Mode Control")
+    expect(group is not None, "no group 'Switching Mode Control'")
+    return group
+
+
+def wait_controls_enabled(main, state):
+    what = "enabled" if state else "disabled"
+    for acc in relay_buttons(main) + [mode_group(main)]:
+        d.wait_for("'%s' to be %s" % (acc.name, what), lambda: enabled(acc) == state)
+
+
+def wait_mode_shown(main, mode):
+    d.wait_for("the mode box to show " + mode,
+               lambda: d.find(main, "combo box", mode) is not None)
+
+
+def synchronized_led(main):
+    led = next((acc for acc in d.descendants(main) if acc.name == "Synchronized"), None)
+    expect(led is not None, "no Synchronized indicator")
+    return led
+
+
+def matching(lines, pattern):
+    return [line for line in lines if re.fullmatch(pattern, line)]
+
+
+class Visa:
+    """One PyVISA session on the program's socket."""
+
+    def __init__(self, port):
+        try:
+            import pyvisa
+        except ImportError:
+            raise d.Failure("PyVISA is missing (Debian packages python3-pyvisa and "
+                            "python3-pyvisa-py; scripts/deps.sh installs them)") from None
+        self.manager = pyvisa.ResourceManager("@py")
+        self.resource = "TCPIP::127.0.0.1::%d::SOCKET" % port
+        self.instrument = self.manager.open_resource(
+            self.resource, read_termination="\n", write_termination="\n")
+        self.instrument.timeout = CLIENT_TIMEOUT_SECONDS * 1000
+
+    def ask(self, text):
+        return self.instrument.query(text)
+
+    def send(self, text):
+        """Writes a command and waits until the program has carried it
+        out: the answer to *OPC? comes after every command before it."""
+        self.instrument.write(text)
+        answer = self.ask("*OPC?")
+        expect(answer == "1", "*OPC? after %s answered %r, not 1" % (text, answer))
+
+    def expect_answer(self, query, wanted):
+        answer = self.ask(query)
+        expect(answer == wanted, "%s answered %r, not %r" % (query, answer, wanted))
+
+    def expect_error(self, wanted):
+        self.expect_answer("SYST:ERR?", wanted)
+
+    def close(self):
+        try:
+            self.instrument.close()
+        finally:
+            self.manager.close()
+
+
+def remote_pyvisa(desktop, program):
+    """PyVISA drives the card: identity, switching (the same driver calls as
+    a click), the synchronous modes, the trigger, the exclusive rule, saved
+    states, the error queue, and the lock that keeps the operator out."""
+    panel, main, port = start_listening(desktop, program)
+    visa = None
+    try:
+        visa = Visa(port)
+        wait_label(main, remote_label(port, 1))
+        visa.expect_answer("*IDN?", IDENTITY)
+
+        # A remote switch and a click on the same relay reach the driver
+        # with the same calls.
+        relay_3 = button(main, "Pair 2 relay A")
+        mark = len(panel.trace())
+        visa.send("ROUT:CLOS (@3)")
+        remote_on = panel.trace()[mark:]
+        expect(len(remote_on) == 2
+               and re.fullmatch(r"qx5170_switchRelay\(\d+, 3, 1\) = 0", remote_on[0])
+               and remote_on[1] == CARD_LINE + "relay 3 on",
+               "ROUT:CLOS (@3) did not switch relay 3 on alone: %s" % remote_on)
+        wait_checked(main, ["Pair 2 relay A"])
+        visa.expect_answer("ROUT:CLOS? (@3)", "1")
+        visa.expect_answer("ROUT:OPEN? (@3)", "0")
+        mark = len(panel.trace())
+        visa.send("ROUT:OPEN (@3)")
+        remote_off = panel.trace()[mark:]
+        expect(len(remote_off) == 2
+               and re.fullmatch(r"qx5170_switchRelay\(\d+, 3, 0\) = 0", remote_off[0])
+               and remote_off[1] == CARD_LINE + "relay 3 off",
+               "ROUT:OPEN (@3) did not switch relay 3 off alone: %s" % remote_off)
+        wait_checked(main, ["Pair 2 relay A"], False)
+
+        mark = len(panel.trace())
+        d.toggle(relay_3)
+        d.wait_for("the click to reach the card",
+                   lambda: CARD_LINE + "relay 3 on" in panel.trace()[mark:])
+        clicked_on = panel.trace()[mark:]
+        expect(clicked_on == remote_on,
+               "a click gave %s, the remote close %s" % (clicked_on, remote_on))
+        # What the operator switched, the client reads.
+        visa.expect_answer("ROUT:CLOS? (@3)", "1")
+        mark = len(panel.trace())
+        d.toggle(relay_3)
+        d.wait_for("the second click to reach the card",
+                   lambda: CARD_LINE + "relay 3 off" in panel.trace()[mark:])
+        clicked_off = panel.trace()[mark:]
+        expect(clicked_off == remote_off,
+               "a click gave %s, the remote open %s" % (clicked_off, remote_off))
+        visa.expect_answer("ROUT:CLOS? (@3)", "0")
+
+        # Several channels in one list, in the list's order.
+        mark = len(panel.trace())
+        visa.send("ROUT:CLOS (@1,6,32)")
+        switched = matching(panel.trace()[mark:], r"qx5170_switchRelay\(\d+, \d+, \d\) = 0")
+        expect([line.split(", ")[1:] for line in switched]
+               == [["1", "1) = 0"], ["6", "1) = 0"], ["32", "1) = 0"]],
+               "ROUT:CLOS (@1,6,32) gave the driver %s" % switched)
+        wait_checked(main, ["Pair 1 relay A", "Pair 3 relay B", "Pair 16 relay B"])
+        wait_checked(main, ["Pair 1 relay B", "Pair 3 relay A"], False)
+        visa.expect_answer("ROUT:CLOS? (@1,2,6,32)", "1,0,1,1")
+        visa.expect_answer("ROUT:OPEN? (@1,2,6,32)", "0,1,0,0")
+        visa.send("ROUT:OPEN:ALL")
+        wait_checked(main, ["Pair 1 relay A", "Pair 3 relay B", "Pair 16 relay B"], False)
+        visa.expect_answer("ROUT:CLOS? (@1,6,32)", "0,0,0")
+        visa.expect_error(NO_ERROR)
+
+        # Sync. Command: a switch waits for the update.
+        led = synchronized_led(main)
+        visa.expect_answer("ROUT:MODE?", "ASYN")
+        mark = len(panel.trace())
+        visa.send("ROUT:MODE COMM")
+        wait_mode_shown(main, "Sync. Command")
+        visa.expect_answer("ROUT:MODE?", "COMM")
+        expect(matching(panel.trace()[mark:], r"qx5170_setSwitchingMode\(\d+, 2, 0\) = 0"),
+               "ROUT:MODE COMM did not set the mode: %s" % panel.trace()[mark:])
+        visa.expect_answer("ROUT:SYNC?", "1")
+        mark = len(panel.trace())
+        visa.send("ROUT:CLOS (@5)")
+        visa.expect_answer("ROUT:SYNC?", "0")
+        wait_checked(main, ["Pair 3 relay A"])
+        d.wait_for("the Synchronized LED to turn red", lambda: led.description == "lit")
+        expect(CARD_LINE + "relay 5 on" not in panel.trace()[mark:],
+               "relay 5 reached the card before the update")
+        visa.send("ROUT:UPD")
+        visa.expect_answer("ROUT:SYNC?", "1")
+        after = panel.trace()[mark:]
+        expect(matching(after, r"qx5170_updateRelaysState\(\d+\) = 0")
+               and CARD_LINE + "relay 5 on" in after,
+               "ROUT:UPD did not update the card: %s" % after)
+        d.wait_for("the Synchronized LED to turn green", lambda: led.description == "unlit")
+
+        # Sync. Trigger: a switch waits for *TRG; the update belongs to the
+        # other mode.
+        mark = len(panel.trace())
+        visa.send("ROUT:MODE TRIG")
+        wait_mode_shown(main, "Sync. Trigger")
+        visa.expect_answer("ROUT:MODE?", "TRIG")
+        expect(matching(panel.trace()[mark:], r"qx5170_setSwitchingMode\(.*\) = 0"),
+               "ROUT:MODE TRIG did not set the mode: %s" % panel.trace()[mark:])
+        mark = len(panel.trace())
+        visa.send("ROUT:CLOS (@7)")
+        visa.expect_answer("ROUT:SYNC?", "0")
+        wait_checked(main, ["Pair 4 relay A"])
+        visa.send("ROUT:UPD")
+        visa.expect_error(CONFLICT)
+        expect(not matching(panel.trace()[mark:], r"qx5170_updateRelaysState\(.*"),
+               "ROUT:UPD in Sync. Trigger mode reached the driver: %s" % panel.trace()[mark:])
+        expect(CARD_LINE + "relay 7 on" not in panel.trace()[mark:],
+               "relay 7 reached the card before the trigger")
+        visa.send("*TRG")
+        visa.expect_answer("ROUT:SYNC?", "1")
+        after = panel.trace()[mark:]
+        expect(matching(after, r"qx5170_pulseSynchTrigger\(\d+\) = 0")
+               and CARD_LINE + "relay 7 on" in after,
+               "*TRG did not trigger the card: %s" % after)
+        d.wait_for("the Synchronized LED to turn green", lambda: led.description == "unlit")
+        visa.expect_error(NO_ERROR)
+
+        # Outside Sync. Trigger mode *TRG is refused before the driver.
+        visa.send("ROUT:MODE ASYN")
+        wait_mode_shown(main, "Asynchronous")
+        visa.send("ROUT:OPEN:ALL")
+        wait_checked(main, ["Pair 3 relay A", "Pair 4 relay A"], False)
+        mark = len(panel.trace())
+        visa.send("*TRG")
+        visa.expect_error(CONFLICT)
+        visa.expect_error(NO_ERROR)
+        expect(panel.trace()[mark:] == [],
+               "*TRG in Asynchronous mode reached the platform: %s" % panel.trace()[mark:])
+
+        # The exclusive rule refuses a list with both relays of a pair whole.
+        exclusive = d.find(main, "check box", "Exclusive")
+        expect(exclusive is not None, "no check box 'Exclusive'")
+        visa.send("ROUT:EXCL ON")
+        d.wait_for("Exclusive to be checked", lambda: d.checked(exclusive))
+        visa.expect_answer("ROUT:EXCL?", "1")
+        mark = len(panel.trace())
+        visa.send("ROUT:CLOS (@1,2)")
+        visa.expect_error(CONFLICT)
+        visa.expect_answer("ROUT:CLOS? (@1,2)", "0,0")
+        expect(not matching(panel.trace()[mark:], r"qx5170_switchRelay\(.*"),
+               "the refused list reached the driver: %s" % panel.trace()[mark:])
+        expect(not d.checked(button(main, "Pair 1 relay A"))
+               and not d.checked(button(main, "Pair 1 relay B")),
+               "a relay of pair 1 shows closed after the refused list")
+
+        # A saved state comes back whole after *RST.
+        visa.send("ROUT:CLOS (@3,6,32)")
+        visa.send("ROUT:MODE TRIG")
+        wait_mode_shown(main, "Sync. Trigger")
+        visa.send("*SAV 3")
+        saved = os.path.join(desktop.folder, "home", "data", "qx5170fp", "state-3.json")
+        expect(os.path.isfile(saved), "*SAV 3 wrote no " + saved)
+        visa.send("*RST")
+        wait_mode_shown(main, "Asynchronous")
+        d.wait_for("Exclusive to be unchecked", lambda: not d.checked(exclusive))
+        wait_checked(main, ["Pair 2 relay A", "Pair 3 relay B", "Pair 16 relay B"], False)
+        visa.expect_answer("ROUT:MODE?", "ASYN")
+        visa.expect_answer("ROUT:EXCL?", "0")
+        visa.expect_answer("ROUT:CLOS? (@3,6,32)", "0,0,0")
+        for relay in (3, 6, 32):
+            expect("%srelay %d off" % (CARD_LINE, relay) in panel.trace(),
+                   "*RST did not open relay %d on the card" % relay)
+        visa.send("*RCL 3")
+        wait_mode_shown(main, "Sync. Trigger")
+        d.wait_for("Exclusive to be checked", lambda: d.checked(exclusive))
+        wait_checked(main, ["Pair 2 relay A", "Pair 3 relay B", "Pair 16 relay B"])
+        wait_checked(main, ["Pair 2 relay B", "Pair 3 relay A", "Pair 16 relay A"], False)
+        visa.expect_answer("ROUT:MODE?", "TRIG")
+        visa.expect_answer("ROUT:EXCL?", "1")
+        visa.expect_answer("ROUT:CLOS? (@3,4,5,6,31,32)", "1,0,0,1,0,1")
+        visa.expect_error(NO_ERROR)
+
+        visa.send("*RCL 7")
+        answer = visa.ask("SYST:ERR?")
+        expect(answer.startswith("-224,"), "*RCL 7 of an empty slot gave %r, not -224" % answer)
+        visa.expect_error(NO_ERROR)
+        visa.send("ROUT:BOGUS (@1)")
+        visa.expect_error(UNDEFINED_HEADER)
+
+        # The lock keeps the operator's hands off, not the client's.
+        visa.send("SYST:RWL")
+        wait_label(main, remote_label(port, 1, locked=True))
+        wait_controls_enabled(main, False)
+        visa.send("ROUT:MODE ASYN")
+        visa.send("ROUT:CLOS (@8)")
+        wait_checked(main, ["Pair 4 relay B"])
+        expect(not enabled(button(main, "Pair 4 relay B")),
+               "a switch of the locking client enabled its button")
+        second = Visa(port)
+        try:
+            wait_label(main, remote_label(port, 2, locked=True))
+        finally:
+            second.close()
+        wait_label(main, remote_label(port, 1, locked=True))
+        visa.send("SYST:LOC")
+        wait_label(main, remote_label(port, 1))
+        wait_controls_enabled(main, True)
+        # A client that leaves while it holds the lock gives it back.
+        visa.send("SYST:RWL")
+        wait_label(main, remote_label(port, 1, locked=True))
+        wait_controls_enabled(main, False)
+        visa.close()
+        visa = None
+        wait_label(main, remote_label(port, 0))
+        wait_controls_enabled(main, True)
+
+        close_with_yes(panel, main)
+    finally:
+        if visa is not None:
+            visa.close()
+        panel.close()
+    return panel
+
+
+def lxi(port, command):
+    """`lxi scpi` on the program's raw socket: one connection per command.
+    Returns what it printed."""
+    # lxi's own timeout is the time it waits for an answer; ours on the
+    # process only keeps a hanging client from holding up the suite.
+    result = subprocess.run(
+        ["lxi", "scpi", "--address", "127.0.0.1", "--port", str(port), "--raw",
+         "--timeout", str(CLIENT_TIMEOUT_SECONDS), command],
+        capture_output=True, text=True, timeout=CLIENT_TIMEOUT_SECONDS + 10, check=False)
+    expect(result.returncode == 0 and result.stderr == "",
+           "lxi scpi %r ended with status %d: %s" % (command, result.returncode,
+                                                     result.stderr.strip()))
+    return result.stdout
+
+
+def remote_lxi(desktop, program):
+    """lxi-tools' `lxi scpi` drives the card: identity, a close the window
+    shows, a query, the error queue; and a click the client reads back."""
+    panel, main, port = start_listening(desktop, program)
+    try:
+        expect(lxi(port, "*IDN?") == IDENTITY + "\n", "*IDN? over lxi answered wrong")
+
+        mark = len(panel.trace())
+        expect(lxi(port, "ROUT:CLOS (@9,12)") == "", "lxi printed an answer to ROUT:CLOS")
+        wait_checked(main, ["Pair 5 relay A", "Pair 6 relay B"])
+        wait_checked(main, ["Pair 5 relay B", "Pair 6 relay A"], False)
+        d.wait_for("relays 9 and 12 to reach the card",
+                   lambda: {CARD_LINE + "relay 9 on", CARD_LINE + "relay 12 on"}
+                   <= set(panel.trace()[mark:]))
+        answer = lxi(port, "ROUT:CLOS? (@9,10,12)")
+        expect(answer == "1,0,1\n", "ROUT:CLOS? (@9,10,12) over lxi answered %r" % answer)
+        answer = lxi(port, "SYST:ERR?")
+        expect(answer == NO_ERROR + "\n", "SYST:ERR? over lxi answered %r" % answer)
+        # Each lxi call is a connection of its own, and the error queue is
+        # that connection's: the refused command and the query go in one
+        # message.
+        answer = lxi(port, "*TRG;:SYST:ERR?")
+        expect(answer == CONFLICT + "\n",
+               "*TRG;:SYST:ERR? in Asynchronous mode over lxi answered %r" % answer)
+
+        relay_19 = button(main, "Pair 10 relay A")
+        d.toggle(relay_19)
+        d.wait_for("the click to reach the card",
+                   lambda: CARD_LINE + "relay 19 on" in panel.trace())
+        answer = lxi(port, "ROUT:CLOS? (@19)")
+        expect(answer == "1\n", "ROUT:CLOS? (@19) after the click answered %r" % answer)
+        wait_label(main, remote_label(port, 0))
+
+        close_with_yes(panel, main)
+    finally:
+        panel.close()
+    return panel
+
+
+def watch_until_exit(desktop, process, timeout=d.TIMEOUT):
+    """Waits for the process to end; any window of it that comes on screen
+    meanwhile fails the test."""
+    deadline = time.monotonic() + timeout
+    while process.poll() is None:
+        try:
+            for app in d.children(d.atspi().Registry.getDesktop(0)):
+                if app.get_process_id() == process.pid:
+                    shown = [w.name for w in d.children(app) if d.showing(w)]
+                    expect(not shown, "the program showed %s" % shown)
+        except d.Failure:
+            raise
+        except Exception:  # noqa: BLE001 - the program is going away
+            pass
+        if time.monotonic() > deadline:
+            process.kill()
+            process.wait()
+            raise d.Failure("the program did not end by itself")
+        time.sleep(d.POLL)
+    return process.returncode
+
+
+def run_refused(desktop, program, listen):
+    """Runs the program with --listen `listen` and no card given: were it
+    to go on, it would stay at the first box. Returns the exit status and
+    what it wrote on standard output and standard error."""
+    outputs = [open(os.path.join(desktop.folder, name), "w+b") for name in ("out", "err")]
+    try:
+        process = subprocess.Popen([program, "--simulate", "--listen", listen],
+                                   env=desktop.environment(),
+                                   stdout=outputs[0], stderr=outputs[1])
+        try:
+            status = watch_until_exit(desktop, process)
+        finally:
+            d.stop(process)
+        texts = []
+        for output in outputs:
+            output.seek(0)
+            texts.append(output.read().decode(errors="replace"))
+        # Kept for the failure report of e2e.py.
+        with open(os.path.join(desktop.folder, "program.log"), "a") as log:
+            log.write("--listen %s: status %d\n%s%s" % (listen, status, *texts))
+        return status, texts[0], texts[1]
+    finally:
+        for output in outputs:
+            output.close()
+
+
+def remote_refused(desktop, program):
+    """A port the test already holds: one line on standard error, exit
+    status 1, nothing shown. A port that is no number: exit status 2."""
+    with socket.socket(socket.AF_INET, socket.SOCK_STREAM) as holder:
+        holder.bind(("127.0.0.1", 0))
+        holder.listen(1)
+        port = holder.getsockname()[1]
+        status, out, err = run_refused(desktop, program, str(port))
+        expect(status == 1, "--listen on a held port: exit status %d, not 1" % status)
+        lines = err.splitlines()
+        expect(len(lines) == 1 and err.endswith("\n") and lines[0].strip(),
+               "--listen on a held port: not one line on standard error: %r" % err)
+        expect(str(port) in lines[0],
+               "the line does not name the port %d: %r" % (port, lines[0]))
+        expect(out == "", "--listen on a held port wrote on standard output: %r" % out)
+
+    status, out, err = run_refused(desktop, program, "abc")
+    expect(status == 2, "--listen abc: exit status %d, not 2" % status)
+    expect(err.strip(), "--listen abc: nothing on standard error")
+    return None
+
+
+SCENARIOS = {
+    "remote_pyvisa": remote_pyvisa,
+    "remote_lxi": remote_lxi,
+    "remote_refused": remote_refused,
+}
