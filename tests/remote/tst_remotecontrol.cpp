@@ -699,8 +699,11 @@ void tst_RemoteControl::longLinesAndLineEnds()
     QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("-223,\"Too much data\""));
     QCOMPARE(m_client.ask("ROUT:CLOS? (@20)"), QByteArrayLiteral("1"));
 
-    // One of exactly 64 KiB is read and run.
+    // One byte over is too much, exactly 64 KiB is read and run.
     const QByteArray head = "ROUT:OPEN (@20)";
+    m_client.socket().write(head + QByteArray(65537 - head.size(), ' ') + "\n");
+    QCOMPARE(m_client.ask("ROUT:CLOS? (@20);:SYST:ERR?"),
+             QByteArrayLiteral("1;-223,\"Too much data\""));
     m_client.socket().write(head + QByteArray(65536 - head.size(), ' ') + "\r\n");
     QCOMPARE(m_client.ask("ROUT:CLOS? (@20);:SYST:ERR?"), QByteArrayLiteral("0;0,\"No error\""));
 }
