@@ -104,7 +104,10 @@ sfpScpiServer::sfpScpiServer(sfpScpiHandler *handler, QObject *parent)
 sfpScpiServer::~sfpScpiServer()
 {
     // The sockets are children of the server and go with it; the handler
-    // hears of no client any more.
+    // hears of no client any more, and a socket's last signals reach no
+    // client record.
+    for (const std::unique_ptr<Client> &client : m_clients)
+        client->socket->disconnect(this);
     m_clients.clear();
 }
 
