@@ -572,10 +572,7 @@ int main(int argc, char *argv[])
     qx5170_remoteControl remote(QByteArrayLiteral("Orbelan,5170,0,bench"), stateFolder.path());
     if (!remote.listen(QHostAddress::LocalHost, 0))
         return failed(qPrintable(remote.errorString()));
-    QObject::connect(&remote, &qx5170_remoteControl::infoChanged, &window,
-                     &qx5170fp_App::setRemoteInfo);
-    QObject::connect(&remote, &qx5170_remoteControl::lockChanged, &window,
-                     &qx5170fp_App::setControlsLocked);
+    window.followRemote(&remote);
     remote.start(window.card());
 
     EchoServer echo;

@@ -206,10 +206,7 @@ int main(int argc, char *argv[])
     splash.reset();
 
     if (remote) {
-        QObject::connect(remote.get(), &qx5170_remoteControl::infoChanged, &window,
-                         &qx5170fp_App::setRemoteInfo);
-        QObject::connect(remote.get(), &qx5170_remoteControl::lockChanged, &window,
-                         &qx5170fp_App::setControlsLocked);
+        window.followRemote(remote.get());
         remote->start(window.card());
     }
 

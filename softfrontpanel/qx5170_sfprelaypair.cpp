@@ -5,10 +5,14 @@
 #include "cardsession.h"
 #include "relayicons.h"
 
+#include <QAbstractButton>
 #include <QGridLayout>
 #include <QIcon>
+#include <QIconEngine>
 #include <QLabel>
+#include <QPainter>
 #include <QPixmap>
+#include <QPointer>
 #include <QPushButton>
 
 namespace {
@@ -17,15 +21,58 @@ const QSize relayIconSize(19, 12);
 
 QIcon relayIcon(bool on)
 {
-    // Made once: a remote burst of switches shows thousands of pictures.
+    // Made once: a remote burst of switches asks for thousands of pictures.
     static const QIcon closed {QPixmap(relayClosedXpm)};
     static const QIcon open {QPixmap(relayOpenXpm)};
     return on ? closed : open;
 }
 
+// The contact picture of a relay button as the button stands: closed while
+// it is checked, open otherwise. Set once, so that a switch only repaints
+// the button; setting another icon on each switch would lay the whole
+// window out again, a cost a remote burst pays thousands of times.
+class ContactIconEngine final : public QIconEngine
+{
+public:
+    explicit ContactIconEngine(const QAbstractButton *button)
+        : m_button(button)
+    { }
+
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        current().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return current().pixmap(size, mode, state);
+    }
+
+    QPixmap scaledPixmap(const QSize &size, QIcon::Mode mode, QIcon::State state,
+                         qreal scale) override
+    {
+        return current().pixmap(size, scale, mode, state);
+    }
+
+    QSize actualSize(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return current().actualSize(size, mode, state);
+    }
+
+    QIconEngine *clone() const override { return new ContactIconEngine(m_button); }
+
+    QString key() const override { return QStringLiteral("qx5170fp-relay-contact"); }
+
+private:
+    QIcon current() const { return relayIcon(m_button && m_button->isChecked()); }
+
+    QPointer<const QAbstractButton> m_button;
+};
+
 QPushButton *newRelayButton(const QString &help)
 {
-    auto *button = new QPushButton(relayIcon(false), QString());
+    auto *button = new QPushButton;
+    button->setIcon(QIcon(new ContactIconEngine(button)));
     // Shown at the pictures' own size: scaled to the style's 16 x 16 they
     // would blur.
     button->setIconSize(relayIconSize);
@@ -113,7 +160,6 @@ void qx5170_sfpRelayPair::showRelay(int relay, bool closed)
     // It toggles as a click would toggle it, for whoever listens to it; its
     // own handler sees that the card has the state already.
     QPushButton *button = relay % 2 == 1 ? relayAbtn : relayBbtn;
-    button->setIcon(relayIcon(closed));
     button->setChecked(closed);
 }
 

@@ -5,6 +5,7 @@
 #include "cardsession.h"
 #include "qx2010fp_led.h"
 #include "qx5170_sfprelaypair.h"
+#include "remotecontrol.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,6 +15,7 @@
 #include <QList>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <utility>
@@ -21,6 +23,10 @@
 namespace {
 
 constexpr int gridColumns = 4;
+
+// How long the window gathers a remote client's changes before it paints
+// them: one frame of a 60 Hz screen.
+constexpr int remotePaintIntervalMs = 16;
 
 const char modeHelp[] = "Selects relays state update mode.\n"
                         "Possible modes: Asynchronous, Synch. Command, Synch. Trigger\n"
@@ -146,6 +152,31 @@ void qx5170fp_App::setControlsLocked(bool locked)
     for (qx5170_sfpRelayPair *pair : relayPair)
         pair->setEnabled(!locked);
     modeGroupBox->setEnabled(!locked);
+}
+
+void qx5170fp_App::followRemote(qx5170_remoteControl *remote)
+{
+    connect(remote, &qx5170_remoteControl::infoChanged, this, &qx5170fp_App::setRemoteInfo);
+    connect(remote, &qx5170_remoteControl::lockChanged, this, &qx5170fp_App::setControlsLocked);
+    connect(remote, &qx5170_remoteControl::commandArriving, this, &qx5170fp_App::holdPainting);
+}
+
+void qx5170fp_App::holdPainting()
+{
+    // A script switches far faster than a screen shows: painting every
+    // switch would make each command wait for a repaint of the window.
+    // The controls take each change at once; the window paints them
+    // together one frame later.
+    if (!m_paintHold) {
+        m_paintHold = new QTimer(this);
+        m_paintHold->setSingleShot(true);
+        m_paintHold->setInterval(remotePaintIntervalMs);
+        connect(m_paintHold, &QTimer::timeout, this, [this] { setUpdatesEnabled(true); });
+    }
+    if (m_paintHold->isActive())
+        return;
+    setUpdatesEnabled(false);
+    m_paintHold->start();
 }
 
 void qx5170fp_App::triggerClick_slot()

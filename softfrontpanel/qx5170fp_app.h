@@ -10,9 +10,11 @@ class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QPushButton;
+class QTimer;
 class qx2010fp_genFC;
 class qx2010fp_led;
 class qx5170_cardSession;
+class qx5170_remoteControl;
 class qx5170_sfpRelayPair;
 
 class qx5170fp_App final : public qx2010fp_AppFC
@@ -34,6 +36,10 @@ public:
     // Locks or unlocks the operator's controls of the card (the relays and
     // the mode controls); what they show still follows the card.
     void setControlsLocked(bool locked);
+    // Shows what the remote control does to the panel: the line under the
+    // card information, the lock, and its changes painted at most once a
+    // frame while its commands come in.
+    void followRemote(qx5170_remoteControl *remote);
 
 public slots:
     void triggerClick_slot();
@@ -46,8 +52,10 @@ private:
     void setKeyboardOrder();
     void showMode(int mode);
     void showExclusive(bool on);
+    void holdPainting();
 
     qx5170_cardSession *m_card = nullptr;
+    QTimer *m_paintHold = nullptr;
 
     qx5170_sfpRelayPair *relayPair[pairCount] = {};
     QGroupBox *modeGroupBox = nullptr;

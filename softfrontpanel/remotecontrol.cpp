@@ -143,6 +143,7 @@ void qx5170_remoteControl::clientLeft(quint64 client)
 
 QByteArray qx5170_remoteControl::execute(quint64 client, QByteArrayView line)
 {
+    emit commandArriving();
     ClientState &state = m_clients[client];
     const ReportToQueue reports(m_card, [this, &state](ViStatus status, const QString &text) {
         if (status < 0)

@@ -52,6 +52,8 @@ signals:
     void infoChanged(const QString &text);
     // The operator's controls are locked (SYSTem:RWLock) or free again.
     void lockChanged(bool locked);
+    // A client's line is about to run.
+    void commandArriving();
 
 private:
     struct ClientState

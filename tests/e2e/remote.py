@@ -131,19 +131,24 @@ def matching(lines, pattern):
     return [line for line in lines if re.fullmatch(pattern, line)]
 
 
-class Visa:
-    """One PyVISA session on the program's socket."""
+def visa_manager():
+    try:
+        import pyvisa
+    except ImportError:
+        raise d.Failure("PyVISA is missing (Debian packages python3-pyvisa and "
+                        "python3-pyvisa-py; scripts/deps.sh installs them)") from None
+    return pyvisa.ResourceManager("@py")
 
-    def __init__(self, port):
-        try:
-            import pyvisa
-        except ImportError:
-            raise d.Failure("PyVISA is missing (Debian packages python3-pyvisa and "
-                            "python3-pyvisa-py; scripts/deps.sh installs them)") from None
-        self.manager = pyvisa.ResourceManager("@py")
-        self.resource = "TCPIP::127.0.0.1::%d::SOCKET" % port
-        self.instrument = self.manager.open_resource(
-            self.resource, read_termination="\n", write_termination="\n")
+
+class Visa:
+    """One PyVISA session on the program's socket. PyVISA keeps one
+    resource manager per backend and closes every session of it with it,
+    so sessions share the one they are given and close only themselves."""
+
+    def __init__(self, manager, port):
+        self.instrument = manager.open_resource(
+            "TCPIP::127.0.0.1::%d::SOCKET" % port, read_termination="\n",
+            write_termination="\n", open_timeout=CLIENT_TIMEOUT_SECONDS * 1000)
         self.instrument.timeout = CLIENT_TIMEOUT_SECONDS * 1000
 
     def ask(self, text):
@@ -164,10 +169,7 @@ class Visa:
         self.expect_answer("SYST:ERR?", wanted)
 
     def close(self):
-        try:
-            self.instrument.close()
-        finally:
-            self.manager.close()
+        self.instrument.close()
 
 
 def remote_pyvisa(desktop, program):
@@ -175,9 +177,10 @@ def remote_pyvisa(desktop, program):
     a click), the synchronous modes, the trigger, the exclusive rule, saved
     states, the error queue, and the lock that keeps the operator out."""
     panel, main, port = start_listening(desktop, program)
-    visa = None
+    manager = None
     try:
-        visa = Visa(port)
+        manager = visa_manager()
+        visa = Visa(manager, port)
         wait_label(main, remote_label(port, 1))
         visa.expect_answer("*IDN?", IDENTITY)
 
@@ -360,11 +363,39 @@ def remote_pyvisa(desktop, program):
         wait_checked(main, ["Pair 4 relay B"])
         expect(not enabled(button(main, "Pair 4 relay B")),
                "a switch of the locking client enabled its button")
-        second = Visa(port)
+        # More clients: the count follows them, up to four.
+        second = Visa(manager, port)
+        others = []
         try:
             wait_label(main, remote_label(port, 2, locked=True))
+            second.expect_answer("*IDN?", IDENTITY)
+            for _ in range(2):
+                others.append(socket.create_connection(("127.0.0.1", port),
+                                                       timeout=CLIENT_TIMEOUT_SECONDS))
+            wait_label(main, remote_label(port, 4, locked=True))
+            fifth = socket.create_connection(("127.0.0.1", port),
+                                             timeout=CLIENT_TIMEOUT_SECONDS)
+            others.append(fifth)
+            fifth.sendall(b"*IDN?\n")
+            # Once the first client has its answer, the program has seen the
+            # fifth connection, which came before.
+            visa.expect_answer("*IDN?", IDENTITY)
+            fifth.settimeout(3)
+            # Shut out: closed at once (a reset, as the question went
+            # unread) or left waiting; either way no answer.
+            try:
+                refused = fifth.recv(100)
+            except (socket.timeout, ConnectionResetError):
+                refused = b""
+            expect(refused == b"", "a fifth client was answered: %r" % refused)
+            expect(d.find(main, "label", remote_label(port, 4, locked=True)) is not None,
+                   "with a fifth client trying, the label shows %s"
+                   % [acc.name for acc in d.find_all(main, "label")
+                      if acc.name.startswith("Remote")])
         finally:
             second.close()
+            for other in others:
+                other.close()
         wait_label(main, remote_label(port, 1, locked=True))
         visa.send("SYST:LOC")
         wait_label(main, remote_label(port, 1))
@@ -374,14 +405,13 @@ def remote_pyvisa(desktop, program):
         wait_label(main, remote_label(port, 1, locked=True))
         wait_controls_enabled(main, False)
         visa.close()
-        visa = None
         wait_label(main, remote_label(port, 0))
         wait_controls_enabled(main, True)
 
         close_with_yes(panel, main)
     finally:
-        if visa is not None:
-            visa.close()
+        if manager is not None:
+            manager.close()
         panel.close()
     return panel
 

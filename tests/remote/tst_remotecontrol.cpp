@@ -117,6 +117,7 @@ private slots:
     void errorQueueOverflows();
     void driverReportsGoToTheQueue();
     void waitsWhileTheOperatorIsAsked();
+    void waitsWhileTheCloseQuestionIsOpen();
     void remoteLineAndLock();
     void longLinesAndLineEnds();
 
@@ -182,10 +183,7 @@ void tst_RemoteControl::createPanel(bool demo)
     m_remote = std::make_unique<qx5170_remoteControl>(QByteArrayLiteral("Orbelan,5170,0,1.4.0"),
                                                       m_states);
     QVERIFY(m_remote->listen(QHostAddress::LocalHost, 0));
-    QObject::connect(m_remote.get(), &qx5170_remoteControl::infoChanged, m_panel.get(),
-                     &qx5170fp_App::setRemoteInfo);
-    QObject::connect(m_remote.get(), &qx5170_remoteControl::lockChanged, m_panel.get(),
-                     &qx5170fp_App::setControlsLocked);
+    m_panel->followRemote(m_remote.get());
     m_remote->start(m_panel->card());
     QVERIFY(m_client.connectTo(m_remote->port()));
     QCOMPARE(m_client.ask("*OPC?"), QByteArrayLiteral("1"));
@@ -646,6 +644,47 @@ void tst_RemoteControl::waitsWhileTheOperatorIsAsked()
              QStringList({call("qx5170_switchRelay(%1, 11, 1) = ") + QString::number(VI_ERROR_TMO),
                           call("qx5170_switchRelay(%1, 12, 1) = 0")}));
     QVERIFY(relayButton(12)->isChecked());
+}
+
+void tst_RemoteControl::waitsWhileTheCloseQuestionIsOpen()
+{
+    // The operator asks to close; while the question is open, one client
+    // asks something and another sends a command and leaves at once. Both
+    // wait for the answer, and the command of the client that left still
+    // runs.
+    QByteArray whileAsked = "<unset>";
+    bool closedWhileAsked = true;
+    const auto answer = sfptest::actOnNextModal([&](QWidget *box) {
+        m_client.send("ROUT:CLOS? (@14)");
+        {
+            QTcpSocket leaving;
+            leaving.connectToHost(QHostAddress::LocalHost, m_remote->port());
+            if (leaving.waitForConnected(5000)) {
+                leaving.write("ROUT:CLOS (@14)\n");
+                leaving.flush();
+                QTest::qWait(100);
+                leaving.disconnectFromHost();
+            }
+        }
+        QTest::qWait(300);
+        whileAsked = m_client.socket().readAll();
+        closedWhileAsked = m_panel->card()->isClosed(14);
+        for (QPushButton *button : box->findChildren<QPushButton *>()) {
+            if (button->text().remove(QLatin1Char('&')) == QLatin1String("No"))
+                button->click();
+        }
+    });
+    m_panel->close();
+    QCOMPARE(answer->text, QStringLiteral("Do you really want to exit?"));
+    QVERIFY(m_panel->isVisible());
+    QCOMPARE(whileAsked, QByteArray());
+    QVERIFY(!closedWhileAsked);
+    // In the order received: the query first, then the leaving client's
+    // command.
+    QCOMPARE(m_client.read(), QByteArrayLiteral("0"));
+    QVERIFY(QTest::qWaitFor([this] { return relayButton(14)->isChecked(); }));
+    QCOMPARE(sfptest::trace({QStringLiteral("qx5170_switchRelay")}),
+             QStringList(call("qx5170_switchRelay(%1, 14, 1) = 0")));
 }
 
 void tst_RemoteControl::remoteLineAndLock()
