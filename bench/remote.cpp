@@ -475,13 +475,11 @@ bool windowShowsStates(const qx5170fp_App &window)
     QList<qx5170_sfpRelayPair *> pairs = window.findChildren<qx5170_sfpRelayPair *>();
     if (pairs.size() != qx5170fp_App::pairCount)
         return false;
-    for (const qx5170_sfpRelayPair *pair : std::as_const(pairs)) {
+    return std::all_of(pairs.cbegin(), pairs.cend(), [](const qx5170_sfpRelayPair *pair) {
         const int relayA = pair->pairNo() * 2 + 1;
-        if (pair->relayAButton()->isChecked() != closedAroundBurst(relayA)
-            || pair->relayBButton()->isChecked() != closedAroundBurst(relayA + 1))
-            return false;
-    }
-    return true;
+        return pair->relayAButton()->isChecked() == closedAroundBurst(relayA)
+            && pair->relayBButton()->isChecked() == closedAroundBurst(relayA + 1);
+    });
 }
 
 bool cardHoldsStates()

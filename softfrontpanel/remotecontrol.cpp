@@ -268,7 +268,7 @@ QByteArray qx5170_remoteControl::run(quint64 client, ClientState &state, const s
     case Command::SystemErrorNextQuery: {
         if (state.errors.empty())
             return sfpScpi::errorString(sfpScpi::NoError);
-        const QByteArray entry = state.errors.front();
+        QByteArray entry = state.errors.front();
         state.errors.pop_front();
         return entry;
     }

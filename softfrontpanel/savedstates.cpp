@@ -20,7 +20,7 @@ namespace {
 const char *const modeNames[] = {"asynchronous", "command", "trigger"};
 
 // A state file is a few hundred bytes; anything much larger is not one.
-constexpr qint64 maxFileSize = 64 * 1024;
+constexpr qint64 maxFileSize = qint64(64) * 1024;
 
 QByteArray toJson(const qx5170_savedState &state)
 {
@@ -47,7 +47,8 @@ QString fromJson(const QJsonObject &object, qx5170_savedState *state)
             "\"closed\", \"mode\" or \"exclusive\" is missing or of the wrong type");
 
     qx5170_savedState result;
-    for (const QJsonValue value : closed.toArray()) {
+    const QJsonArray relays = closed.toArray();
+    for (const auto &value : relays) {
         const double relay = value.toDouble(-1);
         if (!value.isDouble() || relay < 1 || relay > double(result.closed.size())
             || relay != double(int(relay)))
@@ -106,7 +107,7 @@ QString save(const QString &path, const qx5170_savedState &state)
     errno = 0;
     if (file.write(text) != text.size()) {
         // The toolkit has no text of its own for this failure.
-        const QString reason
+        QString reason
             = errno != 0 ? QString::fromLocal8Bit(std::strerror(errno)) : file.errorString();
         file.cancelWriting();
         return reason;

@@ -17,12 +17,12 @@ namespace {
 // read, and the sender waits as TCP makes it wait.
 constexpr size_t maxWaitingLines = 1024;
 // Responses a client has not read yet; beyond them its lines wait.
-constexpr qint64 maxUnsentBytes = 1024 * 1024;
+constexpr qint64 maxUnsentBytes = qint64(1024) * 1024;
 // How long one pass runs lines before the window gets its turn.
 constexpr qint64 passMilliseconds = 20;
 // How soon lines that wait for the handler are tried again.
 constexpr int retryMilliseconds = 10;
-constexpr qint64 readChunk = 16 * 1024;
+constexpr qint64 readChunk = qint64(16) * 1024;
 
 } // namespace
 

@@ -47,7 +47,7 @@ class sfpScpiServer final : public QObject
 public:
     static constexpr int maxClients = 4;
     // Longest line, without its line end.
-    static constexpr qsizetype maxLineLength = 64 * 1024;
+    static constexpr qsizetype maxLineLength = qsizetype(64) * 1024;
 
     explicit sfpScpiServer(sfpScpiHandler *handler, QObject *parent = nullptr);
     ~sfpScpiServer() override;

@@ -133,7 +133,7 @@ void tst_RemoteAbuse::randomBytes()
     // A megabyte of random bytes, line ends and all; a '?' on a random line
     // may ask for nothing that exists, so no response is due.
     QRandomGenerator random(20261208);
-    QByteArray bytes(1024 * 1024, Qt::Uninitialized);
+    QByteArray bytes(qsizetype(1024) * 1024, Qt::Uninitialized);
     for (char &byte : bytes)
         byte = char(random.bounded(256));
     for (qsizetype at = 0; at < bytes.size(); at += 4096)
