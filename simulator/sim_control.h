@@ -54,4 +54,9 @@ SFPSIM_API void clearTrace();
 // Number of VISA sessions (resource managers, find lists, instruments) open.
 SFPSIM_API int openSessionCount();
 
+// The most viOpen calls that were waiting at once for a resource with an
+// open time, since the last reset: how far the examinations overlapped.
+SFPSIM_API int peakOpensInProgress();
+SFPSIM_API void resetPeakOpensInProgress();
+
 } // namespace sfpsim

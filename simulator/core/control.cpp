@@ -110,4 +110,14 @@ int openSessionCount()
     return Platform::instance().openSessionCount();
 }
 
+int peakOpensInProgress()
+{
+    return Platform::instance().peakOpensInProgress();
+}
+
+void resetPeakOpensInProgress()
+{
+    Platform::instance().resetPeakOpensInProgress();
+}
+
 } // namespace sfpsim

@@ -207,8 +207,15 @@ ViStatus Platform::open(ViSession rm, const char *descriptor, ViSession *session
     }
 
     // Reaching an instrument takes its time, without holding up other sessions.
-    if (openTimeMs > 0)
+    if (openTimeMs > 0) {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_peakOpening = std::max(m_peakOpening, ++m_opening);
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(openTimeMs));
+        std::lock_guard<std::mutex> lock(m_mutex);
+        --m_opening;
+    }
 
     std::lock_guard<std::mutex> lock(m_mutex);
     const Session *manager = sessionLocked(rm);
@@ -428,6 +435,18 @@ int Platform::openSessionCount()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     return static_cast<int>(m_sessions.size());
+}
+
+int Platform::peakOpensInProgress()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_peakOpening;
+}
+
+void Platform::resetPeakOpensInProgress()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_peakOpening = m_opening;
 }
 
 int resourceOfDescriptor(const char *descriptor)

@@ -44,6 +44,10 @@ public:
 
     bool cardState(const std::string &descriptor, int position, Card *card);
     int openSessionCount();
+    // The most opens that were reaching their instruments at once since the
+    // last reset.
+    int peakOpensInProgress();
+    void resetPeakOpensInProgress();
 
 private:
     Platform();
@@ -70,6 +74,8 @@ private:
     std::map<ViSession, Session> m_sessions;
     ViSession m_nextHandle = 1;
     std::vector<FaultRule> m_injected;
+    int m_opening = 0;
+    int m_peakOpening = 0;
 };
 
 } // namespace sfpsim

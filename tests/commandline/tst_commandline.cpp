@@ -148,6 +148,12 @@ void tst_CommandLine::parse_data()
                             << 0
                             << "qx5170fp: --fc must be a function-card number from 1 to 8, not "
                                "'9'.";
+    // A negative number is a value, not an option: said as a number out of
+    // range.
+    QTest::newRow("--fc -1") << QStringList {"--address", "VXI0::1::INSTR", "--fc", "-1"} << -1
+                             << "" << 0
+                             << "qx5170fp: --fc must be a function-card number from 1 to 8, not "
+                                "'-1'.";
     QTest::newRow("--fc two") << QStringList {"--address", "VXI0::1::INSTR", "--fc", "two"} << -1
                               << "" << 0
                               << "qx5170fp: --fc must be a function-card number from 1 to 8, "
@@ -217,6 +223,12 @@ void tst_CommandLine::parse_data()
     QTest::newRow("CSI in --address")
         << QStringList {"--address", "VXI0\u009b2J", "--fc", "1"} << -1 << "" << 0
         << "qx5170fp: --address 'VXI0\\x9b2J' is no VISA resource descriptor.";
+    // The driver takes Latin-1 only: anything beyond would reach it as '?'.
+    QTest::newRow("letter beyond Latin-1 in --address")
+        << QStringList {"--address", "TCPIP::\u0142\u00f3d\u017a::INSTR", "--fc", "1"} << -1 << ""
+        << 0
+        << "qx5170fp: --address 'TCPIP::\u0142\u00f3d\u017a::INSTR' is no VISA resource "
+           "descriptor.";
     QTest::newRow("comma in --address")
         << QStringList {"--address", "VXI0::1::INSTR,VXI0::5::INSTR", "--fc", "1"} << -1 << "" << 0
         << "qx5170fp: --address 'VXI0::1::INSTR,VXI0::5::INSTR' is no VISA resource "

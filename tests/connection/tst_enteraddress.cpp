@@ -169,6 +169,7 @@ private slots:
     void loadWithoutFile();
     void loadStoredValues();
     void loadMultiCardRows();
+    void fullSetOfEightComesBack();
     void historyRules_data();
     void historyRules();
     void saveMultiCard();
@@ -435,6 +436,31 @@ void tst_EnterAddress::loadMultiCardRows()
     QCOMPARE(dialog.m_countCombo->currentIndex(), 2);
     for (int j = 0; j < qx2010fp_fcEnterAddress::maxRows; ++j)
         QCOMPARE(dialog.m_rows[j]->isEnabled(), j < 3);
+}
+
+void tst_EnterAddress::fullSetOfEightComesBack()
+{
+    // The last entry of the count list: all eight cards come back.
+    QByteArray stored = "[6052]\nFC_Count=8\n";
+    for (int r = 1; r <= 8; ++r)
+        stored += QStringLiteral("%1.1.Descriptor=VXI0::%1::INSTR\n%1.FC_Number=%1\n")
+                      .arg(r)
+                      .toLatin1();
+    QVERIFY(writeFile(m_profile->iniFile(), stored));
+    qx2010fp_fcEnterAddress dialog(&m_multiCard);
+    dialog.loadDescriptors();
+    QCOMPARE(dialog.m_countCombo->currentIndex(), 7);
+    QCOMPARE(dialog.m_countCombo->currentText(), QStringLiteral("8"));
+    for (int j = 0; j < qx2010fp_fcEnterAddress::maxRows; ++j) {
+        QVERIFY(dialog.m_rows[j]->isEnabled());
+        QCOMPARE(dialog.m_rows[j]->m_fcCombo->currentIndex(), j + 1);
+    }
+    QStringList descriptors;
+    QList<int> fcNumbers;
+    dialog.saveDescriptors(descriptors, fcNumbers);
+    QCOMPARE(descriptors.size(), 8);
+    QCOMPARE(descriptors.constLast(), QStringLiteral("VXI0::8::INSTR"));
+    QCOMPARE(fcNumbers, QList<int>({1, 2, 3, 4, 5, 6, 7, 8}));
 }
 
 void tst_EnterAddress::historyRules_data()

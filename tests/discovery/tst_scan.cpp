@@ -106,6 +106,7 @@ private slots:
     void progressStaysUntilDone();
     void repeatedScan();
     void manyNetworkResources();
+    void networkResourcesExaminedTogether();
     void selectionDialogLayout();
     void okButton();
     void okWithSeveralCards();
@@ -473,6 +474,32 @@ void tst_Scan::manyNetworkResources()
     QCOMPARE(group->child(10)->text(0), QString("10.1.0.10 - 3394 LXI"));
     QCOMPARE(group->child(199)->text(0), QString("10.1.1.99 - 3394 LXI"));
     QCOMPARE(m_fc.codes().size(), 200);
+    // The System column fits its longest entry.
+    const QAbstractItemView *view = m_dialog->m_tree;
+    const int needed = view->sizeHintForColumn(0);
+    QVERIFY2(
+        m_dialog->m_tree->columnWidth(0) >= needed,
+        qPrintable(QStringLiteral("%1 < %2").arg(m_dialog->m_tree->columnWidth(0)).arg(needed)));
+}
+
+void tst_Scan::networkResourcesExaminedTogether()
+{
+    // 200 LXI boxes that take 100 ms each to answer: the scan waits for
+    // them side by side, not one after the other (20 s).
+    QString resources;
+    for (int i = 0; i < 200; ++i)
+        resources += QStringLiteral("%1{\"descriptor\": \"TCPIP0::10.2.%2.%3::INSTR\", "
+                                    "\"openTimeMs\": 100, \"motherboard\": {\"code\": 3394, "
+                                    "\"cards\": [{\"position\": 1, \"code\": 20848}]}}")
+                         .arg(i ? "," : "")
+                         .arg(i / 100)
+                         .arg(i % 100);
+    QVERIFY(sfpsim::loadDescription(
+        QStringLiteral("{\"resources\": [%1]}").arg(resources).toStdString()));
+    sfpsim::resetPeakOpensInProgress();
+    QCOMPARE(m_dialog->findFunctionCards(), 200);
+    const int peak = sfpsim::peakOpensInProgress();
+    QVERIFY2(peak >= 32, qPrintable(QStringLiteral("at most %1 at once").arg(peak)));
 }
 
 void tst_Scan::selectionDialogLayout()
