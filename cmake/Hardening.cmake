@@ -7,7 +7,7 @@
 # DEB_CFLAGS_APPEND and the like, works as in any Debian build); a machine
 # without dpkg gets the same set written out here.
 #
-# Sanitizer and fuzzing builds are never packaged and bring checks of their
+# Sanitizer, fuzzing and coverage builds are never packaged and bring checks of their
 # own; Debug and None builds are not optimised, and fortified calls need
 # optimisation. Hardening is left out of those, and configuring says so.
 option(SFP_HARDENING "Build with Debian's hardening flags (optimised builds only)" ON)
@@ -16,8 +16,8 @@ set(sfp_optimised_build_types Release RelWithDebInfo MinSizeRel)
 if(NOT SFP_HARDENING)
     message(STATUS "Hardening: off (SFP_HARDENING=OFF)")
     return()
-elseif(SFP_SANITIZE OR SFP_SANITIZE_THREAD OR SFP_FUZZ)
-    message(STATUS "Hardening: off in a sanitizer or fuzzing build")
+elseif(SFP_SANITIZE OR SFP_SANITIZE_THREAD OR SFP_FUZZ OR SFP_COVERAGE)
+    message(STATUS "Hardening: off in a sanitizer, fuzzing or coverage build")
     return()
 elseif(CMAKE_CONFIGURATION_TYPES OR NOT CMAKE_BUILD_TYPE IN_LIST sfp_optimised_build_types)
     list(JOIN sfp_optimised_build_types ", " sfp_optimised_names)
