@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 // One relay pair widget switching the simulated card's relays.
 #include "qx5170_sfprelaypair.h"
+#include "relayicons.h"
 #include "sfptest.h"
 
 #include "qx5170.h"
@@ -197,6 +198,7 @@ private slots:
     void construction() const;
     void metaObjectOrder();
     void contactPicturesFollowTheButtons() const;
+    void picturesAsTheWindowPaintsThem() const;
 
     // switching through the driver
     void switchesItsChannels_data();
@@ -324,6 +326,50 @@ void tst_RelayPair::contactPicturesFollowTheButtons() const
             button->click();
         }
     }
+}
+
+namespace {
+
+// The middle of a painted button, where its picture goes; the face around
+// it is the style's.
+QImage iconArea(QPushButton *button)
+{
+    const QImage painted
+        = button->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QRect middle(QPoint(0, 0), QSize(19, 12));
+    middle.moveCenter(painted.rect().center());
+    return painted.copy(middle);
+}
+
+} // namespace
+
+void tst_RelayPair::picturesAsTheWindowPaintsThem() const
+{
+    // Painted, the relay buttons look exactly like buttons that carry the
+    // plain contact picture of their state: closed, open, and greyed while
+    // the panel is locked.
+    qx5170_sfpRelayPair pair(m_vi, 0, false);
+    QPushButton *button = pair.relayBButton();
+    QPushButton reference;
+    reference.setCheckable(true);
+    reference.setIconSize(QSize(19, 12));
+    // Laid out as the pair lays it out.
+    reference.resize(button->grab().size());
+    for (const bool enabled : {true, false}) {
+        for (const bool closed : {true, false, true}) {
+            if (button->isChecked() != closed)
+                button->toggle();
+            reference.setChecked(closed);
+            reference.setIcon(QIcon(QPixmap(closed ? relayClosedXpm : relayOpenXpm)));
+            button->setEnabled(enabled);
+            reference.setEnabled(enabled);
+            QCOMPARE(iconArea(button), iconArea(&reference));
+        }
+    }
+    // The picture an icon copy gives is the button's, as it stands.
+    const QIcon copy = button->icon();
+    QVERIFY(!copy.pixmap(QSize(19, 12)).toImage().isNull());
+    QCOMPARE(copy.actualSize(QSize(19, 12)), QSize(19, 12));
 }
 
 void tst_RelayPair::switchesItsChannels_data()
