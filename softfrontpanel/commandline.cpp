@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: MIT
 #include "commandline.h"
 
+#include "scpiserver.h"
+
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QList>
@@ -195,11 +197,8 @@ bool parseListen(const QString &value, qx5170fpCommandLine *result)
         return false;
 
     QHostAddress address(QHostAddress::LocalHost);
-    if (host == QLatin1String("localhost")) {
-        address = QHostAddress(QHostAddress::LocalHost);
-    } else if (!host.isEmpty() && !address.setAddress(host)) {
+    if (!host.isEmpty() && host != QLatin1String("localhost") && !address.setAddress(host))
         return false;
-    }
     // A scope or a name in brackets is no address to bind.
     if (value.startsWith(QLatin1Char('[')) && address.protocol() != QAbstractSocket::IPv6Protocol)
         return false;
@@ -212,19 +211,11 @@ bool parseListen(const QString &value, qx5170fpCommandLine *result)
 
 } // namespace
 
-QString qx5170fpEndpoint(const QHostAddress &address, quint16 port)
-{
-    const QString host = address.protocol() == QAbstractSocket::IPv6Protocol
-        ? QStringLiteral("[%1]").arg(address.toString())
-        : address.toString();
-    return QStringLiteral("%1:%2").arg(host).arg(port);
-}
-
 QString qx5170fpListenWarning(const QHostAddress &address, quint16 port)
 {
     return QStringLiteral("the remote control listens on %1: anyone who can reach it there can "
                           "switch the relays")
-        .arg(qx5170fpEndpoint(address, port));
+        .arg(sfpScpiEndpoint(address, port));
 }
 
 qx5170fpCommandLine qx5170fpParseCommandLine(const QStringList &arguments)

@@ -59,9 +59,6 @@ QStringList qx5170fpToolkitArguments(const QStringList &arguments);
 bool qx5170fpLacksDisplay(const qx5170fpCommandLine &commandLine,
                           const QProcessEnvironment &environment);
 
-// ADDRESS:PORT as --listen takes it, an IPv6 address in brackets.
-QString qx5170fpEndpoint(const QHostAddress &address, quint16 port);
-
 // The line (after "qx5170fp: ") that warns of a remote control listening
 // on an address other than the loopback interface's.
 QString qx5170fpListenWarning(const QHostAddress &address, quint16 port);

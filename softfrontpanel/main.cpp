@@ -176,7 +176,7 @@ int main(int argc, char *argv[])
         if (!remote->listen(commandLine.listenAddress, commandLine.listenPort)) {
             std::fprintf(
                 stderr, "qx5170fp: the remote control cannot listen on %s: %s\n",
-                qUtf8Printable(qx5170fpEndpoint(commandLine.listenAddress, commandLine.listenPort)),
+                qUtf8Printable(sfpScpiEndpoint(commandLine.listenAddress, commandLine.listenPort)),
                 qUtf8Printable(remote->errorString()));
             return qx5170fpFailureExitStatus;
         }

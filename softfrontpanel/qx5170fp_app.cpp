@@ -211,9 +211,8 @@ void qx5170fp_App::showExclusive(bool on)
 
 void qx5170fp_App::stateChange_slot()
 {
-    // Only a synchronous mode leaves a switched relay waiting on the card.
-    if (m_card->mode() != qx5170_cardSession::Asynchronous)
-        syncLed->setValue(true);
+    // The card session knows whether a switch waits on the card.
+    syncLed->setValue(!m_card->isSynchronized());
 }
 
 void qx5170fp_App::exclusiveToggle_slot(bool on)

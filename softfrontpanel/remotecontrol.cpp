@@ -3,7 +3,6 @@
 #include "remotecontrol.h"
 
 #include "cardsession.h"
-#include "commandline.h"
 #include "savedstates.h"
 #include "scpiparser.h"
 
@@ -113,7 +112,7 @@ QString qx5170_remoteControl::infoText() const
 {
     const int clients = m_server.clientCount();
     QString text = QStringLiteral("Remote: %1, %2 %3")
-                       .arg(qx5170fpEndpoint(m_server.address(), m_server.port()))
+                       .arg(sfpScpiEndpoint(m_server.address(), m_server.port()))
                        .arg(clients)
                        .arg(clients == 1 ? QStringLiteral("client") : QStringLiteral("clients"));
     if (isLocked())
@@ -135,10 +134,11 @@ void qx5170_remoteControl::clientJoined(quint64 client)
 
 void qx5170_remoteControl::clientLeft(quint64 client)
 {
+    // The count changed when the client left; its lock goes only now that
+    // its last line has run.
     m_clients.erase(client);
     if (m_lockOwner == client)
         setLock(0);
-    emit infoChanged(infoText());
 }
 
 QByteArray qx5170_remoteControl::execute(quint64 client, QByteArrayView line)

@@ -26,6 +26,14 @@ constexpr qint64 readChunk = qint64(16) * 1024;
 
 } // namespace
 
+QString sfpScpiEndpoint(const QHostAddress &address, quint16 port)
+{
+    const QString host = address.protocol() == QAbstractSocket::IPv6Protocol
+        ? QStringLiteral("[%1]").arg(address.toString())
+        : address.toString();
+    return QStringLiteral("%1:%2").arg(host).arg(port);
+}
+
 sfpScpiHandler::~sfpScpiHandler() = default;
 
 struct sfpScpiServer::Client

@@ -18,6 +18,10 @@ class QTcpServer;
 class QTcpSocket;
 class QTimer;
 
+// ADDRESS:PORT as clients name it, an IPv6 address in brackets:
+// 127.0.0.1:5025, [::1]:5025.
+QString sfpScpiEndpoint(const QHostAddress &address, quint16 port);
+
 // What the server hands its lines to. Clients are told apart by a number
 // that the server never gives twice.
 class sfpScpiHandler

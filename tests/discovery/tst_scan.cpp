@@ -19,6 +19,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <string>
+
 namespace {
 
 // A system of VXI motherboards, each full of cards of one model.
@@ -449,21 +451,32 @@ void tst_Scan::repeatedScan()
     QCOMPARE(m_dialog->m_tree->topLevelItemCount(), 3);
 }
 
+namespace {
+
+// A system of `count` LXI boxes at 10.1.x.y, each with one card, whose open
+// takes openTimeMs.
+std::string lxiBoxes(int count, int openTimeMs)
+{
+    QString resources;
+    for (int i = 0; i < count; ++i)
+        resources += QStringLiteral("%1{\"descriptor\": \"TCPIP0::10.1.%2.%3::INSTR\", "
+                                    "\"openTimeMs\": %5, \"motherboard\": {\"code\": 3394, "
+                                    "\"cards\": [{\"position\": %4, \"code\": 20848}]}}")
+                         .arg(i ? "," : "")
+                         .arg(i / 100)
+                         .arg(i % 100)
+                         .arg(i % 8 + 1)
+                         .arg(openTimeMs);
+    return QStringLiteral("{\"resources\": [%1]}").arg(resources).toStdString();
+}
+
+} // namespace
+
 void tst_Scan::manyNetworkResources()
 {
     // 200 LXI boxes examined by 128 threads at once, each with its own
     // session; every card is found and every session closed again.
-    QString resources;
-    for (int i = 0; i < 200; ++i)
-        resources += QStringLiteral("%1{\"descriptor\": \"TCPIP0::10.1.%2.%3::INSTR\", "
-                                    "\"motherboard\": {\"code\": 3394, \"cards\": "
-                                    "[{\"position\": %4, \"code\": 20848}]}}")
-                         .arg(i ? "," : "")
-                         .arg(i / 100)
-                         .arg(i % 100)
-                         .arg(i % 8 + 1);
-    QVERIFY(sfpsim::loadDescription(
-        QStringLiteral("{\"resources\": [%1]}").arg(resources).toStdString()));
+    QVERIFY(sfpsim::loadDescription(lxiBoxes(200, 0)));
     QCOMPARE(m_dialog->findFunctionCards(), 200);
     QCOMPARE(QThreadPool::globalInstance()->maxThreadCount(), 128);
     const QTreeWidgetItem *group = m_dialog->m_tree->topLevelItem(0);
@@ -486,16 +499,7 @@ void tst_Scan::networkResourcesExaminedTogether()
 {
     // 200 LXI boxes that take 100 ms each to answer: the scan waits for
     // them side by side, not one after the other (20 s).
-    QString resources;
-    for (int i = 0; i < 200; ++i)
-        resources += QStringLiteral("%1{\"descriptor\": \"TCPIP0::10.2.%2.%3::INSTR\", "
-                                    "\"openTimeMs\": 100, \"motherboard\": {\"code\": 3394, "
-                                    "\"cards\": [{\"position\": 1, \"code\": 20848}]}}")
-                         .arg(i ? "," : "")
-                         .arg(i / 100)
-                         .arg(i % 100);
-    QVERIFY(sfpsim::loadDescription(
-        QStringLiteral("{\"resources\": [%1]}").arg(resources).toStdString()));
+    QVERIFY(sfpsim::loadDescription(lxiBoxes(200, 100)));
     sfpsim::resetPeakOpensInProgress();
     QCOMPARE(m_dialog->findFunctionCards(), 200);
     const int peak = sfpsim::peakOpensInProgress();
