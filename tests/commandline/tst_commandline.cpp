@@ -829,7 +829,8 @@ void tst_CommandLine::platformLibraries()
 
     const Run run
         = runProgram(arguments + QStringList("--version"), environment, {}, Libraries::Searched);
-    QCOMPARE(run.status, 0);
+    // What the program printed, when it ended otherwise than expected.
+    QVERIFY2(run.status == 0, run.err.constData());
     QVERIFY2(QString::fromUtf8(run.out).endsWith(place(libraries)), run.out.constData());
     QCOMPARE(QString::fromUtf8(run.err), place(error));
     // The revisions come from the libraries taken.
