@@ -51,8 +51,22 @@ def build_folder(name, *options):
 
 
 def test_names(build):
+    return list(test_targets(build))
+
+
+# Loaded at run time rather than linked, so a test needs them built too.
+RUNTIME_TARGETS = ["qx5170fp", "sfpsim", "visa64", "qx2010_64", "qx5170_64"]
+
+
+def test_targets(build):
+    """{test: the targets it runs}; None for a test that needs everything."""
     listing = run(["ctest", "--test-dir", str(build), "--show-only=json-v1"])
-    return [test["name"] for test in json.loads(listing.stdout)["tests"]]
+    targets = {}
+    for test in json.loads(listing.stdout)["tests"]:
+        words = " ".join(test.get("command", []))
+        programs = re.findall(re.escape(str(build)) + r"/bin/([\w-]+)", words)
+        targets[test["name"]] = programs + RUNTIME_TARGETS if programs else None
+    return targets
 
 
 # --- which test runs which line ---------------------------------------------
@@ -249,15 +263,17 @@ class Mutant:
         self.path.write_text(self.source)
 
 
-def try_mutant(mutant, build, mapping, limit):
+def try_mutant(mutant, build, mapping, targets, limit):
     """'killed by NAME', 'survived', 'does not build' or 'killed by the time limit'."""
     seconds = mapping["seconds"]
     tests = mapping["lines"].get(mutant["file"], {}).get(str(mutant["line"]))
     if not tests:  # a listed fault on a line no test runs
         tests = list(seconds)
     tests = sorted(set(tests), key=lambda name: seconds.get(name, 60))
+    needed = [targets.get(name) for name in tests]
+    chosen = [] if None in needed else ["--target", *sorted(set(sum(needed, [])))]
     with Mutant(mutant):
-        built = run(["cmake", "--build", str(build)])
+        built = run(["cmake", "--build", str(build), *chosen])
         if built.returncode != 0:
             return "does not build"
         began = time.monotonic()
@@ -291,10 +307,12 @@ def main():
     parser.add_argument("--count", type=int, default=150)
     parser.add_argument("--folder", action="append", help="only mutants under these folders")
     parser.add_argument("--list", help="a regression list instead of generated mutants")
-    parser.add_argument("--only", help="with --list: only faults whose file or text match")
+    parser.add_argument("--only", help="only faults whose file:line (or, with --list, file or text) match")
     parser.add_argument("--limit", type=float, default=240, help="seconds of tests per mutant")
     parser.add_argument("--remap", action="store_true", help="measure the tests' lines again")
     parser.add_argument("--dry-run", action="store_true", help="print the sample, try nothing")
+    parser.add_argument("--from", dest="first", type=int, default=1,
+                        help="go on with an interrupted run at this mutant of the sample")
     options = parser.parse_args()
     began = time.monotonic()
     mapping = tests_by_line(options.remap)
@@ -309,25 +327,36 @@ def main():
         generated = len(everything)
         sample = random.Random(options.seed).sample(everything, min(options.count, generated))
         sample.sort(key=lambda m: (m["file"], m["line"]))
+        if options.only:
+            sample = [m for m in sample if re.search(options.only, f"{m['file']}:{m['line']}")]
     known = equivalents()
     if options.dry_run:
         for mutant in sample:
             print(diff(mutant))
         return 0
 
+    # Neither optimised nor with debugging information, and programs not
+    # linked again when only a stand-in library changed: a mutant costs a
+    # compile and a link or two.
     build = build_folder("build-mutants", "-DSFP_BUILD_TESTS=ON", "-DSFP_BUILD_BENCH=OFF",
-                         "-DSFP_BUILD_TOOLS=OFF")
+                         "-DSFP_BUILD_TOOLS=OFF", "-DCMAKE_BUILD_TYPE=Debug",
+                         "-DCMAKE_CXX_FLAGS_DEBUG=", "-DCMAKE_C_FLAGS_DEBUG=",
+                         "-DCMAKE_LINK_DEPENDS_NO_SHARED=ON")
+    targets = test_targets(build)
     # Ctrl-C takes the mutant out of its file before the run ends.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(130))
     tally = {"killed": 0, "survived": 0, "equivalent": 0, "does not build": 0}
     survivors = []
     for number, mutant in enumerate(sample, 1):
-        key = (mutant["file"], mutant.get("original", "").strip(), mutant.get("mutated", "").strip())
+        if number < options.first:
+            continue
+        key = (f"{mutant['file']}:{mutant['line']}", mutant.get("original", "").strip(),
+               mutant.get("mutated", "").strip())
         started = time.monotonic()
         if key in known:
             verdict = "equivalent"
         else:
-            verdict = try_mutant(mutant, build, mapping, options.limit)
+            verdict = try_mutant(mutant, build, mapping, targets, options.limit)
         kind = "killed" if verdict.startswith("killed") else verdict
         tally[kind] += 1
         if kind == "survived":

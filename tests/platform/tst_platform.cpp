@@ -87,6 +87,8 @@ private slots:
     void attributes();
     void relayCardModes();
     void resetAndIdQuery();
+    void cardCommands_data();
+    void cardCommands();
     void driverArgumentErrors();
     void statusTexts();
     void descriptionFaults();
@@ -94,6 +96,7 @@ private slots:
     void badDescription_data();
     void badDescription();
     void badDescriptionFromEnvironment();
+    void largestValuesAccepted();
     void invalidSessionsAndBuffers();
     void concurrentSessions();
     void traceFormat();
@@ -183,6 +186,8 @@ void tst_Platform::descriptorMatching_data()
     QTest::newRow("typed LXI default") << "TCPIP::192.168.2.100::INSTR" << int(VI_SUCCESS) << -1;
     QTest::newRow("host name") << "tcpip::LXI-5170.lab.local" << int(VI_SUCCESS) << -1;
     QTest::newRow("serial") << "ASRL1::INSTR" << int(VI_SUCCESS) << -1;
+    QTest::newRow("USB, three parts")
+        << "USB0::0x1234::0x5678::SN42::INSTR" << int(VI_ERROR_RSRC_NFOUND) << -1;
     QTest::newRow("other board") << "VXI1::1::INSTR" << int(VI_ERROR_RSRC_NFOUND) << -1;
     QTest::newRow("absent address") << "TCPIP::10.1.1.1::INSTR" << int(VI_ERROR_RSRC_NFOUND) << -1;
     QTest::newRow("empty") << "" << int(VI_ERROR_INV_RSRC_NAME) << -1;
@@ -388,6 +393,9 @@ void tst_Platform::resetAndIdQuery()
     QCOMPARE(qx5170_init(const_cast<ViRsrc>("VXI::5"), 3, VI_TRUE, VI_TRUE, &vi), VI_SUCCESS);
     QVERIFY(sfpsim::cardState("VXI0::5::INSTR", 3, &card));
     QVERIFY(!card.applied[6]);
+    // What the card was last told is also "open": a test reading the card
+    // after a reset sees no stale command.
+    QVERIFY(!card.commanded[6]);
     QCOMPARE(card.mode, 1);
     QCOMPARE(qx5170_close(vi), VI_SUCCESS);
 
@@ -416,6 +424,48 @@ void tst_Platform::resetAndIdQuery()
         QCOMPARE(vi, ViSession(VI_NULL));
         QCOMPARE(sfpsim::openSessionCount(), 0);
     }
+}
+
+void tst_Platform::cardCommands_data()
+{
+    QTest::addColumn<QByteArray>("command");
+    QTest::addColumn<QByteArray>("answer");
+
+    QTest::newRow("mode") << QByteArray("FC3:MODE 2") << QByteArray("OK");
+    QTest::newRow("mode 0") << QByteArray("FC3:MODE 0") << QByteArray("ERR RANGE");
+    QTest::newRow("mode 4") << QByteArray("FC3:MODE 4") << QByteArray("ERR RANGE");
+    QTest::newRow("mode without number") << QByteArray("FC3:MODE ") << QByteArray("ERR COMMAND");
+    QTest::newRow("relay 33") << QByteArray("FC3:REL 33,1") << QByteArray("ERR RANGE");
+    QTest::newRow("relay state 2") << QByteArray("FC3:REL 1,2") << QByteArray("ERR RANGE");
+    QTest::newRow("relay without number") << QByteArray("FC3:REL ,1") << QByteArray("ERR COMMAND");
+    QTest::newRow("state beyond int")
+        << QByteArray("FC3:REL 1,99999999999") << QByteArray("ERR COMMAND");
+    QTest::newRow("empty position") << QByteArray("FC4:MODE 1") << QByteArray("ERR NOCARD");
+    QTest::newRow("no position 9") << QByteArray("FC9:MODE 1") << QByteArray("ERR POSITION");
+}
+
+// The card's own command language, as any VISA client reaches it by
+// writing and reading: what it refuses leaves the card as it was.
+void tst_Platform::cardCommands()
+{
+    QFETCH(QByteArray, command);
+    QFETCH(QByteArray, answer);
+
+    ResourceManager rm;
+    ViSession vi = VI_NULL;
+    QCOMPARE(viOpen(rm.rm, "VXI0::5::INSTR", VI_NO_LOCK, 0, &vi), VI_SUCCESS);
+    ViUInt32 count = 0;
+    QCOMPARE(viWrite(vi, reinterpret_cast<ViConstBuf>(command.constData()),
+                     ViUInt32(command.size()), &count),
+             VI_SUCCESS);
+    char text[64] = {};
+    QCOMPARE(viRead(vi, reinterpret_cast<ViPBuf>(text), sizeof text - 1, &count), VI_SUCCESS);
+    QCOMPARE(QByteArray(text, int(count)), answer);
+    sfpsim::CardState card;
+    QVERIFY(sfpsim::cardState("VXI0::5::INSTR", 3, &card));
+    QCOMPARE(card.mode, answer == "OK" ? 2 : 1);
+    QVERIFY(!card.commanded[0]);
+    QCOMPARE(viClose(vi), VI_SUCCESS);
 }
 
 void tst_Platform::driverArgumentErrors()
@@ -588,8 +638,10 @@ void tst_Platform::badDescription_data()
     QTest::addColumn<QString>("json");
     QTest::addColumn<QString>("where");
 
+    // The parser's reason without its own prefix, at the place it names.
     QTest::newRow("not JSON") << "{ \"resources\": [ }"
-                              << "line 1, column";
+                              << "line 1, column 18: not valid JSON (syntax error while parsing "
+                                 "value - unexpected '}'; expected '[', '{', or a literal)";
     QTest::newRow("binary") << QString::fromLatin1("\x01\x02\xff\xfe", 4) << "line 1, column";
     QTest::newRow("empty") << ""
                            << "line 1, column 1";
@@ -606,6 +658,8 @@ void tst_Platform::badDescription_data()
                                          << "resources[0]:";
     QTest::newRow("no descriptor") << R"({"resources": [{}]})"
                                    << "resources[0]:";
+    QTest::newRow("descriptor not text") << R"({"resources": [{"descriptor": 42}]})"
+                                         << "resources[0].descriptor: expected a text";
     QTest::newRow("bad descriptor") << R"({"resources": [{"descriptor": "nonsense"}]})"
                                     << "resources[0].descriptor";
     QTest::newRow("duplicate")
@@ -647,6 +701,10 @@ void tst_Platform::badDescription_data()
     QTest::newRow("status over 32 bits")
         << R"({"resources": [], "faults": [{"operation": "viOpen", "status": 4294967296}]})"
         << "faults[0].status";
+    QTest::newRow("fault after too many calls")
+        << R"({"resources": [], "faults": [{"operation": "viOpen", "status": -1,
+              "after": 1000000001}]})"
+        << "faults[0].after: value 1000000001 is out of range 0..1000000000";
     QTest::newRow("sameBoxAs unknown")
         << R"({"resources": [{"descriptor": "TCPIP::a", "sameBoxAs": "TCPIP::b"}]})"
         << "resources[0].sameBoxAs";
@@ -673,6 +731,33 @@ void tst_Platform::badDescription()
     char descriptor[VI_FIND_BUFLEN];
     QCOMPARE(viFindRsrc(rm.rm, "?*INSTR", &list, &count, descriptor), VI_ERROR_RSRC_NFOUND);
     QCOMPARE(count, ViUInt32(0));
+}
+
+void tst_Platform::largestValuesAccepted()
+{
+    // Two-digit boards and the largest count a fault rule may wait: a
+    // system a test engineer writes is taken as written, not renumbered.
+    std::string problem;
+    QVERIFY2(sfpsim::loadDescription(
+                 R"({"resources": [{"descriptor": "VXI12::3::INSTR", "slot": 3}],
+                     "faults": [{"operation": "viOpen", "status": -1, "after": 1000000000}]})",
+                 &problem),
+             problem.c_str());
+    ResourceManager rm;
+    ViFindList list = VI_NULL;
+    ViUInt32 count = 0;
+    char descriptor[VI_FIND_BUFLEN];
+    QCOMPARE(viFindRsrc(rm.rm, "?*INSTR", &list, &count, descriptor), VI_SUCCESS);
+    QCOMPARE(count, ViUInt32(1));
+    QCOMPARE(QString(descriptor), QString("VXI12::3::INSTR"));
+    viClose(list);
+    ViSession vi = VI_NULL;
+    QCOMPARE(viOpen(rm.rm, "VXI12::3::INSTR", VI_NO_LOCK, 0, &vi), VI_SUCCESS);
+    ViUInt16 board = 0;
+    QCOMPARE(viGetAttribute(vi, VI_ATTR_INTF_NUM, &board), VI_SUCCESS);
+    QCOMPARE(board, ViUInt16(12));
+    QCOMPARE(viClose(vi), VI_SUCCESS);
+    QCOMPARE(viOpen(rm.rm, "VXI21::3::INSTR", VI_NO_LOCK, 0, &vi), VI_ERROR_RSRC_NFOUND);
 }
 
 void tst_Platform::badDescriptionFromEnvironment()
