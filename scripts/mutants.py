@@ -200,6 +200,17 @@ def generate(covered):
     return mutants
 
 
+# Values that are their type's default: returning {} instead changes nothing.
+DEFAULT_VALUES = ("VI_SUCCESS", "VI_NULL", "0", "0U", "nullptr", "false", "QString()",
+                  "std::string()", "{}")
+
+
+def plainly_equivalent(mutant):
+    returned = re.match(r"\s*return (.+);$", mutant.get("original", ""))
+    return (mutant["kind"] == "return value" and returned is not None
+            and returned.group(1) in DEFAULT_VALUES)
+
+
 def equivalents():
     known = set()
     if EQUIVALENT.exists():
@@ -353,7 +364,7 @@ def main():
         key = (f"{mutant['file']}:{mutant['line']}", mutant.get("original", "").strip(),
                mutant.get("mutated", "").strip())
         started = time.monotonic()
-        if key in known:
+        if key in known or plainly_equivalent(mutant):
             verdict = "equivalent"
         else:
             verdict = try_mutant(mutant, build, mapping, targets, options.limit)

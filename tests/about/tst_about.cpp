@@ -60,6 +60,8 @@ private slots:
     void twoDevices();
     void threeDevicesNavigation();
     void navigationStaysInsideTheList();
+    void revisionsPerDevice();
+    void extraInfoRows();
 
     void pictureCrop_data();
     void pictureCrop();
@@ -233,6 +235,64 @@ void tst_About::navigationStaysInsideTheList()
     about->prev();
     QCOMPARE(devIndex(*about), 0);
     QCOMPARE(rowsOf(hwForm(*about)).at(2).value, QStringLiteral("SN 1"));
+}
+
+void tst_About::revisionsPerDevice()
+{
+    // A device that names its own driver and panel revisions shows them
+    // while it is the one shown; one without them keeps what is shown.
+    qx2010fp_About about("", "", "5170", "(c) Orbelan Instruments", nullptr, nullptr);
+    about.addDevice("SN 1", "A", "5170", QString(), QString());
+    about.addDevice("SN 2", "B", "5170", "1.8.0", "4.4.0");
+    auto shownSoftware = [&] {
+        const QList<Row> rows = rowsOf(swForm(about));
+        return QStringList {rows.at(0).value, rows.at(1).value};
+    };
+    QCOMPARE(shownSoftware(), QStringList({"", ""}));
+    about.next();
+    QCOMPARE(shownSoftware(), QStringList({"1.8.0", "4.4.0"}));
+    QCOMPARE(rowsOf(hwForm(about)).at(2).value, QStringLiteral("SN 2"));
+    about.prev();
+    QCOMPARE(rowsOf(hwForm(about)).at(2).value, QStringLiteral("SN 1"));
+    QCOMPARE(shownSoftware(), QStringList({"1.8.0", "4.4.0"}));
+
+    // The driver revision given at construction stands in for a device
+    // that brings none.
+    auto withDriver = makeAbout();
+    withDriver->addDevice("SN 3", "C", "5170", QString(), QString());
+    withDriver->addDevice("SN 4", "D", "5170", QString(), "4.9.9");
+    withDriver->next();
+    QCOMPARE(rowsOf(swForm(*withDriver)).at(1).value, QStringLiteral("1.7.0"));
+    QCOMPARE(rowsOf(swForm(*withDriver)).at(2).value, QStringLiteral("4.9.9"));
+    withDriver->prev();
+    QCOMPARE(rowsOf(swForm(*withDriver)).at(2).value, QStringLiteral("4.3.1"));
+}
+
+void tst_About::extraInfoRows()
+{
+    auto about = makeAbout(nullptr);
+    about->addInfoRow(QStringLiteral("Firmware:"), QStringLiteral("3.2"), false);
+    about->setDeviceModel(QStringLiteral("6052"));
+    about->setRevision(QStringLiteral("E"));
+    about->setSerialNumber(QStringLiteral("SN 77"));
+    about->addHardwareInfo(QStringLiteral("Slot:"), QStringLiteral("4"));
+    // A label that merely looks like a known one is a row of its own.
+    about->addHardwareInfo(QStringLiteral("Revision"), QStringLiteral("X"));
+
+    const QList<Row> software = rowsOf(swForm(*about));
+    QCOMPARE(software.size(), 3);
+    QCOMPARE(software.at(2).label, QStringLiteral("Firmware:"));
+    QCOMPARE(software.at(2).value, QStringLiteral("3.2"));
+
+    const QList<Row> hardware = rowsOf(hwForm(*about));
+    QStringList shown;
+    for (const Row &row : hardware)
+        shown.append(row.label + QLatin1Char(' ') + row.value);
+    QCOMPARE(shown,
+             QStringList({"Device Model: 6052", "Revision: E", "Serial Number: SN 77", "Slot: 4",
+                          "Revision X"}));
+    QCOMPARE(about->deviceModel(), QStringLiteral("6052"));
+    QCOMPARE(about->revision(), QStringLiteral("E"));
 }
 
 void tst_About::pictureCrop_data()

@@ -53,6 +53,20 @@ void tst_DescriptorOrdering::key_data()
                           << "VXI" << -3 << none;
     QTest::newRow("space before number") << "PXI 7::1"
                                          << "PXI" << 7 << none;
+    QTest::newRow("plus sign") << "VXI+3::1"
+                               << "VXI" << 3 << none;
+    QTest::newRow("any C white space before number") << "PXI\t\n\v\f\r 7::1"
+                                                     << "PXI" << 7 << none;
+    // The word is ASCII letters only: neither '_' between the two cases
+    // nor letters beyond 'z' belong to it.
+    QTest::newRow("underscore") << "GPIB_1::2"
+                                << "GPIB" << 0 << none;
+    QTest::newRow("letter beyond ASCII") << "VXI\u00e90::1"
+                                         << "VXI" << 0 << none;
+    QTest::newRow("TCPIP single colon") << "TCPIP0:10.0.0.5::INSTR"
+                                        << "TCPIP" << 0 << none;
+    QTest::newRow("TCPIP two parts") << "TCPIP0::10.20::INSTR"
+                                     << "TCPIP" << 0 << QList<int> {10, 20, 0, 0};
     QTest::newRow("no letters") << "0::1"
                                 << "" << 0 << none;
     QTest::newRow("empty") << ""

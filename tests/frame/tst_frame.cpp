@@ -86,6 +86,8 @@ private slots:
 
     void autoscaleToggle();
     void identifyToggle();
+    void autoscaleAndIdentifyShownOnRequest();
+    void helpButtonAsksWhatsThis();
     void singleShotAcquisition();
     void userBreak();
 
@@ -267,6 +269,47 @@ void tst_Frame::identifyToggle()
     QCOMPARE(toggled.at(1).at(0).toBool(), false);
 }
 
+void tst_Frame::autoscaleAndIdentifyShownOnRequest()
+{
+    Frame frame;
+    QVERIFY(showAndActivate(frame));
+    const QSize before = frame.size();
+
+    // Identify needs no room of its own; autoscale comes with a plot, and
+    // the window grows to hold one.
+    frame.showIdentify(true);
+    QVERIFY(frame.identLbl->isVisible());
+    QVERIFY(frame.identBtn->isVisible());
+    QVERIFY(!frame.autoscaleBtn->isVisible());
+    QCOMPARE(frame.identLbl->text(), QStringLiteral("Identify"));
+    frame.showIdentify(false);
+    QVERIFY(!frame.identLbl->isVisible());
+    QVERIFY(!frame.identBtn->isVisible());
+
+    frame.showAutoscale(false);
+    QVERIFY(!frame.autoscaleLbl->isVisible());
+    QCOMPARE(frame.size(), before);
+    frame.showAutoscale(true);
+    QVERIFY(frame.autoscaleLbl->isVisible());
+    QVERIFY(frame.autoscaleBtn->isVisible());
+    QCOMPARE(frame.autoscaleLbl->text(), QStringLiteral("Autoscale"));
+    QCOMPARE(frame.size(), QSize(800, 600));
+    frame.showAutoscale(false);
+    QVERIFY(!frame.autoscaleLbl->isVisible());
+    QVERIFY(!frame.autoscaleBtn->isVisible());
+}
+
+void tst_Frame::helpButtonAsksWhatsThis()
+{
+    Frame frame;
+    QVERIFY(showAndActivate(frame));
+    QVERIFY(!QWhatsThis::inWhatsThisMode());
+    frame.helpBtn->click();
+    QVERIFY(QWhatsThis::inWhatsThisMode());
+    QWhatsThis::leaveWhatsThisMode();
+    QVERIFY(!QWhatsThis::inWhatsThisMode());
+}
+
 void tst_Frame::singleShotAcquisition()
 {
     Frame frame;
@@ -429,6 +472,9 @@ void tst_Frame::centerOnDesktopUsesFirstScreen()
     widget.setGeometry(3, 7, 320, 210);
     centerOnDesktop(&widget);
     QCOMPARE(widget.geometry(), QRect(240, 295, 320, 210));
+
+    // No widget: nothing to move, and no fault.
+    centerOnDesktop(nullptr);
 }
 
 SFPTEST_CHILD(centreWidget)

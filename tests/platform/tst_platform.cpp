@@ -97,6 +97,7 @@ private slots:
     void badDescription();
     void badDescriptionFromEnvironment();
     void largestValuesAccepted();
+    void longTextsCutToTheBuffer();
     void invalidSessionsAndBuffers();
     void concurrentSessions();
     void traceFormat();
@@ -442,6 +443,8 @@ void tst_Platform::cardCommands_data()
         << QByteArray("FC3:REL 1,99999999999") << QByteArray("ERR COMMAND");
     QTest::newRow("empty position") << QByteArray("FC4:MODE 1") << QByteArray("ERR NOCARD");
     QTest::newRow("no position 9") << QByteArray("FC9:MODE 1") << QByteArray("ERR POSITION");
+    // Only the variant word of a card's identification is set.
+    QTest::newRow("a card's other words") << QByteArray("MB:WORD? 3,0") << QByteArray("0");
 }
 
 // The card's own command language, as any VISA client reaches it by
@@ -758,6 +761,27 @@ void tst_Platform::largestValuesAccepted()
     QCOMPARE(board, ViUInt16(12));
     QCOMPARE(viClose(vi), VI_SUCCESS);
     QCOMPARE(viOpen(rm.rm, "VXI21::3::INSTR", VI_NO_LOCK, 0, &vi), VI_ERROR_RSRC_NFOUND);
+}
+
+void tst_Platform::longTextsCutToTheBuffer()
+{
+    // VISA's text attributes fill a buffer of 256 bytes. A device name as
+    // long as the descriptor allows is cut, ended within the buffer and
+    // never written past it.
+    const std::string descriptor = "TCPIP::10.0.0.1::" + std::string(300, 'n') + "::INSTR";
+    std::string problem;
+    QVERIFY2(sfpsim::loadDescription(R"({"resources": [{"descriptor": ")" + descriptor + R"("}]})",
+                                     &problem),
+             problem.c_str());
+    ResourceManager rm;
+    ViSession vi = VI_NULL;
+    QCOMPARE(viOpen(rm.rm, descriptor.c_str(), VI_NO_LOCK, 0, &vi), VI_SUCCESS);
+    char text[257];
+    std::memset(text, '#', sizeof text);
+    QCOMPARE(viGetAttribute(vi, VI_ATTR_TCPIP_DEVICE_NAME, text), VI_SUCCESS);
+    QCOMPARE(std::strlen(text), size_t(255));
+    QCOMPARE(text[256], '#');
+    QCOMPARE(viClose(vi), VI_SUCCESS);
 }
 
 void tst_Platform::badDescriptionFromEnvironment()
