@@ -140,6 +140,14 @@ void tst_CommandLine::parse_data()
                                    << "qx5170fp: Missing value after '--address'.";
     QTest::newRow("option as value") << QStringList {"--address", "--fc", "2"} << -1 << "" << 0
                                      << "qx5170fp: Missing value after '--address'.";
+    // A single dash word is an option, as the toolkit's parser reads it;
+    // a lone dash is a value.
+    QTest::newRow("short option as value") << QStringList {"--address", "-demo"} << -1 << "" << 0
+                                           << "qx5170fp: Missing value after '--address'.";
+    QTest::newRow("--fc -") << QStringList {"--address", "VXI0::1::INSTR", "--fc", "-"} << -1 << ""
+                            << 0
+                            << "qx5170fp: --fc must be a function-card number from 1 to 8, not "
+                               "'-'.";
     QTest::newRow("--fc 0") << QStringList {"--address", "VXI0::1::INSTR", "--fc", "0"} << -1 << ""
                             << 0
                             << "qx5170fp: --fc must be a function-card number from 1 to 8, not "
