@@ -45,6 +45,8 @@ void tst_DescriptorOrdering::key_data()
                                    << "TCPIP" << 0 << QList<int> {10, 20, 0, 0};
     QTest::newRow("lower case") << "tcpip1::10.0.0.5::INSTR"
                                 << "TCPIP" << 1 << QList<int> {10, 0, 0, 5};
+    QTest::newRow("first and last letters") << "azAZ5::1"
+                                            << "AZAZ" << 5 << none;
     QTest::newRow("GPIB-VXI") << "GPIB-VXI0::8::INSTR"
                               << "GPIB" << 0 << none;
     QTest::newRow("ASRL10") << "ASRL10::INSTR"

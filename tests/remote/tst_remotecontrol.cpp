@@ -463,6 +463,15 @@ void tst_RemoteControl::savedStateFiles()
         QCOMPARE(sfptest::trace(driverCalls()), QStringList());
         QCOMPARE(m_client.ask("ROUT:CLOS? (@12)"), QByteArrayLiteral("1"));
     }
+    // The error names the pair an operator has to mend in the file.
+    QFile pairTwo(damagedPath);
+    QVERIFY(pairTwo.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    pairTwo.write("{\"closed\": [3, 4], \"mode\": \"command\", \"exclusive\": true}");
+    pairTwo.close();
+    m_client.send("*RCL 5");
+    const QByteArray pairError = m_client.ask("SYST:ERR?");
+    QVERIFY2(pairError.endsWith(": both relays of pair 2 are closed under the exclusive rule\""),
+             pairError.constData());
 
     // A slot that cannot be written: the error says so, and the old state
     // stays.
