@@ -738,11 +738,12 @@ void tst_Platform::badDescription()
 
 void tst_Platform::largestValuesAccepted()
 {
-    // Two-digit boards and the largest count a fault rule may wait: a
-    // system a test engineer writes is taken as written, not renumbered.
+    // Two-digit boards, the highest slot and the largest count a fault rule
+    // may wait: a system a test engineer writes is taken as written, not
+    // renumbered.
     std::string problem;
     QVERIFY2(sfpsim::loadDescription(
-                 R"({"resources": [{"descriptor": "VXI12::3::INSTR", "slot": 3}],
+                 R"({"resources": [{"descriptor": "VXI12::3::INSTR", "slot": 255}],
                      "faults": [{"operation": "viOpen", "status": -1, "after": 1000000000}]})",
                  &problem),
              problem.c_str());
@@ -754,11 +755,18 @@ void tst_Platform::largestValuesAccepted()
     QCOMPARE(count, ViUInt32(1));
     QCOMPARE(QString(descriptor), QString("VXI12::3::INSTR"));
     viClose(list);
+    // As in a regular expression, a star lets what precedes it be absent.
+    QCOMPARE(viFindRsrc(rm.rm, "VXI12::3::INSTRS*", &list, &count, descriptor), VI_SUCCESS);
+    QCOMPARE(count, ViUInt32(1));
+    viClose(list);
     ViSession vi = VI_NULL;
     QCOMPARE(viOpen(rm.rm, "VXI12::3::INSTR", VI_NO_LOCK, 0, &vi), VI_SUCCESS);
     ViUInt16 board = 0;
     QCOMPARE(viGetAttribute(vi, VI_ATTR_INTF_NUM, &board), VI_SUCCESS);
     QCOMPARE(board, ViUInt16(12));
+    ViInt16 slot = 0;
+    QCOMPARE(viGetAttribute(vi, VI_ATTR_SLOT, &slot), VI_SUCCESS);
+    QCOMPARE(slot, ViInt16(255));
     QCOMPARE(viClose(vi), VI_SUCCESS);
     QCOMPARE(viOpen(rm.rm, "VXI21::3::INSTR", VI_NO_LOCK, 0, &vi), VI_ERROR_RSRC_NFOUND);
 }
