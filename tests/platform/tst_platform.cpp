@@ -98,6 +98,7 @@ private slots:
     void badDescriptionFromEnvironment();
     void largestValuesAccepted();
     void longTextsCutToTheBuffer();
+    void resourceFaultsStayWithTheirResource();
     void invalidSessionsAndBuffers();
     void concurrentSessions();
     void traceFormat();
@@ -790,6 +791,24 @@ void tst_Platform::longTextsCutToTheBuffer()
     QCOMPARE(std::strlen(text), size_t(255));
     QCOMPARE(text[256], '#');
     QCOMPARE(viClose(vi), VI_SUCCESS);
+}
+
+void tst_Platform::resourceFaultsStayWithTheirResource()
+{
+    // A rule written for one resource never answers for a name that is
+    // no resource at all.
+    std::string problem;
+    QVERIFY2(sfpsim::loadDescription(R"({"resources": [{"descriptor": "VXI0::1::INSTR",
+                                         "faults": [{"operation": "viOpen", "status": "0xBFFF0015",
+                                                     "count": -1}]}]})",
+                                     &problem),
+             problem.c_str());
+    ResourceManager rm;
+    ViSession vi = VI_NULL;
+    QCOMPARE(viOpen(rm.rm, "hello world", VI_NO_LOCK, 0, &vi), VI_ERROR_INV_RSRC_NAME);
+    QCOMPARE(viOpen(rm.rm, "VXI0::1::INSTR", VI_NO_LOCK, 0, &vi), VI_ERROR_TMO);
+    sfpsim::CardState card;
+    QVERIFY(!sfpsim::cardState("hello world", 1, &card));
 }
 
 void tst_Platform::badDescriptionFromEnvironment()
