@@ -13,7 +13,7 @@
 
 namespace {
 
-const QString standIns = QStringLiteral(SFP_STAND_IN_DIR);
+const char *const standIns = SFP_STAND_IN_DIR;
 
 // The stand-ins copied into `folder`, or only the first `count` of VISA,
 // the common library and the driver.
@@ -21,7 +21,8 @@ bool copyStandIns(const QString &folder, int count = 3)
 {
     const QStringList names = {"libvisa64.so", "libqx2010_64.so", "libqx5170_64.so"};
     for (int i = 0; i < count; ++i) {
-        if (!QFile::copy(standIns + "/" + names.at(i), folder + "/" + names.at(i)))
+        if (!QFile::copy(QString::fromUtf8(standIns) + "/" + names.at(i),
+                         folder + "/" + names.at(i)))
             return false;
     }
     return true;
@@ -121,7 +122,7 @@ void tst_PlatformSearch::functionMissing()
     sfpPlatform::Search search;
     search.environment = QStringLiteral("/nonexistent:") + folder.path();
     search.linker = false;
-    search.simulatedFolders = {standIns};
+    search.simulatedFolders = {QString::fromUtf8(standIns)};
     const sfpPlatform::Loaded loaded = sfpPlatform::load(search);
     QVERIFY(!loaded.ok);
     QCOMPARE(loaded.error,
@@ -132,12 +133,12 @@ void tst_PlatformSearch::loadedSetStays()
 {
     sfpPlatform::Search simulated;
     simulated.simulate = true;
-    simulated.simulatedFolders = {standIns};
+    simulated.simulatedFolders = {QString::fromUtf8(standIns)};
     const sfpPlatform::Loaded first = sfpPlatform::load(simulated);
     QVERIFY2(first.ok, qPrintable(first.error));
     QVERIFY(first.simulated);
     QCOMPARE(first.origin, QStringLiteral("the simulated platform"));
-    QCOMPARE(first.visaPath, standIns + "/libvisa64.so");
+    QCOMPARE(first.visaPath, QString::fromUtf8(standIns) + "/libvisa64.so");
     QVERIFY(sfpLibraries().viOpenDefaultRM != nullptr);
 
     // Any later search gives the same set, whatever it names.
@@ -148,7 +149,7 @@ void tst_PlatformSearch::loadedSetStays()
     const sfpPlatform::Loaded again = sfpPlatform::load(elsewhere);
     QVERIFY(again.ok);
     QCOMPARE(again.origin, QStringLiteral("the simulated platform"));
-    QCOMPARE(again.driverPath, standIns + "/libqx5170_64.so");
+    QCOMPARE(again.driverPath, QString::fromUtf8(standIns) + "/libqx5170_64.so");
     QCOMPARE(sfpPlatform::loaded().visaPath, first.visaPath);
 }
 
