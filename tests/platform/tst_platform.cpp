@@ -796,11 +796,13 @@ void tst_Platform::longTextsCutToTheBuffer()
 void tst_Platform::resourceFaultsStayWithTheirResource()
 {
     // A rule written for one resource never answers for a name that is
-    // no resource at all.
+    // no resource at all, nor for a call on no resource.
     std::string problem;
     QVERIFY2(sfpsim::loadDescription(R"({"resources": [{"descriptor": "VXI0::1::INSTR",
                                          "faults": [{"operation": "viOpen", "status": "0xBFFF0015",
-                                                     "count": -1}]}]})",
+                                                     "count": -1},
+                                                    {"operation": "qx2010_library_revision",
+                                                     "status": -1, "count": -1}]}]})",
                                      &problem),
              problem.c_str());
     ResourceManager rm;
@@ -809,6 +811,8 @@ void tst_Platform::resourceFaultsStayWithTheirResource()
     QCOMPARE(viOpen(rm.rm, "VXI0::1::INSTR", VI_NO_LOCK, 0, &vi), VI_ERROR_TMO);
     sfpsim::CardState card;
     QVERIFY(!sfpsim::cardState("hello world", 1, &card));
+    ViChar revision[qx2010_REVISION_BUFLEN] = {};
+    QCOMPARE(qx2010_library_revision(revision), VI_SUCCESS);
 }
 
 void tst_Platform::badDescriptionFromEnvironment()
