@@ -168,6 +168,10 @@ void tst_Platform::mbHandleLayout()
     ViUInt16 word = 0;
     QCOMPARE(readCardWord(const_cast<void *>(handle), 2, 252, &word), VI_SUCCESS);
     QCOMPARE(word, ViUInt16(0x4231)); // "B1"
+    // A word of zero is a value like any other, not a failure.
+    word = 0xFFFF;
+    QCOMPARE(readCardWord(const_cast<void *>(handle), 2, 0, &word), VI_SUCCESS);
+    QCOMPARE(word, ViUInt16(0));
     QVERIFY(readCardWord(const_cast<void *>(handle), 3, 252, &word) < 0); // empty position
 
     qx2010_mb_close(reinterpret_cast<mbParams *>(block));
@@ -413,6 +417,7 @@ void tst_Platform::resetAndIdQuery()
         {"VXI0::1::INSTR", 1, VI_ERROR_FAIL_ID_QUERY},
         {"VXI0::1::INSTR", 3, qx5170_ERROR_NO_CARD},
         {"VXI0::1::INSTR", 7, qx5170_ERROR_NO_CARD},
+        {"VXI0::1::INSTR", 8, qx5170_ERROR_NO_CARD},
         {"VXI0::1::INSTR", 0, qx5170_ERROR_INV_FC_NUMBER},
         {"VXI0::1::INSTR", 9, qx5170_ERROR_INV_FC_NUMBER},
         {"ASRL1::INSTR", 1, qx5170_ERROR_NO_MOTHERBOARD},
