@@ -483,7 +483,12 @@ void tst_CommandLine::helpAndVersionWithoutDisplay()
     for (const char *option : {"-h", "--help"}) {
         const Run run = runProgram({QLatin1String(option)});
         QCOMPARE(run.status, 0);
-        QVERIFY2(run.out.startsWith("Usage: qx5170fp [options]\n"), run.out.constData());
+        QVERIFY2(run.out.startsWith(
+                     "Usage: qx5170fp [options]\n"
+                     "Soft front panel of the Orbelan 5170 32-channel relay card.\n"
+                     "Without options it asks how to connect: Auto Find, Run In Demo Mode or "
+                     "Enter Address.\n"),
+                 run.out.constData());
         for (const char *documented :
              {"-V, --version", "--demo", "--scan", "--address <DESCRIPTOR>", "--fc <N>",
               "--library-path <DIR>", "--simulate", "--listen <[ADDRESS:]PORT>"})
