@@ -514,6 +514,9 @@ void tst_ScpiParser::syntaxErrors_data()
     QTest::newRow("line feed inside") << QByteArray("*RST\n*CLS") << syntax;
     QTest::newRow("empty parameter") << QByteArray("*ESE ,5") << syntax;
     QTest::newRow("word glued to junk") << QByteArray("ROUT:MODE TRIG$") << syntax;
+    // White space ends at the space character; the next one up is a byte
+    // out of place.
+    QTest::newRow("exclamation mark after header") << QByteArray("*RST!") << syntax;
     QTest::newRow("space inside mnemonic")
         << QByteArray("RO UT:CLOS") << Units {error(sfpScpi::UndefinedHeader)};
 }
