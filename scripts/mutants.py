@@ -201,7 +201,7 @@ def generate(covered):
 
 
 # Values that are their type's default: returning {} instead changes nothing.
-DEFAULT_VALUES = ("VI_SUCCESS", "VI_NULL", "0", "0U", "nullptr", "false", "QString()",
+DEFAULT_VALUES = ("VI_SUCCESS", "VI_NULL", "NoError", "0", "0U", "nullptr", "false", "QString()",
                   "std::string()", "{}")
 
 

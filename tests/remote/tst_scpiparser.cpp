@@ -119,6 +119,7 @@ private slots:
     void errorStrings_data();
     void errorStrings();
     void hostileInput_data();
+    void lineEndsWhereItsViewEnds();
     void hostileInput() { checkRow(); }
     void randomGarbage();
     void manyUnits();
@@ -619,6 +620,16 @@ void tst_ScpiParser::errorStrings()
     QFETCH(QByteArray, string);
     QCOMPARE(sfpScpi::errorText(number).toByteArray(), text);
     QCOMPARE(sfpScpi::errorString(number), string);
+}
+
+void tst_ScpiParser::lineEndsWhereItsViewEnds()
+{
+    // A line handed over as part of a larger buffer: what follows it in
+    // memory is not read as part of it.
+    const QByteArray buffer("ROUT:CLOS (@1)");
+    const QByteArrayView cut = QByteArrayView(buffer).first(11); // "ROUT:CLOS ("
+    QCOMPARE(describe(sfpScpi::parseLine(cut)),
+             describe(sfpScpi::parseLine(QByteArray("ROUT:CLOS ("))));
 }
 
 void tst_ScpiParser::hostileInput_data()
