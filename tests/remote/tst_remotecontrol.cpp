@@ -429,6 +429,13 @@ void tst_RemoteControl::recallAppliesAtOneUpdate()
     QCOMPARE(sfptest::trace({QStringLiteral("qx5170_updateRelaysState")}).size(), 1);
     QCOMPARE(m_client.ask("ROUT:CLOS? (@16);:ROUT:MODE?"), QByteArrayLiteral("1;ASYN"));
     QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("0,\"No error\""));
+
+    // Saved without the exclusive rule, a pair with both relays closed
+    // comes back whole, whatever rule was on before the recall.
+    m_client.run("*RST;:ROUT:CLOS (@5,6)");
+    m_client.run("*SAV 1;:ROUT:OPEN:ALL;:ROUT:EXCL ON");
+    m_client.run("*RCL 1");
+    QCOMPARE(m_client.ask("ROUT:CLOS? (@5,6);EXCL?"), QByteArrayLiteral("1,1;0"));
 }
 
 void tst_RemoteControl::savedStateFiles()
