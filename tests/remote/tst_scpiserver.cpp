@@ -144,6 +144,9 @@ void tst_ScpiServer::linesOfAClientThatLeftStillRun()
     QCOMPARE(m_handler.events.at(1), QStringLiteral("1: ROUT:CLOS (@0000)  ;  *OPC"));
     QCOMPARE(m_handler.events.at(1500), QStringLiteral("1: ROUT:CLOS (@1499)  ;  *OPC"));
     QCOMPARE(m_handler.events.constLast(), QStringLiteral("left 1"));
+    // Nothing of the client stays behind: a server that runs for weeks
+    // does not grow with every client that came and went.
+    QTRY_VERIFY(m_server->findChildren<QTcpSocket *>().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(tst_ScpiServer)
