@@ -88,6 +88,7 @@ private slots:
     void identifyToggle();
     void autoscaleAndIdentifyShownOnRequest();
     void helpButtonAsksWhatsThis();
+    void headerAndColumnPlacement();
     void singleShotAcquisition();
     void userBreak();
 
@@ -297,6 +298,32 @@ void tst_Frame::autoscaleAndIdentifyShownOnRequest()
     frame.showAutoscale(false);
     QVERIFY(!frame.autoscaleLbl->isVisible());
     QVERIFY(!frame.autoscaleBtn->isVisible());
+}
+
+void tst_Frame::headerAndColumnPlacement()
+{
+    Frame frame;
+    QVERIFY(showAndActivate(frame));
+    frame.showAutoscale(true);
+    frame.showIdentify(true);
+    QTest::qWait(0);
+
+    // The header with the title and the logo across the top, the panel
+    // and the button column below it.
+    QVERIFY(frame.titleLbl->isVisible());
+    QVERIFY(frame.logoLbl->isVisible());
+    auto top = [&frame](QWidget *w) { return w->mapTo(&frame, QPoint(0, 0)).y(); };
+    const int headerBottom = top(frame.titleLbl) + frame.titleLbl->height();
+    QVERIFY(headerBottom <= top(frame.panelWidget));
+    QVERIFY(headerBottom <= top(frame.activeLed));
+
+    // The acquisition buttons show their pictures.
+    QVERIFY(!frame.startBtn->icon().isNull());
+    QVERIFY(!frame.startContBtn->icon().isNull());
+
+    // The button column keeps half a line from the window's right edge.
+    const int right = frame.closeBtn->mapTo(&frame, QPoint(frame.closeBtn->width(), 0)).x();
+    QCOMPARE(frame.width() - right, frame.fontMetrics().height() / 2);
 }
 
 void tst_Frame::helpButtonAsksWhatsThis()
