@@ -375,10 +375,15 @@ void tst_Frame::userBreak()
     QSignalSpy broken(&frame, &qx2010fp_app::breakSingle);
 
     frame.startContBtn->click();
+    QCOMPARE(frame.startContBtn->whatsThis(), QStringLiteral("Stops the Data Acquisition process"));
     frame.userBreak();
     QCOMPARE(stopped.count(), 1);
     QCOMPARE(broken.count(), 0);
     QVERIFY(!frame.startContBtn->isChecked());
+    // Stopped, the button says again what it starts.
+    QCOMPARE(frame.startContBtn->whatsThis(),
+             QStringLiteral("<html>Starts the repetitive data acquisition (or continuous data "
+                            "acquisition, when file storage option is turned on)</html>"));
     QVERIFY(frame.startBtn->isEnabled());
     QVERIFY(frame.startContBtn->isEnabled());
 
