@@ -524,6 +524,8 @@ void tst_Scan::selectionDialogLayout()
     QVERIFY(!m_dialog->windowIcon().isNull());
     qx2010fp_fcSelect multi(&m_fc, 1);
     QCOMPARE(multi.m_tree->selectionMode(), QAbstractItemView::ExtendedSelection);
+    // Sized to its contents before it is centred and shown.
+    QCOMPARE(multi.size(), multi.sizeHint());
 
     // Cancel rejects and leaves the result alone.
     m_dialog->m_descriptors = "kept";

@@ -75,6 +75,7 @@ private slots:
     void minimumSizeFollowsTheFont();
     void lampLeft_data();
     void lampLeft();
+    void textBesideTheLamp();
 
     void magentaMeansWindowColour();
 
@@ -175,6 +176,12 @@ void tst_Led::lampLeft()
     QFETCH(int, minimumWidth);
     QFETCH(int, expected);
     QCOMPARE(ledGeometry::lampLeft(widgetWidth, minimumWidth), expected);
+}
+
+void tst_Led::textBesideTheLamp()
+{
+    // Half a line after the lamp, on the lamp's lowest pixel line.
+    QCOMPARE(ledGeometry::textOrigin(2, 20), QPoint(32, 19));
 }
 
 void tst_Led::magentaMeansWindowColour()
