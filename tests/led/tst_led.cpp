@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -307,6 +308,13 @@ void tst_Led::bevelForLargeFonts()
     const QColor lowerRight = image.pixelColor(x0 + h * 85 / 100, h * 85 / 100);
     QVERIFY2(upperLeft.lightness() > background.lightness(), qPrintable(describe(upperLeft)));
     QVERIFY2(lowerRight.lightness() < background.lightness(), qPrintable(describe(lowerRight)));
+    // The shaded rim closes the lamp at its lowest line: nothing paints
+    // over it there.
+    int darkest = 255;
+    for (int x = x0; x < x0 + h; ++x)
+        darkest = std::min(darkest, image.pixelColor(x, h - 1).lightness());
+    const int shade = background.darker(200).lightness();
+    QVERIFY2(darkest < (background.lightness() + shade) / 2, qPrintable(QString::number(darkest)));
     const QColor centre = image.pixelColor(x0 + h / 2, h / 2);
     QVERIFY2(closeTo(centre, QColor(0, 0, 0xff)), qPrintable(describe(centre)));
 }
