@@ -29,6 +29,7 @@ private slots:
     void emptyMotherboardAndNegativeCode();
     void noMotherboard();
     void openWarningStillExamined();
+    void slotNotAnswered();
     void doneRecordIsLeftAlone();
     void concurrentExamination();
 
@@ -210,6 +211,22 @@ void tst_ResourceInfo::openWarningStillExamined()
     QVERIFY(calls[1].startsWith("qx2010_mb_open(") && calls[1].endsWith(" = 0"));
     QVERIFY(calls[2].startsWith("qx2010_mb_close(") && calls[2].endsWith(" = 0"));
     QVERIFY(calls[3].startsWith("viClose(") && calls[3].endsWith(" = 0"));
+    QCOMPARE(sfpsim::openSessionCount(), 0);
+}
+
+// A VXI resource whose library does not answer the slot attribute is still
+// listed with its cards, in slot 0 rather than in a slot it does not have.
+void tst_ResourceInfo::slotNotAnswered()
+{
+    QVERIFY(sfpsim::loadDescription(R"({"resources": [
+        {"descriptor": "VXI0::5::INSTR", "slot": 6,
+         "motherboard": {"code": 2898, "cards": [{"position": 2, "code": "0x5170"}]},
+         "faults": [{"operation": "viGetAttribute", "attribute": "0x3FFF00E8",
+                     "status": "0xBFFF001D"}]}]})"));
+    const resourceInfo_t info = examine("VXI0::5::INSTR");
+    QCOMPARE(info.systemColumns, QStringList("Slot 0 - 3394 MB"));
+    QCOMPARE(info.fcColumns, (QList<QStringList> {{"FC 2", "5170"}}));
+    QCOMPARE(info.fcNumbers, (QList<qint32> {2}));
     QCOMPARE(sfpsim::openSessionCount(), 0);
 }
 

@@ -104,6 +104,7 @@ private slots:
     void cardLimit_data();
     void cardLimit();
     void lowerCaseTcpipInParallel();
+    void longestDescriptor();
     void progressWhileExamining();
     void progressStaysUntilDone();
     void repeatedScan();
@@ -442,6 +443,22 @@ void tst_Scan::lowerCaseTcpipInParallel()
     QCOMPARE(m_dialog->m_tree->topLevelItem(1)->text(0), QString("tcpip0"));
     QVERIFY(!vxi->child(0)->isExpanded());
     QCOMPARE(QThreadPool::globalInstance()->maxThreadCount(), 2);
+}
+
+// A descriptor that fills the library's buffer to its last character but
+// one (255 characters and the terminator) is examined whole: a character
+// less names no resource.
+void tst_Scan::longestDescriptor()
+{
+    const QString descriptor = "TCPIP0::" + QString(240, QLatin1Char('h')) + "::INSTR";
+    QCOMPARE(descriptor.size(), 255);
+    QVERIFY(sfpsim::loadDescription(QStringLiteral(R"({"resources": [
+        {"descriptor": "%1",
+         "motherboard": {"code": 3394, "cards": [{"position": 1, "code": "0x5170"}]}}]})")
+                                        .arg(descriptor)
+                                        .toStdString()));
+    QCOMPARE(m_dialog->findFunctionCards(), 1);
+    QCOMPARE(m_fc.codes(), QList<ViUInt16> {0x5170});
 }
 
 void tst_Scan::repeatedScan()

@@ -8,6 +8,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QImage>
+#include <QPoint>
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
@@ -317,6 +318,12 @@ void tst_Led::bevelForLargeFonts()
     QVERIFY2(darkest < (background.lightness() + shade) / 2, qPrintable(QString::number(darkest)));
     const QColor centre = image.pixelColor(x0 + h / 2, h / 2);
     QVERIFY2(closeTo(centre, QColor(0, 0, 0xff)), qPrintable(describe(centre)));
+    // Inside the lit rim, on the left and at the top alike, the ring in
+    // the background colour: the rings share one centre.
+    for (const QPoint ring : {QPoint(x0 + 1, h / 2), QPoint(x0 + h / 2, 1)}) {
+        const QColor color = image.pixelColor(ring);
+        QVERIFY2(closeTo(color, background), qPrintable(describe(color)));
+    }
 }
 
 // Small fonts: a plain disc in the fill colour with an outline in the

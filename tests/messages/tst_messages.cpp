@@ -187,6 +187,8 @@ void tst_Messages::boxes()
     QCOMPARE(answer->text, text);
     QCOMPARE(answer->defaultButton, buttons.first());
     QVERIFY(answer->title.contains(QStringLiteral("Orbelan  SFP")));
+    // Shown as typed: a driver's "<none>" must not vanish as an unknown tag.
+    QCOMPARE(answer->textFormat, Qt::PlainText);
 }
 
 void tst_Messages::titleCarriesTheSfpName_data()

@@ -352,6 +352,7 @@ void tst_ScpiParser::channelLists_data()
     const Units syntax {error(sfpScpi::SyntaxError)};
     QTest::newRow("empty list") << QByteArray("ROUT:CLOS (@)") << syntax;
     QTest::newRow("unclosed") << QByteArray("ROUT:CLOS (@1") << syntax;
+    QTest::newRow("line ends after (@") << QByteArray("ROUT:CLOS (@") << syntax;
     QTest::newRow("trailing comma") << QByteArray("ROUT:CLOS (@1,)") << syntax;
     QTest::newRow("open range") << QByteArray("ROUT:CLOS (@1:)") << syntax;
     QTest::newRow("two colons") << QByteArray("ROUT:CLOS (@1:2:3)") << syntax;

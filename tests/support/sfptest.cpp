@@ -112,6 +112,7 @@ void record(QWidget *dialog, ModalAnswer *answer)
     answer->hadParent = dialog->parentWidget() != nullptr;
     const auto *box = qobject_cast<QMessageBox *>(dialog);
     answer->icon = box ? iconName(box) : QStringLiteral("NoIcon");
+    answer->textFormat = box ? box->textFormat() : Qt::AutoText;
     answer->buttons.clear();
     answer->defaultButton.clear();
     answer->focusButton.clear();

@@ -28,6 +28,7 @@ struct ModalAnswer
     QString defaultButton; // text of the default button, empty when none
     QString focusButton; // text of the button with the keyboard focus, empty when none
     QString icon; // "Information", "Warning", "Critical", "Question" or "NoIcon"
+    Qt::TextFormat textFormat = Qt::AutoText; // how a QMessageBox reads its text
 
     // The dialog's parent widget when it was answered; null when it had none
     // or when that widget is gone since. hadParent tells the two apart.
