@@ -347,10 +347,11 @@ def main():
 
     # Neither optimised nor with debugging information, and programs not
     # linked again when only a stand-in library changed: a mutant costs a
-    # compile and a link or two. Array indexes are checked, as in the
-    # sanitized suite: an index one past an array's end is a fault even where
-    # it only overwrites the member after it.
-    bounds = "-fsanitize=bounds -fno-sanitize-recover=bounds"
+    # compile and a link or two. Array indexes and the standard library's
+    # use are checked, as in the sanitized suite: an index one past an
+    # array's end is a fault even where it only overwrites the member after
+    # it, an empty optional taken is one even where it reads as no match.
+    bounds = "-fsanitize=bounds -fno-sanitize-recover=bounds -D_GLIBCXX_ASSERTIONS"
     build = build_folder("build-mutants", "-DSFP_BUILD_TESTS=ON", "-DSFP_BUILD_BENCH=OFF",
                          "-DSFP_BUILD_TOOLS=OFF", "-DCMAKE_BUILD_TYPE=Debug",
                          "-DCMAKE_CXX_FLAGS_DEBUG=", "-DCMAKE_C_FLAGS_DEBUG=",

@@ -21,6 +21,8 @@
 #include <thread>
 #include <vector>
 
+#include <unistd.h>
+
 namespace {
 
 // A session on the default resource manager that closes itself.
@@ -96,6 +98,8 @@ private slots:
     void badDescription_data();
     void badDescription();
     void badDescriptionFromEnvironment();
+    void traceWithStandardInputClosed();
+    void traceOnAFullDisk();
     void largestValuesAccepted();
     void longTextsCutToTheBuffer();
     void resourceFaultsStayWithTheirResource();
@@ -201,7 +205,10 @@ void tst_Platform::descriptorMatching_data()
     QTest::newRow("two joined") << "VXI0::1::INSTR,VXI0::5::INSTR" << int(VI_ERROR_INV_RSRC_NAME)
                                 << -1;
     QTest::newRow("empty part") << "VXI0::::INSTR" << int(VI_ERROR_INV_RSRC_NAME) << -1;
+    QTest::newRow("four-digit board") << "VXI0000::1::INSTR" << int(VI_SUCCESS) << 5;
+    QTest::newRow("five-digit board") << "VXI00000::1::INSTR" << int(VI_ERROR_INV_RSRC_NAME) << -1;
     QTest::newRow("huge board") << "VXI123456789012::1::INSTR" << int(VI_ERROR_INV_RSRC_NAME) << -1;
+    QTest::newRow("serial without number") << "ASRL" << int(VI_ERROR_INV_RSRC_NAME) << -1;
     QTest::newRow("long") << QString(10000, QLatin1Char('A')) << int(VI_ERROR_INV_RSRC_NAME) << -1;
 }
 
@@ -717,6 +724,10 @@ void tst_Platform::badDescription_data()
     QTest::newRow("sameBoxAs unknown")
         << R"({"resources": [{"descriptor": "TCPIP::a", "sameBoxAs": "TCPIP::b"}]})"
         << "resources[0].sameBoxAs";
+    QTest::newRow("sameBoxAs no descriptor")
+        << R"({"resources": [{"descriptor": "TCPIP::a"},
+                             {"descriptor": "TCPIP::b", "sameBoxAs": "nonsense"}]})"
+        << R"(resources[1].sameBoxAs: no resource "nonsense" listed before)";
     QTest::newRow("huge number")
         << R"({"resources": [{"descriptor": "VXI0::1::INSTR", "slot": 1e400}]})"
         << "not a usable description";
@@ -744,13 +755,16 @@ void tst_Platform::badDescription()
 
 void tst_Platform::largestValuesAccepted()
 {
-    // Two-digit boards, the highest slot and the largest count a fault rule
-    // may wait: a system a test engineer writes is taken as written, not
-    // renumbered.
+    // Two-digit boards, the highest slot, the largest count a fault rule
+    // may wait and any attribute number: a system a test engineer writes is
+    // taken as written, not renumbered.
     std::string problem;
     QVERIFY2(sfpsim::loadDescription(
                  R"({"resources": [{"descriptor": "VXI12::3::INSTR", "slot": 255}],
-                     "faults": [{"operation": "viOpen", "status": -1, "after": 1000000000}]})",
+                     "faults": [{"operation": "viOpen", "status": -1, "after": 1000000000},
+                                {"operation": "viGetAttribute", "status": -1, "attribute": 0},
+                                {"operation": "viGetAttribute", "status": -1,
+                                 "attribute": 4294967295}]})",
                  &problem),
              problem.c_str());
     ResourceManager rm;
@@ -801,11 +815,14 @@ void tst_Platform::longTextsCutToTheBuffer()
 void tst_Platform::resourceFaultsStayWithTheirResource()
 {
     // A rule written for one resource never answers for a name that is
-    // no resource at all, nor for a call on no resource.
+    // no resource at all, nor for a call on no resource or on a session
+    // that is not open.
     std::string problem;
     QVERIFY2(sfpsim::loadDescription(R"({"resources": [{"descriptor": "VXI0::1::INSTR",
                                          "faults": [{"operation": "viOpen", "status": "0xBFFF0015",
                                                      "count": -1},
+                                                    {"operation": "viGetAttribute",
+                                                     "status": "0xBFFF0015", "count": -1},
                                                     {"operation": "qx2010_library_revision",
                                                      "status": -1, "count": -1}]}]})",
                                      &problem),
@@ -818,6 +835,8 @@ void tst_Platform::resourceFaultsStayWithTheirResource()
     QVERIFY(!sfpsim::cardState("hello world", 1, &card));
     ViChar revision[qx2010_REVISION_BUFLEN] = {};
     QCOMPARE(qx2010_library_revision(revision), VI_SUCCESS);
+    ViInt16 slot = 0;
+    QCOMPARE(viGetAttribute(ViSession(987654), VI_ATTR_SLOT, &slot), VI_ERROR_INV_OBJECT);
 }
 
 void tst_Platform::badDescriptionFromEnvironment()
@@ -861,6 +880,26 @@ void tst_Platform::badDescriptionFromEnvironment()
         QVERIFY2(errors[0].contains(c.file) && errors[0].contains(c.problem),
                  qPrintable(errors[0]));
     }
+}
+
+// A script that closes a client's standard input frees descriptor 0, which
+// the trace file then takes: it is a trace file like any other.
+void tst_Platform::traceWithStandardInputClosed()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("SFP_SIM_CONFIG");
+    env.insert("SFP_SIM_TRACE", dir.filePath("trace.txt"));
+    process.setProcessEnvironment(env);
+    process.setChildProcessModifier([] { ::close(STDIN_FILENO); });
+    process.start(QCoreApplication::applicationDirPath() + "/c_client", {});
+    QVERIFY(process.waitForFinished(30000));
+    const QByteArray errors = process.readAllStandardError();
+    QVERIFY2(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0,
+             errors.constData());
+    QVERIFY2(!errors.contains("sfpsim:"), errors.constData());
 }
 
 void tst_Platform::invalidSessionsAndBuffers()
@@ -1007,6 +1046,23 @@ const char exitWhileOpeningOption[] = "--exit-while-opening";
     std::exit(0);
 }
 
+const char aFewCallsOption[] = "--a-few-calls";
+
+// A scan of the default system, each call traced.
+int aFewCalls()
+{
+    ViSession rm = VI_NULL;
+    if (viOpenDefaultRM(&rm) != VI_SUCCESS)
+        return 4;
+    ViFindList list = VI_NULL;
+    ViUInt32 count = 0;
+    char descriptor[VI_FIND_BUFLEN];
+    const ViStatus found = viFindRsrc(rm, "?*INSTR", &list, &count, descriptor);
+    viClose(list);
+    viClose(rm);
+    return found == VI_SUCCESS ? 0 : 5;
+}
+
 } // namespace
 
 void tst_Platform::exitWhileOpening()
@@ -1021,10 +1077,31 @@ void tst_Platform::exitWhileOpening()
     QCOMPARE(output, QByteArray());
 }
 
+// A trace file that takes nothing more (a full disk) costs the trace, not
+// the program: the calls go on and the process ends.
+void tst_Platform::traceOnAFullDisk()
+{
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("SFP_SIM_CONFIG");
+    env.insert("SFP_SIM_TRACE", "/dev/full");
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(), {QLatin1String(aFewCallsOption)});
+    const bool finished = child.waitForFinished(20000);
+    if (!finished)
+        child.kill();
+    QVERIFY2(finished, "still writing the trace after 20 s");
+    QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+             child.readAll().constData());
+}
+
 int main(int argc, char *argv[])
 {
     if (argc == 2 && qstrcmp(argv[1], exitWhileOpeningOption) == 0)
         exitWhileOpening();
+    if (argc == 2 && qstrcmp(argv[1], aFewCallsOption) == 0)
+        return aFewCalls();
     QCoreApplication app(argc, argv);
     tst_Platform test;
     QTEST_SET_MAIN_SOURCE_PATH
