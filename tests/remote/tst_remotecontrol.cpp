@@ -106,6 +106,7 @@ private slots:
     void cleanup();
 
     void sameCallsAsAClick();
+    void windowPaintsAfterAScript();
     void channelsAndQueries();
     void modesUpdateAndTrigger();
     void exclusiveRule();
@@ -260,6 +261,18 @@ void tst_RemoteControl::sameCallsAsAClick()
     QVERIFY(!relayButton(3)->isChecked());
     QVERIFY(cardState().applied[3]);
     QVERIFY(!cardState().applied[2]);
+}
+
+// A script's commands hold the window's painting back for a frame at most:
+// afterwards it shows what they switched, not a frozen picture.
+void tst_RemoteControl::windowPaintsAfterAScript()
+{
+    m_client.run("ROUT:CLOS (@3)");
+    m_client.run("ROUT:CLOS (@5)");
+    QVERIFY(relayButton(5)->isChecked());
+    QTRY_VERIFY_WITH_TIMEOUT(m_panel->updatesEnabled(), 2000);
+    QTest::qWait(100);
+    QVERIFY(m_panel->updatesEnabled());
 }
 
 void tst_RemoteControl::channelsAndQueries()
