@@ -20,11 +20,13 @@
 #include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QTest>
+
 #include <QVBoxLayout>
 #include <QWhatsThis>
 #include <QWindow>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -317,6 +319,14 @@ void tst_Frame::headerAndColumnPlacement()
     QVERIFY(headerBottom <= top(frame.panelWidget));
     QVERIFY(headerBottom <= top(frame.activeLed));
 
+    // The column's groups share its spare height alike: Autoscale stands
+    // as far below the LED group as Identify stands below Autoscale.
+    QWidget *ledBox = frame.activeLed->parentWidget();
+    const int belowLeds = top(frame.autoscaleLbl) - (top(ledBox) + ledBox->height());
+    const int belowAutoscale
+        = top(frame.identLbl) - (top(frame.autoscaleBtn) + frame.autoscaleBtn->height());
+    QVERIFY2(belowLeds > frame.buttonColumn->spacing() && std::abs(belowLeds - belowAutoscale) <= 2,
+             qPrintable(QStringLiteral("%1 and %2").arg(belowLeds).arg(belowAutoscale)));
     // The acquisition buttons show their pictures.
     QVERIFY(!frame.startBtn->icon().isNull());
     QVERIFY(!frame.startContBtn->icon().isNull());
