@@ -318,6 +318,20 @@ void tst_Led::bevelForLargeFonts()
     QVERIFY2(darkest < (background.lightness() + shade) / 2, qPrintable(QString::number(darkest)));
     const QColor centre = image.pixelColor(x0 + h / 2, h / 2);
     QVERIFY2(closeTo(centre, QColor(0, 0, 0xff)), qPrintable(describe(centre)));
+    // Lit from the upper left, the lamp is its own mirror image across the
+    // diagonal from its upper left to its lower right: every rim, ring and
+    // the lamp itself share one centre and one size.
+    for (int i = 0; i < h; ++i) {
+        for (int j = 0; j < i; ++j) {
+            const QColor one = image.pixelColor(x0 + i, j);
+            const QColor mirrored = image.pixelColor(x0 + j, i);
+            QVERIFY2(closeTo(one, mirrored, 4),
+                     qPrintable(QStringLiteral("(%1, %2) %3, (%2, %1) %4")
+                                    .arg(i)
+                                    .arg(j)
+                                    .arg(describe(one), describe(mirrored))));
+        }
+    }
     // Inside the lit rim, on the left and at the top alike, the ring in
     // the background colour: the rings share one centre.
     for (const QPoint ring : {QPoint(x0 + 1, h / 2), QPoint(x0 + h / 2, 1)}) {
