@@ -20,7 +20,6 @@
 #include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <QVBoxLayout>
 #include <QWhatsThis>
 #include <QWindow>
@@ -327,6 +326,7 @@ void tst_Frame::headerAndColumnPlacement()
         = top(frame.identLbl) - (top(frame.autoscaleBtn) + frame.autoscaleBtn->height());
     QVERIFY2(belowLeds > frame.buttonColumn->spacing() && std::abs(belowLeds - belowAutoscale) <= 2,
              qPrintable(QStringLiteral("%1 and %2").arg(belowLeds).arg(belowAutoscale)));
+
     // The acquisition buttons show their pictures.
     QVERIFY(!frame.startBtn->icon().isNull());
     QVERIFY(!frame.startContBtn->icon().isNull());
