@@ -695,6 +695,18 @@ void tst_Platform::badDescription_data()
         << R"({"resources": [{"descriptor": "VXI0::1::INSTR", "motherboard": {"code": 1, "positions": 2,
               "cards": [{"position": 3, "code": 20848}]}}]})"
         << "resources[0].motherboard.cards[0].position";
+    QTest::newRow("card without code")
+        << R"({"resources": [{"descriptor": "VXI0::1::INSTR", "motherboard": {"code": 1,
+              "cards": [{"position": 1}]}}]})"
+        << R"(resources[0].motherboard.cards[0]: a card needs "position" and "code")";
+    QTest::newRow("card without position")
+        << R"({"resources": [{"descriptor": "VXI0::1::INSTR", "motherboard": {"code": 1,
+              "cards": [{"code": 20848}]}}]})"
+        << R"(resources[0].motherboard.cards[0]: a card needs "position" and "code")";
+    QTest::newRow("card code zero")
+        << R"({"resources": [{"descriptor": "VXI0::1::INSTR", "motherboard": {"code": 1,
+              "cards": [{"position": 1, "code": 0}]}}]})"
+        << "resources[0].motherboard.cards[0].code: value 0 is out of range 1..65535";
     QTest::newRow("position twice")
         << R"({"resources": [{"descriptor": "VXI0::1::INSTR", "motherboard": {"code": 1,
               "cards": [{"position": 1, "code": 1}, {"position": 1, "code": 2}]}}]})"
@@ -939,6 +951,17 @@ void tst_Platform::invalidSessionsAndBuffers()
     QCOMPARE(sfpsim::openSessionCount(), 0);
     for (auto op : {qx5170_updateRelaysState, qx5170_pulseSynchTrigger, qx5170_close})
         QCOMPARE(op(vi), VI_ERROR_INV_OBJECT);
+
+    // A new system ends the old one's sessions: a handle kept across the
+    // change is refused, not read against resources that are gone.
+    ResourceManager again;
+    ViSession kept = VI_NULL;
+    QCOMPARE(viOpen(again.rm, "VXI0::1::INSTR", VI_NO_LOCK, 0, &kept), VI_SUCCESS);
+    std::string problem;
+    QVERIFY2(sfpsim::loadDescription(R"({"resources": []})", &problem), problem.c_str());
+    QCOMPARE(sfpsim::openSessionCount(), 0);
+    QCOMPARE(viGetAttribute(kept, VI_ATTR_SLOT, &slot), VI_ERROR_INV_OBJECT);
+    QCOMPARE(viGetAttribute(again.rm, VI_ATTR_RSRC_MANF_NAME, text), VI_ERROR_INV_OBJECT);
 }
 
 void tst_Platform::concurrentSessions()
