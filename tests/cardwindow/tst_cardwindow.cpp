@@ -5,6 +5,7 @@
 // closing the session, and the end of the process on Cancel.
 #include "cardheader.h"
 #include "libraryrevision.h"
+#include "platformlibraries.h"
 #include "qx2010fp_about.h"
 #include "qx2010fp_appfc.h"
 #include "qx2010fp_fcselect.h"
@@ -28,6 +29,7 @@
 #include <QTreeWidgetItemIterator>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -527,6 +529,18 @@ void tst_CardWindow::aboutWithoutLibraryRevision()
     sfptest::dirtyStack();
     QCOMPARE(sfpLibraryRevision(), QByteArray());
     QCOMPARE(sfpLibraryRevision(), QByteArray("2.7.3"));
+
+    // A library that fills the whole buffer, with no terminator: the
+    // revision is all of it but the last byte, which ends the text.
+    auto &functions = const_cast<sfpPlatformFunctions &>(sfpLibraries());
+    const auto library = functions.qx2010_library_revision;
+    functions.qx2010_library_revision = [](ViChar revision[]) -> ViStatus {
+        std::memset(revision, '7', qx2010_REVISION_BUFLEN);
+        return VI_SUCCESS;
+    };
+    const QByteArray full = sfpLibraryRevision();
+    functions.qx2010_library_revision = library;
+    QCOMPARE(full, QByteArray(31, '7'));
 }
 
 void tst_CardWindow::closeAsksFirst()

@@ -96,6 +96,7 @@ QStringList folderEntries(const QString &file)
 // Nobody's user and group on Debian.
 constexpr uid_t nobody = 65534;
 constexpr gid_t nogroup = 65534;
+constexpr gid_t users = 100; // a group of nobody's in the child that saves
 
 // A save of all eight rows of a multi-card model, each with a long
 // descriptor: far more than 1 KiB of text.
@@ -131,10 +132,11 @@ SFPTEST_CHILD(saveUnderSizeLimit)
     saveEightLongRows();
 }
 
-// Saves as user nobody a file that belongs to root.
+// Saves as user nobody, a member of group users, a file that belongs to root.
 SFPTEST_CHILD(saveAsNobody)
 {
-    if (::setgroups(0, nullptr) != 0 || ::setgid(nogroup) != 0 || ::setuid(nobody) != 0)
+    const gid_t groups[] = {users};
+    if (::setgroups(1, groups) != 0 || ::setgid(nogroup) != 0 || ::setuid(nobody) != 0)
         std::exit(4);
     TestCardFC card(0x5170);
     qx2010fp_fcEnterAddress dialog(&card);
@@ -1010,8 +1012,10 @@ void tst_EnterAddress::savedByAnotherUser()
 {
     if (::geteuid() != 0)
         QSKIP("only root can hand a file to another user");
-    // root's file, which nobody may write but not give back to root.
+    // root's file, which nobody may write but not give back to root; its
+    // group is one that nobody belongs to.
     QVERIFY(writeFile(m_profile->iniFile(), "[4720]\nLabel=bench 3\n"));
+    QCOMPARE(::chown(QFile::encodeName(m_profile->iniFile()).constData(), 0, users), 0);
     for (const QString &folder :
          {m_profile->iniFile(), QFileInfo(m_profile->iniFile()).path(), m_profile->allUsersFolder(),
           QFileInfo(m_profile->allUsersFolder()).path()}) {
@@ -1023,13 +1027,14 @@ void tst_EnterAddress::savedByAnotherUser()
     QCOMPARE(child.exitStatus, sfptest::childReturnedStatus);
     QVERIFY2(!child.output.contains("tst_enteraddress:"), child.output.constData());
 
-    // Saved all the same, with the mode it had.
+    // Saved all the same, with the mode and the group it had.
     const QByteArray written = readFile(m_profile->iniFile());
     QCOMPARE(iniValue(written, "5170/1.1.Descriptor").toString(), QString("VXI0::5::INSTR"));
     QCOMPARE(iniValue(written, "4720/Label").toString(), QString("bench 3"));
     struct stat after = {};
     QCOMPARE(::stat(QFile::encodeName(m_profile->iniFile()).constData(), &after), 0);
     QCOMPARE(after.st_uid, nobody);
+    QCOMPARE(after.st_gid, users);
     QCOMPARE(after.st_mode & 07777, mode_t(0666));
 }
 

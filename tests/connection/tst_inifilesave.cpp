@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -53,6 +54,13 @@ int bindSocket(const QString &path)
     return fd;
 }
 
+int openDescriptors()
+{
+    return int(QDir(QStringLiteral("/proc/self/fd"))
+                   .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System)
+                   .size());
+}
+
 } // namespace
 
 class tst_IniFileSave final : public QObject
@@ -65,6 +73,7 @@ private slots:
     void noSavePossible_data();
     void noSavePossible();
     void changeLeftInsideAGroup();
+    void savesLeaveNoDescriptorOpen();
 };
 
 void tst_IniFileSave::savedThroughALink_data()
@@ -188,6 +197,40 @@ void tst_IniFileSave::changeLeftInsideAGroup()
     QCOMPARE(sfpIniFile::text(saved, QStringLiteral("5170/1/Descriptors")),
              QStringLiteral("VXI0::1::INSTR,VXI0::2::INSTR"));
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList("DefaultInstrDescr.ini"));
+}
+
+void tst_IniFileSave::savesLeaveNoDescriptorOpen()
+{
+    // The panel saves at every connection for as long as it runs: no save
+    // keeps a descriptor open, also when the process has no standard input.
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString path = folder.filePath("DefaultInstrDescr.ini");
+    QVERIFY(writeFile(path, "[4720]\nLabel=bench 3\n"));
+    const auto saveOnce = [&path](int number) {
+        return sfpIniFile::save(path,
+                                [number](QSettings &file) {
+                                    file.setValue(QStringLiteral("5170/1.FC_Number"), number);
+                                })
+            .saved;
+    };
+    QVERIFY(saveOnce(1)); // whatever the toolkit opens once and keeps
+    const int before = openDescriptors();
+    for (int number = 2; number <= 9; ++number)
+        QVERIFY(saveOnce(number));
+    QCOMPARE(openDescriptors(), before);
+
+    // Without standard input, what the save opens gets descriptor 0.
+    const int input = ::dup(STDIN_FILENO);
+    QVERIFY(input >= 0);
+    ::close(STDIN_FILENO);
+    const bool saved = saveOnce(10);
+    const bool inputStillClosed = ::fcntl(STDIN_FILENO, F_GETFD) == -1;
+    ::dup2(input, STDIN_FILENO);
+    ::close(input);
+    QVERIFY(saved);
+    QVERIFY(inputStillClosed);
+    QCOMPARE(QSettings(path, QSettings::IniFormat).value("5170/1.FC_Number").toInt(), 10);
 }
 
 QTEST_GUILESS_MAIN(tst_IniFileSave)
