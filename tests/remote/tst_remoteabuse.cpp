@@ -279,7 +279,7 @@ void tst_RemoteAbuse::clientsLeaveNothingBehind()
     QVERIFY(clientsCome(100));
     const size_t after = heapInUse();
     // A hundred error queues of 20 entries are some 200 kB.
-    QVERIFY2(after < before + 64 * 1024,
+    QVERIFY2(after < before + size_t(64) * 1024,
              qPrintable(QStringLiteral("%1 bytes more").arg(qint64(after) - qint64(before))));
 }
 
