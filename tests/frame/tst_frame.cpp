@@ -334,6 +334,17 @@ void tst_Frame::headerAndColumnPlacement()
     // The button column keeps half a line from the window's right edge.
     const int right = frame.closeBtn->mapTo(&frame, QPoint(frame.closeBtn->width(), 0)).x();
     QCOMPARE(frame.width() - right, frame.fontMetrics().height() / 2);
+
+    // Nothing between the title and the logo; the body starts a line below
+    // the header and keeps half a line above the window's bottom edge, and
+    // the column half a line more.
+    const int h = frame.fontMetrics().height();
+    auto left = [&frame](QWidget *w) { return w->mapTo(&frame, QPoint(0, 0)).x(); };
+    auto bottom = [&frame](QWidget *w) { return w->mapTo(&frame, QPoint(0, w->height())).y(); };
+    QCOMPARE(left(frame.logoLbl), left(frame.titleLbl) + frame.titleLbl->width());
+    QCOMPARE(top(frame.panelWidget), bottom(frame.titleLbl) + h);
+    QCOMPARE(frame.height() - bottom(frame.panelWidget), h / 2);
+    QCOMPARE(frame.height() - bottom(frame.closeBtn), h / 2 + h / 2);
 }
 
 void tst_Frame::helpButtonAsksWhatsThis()
