@@ -348,14 +348,16 @@ def main():
     # Neither optimised nor with debugging information, and programs not
     # linked again when only a stand-in library changed: a mutant costs a
     # compile and a link or two. Array indexes and the standard library's
-    # use are checked, as in the sanitized suite: an index one past an
-    # array's end is a fault even where it only overwrites the member after
-    # it, an empty optional taken is one even where it reads as no match.
+    # use, and C++ casts, are checked, as in the sanitized suite: an index
+    # one past an array's end is a fault even where it only overwrites the
+    # member after it, an empty optional taken is one even where it reads as
+    # no match, and so is an event taken for a key press that is none.
     bounds = "-fsanitize=bounds -fno-sanitize-recover=bounds -D_GLIBCXX_ASSERTIONS"
+    casts = "-fsanitize=vptr -fno-sanitize-recover=vptr"
     build = build_folder("build-mutants", "-DSFP_BUILD_TESTS=ON", "-DSFP_BUILD_BENCH=OFF",
                          "-DSFP_BUILD_TOOLS=OFF", "-DCMAKE_BUILD_TYPE=Debug",
                          "-DCMAKE_CXX_FLAGS_DEBUG=", "-DCMAKE_C_FLAGS_DEBUG=",
-                         f"-DCMAKE_CXX_FLAGS={bounds}", f"-DCMAKE_C_FLAGS={bounds}",
+                         f"-DCMAKE_CXX_FLAGS={bounds} {casts}", f"-DCMAKE_C_FLAGS={bounds}",
                          "-DCMAKE_LINK_DEPENDS_NO_SHARED=ON")
     targets = test_targets(build)
     # Ctrl-C takes the mutant out of its file before the run ends.

@@ -221,13 +221,15 @@ void tst_IniFileSave::savesLeaveNoDescriptorOpen()
     QCOMPARE(openDescriptors(), before);
 
     // Without standard input, what the save opens gets descriptor 0.
-    const int input = ::dup(STDIN_FILENO);
-    QVERIFY(input >= 0);
+    // (It is put back afterwards, if the test had one.)
+    const int input = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 3);
     ::close(STDIN_FILENO);
     const bool saved = saveOnce(10);
     const bool inputStillClosed = ::fcntl(STDIN_FILENO, F_GETFD) == -1;
-    ::dup2(input, STDIN_FILENO);
-    ::close(input);
+    if (input >= 0) {
+        ::dup2(input, STDIN_FILENO);
+        ::close(input);
+    }
     QVERIFY(saved);
     QVERIFY(inputStillClosed);
     QCOMPARE(QSettings(path, QSettings::IniFormat).value("5170/1.FC_Number").toInt(), 10);
