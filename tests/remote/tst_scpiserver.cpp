@@ -2,11 +2,14 @@
 // SPDX-License-Identifier: MIT
 // The socket side of the remote control with a handler of the test's own:
 // lines that wait for the handler, a line too long that ends in a later
-// packet, and the lines of a client that left before they could run.
+// packet, the lines of a client that left before they could run, line ends
+// that come in packets of their own, and a server at rest.
 #include "scpiserver.h"
 
+#include <QCoreApplication>
 #include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -41,6 +44,32 @@ public:
     QStringList events;
 };
 
+// Counts the turns of the timers that belong to one object.
+class TimerTurns final : public QObject
+{
+public:
+    explicit TimerTurns(const QObject *owner)
+        : m_owner(owner)
+    {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~TimerTurns() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Timer && qobject_cast<QTimer *>(watched) != nullptr
+            && watched->parent() == m_owner)
+            ++count;
+        return false;
+    }
+
+private:
+    const QObject *m_owner;
+};
+
 } // namespace
 
 class tst_ScpiServer final : public QObject
@@ -54,6 +83,8 @@ private slots:
     void linesWaitUntilResumed();
     void overlongLineEndingInALaterPacket();
     void linesOfAClientThatLeftStillRun();
+    void lineEndsInPacketsOfTheirOwn();
+    void restsOnceTheLinesHaveRun();
 
 private:
     bool connectClient(QTcpSocket &socket);
@@ -147,6 +178,52 @@ void tst_ScpiServer::linesOfAClientThatLeftStillRun()
     // Nothing of the client stays behind: a server that runs for weeks
     // does not grow with every client that came and went.
     QTRY_VERIFY(m_server->findChildren<QTcpSocket *>().isEmpty());
+}
+
+void tst_ScpiServer::lineEndsInPacketsOfTheirOwn()
+{
+    // A terminal in character mode sends a line's end on its own; and a
+    // line of exactly the limit may have its "\r" and "\n" come apart.
+    QTcpSocket client;
+    QVERIFY(connectClient(client));
+    const auto send = [&client](const QByteArray &bytes) {
+        client.write(bytes);
+        const bool written = client.waitForBytesWritten(5000);
+        QTest::qWait(50); // read by the server before the next piece comes
+        return written;
+    };
+    const QByteArray longest(sfpScpiServer::maxLineLength, 'z');
+    for (const QByteArray &piece :
+         {QByteArray("*IDN?"), QByteArray("\n"), QByteArray("ROUT:CLOS (@1)\r"), QByteArray("\n"),
+          longest + '\r', QByteArray("\n")})
+        QVERIFY(send(piece));
+    QVERIFY(QTest::qWaitFor([this] { return m_handler.events.size() >= 4; }));
+    QCOMPARE(m_handler.events,
+             QStringList({"joined 1", "1: *IDN?", "1: ROUT:CLOS (@1)",
+                          QStringLiteral("1: ") + QString::fromLatin1(longest)}));
+}
+
+void tst_ScpiServer::restsOnceTheLinesHaveRun()
+{
+    // While the handler is busy the server looks again now and then; once
+    // the lines have run it waits for the next client's word without a
+    // turn of its own, so an idle panel takes no processor time.
+    QTcpSocket client;
+    QVERIFY(connectClient(client));
+    m_handler.ready = false;
+    client.write("*RST\nROUT:CLOS (@1)\n");
+    QVERIFY(client.waitForBytesWritten(5000));
+    TimerTurns turns(m_server.get());
+    QTest::qWait(100);
+    QVERIFY(turns.count > 0);
+
+    m_handler.ready = true;
+    m_server->resume();
+    QCOMPARE(m_handler.events, QStringList({"joined 1", "1: *RST", "1: ROUT:CLOS (@1)"}));
+    QTest::qWait(50);
+    turns.count = 0;
+    QTest::qWait(300);
+    QCOMPARE(turns.count, 0);
 }
 
 QTEST_GUILESS_MAIN(tst_ScpiServer)
