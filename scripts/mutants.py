@@ -20,7 +20,7 @@ The regression list (scripts/mutants.list) runs the same way with --list.
 Which test runs which line comes from a coverage build (build-coverage/),
 one test at a time; it is measured once and kept in
 build-coverage/tests-by-line.json (--remap measures it again). Not part of
-CI: a sample of 150 takes most of an hour on two cores.
+CI: a sample of 150 takes about an hour and a half on two cores.
 """
 import argparse
 import json
