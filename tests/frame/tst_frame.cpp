@@ -332,13 +332,13 @@ void tst_Frame::headerAndColumnPlacement()
     QVERIFY(!frame.startContBtn->icon().isNull());
 
     // The button column keeps half a line from the window's right edge.
+    const int h = frame.fontMetrics().height();
     const int right = frame.closeBtn->mapTo(&frame, QPoint(frame.closeBtn->width(), 0)).x();
-    QCOMPARE(frame.width() - right, frame.fontMetrics().height() / 2);
+    QCOMPARE(frame.width() - right, h / 2);
 
     // Nothing between the title and the logo; the body starts a line below
     // the header and keeps half a line above the window's bottom edge, and
     // the column half a line more.
-    const int h = frame.fontMetrics().height();
     auto left = [&frame](QWidget *w) { return w->mapTo(&frame, QPoint(0, 0)).x(); };
     auto bottom = [&frame](QWidget *w) { return w->mapTo(&frame, QPoint(0, w->height())).y(); };
     QCOMPARE(left(frame.logoLbl), left(frame.titleLbl) + frame.titleLbl->width());
