@@ -345,6 +345,12 @@ void tst_Frame::headerAndColumnPlacement()
     QCOMPARE(top(frame.panelWidget), bottom(frame.titleLbl) + h);
     QCOMPARE(frame.height() - bottom(frame.panelWidget), h / 2);
     QCOMPARE(frame.height() - bottom(frame.closeBtn), h / 2 + h / 2);
+
+    // The header touches the window's top edge; the buttons at the foot of
+    // the column stand half a line apart.
+    QCOMPARE(std::min(top(frame.titleLbl), top(frame.logoLbl)), 0);
+    QCOMPARE(top(frame.aboutBtn) - bottom(frame.helpBtn), h / 2);
+    QCOMPARE(top(frame.closeBtn) - bottom(frame.aboutBtn), h / 2);
 }
 
 void tst_Frame::helpButtonAsksWhatsThis()

@@ -456,6 +456,7 @@ void tst_Platform::cardCommands_data()
         << QByteArray("FC3:REL 1,99999999999") << QByteArray("ERR COMMAND");
     QTest::newRow("empty position") << QByteArray("FC4:MODE 1") << QByteArray("ERR NOCARD");
     QTest::newRow("no position 9") << QByteArray("FC9:MODE 1") << QByteArray("ERR POSITION");
+    QTest::newRow("no position 0") << QByteArray("FC0:MODE 1") << QByteArray("ERR POSITION");
     // Only the variant word of a card's identification is set.
     QTest::newRow("a card's other words") << QByteArray("MB:WORD? 3,0") << QByteArray("0");
 }
@@ -594,6 +595,15 @@ void tst_Platform::descriptionFaults()
     QCOMPARE(word, ViUInt16(('A' << 8) | '7'));
     qx2010_mb_close(&params);
     viClose(vxi);
+
+    // Clearing the faults clears a resource's own rules as well.
+    QVERIFY2(sfpsim::loadDescription(sensorBoxJson, &problem), problem.c_str());
+    sfpsim::clearFaults();
+    QCOMPARE(qx5170_init(const_cast<ViRsrc>("VXI0::7::INSTR"), 1, VI_TRUE, VI_TRUE, &vi),
+             VI_SUCCESS);
+    for (ViInt16 relay = 1; relay <= 3; ++relay)
+        QCOMPARE(qx5170_switchRelay(vi, relay, VI_TRUE), VI_SUCCESS);
+    QCOMPARE(qx5170_close(vi), VI_SUCCESS);
 }
 
 void tst_Platform::injectedFaults()

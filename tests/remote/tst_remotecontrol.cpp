@@ -24,6 +24,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
@@ -296,6 +297,16 @@ void tst_RemoteControl::channelsAndQueries()
     QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("-222,\"Data out of range\""));
     QVERIFY(relayButton(1)->isChecked());
     QCOMPARE(sfptest::trace(driverCalls()), QStringList());
+    // Nor does the card session act on a relay the card does not have,
+    // whoever asks it.
+    qx5170_cardSession *card = m_panel->card();
+    QSignalSpy changed(card, &qx5170_cardSession::relayChanged);
+    for (int relay : {0, 33, -1}) {
+        card->switchRelay(relay, true);
+        QVERIFY(!card->isClosed(relay));
+    }
+    QCOMPARE(changed.count(), 0);
+    QCOMPARE(sfptest::trace(driverCalls()), QStringList());
 
     // Long and short forms in any letter case, queries chained in one
     // response.
@@ -434,13 +445,14 @@ void tst_RemoteControl::recallAppliesAtOneUpdate()
     QVERIFY(cardState().applied[7]);
     QVERIFY(!ledRed());
 
-    // A saved Asynchronous state needs no second update on the way back.
-    m_client.run("*RST;:ROUT:CLOS (@16)");
+    // A saved Asynchronous state needs no second update on the way back;
+    // the last relay comes back like any other.
+    m_client.run("*RST;:ROUT:CLOS (@16,32)");
     m_client.run("*SAV 0;*RST");
     sfptest::clearTrace();
     m_client.run("*RCL 0");
     QCOMPARE(sfptest::trace({QStringLiteral("qx5170_updateRelaysState")}).size(), 1);
-    QCOMPARE(m_client.ask("ROUT:CLOS? (@16);:ROUT:MODE?"), QByteArrayLiteral("1;ASYN"));
+    QCOMPARE(m_client.ask("ROUT:CLOS? (@16,32);:ROUT:MODE?"), QByteArrayLiteral("1,1;ASYN"));
     QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("0,\"No error\""));
 
     // Saved without the exclusive rule, a pair with both relays closed
@@ -492,6 +504,18 @@ void tst_RemoteControl::savedStateFiles()
     const QByteArray pairError = m_client.ask("SYST:ERR?");
     QVERIFY2(pairError.endsWith(": both relays of pair 2 are closed under the exclusive rule\""),
              pairError.constData());
+
+    // A file far larger than any state is refused as it stands, even when
+    // what it starts with would be a state.
+    QFile huge(damagedPath);
+    QVERIFY(huge.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    huge.write("{\"closed\": [7], \"mode\": \"command\", \"exclusive\": false}");
+    huge.write(QByteArray(70000, ' '));
+    huge.close();
+    m_client.send("*RCL 5");
+    const QByteArray hugeError = m_client.ask("SYST:ERR?");
+    QVERIFY2(hugeError.endsWith(": the file is too large\""), hugeError.constData());
+    QCOMPARE(m_client.ask("ROUT:CLOS? (@7)"), QByteArrayLiteral("0"));
 
     // A slot that cannot be written: the error says so, and the old state
     // stays.
