@@ -24,6 +24,7 @@
 #include <QWhatsThis>
 #include <QWindow>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
