@@ -65,7 +65,7 @@ const char oneCardSystem[] = R"({"resources": [
      "motherboard": {"code": "0x0B52", "positions": 4,
                      "cards": [{"position": 2, "code": "0x5170"}]}}]})";
 
-constexpr int relayCount = qx5170_cardSession::relayCount;
+constexpr int relayCount = sfp::CardSession::relayCount;
 constexpr int blockRoundTrips = 100;
 constexpr int warmUpBlocks = 2;
 constexpr int measuredBlocks = 50;
@@ -496,7 +496,7 @@ bool cardHoldsStates()
 
 // The port the system chose: the remote control names it only in its
 // information line, "Remote: 127.0.0.1:PORT, N clients".
-quint16 listeningPort(const qx5170_remoteControl &remote)
+quint16 listeningPort(const sfp::RemoteControl &remote)
 {
     const QString endpoint = remote.infoText().section(QLatin1Char(','), 0, 0);
     return quint16(endpoint.section(QLatin1Char(':'), -1).toUInt());
@@ -524,11 +524,11 @@ int main(int argc, char *argv[])
     qputenv("ALLUSERSPROFILE", profile.path().toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", profile.path().toLocal8Bit());
 
-    sfpPlatform::Search search;
+    sfp::platform::Search search;
     search.simulate = true;
     search.linker = false;
     search.simulatedFolders = {QStringLiteral(SFP_STAND_IN_DIR)};
-    const sfpPlatform::Loaded platform = sfpPlatform::load(search);
+    const sfp::platform::Loaded platform = sfp::platform::load(search);
     if (!platform.ok) {
         std::fprintf(stderr, "bench_remote: %s\n", qPrintable(platform.error));
         return 2;
@@ -567,7 +567,7 @@ int main(int argc, char *argv[])
         return failed("no temporary folder");
     // Destroyed before the window, as the program does: the remote control
     // goes before the card it drives.
-    qx5170_remoteControl remote(QByteArrayLiteral("Orbelan,5170,0,bench"), stateFolder.path());
+    sfp::RemoteControl remote(QByteArrayLiteral("Orbelan,5170,0,bench"), stateFolder.path());
     if (!remote.listen(QHostAddress::LocalHost, 0))
         return failed(qPrintable(remote.errorString()));
     window.followRemote(&remote);

@@ -124,10 +124,10 @@ double median(std::vector<double> values)
 
 int main(int argc, char *argv[])
 {
-    sfpPlatform::Search search;
+    sfp::platform::Search search;
     search.simulate = true;
     search.simulatedFolders = {QStringLiteral(SFP_STAND_IN_DIR)};
-    const sfpPlatform::Loaded platform = sfpPlatform::load(search);
+    const sfp::platform::Loaded platform = sfp::platform::load(search);
     if (!platform.ok) {
         std::fprintf(stderr, "bench_scan: %s\n", qPrintable(platform.error));
         return 1;

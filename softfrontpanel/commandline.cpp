@@ -215,7 +215,7 @@ QString qx5170fpListenWarning(const QHostAddress &address, quint16 port)
 {
     return QStringLiteral("the remote control listens on %1: anyone who can reach it there can "
                           "switch the relays")
-        .arg(sfpScpiEndpoint(address, port));
+        .arg(sfp::scpiEndpoint(address, port));
 }
 
 qx5170fpCommandLine qx5170fpParseCommandLine(const QStringList &arguments)

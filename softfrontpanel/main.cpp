@@ -31,7 +31,7 @@ namespace {
 // implementation (major, minor and sub-minor number, as VISA packs them).
 QString visaRevision()
 {
-    const sfpPlatformFunctions &platform = sfpLibraries();
+    const sfp::PlatformFunctions &platform = sfp::libraries();
     ViSession rm = VI_NULL;
     if (platform.viOpenDefaultRM(&rm) < VI_SUCCESS)
         return QStringLiteral("unknown");
@@ -59,7 +59,7 @@ QString visaRevision()
 int printVersion()
 {
     const qx5170_fc fc;
-    const sfpPlatform::Loaded &libraries = sfpPlatform::loaded();
+    const sfp::platform::Loaded &libraries = sfp::platform::loaded();
     const QString platform = libraries.simulated
         ? QStringLiteral("simulated platform")
         : QStringLiteral("vendor libraries (%1)").arg(libraries.origin);
@@ -67,7 +67,7 @@ int printVersion()
         = QStringLiteral("qx5170fp %1\nInstrument Driver: %2\n"
                          "Orbelan Common Library: %3\nVISA: %4\n"
                          "Libraries: %5\n  %6\n  %7\n  %8\n")
-              .arg(fc.version(), fc.driverRevision(), QString::fromUtf8(sfpLibraryRevision()),
+              .arg(fc.version(), fc.driverRevision(), QString::fromUtf8(sfp::libraryRevision()),
                    visaRevision(), platform, libraries.visaPath, libraries.commonPath,
                    libraries.driverPath)
               .toUtf8();
@@ -125,8 +125,8 @@ int main(int argc, char *argv[])
     // The vendor's libraries where they are found, else the simulated
     // platform; a library the user named that cannot be used ends the
     // program before anything is shown.
-    const sfpPlatform::Loaded libraries = sfpPlatform::load(
-        sfpPlatform::programSearch(commandLine.libraryPath, commandLine.simulate));
+    const sfp::platform::Loaded libraries = sfp::platform::load(
+        sfp::platform::programSearch(commandLine.libraryPath, commandLine.simulate));
     if (!libraries.ok) {
         std::fprintf(stderr, "qx5170fp: %s\n", qUtf8Printable(libraries.error));
         return qx5170fpFailureExitStatus;
@@ -169,14 +169,14 @@ int main(int argc, char *argv[])
 
     // The remote control's port is taken before anything is connected: a
     // port that cannot be had ends the program while nothing depends on it.
-    std::unique_ptr<qx5170_remoteControl> remote;
+    std::unique_ptr<sfp::RemoteControl> remote;
     if (commandLine.listen) {
-        remote = std::make_unique<qx5170_remoteControl>(QByteArray(),
-                                                        qx5170_savedStates::defaultFolder());
+        remote = std::make_unique<sfp::RemoteControl>(QByteArray(),
+                                                        sfp::savedStates::defaultFolder());
         if (!remote->listen(commandLine.listenAddress, commandLine.listenPort)) {
             std::fprintf(
                 stderr, "qx5170fp: the remote control cannot listen on %s: %s\n",
-                qUtf8Printable(sfpScpiEndpoint(commandLine.listenAddress, commandLine.listenPort)),
+                qUtf8Printable(sfp::scpiEndpoint(commandLine.listenAddress, commandLine.listenPort)),
                 qUtf8Printable(remote->errorString()));
             return qx5170fpFailureExitStatus;
         }

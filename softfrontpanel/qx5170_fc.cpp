@@ -51,7 +51,7 @@ QString qx5170_fc::driverRevision() const
     // Cleared so that a query that writes nothing gives empty text; its
     // status does not matter for a text that is only shown.
     char revision[qx5170_REVISION_BUFLEN] = {};
-    sfpLibraries().qx5170_revision_query(VI_NULL, revision, VI_NULL);
+    sfp::libraries().qx5170_revision_query(VI_NULL, revision, VI_NULL);
     return QString::fromLatin1(revision, qsizetype(qstrnlen(revision, sizeof revision)));
 }
 
@@ -60,7 +60,7 @@ QString qx5170_fc::errorMessage(ViStatus status) const
     char text[qx5170_ERROR_MESSAGE_BUFLEN] = {};
     // Whatever a failed call may have written is not the status's text:
     // callers take empty text as "ask the common library instead".
-    if (sfpLibraries().qx5170_error_message(VI_NULL, status, text) != VI_SUCCESS)
+    if (sfp::libraries().qx5170_error_message(VI_NULL, status, text) != VI_SUCCESS)
         return QString();
     return QString::fromLatin1(text, qsizetype(qstrnlen(text, sizeof text)));
 }
@@ -68,7 +68,7 @@ QString qx5170_fc::errorMessage(ViStatus status) const
 ViStatus qx5170_fc::open(ViRsrc descriptor, const ViInt16 *fcNumbers, ViBoolean idQuery,
                          ViBoolean reset, ViSession *vi)
 {
-    return sfpLibraries().qx5170_init(descriptor, firstFcNumber(fcNumbers), idQuery, reset, vi);
+    return sfp::libraries().qx5170_init(descriptor, firstFcNumber(fcNumbers), idQuery, reset, vi);
 }
 
 ViStatus qx5170_fc::openAndStore(ViRsrc descriptor, const ViInt16 *fcNumbers, ViInt16 count,
@@ -87,16 +87,16 @@ ViStatus qx5170_fc::openAndStore(ViRsrc descriptor, const ViInt16 *fcNumbers, Vi
 
     // Remembered before the init, so that a failed open can be retried with
     // reopen.
-    return sfpLibraries().qx5170_init(descriptor, firstFcNumber(fcNumbers), idQuery, reset, vi);
+    return sfp::libraries().qx5170_init(descriptor, firstFcNumber(fcNumbers), idQuery, reset, vi);
 }
 
 ViStatus qx5170_fc::reopen(ViSession *vi)
 {
-    return sfpLibraries().qx5170_init(m_storedDescriptor, m_storedFcNumbers[0], VI_TRUE, VI_TRUE,
+    return sfp::libraries().qx5170_init(m_storedDescriptor, m_storedFcNumbers[0], VI_TRUE, VI_TRUE,
                                       vi);
 }
 
 ViStatus qx5170_fc::close(ViSession vi)
 {
-    return sfpLibraries().qx5170_close(vi);
+    return sfp::libraries().qx5170_close(vi);
 }

@@ -3,6 +3,7 @@
 #include "qx5170_sfprelaypair.h"
 
 #include "cardsession.h"
+#include "messageboxreporter.h"
 #include "relayicons.h"
 
 #include <QAbstractButton>
@@ -84,7 +85,7 @@ QPushButton *newRelayButton(const QString &help)
 
 } // namespace
 
-qx5170_sfpRelayPair::qx5170_sfpRelayPair(qx5170_cardSession *card, int pairNo, QWidget *parent)
+qx5170_sfpRelayPair::qx5170_sfpRelayPair(sfp::CardSession *card, int pairNo, QWidget *parent)
     : QGroupBox(QStringLiteral("Pair %1").arg(pairNo + 1, 0, 10), parent)
     , m_card(card)
     , relayAlbl(new QLabel(QStringLiteral("A:")))
@@ -104,16 +105,21 @@ qx5170_sfpRelayPair::qx5170_sfpRelayPair(qx5170_cardSession *card, int pairNo, Q
     relayAbtn->setAccessibleName(QStringLiteral("Pair %1 relay A").arg(pairNo + 1));
     relayBbtn->setAccessibleName(QStringLiteral("Pair %1 relay B").arg(pairNo + 1));
 
+    // The buttons forward what the operator did; what they show comes from
+    // the card alone. A button set to show the card toggles too, and asks
+    // the card for what it has already, which changes nothing.
     connect(relayAbtn, &QPushButton::toggled, this, &qx5170_sfpRelayPair::btnAstateChanged_slot);
     connect(relayBbtn, &QPushButton::toggled, this, &qx5170_sfpRelayPair::btnBstateChanged_slot);
-    connect(m_card, &qx5170_cardSession::relayChanged, this, &qx5170_sfpRelayPair::showRelay);
-    connect(m_card, &qx5170_cardSession::relaySwitched, this, &qx5170_sfpRelayPair::relaySwitched);
+    connect(m_card, &sfp::CardSession::relayChanged, this, &qx5170_sfpRelayPair::showRelay);
+    connect(m_card, &sfp::CardSession::relaySwitched, this, &qx5170_sfpRelayPair::relaySwitched);
 }
 
 qx5170_sfpRelayPair::qx5170_sfpRelayPair(ViSession vi, int pairNo, bool demo, QWidget *parent)
-    : qx5170_sfpRelayPair(new qx5170_cardSession(vi, demo), pairNo, parent)
+    : qx5170_sfpRelayPair(new sfp::CardSession(vi, demo), pairNo, parent)
 {
     m_card->setParent(this);
+    m_ownReporter = std::make_unique<sfp::MessageBoxReporter>();
+    m_card->setReporter(m_ownReporter.get());
 }
 
 qx5170_sfpRelayPair::~qx5170_sfpRelayPair() = default;
@@ -135,36 +141,30 @@ ViSession qx5170_sfpRelayPair::session() const
 
 void qx5170_sfpRelayPair::exclusiveToggle_slot(bool on)
 {
-    m_card->setPairExclusive(m_pairNo, on);
+    m_card->setExclusive(on);
 }
 
 void qx5170_sfpRelayPair::btnAstateChanged_slot(bool state)
 {
-    // A button that only shows what the card was told already (see
-    // showRelay) commands nothing.
-    if (m_card->isClosed(m_pairNo * 2 + 1) != state)
-        m_card->switchRelay(m_pairNo * 2 + 1, state);
+    m_card->setRelay(sfp::CardSession::relayA(m_pairNo), state);
 }
 
 void qx5170_sfpRelayPair::btnBstateChanged_slot(bool state)
 {
-    if (m_card->isClosed(m_pairNo * 2 + 2) != state)
-        m_card->switchRelay(m_pairNo * 2 + 2, state);
+    m_card->setRelay(sfp::CardSession::relayB(m_pairNo), state);
 }
 
 void qx5170_sfpRelayPair::showRelay(int relay, bool closed)
 {
-    if ((relay - 1) / 2 != m_pairNo)
+    if (sfp::CardSession::pairOf(relay) != m_pairNo)
         return;
     // The button shows what was commanded, by a click or from elsewhere.
-    // It toggles as a click would toggle it, for whoever listens to it; its
-    // own handler sees that the card has the state already.
-    QPushButton *button = relay % 2 == 1 ? relayAbtn : relayBbtn;
+    QPushButton *button = relay == sfp::CardSession::relayA(m_pairNo) ? relayAbtn : relayBbtn;
     button->setChecked(closed);
 }
 
 void qx5170_sfpRelayPair::relaySwitched(int relay)
 {
-    if ((relay - 1) / 2 == m_pairNo)
+    if (sfp::CardSession::pairOf(relay) == m_pairNo)
         emit buttonClicked();
 }

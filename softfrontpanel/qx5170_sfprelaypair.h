@@ -7,9 +7,15 @@
 
 #include <QGroupBox>
 
+#include <memory>
+
 class QLabel;
 class QPushButton;
-class qx5170_cardSession;
+
+namespace sfp {
+class CardSession;
+class MessageBoxReporter;
+} // namespace sfp
 
 class qx5170_sfpRelayPair final : public QGroupBox
 {
@@ -18,9 +24,9 @@ class qx5170_sfpRelayPair final : public QGroupBox
 public:
     // pairNo 0..15 shows relays 2*pairNo+1 (A) and 2*pairNo+2 (B) of the
     // card session, which switches them.
-    qx5170_sfpRelayPair(qx5170_cardSession *card, int pairNo, QWidget *parent = nullptr);
-    // A pair with a card session of its own; with demo set the widget never
-    // calls the driver.
+    qx5170_sfpRelayPair(sfp::CardSession *card, int pairNo, QWidget *parent = nullptr);
+    // A pair with a card session of its own, which reports to the operator's
+    // message boxes; with demo set the widget never calls the driver.
     explicit qx5170_sfpRelayPair(ViSession vi, int pairNo, bool demo, QWidget *parent = nullptr);
     ~qx5170_sfpRelayPair() override;
 
@@ -32,7 +38,7 @@ public:
     bool isExclusive() const;
     bool isDemo() const;
     ViSession session() const;
-    qx5170_cardSession *card() const { return m_card; }
+    sfp::CardSession *card() const { return m_card; }
 
 signals:
     void buttonClicked();
@@ -46,7 +52,8 @@ private:
     void showRelay(int relay, bool closed);
     void relaySwitched(int relay);
 
-    qx5170_cardSession *m_card;
+    std::unique_ptr<sfp::MessageBoxReporter> m_ownReporter;
+    sfp::CardSession *m_card;
     QLabel *relayAlbl;
     QLabel *relayBlbl;
     QPushButton *relayAbtn;

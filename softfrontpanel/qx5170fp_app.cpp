@@ -3,10 +3,12 @@
 #include "qx5170fp_app.h"
 
 #include "cardsession.h"
+#include "messageboxreporter.h"
 #include "qx2010fp_led.h"
 #include "qx5170_sfprelaypair.h"
 #include "remotecontrol.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -14,7 +16,6 @@
 #include <QHBoxLayout>
 #include <QList>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -57,7 +58,6 @@ qx5170fp_App::qx5170fp_App(qx2010fp_genFC *fc, const sfpStartChoice &start)
     auto *panelLayout = new QVBoxLayout;
     auto *pairGrid = new QGridLayout;
     auto *modeLayout = new QHBoxLayout;
-    m_mode = qx5170_cardSession::Asynchronous;
     setPanelLayout(panelLayout);
 
     auto *pairContainer = new QWidget;
@@ -65,9 +65,11 @@ qx5170fp_App::qx5170fp_App(qx2010fp_genFC *fc, const sfpStartChoice &start)
     pairContainer->setLayout(pairGrid);
     pairContainer->setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::MinimumExpanding);
 
-    m_card = new qx5170_cardSession(d_vi, d_demoMode != 0, this);
+    m_reporter = std::make_unique<sfp::MessageBoxReporter>();
+    m_card = new sfp::CardSession(d_vi, d_demoMode != 0, m_reporter.get(), this);
     for (int i = 0; i < pairCount; ++i) {
         relayPair[i] = new qx5170_sfpRelayPair(m_card, i);
+        relayPair[i]->setObjectName(QStringLiteral("relayPair%1").arg(i));
         pairGrid->addWidget(relayPair[i], i / gridColumns, i % gridColumns);
     }
 
@@ -101,11 +103,20 @@ qx5170fp_App::qx5170fp_App(qx2010fp_genFC *fc, const sfpStartChoice &start)
     connect(triggerBtn, &QPushButton::clicked, this, &qx5170fp_App::triggerClick_slot);
     connect(updateBtn, &QPushButton::clicked, this, &qx5170fp_App::updateClick_slot);
     connect(exclusiveChk, &QCheckBox::toggled, this, &qx5170fp_App::exclusiveToggle_slot);
-    // The controls show the card, whoever switched it.
-    connect(m_card, &qx5170_cardSession::modeChanged, this, &qx5170fp_App::showMode);
-    connect(m_card, &qx5170_cardSession::exclusiveChanged, this, &qx5170fp_App::showExclusive);
-    connect(m_card, &qx5170_cardSession::synchronizedChanged, syncLed,
-            [this](bool synchronized) { syncLed->setValue(!synchronized); });
+    // The controls show the card, whoever switched it, each through one
+    // function. A control set to show the card forwards it back like an
+    // operator's change, which the card already has and so ignores.
+    connect(m_card, &sfp::CardSession::modeChanged, this, &qx5170fp_App::showMode);
+    connect(m_card, &sfp::CardSession::exclusiveChanged, this, &qx5170fp_App::showExclusive);
+    connect(m_card, &sfp::CardSession::synchronizedChanged, this, &qx5170fp_App::stateChange_slot);
+
+    // Found by these names by whoever reads the window: tests, automation.
+    modeGroupBox->setObjectName(QStringLiteral("modeGroupBox"));
+    modeCombo->setObjectName(QStringLiteral("modeCombo"));
+    triggerBtn->setObjectName(QStringLiteral("triggerBtn"));
+    updateBtn->setObjectName(QStringLiteral("updateBtn"));
+    syncLed->setObjectName(QStringLiteral("syncLed"));
+    exclusiveChk->setObjectName(QStringLiteral("exclusiveChk"));
 
     setHelp(modeCombo, modeHelp);
     setHelp(triggerBtn, triggerHelp);
@@ -154,11 +165,14 @@ void qx5170fp_App::setControlsLocked(bool locked)
     modeGroupBox->setEnabled(!locked);
 }
 
-void qx5170fp_App::followRemote(qx5170_remoteControl *remote)
+void qx5170fp_App::followRemote(sfp::RemoteControl *remote)
 {
-    connect(remote, &qx5170_remoteControl::infoChanged, this, &qx5170fp_App::setRemoteInfo);
-    connect(remote, &qx5170_remoteControl::lockChanged, this, &qx5170fp_App::setControlsLocked);
-    connect(remote, &qx5170_remoteControl::commandArriving, this, &qx5170fp_App::holdPainting);
+    connect(remote, &sfp::RemoteControl::infoChanged, this, &qx5170fp_App::setRemoteInfo);
+    connect(remote, &sfp::RemoteControl::lockChanged, this, &qx5170fp_App::setControlsLocked);
+    connect(remote, &sfp::RemoteControl::commandArriving, this, &qx5170fp_App::holdPainting);
+    // A box the operator answers is part of an operation: remote commands
+    // wait for the answer.
+    remote->setOperatorAsked([] { return QApplication::activeModalWidget() != nullptr; });
 }
 
 void qx5170fp_App::holdPainting()
@@ -191,21 +205,18 @@ void qx5170fp_App::updateClick_slot()
 
 void qx5170fp_App::modeSelect_slot(int indx)
 {
-    m_card->selectMode(indx);
+    m_card->selectMode(sfp::SwitchingMode(indx));
 }
 
-void qx5170fp_App::showMode(int mode)
+void qx5170fp_App::showMode(sfp::SwitchingMode mode)
 {
-    m_mode = mode;
-    modeCombo->setCurrentIndex(mode);
-    updateBtn->setEnabled(mode == qx5170_cardSession::SyncCommand);
-    triggerBtn->setEnabled(mode == qx5170_cardSession::SyncTrigger);
+    modeCombo->setCurrentIndex(int(mode));
+    updateBtn->setEnabled(mode == sfp::SwitchingMode::SyncCommand);
+    triggerBtn->setEnabled(mode == sfp::SwitchingMode::SyncTrigger);
 }
 
 void qx5170fp_App::showExclusive(bool on)
 {
-    // Shown only: the card has applied the rule already.
-    const QSignalBlocker blocker(exclusiveChk);
     exclusiveChk->setChecked(on);
 }
 
@@ -217,6 +228,6 @@ void qx5170fp_App::stateChange_slot()
 
 void qx5170fp_App::exclusiveToggle_slot(bool on)
 {
-    for (qx5170_sfpRelayPair *pair : relayPair)
-        pair->exclusiveToggle_slot(on);
+    // One rule for the whole card, applied pair by pair from the first.
+    m_card->setExclusive(on);
 }

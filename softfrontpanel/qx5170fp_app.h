@@ -5,6 +5,9 @@
 #pragma once
 
 #include "qx2010fp_appfc.h"
+#include "switchingmode.h"
+
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -13,9 +16,13 @@ class QPushButton;
 class QTimer;
 class qx2010fp_genFC;
 class qx2010fp_led;
-class qx5170_cardSession;
-class qx5170_remoteControl;
 class qx5170_sfpRelayPair;
+
+namespace sfp {
+class CardSession;
+class MessageBoxReporter;
+class RemoteControl;
+} // namespace sfp
 
 class qx5170fp_App final : public qx2010fp_AppFC
 {
@@ -32,14 +39,15 @@ public:
     ~qx5170fp_App() override;
 
     // The card as the panel drives it, for the remote control.
-    qx5170_cardSession *card() const { return m_card; }
+    sfp::CardSession *card() const { return m_card; }
+    qx5170_sfpRelayPair *pair(int index) const { return relayPair[index]; }
     // Locks or unlocks the operator's controls of the card (the relays and
     // the mode controls); what they show still follows the card.
     void setControlsLocked(bool locked);
     // Shows what the remote control does to the panel: the line under the
     // card information, the lock, and its changes painted at most once a
     // frame while its commands come in.
-    void followRemote(qx5170_remoteControl *remote);
+    void followRemote(sfp::RemoteControl *remote);
 
 public slots:
     void triggerClick_slot();
@@ -50,11 +58,13 @@ public slots:
 
 private:
     void setKeyboardOrder();
-    void showMode(int mode);
+    void showMode(sfp::SwitchingMode mode);
     void showExclusive(bool on);
     void holdPainting();
 
-    qx5170_cardSession *m_card = nullptr;
+    // The operator's message boxes, where the card's driver statuses go.
+    std::unique_ptr<sfp::MessageBoxReporter> m_reporter;
+    sfp::CardSession *m_card = nullptr;
     QTimer *m_paintHold = nullptr;
 
     qx5170_sfpRelayPair *relayPair[pairCount] = {};
@@ -64,7 +74,4 @@ private:
     QPushButton *updateBtn = nullptr;
     qx2010fp_led *syncLed = nullptr;
     QCheckBox *exclusiveChk = nullptr;
-    qint32 m_mode = 0; // combo index of the mode selected last
-
-    friend class tst_RelayPanel;
 };

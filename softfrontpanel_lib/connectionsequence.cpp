@@ -43,7 +43,7 @@ QString openErrorText(const qx2010fp_genFC &fc, ViStatus status)
         // Cleared, so that a library that writes nothing leaves empty text;
         // bounded, so that one that fills the buffer is not read past it.
         char buffer[qx2010_ERROR_MESSAGE_BUFLEN] = {};
-        sfpLibraries().qx2010_error_message(status, buffer);
+        sfp::libraries().qx2010_error_message(status, buffer);
         text = QString::fromLatin1(buffer, qsizetype(qstrnlen(buffer, sizeof buffer)));
     }
     return text;
@@ -116,7 +116,7 @@ private:
     State open();
     State openFailed();
 
-    QString modelText() const { return sfpModelText(m_selection.m_fc->modelCode); }
+    QString modelText() const { return sfp::modelText(m_selection.m_fc->modelCode); }
 
     qx2010fp_fcSelect &m_selection;
     qx2010fp_fcEnterAddress m_addressDialog;

@@ -41,6 +41,13 @@ public:
     QString deviceModel() const;
     QString revision() const;
 
+    // Read-only views of the box's parts, for whoever reads it (tests).
+    QFormLayout *softwareForm() const { return swForm; }
+    QFormLayout *hardwareForm() const { return hwForm; }
+    QPushButton *nextButton() const { return nextBtn; }
+    QPushButton *previousButton() const { return prevBtn; }
+    int deviceIndex() const { return devIndex; }
+
 public slots:
     void next();
     void prev();
@@ -78,6 +85,4 @@ private:
     QPushButton *prevBtn = nullptr;
     DeviceRecord current;
     QList<DeviceRecord> devices;
-
-    friend class tst_About;
 };

@@ -21,6 +21,8 @@
 #include <QVBoxLayout>
 #include <QWhatsThis>
 
+#include <utility>
+
 namespace {
 
 const char *const autoscaleHelp = "Enables/disables plot autorescale feature";
@@ -98,6 +100,7 @@ qx2010fp_app::qx2010fp_app()
     mainLayout->addLayout(headerLayout);
     mainLayout->addLayout(bodyLayout);
     panelWidget = new QWidget;
+    panelWidget->setObjectName(QStringLiteral("panelWidget"));
     bodyLayout->addWidget(panelWidget);
     bodyLayout->addLayout(buttonColumn);
     setPanelLayout(mainLayout);
@@ -179,6 +182,14 @@ qx2010fp_app::qx2010fp_app()
     buttonColumn->addWidget(helpBtn);
     buttonColumn->addWidget(aboutBtn);
     buttonColumn->addWidget(closeBtn);
+
+    // Found by these names by whoever reads the window: tests, automation.
+    const std::pair<QPushButton *, const char *> namedButtons[] = {
+        {autoscaleBtn, "autoscaleBtn"}, {identBtn, "identBtn"}, {startBtn, "startBtn"},
+        {startContBtn, "startContBtn"}, {resetBtn, "resetBtn"},   {helpBtn, "helpBtn"},
+        {aboutBtn, "aboutBtn"},         {closeBtn, "closeBtn"}};
+    for (const auto &[button, name] : namedButtons)
+        button->setObjectName(QLatin1String(name));
 
     connect(autoscaleBtn, &QPushButton::toggled, this, &qx2010fp_app::autoscaleToggledSlot);
     connect(identBtn, &QPushButton::toggled, this, &qx2010fp_app::identToggledSlot);

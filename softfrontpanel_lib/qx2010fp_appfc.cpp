@@ -21,7 +21,7 @@ qx2010fp_AppFC::qx2010fp_AppFC(qx2010fp_genFC *fc, int multiSelect, bool startIn
                                const sfpStartChoice &start)
 {
     d_fc = fc;
-    const QString model = sfpModelText(d_fc->modelCode);
+    const QString model = sfp::modelText(d_fc->modelCode);
     d_vi = 0;
 
     auto select = std::make_unique<qx2010fp_fcSelect>(fc, multiSelect);
@@ -52,9 +52,9 @@ qx2010fp_AppFC::qx2010fp_AppFC(qx2010fp_genFC *fc, int multiSelect, bool startIn
     setDemoMode(d_demoMode != 0);
     d_fcCount = select->m_fcCount;
 
-    sfpCardHeader header;
+    sfp::CardHeader header;
     if (d_demoMode == 0) {
-        header = sfpReadCardHeader(d_vi, d_fcNumbers[0]);
+        header = sfp::readCardHeader(d_vi, d_fcNumbers[0]);
     } else {
         d_vi = 0;
     }
@@ -62,8 +62,8 @@ qx2010fp_AppFC::qx2010fp_AppFC(qx2010fp_genFC *fc, int multiSelect, bool startIn
 
     select.reset();
 
-    setWindowTitle(sfpPanelWindowTitle(model, header.hostText));
-    setHeaderText(sfpPanelHeaderText(model, d_fc->description()));
+    setWindowTitle(sfp::panelWindowTitle(model, header.hostText));
+    setHeaderText(sfp::panelHeaderText(model, d_fc->description()));
     setLxiLogo(d_lxi);
     setModuleInfo(
         header.moduleText,
@@ -72,7 +72,7 @@ qx2010fp_AppFC::qx2010fp_AppFC(qx2010fp_genFC *fc, int multiSelect, bool startIn
     setCardInfo(header.fcText,
                 QStringLiteral("Shows which function card is connected to the Soft Front Panel"));
 
-    const QByteArray libraryRevision = sfpLibraryRevision();
+    const QByteArray libraryRevision = sfp::libraryRevision();
     aboutDialog = new qx2010fp_About(
         d_fc->version().toLocal8Bit().constData(), d_fc->driverRevision().toLocal8Bit().constData(),
         model.toLocal8Bit().constData(), d_fc->legalNotice().toLocal8Bit().constData(), this,

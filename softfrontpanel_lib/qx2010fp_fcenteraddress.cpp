@@ -74,8 +74,8 @@ qx2010fp_fcEnterAddressFc::~qx2010fp_fcEnterAddressFc() = default;
 qx2010fp_fcEnterAddress::qx2010fp_fcEnterAddress(qx2010fp_genFC *fc)
     : QDialog(nullptr)
 {
-    m_iniFile = sfpDescriptorStore::iniFilePath();
-    m_model = sfpModelText(fc->modelCode);
+    m_iniFile = sfp::descriptorStore::iniFilePath();
+    m_model = sfp::modelText(fc->modelCode);
     const bool multiCard = m_model == QLatin1String("6052") || m_model == QLatin1String("6087");
 
     setWindowTitle(
@@ -151,7 +151,7 @@ void qx2010fp_fcEnterAddress::countChanged()
 
 void qx2010fp_fcEnterAddress::loadDescriptors()
 {
-    using namespace sfpDescriptorStore;
+    using namespace sfp::descriptorStore;
 
     // What the operator typed last could not be stored: showing the file
     // again would take it away from them.
@@ -166,7 +166,7 @@ void qx2010fp_fcEnterAddress::loadDescriptors()
             break;
         row->m_descriptorCombo->clear();
         for (int k = 1; k <= historyLength; ++k) {
-            const QString descriptor = sfpIniFile::text(file, descriptorKey(r, k));
+            const QString descriptor = sfp::iniFile::text(file, descriptorKey(r, k));
             if (!descriptor.isEmpty())
                 row->m_descriptorCombo->addItem(descriptor);
             else if (r == 1 && k == 1)
@@ -181,7 +181,7 @@ void qx2010fp_fcEnterAddress::loadDescriptors()
 
 void qx2010fp_fcEnterAddress::saveDescriptors(QStringList &descriptors, QList<int> &fcNumbers)
 {
-    using namespace sfpDescriptorStore;
+    using namespace sfp::descriptorStore;
 
     descriptors.clear();
     fcNumbers.clear();

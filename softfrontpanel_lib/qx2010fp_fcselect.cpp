@@ -33,7 +33,7 @@ qx2010fp_fcSelect::qx2010fp_fcSelect(qx2010fp_genFC *fc, int multiSelect)
     m_fcCount = 0;
 
     setWindowTitle(
-        QStringLiteral("Orbelan %1 SFP: Select Function Card").arg(sfpModelText(m_fc->modelCode)));
+        QStringLiteral("Orbelan %1 SFP: Select Function Card").arg(sfp::modelText(m_fc->modelCode)));
     setWindowIcon(sfpIcons::panel());
 
     const int fontHeight = fontMetrics().height();

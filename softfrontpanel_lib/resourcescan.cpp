@@ -1,40 +1,29 @@
 // SPDX-FileCopyrightText: 2026 Tarvex
 // SPDX-License-Identifier: MIT
-// The resource scan of the selection dialog: every VISA instrument resource
-// examined (network ones in parallel), sorted, and listed in the tree.
-#include "platformlibraries.h"
+// The resource scan of the selection dialog: its progress while the core's
+// scan examines the resources, then the cards found, listed in the tree.
 #include "qx2010fp_fcselect.h"
 
-#include "descriptorordering.h"
 #include "modeltext.h"
 #include "qx2010fp_genfc.h"
-#include "resourceinfo.h"
-
-#include "visa.h"
+#include "resourcescan.h"
 
 #include <QApplication>
 #include <QFutureWatcher>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QProgressDialog>
-#include <QThread>
-#include <QThreadPool>
 #include <QTreeWidget>
-#include <QtConcurrent/QtConcurrentMap>
 
 #include <memory>
-#include <vector>
 
 namespace {
-
-// The parallel part never uses more threads than resources, and at most 128.
-constexpr int maxScanThreads = 128;
 
 void showCardLimitMessage(int modelCode)
 {
     QMessageBox box(
         QMessageBox::Question,
-        QStringLiteral("Orbelan %1 SFP: Select Function Card").arg(sfpModelText(modelCode)),
+        QStringLiteral("Orbelan %1 SFP: Select Function Card").arg(sfp::modelText(modelCode)),
         QStringLiteral("Found more Function Cards than supported by this SoftFrontPanel. "
                        "Only first %1 are available.\n"
                        "Please contact Tarvex's support if you need support for more "
@@ -45,35 +34,6 @@ void showCardLimitMessage(int modelCode)
         = box.addButton(QStringLiteral("Continue"), QMessageBox::AcceptRole);
     box.setDefaultButton(continueButton);
     box.exec();
-}
-
-// Removes all but the first resource of each LXI address, keeping the
-// discovery order; resources whose address is unknown all stay.
-QList<resourceInfo_t> withoutDuplicateLxiSystems(const QList<resourceInfo_t> &resources)
-{
-    QList<resourceInfo_t> kept;
-    for (const resourceInfo_t &resource : resources) {
-        bool duplicate = false;
-        if (!resource.lxiAddress.isEmpty()) {
-            for (const resourceInfo_t &other : kept)
-                duplicate = duplicate || other.lxiAddress == resource.lxiAddress;
-        }
-        if (!duplicate)
-            kept.append(resource);
-    }
-    return kept;
-}
-
-// The examinations run in a pool of their own, never used for anything
-// else, so that a scan does not depend on what other work the global pool
-// was doing when it started: a worker of an earlier job still counts as
-// active there for a moment after its job is reported finished, leaves one
-// thread fewer, and makes a whole round of opens wait. Kept for the whole
-// run, so that a scan after "Try Again" reuses the threads of the last one.
-QThreadPool &examinerPool()
-{
-    static QThreadPool *pool = new QThreadPool;
-    return *pool;
 }
 
 // The progress dialog has no Cancel button, but Esc and the window's close
@@ -111,62 +71,17 @@ QString groupKey(const QString &descriptor)
 int qx2010fp_fcSelect::findFunctionCards()
 {
     m_tree->clear();
-    QList<resourceInfo_t> resources;
     int selectable = 0;
 
-    ViSession rm = VI_NULL;
-    if (sfpLibraries().viOpenDefaultRM(&rm) != VI_SUCCESS) {
-        sfpLibraries().viClose(rm);
+    // Closes VISA's handles when the tree is filled.
+    sfp::ResourceScan scan(m_fc);
+    if (!scan.start())
         return 0;
-    }
-    ViFindList findList = VI_NULL;
-    ViUInt32 count = 0;
-    char descriptor[VI_FIND_BUFLEN] = {};
-    if (sfpLibraries().viFindRsrc(rm, "?*INSTR", &findList, &count, descriptor) != VI_SUCCESS) {
-        sfpLibraries().viClose(rm);
-        return 0;
-    }
-    if (count == 0) {
-        sfpLibraries().viClose(findList);
-        sfpLibraries().viClose(rm);
-        return 0;
-    }
-    ViStatus status = VI_SUCCESS;
-    do {
-        descriptor[VI_FIND_BUFLEN - 1] = '\0';
-        resourceInfo_t resource;
-        resource.resourceName = QString::fromLatin1(descriptor);
-        resources.append(resource);
-        --count;
-        status = sfpLibraries().viFindNext(findList, descriptor);
-    } while (status == VI_SUCCESS && count > 0);
 
-    // Examination: everything but TCP/IP on this thread first, then the
-    // network resources in parallel behind a progress dialog.
-    const qsizetype n = resources.size();
-    std::vector<getResourceInfo_params_t> records(static_cast<size_t>(n));
+    // The network resources are examined behind a progress dialog.
     auto progress = std::make_unique<QProgressDialog>(this);
     auto watcher = std::make_unique<QFutureWatcher<void>>();
-    const int threads = static_cast<int>(qBound<qsizetype>(1, n, qsizetype(maxScanThreads)));
-    QThreadPool::globalInstance()->setMaxThreadCount(threads);
-    QThreadPool &examiners = examinerPool();
-    examiners.setMaxThreadCount(threads);
-
-    QList<getResourceInfo_params_t *> work;
-    for (qsizetype i = 0; i < n; ++i) {
-        getResourceInfo_params_t &record = records[static_cast<size_t>(i)];
-        record.fc = m_fc;
-        record.defaultRM = rm;
-        record.info = resources.at(i);
-        record.done = false;
-        if (!record.info.resourceName.contains(QLatin1String("TCPIP"), Qt::CaseInsensitive)) {
-            getResourceInfo(&record);
-            record.done = true;
-        }
-        work.append(&record);
-    }
-
-    progress->setWindowTitle(QStringLiteral("Orbelan %1").arg(sfpModelText(m_fc->modelCode)));
+    progress->setWindowTitle(QStringLiteral("Orbelan %1").arg(sfp::modelText(m_fc->modelCode)));
     progress->setLabelText(QStringLiteral("Searching..."));
     progress->setCancelButton(nullptr);
     KeepOpen keepOpen;
@@ -177,34 +92,21 @@ int qx2010fp_fcSelect::findFunctionCards()
     connect(watcher.get(), &QFutureWatcherBase::progressValueChanged, progress.get(),
             &QProgressDialog::setValue);
 
-    QFuture<void> future = QtConcurrent::map(&examiners, work, getResourceInfo);
+    const QFuture<void> future = scan.future();
     watcher->setFuture(future);
     // The watcher reports through events, so finished() reaches reset() only
     // inside exec()'s loop; should the work be done before exec() even
     // starts, there is nothing to wait for and the dialog is not shown.
     if (!future.isFinished())
         progress->exec();
-    future.waitForFinished();
-    // The future is finished a moment before its last worker is back in the
-    // pool; the next scan must find every thread free. (waitForDone would
-    // also end the idle threads, which the next scan would have to start
-    // again.)
-    while (examiners.activeThreadCount() > 0)
-        QThread::yieldCurrentThread();
-
-    for (qsizetype i = 0; i < n; ++i)
-        resources[i] = records[static_cast<size_t>(i)].info;
+    const QList<resourceInfo_t> resources = scan.results();
     watcher.reset();
     progress.reset();
-
-    resources = withoutDuplicateLxiSystems(resources);
-    if (!resources.isEmpty())
-        sortResources(resources);
 
     QString previousKey;
     QTreeWidgetItem *group = nullptr;
     bool limitReached = false;
-    for (const resourceInfo_t &resource : std::as_const(resources)) {
+    for (const resourceInfo_t &resource : resources) {
         const QString key = groupKey(resource.resourceName);
         if (previousKey.isNull() || key != previousKey) {
             previousKey = key;
@@ -244,7 +146,5 @@ int qx2010fp_fcSelect::findFunctionCards()
 
     m_tree->resizeColumnToContents(0);
     m_tree->resizeColumnToContents(1);
-    sfpLibraries().viClose(findList);
-    sfpLibraries().viClose(rm);
     return selectable;
 }

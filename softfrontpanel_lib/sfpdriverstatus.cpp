@@ -4,37 +4,13 @@
 
 #include "sfpmessages.h"
 
-#include <QByteArray>
 #include <QString>
 
-QString sfpDriverStatusText(ViStatus status, const char *callText,
-                            sfpDriverErrorMessageFunction errorMessage)
-{
-    if (status == 0)
-        return QString();
-
-    // Cleared, so that a driver that has no text for the status (or fails)
-    // leaves empty brackets rather than stack garbage. The driver's own
-    // status is not inspected: the report is shown either way.
-    char text[sfpDriverErrorMessageSize] = {};
-    if (errorMessage)
-        errorMessage(VI_NULL, status, text);
-    // A driver that fills the whole buffer leaves no terminator; never read
-    // past the buffer.
-    const QString statusText = QString::fromLatin1(text, qsizetype(qstrnlen(text, sizeof text)));
-
-    if (status < 0) {
-        return QStringLiteral("%1 failed due to [%2]")
-            .arg(QString::fromLatin1(callText ? callText : ""), statusText);
-    }
-    return QStringLiteral("Warning: [%1]").arg(statusText);
-}
-
 void sfpReportDriverStatus(ViStatus status, const char *callText,
-                           sfpDriverErrorMessageFunction errorMessage)
+                           sfp::DriverErrorMessageFunction errorMessage)
 {
     if (status < 0)
-        sfpErrorMessage(sfpDriverStatusText(status, callText, errorMessage));
+        sfpErrorMessage(sfp::driverStatusText(status, callText, errorMessage));
     else if (status > 0)
-        sfpWarningMessage(sfpDriverStatusText(status, callText, errorMessage));
+        sfpWarningMessage(sfp::driverStatusText(status, callText, errorMessage));
 }

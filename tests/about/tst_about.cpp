@@ -81,11 +81,11 @@ private:
     static std::unique_ptr<qx2010fp_About> makeAbout(const char *libRevision = "2.1.0");
 
     // Access to the dialog's own members, granted to this test.
-    static QFormLayout *swForm(qx2010fp_About &about) { return about.swForm; }
-    static QFormLayout *hwForm(qx2010fp_About &about) { return about.hwForm; }
-    static QPushButton *nextBtn(qx2010fp_About &about) { return about.nextBtn; }
-    static QPushButton *prevBtn(qx2010fp_About &about) { return about.prevBtn; }
-    static int devIndex(qx2010fp_About &about) { return about.devIndex; }
+    static QFormLayout *swForm(qx2010fp_About &about) { return about.softwareForm(); }
+    static QFormLayout *hwForm(qx2010fp_About &about) { return about.hardwareForm(); }
+    static QPushButton *nextBtn(qx2010fp_About &about) { return about.nextButton(); }
+    static QPushButton *prevBtn(qx2010fp_About &about) { return about.previousButton(); }
+    static int devIndex(qx2010fp_About &about) { return about.deviceIndex(); }
     static clickableLabel *link(qx2010fp_About &about, const QString &text);
 };
 

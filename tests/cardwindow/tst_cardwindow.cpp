@@ -322,7 +322,7 @@ void tst_CardWindow::headerFromSession()
     ViSession vi = 0;
     QByteArray resource = descriptor.toLatin1();
     QCOMPARE(qx5170_init(resource.data(), ViUInt16(fcNumber), 1, 1, &vi), VI_SUCCESS);
-    const sfpCardHeader header = sfpReadCardHeader(vi, fcNumber);
+    const sfp::CardHeader header = sfp::readCardHeader(vi, fcNumber);
     qx5170_close(vi);
 
     QCOMPARE(header.lxi, lxi);
@@ -345,8 +345,8 @@ void tst_CardWindow::windowTitle()
 {
     QFETCH(QString, host);
     QFETCH(QString, title);
-    QCOMPARE(sfpPanelWindowTitle(QStringLiteral("5170"), host), title);
-    QCOMPARE(sfpPanelHeaderText(QStringLiteral("5170"),
+    QCOMPARE(sfp::panelWindowTitle(QStringLiteral("5170"), host), title);
+    QCOMPARE(sfp::panelHeaderText(QStringLiteral("5170"),
                                 QStringLiteral("32-Channel Relay/Switching Function Card")),
              headerText);
 }
@@ -527,18 +527,18 @@ void tst_CardWindow::aboutWithoutLibraryRevision()
     // write must not show.
     sfpsim::injectFault("qx2010_library_revision", VI_ERROR_SYSTEM_ERROR, 1);
     sfptest::dirtyStack();
-    QCOMPARE(sfpLibraryRevision(), QByteArray());
-    QCOMPARE(sfpLibraryRevision(), QByteArray("2.7.3"));
+    QCOMPARE(sfp::libraryRevision(), QByteArray());
+    QCOMPARE(sfp::libraryRevision(), QByteArray("2.7.3"));
 
     // A library that fills the whole buffer, with no terminator: the
     // revision is all of it but the last byte, which ends the text.
-    auto &functions = const_cast<sfpPlatformFunctions &>(sfpLibraries());
+    auto &functions = const_cast<sfp::PlatformFunctions &>(sfp::libraries());
     const auto library = functions.qx2010_library_revision;
     functions.qx2010_library_revision = [](ViChar revision[]) -> ViStatus {
         std::memset(revision, '7', qx2010_REVISION_BUFLEN);
         return VI_SUCCESS;
     };
-    const QByteArray full = sfpLibraryRevision();
+    const QByteArray full = sfp::libraryRevision();
     functions.qx2010_library_revision = library;
     QCOMPARE(full, QByteArray(31, '7'));
 }

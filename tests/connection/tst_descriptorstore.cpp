@@ -15,7 +15,7 @@
 #include <climits>
 
 using namespace connectiontest;
-namespace store = sfpDescriptorStore;
+namespace store = sfp::descriptorStore;
 
 class tst_DescriptorStore final : public QObject
 {

@@ -97,7 +97,7 @@ void tst_IniFileSave::savedThroughALink()
         QVERIFY(writeFile(target, "[4720]\nLabel=bench 3\n"));
     QVERIFY(QFile::link(target, link));
 
-    const sfpIniFile::SaveResult result = sfpIniFile::save(
+    const sfp::iniFile::SaveResult result = sfp::iniFile::save(
         link, [](QSettings &file) { file.setValue(QStringLiteral("5170/1.FC_Number"), 4); });
     QVERIFY2(result.saved, qPrintable(result.reason));
     QCOMPARE(result.reason, QString());
@@ -149,7 +149,7 @@ void tst_IniFileSave::noSavePossible()
     });
 
     bool changed = false;
-    const sfpIniFile::SaveResult result = sfpIniFile::save(path, [&changed](QSettings &file) {
+    const sfp::iniFile::SaveResult result = sfp::iniFile::save(path, [&changed](QSettings &file) {
         file.setValue(QStringLiteral("5170/1.FC_Number"), 4);
         changed = true;
     });
@@ -171,7 +171,7 @@ void tst_IniFileSave::changeLeftInsideAGroup()
 
     // The change ends inside two groups, and its values are numbers, a
     // flag and a list, which the file gives back as texts.
-    const sfpIniFile::SaveResult result = sfpIniFile::save(path, [](QSettings &file) {
+    const sfp::iniFile::SaveResult result = sfp::iniFile::save(path, [](QSettings &file) {
         file.beginGroup(QStringLiteral("5170"));
         file.setValue(QStringLiteral("1.FC_Number"), 4);
         file.setValue(QStringLiteral("Shared"), true);
@@ -194,7 +194,7 @@ void tst_IniFileSave::changeLeftInsideAGroup()
     // Nothing of the change went to the top level.
     const QSettings saved(path, QSettings::IniFormat);
     QCOMPARE(saved.childKeys(), QStringList());
-    QCOMPARE(sfpIniFile::text(saved, QStringLiteral("5170/1/Descriptors")),
+    QCOMPARE(sfp::iniFile::text(saved, QStringLiteral("5170/1/Descriptors")),
              QStringLiteral("VXI0::1::INSTR,VXI0::2::INSTR"));
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList("DefaultInstrDescr.ini"));
 }
@@ -208,7 +208,7 @@ void tst_IniFileSave::savesLeaveNoDescriptorOpen()
     const QString path = folder.filePath("DefaultInstrDescr.ini");
     QVERIFY(writeFile(path, "[4720]\nLabel=bench 3\n"));
     const auto saveOnce = [&path](int number) {
-        return sfpIniFile::save(path,
+        return sfp::iniFile::save(path,
                                 [number](QSettings &file) {
                                     file.setValue(QStringLiteral("5170/1.FC_Number"), number);
                                 })

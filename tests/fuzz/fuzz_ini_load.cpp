@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // The first byte picks a single-card or a multi-card model.
     const bool multiCard = size > 0 && (data[0] & 1);
     const int model = multiCard ? 0x6052 : 0x5170;
-    const QString file = sfpDescriptorStore::iniFilePath();
+    const QString file = sfp::descriptorStore::iniFilePath();
     QDir().mkpath(QFileInfo(file).path());
     {
         QFile out(file);

@@ -12,13 +12,13 @@
 
 namespace {
 
-bool sameUnits(const QList<sfpScpi::Unit> &a, const QList<sfpScpi::Unit> &b)
+bool sameUnits(const QList<sfp::scpi::Unit> &a, const QList<sfp::scpi::Unit> &b)
 {
     if (a.size() != b.size())
         return false;
     for (qsizetype i = 0; i < a.size(); ++i) {
-        const sfpScpi::Unit &x = a.at(i);
-        const sfpScpi::Unit &y = b.at(i);
+        const sfp::scpi::Unit &x = a.at(i);
+        const sfp::scpi::Unit &y = b.at(i);
         if (x.command != y.command || x.channels != y.channels || x.number != y.number
             || x.flag != y.flag || x.mode != y.mode || x.error != y.error)
             return false;
@@ -28,9 +28,9 @@ bool sameUnits(const QList<sfpScpi::Unit> &a, const QList<sfpScpi::Unit> &b)
 
 // The number in its command's range, and every field that the command does
 // not use at its default.
-bool fieldsAsDocumented(const sfpScpi::Unit &unit)
+bool fieldsAsDocumented(const sfp::scpi::Unit &unit)
 {
-    using sfpScpi::Command;
+    using sfp::scpi::Command;
     const bool hasChannels = unit.command == Command::RouteClose
         || unit.command == Command::RouteCloseQuery || unit.command == Command::RouteOpen
         || unit.command == Command::RouteOpenQuery;
@@ -38,7 +38,7 @@ bool fieldsAsDocumented(const sfpScpi::Unit &unit)
         return false;
     if (unit.flag && unit.command != Command::RouteExclusive)
         return false;
-    if (unit.mode != sfpScpi::Mode::Asynchronous && unit.command != Command::RouteMode)
+    if (unit.mode != sfp::scpi::Mode::Asynchronous && unit.command != Command::RouteMode)
         return false;
     switch (unit.command) {
     case Command::Ese:
@@ -57,19 +57,19 @@ bool fieldsAsDocumented(const sfpScpi::Unit &unit)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArrayView line(data, static_cast<qsizetype>(size));
-    const QList<sfpScpi::Unit> units = sfpScpi::parseLine(line);
+    const QList<sfp::scpi::Unit> units = sfp::scpi::parseLine(line);
 
     // Every unit takes at least one byte of the line.
     if (units.size() > line.size())
         std::abort();
     for (qsizetype i = 0; i < units.size(); ++i) {
-        const sfpScpi::Unit &unit = units.at(i);
-        const bool isError = unit.error != sfpScpi::NoError;
+        const sfp::scpi::Unit &unit = units.at(i);
+        const bool isError = unit.error != sfp::scpi::NoError;
         if (isError && i != units.size() - 1)
             std::abort(); // an error that did not stop the parse
-        if (isError != (unit.command == sfpScpi::Command::None))
+        if (isError != (unit.command == sfp::scpi::Command::None))
             std::abort();
-        if (sfpScpi::errorText(unit.error).isEmpty())
+        if (sfp::scpi::errorText(unit.error).isEmpty())
             std::abort(); // an error number outside the table
         if (!fieldsAsDocumented(unit))
             std::abort();
@@ -78,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 std::abort();
         }
     }
-    if (!sameUnits(sfpScpi::parseLine(line), units))
+    if (!sameUnits(sfp::scpi::parseLine(line), units))
         std::abort();
     return 0;
 }

@@ -59,12 +59,12 @@ ViStatus _VI_FUNC fakeErrorMessage(ViSession vi, ViStatus status, ViChar message
     record.session = vi;
     record.status = status;
     record.bufferWasCleared = true;
-    for (int i = 0; i < sfpDriverErrorMessageSize; ++i) {
+    for (int i = 0; i < sfp::driverErrorMessageSize; ++i) {
         if (message[i] != 0)
             record.bufferWasCleared = false;
     }
     std::memcpy(message, record.write.constData(),
-                size_t(qMin<qsizetype>(record.write.size(), sfpDriverErrorMessageSize)));
+                size_t(qMin<qsizetype>(record.write.size(), sfp::driverErrorMessageSize)));
     return record.result;
 }
 
@@ -358,13 +358,13 @@ void tst_Messages::reportWithoutDriverText()
 void tst_Messages::reportReadsAFullBufferSafely()
 {
     // A driver that fills every byte leaves no terminator behind.
-    fake().write = QByteArray(sfpDriverErrorMessageSize, 'x');
+    fake().write = QByteArray(sfp::driverErrorMessageSize, 'x');
     const auto answer = sfptest::answerNextModal(QStringLiteral("OK"));
     sfpReportDriverStatus(3, "call()", fakeErrorMessage);
     QVERIFY(answer->answered);
     QCOMPARE(
         answer->text,
-        QStringLiteral("Warning: [%1]").arg(QString(sfpDriverErrorMessageSize, QLatin1Char('x'))));
+        QStringLiteral("Warning: [%1]").arg(QString(sfp::driverErrorMessageSize, QLatin1Char('x'))));
 }
 
 void tst_Messages::reportTakesTheCallTextLiterally()

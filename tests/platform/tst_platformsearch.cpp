@@ -72,11 +72,11 @@ void tst_PlatformSearch::nothingComplete()
 
     // Named by the option, the folder without the driver is passed over,
     // as are the simulated platform's places without a complete set.
-    sfpPlatform::Search search;
+    sfp::platform::Search search;
     search.option = noDriver;
     search.linker = false;
     search.simulatedFolders = {empty, visaOnly};
-    const sfpPlatform::Loaded loaded = sfpPlatform::load(search);
+    const sfp::platform::Loaded loaded = sfp::platform::load(search);
     QVERIFY(!loaded.ok);
     QCOMPARE(loaded.error,
              QString("no platform libraries found; searched --library-path %1: no "
@@ -84,7 +84,7 @@ void tst_PlatformSearch::nothingComplete()
                      "libvisa.so.0, libiovisa.so, librsvisa.so or libvisa64.so; %3: no "
                      "libqx2010_64.so or libqx2010.so beside %3/libvisa64.so")
                  .arg(noDriver, empty, visaOnly));
-    QVERIFY(!sfpPlatform::loaded().ok);
+    QVERIFY(!sfp::platform::loaded().ok);
 }
 
 void tst_PlatformSearch::functionMissing_data()
@@ -119,11 +119,11 @@ void tst_PlatformSearch::functionMissing()
 
     // A library in a place the user named that lacks a function ends the
     // search with one line naming both.
-    sfpPlatform::Search search;
+    sfp::platform::Search search;
     search.environment = QStringLiteral("/nonexistent:") + folder.path();
     search.linker = false;
     search.simulatedFolders = {QString::fromUtf8(standIns)};
-    const sfpPlatform::Loaded loaded = sfpPlatform::load(search);
+    const sfp::platform::Loaded loaded = sfp::platform::load(search);
     QVERIFY(!loaded.ok);
     QCOMPARE(loaded.error,
              QString("%1: no function %2").arg(folder.filePath(library), QString(function)));
@@ -131,26 +131,26 @@ void tst_PlatformSearch::functionMissing()
 
 void tst_PlatformSearch::loadedSetStays()
 {
-    sfpPlatform::Search simulated;
+    sfp::platform::Search simulated;
     simulated.simulate = true;
     simulated.simulatedFolders = {QString::fromUtf8(standIns)};
-    const sfpPlatform::Loaded first = sfpPlatform::load(simulated);
+    const sfp::platform::Loaded first = sfp::platform::load(simulated);
     QVERIFY2(first.ok, qPrintable(first.error));
     QVERIFY(first.simulated);
     QCOMPARE(first.origin, QStringLiteral("the simulated platform"));
     QCOMPARE(first.visaPath, QString::fromUtf8(standIns) + "/libvisa64.so");
-    QVERIFY(sfpLibraries().viOpenDefaultRM != nullptr);
+    QVERIFY(sfp::libraries().viOpenDefaultRM != nullptr);
 
     // Any later search gives the same set, whatever it names.
     QTemporaryDir folder;
-    sfpPlatform::Search elsewhere;
+    sfp::platform::Search elsewhere;
     elsewhere.option = folder.path();
     elsewhere.linker = false;
-    const sfpPlatform::Loaded again = sfpPlatform::load(elsewhere);
+    const sfp::platform::Loaded again = sfp::platform::load(elsewhere);
     QVERIFY(again.ok);
     QCOMPARE(again.origin, QStringLiteral("the simulated platform"));
     QCOMPARE(again.driverPath, QString::fromUtf8(standIns) + "/libqx5170_64.so");
-    QCOMPARE(sfpPlatform::loaded().visaPath, first.visaPath);
+    QCOMPARE(sfp::platform::loaded().visaPath, first.visaPath);
 }
 
 QTEST_GUILESS_MAIN(tst_PlatformSearch)

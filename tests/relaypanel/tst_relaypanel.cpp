@@ -3,6 +3,7 @@
 // The relay panel: its controls and their help, the switching modes with the
 // "Synchronized" LED against the simulated card, the exclusive rule over all
 // pairs, failing driver calls and demo mode.
+#include "cardsession.h"
 #include "qx2010fp_led.h"
 #include "qx5170_fc.h"
 #include "qx5170_sfprelaypair.h"
@@ -27,6 +28,60 @@
 #include <memory>
 
 namespace {
+
+// The panel's controls, found as any reader of the window finds them: by
+// their names.
+template<typename Widget>
+Widget *namedChild(const QWidget &window, const char *name)
+{
+    auto *widget = window.findChild<Widget *>(QLatin1String(name));
+    if (!widget)
+        qFatal("the window has no %s", name);
+    return widget;
+}
+
+QComboBox *modeCombo(const qx5170fp_App &panel)
+{
+    return namedChild<QComboBox>(panel, "modeCombo");
+}
+
+QPushButton *triggerBtn(const qx5170fp_App &panel)
+{
+    return namedChild<QPushButton>(panel, "triggerBtn");
+}
+
+QPushButton *updateBtn(const qx5170fp_App &panel)
+{
+    return namedChild<QPushButton>(panel, "updateBtn");
+}
+
+qx2010fp_led *syncLed(const qx5170fp_App &panel)
+{
+    return namedChild<qx2010fp_led>(panel, "syncLed");
+}
+
+QCheckBox *exclusiveChk(const qx5170fp_App &panel)
+{
+    return namedChild<QCheckBox>(panel, "exclusiveChk");
+}
+
+QGroupBox *modeGroupBox(const qx5170fp_App &panel)
+{
+    return namedChild<QGroupBox>(panel, "modeGroupBox");
+}
+
+QWidget *panelWidget(const qx5170fp_App &panel)
+{
+    return namedChild<QWidget>(panel, "panelWidget");
+}
+
+QList<qx5170_sfpRelayPair *> pairsOf(const qx5170fp_App &panel)
+{
+    QList<qx5170_sfpRelayPair *> pairs;
+    for (int i = 0; i < qx5170fp_App::pairCount; ++i)
+        pairs.append(panel.pair(i));
+    return pairs;
+}
 
 const char cardDescriptor[] = "VXI0::1::INSTR";
 constexpr int cardPosition = 2;
@@ -178,8 +233,8 @@ void tst_RelayPanel::createPanel(bool demo)
 
 void tst_RelayPanel::selectMode(int index)
 {
-    m_panel->modeCombo->setCurrentIndex(index);
-    emit m_panel->modeCombo->activated(index);
+    modeCombo(*m_panel)->setCurrentIndex(index);
+    emit modeCombo(*m_panel)->activated(index);
 }
 
 void tst_RelayPanel::run(Event event)
@@ -195,46 +250,46 @@ void tst_RelayPanel::run(Event event)
         selectMode(2);
         break;
     case PressUpdate:
-        QTest::mouseClick(m_panel->updateBtn, Qt::LeftButton);
+        QTest::mouseClick(updateBtn(*m_panel), Qt::LeftButton);
         break;
     case PressTrigger:
-        QTest::mouseClick(m_panel->triggerBtn, Qt::LeftButton);
+        QTest::mouseClick(triggerBtn(*m_panel), Qt::LeftButton);
         break;
     case SwitchRelay:
         // Relay A of pair 3: channel 5.
-        QTest::mouseClick(m_panel->relayPair[2]->relayAButton(), Qt::LeftButton);
+        QTest::mouseClick(m_panel->pair(2)->relayAButton(), Qt::LeftButton);
         break;
     }
 }
 
 QString tst_RelayPanel::call(const char *pattern) const
 {
-    return QString::fromLatin1(pattern).arg(m_panel->d_vi);
+    return QString::fromLatin1(pattern).arg(m_panel->card()->vi());
 }
 
 void tst_RelayPanel::initialState()
 {
     createPanel(false);
     qx5170fp_App &panel = *m_panel;
-    QCOMPARE(panel.d_demoMode, 0);
-    QCOMPARE(panel.modeCombo->count(), 3);
-    QCOMPARE(panel.modeCombo->itemText(0), QStringLiteral("Asynchronous"));
-    QCOMPARE(panel.modeCombo->itemText(1), QStringLiteral("Sync. Command"));
-    QCOMPARE(panel.modeCombo->itemText(2), QStringLiteral("Sync. Trigger"));
-    QCOMPARE(panel.modeCombo->currentIndex(), 0);
-    QCOMPARE(panel.m_mode, 0);
-    QVERIFY(!panel.triggerBtn->isEnabled());
-    QVERIFY(!panel.updateBtn->isEnabled());
-    QVERIFY(!panel.syncLed->value());
-    QCOMPARE(panel.syncLed->onColor(), QColor(Qt::red));
-    QCOMPARE(panel.syncLed->offColor(), QColor(Qt::green));
-    QCOMPARE(panel.syncLed->text(), QStringLiteral("Synchronized"));
-    QVERIFY(!panel.exclusiveChk->isChecked());
+    QCOMPARE(int(panel.card()->isDemo()), 0);
+    QCOMPARE(modeCombo(panel)->count(), 3);
+    QCOMPARE(modeCombo(panel)->itemText(0), QStringLiteral("Asynchronous"));
+    QCOMPARE(modeCombo(panel)->itemText(1), QStringLiteral("Sync. Command"));
+    QCOMPARE(modeCombo(panel)->itemText(2), QStringLiteral("Sync. Trigger"));
+    QCOMPARE(modeCombo(panel)->currentIndex(), 0);
+    QCOMPARE(int(panel.card()->mode()), 0);
+    QVERIFY(!triggerBtn(panel)->isEnabled());
+    QVERIFY(!updateBtn(panel)->isEnabled());
+    QVERIFY(!syncLed(panel)->value());
+    QCOMPARE(syncLed(panel)->onColor(), QColor(Qt::red));
+    QCOMPARE(syncLed(panel)->offColor(), QColor(Qt::green));
+    QCOMPARE(syncLed(panel)->text(), QStringLiteral("Synchronized"));
+    QVERIFY(!exclusiveChk(panel)->isChecked());
     for (int i = 0; i < qx5170fp_App::pairCount; ++i) {
-        const qx5170_sfpRelayPair *pair = panel.relayPair[i];
+        const qx5170_sfpRelayPair *pair = panel.pair(i);
         QVERIFY(pair);
         QCOMPARE(pair->pairNo(), i);
-        QCOMPARE(pair->session(), panel.d_vi);
+        QCOMPARE(pair->session(), panel.card()->vi());
         QVERIFY(!pair->isDemo());
         QVERIFY(!pair->isExclusive());
         QVERIFY(!pair->relayAButton()->isChecked());
@@ -255,40 +310,40 @@ void tst_RelayPanel::layout()
     createPanel(true);
     qx5170fp_App &panel = *m_panel;
     // Pairs 1 to 4 on the top row, left to right; 13 to 16 at the bottom.
-    auto *grid = qobject_cast<QGridLayout *>(panel.relayPair[0]->parentWidget()->layout());
+    auto *grid = qobject_cast<QGridLayout *>(panel.pair(0)->parentWidget()->layout());
     QVERIFY(grid);
     for (int i = 0; i < qx5170fp_App::pairCount; ++i) {
         int row = -1;
         int column = -1;
         int rowSpan = 0;
         int columnSpan = 0;
-        grid->getItemPosition(grid->indexOf(panel.relayPair[i]), &row, &column, &rowSpan,
+        grid->getItemPosition(grid->indexOf(panel.pair(i)), &row, &column, &rowSpan,
                               &columnSpan);
         QCOMPARE(row, i / 4);
         QCOMPARE(column, i % 4);
-        QCOMPARE(panel.relayPair[i]->title(), QStringLiteral("Pair %1").arg(i + 1));
+        QCOMPARE(panel.pair(i)->title(), QStringLiteral("Pair %1").arg(i + 1));
     }
-    QWidget *pairContainer = panel.relayPair[0]->parentWidget();
+    QWidget *pairContainer = panel.pair(0)->parentWidget();
     QCOMPARE(pairContainer->sizePolicy().horizontalPolicy(), QSizePolicy::MinimumExpanding);
     QCOMPARE(pairContainer->sizePolicy().verticalPolicy(), QSizePolicy::MinimumExpanding);
 
     // Below the pairs the mode group, left to right: combo, "Trigger",
     // "Update", the LED, "Exclusive".
-    QCOMPARE(panel.modeGroupBox->title(), QStringLiteral("Switching Mode Control"));
-    QLayout *row = panel.modeGroupBox->layout();
+    QCOMPARE(modeGroupBox(panel)->title(), QStringLiteral("Switching Mode Control"));
+    QLayout *row = modeGroupBox(panel)->layout();
     QVERIFY(row);
-    const QList<QWidget *> expected {panel.modeCombo, panel.triggerBtn, panel.updateBtn,
-                                     panel.syncLed, panel.exclusiveChk};
+    const QList<QWidget *> expected {modeCombo(panel), triggerBtn(panel), updateBtn(panel),
+                                     syncLed(panel), exclusiveChk(panel)};
     QCOMPARE(row->count(), int(expected.size()));
     for (int i = 0; i < row->count(); ++i)
         QCOMPARE(row->itemAt(i)->widget(), expected.at(i));
-    QCOMPARE(panel.triggerBtn->text(), QStringLiteral("Trigger"));
-    QCOMPARE(panel.updateBtn->text(), QStringLiteral("Update"));
-    QCOMPARE(panel.exclusiveChk->text(), QStringLiteral("Exclusive"));
-    QVERIFY(pairContainer->geometry().bottom() < panel.modeGroupBox->geometry().top());
+    QCOMPARE(triggerBtn(panel)->text(), QStringLiteral("Trigger"));
+    QCOMPARE(updateBtn(panel)->text(), QStringLiteral("Update"));
+    QCOMPARE(exclusiveChk(panel)->text(), QStringLiteral("Exclusive"));
+    QVERIFY(pairContainer->geometry().bottom() < modeGroupBox(panel)->geometry().top());
     // The panel sits in the frame's panel area.
-    QVERIFY(panel.panelWidget->isAncestorOf(panel.modeGroupBox));
-    QVERIFY(panel.panelWidget->isAncestorOf(pairContainer));
+    QVERIFY(panelWidget(panel)->isAncestorOf(modeGroupBox(panel)));
+    QVERIFY(panelWidget(panel)->isAncestorOf(pairContainer));
 }
 
 void tst_RelayPanel::helpTexts_data()
@@ -322,11 +377,11 @@ void tst_RelayPanel::helpTexts()
     QFETCH(QString, text);
     createPanel(true);
     const QMap<QString, QWidget *> controls {
-        {QStringLiteral("mode"), m_panel->modeCombo},
-        {QStringLiteral("trigger"), m_panel->triggerBtn},
-        {QStringLiteral("update"), m_panel->updateBtn},
-        {QStringLiteral("synchronized"), m_panel->syncLed},
-        {QStringLiteral("exclusive"), m_panel->exclusiveChk},
+        {QStringLiteral("mode"), modeCombo(*m_panel)},
+        {QStringLiteral("trigger"), triggerBtn(*m_panel)},
+        {QStringLiteral("update"), updateBtn(*m_panel)},
+        {QStringLiteral("synchronized"), syncLed(*m_panel)},
+        {QStringLiteral("exclusive"), exclusiveChk(*m_panel)},
     };
     QWidget *widget = controls.value(control);
     QVERIFY(widget);
@@ -413,7 +468,7 @@ void tst_RelayPanel::transitions()
         selectMode(startMode);
     if (ledRed)
         run(SwitchRelay);
-    QCOMPARE(m_panel->syncLed->value(), ledRed);
+    QCOMPARE(syncLed(*m_panel)->value(), ledRed);
     QCOMPARE(cardMode(), startMode + 1);
     // A relay switched in a synchronous mode is still waiting on the card.
     QVERIFY(!cardRelayApplied(5));
@@ -423,13 +478,13 @@ void tst_RelayPanel::transitions()
 
     QStringList expected;
     for (const QString &line : calls)
-        expected.append(line.contains(QLatin1String("%1")) ? line.arg(m_panel->d_vi) : line);
+        expected.append(line.contains(QLatin1String("%1")) ? line.arg(m_panel->card()->vi()) : line);
     QCOMPARE(sfptest::trace(driverAndCard()), expected);
-    QCOMPARE(m_panel->syncLed->value(), ledRedAfter);
-    QCOMPARE(m_panel->updateBtn->isEnabled(), updateEnabled);
-    QCOMPARE(m_panel->triggerBtn->isEnabled(), triggerEnabled);
-    QCOMPARE(m_panel->modeCombo->currentIndex(), modeAfter);
-    QCOMPARE(m_panel->m_mode, modeAfter);
+    QCOMPARE(syncLed(*m_panel)->value(), ledRedAfter);
+    QCOMPARE(updateBtn(*m_panel)->isEnabled(), updateEnabled);
+    QCOMPARE(triggerBtn(*m_panel)->isEnabled(), triggerEnabled);
+    QCOMPARE(modeCombo(*m_panel)->currentIndex(), modeAfter);
+    QCOMPARE(int(m_panel->card()->mode()), modeAfter);
     QCOMPARE(cardMode(), modeAfter + 1);
 }
 
@@ -452,22 +507,22 @@ void tst_RelayPanel::modeButtonsFollowSelection()
     // relays switched in a synchronous mode wait on the card until Update.
     createPanel(false);
     selectMode(1);
-    QTest::mouseClick(m_panel->relayPair[0]->relayAButton(), Qt::LeftButton);
-    QTest::mouseClick(m_panel->relayPair[15]->relayBButton(), Qt::LeftButton);
-    QVERIFY(m_panel->syncLed->value());
+    QTest::mouseClick(m_panel->pair(0)->relayAButton(), Qt::LeftButton);
+    QTest::mouseClick(m_panel->pair(15)->relayBButton(), Qt::LeftButton);
+    QVERIFY(syncLed(*m_panel)->value());
     QVERIFY(!cardRelayApplied(1));
     QVERIFY(!cardRelayApplied(32));
-    QTest::mouseClick(m_panel->updateBtn, Qt::LeftButton);
-    QVERIFY(!m_panel->syncLed->value());
+    QTest::mouseClick(updateBtn(*m_panel), Qt::LeftButton);
+    QVERIFY(!syncLed(*m_panel)->value());
     QVERIFY(cardRelayApplied(1));
     QVERIFY(cardRelayApplied(32));
 
     selectMode(2);
-    QTest::mouseClick(m_panel->relayPair[0]->relayAButton(), Qt::LeftButton);
-    QVERIFY(m_panel->syncLed->value());
+    QTest::mouseClick(m_panel->pair(0)->relayAButton(), Qt::LeftButton);
+    QVERIFY(syncLed(*m_panel)->value());
     QVERIFY(cardRelayApplied(1));
-    QTest::mouseClick(m_panel->triggerBtn, Qt::LeftButton);
-    QVERIFY(!m_panel->syncLed->value());
+    QTest::mouseClick(triggerBtn(*m_panel), Qt::LeftButton);
+    QVERIFY(!syncLed(*m_panel)->value());
     QVERIFY(!cardRelayApplied(1));
 }
 
@@ -475,53 +530,53 @@ void tst_RelayPanel::exclusiveSwitchesRelayBOff()
 {
     createPanel(false);
     for (int pair : {1, 4}) {
-        QTest::mouseClick(m_panel->relayPair[pair]->relayAButton(), Qt::LeftButton);
-        QTest::mouseClick(m_panel->relayPair[pair]->relayBButton(), Qt::LeftButton);
+        QTest::mouseClick(m_panel->pair(pair)->relayAButton(), Qt::LeftButton);
+        QTest::mouseClick(m_panel->pair(pair)->relayBButton(), Qt::LeftButton);
     }
     sfptest::clearTrace();
-    QTest::mouseClick(m_panel->exclusiveChk, Qt::LeftButton);
-    QVERIFY(m_panel->exclusiveChk->isChecked());
+    QTest::mouseClick(exclusiveChk(*m_panel), Qt::LeftButton);
+    QVERIFY(exclusiveChk(*m_panel)->isChecked());
     // Channels 4 (pair 2) and 10 (pair 5) go off, in that order; relay A of
     // each stays on.
     QCOMPARE(sfptest::trace({QStringLiteral("qx5170_")}),
              QStringList({call("qx5170_switchRelay(%1, 4, 0) = 0"),
                           call("qx5170_switchRelay(%1, 10, 0) = 0")}));
-    for (const qx5170_sfpRelayPair *pair : m_panel->relayPair)
+    for (const qx5170_sfpRelayPair *pair : pairsOf(*m_panel))
         QVERIFY(pair->isExclusive());
-    QVERIFY(m_panel->relayPair[1]->relayAButton()->isChecked());
-    QVERIFY(!m_panel->relayPair[1]->relayBButton()->isChecked());
-    QVERIFY(m_panel->relayPair[4]->relayAButton()->isChecked());
-    QVERIFY(!m_panel->relayPair[4]->relayBButton()->isChecked());
+    QVERIFY(m_panel->pair(1)->relayAButton()->isChecked());
+    QVERIFY(!m_panel->pair(1)->relayBButton()->isChecked());
+    QVERIFY(m_panel->pair(4)->relayAButton()->isChecked());
+    QVERIFY(!m_panel->pair(4)->relayBButton()->isChecked());
     QVERIFY(cardRelayApplied(3));
     QVERIFY(!cardRelayApplied(4));
     QVERIFY(cardRelayApplied(9));
     QVERIFY(!cardRelayApplied(10));
-    QVERIFY(!m_panel->syncLed->value());
+    QVERIFY(!syncLed(*m_panel)->value());
 }
 
 void tst_RelayPanel::exclusiveInSyncModeTurnsLedRed()
 {
     createPanel(false);
-    QTest::mouseClick(m_panel->relayPair[6]->relayAButton(), Qt::LeftButton);
-    QTest::mouseClick(m_panel->relayPair[6]->relayBButton(), Qt::LeftButton);
+    QTest::mouseClick(m_panel->pair(6)->relayAButton(), Qt::LeftButton);
+    QTest::mouseClick(m_panel->pair(6)->relayBButton(), Qt::LeftButton);
     selectMode(1);
-    QVERIFY(!m_panel->syncLed->value());
-    QTest::mouseClick(m_panel->exclusiveChk, Qt::LeftButton);
-    QVERIFY(m_panel->syncLed->value());
-    QVERIFY(!m_panel->relayPair[6]->relayBButton()->isChecked());
+    QVERIFY(!syncLed(*m_panel)->value());
+    QTest::mouseClick(exclusiveChk(*m_panel), Qt::LeftButton);
+    QVERIFY(syncLed(*m_panel)->value());
+    QVERIFY(!m_panel->pair(6)->relayBButton()->isChecked());
 }
 
 void tst_RelayPanel::exclusiveOffChangesNothing()
 {
     createPanel(false);
-    m_panel->exclusiveChk->setChecked(true);
-    QTest::mouseClick(m_panel->relayPair[0]->relayAButton(), Qt::LeftButton);
+    exclusiveChk(*m_panel)->setChecked(true);
+    QTest::mouseClick(m_panel->pair(0)->relayAButton(), Qt::LeftButton);
     sfptest::clearTrace();
-    m_panel->exclusiveChk->setChecked(false);
+    exclusiveChk(*m_panel)->setChecked(false);
     QCOMPARE(sfptest::trace({QStringLiteral("qx5170_")}), QStringList());
-    for (const qx5170_sfpRelayPair *pair : m_panel->relayPair)
+    for (const qx5170_sfpRelayPair *pair : pairsOf(*m_panel))
         QVERIFY(!pair->isExclusive());
-    QVERIFY(m_panel->relayPair[0]->relayAButton()->isChecked());
+    QVERIFY(m_panel->pair(0)->relayAButton()->isChecked());
 }
 
 void tst_RelayPanel::failingUpdateStillTurnsLedGreen()
@@ -529,14 +584,14 @@ void tst_RelayPanel::failingUpdateStillTurnsLedGreen()
     createPanel(false);
     selectMode(1);
     run(SwitchRelay);
-    QVERIFY(m_panel->syncLed->value());
+    QVERIFY(syncLed(*m_panel)->value());
 
     sfpsim::injectFault("qx5170_updateRelaysState", VI_ERROR_TMO, 1);
     char statusText[qx5170_ERROR_MESSAGE_BUFLEN] = {};
     qx5170_error_message(VI_NULL, VI_ERROR_TMO, statusText);
     sfptest::clearTrace();
     const auto report = sfptest::answerNextModal(QStringLiteral("No"));
-    QTest::mouseClick(m_panel->updateBtn, Qt::LeftButton);
+    QTest::mouseClick(updateBtn(*m_panel), Qt::LeftButton);
     QVERIFY(report->answered);
     QCOMPARE(report->icon, QStringLiteral("Critical"));
     QCOMPARE(report->title, QStringLiteral("Orbelan  SFP Error message"));
@@ -544,7 +599,7 @@ void tst_RelayPanel::failingUpdateStillTurnsLedGreen()
              QStringLiteral("qx5170_updateRelaysState(d_vi) failed due to [%1]\n"
                             "Do you want to exit?")
                  .arg(QString::fromLatin1(statusText)));
-    QVERIFY(!m_panel->syncLed->value());
+    QVERIFY(!syncLed(*m_panel)->value());
     QCOMPARE(sfptest::trace({QStringLiteral("qx5170_updateRelaysState(")}),
              QStringList(call("qx5170_updateRelaysState(%1) = ") + QString::number(VI_ERROR_TMO)));
 }
@@ -556,12 +611,12 @@ void tst_RelayPanel::failingTriggerText()
     run(SwitchRelay);
     sfpsim::injectFault("qx5170_pulseSynchTrigger", VI_ERROR_TMO, 1);
     const auto report = sfptest::answerNextModal(QStringLiteral("No"));
-    QTest::mouseClick(m_panel->triggerBtn, Qt::LeftButton);
+    QTest::mouseClick(triggerBtn(*m_panel), Qt::LeftButton);
     QVERIFY(report->answered);
     QVERIFY2(
         report->text.startsWith(QLatin1String("qx5170_pulseSynchTrigger (d_vi) failed due to [")),
         qPrintable(report->text));
-    QVERIFY(!m_panel->syncLed->value());
+    QVERIFY(!syncLed(*m_panel)->value());
 }
 
 void tst_RelayPanel::failingModeKeepsSelection()
@@ -574,10 +629,10 @@ void tst_RelayPanel::failingModeKeepsSelection()
     QVERIFY(report->answered);
     QVERIFY(report->text.startsWith(
         QLatin1String("qx5170_setSwitchingMode(d_vi, indx+1, qx5170_ITRIG_NONE) failed due to [")));
-    QCOMPARE(m_panel->modeCombo->currentIndex(), 2);
-    QCOMPARE(m_panel->m_mode, 2);
-    QVERIFY(m_panel->triggerBtn->isEnabled());
-    QVERIFY(!m_panel->updateBtn->isEnabled());
+    QCOMPARE(modeCombo(*m_panel)->currentIndex(), 2);
+    QCOMPARE(int(m_panel->card()->mode()), 2);
+    QVERIFY(triggerBtn(*m_panel)->isEnabled());
+    QVERIFY(!updateBtn(*m_panel)->isEnabled());
     QCOMPARE(cardMode(), 1);
 
     sfpsim::injectFault("qx5170_setSwitchingMode", VI_WARN_NSUP_ID_QUERY, 1);
@@ -587,7 +642,7 @@ void tst_RelayPanel::failingModeKeepsSelection()
     QCOMPARE(report->icon, QStringLiteral("Warning"));
     QVERIFY(report->text.startsWith(QLatin1String("Warning: [")));
     QCOMPARE(cardMode(), 2);
-    QVERIFY(m_panel->updateBtn->isEnabled());
+    QVERIFY(updateBtn(*m_panel)->isEnabled());
 }
 
 void tst_RelayPanel::errorYesEndsProcess()
@@ -610,33 +665,33 @@ void tst_RelayPanel::errorYesEndsProcess()
 void tst_RelayPanel::demoModeMakesNoDriverCall()
 {
     createPanel(true);
-    QCOMPARE(m_panel->d_demoMode, 1);
-    QCOMPARE(m_panel->d_vi, ViSession(0));
-    for (const qx5170_sfpRelayPair *pair : m_panel->relayPair)
+    QCOMPARE(int(m_panel->card()->isDemo()), 1);
+    QCOMPARE(m_panel->card()->vi(), ViSession(0));
+    for (const qx5170_sfpRelayPair *pair : pairsOf(*m_panel))
         QVERIFY(pair->isDemo());
     sfptest::clearTrace();
 
     // Every control behaves as with a card.
     selectMode(1);
-    QVERIFY(m_panel->updateBtn->isEnabled());
+    QVERIFY(updateBtn(*m_panel)->isEnabled());
     run(SwitchRelay);
-    QVERIFY(m_panel->syncLed->value());
+    QVERIFY(syncLed(*m_panel)->value());
     run(PressUpdate);
-    QVERIFY(!m_panel->syncLed->value());
+    QVERIFY(!syncLed(*m_panel)->value());
     selectMode(2);
-    QVERIFY(m_panel->triggerBtn->isEnabled());
+    QVERIFY(triggerBtn(*m_panel)->isEnabled());
     run(SwitchRelay);
-    QVERIFY(m_panel->syncLed->value());
+    QVERIFY(syncLed(*m_panel)->value());
     run(PressTrigger);
-    QVERIFY(!m_panel->syncLed->value());
-    QTest::mouseClick(m_panel->relayPair[3]->relayAButton(), Qt::LeftButton);
-    QTest::mouseClick(m_panel->relayPair[3]->relayBButton(), Qt::LeftButton);
-    QVERIFY(m_panel->syncLed->value());
+    QVERIFY(!syncLed(*m_panel)->value());
+    QTest::mouseClick(m_panel->pair(3)->relayAButton(), Qt::LeftButton);
+    QTest::mouseClick(m_panel->pair(3)->relayBButton(), Qt::LeftButton);
+    QVERIFY(syncLed(*m_panel)->value());
     selectMode(0);
-    QVERIFY(!m_panel->syncLed->value());
-    QTest::mouseClick(m_panel->exclusiveChk, Qt::LeftButton);
-    QVERIFY(!m_panel->relayPair[3]->relayBButton()->isChecked());
-    QVERIFY(m_panel->relayPair[3]->relayAButton()->isChecked());
+    QVERIFY(!syncLed(*m_panel)->value());
+    QTest::mouseClick(exclusiveChk(*m_panel), Qt::LeftButton);
+    QVERIFY(!m_panel->pair(3)->relayBButton()->isChecked());
+    QVERIFY(m_panel->pair(3)->relayAButton()->isChecked());
 
     m_panel.reset();
     QCOMPARE(sfptest::trace(), QStringList());
@@ -645,7 +700,7 @@ void tst_RelayPanel::demoModeMakesNoDriverCall()
 void tst_RelayPanel::sessionClosedOnceAtExit()
 {
     createPanel(false);
-    const ViSession vi = m_panel->d_vi;
+    const ViSession vi = m_panel->card()->vi();
     run(SwitchRelay);
     sfptest::clearTrace();
     m_panel.reset();
@@ -675,10 +730,10 @@ QList<QWidget *> tst_RelayPanel::readingOrder() const
 {
     const qx5170fp_App &panel = *m_panel;
     QList<QWidget *> order;
-    for (const qx5170_sfpRelayPair *pair : panel.relayPair)
+    for (const qx5170_sfpRelayPair *pair : pairsOf(panel))
         order << pair->relayAButton() << pair->relayBButton();
-    order << panel.modeCombo << panel.triggerBtn << panel.updateBtn << panel.exclusiveChk
-          << panel.resetBtn << panel.helpBtn << panel.aboutBtn << panel.closeBtn;
+    order << modeCombo(panel) << triggerBtn(panel) << updateBtn(panel) << exclusiveChk(panel)
+          << namedChild<QPushButton>(panel, "resetBtn") << namedChild<QPushButton>(panel, "helpBtn") << namedChild<QPushButton>(panel, "aboutBtn") << namedChild<QPushButton>(panel, "closeBtn");
     order.removeIf([](const QWidget *widget) { return !widget->isEnabled(); });
     return order;
 }
@@ -703,12 +758,12 @@ void tst_RelayPanel::tabOrder()
     m_panel->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_panel.get()));
     // The window opens with the first relay, not with the frame's column.
-    QCOMPARE(QApplication::focusWidget(), m_panel->relayPair[0]->relayAButton());
+    QCOMPARE(QApplication::focusWidget(), m_panel->pair(0)->relayAButton());
     selectMode(mode);
 
     const QList<QWidget *> expected = readingOrder();
-    QCOMPARE(expected.contains(m_panel->updateBtn), mode == 1);
-    QCOMPARE(expected.contains(m_panel->triggerBtn), mode == 2);
+    QCOMPARE(expected.contains(updateBtn(*m_panel)), mode == 1);
+    QCOMPARE(expected.contains(triggerBtn(*m_panel)), mode == 2);
     // From nothing focused, Tab starts there too.
     QApplication::focusWidget()->clearFocus();
     QVERIFY(!m_panel->focusWidget());
@@ -738,7 +793,7 @@ void tst_RelayPanel::everyEnabledControlIsReached()
                 && widget->isVisibleTo(m_panel.get()) && widget->isEnabled())
                 controls.insert(widget);
         }
-        const QList<QWidget *> walk = tabWalk(m_panel->relayPair[0]->relayAButton(), false,
+        const QList<QWidget *> walk = tabWalk(m_panel->pair(0)->relayAButton(), false,
                                               int(m_panel->findChildren<QWidget *>().size()));
         const QSet<QWidget *> reached(walk.cbegin(), walk.cend());
         QCOMPARE(reached.size(), walk.size());
@@ -754,9 +809,9 @@ void tst_RelayPanel::spaceTogglesRelay()
     createPanel(false);
     m_panel->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_panel.get()));
-    QPushButton *relayA = m_panel->relayPair[2]->relayAButton();
-    QPushButton *relayB = m_panel->relayPair[2]->relayBButton();
-    QSignalSpy clicked(m_panel->relayPair[2], &qx5170_sfpRelayPair::buttonClicked);
+    QPushButton *relayA = m_panel->pair(2)->relayAButton();
+    QPushButton *relayB = m_panel->pair(2)->relayBButton();
+    QSignalSpy clicked(m_panel->pair(2), &qx5170_sfpRelayPair::buttonClicked);
     sfptest::clearTrace();
 
     relayA->setFocus(Qt::TabFocusReason);
@@ -787,9 +842,9 @@ void tst_RelayPanel::keyboardAnswersCloseQuestion()
     QVERIFY(QTest::qWaitForWindowActive(m_panel.get()));
 
     // Esc is No: the window stays.
-    m_panel->closeBtn->setFocus(Qt::TabFocusReason);
+    namedChild<QPushButton>(*m_panel, "closeBtn")->setFocus(Qt::TabFocusReason);
     auto answer = sfptest::answerNextModalWithKeys({Qt::Key_Escape});
-    QTest::keyClick(m_panel->closeBtn, Qt::Key_Space);
+    QTest::keyClick(namedChild<QPushButton>(*m_panel, "closeBtn"), Qt::Key_Space);
     QVERIFY(answer->answered);
     QCOMPARE(answer->text, QStringLiteral("Do you really want to exit?"));
     // The box opens with the focus on its default button, Yes.
@@ -799,18 +854,18 @@ void tst_RelayPanel::keyboardAnswersCloseQuestion()
     // Tab to No and Space: still open.
     m_panel->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_panel.get()));
-    m_panel->closeBtn->setFocus(Qt::TabFocusReason);
+    namedChild<QPushButton>(*m_panel, "closeBtn")->setFocus(Qt::TabFocusReason);
     answer = sfptest::answerNextModalWithKeys({Qt::Key_Tab, Qt::Key_Space});
-    QTest::keyClick(m_panel->closeBtn, Qt::Key_Space);
+    QTest::keyClick(namedChild<QPushButton>(*m_panel, "closeBtn"), Qt::Key_Space);
     QVERIFY(answer->answered);
     QVERIFY(m_panel->isVisible());
 
     // Return takes the default answer, Yes: the window closes.
     m_panel->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_panel.get()));
-    m_panel->closeBtn->setFocus(Qt::TabFocusReason);
+    namedChild<QPushButton>(*m_panel, "closeBtn")->setFocus(Qt::TabFocusReason);
     answer = sfptest::answerNextModalWithKeys({Qt::Key_Return});
-    QTest::keyClick(m_panel->closeBtn, Qt::Key_Space);
+    QTest::keyClick(namedChild<QPushButton>(*m_panel, "closeBtn"), Qt::Key_Space);
     QVERIFY(answer->answered);
     QVERIFY(!m_panel->isVisible());
 }

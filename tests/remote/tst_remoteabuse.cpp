@@ -75,15 +75,15 @@ private:
     int clientCount() const;
 
     QTemporaryDir m_states;
-    std::unique_ptr<qx5170_cardSession> m_card;
-    std::unique_ptr<qx5170_remoteControl> m_remote;
+    std::unique_ptr<sfp::CardSession> m_card;
+    std::unique_ptr<sfp::RemoteControl> m_remote;
 };
 
 void tst_RemoteAbuse::init()
 {
     // The demo card: what the commands leave is the session's state.
-    m_card = std::make_unique<qx5170_cardSession>(VI_NULL, true);
-    m_remote = std::make_unique<qx5170_remoteControl>(QByteArrayLiteral("Orbelan,5170,0,1.4.0"),
+    m_card = std::make_unique<sfp::CardSession>(VI_NULL, true);
+    m_remote = std::make_unique<sfp::RemoteControl>(QByteArrayLiteral("Orbelan,5170,0,1.4.0"),
                                                       m_states.path());
     QVERIFY(m_remote->listen(QHostAddress::LocalHost, 0));
     m_remote->start(m_card.get());

@@ -141,7 +141,7 @@ private:
     QString m_states;
     std::unique_ptr<qx5170_fc> m_fc;
     std::unique_ptr<qx5170fp_App> m_panel;
-    std::unique_ptr<qx5170_remoteControl> m_remote;
+    std::unique_ptr<sfp::RemoteControl> m_remote;
     Client m_client;
 };
 
@@ -182,7 +182,7 @@ void tst_RemoteControl::createPanel(bool demo)
     m_panel->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_panel.get()));
 
-    m_remote = std::make_unique<qx5170_remoteControl>(QByteArrayLiteral("Orbelan,5170,0,1.4.0"),
+    m_remote = std::make_unique<sfp::RemoteControl>(QByteArrayLiteral("Orbelan,5170,0,1.4.0"),
                                                       m_states);
     QVERIFY(m_remote->listen(QHostAddress::LocalHost, 0));
     m_panel->followRemote(m_remote.get());
@@ -299,10 +299,10 @@ void tst_RemoteControl::channelsAndQueries()
     QCOMPARE(sfptest::trace(driverCalls()), QStringList());
     // Nor does the card session act on a relay the card does not have,
     // whoever asks it.
-    qx5170_cardSession *card = m_panel->card();
-    QSignalSpy changed(card, &qx5170_cardSession::relayChanged);
+    sfp::CardSession *card = m_panel->card();
+    QSignalSpy changed(card, &sfp::CardSession::relayChanged);
     for (int relay : {0, 33, -1}) {
-        card->switchRelay(relay, true);
+        card->setRelay(relay, true);
         QVERIFY(!card->isClosed(relay));
     }
     QCOMPARE(changed.count(), 0);

@@ -9,9 +9,9 @@
 #include <QRandomGenerator>
 #include <QTest>
 
-using sfpScpi::Command;
-using sfpScpi::Mode;
-using sfpScpi::Unit;
+using sfp::scpi::Command;
+using sfp::scpi::Mode;
+using sfp::scpi::Unit;
 using Units = QList<Unit>;
 
 namespace {
@@ -72,7 +72,7 @@ QStringList describe(const Units &units)
                           channelText.join(QLatin1Char(',')))
                      .arg(unit.number)
                      .arg(unit.flag ? QStringLiteral("ON") : QStringLiteral("OFF"))
-                     .arg(QLatin1String(QMetaEnum::fromType<Mode>().valueToKey(int(unit.mode))))
+                     .arg(int(unit.mode))
                      .arg(unit.error);
     }
     return lines;
@@ -82,7 +82,7 @@ QStringList describe(const Units &units)
 bool errorOnlyLast(const Units &units)
 {
     for (qsizetype i = 0; i < units.size(); ++i) {
-        if (units.at(i).error != sfpScpi::NoError && i != units.size() - 1)
+        if (units.at(i).error != sfp::scpi::NoError && i != units.size() - 1)
             return false;
     }
     return true;
@@ -139,7 +139,7 @@ void tst_ScpiParser::checkRow()
 {
     QFETCH(QByteArray, line);
     QFETCH(Units, expected);
-    const Units units = sfpScpi::parseLine(line);
+    const Units units = sfp::scpi::parseLine(line);
     QCOMPARE(describe(units), describe(expected));
     QVERIFY(errorOnlyLast(units));
 }
@@ -148,7 +148,7 @@ void tst_ScpiParser::headerForms_data()
 {
     addColumns();
     const Units close1 {channels(Command::RouteClose, {1})};
-    const Units undefined {error(sfpScpi::UndefinedHeader)};
+    const Units undefined {error(sfp::scpi::UndefinedHeader)};
     QTest::newRow("short") << QByteArray("ROUT:CLOS (@1)") << close1;
     QTest::newRow("long") << QByteArray("ROUTE:CLOSE (@1)") << close1;
     QTest::newRow("as documented") << QByteArray("ROUTe:CLOSe (@1)") << close1;
@@ -180,7 +180,7 @@ void tst_ScpiParser::headerForms_data()
     QTest::newRow("query of a command") << QByteArray("SYST:LOC?") << undefined;
     QTest::newRow("command of a query") << QByteArray("ROUT:SYNC") << undefined;
 
-    const Units suffix {error(sfpScpi::HeaderSuffixOutOfRange)};
+    const Units suffix {error(sfp::scpi::HeaderSuffixOutOfRange)};
     QTest::newRow("suffix on root") << QByteArray("ROUT2:CLOS (@1)") << suffix;
     QTest::newRow("suffix on leaf") << QByteArray("ROUT:CLOS1 (@1)") << suffix;
     QTest::newRow("suffix on long form") << QByteArray("ROUTE3:OPEN:ALL") << suffix;
@@ -201,7 +201,7 @@ void tst_ScpiParser::headerPath_data()
                                           command(Command::RouteModeQuery)};
     QTest::newRow("relative to the path only")
         << QByteArray("ROUT:CLOS (@1);SYST:ERR?")
-        << Units {channels(Command::RouteClose, {1}), error(sfpScpi::UndefinedHeader)};
+        << Units {channels(Command::RouteClose, {1}), error(sfp::scpi::UndefinedHeader)};
     QTest::newRow("colon returns to the root")
         << QByteArray("ROUT:CLOS (@1);:SYST:ERR?")
         << Units {channels(Command::RouteClose, {1}), command(Command::SystemErrorNextQuery)};
@@ -217,13 +217,13 @@ void tst_ScpiParser::headerPath_data()
         << Units {command(Command::Rst), command(Command::RouteOpenAll)};
     QTest::newRow("root at the start")
         << QByteArray("*CLS;CLOS (@1)")
-        << Units {command(Command::Cls), error(sfpScpi::UndefinedHeader)};
+        << Units {command(Command::Cls), error(sfp::scpi::UndefinedHeader)};
     QTest::newRow("parent of a deeper leaf")
         << QByteArray("ROUT:OPEN:ALL;ALL")
         << Units {command(Command::RouteOpenAll), command(Command::RouteOpenAll)};
     QTest::newRow("leaf is not the path")
         << QByteArray("ROUT:OPEN (@1);ALL")
-        << Units {channels(Command::RouteOpen, {1}), error(sfpScpi::UndefinedHeader)};
+        << Units {channels(Command::RouteOpen, {1}), error(sfp::scpi::UndefinedHeader)};
     QTest::newRow("optional node typed")
         << QByteArray("SYST:ERR:NEXT?;NEXT?")
         << Units {command(Command::SystemErrorNextQuery), command(Command::SystemErrorNextQuery)};
@@ -259,10 +259,10 @@ void tst_ScpiParser::everyCommand_data()
     QTest::newRow("*SAV") << QByteArray("*SAV 3") << Units {number(Command::Sav, 3)};
     QTest::newRow("*RCL") << QByteArray("*RCL 4") << Units {number(Command::Rcl, 4)};
     QTest::newRow("*IDN without ?")
-        << QByteArray("*IDN") << Units {error(sfpScpi::UndefinedHeader)};
-    QTest::newRow("*RST?") << QByteArray("*RST?") << Units {error(sfpScpi::UndefinedHeader)};
-    QTest::newRow("*FOO") << QByteArray("*FOO") << Units {error(sfpScpi::UndefinedHeader)};
-    QTest::newRow("*RST2") << QByteArray("*RST2") << Units {error(sfpScpi::UndefinedHeader)};
+        << QByteArray("*IDN") << Units {error(sfp::scpi::UndefinedHeader)};
+    QTest::newRow("*RST?") << QByteArray("*RST?") << Units {error(sfp::scpi::UndefinedHeader)};
+    QTest::newRow("*FOO") << QByteArray("*FOO") << Units {error(sfp::scpi::UndefinedHeader)};
+    QTest::newRow("*RST2") << QByteArray("*RST2") << Units {error(sfp::scpi::UndefinedHeader)};
 
     QTest::newRow("ROUT:CLOS") << QByteArray("ROUT:CLOS (@5)")
                                << Units {channels(Command::RouteClose, {5})};
@@ -274,7 +274,7 @@ void tst_ScpiParser::everyCommand_data()
                                  << Units {channels(Command::RouteOpenQuery, {32})};
     QTest::newRow("ROUT:OPEN:ALL")
         << QByteArray("ROUT:OPEN:ALL") << Units {command(Command::RouteOpenAll)};
-    QTest::newRow("ROUT:MODE") << QByteArray("ROUT:MODE TRIG") << Units {mode(Mode::Trigger)};
+    QTest::newRow("ROUT:MODE") << QByteArray("ROUT:MODE TRIG") << Units {mode(Mode::SyncTrigger)};
     QTest::newRow("ROUT:MODE?") << QByteArray("ROUT:MODE?")
                                 << Units {command(Command::RouteModeQuery)};
     QTest::newRow("ROUT:UPD") << QByteArray("ROUT:UPD") << Units {command(Command::RouteUpdate)};
@@ -326,7 +326,7 @@ void tst_ScpiParser::channelLists_data()
     QTest::newRow("one-channel range")
         << QByteArray("ROUT:OPEN (@6:6)") << Units {channels(Command::RouteOpen, {6})};
     QTest::newRow("space between ( and @")
-        << QByteArray("ROUT:CLOS ( @1)") << Units {error(sfpScpi::DataTypeError)};
+        << QByteArray("ROUT:CLOS ( @1)") << Units {error(sfp::scpi::DataTypeError)};
     QTest::newRow("spaces after (@") << QByteArray("ROUT:CLOS (@ 1 , 3 : 4 ,\t10 )")
                                      << Units {channels(Command::RouteClose, {1, 3, 4, 10})};
     QTest::newRow("whole card") << QByteArray("ROUT:CLOS? (@1:32)")
@@ -337,7 +337,7 @@ void tst_ScpiParser::channelLists_data()
     QTest::newRow("NRf channel") << QByteArray("ROUT:CLOS (@2.0,3E0,+4,0.5E1)")
                                  << Units {channels(Command::RouteClose, {2, 3, 4, 5})};
 
-    const Units outOfRange {error(sfpScpi::DataOutOfRange)};
+    const Units outOfRange {error(sfp::scpi::DataOutOfRange)};
     QTest::newRow("channel 0") << QByteArray("ROUT:CLOS (@0)") << outOfRange;
     QTest::newRow("channel 33") << QByteArray("ROUT:CLOS (@33)") << outOfRange;
     QTest::newRow("33 among good ones") << QByteArray("ROUT:CLOS (@1,33,2)") << outOfRange;
@@ -347,9 +347,9 @@ void tst_ScpiParser::channelLists_data()
     QTest::newRow("huge") << QByteArray("ROUT:CLOS (@99999999999999999999)") << outOfRange;
     QTest::newRow("huge by exponent") << QByteArray("ROUT:CLOS (@1E10)") << outOfRange;
     QTest::newRow("fraction") << QByteArray("ROUT:CLOS (@1.5)")
-                              << Units {error(sfpScpi::IllegalParameterValue)};
+                              << Units {error(sfp::scpi::IllegalParameterValue)};
 
-    const Units syntax {error(sfpScpi::SyntaxError)};
+    const Units syntax {error(sfp::scpi::SyntaxError)};
     QTest::newRow("empty list") << QByteArray("ROUT:CLOS (@)") << syntax;
     QTest::newRow("unclosed") << QByteArray("ROUT:CLOS (@1") << syntax;
     QTest::newRow("line ends after (@") << QByteArray("ROUT:CLOS (@") << syntax;
@@ -361,15 +361,15 @@ void tst_ScpiParser::channelLists_data()
     QTest::newRow("semicolon inside") << QByteArray("ROUT:CLOS (@1;2)") << syntax;
     QTest::newRow("glued to next") << QByteArray("ROUT:CLOS (@1)x") << syntax;
 
-    QTest::newRow("missing") << QByteArray("ROUT:CLOS") << Units {error(sfpScpi::MissingParameter)};
+    QTest::newRow("missing") << QByteArray("ROUT:CLOS") << Units {error(sfp::scpi::MissingParameter)};
     QTest::newRow("query missing")
-        << QByteArray("ROUT:OPEN?") << Units {error(sfpScpi::MissingParameter)};
+        << QByteArray("ROUT:OPEN?") << Units {error(sfp::scpi::MissingParameter)};
     QTest::newRow("number instead")
-        << QByteArray("ROUT:CLOS 5") << Units {error(sfpScpi::DataTypeError)};
+        << QByteArray("ROUT:CLOS 5") << Units {error(sfp::scpi::DataTypeError)};
     QTest::newRow("word instead") << QByteArray("ROUT:CLOS ALL")
-                                  << Units {error(sfpScpi::DataTypeError)};
+                                  << Units {error(sfp::scpi::DataTypeError)};
     QTest::newRow("two lists") << QByteArray("ROUT:CLOS (@1),(@2)")
-                               << Units {error(sfpScpi::ParameterNotAllowed)};
+                               << Units {error(sfp::scpi::ParameterNotAllowed)};
 }
 
 void tst_ScpiParser::numbers_data()
@@ -396,14 +396,14 @@ void tst_ScpiParser::numbers_data()
     QTest::newRow("*SAV 0") << QByteArray("*SAV 0") << Units {number(Command::Sav, 0)};
     QTest::newRow("*RCL 9") << QByteArray("*RCL 9") << Units {number(Command::Rcl, 9)};
 
-    const Units illegal {error(sfpScpi::IllegalParameterValue)};
+    const Units illegal {error(sfp::scpi::IllegalParameterValue)};
     QTest::newRow("fraction") << QByteArray("*ESE 1.5") << illegal;
     QTest::newRow("point five") << QByteArray("*ESE .5") << illegal;
     QTest::newRow("fraction by exponent") << QByteArray("*ESE 5E-1") << illegal;
     QTest::newRow("tiny") << QByteArray("*ESE 1E-999999999999999999") << illegal;
     QTest::newRow("fraction out of range") << QByteArray("*ESE 300.5") << illegal;
 
-    const Units outOfRange {error(sfpScpi::DataOutOfRange)};
+    const Units outOfRange {error(sfp::scpi::DataOutOfRange)};
     QTest::newRow("256") << QByteArray("*ESE 256") << outOfRange;
     QTest::newRow("-1") << QByteArray("*SRE -1") << outOfRange;
     QTest::newRow("*SAV 10") << QByteArray("*SAV 10") << outOfRange;
@@ -413,7 +413,7 @@ void tst_ScpiParser::numbers_data()
     QTest::newRow("beyond int64") << QByteArray("*ESE 99999999999999999999999") << outOfRange;
     QTest::newRow("huge exponent") << QByteArray("*ESE 1E999999999999999999") << outOfRange;
 
-    const Units syntax {error(sfpScpi::SyntaxError)};
+    const Units syntax {error(sfp::scpi::SyntaxError)};
     QTest::newRow("sign only") << QByteArray("*ESE +") << syntax;
     QTest::newRow("point only") << QByteArray("*ESE .") << syntax;
     QTest::newRow("exponent without digits") << QByteArray("*ESE 5E") << syntax;
@@ -434,40 +434,40 @@ void tst_ScpiParser::booleansAndModes_data()
     QTest::newRow("1.0") << QByteArray("ROUT:EXCL 1.0") << Units {exclusive(true)};
     QTest::newRow("ON then OFF") << QByteArray("ROUT:EXCL ON;EXCL OFF")
                                  << Units {exclusive(true), exclusive(false)};
-    const Units illegal {error(sfpScpi::IllegalParameterValue)};
+    const Units illegal {error(sfp::scpi::IllegalParameterValue)};
     QTest::newRow("2") << QByteArray("ROUT:EXCL 2") << illegal;
     QTest::newRow("-1") << QByteArray("ROUT:EXCL -1") << illegal;
     QTest::newRow("0.5") << QByteArray("ROUT:EXCL 0.5") << illegal;
     QTest::newRow("YES") << QByteArray("ROUT:EXCL YES") << illegal;
     QTest::newRow("ONE") << QByteArray("ROUT:EXCL ONE") << illegal;
     QTest::newRow("boolean list") << QByteArray("ROUT:EXCL (@1)")
-                                  << Units {error(sfpScpi::DataTypeError)};
+                                  << Units {error(sfp::scpi::DataTypeError)};
     QTest::newRow("boolean string")
-        << QByteArray("ROUT:EXCL \"ON\"") << Units {error(sfpScpi::DataTypeError)};
+        << QByteArray("ROUT:EXCL \"ON\"") << Units {error(sfp::scpi::DataTypeError)};
     QTest::newRow("boolean sign only")
-        << QByteArray("ROUT:EXCL -") << Units {error(sfpScpi::SyntaxError)};
+        << QByteArray("ROUT:EXCL -") << Units {error(sfp::scpi::SyntaxError)};
 
     QTest::newRow("ASYN") << QByteArray("ROUT:MODE ASYN") << Units {mode(Mode::Asynchronous)};
     QTest::newRow("asynchronous") << QByteArray("ROUT:MODE asynchronous")
                                   << Units {mode(Mode::Asynchronous)};
-    QTest::newRow("COMM") << QByteArray("ROUT:MODE COMM") << Units {mode(Mode::Command)};
-    QTest::newRow("Command") << QByteArray("ROUT:MODE Command") << Units {mode(Mode::Command)};
-    QTest::newRow("TRIG") << QByteArray("ROUT:MODE TRIG") << Units {mode(Mode::Trigger)};
-    QTest::newRow("trigger") << QByteArray("route:mode trigger") << Units {mode(Mode::Trigger)};
+    QTest::newRow("COMM") << QByteArray("ROUT:MODE COMM") << Units {mode(Mode::SyncCommand)};
+    QTest::newRow("Command") << QByteArray("ROUT:MODE Command") << Units {mode(Mode::SyncCommand)};
+    QTest::newRow("TRIG") << QByteArray("ROUT:MODE TRIG") << Units {mode(Mode::SyncTrigger)};
+    QTest::newRow("trigger") << QByteArray("route:mode trigger") << Units {mode(Mode::SyncTrigger)};
     QTest::newRow("modes in a row")
         << QByteArray("ROUT:MODE TRIG;MODE ASYN;MODE COMMAND")
-        << Units {mode(Mode::Trigger), mode(Mode::Asynchronous), mode(Mode::Command)};
+        << Units {mode(Mode::SyncTrigger), mode(Mode::Asynchronous), mode(Mode::SyncCommand)};
     QTest::newRow("ASYNC") << QByteArray("ROUT:MODE ASYNC") << illegal;
     QTest::newRow("TRI") << QByteArray("ROUT:MODE TRI") << illegal;
     QTest::newRow("BUS") << QByteArray("ROUT:MODE BUS") << illegal;
     QTest::newRow("mode number") << QByteArray("ROUT:MODE 1")
-                                 << Units {error(sfpScpi::DataTypeError)};
+                                 << Units {error(sfp::scpi::DataTypeError)};
 }
 
 void tst_ScpiParser::parameterErrors_data()
 {
     addColumns();
-    const Units notAllowed {error(sfpScpi::ParameterNotAllowed)};
+    const Units notAllowed {error(sfp::scpi::ParameterNotAllowed)};
     QTest::newRow("*RST 1") << QByteArray("*RST 1") << notAllowed;
     QTest::newRow("*IDN? 1") << QByteArray("*IDN? 1") << notAllowed;
     QTest::newRow("*ESE? with data") << QByteArray("*ESE? 5") << notAllowed;
@@ -477,14 +477,14 @@ void tst_ScpiParser::parameterErrors_data()
     QTest::newRow("MODE two words") << QByteArray("ROUT:MODE TRIG,COMM") << notAllowed;
     QTest::newRow("comma, nothing after") << QByteArray("*ESE 5,") << notAllowed;
 
-    const Units missing {error(sfpScpi::MissingParameter)};
+    const Units missing {error(sfp::scpi::MissingParameter)};
     QTest::newRow("*ESE") << QByteArray("*ESE") << missing;
     QTest::newRow("*SAV blank") << QByteArray("*SAV   ") << missing;
     QTest::newRow("*RCL before ;") << QByteArray("*RCL ;*RST") << missing;
     QTest::newRow("EXCL") << QByteArray("ROUT:EXCL") << missing;
     QTest::newRow("MODE") << QByteArray("ROUT:MODE") << missing;
 
-    const Units dataType {error(sfpScpi::DataTypeError)};
+    const Units dataType {error(sfp::scpi::DataTypeError)};
     QTest::newRow("word for number") << QByteArray("*ESE ON") << dataType;
     QTest::newRow("MAX for number") << QByteArray("*SAV MAX") << dataType;
     QTest::newRow("list for number") << QByteArray("*ESE (@1)") << dataType;
@@ -498,7 +498,7 @@ void tst_ScpiParser::parameterErrors_data()
 void tst_ScpiParser::syntaxErrors_data()
 {
     addColumns();
-    const Units syntax {error(sfpScpi::SyntaxError)};
+    const Units syntax {error(sfp::scpi::SyntaxError)};
     QTest::newRow("empty mnemonic") << QByteArray("ROUT::CLOS (@1)") << syntax;
     QTest::newRow("trailing colon") << QByteArray("ROUT:CLOS: (@1)") << syntax;
     QTest::newRow("no header separator") << QByteArray("ROUT:CLOS(@1)") << syntax;
@@ -520,7 +520,7 @@ void tst_ScpiParser::syntaxErrors_data()
     // out of place.
     QTest::newRow("exclamation mark after header") << QByteArray("*RST!") << syntax;
     QTest::newRow("space inside mnemonic")
-        << QByteArray("RO UT:CLOS") << Units {error(sfpScpi::UndefinedHeader)};
+        << QByteArray("RO UT:CLOS") << Units {error(sfp::scpi::UndefinedHeader)};
 }
 
 void tst_ScpiParser::separatorsAndWhitespace_data()
@@ -537,17 +537,17 @@ void tst_ScpiParser::separatorsAndWhitespace_data()
         << QByteArray("*ESE\t\t12\t;\tROUT:CLOS\t(@1)")
         << Units {number(Command::Ese, 12), channels(Command::RouteClose, {1})};
     QTest::newRow("spaces before comma")
-        << QByteArray("ROUT:MODE TRIG  ,COMM") << Units {error(sfpScpi::ParameterNotAllowed)};
+        << QByteArray("ROUT:MODE TRIG  ,COMM") << Units {error(sfp::scpi::ParameterNotAllowed)};
     QTest::newRow("separator at the end") << QByteArray("*RST;") << Units {command(Command::Rst)};
     QTest::newRow("separator, blank at the end")
         << QByteArray("*RST ; ") << Units {command(Command::Rst)};
     QTest::newRow("empty unit") << QByteArray("*RST;;*CLS")
-                                << Units {command(Command::Rst), error(sfpScpi::SyntaxError)};
+                                << Units {command(Command::Rst), error(sfp::scpi::SyntaxError)};
     QTest::newRow("two separators at the end")
-        << QByteArray("*RST;;") << Units {command(Command::Rst), error(sfpScpi::SyntaxError)};
-    QTest::newRow("separator only") << QByteArray(";") << Units {error(sfpScpi::SyntaxError)};
+        << QByteArray("*RST;;") << Units {command(Command::Rst), error(sfp::scpi::SyntaxError)};
+    QTest::newRow("separator only") << QByteArray(";") << Units {error(sfp::scpi::SyntaxError)};
     QTest::newRow("root, nothing after")
-        << QByteArray("*RST;:") << Units {command(Command::Rst), error(sfpScpi::SyntaxError)};
+        << QByteArray("*RST;:") << Units {command(Command::Rst), error(sfp::scpi::SyntaxError)};
 }
 
 void tst_ScpiParser::stopsAtFirstError_data()
@@ -555,28 +555,28 @@ void tst_ScpiParser::stopsAtFirstError_data()
     addColumns();
     QTest::newRow("undefined in the middle")
         << QByteArray("*RST;FOO;*CLS")
-        << Units {command(Command::Rst), error(sfpScpi::UndefinedHeader)};
+        << Units {command(Command::Rst), error(sfp::scpi::UndefinedHeader)};
     QTest::newRow("first unit out of range")
-        << QByteArray("*ESE 300;*CLS") << Units {error(sfpScpi::DataOutOfRange)};
+        << QByteArray("*ESE 300;*CLS") << Units {error(sfp::scpi::DataOutOfRange)};
     QTest::newRow("channel refuses the unit")
-        << QByteArray("ROUT:CLOS (@1,40);OPEN (@2)") << Units {error(sfpScpi::DataOutOfRange)};
+        << QByteArray("ROUT:CLOS (@1,40);OPEN (@2)") << Units {error(sfp::scpi::DataOutOfRange)};
     QTest::newRow("later units not read")
         << QByteArray("ROUT:CLOS (@1);OPEN (@99);OPEN (@2);*RST")
-        << Units {channels(Command::RouteClose, {1}), error(sfpScpi::DataOutOfRange)};
+        << Units {channels(Command::RouteClose, {1}), error(sfp::scpi::DataOutOfRange)};
     QTest::newRow("first error only")
         << QByteArray("*CLS;*ESE;FOO;*ESE 999")
-        << Units {command(Command::Cls), error(sfpScpi::MissingParameter)};
+        << Units {command(Command::Cls), error(sfp::scpi::MissingParameter)};
     QTest::newRow("suffix stops") << QByteArray("*RST;ROUT2:OPEN:ALL;*CLS")
                                   << Units {command(Command::Rst),
-                                            error(sfpScpi::HeaderSuffixOutOfRange)};
+                                            error(sfp::scpi::HeaderSuffixOutOfRange)};
 }
 
 void tst_ScpiParser::pathStartsAtRootOnEachLine()
 {
-    const Units first = sfpScpi::parseLine("ROUT:CLOS (@1)");
+    const Units first = sfp::scpi::parseLine("ROUT:CLOS (@1)");
     QCOMPARE(describe(first), describe({channels(Command::RouteClose, {1})}));
-    const Units second = sfpScpi::parseLine("OPEN (@2)");
-    QCOMPARE(describe(second), describe({error(sfpScpi::UndefinedHeader)}));
+    const Units second = sfp::scpi::parseLine("OPEN (@2)");
+    QCOMPARE(describe(second), describe({error(sfp::scpi::UndefinedHeader)}));
 }
 
 void tst_ScpiParser::errorStrings_data()
@@ -619,8 +619,8 @@ void tst_ScpiParser::errorStrings()
     QFETCH(int, number);
     QFETCH(QByteArray, text);
     QFETCH(QByteArray, string);
-    QCOMPARE(sfpScpi::errorText(number).toByteArray(), text);
-    QCOMPARE(sfpScpi::errorString(number), string);
+    QCOMPARE(sfp::scpi::errorText(number).toByteArray(), text);
+    QCOMPARE(sfp::scpi::errorString(number), string);
 }
 
 void tst_ScpiParser::lineEndsWhereItsViewEnds()
@@ -629,38 +629,38 @@ void tst_ScpiParser::lineEndsWhereItsViewEnds()
     // memory is not read as part of it.
     const QByteArray buffer("ROUT:CLOS (@1)");
     const QByteArrayView cut = QByteArrayView(buffer).first(11); // "ROUT:CLOS ("
-    QCOMPARE(describe(sfpScpi::parseLine(cut)),
-             describe(sfpScpi::parseLine(QByteArray("ROUT:CLOS ("))));
+    QCOMPARE(describe(sfp::scpi::parseLine(cut)),
+             describe(sfp::scpi::parseLine(QByteArray("ROUT:CLOS ("))));
 }
 
 void tst_ScpiParser::hostileInput_data()
 {
     addColumns();
     QTest::newRow("100000 separators")
-        << QByteArray(100'000, ';') << Units {error(sfpScpi::SyntaxError)};
+        << QByteArray(100'000, ';') << Units {error(sfp::scpi::SyntaxError)};
     QTest::newRow("only NUL") << QByteArray(1000, '\0') << Units {};
     QTest::newRow("64 KiB of 0xff")
-        << QByteArray(65'536, '\xff') << Units {error(sfpScpi::SyntaxError)};
+        << QByteArray(65'536, '\xff') << Units {error(sfp::scpi::SyntaxError)};
     QTest::newRow("64 KiB mnemonic")
-        << QByteArray(65'536, 'A') << Units {error(sfpScpi::UndefinedHeader)};
+        << QByteArray(65'536, 'A') << Units {error(sfp::scpi::UndefinedHeader)};
     QTest::newRow("64 KiB of colons")
-        << QByteArray(65'536, ':') << Units {error(sfpScpi::SyntaxError)};
+        << QByteArray(65'536, ':') << Units {error(sfp::scpi::SyntaxError)};
     QTest::newRow("64 KiB of digits as suffix") << QByteArray("ROUT") + QByteArray(65'536, '7')
-            + QByteArray(":OPEN:ALL") << Units {error(sfpScpi::HeaderSuffixOutOfRange)};
+            + QByteArray(":OPEN:ALL") << Units {error(sfp::scpi::HeaderSuffixOutOfRange)};
     QTest::newRow("64 KiB of leading zeros") << QByteArray("*ESE ") + QByteArray(65'536, '0')
             + QByteArray("42") << Units {number(Command::Ese, 42)};
     QTest::newRow("64 KiB of trailing zeros")
-        << QByteArray("*ESE 1") + QByteArray(65'536, '0') << Units {error(sfpScpi::DataOutOfRange)};
+        << QByteArray("*ESE 1") + QByteArray(65'536, '0') << Units {error(sfp::scpi::DataOutOfRange)};
     QTest::newRow("64 KiB of fraction zeros")
         << QByteArray("*ESE 3.") + QByteArray(65'536, '0') << Units {number(Command::Ese, 3)};
     QTest::newRow("64 KiB exponent") << QByteArray("*ESE 1E") + QByteArray(65'536, '9')
-                                     << Units {error(sfpScpi::DataOutOfRange)};
+                                     << Units {error(sfp::scpi::DataOutOfRange)};
     QTest::newRow("long list, 33 at the end")
         << QByteArray("ROUT:CLOS (@") + QByteArray("32:1,").repeated(4000) + QByteArray("33)")
-        << Units {error(sfpScpi::DataOutOfRange)};
+        << Units {error(sfp::scpi::DataOutOfRange)};
     QTest::newRow("unclosed long list")
         << QByteArray("ROUT:CLOS (@") + QByteArray("1,").repeated(30'000)
-        << Units {error(sfpScpi::SyntaxError)};
+        << Units {error(sfp::scpi::SyntaxError)};
 }
 
 void tst_ScpiParser::randomGarbage()
@@ -670,13 +670,13 @@ void tst_ScpiParser::randomGarbage()
         QByteArray line(random.bounded(1, 65'537), Qt::Uninitialized);
         for (char &byte : line)
             byte = char(random.bounded(256));
-        const Units units = sfpScpi::parseLine(line);
+        const Units units = sfp::scpi::parseLine(line);
         QVERIFY(errorOnlyLast(units));
         for (const Unit &unit : units) {
             for (int channel : unit.channels)
                 QVERIFY(channel >= 1 && channel <= 32);
         }
-        QCOMPARE(describe(sfpScpi::parseLine(line)), describe(units));
+        QCOMPARE(describe(sfp::scpi::parseLine(line)), describe(units));
     }
 }
 
@@ -684,7 +684,7 @@ void tst_ScpiParser::manyUnits()
 {
     // (How long it takes is the fuzzer's and a benchmark's business.)
     const QByteArray line = QByteArray(":ROUT:CLOS (@1:32);OPEN (@32:1);").repeated(50'000);
-    const Units units = sfpScpi::parseLine(line);
+    const Units units = sfp::scpi::parseLine(line);
     QCOMPARE(units.size(), 100'000);
     QCOMPARE(units.at(99'998).command, Command::RouteClose);
     QCOMPARE(units.at(99'999).command, Command::RouteOpen);

@@ -17,7 +17,7 @@ namespace {
 
 // Records what the server hands it, one text per event; answers a query
 // (a line with '?') with the line itself.
-class RecordingHandler final : public sfpScpiHandler
+class RecordingHandler final : public sfp::ScpiHandler
 {
 public:
     bool isReady() const override { return ready; }
@@ -90,13 +90,13 @@ private:
     bool connectClient(QTcpSocket &socket);
 
     RecordingHandler m_handler;
-    std::unique_ptr<sfpScpiServer> m_server;
+    std::unique_ptr<sfp::ScpiServer> m_server;
 };
 
 void tst_ScpiServer::init()
 {
     m_handler = RecordingHandler();
-    m_server = std::make_unique<sfpScpiServer>(&m_handler);
+    m_server = std::make_unique<sfp::ScpiServer>(&m_handler);
     QVERIFY(m_server->listen(QHostAddress::LocalHost, 0));
     m_server->start();
 }
@@ -140,7 +140,7 @@ void tst_ScpiServer::overlongLineEndingInALaterPacket()
 
     // More than the limit with no line end yet: dropped as soon as it is
     // too long; the rest of it, when its line end comes, is no line.
-    client.write(QByteArray(sfpScpiServer::maxLineLength + 100, 'x'));
+    client.write(QByteArray(sfp::ScpiServer::maxLineLength + 100, 'x'));
     QVERIFY(client.waitForBytesWritten(5000));
     QVERIFY(QTest::qWaitFor([this] { return m_handler.events.size() == 2; }));
     QCOMPARE(m_handler.events.at(1), QStringLiteral("1: too long"));
@@ -192,7 +192,7 @@ void tst_ScpiServer::lineEndsInPacketsOfTheirOwn()
         QTest::qWait(50); // read by the server before the next piece comes
         return written;
     };
-    const QByteArray longest(sfpScpiServer::maxLineLength, 'z');
+    const QByteArray longest(sfp::ScpiServer::maxLineLength, 'z');
     for (const QByteArray &piece :
          {QByteArray("*IDN?"), QByteArray("\n"), QByteArray("ROUT:CLOS (@1)\r"), QByteArray("\n"),
           longest + '\r', QByteArray("\n")})

@@ -399,11 +399,11 @@ void runChildIfRequested(int argc, char **argv)
 
 void useSimulatedPlatform()
 {
-    sfpPlatform::Search search;
+    sfp::platform::Search search;
     search.simulate = true;
     search.linker = false;
     search.simulatedFolders = {QStringLiteral(SFP_STAND_IN_DIR)};
-    const sfpPlatform::Loaded loaded = sfpPlatform::load(search);
+    const sfp::platform::Loaded loaded = sfp::platform::load(search);
     if (!loaded.ok) {
         std::fprintf(stderr, "sfptest: the stand-ins cannot be loaded: %s\n",
                      qPrintable(loaded.error));

@@ -17,7 +17,7 @@
 
 #include <functional>
 
-namespace sfpIniFile {
+namespace sfp::iniFile {
 
 // Why a save did not happen; the texts name the cause for a message line.
 struct SaveResult
@@ -38,4 +38,4 @@ SaveResult save(const QString &path, const std::function<void(QSettings &)> &cha
 // such a value is the one text it was written as.
 QString text(const QSettings &file, const QString &key);
 
-} // namespace sfpIniFile
+} // namespace sfp::iniFile

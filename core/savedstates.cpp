@@ -22,7 +22,7 @@ const char *const modeNames[] = {"asynchronous", "command", "trigger"};
 // A state file is a few hundred bytes; anything much larger is not one.
 constexpr qint64 maxFileSize = qint64(64) * 1024;
 
-QByteArray toJson(const qx5170_savedState &state)
+QByteArray toJson(const sfp::CardState &state)
 {
     QJsonArray closed;
     for (int relay = 1; relay <= int(state.closed.size()); ++relay) {
@@ -31,13 +31,13 @@ QByteArray toJson(const qx5170_savedState &state)
     }
     QJsonObject object;
     object.insert(QStringLiteral("closed"), closed);
-    object.insert(QStringLiteral("mode"), QLatin1String(modeNames[state.mode]));
+    object.insert(QStringLiteral("mode"), QLatin1String(modeNames[int(state.mode)]));
     object.insert(QStringLiteral("exclusive"), state.exclusive);
     return QJsonDocument(object).toJson();
 }
 
 // Empty when the object is a state, else why not.
-QString fromJson(const QJsonObject &object, qx5170_savedState *state)
+QString fromJson(const QJsonObject &object, sfp::CardState *state)
 {
     const QJsonValue closed = object.value(QStringLiteral("closed"));
     const QJsonValue mode = object.value(QStringLiteral("mode"));
@@ -46,7 +46,7 @@ QString fromJson(const QJsonObject &object, qx5170_savedState *state)
         return QStringLiteral(
             "\"closed\", \"mode\" or \"exclusive\" is missing or of the wrong type");
 
-    qx5170_savedState result;
+    sfp::CardState result;
     const QJsonArray relays = closed.toArray();
     for (const auto &value : relays) {
         const double relay = value.toDouble(-1);
@@ -56,13 +56,14 @@ QString fromJson(const QJsonObject &object, qx5170_savedState *state)
         result.closed[size_t(int(relay) - 1)] = true;
     }
     const QString modeName = mode.toString();
-    result.mode = -1;
+    int modeIndex = -1;
     for (int i = 0; i < int(std::size(modeNames)); ++i) {
         if (modeName == QLatin1String(modeNames[i]))
-            result.mode = i;
+            modeIndex = i;
     }
-    if (result.mode < 0)
+    if (modeIndex < 0)
         return QStringLiteral("\"mode\" is none of asynchronous, command and trigger");
+    result.mode = sfp::SwitchingMode(modeIndex);
     result.exclusive = exclusive.toBool();
     // Under the exclusive rule no pair has both relays closed; bringing such
     // a state back would switch a relay the file says is closed.
@@ -77,7 +78,7 @@ QString fromJson(const QJsonObject &object, qx5170_savedState *state)
 
 } // namespace
 
-namespace qx5170_savedStates {
+namespace sfp::savedStates {
 
 QString defaultFolder()
 {
@@ -90,7 +91,7 @@ QString fileName(const QString &folder, int slot)
     return QStringLiteral("%1/state-%2.json").arg(folder).arg(slot);
 }
 
-QString save(const QString &path, const qx5170_savedState &state)
+QString save(const QString &path, const sfp::CardState &state)
 {
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
@@ -121,7 +122,7 @@ QString save(const QString &path, const qx5170_savedState &state)
     return QString();
 }
 
-LoadResult load(const QString &path, qx5170_savedState *state, QString *reason)
+LoadResult load(const QString &path, sfp::CardState *state, QString *reason)
 {
     QFile file(path);
     if (!file.exists())
@@ -149,4 +150,4 @@ LoadResult load(const QString &path, qx5170_savedState *state, QString *reason)
     return LoadResult::Loaded;
 }
 
-} // namespace qx5170_savedStates
+} // namespace sfp::savedStates

@@ -27,12 +27,12 @@ const std::initializer_list<const char *> visaNamesInFolder
 const std::initializer_list<const char *> commonNames = {"libqx2010_64.so", "libqx2010.so"};
 const std::initializer_list<const char *> driverNames = {"libqx5170_64.so", "libqx5170.so"};
 
-sfpPlatformFunctions table;
+sfp::PlatformFunctions table;
 
 // What load() found; built on first use.
-sfpPlatform::Loaded &result()
+sfp::platform::Loaded &result()
 {
-    static sfpPlatform::Loaded loaded;
+    static sfp::platform::Loaded loaded;
     return loaded;
 }
 
@@ -61,7 +61,7 @@ struct Attempt
     QString visaPath;
     QString commonPath;
     QString driverPath;
-    sfpPlatformFunctions functions;
+    sfp::PlatformFunctions functions;
 };
 
 class Loader final
@@ -221,7 +221,7 @@ void take(const Attempt &attempt, const QString &origin, bool simulated)
 
 } // namespace
 
-const sfpPlatformFunctions &sfpLibraries()
+const sfp::PlatformFunctions &sfp::libraries()
 {
     if (!result().ok) {
         std::fputs("qx5170fp: the platform libraries were not loaded\n", stderr);
@@ -230,7 +230,7 @@ const sfpPlatformFunctions &sfpLibraries()
     return table;
 }
 
-namespace sfpPlatform {
+namespace sfp::platform {
 
 Search programSearch(const QString &option, bool simulate)
 {
@@ -244,7 +244,7 @@ Search programSearch(const QString &option, bool simulate)
         const QSettings settings(file, QSettings::IniFormat);
         if (settings.contains(QStringLiteral("LibraryPath"))) {
             search.configFile = file;
-            search.configured = sfpIniFile::text(settings, QStringLiteral("LibraryPath"));
+            search.configured = sfp::iniFile::text(settings, QStringLiteral("LibraryPath"));
             break;
         }
     }
@@ -332,4 +332,4 @@ const Loaded &loaded()
     return result();
 }
 
-} // namespace sfpPlatform
+} // namespace sfp::platform

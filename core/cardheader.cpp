@@ -16,20 +16,20 @@ constexpr int attributeTextSize = 256;
 QString textAttribute(ViSession vi, ViAttr attribute)
 {
     char text[attributeTextSize] = {};
-    if (sfpLibraries().viGetAttribute(vi, attribute, text) != VI_SUCCESS)
+    if (sfp::libraries().viGetAttribute(vi, attribute, text) != VI_SUCCESS)
         return QString();
     return QString::fromLatin1(text, qsizetype(qstrnlen(text, sizeof text)));
 }
 
 } // namespace
 
-sfpCardHeader sfpReadCardHeader(ViSession vi, int fcNumber)
+sfp::CardHeader sfp::readCardHeader(ViSession vi, int fcNumber)
 {
-    sfpCardHeader header;
+    sfp::CardHeader header;
     ViInt16 slot = 0;
     // Warnings still mean that the device has a slot: only an error says it
     // has none, which is how a LAN box answers.
-    if (sfpLibraries().viGetAttribute(vi, VI_ATTR_SLOT, &slot) < VI_SUCCESS) {
+    if (sfp::libraries().viGetAttribute(vi, VI_ATTR_SLOT, &slot) < VI_SUCCESS) {
         header.lxi = true;
         header.moduleText = textAttribute(vi, VI_ATTR_TCPIP_DEVICE_NAME);
         header.hostText = textAttribute(vi, VI_ATTR_TCPIP_HOSTNAME);
@@ -41,7 +41,7 @@ sfpCardHeader sfpReadCardHeader(ViSession vi, int fcNumber)
     return header;
 }
 
-QString sfpPanelWindowTitle(const QString &modelText, const QString &hostText)
+QString sfp::panelWindowTitle(const QString &modelText, const QString &hostText)
 {
     QString title = QStringLiteral("Orbelan ") + modelText + QStringLiteral(" Soft Front Panel");
     if (hostText.isEmpty())
@@ -49,7 +49,7 @@ QString sfpPanelWindowTitle(const QString &modelText, const QString &hostText)
     return title + QStringLiteral(": ") + hostText;
 }
 
-QString sfpPanelHeaderText(const QString &modelText, const QString &description)
+QString sfp::panelHeaderText(const QString &modelText, const QString &description)
 {
     return QStringLiteral("<html>Orbelan ") + modelText + QStringLiteral("<br>")
         + QStringLiteral("<font size='2'>") + description + QStringLiteral("</font></html>");

@@ -6,4 +6,8 @@
 
 // A card model as titles and messages show it: the model code in
 // hexadecimal, four places wide, padded with blanks ("5170").
-QString sfpModelText(int modelCode);
+namespace sfp {
+
+QString modelText(int modelCode);
+
+} // namespace sfp

@@ -57,7 +57,7 @@ QString textAttribute(ViSession vi, ViAttr attribute)
 {
     char buffer[256];
     std::memset(buffer, 0, sizeof buffer);
-    sfpLibraries().viGetAttribute(vi, attribute, buffer);
+    sfp::libraries().viGetAttribute(vi, attribute, buffer);
     buffer[sizeof buffer - 1] = '\0';
     return QString::fromLatin1(buffer);
 }
@@ -71,7 +71,7 @@ void getResourceInfo(getResourceInfo_params_t *record)
 
     resourceInfo_t info = record->info;
     ViSession vi = VI_NULL;
-    if (sfpLibraries().viOpen(record->defaultRM, info.resourceName.toLatin1().constData(),
+    if (sfp::libraries().viOpen(record->defaultRM, info.resourceName.toLatin1().constData(),
                               VI_NO_LOCK, 0, &vi)
         < 0)
         return;
@@ -82,8 +82,8 @@ void getResourceInfo(getResourceInfo_params_t *record)
     block.defaultRM = record->defaultRM;
     block.timeout = 0;
     block.flags = 0;
-    if (sfpLibraries().qx2010_mb_open(vi, &block) < 0) {
-        sfpLibraries().viClose(vi);
+    if (sfp::libraries().qx2010_mb_open(vi, &block) < 0) {
+        sfp::libraries().viClose(vi);
         return;
     }
 
@@ -95,14 +95,14 @@ void getResourceInfo(getResourceInfo_params_t *record)
     const QString mbCode = QString::number(static_cast<qint16>(info.mbModelCode));
 
     ViUInt16 interfaceType = 0;
-    sfpLibraries().viGetAttribute(vi, VI_ATTR_INTF_TYPE, &interfaceType);
+    sfp::libraries().viGetAttribute(vi, VI_ATTR_INTF_TYPE, &interfaceType);
     if (interfaceType == VI_INTF_TCPIP) {
         const QString address = textAttribute(vi, VI_ATTR_TCPIP_ADDR);
         info.systemColumns.append(QStringLiteral("%1 - %2 LXI").arg(address, mbCode));
         info.lxiAddress = address;
     } else {
         ViInt16 slot = 0;
-        sfpLibraries().viGetAttribute(vi, VI_ATTR_SLOT, &slot);
+        sfp::libraries().viGetAttribute(vi, VI_ATTR_SLOT, &slot);
         info.systemColumns.append(
             QStringLiteral("Slot %1 - %2 MB").arg(QString::number(slot), mbCode));
         info.lxiAddress.clear();
@@ -131,6 +131,6 @@ void getResourceInfo(getResourceInfo_params_t *record)
     }
 
     record->info = info;
-    sfpLibraries().qx2010_mb_close(&block);
-    sfpLibraries().viClose(vi);
+    sfp::libraries().qx2010_mb_close(&block);
+    sfp::libraries().viClose(vi);
 }

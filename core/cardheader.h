@@ -8,7 +8,9 @@
 
 #include <QString>
 
-struct sfpCardHeader
+namespace sfp {
+
+struct CardHeader
 {
     bool lxi = false; // the system answered as a LAN (LXI) device
     QString moduleText; // "Slot 5", or the LAN device name
@@ -18,11 +20,13 @@ struct sfpCardHeader
 
 // Asks the VISA session vi where the card sits. A session without a slot is
 // taken to be a LAN device; a LAN text that cannot be read stays empty.
-sfpCardHeader sfpReadCardHeader(ViSession vi, int fcNumber);
+CardHeader readCardHeader(ViSession vi, int fcNumber);
 
 // "Orbelan 5170 Soft Front Panel", followed by ": " and the host name when
 // there is one.
-QString sfpPanelWindowTitle(const QString &modelText, const QString &hostText);
+QString panelWindowTitle(const QString &modelText, const QString &hostText);
 // Rich text of the header's title: the model, and the card's description in
 // small print below it.
-QString sfpPanelHeaderText(const QString &modelText, const QString &description);
+QString panelHeaderText(const QString &modelText, const QString &description);
+
+} // namespace sfp

@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "modeltext.h"
 
-QString sfpModelText(int modelCode)
+QString sfp::modelText(int modelCode)
 {
     return QStringLiteral("%1").arg(modelCode, 4, 16, QLatin1Char(' '));
 }

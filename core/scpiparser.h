@@ -5,12 +5,14 @@
 // SCPI-99; the instrument is the relay card, channel n is relay n (1..32).
 #pragma once
 
+#include "switchingmode.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
 #include <QObject>
 
-namespace sfpScpi {
+namespace sfp::scpi {
 Q_NAMESPACE
 
 // Every command of the card; a query is a command of its own.
@@ -57,9 +59,8 @@ enum class Command {
 };
 Q_ENUM_NS(Command)
 
-// The parameter of ROUTe:MODE.
-enum class Mode { Asynchronous, Command, Trigger };
-Q_ENUM_NS(Mode)
+// The parameter of ROUTe:MODE: the card's own modes.
+using Mode = SwitchingMode;
 
 // The SCPI error numbers of the remote control. The parser gives
 // SyntaxError, DataTypeError, ParameterNotAllowed, MissingParameter,
@@ -118,4 +119,4 @@ QByteArrayView errorText(int error);
 // The error as SYSTem:ERRor? reports it: -113,"Undefined header".
 QByteArray errorString(int error);
 
-} // namespace sfpScpi
+} // namespace sfp::scpi

@@ -12,18 +12,22 @@
 #include <QString>
 
 #include <deque>
+#include <functional>
 #include <map>
+#include <utility>
 
-class qx5170_cardSession;
+namespace sfp {
 
-namespace sfpScpi {
+class CardSession;
+
+namespace scpi {
 struct Unit;
 }
 
-class qx5170_remoteControl final : public QObject, private sfpScpiHandler
+class RemoteControl final : public QObject, private ScpiHandler
 {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(qx5170_remoteControl)
+    Q_DISABLE_COPY_MOVE(RemoteControl)
 
 public:
     // The error queue of each client holds this many entries, the last one
@@ -31,8 +35,8 @@ public:
     static constexpr size_t errorQueueSize = 20;
 
     // `identity` is the *IDN? answer; `stateFolder` holds the *SAV slots.
-    qx5170_remoteControl(QByteArray identity, QString stateFolder, QObject *parent = nullptr);
-    ~qx5170_remoteControl() override;
+    RemoteControl(QByteArray identity, QString stateFolder, QObject *parent = nullptr);
+    ~RemoteControl() override;
 
     // Binds the address; clients are taken only after start(), which names
     // the card they drive. The card outlives the remote control.
@@ -41,7 +45,10 @@ public:
     void setIdentity(const QByteArray &identity) { m_identity = identity; }
     // The port bound, also when listen() was asked for any free one (0).
     quint16 port() const { return m_server.port(); }
-    void start(qx5170_cardSession *card);
+    void start(CardSession *card);
+    // Whether the operator is being asked something (a modal box is open):
+    // commands wait meanwhile, in order.
+    void setOperatorAsked(std::function<bool()> asked) { m_operatorAsked = std::move(asked); }
 
     // "Remote: 127.0.0.1:5025, 1 client", with ", locked" under
     // SYSTem:RWLock.
@@ -56,6 +63,8 @@ signals:
     void commandArriving();
 
 private:
+    class QueueReporter;
+
     struct ClientState
     {
         std::deque<QByteArray> errors; // SYSTem:ERRor? entries, oldest first
@@ -71,11 +80,10 @@ private:
     void lineTooLong(quint64 client) override;
 
     // The unit's response, or a null array for a unit without one.
-    QByteArray run(quint64 client, ClientState &state, const sfpScpi::Unit &unit);
+    QByteArray run(quint64 client, ClientState &state, const scpi::Unit &unit);
     void closeRelays(ClientState &state, const QList<int> &channels);
     void openRelays(const QList<int> &channels);
     void openAllRelays();
-    void reset();
     void save(ClientState &state, int slot);
     void recall(ClientState &state, int slot);
     void setLock(quint64 owner);
@@ -84,10 +92,13 @@ private:
     void pushDeviceError(ClientState &state, const QString &text);
     static int statusByte(const ClientState &state);
 
-    qx5170_cardSession *m_card = nullptr;
+    CardSession *m_card = nullptr;
     QByteArray m_identity;
     QString m_stateFolder;
-    sfpScpiServer m_server;
+    ScpiServer m_server;
     std::map<quint64, ClientState> m_clients;
     quint64 m_lockOwner = 0;
+    std::function<bool()> m_operatorAsked;
 };
+
+} // namespace sfp

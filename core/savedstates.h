@@ -4,18 +4,11 @@
 // *RCL: one small JSON file per slot, in the user's data folder.
 #pragma once
 
+#include "cardstate.h"
+
 #include <QString>
 
-#include <array>
-
-struct qx5170_savedState
-{
-    std::array<bool, 32> closed = {}; // relay n at n - 1
-    int mode = 0; // the panel's mode list index: Asynchronous, Sync. Command, Sync. Trigger
-    bool exclusive = false;
-};
-
-namespace qx5170_savedStates {
+namespace sfp::savedStates {
 
 inline constexpr int slotCount = 10;
 
@@ -29,13 +22,13 @@ QString fileName(const QString &folder, int slot);
 // Writes the state to path, completely or not at all: the old file stays
 // until the new one is whole on the disk. Returns empty text, or why the
 // state could not be written.
-QString save(const QString &path, const qx5170_savedState &state);
+QString save(const QString &path, const CardState &state);
 
 enum class LoadResult { Loaded, Empty, Damaged };
 
 // Reads a slot's file. Empty when there is no file; Damaged, with `reason`
 // saying why, when it is not a state this program wrote (the file is left
 // as it is).
-LoadResult load(const QString &path, qx5170_savedState *state, QString *reason);
+LoadResult load(const QString &path, CardState *state, QString *reason);
 
-} // namespace qx5170_savedStates
+} // namespace sfp::savedStates

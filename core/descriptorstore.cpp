@@ -11,7 +11,7 @@
 
 #include <cstdio>
 
-namespace sfpDescriptorStore {
+namespace sfp::descriptorStore {
 
 namespace {
 
@@ -111,10 +111,10 @@ int countIndex(int storedCount, int entries)
 
 bool save(const QString &path, const std::function<void(QSettings &)> &change)
 {
-    const sfpIniFile::SaveResult result = sfpIniFile::save(path, change);
+    const sfp::iniFile::SaveResult result = sfp::iniFile::save(path, change);
     if (!result.saved)
         reportWriteFailure(path, result.reason);
     return result.saved;
 }
 
-} // namespace sfpDescriptorStore
+} // namespace sfp::descriptorStore

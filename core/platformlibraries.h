@@ -16,7 +16,9 @@
 #include <QStringList>
 
 // The functions the program calls, with the signatures of the headers.
-struct sfpPlatformFunctions
+namespace sfp {
+
+struct PlatformFunctions
 {
     decltype(&::viOpenDefaultRM) viOpenDefaultRM = nullptr;
     decltype(&::viFindRsrc) viFindRsrc = nullptr;
@@ -42,9 +44,11 @@ struct sfpPlatformFunctions
 
 // The loaded table. Ends the process with a message when nothing was
 // loaded: every caller needs the libraries.
-const sfpPlatformFunctions &sfpLibraries();
+const PlatformFunctions &libraries();
 
-namespace sfpPlatform {
+} // namespace sfp
+
+namespace sfp::platform {
 
 // Where to look, in this order; the first place that gives a complete set
 // (all three libraries load and every function resolves) wins.
@@ -87,4 +91,4 @@ Loaded load(const Search &search);
 // What load() gave, for --version and the tests.
 const Loaded &loaded();
 
-} // namespace sfpPlatform
+} // namespace sfp::platform

@@ -15,7 +15,7 @@
 
 #include <functional>
 
-namespace sfpDescriptorStore {
+namespace sfp::descriptorStore {
 
 // Rows of the address entry dialog, history entries per row.
 inline constexpr int maxRows = 8;
@@ -61,4 +61,4 @@ int countIndex(int storedCount, int entries = maxRows);
 // and returns false; the operator is not troubled with it.
 bool save(const QString &path, const std::function<void(QSettings &)> &change);
 
-} // namespace sfpDescriptorStore
+} // namespace sfp::descriptorStore

@@ -7,7 +7,7 @@
 
 #include <array>
 
-namespace sfpScpi {
+namespace sfp::scpi {
 
 namespace {
 
@@ -116,8 +116,8 @@ struct ModeName
 
 constexpr std::array<ModeName, 3> modeNames {{
     {"ASYNchronous", Mode::Asynchronous},
-    {"COMMand", Mode::Command},
-    {"TRIGger", Mode::Trigger},
+    {"COMMand", Mode::SyncCommand},
+    {"TRIGger", Mode::SyncTrigger},
 }};
 
 // Characters ---------------------------------------------------------------
@@ -618,4 +618,4 @@ QByteArray errorString(int error)
     return QByteArray::number(error) + ",\"" + errorText(error).toByteArray() + '"';
 }
 
-} // namespace sfpScpi
+} // namespace sfp::scpi

@@ -26,7 +26,9 @@ constexpr qint64 readChunk = qint64(16) * 1024;
 
 } // namespace
 
-QString sfpScpiEndpoint(const QHostAddress &address, quint16 port)
+namespace sfp {
+
+QString scpiEndpoint(const QHostAddress &address, quint16 port)
 {
     const QString host = address.protocol() == QAbstractSocket::IPv6Protocol
         ? QStringLiteral("[%1]").arg(address.toString())
@@ -34,9 +36,7 @@ QString sfpScpiEndpoint(const QHostAddress &address, quint16 port)
     return QStringLiteral("%1:%2").arg(host).arg(port);
 }
 
-sfpScpiHandler::~sfpScpiHandler() = default;
-
-struct sfpScpiServer::Client
+struct ScpiServer::Client
 {
     struct Line
     {
@@ -98,18 +98,18 @@ struct sfpScpiServer::Client
     }
 };
 
-sfpScpiServer::sfpScpiServer(sfpScpiHandler *handler, QObject *parent)
+ScpiServer::ScpiServer(ScpiHandler *handler, QObject *parent)
     : QObject(parent)
     , m_handler(handler)
     , m_server(new QTcpServer(this))
     , m_retry(new QTimer(this))
 {
     m_retry->setSingleShot(true);
-    connect(m_retry, &QTimer::timeout, this, &sfpScpiServer::runWaitingLines);
-    connect(m_server, &QTcpServer::newConnection, this, &sfpScpiServer::acceptClients);
+    connect(m_retry, &QTimer::timeout, this, &ScpiServer::runWaitingLines);
+    connect(m_server, &QTcpServer::newConnection, this, &ScpiServer::acceptClients);
 }
 
-sfpScpiServer::~sfpScpiServer()
+ScpiServer::~ScpiServer()
 {
     // The sockets are children of the server and go with it; the handler
     // hears of no client any more, and a socket's last signals reach no
@@ -119,7 +119,7 @@ sfpScpiServer::~sfpScpiServer()
     m_clients.clear();
 }
 
-bool sfpScpiServer::listen(const QHostAddress &address, quint16 port)
+bool ScpiServer::listen(const QHostAddress &address, quint16 port)
 {
     if (!m_server->listen(address, port))
         return false;
@@ -128,39 +128,39 @@ bool sfpScpiServer::listen(const QHostAddress &address, quint16 port)
     return true;
 }
 
-QString sfpScpiServer::errorString() const
+QString ScpiServer::errorString() const
 {
     return m_server->errorString();
 }
 
-QHostAddress sfpScpiServer::address() const
+QHostAddress ScpiServer::address() const
 {
     return m_server->serverAddress();
 }
 
-quint16 sfpScpiServer::port() const
+quint16 ScpiServer::port() const
 {
     return m_server->serverPort();
 }
 
-void sfpScpiServer::start()
+void ScpiServer::start()
 {
     m_server->resumeAccepting();
     acceptClients();
 }
 
-void sfpScpiServer::resume()
+void ScpiServer::resume()
 {
     runWaitingLines();
 }
 
-int sfpScpiServer::clientCount() const
+int ScpiServer::clientCount() const
 {
     return int(std::count_if(m_clients.begin(), m_clients.end(),
                              [](const std::unique_ptr<Client> &client) { return !client->gone; }));
 }
 
-void sfpScpiServer::acceptClients()
+void ScpiServer::acceptClients()
 {
     while (QTcpSocket *socket = m_server->nextPendingConnection()) {
         if (clientCount() >= maxClients) {
@@ -177,7 +177,7 @@ void sfpScpiServer::acceptClients()
         Client *raw = client.get();
         m_clients.push_back(std::move(client));
         connect(socket, &QTcpSocket::readyRead, this, [this, raw] { readFrom(raw); });
-        connect(socket, &QTcpSocket::bytesWritten, this, &sfpScpiServer::runWaitingLines);
+        connect(socket, &QTcpSocket::bytesWritten, this, &ScpiServer::runWaitingLines);
         connect(socket, &QTcpSocket::disconnected, this, [this, raw] { clientDisconnected(raw); });
         m_handler->clientJoined(raw->id);
         emit clientCountChanged(clientCount());
@@ -186,13 +186,13 @@ void sfpScpiServer::acceptClients()
     }
 }
 
-void sfpScpiServer::readFrom(Client *client)
+void ScpiServer::readFrom(Client *client)
 {
     client->take();
     runWaitingLines();
 }
 
-void sfpScpiServer::runWaitingLines()
+void ScpiServer::runWaitingLines()
 {
     // Sending a response may report bytes written, or the client's end, at
     // once: the pass that runs goes on with them.
@@ -231,7 +231,7 @@ void sfpScpiServer::runWaitingLines()
         m_retry->start(retryMilliseconds);
 }
 
-bool sfpScpiServer::runOneLine(Client *client)
+bool ScpiServer::runOneLine(Client *client)
 {
     if (client->lines.empty() || !m_handler->isReady())
         return false;
@@ -254,7 +254,7 @@ bool sfpScpiServer::runOneLine(Client *client)
     return true;
 }
 
-void sfpScpiServer::clientDisconnected(Client *client)
+void ScpiServer::clientDisconnected(Client *client)
 {
     if (client->gone)
         return;
@@ -267,7 +267,7 @@ void sfpScpiServer::clientDisconnected(Client *client)
     runWaitingLines();
 }
 
-void sfpScpiServer::forget(Client *client)
+void ScpiServer::forget(Client *client)
 {
     const auto it = std::find_if(
         m_clients.begin(), m_clients.end(),
@@ -280,3 +280,5 @@ void sfpScpiServer::forget(Client *client)
     m_clients.erase(it);
     m_handler->clientLeft(id);
 }
+
+} // namespace sfp

@@ -14,7 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace sfpIniFile {
+namespace sfp::iniFile {
 
 namespace {
 
@@ -254,4 +254,4 @@ QString text(const QSettings &file, const QString &key)
     return value.toString();
 }
 
-} // namespace sfpIniFile
+} // namespace sfp::iniFile

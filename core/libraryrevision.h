@@ -7,4 +7,8 @@
 
 // What qx2010_library_revision writes, up to its terminator; empty when it
 // writes nothing. Never reads past the library's buffer.
-QByteArray sfpLibraryRevision();
+namespace sfp {
+
+QByteArray libraryRevision();
+
+} // namespace sfp

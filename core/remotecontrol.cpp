@@ -5,14 +5,13 @@
 #include "cardsession.h"
 #include "savedstates.h"
 #include "scpiparser.h"
-
-#include <QApplication>
+#include "statusreporter.h"
 
 #include <utility>
 
 namespace {
 
-using sfpScpi::Command;
+using sfp::scpi::Command;
 
 // Standard event status register bits (IEEE 488.2).
 enum EventBit : int {
@@ -58,61 +57,82 @@ QByteArray flag(bool value)
     return value ? QByteArrayLiteral("1") : QByteArrayLiteral("0");
 }
 
-// While a remote command runs, the driver's reports go to the client's
-// error queue instead of the operator's message boxes.
-class ReportToQueue
-{
-public:
-    ReportToQueue(qx5170_cardSession *card, qx5170_cardSession::Report report)
-        : m_card(card)
-    {
-        m_card->setReport(std::move(report));
-    }
-    ~ReportToQueue() { m_card->setReport(nullptr); }
-    ReportToQueue(const ReportToQueue &) = delete;
-    ReportToQueue &operator=(const ReportToQueue &) = delete;
-
-private:
-    qx5170_cardSession *m_card;
-};
-
 } // namespace
 
-qx5170_remoteControl::qx5170_remoteControl(QByteArray identity, QString stateFolder,
+namespace sfp {
+
+// While a remote command runs, the driver's reports go to the client's
+// error queue instead of to whoever takes them otherwise (the operator's
+// message boxes), who takes them again afterwards.
+class RemoteControl::QueueReporter final : public StatusReporter
+{
+public:
+    QueueReporter(RemoteControl *remote, CardSession *card, ClientState &state)
+        : m_remote(remote)
+        , m_card(card)
+        , m_state(state)
+        , m_previous(card->reporter())
+    {
+        m_card->setReporter(this);
+    }
+    ~QueueReporter() override { m_card->setReporter(m_previous); }
+    QueueReporter(const QueueReporter &) = delete;
+    QueueReporter &operator=(const QueueReporter &) = delete;
+    QueueReporter(QueueReporter &&) = delete;
+    QueueReporter &operator=(QueueReporter &&) = delete;
+
+    void reportStatus(ViStatus status, const QString &text) override
+    {
+        if (status < 0)
+            m_remote->pushDeviceError(m_state, text);
+        else
+            m_remote->pushError(m_state, int(status),
+                                number(int(status)) + ",\"" + quoted(text) + '"');
+    }
+
+private:
+    RemoteControl *m_remote;
+    CardSession *m_card;
+    ClientState &m_state;
+    StatusReporter *m_previous;
+};
+
+
+RemoteControl::RemoteControl(QByteArray identity, QString stateFolder,
                                            QObject *parent)
     : QObject(parent)
     , m_identity(std::move(identity))
     , m_stateFolder(std::move(stateFolder))
     , m_server(this)
 {
-    connect(&m_server, &sfpScpiServer::clientCountChanged, this,
+    connect(&m_server, &ScpiServer::clientCountChanged, this,
             [this] { emit infoChanged(infoText()); });
 }
 
-qx5170_remoteControl::~qx5170_remoteControl() = default;
+RemoteControl::~RemoteControl() = default;
 
-bool qx5170_remoteControl::listen(const QHostAddress &address, quint16 port)
+bool RemoteControl::listen(const QHostAddress &address, quint16 port)
 {
     return m_server.listen(address, port);
 }
 
-QString qx5170_remoteControl::errorString() const
+QString RemoteControl::errorString() const
 {
     return m_server.errorString();
 }
 
-void qx5170_remoteControl::start(qx5170_cardSession *card)
+void RemoteControl::start(CardSession *card)
 {
     m_card = card;
     m_server.start();
     emit infoChanged(infoText());
 }
 
-QString qx5170_remoteControl::infoText() const
+QString RemoteControl::infoText() const
 {
     const int clients = m_server.clientCount();
     QString text = QStringLiteral("Remote: %1, %2 %3")
-                       .arg(sfpScpiEndpoint(m_server.address(), m_server.port()))
+                       .arg(scpiEndpoint(m_server.address(), m_server.port()))
                        .arg(clients)
                        .arg(clients == 1 ? QStringLiteral("client") : QStringLiteral("clients"));
     if (isLocked())
@@ -120,19 +140,19 @@ QString qx5170_remoteControl::infoText() const
     return text;
 }
 
-bool qx5170_remoteControl::isReady() const
+bool RemoteControl::isReady() const
 {
     // A remote command never runs inside an operation of the panel, nor
     // while the operator is asked something: it waits, in order.
-    return !m_card->isBusy() && QApplication::activeModalWidget() == nullptr;
+    return !m_card->isBusy() && !(m_operatorAsked && m_operatorAsked());
 }
 
-void qx5170_remoteControl::clientJoined(quint64 client)
+void RemoteControl::clientJoined(quint64 client)
 {
     m_clients[client] = ClientState();
 }
 
-void qx5170_remoteControl::clientLeft(quint64 client)
+void RemoteControl::clientLeft(quint64 client)
 {
     // The count changed when the client left; its lock goes only now that
     // its last line has run.
@@ -141,20 +161,15 @@ void qx5170_remoteControl::clientLeft(quint64 client)
         setLock(0);
 }
 
-QByteArray qx5170_remoteControl::execute(quint64 client, QByteArrayView line)
+QByteArray RemoteControl::execute(quint64 client, QByteArrayView line)
 {
     emit commandArriving();
     ClientState &state = m_clients[client];
-    const ReportToQueue reports(m_card, [this, &state](ViStatus status, const QString &text) {
-        if (status < 0)
-            pushDeviceError(state, text);
-        else
-            pushError(state, int(status), number(int(status)) + ",\"" + quoted(text) + '"');
-    });
+    const QueueReporter reports(this, m_card, state);
 
     QByteArrayList responses;
-    for (const sfpScpi::Unit &unit : sfpScpi::parseLine(line)) {
-        if (unit.error != sfpScpi::NoError) {
+    for (const scpi::Unit &unit : scpi::parseLine(line)) {
+        if (unit.error != scpi::NoError) {
             pushError(state, unit.error);
             break;
         }
@@ -166,21 +181,21 @@ QByteArray qx5170_remoteControl::execute(quint64 client, QByteArrayView line)
     return responses.isEmpty() ? QByteArray() : responses.join(';') + '\n';
 }
 
-void qx5170_remoteControl::lineTooLong(quint64 client)
+void RemoteControl::lineTooLong(quint64 client)
 {
-    pushError(m_clients[client], sfpScpi::TooMuchData);
+    pushError(m_clients[client], scpi::TooMuchData);
 }
 
-QByteArray qx5170_remoteControl::run(quint64 client, ClientState &state, const sfpScpi::Unit &unit)
+QByteArray RemoteControl::run(quint64 client, ClientState &state, const scpi::Unit &unit)
 {
-    using Mode = qx5170_cardSession::Mode;
+    using Mode = SwitchingMode;
     switch (unit.command) {
     case Command::None:
         break;
     case Command::IdnQuery:
         return m_identity;
     case Command::Rst:
-        reset();
+        m_card->reset();
         break;
     case Command::Cls:
         state.errors.clear();
@@ -217,7 +232,7 @@ QByteArray qx5170_remoteControl::run(quint64 client, ClientState &state, const s
     case Command::Trg:
         // The panel's Trigger button is disabled outside Sync. Trigger.
         if (m_card->mode() != Mode::SyncTrigger)
-            pushError(state, sfpScpi::SettingsConflict);
+            pushError(state, scpi::SettingsConflict);
         else
             m_card->trigger();
         break;
@@ -245,16 +260,16 @@ QByteArray qx5170_remoteControl::run(quint64 client, ClientState &state, const s
         openAllRelays();
         break;
     case Command::RouteMode:
-        m_card->selectMode(int(unit.mode));
+        m_card->selectMode(unit.mode);
         break;
     case Command::RouteModeQuery: {
         static const QByteArray names[] = {"ASYN", "COMM", "TRIG"};
-        return names[m_card->mode()];
+        return names[int(m_card->mode())];
     }
     case Command::RouteUpdate:
         // The panel's Update button is disabled outside Sync. Command.
         if (m_card->mode() != Mode::SyncCommand)
-            pushError(state, sfpScpi::SettingsConflict);
+            pushError(state, scpi::SettingsConflict);
         else
             m_card->update();
         break;
@@ -267,7 +282,7 @@ QByteArray qx5170_remoteControl::run(quint64 client, ClientState &state, const s
         return flag(m_card->isSynchronized());
     case Command::SystemErrorNextQuery: {
         if (state.errors.empty())
-            return sfpScpi::errorString(sfpScpi::NoError);
+            return scpi::errorString(scpi::NoError);
         QByteArray entry = state.errors.front();
         state.errors.pop_front();
         return entry;
@@ -290,103 +305,73 @@ QByteArray qx5170_remoteControl::run(quint64 client, ClientState &state, const s
     return QByteArray();
 }
 
-void qx5170_remoteControl::closeRelays(ClientState &state, const QList<int> &channels)
+void RemoteControl::closeRelays(ClientState &state, const QList<int> &channels)
 {
     // Under the exclusive rule a list that closes both relays of a pair has
     // no answer the card can give: refused whole. One relay whose partner is
     // closed is a click: it closes, and the partner opens.
     if (m_card->isExclusive()) {
         for (int channel : channels) {
-            const int partner = channel % 2 == 1 ? channel + 1 : channel - 1;
-            if (channels.contains(partner)) {
-                pushError(state, sfpScpi::SettingsConflict);
+            if (channels.contains(CardSession::partnerOf(channel))) {
+                pushError(state, scpi::SettingsConflict);
                 return;
             }
         }
     }
-    for (int channel : channels) {
-        if (!m_card->isClosed(channel))
-            m_card->switchRelay(channel, true);
-    }
+    for (int channel : channels)
+        m_card->setRelay(channel, true);
 }
 
-void qx5170_remoteControl::openAllRelays()
+void RemoteControl::openRelays(const QList<int> &channels)
 {
-    // Only relays that change are switched.
-    for (int relay = 1; relay <= qx5170_cardSession::relayCount; ++relay) {
-        if (m_card->isClosed(relay))
-            m_card->switchRelay(relay, false);
-    }
+    for (int channel : channels)
+        m_card->setRelay(channel, false);
 }
 
-void qx5170_remoteControl::openRelays(const QList<int> &channels)
+void RemoteControl::openAllRelays()
 {
-    for (int channel : channels) {
-        if (m_card->isClosed(channel))
-            m_card->switchRelay(channel, false);
-    }
+    for (int relay = 1; relay <= CardSession::relayCount; ++relay)
+        m_card->setRelay(relay, false);
 }
 
-void qx5170_remoteControl::reset()
+void RemoteControl::save(ClientState &state, int slot)
 {
-    m_card->setExclusive(false);
-    m_card->selectMode(qx5170_cardSession::Asynchronous);
-    openAllRelays();
-}
-
-void qx5170_remoteControl::save(ClientState &state, int slot)
-{
-    qx5170_savedState saved;
-    for (int relay = 1; relay <= qx5170_cardSession::relayCount; ++relay)
-        saved.closed[size_t(relay - 1)] = m_card->isClosed(relay);
-    saved.mode = m_card->mode();
-    saved.exclusive = m_card->isExclusive();
-    const QString path = qx5170_savedStates::fileName(m_stateFolder, slot);
-    const QString reason = qx5170_savedStates::save(path, saved);
+    const CardState saved = m_card->state();
+    const QString path = savedStates::fileName(m_stateFolder, slot);
+    const QString reason = savedStates::save(path, saved);
     if (!reason.isEmpty())
         pushDeviceError(
             state,
             QStringLiteral("state %1 could not be saved in %2: %3").arg(slot).arg(path, reason));
 }
 
-void qx5170_remoteControl::recall(ClientState &state, int slot)
+void RemoteControl::recall(ClientState &state, int slot)
 {
-    const QString path = qx5170_savedStates::fileName(m_stateFolder, slot);
-    qx5170_savedState saved;
+    const QString path = savedStates::fileName(m_stateFolder, slot);
+    CardState saved;
     QString reason;
-    switch (qx5170_savedStates::load(path, &saved, &reason)) {
-    case qx5170_savedStates::LoadResult::Empty:
-        pushError(state, sfpScpi::IllegalParameterValue,
-                  sfpScpi::errorString(sfpScpi::IllegalParameterValue).chopped(1)
+    switch (savedStates::load(path, &saved, &reason)) {
+    case savedStates::LoadResult::Empty:
+        pushError(state, scpi::IllegalParameterValue,
+                  scpi::errorString(scpi::IllegalParameterValue).chopped(1)
                       + ";nothing saved as " + number(slot) + '"');
         return;
-    case qx5170_savedStates::LoadResult::Damaged:
+    case savedStates::LoadResult::Damaged:
         pushDeviceError(
             state, QStringLiteral("state %1 in %2 cannot be read: %3").arg(slot).arg(path, reason));
         return;
-    case qx5170_savedStates::LoadResult::Loaded:
+    case savedStates::LoadResult::Loaded:
         break;
     }
 
-    // All 32 relays change at one update, so that the device under test
-    // never sees an in-between combination: no rule and no mode of the old
-    // state may switch anything on the way.
-    m_card->setExclusive(false);
-    m_card->selectMode(qx5170_cardSession::SyncCommand);
-    for (int relay = 1; relay <= qx5170_cardSession::relayCount; ++relay) {
-        const bool closed = saved.closed[size_t(relay - 1)];
-        if (m_card->isClosed(relay) != closed)
-            m_card->switchRelay(relay, closed);
-    }
-    m_card->update();
-    // Nothing waits after the update: going back to Asynchronous needs no
-    // second one.
-    if (saved.mode != qx5170_cardSession::SyncCommand)
-        m_card->selectMode(saved.mode, true);
-    m_card->setExclusive(saved.exclusive);
+    if (!m_card->restore(saved))
+        pushDeviceError(state, QStringLiteral("state %1 in %2 cannot be brought back: both relays "
+                                              "of a pair are closed under the exclusive rule")
+                                   .arg(slot)
+                                   .arg(path));
 }
 
-void qx5170_remoteControl::setLock(quint64 owner)
+void RemoteControl::setLock(quint64 owner)
 {
     const bool wasLocked = isLocked();
     m_lockOwner = owner;
@@ -395,7 +380,7 @@ void qx5170_remoteControl::setLock(quint64 owner)
     emit infoChanged(infoText());
 }
 
-void qx5170_remoteControl::pushError(ClientState &state, int number, const QByteArray &entry)
+void RemoteControl::pushError(ClientState &state, int number, const QByteArray &entry)
 {
     state.esr |= eventBitOf(number);
     if (state.errors.size() < errorQueueSize) {
@@ -403,22 +388,22 @@ void qx5170_remoteControl::pushError(ClientState &state, int number, const QByte
         return;
     }
     // A full queue keeps its oldest entries; the newest says what was lost.
-    state.errors.back() = sfpScpi::errorString(sfpScpi::QueueOverflow);
+    state.errors.back() = scpi::errorString(scpi::QueueOverflow);
 }
 
-void qx5170_remoteControl::pushError(ClientState &state, int number)
+void RemoteControl::pushError(ClientState &state, int number)
 {
-    pushError(state, number, sfpScpi::errorString(number));
+    pushError(state, number, scpi::errorString(number));
 }
 
-void qx5170_remoteControl::pushDeviceError(ClientState &state, const QString &text)
+void RemoteControl::pushDeviceError(ClientState &state, const QString &text)
 {
-    pushError(state, sfpScpi::DeviceSpecificError,
-              sfpScpi::errorString(sfpScpi::DeviceSpecificError).chopped(1) + ';' + quoted(text)
+    pushError(state, scpi::DeviceSpecificError,
+              scpi::errorString(scpi::DeviceSpecificError).chopped(1) + ';' + quoted(text)
                   + '"');
 }
 
-int qx5170_remoteControl::statusByte(const ClientState &state)
+int RemoteControl::statusByte(const ClientState &state)
 {
     int stb = 0;
     if (!state.errors.empty())
@@ -429,3 +414,5 @@ int qx5170_remoteControl::statusByte(const ClientState &state)
         stb |= MasterSummary;
     return stb;
 }
+
+} // namespace sfp

@@ -1,0 +1,120 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
+// The one owner of the relay card's driver session and of every rule of the
+// card: what has been commanded (the card reports nothing back), the
+// exclusive rule, the switching mode and what waits for an update. The
+// relay pair widgets, the mode controls and the remote control are its
+// clients; it has no widgets and shows nothing itself.
+#pragma once
+
+#include "cardstate.h"
+#include "switchingmode.h"
+#include "visatype.h"
+
+#include <QObject>
+#include <QString>
+
+#include <array>
+
+namespace sfp {
+
+class StatusReporter;
+
+class CardSession final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CardSession)
+
+public:
+    static constexpr int relayCount = 32;
+    static constexpr int pairCount = relayCount / 2;
+
+    // Pair p (from 0) holds relay A = 2p+1 and relay B = 2p+2.
+    static constexpr int relayA(int pairNo) { return pairNo * 2 + 1; }
+    static constexpr int relayB(int pairNo) { return (pairNo + 1) * 2; }
+    static constexpr int pairOf(int relay) { return (relay - 1) / 2; }
+    // The other relay of the relay's pair.
+    static constexpr int partnerOf(int relay) { return relay % 2 == 1 ? relay + 1 : relay - 1; }
+
+    // The card starts with every relay open, in Asynchronous mode, without
+    // the exclusive rule (connecting resets it). With demo set nothing calls
+    // the driver. Statuses go to `reporter` (see setReporter).
+    CardSession(ViSession vi, bool demo, StatusReporter *reporter = nullptr,
+                QObject *parent = nullptr);
+    ~CardSession() override;
+
+    ViSession vi() const { return m_vi; }
+    bool isDemo() const { return m_demo; }
+
+    // Relays count from 1; any other number is open.
+    bool isClosed(int relay) const;
+    SwitchingMode mode() const { return m_mode; }
+    bool isExclusive() const { return m_exclusive; }
+    // False from a switch in a synchronous mode until the update or trigger
+    // that applies it: the panel's "Synchronized" lamp.
+    bool isSynchronized() const { return m_synchronized; }
+    // True while an operation runs, also while a report it made waits for
+    // the operator: nothing else may switch the card then.
+    bool isBusy() const { return m_busy > 0; }
+    CardState state() const;
+
+    // Where each non-zero driver status goes, with its report's text; the
+    // reporter outlives its installation. Without one, a status is written
+    // to the toolkit's warning output.
+    void setReporter(StatusReporter *reporter) { m_reporter = reporter; }
+    StatusReporter *reporter() const { return m_reporter; }
+
+    // Commands a relay as a click on its button does, when that changes it
+    // (nothing happens otherwise): the driver call, then, when the exclusive
+    // rule holds and the relay closed, its partner opened the same way.
+    void setRelay(int relay, bool closed);
+    // Sets the exclusive rule for the whole card, when that changes it;
+    // turned on, it opens relay B of every pair whose both relays are
+    // closed, pair by pair.
+    void setExclusive(bool on);
+    // Selects a switching mode as the mode list does, also the mode already
+    // selected: leaving a synchronous mode for Asynchronous first applies
+    // what waits, the way that mode applies it. With onlyIfWaiting set it
+    // does so only when something waits.
+    void selectMode(SwitchingMode mode, bool onlyIfWaiting = false);
+    void update();
+    void trigger();
+    // The card's state as reset leaves it: no exclusive rule, Asynchronous,
+    // every relay open; only what differs is switched.
+    void reset();
+    // Brings back a whole state: all relays change at one update, so that
+    // the device under test never sees an in-between combination, then the
+    // state's mode and rule are set. A state that breaks its own exclusive
+    // rule is refused (false) and nothing changes.
+    bool restore(const CardState &state);
+
+signals:
+    // Sent before the driver is called, so that the panel shows the command
+    // even while a report about it waits.
+    void relayChanged(int relay, bool closed);
+    // Sent after each switch's driver call, where the pair widgets tell the
+    // window that a button was clicked.
+    void relaySwitched(int relay);
+    void modeChanged(sfp::SwitchingMode mode);
+    void exclusiveChanged(bool on);
+    // Sent also when unchanged: after every switch and every update.
+    void synchronizedChanged(bool synchronized);
+
+private:
+    class BusyScope;
+
+    void switchRelay(int relay, bool closed);
+    void report(ViStatus status, const char *callText);
+    void setSynchronized(bool synchronized);
+
+    ViSession m_vi;
+    bool m_demo;
+    StatusReporter *m_reporter;
+    std::array<bool, relayCount> m_closed = {};
+    SwitchingMode m_mode = SwitchingMode::Asynchronous;
+    bool m_exclusive = false;
+    bool m_synchronized = true;
+    int m_busy = 0;
+};
+
+} // namespace sfp

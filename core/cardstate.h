@@ -1,0 +1,26 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
+// What the panel has commanded of the relay card, whole: what a saved state
+// keeps and what the card session restores.
+#pragma once
+
+#include "switchingmode.h"
+
+#include <array>
+
+namespace sfp {
+
+struct CardState
+{
+    std::array<bool, 32> closed = {}; // relay n at n - 1
+    SwitchingMode mode = SwitchingMode::Asynchronous;
+    bool exclusive = false;
+
+    friend bool operator==(const CardState &a, const CardState &b)
+    {
+        return a.closed == b.closed && a.mode == b.mode && a.exclusive == b.exclusive;
+    }
+    friend bool operator!=(const CardState &a, const CardState &b) { return !(a == b); }
+};
+
+} // namespace sfp

@@ -1,0 +1,27 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
+// The text of the report after an instrument driver's call, the same for
+// every card panel.
+#pragma once
+
+#include "visatype.h"
+
+#include <QString>
+
+namespace sfp {
+
+// The shape of every instrument driver's error-message operation: session
+// (always VI_NULL here), status, and a 1024-byte text buffer. Passed in, so
+// that the text stays free of any one card's driver.
+using DriverErrorMessageFunction = ViStatus(_VI_FUNC *)(ViSession vi, ViStatus status,
+                                                        ViChar message[]);
+
+// Size of the text buffer handed to the error-message operation.
+inline constexpr int driverErrorMessageSize = 1024;
+
+// "<callText> failed due to [<driver text>]" for a negative status,
+// "Warning: [<driver text>]" for a positive one; empty for status 0.
+QString driverStatusText(ViStatus status, const char *callText,
+                         DriverErrorMessageFunction errorMessage);
+
+} // namespace sfp

@@ -1,0 +1,9 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
+#include "scpihandler.h"
+
+namespace sfp {
+
+ScpiHandler::~ScpiHandler() = default;
+
+} // namespace sfp
