@@ -4,6 +4,7 @@
 
 #include "cardsession.h"
 #include "savedstates.h"
+#include "scpiclientstatus.h"
 #include "scpiparser.h"
 #include "statusreporter.h"
 
@@ -12,40 +13,6 @@
 namespace {
 
 using sfp::scpi::Command;
-
-// Standard event status register bits (IEEE 488.2).
-enum EventBit : int {
-    OperationComplete = 1,
-    QueryError = 4,
-    DeviceError = 8,
-    ExecutionError = 16,
-    CommandErrorBit = 32,
-};
-
-// Status byte bits.
-enum StatusBit : int {
-    ErrorAvailable = 4,
-    EventSummary = 32,
-    MasterSummary = 64,
-};
-
-int eventBitOf(int error)
-{
-    if (error <= -100 && error > -200)
-        return CommandErrorBit;
-    if (error <= -200 && error > -300)
-        return ExecutionError;
-    if (error <= -400 && error > -500)
-        return QueryError;
-    return DeviceError;
-}
-
-// A text as a SCPI string's contents: quotes doubled, so that the entry
-// stays one string.
-QByteArray quoted(const QString &text)
-{
-    return text.toLatin1().replace('"', "\"\"");
-}
 
 QByteArray number(int value)
 {
@@ -67,9 +34,8 @@ namespace sfp {
 class RemoteControl::QueueReporter final : public StatusReporter
 {
 public:
-    QueueReporter(RemoteControl *remote, CardSession *card, ClientState &state)
-        : m_remote(remote)
-        , m_card(card)
+    QueueReporter(CardSession *card, ScpiClientStatus &state)
+        : m_card(card)
         , m_state(state)
         , m_previous(card->reporter())
     {
@@ -84,16 +50,14 @@ public:
     void reportStatus(ViStatus status, const QString &text) override
     {
         if (status < 0)
-            m_remote->pushDeviceError(m_state, text);
+            m_state.pushDeviceError(text);
         else
-            m_remote->pushError(m_state, int(status),
-                                number(int(status)) + ",\"" + quoted(text) + '"');
+            m_state.pushWarning(int(status), text);
     }
 
 private:
-    RemoteControl *m_remote;
     CardSession *m_card;
-    ClientState &m_state;
+    ScpiClientStatus &m_state;
     StatusReporter *m_previous;
 };
 
@@ -149,7 +113,7 @@ bool RemoteControl::isReady() const
 
 void RemoteControl::clientJoined(quint64 client)
 {
-    m_clients[client] = ClientState();
+    m_clients[client] = ScpiClientStatus();
 }
 
 void RemoteControl::clientLeft(quint64 client)
@@ -164,13 +128,13 @@ void RemoteControl::clientLeft(quint64 client)
 QByteArray RemoteControl::execute(quint64 client, QByteArrayView line)
 {
     emit commandArriving();
-    ClientState &state = m_clients[client];
-    const QueueReporter reports(this, m_card, state);
+    ScpiClientStatus &state = m_clients[client];
+    const QueueReporter reports(m_card, state);
 
     QByteArrayList responses;
     for (const scpi::Unit &unit : scpi::parseLine(line)) {
         if (unit.error != scpi::NoError) {
-            pushError(state, unit.error);
+            state.pushError(unit.error);
             break;
         }
         const QByteArray response = run(client, state, unit);
@@ -183,10 +147,10 @@ QByteArray RemoteControl::execute(quint64 client, QByteArrayView line)
 
 void RemoteControl::lineTooLong(quint64 client)
 {
-    pushError(m_clients[client], scpi::TooMuchData);
+    m_clients[client].pushError(scpi::TooMuchData);
 }
 
-QByteArray RemoteControl::run(quint64 client, ClientState &state, const scpi::Unit &unit)
+QByteArray RemoteControl::run(quint64 client, ScpiClientStatus &state, const scpi::Unit &unit)
 {
     using Mode = SwitchingMode;
     switch (unit.command) {
@@ -198,30 +162,24 @@ QByteArray RemoteControl::run(quint64 client, ClientState &state, const scpi::Un
         m_card->reset();
         break;
     case Command::Cls:
-        state.errors.clear();
-        state.esr = 0;
+        state.clear();
         break;
     case Command::Ese:
-        state.ese = unit.number;
+        state.setEventEnable(unit.number);
         break;
     case Command::EseQuery:
-        return number(state.ese);
-    case Command::EsrQuery: {
-        const int esr = state.esr;
-        state.esr = 0;
-        return number(esr);
-    }
+        return number(state.eventEnable());
+    case Command::EsrQuery:
+        return number(state.takeEventStatus());
     case Command::Sre:
-        // Bit 6 is the summary itself and cannot be enabled.
-        state.sre = unit.number & ~MasterSummary;
+        state.setServiceRequestEnable(unit.number);
         break;
     case Command::SreQuery:
-        return number(state.sre);
+        return number(state.serviceRequestEnable());
     case Command::StbQuery:
-        return number(statusByte(state));
+        return number(state.statusByte());
     case Command::Opc:
-        // Every command is complete when the next one is read.
-        state.esr |= OperationComplete;
+        state.setOperationComplete();
         break;
     case Command::OpcQuery:
         return QByteArrayLiteral("1");
@@ -232,7 +190,7 @@ QByteArray RemoteControl::run(quint64 client, ClientState &state, const scpi::Un
     case Command::Trg:
         // The panel's Trigger button is disabled outside Sync. Trigger.
         if (m_card->mode() != Mode::SyncTrigger)
-            pushError(state, scpi::SettingsConflict);
+            state.pushError(scpi::SettingsConflict);
         else
             m_card->trigger();
         break;
@@ -269,7 +227,7 @@ QByteArray RemoteControl::run(quint64 client, ClientState &state, const scpi::Un
     case Command::RouteUpdate:
         // The panel's Update button is disabled outside Sync. Command.
         if (m_card->mode() != Mode::SyncCommand)
-            pushError(state, scpi::SettingsConflict);
+            state.pushError(scpi::SettingsConflict);
         else
             m_card->update();
         break;
@@ -280,13 +238,8 @@ QByteArray RemoteControl::run(quint64 client, ClientState &state, const scpi::Un
         return flag(m_card->isExclusive());
     case Command::RouteSynchronizedQuery:
         return flag(m_card->isSynchronized());
-    case Command::SystemErrorNextQuery: {
-        if (state.errors.empty())
-            return scpi::errorString(scpi::NoError);
-        QByteArray entry = state.errors.front();
-        state.errors.pop_front();
-        return entry;
-    }
+    case Command::SystemErrorNextQuery:
+        return state.takeError();
     case Command::SystemVersionQuery:
         return QByteArrayLiteral("1999.0");
     case Command::SystemLocal:
@@ -305,7 +258,7 @@ QByteArray RemoteControl::run(quint64 client, ClientState &state, const scpi::Un
     return QByteArray();
 }
 
-void RemoteControl::closeRelays(ClientState &state, const QList<int> &channels)
+void RemoteControl::closeRelays(ScpiClientStatus &state, const QList<int> &channels)
 {
     // Under the exclusive rule a list that closes both relays of a pair has
     // no answer the card can give: refused whole. One relay whose partner is
@@ -313,7 +266,7 @@ void RemoteControl::closeRelays(ClientState &state, const QList<int> &channels)
     if (m_card->isExclusive()) {
         for (int channel : channels) {
             if (channels.contains(CardSession::partnerOf(channel))) {
-                pushError(state, scpi::SettingsConflict);
+                state.pushError(scpi::SettingsConflict);
                 return;
             }
         }
@@ -334,38 +287,36 @@ void RemoteControl::openAllRelays()
         m_card->setRelay(relay, false);
 }
 
-void RemoteControl::save(ClientState &state, int slot)
+void RemoteControl::save(ScpiClientStatus &state, int slot)
 {
     const CardState saved = m_card->state();
     const QString path = savedStates::fileName(m_stateFolder, slot);
     const QString reason = savedStates::save(path, saved);
     if (!reason.isEmpty())
-        pushDeviceError(
-            state,
+        state.pushDeviceError(
             QStringLiteral("state %1 could not be saved in %2: %3").arg(slot).arg(path, reason));
 }
 
-void RemoteControl::recall(ClientState &state, int slot)
+void RemoteControl::recall(ScpiClientStatus &state, int slot)
 {
     const QString path = savedStates::fileName(m_stateFolder, slot);
     CardState saved;
     QString reason;
     switch (savedStates::load(path, &saved, &reason)) {
     case savedStates::LoadResult::Empty:
-        pushError(state, scpi::IllegalParameterValue,
+        state.pushError(scpi::IllegalParameterValue,
                   scpi::errorString(scpi::IllegalParameterValue).chopped(1)
                       + ";nothing saved as " + number(slot) + '"');
         return;
     case savedStates::LoadResult::Damaged:
-        pushDeviceError(
-            state, QStringLiteral("state %1 in %2 cannot be read: %3").arg(slot).arg(path, reason));
+        state.pushDeviceError(QStringLiteral("state %1 in %2 cannot be read: %3").arg(slot).arg(path, reason));
         return;
     case savedStates::LoadResult::Loaded:
         break;
     }
 
     if (!m_card->restore(saved))
-        pushDeviceError(state, QStringLiteral("state %1 in %2 cannot be brought back: both relays "
+        state.pushDeviceError(QStringLiteral("state %1 in %2 cannot be brought back: both relays "
                                               "of a pair are closed under the exclusive rule")
                                    .arg(slot)
                                    .arg(path));
@@ -378,41 +329,6 @@ void RemoteControl::setLock(quint64 owner)
     if (wasLocked != isLocked())
         emit lockChanged(isLocked());
     emit infoChanged(infoText());
-}
-
-void RemoteControl::pushError(ClientState &state, int number, const QByteArray &entry)
-{
-    state.esr |= eventBitOf(number);
-    if (state.errors.size() < errorQueueSize) {
-        state.errors.push_back(entry);
-        return;
-    }
-    // A full queue keeps its oldest entries; the newest says what was lost.
-    state.errors.back() = scpi::errorString(scpi::QueueOverflow);
-}
-
-void RemoteControl::pushError(ClientState &state, int number)
-{
-    pushError(state, number, scpi::errorString(number));
-}
-
-void RemoteControl::pushDeviceError(ClientState &state, const QString &text)
-{
-    pushError(state, scpi::DeviceSpecificError,
-              scpi::errorString(scpi::DeviceSpecificError).chopped(1) + ';' + quoted(text)
-                  + '"');
-}
-
-int RemoteControl::statusByte(const ClientState &state)
-{
-    int stb = 0;
-    if (!state.errors.empty())
-        stb |= ErrorAvailable;
-    if ((state.esr & state.ese) != 0)
-        stb |= EventSummary;
-    if ((stb & state.sre) != 0)
-        stb |= MasterSummary;
-    return stb;
 }
 
 } // namespace sfp

@@ -5,13 +5,13 @@
 // operator share the card and both see every change.
 #pragma once
 
+#include "scpiclientstatus.h"
 #include "scpiserver.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 
-#include <deque>
 #include <functional>
 #include <map>
 #include <utility>
@@ -32,7 +32,7 @@ class RemoteControl final : public QObject, private ScpiHandler
 public:
     // The error queue of each client holds this many entries, the last one
     // becoming -350 "Queue overflow" when more come.
-    static constexpr size_t errorQueueSize = 20;
+    static constexpr size_t errorQueueSize = ScpiClientStatus::errorQueueSize;
 
     // `identity` is the *IDN? answer; `stateFolder` holds the *SAV slots.
     RemoteControl(QByteArray identity, QString stateFolder, QObject *parent = nullptr);
@@ -65,14 +65,6 @@ signals:
 private:
     class QueueReporter;
 
-    struct ClientState
-    {
-        std::deque<QByteArray> errors; // SYSTem:ERRor? entries, oldest first
-        int esr = 0; // standard event status register
-        int ese = 0; // its enable register
-        int sre = 0; // service request enable register
-    };
-
     bool isReady() const override;
     void clientJoined(quint64 client) override;
     void clientLeft(quint64 client) override;
@@ -80,23 +72,19 @@ private:
     void lineTooLong(quint64 client) override;
 
     // The unit's response, or a null array for a unit without one.
-    QByteArray run(quint64 client, ClientState &state, const scpi::Unit &unit);
-    void closeRelays(ClientState &state, const QList<int> &channels);
+    QByteArray run(quint64 client, ScpiClientStatus &state, const scpi::Unit &unit);
+    void closeRelays(ScpiClientStatus &state, const QList<int> &channels);
     void openRelays(const QList<int> &channels);
     void openAllRelays();
-    void save(ClientState &state, int slot);
-    void recall(ClientState &state, int slot);
+    void save(ScpiClientStatus &state, int slot);
+    void recall(ScpiClientStatus &state, int slot);
     void setLock(quint64 owner);
-    void pushError(ClientState &state, int number, const QByteArray &entry);
-    void pushError(ClientState &state, int number);
-    void pushDeviceError(ClientState &state, const QString &text);
-    static int statusByte(const ClientState &state);
 
     CardSession *m_card = nullptr;
     QByteArray m_identity;
     QString m_stateFolder;
     ScpiServer m_server;
-    std::map<quint64, ClientState> m_clients;
+    std::map<quint64, ScpiClientStatus> m_clients;
     quint64 m_lockOwner = 0;
     std::function<bool()> m_operatorAsked;
 };

@@ -4,121 +4,13 @@
 // that looks at each byte a bounded number of times, so that no input can
 // make it slow or deep.
 #include "scpiparser.h"
-
-#include <array>
+#include "scpigrammar.h"
 
 namespace sfp::scpi {
 
 namespace {
 
-// Header tree ------------------------------------------------------------
-
-constexpr int rootNode = -1;
-
-struct Node
-{
-    const char *name; // the long form; its leading capitals are the short form
-    int parent;
-    bool optional; // may be left out at the end of a header
-    Command command;
-    Command query;
-};
-
-// Parents are indices into this table.
-constexpr std::array<Node, 20> headerTree {{
-    /* 0 */ {"ROUTe", rootNode, false, Command::None, Command::None},
-    /* 1 */ {"CLOSe", 0, false, Command::RouteClose, Command::RouteCloseQuery},
-    /* 2 */ {"OPEN", 0, false, Command::RouteOpen, Command::RouteOpenQuery},
-    /* 3 */ {"ALL", 2, false, Command::RouteOpenAll, Command::None},
-    /* 4 */ {"MODE", 0, false, Command::RouteMode, Command::RouteModeQuery},
-    /* 5 */ {"UPDate", 0, false, Command::RouteUpdate, Command::None},
-    /* 6 */ {"EXCLusive", 0, false, Command::RouteExclusive, Command::RouteExclusiveQuery},
-    /* 7 */ {"SYNChronized", 0, false, Command::None, Command::RouteSynchronizedQuery},
-    /* 8 */ {"SYSTem", rootNode, false, Command::None, Command::None},
-    /* 9 */ {"ERRor", 8, false, Command::None, Command::None},
-    /* 10 */ {"NEXT", 9, true, Command::None, Command::SystemErrorNextQuery},
-    /* 11 */ {"VERSion", 8, false, Command::None, Command::SystemVersionQuery},
-    /* 12 */ {"LOCal", 8, false, Command::SystemLocal, Command::None},
-    /* 13 */ {"RWLock", 8, false, Command::SystemRwLock, Command::None},
-    /* 14 */ {"STATus", rootNode, false, Command::None, Command::None},
-    /* 15 */ {"OPERation", 14, false, Command::None, Command::None},
-    /* 16 */ {"EVENt", 15, true, Command::None, Command::StatusOperationEventQuery},
-    /* 17 */ {"QUEStionable", 14, false, Command::None, Command::None},
-    /* 18 */ {"EVENt", 17, true, Command::None, Command::StatusQuestionableEventQuery},
-    /* 19 */ {"PRESet", 14, false, Command::StatusPreset, Command::None},
-}};
-
-struct CommonCommand
-{
-    const char *mnemonic;
-    bool query;
-    Command command;
-};
-
-constexpr std::array<CommonCommand, 16> commonCommands {{
-    {"IDN", true, Command::IdnQuery},
-    {"RST", false, Command::Rst},
-    {"CLS", false, Command::Cls},
-    {"ESE", false, Command::Ese},
-    {"ESE", true, Command::EseQuery},
-    {"ESR", true, Command::EsrQuery},
-    {"SRE", false, Command::Sre},
-    {"SRE", true, Command::SreQuery},
-    {"STB", true, Command::StbQuery},
-    {"OPC", false, Command::Opc},
-    {"OPC", true, Command::OpcQuery},
-    {"WAI", false, Command::Wai},
-    {"TST", true, Command::TstQuery},
-    {"TRG", false, Command::Trg},
-    {"SAV", false, Command::Sav},
-    {"RCL", false, Command::Rcl},
-}};
-
-// Parameters ---------------------------------------------------------------
-
-enum class ParameterKind { None, Number, Boolean, Mode, Channels };
-
-struct Parameter
-{
-    ParameterKind kind = ParameterKind::None;
-    int minimum = 0;
-    int maximum = 0;
-};
-
-Parameter parameterOf(Command command)
-{
-    switch (command) {
-    case Command::Ese:
-    case Command::Sre:
-        return {ParameterKind::Number, 0, 255};
-    case Command::Sav:
-    case Command::Rcl:
-        return {ParameterKind::Number, 0, 9};
-    case Command::RouteClose:
-    case Command::RouteCloseQuery:
-    case Command::RouteOpen:
-    case Command::RouteOpenQuery:
-        return {ParameterKind::Channels, 1, 32};
-    case Command::RouteMode:
-        return {ParameterKind::Mode, 0, 0};
-    case Command::RouteExclusive:
-        return {ParameterKind::Boolean, 0, 1};
-    default:
-        return {};
-    }
-}
-
-struct ModeName
-{
-    const char *name;
-    Mode mode;
-};
-
-constexpr std::array<ModeName, 3> modeNames {{
-    {"ASYNchronous", Mode::Asynchronous},
-    {"COMMand", Mode::SyncCommand},
-    {"TRIGger", Mode::SyncTrigger},
-}};
+using namespace grammar;
 
 // Characters ---------------------------------------------------------------
 
@@ -561,29 +453,6 @@ Unit readUnit(Reader &in, int &path)
     return unit;
 }
 
-struct ErrorEntry
-{
-    int number;
-    const char *text;
-};
-
-constexpr std::array<ErrorEntry, 14> errorTable {{
-    {NoError, "No error"},
-    {CommandError, "Command error"},
-    {SyntaxError, "Syntax error"},
-    {DataTypeError, "Data type error"},
-    {ParameterNotAllowed, "Parameter not allowed"},
-    {MissingParameter, "Missing parameter"},
-    {UndefinedHeader, "Undefined header"},
-    {HeaderSuffixOutOfRange, "Header suffix out of range"},
-    {SettingsConflict, "Settings conflict"},
-    {DataOutOfRange, "Data out of range"},
-    {TooMuchData, "Too much data"},
-    {IllegalParameterValue, "Illegal parameter value"},
-    {DeviceSpecificError, "Device-specific error"},
-    {QueueOverflow, "Queue overflow"},
-}};
-
 } // namespace
 
 QList<Unit> parseLine(QByteArrayView line)
@@ -602,20 +471,6 @@ QList<Unit> parseLine(QByteArrayView line)
         in.skipWhitespace();
     }
     return units;
-}
-
-QByteArrayView errorText(int error)
-{
-    for (const ErrorEntry &entry : errorTable) {
-        if (entry.number == error)
-            return entry.text;
-    }
-    return {};
-}
-
-QByteArray errorString(int error)
-{
-    return QByteArray::number(error) + ",\"" + errorText(error).toByteArray() + '"';
 }
 
 } // namespace sfp::scpi

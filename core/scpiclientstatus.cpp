@@ -1,0 +1,118 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
+#include "scpiclientstatus.h"
+
+#include "scpiparser.h"
+
+namespace {
+
+// Standard event status register bits.
+enum EventBit : int {
+    OperationComplete = 1,
+    QueryError = 4,
+    DeviceError = 8,
+    ExecutionError = 16,
+    CommandErrorBit = 32,
+};
+
+// Status byte bits.
+enum StatusBit : int {
+    ErrorAvailable = 4,
+    EventSummary = 32,
+    MasterSummary = 64,
+};
+
+int eventBitOf(int error)
+{
+    if (error <= -100 && error > -200)
+        return CommandErrorBit;
+    if (error <= -200 && error > -300)
+        return ExecutionError;
+    if (error <= -400 && error > -500)
+        return QueryError;
+    return DeviceError;
+}
+
+// A text as a SCPI string's contents: quotes doubled, so that the entry
+// stays one string.
+QByteArray quoted(const QString &text)
+{
+    return text.toLatin1().replace('"', "\"\"");
+}
+
+} // namespace
+
+namespace sfp {
+
+void ScpiClientStatus::pushError(int number)
+{
+    pushError(number, scpi::errorString(number));
+}
+
+void ScpiClientStatus::pushError(int number, const QByteArray &entry)
+{
+    m_esr |= eventBitOf(number);
+    if (m_errors.size() < errorQueueSize) {
+        m_errors.push_back(entry);
+        return;
+    }
+    // A full queue keeps its oldest entries; the newest says what was lost.
+    m_errors.back() = scpi::errorString(scpi::QueueOverflow);
+}
+
+void ScpiClientStatus::pushDeviceError(const QString &text)
+{
+    pushError(scpi::DeviceSpecificError,
+              scpi::errorString(scpi::DeviceSpecificError).chopped(1) + ';' + quoted(text) + '"');
+}
+
+void ScpiClientStatus::pushWarning(int status, const QString &text)
+{
+    pushError(status, QByteArray::number(status) + ",\"" + quoted(text) + '"');
+}
+
+QByteArray ScpiClientStatus::takeError()
+{
+    if (m_errors.empty())
+        return scpi::errorString(scpi::NoError);
+    QByteArray entry = m_errors.front();
+    m_errors.pop_front();
+    return entry;
+}
+
+void ScpiClientStatus::clear()
+{
+    m_errors.clear();
+    m_esr = 0;
+}
+
+void ScpiClientStatus::setOperationComplete()
+{
+    m_esr |= OperationComplete;
+}
+
+int ScpiClientStatus::takeEventStatus()
+{
+    const int esr = m_esr;
+    m_esr = 0;
+    return esr;
+}
+
+void ScpiClientStatus::setServiceRequestEnable(int mask)
+{
+    m_sre = mask & ~MasterSummary;
+}
+
+int ScpiClientStatus::statusByte() const
+{
+    int stb = 0;
+    if (!m_errors.empty())
+        stb |= ErrorAvailable;
+    if ((m_esr & m_ese) != 0)
+        stb |= EventSummary;
+    if ((stb & m_sre) != 0)
+        stb |= MasterSummary;
+    return stb;
+}
+
+} // namespace sfp

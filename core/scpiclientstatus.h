@@ -1,0 +1,55 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
+// What one remote client is told of its commands' outcome, after IEEE
+// 488.2: its error queue (SYSTem:ERRor?), the standard event status
+// register with its enable register, and the status byte.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <deque>
+
+namespace sfp {
+
+class ScpiClientStatus final
+{
+public:
+    // The queue holds this many entries, the last one becoming -350 "Queue
+    // overflow" when more come.
+    static constexpr size_t errorQueueSize = 20;
+
+    // An entry "<number>,\"<text>\"" for error `number`, with the event bit
+    // its class sets.
+    void pushError(int number);
+    // The same with an entry of its own.
+    void pushError(int number, const QByteArray &entry);
+    // -300 "Device-specific error;<text>".
+    void pushDeviceError(const QString &text);
+    // A warning of the driver: "<status>,\"<text>\"".
+    void pushWarning(int status, const QString &text);
+
+    // The oldest entry, taken from the queue; 0,"No error" when empty.
+    QByteArray takeError();
+    // *CLS: the queue and the event register emptied.
+    void clear();
+
+    // *OPC: every command is complete when the next one is read.
+    void setOperationComplete();
+    // *ESR?: the event register, which reading clears.
+    int takeEventStatus();
+    int eventEnable() const { return m_ese; }
+    void setEventEnable(int mask) { m_ese = mask; }
+    int serviceRequestEnable() const { return m_sre; }
+    // Bit 6 is the summary itself and cannot be enabled.
+    void setServiceRequestEnable(int mask);
+    int statusByte() const;
+
+private:
+    std::deque<QByteArray> m_errors; // oldest first
+    int m_esr = 0; // standard event status register
+    int m_ese = 0; // its enable register
+    int m_sre = 0; // service request enable register
+};
+
+} // namespace sfp

@@ -1,0 +1,75 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
+#include "scpigrammar.h"
+
+namespace sfp::scpi {
+
+namespace grammar {
+
+Parameter parameterOf(Command command)
+{
+    switch (command) {
+    case Command::Ese:
+    case Command::Sre:
+        return {ParameterKind::Number, 0, 255};
+    case Command::Sav:
+    case Command::Rcl:
+        return {ParameterKind::Number, 0, 9};
+    case Command::RouteClose:
+    case Command::RouteCloseQuery:
+    case Command::RouteOpen:
+    case Command::RouteOpenQuery:
+        return {ParameterKind::Channels, 1, 32};
+    case Command::RouteMode:
+        return {ParameterKind::Mode, 0, 0};
+    case Command::RouteExclusive:
+        return {ParameterKind::Boolean, 0, 1};
+    default:
+        return {};
+    }
+}
+
+} // namespace grammar
+
+namespace {
+
+struct ErrorEntry
+{
+    int number;
+    const char *text;
+};
+
+constexpr std::array<ErrorEntry, 14> errorTable {{
+    {NoError, "No error"},
+    {CommandError, "Command error"},
+    {SyntaxError, "Syntax error"},
+    {DataTypeError, "Data type error"},
+    {ParameterNotAllowed, "Parameter not allowed"},
+    {MissingParameter, "Missing parameter"},
+    {UndefinedHeader, "Undefined header"},
+    {HeaderSuffixOutOfRange, "Header suffix out of range"},
+    {SettingsConflict, "Settings conflict"},
+    {DataOutOfRange, "Data out of range"},
+    {TooMuchData, "Too much data"},
+    {IllegalParameterValue, "Illegal parameter value"},
+    {DeviceSpecificError, "Device-specific error"},
+    {QueueOverflow, "Queue overflow"},
+}};
+
+} // namespace
+
+QByteArrayView errorText(int error)
+{
+    for (const ErrorEntry &entry : errorTable) {
+        if (entry.number == error)
+            return entry.text;
+    }
+    return {};
+}
+
+QByteArray errorString(int error)
+{
+    return QByteArray::number(error) + ",\"" + errorText(error).toByteArray() + '"';
+}
+
+} // namespace sfp::scpi

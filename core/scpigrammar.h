@@ -1,0 +1,103 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
+// The remote control's command set as tables: the header tree of the SCPI
+// commands, the IEEE 488.2 common commands, each command's parameter, and
+// the error numbers' texts. The parser reads a line against them.
+#pragma once
+
+#include "scpiparser.h"
+
+#include <array>
+
+namespace sfp::scpi::grammar {
+
+// Header tree ------------------------------------------------------------
+
+inline constexpr int rootNode = -1;
+
+struct Node
+{
+    const char *name; // the long form; its leading capitals are the short form
+    int parent;
+    bool optional; // may be left out at the end of a header
+    Command command;
+    Command query;
+};
+
+// Parents are indices into this table.
+inline constexpr std::array<Node, 20> headerTree {{
+    /* 0 */ {"ROUTe", rootNode, false, Command::None, Command::None},
+    /* 1 */ {"CLOSe", 0, false, Command::RouteClose, Command::RouteCloseQuery},
+    /* 2 */ {"OPEN", 0, false, Command::RouteOpen, Command::RouteOpenQuery},
+    /* 3 */ {"ALL", 2, false, Command::RouteOpenAll, Command::None},
+    /* 4 */ {"MODE", 0, false, Command::RouteMode, Command::RouteModeQuery},
+    /* 5 */ {"UPDate", 0, false, Command::RouteUpdate, Command::None},
+    /* 6 */ {"EXCLusive", 0, false, Command::RouteExclusive, Command::RouteExclusiveQuery},
+    /* 7 */ {"SYNChronized", 0, false, Command::None, Command::RouteSynchronizedQuery},
+    /* 8 */ {"SYSTem", rootNode, false, Command::None, Command::None},
+    /* 9 */ {"ERRor", 8, false, Command::None, Command::None},
+    /* 10 */ {"NEXT", 9, true, Command::None, Command::SystemErrorNextQuery},
+    /* 11 */ {"VERSion", 8, false, Command::None, Command::SystemVersionQuery},
+    /* 12 */ {"LOCal", 8, false, Command::SystemLocal, Command::None},
+    /* 13 */ {"RWLock", 8, false, Command::SystemRwLock, Command::None},
+    /* 14 */ {"STATus", rootNode, false, Command::None, Command::None},
+    /* 15 */ {"OPERation", 14, false, Command::None, Command::None},
+    /* 16 */ {"EVENt", 15, true, Command::None, Command::StatusOperationEventQuery},
+    /* 17 */ {"QUEStionable", 14, false, Command::None, Command::None},
+    /* 18 */ {"EVENt", 17, true, Command::None, Command::StatusQuestionableEventQuery},
+    /* 19 */ {"PRESet", 14, false, Command::StatusPreset, Command::None},
+}};
+
+struct CommonCommand
+{
+    const char *mnemonic;
+    bool query;
+    Command command;
+};
+
+inline constexpr std::array<CommonCommand, 16> commonCommands {{
+    {"IDN", true, Command::IdnQuery},
+    {"RST", false, Command::Rst},
+    {"CLS", false, Command::Cls},
+    {"ESE", false, Command::Ese},
+    {"ESE", true, Command::EseQuery},
+    {"ESR", true, Command::EsrQuery},
+    {"SRE", false, Command::Sre},
+    {"SRE", true, Command::SreQuery},
+    {"STB", true, Command::StbQuery},
+    {"OPC", false, Command::Opc},
+    {"OPC", true, Command::OpcQuery},
+    {"WAI", false, Command::Wai},
+    {"TST", true, Command::TstQuery},
+    {"TRG", false, Command::Trg},
+    {"SAV", false, Command::Sav},
+    {"RCL", false, Command::Rcl},
+}};
+
+// Parameters ---------------------------------------------------------------
+
+enum class ParameterKind { None, Number, Boolean, Mode, Channels };
+
+struct Parameter
+{
+    ParameterKind kind = ParameterKind::None;
+    int minimum = 0;
+    int maximum = 0;
+};
+
+// The parameter a command takes, and its range.
+Parameter parameterOf(Command command);
+
+struct ModeName
+{
+    const char *name;
+    Mode mode;
+};
+
+inline constexpr std::array<ModeName, 3> modeNames {{
+    {"ASYNchronous", Mode::Asynchronous},
+    {"COMMand", Mode::SyncCommand},
+    {"TRIGger", Mode::SyncTrigger},
+}};
+
+} // namespace sfp::scpi::grammar
