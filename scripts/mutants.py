@@ -33,7 +33,7 @@ import time
 from pathlib import Path
 
 TOP = Path(__file__).resolve().parent.parent
-FOLDERS = ("softfrontpanel", "softfrontpanel_lib", "simulator")
+FOLDERS = ("core", "softfrontpanel", "softfrontpanel_lib", "simulator")
 EQUIVALENT = TOP / "scripts" / "mutants-equivalent.txt"
 
 
