@@ -69,7 +69,7 @@ bool comparesBoardOnly(const QString &word)
 
 } // namespace
 
-DescriptorKey descriptorKey(const QString &descriptor)
+sfp::DescriptorKey sfp::descriptorKey(const QString &descriptor)
 {
     DescriptorKey key;
     qsizetype pos = 0;
@@ -96,8 +96,8 @@ DescriptorKey descriptorKey(const QString &descriptor)
 // NOLINTNEXTLINE(performance-unnecessary-value-param)
 bool descriptorLessThan(QString a, QString b)
 {
-    const DescriptorKey ka = descriptorKey(a);
-    const DescriptorKey kb = descriptorKey(b);
+    const sfp::DescriptorKey ka = sfp::descriptorKey(a);
+    const sfp::DescriptorKey kb = sfp::descriptorKey(b);
     if (ka.interfaceWord != kb.interfaceWord)
         return a < b;
     if (ka.interfaceWord == QLatin1String("TCPIP")) {

@@ -11,6 +11,8 @@
 
 struct resourceInfo_t;
 
+namespace sfp {
+
 // The parts of a descriptor that the order compares.
 struct DescriptorKey
 {
@@ -20,6 +22,8 @@ struct DescriptorKey
 };
 
 DescriptorKey descriptorKey(const QString &descriptor);
+
+} // namespace sfp
 
 bool descriptorLessThan(QString a, QString b);
 bool resourceInfoLessThan(resourceInfo_t x, resourceInfo_t y);

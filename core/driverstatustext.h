@@ -13,8 +13,8 @@ namespace sfp {
 // The shape of every instrument driver's error-message operation: session
 // (always VI_NULL here), status, and a 1024-byte text buffer. Passed in, so
 // that the text stays free of any one card's driver.
-using DriverErrorMessageFunction = ViStatus(_VI_FUNC *)(ViSession vi, ViStatus status,
-                                                        ViChar message[]);
+using DriverErrorMessageFunction
+    = ViStatus(_VI_FUNC *)(ViSession vi, ViStatus status, ViChar message[]);
 
 // Size of the text buffer handed to the error-message operation.
 inline constexpr int driverErrorMessageSize = 1024;

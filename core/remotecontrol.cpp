@@ -61,9 +61,7 @@ private:
     StatusReporter *m_previous;
 };
 
-
-RemoteControl::RemoteControl(QByteArray identity, QString stateFolder,
-                                           QObject *parent)
+RemoteControl::RemoteControl(QByteArray identity, QString stateFolder, QObject *parent)
     : QObject(parent)
     , m_identity(std::move(identity))
     , m_stateFolder(std::move(stateFolder))
@@ -305,11 +303,12 @@ void RemoteControl::recall(ScpiClientStatus &state, int slot)
     switch (savedStates::load(path, &saved, &reason)) {
     case savedStates::LoadResult::Empty:
         state.pushError(scpi::IllegalParameterValue,
-                  scpi::errorString(scpi::IllegalParameterValue).chopped(1)
-                      + ";nothing saved as " + number(slot) + '"');
+                        scpi::errorString(scpi::IllegalParameterValue).chopped(1)
+                            + ";nothing saved as " + number(slot) + '"');
         return;
     case savedStates::LoadResult::Damaged:
-        state.pushDeviceError(QStringLiteral("state %1 in %2 cannot be read: %3").arg(slot).arg(path, reason));
+        state.pushDeviceError(
+            QStringLiteral("state %1 in %2 cannot be read: %3").arg(slot).arg(path, reason));
         return;
     case savedStates::LoadResult::Loaded:
         break;
@@ -317,9 +316,9 @@ void RemoteControl::recall(ScpiClientStatus &state, int slot)
 
     if (!m_card->restore(saved))
         state.pushDeviceError(QStringLiteral("state %1 in %2 cannot be brought back: both relays "
-                                              "of a pair are closed under the exclusive rule")
-                                   .arg(slot)
-                                   .arg(path));
+                                             "of a pair are closed under the exclusive rule")
+                                  .arg(slot)
+                                  .arg(path));
 }
 
 void RemoteControl::setLock(quint64 owner)

@@ -72,7 +72,7 @@ void getResourceInfo(getResourceInfo_params_t *record)
     resourceInfo_t info = record->info;
     ViSession vi = VI_NULL;
     if (sfp::libraries().viOpen(record->defaultRM, info.resourceName.toLatin1().constData(),
-                              VI_NO_LOCK, 0, &vi)
+                                VI_NO_LOCK, 0, &vi)
         < 0)
         return;
 

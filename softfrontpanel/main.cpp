@@ -171,13 +171,13 @@ int main(int argc, char *argv[])
     // port that cannot be had ends the program while nothing depends on it.
     std::unique_ptr<sfp::RemoteControl> remote;
     if (commandLine.listen) {
-        remote = std::make_unique<sfp::RemoteControl>(QByteArray(),
-                                                        sfp::savedStates::defaultFolder());
+        remote
+            = std::make_unique<sfp::RemoteControl>(QByteArray(), sfp::savedStates::defaultFolder());
         if (!remote->listen(commandLine.listenAddress, commandLine.listenPort)) {
-            std::fprintf(
-                stderr, "qx5170fp: the remote control cannot listen on %s: %s\n",
-                qUtf8Printable(sfp::scpiEndpoint(commandLine.listenAddress, commandLine.listenPort)),
-                qUtf8Printable(remote->errorString()));
+            std::fprintf(stderr, "qx5170fp: the remote control cannot listen on %s: %s\n",
+                         qUtf8Printable(
+                             sfp::scpiEndpoint(commandLine.listenAddress, commandLine.listenPort)),
+                         qUtf8Printable(remote->errorString()));
             return qx5170fpFailureExitStatus;
         }
         if (!commandLine.listenAddress.isLoopback())

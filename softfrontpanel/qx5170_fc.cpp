@@ -93,7 +93,7 @@ ViStatus qx5170_fc::openAndStore(ViRsrc descriptor, const ViInt16 *fcNumbers, Vi
 ViStatus qx5170_fc::reopen(ViSession *vi)
 {
     return sfp::libraries().qx5170_init(m_storedDescriptor, m_storedFcNumbers[0], VI_TRUE, VI_TRUE,
-                                      vi);
+                                        vi);
 }
 
 ViStatus qx5170_fc::close(ViSession vi)

@@ -184,10 +184,10 @@ qx2010fp_app::qx2010fp_app()
     buttonColumn->addWidget(closeBtn);
 
     // Found by these names by whoever reads the window: tests, automation.
-    const std::pair<QPushButton *, const char *> namedButtons[] = {
-        {autoscaleBtn, "autoscaleBtn"}, {identBtn, "identBtn"}, {startBtn, "startBtn"},
-        {startContBtn, "startContBtn"}, {resetBtn, "resetBtn"},   {helpBtn, "helpBtn"},
-        {aboutBtn, "aboutBtn"},         {closeBtn, "closeBtn"}};
+    const std::pair<QPushButton *, const char *> namedButtons[]
+        = {{autoscaleBtn, "autoscaleBtn"}, {identBtn, "identBtn"}, {startBtn, "startBtn"},
+           {startContBtn, "startContBtn"}, {resetBtn, "resetBtn"}, {helpBtn, "helpBtn"},
+           {aboutBtn, "aboutBtn"},         {closeBtn, "closeBtn"}};
     for (const auto &[button, name] : namedButtons)
         button->setObjectName(QLatin1String(name));
 

@@ -32,8 +32,8 @@ qx2010fp_fcSelect::qx2010fp_fcSelect(qx2010fp_genFC *fc, int multiSelect)
     std::fill(std::begin(m_fcNumbers), std::end(m_fcNumbers), qint16(0));
     m_fcCount = 0;
 
-    setWindowTitle(
-        QStringLiteral("Orbelan %1 SFP: Select Function Card").arg(sfp::modelText(m_fc->modelCode)));
+    setWindowTitle(QStringLiteral("Orbelan %1 SFP: Select Function Card")
+                       .arg(sfp::modelText(m_fc->modelCode)));
     setWindowIcon(sfpIcons::panel());
 
     const int fontHeight = fontMetrics().height();

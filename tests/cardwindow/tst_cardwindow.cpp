@@ -347,7 +347,7 @@ void tst_CardWindow::windowTitle()
     QFETCH(QString, title);
     QCOMPARE(sfp::panelWindowTitle(QStringLiteral("5170"), host), title);
     QCOMPARE(sfp::panelHeaderText(QStringLiteral("5170"),
-                                QStringLiteral("32-Channel Relay/Switching Function Card")),
+                                  QStringLiteral("32-Channel Relay/Switching Function Card")),
              headerText);
 }
 

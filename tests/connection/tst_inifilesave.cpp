@@ -209,9 +209,9 @@ void tst_IniFileSave::savesLeaveNoDescriptorOpen()
     QVERIFY(writeFile(path, "[4720]\nLabel=bench 3\n"));
     const auto saveOnce = [&path](int number) {
         return sfp::iniFile::save(path,
-                                [number](QSettings &file) {
-                                    file.setValue(QStringLiteral("5170/1.FC_Number"), number);
-                                })
+                                  [number](QSettings &file) {
+                                      file.setValue(QStringLiteral("5170/1.FC_Number"), number);
+                                  })
             .saved;
     };
     QVERIFY(saveOnce(1)); // whatever the toolkit opens once and keeps

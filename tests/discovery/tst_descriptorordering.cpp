@@ -93,7 +93,7 @@ void tst_DescriptorOrdering::key()
     QFETCH(int, board);
     QFETCH(QList<int>, address);
 
-    const DescriptorKey key = descriptorKey(descriptor);
+    const sfp::DescriptorKey key = sfp::descriptorKey(descriptor);
     QCOMPARE(key.interfaceWord, word);
     QCOMPARE(key.board, board);
     QCOMPARE(QList<int>(key.address.begin(), key.address.end()), address);

@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         info.resourceName = descriptors.at(i);
         info.fcNumbers = {static_cast<qint32>(i)};
         resources.append(info);
-        descriptorKey(descriptors.at(i));
+        sfp::descriptorKey(descriptors.at(i));
     }
     QList<resourceInfo_t> sorted = resources;
     sortResources(sorted);

@@ -362,9 +362,9 @@ void tst_Messages::reportReadsAFullBufferSafely()
     const auto answer = sfptest::answerNextModal(QStringLiteral("OK"));
     sfpReportDriverStatus(3, "call()", fakeErrorMessage);
     QVERIFY(answer->answered);
-    QCOMPARE(
-        answer->text,
-        QStringLiteral("Warning: [%1]").arg(QString(sfp::driverErrorMessageSize, QLatin1Char('x'))));
+    QCOMPARE(answer->text,
+             QStringLiteral("Warning: [%1]")
+                 .arg(QString(sfp::driverErrorMessageSize, QLatin1Char('x'))));
 }
 
 void tst_Messages::reportTakesTheCallTextLiterally()

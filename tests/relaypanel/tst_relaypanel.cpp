@@ -317,8 +317,7 @@ void tst_RelayPanel::layout()
         int column = -1;
         int rowSpan = 0;
         int columnSpan = 0;
-        grid->getItemPosition(grid->indexOf(panel.pair(i)), &row, &column, &rowSpan,
-                              &columnSpan);
+        grid->getItemPosition(grid->indexOf(panel.pair(i)), &row, &column, &rowSpan, &columnSpan);
         QCOMPARE(row, i / 4);
         QCOMPARE(column, i % 4);
         QCOMPARE(panel.pair(i)->title(), QStringLiteral("Pair %1").arg(i + 1));
@@ -478,7 +477,8 @@ void tst_RelayPanel::transitions()
 
     QStringList expected;
     for (const QString &line : calls)
-        expected.append(line.contains(QLatin1String("%1")) ? line.arg(m_panel->card()->vi()) : line);
+        expected.append(line.contains(QLatin1String("%1")) ? line.arg(m_panel->card()->vi())
+                                                           : line);
     QCOMPARE(sfptest::trace(driverAndCard()), expected);
     QCOMPARE(syncLed(*m_panel)->value(), ledRedAfter);
     QCOMPARE(updateBtn(*m_panel)->isEnabled(), updateEnabled);
@@ -733,7 +733,9 @@ QList<QWidget *> tst_RelayPanel::readingOrder() const
     for (const qx5170_sfpRelayPair *pair : pairsOf(panel))
         order << pair->relayAButton() << pair->relayBButton();
     order << modeCombo(panel) << triggerBtn(panel) << updateBtn(panel) << exclusiveChk(panel)
-          << namedChild<QPushButton>(panel, "resetBtn") << namedChild<QPushButton>(panel, "helpBtn") << namedChild<QPushButton>(panel, "aboutBtn") << namedChild<QPushButton>(panel, "closeBtn");
+          << namedChild<QPushButton>(panel, "resetBtn") << namedChild<QPushButton>(panel, "helpBtn")
+          << namedChild<QPushButton>(panel, "aboutBtn")
+          << namedChild<QPushButton>(panel, "closeBtn");
     order.removeIf([](const QWidget *widget) { return !widget->isEnabled(); });
     return order;
 }

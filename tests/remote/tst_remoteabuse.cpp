@@ -84,7 +84,7 @@ void tst_RemoteAbuse::init()
     // The demo card: what the commands leave is the session's state.
     m_card = std::make_unique<sfp::CardSession>(VI_NULL, true);
     m_remote = std::make_unique<sfp::RemoteControl>(QByteArrayLiteral("Orbelan,5170,0,1.4.0"),
-                                                      m_states.path());
+                                                    m_states.path());
     QVERIFY(m_remote->listen(QHostAddress::LocalHost, 0));
     m_remote->start(m_card.get());
 }

@@ -182,8 +182,8 @@ void tst_RemoteControl::createPanel(bool demo)
     m_panel->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_panel.get()));
 
-    m_remote = std::make_unique<sfp::RemoteControl>(QByteArrayLiteral("Orbelan,5170,0,1.4.0"),
-                                                      m_states);
+    m_remote
+        = std::make_unique<sfp::RemoteControl>(QByteArrayLiteral("Orbelan,5170,0,1.4.0"), m_states);
     QVERIFY(m_remote->listen(QHostAddress::LocalHost, 0));
     m_panel->followRemote(m_remote.get());
     m_remote->start(m_panel->card());

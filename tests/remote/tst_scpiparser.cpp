@@ -361,7 +361,8 @@ void tst_ScpiParser::channelLists_data()
     QTest::newRow("semicolon inside") << QByteArray("ROUT:CLOS (@1;2)") << syntax;
     QTest::newRow("glued to next") << QByteArray("ROUT:CLOS (@1)x") << syntax;
 
-    QTest::newRow("missing") << QByteArray("ROUT:CLOS") << Units {error(sfp::scpi::MissingParameter)};
+    QTest::newRow("missing") << QByteArray("ROUT:CLOS")
+                             << Units {error(sfp::scpi::MissingParameter)};
     QTest::newRow("query missing")
         << QByteArray("ROUT:OPEN?") << Units {error(sfp::scpi::MissingParameter)};
     QTest::newRow("number instead")
@@ -649,8 +650,8 @@ void tst_ScpiParser::hostileInput_data()
             + QByteArray(":OPEN:ALL") << Units {error(sfp::scpi::HeaderSuffixOutOfRange)};
     QTest::newRow("64 KiB of leading zeros") << QByteArray("*ESE ") + QByteArray(65'536, '0')
             + QByteArray("42") << Units {number(Command::Ese, 42)};
-    QTest::newRow("64 KiB of trailing zeros")
-        << QByteArray("*ESE 1") + QByteArray(65'536, '0') << Units {error(sfp::scpi::DataOutOfRange)};
+    QTest::newRow("64 KiB of trailing zeros") << QByteArray("*ESE 1") + QByteArray(65'536, '0')
+                                              << Units {error(sfp::scpi::DataOutOfRange)};
     QTest::newRow("64 KiB of fraction zeros")
         << QByteArray("*ESE 3.") + QByteArray(65'536, '0') << Units {number(Command::Ese, 3)};
     QTest::newRow("64 KiB exponent") << QByteArray("*ESE 1E") + QByteArray(65'536, '9')
