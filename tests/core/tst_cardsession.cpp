@@ -1,0 +1,740 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
+// The card session alone, without widgets, on the simulated card: the
+// driver calls of each operation between the session's signals, the
+// exclusive rule, the switching modes, where statuses go, the demo session,
+// and saved states brought back.
+#include "cardsession.h"
+#include "sfpcoretest.h"
+#include "statusreporter.h"
+
+#include "qx5170.h"
+#include "sim_control.h"
+
+#include <QCoreApplication>
+#include <QList>
+#include <QTest>
+
+#include <memory>
+
+Q_DECLARE_METATYPE(sfp::CardState)
+
+namespace sfp {
+
+// How a failed comparison shows a state, found by Qt Test through the
+// type's namespace.
+char *toString(const CardState &state)
+{
+    QStringList closed;
+    for (int relay = 1; relay <= 32; ++relay) {
+        if (state.closed[size_t(relay - 1)])
+            closed.append(QString::number(relay));
+    }
+    return qstrdup(QStringLiteral("closed {%1}, mode %2, exclusive %3")
+                       .arg(closed.join(QLatin1String(", ")))
+                       .arg(int(state.mode))
+                       .arg(state.exclusive ? "true" : "false")
+                       .toUtf8()
+                       .constData());
+}
+
+} // namespace sfp
+
+using sfp::CardSession;
+using sfp::CardState;
+using sfp::SwitchingMode;
+
+namespace {
+
+const char cardDescriptor[] = "VXI0::1::INSTR";
+constexpr ViUInt16 cardPosition = 2;
+
+constexpr int async = int(SwitchingMode::Asynchronous);
+constexpr int syncCommand = int(SwitchingMode::SyncCommand);
+constexpr int syncTrigger = int(SwitchingMode::SyncTrigger);
+
+// As the panel's mode list names the modes.
+const char *const modeNames[] = {"Asynchronous", "Sync. Command", "Sync. Trigger"};
+
+// Expected events are written as one text, "; " between two of them.
+// "VI" stands for the session handle and "STATUS" for the injected status,
+// known only when the test runs; "FC2 " begins each event of the card.
+QStringList expected(const QString &text, ViSession vi, ViStatus status = 0)
+{
+    QStringList lines = text.split(QLatin1String("; "));
+    for (QString &line : lines) {
+        line.replace(QLatin1String("(VI"), QStringLiteral("(%1").arg(vi));
+        line.replace(QLatin1String("STATUS"), QString::number(status));
+        if (line.startsWith(QLatin1String("FC2 ")))
+            line.prepend(QLatin1String("card VXI0::1::INSTR "));
+    }
+    return lines;
+}
+
+QList<int> relaysSet(const std::array<bool, 32> &relays)
+{
+    QList<int> set;
+    for (int relay = 1; relay <= 32; ++relay) {
+        if (relays[size_t(relay - 1)])
+            set.append(relay);
+    }
+    return set;
+}
+
+sfpsim::CardState card()
+{
+    sfpsim::CardState state;
+    if (!sfpsim::cardState(cardDescriptor, cardPosition, &state))
+        qWarning("the simulated relay card is missing");
+    return state;
+}
+
+CardState makeState(const QList<int> &closed, SwitchingMode mode, bool exclusive)
+{
+    CardState state;
+    for (const int relay : closed)
+        state.closed[size_t(relay - 1)] = true;
+    state.mode = mode;
+    state.exclusive = exclusive;
+    return state;
+}
+
+// The session's signals between the driver calls (and card events) that
+// the simulator traced meanwhile.
+class Recorder
+{
+public:
+    explicit Recorder(CardSession *session,
+                      const QStringList &prefixes = {QStringLiteral("qx5170_")})
+        : m_log(prefixes)
+    {
+        QObject::connect(session, &CardSession::relayChanged, &m_context,
+                         [this](int relay, bool closed) {
+                             mark(QStringLiteral("relayChanged(%1, %2)")
+                                      .arg(relay)
+                                      .arg(closed ? "true" : "false"));
+                         });
+        QObject::connect(session, &CardSession::relaySwitched, &m_context, [this](int relay) {
+            mark(QStringLiteral("relaySwitched(%1)").arg(relay));
+        });
+        QObject::connect(session, &CardSession::synchronizedChanged, &m_context, [this](bool on) {
+            mark(on ? "synchronizedChanged(true)" : "synchronizedChanged(false)");
+        });
+        QObject::connect(session, &CardSession::modeChanged, &m_context,
+                         [this](SwitchingMode mode) {
+                             mark(QStringLiteral("modeChanged(%1)").arg(modeNames[int(mode)]));
+                         });
+        QObject::connect(session, &CardSession::exclusiveChanged, &m_context, [this](bool on) {
+            mark(on ? "exclusiveChanged(true)" : "exclusiveChanged(false)");
+        });
+    }
+
+    void mark(const QString &event) { m_log.mark(event); }
+    QStringList events() { return m_log.events(); }
+
+private:
+    QObject m_context; // disconnects the session's signals with the recorder
+    sfptest::TraceLog m_log;
+};
+
+class RecordingReporter final : public sfp::StatusReporter
+{
+public:
+    explicit RecordingReporter(const CardSession *session, Recorder *recorder = nullptr)
+        : m_session(session)
+        , m_recorder(recorder)
+    { }
+
+    void reportStatus(ViStatus status, const QString &text) override
+    {
+        statuses.append(status);
+        texts.append(text);
+        busyWhenReported.append(m_session->isBusy());
+        if (m_recorder)
+            m_recorder->mark(QStringLiteral("reportStatus"));
+    }
+
+    QList<ViStatus> statuses;
+    QStringList texts;
+    QList<bool> busyWhenReported;
+
+private:
+    const CardSession *m_session;
+    Recorder *m_recorder;
+};
+
+} // namespace
+
+class tst_CardSession final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void pairNumbering();
+    void clickPaths_data();
+    void clickPaths();
+    void setRelayOnlyWhenItChanges();
+    void exclusiveRuleForTheWholeCard();
+    void modes_data();
+    void modes();
+    void synchronizedLamp();
+    void reports_data();
+    void reports();
+    void statusWithoutReporter();
+    void demoCallsNoDriver();
+    void stateFollowsTheSession();
+    void restore_data();
+    void restore();
+    void restoreRefusesABrokenRule();
+    void reset();
+
+private:
+    // Closes `closed` without the rule, then sets the rule and the mode:
+    // nothing waits for an update afterwards.
+    void prepare(const QList<int> &closed, int mode = async, bool exclusive = false);
+
+    ViSession m_vi = VI_NULL;
+    std::unique_ptr<CardSession> m_session;
+};
+
+void tst_CardSession::init()
+{
+    sfpsim::loadDefaultSystem();
+    sfpsim::clearFaults();
+    QCOMPARE(qx5170_init(const_cast<char *>(cardDescriptor), cardPosition, VI_TRUE, VI_TRUE, &m_vi),
+             VI_SUCCESS);
+    m_session = std::make_unique<CardSession>(m_vi, false);
+    sfptest::clearTrace();
+}
+
+void tst_CardSession::cleanup()
+{
+    m_session.reset();
+    sfpsim::clearFaults();
+    if (m_vi != VI_NULL)
+        qx5170_close(m_vi);
+    m_vi = VI_NULL;
+    QCOMPARE(sfpsim::openSessionCount(), 0);
+}
+
+void tst_CardSession::prepare(const QList<int> &closed, int mode, bool exclusive)
+{
+    for (const int relay : closed)
+        m_session->setRelay(relay, true);
+    m_session->setExclusive(exclusive);
+    m_session->selectMode(SwitchingMode(mode));
+    sfptest::clearTrace();
+}
+
+void tst_CardSession::pairNumbering()
+{
+    QCOMPARE(CardSession::relayA(0), 1);
+    QCOMPARE(CardSession::relayB(0), 2);
+    QCOMPARE(CardSession::relayA(15), 31);
+    QCOMPARE(CardSession::relayB(15), 32);
+    QCOMPARE(CardSession::pairOf(1), 0);
+    QCOMPARE(CardSession::pairOf(2), 0);
+    QCOMPARE(CardSession::pairOf(31), 15);
+    QCOMPARE(CardSession::pairOf(32), 15);
+    QCOMPARE(CardSession::partnerOf(1), 2);
+    QCOMPARE(CardSession::partnerOf(2), 1);
+    QCOMPARE(CardSession::partnerOf(31), 32);
+    QCOMPARE(CardSession::partnerOf(32), 31);
+}
+
+void tst_CardSession::clickPaths_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("exclusive");
+    QTest::addColumn<QList<int>>("closedBefore");
+    QTest::addColumn<int>("relay");
+    QTest::addColumn<bool>("closed");
+    QTest::addColumn<QString>("events");
+    QTest::addColumn<QList<int>>("closedAfter");
+
+    QTest::newRow("close 1") << async << false << QList<int>() << 1 << true
+                             << "relayChanged(1, true); qx5170_switchRelay(VI, 1, 1) = 0; "
+                                "relaySwitched(1)"
+                             << QList<int>({1});
+    QTest::newRow("open 32") << async << false << QList<int>({32}) << 32 << false
+                             << "relayChanged(32, false); qx5170_switchRelay(VI, 32, 0) = 0; "
+                                "relaySwitched(32)"
+                             << QList<int>();
+    QTest::newRow("no rule: 5 with 6 closed")
+        << async << false << QList<int>({6}) << 5 << true
+        << "relayChanged(5, true); qx5170_switchRelay(VI, 5, 1) = 0; relaySwitched(5)"
+        << QList<int>({5, 6});
+    QTest::newRow("rule: 5 with 6 closed")
+        << async << true << QList<int>({6}) << 5 << true
+        << "relayChanged(5, true); qx5170_switchRelay(VI, 5, 1) = 0; relaySwitched(5); "
+           "relayChanged(6, false); qx5170_switchRelay(VI, 6, 0) = 0; relaySwitched(6); "
+           "relaySwitched(5)"
+        << QList<int>({5});
+    QTest::newRow("rule: 2 with 1 closed")
+        << async << true << QList<int>({1}) << 2 << true
+        << "relayChanged(2, true); qx5170_switchRelay(VI, 2, 1) = 0; relaySwitched(2); "
+           "relayChanged(1, false); qx5170_switchRelay(VI, 1, 0) = 0; relaySwitched(1); "
+           "relaySwitched(2)"
+        << QList<int>({2});
+    QTest::newRow("rule: 31 with 32 closed")
+        << async << true << QList<int>({32}) << 31 << true
+        << "relayChanged(31, true); qx5170_switchRelay(VI, 31, 1) = 0; relaySwitched(31); "
+           "relayChanged(32, false); qx5170_switchRelay(VI, 32, 0) = 0; relaySwitched(32); "
+           "relaySwitched(31)"
+        << QList<int>({31});
+    QTest::newRow("rule: 3 with 4 and 5 closed")
+        << async << true << QList<int>({4, 5}) << 3 << true
+        << "relayChanged(3, true); qx5170_switchRelay(VI, 3, 1) = 0; relaySwitched(3); "
+           "relayChanged(4, false); qx5170_switchRelay(VI, 4, 0) = 0; relaySwitched(4); "
+           "relaySwitched(3)"
+        << QList<int>({3, 5});
+    QTest::newRow("rule: 1, partner open")
+        << async << true << QList<int>() << 1 << true
+        << "relayChanged(1, true); qx5170_switchRelay(VI, 1, 1) = 0; relaySwitched(1)"
+        << QList<int>({1});
+    QTest::newRow("rule: opening 6")
+        << async << true << QList<int>({6}) << 6 << false
+        << "relayChanged(6, false); qx5170_switchRelay(VI, 6, 0) = 0; relaySwitched(6)"
+        << QList<int>();
+    QTest::newRow("Sync. Command: 7") << syncCommand << false << QList<int>() << 7 << true
+                                      << "relayChanged(7, true); qx5170_switchRelay(VI, 7, 1) = 0; "
+                                         "synchronizedChanged(false); relaySwitched(7)"
+                                      << QList<int>({7});
+    QTest::newRow("Sync. Trigger, rule: 5 with 6 closed")
+        << syncTrigger << true << QList<int>({6}) << 5 << true
+        << "relayChanged(5, true); qx5170_switchRelay(VI, 5, 1) = 0; "
+           "synchronizedChanged(false); relaySwitched(5); "
+           "relayChanged(6, false); qx5170_switchRelay(VI, 6, 0) = 0; "
+           "synchronizedChanged(false); relaySwitched(6); "
+           "synchronizedChanged(false); relaySwitched(5)"
+        << QList<int>({5});
+}
+
+void tst_CardSession::clickPaths()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, exclusive);
+    QFETCH(QList<int>, closedBefore);
+    QFETCH(int, relay);
+    QFETCH(bool, closed);
+    QFETCH(QString, events);
+    QFETCH(QList<int>, closedAfter);
+
+    prepare(closedBefore, mode, exclusive);
+    Recorder recorder(m_session.get());
+    m_session->setRelay(relay, closed);
+    QCOMPARE(recorder.events(), expected(events, m_vi));
+    QCOMPARE(relaysSet(m_session->state().closed), closedAfter);
+    QCOMPARE(relaysSet(card().commanded), closedAfter);
+    QVERIFY(!m_session->isBusy());
+}
+
+void tst_CardSession::setRelayOnlyWhenItChanges()
+{
+    prepare({3}, syncCommand);
+    Recorder recorder(m_session.get(), {});
+    m_session->setRelay(3, true);
+    m_session->setRelay(4, false);
+    for (const int relay : {0, 33, -1}) {
+        m_session->setRelay(relay, true);
+        m_session->setRelay(relay, false);
+        QVERIFY(!m_session->isClosed(relay));
+    }
+    QCOMPARE(recorder.events(), QStringList());
+    QCOMPARE(relaysSet(m_session->state().closed), QList<int>({3}));
+    // Nothing was switched, so nothing waits for an update.
+    QVERIFY(m_session->isSynchronized());
+}
+
+void tst_CardSession::exclusiveRuleForTheWholeCard()
+{
+    prepare({1, 3, 4, 9, 10, 14});
+    Recorder turnedOn(m_session.get());
+    m_session->setExclusive(true);
+    QCOMPARE(turnedOn.events(),
+             expected("exclusiveChanged(true); relayChanged(4, false); "
+                      "qx5170_switchRelay(VI, 4, 0) = 0; relaySwitched(4); "
+                      "relayChanged(10, false); qx5170_switchRelay(VI, 10, 0) = 0; "
+                      "relaySwitched(10)",
+                      m_vi));
+    QVERIFY(m_session->isExclusive());
+    QCOMPARE(relaysSet(m_session->state().closed), QList<int>({1, 3, 9, 14}));
+
+    Recorder again(m_session.get());
+    m_session->setExclusive(true);
+    QCOMPARE(again.events(), QStringList());
+
+    // Opening never touches the partner.
+    Recorder opened(m_session.get());
+    m_session->setRelay(3, false);
+    m_session->setRelay(14, false);
+    QCOMPARE(opened.events(),
+             expected("relayChanged(3, false); qx5170_switchRelay(VI, 3, 0) = 0; "
+                      "relaySwitched(3); relayChanged(14, false); "
+                      "qx5170_switchRelay(VI, 14, 0) = 0; relaySwitched(14)",
+                      m_vi));
+
+    Recorder turnedOff(m_session.get());
+    m_session->setExclusive(false);
+    m_session->setExclusive(false);
+    QCOMPARE(turnedOff.events(), QStringList({"exclusiveChanged(false)"}));
+    QVERIFY(!m_session->isExclusive());
+    QCOMPARE(relaysSet(m_session->state().closed), QList<int>({1, 9}));
+}
+
+void tst_CardSession::modes_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::addColumn<bool>("waiting"); // relay 7 closed in `from`
+    QTest::addColumn<int>("to");
+    QTest::addColumn<bool>("onlyIfWaiting");
+    QTest::addColumn<QString>("events");
+    QTest::addColumn<bool>("synchronized");
+
+    const QString toAsync = "modeChanged(Asynchronous); qx5170_setSwitchingMode(VI, 1, 0) = 0; "
+                            "FC2 mode 1";
+    QTest::newRow("Asynchronous again") << async << false << async << false << toAsync << true;
+    QTest::newRow("Sync. Command, waiting")
+        << syncCommand << true << async << false
+        << "qx5170_updateRelaysState(VI) = 0; FC2 relay 7 on; synchronizedChanged(true); " + toAsync
+        << true;
+    QTest::newRow("Sync. Trigger, waiting")
+        << syncTrigger << true << async << false
+        << "qx5170_pulseSynchTrigger(VI) = 0; FC2 relay 7 on; synchronizedChanged(true); " + toAsync
+        << true;
+    QTest::newRow("Sync. Command, nothing waiting")
+        << syncCommand << false << async << false
+        << "qx5170_updateRelaysState(VI) = 0; synchronizedChanged(true); " + toAsync << true;
+    QTest::newRow("Sync. Command, nothing waiting, only if waiting")
+        << syncCommand << false << async << true << toAsync << true;
+    QTest::newRow("Sync. Command, waiting, only if waiting")
+        << syncCommand << true << async << true
+        << "qx5170_updateRelaysState(VI) = 0; FC2 relay 7 on; synchronizedChanged(true); " + toAsync
+        << true;
+    QTest::newRow("Sync. Command to Sync. Trigger")
+        << syncCommand << true << syncTrigger << false
+        << "modeChanged(Sync. Trigger); qx5170_setSwitchingMode(VI, 3, 0) = 0; FC2 mode 3" << false;
+    QTest::newRow("Sync. Trigger to Sync. Command")
+        << syncTrigger << true << syncCommand << false
+        << "modeChanged(Sync. Command); qx5170_setSwitchingMode(VI, 2, 0) = 0; FC2 mode 2" << false;
+    QTest::newRow("Asynchronous to Sync. Command")
+        << async << false << syncCommand << false
+        << "modeChanged(Sync. Command); qx5170_setSwitchingMode(VI, 2, 0) = 0; FC2 mode 2" << true;
+}
+
+void tst_CardSession::modes()
+{
+    QFETCH(int, from);
+    QFETCH(bool, waiting);
+    QFETCH(int, to);
+    QFETCH(bool, onlyIfWaiting);
+    QFETCH(QString, events);
+    QFETCH(bool, synchronized);
+
+    prepare({}, from);
+    if (waiting)
+        m_session->setRelay(7, true);
+    Recorder recorder(m_session.get(), {QStringLiteral("qx5170_"), QStringLiteral("card ")});
+    m_session->selectMode(SwitchingMode(to), onlyIfWaiting);
+    QCOMPARE(recorder.events(), expected(events, m_vi));
+    QCOMPARE(int(m_session->mode()), to);
+    QCOMPARE(m_session->isSynchronized(), synchronized);
+}
+
+void tst_CardSession::synchronizedLamp()
+{
+    m_session->setRelay(1, true);
+    QVERIFY(m_session->isSynchronized());
+    m_session->selectMode(SwitchingMode::SyncCommand);
+    m_session->setRelay(2, true);
+    QVERIFY(!m_session->isSynchronized());
+    m_session->update();
+    QVERIFY(m_session->isSynchronized());
+    m_session->selectMode(SwitchingMode::SyncTrigger);
+    m_session->setRelay(3, true);
+    QVERIFY(!m_session->isSynchronized());
+    m_session->trigger();
+    QVERIFY(m_session->isSynchronized());
+    QCOMPARE(relaysSet(card().applied), QList<int>({1, 2, 3}));
+}
+
+void tst_CardSession::reports_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("action"); // "close <relay>", "update", "trigger" or a mode
+    QTest::addColumn<QString>("faulted");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("events");
+
+    const QString noCard = " failed due to [No relay card answers at the addressed position.]";
+    const QString timeout = " failed due to [Timeout expired before operation completed.]";
+    const QString reported = "qx5170_error_message(0, STATUS) = 0; reportStatus";
+
+    QTest::newRow("error on 13")
+        << async << "close 13"
+        << "qx5170_switchRelay" << int(qx5170_ERROR_NO_CARD)
+        << "qx5170_switchRelay(m_vi, m_pairNo*2+1, relayAbtn->isChecked())" + noCard
+        << "relayChanged(13, true); qx5170_switchRelay(VI, 13, 1) = STATUS; " + reported
+            + "; relaySwitched(13)";
+    QTest::newRow("error on 14")
+        << async << "close 14"
+        << "qx5170_switchRelay" << int(VI_ERROR_TMO)
+        << "qx5170_switchRelay(m_vi, (m_pairNo+1)*2, relayBbtn->isChecked())" + timeout
+        << "relayChanged(14, true); qx5170_switchRelay(VI, 14, 1) = STATUS; " + reported
+            + "; relaySwitched(14)";
+    QTest::newRow("warning on 1")
+        << async << "close 1"
+        << "qx5170_switchRelay" << int(VI_WARN_NSUP_ID_QUERY)
+        << "Warning: [Identification query not supported.]"
+        << "relayChanged(1, true); qx5170_switchRelay(VI, 1, 1) = STATUS; " + reported
+            + "; relaySwitched(1)";
+    QTest::newRow("warning on 32")
+        << async << "close 32"
+        << "qx5170_switchRelay" << int(VI_WARN_NSUP_RESET) << "Warning: [Reset not supported.]"
+        << "relayChanged(32, true); qx5170_switchRelay(VI, 32, 1) = STATUS; " + reported
+            + "; relaySwitched(32)";
+    QTest::newRow("update fails") << syncCommand << "update"
+                                  << "qx5170_updateRelaysState" << int(VI_ERROR_TMO)
+                                  << "qx5170_updateRelaysState(d_vi)" + timeout
+                                  << "qx5170_updateRelaysState(VI) = STATUS; " + reported
+            + "; synchronizedChanged(true)";
+    QTest::newRow("trigger fails")
+        << syncTrigger << "trigger"
+        << "qx5170_pulseSynchTrigger" << int(VI_ERROR_TMO)
+        << "qx5170_pulseSynchTrigger (d_vi)" + timeout
+        << "qx5170_pulseSynchTrigger(VI) = STATUS; " + reported + "; synchronizedChanged(true)";
+    QTest::newRow("mode fails")
+        << async << "Sync. Trigger"
+        << "qx5170_setSwitchingMode" << int(VI_ERROR_TMO)
+        << "qx5170_setSwitchingMode(d_vi, indx+1, qx5170_ITRIG_NONE)" + timeout
+        << "modeChanged(Sync. Trigger); qx5170_setSwitchingMode(VI, 3, 0) = STATUS; " + reported;
+}
+
+void tst_CardSession::reports()
+{
+    QFETCH(int, mode);
+    QFETCH(QString, action);
+    QFETCH(QString, faulted);
+    QFETCH(int, status);
+    QFETCH(QString, text);
+    QFETCH(QString, events);
+
+    prepare({}, mode);
+    // Something waits in a synchronous mode: the lamp is off before.
+    if (mode != async)
+        m_session->setRelay(20, true);
+    Recorder recorder(m_session.get());
+    RecordingReporter reporter(m_session.get(), &recorder);
+    m_session->setReporter(&reporter);
+    sfpsim::injectFault(faulted.toStdString(), status);
+
+    const bool switches = action.startsWith(QLatin1String("close "));
+    const int relay = switches ? QStringView(action).mid(6).toInt() : 0;
+    if (switches)
+        m_session->setRelay(relay, true);
+    else if (action == QLatin1String("update"))
+        m_session->update();
+    else if (action == QLatin1String("trigger"))
+        m_session->trigger();
+    else
+        m_session->selectMode(SwitchingMode::SyncTrigger);
+
+    // One report, made while the operation still held the card; the test
+    // going on shows that nothing ended the process.
+    QCOMPARE(reporter.statuses, QList<ViStatus>({status}));
+    QCOMPARE(reporter.texts, QStringList({text}));
+    QCOMPARE(reporter.busyWhenReported, QList<bool>({true}));
+    QVERIFY(!m_session->isBusy());
+    QCOMPARE(recorder.events(), expected(events, m_vi, status));
+    // Nothing is rolled back: the command counts, whatever the driver said.
+    if (switches)
+        QCOMPARE(relaysSet(m_session->state().closed), QList<int>({relay}));
+    // An update or a trigger was given, whatever the driver said of it.
+    QVERIFY(m_session->isSynchronized());
+    if (action == QLatin1String("Sync. Trigger"))
+        QCOMPARE(m_session->mode(), SwitchingMode::SyncTrigger);
+}
+
+void tst_CardSession::statusWithoutReporter()
+{
+    QCOMPARE(m_session->reporter(), nullptr);
+    sfpsim::injectFault("qx5170_switchRelay", qx5170_ERROR_NO_CARD);
+    QTest::ignoreMessage(QtWarningMsg,
+                         "qx5170_switchRelay(m_vi, m_pairNo*2+1, relayAbtn->isChecked()) failed "
+                         "due to [No relay card answers at the addressed position.]");
+    m_session->setRelay(1, true);
+    sfpsim::injectFault("qx5170_switchRelay", VI_WARN_NSUP_RESET);
+    QTest::ignoreMessage(QtWarningMsg, "Warning: [Reset not supported.]");
+    m_session->setRelay(2, true);
+    QCOMPARE(relaysSet(m_session->state().closed), QList<int>({1, 2}));
+    QVERIFY(!m_session->isBusy());
+}
+
+void tst_CardSession::demoCallsNoDriver()
+{
+    CardSession demo(VI_NULL, true);
+    QCOMPARE(demo.vi(), ViSession(VI_NULL));
+    QVERIFY(demo.isDemo());
+    // A driver call made all the same would fail and be reported.
+    RecordingReporter reporter(&demo);
+    demo.setReporter(&reporter);
+    for (const char *call : {"qx5170_switchRelay", "qx5170_setSwitchingMode",
+                             "qx5170_updateRelaysState", "qx5170_pulseSynchTrigger"})
+        sfpsim::injectFault(call, VI_ERROR_TMO, -1);
+
+    Recorder recorder(&demo, {});
+    demo.setRelay(6, true);
+    demo.setExclusive(true);
+    demo.setRelay(5, true);
+    QCOMPARE(recorder.events(),
+             expected("relayChanged(6, true); relaySwitched(6); exclusiveChanged(true); "
+                      "relayChanged(5, true); relaySwitched(5); relayChanged(6, false); "
+                      "relaySwitched(6); relaySwitched(5)",
+                      VI_NULL));
+
+    demo.selectMode(SwitchingMode::SyncCommand);
+    demo.setRelay(7, true);
+    QVERIFY(!demo.isSynchronized());
+    demo.update();
+    QVERIFY(demo.isSynchronized());
+    demo.selectMode(SwitchingMode::SyncTrigger);
+    demo.setRelay(8, true);
+    QVERIFY(!demo.isSynchronized());
+    demo.trigger();
+    QVERIFY(demo.isSynchronized());
+    QCOMPARE(relaysSet(demo.state().closed), QList<int>({5, 8}));
+    demo.selectMode(SwitchingMode::Asynchronous);
+
+    const CardState saved = makeState({1, 32}, SwitchingMode::SyncCommand, false);
+    QVERIFY(demo.restore(saved));
+    QCOMPARE(demo.state(), saved);
+    demo.reset();
+    QCOMPARE(demo.state(), CardState());
+
+    QCOMPARE(sfptest::trace(), QStringList());
+    QCOMPARE(reporter.statuses, QList<ViStatus>());
+}
+
+void tst_CardSession::stateFollowsTheSession()
+{
+    QCOMPARE(m_session->state(), CardState());
+    m_session->setRelay(2, true);
+    m_session->setRelay(17, true);
+    m_session->setExclusive(true);
+    m_session->selectMode(SwitchingMode::SyncCommand);
+    CardState expectedState;
+    expectedState.closed[1] = true;
+    expectedState.closed[16] = true;
+    expectedState.mode = SwitchingMode::SyncCommand;
+    expectedState.exclusive = true;
+    QCOMPARE(m_session->state(), expectedState);
+}
+
+void tst_CardSession::restore_data()
+{
+    QTest::addColumn<CardState>("start");
+    QTest::addColumn<CardState>("saved");
+    QTest::addColumn<QString>("events");
+
+    // No rule and no mode of the start may switch anything on the way.
+    const QString toCommand = "modeChanged(Sync. Command); "
+                              "qx5170_setSwitchingMode(VI, 2, 0) = 0; FC2 mode 2; ";
+    QTest::newRow("to Sync. Trigger with the rule")
+        << makeState({1, 4}, SwitchingMode::Asynchronous, false)
+        << makeState({4, 7, 32}, SwitchingMode::SyncTrigger, true)
+        << toCommand
+            + "relayChanged(1, false); qx5170_switchRelay(VI, 1, 0) = 0; "
+              "synchronizedChanged(false); relaySwitched(1); "
+              "relayChanged(7, true); qx5170_switchRelay(VI, 7, 1) = 0; "
+              "synchronizedChanged(false); relaySwitched(7); "
+              "relayChanged(32, true); qx5170_switchRelay(VI, 32, 1) = 0; "
+              "synchronizedChanged(false); relaySwitched(32); "
+              "qx5170_updateRelaysState(VI) = 0; "
+              "FC2 relay 1 off; FC2 relay 7 on; FC2 relay 32 on; synchronizedChanged(true); "
+              "modeChanged(Sync. Trigger); qx5170_setSwitchingMode(VI, 3, 0) = 0; FC2 mode 3; "
+              "exclusiveChanged(true)";
+    QTest::newRow("to Asynchronous from the rule")
+        << makeState({2, 5}, SwitchingMode::SyncTrigger, true)
+        << makeState({1, 2, 6}, SwitchingMode::Asynchronous, false)
+        << "exclusiveChanged(false); " + toCommand
+            + "relayChanged(1, true); qx5170_switchRelay(VI, 1, 1) = 0; "
+              "synchronizedChanged(false); relaySwitched(1); "
+              "relayChanged(5, false); qx5170_switchRelay(VI, 5, 0) = 0; "
+              "synchronizedChanged(false); relaySwitched(5); "
+              "relayChanged(6, true); qx5170_switchRelay(VI, 6, 1) = 0; "
+              "synchronizedChanged(false); relaySwitched(6); "
+              "qx5170_updateRelaysState(VI) = 0; "
+              "FC2 relay 1 on; FC2 relay 5 off; FC2 relay 6 on; synchronizedChanged(true); "
+              "modeChanged(Asynchronous); qx5170_setSwitchingMode(VI, 1, 0) = 0; FC2 mode 1";
+    QTest::newRow("to Sync. Command")
+        << CardState() << makeState({16}, SwitchingMode::SyncCommand, false)
+        << toCommand
+            + "relayChanged(16, true); qx5170_switchRelay(VI, 16, 1) = 0; "
+              "synchronizedChanged(false); relaySwitched(16); "
+              "qx5170_updateRelaysState(VI) = 0; FC2 relay 16 on; synchronizedChanged(true)";
+}
+
+void tst_CardSession::restore()
+{
+    QFETCH(CardState, start);
+    QFETCH(CardState, saved);
+    QFETCH(QString, events);
+
+    prepare(relaysSet(start.closed), int(start.mode), start.exclusive);
+    Recorder recorder(m_session.get(), {QStringLiteral("qx5170_"), QStringLiteral("card ")});
+    QVERIFY(m_session->restore(saved));
+    QCOMPARE(recorder.events(), expected(events, m_vi));
+    QCOMPARE(m_session->state(), saved);
+    QCOMPARE(relaysSet(card().applied), relaysSet(saved.closed));
+    QVERIFY(m_session->isSynchronized());
+}
+
+void tst_CardSession::restoreRefusesABrokenRule()
+{
+    prepare({1});
+    const CardState before = m_session->state();
+    Recorder recorder(m_session.get(), {});
+    const QList<QList<int>> brokenPairs {{1, 2}, {9, 10}, {31, 32}};
+    for (const QList<int> &pair : brokenPairs)
+        QVERIFY(!m_session->restore(makeState(pair, SwitchingMode::SyncTrigger, true)));
+    QCOMPARE(recorder.events(), QStringList());
+    QCOMPARE(m_session->state(), before);
+    // Without the rule both relays of a pair may be closed.
+    QVERIFY(m_session->restore(makeState({9, 10}, SwitchingMode::Asynchronous, false)));
+    QCOMPARE(relaysSet(m_session->state().closed), QList<int>({9, 10}));
+}
+
+void tst_CardSession::reset()
+{
+    prepare({2, 3, 30}, syncTrigger, true);
+    m_session->setRelay(17, true); // waits for the trigger
+    Recorder recorder(m_session.get());
+    m_session->reset();
+    QCOMPARE(recorder.events(),
+             expected("exclusiveChanged(false); qx5170_pulseSynchTrigger(VI) = 0; "
+                      "synchronizedChanged(true); modeChanged(Asynchronous); "
+                      "qx5170_setSwitchingMode(VI, 1, 0) = 0; "
+                      "relayChanged(2, false); qx5170_switchRelay(VI, 2, 0) = 0; relaySwitched(2); "
+                      "relayChanged(3, false); qx5170_switchRelay(VI, 3, 0) = 0; relaySwitched(3); "
+                      "relayChanged(17, false); qx5170_switchRelay(VI, 17, 0) = 0; "
+                      "relaySwitched(17); relayChanged(30, false); "
+                      "qx5170_switchRelay(VI, 30, 0) = 0; relaySwitched(30)",
+                      m_vi));
+    QCOMPARE(m_session->state(), CardState());
+    QCOMPARE(relaysSet(card().applied), QList<int>());
+}
+
+int main(int argc, char *argv[])
+{
+    sfptest::useSimulatedPlatform();
+    QCoreApplication app(argc, argv);
+    tst_CardSession test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_cardsession.moc"

@@ -1,0 +1,53 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
+// Test support that needs nothing but Qt Core: the simulated platform and
+// the simulator's trace, for tests of the core without widgets as much as
+// for the widget tests (sfptest.h includes this header).
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace sfptest {
+
+// Loads the stand-ins of the build as the platform libraries, the way
+// the program's --simulate does; ends the process with a message when they
+// cannot be loaded. SFPTEST_MAIN and the child processes call it first.
+void useSimulatedPlatform();
+
+// The simulator's trace lines since it was last cleared, optionally only
+// those that begin with one of `prefixes` (e.g. "qx5170_", "card ").
+QStringList trace(const QStringList &prefixes = {});
+
+// Fills the next 256 KiB of the stack below the caller with the byte 0xA5,
+// so that a buffer the code under test forgets to clear holds that pattern
+// rather than zeros left by chance. Call it right before the call whose
+// locals should find the pattern.
+void dirtyStack();
+void clearTrace();
+
+// Trace lines of a trace file written through SFP_SIM_TRACE (for instance
+// by a child process), filtered like trace().
+QStringList traceFile(const QString &path, const QStringList &prefixes = {});
+
+// Interleaves the simulator's trace with events the test observes, such as
+// a widget's signals: mark() first takes the trace lines written since the
+// previous mark (or since construction), then appends the event itself.
+class TraceLog final
+{
+public:
+    explicit TraceLog(const QStringList &prefixes = {});
+
+    void mark(const QString &event);
+    // Everything recorded so far, including the trace lines since the last mark.
+    QStringList events();
+
+private:
+    void takeNewLines();
+
+    QStringList m_prefixes;
+    qsizetype m_seen = 0;
+    QStringList m_events;
+};
+
+} // namespace sfptest
