@@ -70,6 +70,7 @@ private slots:
     void openAndStoreClampsTheCount_data();
     void openAndStoreClampsTheCount();
     void openAndStoreCutsLongDescriptors();
+    void missingAddressOrFcList();
 
 private:
     std::vector<ViSession> m_opened;
@@ -350,4 +351,31 @@ void tst_Qx5170Fc::openAndStoreCutsLongDescriptors()
 }
 
 SFPTEST_MAIN(tst_Qx5170Fc)
+void tst_Qx5170Fc::missingAddressOrFcList()
+{
+    // A caller without a list of FC numbers asks for no card (position 0),
+    // which the driver refuses; nothing is read from the missing list.
+    qx5170_fc fc;
+    QByteArray descriptor("VXI0::5::INSTR");
+    ViSession vi = VI_NULL;
+    QVERIFY(fc.open(descriptor.data(), nullptr, VI_TRUE, VI_TRUE, &vi) < 0);
+    QCOMPARE(vi, ViSession(VI_NULL));
+
+    // openAndStore keeps what it was given: first a whole address and list,
+    // then an empty address without a list, which forgets the address and
+    // keeps the numbers that were there.
+    const ViInt16 fcNumbers[] = {3, 4};
+    fc.openAndStore(descriptor.data(), fcNumbers, 2, VI_TRUE, VI_TRUE, &vi);
+    if (vi != VI_NULL)
+        m_opened.push_back(vi);
+    vi = VI_NULL;
+    QByteArray empty("");
+    QVERIFY(fc.openAndStore(empty.data(), nullptr, 2, VI_TRUE, VI_TRUE, &vi) < 0);
+    QCOMPARE(vi, ViSession(VI_NULL));
+    QCOMPARE(QByteArray(fc.storedDescriptor()), QByteArray());
+    QCOMPARE(fc.storedFcNumbers()[0], ViUInt16(3));
+    QCOMPARE(fc.storedFcNumbers()[1], ViUInt16(4));
+    QCOMPARE(driverCalls().constLast(), initLine("", 0, 1, 1, qx5170_ERROR_INV_FC_NUMBER));
+}
+
 #include "tst_qx5170fc.moc"

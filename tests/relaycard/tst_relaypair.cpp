@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QMetaMethod>
+#include <QPainter>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -370,6 +371,31 @@ void tst_RelayPair::picturesAsTheWindowPaintsThem() const
     const QIcon copy = button->icon();
     QVERIFY(!copy.pixmap(QSize(19, 12)).toImage().isNull());
     QCOMPARE(copy.actualSize(QSize(19, 12)), QSize(19, 12));
+
+    // However a style or a screen asks for the picture (painted, at twice
+    // the pixel density, from a copy changed on its own), it is the plain
+    // picture of the button's state, also after the button changed.
+    const auto painted = [](const QIcon &icon) {
+        QImage image(QSize(19, 12), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        icon.paint(&painter, image.rect());
+        return image;
+    };
+    QIcon detached = button->icon();
+    QPixmap ignored(1, 1);
+    ignored.fill(Qt::black);
+    detached.addPixmap(ignored);
+    button->setEnabled(true);
+    for (const bool closed : {false, true, false}) {
+        if (button->isChecked() != closed)
+            button->toggle();
+        const QIcon plain(QPixmap(closed ? relayClosedXpm : relayOpenXpm));
+        QCOMPARE(painted(button->icon()), painted(plain));
+        QCOMPARE(button->icon().pixmap(QSize(19, 12), 2.0).toImage(),
+                 plain.pixmap(QSize(19, 12), 2.0).toImage());
+        QCOMPARE(painted(detached), painted(plain));
+    }
 }
 
 void tst_RelayPair::switchesItsChannels_data()
