@@ -267,6 +267,10 @@ void tst_Led::accessibleState()
     qx2010fp_led named("Power", "#00FF00");
     QCOMPARE(named.accessibleName(), QString("Power"));
     QCOMPARE(named.accessibleDescription(), QString("unlit"));
+    QCOMPARE(named.onColor(), QColor(0, 0xff, 0));
+    // Without a colour name the lamp lights red.
+    const qx2010fp_led unnamed("Power", nullptr);
+    QCOMPARE(unnamed.onColor(), QColor(0xff, 0, 0));
 }
 
 void tst_Led::paintsTheShownColour()

@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Tarvex
 // SPDX-License-Identifier: MIT
 // The three message boxes and the driver status report built on them.
+#include "messageboxreporter.h"
 #include "sfpdriverstatus.h"
 #include "sfpmessages.h"
 #include "sfptest.h"
@@ -277,6 +278,13 @@ void tst_Messages::successReportsNothing()
     sfpReportDriverStatus(VI_SUCCESS, "call()", fakeErrorMessage);
     QCOMPARE(fake().calls, 0);
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    QVERIFY(sfp::driverStatusText(VI_SUCCESS, "call()", fakeErrorMessage).isNull());
+    QCOMPARE(fake().calls, 0);
+    // Nor does the card session's reporter show anything for it (a box
+    // would wait for the stray-box watch to close it).
+    sfp::MessageBoxReporter reporter;
+    reporter.reportStatus(VI_SUCCESS, QStringLiteral("call()"));
+    QCOMPARE(sfptest::takeStrayModals(), QStringList());
 }
 
 void tst_Messages::report_data()
@@ -333,6 +341,17 @@ void tst_Messages::report()
     QCOMPARE(answer->icon, icon);
     QCOMPARE(answer->buttons, buttons);
     QCOMPARE(answer->text, text);
+
+    // The card session's statuses reach the operator in the same box.
+    sfp::MessageBoxReporter reporter;
+    const auto sessionAnswer = sfptest::answerNextModal(buttons.last());
+    reporter.reportStatus(
+        status, sfp::driverStatusText(status, "qx5170_updateRelaysState(d_vi)", fakeErrorMessage));
+    QVERIFY(sessionAnswer->answered);
+    QCOMPARE(sessionAnswer->title, title);
+    QCOMPARE(sessionAnswer->icon, icon);
+    QCOMPARE(sessionAnswer->buttons, buttons);
+    QCOMPARE(sessionAnswer->text, text);
 }
 
 void tst_Messages::reportWithoutDriverText_data()
