@@ -34,12 +34,12 @@ private slots:
     void concurrentExamination();
 
 private:
-    resourceInfo_t examine(const QString &descriptor);
+    resourceInfo_t examine(const QString &descriptor, const QString &lxiAddress = QString());
 
     RecordingFC m_fc;
 };
 
-resourceInfo_t tst_ResourceInfo::examine(const QString &descriptor)
+resourceInfo_t tst_ResourceInfo::examine(const QString &descriptor, const QString &lxiAddress)
 {
     ViSession rm = VI_NULL;
     viOpenDefaultRM(&rm);
@@ -47,6 +47,7 @@ resourceInfo_t tst_ResourceInfo::examine(const QString &descriptor)
     record.fc = &m_fc;
     record.defaultRM = rm;
     record.info.resourceName = descriptor;
+    record.info.lxiAddress = lxiAddress;
     getResourceInfo(&record);
     viClose(rm);
     return record.info;
@@ -112,6 +113,10 @@ void tst_ResourceInfo::defaultSystem()
     QCOMPARE(vxi.fcColumns, (QList<QStringList> {{"FC 1", "4720"}, {"FC 2", "5170"}}));
     QCOMPARE(vxi.fcNumbers, (QList<qint32> {0, 2}));
     QVERIFY(vxi.lxiAddress.isEmpty());
+    // A record that held an LXI address keeps none once its system answers
+    // as a VXI mainframe: the scan would take it for another name of that
+    // box and leave it out.
+    QVERIFY(examine("VXI0::1::INSTR", "192.168.2.100").lxiAddress.isEmpty());
 
     const resourceInfo_t other = examine("VXI0::5::INSTR");
     QCOMPARE(other.systemColumns, QStringList("Slot 9 - 3394 MB"));
