@@ -47,9 +47,9 @@ licensed=$?
 echo "== Static analysis (clazy, clang-tidy)"
 "$top/scripts/analyse.sh"
 analysed=$?
-# The figures per folder; the program and the common library must keep
+# The figures per folder; the core, the widgets and the program must keep
 # their floors.
-echo "== Coverage (gcovr over the program, the common library and the stand-ins)"
+echo "== Coverage (gcovr over the core, the widgets, the program and the stand-ins)"
 "$top/scripts/coverage.sh" --check
 covered=$?
 [[ $fuzzed -eq 0 && $normal -eq 0 && $sanitized -eq 0 && $packaged -eq 0 && $vendor -eq 0
