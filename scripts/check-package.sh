@@ -77,6 +77,11 @@ said=$(env -u DISPLAY -u QT_QPA_PLATFORM "$program" --version)
     || fail "the package is version $version, but --version printed: $said"
 env -u DISPLAY -u QT_QPA_PLATFORM "$program" --help | grep -q '^Usage: qx5170fp \[options\]' \
     || fail "--help does not show the usage"
+# No search path in the installed program: it finds its libraries by its
+# own search, and a search path would add places nobody chose.
+if readelf --dynamic "$program" | grep -E '\((RUNPATH|RPATH)\)'; then
+    fail "the installed program carries a search path"
+fi
 # No platform library is linked: the installed program takes the stand-ins
 # of its private folder when nothing else is installed, and a vendor
 # installation wherever one is named, without a rebuild.

@@ -82,4 +82,17 @@ foreach(line
                             "(status ${status}):\n${version}${errors}")
     endif()
 endforeach()
+# No search path in the program, installed or in the build folder: an
+# empty or relative entry would have the dynamic linker look in the working
+# folder, and the program finds its libraries by its own search.
+foreach(binary "${program}" "${BUILD_DIR}/bin/qx5170fp")
+    execute_process(COMMAND readelf --dynamic "${binary}"
+        RESULT_VARIABLE status OUTPUT_VARIABLE dynamic ERROR_VARIABLE errors)
+    if(NOT status EQUAL 0)
+        message(FATAL_ERROR "readelf cannot read ${binary}:\n${errors}")
+    endif()
+    if(dynamic MATCHES "\\((RUNPATH|RPATH)\\)[^\n]*")
+        message(FATAL_ERROR "${binary} carries a search path: ${CMAKE_MATCH_0}")
+    endif()
+endforeach()
 message(STATUS "installed layout in ${PREFIX} is complete")
