@@ -160,10 +160,8 @@ void CardSession::reset()
 
 bool CardSession::restore(const CardState &state)
 {
-    for (int pairNo = 0; state.exclusive && pairNo < pairCount; ++pairNo) {
-        if (state.closed[size_t(relayA(pairNo) - 1)] && state.closed[size_t(relayB(pairNo) - 1)])
-            return false;
-    }
+    if (state.pairBreakingExclusiveRule() != 0)
+        return false;
     const BusyScope busy(this);
     // No rule and no mode of the old state may switch anything on the way:
     // the relays are set while everything waits for one update.

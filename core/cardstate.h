@@ -21,6 +21,10 @@ struct CardState
         return a.closed == b.closed && a.mode == b.mode && a.exclusive == b.exclusive;
     }
     friend bool operator!=(const CardState &a, const CardState &b) { return !(a == b); }
+
+    // The first pair (1..16) with both relays closed although the state's
+    // exclusive rule holds, else 0: such a state cannot be brought back.
+    int pairBreakingExclusiveRule() const;
 };
 
 } // namespace sfp

@@ -67,11 +67,9 @@ QString fromJson(const QJsonObject &object, sfp::CardState *state)
     result.exclusive = exclusive.toBool();
     // Under the exclusive rule no pair has both relays closed; bringing such
     // a state back would switch a relay the file says is closed.
-    for (size_t relayA = 0; result.exclusive && relayA < result.closed.size(); relayA += 2) {
-        if (result.closed[relayA] && result.closed[relayA + 1])
-            return QStringLiteral("both relays of pair %1 are closed under the exclusive rule")
-                .arg(relayA / 2 + 1);
-    }
+    if (const int pair = result.pairBreakingExclusiveRule(); pair != 0)
+        return QStringLiteral("both relays of pair %1 are closed under the exclusive rule")
+            .arg(pair);
     *state = result;
     return QString();
 }

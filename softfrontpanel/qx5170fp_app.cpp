@@ -3,7 +3,6 @@
 #include "qx5170fp_app.h"
 
 #include "cardsession.h"
-#include "messageboxreporter.h"
 #include "qx2010fp_led.h"
 #include "qx5170_sfprelaypair.h"
 #include "remotecontrol.h"
@@ -65,8 +64,7 @@ qx5170fp_App::qx5170fp_App(qx2010fp_genFC *fc, const sfpStartChoice &start)
     pairContainer->setLayout(pairGrid);
     pairContainer->setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::MinimumExpanding);
 
-    m_reporter = std::make_unique<sfp::MessageBoxReporter>();
-    m_card = new sfp::CardSession(d_vi, d_demoMode != 0, m_reporter.get(), this);
+    m_card = new sfp::CardSession(d_vi, d_demoMode != 0, &m_reporter, this);
     for (int i = 0; i < pairCount; ++i) {
         relayPair[i] = new qx5170_sfpRelayPair(m_card, i);
         relayPair[i]->setObjectName(QStringLiteral("relayPair%1").arg(i));

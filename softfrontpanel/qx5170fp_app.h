@@ -4,10 +4,9 @@
 // pairs in a 4 x 4 grid and the switching mode controls beneath them.
 #pragma once
 
+#include "messageboxreporter.h"
 #include "qx2010fp_appfc.h"
 #include "switchingmode.h"
-
-#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -20,7 +19,6 @@ class qx5170_sfpRelayPair;
 
 namespace sfp {
 class CardSession;
-class MessageBoxReporter;
 class RemoteControl;
 } // namespace sfp
 
@@ -63,7 +61,7 @@ private:
     void holdPainting();
 
     // The operator's message boxes, where the card's driver statuses go.
-    std::unique_ptr<sfp::MessageBoxReporter> m_reporter;
+    sfp::MessageBoxReporter m_reporter;
     sfp::CardSession *m_card = nullptr;
     QTimer *m_paintHold = nullptr;
 

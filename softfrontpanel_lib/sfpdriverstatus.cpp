@@ -2,15 +2,14 @@
 // SPDX-License-Identifier: MIT
 #include "sfpdriverstatus.h"
 
-#include "sfpmessages.h"
-
-#include <QString>
+#include "messageboxreporter.h"
 
 void sfpReportDriverStatus(ViStatus status, const char *callText,
                            sfp::DriverErrorMessageFunction errorMessage)
 {
-    if (status < 0)
-        sfpErrorMessage(sfp::driverStatusText(status, callText, errorMessage));
-    else if (status > 0)
-        sfpWarningMessage(sfp::driverStatusText(status, callText, errorMessage));
+    // Success has no text: the driver is not even asked for one.
+    if (status == 0)
+        return;
+    sfp::MessageBoxReporter().reportStatus(status,
+                                           sfp::driverStatusText(status, callText, errorMessage));
 }

@@ -728,13 +728,6 @@ void tst_CardSession::reset()
     QCOMPARE(relaysSet(card().applied), QList<int>());
 }
 
-int main(int argc, char *argv[])
-{
-    sfptest::useSimulatedPlatform();
-    QCoreApplication app(argc, argv);
-    tst_CardSession test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+SFPTEST_CORE_MAIN(tst_CardSession)
 
 #include "tst_cardsession.moc"

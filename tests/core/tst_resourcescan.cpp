@@ -6,6 +6,7 @@
 #include "resourcescan.h"
 #include "sfpcoretest.h"
 
+#include "../discovery/lxisystems.h"
 #include "../discovery/recordingfc.h"
 #include "sim_control.h"
 
@@ -142,17 +143,7 @@ void tst_ResourceScan::lxiSystemsOnce()
 {
     // Two descriptors of one box are listed once, under the one found
     // first; two boxes whose addresses could not be read both stay.
-    QVERIFY(sfpsim::loadDescription(R"({"resources": [
-        {"descriptor": "TCPIP0::box.lab::INSTR", "address": "10.0.0.2",
-         "motherboard": {"code": 3394, "cards": [{"position": 1, "code": 20848}]}},
-        {"descriptor": "TCPIP0::10.0.0.2::INSTR", "sameBoxAs": "TCPIP0::box.lab::INSTR"},
-        {"descriptor": "TCPIP0::10.0.0.7::INSTR",
-         "motherboard": {"code": 3394, "cards": [{"position": 2, "code": 20848}]},
-         "faults": [{"operation": "viGetAttribute", "attribute": "0xBFFF0195", "status": -1, "count": -1}]},
-        {"descriptor": "TCPIP0::10.0.0.8::INSTR",
-         "motherboard": {"code": 3394, "cards": [{"position": 3, "code": 20848}]},
-         "faults": [{"operation": "viGetAttribute", "attribute": "0xBFFF0195", "status": -1, "count": -1}]}
-    ]})"));
+    QVERIFY(sfpsim::loadDescription(lxiSystemsDescription));
     sfp::ResourceScan scan(&m_fc);
     QVERIFY(scan.start());
     QCOMPARE(names(scan.results()),
@@ -189,13 +180,6 @@ void tst_ResourceScan::goneBeforeTheExaminations()
     QCOMPARE(again.results().size(), 6);
 }
 
-int main(int argc, char *argv[])
-{
-    sfptest::useSimulatedPlatform();
-    QCoreApplication app(argc, argv);
-    tst_ResourceScan test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+SFPTEST_CORE_MAIN(tst_ResourceScan)
 
 #include "tst_resourcescan.moc"

@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Tarvex
 // SPDX-License-Identifier: MIT
 // The resource scan and the selection dialog on simulated systems.
+#include "lxisystems.h"
 #include "qx2010fp_fcselect.h"
 #include "recordingfc.h"
 #include "sfptest.h"
@@ -229,17 +230,7 @@ void tst_Scan::lxiDuplicates()
 {
     // Two descriptors of one box are listed once, under the one found first;
     // two boxes whose addresses could not be read both stay.
-    QVERIFY(sfpsim::loadDescription(R"({"resources": [
-        {"descriptor": "TCPIP0::box.lab::INSTR", "address": "10.0.0.2",
-         "motherboard": {"code": 3394, "cards": [{"position": 1, "code": 20848}]}},
-        {"descriptor": "TCPIP0::10.0.0.2::INSTR", "sameBoxAs": "TCPIP0::box.lab::INSTR"},
-        {"descriptor": "TCPIP0::10.0.0.7::INSTR",
-         "motherboard": {"code": 3394, "cards": [{"position": 2, "code": 20848}]},
-         "faults": [{"operation": "viGetAttribute", "attribute": "0xBFFF0195", "status": -1, "count": -1}]},
-        {"descriptor": "TCPIP0::10.0.0.8::INSTR",
-         "motherboard": {"code": 3394, "cards": [{"position": 3, "code": 20848}]},
-         "faults": [{"operation": "viGetAttribute", "attribute": "0xBFFF0195", "status": -1, "count": -1}]}
-    ]})"));
+    QVERIFY(sfpsim::loadDescription(lxiSystemsDescription));
     QCOMPARE(m_dialog->findFunctionCards(), 3);
     QTreeWidgetItem *group = m_dialog->m_tree->topLevelItem(0);
     QCOMPARE(m_dialog->m_tree->topLevelItemCount(), 1);

@@ -5,8 +5,10 @@
 // for the widget tests (sfptest.h includes this header).
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
+#include <QTest>
 
 namespace sfptest {
 
@@ -51,3 +53,15 @@ private:
 };
 
 } // namespace sfptest
+
+// QTEST_GUILESS_MAIN for the core's tests: the stand-ins loaded as the
+// platform libraries, then an application without a display.
+#define SFPTEST_CORE_MAIN(TestObject) \
+    int main(int argc, char *argv[]) \
+    { \
+        sfptest::useSimulatedPlatform(); \
+        QCoreApplication app(argc, argv); \
+        TestObject tc; \
+        QTEST_SET_MAIN_SOURCE_PATH \
+        return QTest::qExec(&tc, argc, argv); \
+    }
