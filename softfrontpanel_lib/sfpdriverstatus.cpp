@@ -7,9 +7,8 @@
 void sfpReportDriverStatus(ViStatus status, const char *callText,
                            sfp::DriverErrorMessageFunction errorMessage)
 {
-    // Success has no text: the driver is not even asked for one.
-    if (status == 0)
-        return;
+    // For success there is no text (the driver is not asked for one) and no
+    // box.
     sfp::MessageBoxReporter().reportStatus(status,
                                            sfp::driverStatusText(status, callText, errorMessage));
 }
