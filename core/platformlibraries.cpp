@@ -2,18 +2,21 @@
 // SPDX-License-Identifier: MIT
 #include "platformlibraries.h"
 
-#include "inifilesave.h"
+#include "platformconfig.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QSettings>
-#include <QStandardPaths>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <dlfcn.h>
 #include <initializer_list>
 #include <link.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -42,22 +45,91 @@ QString loaderMessage()
     return message ? QString::fromLocal8Bit(message) : QStringLiteral("unknown error");
 }
 
-QString joinedNames(std::initializer_list<const char *> names)
+QString joinedNames(QStringList list)
 {
-    QStringList list;
-    for (const char *name : names)
-        list.append(QLatin1String(name));
     const QString last = list.takeLast();
     return list.isEmpty() ? last : list.join(QLatin1String(", ")) + QLatin1String(" or ") + last;
 }
 
-// Why a place gave no set, and whether that ends the search: a library
-// that is there but cannot be used, in a place the user named, does.
+// Finds the functions of one library, in the order given; the first one
+// missing ends the lookup.
+class Symbols final
+{
+public:
+    explicit Symbols(void *handle)
+        : m_handle(handle)
+    { }
+
+    template<typename Function>
+    Symbols &take(const char *name, Function *function)
+    {
+        if (m_missing)
+            return *this;
+        void *symbol = dlsym(m_handle, name);
+        if (symbol)
+            *function = reinterpret_cast<Function>(symbol);
+        else
+            m_missing = name;
+        return *this;
+    }
+    const char *missing() const { return m_missing; }
+
+private:
+    void *m_handle;
+    const char *m_missing = nullptr;
+};
+
+const char *visaFunctions(void *handle, sfp::PlatformFunctions &f)
+{
+    return Symbols(handle)
+        .take("viOpenDefaultRM", &f.viOpenDefaultRM)
+        .take("viFindRsrc", &f.viFindRsrc)
+        .take("viFindNext", &f.viFindNext)
+        .take("viOpen", &f.viOpen)
+        .take("viClose", &f.viClose)
+        .take("viGetAttribute", &f.viGetAttribute)
+        .missing();
+}
+
+const char *commonFunctions(void *handle, sfp::PlatformFunctions &f)
+{
+    return Symbols(handle)
+        .take("qx2010_mb_open", &f.qx2010_mb_open)
+        .take("qx2010_mb_close", &f.qx2010_mb_close)
+        .take("qx2010_error_message", &f.qx2010_error_message)
+        .take("qx2010_library_revision", &f.qx2010_library_revision)
+        .missing();
+}
+
+const char *driverFunctions(void *handle, sfp::PlatformFunctions &f)
+{
+    return Symbols(handle)
+        .take("qx5170_init", &f.qx5170_init)
+        .take("qx5170_close", &f.qx5170_close)
+        .take("qx5170_error_message", &f.qx5170_error_message)
+        .take("qx5170_revision_query", &f.qx5170_revision_query)
+        .take("qx5170_switchRelay", &f.qx5170_switchRelay)
+        .take("qx5170_setSwitchingMode", &f.qx5170_setSwitchingMode)
+        .take("qx5170_updateRelaysState", &f.qx5170_updateRelaysState)
+        .take("qx5170_pulseSynchTrigger", &f.qx5170_pulseSynchTrigger)
+        .missing();
+}
+
+// One of the three libraries: the names it goes by, how it is opened, and
+// the functions taken from it.
+struct Library
+{
+    std::initializer_list<const char *> names;
+    int mode;
+    const char *(*functions)(void *handle, sfp::PlatformFunctions &f);
+};
+
+// What one place gave: a complete set, or why not, each candidate of the
+// library that could not be had with its own reason.
 struct Attempt
 {
     bool complete = false;
-    bool broken = false; // a file found that is no usable library
-    QString reason;
+    QStringList reasons;
     QString visaPath;
     QString commonPath;
     QString driverPath;
@@ -87,106 +159,126 @@ public:
     Attempt run()
     {
         Attempt attempt;
+        if (!m_folder.isEmpty()) {
+            const QString why = folderProblem();
+            if (!why.isEmpty()) {
+                attempt.reasons.append(why);
+                return attempt;
+            }
+        }
         // VISA first and for everyone, so that the driver's and the common
         // library's own need of VISA is met by the one the program uses:
         // the program asks VISA about the driver's session.
-        void *visa = open(m_folder.isEmpty() ? visaNames : visaNamesInFolder,
-                          RTLD_NOW | RTLD_GLOBAL, &attempt.visaPath, &attempt);
-        if (!visa)
+        const Library visa {m_folder.isEmpty() ? visaNames : visaNamesInFolder,
+                            RTLD_NOW | RTLD_GLOBAL, visaFunctions};
+        const Library common {commonNames, RTLD_NOW | RTLD_LOCAL, commonFunctions};
+        const Library driver {driverNames, RTLD_NOW | RTLD_LOCAL, driverFunctions};
+        if (!open(visa, &attempt.visaPath, &attempt) || !open(common, &attempt.commonPath, &attempt)
+            || !open(driver, &attempt.driverPath, &attempt))
             return attempt;
-        auto &f = attempt.functions;
-        if (!resolve(visa, attempt.visaPath, "viOpenDefaultRM", &f.viOpenDefaultRM, &attempt)
-            || !resolve(visa, attempt.visaPath, "viFindRsrc", &f.viFindRsrc, &attempt)
-            || !resolve(visa, attempt.visaPath, "viFindNext", &f.viFindNext, &attempt)
-            || !resolve(visa, attempt.visaPath, "viOpen", &f.viOpen, &attempt)
-            || !resolve(visa, attempt.visaPath, "viClose", &f.viClose, &attempt)
-            || !resolve(visa, attempt.visaPath, "viGetAttribute", &f.viGetAttribute, &attempt))
-            return attempt;
-
-        void *common = open(commonNames, RTLD_NOW | RTLD_LOCAL, &attempt.commonPath, &attempt);
-        if (!common)
-            return attempt;
-        const QString &c = attempt.commonPath;
-        if (!resolve(common, c, "qx2010_mb_open", &f.qx2010_mb_open, &attempt)
-            || !resolve(common, c, "qx2010_mb_close", &f.qx2010_mb_close, &attempt)
-            || !resolve(common, c, "qx2010_error_message", &f.qx2010_error_message, &attempt)
-            || !resolve(common, c, "qx2010_library_revision", &f.qx2010_library_revision, &attempt))
-            return attempt;
-
-        void *driver = open(driverNames, RTLD_NOW | RTLD_LOCAL, &attempt.driverPath, &attempt);
-        if (!driver)
-            return attempt;
-        const QString &d = attempt.driverPath;
-        if (!resolve(driver, d, "qx5170_init", &f.qx5170_init, &attempt)
-            || !resolve(driver, d, "qx5170_close", &f.qx5170_close, &attempt)
-            || !resolve(driver, d, "qx5170_error_message", &f.qx5170_error_message, &attempt)
-            || !resolve(driver, d, "qx5170_revision_query", &f.qx5170_revision_query, &attempt)
-            || !resolve(driver, d, "qx5170_switchRelay", &f.qx5170_switchRelay, &attempt)
-            || !resolve(driver, d, "qx5170_setSwitchingMode", &f.qx5170_setSwitchingMode, &attempt)
-            || !resolve(driver, d, "qx5170_updateRelaysState", &f.qx5170_updateRelaysState,
-                        &attempt)
-            || !resolve(driver, d, "qx5170_pulseSynchTrigger", &f.qx5170_pulseSynchTrigger,
-                        &attempt))
-            return attempt;
-
         attempt.complete = true;
         m_keep = true;
         return attempt;
     }
 
 private:
-    // Opens the first of `names` that is there; null with the reason set
-    // when none is, or when the one found does not load.
-    void *open(std::initializer_list<const char *> names, int mode, QString *path, Attempt *attempt)
+    // Why a named folder cannot hold the libraries; empty when it can.
+    QString folderProblem() const
     {
-        for (const char *name : names) {
+        struct stat status
+        { };
+        if (::stat(QFile::encodeName(m_folder).constData(), &status) != 0) {
+            const int error = errno;
+            return error == ENOENT ? QStringLiteral("no such folder")
+                                   : QStringLiteral("cannot be read (%1)")
+                                         .arg(QString::fromLocal8Bit(std::strerror(error)));
+        }
+        if (!S_ISDIR(status.st_mode))
+            return QStringLiteral("not a folder");
+        if (::access(QFile::encodeName(m_folder).constData(), X_OK) != 0)
+            return QStringLiteral("cannot be searched (%1)")
+                .arg(QString::fromLocal8Bit(std::strerror(errno)));
+        return QString();
+    }
+
+    // Opens the first of the library's names that loads and has every
+    // function; a candidate that does not is remembered with its reason and
+    // the next name is tried. False, with the reasons set, when none does.
+    bool open(const Library &library, QString *path, Attempt *attempt)
+    {
+        QStringList tried;
+        QStringList absent;
+        for (const char *name : library.names) {
             QString file = QLatin1String(name);
             if (!m_folder.isEmpty()) {
                 file = QDir(m_folder).filePath(file);
-                if (!QFileInfo::exists(file))
+                const QFileInfo info(file);
+                if (!info.exists()) {
+                    if (info.isSymLink())
+                        tried.append(QStringLiteral("%1: a link to %2, which is not there")
+                                         .arg(file, info.symLinkTarget()));
+                    else
+                        absent.append(QLatin1String(name));
                     continue;
+                }
             }
             dlerror();
-            void *handle = dlopen(QFile::encodeName(file).constData(), mode);
-            if (handle) {
-                m_handles.push_back(handle);
-                *path = m_folder.isEmpty() ? pathOf(handle, file)
-                                           : QFileInfo(file).absoluteFilePath();
-                return handle;
-            }
-            QString message = loaderMessage();
-            const bool notFound = message.contains(QLatin1String("No such file"));
-            // The linker's "not found" only says that no such file is on
-            // its path; try the next name.
-            if (m_folder.isEmpty() && notFound)
+            void *handle = dlopen(QFile::encodeName(file).constData(), library.mode);
+            if (!handle) {
+                const QString reason = whyNotLoaded(file, loaderMessage());
+                if (reason.isEmpty())
+                    absent.append(QLatin1String(name));
+                else
+                    tried.append(reason);
                 continue;
-            // Said also of a file that is there, built for another machine.
-            if (notFound)
-                message += QLatin1String(" (a library this machine cannot load)");
-            attempt->broken = true;
-            attempt->reason
-                = message.contains(file) ? message : QStringLiteral("%1: %2").arg(file, message);
-            return nullptr;
+            }
+            const QString where
+                = m_folder.isEmpty() ? pathOf(handle, file) : QFileInfo(file).absoluteFilePath();
+            if (const char *missing = library.functions(handle, attempt->functions)) {
+                tried.append(
+                    QStringLiteral("%1: no function %2").arg(where, QLatin1String(missing)));
+                dlclose(handle);
+                continue;
+            }
+            m_handles.push_back(handle);
+            *path = where;
+            return true;
         }
-        attempt->reason = QStringLiteral("no %1").arg(joinedNames(names));
-        if (!attempt->visaPath.isEmpty())
-            attempt->reason += QStringLiteral(" beside %1").arg(attempt->visaPath);
-        return nullptr;
+        attempt->reasons = tried;
+        if (!absent.isEmpty()) {
+            QString none = QStringLiteral("no %1").arg(joinedNames(absent));
+            if (!attempt->visaPath.isEmpty())
+                none += QStringLiteral(" beside %1").arg(attempt->visaPath);
+            attempt->reasons.append(none);
+        }
+        return false;
     }
 
-    template<typename Function>
-    bool resolve(void *handle, const QString &path, const char *name, Function *function,
-                 Attempt *attempt)
+    // The loader's message for `file` made into a reason; empty when the
+    // dynamic linker only says it has no such file on its path.
+    QString whyNotLoaded(const QString &file, const QString &message) const
     {
-        dlerror();
-        void *symbol = dlsym(handle, name);
-        if (!symbol) {
-            attempt->broken = true;
-            attempt->reason = QStringLiteral("%1: no function %2").arg(path, QLatin1String(name));
-            return false;
+        static const QString cannotOpen = QStringLiteral(": cannot open shared object file: ");
+        const qsizetype at = message.indexOf(cannotOpen);
+        if (at > 0) {
+            const QString subject = message.left(at);
+            const QString cause = message.mid(at + cannotOpen.size());
+            const bool notFound = cause.startsWith(QLatin1String("No such file"));
+            if (subject == file) {
+                if (m_folder.isEmpty() && notFound)
+                    return QString();
+                // Said also of a file that is there, built for another
+                // machine.
+                if (notFound)
+                    return message + QLatin1String(" (a library this machine cannot load)");
+                return message;
+            }
+            // The loader names the library that the candidate needs.
+            return notFound ? QStringLiteral("%1 needs %2, which is not found").arg(file, subject)
+                            : QStringLiteral("%1 needs %2, which cannot be opened (%3)")
+                                  .arg(file, subject, cause);
         }
-        *function = reinterpret_cast<Function>(symbol);
-        return true;
+        return message.contains(file) ? message : QStringLiteral("%1: %2").arg(file, message);
     }
 
     // The file the linker took for `name`.
@@ -238,14 +330,19 @@ Search programSearch(const QString &option, bool simulate)
     search.option = option;
     search.simulate = simulate;
     search.environment = qEnvironmentVariable("QX5170FP_LIBRARY_PATH");
-    const QStringList files = QStandardPaths::locateAll(QStandardPaths::GenericConfigLocation,
-                                                        QStringLiteral("qx5170fp/qx5170fp.conf"));
-    for (const QString &file : files) {
-        const QSettings settings(file, QSettings::IniFormat);
-        if (settings.contains(QStringLiteral("LibraryPath"))) {
-            search.configFile = file;
-            search.configured = sfp::iniFile::text(settings, QStringLiteral("LibraryPath"));
-            break;
+    // The files are read only when they are the place to search, so that a
+    // file nobody uses draws no warning.
+    if (!simulate && option.isEmpty() && folders(search.environment).isEmpty()) {
+        const QStringList files = platformConfig::files();
+        for (const QString &file : files) {
+            const platformConfig::Reading reading = platformConfig::read(file);
+            if (!reading.warning.isEmpty())
+                search.warnings.append(reading.warning);
+            if (reading.set) {
+                search.configFile = file;
+                search.configured = reading.folders;
+                break;
+            }
         }
     }
     // The stand-ins' private folder beside the installed program, or the
@@ -261,40 +358,46 @@ Loaded load(const Search &search)
     if (result().ok)
         return result();
 
-    QStringList skipped;
-    // The places the user named: a library there that cannot be used is
-    // an error to fix, not something to pass over.
+    // The place the user named is a promise: the libraries are there, or
+    // the program says why not and starts nothing. Only the first place
+    // named counts, so that a typing error is never covered by another.
     struct Named
     {
-        QString origin;
+        QString origin; // for --version
+        QString label; // for the error
         QStringList folders;
     };
-    QList<Named> named;
+    Named named;
     if (!search.simulate) {
         if (!search.option.isEmpty())
-            named.append({QStringLiteral("--library-path"), {search.option}});
-        if (!search.environment.isEmpty())
-            named.append({QStringLiteral("QX5170FP_LIBRARY_PATH"), folders(search.environment)});
-        if (!search.configured.isEmpty())
-            named.append({search.configFile, folders(search.configured)});
+            named = {QStringLiteral("--library-path"),
+                     QStringLiteral("--library-path"),
+                     {search.option}};
+        else if (!folders(search.environment).isEmpty())
+            named = {QStringLiteral("QX5170FP_LIBRARY_PATH"),
+                     QStringLiteral("QX5170FP_LIBRARY_PATH"), folders(search.environment)};
+        else if (!search.configured.isEmpty())
+            named = {search.configFile, QStringLiteral("LibraryPath in %1").arg(search.configFile),
+                     search.configured};
     }
-    for (const Named &place : std::as_const(named)) {
-        for (const QString &folder : place.folders) {
+    if (!named.folders.isEmpty()) {
+        QStringList failures;
+        for (const QString &folder : std::as_const(named.folders)) {
             Loader loader(folder);
             const Attempt attempt = loader.run();
             if (attempt.complete) {
-                take(attempt, place.origin, false);
+                take(attempt, named.origin, false);
                 return result();
             }
-            if (attempt.broken) {
-                Loaded failed;
-                failed.error = attempt.reason;
-                return failed;
-            }
-            skipped.append(QStringLiteral("%1 %2: %3").arg(place.origin, folder, attempt.reason));
+            failures.append(QStringLiteral("%1 (%2): %3")
+                                .arg(folder, named.label, attempt.reasons.constFirst()));
         }
+        Loaded failed;
+        failed.error = failures.join(QLatin1String("; "));
+        return failed;
     }
 
+    QStringList skipped;
     if (!search.simulate && search.linker) {
         Loader loader {QString()};
         const Attempt attempt = loader.run();
@@ -302,7 +405,8 @@ Loaded load(const Search &search)
             take(attempt, QStringLiteral("the dynamic linker"), false);
             return result();
         }
-        skipped.append(QStringLiteral("the dynamic linker: %1").arg(attempt.reason));
+        skipped.append(QStringLiteral("the dynamic linker: %1")
+                           .arg(attempt.reasons.join(QLatin1String("; "))));
     }
 
     QStringList simulatedSkipped;
@@ -317,8 +421,8 @@ Loaded load(const Search &search)
                                         .arg(skipped.join(QLatin1String("; ")));
             return result();
         }
-        simulatedSkipped.append(
-            QStringLiteral("%1: %2").arg(QDir::cleanPath(folder), attempt.reason));
+        simulatedSkipped.append(QStringLiteral("%1: %2").arg(
+            QDir::cleanPath(folder), attempt.reasons.join(QLatin1String("; "))));
     }
 
     Loaded failed;

@@ -50,33 +50,38 @@ const PlatformFunctions &libraries();
 
 namespace sfp::platform {
 
-// Where to look, in this order; the first place that gives a complete set
-// (all three libraries load and every function resolves) wins.
+// Where to look. A place the user named (the option, else the variable,
+// else the first configuration file that sets LibraryPath) is the only
+// place searched: it gives a complete set (all three libraries load and
+// every function resolves) or the search fails. Without one, the dynamic
+// linker's search, then the simulated platform.
 struct Search
 {
     QString option; // --library-path, a folder
     bool simulate = false; // --simulate: the simulated platform at once
     QString environment; // QX5170FP_LIBRARY_PATH, folders separated by ':'
-    QString configFile; // the configuration file that named `configured`
-    QString configured; // its LibraryPath, folders separated by ':'
+    QString configFile; // the configuration file that set LibraryPath
+    QStringList configured; // its folders
     bool linker = true; // the dynamic linker's own search
     QStringList simulatedFolders; // where the simulated platform may be
+    // One line for each configuration file passed over, and why.
+    QStringList warnings;
 };
 
 // The search as the program makes it: the option and --simulate as given,
-// the variable, the first configuration file qx5170fp/qx5170fp.conf (the
-// user's before the system's) that sets LibraryPath, the linker, and the
-// program's private folder of stand-ins.
+// the variable, the configuration files (read only when neither the option
+// nor the variable names a place), the linker, and the program's private
+// folder of stand-ins.
 Search programSearch(const QString &option, bool simulate);
 
 struct Loaded
 {
     bool ok = false;
-    // When not ok: one line naming the file and the loader's message or
-    // the missing function.
+    // When not ok: one line naming the place and why it gave no set.
     QString error;
     // When the simulated platform was taken because nothing else was
-    // found: one line naming each place searched and why it was skipped.
+    // found: one line naming each candidate tried and why it was passed
+    // over.
     QString fallback;
     bool simulated = false;
     QString origin; // e.g. "--library-path", "the dynamic linker"

@@ -71,7 +71,7 @@ struct Options
     QCommandLineOption libraryPath {
         QStringLiteral("library-path"),
         QStringLiteral("Load VISA, the common library and the instrument driver from this folder "
-                       "before any other place."),
+                       "and nowhere else; without them there, the program ends."),
         QStringLiteral("DIR")};
     QCommandLineOption simulate {QStringLiteral("simulate"),
                                  QStringLiteral("Run on the simulated platform that comes with "
@@ -381,9 +381,16 @@ QString qx5170fpHelpText()
     // Without an application object the toolkit does not know our name.
     text.replace(QLatin1String("<executable_name>"), QLatin1String("qx5170fp"));
     text += QLatin1String(
+        "\nThe platform libraries come from the first place named of --library-path,\n"
+        "QX5170FP_LIBRARY_PATH (folders separated by ':') and the key LibraryPath of\n"
+        "$XDG_CONFIG_HOME/qx5170fp/qx5170fp.conf (by default ~/.config/...), else of\n"
+        "qx5170fp/qx5170fp.conf in $XDG_CONFIG_DIRS (by default /etc/xdg); a place\n"
+        "named that does not hold them ends the program. Without one, the dynamic\n"
+        "linker's folders are searched, and then the simulated platform is used.\n"
         "\nThe toolkit's own options (-platform, -style, -display, ...) are accepted too.\n"
         "Exit status: 0, also when the operator cancels; 1 when there is no display\n"
-        "to show the panel on, when the port of --listen cannot be had, or when help\n"
-        "or the version cannot be written; 2 when the command line is wrong.\n");
+        "to show the panel on, when the platform libraries are not where a place\n"
+        "names them, when the port of --listen cannot be had, or when help or the\n"
+        "version cannot be written; 2 when the command line is wrong.\n");
     return text;
 }

@@ -123,10 +123,13 @@ int main(int argc, char *argv[])
     }
 
     // The vendor's libraries where they are found, else the simulated
-    // platform; a library the user named that cannot be used ends the
+    // platform; a place the user named that gives no usable set ends the
     // program before anything is shown.
-    const sfp::platform::Loaded libraries = sfp::platform::load(
-        sfp::platform::programSearch(commandLine.libraryPath, commandLine.simulate));
+    const sfp::platform::Search search
+        = sfp::platform::programSearch(commandLine.libraryPath, commandLine.simulate);
+    for (const QString &warning : search.warnings)
+        std::fprintf(stderr, "qx5170fp: %s\n", qUtf8Printable(warning));
+    const sfp::platform::Loaded libraries = sfp::platform::load(search);
     if (!libraries.ok) {
         std::fprintf(stderr, "qx5170fp: %s\n", qUtf8Printable(libraries.error));
         return qx5170fpFailureExitStatus;

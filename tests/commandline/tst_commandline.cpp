@@ -5,6 +5,7 @@
 // toolkit is handed; and the end with status 1 when there is no display or
 // help cannot be written.
 #include "commandline.h"
+#include "programrun.h"
 #include "sfptest.h"
 
 #include <QDir>
@@ -15,75 +16,6 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-
-struct Run
-{
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-    QByteArray trace;
-};
-
-QProcessEnvironment programEnvironment(const QTemporaryDir &folder, const QString &tracePath,
-                                       const QStringList &changes)
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("DISPLAY"));
-    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    environment.insert(QStringLiteral("SFP_SIM_TRACE"), tracePath);
-    environment.insert(QStringLiteral("ALLUSERSPROFILE"), folder.path());
-    // No platform libraries named anywhere but where a test names them.
-    environment.remove(QStringLiteral("QX5170FP_LIBRARY_PATH"));
-    environment.remove(QStringLiteral("LD_LIBRARY_PATH"));
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
-                       folder.filePath(QStringLiteral("config")));
-    environment.insert(QStringLiteral("XDG_CONFIG_DIRS"), folder.filePath(QStringLiteral("etc")));
-    for (const QString &change : changes)
-        environment.insert(change.section(QLatin1Char('='), 0, 0),
-                           change.section(QLatin1Char('='), 1));
-    return environment;
-}
-
-// How the program finds its platform libraries in a run.
-enum class Libraries {
-    Simulated, // --simulate: the stand-ins, chosen explicitly
-    Searched, // as the arguments and the environment say
-};
-
-// The real program with no display at all and the platform's trace on.
-// `environment` adds or replaces variables ("NAME=value"); standard output
-// goes to `outputFile` when one is given.
-Run runProgram(const QStringList &arguments, const QStringList &environment = {},
-               const QString &outputFile = {}, Libraries libraries = Libraries::Simulated)
-{
-    QTemporaryDir folder;
-    const QString tracePath = folder.filePath(QStringLiteral("trace.txt"));
-    QProcess process;
-    process.setProcessEnvironment(programEnvironment(folder, tracePath, environment));
-    if (!outputFile.isEmpty())
-        process.setStandardOutputFile(outputFile);
-    process.start(QStringLiteral(SFP_PROGRAM),
-                  libraries == Libraries::Simulated ? QStringList("--simulate") + arguments
-                                                    : arguments);
-    Run run;
-    if (!process.waitForFinished(20000)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    QFile trace(tracePath);
-    if (trace.open(QIODevice::ReadOnly))
-        run.trace = trace.readAll();
-    return run;
-}
-
-} // namespace
 
 class tst_CommandLine final : public QObject
 {
@@ -108,10 +40,6 @@ private slots:
     void listenAddresses();
     void listenPortInUse();
     void listenWarnsOfOpenAddresses();
-    void platformLibraries_data();
-    void platformLibraries();
-    void badLibraries_data();
-    void badLibraries();
 };
 
 void tst_CommandLine::parse_data()
@@ -493,10 +421,20 @@ void tst_CommandLine::helpAndVersionWithoutDisplay()
              {"-V, --version", "--demo", "--scan", "--address <DESCRIPTOR>", "--fc <N>",
               "--library-path <DIR>", "--simulate", "--listen <[ADDRESS:]PORT>"})
             QVERIFY2(run.out.contains(documented), documented);
+        // Where the platform libraries come from, and what a wrong place does.
+        QVERIFY2(run.out.contains(
+                     "\nThe platform libraries come from the first place named of --library-path,\n"
+                     "QX5170FP_LIBRARY_PATH (folders separated by ':') and the key LibraryPath of\n"
+                     "$XDG_CONFIG_HOME/qx5170fp/qx5170fp.conf (by default ~/.config/...), else of\n"
+                     "qx5170fp/qx5170fp.conf in $XDG_CONFIG_DIRS (by default /etc/xdg); a place\n"
+                     "named that does not hold them ends the program. Without one, the dynamic\n"
+                     "linker's folders are searched, and then the simulated platform is used.\n"),
+                 run.out.constData());
         QVERIFY2(run.out.endsWith(
                      "Exit status: 0, also when the operator cancels; 1 when there is no display\n"
-                     "to show the panel on, when the port of --listen cannot be had, or when help\n"
-                     "or the version cannot be written; 2 when the command line is wrong.\n"),
+                     "to show the panel on, when the platform libraries are not where a place\n"
+                     "names them, when the port of --listen cannot be had, or when help or the\n"
+                     "version cannot be written; 2 when the command line is wrong.\n"),
                  run.out.constData());
         // The toolkit's options are taken, not advertised one by one.
         QVERIFY(!run.out.contains("--platform"));
@@ -567,6 +505,8 @@ void tst_CommandLine::manPage()
                              ".I \\%\\(ti/.config/Tarvex/DefaultInstrDescr.ini\n"})
         QVERIFY2(source.contains(file), file);
     QVERIFY(source.contains(".B XDG_CONFIG_HOME\n"));
+    QVERIFY(source.contains(".B XDG_CONFIG_DIRS\n"));
+    QVERIFY(source.contains(".B QX5170FP_LIBRARY_PATH\n"));
     QVERIFY(!source.contains("\n.I DefaultInstrDescr.ini"));
     QVERIFY(!source.contains("\n.IR DefaultInstrDescr.ini"));
 
@@ -722,208 +662,6 @@ void tst_CommandLine::listenWarnsOfOpenAddresses()
         QCOMPARE(err.contains(warning), open);
         QVERIFY(!open || err.count("anyone") == 1);
     }
-}
-
-namespace {
-
-// A folder dressed as a vendor installation: the stand-ins copied, VISA
-// under its Linux name.
-bool dressVendorFolder(const QString &folder)
-{
-    const QString standIns = QStringLiteral(SFP_STAND_IN_DIR);
-    return QDir().mkpath(folder) && QFile::copy(standIns + "/libvisa64.so", folder + "/libvisa.so")
-        && QFile::copy(standIns + "/libqx2010_64.so", folder + "/libqx2010_64.so")
-        && QFile::copy(standIns + "/libqx5170_64.so", folder + "/libqx5170_64.so");
-}
-
-QString librariesOf(const QString &folder, const QString &from)
-{
-    return QStringLiteral("Libraries: vendor libraries (%2)\n  %1/libvisa.so\n"
-                          "  %1/libqx2010_64.so\n  %1/libqx5170_64.so\n")
-        .arg(folder, from);
-}
-
-} // namespace
-
-void tst_CommandLine::platformLibraries_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QStringList>("environment"); // with VENDOR and OTHER for the folders
-    QTest::addColumn<QString>("config"); // qx5170fp.conf in XDG_CONFIG_HOME, "" for none
-    QTest::addColumn<QString>("libraries"); // the end of --version
-    QTest::addColumn<QString>("error"); // standard error
-    QTest::addColumn<bool>("unneeded"); // the vendor's driver and common library do not name VISA
-
-    const QString simulated = QStringLiteral("Libraries: simulated platform\n  %1/libvisa64.so\n"
-                                             "  %1/libqx2010_64.so\n  %1/libqx5170_64.so\n")
-                                  .arg(SFP_STAND_IN_DIR);
-    const QString linkerSkipped
-        = "the dynamic linker: no libvisa.so, libvisa.so.0, libiovisa.so or librsvisa.so";
-
-    // Resolved against the VISA loaded before them, as real drivers
-    // that do not name their VISA library expect.
-    QTest::newRow("driver without its VISA named")
-        << QStringList {"--library-path", "VENDOR"} << QStringList() << ""
-        << librariesOf("VENDOR", "--library-path") << "" << true;
-    QTest::newRow("option") << QStringList {"--library-path", "VENDOR"} << QStringList() << ""
-                            << librariesOf("VENDOR", "--library-path") << "" << false;
-    QTest::newRow("variable, second folder")
-        << QStringList() << QStringList("QX5170FP_LIBRARY_PATH=OTHER/none:VENDOR") << ""
-        << librariesOf("VENDOR", "QX5170FP_LIBRARY_PATH") << "" << false;
-    QTest::newRow("configuration file") << QStringList() << QStringList() << "LibraryPath=VENDOR\n"
-                                        << librariesOf("VENDOR", "CONFIG") << "" << false;
-    QTest::newRow("the dynamic linker")
-        << QStringList() << QStringList("LD_LIBRARY_PATH=VENDOR") << ""
-        << librariesOf("VENDOR", "the dynamic linker") << "" << false;
-    QTest::newRow("option before variable and file")
-        << QStringList {"--library-path=VENDOR"} << QStringList("QX5170FP_LIBRARY_PATH=OTHER")
-        << "LibraryPath=OTHER\n"
-        << librariesOf("VENDOR", "--library-path") << "" << false;
-    QTest::newRow("variable before file")
-        << QStringList() << QStringList("QX5170FP_LIBRARY_PATH=VENDOR") << "LibraryPath=OTHER\n"
-        << librariesOf("VENDOR", "QX5170FP_LIBRARY_PATH") << "" << false;
-    QTest::newRow("--simulate over everything")
-        << QStringList("--simulate") << QStringList("QX5170FP_LIBRARY_PATH=VENDOR")
-        << "LibraryPath=VENDOR\n"
-        << simulated << "" << false;
-    QTest::newRow("nothing found: said in one line")
-        << QStringList() << QStringList() << "" << simulated
-        << "qx5170fp: no vendor libraries found, so the simulated platform is used; searched "
-            + linkerSkipped + "\n"
-        << false;
-    // Another maker's VISA without the card's libraries: passed over, never
-    // mixed with the stand-ins.
-    QTest::newRow("VISA alone") << QStringList() << QStringList("QX5170FP_LIBRARY_PATH=OTHER") << ""
-                                << simulated
-                                << "qx5170fp: no vendor libraries found, so the simulated "
-                                   "platform is used; searched QX5170FP_LIBRARY_PATH OTHER: no "
-                                   "libqx2010_64.so or libqx2010.so beside OTHER/libvisa.so; "
-            + linkerSkipped + "\n"
-                                << false;
-}
-
-void tst_CommandLine::platformLibraries()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(QStringList, environment);
-    QFETCH(QString, config);
-    QFETCH(QString, libraries);
-    QFETCH(QString, error);
-    QFETCH(bool, unneeded);
-
-    QTemporaryDir folder;
-    const QString vendor = folder.filePath("vendor");
-    const QString other = folder.filePath("other");
-    QVERIFY(dressVendorFolder(vendor));
-    for (const char *library : {"/libqx2010_64.so", "/libqx5170_64.so"}) {
-        if (unneeded)
-            QCOMPARE(QProcess::execute(
-                         "patchelf",
-                         {"--remove-needed", "libvisa64.so", vendor + QLatin1String(library)}),
-                     0);
-    }
-    QVERIFY(QDir().mkpath(other));
-    QVERIFY(QFile::copy(QStringLiteral(SFP_STAND_IN_DIR) + "/libvisa64.so", other + "/libvisa.so"));
-    const QString configFile = folder.filePath("config/qx5170fp/qx5170fp.conf");
-    const auto place = [&](QString text) {
-        return text.replace("VENDOR", vendor).replace("OTHER", other).replace("CONFIG", configFile);
-    };
-    for (QString &argument : arguments)
-        argument = place(argument);
-    for (QString &variable : environment)
-        variable = place(variable);
-    environment.append("XDG_CONFIG_HOME=" + folder.filePath("config"));
-    if (!config.isEmpty()) {
-        QVERIFY(QDir().mkpath(QFileInfo(configFile).path()));
-        QFile file(configFile);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(place(config).toUtf8());
-    }
-
-    const Run run
-        = runProgram(arguments + QStringList("--version"), environment, {}, Libraries::Searched);
-    // What the program printed, when it ended otherwise than expected.
-    QVERIFY2(run.status == 0, run.err.constData());
-    QVERIFY2(QString::fromUtf8(run.out).endsWith(place(libraries)), run.out.constData());
-    QCOMPARE(QString::fromUtf8(run.err), place(error));
-    // The revisions come from the libraries taken.
-    QVERIFY(run.out.startsWith("qx5170fp 4.3.1.10249\nInstrument Driver: 1.4.0\n"));
-}
-
-void tst_CommandLine::badLibraries_data()
-{
-    QTest::addColumn<QString>("damage"); // what becomes of the dressed folder
-    QTest::addColumn<QString>("error"); // the one line, FOLDER for the folder
-    QTest::addColumn<QString>("linker"); // why the linker's set was passed over
-
-    QTest::newRow("not a library") << "text as VISA"
-                                   << "qx5170fp: FOLDER/libvisa.so: invalid ELF header"
-                                   << "FOLDER/libvisa.so: invalid ELF header";
-    QTest::newRow("another architecture's ELF class")
-        << "32-bit VISA"
-        << "qx5170fp: FOLDER/libvisa.so: wrong ELF class: ELFCLASS32"
-        << "libvisa.so: wrong ELF class: ELFCLASS32";
-    // The linker looks past such a file, as if it were not there.
-    QTest::newRow("another machine")
-        << "ARM VISA"
-        << "qx5170fp: FOLDER/libvisa.so: cannot open shared object file: No such file or "
-           "directory (a library this machine cannot load)"
-        << "no libvisa.so, libvisa.so.0, libiovisa.so or librsvisa.so";
-    QTest::newRow("a function missing")
-        << "common library as driver"
-        << "qx5170fp: FOLDER/libqx5170_64.so: no function qx5170_init"
-        << "FOLDER/libqx5170_64.so: no function qx5170_init";
-}
-
-void tst_CommandLine::badLibraries()
-{
-    QFETCH(QString, damage);
-    QFETCH(QString, error);
-    QFETCH(QString, linker);
-
-    QTemporaryDir folder;
-    const QString vendor = folder.filePath("vendor");
-    QVERIFY(dressVendorFolder(vendor));
-    const auto patch = [](const QString &path, qint64 offset, char byte) {
-        QFile file(path);
-        return file.open(QIODevice::ReadWrite) && file.seek(offset) && file.putChar(byte);
-    };
-    if (damage == "text as VISA") {
-        QVERIFY(QFile::remove(vendor + "/libvisa.so"));
-        QFile text(vendor + "/libvisa.so");
-        QVERIFY(text.open(QIODevice::WriteOnly));
-        text.write(QByteArray("not a library, only text\n").repeated(8));
-    } else if (damage == "32-bit VISA") {
-        QVERIFY(patch(vendor + "/libvisa.so", 4, 1)); // EI_CLASS: ELFCLASS32
-    } else if (damage == "ARM VISA") {
-        QVERIFY(patch(vendor + "/libvisa.so", 18, char(183))); // e_machine: EM_AARCH64
-    } else {
-        QVERIFY(QFile::remove(vendor + "/libqx5170_64.so"));
-        QVERIFY(QFile::copy(vendor + "/libqx2010_64.so", vendor + "/libqx5170_64.so"));
-    }
-
-    // Named by the user: one line, status 1, nothing started.
-    for (const QStringList &how :
-         {QStringList {"--library-path", vendor}, QStringList("QX5170FP_LIBRARY_PATH=" + vendor)}) {
-        const bool option = how.constFirst() == "--library-path";
-        const Run run = runProgram(option ? how : QStringList(), option ? QStringList() : how, {},
-                                   Libraries::Searched);
-        QCOMPARE(run.status, 1);
-        QCOMPARE(QString::fromUtf8(run.err), QString(error).replace("FOLDER", vendor) + "\n");
-        QCOMPARE(run.out, QByteArray());
-        QCOMPARE(run.trace, QByteArray());
-    }
-
-    // Found by the dynamic linker: passed over, named in the line that says
-    // the simulated platform is used.
-    const Run run
-        = runProgram({"--version"}, {"LD_LIBRARY_PATH=" + vendor}, {}, Libraries::Searched);
-    QCOMPARE(run.status, 0);
-    QVERIFY(run.out.contains("Libraries: simulated platform\n"));
-    QCOMPARE(QString::fromUtf8(run.err),
-             "qx5170fp: no vendor libraries found, so the simulated platform is used; "
-             "searched the dynamic linker: "
-                 + linker.replace("FOLDER", vendor) + "\n");
 }
 
 SFPTEST_MAIN(tst_CommandLine)

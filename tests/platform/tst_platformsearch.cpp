@@ -70,20 +70,29 @@ void tst_PlatformSearch::nothingComplete()
     QVERIFY(copyStandIns(visaOnly, 1));
     QVERIFY(copyStandIns(noDriver, 2));
 
-    // Named by the option, the folder without the driver is passed over,
-    // as are the simulated platform's places without a complete set.
+    // Named by the option, the folder without the driver is the end of the
+    // search: nothing else is tried.
+    sfp::platform::Search named;
+    named.option = noDriver;
+    named.linker = false;
+    named.simulatedFolders = {empty, visaOnly};
+    QCOMPARE(sfp::platform::load(named).error,
+             QString("%1 (--library-path): no libqx5170_64.so or libqx5170.so beside "
+                     "%1/libvisa64.so")
+                 .arg(noDriver));
+
+    // Nothing named: the simulated platform's places without a complete set
+    // are each named with their reason.
     sfp::platform::Search search;
-    search.option = noDriver;
     search.linker = false;
     search.simulatedFolders = {empty, visaOnly};
     const sfp::platform::Loaded loaded = sfp::platform::load(search);
     QVERIFY(!loaded.ok);
     QCOMPARE(loaded.error,
-             QString("no platform libraries found; searched --library-path %1: no "
-                     "libqx5170_64.so or libqx5170.so beside %1/libvisa64.so; %2: no libvisa.so, "
-                     "libvisa.so.0, libiovisa.so, librsvisa.so or libvisa64.so; %3: no "
-                     "libqx2010_64.so or libqx2010.so beside %3/libvisa64.so")
-                 .arg(noDriver, empty, visaOnly));
+             QString("no platform libraries found; searched %1: no libvisa.so, "
+                     "libvisa.so.0, libiovisa.so, librsvisa.so or libvisa64.so; %2: no "
+                     "libqx2010_64.so or libqx2010.so beside %2/libvisa64.so")
+                 .arg(empty, visaOnly));
     QVERIFY(!sfp::platform::loaded().ok);
 }
 
@@ -118,7 +127,7 @@ void tst_PlatformSearch::functionMissing()
     QVERIFY(renameFunction(folder.filePath(library), function));
 
     // A library in a place the user named that lacks a function ends the
-    // search with one line naming both.
+    // search with one line naming both, after the folder before it.
     sfp::platform::Search search;
     search.environment = QStringLiteral("/nonexistent:") + folder.path();
     search.linker = false;
@@ -126,7 +135,9 @@ void tst_PlatformSearch::functionMissing()
     const sfp::platform::Loaded loaded = sfp::platform::load(search);
     QVERIFY(!loaded.ok);
     QCOMPARE(loaded.error,
-             QString("%1: no function %2").arg(folder.filePath(library), QString(function)));
+             QString("/nonexistent (QX5170FP_LIBRARY_PATH): no such folder; %1 "
+                     "(QX5170FP_LIBRARY_PATH): %2: no function %3")
+                 .arg(folder.path(), folder.filePath(library), QString(function)));
 }
 
 void tst_PlatformSearch::loadedSetStays()
