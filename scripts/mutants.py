@@ -315,7 +315,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--seed", type=int, default=1)
     parser.add_argument("--count", type=int, default=150)
-    parser.add_argument("--folder", action="append", help="only mutants under these folders")
+    parser.add_argument("--folder", action="append", help="only mutants under these folders or in these files")
     parser.add_argument("--list", help="a regression list instead of generated mutants")
     parser.add_argument("--only", help="only faults whose file:line (or, with --list, file or text) match")
     parser.add_argument("--limit", type=float, default=240, help="seconds of tests per mutant")
@@ -333,7 +333,8 @@ def main():
         everything = generate(mapping["lines"])
         if options.folder:
             everything = [m for m in everything
-                          if m["file"].startswith(tuple(f.rstrip("/") + "/" for f in options.folder))]
+                          if m["file"] in options.folder
+                          or m["file"].startswith(tuple(f.rstrip("/") + "/" for f in options.folder))]
         generated = len(everything)
         sample = random.Random(options.seed).sample(everything, min(options.count, generated))
         sample.sort(key=lambda m: (m["file"], m["line"]))
