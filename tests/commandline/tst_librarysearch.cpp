@@ -50,13 +50,19 @@ bool addDependency(const QString &path, const QString &dependency)
 }
 
 // As root, the program runs as nobody for a row that needs permissions to
-// count; the folder must then be open to that user.
+// count; the folder must then be open to that user. A coverage build's
+// counters go where that user may write.
 RunPlace unprivileged(const QTemporaryDir &folder)
 {
     if (::geteuid() != 0)
         return {};
+    const QString counters = folder.filePath("counters");
+    QDir().mkpath(counters);
+    ::chmod(QFile::encodeName(counters).constData(), 0777);
     ::chmod(QFile::encodeName(folder.path()).constData(), 0755);
-    return {QString(), {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--"}};
+    return {QString(),
+            {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--", "env",
+             "GCOV_PREFIX=" + counters}};
 }
 
 } // namespace
