@@ -63,23 +63,12 @@ QByteArray readSmallFile(const QString &path, bool *absent, QString *why)
     } else if (status.st_size > sfp::platformConfig::maxFileSize) {
         *why = QStringLiteral("is larger than 64 KiB");
     } else {
-        bytes.resize(sfp::platformConfig::maxFileSize + 1);
-        qsizetype length = 0;
-        while (length < bytes.size()) {
-            const ssize_t got = ::read(fd, bytes.data() + length, size_t(bytes.size() - length));
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0) {
-                *why = QStringLiteral("cannot be read (%1)").arg(systemError(errno));
-                break;
-            }
-            if (got == 0)
-                break;
-            length += got;
-        }
-        bytes.truncate(length);
-        // Grown since it was measured.
-        if (why->isEmpty() && length > sfp::platformConfig::maxFileSize)
+        QFile file;
+        if (file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+            bytes = file.read(sfp::platformConfig::maxFileSize + 1);
+        if (!file.isOpen() || file.error() != QFileDevice::NoError)
+            *why = QStringLiteral("cannot be read (%1)").arg(file.errorString());
+        else if (bytes.size() > sfp::platformConfig::maxFileSize) // grown since measured
             *why = QStringLiteral("is larger than 64 KiB");
     }
     ::close(fd);
