@@ -7,8 +7,10 @@
 
 namespace {
 
-// Size of the buffers for VISA's TCP/IP text attributes.
+// Size of the buffers for VISA's text attributes (VI_FIND_BUFLEN for the
+// resource name).
 constexpr int attributeTextSize = 256;
+static_assert(attributeTextSize >= VI_FIND_BUFLEN);
 
 // A text attribute counts only when VISA reports plain success. The buffer
 // is cleared and read no further than its end, so that a library that
@@ -23,7 +25,7 @@ QString textAttribute(ViSession vi, ViAttr attribute)
 
 } // namespace
 
-sfp::CardHeader sfp::readCardHeader(ViSession vi, int fcNumber)
+sfp::CardHeader sfp::readCardHeader(ViSession vi, int fcNumber, const QString &chosenDescriptors)
 {
     sfp::CardHeader header;
     ViInt16 slot = 0;
@@ -38,7 +40,23 @@ sfp::CardHeader sfp::readCardHeader(ViSession vi, int fcNumber)
         header.moduleText = QStringLiteral("Slot %1").arg(slot);
     }
     header.fcText = QStringLiteral("FC %1").arg(fcNumber);
+    // VISA's name is the same however the operator wrote the address
+    // ("VXI::1", "vxi0::1::INSTR"), so one card keeps one name.
+    header.resourceName = textAttribute(vi, VI_ATTR_RSRC_NAME);
+    if (header.resourceName.isEmpty())
+        header.resourceName = chosenDescriptors.section(QLatin1Char(','), 0, 0).trimmed();
     return header;
+}
+
+QString sfp::cardId(const QString &resourceName, int fcNumber)
+{
+    QString id = resourceName + QStringLiteral("/FC") + QString::number(fcNumber);
+    for (QChar &c : id) {
+        if (c.unicode() < 0x21 || c.unicode() > 0x7E || c == QLatin1Char(',')
+            || c == QLatin1Char(';'))
+            c = QLatin1Char('_');
+    }
+    return id;
 }
 
 QString sfp::panelWindowTitle(const QString &modelText, const QString &hostText)

@@ -73,6 +73,11 @@ RemoteControl::RemoteControl(QByteArray identity, QString stateFolder, QObject *
 
 RemoteControl::~RemoteControl() = default;
 
+QByteArray RemoteControl::identity(const QString &cardId, const QString &driverRevision)
+{
+    return QByteArrayLiteral("Orbelan,5170,") + cardId.toLatin1() + ',' + driverRevision.toLatin1();
+}
+
 bool RemoteControl::listen(const QHostAddress &address, quint16 port)
 {
     return m_server.listen(address, port);
@@ -185,6 +190,9 @@ QByteArray RemoteControl::run(quint64 client, ScpiClientStatus &state, const scp
         break;
     case Command::TstQuery:
         return QByteArrayLiteral("0");
+    case Command::OptQuery:
+        // The card has no options to report.
+        return QByteArrayLiteral("0");
     case Command::Trg:
         // The panel's Trigger button is disabled outside Sync. Trigger.
         if (m_card->mode() != Mode::SyncTrigger)
@@ -285,22 +293,22 @@ void RemoteControl::openAllRelays()
         m_card->setRelay(relay, false);
 }
 
+// The client is told the slot and the reason, never where the server keeps
+// its files.
 void RemoteControl::save(ScpiClientStatus &state, int slot)
 {
     const CardState saved = m_card->state();
-    const QString path = savedStates::fileName(m_stateFolder, slot);
-    const QString reason = savedStates::save(path, saved);
+    const QString reason = savedStates::save(savedStates::fileName(m_stateFolder, slot), saved);
     if (!reason.isEmpty())
         state.pushDeviceError(
-            QStringLiteral("state %1 could not be saved in %2: %3").arg(slot).arg(path, reason));
+            QStringLiteral("state %1 could not be saved: %2").arg(QString::number(slot), reason));
 }
 
 void RemoteControl::recall(ScpiClientStatus &state, int slot)
 {
-    const QString path = savedStates::fileName(m_stateFolder, slot);
     CardState saved;
     QString reason;
-    switch (savedStates::load(path, &saved, &reason)) {
+    switch (savedStates::load(savedStates::fileName(m_stateFolder, slot), &saved, &reason)) {
     case savedStates::LoadResult::Empty:
         state.pushError(scpi::IllegalParameterValue,
                         scpi::errorString(scpi::IllegalParameterValue).chopped(1)
@@ -308,17 +316,16 @@ void RemoteControl::recall(ScpiClientStatus &state, int slot)
         return;
     case savedStates::LoadResult::Damaged:
         state.pushDeviceError(
-            QStringLiteral("state %1 in %2 cannot be read: %3").arg(slot).arg(path, reason));
+            QStringLiteral("state %1 cannot be read: %2").arg(QString::number(slot), reason));
         return;
     case savedStates::LoadResult::Loaded:
         break;
     }
 
     if (!m_card->restore(saved))
-        state.pushDeviceError(QStringLiteral("state %1 in %2 cannot be brought back: both relays "
-                                             "of a pair are closed under the exclusive rule")
-                                  .arg(slot)
-                                  .arg(path));
+        state.pushDeviceError(QStringLiteral("state %1 cannot be brought back: both relays of a "
+                                             "pair are closed under the exclusive rule")
+                                  .arg(slot));
 }
 
 void RemoteControl::setLock(quint64 owner)

@@ -38,11 +38,18 @@ public:
     RemoteControl(QByteArray identity, QString stateFolder, QObject *parent = nullptr);
     ~RemoteControl() override;
 
+    // The *IDN? answer of a card: "Orbelan,5170,<card id>,<driver
+    // revision>", the card id as sfp::cardId gives it (or "DEMO").
+    static QByteArray identity(const QString &cardId, const QString &driverRevision);
+
     // Binds the address; clients are taken only after start(), which names
     // the card they drive. The card outlives the remote control.
     bool listen(const QHostAddress &address, quint16 port);
     QString errorString() const;
     void setIdentity(const QByteArray &identity) { m_identity = identity; }
+    // The folder of the card's own slots (savedStates::cardFolder), known
+    // once the panel is connected; set before start().
+    void setStateFolder(const QString &folder) { m_stateFolder = folder; }
     // The port bound, also when listen() was asked for any free one (0).
     quint16 port() const { return m_server.port(); }
     void start(CardSession *card);

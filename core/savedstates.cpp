@@ -9,10 +9,14 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
+#include <QScopeGuard>
 #include <QStandardPaths>
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -74,28 +78,78 @@ QString fromJson(const QJsonObject &object, sfp::CardState *state)
     return QString();
 }
 
+QString systemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// What stands in a slot's place, for a reason.
+QString kindOf(mode_t mode)
+{
+    if (S_ISLNK(mode))
+        return QStringLiteral("a symbolic link");
+    if (S_ISDIR(mode))
+        return QStringLiteral("a folder");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("a FIFO");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("a device");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("a socket");
+    return QStringLiteral("something else");
+}
+
 } // namespace
 
 namespace sfp::savedStates {
 
 QString defaultFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-        + QStringLiteral("/qx5170fp");
+    // A relative XDG_DATA_HOME is to be ignored, which Qt 6.4 does not do:
+    // it would put the states under whatever the working folder is.
+    const QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    const QString data = !dataHome.isEmpty() && QDir::isRelativePath(dataHome)
+        ? QDir::homePath() + QStringLiteral("/.local/share")
+        : QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return data + QStringLiteral("/qx5170fp");
+}
+
+QString cardFolder(const QString &root, const QString &cardId)
+{
+    // '/' and '%' are encoded, so an id is one folder name and two ids never
+    // meet in one; the colons of VISA's names stay readable.
+    QByteArray name = cardId.toUtf8().toPercentEncoding(":");
+    // Nothing, or dots alone, would name root itself or the folder above
+    // it. A lone '%' is the name of no encoded id.
+    if (name.count('.') == name.size())
+        name = name.isEmpty() ? QByteArray("%") : cardId.toUtf8().toPercentEncoding(":", ".");
+    return root + QLatin1Char('/') + QString::fromLatin1(name);
 }
 
 QString fileName(const QString &folder, int slot)
 {
-    return QStringLiteral("%1/state-%2.json").arg(folder).arg(slot);
+    // Not with arg() after arg(): the "%2" of an encoded card id would take
+    // the slot's number.
+    return folder + QStringLiteral("/state-") + QString::number(slot) + QStringLiteral(".json");
 }
 
 QString save(const QString &path, const sfp::CardState &state)
 {
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
-        return QStringLiteral("the folder %1 cannot be made").arg(folder);
+        return QStringLiteral("its folder cannot be made");
+    // Only a file of ours is replaced: the rename at the end would put the
+    // state in place of a symbolic link, a FIFO or a device just as well,
+    // and whatever the operator keeps there would be gone.
+    struct stat status
+    { };
+    if (::lstat(QFile::encodeName(path).constData(), &status) == 0 && !S_ISREG(status.st_mode))
+        return QStringLiteral("its file is %1, not a regular file, and was left as it is")
+            .arg(kindOf(status.st_mode));
     // The new text goes to a file beside the old one, which it replaces by
-    // a rename only once it is whole and flushed to the disk. Unbuffered:
+    // a rename only once it is whole and flushed to the disk. The reasons
+    // reach remote clients, so they name no path: the toolkit's texts here
+    // are the system's own ("No space left on device"). Unbuffered:
     // Qt 6.4's QSaveFile does not notice a buffered write that fails only
     // when it is flushed at the commit (a full disk), and then renames an
     // empty file over the old one.
@@ -106,8 +160,7 @@ QString save(const QString &path, const sfp::CardState &state)
     errno = 0;
     if (file.write(text) != text.size()) {
         // The toolkit has no text of its own for this failure.
-        QString reason
-            = errno != 0 ? QString::fromLocal8Bit(std::strerror(errno)) : file.errorString();
+        QString reason = errno != 0 ? systemError(errno) : file.errorString();
         file.cancelWriting();
         return reason;
     }
@@ -122,15 +175,37 @@ QString save(const QString &path, const sfp::CardState &state)
 
 LoadResult load(const QString &path, sfp::CardState *state, QString *reason)
 {
-    QFile file(path);
-    if (!file.exists())
-        return LoadResult::Empty;
     const auto damaged = [reason](const QString &why) {
         if (reason)
             *reason = why;
         return LoadResult::Damaged;
     };
-    if (!file.open(QIODevice::ReadOnly))
+    // Anything but a regular file is refused before it is opened: opening a
+    // FIFO waits for a writer, and a device may act on being opened.
+    const QByteArray name = QFile::encodeName(path);
+    struct stat status
+    { };
+    if (::stat(name.constData(), &status) != 0) {
+        const int error = errno;
+        if (error == ENOENT || error == ENOTDIR)
+            return LoadResult::Empty;
+        return damaged(systemError(error));
+    }
+    if (!S_ISREG(status.st_mode))
+        return damaged(
+            QStringLiteral("its file is %1, not a regular file").arg(kindOf(status.st_mode)));
+    // Without waiting, and checked once more, in case something else took
+    // the file's place meanwhile.
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return damaged(systemError(errno));
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return damaged(QStringLiteral("its file is not a regular file"));
+    }
+    const auto closeHandle = qScopeGuard([fd] { ::close(fd); });
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
         return damaged(file.errorString());
     const QByteArray text = file.read(maxFileSize + 1);
     if (text.size() > maxFileSize)

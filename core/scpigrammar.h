@@ -55,7 +55,7 @@ struct CommonCommand
     Command command;
 };
 
-inline constexpr std::array<CommonCommand, 16> commonCommands {{
+inline constexpr std::array<CommonCommand, 17> commonCommands {{
     {"IDN", true, Command::IdnQuery},
     {"RST", false, Command::Rst},
     {"CLS", false, Command::Cls},
@@ -69,6 +69,7 @@ inline constexpr std::array<CommonCommand, 16> commonCommands {{
     {"OPC", true, Command::OpcQuery},
     {"WAI", false, Command::Wai},
     {"TST", true, Command::TstQuery},
+    {"OPT", true, Command::OptQuery},
     {"TRG", false, Command::Trg},
     {"SAV", false, Command::Sav},
     {"RCL", false, Command::Rcl},

@@ -32,6 +32,7 @@ enum class Command {
     OpcQuery,
     Wai,
     TstQuery,
+    OptQuery,
     Trg,
     Sav, // number 0..9
     Rcl, // number 0..9

@@ -174,8 +174,9 @@ int main(int argc, char *argv[])
     // port that cannot be had ends the program while nothing depends on it.
     std::unique_ptr<sfp::RemoteControl> remote;
     if (commandLine.listen) {
-        remote
-            = std::make_unique<sfp::RemoteControl>(QByteArray(), sfp::savedStates::defaultFolder());
+        // Its identity and the folder of its saved states are the card's:
+        // set once the panel knows which card it drives.
+        remote = std::make_unique<sfp::RemoteControl>(QByteArray(), QString());
         if (!remote->listen(commandLine.listenAddress, commandLine.listenPort)) {
             std::fprintf(stderr, "qx5170fp: the remote control cannot listen on %s: %s\n",
                          qUtf8Printable(
@@ -187,7 +188,6 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "qx5170fp: %s\n",
                          qUtf8Printable(qx5170fpListenWarning(commandLine.listenAddress,
                                                               commandLine.listenPort)));
-        remote->setIdentity(QByteArrayLiteral("Orbelan,5170,0,") + fc.driverRevision().toLatin1());
     }
 
     QString title = fc.description();
@@ -210,6 +210,12 @@ int main(int argc, char *argv[])
 
     if (remote) {
         window.followRemote(remote.get());
+        // A client learns which card answers, and a state saved for one
+        // card is never brought back on another.
+        const QString cardId = window.cardId();
+        remote->setIdentity(sfp::RemoteControl::identity(cardId, fc.driverRevision()));
+        remote->setStateFolder(
+            sfp::savedStates::cardFolder(sfp::savedStates::defaultFolder(), cardId));
         remote->start(window.card());
     }
 

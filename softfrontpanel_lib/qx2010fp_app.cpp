@@ -238,6 +238,22 @@ void qx2010fp_app::setCardInfo(const QString &text, const QString &helpText)
         cardLbl->setWhatsThis(helpText);
 }
 
+void qx2010fp_app::setPlatformInfo(const QString &text)
+{
+    // Made on first use: a panel on the vendor's libraries shows no line
+    // for it.
+    if (!platformLbl) {
+        platformLbl = new QLabel;
+        platformLbl->setObjectName(QStringLiteral("platformInfo"));
+        platformLbl->setWhatsThis(QStringLiteral(
+            "The panel runs on the simulated platform that comes with it: the relays it "
+            "switches are simulated, no card's relays move."));
+        auto *column = qobject_cast<QBoxLayout *>(cardLbl->parentWidget()->layout());
+        column->insertWidget(column->indexOf(cardLbl) + 1, platformLbl);
+    }
+    platformLbl->setText(text);
+}
+
 void qx2010fp_app::setRemoteInfo(const QString &text)
 {
     // Made on first use: a panel without a remote control shows no line for
@@ -248,8 +264,9 @@ void qx2010fp_app::setRemoteInfo(const QString &text)
         remoteLbl->setWhatsThis(QStringLiteral(
             "Address of the SCPI remote control, the clients connected to it, and whether a "
             "client has locked the panel's controls."));
-        auto *column = qobject_cast<QBoxLayout *>(cardLbl->parentWidget()->layout());
-        column->insertWidget(column->indexOf(cardLbl) + 1, remoteLbl);
+        QLabel *above = platformLbl ? platformLbl : cardLbl;
+        auto *column = qobject_cast<QBoxLayout *>(above->parentWidget()->layout());
+        column->insertWidget(column->indexOf(above) + 1, remoteLbl);
     }
     remoteLbl->setText(text);
 }

@@ -40,7 +40,11 @@ public:
     void setDemoMode(bool demo);
     void setModuleInfo(const QString &text, const QString &helpText);
     void setCardInfo(const QString &text, const QString &helpText);
-    // The line under the card information while the remote control runs.
+    // The line under the card information that says the panel runs on the
+    // simulated platform.
+    void setPlatformInfo(const QString &text);
+    // The line under the card information (and the platform's line) while
+    // the remote control runs.
     void setRemoteInfo(const QString &text);
     void setPanelLayout(QLayout *layout);
     void showAutoscale(bool show);
@@ -78,6 +82,7 @@ protected:
     QLabel *logoLbl = nullptr;
     QLabel *moduleLbl = nullptr;
     QLabel *cardLbl = nullptr;
+    QLabel *platformLbl = nullptr;
     QLabel *remoteLbl = nullptr;
     qx2010fp_led *activeLed = nullptr;
     QPushButton *closeBtn = nullptr;

@@ -5,6 +5,7 @@
 #include "cardheader.h"
 #include "libraryrevision.h"
 #include "modeltext.h"
+#include "platformlibraries.h"
 #include "qx2010.h"
 #include "qx2010fp_about.h"
 #include "qx2010fp_fcselect.h"
@@ -16,6 +17,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+
+namespace {
+
+// "1.4.0 (simulated)": a revision of a stand-in library.
+QByteArray markedSimulated(const QByteArray &revision)
+{
+    return (revision + " (simulated)").trimmed();
+}
+
+} // namespace
 
 qx2010fp_AppFC::qx2010fp_AppFC(qx2010fp_genFC *fc, int multiSelect, bool startInDemo,
                                const sfpStartChoice &start)
@@ -54,11 +65,17 @@ qx2010fp_AppFC::qx2010fp_AppFC(qx2010fp_genFC *fc, int multiSelect, bool startIn
 
     sfp::CardHeader header;
     if (d_demoMode == 0) {
-        header = sfp::readCardHeader(d_vi, d_fcNumbers[0]);
+        header = sfp::readCardHeader(d_vi, d_fcNumbers[0], select->m_descriptors);
+        m_cardId = sfp::cardId(header.resourceName, d_fcNumbers[0]);
     } else {
         d_vi = 0;
+        m_cardId = QStringLiteral("DEMO");
     }
     d_lxi = header.lxi;
+    // Connected to a card of the stand-ins, the panel looks like one on the
+    // hardware; the operator has to see that no relay of a real card moves.
+    // Demo mode says so already with its dark LED.
+    const bool simulated = d_demoMode == 0 && sfp::platform::loaded().simulated;
 
     select.reset();
 
@@ -71,12 +88,19 @@ qx2010fp_AppFC::qx2010fp_AppFC(qx2010fp_genFC *fc, int multiSelect, bool startIn
               : QStringLiteral("Shows which VXI module is connected to the Soft Front Panel"));
     setCardInfo(header.fcText,
                 QStringLiteral("Shows which function card is connected to the Soft Front Panel"));
+    if (simulated)
+        setPlatformInfo(QStringLiteral("Simulated platform: no hardware is switched"));
 
-    const QByteArray libraryRevision = sfp::libraryRevision();
-    aboutDialog = new qx2010fp_About(
-        d_fc->version().toLocal8Bit().constData(), d_fc->driverRevision().toLocal8Bit().constData(),
-        model.toLocal8Bit().constData(), d_fc->legalNotice().toLocal8Bit().constData(), this,
-        libraryRevision.constData());
+    QByteArray libraryRevision = sfp::libraryRevision();
+    QByteArray driverRevision = d_fc->driverRevision().toLocal8Bit();
+    if (simulated) {
+        libraryRevision = markedSimulated(libraryRevision);
+        driverRevision = markedSimulated(driverRevision);
+    }
+    aboutDialog = new qx2010fp_About(d_fc->version().toLocal8Bit().constData(),
+                                     driverRevision.constData(), model.toLocal8Bit().constData(),
+                                     d_fc->legalNotice().toLocal8Bit().constData(), this,
+                                     libraryRevision.constData());
     aboutDialog->setWindowIcon(windowIcon());
     connect(aboutBtn, &QPushButton::clicked, aboutDialog, &QDialog::show);
 }

@@ -10,6 +10,7 @@
 #include "sfpstartchoice.h"
 #include "visatype.h"
 
+#include <QString>
 #include <QtGlobal>
 
 class QCloseEvent;
@@ -32,6 +33,10 @@ public:
                             const sfpStartChoice &start = sfpStartChoice());
     ~qx2010fp_AppFC() override;
 
+    // The name of the card the window is bound to, as sfp::cardId gives it
+    // ("VXI0::1::INSTR/FC2"); "DEMO" in demo mode.
+    QString cardId() const { return m_cardId; }
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -42,4 +47,7 @@ protected:
     int d_fcCount = 0;
     bool d_lxi = false; // the system answered as a LAN device
     qx2010fp_genFC *d_fc = nullptr;
+
+private:
+    QString m_cardId;
 };

@@ -1,8 +1,9 @@
 // SPDX-FileCopyrightText: 2026 Tarvex
 // SPDX-License-Identifier: MIT
 // The card-bound window: demo mode and connected start, the header texts
-// from the VISA session, the title, the About box with the revisions,
-// closing the session, and the end of the process on Cancel.
+// from the VISA session, the card's name, the title, the line and the About
+// box's revisions that tell of the simulated platform, closing the session,
+// and the end of the process on Cancel.
 #include "cardheader.h"
 #include "libraryrevision.h"
 #include "platformlibraries.h"
@@ -22,11 +23,13 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
+#include <QVBoxLayout>
 
 #include <cstdio>
 #include <cstring>
@@ -75,6 +78,7 @@ const QLatin1String vxiHelp("Shows which VXI module is connected to the Soft Fro
 const QLatin1String lxiHelp("Shows which LXI module is connected to the Soft Front Panel");
 const QLatin1String cardHelp("Shows which function card is connected to the Soft Front Panel");
 const QLatin1String plainTitle("Orbelan 5170 Soft Front Panel");
+const QLatin1String simulatedLine("Simulated platform: no hardware is switched");
 const QLatin1String headerText("<html>Orbelan 5170<br><font size='2'>32-Channel Relay/Switching "
                                "Function Card</font></html>");
 
@@ -108,6 +112,12 @@ QString aboutValue(QWidget *about, const QString &rowLabel)
         }
     }
     return QStringLiteral("<no row %1>").arg(rowLabel);
+}
+
+// The line that tells of the simulated platform, or null when there is none.
+QLabel *platformLine(QWidget *window)
+{
+    return window->findChild<QLabel *>(QStringLiteral("platformInfo"));
 }
 
 QString libraryRevision()
@@ -225,6 +235,8 @@ private slots:
     void connectedVxi();
     void connectedLxi_data();
     void connectedLxi();
+    void simulatedPlatformShown();
+    void vendorLibrariesShowNothing();
     void sessionClosedOnce();
     void selectionFollowsMultiSelect_data();
     void selectionFollowsMultiSelect();
@@ -270,17 +282,53 @@ void tst_CardWindow::headerFromSession_data()
     QTest::addColumn<bool>("lxi");
     QTest::addColumn<QString>("module");
     QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("resourceName");
 
     QTest::newRow("VXI slot 5, FC 2") << vxiSystem << "VXI0::1::INSTR" << 2 << false << "Slot 5"
-                                      << "";
+                                      << ""
+                                      << "VXI0::1::INSTR"
+                                      << "VXI0::1::INSTR";
     QTest::newRow("default VXI slot 9, FC 3") << ""
                                               << "VXI0::5::INSTR" << 3 << false << "Slot 9"
-                                              << "";
+                                              << ""
+                                              << "VXI0::5::INSTR"
+                                              << "VXI0::5::INSTR";
+    // VISA's own name, however the operator wrote the address.
+    QTest::newRow("typed short") << vxiSystem << "vxi::1" << 2 << false << "Slot 5"
+                                 << ""
+                                 << "vxi::1"
+                                 << "VXI0::1::INSTR";
     QTest::newRow("LXI") << lxiSystem << "TCPIP0::192.168.2.100::INSTR" << 2 << true << "inst0"
-                         << "lxi-5170.lab.local";
+                         << "lxi-5170.lab.local"
+                         << "TCPIP0::192.168.2.100::INSTR"
+                         << "TCPIP0::192.168.2.100::INSTR";
     QTest::newRow("LXI without host name")
         << lxiWithoutHostName << "TCPIP0::192.168.2.100::INSTR" << 2 << true << "inst0"
-        << "";
+        << ""
+        << "TCPIP0::192.168.2.100::INSTR"
+        << "TCPIP0::192.168.2.100::INSTR";
+    // Without VISA's name, the first descriptor the operator chose.
+    QTest::newRow("resource name unreadable") << R"({"resources": [
+            {"descriptor": "VXI0::1::INSTR", "slot": 5,
+             "motherboard": {"code": "0x0B52", "cards": [{"position": 2, "code": "0x5170"}]}}],
+           "faults": [{"operation": "viGetAttribute", "attribute": "0xBFFF0002",
+                       "status": "0xBFFF0015", "count": -1}]})"
+                                              << "VXI0::1::INSTR" << 2 << false << "Slot 5"
+                                              << ""
+                                              << "VXI::1, VXI0::5::INSTR"
+                                              << "VXI::1";
+    // Only plain success counts, as for the LAN texts: the chosen
+    // descriptor then.
+    QTest::newRow("resource name with a warning") << R"({"resources": [
+            {"descriptor": "VXI0::1::INSTR", "slot": 5,
+             "motherboard": {"code": "0x0B52", "cards": [{"position": 2, "code": "0x5170"}]}}],
+           "faults": [{"operation": "viGetAttribute", "attribute": "0xBFFF0002",
+                       "status": "0x3FFF0084", "count": -1}]})"
+                                                  << "VXI0::1::INSTR" << 2 << false << "Slot 5"
+                                                  << ""
+                                                  << "VXI::1"
+                                                  << "VXI::1";
     QTest::newRow("LXI, device name unreadable")
         << R"({"resources": [
             {"descriptor": "TCPIP0::192.168.2.100::INSTR", "hostname": "lxi-5170.lab.local",
@@ -288,7 +336,9 @@ void tst_CardWindow::headerFromSession_data()
            "faults": [{"operation": "viGetAttribute", "attribute": "0xBFFF0199",
                        "status": "0xBFFF0015", "count": -1}]})"
         << "TCPIP0::192.168.2.100::INSTR" << 2 << true << ""
-        << "lxi-5170.lab.local";
+        << "lxi-5170.lab.local"
+        << "TCPIP0::192.168.2.100::INSTR"
+        << "TCPIP0::192.168.2.100::INSTR";
     // A warning still means that the device has a slot.
     QTest::newRow("VXI, slot read with a warning") << R"({"resources": [
             {"descriptor": "VXI0::1::INSTR", "slot": 5,
@@ -296,7 +346,9 @@ void tst_CardWindow::headerFromSession_data()
            "faults": [{"operation": "viGetAttribute", "attribute": "0x3FFF00E8",
                        "status": "0x3FFF0084", "count": -1}]})"
                                                    << "VXI0::1::INSTR" << 2 << false << "Slot 5"
-                                                   << "";
+                                                   << ""
+                                                   << "VXI0::1::INSTR"
+                                                   << "VXI0::1::INSTR";
     // Only an error says that there is no slot: the system counts as LXI,
     // and a VXI device has no LAN texts to show.
     QTest::newRow("slot query fails") << R"({"resources": [
@@ -305,7 +357,9 @@ void tst_CardWindow::headerFromSession_data()
            "faults": [{"operation": "viGetAttribute", "attribute": "0x3FFF00E8",
                        "status": "0xBFFF0015", "count": -1}]})"
                                       << "VXI0::1::INSTR" << 2 << true << ""
-                                      << "";
+                                      << ""
+                                      << "VXI0::1::INSTR"
+                                      << "VXI0::1::INSTR";
 }
 
 void tst_CardWindow::headerFromSession()
@@ -316,19 +370,22 @@ void tst_CardWindow::headerFromSession()
     QFETCH(bool, lxi);
     QFETCH(QString, module);
     QFETCH(QString, host);
+    QFETCH(QString, chosen);
+    QFETCH(QString, resourceName);
     if (!system.isEmpty())
         QVERIFY(load(system.toUtf8().constData()));
 
     ViSession vi = 0;
     QByteArray resource = descriptor.toLatin1();
     QCOMPARE(qx5170_init(resource.data(), ViUInt16(fcNumber), 1, 1, &vi), VI_SUCCESS);
-    const sfp::CardHeader header = sfp::readCardHeader(vi, fcNumber);
+    const sfp::CardHeader header = sfp::readCardHeader(vi, fcNumber, chosen);
     qx5170_close(vi);
 
     QCOMPARE(header.lxi, lxi);
     QCOMPARE(header.moduleText, module);
     QCOMPARE(header.hostText, host);
     QCOMPARE(header.fcText, QStringLiteral("FC %1").arg(fcNumber));
+    QCOMPARE(header.resourceName, resourceName);
 }
 
 void tst_CardWindow::windowTitle_data()
@@ -373,6 +430,14 @@ void tst_CardWindow::demoStart()
         QCOMPARE(window.cardLbl->whatsThis(), cardHelp);
         QVERIFY(!window.activeLed->value());
         QVERIFY(samePicture(window.logoLbl->pixmap(), QStringLiteral(":/vxi-logo.bmp")));
+        // Demo mode tells of itself with its dark LED: no line of the
+        // platform, and the revisions as they are.
+        QCOMPARE(window.cardId(), QStringLiteral("DEMO"));
+        QCOMPARE(platformLine(&window), nullptr);
+        QCOMPARE(aboutValue(window.aboutDialog, QStringLiteral("Instrument Driver:")),
+                 QStringLiteral("1.4.0"));
+        QCOMPARE(aboutValue(window.aboutDialog, QStringLiteral("Orbelan Common Library:")),
+                 QStringLiteral("2.7.3"));
     }
     QCOMPARE(withSession(sfptest::trace()), QStringList());
 }
@@ -393,6 +458,8 @@ void tst_CardWindow::demoChosenInFirstQuestion()
         QCOMPARE(window.moduleLbl->text(), QString());
         QCOMPARE(window.cardLbl->text(), QString());
         QVERIFY(!window.activeLed->value());
+        QCOMPARE(window.cardId(), QStringLiteral("DEMO"));
+        QCOMPARE(platformLine(&window), nullptr);
     }
     QCOMPARE(withSession(sfptest::trace()), QStringList());
 }
@@ -444,6 +511,60 @@ void tst_CardWindow::connectedLxi()
     QCOMPARE(window->moduleLbl->whatsThis(), lxiHelp);
     QVERIFY(window->activeLed->value());
     QVERIFY(samePicture(window->logoLbl->pixmap(), QStringLiteral(":/lxi-logo.bmp")));
+}
+
+// Connected on the stand-ins: one line under the card's, before the remote
+// control's, and the stand-ins' revisions marked in the About box.
+void tst_CardWindow::simulatedPlatformShown()
+{
+    QVERIFY(load(vxiSystem));
+    qx5170_fc fc;
+    const std::unique_ptr<CardWindow> window = connectByAutoFind(&fc);
+    QVERIFY(sfp::platform::loaded().simulated);
+    QCOMPARE(window->cardId(), QStringLiteral("VXI0::1::INSTR/FC2"));
+    QLabel *line = platformLine(window.get());
+    QVERIFY(line);
+    QCOMPARE(line->text(), simulatedLine);
+    QVERIFY(!line->whatsThis().isEmpty());
+    window->setRemoteInfo(QStringLiteral("Remote: 127.0.0.1:5025, 0 clients"));
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(line->isVisible());
+    auto *column = qobject_cast<QBoxLayout *>(window->cardLbl->parentWidget()->layout());
+    QVERIFY(column);
+    const int card = column->indexOf(window->cardLbl);
+    QCOMPARE(column->indexOf(line), card + 1);
+    QCOMPARE(column->indexOf(window->findChild<QLabel *>(QStringLiteral("remoteInfo"))), card + 2);
+
+    QCOMPARE(aboutValue(window->aboutDialog, QStringLiteral("Instrument Driver:")),
+             QStringLiteral("1.4.0 (simulated)"));
+    QCOMPARE(aboutValue(window->aboutDialog, QStringLiteral("Orbelan Common Library:")),
+             QStringLiteral("2.7.3 (simulated)"));
+    QCOMPARE(aboutValue(window->aboutDialog, QStringLiteral("Soft Front Panel:")),
+             QStringLiteral("4.3.1.10249"));
+}
+
+// The same card through the vendor's libraries: nothing of the kind shows.
+void tst_CardWindow::vendorLibrariesShowNothing()
+{
+    QVERIFY(load(vxiSystem));
+    auto &loaded = const_cast<sfp::platform::Loaded &>(sfp::platform::loaded());
+    QVERIFY(loaded.simulated);
+    loaded.simulated = false;
+    const auto restore = qScopeGuard([&loaded] { loaded.simulated = true; });
+    qx5170_fc fc;
+    const std::unique_ptr<CardWindow> window = connectByAutoFind(&fc);
+    QCOMPARE(window->d_demoMode, 0);
+    QCOMPARE(window->cardId(), QStringLiteral("VXI0::1::INSTR/FC2"));
+    QCOMPARE(platformLine(window.get()), nullptr);
+    QCOMPARE(aboutValue(window->aboutDialog, QStringLiteral("Instrument Driver:")),
+             QStringLiteral("1.4.0"));
+    QCOMPARE(aboutValue(window->aboutDialog, QStringLiteral("Orbelan Common Library:")),
+             QStringLiteral("2.7.3"));
+    window->setRemoteInfo(QStringLiteral("Remote: 127.0.0.1:5025, 0 clients"));
+    auto *column = qobject_cast<QBoxLayout *>(window->cardLbl->parentWidget()->layout());
+    QCOMPARE(column->indexOf(window->findChild<QLabel *>(QStringLiteral("remoteInfo"))),
+             column->indexOf(window->cardLbl) + 1);
 }
 
 void tst_CardWindow::sessionClosedOnce()

@@ -653,7 +653,7 @@ void tst_CommandLine::listenWarnsOfOpenAddresses()
                 return answer.endsWith('\n');
             },
             15000));
-        QCOMPARE(answer, QByteArrayLiteral("Orbelan,5170,0,1.4.0\n"));
+        QCOMPARE(answer, QByteArrayLiteral("Orbelan,5170,DEMO,1.4.0\n"));
         process.kill();
         QVERIFY(process.waitForFinished());
         const QByteArray err = process.readAllStandardError();

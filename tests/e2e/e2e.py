@@ -13,6 +13,7 @@ the program's output and the platform's trace on standard error).
 import argparse
 import os
 import re
+import shutil
 import sys
 import time
 
@@ -31,6 +32,41 @@ def close_with_yes(panel, main):
     """Close, then Yes in the close question: the program ends with status 0."""
     d.answer_close_question(panel, main, "Yes")
     expect(panel.wait_exit() == 0, "exit status %s, not 0" % panel.process.returncode)
+
+
+# Where the stand-ins were built (--stand-ins), for a folder dressed as the
+# vendor's installation.
+STAND_INS = None
+
+SIMULATED_REVISIONS = ("1.4.0 (simulated)", "2.7.3 (simulated)")
+PLAIN_REVISIONS = ("1.4.0", "2.7.3")
+
+
+def expect_platform_line(main, shown):
+    """The line under the card's that says the platform is simulated: there
+    when `shown`, else nowhere in the window."""
+    if shown:
+        d.wait_for("the line '%s'" % d.SIMULATED_LINE,
+                   lambda: d.find(main, "label", d.SIMULATED_LINE))
+    else:
+        # Present or not from the window's start: the relays on screen
+        # show that the window is complete.
+        d.wait_for("the relay buttons", lambda: d.find(main, "check box"))
+        expect(d.find(main, "label", d.SIMULATED_LINE) is None,
+               "the window shows '%s'" % d.SIMULATED_LINE)
+
+
+def expect_about_revisions(panel, main, revisions):
+    """Opens the About box and finds the driver's and the common library's
+    revisions as given; puts the box away again."""
+    d.press(d.find(main, "push button", "About"))
+    about = panel.wait_window(d.ABOUT_TITLE)
+    for revision in revisions:
+        expect(d.find(about, "label", revision) is not None,
+               "the About box shows no revision '%s': %s"
+               % (revision, [acc.name for acc in d.find_all(about, "label")]))
+    d.press(d.find(about, "push button", "OK"))
+    panel.wait_gone(about)
 
 
 def only_sessionless_calls(panel, traced=True):
@@ -60,6 +96,7 @@ def demo_close(desktop, program):
 
         main = panel.wait_window(d.PANEL_TITLE)
         d.wait_for("the splash to close", lambda: d.splash_window(panel) is None)
+        expect_platform_line(main, False)
         # Centred on the screen, which under Xvfb is all available area.
         x, y, width, height = d.extents(main)
         screen_width, screen_height = d.SCREEN_SIZE
@@ -89,6 +126,8 @@ def autofind_switch(desktop, program):
         main = panel.wait_window(d.PANEL_TITLE)
         expect(d.find(main, "label", "Slot 5") is not None, "the header does not show Slot 5")
         expect(d.find(main, "label", "FC 2") is not None, "the header does not show FC 2")
+        expect_platform_line(main, True)
+        expect_about_revisions(panel, main, SIMULATED_REVISIONS)
         relay_a, relay_b = d.relay_buttons(main, 3)
         expect(not d.checked(relay_a) and not d.checked(relay_b), "relays start switched on")
         d.toggle(relay_a)
@@ -152,6 +191,8 @@ def option_demo(desktop, program):
         main = panel.wait_window(d.PANEL_TITLE)
         expect(panel.window(d.QUESTION_TITLE, "alert") is None, "the first box was shown")
         d.wait_for("the splash to close", lambda: d.splash_window(panel) is None)
+        expect_platform_line(main, False)
+        expect_about_revisions(panel, main, PLAIN_REVISIONS)
         close_with_yes(panel, main)
         only_sessionless_calls(panel)
     finally:
@@ -169,6 +210,7 @@ def option_address(desktop, program):
         expect(panel.window(d.QUESTION_TITLE, "alert") is None, "the first box was shown")
         expect(d.find(main, "label", "Slot 5") is not None, "the header does not show Slot 5")
         expect(d.find(main, "label", "FC 2") is not None, "the header does not show FC 2")
+        expect_platform_line(main, True)
         close_with_yes(panel, main)
 
         calls = [line for line in panel.calls() if line.startswith("qx5170_")]
@@ -179,6 +221,33 @@ def option_address(desktop, program):
                "not exactly one close: %s" % calls)
         ini = os.path.join(desktop.folder, "home", "Tarvex", "DefaultInstrDescr.ini")
         expect(not os.path.exists(ini), "the descriptor was written to " + ini)
+    finally:
+        panel.close()
+    return panel
+
+
+def vendor_folder(desktop, program):
+    """The stand-ins copied into a folder under the vendor's file names and
+    named with --library-path, as a vendor's installation is: the card
+    connects as before, yet nothing on screen says "simulated"."""
+    expect(STAND_INS is not None, "no --stand-ins folder given")
+    folder = os.path.join(desktop.folder, "vendor")
+    os.makedirs(folder)
+    for built, named in (("libvisa64.so", "libvisa.so"), ("libqx2010_64.so", "libqx2010_64.so"),
+                         ("libqx5170_64.so", "libqx5170_64.so")):
+        shutil.copy(os.path.join(STAND_INS, built), os.path.join(folder, named))
+    panel = d.Panel(desktop, program, simulate=False,
+                    arguments=["--library-path", folder, "--address", "VXI0::1::INSTR",
+                               "--fc", "2"])
+    try:
+        main = panel.wait_window(d.PANEL_TITLE)
+        expect(d.find(main, "label", "Slot 5") is not None, "the header does not show Slot 5")
+        expect(d.find(main, "label", "FC 2") is not None, "the header does not show FC 2")
+        expect_platform_line(main, False)
+        expect_about_revisions(panel, main, PLAIN_REVISIONS)
+        close_with_yes(panel, main)
+        expect('qx5170_init("VXI0::1::INSTR", 2, 1, 1) = 0' in panel.calls(),
+               "the card was not opened through the folder's libraries: %s" % panel.calls())
     finally:
         panel.close()
     return panel
@@ -333,6 +402,7 @@ SCENARIOS = {
     "option_demo": option_demo,
     "option_address": option_address,
     "keyboard_only": keyboard_only,
+    "vendor_folder": vendor_folder,
     **remote.SCENARIOS,
 }
 
@@ -371,10 +441,13 @@ def run_once(args):
 
 
 def main():
+    global STAND_INS
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--program", required=True, help="path of qx5170fp")
+    parser.add_argument("--stand-ins", help="folder of the built stand-in libraries")
     parser.add_argument("scenario", choices=sorted(SCENARIOS))
     args = parser.parse_args()
+    STAND_INS = args.stand_ins
 
     status = run_once(args)
     if status is None:

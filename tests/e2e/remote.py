@@ -18,7 +18,14 @@ import sfpdrive as d
 # every switch goes through the driver and shows in the trace.
 CARD = ["--address", "VXI0::1::INSTR", "--fc", "2"]
 CARD_LINE = "card VXI0::1::INSTR FC2 "
-IDENTITY = "Orbelan,5170,0,1.4.0"
+IDENTITY = "Orbelan,5170,VXI0::1::INSTR/FC2,1.4.0"
+# The card's folder of saved states under the data folder.
+STATES = os.path.join("qx5170fp", "VXI0::1::INSTR%2FFC2")
+# A second card of the default system, in slot 9.
+OTHER_CARD = ["--address", "VXI0::5::INSTR", "--fc", "3"]
+OTHER_CARD_LINE = "card VXI0::5::INSTR FC3 "
+OTHER_IDENTITY = "Orbelan,5170,VXI0::5::INSTR/FC3,1.4.0"
+OTHER_STATES = os.path.join("qx5170fp", "VXI0::5::INSTR%2FFC3")
 NO_ERROR = '0,"No error"'
 CONFLICT = '-221,"Settings conflict"'
 UNDEFINED_HEADER = '-113,"Undefined header"'
@@ -51,14 +58,15 @@ def wait_label(main, text):
     return d.wait_for("the label '%s'" % text, lambda: d.find(main, "label", text))
 
 
-def start_listening(desktop, program):
+def start_listening(desktop, program, card=CARD, fresh_trace=True):
     """The program on the card with the remote control on a port of its
     own. Another process may take the port between our choice and the
     program's start; the program then ends with status 1 and the run is
-    repeated on another port."""
+    repeated on another port. `fresh_trace`: see sfpdrive.Panel."""
     for _ in range(3):
         port = free_port()
-        panel = d.Panel(desktop, program, arguments=CARD + ["--listen", str(port)])
+        panel = d.Panel(desktop, program, arguments=card + ["--listen", str(port)],
+                        fresh_trace=fresh_trace)
 
         def shown_or_ended():
             if not panel.running():
@@ -183,6 +191,7 @@ def remote_pyvisa(desktop, program):
         visa = Visa(manager, port)
         wait_label(main, remote_label(port, 1))
         visa.expect_answer("*IDN?", IDENTITY)
+        visa.expect_answer("*OPT?", "0")
 
         # A remote switch and a click on the same relay reach the driver
         # with the same calls.
@@ -325,7 +334,7 @@ def remote_pyvisa(desktop, program):
         visa.send("ROUT:MODE TRIG")
         wait_mode_shown(main, "Sync. Trigger")
         visa.send("*SAV 3")
-        saved = os.path.join(desktop.folder, "home", "data", "qx5170fp", "state-3.json")
+        saved = os.path.join(desktop.folder, "home", "data", STATES, "state-3.json")
         expect(os.path.isfile(saved), "*SAV 3 wrote no " + saved)
         visa.send("*RST")
         wait_mode_shown(main, "Asynchronous")
@@ -414,6 +423,66 @@ def remote_pyvisa(desktop, program):
             manager.close()
         panel.close()
     return panel
+
+
+def remote_two_cards(desktop, program):
+    """Two panels on two cards, each with its own port, sharing one data
+    folder: each answers *IDN? with its own card, and *SAV 2 on both then
+    *RCL 2 on each brings back that card's own relays."""
+    first, first_main, first_port = start_listening(desktop, program)
+    second = None
+    manager = None
+    try:
+        second, second_main, second_port = start_listening(
+            desktop, program, card=OTHER_CARD, fresh_trace=False)
+        manager = visa_manager()
+        first_visa = Visa(manager, first_port)
+        second_visa = Visa(manager, second_port)
+        first_visa.expect_answer("*IDN?", IDENTITY)
+        second_visa.expect_answer("*IDN?", OTHER_IDENTITY)
+
+        first_visa.send("ROUT:CLOS (@1,4)")
+        second_visa.send("ROUT:CLOS (@2,31)")
+        first_visa.send("*SAV 2")
+        second_visa.send("*SAV 2")
+        data = os.path.join(desktop.folder, "home", "data")
+        for states in (STATES, OTHER_STATES):
+            saved = os.path.join(data, states, "state-2.json")
+            expect(os.path.isfile(saved), "*SAV 2 wrote no " + saved)
+        first_visa.send("*RST")
+        second_visa.send("*RST")
+        first_visa.expect_answer("ROUT:CLOS? (@1,2,4,31)", "0,0,0,0")
+        second_visa.expect_answer("ROUT:CLOS? (@1,2,4,31)", "0,0,0,0")
+
+        mark = len(first.trace())
+        first_visa.send("*RCL 2")
+        second_visa.send("*RCL 2")
+        first_visa.expect_answer("ROUT:CLOS? (@1,2,4,31)", "1,0,1,0")
+        second_visa.expect_answer("ROUT:CLOS? (@1,2,4,31)", "0,1,0,1")
+        first_visa.expect_error(NO_ERROR)
+        second_visa.expect_error(NO_ERROR)
+        wait_checked(first_main, ["Pair 1 relay A", "Pair 2 relay B"])
+        wait_checked(first_main, ["Pair 1 relay B", "Pair 16 relay A"], False)
+        wait_checked(second_main, ["Pair 1 relay B", "Pair 16 relay A"])
+        wait_checked(second_main, ["Pair 1 relay A", "Pair 2 relay B"], False)
+        recalled = set(first.trace()[mark:])
+        wanted = {CARD_LINE + "relay 1 on", CARD_LINE + "relay 4 on",
+                  OTHER_CARD_LINE + "relay 2 on", OTHER_CARD_LINE + "relay 31 on"}
+        expect(wanted <= recalled, "the recalls did not reach the cards: %s" % sorted(recalled))
+        for line in (CARD_LINE + "relay 31 on", OTHER_CARD_LINE + "relay 1 on"):
+            expect(line not in recalled, "a recall switched the other card's relay: " + line)
+
+        first_visa.close()
+        second_visa.close()
+        close_with_yes(first, first_main)
+        close_with_yes(second, second_main)
+    finally:
+        if manager is not None:
+            manager.close()
+        first.close()
+        if second is not None:
+            second.close()
+    return first
 
 
 def lxi(port, command):
@@ -544,4 +613,5 @@ SCENARIOS = {
     "remote_pyvisa": remote_pyvisa,
     "remote_lxi": remote_lxi,
     "remote_refused": remote_refused,
+    "remote_two_cards": remote_two_cards,
 }

@@ -27,6 +27,7 @@ PANEL_TITLE = "Orbelan 5170 Soft Front Panel"
 ABOUT_TITLE = "About Orbelan 5170 Soft Front Panel"
 CLOSE_QUESTION_TITLE = "Orbelan  SFP"
 CLOSE_QUESTION_TEXT = "Do you really want to exit?"
+SIMULATED_LINE = "Simulated platform: no hardware is switched"
 SPLASH_SIZE = (520, 400)
 SCREEN_SIZE = (1280, 1024)
 
@@ -241,18 +242,23 @@ def stop(process):
 
 
 class Panel:
-    """One run of the program on a Desktop."""
+    """One run of the program on a Desktop. `simulate`: started with
+    --simulate; without it the arguments say where the libraries are.
+    `fresh_trace`: the trace of an earlier run is removed first; a second
+    panel running beside the first keeps it, and both write to it."""
 
-    def __init__(self, desktop, program, config=None, arguments=()):
+    def __init__(self, desktop, program, config=None, arguments=(), simulate=True,
+                 fresh_trace=True):
         self.desktop = desktop
         self.trace_path = os.path.join(desktop.folder, "trace.txt")
-        if os.path.exists(self.trace_path):
+        if fresh_trace and os.path.exists(self.trace_path):
             os.remove(self.trace_path)
         self.log_path = os.path.join(desktop.folder, "program.log")
         self._log = open(self.log_path, "ab")
         # The stand-ins, chosen as an operator chooses them, whatever else
         # the machine has installed.
-        self.process = subprocess.Popen([program, "--simulate", *arguments],
+        chosen = ["--simulate"] if simulate else []
+        self.process = subprocess.Popen([program, *chosen, *arguments],
                                         env=desktop.environment(config),
                                         stdout=self._log, stderr=subprocess.STDOUT)
 

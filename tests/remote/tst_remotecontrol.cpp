@@ -10,6 +10,7 @@
 #include "qx5170_sfprelaypair.h"
 #include "qx5170fp_app.h"
 #include "remotecontrol.h"
+#include "savedstates.h"
 #include "sfptest.h"
 
 #include "qx5170.h"
@@ -29,8 +30,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <QElapsedTimer>
+
 #include <memory>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -115,6 +119,8 @@ private slots:
     void recallAppliesAtOneUpdate();
     void savedStateFiles();
     void savedStateOnAFullDisk();
+    void slotsThatAreNotFiles();
+    void statesBelongToTheirCard();
     void commonCommandsAndStatus();
     void errorQueueOverflows();
     void driverReportsGoToTheQueue();
@@ -138,7 +144,8 @@ private:
     }
 
     QTemporaryDir m_folder;
-    QString m_states;
+    QString m_statesRoot; // the data folder's qx5170fp
+    QString m_states; // the card's folder in it
     std::unique_ptr<qx5170_fc> m_fc;
     std::unique_ptr<qx5170fp_App> m_panel;
     std::unique_ptr<sfp::RemoteControl> m_remote;
@@ -158,7 +165,7 @@ void tst_RemoteControl::init()
     std::string error;
     QVERIFY2(sfpsim::loadDescription(oneCardSystem, &error), error.c_str());
     sfpsim::clearFaults();
-    m_states = m_folder.filePath(QStringLiteral("states-%1").arg(QTest::currentTestFunction()));
+    m_statesRoot = m_folder.filePath(QStringLiteral("states-%1").arg(QTest::currentTestFunction()));
     createPanel();
     sfptest::clearTrace();
 }
@@ -182,10 +189,13 @@ void tst_RemoteControl::createPanel(bool demo)
     m_panel->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_panel.get()));
 
-    m_remote
-        = std::make_unique<sfp::RemoteControl>(QByteArrayLiteral("Orbelan,5170,0,1.4.0"), m_states);
+    // As the program sets it up: the card's name known once it is connected.
+    m_remote = std::make_unique<sfp::RemoteControl>(QByteArray(), QString());
     QVERIFY(m_remote->listen(QHostAddress::LocalHost, 0));
     m_panel->followRemote(m_remote.get());
+    m_states = sfp::savedStates::cardFolder(m_statesRoot, m_panel->cardId());
+    m_remote->setIdentity(sfp::RemoteControl::identity(m_panel->cardId(), m_fc->driverRevision()));
+    m_remote->setStateFolder(m_states);
     m_remote->start(m_panel->card());
     QVERIFY(m_client.connectTo(m_remote->port()));
     QCOMPARE(m_client.ask("*OPC?"), QByteArrayLiteral("1"));
@@ -489,7 +499,9 @@ void tst_RemoteControl::savedStateFiles()
         sfptest::clearTrace();
         m_client.send("*RCL 5");
         const QByteArray error = m_client.ask("SYST:ERR?");
-        QVERIFY2(error.startsWith("-300,\"Device-specific error;state 5 in "), error.constData());
+        QVERIFY2(error.startsWith("-300,\"Device-specific error;state 5 cannot be read: "),
+                 error.constData());
+        QVERIFY2(!error.contains(m_folder.path().toUtf8()), error.constData());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), text);
         QCOMPARE(sfptest::trace(driverCalls()), QStringList());
@@ -530,7 +542,9 @@ void tst_RemoteControl::savedStateFiles()
     QVERIFY(blocker.open(QIODevice::WriteOnly)); // a file where the folder was
     blocker.close();
     m_client.send("*SAV 6");
-    QVERIFY(m_client.ask("SYST:ERR?").startsWith("-300,\"Device-specific error;state 6 could not"));
+    QCOMPARE(m_client.ask("SYST:ERR?"),
+             QByteArrayLiteral("-300,\"Device-specific error;state 6 could not be saved: its "
+                               "folder cannot be made\""));
     QVERIFY(QFile::remove(m_states));
     QVERIFY(QFile::rename(m_states + QStringLiteral(".moved"), m_states));
     QVERIFY(saved.open(QIODevice::ReadOnly));
@@ -570,8 +584,9 @@ void tst_RemoteControl::savedStateOnAFullDisk()
     m_client.run("ROUT:CLOS (@1:32)");
     m_client.send("*SAV 1");
     const QByteArray error = m_client.ask("SYST:ERR?");
-    QVERIFY2(error.startsWith("-300,\"Device-specific error;state 1 could not be saved in "),
+    QVERIFY2(error.startsWith("-300,\"Device-specific error;state 1 could not be saved: "),
              error.constData());
+    QVERIFY2(!error.contains(m_folder.path().toUtf8()), error.constData());
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(saved.readAll(), before);
     QCOMPARE(QDir(m_states).entryList(QDir::Files | QDir::Hidden, QDir::Name),
@@ -581,10 +596,107 @@ void tst_RemoteControl::savedStateOnAFullDisk()
     QCOMPARE(m_client.ask("ROUT:CLOS? (@1:3)"), QByteArrayLiteral("0,1,0"));
 }
 
+void tst_RemoteControl::slotsThatAreNotFiles()
+{
+    QVERIFY(QDir().mkpath(m_states));
+    const QString kept = m_folder.filePath(QStringLiteral("kept-by-the-operator.txt"));
+    {
+        QFile file(kept);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("not a state\n");
+    }
+    const auto kindAt = [](const QString &path) {
+        struct stat status
+        { };
+        return ::lstat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & S_IFMT
+                                                                          : 0;
+    };
+
+    // A link in the slot's place: refused, the link and its file untouched.
+    const QString linked = m_states + QStringLiteral("/state-2.json");
+    QVERIFY(QFile::link(kept, linked));
+    m_client.run("ROUT:CLOS (@4)");
+    m_client.send("*SAV 2");
+    QCOMPARE(m_client.ask("SYST:ERR?"),
+             QByteArrayLiteral("-300,\"Device-specific error;state 2 could not be saved: its file "
+                               "is a symbolic link, not a regular file, and was left as it is\""));
+    QCOMPARE(kindAt(linked), mode_t(S_IFLNK));
+    QFile keptFile(kept);
+    QVERIFY(keptFile.open(QIODevice::ReadOnly));
+    QCOMPARE(keptFile.readAll(), QByteArrayLiteral("not a state\n"));
+
+    // A FIFO: neither written nor waited on.
+    const QString fifo = m_states + QStringLiteral("/state-3.json");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    m_client.send("*SAV 3");
+    QCOMPARE(m_client.ask("SYST:ERR?"),
+             QByteArrayLiteral("-300,\"Device-specific error;state 3 could not be saved: its file "
+                               "is a FIFO, not a regular file, and was left as it is\""));
+    QCOMPARE(kindAt(fifo), mode_t(S_IFIFO));
+    sfptest::clearTrace();
+    QElapsedTimer recalled;
+    recalled.start();
+    m_client.send("*RCL 3");
+    QCOMPARE(m_client.ask("SYST:ERR?"),
+             QByteArrayLiteral("-300,\"Device-specific error;state 3 cannot be read: its file is "
+                               "a FIFO, not a regular file\""));
+    QVERIFY(recalled.elapsed() < 4000);
+    QCOMPARE(kindAt(fifo), mode_t(S_IFIFO));
+
+    // A device, reached through a link.
+    QVERIFY(QFile::link(QStringLiteral("/dev/null"), m_states + QStringLiteral("/state-4.json")));
+    m_client.send("*RCL 4");
+    QCOMPARE(m_client.ask("SYST:ERR?"),
+             QByteArrayLiteral("-300,\"Device-specific error;state 4 cannot be read: its file is "
+                               "a device, not a regular file\""));
+    QCOMPARE(sfptest::trace(driverCalls()), QStringList());
+    QCOMPARE(m_client.ask("ROUT:CLOS? (@1:5)"), QByteArrayLiteral("0,0,0,1,0"));
+}
+
+void tst_RemoteControl::statesBelongToTheirCard()
+{
+    // The card's name, in the identity and in the folder of its slots.
+    QCOMPARE(m_panel->cardId(), QStringLiteral("VXI0::1::INSTR/FC2"));
+    QCOMPARE(m_states, m_statesRoot + QStringLiteral("/VXI0::1::INSTR%2FFC2"));
+    QCOMPARE(
+        sfp::RemoteControl::identity(QStringLiteral("VXI0::5::INSTR/FC3"), QStringLiteral("1.4.0")),
+        QByteArrayLiteral("Orbelan,5170,VXI0::5::INSTR/FC3,1.4.0"));
+
+    m_client.run("ROUT:CLOS (@6)");
+    m_client.run("*SAV 2");
+    QVERIFY(QFile::exists(m_statesRoot + QStringLiteral("/VXI0::1::INSTR%2FFC2/state-2.json")));
+
+    // Another card finds its own slot 2 empty, and keeps its own.
+    m_remote->setStateFolder(
+        sfp::savedStates::cardFolder(m_statesRoot, QStringLiteral("VXI0::5::INSTR/FC3")));
+    m_client.send("*RCL 2");
+    QCOMPARE(m_client.ask("SYST:ERR?"),
+             QByteArrayLiteral("-224,\"Illegal parameter value;nothing saved as 2\""));
+    m_client.run("*RST;:ROUT:CLOS (@9)");
+    m_client.run("*SAV 2;*RST");
+    m_client.run("*RCL 2");
+    QCOMPARE(m_client.ask("ROUT:CLOS? (@6,9)"), QByteArrayLiteral("0,1"));
+    m_remote->setStateFolder(m_states);
+    m_client.run("*RCL 2");
+    QCOMPARE(m_client.ask("ROUT:CLOS? (@6,9)"), QByteArrayLiteral("1,0"));
+    QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("0,\"No error\""));
+
+    // In demo mode the card is DEMO.
+    m_client.socket().abort();
+    m_remote.reset();
+    m_panel.reset();
+    createPanel(true);
+    QCOMPARE(m_panel->cardId(), QStringLiteral("DEMO"));
+    QCOMPARE(m_client.ask("*IDN?"), QByteArrayLiteral("Orbelan,5170,DEMO,1.4.0"));
+    QCOMPARE(m_states, m_statesRoot + QStringLiteral("/DEMO"));
+}
+
 void tst_RemoteControl::commonCommandsAndStatus()
 {
-    QCOMPARE(m_client.ask("*IDN?"), QByteArrayLiteral("Orbelan,5170,0,1.4.0"));
-    QCOMPARE(m_client.ask("*TST?;*OPC?;:SYST:VERS?"), QByteArrayLiteral("0;1;1999.0"));
+    QCOMPARE(m_client.ask("*IDN?"), QByteArrayLiteral("Orbelan,5170,VXI0::1::INSTR/FC2,1.4.0"));
+    QCOMPARE(m_client.ask("*TST?;*OPT?;*OPC?;:SYST:VERS?"), QByteArrayLiteral("0;0;1;1999.0"));
+    QCOMPARE(m_client.ask("*opt?"), QByteArrayLiteral("0"));
+    QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("0,\"No error\""));
     QCOMPARE(m_client.ask("STAT:OPER?;:STAT:QUES:EVEN?"), QByteArrayLiteral("0;0"));
     QCOMPARE(m_client.ask("*STB?"), QByteArrayLiteral("0"));
 

@@ -255,6 +255,9 @@ void tst_ScpiParser::everyCommand_data()
     QTest::newRow("*OPC?") << QByteArray("*OPC?") << Units {command(Command::OpcQuery)};
     QTest::newRow("*WAI") << QByteArray("*WAI") << Units {command(Command::Wai)};
     QTest::newRow("*TST?") << QByteArray("*TST?") << Units {command(Command::TstQuery)};
+    QTest::newRow("*OPT?") << QByteArray("*OPT?") << Units {command(Command::OptQuery)};
+    QTest::newRow("*OPT without ?")
+        << QByteArray("*OPT") << Units {error(sfp::scpi::UndefinedHeader)};
     QTest::newRow("*TRG") << QByteArray("*TRG") << Units {command(Command::Trg)};
     QTest::newRow("*SAV") << QByteArray("*SAV 3") << Units {number(Command::Sav, 3)};
     QTest::newRow("*RCL") << QByteArray("*RCL 4") << Units {number(Command::Rcl, 4)};
