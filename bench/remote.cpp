@@ -3,14 +3,17 @@
 // What the SCPI remote control costs over what the socket itself costs: the
 // same blocking client, in a thread of its own, sends one line and waits for
 // one line back, alternately to the remote control and to a bare Qt echo
-// server that shares the panel's event loop. Then a pipelined burst of relay
-// commands measures how many the panel runs per second, and a 1 ms timer on
-// the GUI thread how long the window waits for its turn meanwhile. The
-// panel is the real window, connected to a simulated card whose libraries
-// answer without delay, so that every command reaches the driver and the
-// window shows it. The switching round trips are measured once more with
-// the window hidden, which tells the window's share from the remote
-// control's own.
+// server in a process of its own (bench_remote_echo), which does nothing
+// else. Then a client that keeps the system's small-packet delay on, as
+// most instrument libraries do, times writes followed by a query against
+// the query alone: a line without a response must not hold the next one
+// back. Last, a pipelined burst of relay commands measures how many the
+// panel runs per second, and a 1 ms timer on the GUI thread how long the
+// window waits for its turn meanwhile. The panel is the real window,
+// connected to a simulated card whose libraries answer without delay, so
+// that every command reaches the driver and the window shows it. The
+// switching round trips are measured once more with the window hidden,
+// which tells the window's share from the remote control's own.
 //
 //   build/bin/bench_remote
 #include "cardsession.h"
@@ -28,9 +31,8 @@
 #include <QEventLoop>
 #include <QHostAddress>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -74,6 +76,7 @@ constexpr int burstCommands = 2 * burstPairs;
 
 constexpr double opcLimit = 1.5; // x the echo's median
 constexpr double closeLimit = 2.0; // x the echo's median
+constexpr double writesLimit = 2.0; // x the query cycle's median, both on the panel
 constexpr double commandsPerSecondLimit = 20000;
 constexpr double guiGapLimitMs = 50;
 
@@ -116,15 +119,17 @@ public:
     LineClient(const LineClient &) = delete;
     LineClient &operator=(const LineClient &) = delete;
 
-    bool connectTo(quint16 port, std::string *error)
+    // `smallPacketDelay` keeps the system's default, in which a small
+    // packet waits until what went before it is acknowledged.
+    bool connectTo(quint16 port, std::string *error, bool smallPacketDelay = false)
     {
         m_socket = ::socket(AF_INET, SOCK_STREAM, 0);
         if (m_socket < 0)
             return fail("socket", error);
-        // A request goes out as soon as it is written, as an instrument
-        // client sends it.
+        // Otherwise a request goes out as soon as it is written.
         const int on = 1;
-        ::setsockopt(m_socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+        if (!smallPacketDelay)
+            ::setsockopt(m_socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         timeval timeout = {};
         timeout.tv_sec = replyTimeoutSeconds;
         ::setsockopt(m_socket, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
@@ -208,10 +213,18 @@ struct Series
     std::vector<double> open; // ROUT:OPEN (@n);*OPC?
 };
 
+// The cycles of the client with its small-packet delay on, in microseconds.
+struct DelayedSeries
+{
+    std::vector<double> query; // *OPC?
+    std::vector<double> writes; // ROUT:CLOS (@n), ROUT:OPEN (@n), then *OPC?
+};
+
 struct Figures
 {
     Series echo;
     Series remote;
+    DelayedSeries delayed;
     // The switching lines once more with the window hidden: what the window
     // adds to each switch, apart from what the remote control itself costs.
     Series echoHidden;
@@ -351,16 +364,61 @@ bool burst(LineClient &remote, std::atomic<bool> *burstRunning, Figures *figures
         && expectAnswer(remote, "SYST:ERR?", "0,\"No error\"", error);
 }
 
+// One cycle of the client with its small-packet delay on: the query alone,
+// or two writes that have no response, each sent on its own as a VISA
+// library's write sends it, then the query.
+bool delayedCycle(LineClient &client, bool writes, int relay, double *micros, std::string *error)
+{
+    const std::string channel = " (@" + std::to_string(relay) + ")\n";
+    const Clock::time_point start = Clock::now();
+    if (writes
+        && (!client.send("ROUT:CLOS" + channel, error)
+            || !client.send("ROUT:OPEN" + channel, error)))
+        return false;
+    std::string answer;
+    if (!client.send("*OPC?\n", error) || !client.readLine(&answer, error))
+        return false;
+    *micros = std::chrono::duration<double, std::micro>(Clock::now() - start).count();
+    if (answer != "1") {
+        *error = "*OPC? after " + std::string(writes ? "two writes" : "nothing") + " answered \""
+            + answer + "\", not \"1\"";
+        return false;
+    }
+    return true;
+}
+
+bool delayedCycles(LineClient &client, DelayedSeries *series, std::string *error)
+{
+    // The two kinds take turns block by block, as the servers do above.
+    for (int round = 0; round < warmUpBlocks + measuredBlocks; ++round) {
+        const bool keep = round >= warmUpBlocks;
+        for (const bool writes : {false, true}) {
+            for (int i = 0; i < blockRoundTrips; ++i) {
+                double micros = 0;
+                if (!delayedCycle(client, writes, i % relayCount + 1, &micros, error))
+                    return false;
+                if (keep)
+                    (writes ? series->writes : series->query).push_back(micros);
+            }
+        }
+    }
+    return true;
+}
+
 // `showWindow` shows or hides the panel window and returns once it has.
 void runClient(quint16 echoPort, quint16 remotePort, const std::function<void(bool)> &showWindow,
                std::atomic<bool> *burstRunning, Figures *figures)
 {
     LineClient echo;
     LineClient remote;
+    LineClient delayed;
     std::string *error = &figures->error;
-    if (!echo.connectTo(echoPort, error) || !remote.connectTo(remotePort, error))
+    if (!echo.connectTo(echoPort, error) || !remote.connectTo(remotePort, error)
+        || !delayed.connectTo(remotePort, error, true))
         return;
     if (!roundTrips(echo, remote, false, &figures->echo, &figures->remote, error))
+        return;
+    if (!delayedCycles(delayed, &figures->delayed, error))
         return;
     showWindow(false);
     const bool hiddenDone
@@ -370,36 +428,30 @@ void runClient(quint16 echoPort, quint16 remotePort, const std::function<void(bo
         burst(remote, burstRunning, figures);
 }
 
-// The bare Qt counterpart of the remote control's socket side: every line
-// received goes back as it came, written out before the next event as the
-// remote control writes its responses.
-class EchoServer final : public QObject
+// The echo server in its process of its own; the port it listens on, or 0.
+quint16 startEcho(QProcess *echo, std::string *error)
 {
-public:
-    EchoServer()
-    {
-        connect(&m_server, &QTcpServer::newConnection, this, [this] { accept(); });
+    echo->setProgram(QStringLiteral(SFP_ECHO_SERVER));
+    echo->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    echo->start();
+    if (!echo->waitForStarted()) {
+        *error = "the echo server did not start: " + echo->errorString().toStdString();
+        return 0;
     }
-
-    bool listen() { return m_server.listen(QHostAddress::LocalHost, 0); }
-    quint16 port() const { return m_server.serverPort(); }
-    QString errorString() const { return m_server.errorString(); }
-
-private:
-    void accept()
-    {
-        while (QTcpSocket *socket = m_server.nextPendingConnection()) {
-            connect(socket, &QTcpSocket::readyRead, socket, [socket] {
-                while (socket->canReadLine())
-                    socket->write(socket->readLine());
-                socket->flush();
-            });
-            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    while (!echo->canReadLine()) {
+        if (!echo->waitForReadyRead(replyTimeoutSeconds * 1000)) {
+            *error = "the echo server named no port";
+            return 0;
         }
     }
-
-    QTcpServer m_server;
-};
+    bool isNumber = false;
+    const uint port = echo->readLine().trimmed().toUInt(&isNumber);
+    if (!isNumber || port == 0 || port > 65535) {
+        *error = "the echo server named no port";
+        return 0;
+    }
+    return quint16(port);
+}
 
 // The longest time between two runs of a 1 ms timer on the GUI thread, over
 // the gaps that touch the burst: one that begins before the burst and ends
@@ -466,6 +518,27 @@ bool printRoundTrips(const char *line, const std::vector<double> &echo,
         std::snprintf(target, sizeof target, "%s (<= %.1f x)", met ? "met" : "NOT met", limit);
     std::printf("%-24s %8.1f %8.1f %9.1f %8.1f %7.2f %7.2f  %s\n", line, echoMedian, echoP90,
                 remoteMedian, remoteP90, ratio, remoteP90 / echoP90, target);
+    return met;
+}
+
+// The table of the client with its small-packet delay on; true when the
+// target is met.
+bool printDelayedCycles(const DelayedSeries &series)
+{
+    const double queryMedian = percentile(series.query, 0.5);
+    const double writesMedian = percentile(series.writes, 0.5);
+    const double ratio = writesMedian / queryMedian;
+    const bool met = ratio <= writesLimit;
+    std::printf("\nA client with the system's small-packet delay on (no TCP_NODELAY), against "
+                "the panel;\n%d cycles of each kind, in blocks of %d that take turns. "
+                "Times in microseconds.\n\n",
+                measuredBlocks * blockRoundTrips, blockRoundTrips);
+    std::printf("%-40s %8s %8s %7s  %s\n", "cycle", "median", "p90", "ratio",
+                "target (on the median)");
+    std::printf("%-40s %8.1f %8.1f\n", "*OPC?", queryMedian, percentile(series.query, 0.9));
+    std::printf("%-40s %8.1f %8.1f %7.2f  %s (<= %.1f x the query)\n",
+                "ROUT:CLOS (@n), ROUT:OPEN (@n), *OPC?", writesMedian,
+                percentile(series.writes, 0.9), ratio, met ? "met" : "NOT met", writesLimit);
     return met;
 }
 
@@ -573,14 +646,16 @@ int main(int argc, char *argv[])
     window.followRemote(&remote);
     remote.start(window.card());
 
-    EchoServer echo;
-    if (!echo.listen())
-        return failed(qPrintable(echo.errorString()));
+    // Its standard input closes with this process, and it ends with it.
+    QProcess echo;
+    std::string echoError;
+    const quint16 echoPort = startEcho(&echo, &echoError);
+    if (echoPort == 0)
+        return failed(echoError.c_str());
 
     std::atomic<bool> burstRunning(false);
     GuiGapProbe probe(&burstRunning);
     Figures figures;
-    const quint16 echoPort = echo.port();
     const quint16 remotePort = listeningPort(remote);
     if (remotePort == 0)
         return failed(qPrintable("no port in \"" + remote.infoText() + '"'));
@@ -597,6 +672,9 @@ int main(int argc, char *argv[])
     });
     running.exec();
     client.join();
+    echo.closeWriteChannel();
+    if (!echo.waitForFinished(5000))
+        echo.kill();
     if (!figures.error.empty())
         return failed(figures.error.c_str());
     if (!cardHoldsStates())
@@ -604,8 +682,8 @@ int main(int argc, char *argv[])
     if (!windowShowsStates(window))
         return failed("the window does not show the states the commands gave");
 
-    std::printf("SCPI remote control against a bare Qt echo server on loopback, in the same "
-                "event loop;\none blocking client, one line out and one back, %d round trips of "
+    std::printf("SCPI remote control against a bare Qt echo server on loopback, in a process "
+                "of its own;\none blocking client, one line out and one back, %d round trips of "
                 "each line to each,\nin blocks of %d that take turns (after %d blocks of "
                 "warm-up). Times in microseconds;\nratio = remote / echo.\n\n",
                 measuredBlocks * blockRoundTrips, blockRoundTrips, warmUpBlocks);
@@ -622,6 +700,7 @@ int main(int argc, char *argv[])
     printRoundTrips("ROUT:CLOS (@n);*OPC?", figures.echoHidden.close, figures.remoteHidden.close,
                     0);
     printRoundTrips("ROUT:OPEN (@n);*OPC?", figures.echoHidden.open, figures.remoteHidden.open, 0);
+    allMet = printDelayedCycles(figures.delayed) && allMet;
 
     const double perSecond = burstCommands / figures.burstSeconds;
     const bool throughputMet = perSecond >= commandsPerSecondLimit;

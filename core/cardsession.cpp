@@ -54,18 +54,23 @@ CardState CardSession::state() const
     return state;
 }
 
-void CardSession::setRelay(int relay, bool closed)
+void CardSession::setRelay(int relay, bool closed, SwitchOrder order)
 {
     // The card is told only what changes it: a click on a button always
     // does, a script may ask for what is there already.
     if (relay < 1 || relay > relayCount || isClosed(relay) == closed)
         return;
-    switchRelay(relay, closed);
+    switchRelay(relay, closed, order);
 }
 
-void CardSession::switchRelay(int relay, bool closed)
+void CardSession::switchRelay(int relay, bool closed, SwitchOrder order)
 {
     const BusyScope busy(this);
+    const int partner = partnerOf(relay);
+    const bool opensPartner = m_exclusive && closed && isClosed(partner);
+    if (opensPartner && order == SwitchOrder::BreakBeforeMake)
+        switchRelay(partner, false, order);
+
     m_closed[size_t(relay - 1)] = closed;
     // The picture follows the command even when the driver call fails:
     // nothing is read back from the card.
@@ -75,7 +80,8 @@ void CardSession::switchRelay(int relay, bool closed)
         // The report names the call as the pair widget makes it.
         report(status,
                relay % 2 == 1 ? "qx5170_switchRelay(m_vi, m_pairNo*2+1, relayAbtn->isChecked())"
-                              : "qx5170_switchRelay(m_vi, (m_pairNo+1)*2, relayBbtn->isChecked())");
+                              : "qx5170_switchRelay(m_vi, (m_pairNo+1)*2, relayBbtn->isChecked())",
+               QStringLiteral("channel %1").arg(relay));
     }
     // Only a synchronous mode leaves a switched relay waiting on the card.
     if (m_mode != SwitchingMode::Asynchronous)
@@ -84,9 +90,8 @@ void CardSession::switchRelay(int relay, bool closed)
 
     // The relay just closed wins; its partner is opened the same way,
     // completely, before this one's switch is counted once more.
-    const int partner = partnerOf(relay);
-    if (m_exclusive && closed && isClosed(partner)) {
-        switchRelay(partner, false);
+    if (opensPartner && order == SwitchOrder::ClickOrder) {
+        switchRelay(partner, false, order);
         if (m_mode != SwitchingMode::Asynchronous)
             setSynchronized(false);
         emit relaySwitched(relay);
@@ -106,7 +111,7 @@ void CardSession::setExclusive(bool on)
     // pair from the first.
     for (int pairNo = 0; on && pairNo < pairCount; ++pairNo) {
         if (isClosed(relayA(pairNo)) && isClosed(relayB(pairNo)))
-            switchRelay(relayB(pairNo), false);
+            switchRelay(relayB(pairNo), false, m_clickOrder);
     }
 }
 
@@ -129,14 +134,16 @@ void CardSession::selectMode(SwitchingMode mode, bool onlyIfWaiting)
     emit modeChanged(mode);
     if (!m_demo)
         report(libraries().qx5170_setSwitchingMode(m_vi, modeIndex + 1, qx5170_ITRIG_NONE),
-               "qx5170_setSwitchingMode(d_vi, indx+1, qx5170_ITRIG_NONE)");
+               "qx5170_setSwitchingMode(d_vi, indx+1, qx5170_ITRIG_NONE)",
+               QStringLiteral("switching mode %1").arg(modeIndex + 1));
 }
 
 void CardSession::update()
 {
     const BusyScope busy(this);
     if (!m_demo)
-        report(libraries().qx5170_updateRelaysState(m_vi), "qx5170_updateRelaysState(d_vi)");
+        report(libraries().qx5170_updateRelaysState(m_vi), "qx5170_updateRelaysState(d_vi)",
+               QStringLiteral("update"));
     // The update was given; whether the card took it is in the report.
     setSynchronized(true);
 }
@@ -145,15 +152,32 @@ void CardSession::trigger()
 {
     const BusyScope busy(this);
     if (!m_demo)
-        report(libraries().qx5170_pulseSynchTrigger(m_vi), "qx5170_pulseSynchTrigger (d_vi)");
+        report(libraries().qx5170_pulseSynchTrigger(m_vi), "qx5170_pulseSynchTrigger (d_vi)",
+               QStringLiteral("trigger"));
     setSynchronized(true);
+}
+
+void CardSession::applyWaiting()
+{
+    if (m_mode == SwitchingMode::SyncCommand)
+        update();
+    else if (m_mode == SwitchingMode::SyncTrigger)
+        trigger();
 }
 
 void CardSession::reset()
 {
     const BusyScope busy(this);
+    // What waited to close now waits to open, and is applied so, before
+    // the mode changes: leaving a synchronous mode applies what waits.
+    if (m_mode != SwitchingMode::Asynchronous) {
+        for (int relay = 1; relay <= relayCount; ++relay)
+            setRelay(relay, false);
+        if (!m_synchronized)
+            applyWaiting();
+    }
     setExclusive(false);
-    selectMode(SwitchingMode::Asynchronous);
+    selectMode(SwitchingMode::Asynchronous, true);
     for (int relay = 1; relay <= relayCount; ++relay)
         setRelay(relay, false);
 }
@@ -163,10 +187,27 @@ bool CardSession::restore(const CardState &state)
     if (state.pairBreakingExclusiveRule() != 0)
         return false;
     const BusyScope busy(this);
+    // A relay that closes while its partner opens would, at one update,
+    // close before the partner has opened.
+    bool swaps = false;
+    for (int relay = 1; relay <= relayCount; ++relay) {
+        const int partner = partnerOf(relay);
+        swaps = swaps
+            || (state.closed[size_t(relay - 1)] && !isClosed(relay) && isClosed(partner)
+                && !state.closed[size_t(partner - 1)]);
+    }
+    const bool breakFirst = swaps && (m_exclusive || state.exclusive);
     // No rule and no mode of the old state may switch anything on the way:
     // the relays are set while everything waits for one update.
     setExclusive(false);
     selectMode(SwitchingMode::SyncCommand);
+    if (breakFirst) {
+        for (int relay = 1; relay <= relayCount; ++relay) {
+            if (!state.closed[size_t(relay - 1)])
+                setRelay(relay, false);
+        }
+        update();
+    }
     for (int relay = 1; relay <= relayCount; ++relay)
         setRelay(relay, state.closed[size_t(relay - 1)]);
     update();
@@ -178,13 +219,14 @@ bool CardSession::restore(const CardState &state)
     return true;
 }
 
-void CardSession::report(ViStatus status, const char *callText)
+void CardSession::report(ViStatus status, const char *callText, const QString &subject)
 {
     if (status == 0)
         return;
-    const QString text = driverStatusText(status, callText, libraries().qx5170_error_message);
+    const QString driverText = driverMessage(status, libraries().qx5170_error_message);
+    const QString text = driverStatusText(status, callText, driverText);
     if (m_reporter)
-        m_reporter->reportStatus(status, text);
+        m_reporter->reportStatus(status, text, subject + QStringLiteral(": ") + driverText);
     else
         qWarning().noquote() << text;
 }

@@ -20,6 +20,12 @@ namespace sfp {
 
 class StatusReporter;
 
+// Under the exclusive rule, closing a relay opens its partner. A click
+// closes the relay first and then opens the partner, as the panel always
+// has; break-before-make opens the partner first, so that the two are
+// never closed together, even for the time of one driver call.
+enum class SwitchOrder { ClickOrder, BreakBeforeMake };
+
 class CardSession final : public QObject
 {
     Q_OBJECT
@@ -64,10 +70,17 @@ public:
     void setReporter(StatusReporter *reporter) { m_reporter = reporter; }
     StatusReporter *reporter() const { return m_reporter; }
 
+    // The order of the operator's clicks (setRelay without an order); the
+    // click order unless the program was told otherwise.
+    void setClickOrder(SwitchOrder order) { m_clickOrder = order; }
+    SwitchOrder clickOrder() const { return m_clickOrder; }
+
     // Commands a relay as a click on its button does, when that changes it
-    // (nothing happens otherwise): the driver call, then, when the exclusive
-    // rule holds and the relay closed, its partner opened the same way.
-    void setRelay(int relay, bool closed);
+    // (nothing happens otherwise): the driver call and, when the exclusive
+    // rule holds and the relay closes, its partner opened the same way,
+    // after it or (break-before-make) before it.
+    void setRelay(int relay, bool closed) { setRelay(relay, closed, m_clickOrder); }
+    void setRelay(int relay, bool closed, SwitchOrder order);
     // Sets the exclusive rule for the whole card, when that changes it;
     // turned on, it opens relay B of every pair whose both relays are
     // closed, pair by pair.
@@ -80,12 +93,17 @@ public:
     void update();
     void trigger();
     // The card's state as reset leaves it: no exclusive rule, Asynchronous,
-    // every relay open; only what differs is switched.
+    // every relay open; only what differs is switched. In a synchronous
+    // mode every relay is first set open in that mode and applied, so that
+    // a relay that only waited to close never closes.
     void reset();
     // Brings back a whole state: all relays change at one update, so that
     // the device under test never sees an in-between combination, then the
-    // state's mode and rule are set. A state that breaks its own exclusive
-    // rule is refused (false) and nothing changes.
+    // state's mode and rule are set. Under the exclusive rule (of the card
+    // or of the state), when a relay closes whose partner opens, the
+    // relays that open are applied first, at an update of their own. A
+    // state that breaks its own exclusive rule is refused (false) and
+    // nothing changes.
     bool restore(const CardState &state);
 
 signals:
@@ -103,8 +121,10 @@ signals:
 private:
     class BusyScope;
 
-    void switchRelay(int relay, bool closed);
-    void report(ViStatus status, const char *callText);
+    void switchRelay(int relay, bool closed, SwitchOrder order);
+    void applyWaiting();
+    // `subject` says in a script's words what was asked of the card.
+    void report(ViStatus status, const char *callText, const QString &subject);
     void setSynchronized(bool synchronized);
 
     ViSession m_vi;
@@ -114,6 +134,7 @@ private:
     SwitchingMode m_mode = SwitchingMode::Asynchronous;
     bool m_exclusive = false;
     bool m_synchronized = true;
+    SwitchOrder m_clickOrder = SwitchOrder::ClickOrder;
     int m_busy = 0;
 };
 

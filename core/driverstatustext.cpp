@@ -4,12 +4,8 @@
 
 namespace sfp {
 
-QString driverStatusText(ViStatus status, const char *callText,
-                         DriverErrorMessageFunction errorMessage)
+QString driverMessage(ViStatus status, DriverErrorMessageFunction errorMessage)
 {
-    if (status == 0)
-        return QString();
-
     // Cleared, so that a driver that has no text for the status (or fails)
     // leaves empty brackets rather than stack garbage. The driver's own
     // status is not inspected: the report is shown either way.
@@ -18,13 +14,26 @@ QString driverStatusText(ViStatus status, const char *callText,
         errorMessage(VI_NULL, status, text);
     // A driver that fills the whole buffer leaves no terminator; never read
     // past the buffer.
-    const QString statusText = QString::fromLatin1(text, qsizetype(qstrnlen(text, sizeof text)));
+    return QString::fromLatin1(text, qsizetype(qstrnlen(text, sizeof text)));
+}
 
+QString driverStatusText(ViStatus status, const char *callText,
+                         DriverErrorMessageFunction errorMessage)
+{
+    if (status == 0)
+        return QString();
+    return driverStatusText(status, callText, driverMessage(status, errorMessage));
+}
+
+QString driverStatusText(ViStatus status, const char *callText, const QString &driverText)
+{
+    if (status == 0)
+        return QString();
     if (status < 0) {
         return QStringLiteral("%1 failed due to [%2]")
-            .arg(QString::fromLatin1(callText ? callText : ""), statusText);
+            .arg(QString::fromLatin1(callText ? callText : ""), driverText);
     }
-    return QStringLiteral("Warning: [%1]").arg(statusText);
+    return QStringLiteral("Warning: [%1]").arg(driverText);
 }
 
 } // namespace sfp

@@ -19,9 +19,14 @@ using DriverErrorMessageFunction
 // Size of the text buffer handed to the error-message operation.
 inline constexpr int driverErrorMessageSize = 1024;
 
+// The driver's own text for a status, empty when it has none.
+QString driverMessage(ViStatus status, DriverErrorMessageFunction errorMessage);
+
 // "<callText> failed due to [<driver text>]" for a negative status,
 // "Warning: [<driver text>]" for a positive one; empty for status 0.
 QString driverStatusText(ViStatus status, const char *callText,
                          DriverErrorMessageFunction errorMessage);
+// The same with the driver's text already asked for.
+QString driverStatusText(ViStatus status, const char *callText, const QString &driverText);
 
 } // namespace sfp

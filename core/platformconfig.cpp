@@ -17,8 +17,8 @@
 
 namespace {
 
-const QString configName = QStringLiteral("qx5170fp/qx5170fp.conf");
-const QString libraryPathKey = QStringLiteral("LibraryPath");
+constexpr char configName[] = "qx5170fp/qx5170fp.conf";
+constexpr char libraryPathKey[] = "LibraryPath";
 
 QString systemError(int error)
 {
@@ -98,7 +98,7 @@ QStringList files()
 
     QStringList result;
     for (const QString &folder : std::as_const(folders))
-        result.append(QDir::cleanPath(folder + QLatin1Char('/') + configName));
+        result.append(QDir::cleanPath(folder + QLatin1Char('/') + QLatin1String(configName)));
     return result;
 }
 
@@ -126,11 +126,12 @@ Reading read(const QString &path)
     const QStringList keys = settings.allKeys();
     if (keys.isEmpty())
         return reading;
-    if (!settings.contains(libraryPathKey)) {
+    const QString wanted = QLatin1String(libraryPathKey);
+    if (!settings.contains(wanted)) {
         // The key in another case or in a section is the usual slip.
         QStringList near;
         for (const QString &key : keys) {
-            if (key.section(QLatin1Char('/'), -1).compare(libraryPathKey, Qt::CaseInsensitive) == 0)
+            if (key.section(QLatin1Char('/'), -1).compare(wanted, Qt::CaseInsensitive) == 0)
                 near.append(key);
         }
         return passedOver(near.isEmpty() ? QStringLiteral("holds no LibraryPath key")
@@ -141,7 +142,7 @@ Reading read(const QString &path)
     reading.set = true;
     const QString fileFolder = QFileInfo(path).absolutePath();
     const QStringList entries
-        = sfp::iniFile::text(settings, libraryPathKey).split(QLatin1Char(':'), Qt::SkipEmptyParts);
+        = sfp::iniFile::text(settings, wanted).split(QLatin1Char(':'), Qt::SkipEmptyParts);
     for (const QString &entry : entries)
         reading.folders.append(folderOf(entry, fileFolder));
     return reading;

@@ -24,6 +24,38 @@ QByteArray flag(bool value)
     return value ? QByteArrayLiteral("1") : QByteArrayLiteral("0");
 }
 
+// The relays that are closed, or those that are open, ascending.
+QList<int> relaysThatAre(const sfp::CardSession &card, bool closed)
+{
+    QList<int> relays;
+    for (int relay = 1; relay <= sfp::CardSession::relayCount; ++relay) {
+        if (card.isClosed(relay) == closed)
+            relays.append(relay);
+    }
+    return relays;
+}
+
+// What changes the card (its relays, mode or rule), refused to all but the
+// lock's owner while a client holds it.
+bool changesTheCard(Command command)
+{
+    switch (command) {
+    case Command::Rst:
+    case Command::Trg:
+    case Command::Rcl:
+    case Command::RouteClose:
+    case Command::RouteCloseExclusive:
+    case Command::RouteOpen:
+    case Command::RouteOpenAll:
+    case Command::RouteMode:
+    case Command::RouteUpdate:
+    case Command::RouteExclusive:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 namespace sfp {
@@ -47,12 +79,14 @@ public:
     QueueReporter(QueueReporter &&) = delete;
     QueueReporter &operator=(QueueReporter &&) = delete;
 
-    void reportStatus(ViStatus status, const QString &text) override
+    // A script gets what it asked for and the driver's text, not the
+    // panel's names of its calls.
+    void reportStatus(ViStatus status, const QString & /*text*/, const QString &brief) override
     {
         if (status < 0)
-            m_state.pushDeviceError(text);
+            m_state.pushDeviceError(brief);
         else
-            m_state.pushWarning(int(status), text);
+            m_state.pushWarning(int(status), brief);
     }
 
 private:
@@ -156,6 +190,12 @@ void RemoteControl::lineTooLong(quint64 client)
 QByteArray RemoteControl::run(quint64 client, ScpiClientStatus &state, const scpi::Unit &unit)
 {
     using Mode = SwitchingMode;
+    // While a client holds the lock, the card is its alone: the others'
+    // commands that would change it are refused, their queries answered.
+    if (m_lockOwner != 0 && m_lockOwner != client && changesTheCard(unit.command)) {
+        refuseLocked(state);
+        return QByteArray();
+    }
     switch (unit.command) {
     case Command::None:
         break;
@@ -189,9 +229,8 @@ QByteArray RemoteControl::run(quint64 client, ScpiClientStatus &state, const scp
     case Command::Wai:
         break;
     case Command::TstQuery:
-        return QByteArrayLiteral("0");
     case Command::OptQuery:
-        // The card has no options to report.
+        // The self-test passes; the card has no options to report.
         return QByteArrayLiteral("0");
     case Command::Trg:
         // The panel's Trigger button is disabled outside Sync. Trigger.
@@ -207,7 +246,7 @@ QByteArray RemoteControl::run(quint64 client, ScpiClientStatus &state, const scp
         recall(state, unit.number);
         break;
     case Command::RouteClose:
-        closeRelays(state, unit.channels);
+        closeRelays(state, unit.channels, false);
         break;
     case Command::RouteOpen:
         openRelays(unit.channels);
@@ -220,6 +259,14 @@ QByteArray RemoteControl::run(quint64 client, ScpiClientStatus &state, const scp
             answers.append(flag(m_card->isClosed(channel) == closed));
         return answers.join(',');
     }
+    case Command::RouteCloseListQuery:
+    case Command::RouteOpenListQuery:
+        return scpi::channelList(
+            relaysThatAre(*m_card, unit.command == Command::RouteCloseListQuery));
+    case Command::RouteCloseExclusive:
+        // Every other relay opens before any of the list closes.
+        closeRelays(state, unit.channels, true);
+        break;
     case Command::RouteOpenAll:
         openAllRelays();
         break;
@@ -246,29 +293,65 @@ QByteArray RemoteControl::run(quint64 client, ScpiClientStatus &state, const scp
         return flag(m_card->isSynchronized());
     case Command::SystemErrorNextQuery:
         return state.takeError();
+    case Command::SystemErrorCountQuery:
+        return number(state.errorCount());
+    case Command::SystemErrorAllQuery:
+        return state.takeAllErrors();
     case Command::SystemVersionQuery:
         return QByteArrayLiteral("1999.0");
-    case Command::SystemLocal:
-        setLock(0);
-        break;
     case Command::SystemRwLock:
-        setLock(client);
+    case Command::SystemLockRequestQuery: {
+        // One lock, however it is asked for; never taken from its owner.
+        const bool granted = m_lockOwner == 0 || m_lockOwner == client;
+        if (granted)
+            setLock(client);
+        if (unit.command == Command::SystemLockRequestQuery)
+            return flag(granted);
+        if (!granted)
+            refuseLocked(state);
         break;
+    }
+    case Command::SystemLocal:
+    case Command::SystemLockRelease:
+        // Only its owner lets the lock go.
+        if (m_lockOwner == client)
+            setLock(0);
+        else if (m_lockOwner != 0)
+            refuseLocked(state);
+        break;
+    case Command::SystemLockOwnerQuery:
+        return m_lockOwner == 0 ? QByteArrayLiteral("NONE")
+                                : '"' + m_server.peerName(m_lockOwner).toLatin1() + '"';
     case Command::StatusOperationEventQuery:
     case Command::StatusQuestionableEventQuery:
-        // Nothing of the card sets these events.
+    case Command::StatusOperationConditionQuery:
+    case Command::StatusQuestionableConditionQuery:
+        // Nothing of the card sets these conditions or events.
         return QByteArrayLiteral("0");
+    case Command::StatusOperationEnable:
+        state.setOperationEnable(unit.number);
+        break;
+    case Command::StatusOperationEnableQuery:
+        return number(state.operationEnable());
+    case Command::StatusQuestionableEnable:
+        state.setQuestionableEnable(unit.number);
+        break;
+    case Command::StatusQuestionableEnableQuery:
+        return number(state.questionableEnable());
     case Command::StatusPreset:
+        state.presetStatus();
         break;
     }
     return QByteArray();
 }
 
-void RemoteControl::closeRelays(ScpiClientStatus &state, const QList<int> &channels)
+void RemoteControl::closeRelays(ScpiClientStatus &state, const QList<int> &channels,
+                                bool openOthers)
 {
     // Under the exclusive rule a list that closes both relays of a pair has
     // no answer the card can give: refused whole. One relay whose partner is
-    // closed is a click: it closes, and the partner opens.
+    // closed closes once the partner has opened: a script may rely on the
+    // rule to keep two sources apart (break-before-make).
     if (m_card->isExclusive()) {
         for (int channel : channels) {
             if (channels.contains(CardSession::partnerOf(channel))) {
@@ -277,8 +360,19 @@ void RemoteControl::closeRelays(ScpiClientStatus &state, const QList<int> &chann
             }
         }
     }
+    for (int relay = 1; openOthers && relay <= CardSession::relayCount; ++relay) {
+        if (!channels.contains(relay))
+            m_card->setRelay(relay, false);
+    }
     for (int channel : channels)
-        m_card->setRelay(channel, true);
+        m_card->setRelay(channel, true, SwitchOrder::BreakBeforeMake);
+}
+
+void RemoteControl::refuseLocked(ScpiClientStatus &state)
+{
+    state.pushError(scpi::SettingsConflict,
+                    scpi::errorString(scpi::SettingsConflict).chopped(1)
+                        + ";another client holds the lock\"");
 }
 
 void RemoteControl::openRelays(const QList<int> &channels)

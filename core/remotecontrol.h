@@ -46,6 +46,11 @@ public:
     // the card they drive. The card outlives the remote control.
     bool listen(const QHostAddress &address, quint16 port);
     QString errorString() const;
+    // How long silent and vanished clients are kept; before start().
+    void setClientTimeouts(const ScpiServer::ClientTimeouts &timeouts)
+    {
+        m_server.setClientTimeouts(timeouts);
+    }
     void setIdentity(const QByteArray &identity) { m_identity = identity; }
     // The folder of the card's own slots (savedStates::cardFolder), known
     // once the panel is connected; set before start().
@@ -80,7 +85,9 @@ private:
 
     // The unit's response, or a null array for a unit without one.
     QByteArray run(quint64 client, ScpiClientStatus &state, const scpi::Unit &unit);
-    void closeRelays(ScpiClientStatus &state, const QList<int> &channels);
+    // `openOthers`: every relay not in the list is opened first.
+    void closeRelays(ScpiClientStatus &state, const QList<int> &channels, bool openOthers);
+    void refuseLocked(ScpiClientStatus &state);
     void openRelays(const QList<int> &channels);
     void openAllRelays();
     void save(ScpiClientStatus &state, int slot);

@@ -4,6 +4,8 @@
 
 #include "scpiparser.h"
 
+#include <QByteArrayList>
+
 namespace {
 
 // Standard event status register bits.
@@ -80,6 +82,15 @@ QByteArray ScpiClientStatus::takeError()
     return entry;
 }
 
+QByteArray ScpiClientStatus::takeAllErrors()
+{
+    if (m_errors.empty())
+        return scpi::errorString(scpi::NoError);
+    QByteArrayList entries(m_errors.begin(), m_errors.end());
+    m_errors.clear();
+    return entries.join(',');
+}
+
 void ScpiClientStatus::clear()
 {
     m_errors.clear();
@@ -101,6 +112,12 @@ int ScpiClientStatus::takeEventStatus()
 void ScpiClientStatus::setServiceRequestEnable(int mask)
 {
     m_sre = mask & ~MasterSummary;
+}
+
+void ScpiClientStatus::presetStatus()
+{
+    m_operationEnable = 0;
+    m_questionableEnable = 0;
 }
 
 int ScpiClientStatus::statusByte() const

@@ -1,8 +1,9 @@
 // SPDX-FileCopyrightText: 2026 Tarvex
 // SPDX-License-Identifier: MIT
 // What one remote client is told of its commands' outcome, after IEEE
-// 488.2: its error queue (SYSTem:ERRor?), the standard event status
-// register with its enable register, and the status byte.
+// 488.2 and SCPI: its error queue (SYSTem:ERRor?), the standard event
+// status register with its enable register, the status byte, and the
+// enable registers of the operation and questionable status.
 #pragma once
 
 #include <QByteArray>
@@ -31,6 +32,10 @@ public:
 
     // The oldest entry, taken from the queue; 0,"No error" when empty.
     QByteArray takeError();
+    // Every entry, oldest first and separated by commas, taken from the
+    // queue; 0,"No error" when empty.
+    QByteArray takeAllErrors();
+    int errorCount() const { return int(m_errors.size()); }
     // *CLS: the queue and the event register emptied.
     void clear();
 
@@ -45,11 +50,23 @@ public:
     void setServiceRequestEnable(int mask);
     int statusByte() const;
 
+    // STATus:OPERation:ENABle and STATus:QUEStionable:ENABle, 0..65535.
+    // Nothing of the card sets their conditions, so they only hold what
+    // the client sets.
+    int operationEnable() const { return m_operationEnable; }
+    void setOperationEnable(int mask) { m_operationEnable = mask; }
+    int questionableEnable() const { return m_questionableEnable; }
+    void setQuestionableEnable(int mask) { m_questionableEnable = mask; }
+    // STATus:PRESet: both enables 0.
+    void presetStatus();
+
 private:
     std::deque<QByteArray> m_errors; // oldest first
     int m_esr = 0; // standard event status register
     int m_ese = 0; // its enable register
     int m_sre = 0; // service request enable register
+    int m_operationEnable = 0;
+    int m_questionableEnable = 0;
 };
 
 } // namespace sfp

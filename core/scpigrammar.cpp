@@ -15,11 +15,18 @@ Parameter parameterOf(Command command)
     case Command::Sav:
     case Command::Rcl:
         return {ParameterKind::Number, 0, 9};
+    case Command::StatusOperationEnable:
+    case Command::StatusQuestionableEnable:
+        return {ParameterKind::Number, 0, 65535};
     case Command::RouteClose:
-    case Command::RouteCloseQuery:
     case Command::RouteOpen:
-    case Command::RouteOpenQuery:
+    case Command::RouteCloseExclusive:
         return {ParameterKind::Channels, 1, 32};
+    // Without a list the query asks for the whole card.
+    case Command::RouteCloseQuery:
+        return {ParameterKind::Channels, 1, 32, Command::RouteCloseListQuery};
+    case Command::RouteOpenQuery:
+        return {ParameterKind::Channels, 1, 32, Command::RouteOpenListQuery};
     case Command::RouteMode:
         return {ParameterKind::Mode, 0, 0};
     case Command::RouteExclusive:
@@ -70,6 +77,24 @@ QByteArrayView errorText(int error)
 QByteArray errorString(int error)
 {
     return QByteArray::number(error) + ",\"" + errorText(error).toByteArray() + '"';
+}
+
+QByteArray channelList(const QList<int> &channels)
+{
+    QByteArray list("(@");
+    qsizetype i = 0;
+    while (i < channels.size()) {
+        qsizetype last = i;
+        while (last + 1 < channels.size() && channels.at(last + 1) == channels.at(last) + 1)
+            ++last;
+        if (i > 0)
+            list += ',';
+        list += QByteArray::number(channels.at(i));
+        if (last > i)
+            list += ':' + QByteArray::number(channels.at(last));
+        i = last + 1;
+    }
+    return list + ')';
 }
 
 } // namespace sfp::scpi

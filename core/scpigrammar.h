@@ -25,7 +25,7 @@ struct Node
 };
 
 // Parents are indices into this table.
-inline constexpr std::array<Node, 20> headerTree {{
+inline constexpr std::array<Node, 32> headerTree {{
     /* 0 */ {"ROUTe", rootNode, false, Command::None, Command::None},
     /* 1 */ {"CLOSe", 0, false, Command::RouteClose, Command::RouteCloseQuery},
     /* 2 */ {"OPEN", 0, false, Command::RouteOpen, Command::RouteOpenQuery},
@@ -46,6 +46,21 @@ inline constexpr std::array<Node, 20> headerTree {{
     /* 17 */ {"QUEStionable", 14, false, Command::None, Command::None},
     /* 18 */ {"EVENt", 17, true, Command::None, Command::StatusQuestionableEventQuery},
     /* 19 */ {"PRESet", 14, false, Command::StatusPreset, Command::None},
+    /* 20 */ {"STATe", 1, false, Command::None, Command::RouteCloseListQuery},
+    /* 21 */ {"EXCLusive", 1, false, Command::RouteCloseExclusive, Command::None},
+    /* 22 */ {"COUNt", 9, false, Command::None, Command::SystemErrorCountQuery},
+    /* 23 */ {"ALL", 9, false, Command::None, Command::SystemErrorAllQuery},
+    /* 24 */ {"LOCK", 8, false, Command::None, Command::None},
+    /* 25 */ {"REQuest", 24, false, Command::None, Command::SystemLockRequestQuery},
+    /* 26 */ {"RELease", 24, false, Command::SystemLockRelease, Command::None},
+    /* 27 */ {"OWNer", 24, false, Command::None, Command::SystemLockOwnerQuery},
+    /* 28 */ {"CONDition", 15, false, Command::None, Command::StatusOperationConditionQuery},
+    /* 29 */
+    {"ENABle", 15, false, Command::StatusOperationEnable, Command::StatusOperationEnableQuery},
+    /* 30 */ {"CONDition", 17, false, Command::None, Command::StatusQuestionableConditionQuery},
+    /* 31 */
+    {"ENABle", 17, false, Command::StatusQuestionableEnable,
+     Command::StatusQuestionableEnableQuery},
 }};
 
 struct CommonCommand
@@ -84,6 +99,9 @@ struct Parameter
     ParameterKind kind = ParameterKind::None;
     int minimum = 0;
     int maximum = 0;
+    // The command a unit becomes when its data is left out; None where the
+    // data is required.
+    Command withoutData = Command::None;
 };
 
 // The parameter a command takes, and its range.

@@ -219,6 +219,22 @@ struct DecimalNumber
     QByteArrayView integerDigits;
     QByteArrayView fractionDigits;
     qint64 exponent = 0;
+
+    // The digits before and after the point as one string.
+    qsizetype length() const { return integerDigits.size() + fractionDigits.size(); }
+    char digit(qsizetype i) const
+    {
+        return i < integerDigits.size() ? integerDigits.at(i)
+                                        : fractionDigits.at(i - integerDigits.size());
+    }
+    // The index of the first digit that is not 0; length() for zero.
+    qsizetype firstSignificant() const
+    {
+        qsizetype first = 0;
+        while (first < length() && digit(first) == '0')
+            ++first;
+        return first;
+    }
 };
 
 bool startsNumber(char c)
@@ -268,20 +284,13 @@ bool readNumber(Reader &in, DecimalNumber &number)
 // fraction.
 int integralValue(const DecimalNumber &number, qint64 &value)
 {
-    const qsizetype integerLength = number.integerDigits.size();
-    const qsizetype length = integerLength + number.fractionDigits.size();
-    auto digitAt = [&](qsizetype i) {
-        return i < integerLength ? number.integerDigits.at(i)
-                                 : number.fractionDigits.at(i - integerLength);
-    };
-    qsizetype first = 0;
-    while (first < length && digitAt(first) == '0')
-        ++first;
+    const qsizetype length = number.length();
+    const qsizetype first = number.firstSignificant();
     value = 0;
     if (first == length)
         return NoError;
     qsizetype last = length - 1;
-    while (digitAt(last) == '0')
+    while (number.digit(last) == '0')
         --last;
     // value = digits first..last × 10^scale
     const qint64 scale = number.exponent - number.fractionDigits.size() + (length - 1 - last);
@@ -290,12 +299,26 @@ int integralValue(const DecimalNumber &number, qint64 &value)
     if (last - first + 1 + scale > 10)
         return DataOutOfRange;
     for (qsizetype i = first; i <= last; ++i)
-        value = value * 10 + (digitAt(i) - '0');
+        value = value * 10 + (number.digit(i) - '0');
     for (qint64 i = 0; i < scale; ++i)
         value *= 10;
     if (number.negative)
         value = -value;
     return NoError;
+}
+
+// Whether the number, rounded to the nearest integer (halves away from
+// zero), is anything but 0, that is whether it is 0.5 or more in size.
+// Decided on the first significant digit alone, so that no number is too
+// long or too large for it.
+bool roundsToNonZero(const DecimalNumber &number)
+{
+    const qsizetype first = number.firstSignificant();
+    if (first == number.length())
+        return false;
+    // The power of ten of that digit: 0 for units, -1 for tenths.
+    const qint64 place = number.exponent + (number.integerDigits.size() - 1 - first);
+    return place >= 0 || (place == -1 && number.digit(first) >= '5');
 }
 
 // A number that must be an integer in minimum..maximum.
@@ -373,12 +396,11 @@ int readParameter(Reader &in, const Parameter &parameter, Unit &unit)
         return readInteger(in, parameter.minimum, parameter.maximum, unit.number);
     case ParameterKind::Boolean:
         if (kind == DataKind::Number) {
-            int value = 0;
-            const int error = readInteger(in, 0, 1, value);
-            if (error == SyntaxError)
-                return error;
-            unit.flag = value == 1;
-            return error == NoError ? NoError : IllegalParameterValue;
+            DecimalNumber number;
+            if (!readNumber(in, number))
+                return SyntaxError;
+            unit.flag = roundsToNonZero(number);
+            return NoError;
         }
         if (kind == DataKind::Word) {
             const QByteArrayView word = in.takeMnemonic();
@@ -419,6 +441,10 @@ int readData(Reader &in, Unit &unit)
     const Parameter parameter = parameterOf(unit.command);
     if (parameter.kind == ParameterKind::None)
         return hasData ? ParameterNotAllowed : NoError;
+    if (!hasData && parameter.withoutData != Command::None) {
+        unit.command = parameter.withoutData;
+        return NoError;
+    }
     if (!hasData)
         return MissingParameter;
     const int error = readParameter(in, parameter, unit);

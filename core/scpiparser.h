@@ -39,8 +39,11 @@ enum class Command {
     // ROUTe
     RouteClose, // channels
     RouteCloseQuery, // channels
+    RouteCloseListQuery, // ROUTe:CLOSe? without a list, ROUTe:CLOSe:STATe?
+    RouteCloseExclusive, // channels
     RouteOpen, // channels
     RouteOpenQuery, // channels
+    RouteOpenListQuery, // ROUTe:OPEN? without a list
     RouteOpenAll,
     RouteMode, // mode
     RouteModeQuery,
@@ -50,12 +53,23 @@ enum class Command {
     RouteSynchronizedQuery,
     // SYSTem
     SystemErrorNextQuery,
+    SystemErrorCountQuery,
+    SystemErrorAllQuery,
     SystemVersionQuery,
     SystemLocal,
     SystemRwLock,
+    SystemLockRequestQuery,
+    SystemLockRelease,
+    SystemLockOwnerQuery,
     // STATus
     StatusOperationEventQuery,
+    StatusOperationConditionQuery,
+    StatusOperationEnable, // number 0..65535
+    StatusOperationEnableQuery,
     StatusQuestionableEventQuery,
+    StatusQuestionableConditionQuery,
+    StatusQuestionableEnable, // number 0..65535
+    StatusQuestionableEnableQuery,
     StatusPreset,
 };
 Q_ENUM_NS(Command)
@@ -92,7 +106,7 @@ struct Unit
     Command command = Command::None;
     QList<int> channels; // in list order, ranges expanded in their direction
     int number = 0;
-    bool flag = false; // ON or 1
+    bool flag = false; // ON, or a number that rounds to anything but 0
     Mode mode = Mode::Asynchronous;
     int error = NoError; // NoError, or the SCPI error number (command is None)
 };
@@ -105,12 +119,16 @@ struct Unit
 // White space is IEEE 488.2's: bytes 0..32 except the line feed. A unit
 // separator may end the line; an empty unit (";;") is a syntax error.
 // Numbers are decimal (NRf) with an integral value: "5", "+5", "5.0",
-// "0.5E1"; a fraction gives IllegalParameterValue. The parameter types a
+// "0.5E1"; a fraction gives IllegalParameterValue. A boolean is ON or OFF,
+// or a number rounded to the nearest integer, any but 0 being ON ("0.5",
+// "-1" and "2" are ON, "0.4" is OFF). The parameter types a
 // command does not take (strings, blocks, expressions, MIN/MAX) give
 // DataTypeError. Channel lists take single channels and ranges,
 // "(@1,3,8:5)"; a channel outside 1..32 refuses the whole unit with
-// DataOutOfRange. The card has no numeric header suffixes, so any suffix
-// on a defined header gives HeaderSuffixOutOfRange.
+// DataOutOfRange. ROUTe:CLOSe? and ROUTe:OPEN? without a list ask for
+// the whole card, and are commands of their own. The card has no numeric
+// header suffixes, so any suffix on a defined header gives
+// HeaderSuffixOutOfRange.
 QList<Unit> parseLine(QByteArrayView line);
 
 // The standard text of a SCPI error number ("Undefined header"); "No error"
@@ -119,5 +137,9 @@ QByteArrayView errorText(int error);
 
 // The error as SYSTem:ERRor? reports it: -113,"Undefined header".
 QByteArray errorString(int error);
+
+// Channels (in 1..32, ascending) as a response's channel list, runs of
+// consecutive channels as ranges: "(@3,5:8)"; "(@)" for none.
+QByteArray channelList(const QList<int> &channels);
 
 } // namespace sfp::scpi

@@ -8,6 +8,10 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
 #include <algorithm>
 #include <deque>
 
@@ -24,17 +28,86 @@ constexpr qint64 passMilliseconds = 20;
 constexpr int retryMilliseconds = 10;
 constexpr qint64 readChunk = qint64(16) * 1024;
 
+// What a client beyond the limit reads before the end of its connection,
+// so that its first read fails at once and says why.
+constexpr char tooManyClients[] = "-310,\"System error;too many clients\"\n";
+// How long a refused connection takes what its client still sends, and how
+// many may do so at a time; beyond them a refused connection is closed at
+// once, its line sent but perhaps not read.
+constexpr int refusalLingerMilliseconds = 2000;
+constexpr int maxRefusing = 16;
+
+void setTcpOption(qintptr socket, int name, int value)
+{
+    // A connection works without any of these options; a system that
+    // refuses one leaves it as it was.
+    ::setsockopt(int(socket), IPPROTO_TCP, name, &value, sizeof value);
+}
+
+// Has the system look after a connection whose peer may vanish without a
+// word. The probes are only sent while nothing is in flight; a response
+// sent to a vanished peer would be retried for a quarter of an hour, so the
+// same time bounds how long one may stay unacknowledged, or unsent behind
+// the full buffers of a client that reads nothing (hung or not, such a
+// client holds the server's memory meanwhile).
+void watchConnection(QTcpSocket *socket, const sfp::ScpiServer::ClientTimeouts &timeouts)
+{
+    socket->setSocketOption(QAbstractSocket::KeepAliveOption, 1);
+    const qintptr fd = socket->socketDescriptor();
+    setTcpOption(fd, TCP_KEEPIDLE, int(timeouts.keepAliveIdle.count()));
+    setTcpOption(fd, TCP_KEEPINTVL, int(timeouts.keepAliveInterval.count()));
+    setTcpOption(fd, TCP_KEEPCNT, timeouts.keepAliveProbes);
+    const auto giveUp
+        = timeouts.keepAliveIdle + timeouts.keepAliveProbes * timeouts.keepAliveInterval;
+    setTcpOption(fd, TCP_USER_TIMEOUT,
+                 int(std::chrono::duration_cast<std::chrono::milliseconds>(giveUp).count()));
+    // A response goes out as soon as it is written, not when the client's
+    // acknowledgement of the one before comes.
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+}
+
+// Acknowledges what was read at once. Without it the system delays the
+// acknowledgement of a line that has no response (by 40 ms), and a client
+// whose small-packet delay is on (as VISA libraries leave it) holds its
+// next line back until that acknowledgement comes: "write, write, query"
+// took 48 ms where the query alone takes 0.05 ms. The system leaves this
+// mode again on its own as soon as responses flow, so it is asked for after
+// every read.
+void acknowledgeAtOnce(QTcpSocket *socket)
+{
+    setTcpOption(socket->socketDescriptor(), TCP_QUICKACK, 1);
+}
+
 } // namespace
 
 namespace sfp {
 
 QString scpiEndpoint(const QHostAddress &address, quint16 port)
 {
-    const QString host = address.protocol() == QAbstractSocket::IPv6Protocol
-        ? QStringLiteral("[%1]").arg(address.toString())
-        : address.toString();
+    QString host = address.toString();
+    if (address.protocol() == QAbstractSocket::IPv6Protocol)
+        host = QStringLiteral("[%1]").arg(host);
+    // Every address of both kinds; the toolkit writes it as IPv4's.
+    else if (address.protocol() == QAbstractSocket::AnyIPProtocol)
+        host = QStringLiteral("[::]");
     return QStringLiteral("%1:%2").arg(host).arg(port);
 }
+
+namespace {
+
+// A client's address as scpiEndpoint writes it; an IPv4 client reached
+// through a dual-stack socket by its plain IPv4 address.
+QString peerText(const QTcpSocket *socket)
+{
+    QHostAddress address = socket->peerAddress();
+    bool mapped = false;
+    const QHostAddress v4(address.toIPv4Address(&mapped));
+    if (mapped)
+        address = v4;
+    return scpiEndpoint(address, socket->peerPort());
+}
+
+} // namespace
 
 struct ScpiServer::Client
 {
@@ -46,6 +119,8 @@ struct ScpiServer::Client
 
     quint64 id = 0;
     QTcpSocket *socket = nullptr;
+    QString peer; // ADDRESS:PORT, kept past the disconnection
+    QTimer *idle = nullptr; // with an idle timeout only
     QByteArray partial; // the line being received
     bool discarding = false; // the rest of a line that was too long
     std::deque<Line> lines;
@@ -111,11 +186,11 @@ ScpiServer::ScpiServer(ScpiHandler *handler, QObject *parent)
 
 ScpiServer::~ScpiServer()
 {
-    // The sockets are children of the server and go with it; the handler
-    // hears of no client any more, and a socket's last signals reach no
-    // client record.
-    for (const std::unique_ptr<Client> &client : m_clients)
-        client->socket->disconnect(this);
+    // The sockets, refused ones too, are children of the server and go
+    // with it; the handler hears of no client any more, and a socket's last
+    // signals reach no client record.
+    for (QTcpSocket *socket : m_server->findChildren<QTcpSocket *>())
+        socket->disconnect(this);
     m_clients.clear();
 }
 
@@ -154,6 +229,15 @@ void ScpiServer::resume()
     runWaitingLines();
 }
 
+QString ScpiServer::peerName(quint64 client) const
+{
+    for (const std::unique_ptr<Client> &entry : m_clients) {
+        if (entry->id == client)
+            return entry->peer;
+    }
+    return QString();
+}
+
 int ScpiServer::clientCount() const
 {
     return int(std::count_if(m_clients.begin(), m_clients.end(),
@@ -164,14 +248,14 @@ void ScpiServer::acceptClients()
 {
     while (QTcpSocket *socket = m_server->nextPendingConnection()) {
         if (clientCount() >= maxClients) {
-            // Refused: closed at once, without a word.
-            socket->close();
-            socket->deleteLater();
+            refuse(socket);
             continue;
         }
         auto client = std::make_unique<Client>();
         client->id = m_nextId++;
         client->socket = socket;
+        client->peer = peerText(socket);
+        watchConnection(socket, m_timeouts);
         // Read no further ahead than one line's worth while lines wait.
         socket->setReadBufferSize(maxLineLength);
         Client *raw = client.get();
@@ -179,6 +263,13 @@ void ScpiServer::acceptClients()
         connect(socket, &QTcpSocket::readyRead, this, [this, raw] { readFrom(raw); });
         connect(socket, &QTcpSocket::bytesWritten, this, &ScpiServer::runWaitingLines);
         connect(socket, &QTcpSocket::disconnected, this, [this, raw] { clientDisconnected(raw); });
+        if (m_timeouts.idle.count() > 0) {
+            raw->idle = new QTimer(socket);
+            raw->idle->setSingleShot(true);
+            raw->idle->setInterval(m_timeouts.idle);
+            connect(raw->idle, &QTimer::timeout, this, [this, raw] { idleFor(raw); });
+            raw->idle->start();
+        }
         m_handler->clientJoined(raw->id);
         emit clientCountChanged(clientCount());
         // Data may have come with the connection.
@@ -186,10 +277,56 @@ void ScpiServer::acceptClients()
     }
 }
 
+void ScpiServer::refuse(QTcpSocket *socket)
+{
+    socket->write(tooManyClients);
+    socket->flush();
+    if (m_refusing >= maxRefusing || socket->bytesToWrite() > 0) {
+        socket->abort();
+        socket->deleteLater();
+        return;
+    }
+    // The line, then the end of what this side sends. The socket stays open
+    // a moment to take what the client sends meanwhile: closed with bytes
+    // unread, it would answer with a reset, which may reach the client
+    // before the line is read.
+    ::shutdown(int(socket->socketDescriptor()), SHUT_WR);
+    ++m_refusing;
+    connect(socket, &QObject::destroyed, this, [this] { --m_refusing; });
+    connect(socket, &QTcpSocket::readyRead, socket,
+            [socket] { socket->skip(socket->bytesAvailable()); });
+    connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    QTimer::singleShot(refusalLingerMilliseconds, socket, [socket] {
+        socket->abort();
+        socket->deleteLater();
+    });
+}
+
 void ScpiServer::readFrom(Client *client)
 {
+    acknowledgeAtOnce(client->socket);
+    if (client->idle != nullptr)
+        client->idle->start();
     client->take();
     runWaitingLines();
+}
+
+void ScpiServer::idleFor(Client *client)
+{
+    if (client->gone)
+        return;
+    // A client whose lines wait for the panel is not silent: it waits too.
+    if (!client->lines.empty()) {
+        client->idle->start();
+        return;
+    }
+    QTcpSocket *socket = client->socket;
+    // Its signals while it closes would tell of this same end again.
+    socket->disconnect(this);
+    // May forget the client; the socket itself goes only later.
+    clientDisconnected(client);
+    // Whatever the client had still to read goes with the connection.
+    socket->abort();
 }
 
 void ScpiServer::runWaitingLines()
@@ -275,6 +412,8 @@ void ScpiServer::forget(Client *client)
     if (it == m_clients.end())
         return;
     client->socket->disconnect(this);
+    if (client->idle != nullptr)
+        client->idle->disconnect(this);
     client->socket->deleteLater();
     const quint64 id = client->id;
     m_clients.erase(it);

@@ -2,7 +2,8 @@
 // SPDX-License-Identifier: MIT
 // The socket side of the SCPI remote control: clients on a TCP port, their
 // program message lines in the order received, responses to the client that
-// asked. What a line does is the handler's business.
+// asked, and the end of connections whose client has gone silent or away.
+// What a line does is the handler's business.
 #pragma once
 
 #include "scpihandler.h"
@@ -13,6 +14,7 @@
 #include <QObject>
 #include <QString>
 
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -23,7 +25,7 @@ class QTimer;
 namespace sfp {
 
 // ADDRESS:PORT as clients name it, an IPv6 address in brackets:
-// 127.0.0.1:5025, [::1]:5025.
+// 127.0.0.1:5025, [::1]:5025; every address of both kinds is [::]:5025.
 QString scpiEndpoint(const QHostAddress &address, quint16 port);
 
 class ScpiServer final : public QObject
@@ -36,6 +38,23 @@ public:
     // Longest line, without its line end.
     static constexpr qsizetype maxLineLength = qsizetype(64) * 1024;
 
+    // How long the server waits for its clients before it lets them go.
+    struct ClientTimeouts
+    {
+        // A client that sends nothing for this long, while none of its lines
+        // wait, is dropped; zero: never.
+        std::chrono::milliseconds idle {0};
+        // A peer that went away without a word (a cable pulled, a machine
+        // switched off) is found by the system's keepalive probes: the
+        // first after this much silence on the connection, then one every
+        // interval; when `keepAliveProbes` in a row go unanswered, or a
+        // response stays unacknowledged for as long, the connection is
+        // given up. 20 s + 6 x 5 s: found within 50 s.
+        std::chrono::seconds keepAliveIdle {20};
+        std::chrono::seconds keepAliveInterval {5};
+        int keepAliveProbes = 6;
+    };
+
     explicit ScpiServer(ScpiHandler *handler, QObject *parent = nullptr);
     ~ScpiServer() override;
 
@@ -46,12 +65,18 @@ public:
     QHostAddress address() const;
     quint16 port() const;
 
+    // For the clients that join from now on.
+    void setClientTimeouts(const ClientTimeouts &timeouts) { m_timeouts = timeouts; }
+
     // Takes clients from now on.
     void start();
     // The handler is ready again: runs the lines that wait.
     void resume();
 
     int clientCount() const;
+    // The client's address and port, "127.0.0.1:40312"; empty for a client
+    // the server does not know.
+    QString peerName(quint64 client) const;
 
 signals:
     void clientCountChanged(int count);
@@ -60,7 +85,9 @@ private:
     struct Client;
 
     void acceptClients();
+    void refuse(QTcpSocket *socket);
     void readFrom(Client *client);
+    void idleFor(Client *client);
     void runWaitingLines();
     bool runOneLine(Client *client);
     void clientDisconnected(Client *client);
@@ -70,6 +97,8 @@ private:
     QTcpServer *m_server;
     QTimer *m_retry;
     std::vector<std::unique_ptr<Client>> m_clients;
+    ClientTimeouts m_timeouts;
+    int m_refusing = 0; // refused sockets that still take what their client sends
     quint64 m_nextId = 1;
     bool m_inPass = false;
 };

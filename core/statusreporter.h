@@ -23,9 +23,11 @@ public:
 
     // A non-zero status of a driver call: negative an error, positive a
     // warning. `text` is the whole report, "<call> failed due to [<driver
-    // text>]" or "Warning: [<driver text>]". Returns when the status has
-    // been dealt with; the session then goes on with its next step.
-    virtual void reportStatus(ViStatus status, const QString &text) = 0;
+    // text>]" or "Warning: [<driver text>]", as the operator sees it;
+    // `brief` says it in a script's words, what was asked and the driver's
+    // text: "channel 3: <driver text>". Returns when the status has been
+    // dealt with; the session then goes on with its next step.
+    virtual void reportStatus(ViStatus status, const QString &text, const QString &brief) = 0;
 };
 
 } // namespace sfp

@@ -81,8 +81,19 @@ struct Options
         QStringLiteral("listen"),
         QStringLiteral("Take SCPI commands on this TCP port once connected (card or demo mode), "
                        "on the loopback interface unless an address is named: 5025, "
-                       "127.0.0.1:5025, [::1]:5025, 0.0.0.0:5025."),
+                       "127.0.0.1:5025, [::1]:5025, 0.0.0.0:5025, [::]:5025 (every address, "
+                       "IPv4 ones too)."),
         QStringLiteral("[ADDRESS:]PORT")};
+    QCommandLineOption idleTimeout {
+        QStringLiteral("idle-timeout"),
+        QStringLiteral("With --listen: close the connection of a remote client that has sent "
+                       "nothing for this many seconds (by default a client may stay silent as "
+                       "long as it likes)."),
+        QStringLiteral("SECONDS")};
+    QCommandLineOption breakBeforeMake {
+        QStringLiteral("break-before-make"),
+        QStringLiteral("Under the exclusive rule, open a relay's partner before the clicked relay "
+                       "closes (by default the relay closes first).")};
     QList<QCommandLineOption> toolkit;
 
     Options()
@@ -101,7 +112,8 @@ struct Options
 
     QList<const QCommandLineOption *> ours() const
     {
-        return {&help, &version, &demo, &scan, &address, &fc, &libraryPath, &simulate, &listen};
+        return {&help,        &version,  &demo,   &scan,        &address,        &fc,
+                &libraryPath, &simulate, &listen, &idleTimeout, &breakBeforeMake};
     }
 
     // The option's long name, whichever of its names was given (-h is
@@ -132,6 +144,10 @@ QCommandLineParser &configured(QCommandLineParser &parser, const Options &option
     options.addTo(parser);
     return parser;
 }
+
+// The longest --idle-timeout: what the toolkit's timers hold in
+// milliseconds, some 24 days.
+constexpr uint maxIdleTimeoutSeconds = 2147483;
 
 bool looksLikeOption(const QString &value)
 {
@@ -172,7 +188,8 @@ qx5170fpCommandLine error(const QString &text)
 }
 
 // Reads --listen's [ADDRESS:]PORT: an IPv4 address, an IPv6 address in
-// brackets, or "localhost"; without an address, the IPv4 loopback.
+// brackets, or "localhost"; without an address, the IPv4 loopback. "[::]"
+// is every address, IPv4 ones too, as it is to most servers.
 bool parseListen(const QString &value, qx5170fpCommandLine *result)
 {
     QString host;
@@ -202,6 +219,9 @@ bool parseListen(const QString &value, qx5170fpCommandLine *result)
     // A scope or a name in brackets is no address to bind.
     if (value.startsWith(QLatin1Char('[')) && address.protocol() != QAbstractSocket::IPv6Protocol)
         return false;
+    // The toolkit binds "::" for IPv6 clients only; its "any" is both.
+    if (address == QHostAddress::AnyIPv6)
+        address = QHostAddress(QHostAddress::Any);
     result->listen = true;
     result->listenAddress = address;
     result->listenPort = quint16(port);
@@ -227,8 +247,8 @@ qx5170fpCommandLine qx5170fpParseCommandLine(const QStringList &arguments)
     // The toolkit's parser takes the next word as the value even when it is
     // another option ("--address --fc 2"): no descriptor or number starts
     // so.
-    for (const QCommandLineOption *option :
-         {&options.address, &options.fc, &options.libraryPath, &options.listen}) {
+    for (const QCommandLineOption *option : {&options.address, &options.fc, &options.libraryPath,
+                                             &options.listen, &options.idleTimeout}) {
         const QString value = parser.value(*option);
         if (parser.isSet(*option) && looksLikeOption(value))
             return error(
@@ -273,6 +293,21 @@ qx5170fpCommandLine qx5170fpParseCommandLine(const QStringList &arguments)
                                         "a port from 1 to 65535, not '%1'.")
                              .arg(value));
     }
+    if (parser.isSet(options.idleTimeout)) {
+        const QString value = parser.value(options.idleTimeout);
+        bool isNumber = false;
+        const uint seconds = value.toUInt(&isNumber, 10);
+        if (!isNumber || seconds < 1 || seconds > maxIdleTimeoutSeconds || !value.at(0).isDigit())
+            return error(QStringLiteral("--idle-timeout takes a whole number of seconds from 1 to "
+                                        "%1, not '%2'.")
+                             .arg(maxIdleTimeoutSeconds)
+                             .arg(value));
+        if (!result.listen)
+            return error(QStringLiteral("--idle-timeout is for the remote control: give --listen "
+                                        "too."));
+        result.idleTimeoutSeconds = int(seconds);
+    }
+    result.breakBeforeMake = parser.isSet(options.breakBeforeMake);
 
     // An empty name leaves the toolkit without any platform to try; it would
     // abort.

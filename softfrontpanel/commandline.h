@@ -41,6 +41,13 @@ struct qx5170fpCommandLine
     QHostAddress listenAddress;
     quint16 listenPort = 0;
     bool listenAddressNamed = false;
+    // How long a remote client may send nothing before it is dropped
+    // (--idle-timeout); zero: as long as it likes.
+    int idleTimeoutSeconds = 0;
+
+    // Under the exclusive rule, the operator's clicks open the partner
+    // first (--break-before-make); otherwise the clicked relay closes first.
+    bool breakBeforeMake = false;
 };
 
 // `arguments` as the process got them, the program's name first.

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 // The relay card's soft front panel: shows the splash while the panel
 // window connects to the card, then runs the panel until it is closed.
+#include "cardsession.h"
 #include "commandline.h"
 #include "libraryrevision.h"
 #include "platformlibraries.h"
@@ -177,6 +178,9 @@ int main(int argc, char *argv[])
         // Its identity and the folder of its saved states are the card's:
         // set once the panel knows which card it drives.
         remote = std::make_unique<sfp::RemoteControl>(QByteArray(), QString());
+        sfp::ScpiServer::ClientTimeouts timeouts;
+        timeouts.idle = std::chrono::seconds(commandLine.idleTimeoutSeconds);
+        remote->setClientTimeouts(timeouts);
         if (!remote->listen(commandLine.listenAddress, commandLine.listenPort)) {
             std::fprintf(stderr, "qx5170fp: the remote control cannot listen on %s: %s\n",
                          qUtf8Printable(
@@ -202,6 +206,8 @@ int main(int argc, char *argv[])
     // Connects to the card while the splash stays on screen, or ends the
     // process when the operator cancels.
     qx5170fp_App window(&fc, commandLine.start);
+    if (commandLine.breakBeforeMake)
+        window.card()->setClickOrder(sfp::SwitchOrder::BreakBeforeMake);
     window.adjustSize();
     centerOnDesktop(&window);
     window.show();

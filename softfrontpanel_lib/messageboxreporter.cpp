@@ -8,7 +8,8 @@ namespace sfp {
 
 MessageBoxReporter::~MessageBoxReporter() = default;
 
-void MessageBoxReporter::reportStatus(ViStatus status, const QString &text)
+void MessageBoxReporter::reportStatus(ViStatus status, const QString &text,
+                                      const QString & /*brief*/)
 {
     if (status < 0)
         sfpErrorMessage(text);

@@ -20,7 +20,8 @@ public:
 
     // Returns when the operator has answered; "Yes" in the error box ends
     // the process at once with status 0.
-    void reportStatus(ViStatus status, const QString &text) override;
+    // Shows `text`; the operator reads the whole report.
+    void reportStatus(ViStatus status, const QString &text, const QString &brief) override;
 };
 
 } // namespace sfp

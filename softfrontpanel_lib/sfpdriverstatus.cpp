@@ -9,6 +9,6 @@ void sfpReportDriverStatus(ViStatus status, const char *callText,
 {
     // For success there is no text (the driver is not asked for one) and no
     // box.
-    sfp::MessageBoxReporter().reportStatus(status,
-                                           sfp::driverStatusText(status, callText, errorMessage));
+    sfp::MessageBoxReporter().reportStatus(
+        status, sfp::driverStatusText(status, callText, errorMessage), QString());
 }

@@ -40,6 +40,8 @@ private slots:
     void listenAddresses();
     void listenPortInUse();
     void listenWarnsOfOpenAddresses();
+    void listenOnEveryAddress();
+    void idleTimeout();
 };
 
 void tst_CommandLine::parse_data()
@@ -58,6 +60,11 @@ void tst_CommandLine::parse_data()
                                     << int(C::Address) << "VXI0::1::INSTR" << 2 << "";
     QTest::newRow("--fc= --address=") << QStringList {"--fc=8", "--address=TCPIP::lxi::INSTR"}
                                       << int(C::Address) << "TCPIP::lxi::INSTR" << 8 << "";
+    QTest::newRow("--break-before-make")
+        << QStringList {"--break-before-make", "--demo"} << int(C::Demo) << "" << 0 << "";
+    QTest::newRow("--break-before-make with a value")
+        << QStringList {"--break-before-make=yes"} << -1 << "" << 0
+        << "qx5170fp: Unexpected value after '--break-before-make'.";
     QTest::newRow("toolkit options pass")
         << QStringList {"-platform", "offscreen", "-style", "fusion", "-display", ":9", "--scan"}
         << int(C::AutoFind) << "" << 0 << "";
@@ -130,6 +137,30 @@ void tst_CommandLine::parse_data()
     }
     QTest::newRow("--listen without a port") << QStringList {"--listen", "--demo"} << -1 << "" << 0
                                              << "qx5170fp: Missing value after '--listen'.";
+    const QString badIdleTimeout = QStringLiteral("qx5170fp: --idle-timeout takes a whole number "
+                                                  "of seconds from 1 to 2147483, not '%1'.");
+    for (const char *value :
+         {"", "0", "-1", "+5", "1.5", "2147484", "4294967297", "abc", "5s", " 5"}) {
+        QTest::newRow(qPrintable(QStringLiteral("--idle-timeout=%1").arg(QLatin1String(value))))
+            << QStringList {"--listen", "5025", "--demo",
+                            QStringLiteral("--idle-timeout=%1").arg(QLatin1String(value))}
+            << -1 << "" << 0 << badIdleTimeout.arg(QLatin1String(value));
+    }
+    QTest::newRow("escape sequence in --idle-timeout")
+        << QStringList {"--listen", "5025", "--idle-timeout", "\033[2J"} << -1 << "" << 0
+        << badIdleTimeout.arg(QStringLiteral("\\x1b[2J"));
+    QTest::newRow("--idle-timeout without seconds")
+        << QStringList {"--listen", "5025", "--idle-timeout", "--demo"} << -1 << "" << 0
+        << "qx5170fp: Missing value after '--idle-timeout'.";
+    QTest::newRow("--idle-timeout without --listen")
+        << QStringList {"--idle-timeout", "60", "--demo"} << -1 << "" << 0
+        << "qx5170fp: --idle-timeout is for the remote control: give --listen too.";
+    QTest::newRow("--idle-timeout twice")
+        << QStringList {"--listen", "5025", "--idle-timeout", "60", "--idle-timeout=70"} << -1 << ""
+        << 0 << "qx5170fp: Option 'idle-timeout' given more than once.";
+    QTest::newRow("--idle-timeout with --listen")
+        << QStringList {"--listen", "5025", "--idle-timeout", "2147483", "--demo"} << int(C::Demo)
+        << "" << 0 << "";
     QTest::newRow("--simulate and --library-path")
         << QStringList {"--library-path", "/opt/vendor/lib", "--simulate"} << -1 << "" << 0
         << "qx5170fp: Choose only one of --simulate and --library-path.";
@@ -228,6 +259,7 @@ void tst_CommandLine::parse()
         QCOMPARE(int(parsed.start.kind), kind);
         QCOMPARE(parsed.start.descriptor, descriptor);
         QCOMPARE(parsed.start.fcNumber, fcNumber);
+        QCOMPARE(parsed.breakBeforeMake, arguments.contains("--break-before-make"));
         return;
     }
     QCOMPARE(parsed.action, qx5170fpCommandLine::Error);
@@ -419,7 +451,8 @@ void tst_CommandLine::helpAndVersionWithoutDisplay()
                  run.out.constData());
         for (const char *documented :
              {"-V, --version", "--demo", "--scan", "--address <DESCRIPTOR>", "--fc <N>",
-              "--library-path <DIR>", "--simulate", "--listen <[ADDRESS:]PORT>"})
+              "--library-path <DIR>", "--simulate", "--listen <[ADDRESS:]PORT>",
+              "--idle-timeout <SECONDS>", "--break-before-make"})
             QVERIFY2(run.out.contains(documented), documented);
         // Where the platform libraries come from, and what a wrong place does.
         QVERIFY2(run.out.contains(
@@ -446,7 +479,8 @@ void tst_CommandLine::helpAndVersionWithoutDisplay()
         for (const char *documented :
              {"BR \\-h \", \" \\-\\-help", "BR \\-V \", \" \\-\\-version", "B \\-\\-demo",
               "B \\-\\-scan", "BI \\-\\-address \" DESCRIPTOR\"", "BI \\-\\-fc \" N\"",
-              "BI \\-\\-library\\-path \" DIR\"", "B \\-\\-simulate"})
+              "BI \\-\\-library\\-path \" DIR\"", "B \\-\\-simulate",
+              "BI \\-\\-idle\\-timeout \" SECONDS\"", "B \\-\\-break\\-before\\-make"})
             QVERIFY2(source.contains(documented), documented);
         QCOMPARE(run.err, QByteArray());
         QCOMPARE(run.trace, QByteArray());
@@ -543,23 +577,34 @@ void tst_CommandLine::listenAddresses_data()
     QTest::addColumn<QString>("address");
     QTest::addColumn<int>("port");
     QTest::addColumn<bool>("named");
+    QTest::addColumn<int>("kind"); // QAbstractSocket::NetworkLayerProtocol
 
+    const int ipv4 = QAbstractSocket::IPv4Protocol;
+    const int ipv6 = QAbstractSocket::IPv6Protocol;
     QTest::newRow("port only: loopback") << "5025"
-                                         << "127.0.0.1" << 5025 << false;
+                                         << "127.0.0.1" << 5025 << false << ipv4;
     QTest::newRow("lowest port") << "1"
-                                 << "127.0.0.1" << 1 << false;
+                                 << "127.0.0.1" << 1 << false << ipv4;
     QTest::newRow("highest port") << "65535"
-                                  << "127.0.0.1" << 65535 << false;
+                                  << "127.0.0.1" << 65535 << false << ipv4;
     QTest::newRow("IPv4") << "192.168.7.2:5025"
-                          << "192.168.7.2" << 5025 << true;
+                          << "192.168.7.2" << 5025 << true << ipv4;
     QTest::newRow("every interface") << "0.0.0.0:5025"
-                                     << "0.0.0.0" << 5025 << true;
+                                     << "0.0.0.0" << 5025 << true << ipv4;
     QTest::newRow("IPv6 loopback") << "[::1]:5025"
-                                   << "::1" << 5025 << true;
+                                   << "::1" << 5025 << true << ipv6;
     QTest::newRow("IPv6") << "[fe80::1]:6000"
-                          << "fe80::1" << 6000 << true;
+                          << "fe80::1" << 6000 << true << ipv6;
     QTest::newRow("localhost") << "localhost:5025"
-                               << "127.0.0.1" << 5025 << true;
+                               << "127.0.0.1" << 5025 << true << ipv4;
+    // Every address, of both kinds, as the toolkit binds it (it writes it
+    // as IPv4's).
+    QTest::newRow("every address")
+        << "[::]:5025"
+        << "0.0.0.0" << 5025 << true << int(QAbstractSocket::AnyIPProtocol);
+    QTest::newRow("every address, written long")
+        << "[0:0:0:0:0:0:0:0]:5025"
+        << "0.0.0.0" << 5025 << true << int(QAbstractSocket::AnyIPProtocol);
 }
 
 void tst_CommandLine::listenAddresses()
@@ -568,6 +613,7 @@ void tst_CommandLine::listenAddresses()
     QFETCH(QString, address);
     QFETCH(int, port);
     QFETCH(bool, named);
+    QFETCH(int, kind);
 
     const qx5170fpCommandLine parsed = qx5170fpParseCommandLine(
         {QStringLiteral("qx5170fp"), QStringLiteral("--listen"), value, QStringLiteral("--demo")});
@@ -576,6 +622,8 @@ void tst_CommandLine::listenAddresses()
     QCOMPARE(parsed.listenAddress.toString(), address);
     QCOMPARE(int(parsed.listenPort), port);
     QCOMPARE(parsed.listenAddressNamed, named);
+    QCOMPARE(int(parsed.listenAddress.protocol()), kind);
+    QCOMPARE(parsed.idleTimeoutSeconds, 0);
     QCOMPARE(int(parsed.start.kind), int(sfpStartChoice::Demo));
 
     // Without the option nobody listens.
@@ -662,6 +710,103 @@ void tst_CommandLine::listenWarnsOfOpenAddresses()
         QCOMPARE(err.contains(warning), open);
         QVERIFY(!open || err.count("anyone") == 1);
     }
+}
+
+void tst_CommandLine::listenOnEveryAddress()
+{
+    // --listen [::]:PORT takes IPv4 clients as well as IPv6 ones, and the
+    // warning names it as it was typed.
+    QTemporaryDir folder;
+    const QString tracePath = folder.filePath(QStringLiteral("trace.txt"));
+    QTcpServer finder;
+    QVERIFY(finder.listen(QHostAddress::Any, 0));
+    const quint16 port = finder.serverPort();
+    finder.close();
+    QProcess process;
+    process.setProcessEnvironment(programEnvironment(folder, tracePath, {}));
+    process.start(QStringLiteral(SFP_PROGRAM),
+                  {QStringLiteral("--simulate"), QStringLiteral("-platform"),
+                   QStringLiteral("offscreen"), QStringLiteral("--demo"),
+                   QStringLiteral("--listen"), QStringLiteral("[::]:%1").arg(port)});
+    QVERIFY(process.waitForStarted());
+    QList<QHostAddress> clients {QHostAddress(QHostAddress::LocalHost)};
+    QTcpServer ipv6Probe;
+    if (ipv6Probe.listen(QHostAddress::LocalHostIPv6, 0))
+        clients.append(QHostAddress(QHostAddress::LocalHostIPv6));
+    for (const QHostAddress &address : clients) {
+        QTcpSocket client;
+        QByteArray answer;
+        QVERIFY2(QTest::qWaitFor(
+                     [&] {
+                         if (client.state() != QAbstractSocket::ConnectedState) {
+                             client.abort();
+                             client.connectToHost(address, port);
+                             if (!client.waitForConnected(200))
+                                 return false;
+                             client.write("*IDN?\n");
+                         }
+                         if (client.waitForReadyRead(200))
+                             answer += client.readAll();
+                         return answer.endsWith('\n');
+                     },
+                     15000),
+                 qPrintable(address.toString()));
+        QCOMPARE(answer, QByteArrayLiteral("Orbelan,5170,DEMO,1.4.0\n"));
+    }
+    process.kill();
+    QVERIFY(process.waitForFinished());
+    QVERIFY(process.readAllStandardError().contains(
+        "qx5170fp: the remote control listens on [::]:" + QByteArray::number(port)
+        + ": anyone who can reach it there can switch the relays\n"));
+}
+
+void tst_CommandLine::idleTimeout()
+{
+    // --idle-timeout 1: a client that sends nothing for a second is let go;
+    // one that keeps talking stays.
+    QTemporaryDir folder;
+    const QString tracePath = folder.filePath(QStringLiteral("trace.txt"));
+    QTcpServer finder;
+    QVERIFY(finder.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = finder.serverPort();
+    finder.close();
+    QProcess process;
+    process.setProcessEnvironment(programEnvironment(folder, tracePath, {}));
+    process.start(QStringLiteral(SFP_PROGRAM),
+                  {QStringLiteral("--simulate"), QStringLiteral("-platform"),
+                   QStringLiteral("offscreen"), QStringLiteral("--demo"),
+                   QStringLiteral("--listen"), QString::number(port),
+                   QStringLiteral("--idle-timeout"), QStringLiteral("1")});
+    QVERIFY(process.waitForStarted());
+    const auto ask = [](QTcpSocket &client, const QByteArray &line) {
+        client.write(line + '\n');
+        QByteArray answer;
+        while (!answer.endsWith('\n') && client.waitForReadyRead(5000))
+            answer += client.readAll();
+        return answer;
+    };
+    QTcpSocket silent;
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            silent.abort();
+            silent.connectToHost(QHostAddress::LocalHost, port);
+            return silent.waitForConnected(200);
+        },
+        15000));
+    QCOMPARE(ask(silent, "*OPC?"), QByteArrayLiteral("1\n"));
+    QTcpSocket talking;
+    talking.connectToHost(QHostAddress::LocalHost, port);
+    QVERIFY(talking.waitForConnected(5000));
+    for (int i = 0; i < 6; ++i) {
+        QCOMPARE(ask(talking, "*OPC?"), QByteArrayLiteral("1\n"));
+        QTest::qWait(400);
+    }
+    // The silent one was let go without another word.
+    QCOMPARE(silent.state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(silent.readAll(), QByteArray());
+    QCOMPARE(ask(talking, "*OPC?"), QByteArrayLiteral("1\n"));
+    process.kill();
+    QVERIFY(process.waitForFinished());
 }
 
 SFPTEST_MAIN(tst_CommandLine)

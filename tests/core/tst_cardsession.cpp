@@ -43,6 +43,7 @@ char *toString(const CardState &state)
 using sfp::CardSession;
 using sfp::CardState;
 using sfp::SwitchingMode;
+using sfp::SwitchOrder;
 
 namespace {
 
@@ -145,10 +146,11 @@ public:
         , m_recorder(recorder)
     { }
 
-    void reportStatus(ViStatus status, const QString &text) override
+    void reportStatus(ViStatus status, const QString &text, const QString &brief) override
     {
         statuses.append(status);
         texts.append(text);
+        briefs.append(brief);
         busyWhenReported.append(m_session->isBusy());
         if (m_recorder)
             m_recorder->mark(QStringLiteral("reportStatus"));
@@ -156,6 +158,7 @@ public:
 
     QList<ViStatus> statuses;
     QStringList texts;
+    QStringList briefs;
     QList<bool> busyWhenReported;
 
 private:
@@ -178,6 +181,7 @@ private slots:
     void clickPaths();
     void setRelayOnlyWhenItChanges();
     void exclusiveRuleForTheWholeCard();
+    void switchOrder();
     void modes_data();
     void modes();
     void synchronizedLamp();
@@ -189,6 +193,7 @@ private slots:
     void restore_data();
     void restore();
     void restoreRefusesABrokenRule();
+    void reset_data();
     void reset();
 
 private:
@@ -385,6 +390,43 @@ void tst_CardSession::exclusiveRuleForTheWholeCard()
     QCOMPARE(relaysSet(m_session->state().closed), QList<int>({1, 9}));
 }
 
+void tst_CardSession::switchOrder()
+{
+    // A click closes the relay, then opens its partner; break-before-make
+    // opens the partner first, so that both are never closed together.
+    prepare({1, 4}, async, true);
+    Recorder click(m_session.get(), {QStringLiteral("qx5170_"), QStringLiteral("card ")});
+    m_session->setRelay(2, true);
+    QCOMPARE(click.events(),
+             expected("relayChanged(2, true); qx5170_switchRelay(VI, 2, 1) = 0; FC2 relay 2 on; "
+                      "relaySwitched(2); "
+                      "relayChanged(1, false); qx5170_switchRelay(VI, 1, 0) = 0; FC2 relay 1 off; "
+                      "relaySwitched(1); relaySwitched(2)",
+                      m_vi));
+
+    Recorder asked(m_session.get(), {QStringLiteral("qx5170_"), QStringLiteral("card ")});
+    m_session->setRelay(3, true, SwitchOrder::BreakBeforeMake);
+    QCOMPARE(asked.events(),
+             expected("relayChanged(4, false); qx5170_switchRelay(VI, 4, 0) = 0; FC2 relay 4 off; "
+                      "relaySwitched(4); "
+                      "relayChanged(3, true); qx5170_switchRelay(VI, 3, 1) = 0; FC2 relay 3 on; "
+                      "relaySwitched(3)",
+                      m_vi));
+    QCOMPARE(relaysSet(card().applied), QList<int>({2, 3}));
+
+    // The operator's clicks follow the order the program was told.
+    QCOMPARE(m_session->clickOrder(), SwitchOrder::ClickOrder);
+    m_session->setClickOrder(SwitchOrder::BreakBeforeMake);
+    Recorder clicked(m_session.get(), {QStringLiteral("qx5170_"), QStringLiteral("card ")});
+    m_session->setRelay(1, true);
+    QCOMPARE(clicked.events(),
+             expected("relayChanged(2, false); qx5170_switchRelay(VI, 2, 0) = 0; FC2 relay 2 off; "
+                      "relaySwitched(2); "
+                      "relayChanged(1, true); qx5170_switchRelay(VI, 1, 1) = 0; FC2 relay 1 on; "
+                      "relaySwitched(1)",
+                      m_vi));
+}
+
 void tst_CardSession::modes_data()
 {
     QTest::addColumn<int>("from");
@@ -468,6 +510,7 @@ void tst_CardSession::reports_data()
     QTest::addColumn<QString>("faulted");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("brief"); // what a script reads
     QTest::addColumn<QString>("events");
 
     const QString noCard = " failed due to [No relay card answers at the addressed position.]";
@@ -478,39 +521,46 @@ void tst_CardSession::reports_data()
         << async << "close 13"
         << "qx5170_switchRelay" << int(qx5170_ERROR_NO_CARD)
         << "qx5170_switchRelay(m_vi, m_pairNo*2+1, relayAbtn->isChecked())" + noCard
+        << "channel 13: No relay card answers at the addressed position."
         << "relayChanged(13, true); qx5170_switchRelay(VI, 13, 1) = STATUS; " + reported
             + "; relaySwitched(13)";
     QTest::newRow("error on 14")
         << async << "close 14"
         << "qx5170_switchRelay" << int(VI_ERROR_TMO)
         << "qx5170_switchRelay(m_vi, (m_pairNo+1)*2, relayBbtn->isChecked())" + timeout
+        << "channel 14: Timeout expired before operation completed."
         << "relayChanged(14, true); qx5170_switchRelay(VI, 14, 1) = STATUS; " + reported
             + "; relaySwitched(14)";
     QTest::newRow("warning on 1")
         << async << "close 1"
         << "qx5170_switchRelay" << int(VI_WARN_NSUP_ID_QUERY)
         << "Warning: [Identification query not supported.]"
+        << "channel 1: Identification query not supported."
         << "relayChanged(1, true); qx5170_switchRelay(VI, 1, 1) = STATUS; " + reported
             + "; relaySwitched(1)";
     QTest::newRow("warning on 32")
         << async << "close 32"
         << "qx5170_switchRelay" << int(VI_WARN_NSUP_RESET) << "Warning: [Reset not supported.]"
+        << "channel 32: Reset not supported."
         << "relayChanged(32, true); qx5170_switchRelay(VI, 32, 1) = STATUS; " + reported
             + "; relaySwitched(32)";
     QTest::newRow("update fails") << syncCommand << "update"
                                   << "qx5170_updateRelaysState" << int(VI_ERROR_TMO)
                                   << "qx5170_updateRelaysState(d_vi)" + timeout
+                                  << "update: Timeout expired before operation completed."
                                   << "qx5170_updateRelaysState(VI) = STATUS; " + reported
             + "; synchronizedChanged(true)";
     QTest::newRow("trigger fails")
         << syncTrigger << "trigger"
         << "qx5170_pulseSynchTrigger" << int(VI_ERROR_TMO)
         << "qx5170_pulseSynchTrigger (d_vi)" + timeout
+        << "trigger: Timeout expired before operation completed."
         << "qx5170_pulseSynchTrigger(VI) = STATUS; " + reported + "; synchronizedChanged(true)";
     QTest::newRow("mode fails")
         << async << "Sync. Trigger"
         << "qx5170_setSwitchingMode" << int(VI_ERROR_TMO)
         << "qx5170_setSwitchingMode(d_vi, indx+1, qx5170_ITRIG_NONE)" + timeout
+        << "switching mode 3: Timeout expired before operation completed."
         << "modeChanged(Sync. Trigger); qx5170_setSwitchingMode(VI, 3, 0) = STATUS; " + reported;
 }
 
@@ -521,6 +571,7 @@ void tst_CardSession::reports()
     QFETCH(QString, faulted);
     QFETCH(int, status);
     QFETCH(QString, text);
+    QFETCH(QString, brief);
     QFETCH(QString, events);
 
     prepare({}, mode);
@@ -547,6 +598,7 @@ void tst_CardSession::reports()
     // going on shows that nothing ended the process.
     QCOMPARE(reporter.statuses, QList<ViStatus>({status}));
     QCOMPARE(reporter.texts, QStringList({text}));
+    QCOMPARE(reporter.briefs, QStringList({brief}));
     QCOMPARE(reporter.busyWhenReported, QList<bool>({true}));
     QVERIFY(!m_session->isBusy());
     QCOMPARE(recorder.events(), expected(events, m_vi, status));
@@ -657,19 +709,43 @@ void tst_CardSession::restore_data()
               "FC2 relay 1 off; FC2 relay 7 on; FC2 relay 32 on; synchronizedChanged(true); "
               "modeChanged(Sync. Trigger); qx5170_setSwitchingMode(VI, 3, 0) = 0; FC2 mode 3; "
               "exclusiveChanged(true)";
+    // Relay 6 closes while its partner 5 opens: under the rule of the start
+    // the opening is applied first, at an update of its own.
     QTest::newRow("to Asynchronous from the rule")
         << makeState({2, 5}, SwitchingMode::SyncTrigger, true)
         << makeState({1, 2, 6}, SwitchingMode::Asynchronous, false)
         << "exclusiveChanged(false); " + toCommand
-            + "relayChanged(1, true); qx5170_switchRelay(VI, 1, 1) = 0; "
+            + "relayChanged(5, false); qx5170_switchRelay(VI, 5, 0) = 0; "
+              "synchronizedChanged(false); relaySwitched(5); "
+              "qx5170_updateRelaysState(VI) = 0; FC2 relay 5 off; synchronizedChanged(true); "
+              "relayChanged(1, true); qx5170_switchRelay(VI, 1, 1) = 0; "
               "synchronizedChanged(false); relaySwitched(1); "
-              "relayChanged(5, false); qx5170_switchRelay(VI, 5, 0) = 0; "
+              "relayChanged(6, true); qx5170_switchRelay(VI, 6, 1) = 0; "
+              "synchronizedChanged(false); relaySwitched(6); "
+              "qx5170_updateRelaysState(VI) = 0; "
+              "FC2 relay 1 on; FC2 relay 6 on; synchronizedChanged(true); "
+              "modeChanged(Asynchronous); qx5170_setSwitchingMode(VI, 1, 0) = 0; FC2 mode 1";
+    // The same swap without any rule: all at one update.
+    QTest::newRow("a swap without the rule") << makeState({5}, SwitchingMode::Asynchronous, false)
+                                             << makeState({6}, SwitchingMode::SyncCommand, false)
+                                             << toCommand
+            + "relayChanged(5, false); qx5170_switchRelay(VI, 5, 0) = 0; "
               "synchronizedChanged(false); relaySwitched(5); "
               "relayChanged(6, true); qx5170_switchRelay(VI, 6, 1) = 0; "
               "synchronizedChanged(false); relaySwitched(6); "
               "qx5170_updateRelaysState(VI) = 0; "
-              "FC2 relay 1 on; FC2 relay 5 off; FC2 relay 6 on; synchronizedChanged(true); "
-              "modeChanged(Asynchronous); qx5170_setSwitchingMode(VI, 1, 0) = 0; FC2 mode 1";
+              "FC2 relay 5 off; FC2 relay 6 on; synchronizedChanged(true)";
+    // Under the rule of the state: relay 3 closes while 4 opens.
+    QTest::newRow("a swap into the rule") << makeState({4, 9}, SwitchingMode::Asynchronous, false)
+                                          << makeState({3, 9}, SwitchingMode::SyncCommand, true)
+                                          << toCommand
+            + "relayChanged(4, false); qx5170_switchRelay(VI, 4, 0) = 0; "
+              "synchronizedChanged(false); relaySwitched(4); "
+              "qx5170_updateRelaysState(VI) = 0; FC2 relay 4 off; synchronizedChanged(true); "
+              "relayChanged(3, true); qx5170_switchRelay(VI, 3, 1) = 0; "
+              "synchronizedChanged(false); relaySwitched(3); "
+              "qx5170_updateRelaysState(VI) = 0; FC2 relay 3 on; synchronizedChanged(true); "
+              "exclusiveChanged(true)";
     QTest::newRow("to Sync. Command")
         << CardState() << makeState({16}, SwitchingMode::SyncCommand, false)
         << toCommand
@@ -708,24 +784,61 @@ void tst_CardSession::restoreRefusesABrokenRule()
     QCOMPARE(relaysSet(m_session->state().closed), QList<int>({9, 10}));
 }
 
+void tst_CardSession::reset_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("events");
+
+    // Relays 2, 3 and 30 closed and applied under the rule; relay 17 only
+    // waits to close. It never closes: every relay is set open in the
+    // synchronous mode and applied so, and only then do the rule and the
+    // mode change.
+    const QString opened = "relayChanged(2, false); qx5170_switchRelay(VI, 2, 0) = 0; "
+                           "synchronizedChanged(false); relaySwitched(2); "
+                           "relayChanged(3, false); qx5170_switchRelay(VI, 3, 0) = 0; "
+                           "synchronizedChanged(false); relaySwitched(3); "
+                           "relayChanged(17, false); qx5170_switchRelay(VI, 17, 0) = 0; "
+                           "synchronizedChanged(false); relaySwitched(17); "
+                           "relayChanged(30, false); qx5170_switchRelay(VI, 30, 0) = 0; "
+                           "synchronizedChanged(false); relaySwitched(30); ";
+    const QString applied = "FC2 relay 2 off; FC2 relay 3 off; FC2 relay 17 off; "
+                            "FC2 relay 30 off; synchronizedChanged(true); ";
+    const QString toAsynchronous = "exclusiveChanged(false); modeChanged(Asynchronous); "
+                                   "qx5170_setSwitchingMode(VI, 1, 0) = 0; FC2 mode 1";
+    QTest::newRow("Sync. Trigger")
+        << syncTrigger << opened + "qx5170_pulseSynchTrigger(VI) = 0; " + applied + toAsynchronous;
+    QTest::newRow("Sync. Command")
+        << syncCommand << opened + "qx5170_updateRelaysState(VI) = 0; " + applied + toAsynchronous;
+    // Nothing waits in Asynchronous mode: the rule and the mode first, as
+    // ever, then each closed relay opened.
+    QTest::newRow("Asynchronous")
+        << async
+        << "exclusiveChanged(false); modeChanged(Asynchronous); "
+           "qx5170_setSwitchingMode(VI, 1, 0) = 0; FC2 mode 1; "
+           "relayChanged(2, false); qx5170_switchRelay(VI, 2, 0) = 0; FC2 relay 2 off; "
+           "relaySwitched(2); "
+           "relayChanged(3, false); qx5170_switchRelay(VI, 3, 0) = 0; FC2 relay 3 off; "
+           "relaySwitched(3); "
+           "relayChanged(17, false); qx5170_switchRelay(VI, 17, 0) = 0; FC2 relay 17 off; "
+           "relaySwitched(17); "
+           "relayChanged(30, false); qx5170_switchRelay(VI, 30, 0) = 0; FC2 relay 30 off; "
+           "relaySwitched(30)";
+}
+
 void tst_CardSession::reset()
 {
-    prepare({2, 3, 30}, syncTrigger, true);
-    m_session->setRelay(17, true); // waits for the trigger
-    Recorder recorder(m_session.get());
+    QFETCH(int, mode);
+    QFETCH(QString, events);
+
+    prepare({2, 3, 30}, mode, true);
+    m_session->setRelay(17, true); // waits in a synchronous mode
+    Recorder recorder(m_session.get(), {QStringLiteral("qx5170_"), QStringLiteral("card ")});
     m_session->reset();
-    QCOMPARE(recorder.events(),
-             expected("exclusiveChanged(false); qx5170_pulseSynchTrigger(VI) = 0; "
-                      "synchronizedChanged(true); modeChanged(Asynchronous); "
-                      "qx5170_setSwitchingMode(VI, 1, 0) = 0; "
-                      "relayChanged(2, false); qx5170_switchRelay(VI, 2, 0) = 0; relaySwitched(2); "
-                      "relayChanged(3, false); qx5170_switchRelay(VI, 3, 0) = 0; relaySwitched(3); "
-                      "relayChanged(17, false); qx5170_switchRelay(VI, 17, 0) = 0; "
-                      "relaySwitched(17); relayChanged(30, false); "
-                      "qx5170_switchRelay(VI, 30, 0) = 0; relaySwitched(30)",
-                      m_vi));
+    QCOMPARE(recorder.events(), expected(events, m_vi));
     QCOMPARE(m_session->state(), CardState());
     QCOMPARE(relaysSet(card().applied), QList<int>());
+    // Nothing was closed on the way.
+    QVERIFY(!recorder.events().join(QLatin1Char('\n')).contains(QLatin1String(" on")));
 }
 
 SFPTEST_CORE_MAIN(tst_CardSession)

@@ -155,6 +155,39 @@ def autofind_switch(desktop, program):
     return panel
 
 
+def break_before_make(desktop, program):
+    """--break-before-make: under the exclusive rule a click on a relay
+    whose partner is closed opens the partner before the relay closes; a
+    panel without the option closes first, as it always has."""
+    for option, order in ((["--break-before-make"], ["relay 5 off", "relay 6 on"]),
+                          ([], ["relay 6 on", "relay 5 off"])):
+        panel = d.Panel(desktop, program, arguments=["--address", "VXI0::1::INSTR", "--fc", "2"]
+                        + option)
+        try:
+            main = panel.wait_window(d.PANEL_TITLE)
+            exclusive = d.find(main, "check box", "Exclusive")
+            expect(exclusive is not None, "no check box 'Exclusive'")
+            d.toggle(exclusive)
+            d.wait_for("Exclusive to be checked", lambda: d.checked(exclusive))
+            relay_a, relay_b = d.relay_buttons(main, 3)
+            d.toggle(relay_a)
+            d.wait_for("relay 5 to reach the card",
+                       lambda: "card VXI0::1::INSTR FC2 relay 5 on" in panel.trace())
+            mark = len(panel.trace())
+            d.toggle(relay_b)
+            d.wait_for("relay A of pair 3 to open", lambda: not d.checked(relay_a))
+            d.wait_for("both switches to reach the card",
+                       lambda: len([line for line in panel.trace()[mark:]
+                                    if " relay " in line]) == 2)
+            switched = [line.split(" FC2 ")[1] for line in panel.trace()[mark:]
+                        if " relay " in line]
+            expect(switched == order, "%s: the card saw %s, not %s" % (option, switched, order))
+            close_with_yes(panel, main)
+        finally:
+            panel.close()
+    return panel
+
+
 def cancel(desktop, program):
     """Cancel in the first box: exit status 0, no main window ever."""
     panel = d.Panel(desktop, program)
@@ -403,6 +436,7 @@ SCENARIOS = {
     "option_address": option_address,
     "keyboard_only": keyboard_only,
     "vendor_folder": vendor_folder,
+    "break_before_make": break_before_make,
     **remote.SCENARIOS,
 }
 

@@ -29,6 +29,7 @@ OTHER_STATES = os.path.join("qx5170fp", "VXI0::5::INSTR%2FFC3")
 NO_ERROR = '0,"No error"'
 CONFLICT = '-221,"Settings conflict"'
 UNDEFINED_HEADER = '-113,"Undefined header"'
+OUT_OF_RANGE = '-222,"Data out of range"'
 
 # A client waits this long for an answer; the program built with the
 # address sanitizer on a busy machine answers in a small part of it.
@@ -181,9 +182,11 @@ class Visa:
 
 
 def remote_pyvisa(desktop, program):
-    """PyVISA drives the card: identity, switching (the same driver calls as
-    a click), the synchronous modes, the trigger, the exclusive rule, saved
-    states, the error queue, and the lock that keeps the operator out."""
+    """PyVISA drives the card: identity, the status enables, switching (the
+    same driver calls as a click), the closed and open channels as lists,
+    the synchronous modes, the trigger, the exclusive rule with numeric
+    booleans, saved states, the error queue (one entry, its count, all at
+    once), and the lock that keeps the operator out."""
     panel, main, port = start_listening(desktop, program)
     manager = None
     try:
@@ -192,6 +195,17 @@ def remote_pyvisa(desktop, program):
         wait_label(main, remote_label(port, 1))
         visa.expect_answer("*IDN?", IDENTITY)
         visa.expect_answer("*OPT?", "0")
+
+        # The operation and questionable status: nothing of the card sets a
+        # condition, and the enable registers hold what the client sets
+        # until STATus:PRESet.
+        visa.expect_answer("STAT:OPER:COND?;:STAT:QUES:COND?", "0;0")
+        visa.expect_answer("STAT:OPER:ENAB?;:STAT:QUES:ENAB?", "0;0")
+        visa.send("STAT:OPER:ENAB 65535;:STATUS:QUESTIONABLE:ENABLE 512")
+        visa.expect_answer("STATus:OPERation:ENABle?;:stat:ques:enab?", "65535;512")
+        visa.expect_answer("STAT:OPER:COND?;EVEN?;:STAT:QUES:COND?;EVEN?", "0;0;0;0")
+        visa.send("STAT:PRES")
+        visa.expect_answer("STAT:OPER:ENAB?;:STAT:QUES:ENAB?", "0;0")
 
         # A remote switch and a click on the same relay reach the driver
         # with the same calls.
@@ -224,6 +238,7 @@ def remote_pyvisa(desktop, program):
                "a click gave %s, the remote close %s" % (clicked_on, remote_on))
         # What the operator switched, the client reads.
         visa.expect_answer("ROUT:CLOS? (@3)", "1")
+        visa.expect_answer("ROUT:CLOS?", "(@3)")
         mark = len(panel.trace())
         d.toggle(relay_3)
         d.wait_for("the second click to reach the card",
@@ -244,9 +259,19 @@ def remote_pyvisa(desktop, program):
         wait_checked(main, ["Pair 1 relay B", "Pair 3 relay A"], False)
         visa.expect_answer("ROUT:CLOS? (@1,2,6,32)", "1,0,1,1")
         visa.expect_answer("ROUT:OPEN? (@1,2,6,32)", "0,1,0,0")
+        # Without a list: the closed (or open) channels, runs as ranges.
+        visa.expect_answer("ROUT:CLOS?", "(@1,6,32)")
+        visa.expect_answer("ROUT:OPEN?", "(@2:5,7:31)")
+        visa.expect_answer("ROUTE:CLOSE:STATE?", "(@1,6,32)")
         visa.send("ROUT:OPEN:ALL")
         wait_checked(main, ["Pair 1 relay A", "Pair 3 relay B", "Pair 16 relay B"], False)
         visa.expect_answer("ROUT:CLOS? (@1,6,32)", "0,0,0")
+        visa.expect_answer("ROUT:CLOS?;OPEN?;CLOS:STAT?", "(@);(@1:32);(@)")
+        visa.send("ROUT:CLOS (@1:32)")
+        wait_checked(main, ["Pair 1 relay A", "Pair 16 relay B"])
+        visa.expect_answer("ROUT:CLOS?;OPEN?", "(@1:32);(@)")
+        visa.send("ROUT:OPEN:ALL")
+        wait_checked(main, ["Pair 1 relay A", "Pair 16 relay B"], False)
         visa.expect_error(NO_ERROR)
 
         # Sync. Command: a switch waits for the update.
@@ -316,6 +341,14 @@ def remote_pyvisa(desktop, program):
         # The exclusive rule refuses a list with both relays of a pair whole.
         exclusive = d.find(main, "check box", "Exclusive")
         expect(exclusive is not None, "no check box 'Exclusive'")
+        # A number is rounded, and anything but 0 is ON.
+        for value, on in (("2", True), ("0.4", False), ("-1", True), ("0", False),
+                          ("0.5", True), ("OFF", False)):
+            visa.send("ROUT:EXCL " + value)
+            d.wait_for("Exclusive to be %s after ROUT:EXCL %s"
+                       % ("checked" if on else "unchecked", value),
+                       lambda: d.checked(exclusive) == on)
+            visa.expect_answer("ROUT:EXCL?", "1" if on else "0")
         visa.send("ROUT:EXCL ON")
         d.wait_for("Exclusive to be checked", lambda: d.checked(exclusive))
         visa.expect_answer("ROUT:EXCL?", "1")
@@ -363,6 +396,24 @@ def remote_pyvisa(desktop, program):
         visa.send("ROUT:BOGUS (@1)")
         visa.expect_error(UNDEFINED_HEADER)
 
+        # The whole queue: its count, then every entry at once, oldest
+        # first.
+        visa.expect_answer("SYST:ERR:COUN?", "0")
+        visa.expect_answer("SYST:ERR:ALL?", NO_ERROR)
+        visa.send("ROUT:BOGUS (@1)")
+        visa.send("*ESE 300")
+        visa.expect_answer("SYSTEM:ERROR:COUNT?", "2")
+        visa.expect_answer("SYST:ERR:ALL?", UNDEFINED_HEADER + "," + OUT_OF_RANGE)
+        visa.expect_answer("SYST:ERR:COUN?", "0")
+        visa.expect_error(NO_ERROR)
+        # Overflowing: 20 entries, the newest of them -350.
+        for value in range(300, 325):
+            visa.instrument.write("*ESE %d" % value)
+        visa.expect_answer("SYST:ERR:COUN?", "20")
+        visa.expect_answer("SYST:ERR:ALL?",
+                           ",".join([OUT_OF_RANGE] * 19 + ['-350,"Queue overflow"']))
+        visa.expect_answer("SYST:ERR:COUN?;ALL?", "0;" + NO_ERROR)
+
         # The lock keeps the operator's hands off, not the client's.
         visa.send("SYST:RWL")
         wait_label(main, remote_label(port, 1, locked=True))
@@ -378,6 +429,17 @@ def remote_pyvisa(desktop, program):
         try:
             wait_label(main, remote_label(port, 2, locked=True))
             second.expect_answer("*IDN?", IDENTITY)
+            # The lock is the first client's: the second is told so, may
+            # ask, and its switching is refused without a driver call.
+            second.expect_answer("SYST:LOCK:REQ?", "0")
+            owner = second.ask("SYST:LOCK:OWN?")
+            expect(owner.startswith('"127.0.0.1:') and owner.endswith('"'),
+                   "SYST:LOCK:OWN? answered %r" % owner)
+            visa.expect_answer("SYST:LOCK:OWN?", owner)
+            visa.expect_answer("SYST:LOCK:REQ?", "1")
+            second.send("ROUT:CLOS (@9)")
+            second.expect_error('-221,"Settings conflict;another client holds the lock"')
+            second.expect_answer("ROUT:CLOS? (@8,9)", "1,0")
             for _ in range(2):
                 others.append(socket.create_connection(("127.0.0.1", port),
                                                        timeout=CLIENT_TIMEOUT_SECONDS))
@@ -389,14 +451,17 @@ def remote_pyvisa(desktop, program):
             # Once the first client has its answer, the program has seen the
             # fifth connection, which came before.
             visa.expect_answer("*IDN?", IDENTITY)
-            fifth.settimeout(3)
-            # Shut out: closed at once (a reset, as the question went
-            # unread) or left waiting; either way no answer.
-            try:
-                refused = fifth.recv(100)
-            except (socket.timeout, ConnectionResetError):
-                refused = b""
-            expect(refused == b"", "a fifth client was answered: %r" % refused)
+            fifth.settimeout(5)
+            # Shut out: one line that says why, then the end of the
+            # connection; its question is never answered.
+            refused = b""
+            while True:
+                chunk = fifth.recv(100)
+                if not chunk:
+                    break
+                refused += chunk
+            expect(refused == b'-310,"System error;too many clients"\n',
+                   "a fifth client read %r" % refused)
             expect(d.find(main, "label", remote_label(port, 4, locked=True)) is not None,
                    "with a fifth client trying, the label shows %s"
                    % [acc.name for acc in d.find_all(main, "label")
@@ -502,7 +567,8 @@ def lxi(port, command):
 
 def remote_lxi(desktop, program):
     """lxi-tools' `lxi scpi` drives the card: identity, a close the window
-    shows, a query, the error queue; and a click the client reads back."""
+    shows, queries with and without a list, the error queue, the status
+    enables, numeric booleans; and a click the client reads back."""
     panel, main, port = start_listening(desktop, program)
     try:
         expect(lxi(port, "*IDN?") == IDENTITY + "\n", "*IDN? over lxi answered wrong")
@@ -516,6 +582,10 @@ def remote_lxi(desktop, program):
                    <= set(panel.trace()[mark:]))
         answer = lxi(port, "ROUT:CLOS? (@9,10,12)")
         expect(answer == "1,0,1\n", "ROUT:CLOS? (@9,10,12) over lxi answered %r" % answer)
+        for query, wanted in (("ROUT:CLOS?", "(@9,12)"), ("ROUT:OPEN?", "(@1:8,10:11,13:32)"),
+                              ("ROUT:CLOS:STAT?", "(@9,12)")):
+            answer = lxi(port, query)
+            expect(answer == wanted + "\n", "%s over lxi answered %r" % (query, answer))
         answer = lxi(port, "SYST:ERR?")
         expect(answer == NO_ERROR + "\n", "SYST:ERR? over lxi answered %r" % answer)
         # Each lxi call is a connection of its own, and the error queue is
@@ -524,6 +594,42 @@ def remote_lxi(desktop, program):
         answer = lxi(port, "*TRG;:SYST:ERR?")
         expect(answer == CONFLICT + "\n",
                "*TRG;:SYST:ERR? in Asynchronous mode over lxi answered %r" % answer)
+        command = "*TRG;:ROUT:UPD;:SYST:ERR:COUN?;ALL?;COUN?"
+        answer = lxi(port, command)
+        expect(answer == "2;%s,%s;0\n" % (CONFLICT, CONFLICT),
+               "%s over lxi answered %r" % (command, answer))
+        answer = lxi(port, "SYST:ERR:ALL?")
+        expect(answer == NO_ERROR + "\n", "SYST:ERR:ALL? over lxi answered %r" % answer)
+
+        # The lock: granted to the connection that asks, and gone with it.
+        command = "SYST:LOCK:OWN?;REQ?;OWN?;REL;OWN?"
+        answer = lxi(port, command)
+        parts = answer.rstrip("\n").split(";")
+        expect(len(parts) == 4 and parts[0] == "NONE" and parts[1] == "1"
+               and parts[2].startswith('"127.0.0.1:') and parts[3] == "NONE",
+               "%s over lxi answered %r" % (command, answer))
+        answer = lxi(port, "SYST:LOCK:REQ?")
+        expect(answer == "1\n", "SYST:LOCK:REQ? over lxi answered %r" % answer)
+        # The server learns of the end of that connection on its own time.
+        d.wait_for("the lock to go with its connection",
+                   lambda: lxi(port, "SYST:LOCK:OWN?") == "NONE\n")
+
+        # The status enables are the connection's own.
+        command = "STAT:OPER:ENAB 255;ENAB?;COND?;:STAT:QUES:ENAB 16;ENAB?;COND?"
+        answer = lxi(port, command)
+        expect(answer == "255;0;16;0\n", "%s over lxi answered %r" % (command, answer))
+        answer = lxi(port, "STAT:OPER:ENAB?;:STAT:QUES:ENAB?")
+        expect(answer == "0;0\n", "a new connection's enables over lxi were %r" % answer)
+
+        # Numeric booleans, rounded.
+        exclusive = d.find(main, "check box", "Exclusive")
+        expect(exclusive is not None, "no check box 'Exclusive'")
+        for value, on in (("0.5", True), ("0.4", False), ("2", True), ("0", False)):
+            answer = lxi(port, "ROUT:EXCL %s;EXCL?" % value)
+            expect(answer == ("1\n" if on else "0\n"),
+                   "ROUT:EXCL %s;EXCL? over lxi answered %r" % (value, answer))
+            d.wait_for("Exclusive to be %s" % ("checked" if on else "unchecked"),
+                       lambda: d.checked(exclusive) == on)
 
         relay_19 = button(main, "Pair 10 relay A")
         d.toggle(relay_19)
@@ -531,6 +637,8 @@ def remote_lxi(desktop, program):
                    lambda: CARD_LINE + "relay 19 on" in panel.trace())
         answer = lxi(port, "ROUT:CLOS? (@19)")
         expect(answer == "1\n", "ROUT:CLOS? (@19) after the click answered %r" % answer)
+        answer = lxi(port, "ROUT:CLOS?")
+        expect(answer == "(@9,12,19)\n", "ROUT:CLOS? after the click answered %r" % answer)
         wait_label(main, remote_label(port, 0))
 
         close_with_yes(panel, main)

@@ -33,7 +33,7 @@ bool fieldsAsDocumented(const sfp::scpi::Unit &unit)
     using sfp::scpi::Command;
     const bool hasChannels = unit.command == Command::RouteClose
         || unit.command == Command::RouteCloseQuery || unit.command == Command::RouteOpen
-        || unit.command == Command::RouteOpenQuery;
+        || unit.command == Command::RouteOpenQuery || unit.command == Command::RouteCloseExclusive;
     if (hasChannels == unit.channels.isEmpty())
         return false;
     if (unit.flag && unit.command != Command::RouteExclusive)
@@ -47,6 +47,9 @@ bool fieldsAsDocumented(const sfp::scpi::Unit &unit)
     case Command::Sav:
     case Command::Rcl:
         return unit.number >= 0 && unit.number <= 9;
+    case Command::StatusOperationEnable:
+    case Command::StatusQuestionableEnable:
+        return unit.number >= 0 && unit.number <= 65535;
     default:
         return unit.number == 0;
     }

@@ -283,7 +283,7 @@ void tst_Messages::successReportsNothing()
     // Nor does the card session's reporter show anything for it (a box
     // would wait for the stray-box watch to close it).
     sfp::MessageBoxReporter reporter;
-    reporter.reportStatus(VI_SUCCESS, QStringLiteral("call()"));
+    reporter.reportStatus(VI_SUCCESS, QStringLiteral("call()"), QStringLiteral("update: "));
     QCOMPARE(sfptest::takeStrayModals(), QStringList());
 }
 
@@ -346,7 +346,8 @@ void tst_Messages::report()
     sfp::MessageBoxReporter reporter;
     const auto sessionAnswer = sfptest::answerNextModal(buttons.last());
     reporter.reportStatus(
-        status, sfp::driverStatusText(status, "qx5170_updateRelaysState(d_vi)", fakeErrorMessage));
+        status, sfp::driverStatusText(status, "qx5170_updateRelaysState(d_vi)", fakeErrorMessage),
+        QStringLiteral("update: brief"));
     QVERIFY(sessionAnswer->answered);
     QCOMPARE(sessionAnswer->title, title);
     QCOMPARE(sessionAnswer->icon, icon);

@@ -2,9 +2,10 @@
 // SPDX-License-Identifier: MIT
 // The remote control against clients that misbehave: connections opened and
 // dropped by the thousand, random bytes, one client too many, a client that
-// never reads. The panel goes on, and the card holds what the accepted
-// commands say.
+// never reads, clients that vanish or fall silent while they hold the lock.
+// The panel goes on, and the card holds what the accepted commands say.
 #include "cardsession.h"
+#include "linkednamespaces.h"
 #include "remotecontrol.h"
 #include "sfptest.h"
 
@@ -70,6 +71,8 @@ private slots:
     void clientThatNeverReads();
     void linesOfALeavingClientStillRun();
     void clientsLeaveNothingBehind();
+    void vanishedClientLeavesTheLock();
+    void silentClientLeavesTheLock();
 
 private:
     int clientCount() const;
@@ -184,8 +187,9 @@ void tst_RemoteAbuse::fifthClientIsRefused()
     QSignalSpy closed(&fifth, &QTcpSocket::disconnected);
     fifth.connectToHost(QHostAddress::LocalHost, m_remote->port());
     fifth.write("ROUT:CLOS (@1)\n*IDN?\n");
+    // It is told why, and its commands never run.
     QVERIFY(QTest::qWaitFor([&closed] { return closed.count() > 0; }, 5000));
-    QCOMPARE(fifth.readAll(), QByteArray());
+    QCOMPARE(fifth.readAll(), QByteArray("-310,\"System error;too many clients\"\n"));
     QCOMPARE(clientCount(), 4);
     QCOMPARE(ask(*clients.front(), "ROUT:CLOS? (@1)"), QByteArrayLiteral("0"));
 
@@ -281,6 +285,69 @@ void tst_RemoteAbuse::clientsLeaveNothingBehind()
     // A hundred error queues of 20 entries are some 200 kB.
     QVERIFY2(after < before + size_t(64) * 1024,
              qPrintable(QStringLiteral("%1 bytes more").arg(qint64(after) - qint64(before))));
+}
+
+void tst_RemoteAbuse::vanishedClientLeavesTheLock()
+{
+    // The client that holds the lock has its cable pulled: no end of the
+    // connection ever comes. The keepalive probes (here after 1 s + 2 x
+    // 1 s) find it gone, and the operator has the controls back.
+    sfptest::LinkedNamespaces cable;
+    if (!cable.error().isEmpty())
+        QSKIP(qPrintable(QStringLiteral("no network namespaces: ") + cable.error()));
+    sfp::RemoteControl remote(QByteArrayLiteral("Orbelan,5170,0,1.4.0"), m_states.path());
+    sfp::ScpiServer::ClientTimeouts timeouts;
+    timeouts.keepAliveIdle = std::chrono::seconds(1);
+    timeouts.keepAliveInterval = std::chrono::seconds(1);
+    timeouts.keepAliveProbes = 2;
+    remote.setClientTimeouts(timeouts);
+    bool listening = false;
+    QVERIFY(cable.inServer([&] { listening = remote.listen(cable.serverAddress(), 0); }));
+    QVERIFY2(listening, qPrintable(remote.errorString()));
+    remote.start(m_card.get());
+    QSignalSpy lock(&remote, &sfp::RemoteControl::lockChanged);
+
+    QTcpSocket locking;
+    QVERIFY(locking.setSocketDescriptor(cable.connectFromClient(remote.port())));
+    QCOMPARE(ask(locking, "SYST:RWL;:ROUT:CLOS (@5);*OPC?"), QByteArrayLiteral("1"));
+    QVERIFY(remote.isLocked());
+    QVERIFY(cable.cut());
+    QVERIFY(QTest::qWaitFor([&remote] { return !remote.isLocked(); }, 15000));
+    QCOMPARE(remote.infoText(),
+             QStringLiteral("Remote: 10.77.0.1:%1, 0 clients").arg(remote.port()));
+    QCOMPARE(lock.count(), 2);
+    QCOMPARE(lock.at(1).at(0).toBool(), false);
+    QVERIFY(m_card->isClosed(5));
+}
+
+void tst_RemoteAbuse::silentClientLeavesTheLock()
+{
+    // With an idle timeout the client that locked and then fell silent is
+    // let go, and its lock with it; the one that keeps talking stays.
+    sfp::RemoteControl remote(QByteArrayLiteral("Orbelan,5170,0,1.4.0"), m_states.path());
+    sfp::ScpiServer::ClientTimeouts timeouts;
+    timeouts.idle = std::chrono::milliseconds(500);
+    remote.setClientTimeouts(timeouts);
+    QVERIFY(remote.listen(QHostAddress::LocalHost, 0));
+    remote.start(m_card.get());
+
+    QTcpSocket silent;
+    QTcpSocket talking;
+    QVERIFY(connectTo(silent, remote.port()));
+    QVERIFY(connectTo(talking, remote.port()));
+    QCOMPARE(ask(silent, "SYST:RWL;*OPC?"), QByteArrayLiteral("1"));
+    QVERIFY(remote.isLocked());
+    for (int i = 0; i < 8; ++i) {
+        QCOMPARE(ask(talking, "*OPC?"), QByteArrayLiteral("1"));
+        QTest::qWait(200);
+    }
+    QVERIFY(!remote.isLocked());
+    QCOMPARE(silent.state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(talking.state(), QAbstractSocket::ConnectedState);
+    QCOMPARE(remote.infoText(),
+             QStringLiteral("Remote: 127.0.0.1:%1, 1 client").arg(remote.port()));
+    QCOMPARE(ask(talking, "SYST:RWL;*OPC?"), QByteArrayLiteral("1"));
+    QVERIFY(remote.isLocked());
 }
 
 SFPTEST_MAIN(tst_RemoteAbuse)

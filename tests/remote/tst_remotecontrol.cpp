@@ -115,6 +115,7 @@ private slots:
     void channelsAndQueries();
     void modesUpdateAndTrigger();
     void exclusiveRule();
+    void closeOnlyTheList();
     void manyRelaysSwitchOnlyWhatChanges();
     void recallAppliesAtOneUpdate();
     void savedStateFiles();
@@ -127,7 +128,12 @@ private slots:
     void waitsWhileTheOperatorIsAsked();
     void waitsWhileTheCloseQuestionIsOpen();
     void remoteLineAndLock();
+    void lockHolds();
     void longLinesAndLineEnds();
+    void closedChannelsAsAList();
+    void operationAndQuestionableRegisters();
+    void errorCountAndAll();
+    void numericBooleansAreRounded();
 
 private:
     void createPanel(bool demo = false);
@@ -254,20 +260,26 @@ void tst_RemoteControl::sameCallsAsAClick()
     relayButton(3)->click();
     QCOMPARE(sfptest::trace(driverCalls()), remote);
 
-    // Under the exclusive rule, one relay whose partner is closed acts as a
-    // click on it: it closes, then the partner opens.
+    // Under the exclusive rule a click closes the relay, then opens its
+    // partner; a script's command opens the partner first
+    // (break-before-make), so that the two are never closed together.
     exclusiveBox()->click();
+    sfptest::clearTrace();
     relayButton(4)->click();
     QVERIFY(!relayButton(3)->isChecked());
-    const QStringList clicked = sfptest::trace(driverCalls());
+    QCOMPARE(
+        sfptest::trace({QStringLiteral("card ")}),
+        QStringList({"card VXI0::1::INSTR FC2 relay 4 on", "card VXI0::1::INSTR FC2 relay 3 off"}));
     relayButton(4)->click();
     relayButton(3)->click();
     sfptest::clearTrace();
     m_client.run("ROUT:CLOS (@4)");
     QCOMPARE(sfptest::trace(driverCalls()),
-             QStringList({call("qx5170_switchRelay(%1, 4, 1) = 0"),
-                          call("qx5170_switchRelay(%1, 3, 0) = 0")}));
-    QCOMPARE(clicked.mid(clicked.size() - 2), sfptest::trace(driverCalls()));
+             QStringList({call("qx5170_switchRelay(%1, 3, 0) = 0"),
+                          call("qx5170_switchRelay(%1, 4, 1) = 0")}));
+    QCOMPARE(
+        sfptest::trace({QStringLiteral("card ")}),
+        QStringList({"card VXI0::1::INSTR FC2 relay 3 off", "card VXI0::1::INSTR FC2 relay 4 on"}));
     QVERIFY(relayButton(4)->isChecked());
     QVERIFY(!relayButton(3)->isChecked());
     QVERIFY(cardState().applied[3]);
@@ -403,6 +415,37 @@ void tst_RemoteControl::exclusiveRule()
     QCOMPARE(m_client.ask("ROUT:CLOS? (@9,10)"), QByteArrayLiteral("1,0"));
 }
 
+void tst_RemoteControl::closeOnlyTheList()
+{
+    // Every other closed relay opens first, then what the list adds closes;
+    // a relay of the list that is closed stays as it is.
+    m_client.run("ROUT:CLOS (@2,5,7)");
+    sfptest::clearTrace();
+    m_client.run("ROUT:CLOS:EXCL (@3,7)");
+    QCOMPARE(
+        sfptest::trace({QStringLiteral("card ")}),
+        QStringList({"card VXI0::1::INSTR FC2 relay 2 off", "card VXI0::1::INSTR FC2 relay 5 off",
+                     "card VXI0::1::INSTR FC2 relay 3 on"}));
+    QCOMPARE(m_client.ask("ROUT:CLOS? (@1:8)"), QByteArrayLiteral("0,0,1,0,0,0,1,0"));
+    QVERIFY(relayButton(3)->isChecked());
+    QVERIFY(!relayButton(5)->isChecked());
+
+    // Under the exclusive rule a list with both relays of a pair is
+    // refused whole, before anything opens.
+    m_client.run("ROUT:EXCL ON");
+    sfptest::clearTrace();
+    m_client.send("ROUT:CLOSe:EXCLusive (@3,4)");
+    QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("-221,\"Settings conflict\""));
+    QCOMPARE(sfptest::trace(driverCalls()), QStringList());
+    // The partner of a relay of the list is one of the others: it opens
+    // first.
+    m_client.run("ROUT:CLOS:EXCL (@4)");
+    QCOMPARE(
+        sfptest::trace({QStringLiteral("card ")}),
+        QStringList({"card VXI0::1::INSTR FC2 relay 3 off", "card VXI0::1::INSTR FC2 relay 7 off",
+                     "card VXI0::1::INSTR FC2 relay 4 on"}));
+}
+
 void tst_RemoteControl::manyRelaysSwitchOnlyWhatChanges()
 {
     m_client.run("ROUT:CLOS (@2,17)");
@@ -413,15 +456,36 @@ void tst_RemoteControl::manyRelaysSwitchOnlyWhatChanges()
                           call("qx5170_switchRelay(%1, 17, 0) = 0")}));
     QVERIFY(!relayButton(17)->isChecked());
 
-    // *RST: the rule off, Asynchronous (applying what waits), every closed
-    // relay opened.
+    // *RST in a synchronous mode: what waited to close is set open and
+    // applied so, before the rule goes and the mode is Asynchronous; the
+    // relay that only waited never closes.
     m_client.run("ROUT:EXCL ON;MODE COMM;CLOS (@4)");
     sfptest::clearTrace();
     m_client.run("*RST");
     QCOMPARE(sfptest::trace(driverCalls()),
-             QStringList({call("qx5170_updateRelaysState(%1) = 0"),
-                          call("qx5170_setSwitchingMode(%1, 1, 0) = 0"),
-                          call("qx5170_switchRelay(%1, 4, 0) = 0")}));
+             QStringList({call("qx5170_switchRelay(%1, 4, 0) = 0"),
+                          call("qx5170_updateRelaysState(%1) = 0"),
+                          call("qx5170_setSwitchingMode(%1, 1, 0) = 0")}));
+    QCOMPARE(
+        sfptest::trace({QStringLiteral("card ")}),
+        QStringList({"card VXI0::1::INSTR FC2 relay 4 off", "card VXI0::1::INSTR FC2 mode 1"}));
+
+    // The same in Sync. Trigger mode: the trigger applies the openings.
+    m_client.run("ROUT:MODE TRIG;CLOS (@5,6)");
+    m_client.run("*TRG");
+    m_client.run("ROUT:CLOS (@7)");
+    sfptest::clearTrace();
+    m_client.run("*RST");
+    QCOMPARE(sfptest::trace(driverCalls()),
+             QStringList({call("qx5170_switchRelay(%1, 5, 0) = 0"),
+                          call("qx5170_switchRelay(%1, 6, 0) = 0"),
+                          call("qx5170_switchRelay(%1, 7, 0) = 0"),
+                          call("qx5170_pulseSynchTrigger(%1) = 0"),
+                          call("qx5170_setSwitchingMode(%1, 1, 0) = 0")}));
+    QCOMPARE(
+        sfptest::trace({QStringLiteral("card ")}),
+        QStringList({"card VXI0::1::INSTR FC2 relay 5 off", "card VXI0::1::INSTR FC2 relay 6 off",
+                     "card VXI0::1::INSTR FC2 relay 7 off", "card VXI0::1::INSTR FC2 mode 1"}));
     QVERIFY(!exclusiveBox()->isChecked());
     QCOMPARE(modeCombo()->currentText(), QStringLiteral("Asynchronous"));
     QCOMPARE(m_client.ask("ROUT:CLOS? (@1:32)").count('1'), 0);
@@ -438,11 +502,14 @@ void tst_RemoteControl::recallAppliesAtOneUpdate()
     sfptest::clearTrace();
     m_client.run("*RCL 4");
     // Sync. Command first, the changed relays, one update, then the saved
-    // mode: the card never shows an in-between combination.
+    // mode: the card never shows an in-between combination. Under the saved
+    // rule relay 1 closes while its partner 2 opens: the opening is applied
+    // first, at an update of its own (break-before-make).
     QCOMPARE(sfptest::trace(driverCalls()),
              QStringList({call("qx5170_setSwitchingMode(%1, 2, 0) = 0"),
-                          call("qx5170_switchRelay(%1, 1, 1) = 0"),
                           call("qx5170_switchRelay(%1, 2, 0) = 0"),
+                          call("qx5170_updateRelaysState(%1) = 0"),
+                          call("qx5170_switchRelay(%1, 1, 1) = 0"),
                           call("qx5170_switchRelay(%1, 8, 1) = 0"),
                           call("qx5170_updateRelaysState(%1) = 0"),
                           call("qx5170_setSwitchingMode(%1, 3, 0) = 0")}));
@@ -754,20 +821,19 @@ void tst_RemoteControl::driverReportsGoToTheQueue()
     const QByteArray error = m_client.ask("SYST:ERR?");
     char text[qx5170_ERROR_MESSAGE_BUFLEN] = {};
     qx5170_error_message(VI_NULL, VI_ERROR_TMO, text);
-    QCOMPARE(error,
-             "-300,\"Device-specific error;qx5170_switchRelay(m_vi, m_pairNo*2+1, "
-             "relayAbtn->isChecked()) failed due to ["
-                 + QByteArray(text) + "]\"");
+    // Named in a script's words: the channel and the driver's text, not
+    // the panel's call.
+    QCOMPARE(error, "-300,\"Device-specific error;channel 7: " + QByteArray(text) + "\"");
     QCOMPARE(m_client.ask("*ESR?"), QByteArrayLiteral("8"));
 
-    // A warning: its own positive number, with the text the box would show.
+    // A warning: its own positive number, the mode asked for and the text.
     const ViStatus warning = VI_WARN_NSUP_RESET;
     sfpsim::injectFault("qx5170_setSwitchingMode", warning, 1);
     m_client.run("ROUT:MODE COMM");
     std::fill(std::begin(text), std::end(text), '\0');
     qx5170_error_message(VI_NULL, warning, text);
     QCOMPARE(m_client.ask("SYST:ERR?"),
-             QByteArray::number(warning) + ",\"Warning: [" + QByteArray(text) + "]\"");
+             QByteArray::number(warning) + ",\"switching mode 2: " + QByteArray(text) + "\"");
     QCOMPARE(modeCombo()->currentText(), QStringLiteral("Sync. Command"));
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
 
@@ -869,7 +935,7 @@ void tst_RemoteControl::remoteLineAndLock()
         QVERIFY(!relayButton(1)->isEnabled());
         QVERIFY(!modeCombo()->isEnabled());
         QVERIFY(!exclusiveBox()->isEnabled());
-        m_client.run("ROUT:CLOS (@1)");
+        second.run("ROUT:CLOS (@1)");
         QVERIFY(relayButton(1)->isChecked());
         QTest::mouseClick(relayButton(1), Qt::LeftButton);
         QVERIFY(relayButton(1)->isChecked());
@@ -892,6 +958,58 @@ void tst_RemoteControl::remoteLineAndLock()
         [&] { return remoteLine() == QStringLiteral("Remote: %1, 1 client").arg(endpoint); }));
 }
 
+void tst_RemoteControl::lockHolds()
+{
+    Client second;
+    Client third;
+    QVERIFY(second.connectTo(m_remote->port()));
+    QVERIFY(third.connectTo(m_remote->port()));
+    QCOMPARE(m_client.ask("SYST:LOCK:OWN?"), QByteArrayLiteral("NONE"));
+
+    // Granted to the first who asks, again to its owner, never to another.
+    QCOMPARE(second.ask("SYST:LOCK:REQ?"), QByteArrayLiteral("1"));
+    QCOMPARE(second.ask("SYST:LOCK:REQ?"), QByteArrayLiteral("1"));
+    QCOMPARE(third.ask("SYST:LOCK:REQ?"), QByteArrayLiteral("0"));
+    const QByteArray owner = "\"127.0.0.1:" + QByteArray::number(second.socket().localPort()) + '"';
+    QCOMPARE(m_client.ask("SYST:LOCK:OWN?"), owner);
+    QVERIFY(!relayButton(5)->isEnabled());
+
+    // The others' commands that change the card are refused, each with
+    // -221; their queries are answered; nothing reaches the driver.
+    sfptest::clearTrace();
+    for (const QByteArray &command :
+         {QByteArray("ROUT:CLOS (@5)"), QByteArray("ROUT:OPEN (@5)"), QByteArray("ROUT:OPEN:ALL"),
+          QByteArray("ROUT:CLOS:EXCL (@5)"), QByteArray("ROUT:MODE COMM"),
+          QByteArray("ROUT:EXCL ON"), QByteArray("*RST"), QByteArray("*RCL 0"),
+          QByteArray("SYST:RWL"), QByteArray("SYST:LOC"), QByteArray("SYST:LOCK:REL")}) {
+        m_client.send(command);
+        QCOMPARE(m_client.ask("SYST:ERR?"),
+                 QByteArrayLiteral("-221,\"Settings conflict;another client holds the lock\""));
+    }
+    QCOMPARE(sfptest::trace(driverCalls()), QStringList());
+    QCOMPARE(third.ask("ROUT:CLOS? (@5);:ROUT:MODE?;:SYST:LOCK:OWN?"), "0;ASYN;" + owner);
+    second.run("ROUT:CLOS (@5)");
+    QCOMPARE(third.ask("ROUT:CLOS? (@5)"), QByteArrayLiteral("1"));
+    QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("0,\"No error\""));
+
+    // Released by its owner: free for the next, whose lock SYSTem:LOCal
+    // ends as well.
+    second.run("SYST:LOCK:REL");
+    QCOMPARE(m_client.ask("SYST:LOCK:OWN?"), QByteArrayLiteral("NONE"));
+    QVERIFY(relayButton(5)->isEnabled());
+    QCOMPARE(third.ask("SYST:LOCK:REQ?"), QByteArrayLiteral("1"));
+    third.run("SYST:LOC");
+    QCOMPARE(third.ask("SYST:LOCK:OWN?"), QByteArrayLiteral("NONE"));
+
+    // The owner leaves: the lock goes with it.
+    third.run("SYST:RWL");
+    QCOMPARE(second.ask("SYST:LOCK:REQ?"), QByteArrayLiteral("0"));
+    third.socket().disconnectFromHost();
+    QVERIFY(QTest::qWaitFor([&] { return relayButton(5)->isEnabled(); }));
+    QCOMPARE(second.ask("SYST:LOCK:REQ?"), QByteArrayLiteral("1"));
+    second.run("SYST:LOCK:REL");
+}
+
 void tst_RemoteControl::longLinesAndLineEnds()
 {
     m_client.socket().write("ROUT:CLOS (@20)\r\n*OPC?\r\n");
@@ -910,6 +1028,178 @@ void tst_RemoteControl::longLinesAndLineEnds()
              QByteArrayLiteral("1;-223,\"Too much data\""));
     m_client.socket().write(head + QByteArray(65536 - head.size(), ' ') + "\r\n");
     QCOMPARE(m_client.ask("ROUT:CLOS? (@20);:SYST:ERR?"), QByteArrayLiteral("0;0,\"No error\""));
+}
+
+void tst_RemoteControl::closedChannelsAsAList()
+{
+    QCOMPARE(m_client.ask("ROUT:CLOS?"), QByteArrayLiteral("(@)"));
+    QCOMPARE(m_client.ask("ROUT:OPEN?"), QByteArrayLiteral("(@1:32)"));
+    QCOMPARE(m_client.ask("ROUT:CLOS:STAT?"), QByteArrayLiteral("(@)"));
+
+    m_client.run("ROUT:CLOS (@3,5:8)");
+    sfptest::clearTrace();
+    QCOMPARE(m_client.ask("ROUT:CLOS?"), QByteArrayLiteral("(@3,5:8)"));
+    QCOMPARE(m_client.ask("route:open?"), QByteArrayLiteral("(@1:2,4,9:32)"));
+    QCOMPARE(m_client.ask("ROUTE:CLOSE:STATE?"), QByteArrayLiteral("(@3,5:8)"));
+    // With a list, one answer per channel as before.
+    QCOMPARE(m_client.ask("ROUT:CLOS? (@3,4)"), QByteArrayLiteral("1,0"));
+    QCOMPARE(m_client.ask("ROUT:OPEN? (@3,4)"), QByteArrayLiteral("0,1"));
+    // Chained on the ROUTe path, in one response.
+    QCOMPARE(m_client.ask("ROUT:CLOS?;OPEN?;CLOS:STAT?;STAT?"),
+             QByteArrayLiteral("(@3,5:8);(@1:2,4,9:32);(@3,5:8);(@3,5:8)"));
+    // Asking calls nothing.
+    QCOMPARE(sfptest::trace(driverCalls()), QStringList());
+
+    // What the operator switches is in the list too.
+    relayButton(10)->click();
+    relayButton(6)->click();
+    QCOMPARE(m_client.ask("ROUT:CLOS?"), QByteArrayLiteral("(@3,5,7:8,10)"));
+
+    // Single channels at either end.
+    m_client.run("ROUT:OPEN:ALL;:ROUT:CLOS (@32)");
+    QCOMPARE(m_client.ask("ROUT:CLOS?"), QByteArrayLiteral("(@32)"));
+    QCOMPARE(m_client.ask("ROUT:OPEN?"), QByteArrayLiteral("(@1:31)"));
+    m_client.run("ROUT:OPEN (@32);CLOS (@1)");
+    QCOMPARE(m_client.ask("ROUT:CLOS:STAT?"), QByteArrayLiteral("(@1)"));
+    QCOMPARE(m_client.ask("ROUT:OPEN?"), QByteArrayLiteral("(@2:32)"));
+
+    m_client.run("ROUT:CLOS (@1:32)");
+    QCOMPARE(m_client.ask("ROUT:CLOS?"), QByteArrayLiteral("(@1:32)"));
+    QCOMPARE(m_client.ask("ROUT:OPEN?"), QByteArrayLiteral("(@)"));
+    m_client.run("ROUT:OPEN (@16)");
+    QCOMPARE(m_client.ask("ROUT:CLOS?;OPEN?"), QByteArrayLiteral("(@1:15,17:32);(@16)"));
+
+    // The list form takes no list, the others no other data.
+    m_client.send("ROUT:CLOS:STAT? (@1)");
+    QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("-108,\"Parameter not allowed\""));
+    m_client.send("ROUT:OPEN? 5");
+    QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("-104,\"Data type error\""));
+    m_client.send("ROUT:CLOS? (@0)");
+    QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("-222,\"Data out of range\""));
+    QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("0,\"No error\""));
+}
+
+void tst_RemoteControl::operationAndQuestionableRegisters()
+{
+    QCOMPARE(m_client.ask("STAT:OPER:COND?;:STAT:QUES:COND?"), QByteArrayLiteral("0;0"));
+    QCOMPARE(m_client.ask("STAT:OPER:ENAB?;:STAT:QUES:ENAB?"), QByteArrayLiteral("0;0"));
+
+    m_client.run("STAT:OPER:ENAB 65535;:STATUS:QUESTIONABLE:ENABLE 512");
+    QCOMPARE(m_client.ask("STATus:OPERation:ENABle?"), QByteArrayLiteral("65535"));
+    QCOMPARE(m_client.ask("stat:ques:enab?"), QByteArrayLiteral("512"));
+    // Nothing of the card sets a condition, whatever is enabled.
+    QCOMPARE(m_client.ask("STAT:OPER:COND?;EVEN?;:STAT:QUES:COND?;EVEN?"),
+             QByteArrayLiteral("0;0;0;0"));
+    QCOMPARE(m_client.ask("*STB?"), QByteArrayLiteral("0"));
+
+    // Out of range: refused, the register keeps its value.
+    m_client.send("STAT:OPER:ENAB 65536");
+    m_client.send("STAT:QUES:ENAB -1");
+    QCOMPARE(m_client.ask("SYST:ERR?;ERR?"),
+             QByteArrayLiteral("-222,\"Data out of range\";-222,\"Data out of range\""));
+    QCOMPARE(m_client.ask("STAT:OPER:ENAB?;:STAT:QUES:ENAB?"), QByteArrayLiteral("65535;512"));
+    m_client.run("STAT:OPER:ENAB 0;ENAB 1");
+    QCOMPARE(m_client.ask("STAT:OPER:ENAB?"), QByteArrayLiteral("1"));
+
+    // Each client has its own.
+    Client other;
+    QVERIFY(other.connectTo(m_remote->port()));
+    QCOMPARE(other.ask("STAT:OPER:ENAB?;:STAT:QUES:ENAB?"), QByteArrayLiteral("0;0"));
+    other.run("STAT:QUES:ENAB 7");
+    QCOMPARE(other.ask("STAT:QUES:ENAB?"), QByteArrayLiteral("7"));
+    QCOMPARE(m_client.ask("STAT:QUES:ENAB?"), QByteArrayLiteral("512"));
+
+    // *CLS empties events, not enables; STATus:PRESet sets them to 0, for
+    // the client that asks.
+    m_client.run("*CLS");
+    QCOMPARE(m_client.ask("STAT:OPER:ENAB?;:STAT:QUES:ENAB?"), QByteArrayLiteral("1;512"));
+    m_client.run("STAT:PRES");
+    QCOMPARE(m_client.ask("STAT:OPER:ENAB?;:STAT:QUES:ENAB?"), QByteArrayLiteral("0;0"));
+    QCOMPARE(other.ask("STAT:QUES:ENAB?"), QByteArrayLiteral("7"));
+    QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("0,\"No error\""));
+}
+
+void tst_RemoteControl::errorCountAndAll()
+{
+    QCOMPARE(m_client.ask("SYST:ERR:COUN?"), QByteArrayLiteral("0"));
+    QCOMPARE(m_client.ask("SYST:ERR:ALL?"), QByteArrayLiteral("0,\"No error\""));
+
+    // Oldest first, and counting takes nothing.
+    m_client.send("ROUT:FLY");
+    m_client.send("*ESE 300");
+    m_client.send("*TRG");
+    QCOMPARE(m_client.ask("SYSTEM:ERROR:COUNT?"), QByteArrayLiteral("3"));
+    QCOMPARE(m_client.ask("SYST:ERR:COUN?"), QByteArrayLiteral("3"));
+    QCOMPARE(m_client.ask("*STB?"), QByteArrayLiteral("4"));
+    QCOMPARE(m_client.ask("system:error:all?"),
+             QByteArrayLiteral("-113,\"Undefined header\",-222,\"Data out of range\","
+                               "-221,\"Settings conflict\""));
+    QCOMPARE(m_client.ask("SYST:ERR:COUN?"), QByteArrayLiteral("0"));
+    QCOMPARE(m_client.ask("*STB?"), QByteArrayLiteral("0"));
+    QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("0,\"No error\""));
+
+    // In one line: the count, every entry, then an empty queue.
+    m_client.send("*ESE 256");
+    m_client.send("ROUT:CLOS");
+    QCOMPARE(m_client.ask("SYST:ERR:COUN?;ALL?;COUN?;ALL?"),
+             QByteArrayLiteral("2;-222,\"Data out of range\",-109,\"Missing parameter\";0;"
+                               "0,\"No error\""));
+    // NEXT takes one, the rest stay for ALL.
+    m_client.send("*ESE 256");
+    m_client.send("ROUT:CLOS");
+    QCOMPARE(m_client.ask("SYST:ERR?;ERR:COUN?;ALL?"),
+             QByteArrayLiteral("-222,\"Data out of range\";1;-109,\"Missing parameter\""));
+
+    // A full queue: 20 entries, the newest of them -350.
+    for (int i = 0; i < 25; ++i)
+        m_client.send("*ESE " + QByteArray::number(300 + i));
+    QCOMPARE(m_client.ask("SYST:ERR:COUN?"), QByteArrayLiteral("20"));
+    const QByteArray outOfRange("-222,\"Data out of range\"");
+    QCOMPARE(m_client.ask("SYST:ERR:ALL?"),
+             (QByteArrayList(19, outOfRange) << "-350,\"Queue overflow\"").join(','));
+    QCOMPARE(m_client.ask("SYST:ERR:COUN?"), QByteArrayLiteral("0"));
+
+    // Each client counts its own.
+    m_client.send("NONSENSE");
+    Client other;
+    QVERIFY(other.connectTo(m_remote->port()));
+    QCOMPARE(other.ask("SYST:ERR:COUN?;ALL?"), QByteArrayLiteral("0;0,\"No error\""));
+    QCOMPARE(m_client.ask("SYST:ERR:COUN?"), QByteArrayLiteral("1"));
+
+    // They take no data.
+    m_client.run("*CLS");
+    m_client.send("SYST:ERR:COUN? 1");
+    m_client.send("SYST:ERR:ALL? ALL");
+    QCOMPARE(m_client.ask("SYST:ERR:ALL?"),
+             QByteArrayLiteral("-108,\"Parameter not allowed\","
+                               "-108,\"Parameter not allowed\""));
+}
+
+void tst_RemoteControl::numericBooleansAreRounded()
+{
+    struct Row
+    {
+        const char *value;
+        bool on;
+    };
+    const Row rows[] = {
+        {"2", true},       {"0.4", false},        {"0.5", true},  {"-1", true},   {"0", false},
+        {"1", true},       {"-0.4", false},       {"-0.5", true}, {"1E3", true},  {"0.05E1", true},
+        {"4.9E-1", false}, {"99999999999", true}, {"ON", true},   {"off", false},
+    };
+    for (const Row &row : rows) {
+        const QByteArray value(row.value);
+        // From the other state, so that every row changes something.
+        m_client.run(row.on ? "ROUT:EXCL OFF" : "ROUT:EXCL ON");
+        m_client.run("ROUT:EXCL " + value);
+        QCOMPARE(m_client.ask("ROUT:EXCL?"), row.on ? QByteArray("1") : QByteArray("0"));
+        QVERIFY2(exclusiveBox()->isChecked() == row.on, row.value);
+    }
+    QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("0,\"No error\""));
+    m_client.send("ROUT:EXCL 1E");
+    m_client.send("ROUT:EXCL TWO");
+    QCOMPARE(m_client.ask("SYST:ERR:ALL?"),
+             QByteArrayLiteral("-102,\"Syntax error\",-224,\"Illegal parameter value\""));
 }
 
 SFPTEST_MAIN(tst_RemoteControl)

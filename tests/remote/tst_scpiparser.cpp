@@ -58,6 +58,11 @@ Unit error(int number)
     return unit;
 }
 
+QList<Unit> suffixError()
+{
+    return {error(sfp::scpi::HeaderSuffixOutOfRange)};
+}
+
 // Every field of every unit, so that a comparison shows all differences.
 QStringList describe(const Units &units)
 {
@@ -118,6 +123,8 @@ private slots:
     void pathStartsAtRootOnEachLine();
     void errorStrings_data();
     void errorStrings();
+    void channelListResponses_data();
+    void channelListResponses();
     void hostileInput_data();
     void lineEndsWhereItsViewEnds();
     void hostileInput() { checkRow(); }
@@ -177,10 +184,33 @@ void tst_ScpiParser::headerForms_data()
     QTest::newRow("EVENt short") << QByteArray("stat:ques:even?")
                                  << Units {command(Command::StatusQuestionableEventQuery)};
 
+    QTest::newRow("CLOSe:STATe cut") << QByteArray("ROUT:CLOS:STA?") << undefined;
+    QTest::newRow("STATe under OPEN") << QByteArray("ROUT:OPEN:STAT?") << undefined;
+    QTest::newRow("EXCLusive under OPEN") << QByteArray("ROUT:OPEN:EXCL (@1)") << undefined;
+    QTest::newRow("COUNt cut") << QByteArray("SYST:ERR:COU?") << undefined;
+    QTest::newRow("ALL under SYSTem") << QByteArray("SYST:ALL?") << undefined;
+    QTest::newRow("LOCK alone") << QByteArray("SYST:LOCK") << undefined;
+    QTest::newRow("LOCK alone, query") << QByteArray("SYST:LOCK?") << undefined;
+    QTest::newRow("LOCK cut") << QByteArray("SYST:LOCK:REQU?") << undefined;
+    QTest::newRow("LOCal long, LOCK child") << QByteArray("SYST:LOCAL:REQ?") << undefined;
+    QTest::newRow("CONDition under STATus") << QByteArray("STAT:COND?") << undefined;
+    QTest::newRow("ENABle cut") << QByteArray("STAT:OPER:ENA?") << undefined;
+    QTest::newRow("ENABle under EVENt") << QByteArray("STAT:OPER:EVEN:ENAB?") << undefined;
+    QTest::newRow("suffix on STATe") << QByteArray("ROUT:CLOS:STAT1?") << suffixError();
+    QTest::newRow("suffix on ENABle") << QByteArray("STAT:QUES:ENAB2 1") << suffixError();
+
     QTest::newRow("query of a command") << QByteArray("SYST:LOC?") << undefined;
     QTest::newRow("command of a query") << QByteArray("ROUT:SYNC") << undefined;
+    QTest::newRow("CLOSe:STATe as a command") << QByteArray("ROUT:CLOS:STAT") << undefined;
+    QTest::newRow("CLOSe:EXCLusive as a query") << QByteArray("ROUT:CLOS:EXCL? (@1)") << undefined;
+    QTest::newRow("ERRor:COUNt as a command") << QByteArray("SYST:ERR:COUN") << undefined;
+    QTest::newRow("ERRor:ALL as a command") << QByteArray("SYST:ERR:ALL") << undefined;
+    QTest::newRow("LOCK:REQuest as a command") << QByteArray("SYST:LOCK:REQ") << undefined;
+    QTest::newRow("LOCK:RELease as a query") << QByteArray("SYST:LOCK:REL?") << undefined;
+    QTest::newRow("LOCK:OWNer as a command") << QByteArray("SYST:LOCK:OWN") << undefined;
+    QTest::newRow("CONDition as a command") << QByteArray("STAT:OPER:COND") << undefined;
 
-    const Units suffix {error(sfp::scpi::HeaderSuffixOutOfRange)};
+    const Units suffix = suffixError();
     QTest::newRow("suffix on root") << QByteArray("ROUT2:CLOS (@1)") << suffix;
     QTest::newRow("suffix on leaf") << QByteArray("ROUT:CLOS1 (@1)") << suffix;
     QTest::newRow("suffix on long form") << QByteArray("ROUTE3:OPEN:ALL") << suffix;
@@ -231,6 +261,32 @@ void tst_ScpiParser::headerPath_data()
         << QByteArray("STAT:OPER?;QUES?;PRES")
         << Units {command(Command::StatusOperationEventQuery),
                   command(Command::StatusQuestionableEventQuery), command(Command::StatusPreset)};
+    QTest::newRow("list queries on the ROUTe path")
+        << QByteArray("ROUT:CLOS?;OPEN?;CLOS? (@2)")
+        << Units {command(Command::RouteCloseListQuery), command(Command::RouteOpenListQuery),
+                  channels(Command::RouteCloseQuery, {2})};
+    QTest::newRow("CLOSe is the path after STATe")
+        << QByteArray("ROUT:CLOS:STAT?;STAT?;EXCL (@4)")
+        << Units {command(Command::RouteCloseListQuery), command(Command::RouteCloseListQuery),
+                  channels(Command::RouteCloseExclusive, {4})};
+    QTest::newRow("ROUTe:EXCLusive is not CLOSe:EXCLusive")
+        << QByteArray("ROUT:CLOS:EXCL (@1);:ROUT:EXCL ON;CLOS:EXCL (@2)")
+        << Units {channels(Command::RouteCloseExclusive, {1}), exclusive(true),
+                  channels(Command::RouteCloseExclusive, {2})};
+    QTest::newRow("ERRor is the path after COUNt")
+        << QByteArray("SYST:ERR:COUN?;ALL?;NEXT?")
+        << Units {command(Command::SystemErrorCountQuery), command(Command::SystemErrorAllQuery),
+                  command(Command::SystemErrorNextQuery)};
+    QTest::newRow("LOCK is the path after REQuest")
+        << QByteArray("SYST:LOCK:REQ?;OWN?;REL")
+        << Units {command(Command::SystemLockRequestQuery), command(Command::SystemLockOwnerQuery),
+                  command(Command::SystemLockRelease)};
+    QTest::newRow("OPERation is the path after ENABle")
+        << QByteArray("STAT:OPER:ENAB 7;ENAB?;COND?;EVEN?")
+        << Units {number(Command::StatusOperationEnable, 7),
+                  command(Command::StatusOperationEnableQuery),
+                  command(Command::StatusOperationConditionQuery),
+                  command(Command::StatusOperationEventQuery)};
     QTest::newRow("after an optional node typed")
         << QByteArray("STAT:OPER:EVEN?;EVEN?")
         << Units {command(Command::StatusOperationEventQuery),
@@ -277,6 +333,24 @@ void tst_ScpiParser::everyCommand_data()
                                  << Units {channels(Command::RouteOpenQuery, {32})};
     QTest::newRow("ROUT:OPEN:ALL")
         << QByteArray("ROUT:OPEN:ALL") << Units {command(Command::RouteOpenAll)};
+    QTest::newRow("ROUT:CLOS? without a list")
+        << QByteArray("ROUT:CLOS?") << Units {command(Command::RouteCloseListQuery)};
+    QTest::newRow("route:close? without a list")
+        << QByteArray("route:close?") << Units {command(Command::RouteCloseListQuery)};
+    QTest::newRow("ROUT:OPEN? without a list")
+        << QByteArray("ROUT:OPEN?") << Units {command(Command::RouteOpenListQuery)};
+    QTest::newRow("ROUTE:OPEN? without a list, blank after")
+        << QByteArray("ROUTE:OPEN?  \t") << Units {command(Command::RouteOpenListQuery)};
+    QTest::newRow("ROUT:CLOS:STAT?")
+        << QByteArray("ROUT:CLOS:STAT?") << Units {command(Command::RouteCloseListQuery)};
+    QTest::newRow("ROUTE:CLOSE:STATE?")
+        << QByteArray("ROUTE:CLOSE:STATE?") << Units {command(Command::RouteCloseListQuery)};
+    QTest::newRow("ROUTe:CLOSe:STATe?")
+        << QByteArray("ROUTe:CLOSe:STATe?") << Units {command(Command::RouteCloseListQuery)};
+    QTest::newRow("ROUT:CLOS:EXCL") << QByteArray("ROUT:CLOS:EXCL (@3,5:6)")
+                                    << Units {channels(Command::RouteCloseExclusive, {3, 5, 6})};
+    QTest::newRow("route:close:exclusive") << QByteArray("route:close:exclusive (@32)")
+                                           << Units {channels(Command::RouteCloseExclusive, {32})};
     QTest::newRow("ROUT:MODE") << QByteArray("ROUT:MODE TRIG") << Units {mode(Mode::SyncTrigger)};
     QTest::newRow("ROUT:MODE?") << QByteArray("ROUT:MODE?")
                                 << Units {command(Command::RouteModeQuery)};
@@ -292,6 +366,26 @@ void tst_ScpiParser::everyCommand_data()
         << QByteArray("ROUTE:SYNCHRONIZED?") << Units {command(Command::RouteSynchronizedQuery)};
     QTest::newRow("SYST:ERR?") << QByteArray("SYST:ERR?")
                                << Units {command(Command::SystemErrorNextQuery)};
+    QTest::newRow("SYST:ERR:COUN?")
+        << QByteArray("SYST:ERR:COUN?") << Units {command(Command::SystemErrorCountQuery)};
+    QTest::newRow("SYSTEM:ERROR:COUNT?")
+        << QByteArray("system:error:count?") << Units {command(Command::SystemErrorCountQuery)};
+    QTest::newRow("SYST:ERR:ALL?")
+        << QByteArray("SYST:ERR:ALL?") << Units {command(Command::SystemErrorAllQuery)};
+    QTest::newRow("SYSTEM:ERROR:ALL?")
+        << QByteArray("SYSTEM:ERROR:ALL?") << Units {command(Command::SystemErrorAllQuery)};
+    QTest::newRow("SYST:LOCK:REQ?")
+        << QByteArray("SYST:LOCK:REQ?") << Units {command(Command::SystemLockRequestQuery)};
+    QTest::newRow("SYSTEM:LOCK:REQUEST?")
+        << QByteArray("SYSTEM:LOCK:REQUEST?") << Units {command(Command::SystemLockRequestQuery)};
+    QTest::newRow("SYST:LOCK:REL")
+        << QByteArray("SYST:LOCK:REL") << Units {command(Command::SystemLockRelease)};
+    QTest::newRow("system:lock:release")
+        << QByteArray("system:lock:release") << Units {command(Command::SystemLockRelease)};
+    QTest::newRow("SYST:LOCK:OWN?")
+        << QByteArray("SYST:LOCK:OWN?") << Units {command(Command::SystemLockOwnerQuery)};
+    QTest::newRow("SYSTem:LOCK:OWNer?")
+        << QByteArray("SYSTem:LOCK:OWNer?") << Units {command(Command::SystemLockOwnerQuery)};
     QTest::newRow("SYST:VERS?") << QByteArray("SYST:VERS?")
                                 << Units {command(Command::SystemVersionQuery)};
     QTest::newRow("SYSTEM:VERSION?")
@@ -309,6 +403,35 @@ void tst_ScpiParser::everyCommand_data()
     QTest::newRow("STATUS:QUESTIONABLE:EVENT?")
         << QByteArray("STATUS:QUESTIONABLE:EVENT?")
         << Units {command(Command::StatusQuestionableEventQuery)};
+    QTest::newRow("STAT:OPER:COND?")
+        << QByteArray("STAT:OPER:COND?") << Units {command(Command::StatusOperationConditionQuery)};
+    QTest::newRow("STATUS:OPERATION:CONDITION?")
+        << QByteArray("STATUS:OPERATION:CONDITION?")
+        << Units {command(Command::StatusOperationConditionQuery)};
+    QTest::newRow("STAT:OPER:ENAB") << QByteArray("STAT:OPER:ENAB 65535")
+                                    << Units {number(Command::StatusOperationEnable, 65535)};
+    QTest::newRow("status:operation:enable") << QByteArray("status:operation:enable 0")
+                                             << Units {number(Command::StatusOperationEnable, 0)};
+    QTest::newRow("STAT:OPER:ENAB?")
+        << QByteArray("STAT:OPER:ENAB?") << Units {command(Command::StatusOperationEnableQuery)};
+    QTest::newRow("STATus:OPERation:ENABle?")
+        << QByteArray("STATus:OPERation:ENABle?")
+        << Units {command(Command::StatusOperationEnableQuery)};
+    QTest::newRow("STAT:QUES:COND?") << QByteArray("STAT:QUES:COND?")
+                                     << Units {command(Command::StatusQuestionableConditionQuery)};
+    QTest::newRow("STATUS:QUESTIONABLE:CONDITION?")
+        << QByteArray("status:questionable:condition?")
+        << Units {command(Command::StatusQuestionableConditionQuery)};
+    QTest::newRow("STAT:QUES:ENAB") << QByteArray("STAT:QUES:ENAB 512")
+                                    << Units {number(Command::StatusQuestionableEnable, 512)};
+    QTest::newRow("STATUS:QUESTIONABLE:ENABLE")
+        << QByteArray("STATUS:QUESTIONABLE:ENABLE 1.28E2")
+        << Units {number(Command::StatusQuestionableEnable, 128)};
+    QTest::newRow("STAT:QUES:ENAB?")
+        << QByteArray("STAT:QUES:ENAB?") << Units {command(Command::StatusQuestionableEnableQuery)};
+    QTest::newRow("STATUS:QUESTIONABLE:ENABLE?")
+        << QByteArray("STATUS:QUESTIONABLE:ENABLE?")
+        << Units {command(Command::StatusQuestionableEnableQuery)};
     QTest::newRow("STAT:PRES") << QByteArray("STAT:PRES") << Units {command(Command::StatusPreset)};
     QTest::newRow("STATUS:PRESET")
         << QByteArray("status:preset") << Units {command(Command::StatusPreset)};
@@ -366,8 +489,30 @@ void tst_ScpiParser::channelLists_data()
 
     QTest::newRow("missing") << QByteArray("ROUT:CLOS")
                              << Units {error(sfp::scpi::MissingParameter)};
-    QTest::newRow("query missing")
-        << QByteArray("ROUT:OPEN?") << Units {error(sfp::scpi::MissingParameter)};
+    QTest::newRow("CLOS:EXCL missing")
+        << QByteArray("ROUT:CLOS:EXCL") << Units {error(sfp::scpi::MissingParameter)};
+    QTest::newRow("CLOS:EXCL missing before ;")
+        << QByteArray("ROUT:CLOS:EXCL ;*RST") << Units {error(sfp::scpi::MissingParameter)};
+    QTest::newRow("CLOS:EXCL channel 33")
+        << QByteArray("ROUT:CLOS:EXCL (@1,33)") << Units {error(sfp::scpi::DataOutOfRange)};
+    QTest::newRow("CLOS:EXCL empty list")
+        << QByteArray("ROUT:CLOS:EXCL (@)") << Units {error(sfp::scpi::SyntaxError)};
+    QTest::newRow("CLOS:EXCL number")
+        << QByteArray("ROUT:CLOS:EXCL 3") << Units {error(sfp::scpi::DataTypeError)};
+    QTest::newRow("CLOS:EXCL word")
+        << QByteArray("ROUT:CLOS:EXCL ON") << Units {error(sfp::scpi::DataTypeError)};
+    QTest::newRow("CLOS:STAT? with a list")
+        << QByteArray("ROUT:CLOS:STAT? (@1)") << Units {error(sfp::scpi::ParameterNotAllowed)};
+    QTest::newRow("list query, channel 0")
+        << QByteArray("ROUT:OPEN? (@0)") << Units {error(sfp::scpi::DataOutOfRange)};
+    QTest::newRow("list query, empty list")
+        << QByteArray("ROUT:CLOS? (@)") << Units {error(sfp::scpi::SyntaxError)};
+    QTest::newRow("list query, number")
+        << QByteArray("ROUT:CLOS? 5") << Units {error(sfp::scpi::DataTypeError)};
+    QTest::newRow("list query, two lists")
+        << QByteArray("ROUT:OPEN? (@1),(@2)") << Units {error(sfp::scpi::ParameterNotAllowed)};
+    QTest::newRow("list query, glued")
+        << QByteArray("ROUT:CLOS?(@1)") << Units {error(sfp::scpi::SyntaxError)};
     QTest::newRow("number instead")
         << QByteArray("ROUT:CLOS 5") << Units {error(sfp::scpi::DataTypeError)};
     QTest::newRow("word instead") << QByteArray("ROUT:CLOS ALL")
@@ -438,10 +583,36 @@ void tst_ScpiParser::booleansAndModes_data()
     QTest::newRow("1.0") << QByteArray("ROUT:EXCL 1.0") << Units {exclusive(true)};
     QTest::newRow("ON then OFF") << QByteArray("ROUT:EXCL ON;EXCL OFF")
                                  << Units {exclusive(true), exclusive(false)};
+    // A number is rounded, and anything but 0 is ON.
+    QTest::newRow("2") << QByteArray("ROUT:EXCL 2") << Units {exclusive(true)};
+    QTest::newRow("-1") << QByteArray("ROUT:EXCL -1") << Units {exclusive(true)};
+    QTest::newRow("0.5") << QByteArray("ROUT:EXCL 0.5") << Units {exclusive(true)};
+    QTest::newRow(".5") << QByteArray("ROUT:EXCL .5") << Units {exclusive(true)};
+    QTest::newRow("-0.5") << QByteArray("ROUT:EXCL -0.5") << Units {exclusive(true)};
+    QTest::newRow("0.4") << QByteArray("ROUT:EXCL 0.4") << Units {exclusive(false)};
+    QTest::newRow("0.49999") << QByteArray("ROUT:EXCL 0.49999") << Units {exclusive(false)};
+    QTest::newRow("-0.4") << QByteArray("ROUT:EXCL -0.4") << Units {exclusive(false)};
+    QTest::newRow("-0") << QByteArray("ROUT:EXCL -0") << Units {exclusive(false)};
+    QTest::newRow("0.0") << QByteArray("ROUT:EXCL 0.0") << Units {exclusive(false)};
+    QTest::newRow("0.9") << QByteArray("ROUT:EXCL 0.9") << Units {exclusive(true)};
+    QTest::newRow("1.5") << QByteArray("ROUT:EXCL 1.5") << Units {exclusive(true)};
+    QTest::newRow("5E-1") << QByteArray("ROUT:EXCL 5E-1") << Units {exclusive(true)};
+    QTest::newRow("4.9E-1") << QByteArray("ROUT:EXCL 4.9E-1") << Units {exclusive(false)};
+    QTest::newRow("0.05E1") << QByteArray("ROUT:EXCL 0.05E1") << Units {exclusive(true)};
+    QTest::newRow("0.04E1") << QByteArray("ROUT:EXCL 0.04E1") << Units {exclusive(false)};
+    QTest::newRow("50E-2") << QByteArray("ROUT:EXCL 50E-2") << Units {exclusive(true)};
+    QTest::newRow("0.05") << QByteArray("ROUT:EXCL 0.05") << Units {exclusive(false)};
+    QTest::newRow("beyond int") << QByteArray("ROUT:EXCL 99999999999999999999")
+                                << Units {exclusive(true)};
+    QTest::newRow("huge exponent")
+        << QByteArray("ROUT:EXCL 1E999999999999999999") << Units {exclusive(true)};
+    QTest::newRow("tiny") << QByteArray("ROUT:EXCL 9E-999999999999999999")
+                          << Units {exclusive(false)};
+    QTest::newRow("zero, huge exponent")
+        << QByteArray("ROUT:EXCL 0E999999999999999999") << Units {exclusive(false)};
+    QTest::newRow("2 then 0") << QByteArray("ROUT:EXCL 2;EXCL 0")
+                              << Units {exclusive(true), exclusive(false)};
     const Units illegal {error(sfp::scpi::IllegalParameterValue)};
-    QTest::newRow("2") << QByteArray("ROUT:EXCL 2") << illegal;
-    QTest::newRow("-1") << QByteArray("ROUT:EXCL -1") << illegal;
-    QTest::newRow("0.5") << QByteArray("ROUT:EXCL 0.5") << illegal;
     QTest::newRow("YES") << QByteArray("ROUT:EXCL YES") << illegal;
     QTest::newRow("ONE") << QByteArray("ROUT:EXCL ONE") << illegal;
     QTest::newRow("boolean list") << QByteArray("ROUT:EXCL (@1)")
@@ -450,6 +621,12 @@ void tst_ScpiParser::booleansAndModes_data()
         << QByteArray("ROUT:EXCL \"ON\"") << Units {error(sfp::scpi::DataTypeError)};
     QTest::newRow("boolean sign only")
         << QByteArray("ROUT:EXCL -") << Units {error(sfp::scpi::SyntaxError)};
+    QTest::newRow("boolean exponent without digits")
+        << QByteArray("ROUT:EXCL 1E") << Units {error(sfp::scpi::SyntaxError)};
+    QTest::newRow("boolean with a unit")
+        << QByteArray("ROUT:EXCL 1V") << Units {error(sfp::scpi::SyntaxError)};
+    QTest::newRow("two booleans") << QByteArray("ROUT:EXCL 1,0")
+                                  << Units {error(sfp::scpi::ParameterNotAllowed)};
 
     QTest::newRow("ASYN") << QByteArray("ROUT:MODE ASYN") << Units {mode(Mode::Asynchronous)};
     QTest::newRow("asynchronous") << QByteArray("ROUT:MODE asynchronous")
@@ -480,6 +657,14 @@ void tst_ScpiParser::parameterErrors_data()
     QTest::newRow("*ESE two numbers") << QByteArray("*ESE 5,6") << notAllowed;
     QTest::newRow("MODE two words") << QByteArray("ROUT:MODE TRIG,COMM") << notAllowed;
     QTest::newRow("comma, nothing after") << QByteArray("*ESE 5,") << notAllowed;
+    QTest::newRow("ERR:COUN? with data") << QByteArray("SYST:ERR:COUN? 1") << notAllowed;
+    QTest::newRow("ERR:ALL? with data") << QByteArray("SYST:ERR:ALL? 1") << notAllowed;
+    QTest::newRow("LOCK:REQ? with data") << QByteArray("SYST:LOCK:REQ? 1") << notAllowed;
+    QTest::newRow("LOCK:REL with data") << QByteArray("SYST:LOCK:REL ON") << notAllowed;
+    QTest::newRow("LOCK:OWN? with data") << QByteArray("SYST:LOCK:OWN? (@1)") << notAllowed;
+    QTest::newRow("COND? with data") << QByteArray("STAT:OPER:COND? 0") << notAllowed;
+    QTest::newRow("ENAB? with data") << QByteArray("STAT:QUES:ENAB? 5") << notAllowed;
+    QTest::newRow("ENAB two numbers") << QByteArray("STAT:OPER:ENAB 1,2") << notAllowed;
 
     const Units missing {error(sfp::scpi::MissingParameter)};
     QTest::newRow("*ESE") << QByteArray("*ESE") << missing;
@@ -487,6 +672,8 @@ void tst_ScpiParser::parameterErrors_data()
     QTest::newRow("*RCL before ;") << QByteArray("*RCL ;*RST") << missing;
     QTest::newRow("EXCL") << QByteArray("ROUT:EXCL") << missing;
     QTest::newRow("MODE") << QByteArray("ROUT:MODE") << missing;
+    QTest::newRow("OPER:ENAB") << QByteArray("STAT:OPER:ENAB") << missing;
+    QTest::newRow("QUES:ENAB") << QByteArray("STAT:QUES:ENAB ;*RST") << missing;
 
     const Units dataType {error(sfp::scpi::DataTypeError)};
     QTest::newRow("word for number") << QByteArray("*ESE ON") << dataType;
@@ -497,6 +684,16 @@ void tst_ScpiParser::parameterErrors_data()
     QTest::newRow("hexadecimal") << QByteArray("*ESE #H1F") << dataType;
     QTest::newRow("block") << QByteArray("*SRE #15hello") << dataType;
     QTest::newRow("expression") << QByteArray("*ESE (1+2)") << dataType;
+    QTest::newRow("word for enable") << QByteArray("STAT:OPER:ENAB ON") << dataType;
+    QTest::newRow("list for enable") << QByteArray("STAT:QUES:ENAB (@1)") << dataType;
+
+    const Units outOfRange {error(sfp::scpi::DataOutOfRange)};
+    QTest::newRow("OPER:ENAB 65536") << QByteArray("STAT:OPER:ENAB 65536") << outOfRange;
+    QTest::newRow("QUES:ENAB 65536") << QByteArray("STAT:QUES:ENAB 6.5536E4") << outOfRange;
+    QTest::newRow("OPER:ENAB -1") << QByteArray("STAT:OPER:ENAB -1") << outOfRange;
+    QTest::newRow("QUES:ENAB -1") << QByteArray("STAT:QUES:ENAB -1") << outOfRange;
+    QTest::newRow("ENAB fraction")
+        << QByteArray("STAT:OPER:ENAB 1.5") << Units {error(sfp::scpi::IllegalParameterValue)};
 }
 
 void tst_ScpiParser::syntaxErrors_data()
@@ -625,6 +822,34 @@ void tst_ScpiParser::errorStrings()
     QFETCH(QByteArray, string);
     QCOMPARE(sfp::scpi::errorText(number).toByteArray(), text);
     QCOMPARE(sfp::scpi::errorString(number), string);
+}
+
+void tst_ScpiParser::channelListResponses_data()
+{
+    QTest::addColumn<QList<int>>("channels");
+    QTest::addColumn<QByteArray>("list");
+    QTest::newRow("none") << QList<int>() << QByteArray("(@)");
+    QTest::newRow("one") << QList<int> {7} << QByteArray("(@7)");
+    QTest::newRow("first") << QList<int> {1} << QByteArray("(@1)");
+    QTest::newRow("last") << QList<int> {32} << QByteArray("(@32)");
+    QTest::newRow("single and a range") << QList<int> {3, 5, 6, 7, 8} << QByteArray("(@3,5:8)");
+    QTest::newRow("two in a row") << QList<int> {1, 2} << QByteArray("(@1:2)");
+    QTest::newRow("apart") << QList<int> {1, 3, 5} << QByteArray("(@1,3,5)");
+    QTest::newRow("ranges and singles")
+        << QList<int> {1, 2, 4, 5, 6, 9, 31, 32} << QByteArray("(@1:2,4:6,9,31:32)");
+    QTest::newRow("range then single") << QList<int> {10, 11, 12, 20} << QByteArray("(@10:12,20)");
+    QList<int> all;
+    for (int channel = 1; channel <= 32; ++channel)
+        all.append(channel);
+    QTest::newRow("whole card") << all << QByteArray("(@1:32)");
+    QTest::newRow("all but one") << all.mid(0, 15) + all.mid(16) << QByteArray("(@1:15,17:32)");
+}
+
+void tst_ScpiParser::channelListResponses()
+{
+    QFETCH(QList<int>, channels);
+    QFETCH(QByteArray, list);
+    QCOMPARE(sfp::scpi::channelList(channels), list);
 }
 
 void tst_ScpiParser::lineEndsWhereItsViewEnds()

@@ -3,14 +3,27 @@
 // The socket side of the remote control with a handler of the test's own:
 // lines that wait for the handler, a line too long that ends in a later
 // packet, the lines of a client that left before they could run, line ends
-// that come in packets of their own, and a server at rest.
+// that come in packets of their own, a server at rest; how it looks after
+// its connections (keepalive, acknowledgements, small packets), clients
+// that vanish or fall silent, one client too many, and the addresses it
+// takes clients on.
+#include "linkednamespaces.h"
 #include "scpiserver.h"
 
 #include <QCoreApplication>
+#include <QRegularExpression>
+#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <memory>
 
 namespace {
@@ -20,7 +33,11 @@ namespace {
 class RecordingHandler final : public sfp::ScpiHandler
 {
 public:
-    bool isReady() const override { return ready; }
+    bool isReady() const override
+    {
+        ++readyAsked;
+        return ready;
+    }
     void clientJoined(quint64 client) override
     {
         events.append(QStringLiteral("joined %1").arg(client));
@@ -42,7 +59,67 @@ public:
 
     bool ready = true;
     QStringList events;
+    // How often the server asked: it asks once a line has come.
+    mutable int readyAsked = 0;
 };
+
+// An option of the server's end of a connection, or -1.
+int tcpOption(const QTcpSocket *socket, int level, int name)
+{
+    int value = -1;
+    socklen_t size = sizeof value;
+    if (::getsockopt(int(socket->socketDescriptor()), level, name, &value, &size) != 0)
+        return -1;
+    return value;
+}
+
+// What a client reads until the server closes the connection; "<reset>"
+// when it ends in a reset instead, "<open>" when it is still open after
+// `timeoutMs`. Read without blocking: the server runs in this thread.
+QByteArray readToTheEnd(int socket, int timeoutMs = 5000)
+{
+    QByteArray received;
+    bool ended = false;
+    const bool done = QTest::qWaitFor(
+        [&] {
+            char chunk[256];
+            while (true) {
+                const ssize_t n = ::recv(socket, chunk, sizeof chunk, MSG_DONTWAIT);
+                if (n > 0) {
+                    received.append(chunk, n);
+                    continue;
+                }
+                if (n == 0) {
+                    ended = true;
+                } else if (errno != EAGAIN && errno != EINTR) {
+                    received += "<reset>";
+                    ended = true;
+                }
+                return ended;
+            }
+        },
+        timeoutMs);
+    return done ? received : received + "<open>";
+}
+
+// A plain socket connected to `address`, or -1.
+int connectPlain(const QHostAddress &address, quint16 port)
+{
+    bool ok = false;
+    const quint32 ipv4 = address.toIPv4Address(&ok);
+    if (!ok)
+        return -1;
+    const int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in peer = {};
+    peer.sin_family = AF_INET;
+    peer.sin_port = htons(port);
+    peer.sin_addr.s_addr = htonl(ipv4);
+    if (::connect(socket, reinterpret_cast<const sockaddr *>(&peer), sizeof peer) != 0) {
+        ::close(socket);
+        return -1;
+    }
+    return socket;
+}
 
 // Counts the turns of the timers that belong to one object.
 class TimerTurns final : public QObject
@@ -85,9 +162,18 @@ private slots:
     void linesOfAClientThatLeftStillRun();
     void lineEndsInPacketsOfTheirOwn();
     void restsOnceTheLinesHaveRun();
+    void connectionsAreWatched();
+    void readsAreAcknowledgedAtOnce();
+    void vanishedClientIsDropped();
+    void clientThatStopsReadingIsDropped();
+    void silentClientIsDropped();
+    void fifthClientReadsWhyAndTheEnd();
+    void everyAddressTakesBothKinds();
 
 private:
     bool connectClient(QTcpSocket &socket);
+    // The server's end of its only client's connection.
+    QTcpSocket *serverEnd() const;
 
     RecordingHandler m_handler;
     std::unique_ptr<sfp::ScpiServer> m_server;
@@ -111,6 +197,12 @@ bool tst_ScpiServer::connectClient(QTcpSocket &socket)
     socket.connectToHost(QHostAddress::LocalHost, m_server->port());
     return socket.waitForConnected(5000)
         && QTest::qWaitFor([this] { return m_server->clientCount() == 1; });
+}
+
+QTcpSocket *tst_ScpiServer::serverEnd() const
+{
+    const QList<QTcpSocket *> sockets = m_server->findChildren<QTcpSocket *>();
+    return sockets.size() == 1 ? sockets.constFirst() : nullptr;
 }
 
 void tst_ScpiServer::linesWaitUntilResumed()
@@ -224,6 +316,281 @@ void tst_ScpiServer::restsOnceTheLinesHaveRun()
     turns.count = 0;
     QTest::qWait(300);
     QCOMPARE(turns.count, 0);
+}
+
+void tst_ScpiServer::connectionsAreWatched()
+{
+    // By default: the first keepalive probe after 20 s of silence, then one
+    // every 5 s, given up after 6 unanswered ones, or after 50 s with a
+    // response unacknowledged; responses go out without waiting for the
+    // acknowledgement of the one before.
+    {
+        QTcpSocket client;
+        QVERIFY(connectClient(client));
+        QTcpSocket *end = serverEnd();
+        QVERIFY(end != nullptr);
+        QCOMPARE(tcpOption(end, SOL_SOCKET, SO_KEEPALIVE), 1);
+        QCOMPARE(tcpOption(end, IPPROTO_TCP, TCP_KEEPIDLE), 20);
+        QCOMPARE(tcpOption(end, IPPROTO_TCP, TCP_KEEPINTVL), 5);
+        QCOMPARE(tcpOption(end, IPPROTO_TCP, TCP_KEEPCNT), 6);
+        QCOMPARE(tcpOption(end, IPPROTO_TCP, TCP_USER_TIMEOUT), 50000);
+        QCOMPARE(tcpOption(end, IPPROTO_TCP, TCP_NODELAY), 1);
+        client.disconnectFromHost();
+        QTRY_COMPARE(m_server->findChildren<QTcpSocket *>().size(), 0);
+    }
+
+    // Other times, for the clients that come after.
+    sfp::ScpiServer::ClientTimeouts timeouts;
+    timeouts.keepAliveIdle = std::chrono::seconds(7);
+    timeouts.keepAliveInterval = std::chrono::seconds(3);
+    timeouts.keepAliveProbes = 4;
+    m_server->setClientTimeouts(timeouts);
+    QTcpSocket client;
+    QVERIFY(connectClient(client));
+    QTcpSocket *end = serverEnd();
+    QVERIFY(end != nullptr);
+    QCOMPARE(tcpOption(end, SOL_SOCKET, SO_KEEPALIVE), 1);
+    QCOMPARE(tcpOption(end, IPPROTO_TCP, TCP_KEEPIDLE), 7);
+    QCOMPARE(tcpOption(end, IPPROTO_TCP, TCP_KEEPINTVL), 3);
+    QCOMPARE(tcpOption(end, IPPROTO_TCP, TCP_KEEPCNT), 4);
+    QCOMPARE(tcpOption(end, IPPROTO_TCP, TCP_USER_TIMEOUT), 19000);
+    QCOMPARE(tcpOption(end, IPPROTO_TCP, TCP_NODELAY), 1);
+}
+
+void tst_ScpiServer::readsAreAcknowledgedAtOnce()
+{
+    // Answered queries put the system's end into its interactive mode, in
+    // which it delays acknowledgements to send them with a response. A
+    // line without a response would then wait for its acknowledgement, and
+    // a client that holds small packets back until then (most do) would
+    // wait with it. After every read the server has it acknowledged at once.
+    QTcpSocket client;
+    QVERIFY(connectClient(client));
+    QTcpSocket *end = serverEnd();
+    QVERIFY(end != nullptr);
+    for (int round = 0; round < 5; ++round) {
+        for (int query = 0; query < 5; ++query) {
+            client.write("*IDN?\n");
+            QVERIFY(QTest::qWaitFor([&client] { return client.canReadLine(); }));
+            QCOMPARE(client.readLine(), QByteArray("*IDN?\n"));
+        }
+        const qsizetype seen = m_handler.events.size();
+        client.write("ROUT:CLOS (@1)\n");
+        QVERIFY(QTest::qWaitFor([this, seen] { return m_handler.events.size() > seen; }));
+        QCOMPARE(m_handler.events.constLast(), QStringLiteral("1: ROUT:CLOS (@1)"));
+        QCOMPARE(tcpOption(end, IPPROTO_TCP, TCP_QUICKACK), 1);
+    }
+}
+
+void tst_ScpiServer::vanishedClientIsDropped()
+{
+    // Clients whose cable is pulled send no end of their connections. An
+    // idle one is found gone by the keepalive probes (here after 1 s + 2 x
+    // 1 s), one whose response stays unacknowledged after as long; the
+    // lines that had come still run, and then they leave.
+    sfptest::LinkedNamespaces cable;
+    if (!cable.error().isEmpty())
+        QSKIP(qPrintable(QStringLiteral("no network namespaces: ") + cable.error()));
+    sfp::ScpiServer server(&m_handler);
+    sfp::ScpiServer::ClientTimeouts timeouts;
+    timeouts.keepAliveIdle = std::chrono::seconds(1);
+    timeouts.keepAliveInterval = std::chrono::seconds(1);
+    timeouts.keepAliveProbes = 2;
+    server.setClientTimeouts(timeouts);
+    bool listening = false;
+    QVERIFY(cable.inServer([&] { listening = server.listen(cable.serverAddress(), 0); }));
+    QVERIFY2(listening, qPrintable(server.errorString()));
+    server.start();
+
+    QTcpSocket idle;
+    QVERIFY(idle.setSocketDescriptor(cable.connectFromClient(server.port())));
+    idle.write("*IDN?\nROUT:CLOS (@2)\n");
+    QVERIFY(QTest::qWaitFor([&idle] { return idle.canReadLine(); }));
+    QCOMPARE(idle.readLine(), QByteArray("*IDN?\n"));
+    QTcpSocket waiting;
+    QVERIFY(waiting.setSocketDescriptor(cable.connectFromClient(server.port())));
+    QVERIFY(QTest::qWaitFor([&server] { return server.clientCount() == 2; }));
+    m_handler.ready = false;
+    const int asked = m_handler.readyAsked;
+    waiting.write("ROUT:CLOS? (@2)\n");
+    QVERIFY(QTest::qWaitFor([this, asked] { return m_handler.readyAsked > asked; }));
+
+    QVERIFY(cable.cut());
+    m_handler.ready = true;
+    server.resume();
+    QVERIFY(QTest::qWaitFor([&server] { return server.clientCount() == 0; }, 15000));
+    // Which of them is found first is the system's business.
+    QStringList events = m_handler.events;
+    std::sort(events.begin() + 5, events.end());
+    QCOMPARE(events,
+             QStringList({"joined 1", "1: *IDN?", "1: ROUT:CLOS (@2)", "joined 2",
+                          "2: ROUT:CLOS? (@2)", "left 1", "left 2"}));
+}
+
+void tst_ScpiServer::clientThatStopsReadingIsDropped()
+{
+    // A client that reads none of its responses, with the system's buffers
+    // full, is dropped after the time that finds a vanished one (here 1 s
+    // + 2 x 1 s): the server cannot tell it from one whose machine hangs.
+    // Its lines run, and the other client is answered throughout.
+    sfp::ScpiServer::ClientTimeouts timeouts;
+    timeouts.keepAliveIdle = std::chrono::seconds(1);
+    timeouts.keepAliveInterval = std::chrono::seconds(1);
+    timeouts.keepAliveProbes = 2;
+    m_server->setClientTimeouts(timeouts);
+    QTcpSocket deaf;
+    QVERIFY(connectClient(deaf));
+    deaf.setReadBufferSize(1);
+    deaf.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
+    QTcpSocket other;
+    other.connectToHost(QHostAddress::LocalHost, m_server->port());
+    QVERIFY(other.waitForConnected(5000));
+    QByteArray lines;
+    for (int i = 0; i < 200000; ++i)
+        lines += "*IDN?\n";
+    deaf.write(lines);
+    for (int i = 0; i < 10; ++i) {
+        QTest::qWait(200);
+        other.write("*OPC?\n");
+        QVERIFY(QTest::qWaitFor([&other] { return other.canReadLine(); }));
+        QCOMPARE(other.readLine(), QByteArray("*OPC?\n"));
+    }
+    QVERIFY(QTest::qWaitFor([this] { return m_server->clientCount() == 1; }, 15000));
+    // How many of its lines had crossed before the end depends on how busy
+    // the machine is; those that had, ran before it left.
+    const qsizetype ran = m_handler.events.count(QStringLiteral("1: *IDN?"));
+    QVERIFY2(ran > 0 && ran <= 200000, qPrintable(QString::number(ran)));
+    QCOMPARE(m_handler.events.constLast(), QStringLiteral("left 1"));
+}
+
+void tst_ScpiServer::silentClientIsDropped()
+{
+    sfp::ScpiServer::ClientTimeouts timeouts;
+    timeouts.idle = std::chrono::milliseconds(400);
+    m_server->setClientTimeouts(timeouts);
+
+    // The silent one goes; the one that keeps talking stays; a partial
+    // line is a word too.
+    QTcpSocket silent;
+    QVERIFY(connectClient(silent));
+    QTcpSocket talking;
+    talking.connectToHost(QHostAddress::LocalHost, m_server->port());
+    QVERIFY(talking.waitForConnected(5000));
+    QVERIFY(QTest::qWaitFor([this] { return m_server->clientCount() == 2; }));
+    for (int i = 0; i < 8; ++i) {
+        talking.write(i % 2 == 0 ? "ROUT:CL" : "OS (@3)\n");
+        QTest::qWait(150);
+    }
+    QCOMPARE(silent.state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(talking.state(), QAbstractSocket::ConnectedState);
+    QCOMPARE(m_server->clientCount(), 1);
+    const auto comings = [this] {
+        return m_handler.events.filter(QRegularExpression(QStringLiteral("^(joined|left) ")));
+    };
+    QCOMPARE(comings(), QStringList({"joined 1", "joined 2", "left 1"}));
+    QCOMPARE(m_handler.events.count(QStringLiteral("2: ROUT:CLOS (@3)")), 4);
+
+    // Lines that wait for the handler keep their client: it waits for the
+    // server, not the other way round. Once they have run, its silence
+    // counts again.
+    m_handler.ready = false;
+    const int asked = m_handler.readyAsked;
+    talking.write("*IDN?\n");
+    QVERIFY(QTest::qWaitFor([this, asked] { return m_handler.readyAsked > asked; }));
+    QTest::qWait(1000);
+    QCOMPARE(talking.state(), QAbstractSocket::ConnectedState);
+    m_handler.ready = true;
+    m_server->resume();
+    QVERIFY(QTest::qWaitFor([&talking] { return talking.canReadLine(); }));
+    QCOMPARE(talking.readLine(), QByteArray("*IDN?\n"));
+    QVERIFY(QTest::qWaitFor(
+        [&talking] { return talking.state() == QAbstractSocket::UnconnectedState; }, 5000));
+    QCOMPARE(m_handler.events.constLast(), QStringLiteral("left 2"));
+}
+
+void tst_ScpiServer::fifthClientReadsWhyAndTheEnd()
+{
+    std::vector<std::unique_ptr<QTcpSocket>> clients;
+    for (int i = 0; i < 4; ++i) {
+        clients.push_back(std::make_unique<QTcpSocket>());
+        clients.back()->connectToHost(QHostAddress::LocalHost, m_server->port());
+        QVERIFY(clients.back()->waitForConnected(5000));
+    }
+    QVERIFY(QTest::qWaitFor([this] { return m_server->clientCount() == 4; }));
+
+    // The fifth reads one line, then the end of the connection (not a
+    // reset, also when it had sent lines that nobody reads); none of its
+    // lines runs. Then the sixth, just as well.
+    for (int extra = 5; extra <= 6; ++extra) {
+        const int socket = connectPlain(QHostAddress(QHostAddress::LocalHost), m_server->port());
+        QVERIFY(socket >= 0);
+        const char lines[] = "ROUT:CLOS (@1)\n*IDN?\n";
+        QCOMPARE(::send(socket, lines, sizeof lines - 1, MSG_NOSIGNAL), ssize_t(sizeof lines - 1));
+        QCOMPARE(readToTheEnd(socket), QByteArray("-310,\"System error;too many clients\"\n"));
+        ::close(socket);
+    }
+    QCOMPARE(m_server->clientCount(), 4);
+    QCOMPARE(m_handler.events, QStringList({"joined 1", "joined 2", "joined 3", "joined 4"}));
+    // What is left of the refused connections goes soon after.
+    QTRY_COMPARE_WITH_TIMEOUT(m_server->findChildren<QTcpSocket *>().size(), 4, 5000);
+
+    // Twenty more at once, which keep their connections open: each reads
+    // its line and the end, and the server keeps no more than sixteen of
+    // them open meanwhile.
+    std::vector<int> crowd;
+    for (int i = 0; i < 20; ++i) {
+        crowd.push_back(connectPlain(QHostAddress(QHostAddress::LocalHost), m_server->port()));
+        QVERIFY(crowd.back() >= 0);
+    }
+    for (const int socket : crowd)
+        QCOMPARE(readToTheEnd(socket), QByteArray("-310,\"System error;too many clients\"\n"));
+    QVERIFY(m_server->findChildren<QTcpSocket *>().size() <= 4 + 16);
+    for (const int socket : crowd)
+        ::close(socket);
+    QTRY_COMPARE_WITH_TIMEOUT(m_server->findChildren<QTcpSocket *>().size(), 4, 5000);
+    QCOMPARE(m_server->clientCount(), 4);
+}
+
+void tst_ScpiServer::everyAddressTakesBothKinds()
+{
+    // Every address (QHostAddress::Any, which --listen [::] binds) takes
+    // IPv4 and IPv6 clients, and is written as IPv6's "[::]".
+    {
+        sfp::ScpiServer server(&m_handler);
+        QVERIFY(server.listen(QHostAddress::Any, 0));
+        server.start();
+        QCOMPARE(sfp::scpiEndpoint(server.address(), server.port()),
+                 QStringLiteral("[::]:%1").arg(server.port()));
+        QTcpSocket ipv4;
+        ipv4.connectToHost(QHostAddress::LocalHost, server.port());
+        QVERIFY(ipv4.waitForConnected(5000));
+        ipv4.write("*IDN?\n");
+        QVERIFY(QTest::qWaitFor([&ipv4] { return ipv4.canReadLine(); }));
+        QCOMPARE(ipv4.readLine(), QByteArray("*IDN?\n"));
+        QTcpServer probe;
+        if (probe.listen(QHostAddress::LocalHostIPv6, 0)) {
+            QTcpSocket ipv6;
+            ipv6.connectToHost(QHostAddress::LocalHostIPv6, server.port());
+            QVERIFY(ipv6.waitForConnected(5000));
+            ipv6.write("*IDN?\n");
+            QVERIFY(QTest::qWaitFor([&ipv6] { return ipv6.canReadLine(); }));
+            QCOMPARE(ipv6.readLine(), QByteArray("*IDN?\n"));
+        } else {
+            qInfo("no IPv6 loopback here: only the IPv4 client was tried");
+        }
+    }
+
+    // The IPv6 loopback stays what it is: no IPv4 client comes through.
+    sfp::ScpiServer server(&m_handler);
+    if (!server.listen(QHostAddress::LocalHostIPv6, 0))
+        QSKIP("no IPv6 loopback here");
+    server.start();
+    QCOMPARE(sfp::scpiEndpoint(server.address(), server.port()),
+             QStringLiteral("[::1]:%1").arg(server.port()));
+    QTcpSocket ipv4;
+    ipv4.connectToHost(QHostAddress::LocalHost, server.port());
+    QVERIFY(!ipv4.waitForConnected(5000));
+    QCOMPARE(ipv4.error(), QAbstractSocket::ConnectionRefusedError);
 }
 
 QTEST_GUILESS_MAIN(tst_ScpiServer)
