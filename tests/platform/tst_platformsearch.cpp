@@ -96,11 +96,15 @@ void tst_PlatformSearch::nothingComplete()
     QVERIFY(!sfp::platform::loaded().ok);
 
     // The VISA and common library of the partial sets were let go again:
-    // none stays to meet a later set's need of VISA by its name.
+    // none stays to meet a later set's need of VISA by its name. (With
+    // gcov's counters compiled in, the stand-ins stay mapped after their
+    // last dlclose; there the check says nothing.)
+#ifndef SFP_COVERAGE_BUILD
     QFile maps(QStringLiteral("/proc/self/maps"));
     QVERIFY(maps.open(QIODevice::ReadOnly));
     const QByteArray mapped = maps.readAll();
     QVERIFY2(!mapped.contains(QFile::encodeName(folder.path())), mapped.constData());
+#endif
 }
 
 void tst_PlatformSearch::functionMissing_data()
