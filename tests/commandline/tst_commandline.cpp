@@ -17,6 +17,52 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+namespace {
+
+// A TCP port that nothing listened on a moment ago, on any address.
+quint16 freePort()
+{
+    QTcpServer finder;
+    return finder.listen(QHostAddress::Any, 0) ? finder.serverPort() : 0;
+}
+
+// The real program in demo mode on the stand-ins, offscreen, with
+// `options` after --demo.
+void startInDemo(QProcess &process, const QTemporaryDir &folder, const QStringList &options)
+{
+    process.setProcessEnvironment(
+        programEnvironment(folder, folder.filePath(QStringLiteral("trace.txt")), {}));
+    process.start(QStringLiteral(SFP_PROGRAM),
+                  QStringList {QStringLiteral("--simulate"), QStringLiteral("-platform"),
+                               QStringLiteral("offscreen"), QStringLiteral("--demo")}
+                      + options);
+}
+
+// The answer to *IDN? on `address`:`port`, asked again until the panel is up
+// and answers; empty when it never does.
+QByteArray identityOnceUp(const QHostAddress &address, quint16 port)
+{
+    QTcpSocket client;
+    QByteArray answer;
+    const bool answered = QTest::qWaitFor(
+        [&] {
+            if (client.state() != QAbstractSocket::ConnectedState) {
+                client.abort();
+                client.connectToHost(address, port);
+                if (!client.waitForConnected(200))
+                    return false;
+                client.write("*IDN?\n");
+            }
+            if (client.waitForReadyRead(200))
+                answer += client.readAll();
+            return answer.endsWith('\n');
+        },
+        15000);
+    return answered ? answer : QByteArray();
+}
+
+} // namespace
+
 class tst_CommandLine final : public QObject
 {
     Q_OBJECT
@@ -669,39 +715,15 @@ void tst_CommandLine::listenPortInUse()
 void tst_CommandLine::listenWarnsOfOpenAddresses()
 {
     QTemporaryDir folder;
-    const QString tracePath = folder.filePath(QStringLiteral("trace.txt"));
-    QTcpServer finder;
-    QVERIFY(finder.listen(QHostAddress::Any, 0));
-    const quint16 port = finder.serverPort();
-    finder.close();
-
+    const quint16 port = freePort();
+    QVERIFY(port != 0);
     for (const bool open : {true, false}) {
         QProcess process;
-        process.setProcessEnvironment(programEnvironment(folder, tracePath, {}));
         const QString value = open ? QStringLiteral("0.0.0.0:%1").arg(port) : QString::number(port);
-        process.start(QStringLiteral(SFP_PROGRAM),
-                      {QStringLiteral("--simulate"), QStringLiteral("-platform"),
-                       QStringLiteral("offscreen"), QStringLiteral("--demo"),
-                       QStringLiteral("--listen"), value});
+        startInDemo(process, folder, {QStringLiteral("--listen"), value});
         QVERIFY(process.waitForStarted());
-        // Answered once the panel is up.
-        QTcpSocket client;
-        QByteArray answer;
-        QVERIFY(QTest::qWaitFor(
-            [&] {
-                if (client.state() != QAbstractSocket::ConnectedState) {
-                    client.abort();
-                    client.connectToHost(QHostAddress::LocalHost, port);
-                    if (!client.waitForConnected(200))
-                        return false;
-                    client.write("*IDN?\n");
-                }
-                if (client.waitForReadyRead(200))
-                    answer += client.readAll();
-                return answer.endsWith('\n');
-            },
-            15000));
-        QCOMPARE(answer, QByteArrayLiteral("Orbelan,5170,DEMO,1.4.0\n"));
+        QCOMPARE(identityOnceUp(QHostAddress(QHostAddress::LocalHost), port),
+                 QByteArrayLiteral("Orbelan,5170,DEMO,1.4.0\n"));
         process.kill();
         QVERIFY(process.waitForFinished());
         const QByteArray err = process.readAllStandardError();
@@ -717,42 +739,17 @@ void tst_CommandLine::listenOnEveryAddress()
     // --listen [::]:PORT takes IPv4 clients as well as IPv6 ones, and the
     // warning names it as it was typed.
     QTemporaryDir folder;
-    const QString tracePath = folder.filePath(QStringLiteral("trace.txt"));
-    QTcpServer finder;
-    QVERIFY(finder.listen(QHostAddress::Any, 0));
-    const quint16 port = finder.serverPort();
-    finder.close();
+    const quint16 port = freePort();
+    QVERIFY(port != 0);
     QProcess process;
-    process.setProcessEnvironment(programEnvironment(folder, tracePath, {}));
-    process.start(QStringLiteral(SFP_PROGRAM),
-                  {QStringLiteral("--simulate"), QStringLiteral("-platform"),
-                   QStringLiteral("offscreen"), QStringLiteral("--demo"),
-                   QStringLiteral("--listen"), QStringLiteral("[::]:%1").arg(port)});
+    startInDemo(process, folder, {QStringLiteral("--listen"), QStringLiteral("[::]:%1").arg(port)});
     QVERIFY(process.waitForStarted());
     QList<QHostAddress> clients {QHostAddress(QHostAddress::LocalHost)};
     QTcpServer ipv6Probe;
     if (ipv6Probe.listen(QHostAddress::LocalHostIPv6, 0))
         clients.append(QHostAddress(QHostAddress::LocalHostIPv6));
-    for (const QHostAddress &address : clients) {
-        QTcpSocket client;
-        QByteArray answer;
-        QVERIFY2(QTest::qWaitFor(
-                     [&] {
-                         if (client.state() != QAbstractSocket::ConnectedState) {
-                             client.abort();
-                             client.connectToHost(address, port);
-                             if (!client.waitForConnected(200))
-                                 return false;
-                             client.write("*IDN?\n");
-                         }
-                         if (client.waitForReadyRead(200))
-                             answer += client.readAll();
-                         return answer.endsWith('\n');
-                     },
-                     15000),
-                 qPrintable(address.toString()));
-        QCOMPARE(answer, QByteArrayLiteral("Orbelan,5170,DEMO,1.4.0\n"));
-    }
+    for (const QHostAddress &address : clients)
+        QCOMPARE(identityOnceUp(address, port), QByteArrayLiteral("Orbelan,5170,DEMO,1.4.0\n"));
     process.kill();
     QVERIFY(process.waitForFinished());
     QVERIFY(process.readAllStandardError().contains(
@@ -765,18 +762,12 @@ void tst_CommandLine::idleTimeout()
     // --idle-timeout 1: a client that sends nothing for a second is let go;
     // one that keeps talking stays.
     QTemporaryDir folder;
-    const QString tracePath = folder.filePath(QStringLiteral("trace.txt"));
-    QTcpServer finder;
-    QVERIFY(finder.listen(QHostAddress::LocalHost, 0));
-    const quint16 port = finder.serverPort();
-    finder.close();
+    const quint16 port = freePort();
+    QVERIFY(port != 0);
     QProcess process;
-    process.setProcessEnvironment(programEnvironment(folder, tracePath, {}));
-    process.start(QStringLiteral(SFP_PROGRAM),
-                  {QStringLiteral("--simulate"), QStringLiteral("-platform"),
-                   QStringLiteral("offscreen"), QStringLiteral("--demo"),
-                   QStringLiteral("--listen"), QString::number(port),
-                   QStringLiteral("--idle-timeout"), QStringLiteral("1")});
+    startInDemo(process, folder,
+                {QStringLiteral("--listen"), QString::number(port),
+                 QStringLiteral("--idle-timeout"), QStringLiteral("1")});
     QVERIFY(process.waitForStarted());
     const auto ask = [](QTcpSocket &client, const QByteArray &line) {
         client.write(line + '\n');
