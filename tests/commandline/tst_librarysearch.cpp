@@ -20,15 +20,22 @@
 
 namespace {
 
-const QString simulatedLibraries
-    = QStringLiteral("Libraries: simulated platform\n  %1/libvisa64.so\n"
-                     "  %1/libqx2010_64.so\n  %1/libqx5170_64.so\n")
-          .arg(SFP_STAND_IN_DIR);
-const QString fallback = QStringLiteral(
-    "qx5170fp: no vendor libraries found, so the simulated platform is used; searched the "
-    "dynamic linker: ");
-const QString nothingOnLinkerPath
-    = QStringLiteral("no libvisa.so, libvisa.so.0, libiovisa.so or librsvisa.so");
+// The end of --version on the stand-ins.
+QString simulatedLibraries()
+{
+    return QStringLiteral("Libraries: simulated platform\n  %1/libvisa64.so\n"
+                          "  %1/libqx2010_64.so\n  %1/libqx5170_64.so\n")
+        .arg(SFP_STAND_IN_DIR);
+}
+
+// The line that says the stand-ins are used, up to the linker's reasons.
+QString fallback()
+{
+    return QStringLiteral("qx5170fp: no vendor libraries found, so the simulated platform is "
+                          "used; searched the dynamic linker: ");
+}
+
+const char *const nothingOnLinkerPath = "no libvisa.so, libvisa.so.0, libiovisa.so or librsvisa.so";
 
 bool patchByte(const QString &path, qint64 offset, char byte)
 {
@@ -257,7 +264,7 @@ void tst_LibrarySearch::badLibraries()
         = runProgram({"--version"}, {"LD_LIBRARY_PATH=" + vendor}, {}, Libraries::Searched);
     QCOMPARE(run.status, 0);
     QVERIFY(run.out.contains("Libraries: simulated platform\n"));
-    QCOMPARE(QString::fromUtf8(run.err), fallback + linker.replace("FOLDER", vendor) + "\n");
+    QCOMPARE(QString::fromUtf8(run.err), fallback() + linker.replace("FOLDER", vendor) + "\n");
 }
 
 void tst_LibrarySearch::namedPlaceFails_data()
@@ -378,8 +385,8 @@ void tst_LibrarySearch::linkerGoesOn_data()
         << "";
     QTest::newRow("nothing usable: each candidate named")
         << "32-bit libvisa.so"
-        << "libvisa.so.0 needing more" << simulatedLibraries
-        << fallback
+        << "libvisa.so.0 needing more" << simulatedLibraries()
+        << fallback()
             + "libvisa.so: wrong ELF class: ELFCLASS32; libvisa.so.0 needs libqx9999.so.1, "
               "which is not found; no libiovisa.so or librsvisa.so\n";
 }
@@ -530,8 +537,8 @@ void tst_LibrarySearch::configurationFiles()
         ? QString()
         : QStringLiteral("qx5170fp: %1 is ignored: it %2\n").arg(userFile, warning);
     if (taken == "simulated") {
-        QVERIFY2(run.out.endsWith(simulatedLibraries.toUtf8()), run.out.constData());
-        expected += fallback + nothingOnLinkerPath + "\n";
+        QVERIFY2(run.out.endsWith(simulatedLibraries().toUtf8()), run.out.constData());
+        expected += fallback() + nothingOnLinkerPath + "\n";
     } else {
         const QString from = taken == "USER" ? userFile : systemFolder + "/qx5170fp.conf";
         const QString libraries = taken == "USER" ? userFolder + "/user" : systemFolder + "/system";
