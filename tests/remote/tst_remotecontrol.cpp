@@ -1008,6 +1008,16 @@ void tst_RemoteControl::lockHolds()
     QVERIFY(QTest::qWaitFor([&] { return relayButton(5)->isEnabled(); }));
     QCOMPARE(second.ask("SYST:LOCK:REQ?"), QByteArrayLiteral("1"));
     second.run("SYST:LOCK:REL");
+
+    // Whoever holds it, the first client to come included, only it lets
+    // it go.
+    QCOMPARE(m_client.ask("SYST:LOCK:REQ?"), QByteArrayLiteral("1"));
+    second.send("SYST:LOCK:REL");
+    QCOMPARE(second.ask("SYST:ERR?"),
+             QByteArrayLiteral("-221,\"Settings conflict;another client holds the lock\""));
+    QVERIFY(!relayButton(5)->isEnabled());
+    m_client.run("SYST:LOCK:REL");
+    QVERIFY(relayButton(5)->isEnabled());
 }
 
 void tst_RemoteControl::longLinesAndLineEnds()
