@@ -100,8 +100,11 @@ RemoteControl::RemoteControl(QByteArray identity, QString stateFolder, QObject *
     , m_identity(std::move(identity))
     , m_stateFolder(std::move(stateFolder))
     , m_server(this)
+    , m_vxi11(this)
 {
     connect(&m_server, &ScpiServer::clientCountChanged, this,
+            [this] { emit infoChanged(infoText()); });
+    connect(&m_vxi11, &Vxi11Server::linkCountChanged, this,
             [this] { emit infoChanged(infoText()); });
 }
 
@@ -122,16 +125,22 @@ QString RemoteControl::errorString() const
     return m_server.errorString();
 }
 
+bool RemoteControl::listenVxi11()
+{
+    return m_vxi11.listen(m_server.address());
+}
+
 void RemoteControl::start(CardSession *card)
 {
     m_card = card;
     m_server.start();
+    m_vxi11.start();
     emit infoChanged(infoText());
 }
 
 QString RemoteControl::infoText() const
 {
-    const int clients = m_server.clientCount();
+    const int clients = clientCount();
     QString text = QStringLiteral("Remote: %1, %2 %3")
                        .arg(scpiEndpoint(m_server.address(), m_server.port()))
                        .arg(clients)
@@ -319,9 +328,14 @@ QByteArray RemoteControl::run(quint64 client, ScpiClientStatus &state, const scp
         else if (m_lockOwner != 0)
             refuseLocked(state);
         break;
-    case Command::SystemLockOwnerQuery:
-        return m_lockOwner == 0 ? QByteArrayLiteral("NONE")
-                                : '"' + m_server.peerName(m_lockOwner).toLatin1() + '"';
+    case Command::SystemLockOwnerQuery: {
+        if (m_lockOwner == 0)
+            return QByteArrayLiteral("NONE");
+        QString owner = m_server.peerName(m_lockOwner);
+        if (owner.isEmpty())
+            owner = m_vxi11.peerName(m_lockOwner);
+        return '"' + owner.toLatin1() + '"';
+    }
     case Command::StatusOperationEventQuery:
     case Command::StatusQuestionableEventQuery:
     case Command::StatusOperationConditionQuery:
@@ -420,6 +434,28 @@ void RemoteControl::recall(ScpiClientStatus &state, int slot)
         state.pushDeviceError(QStringLiteral("state %1 cannot be brought back: both relays of a "
                                              "pair are closed under the exclusive rule")
                                   .arg(slot));
+}
+
+bool RemoteControl::takeLock(quint64 client)
+{
+    if (isLockedByOther(client))
+        return false;
+    if (m_lockOwner != client)
+        setLock(client);
+    return true;
+}
+
+bool RemoteControl::releaseLock(quint64 client)
+{
+    if (m_lockOwner != client)
+        return false;
+    setLock(0);
+    return true;
+}
+
+void RemoteControl::queryInterrupted(quint64 client)
+{
+    m_clients[client].pushError(scpi::QueryInterrupted);
 }
 
 void RemoteControl::setLock(quint64 owner)

@@ -2,11 +2,14 @@
 // SPDX-License-Identifier: MIT
 // The SCPI remote control of the relay card: runs the commands of remote
 // clients on the card session the panel drives, so that a script and the
-// operator share the card and both see every change.
+// operator share the card and both see every change. Clients come over a
+// plain socket (SCPI-RAW) or as links of the VXI-11 protocol; both kinds
+// share the client limit and the lock.
 #pragma once
 
 #include "scpiclientstatus.h"
 #include "scpiserver.h"
+#include "vxi11server.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -24,7 +27,7 @@ namespace scpi {
 struct Unit;
 }
 
-class RemoteControl final : public QObject, private ScpiHandler
+class RemoteControl final : public QObject, private Vxi11Handler
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(RemoteControl)
@@ -46,6 +49,18 @@ public:
     // the card they drive. The card outlives the remote control.
     bool listen(const QHostAddress &address, quint16 port);
     QString errorString() const;
+    // Also binds the VXI-11 channels to free ports of the address that
+    // listen() bound. False, with vxi11ErrorString() saying why, when they
+    // cannot be had; the socket still serves.
+    bool listenVxi11();
+    QString vxi11ErrorString() const { return m_vxi11.errorString(); }
+    // The core channel's port, 0 when it does not listen.
+    quint16 vxi11Port() const { return m_vxi11.port(); }
+    // Registers the core channel with the system's port mapper, once the
+    // card is started; an empty text, or why not.
+    QString registerVxi11() { return m_vxi11.registerWithPortMapper(); }
+    // Withdraws the registration now (the program is ending).
+    void unregisterVxi11() { m_vxi11.unregisterFromPortMapper(); }
     // How long silent and vanished clients are kept; before start().
     void setClientTimeouts(const ScpiServer::ClientTimeouts &timeouts)
     {
@@ -63,7 +78,7 @@ public:
     void setOperatorAsked(std::function<bool()> asked) { m_operatorAsked = std::move(asked); }
 
     // "Remote: 127.0.0.1:5025, 1 client", with ", locked" under
-    // SYSTem:RWLock.
+    // SYSTem:RWLock; VXI-11 links are clients too.
     QString infoText() const;
     bool isLocked() const { return m_lockOwner != 0; }
 
@@ -82,6 +97,22 @@ private:
     void clientLeft(quint64 client) override;
     QByteArray execute(quint64 client, QByteArrayView line) override;
     void lineTooLong(quint64 client) override;
+    int clientsElsewhere() const override { return m_vxi11.linkCount(); }
+    bool hasRoomForClient() const override { return clientCount() < ScpiServer::maxClients; }
+    bool takeLock(quint64 client) override;
+    bool releaseLock(quint64 client) override;
+    bool isLockedByOther(quint64 client) const override
+    {
+        return m_lockOwner != 0 && m_lockOwner != client;
+    }
+    void clearErrors(quint64 client) override { m_clients[client].clearErrors(); }
+    void queryInterrupted(quint64 client) override;
+    int statusByte(quint64 client, bool messageAvailable) override
+    {
+        return m_clients[client].statusByte(messageAvailable);
+    }
+
+    int clientCount() const { return m_server.clientCount() + m_vxi11.linkCount(); }
 
     // The unit's response, or a null array for a unit without one.
     QByteArray run(quint64 client, ScpiClientStatus &state, const scpi::Unit &unit);
@@ -98,6 +129,7 @@ private:
     QByteArray m_identity;
     QString m_stateFolder;
     ScpiServer m_server;
+    Vxi11Server m_vxi11;
     std::map<quint64, ScpiClientStatus> m_clients;
     quint64 m_lockOwner = 0;
     std::function<bool()> m_operatorAsked;

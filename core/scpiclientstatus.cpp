@@ -20,6 +20,7 @@ enum EventBit : int {
 // Status byte bits.
 enum StatusBit : int {
     ErrorAvailable = 4,
+    MessageAvailable = 16,
     EventSummary = 32,
     MasterSummary = 64,
 };
@@ -120,9 +121,9 @@ void ScpiClientStatus::presetStatus()
     m_questionableEnable = 0;
 }
 
-int ScpiClientStatus::statusByte() const
+int ScpiClientStatus::statusByte(bool messageAvailable) const
 {
-    int stb = 0;
+    int stb = messageAvailable ? MessageAvailable : 0;
     if (!m_errors.empty())
         stb |= ErrorAvailable;
     if ((m_esr & m_ese) != 0)

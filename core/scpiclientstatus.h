@@ -38,6 +38,8 @@ public:
     int errorCount() const { return int(m_errors.size()); }
     // *CLS: the queue and the event register emptied.
     void clear();
+    // The queue alone emptied (a device clear).
+    void clearErrors() { m_errors.clear(); }
 
     // *OPC: every command is complete when the next one is read.
     void setOperationComplete();
@@ -48,7 +50,9 @@ public:
     int serviceRequestEnable() const { return m_sre; }
     // Bit 6 is the summary itself and cannot be enabled.
     void setServiceRequestEnable(int mask);
-    int statusByte() const;
+    // `messageAvailable`: a response waits to be read (bit 4), which the
+    // service request enable register may summarise too.
+    int statusByte(bool messageAvailable = false) const;
 
     // STATus:OPERation:ENABle and STATus:QUEStionable:ENABle, 0..65535.
     // Nothing of the card sets their conditions, so they only hold what

@@ -46,7 +46,7 @@ struct ErrorEntry
     const char *text;
 };
 
-constexpr std::array<ErrorEntry, 14> errorTable {{
+constexpr std::array<ErrorEntry, 15> errorTable {{
     {NoError, "No error"},
     {CommandError, "Command error"},
     {SyntaxError, "Syntax error"},
@@ -61,6 +61,7 @@ constexpr std::array<ErrorEntry, 14> errorTable {{
     {IllegalParameterValue, "Illegal parameter value"},
     {DeviceSpecificError, "Device-specific error"},
     {QueueOverflow, "Queue overflow"},
+    {QueryInterrupted, "Query INTERRUPTED"},
 }};
 
 } // namespace

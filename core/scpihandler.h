@@ -28,6 +28,9 @@ public:
     // A line longer than the limit was dropped, in its place among the
     // client's lines.
     virtual void lineTooLong(quint64 client) = 0;
+    // Clients the same card has elsewhere (links of the VXI-11 server),
+    // counted in the server's limit.
+    virtual int clientsElsewhere() const { return 0; }
 };
 
 } // namespace sfp

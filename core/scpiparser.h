@@ -96,6 +96,7 @@ enum Error : int {
     IllegalParameterValue = -224,
     DeviceSpecificError = -300,
     QueueOverflow = -350,
+    QueryInterrupted = -410,
 };
 
 // One program message unit: a command with its parameter, or an error. Each

@@ -247,7 +247,7 @@ int ScpiServer::clientCount() const
 void ScpiServer::acceptClients()
 {
     while (QTcpSocket *socket = m_server->nextPendingConnection()) {
-        if (clientCount() >= maxClients) {
+        if (clientCount() + m_handler->clientsElsewhere() >= maxClients) {
             refuse(socket);
             continue;
         }

@@ -12,6 +12,7 @@
 #include "qx5170fp_app.h"
 #include "remotecontrol.h"
 #include "savedstates.h"
+#include "terminationsignals.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -192,7 +193,15 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "qx5170fp: %s\n",
                          qUtf8Printable(qx5170fpListenWarning(commandLine.listenAddress,
                                                               commandLine.listenPort)));
+        // VXI-11 is a second way in; the socket serves without it.
+        if (!remote->listenVxi11())
+            std::fprintf(stderr, "qx5170fp: the VXI-11 channels cannot listen: %s\n",
+                         qUtf8Printable(remote->vxi11ErrorString()));
     }
+    // Ended by a signal, the panel still withdraws what it announced.
+    std::unique_ptr<sfp::TerminationSignals> terminationSignals;
+    if (remote)
+        terminationSignals = std::make_unique<sfp::TerminationSignals>();
 
     QString title = fc.description();
     title.replace(QStringLiteral(" FC"), QStringLiteral(" Function Card"));
@@ -223,6 +232,14 @@ int main(int argc, char *argv[])
         remote->setStateFolder(
             sfp::savedStates::cardFolder(sfp::savedStates::defaultFolder(), cardId));
         remote->start(window.card());
+        if (remote->vxi11Port() != 0) {
+            const QString why = remote->registerVxi11();
+            if (!why.isEmpty())
+                std::fprintf(stderr,
+                             "qx5170fp: VXI-11 clients do not find the panel through the port "
+                             "mapper: %s; the core channel listens on port %u\n",
+                             qUtf8Printable(why), unsigned(remote->vxi11Port()));
+        }
     }
 
     // However the event loop ended, the panel ends with status 0.

@@ -1,0 +1,159 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
+// The VXI-11 side of the remote control: the core channel and the abort
+// channel of the LAN instrument protocol, served by the system's ONC RPC
+// library (libtirpc) on the panel's own event loop. Each link is one client
+// of the handler, as a socket connection is one client of the SCPI server;
+// what a message does is the handler's business.
+#pragma once
+
+#include "scpihandler.h"
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+class QTimer;
+
+namespace sfp {
+
+// What the VXI-11 server asks of the remote control beyond running lines.
+class Vxi11Handler : public ScpiHandler
+{
+public:
+    // Whether one more client may join, links and socket clients counted
+    // together.
+    virtual bool hasRoomForClient() const = 0;
+    // The one lock of the card (SYSTem:LOCK's): taken when it is free or
+    // the client's already.
+    virtual bool takeLock(quint64 client) = 0;
+    // False, and nothing changes, when the client does not hold it.
+    virtual bool releaseLock(quint64 client) = 0;
+    virtual bool isLockedByOther(quint64 client) const = 0;
+    // device_clear: the client's error queue emptied.
+    virtual void clearErrors(quint64 client) = 0;
+    // A query came while the response of the one before was unread: the
+    // old response is gone, and the client's queue says so (-410).
+    virtual void queryInterrupted(quint64 client) = 0;
+    // The status byte as *STB? gives it, with the message-available bit
+    // (and the summary it enables) set when a response waits.
+    virtual int statusByte(quint64 client, bool messageAvailable) = 0;
+};
+
+// The protocol's error codes, as the procedures return them.
+namespace vxi11 {
+enum Error : long {
+    NoError = 0,
+    SyntaxError = 1,
+    DeviceNotAccessible = 3,
+    InvalidLinkIdentifier = 4,
+    ParameterError = 5,
+    OperationNotSupported = 8,
+    OutOfResources = 9,
+    DeviceLockedByAnotherLink = 11,
+    NoLockHeldByThisLink = 12,
+    IoTimeout = 15,
+    InvalidAddress = 21,
+    Abort = 23,
+};
+// Device_Flags bits and device_read's reasons.
+enum : long {
+    WaitLock = 0x01,
+    End = 0x08,
+    TermCharSet = 0x80,
+};
+enum Reason : long {
+    RequestCount = 1,
+    TermChar = 2,
+    EndOfMessage = 4,
+};
+} // namespace vxi11
+
+class Vxi11Server final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Vxi11Server)
+
+public:
+    // Client numbers of links start here, apart from the socket server's.
+    static constexpr quint64 firstClient = quint64(1) << 48;
+    // The largest piece of a message one device_write takes; a client
+    // sends a longer message in pieces.
+    static constexpr unsigned maxReceiveSize = 64 * 1024;
+    // Connections at a time, with or without links; one more is closed at
+    // once.
+    static constexpr int maxConnections = 16;
+
+    explicit Vxi11Server(Vxi11Handler *handler, QObject *parent = nullptr);
+    ~Vxi11Server() override;
+
+    // Binds the core channel and the abort channel to free ports of the
+    // address, without taking any request yet. The RPC library keeps its
+    // services in one table per process, so only one server listens at a
+    // time. False, with errorString() saying why, when it cannot.
+    bool listen(const QHostAddress &address);
+    QString errorString() const { return m_error; }
+    quint16 port() const { return m_corePort; }
+    quint16 abortPort() const { return m_abortPort; }
+
+    // Takes requests from now on.
+    void start();
+
+    // Registers the core channel's port with the system's port mapper
+    // (rpcbind), where VXI-11 clients ask for it. An empty text when done,
+    // else why not. A registration left behind by a server that is gone is
+    // replaced; one of a server that still answers is left alone.
+    QString registerWithPortMapper();
+    // Withdraws the registration, when this server made it.
+    void unregisterFromPortMapper();
+    bool isRegistered() const { return m_registered; }
+
+    int linkCount() const { return int(m_links.size()); }
+    // The client's address and port, "127.0.0.1:40312"; empty for a client
+    // that is no link of this server.
+    QString peerName(quint64 client) const;
+
+signals:
+    void linkCountChanged(int count);
+
+public:
+    // Of the RPC library's calls; not for other callers.
+    struct Call;
+    void dispatch(Call &call);
+
+private:
+    struct Connection;
+    struct Link;
+    struct Parked;
+
+    void service(int descriptor);
+    void followConnections();
+    Connection *connectionOf(int descriptor);
+    Link *linkOf(long id, const Connection *connection);
+    void dropLink(std::vector<std::unique_ptr<Link>>::iterator link);
+    void retryParked();
+    void replyAndResume(Parked &parked, long error);
+    bool completes(Parked &parked);
+    void abort(Call &call);
+    void closeConnection(Connection *connection);
+
+    Vxi11Handler *m_handler;
+    QString m_error;
+    quint16 m_corePort = 0;
+    quint16 m_abortPort = 0;
+    std::vector<std::unique_ptr<Connection>> m_listeners; // core channel, abort channel
+    std::vector<std::unique_ptr<Connection>> m_connections;
+    std::vector<std::unique_ptr<Link>> m_links;
+    std::vector<std::unique_ptr<Parked>> m_parked;
+    QTimer *m_retry;
+    long m_nextLink = 1;
+    bool m_started = false;
+    bool m_registered = false;
+    bool m_inService = false;
+};
+
+} // namespace sfp
