@@ -13,8 +13,10 @@
 namespace {
 
 int signalSockets[2] = {-1, -1};
-struct sigaction previousTerm {};
-struct sigaction previousInt {};
+struct sigaction previousTerm
+{ };
+struct sigaction previousInt
+{ };
 
 void onSignal(int number)
 {
@@ -31,12 +33,12 @@ TerminationSignals::TerminationSignals(QObject *parent)
     : QObject(parent)
 {
     if (signalSockets[0] >= 0
-        || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, signalSockets)
-               != 0)
+        || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, signalSockets) != 0)
         return;
     m_notifier = new QSocketNotifier(qintptr(signalSockets[1]), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &TerminationSignals::takeSignal);
-    struct sigaction action {};
+    struct sigaction action
+    { };
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;

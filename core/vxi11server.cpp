@@ -90,8 +90,8 @@ int listenOn(const QHostAddress &address, quint16 *port, QString *error)
         ::setsockopt(descriptor, IPPROTO_IPV6, IPV6_V6ONLY, &off, sizeof off);
         auto *in6 = reinterpret_cast<sockaddr_in6 *>(&storage);
         in6->sin6_family = AF_INET6;
-        const Q_IPV6ADDR bytes = any ? QHostAddress(QHostAddress::AnyIPv6).toIPv6Address()
-                                     : address.toIPv6Address();
+        const Q_IPV6ADDR bytes
+            = any ? QHostAddress(QHostAddress::AnyIPv6).toIPv6Address() : address.toIPv6Address();
         std::memcpy(&in6->sin6_addr, &bytes, sizeof bytes);
         in6->sin6_scope_id = any ? 0 : address.scopeId().toUInt();
         length = sizeof *in6;
@@ -296,9 +296,8 @@ QString Vxi11Server::registerWithPortMapper()
     // behind: nothing accepts on its port any more.
     const int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     loopback.sin_port = htons(registered);
-    const bool answers
-        = probe >= 0
-          && ::connect(probe, reinterpret_cast<const sockaddr *>(&loopback), sizeof loopback) == 0;
+    const bool answers = probe >= 0
+        && ::connect(probe, reinterpret_cast<const sockaddr *>(&loopback), sizeof loopback) == 0;
     if (probe >= 0)
         ::close(probe);
     if (answers)
@@ -379,11 +378,10 @@ void Vxi11Server::followConnections()
     }
     // Connections the library accepted.
     for (int descriptor : open) {
-        const bool listener
-            = std::any_of(m_listeners.begin(), m_listeners.end(),
-                          [descriptor](const std::unique_ptr<Connection> &entry) {
-                              return entry->descriptor == descriptor;
-                          });
+        const bool listener = std::any_of(m_listeners.begin(), m_listeners.end(),
+                                          [descriptor](const std::unique_ptr<Connection> &entry) {
+                                              return entry->descriptor == descriptor;
+                                          });
         if (listener || connectionOf(descriptor) != nullptr)
             continue;
         auto connection = std::make_unique<Connection>();
@@ -485,8 +483,7 @@ void Vxi11Server::dispatch(Call &call)
         const QByteArray device(arguments.device);
         const bool lock = arguments.lockDevice;
         const unsigned long lockTimeout = arguments.lock_timeout;
-        svc_freeargs(transport, coder(xdr_Create_LinkParms),
-                     reinterpret_cast<char *>(&arguments));
+        svc_freeargs(transport, coder(xdr_Create_LinkParms), reinterpret_cast<char *>(&arguments));
         Create_LinkResp reply {};
         reply.abortPort = m_abortPort;
         reply.maxRecvSize = maxReceiveSize;
@@ -527,8 +524,7 @@ void Vxi11Server::dispatch(Call &call)
         parked->data = QByteArray(arguments.data.data_val, qsizetype(arguments.data.data_len));
         parked->ioDeadline = deadline(arguments.io_timeout);
         parked->lockDeadline = deadline(arguments.lock_timeout);
-        svc_freeargs(transport, coder(xdr_Device_WriteParms),
-                     reinterpret_cast<char *>(&arguments));
+        svc_freeargs(transport, coder(xdr_Device_WriteParms), reinterpret_cast<char *>(&arguments));
         break;
     }
     case device_read: {
@@ -582,20 +578,19 @@ void Vxi11Server::dispatch(Call &call)
             svcerr_decode(transport);
             return;
         }
-        const auto link = std::find_if(m_links.begin(), m_links.end(),
-                                       [id, connection](const std::unique_ptr<Link> &entry) {
-                                           return entry->id == id
-                                                  && entry->connection == connection;
-                                       });
+        const auto link = std::find_if(
+            m_links.begin(), m_links.end(), [id, connection](const std::unique_ptr<Link> &entry) {
+                return entry->id == id && entry->connection == connection;
+            });
         if (link == m_links.end())
             sendError(transport, vxi11::InvalidLinkIdentifier);
         else if (procedure == destroy_link) {
             dropLink(link);
             sendError(transport, vxi11::NoError);
         } else
-            sendError(transport, m_handler->releaseLock((*link)->client)
-                                     ? vxi11::NoError
-                                     : vxi11::NoLockHeldByThisLink);
+            sendError(transport,
+                      m_handler->releaseLock((*link)->client) ? vxi11::NoError
+                                                              : vxi11::NoLockHeldByThisLink);
         return;
     }
     case device_enable_srq:
@@ -657,10 +652,9 @@ bool Vxi11Server::completes(Parked &parked)
             return false;
         if (procedure == create_link) {
             // The link is not made when its lock cannot be had.
-            dropLink(std::find_if(m_links.begin(), m_links.end(),
-                                  [link](const std::unique_ptr<Link> &entry) {
-                                      return entry.get() == link;
-                                  }));
+            dropLink(std::find_if(
+                m_links.begin(), m_links.end(),
+                [link](const std::unique_ptr<Link> &entry) { return entry.get() == link; }));
         }
         replyAndResume(parked, vxi11::DeviceLockedByAnotherLink);
         return true;
@@ -729,8 +723,8 @@ bool Vxi11Server::completes(Parked &parked)
             replyAndResume(parked, vxi11::IoTimeout);
             return true;
         }
-        qsizetype size = qsizetype(std::min({parked.requestSize, maxReadSize,
-                                             static_cast<unsigned long>(link->response.size())}));
+        qsizetype size = qsizetype(std::min(
+            {parked.requestSize, maxReadSize, static_cast<unsigned long>(link->response.size())}));
         long reason = 0;
         if ((parked.flags & vxi11::TermCharSet) != 0) {
             const qsizetype at = link->response.indexOf(parked.termChar);
