@@ -59,8 +59,9 @@ public:
     // Registers the core channel with the system's port mapper, once the
     // card is started; an empty text, or why not.
     QString registerVxi11() { return m_vxi11.registerWithPortMapper(); }
-    // Withdraws the registration now (the program is ending).
-    void unregisterVxi11() { m_vxi11.unregisterFromPortMapper(); }
+    bool isVxi11Registered() const { return m_vxi11.isRegistered(); }
+    // The address and port the socket listens on.
+    QHostAddress address() const { return m_server.address(); }
     // How long silent and vanished clients are kept; before start().
     void setClientTimeouts(const ScpiServer::ClientTimeouts &timeouts)
     {

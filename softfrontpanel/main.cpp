@@ -5,6 +5,7 @@
 #include "cardsession.h"
 #include "commandline.h"
 #include "libraryrevision.h"
+#include "networkannouncer.h"
 #include "platformlibraries.h"
 #include "qx2010fp_app.h"
 #include "qx2010fp_splashlabel.h"
@@ -223,6 +224,7 @@ int main(int argc, char *argv[])
     splash->finish(&window);
     splash.reset();
 
+    std::unique_ptr<sfp::NetworkAnnouncer> announcer;
     if (remote) {
         window.followRemote(remote.get());
         // A client learns which card answers, and a state saved for one
@@ -240,11 +242,32 @@ int main(int argc, char *argv[])
                              "mapper: %s; the core channel listens on port %u\n",
                              qUtf8Printable(why), unsigned(remote->vxi11Port()));
         }
+        // Found on the network as LAN instruments are; a panel that only
+        // the loopback reaches has nobody to tell.
+        if (!commandLine.listenAddress.isLoopback()) {
+            announcer = std::make_unique<sfp::NetworkAnnouncer>();
+            QList<sfp::NetworkAnnouncer::Service> services {{"_scpi-raw._tcp", remote->port()}};
+            // VXI-11 clients ask the port mapper, on its own port.
+            if (remote->isVxi11Registered())
+                services += {{"_vxi-11._tcp", 111}, {"_lxi._tcp", 111}};
+            const QString why = announcer->announce(
+                sfp::NetworkAnnouncer::instrumentName(cardId), remote->address(), services,
+                {"Manufacturer=Orbelan", "Model=5170", "SerialNumber=" + cardId.toUtf8(),
+                 "FirmwareVersion=" + fc.driverRevision().toUtf8()},
+                [](const QString &text) {
+                    std::fprintf(stderr, "qx5170fp: %s\n", qUtf8Printable(text));
+                });
+            if (!why.isEmpty())
+                std::fprintf(stderr, "qx5170fp: the panel is not announced on the network: %s\n",
+                             qUtf8Printable(why));
+        }
     }
 
     // However the event loop ended, the panel ends with status 0.
     QApplication::exec();
-    // The remote control goes before the card it drives.
+    // The announcement and the remote control go before the card they
+    // drive.
+    announcer.reset();
     remote.reset();
     return 0;
 }
