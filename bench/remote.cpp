@@ -24,6 +24,7 @@
 #include "remotecontrol.h"
 #include "sfpstartchoice.h"
 #include "sim_control.h"
+#include "vxi11roundtrips.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -79,6 +80,7 @@ constexpr double closeLimit = 2.0; // x the echo's median
 constexpr double writesLimit = 2.0; // x the query cycle's median, both on the panel
 constexpr double commandsPerSecondLimit = 20000;
 constexpr double guiGapLimitMs = 50;
+constexpr double vxi11Limit = 2.0; // x the socket's median, both on the panel
 
 // A reply that does not come within this time fails the run instead of
 // hanging it.
@@ -229,6 +231,9 @@ struct Figures
     // adds to each switch, apart from what the remote control itself costs.
     Series echoHidden;
     Series remoteHidden;
+    // *OPC? over the socket and over VXI-11, in turns.
+    std::vector<double> socketOpc;
+    std::vector<double> vxi11Opc;
     double burstSeconds = 0;
     int burstDriverCalls = 0;
     std::string error; // empty when the run itself went right
@@ -405,9 +410,37 @@ bool delayedCycles(LineClient &client, DelayedSeries *series, std::string *error
     return true;
 }
 
+// The same query over the socket and over VXI-11, block by block in turns.
+bool vxi11RoundTrips(LineClient &remote, quint16 vxi11Port, Figures *figures)
+{
+    std::string *error = &figures->error;
+    Vxi11RoundTrips vxi11;
+    if (!vxi11.open(vxi11Port, error))
+        return false;
+    for (int round = 0; round < warmUpBlocks + measuredBlocks; ++round) {
+        const bool keep = round >= warmUpBlocks;
+        for (int i = 0; i < blockRoundTrips; ++i) {
+            double micros = 0;
+            if (!exchange(remote, false, "*OPC?", &micros, error))
+                return false;
+            if (keep)
+                figures->socketOpc.push_back(micros);
+        }
+        for (int i = 0; i < blockRoundTrips; ++i) {
+            double micros = 0;
+            if (!vxi11.roundTrip(&micros, error))
+                return false;
+            if (keep)
+                figures->vxi11Opc.push_back(micros);
+        }
+    }
+    return true;
+}
+
 // `showWindow` shows or hides the panel window and returns once it has.
-void runClient(quint16 echoPort, quint16 remotePort, const std::function<void(bool)> &showWindow,
-               std::atomic<bool> *burstRunning, Figures *figures)
+void runClient(quint16 echoPort, quint16 remotePort, quint16 vxi11Port,
+               const std::function<void(bool)> &showWindow, std::atomic<bool> *burstRunning,
+               Figures *figures)
 {
     LineClient echo;
     LineClient remote;
@@ -419,6 +452,8 @@ void runClient(quint16 echoPort, quint16 remotePort, const std::function<void(bo
     if (!roundTrips(echo, remote, false, &figures->echo, &figures->remote, error))
         return;
     if (!delayedCycles(delayed, &figures->delayed, error))
+        return;
+    if (!vxi11RoundTrips(remote, vxi11Port, figures))
         return;
     showWindow(false);
     const bool hiddenDone
@@ -643,6 +678,8 @@ int main(int argc, char *argv[])
     sfp::RemoteControl remote(QByteArrayLiteral("Orbelan,5170,0,bench"), stateFolder.path());
     if (!remote.listen(QHostAddress::LocalHost, 0))
         return failed(qPrintable(remote.errorString()));
+    if (!remote.listenVxi11())
+        return failed(qPrintable(remote.vxi11ErrorString()));
     window.followRemote(&remote);
     remote.start(window.card());
 
@@ -667,7 +704,7 @@ int main(int argc, char *argv[])
             &window, [&window, shown] { window.setVisible(shown); }, Qt::BlockingQueuedConnection);
     };
     std::thread client([&] {
-        runClient(echoPort, remotePort, showWindow, &burstRunning, &figures);
+        runClient(echoPort, remotePort, remote.vxi11Port(), showWindow, &burstRunning, &figures);
         QMetaObject::invokeMethod(&running, &QEventLoop::quit, Qt::QueuedConnection);
     });
     running.exec();
@@ -701,6 +738,12 @@ int main(int argc, char *argv[])
                     0);
     printRoundTrips("ROUT:OPEN (@n);*OPC?", figures.echoHidden.open, figures.remoteHidden.open, 0);
     allMet = printDelayedCycles(figures.delayed) && allMet;
+
+    std::printf("\nVXI-11 (device_write, device_read through libtirpc) against the socket, "
+                "in turns:\n");
+    std::printf("%-24s %8s %8s %9s %8s %7s %7s  %s\n", "line", "socket", "socket", "VXI-11",
+                "VXI-11", "ratio", "ratio", "target (on the median)");
+    allMet = printRoundTrips("*OPC?", figures.socketOpc, figures.vxi11Opc, vxi11Limit) && allMet;
 
     const double perSecond = burstCommands / figures.burstSeconds;
     const bool throughputMet = perSecond >= commandsPerSecondLimit;
