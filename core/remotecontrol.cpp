@@ -106,6 +106,8 @@ RemoteControl::RemoteControl(QByteArray identity, QString stateFolder, QObject *
             [this] { emit infoChanged(infoText()); });
     connect(&m_vxi11, &Vxi11Server::linkCountChanged, this,
             [this] { emit infoChanged(infoText()); });
+    connect(&m_registration, &PortMapperRegistration::finished, this,
+            &RemoteControl::vxi11Registered);
 }
 
 RemoteControl::~RemoteControl() = default;
@@ -123,6 +125,12 @@ bool RemoteControl::listen(const QHostAddress &address, quint16 port)
 QString RemoteControl::errorString() const
 {
     return m_server.errorString();
+}
+
+void RemoteControl::registerVxi11()
+{
+    if (m_vxi11.port() != 0)
+        m_registration.start(Vxi11Server::coreProgram, Vxi11Server::coreVersion, m_vxi11.port());
 }
 
 bool RemoteControl::listenVxi11()

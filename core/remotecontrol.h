@@ -7,6 +7,7 @@
 // share the client limit and the lock.
 #pragma once
 
+#include "portmapperregistration.h"
 #include "scpiclientstatus.h"
 #include "scpiserver.h"
 #include "vxi11server.h"
@@ -56,10 +57,11 @@ public:
     QString vxi11ErrorString() const { return m_vxi11.errorString(); }
     // The core channel's port, 0 when it does not listen.
     quint16 vxi11Port() const { return m_vxi11.port(); }
-    // Registers the core channel with the system's port mapper, once the
-    // card is started; an empty text, or why not.
-    QString registerVxi11() { return m_vxi11.registerWithPortMapper(); }
-    bool isVxi11Registered() const { return m_vxi11.isRegistered(); }
+    // Registers the core channel with the system's port mapper, where
+    // VXI-11 clients ask for it, without waiting: vxi11Registered() tells
+    // how it went. The registration is withdrawn with the remote control.
+    void registerVxi11();
+    bool isVxi11Registered() const { return m_registration.isRegistered(); }
     // The address and port the socket listens on.
     QHostAddress address() const { return m_server.address(); }
     // How long silent and vanished clients are kept; before start().
@@ -89,6 +91,9 @@ signals:
     void lockChanged(bool locked);
     // A client's line is about to run.
     void commandArriving();
+    // Empty when the core channel is registered with the port mapper,
+    // else why not.
+    void vxi11Registered(const QString &why);
 
 private:
     class QueueReporter;
@@ -131,6 +136,7 @@ private:
     QString m_stateFolder;
     ScpiServer m_server;
     Vxi11Server m_vxi11;
+    PortMapperRegistration m_registration;
     std::map<quint64, ScpiClientStatus> m_clients;
     quint64 m_lockOwner = 0;
     std::function<bool()> m_operatorAsked;

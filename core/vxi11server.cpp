@@ -14,7 +14,6 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
-#include <rpc/pmap_clnt.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -192,13 +191,13 @@ Vxi11Server::Vxi11Server(Vxi11Handler *handler, QObject *parent)
 
 Vxi11Server::~Vxi11Server()
 {
-    unregisterFromPortMapper();
     if (listeningServer != this)
         return;
-    // Calls still read below are the library's to refuse: no program.
+    // Calls still read below are refused: no server listens. The services
+    // stay in the library's table (svc_unreg would also withdraw whatever
+    // the port mapper holds for the program, another panel's registration
+    // too); a server that listens later in this program takes them again.
     listeningServer = nullptr;
-    svc_unreg(DEVICE_CORE, DEVICE_CORE_VERSION);
-    svc_unreg(DEVICE_ASYNC, DEVICE_ASYNC_VERSION);
     m_parked.clear();
     // The library closes a connection whose peer has nothing more to say.
     // The links go without a word to the handler, which goes too.
@@ -249,7 +248,6 @@ bool Vxi11Server::listen(const QHostAddress &address)
                     nullptr)) {
         if (m_error.isEmpty())
             m_error = QStringLiteral("the RPC library cannot register the channels");
-        svc_unreg(DEVICE_CORE, DEVICE_CORE_VERSION);
         for (const std::unique_ptr<Connection> &listener : m_listeners)
             SVC_DESTROY(listener->transport);
         m_listeners.clear();
@@ -274,48 +272,6 @@ void Vxi11Server::start()
         connect(listener->notifier.get(), &QSocketNotifier::activated, this,
                 [this, descriptor] { service(descriptor); });
     }
-}
-
-QString Vxi11Server::registerWithPortMapper()
-{
-    if (listeningServer != this)
-        return QStringLiteral("the core channel does not listen");
-    if (pmap_set(DEVICE_CORE, DEVICE_CORE_VERSION, IPPROTO_TCP, m_corePort)) {
-        m_registered = true;
-        return QString();
-    }
-    // Refused: no port mapper answers, or it names another server already.
-    sockaddr_in loopback {};
-    loopback.sin_family = AF_INET;
-    loopback.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const u_short registered
-        = pmap_getport(&loopback, DEVICE_CORE, DEVICE_CORE_VERSION, IPPROTO_TCP);
-    if (registered == 0)
-        return QStringLiteral("no port mapper (rpcbind) answers on this machine");
-    // A server that is gone (a panel that crashed) left its registration
-    // behind: nothing accepts on its port any more.
-    const int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    loopback.sin_port = htons(registered);
-    const bool answers = probe >= 0
-        && ::connect(probe, reinterpret_cast<const sockaddr *>(&loopback), sizeof loopback) == 0;
-    if (probe >= 0)
-        ::close(probe);
-    if (answers)
-        return QStringLiteral("the port mapper names another VXI-11 server, on port %1")
-            .arg(registered);
-    pmap_unset(DEVICE_CORE, DEVICE_CORE_VERSION);
-    if (!pmap_set(DEVICE_CORE, DEVICE_CORE_VERSION, IPPROTO_TCP, m_corePort))
-        return QStringLiteral("the port mapper refused the registration");
-    m_registered = true;
-    return QString();
-}
-
-void Vxi11Server::unregisterFromPortMapper()
-{
-    if (!m_registered)
-        return;
-    m_registered = false;
-    pmap_unset(DEVICE_CORE, DEVICE_CORE_VERSION);
 }
 
 QString Vxi11Server::peerName(quint64 client) const

@@ -87,6 +87,9 @@ public:
     // Connections at a time, with or without links; one more is closed at
     // once.
     static constexpr int maxConnections = 16;
+    // The core channel's program and version, as the port mapper knows it.
+    static constexpr quint32 coreProgram = 0x0607AF;
+    static constexpr quint32 coreVersion = 1;
 
     explicit Vxi11Server(Vxi11Handler *handler, QObject *parent = nullptr);
     ~Vxi11Server() override;
@@ -102,15 +105,6 @@ public:
 
     // Takes requests from now on.
     void start();
-
-    // Registers the core channel's port with the system's port mapper
-    // (rpcbind), where VXI-11 clients ask for it. An empty text when done,
-    // else why not. A registration left behind by a server that is gone is
-    // replaced; one of a server that still answers is left alone.
-    QString registerWithPortMapper();
-    // Withdraws the registration, when this server made it.
-    void unregisterFromPortMapper();
-    bool isRegistered() const { return m_registered; }
 
     int linkCount() const { return int(m_links.size()); }
     // The client's address and port, "127.0.0.1:40312"; empty for a client
@@ -152,7 +146,6 @@ private:
     QTimer *m_retry;
     long m_nextLink = 1;
     bool m_started = false;
-    bool m_registered = false;
     bool m_inService = false;
 };
 

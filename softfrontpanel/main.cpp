@@ -234,21 +234,17 @@ int main(int argc, char *argv[])
         remote->setStateFolder(
             sfp::savedStates::cardFolder(sfp::savedStates::defaultFolder(), cardId));
         remote->start(window.card());
-        if (remote->vxi11Port() != 0) {
-            const QString why = remote->registerVxi11();
-            if (!why.isEmpty())
-                std::fprintf(stderr,
-                             "qx5170fp: VXI-11 clients do not find the panel through the port "
-                             "mapper: %s; the core channel listens on port %u\n",
-                             qUtf8Printable(why), unsigned(remote->vxi11Port()));
-        }
-        // Found on the network as LAN instruments are; a panel that only
-        // the loopback reaches has nobody to tell.
-        if (!commandLine.listenAddress.isLoopback()) {
+        // The announcement names VXI-11 only once the port mapper does: it
+        // follows the registration, which may take a while.
+        const auto announce = [&, cardId](bool vxi11) {
+            // Found on the network as LAN instruments are; a panel that only
+            // the loopback reaches has nobody to tell.
+            if (commandLine.listenAddress.isLoopback())
+                return;
             announcer = std::make_unique<sfp::NetworkAnnouncer>();
             QList<sfp::NetworkAnnouncer::Service> services {{"_scpi-raw._tcp", remote->port()}};
             // VXI-11 clients ask the port mapper, on its own port.
-            if (remote->isVxi11Registered())
+            if (vxi11)
                 services += {{"_vxi-11._tcp", 111}, {"_lxi._tcp", 111}};
             const QString why = announcer->announce(
                 sfp::NetworkAnnouncer::instrumentName(cardId), remote->address(), services,
@@ -260,6 +256,22 @@ int main(int argc, char *argv[])
             if (!why.isEmpty())
                 std::fprintf(stderr, "qx5170fp: the panel is not announced on the network: %s\n",
                              qUtf8Printable(why));
+        };
+        if (remote->vxi11Port() == 0) {
+            announce(false);
+        } else {
+            QObject::connect(remote.get(), &sfp::RemoteControl::vxi11Registered, &app,
+                             [&, announce](const QString &why) {
+                                 if (!why.isEmpty())
+                                     std::fprintf(stderr,
+                                                  "qx5170fp: VXI-11 clients do not find the "
+                                                  "panel through the port mapper: %s; the core "
+                                                  "channel listens on port %u\n",
+                                                  qUtf8Printable(why),
+                                                  unsigned(remote->vxi11Port()));
+                                 announce(why.isEmpty());
+                             });
+            remote->registerVxi11();
         }
     }
 

@@ -21,6 +21,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import remote  # noqa: E402
 import sfpdrive as d  # noqa: E402
+import vxi11  # noqa: E402
 
 
 def expect(condition, message):
@@ -438,6 +439,7 @@ SCENARIOS = {
     "vendor_folder": vendor_folder,
     "break_before_make": break_before_make,
     **remote.SCENARIOS,
+    **vxi11.SCENARIOS,
 }
 
 

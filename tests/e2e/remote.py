@@ -59,15 +59,16 @@ def wait_label(main, text):
     return d.wait_for("the label '%s'" % text, lambda: d.find(main, "label", text))
 
 
-def start_listening(desktop, program, card=CARD, fresh_trace=True):
+def start_listening(desktop, program, card=CARD, fresh_trace=True, panel_type=d.Panel):
     """The program on the card with the remote control on a port of its
     own. Another process may take the port between our choice and the
     program's start; the program then ends with status 1 and the run is
-    repeated on another port. `fresh_trace`: see sfpdrive.Panel."""
+    repeated on another port. `fresh_trace`: see sfpdrive.Panel;
+    `panel_type`: sfpdrive.Panel or a kind of it."""
     for _ in range(3):
         port = free_port()
-        panel = d.Panel(desktop, program, arguments=card + ["--listen", str(port)],
-                        fresh_trace=fresh_trace)
+        panel = panel_type(desktop, program, arguments=card + ["--listen", str(port)],
+                           fresh_trace=fresh_trace)
 
         def shown_or_ended():
             if not panel.running():
