@@ -137,14 +137,15 @@ NetworkAnnouncer::~NetworkAnnouncer()
 QByteArray NetworkAnnouncer::instrumentName(const QString &cardId)
 {
     QByteArray name = "Orbelan 5170 " + cardId.toUtf8();
-    // A DNS label holds 63 bytes; a character is not cut in two.
-    while (name.size() > 63) {
-        name.chop(1);
-        while (!name.isEmpty() && (uchar(name.back()) & 0xC0) == 0x80)
-            name.chop(1);
-        if (!name.isEmpty() && (uchar(name.back()) & 0x80) != 0)
-            name.chop(1);
-    }
+    // A DNS label holds 63 bytes; a character is not cut in two: where the
+    // first byte left out continues a character, that character goes too.
+    constexpr qsizetype limit = 63;
+    if (name.size() <= limit)
+        return name;
+    qsizetype end = limit;
+    while (end > 0 && (uchar(name.at(end)) & 0xC0) == 0x80)
+        --end;
+    name.truncate(end);
     return name;
 }
 

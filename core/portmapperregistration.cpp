@@ -2,8 +2,11 @@
 // SPDX-License-Identifier: MIT
 #include "portmapperregistration.h"
 
+#include <QHostAddress>
 #include <QMetaObject>
+#include <QNetworkInterface>
 #include <QPointer>
+#include <QTcpSocket>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -11,6 +14,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <functional>
 #include <future>
@@ -18,6 +22,14 @@
 #include <thread>
 
 namespace {
+
+bool accepts(const QHostAddress &address, quint16 port)
+{
+    QTcpSocket probe;
+    probe.connectToHost(address, port);
+    // A local address answers at once, taken or refused.
+    return probe.waitForConnected(1000);
+}
 
 // Registers, replacing a registration that a server which is gone (a panel
 // that crashed) left behind; one of a server that still answers is left
@@ -33,12 +45,12 @@ QString registerNow(quint32 program, quint32 version, quint16 port)
     const u_short registered = pmap_getport(&loopback, program, version, IPPROTO_TCP);
     if (registered == 0)
         return QStringLiteral("no port mapper (rpcbind) answers on this machine");
-    const int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    loopback.sin_port = htons(registered);
-    const bool answers = probe >= 0
-        && ::connect(probe, reinterpret_cast<const sockaddr *>(&loopback), sizeof loopback) == 0;
-    if (probe >= 0)
-        ::close(probe);
+    // The server may listen on any address of this machine, not only the
+    // loopback: it is alive when one of them takes a connection on its port.
+    const QList<QHostAddress> addresses = QNetworkInterface::allAddresses();
+    const bool answers = std::any_of(
+        addresses.begin(), addresses.end(),
+        [registered](const QHostAddress &address) { return accepts(address, registered); });
     if (answers)
         return QStringLiteral("the port mapper names another VXI-11 server, on port %1")
             .arg(registered);

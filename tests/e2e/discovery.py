@@ -155,9 +155,12 @@ class Network:
                    check=False, env=dict(os.environ, SFP_BUS_CONFIG=self.bus_config),
                    timeout=TIMEOUT * 2)
 
-    def start_panel(self, program, services, extra_arguments=()):
-        """The panel on the server host; its output goes to a file."""
-        log = open(os.path.join(self.folder, "panel-%s.log" % services.replace(",", "-")), "w")
+    def start_panel(self, program, services, port=5025, beside=None):
+        """The panel on the server host; its output goes to a file.
+        `beside`: a panel already running there, whose /run (its system
+        bus and port mapper) this one shares."""
+        log = open(os.path.join(self.folder, "panel-%s-%d.log"
+                                % (services.replace(",", "-"), port)), "w")
         home = os.path.join(self.folder, "home")
         environment = dict(os.environ, SFP_BUS_CONFIG=self.bus_config,
                            QT_QPA_PLATFORM="offscreen", SFP_SIM_CONFIG="", SFP_SIM_TRACE="",
@@ -165,9 +168,14 @@ class Network:
                            XDG_CONFIG_HOME=os.path.join(home, ".config"),
                            XDG_DATA_HOME=os.path.join(home, ".local", "share"))
         command = [program, "--simulate"] + CARD + [
-            "--listen", "%s:5025" % self.server_address] + list(extra_arguments)
+            "--listen", "%s:%d" % (self.server_address, port)]
+        if beside is None:
+            command = self.host_command(self.server, "sfp-panel", self.server_interface,
+                                        services, command)
+        else:
+            command = ["nsenter", "--target", str(beside.pid), "--mount", "--net", "--"] + command
         process = subprocess.Popen(
-            self.host_command(self.server, "sfp-panel", self.server_interface, services, command),
+            command,
             stdout=log, stderr=subprocess.STDOUT, env=environment, start_new_session=True)
         return process, log.name
 
@@ -246,6 +254,28 @@ def scenario(program, folder):
                                  % (re.escape(NAME), re.escape(network.server_address),
                                     service, port), mdns),
                        "lxi discover -m did not find the %s service:\n%s" % (service, output))
+
+            # A second panel of the same card: its name is taken, so it is
+            # announced as "... #2", with a line that says so; it has no
+            # VXI-11 registration (the first holds it), so only its socket.
+            second, second_log = network.start_panel(program, "", port=5026, beside=panel)
+            try:
+                renamed = 'the name "%s" is taken on the network; announced as "%s #2"' % (
+                    NAME, NAME)
+
+                def said_renamed():
+                    with open(second_log) as text:
+                        return renamed in text.read()
+                wait_for("the second panel's new name", said_renamed)
+                mdns = network.on_client(["lxi", "discover", "-m"]).stdout
+                expect(re.search(r'Found "%s #2" on address %s\s+scpi-raw service on port 5026'
+                                 % (re.escape(NAME), re.escape(network.server_address)), mdns),
+                       "lxi discover -m did not find the second panel:\n" + mdns)
+                expect(not re.search(r'Found "%s #2"[^\n]*\n\s+(vxi-11|lxi) service'
+                                     % re.escape(NAME), mdns),
+                       "the second panel announced VXI-11:\n" + mdns)
+            finally:
+                stop_panel(second)
         finally:
             status = stop_panel(panel)
         expect(status == 0, "the panel ended with status %s on SIGTERM" % status)
