@@ -66,6 +66,11 @@ if ! configure "$fuzz" -DSFP_FUZZ=ON -DSFP_BUILD_BENCH=OFF -DSFP_BUILD_TOOLS=OFF
     echo "analyse: configuring $fuzz failed" >&2
     exit 1
 fi
+# The headers that rpcgen makes are all the fuzzers' sources need built.
+if ! cmake --build "$fuzz" --target sfp_vxi11_xdr >/dev/null; then
+    echo "analyse: generating the VXI-11 headers in $fuzz failed" >&2
+    status=1
+fi
 clazy-standalone -p "$fuzz" "$top"/tests/fuzz/*.cpp || status=1
 
 echo "clang-tidy: $(clang-tidy --version | sed -n 's/.*LLVM version \(.*\)/\1/p')"

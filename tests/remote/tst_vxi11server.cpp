@@ -32,16 +32,13 @@
 
 namespace {
 
-const char cardDescriptor[] = "VXI0::1::INSTR";
-constexpr int cardPosition = 2;
-
 const char oneCardSystem[] = R"({"resources": [
     {"descriptor": "VXI0::1::INSTR", "slot": 5,
      "motherboard": {"code": "0x0B52", "positions": 4,
                      "cards": [{"position": 2, "code": "0x5170"}]}}]})";
 
-const QByteArray identity = "Orbelan,5170,VXI0::1::INSTR/FC2,1.4.0\n";
-const QByteArray lockedText = "-221,\"Settings conflict;another client holds the lock\"";
+constexpr char identity[] = "Orbelan,5170,VXI0::1::INSTR/FC2,1.4.0\n";
+constexpr char lockedText[] = "-221,\"Settings conflict;another client holds the lock\"";
 
 template<typename Routine>
 xdrproc_t coder(Routine routine)
@@ -377,7 +374,7 @@ void tst_Vxi11Server::linksAndMessages()
     QVERIFY(link.abortPort != 0);
     QCOMPARE(remoteLine(), QStringLiteral("Remote: 127.0.0.1:%1, 1 client").arg(m_remote->port()));
 
-    QCOMPARE(client.ask("*IDN?"), identity);
+    QCOMPARE(client.ask("*IDN?"), QByteArray(identity));
 
     // A message in pieces runs once its END comes; its line ends are line
     // ends.
@@ -462,7 +459,7 @@ void tst_Vxi11Server::readsBySizeAndEndCharacter()
     for (qsizetype from = 0; from < longLine.size(); from += 60000)
         QCOMPARE(client->write(longLine.mid(from, 60000), 0), 0L);
     QCOMPARE(client->write("\n*IDN?"), 0L);
-    QCOMPARE(client->read().data, identity);
+    QCOMPARE(client->read().data, QByteArray(identity));
     QVERIFY(!relayButton(1)->isChecked());
     QCOMPARE(client->ask("SYST:ERR?"), QByteArray("-223,\"Too much data\"\n"));
 }
@@ -548,7 +545,7 @@ void tst_Vxi11Server::lockSharedWithScpi()
     // A socket client: the changes refused as under SYSTem:LOCK, the
     // owner named by its connection's address.
     QCOMPARE(socket.ask("ROUT:CLOS (@5);*OPC?"), QByteArray("1"));
-    QCOMPARE(socket.ask("SYST:ERR?"), lockedText);
+    QCOMPARE(socket.ask("SYST:ERR?"), QByteArray(lockedText));
     QCOMPARE(socket.ask("SYST:LOCK:REQ?"), QByteArray("0"));
     QVERIFY(socket.ask("SYST:LOCK:OWN?").startsWith("\"127.0.0.1:"));
     QCOMPARE(sfptest::trace({QStringLiteral("qx5170_switchRelay")}), QStringList());
@@ -632,7 +629,7 @@ void tst_Vxi11Server::clientLimitShared()
     // One leaves: the next is taken.
     QCOMPARE(links.back()->destroy(), 0L);
     QCOMPARE(fifth.createLink().error, 0L);
-    QCOMPARE(fifth.ask("*IDN?"), identity);
+    QCOMPARE(fifth.ask("*IDN?"), QByteArray(identity));
 }
 
 void tst_Vxi11Server::waitsForTheOperator()
@@ -671,7 +668,7 @@ void tst_Vxi11Server::waitsForTheOperator()
     QCOMPARE(client->write("ROUT:CLOS (@11)", sfp::vxi11::End, 20000), 23L);
     m_operatorAsked = false;
     QVERIFY(!relayButton(11)->isChecked());
-    QCOMPARE(client->ask("*IDN?"), identity);
+    QCOMPARE(client->ask("*IDN?"), QByteArray(identity));
 }
 
 void tst_Vxi11Server::misbehavingClients()
@@ -712,7 +709,7 @@ void tst_Vxi11Server::misbehavingClients()
     QVERIFY(half.waitForConnected(5000));
     half.write(QByteArray::fromHex("80000100") + QByteArray(10, '\0'));
     QVERIFY(half.waitForBytesWritten(5000));
-    QCOMPARE(good->ask("*IDN?"), identity);
+    QCOMPARE(good->ask("*IDN?"), QByteArray(identity));
 
     // A link that never reads its replies: served all the same, and the
     // others with it.
@@ -730,7 +727,7 @@ void tst_Vxi11Server::misbehavingClients()
         deaf->call(device_write, coder(xdr_Device_WriteParms), &in, coder(xdr_Device_WriteResp),
                    &out, 0);
     }
-    QCOMPARE(good->ask("*IDN?"), identity);
+    QCOMPARE(good->ask("*IDN?"), QByteArray(identity));
     deaf->close();
 
     // A client that sends its next call before the reply to one that
@@ -770,7 +767,7 @@ void tst_Vxi11Server::oneServerAtATime()
     // The first serves on.
     const auto client = linked();
     QVERIFY(client);
-    QCOMPARE(client->ask("*IDN?"), identity);
+    QCOMPARE(client->ask("*IDN?"), QByteArray(identity));
 }
 
 SFPTEST_MAIN(tst_Vxi11Server)
