@@ -95,10 +95,11 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS
 # The toolkit's platform plugins are a separate package that the library
 # dependencies do not bring.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-# VXI-11 clients find the remote control through the system's port mapper;
-# the panel serves without it, so it is recommended, not required. The RPC
-# library itself (libtirpc3) comes with the binaries' dependencies.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "rpcbind")
+# VXI-11 clients find the remote control through the system's port mapper,
+# and LAN tools by multicast DNS through the Avahi daemon; the panel serves
+# without either, so they are recommended, not required. The libraries
+# (libtirpc3, libavahi-client3) come with the binaries' dependencies.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "rpcbind, avahi-daemon")
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 include(CPack)
