@@ -199,7 +199,7 @@ QByteArray NetworkAnnouncer::name() const
     if (d->poll == nullptr)
         return d->name;
     avahi_threaded_poll_lock(d->poll);
-    const QByteArray current = d->name;
+    QByteArray current = d->name;
     avahi_threaded_poll_unlock(d->poll);
     return current;
 }

@@ -13,7 +13,7 @@
 namespace {
 
 // The most one device_read returns, whatever the client asks for.
-constexpr unsigned long maxReadSize = 1024 * 1024;
+constexpr unsigned long maxReadSize = 1024UL * 1024;
 
 } // namespace
 
@@ -360,7 +360,7 @@ bool Vxi11Server::completes(Parked &parked)
     return true;
 }
 
-void Vxi11Server::replyAndResume(Parked &parked, long error)
+void Vxi11Server::replyAndResume(Parked &parked, long error) const
 {
     switch (parked.procedure) {
     case create_link: {

@@ -455,7 +455,7 @@ void tst_Vxi11Server::readsBySizeAndEndCharacter()
     QCOMPARE(client->ask("SYST:ERR?"), QByteArray("-410,\"Query INTERRUPTED\"\n"));
 
     // A line longer than the socket's limit is refused whole, in order.
-    QByteArray longLine = "ROUT:CLOS (@1)" + QByteArray(70 * 1024, ' ');
+    QByteArray longLine = "ROUT:CLOS (@1)" + QByteArray(qsizetype(70) * 1024, ' ');
     for (qsizetype from = 0; from < longLine.size(); from += 60000)
         QCOMPARE(client->write(longLine.mid(from, 60000), 0), 0L);
     QCOMPARE(client->write("\n*IDN?"), 0L);
