@@ -583,6 +583,24 @@ void tst_Vxi11Server::lockSharedWithScpi()
     QCOMPARE(socket.ask("SYST:LOCK:REL;*OPC?"), QByteArray("1"));
     QCOMPARE(late.createLink("inst0", true, 0).error, 0L);
     QCOMPARE(socket.ask("SYST:LOCK:REQ?"), QByteArray("0"));
+
+    // device_local lets the lock go as SYSTem:LOCal does; device_remote
+    // leaves it.
+    QCOMPARE(late.generic(device_remote), 0L);
+    QCOMPARE(socket.ask("SYST:LOCK:REQ?"), QByteArray("0"));
+    QCOMPARE(late.generic(device_local), 0L);
+    QCOMPARE(socket.ask("SYST:LOCK:OWN?"), QByteArray("NONE"));
+    QVERIFY(relayButton(5)->isEnabled());
+
+    // A link that asks for the lock with its creation, and may wait: made
+    // once the lock is free.
+    QCOMPARE(socket.ask("SYST:LOCK:REQ?"), QByteArray("1"));
+    Vxi11Client patient(m_remote->vxi11Port());
+    QTimer::singleShot(300, this, [&socket] { socket.socket().write("SYST:LOCK:REL\n"); });
+    QCOMPARE(patient.createLink("inst0", true, 20000).error, 0L);
+    QCOMPARE(socket.ask("SYST:LOCK:REQ?"), QByteArray("0"));
+    QCOMPARE(patient.write("ROUT:CLOS (@5)"), 0L);
+    QVERIFY(relayButton(5)->isChecked());
 }
 
 void tst_Vxi11Server::lockWaitsAndTimesOut()
