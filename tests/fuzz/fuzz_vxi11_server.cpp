@@ -155,6 +155,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray second = call(2, procedure, arguments);
     ::send(socket, second.constData(), size_t(second.size()), MSG_NOSIGNAL);
     pump(socket);
+    // Ended with a reset: a closed connection would leave its port in
+    // TIME_WAIT, and thousands of inputs a second use up the ports.
+    const linger reset {1, 0};
+    ::setsockopt(socket, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
     ::close(socket);
 
     // The connection's end takes its link with it.
