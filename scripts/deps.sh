@@ -29,5 +29,25 @@ if [[ $(id -u) -ne 0 ]]; then
     sudo=(sudo)
 fi
 echo "Installing: ${missing[*]}"
-"${sudo[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# rpcbind and avahi-daemon would start as the system's services on
+# installation, and Avahi would announce this machine on its network: the
+# tests start their own, inside network namespaces of their own. A policy
+# that refuses every start is in place while the packages install, unless
+# the machine has one of its own.
+policy=/usr/sbin/policy-rc.d
+ownPolicy=0
+if [[ ! -e $policy ]]; then
+    printf '#!/bin/sh\nexit 101\n' | "${sudo[@]}" tee "$policy" >/dev/null
+    "${sudo[@]}" chmod 755 "$policy"
+    ownPolicy=1
+fi
+status=0
+"${sudo[@]}" apt-get update -qq || status=$?
+if [[ $status -eq 0 ]]; then
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}" >/dev/null || status=$?
+fi
+if [[ $ownPolicy -eq 1 ]]; then
+    "${sudo[@]}" rm -f "$policy"
+fi
+exit "$status"
