@@ -46,8 +46,6 @@ public:
                      const QList<Service> &services, const QList<QByteArray> &txt,
                      std::function<void(const QString &)> report);
 
-    // The name now announced (changed after a collision).
-    QByteArray name() const;
 
 private:
     struct Private;

@@ -276,6 +276,18 @@ def scenario(program, folder):
                        "the second panel announced VXI-11:\n" + mdns)
             finally:
                 stop_panel(second)
+
+            # The Avahi daemon goes: one line, and the panel serves on.
+            run(["nsenter", "--target", str(panel.pid), "--mount", "--net", "--", "avahi-daemon",
+                 "-k"])
+
+            def said_gone():
+                with open(log) as text:
+                    return "the Avahi daemon went away" in text.read()
+            wait_for("the line about the Avahi daemon", said_gone)
+            answer = network.on_client(["lxi", "scpi", "-a", network.server_address, "-r", "-p",
+                                        "5025", "*IDN?"], services="")
+            expect(IDENTITY in answer.stdout, "the socket did not answer:\n" + answer.stdout)
         finally:
             status = stop_panel(panel)
         expect(status == 0, "the panel ended with status %s on SIGTERM" % status)
@@ -285,6 +297,8 @@ def scenario(program, folder):
             lines = text.read()
         expect("not announced" not in lines and "port mapper:" not in lines,
                "the panel complained:\n" + lines)
+        expect(lines.count("the Avahi daemon went away") == 1,
+               "not one line about the Avahi daemon's end:\n" + lines)
 
         # Without a port mapper and without Avahi: one line each, and the
         # socket still serves.

@@ -24,6 +24,7 @@
 #include <QTest>
 #include <QThreadPool>
 #include <QtConcurrent>
+#include <QtEndian>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -253,6 +254,27 @@ private:
     QTcpSocket m_socket;
 };
 
+// A handler with nothing behind it, for a server of the test's own.
+class NullHandler final : public sfp::Vxi11Handler
+{
+public:
+    bool isReady() const override { return true; }
+    void clientJoined(quint64 /*client*/) override { }
+    void clientLeft(quint64 /*client*/) override { }
+    QByteArray execute(quint64 /*client*/, QByteArrayView /*line*/) override
+    {
+        return QByteArray();
+    }
+    void lineTooLong(quint64 /*client*/) override { }
+    bool hasRoomForClient() const override { return true; }
+    bool takeLock(quint64 /*client*/) override { return true; }
+    bool releaseLock(quint64 /*client*/) override { return true; }
+    bool isLockedByOther(quint64 /*client*/) const override { return false; }
+    void clearErrors(quint64 /*client*/) override { }
+    void queryInterrupted(quint64 /*client*/) override { }
+    int statusByte(quint64 /*client*/, bool /*messageAvailable*/) override { return 0; }
+};
+
 } // namespace
 
 class tst_Vxi11Server : public QObject
@@ -273,6 +295,9 @@ private slots:
     void waitsForTheOperator();
     void misbehavingClients();
     void oneServerAtATime();
+    void callsThatCannotBeRead();
+    void clientGoneWhileItsCallWaits();
+    void addressesOfBothKinds();
 
 private:
     QPushButton *relayButton(int relay) const;
@@ -786,6 +811,150 @@ void tst_Vxi11Server::oneServerAtATime()
     const auto client = linked();
     QVERIFY(client);
     QCOMPARE(client->ask("*IDN?"), QByteArray(identity));
+}
+
+// One record: a call of `program` with AUTH_NONE and the given arguments.
+QByteArray rawCall(quint32 xid, quint32 program, quint32 procedure, const QByteArray &arguments)
+{
+    QByteArray body;
+    const auto put = [&body](quint32 word) {
+        const quint32 big = qToBigEndian(word);
+        body.append(reinterpret_cast<const char *>(&big), 4);
+    };
+    for (quint32 word : {xid, 0U, 2U, program, 1U, procedure, 0U, 0U, 0U, 0U})
+        put(word);
+    body += arguments;
+    QByteArray record;
+    const quint32 mark = qToBigEndian(0x80000000U | quint32(body.size()));
+    record.append(reinterpret_cast<const char *>(&mark), 4);
+    return record + body;
+}
+
+// The accept status of a reply (0 success, 3 no such procedure, 4
+// arguments that cannot be decoded), or -1.
+int acceptStatus(const QByteArray &reply)
+{
+    // Record mark, xid, REPLY, MSG_ACCEPTED, verifier (2 words), status.
+    if (reply.size() < 28)
+        return -1;
+    return int(qFromBigEndian<quint32>(reply.constData() + 24));
+}
+
+void tst_Vxi11Server::callsThatCannotBeRead()
+{
+    // Arguments cut short, for each procedure that takes any: the protocol's
+    // "garbage arguments", and the connection serves on.
+    QTcpSocket raw;
+    raw.connectToHost(QHostAddress::LocalHost, m_remote->vxi11Port());
+    QVERIFY(raw.waitForConnected(5000));
+    const auto ask = [&raw](const QByteArray &record) {
+        raw.write(record);
+        if (!QTest::qWaitFor([&raw] { return raw.bytesAvailable() >= 28; }, 10000))
+            return QByteArray();
+        QTest::qWait(20);
+        return raw.readAll();
+    };
+    quint32 xid = 100;
+    for (quint32 procedure : {10U, 11U, 12U, 13U, 14U, 15U, 16U, 17U, 18U, 19U, 23U})
+        QCOMPARE(acceptStatus(ask(rawCall(++xid, DEVICE_CORE, procedure, QByteArray(2, '\0')))), 4);
+    // The null procedure answers; one the protocol does not have is refused.
+    QCOMPARE(acceptStatus(ask(rawCall(++xid, DEVICE_CORE, 0, QByteArray()))), 0);
+    QCOMPARE(acceptStatus(ask(rawCall(++xid, DEVICE_CORE, 99, QByteArray()))), 3);
+    // The abort channel's procedure, cut short, on the core channel's port.
+    QCOMPARE(acceptStatus(ask(rawCall(++xid, DEVICE_ASYNC, 1, QByteArray(2, '\0')))), 4);
+
+    // device_docmd: not supported, whatever it carries.
+    const auto client = linked();
+    QVERIFY(client);
+    Device_DocmdParms docmd {};
+    docmd.lid = client->lid;
+    Device_DocmdResp reply {};
+    reply.error = -1;
+    QCOMPARE(client->call(device_docmd, coder(xdr_Device_DocmdParms), &docmd,
+                          coder(xdr_Device_DocmdResp), &reply),
+             RPC_SUCCESS);
+    QCOMPARE(reply.error, 8L);
+    QCOMPARE(client->ask("*IDN?"), QByteArray(identity));
+}
+
+void tst_Vxi11Server::clientGoneWhileItsCallWaits()
+{
+    // A call waits for the operator; its client goes away meanwhile: the
+    // link goes with the connection, and the call never runs.
+    const QString none = QStringLiteral("Remote: 127.0.0.1:%1, 0 clients").arg(m_remote->port());
+    {
+        auto client = linked();
+        QVERIFY(client);
+        auto other = linked();
+        QVERIFY(other);
+        m_operatorAsked = true;
+        QByteArray command = "ROUT:CLOS (@15)";
+        for (Vxi11Client *each : {client.get(), other.get()}) {
+            Device_WriteParms in {};
+            in.lid = each->lid;
+            in.io_timeout = 20000;
+            in.flags = sfp::vxi11::End;
+            in.data.data_len = u_int(command.size());
+            in.data.data_val = command.data();
+            Device_WriteResp out {};
+            each->call(device_write, coder(xdr_Device_WriteParms), &in, coder(xdr_Device_WriteResp),
+                       &out, 0);
+        }
+        QTest::qWait(200);
+        // An abort of the second link's call passes over the first's.
+        Create_LinkResp made = linked()->createLink();
+        Vxi11Client abortChannel(made.abortPort, DEVICE_ASYNC, DEVICE_ASYNC_VERSION);
+        QCOMPARE(abortChannel.onLink(device_abort, other->lid), 0L);
+        client->close();
+        other->close();
+    }
+    QVERIFY(QTest::qWaitFor([&] { return remoteLine() == none; }, 10000));
+    m_operatorAsked = false;
+    QTest::qWait(100);
+    QVERIFY(!relayButton(15)->isChecked());
+    QCOMPARE(sfptest::trace({QStringLiteral("qx5170_switchRelay")}), QStringList());
+
+    // More connections than the server keeps: the one too many is closed.
+    std::vector<std::unique_ptr<QTcpSocket>> crowd;
+    for (int i = 0; i < sfp::Vxi11Server::maxConnections + 1; ++i) {
+        crowd.push_back(std::make_unique<QTcpSocket>());
+        crowd.back()->connectToHost(QHostAddress::LocalHost, m_remote->vxi11Port());
+        QVERIFY(crowd.back()->waitForConnected(5000));
+    }
+    QVERIFY(QTest::qWaitFor(
+        [&] { return crowd.back()->state() == QAbstractSocket::UnconnectedState; }, 10000));
+    QCOMPARE(crowd.front()->state(), QAbstractSocket::ConnectedState);
+}
+
+void tst_Vxi11Server::addressesOfBothKinds()
+{
+    // The fixture's server goes: one listens at a time.
+    m_remote.reset();
+    NullHandler handler;
+    {
+        sfp::Vxi11Server nowhere(&handler);
+        QVERIFY(!nowhere.listen(QHostAddress(QStringLiteral("192.0.2.1"))));
+        QCOMPARE(nowhere.errorString(), QStringLiteral("Cannot assign requested address"));
+        QCOMPARE(nowhere.port(), quint16(0));
+    }
+    for (const QHostAddress &address :
+         {QHostAddress(QHostAddress::Any), QHostAddress(QHostAddress::LocalHostIPv6)}) {
+        sfp::Vxi11Server server(&handler);
+        QVERIFY2(server.listen(address), qPrintable(server.errorString()));
+        QVERIFY(server.port() != 0 && server.abortPort() != 0);
+        server.start();
+        // Every address of both kinds takes IPv4 clients too; the IPv6
+        // loopback only IPv6 ones.
+        QTcpSocket v6;
+        v6.connectToHost(QHostAddress::LocalHostIPv6, server.port());
+        QVERIFY(v6.waitForConnected(5000));
+        v6.write(rawCall(1, DEVICE_CORE, 0, QByteArray()));
+        QVERIFY(QTest::qWaitFor([&v6] { return v6.bytesAvailable() >= 28; }, 10000));
+        QCOMPARE(acceptStatus(v6.readAll()), 0);
+        QTcpSocket v4;
+        v4.connectToHost(QHostAddress::LocalHost, server.port());
+        QCOMPARE(v4.waitForConnected(5000), address == QHostAddress::Any);
+    }
 }
 
 SFPTEST_MAIN(tst_Vxi11Server)
