@@ -395,6 +395,20 @@ void Vxi11Server::replyAndResume(Parked &parked, long error) const
     }
 }
 
+void Vxi11Server::resume(Connection *connection)
+{
+    connection->waiting = false;
+    connection->notifier->setEnabled(true);
+    // A call that came in one piece with the one answered now is already
+    // in the library's buffer, and no new data will announce it: it is
+    // served right after this one, in turn.
+    const int descriptor = connection->descriptor;
+    QTimer::singleShot(0, this, [this, descriptor] {
+        if (connectionOf(descriptor) != nullptr)
+            service(descriptor);
+    });
+}
+
 void Vxi11Server::retryParked()
 {
     // Oldest first, so that a lock goes to the link that asked first.
@@ -406,8 +420,7 @@ void Vxi11Server::retryParked()
             ++i;
             continue;
         }
-        connection->waiting = false;
-        connection->notifier->setEnabled(true);
+        resume(connection);
         m_parked.erase(m_parked.begin() + qsizetype(i));
     }
     if (m_parked.empty())
@@ -433,8 +446,7 @@ void Vxi11Server::abort(Call &call)
         if (parked.procedure == create_link)
             continue;
         replyAndResume(parked, vxi11::Abort);
-        parked.connection->waiting = false;
-        parked.connection->notifier->setEnabled(true);
+        resume(parked.connection);
         m_parked.erase(it);
         break;
     }

@@ -130,6 +130,7 @@ private:
     Link *linkOf(long id, const Connection *connection);
     void dropLink(std::vector<std::unique_ptr<Link>>::iterator link);
     void retryParked();
+    void resume(Connection *connection);
     void replyAndResume(Parked &parked, long error) const;
     bool completes(Parked &parked);
     void abort(Call &call);

@@ -27,8 +27,7 @@ void tst_NetworkAnnouncer::instrumentName()
              QByteArray("Orbelan 5170 DEMO"));
     // A DNS label holds 63 bytes: 13 for "Orbelan 5170 ", 50 of the id.
     const QString longId = QString(60, QLatin1Char('x'));
-    QCOMPARE(NetworkAnnouncer::instrumentName(longId),
-             "Orbelan 5170 " + QByteArray(50, 'x'));
+    QCOMPARE(NetworkAnnouncer::instrumentName(longId), "Orbelan 5170 " + QByteArray(50, 'x'));
     const QString fits = QString(50, QLatin1Char('y'));
     QCOMPARE(NetworkAnnouncer::instrumentName(fits), "Orbelan 5170 " + QByteArray(50, 'y'));
     // A character of two bytes that would end at byte 64 goes whole.
@@ -47,6 +46,12 @@ void tst_NetworkAnnouncer::refusedWithoutADaemon()
     const QString why = announcer.announce("Orbelan 5170 DEMO", QHostAddress::Any,
                                            {{"_scpi-raw._tcp", 5025}}, {}, nullptr);
     QVERIFY2(why.startsWith(QLatin1String("no Avahi daemon answers (")), qPrintable(why));
+    // On the loopback's interface alone: the same.
+    sfp::NetworkAnnouncer onLoopback;
+    QVERIFY(onLoopback
+                .announce("Orbelan 5170 DEMO", QHostAddress::LocalHost, {{"_scpi-raw._tcp", 5025}},
+                          {}, nullptr)
+                .startsWith(QLatin1String("no Avahi daemon answers (")));
     // An address no interface holds.
     sfp::NetworkAnnouncer elsewhere;
     QCOMPARE(elsewhere.announce("Orbelan 5170 DEMO", QHostAddress(QStringLiteral("192.0.2.77")),

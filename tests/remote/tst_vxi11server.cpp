@@ -863,6 +863,40 @@ void tst_Vxi11Server::callsThatCannotBeRead()
     // The abort channel's procedure, cut short, on the core channel's port.
     QCOMPARE(acceptStatus(ask(rawCall(++xid, DEVICE_ASYNC, 1, QByteArray(2, '\0')))), 4);
 
+    // Two calls in one piece while the first must wait: the second is
+    // already read when the first is answered, and runs right after it,
+    // although nothing more comes from the client.
+    QByteArray linkArguments;
+    for (quint32 word : {7U, 0U, 0U, 5U}) {
+        const quint32 big = qToBigEndian(word);
+        linkArguments.append(reinterpret_cast<const char *>(&big), 4);
+    }
+    linkArguments += QByteArray("inst0\0\0\0", 8);
+    const QByteArray made = ask(rawCall(++xid, DEVICE_CORE, 10, linkArguments));
+    QCOMPARE(acceptStatus(made), 0);
+    const quint32 lid = qFromBigEndian<quint32>(made.constData() + 32);
+    const auto writeOf = [lid](const QByteArray &command) {
+        QByteArray arguments;
+        for (quint32 word : {lid, 20000U, 0U, 8U, quint32(command.size())}) {
+            const quint32 big = qToBigEndian(word);
+            arguments.append(reinterpret_cast<const char *>(&big), 4);
+        }
+        return arguments + command + QByteArray((4 - command.size() % 4) % 4, '\0');
+    };
+    m_operatorAsked = true;
+    const QByteArray first = rawCall(xid + 1, DEVICE_CORE, 11, writeOf("ROUT:CLOS (@16)"));
+    const QByteArray second
+        = rawCall(xid + 2, DEVICE_CORE, 11, writeOf("ROUT:OPEN (@16);CLOS (@17)"));
+    xid += 2;
+    raw.write(first + second);
+    QTest::qWait(200);
+    QCOMPARE(sfptest::trace({QStringLiteral("qx5170_switchRelay")}), QStringList());
+    m_operatorAsked = false;
+    QVERIFY(QTest::qWaitFor([this] { return relayButton(17)->isChecked(); }, 10000));
+    QVERIFY(!relayButton(16)->isChecked());
+    QVERIFY(QTest::qWaitFor([&raw] { return raw.bytesAvailable() >= 2 * 36; }, 10000));
+    raw.readAll();
+
     // device_docmd: not supported, whatever it carries.
     const auto client = linked();
     QVERIFY(client);
@@ -942,6 +976,7 @@ void tst_Vxi11Server::addressesOfBothKinds()
         sfp::Vxi11Server server(&handler);
         QVERIFY2(server.listen(address), qPrintable(server.errorString()));
         QVERIFY(server.port() != 0 && server.abortPort() != 0);
+        QCOMPARE(server.peerName(sfp::Vxi11Server::firstClient + 1), QString());
         server.start();
         // Every address of both kinds takes IPv4 clients too; the IPv6
         // loopback only IPv6 ones.
