@@ -153,7 +153,7 @@ QString NetworkAnnouncer::announce(const QByteArray &name, const QHostAddress &a
                                    const QList<Service> &services, const QList<QByteArray> &txt,
                                    std::function<void(const QString &)> report)
 {
-    if (d->poll != nullptr)
+    if (!d->name.isEmpty())
         return QStringLiteral("already announced");
     d->name = name;
     d->services = services;

@@ -41,11 +41,11 @@ public:
     // on every interface for an any address. Empty when the daemon took
     // them, else why not. Whatever happens later (a name taken by another
     // host is changed, "Orbelan 5170 DEMO #2"; the daemon goes) is told to
-    // `report`, on the library's own thread.
+    // `report`, on the library's own thread. Once only: a second call, made
+    // or not, is refused.
     QString announce(const QByteArray &name, const QHostAddress &address,
                      const QList<Service> &services, const QList<QByteArray> &txt,
                      std::function<void(const QString &)> report);
-
 
 private:
     struct Private;

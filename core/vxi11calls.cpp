@@ -399,9 +399,9 @@ void Vxi11Server::resume(Connection *connection)
 {
     connection->waiting = false;
     connection->notifier->setEnabled(true);
-    // A call that came in one piece with the one answered now is already
-    // in the library's buffer, and no new data will announce it: it is
-    // served right after this one, in turn.
+    // A call that came in one piece with the one answered now may be in
+    // the library's buffer already, where no new data would announce it:
+    // the connection is served again right after this one, in turn.
     const int descriptor = connection->descriptor;
     QTimer::singleShot(0, this, [this, descriptor] {
         if (connectionOf(descriptor) != nullptr)

@@ -46,6 +46,9 @@ void tst_NetworkAnnouncer::refusedWithoutADaemon()
     const QString why = announcer.announce("Orbelan 5170 DEMO", QHostAddress::Any,
                                            {{"_scpi-raw._tcp", 5025}}, {}, nullptr);
     QVERIFY2(why.startsWith(QLatin1String("no Avahi daemon answers (")), qPrintable(why));
+    QCOMPARE(announcer.announce("Orbelan 5170 DEMO", QHostAddress::Any, {{"_scpi-raw._tcp", 5025}},
+                                {}, nullptr),
+             QStringLiteral("already announced"));
     // On the loopback's interface alone: the same.
     sfp::NetworkAnnouncer onLoopback;
     QVERIFY(onLoopback
