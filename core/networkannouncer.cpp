@@ -12,6 +12,22 @@
 #include <avahi-common/strlst.h>
 #include <avahi-common/thread-watch.h>
 
+namespace {
+
+// The interface that holds the address, or an invalid one.
+QNetworkInterface interfaceHolding(const QHostAddress &address)
+{
+    for (const QNetworkInterface &candidate : QNetworkInterface::allInterfaces()) {
+        for (const QNetworkAddressEntry &entry : candidate.addressEntries()) {
+            if (entry.ip().isEqual(address, QHostAddress::TolerantConversion))
+                return candidate;
+        }
+    }
+    return QNetworkInterface();
+}
+
+} // namespace
+
 namespace sfp {
 
 // Everything here but the constructor's first steps runs on the Avahi
@@ -162,15 +178,7 @@ QString NetworkAnnouncer::announce(const QByteArray &name, const QHostAddress &a
     const bool any = address == QHostAddress::Any || address == QHostAddress::AnyIPv4
         || address == QHostAddress::AnyIPv6;
     if (!any) {
-        const QNetworkInterface holder = [&address] {
-            for (const QNetworkInterface &candidate : QNetworkInterface::allInterfaces()) {
-                for (const QNetworkAddressEntry &entry : candidate.addressEntries()) {
-                    if (entry.ip().isEqual(address, QHostAddress::TolerantConversion))
-                        return candidate;
-                }
-            }
-            return QNetworkInterface();
-        }();
+        const QNetworkInterface holder = interfaceHolding(address);
         if (!holder.isValid())
             return QStringLiteral("no interface of this machine holds %1").arg(address.toString());
         d->interface = holder.index();

@@ -69,7 +69,7 @@ void tst_ProgramEnd::signalsEndTheEventLoop()
         QCOMPARE(second.caught(), 0);
     }
     QCOMPARE(first.caught(), 0);
-    QTimer::singleShot(0, [] { std::raise(SIGTERM); });
+    QTimer::singleShot(0, &first, [] { std::raise(SIGTERM); });
     QEventLoop loop;
     QTimer::singleShot(20000, &loop, [&loop] { loop.exit(1); });
     QCOMPARE(loop.exec(), 0);

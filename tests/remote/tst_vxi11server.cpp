@@ -894,7 +894,7 @@ void tst_Vxi11Server::callsThatCannotBeRead()
     m_operatorAsked = false;
     QVERIFY(QTest::qWaitFor([this] { return relayButton(17)->isChecked(); }, 10000));
     QVERIFY(!relayButton(16)->isChecked());
-    QVERIFY(QTest::qWaitFor([&raw] { return raw.bytesAvailable() >= 2 * 36; }, 10000));
+    QVERIFY(QTest::qWaitFor([&raw] { return raw.bytesAvailable() >= qint64(2) * 36; }, 10000));
     raw.readAll();
 
     // device_docmd: not supported, whatever it carries.
