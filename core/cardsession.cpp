@@ -54,13 +54,60 @@ CardState CardSession::state() const
     return state;
 }
 
+std::array<bool, CardSession::relayCount> CardSession::closedAfter(const QList<int> &relays,
+                                                                   bool openOthers) const
+{
+    std::array<bool, relayCount> closed = {};
+    if (!openOthers)
+        closed = m_closed;
+    for (int relay : relays) {
+        if (relay < 1 || relay > relayCount)
+            continue;
+        closed[size_t(relay - 1)] = true;
+        if (m_exclusive)
+            closed[size_t(partnerOf(relay) - 1)] = false;
+    }
+    return closed;
+}
+
+QString CardSession::refusal(const std::array<bool, relayCount> &closed) const
+{
+    return brokenRule(m_rules, closed);
+}
+
+bool CardSession::mayClose(int relay) const
+{
+    return relay >= 1 && relay <= relayCount && refusal(closedAfter({relay})).isEmpty();
+}
+
 void CardSession::setRelay(int relay, bool closed, SwitchOrder order)
 {
     // The card is told only what changes it: a click on a button always
     // does, a script may ask for what is there already.
     if (relay < 1 || relay > relayCount || isClosed(relay) == closed)
         return;
+    // Opening never breaks a rule; what a closing would break is checked
+    // on the card as the next update leaves it.
+    if (closed) {
+        const QString reason = refusal(closedAfter({relay}));
+        if (!reason.isEmpty()) {
+            emit changeRefused(relay, reason);
+            return;
+        }
+        // Closing first would hold both relays of the pair for a moment:
+        // where a rule forbids that, the partner opens first.
+        std::array<bool, relayCount> both = m_closed;
+        both[size_t(relay - 1)] = true;
+        if (!refusal(both).isEmpty())
+            order = SwitchOrder::BreakBeforeMake;
+    }
     switchRelay(relay, closed, order);
+}
+
+void CardSession::setRelayOfState(int relay, bool closed)
+{
+    if (isClosed(relay) != closed)
+        switchRelay(relay, closed, m_clickOrder);
 }
 
 void CardSession::switchRelay(int relay, bool closed, SwitchOrder order)
@@ -184,7 +231,7 @@ void CardSession::reset()
 
 bool CardSession::restore(const CardState &state)
 {
-    if (state.pairBreakingExclusiveRule() != 0)
+    if (state.pairBreakingExclusiveRule() != 0 || !refusal(state.closed).isEmpty())
         return false;
     const BusyScope busy(this);
     // A relay that closes while its partner opens would, at one update,
@@ -198,18 +245,20 @@ bool CardSession::restore(const CardState &state)
     }
     const bool breakFirst = swaps && (m_exclusive || state.exclusive);
     // No rule and no mode of the old state may switch anything on the way:
-    // the relays are set while everything waits for one update.
+    // the relays are set while everything waits for one update. The
+    // fixture's rules hold for the state as a whole, checked above, not
+    // for the order in which its relays are set.
     setExclusive(false);
     selectMode(SwitchingMode::SyncCommand);
     if (breakFirst) {
         for (int relay = 1; relay <= relayCount; ++relay) {
             if (!state.closed[size_t(relay - 1)])
-                setRelay(relay, false);
+                setRelayOfState(relay, false);
         }
         update();
     }
     for (int relay = 1; relay <= relayCount; ++relay)
-        setRelay(relay, state.closed[size_t(relay - 1)]);
+        setRelayOfState(relay, state.closed[size_t(relay - 1)]);
     update();
     // Nothing waits after the update: going back to Asynchronous needs no
     // second one.

@@ -8,9 +8,11 @@
 #pragma once
 
 #include "cardstate.h"
+#include "fixture.h"
 #include "switchingmode.h"
 #include "visatype.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -75,10 +77,26 @@ public:
     void setClickOrder(SwitchOrder order) { m_clickOrder = order; }
     SwitchOrder clickOrder() const { return m_clickOrder; }
 
+    // The fixture's rules, which every change of the card obeys, whoever
+    // asks for it; none until they are set.
+    void setRules(const QList<FixtureRule> &rules) { m_rules = rules; }
+    const QList<FixtureRule> &rules() const { return m_rules; }
+    // The relays closed as they would be after closing `relays` (and,
+    // with openOthers, opening every other relay), the exclusive rule's
+    // partners opened: what the card holds once the change is applied.
+    std::array<bool, relayCount> closedAfter(const QList<int> &relays,
+                                             bool openOthers = false) const;
+    // The fixture's rule that relays closed as in `closed` break, in words,
+    // or empty text.
+    QString refusal(const std::array<bool, relayCount> &closed) const;
+    bool mayClose(int relay) const;
+
     // Commands a relay as a click on its button does, when that changes it
     // (nothing happens otherwise): the driver call and, when the exclusive
     // rule holds and the relay closes, its partner opened the same way,
-    // after it or (break-before-make) before it.
+    // after it or (break-before-make) before it. A closing that would
+    // break a rule of the fixture is refused before any driver call
+    // (changeRefused).
     void setRelay(int relay, bool closed) { setRelay(relay, closed, m_clickOrder); }
     void setRelay(int relay, bool closed, SwitchOrder order);
     // Sets the exclusive rule for the whole card, when that changes it;
@@ -102,8 +120,8 @@ public:
     // state's mode and rule are set. Under the exclusive rule (of the card
     // or of the state), when a relay closes whose partner opens, the
     // relays that open are applied first, at an update of their own. A
-    // state that breaks its own exclusive rule is refused (false) and
-    // nothing changes.
+    // state that breaks its own exclusive rule or a rule of the fixture is
+    // refused (false) and nothing changes.
     bool restore(const CardState &state);
 
 signals:
@@ -113,6 +131,9 @@ signals:
     // Sent after each switch's driver call, where the pair widgets tell the
     // window that a button was clicked.
     void relaySwitched(int relay);
+    // A relay that stays as it was, because closing it would break the
+    // fixture's rule that `reason` names.
+    void changeRefused(int relay, const QString &reason);
     void modeChanged(sfp::SwitchingMode mode);
     void exclusiveChanged(bool on);
     // Sent also when unchanged: after every switch and every update.
@@ -122,6 +143,8 @@ private:
     class BusyScope;
 
     void switchRelay(int relay, bool closed, SwitchOrder order);
+    // A relay set while a whole state is brought back (checked whole).
+    void setRelayOfState(int relay, bool closed);
     void applyWaiting();
     // `subject` says in a script's words what was asked of the card.
     void report(ViStatus status, const char *callText, const QString &subject);
@@ -136,6 +159,7 @@ private:
     bool m_synchronized = true;
     SwitchOrder m_clickOrder = SwitchOrder::ClickOrder;
     int m_busy = 0;
+    QList<FixtureRule> m_rules;
 };
 
 } // namespace sfp

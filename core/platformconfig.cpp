@@ -3,27 +3,16 @@
 #include "platformconfig.h"
 
 #include "inifilesave.h"
+#include "smallfile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
-
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
 constexpr char configName[] = "qx5170fp/qx5170fp.conf";
 constexpr char libraryPathKey[] = "LibraryPath";
-
-QString systemError(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 // A folder of an XDG variable: only absolute folders count.
 bool usable(const QString &folder)
@@ -38,41 +27,6 @@ QString folderOf(const QString &entry, const QString &fileFolder)
     if (entry.startsWith(QLatin1String("~/")))
         return QDir::cleanPath(QDir::homePath() + entry.mid(1));
     return QDir::cleanPath(QDir(fileFolder).absoluteFilePath(entry));
-}
-
-// Reads at most maxFileSize + 1 bytes of a regular file; empty `why` when
-// it was read. Opened without waiting, so that a FIFO in the file's place
-// does not hold the program's start.
-QByteArray readSmallFile(const QString &path, bool *absent, QString *why)
-{
-    const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        const int error = errno;
-        *absent = error == ENOENT || error == ENOTDIR;
-        *why = QStringLiteral("cannot be read (%1)").arg(systemError(error));
-        return {};
-    }
-    QByteArray bytes;
-    struct stat status
-    { };
-    if (::fstat(fd, &status) != 0) {
-        *why = QStringLiteral("cannot be read (%1)").arg(systemError(errno));
-    } else if (!S_ISREG(status.st_mode)) {
-        *why = QStringLiteral("is not a regular file");
-    } else if (status.st_size > sfp::platformConfig::maxFileSize) {
-        *why = QStringLiteral("is larger than 64 KiB");
-    } else {
-        QFile file;
-        if (file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
-            bytes = file.read(sfp::platformConfig::maxFileSize + 1);
-        if (!file.isOpen() || file.error() != QFileDevice::NoError)
-            *why = QStringLiteral("cannot be read (%1)").arg(file.errorString());
-        else if (bytes.size() > sfp::platformConfig::maxFileSize) // grown since measured
-            *why = QStringLiteral("is larger than 64 KiB");
-    }
-    ::close(fd);
-    return bytes;
 }
 
 } // namespace
@@ -112,7 +66,8 @@ Reading read(const QString &path)
 
     bool absent = false;
     QString why;
-    const QByteArray bytes = readSmallFile(path, &absent, &why);
+    const QByteArray bytes
+        = sfp::readSmallFile(path, sfp::platformConfig::maxFileSize, &absent, &why);
     if (absent)
         return reading;
     if (!why.isEmpty())

@@ -276,6 +276,12 @@ QByteArray RemoteControl::run(quint64 client, ScpiClientStatus &state, const scp
             answers.append(flag(m_card->isClosed(channel) == closed));
         return answers.join(',');
     }
+    case Command::RouteCloseAllowedQuery: {
+        QByteArrayList answers;
+        for (int channel : unit.channels)
+            answers.append(flag(m_card->mayClose(channel)));
+        return answers.join(',');
+    }
     case Command::RouteCloseListQuery:
     case Command::RouteOpenListQuery:
         return scpi::channelList(
@@ -382,12 +388,34 @@ void RemoteControl::closeRelays(ScpiClientStatus &state, const QList<int> &chann
             }
         }
     }
-    for (int relay = 1; openOthers && relay <= CardSession::relayCount; ++relay) {
-        if (!channels.contains(relay))
+    // A list that would break a rule of the fixture is refused whole,
+    // before any relay of it moves.
+    const std::array<bool, CardSession::relayCount> after
+        = m_card->closedAfter(channels, openOthers);
+    const QString reason = m_card->refusal(after);
+    if (!reason.isEmpty()) {
+        refuseByRule(state, reason);
+        return;
+    }
+    // With the fixture's rules, every relay that opens does so before any
+    // closes: each step then holds part of what the whole list leaves, and
+    // breaks no rule that the whole does not.
+    const bool openFirst = openOthers || !m_card->rules().isEmpty();
+    for (int relay = 1; openFirst && relay <= CardSession::relayCount; ++relay) {
+        if (!after[size_t(relay - 1)])
             m_card->setRelay(relay, false);
     }
     for (int channel : channels)
         m_card->setRelay(channel, true, SwitchOrder::BreakBeforeMake);
+}
+
+void RemoteControl::refuseByRule(ScpiClientStatus &state, const QString &reason)
+{
+    // Quotes in the rule's name are doubled, as in any SCPI string.
+    QByteArray text = reason.toUtf8();
+    text.replace('"', "\"\"");
+    state.pushError(scpi::SettingsConflict,
+                    scpi::errorString(scpi::SettingsConflict).chopped(1) + ';' + text + '"');
 }
 
 void RemoteControl::refuseLocked(ScpiClientStatus &state)
@@ -438,6 +466,12 @@ void RemoteControl::recall(ScpiClientStatus &state, int slot)
         break;
     }
 
+    // A state saved before the fixture's rules were written may break one.
+    const QString broken = m_card->refusal(saved.closed);
+    if (!broken.isEmpty()) {
+        refuseByRule(state, broken);
+        return;
+    }
     if (!m_card->restore(saved))
         state.pushDeviceError(QStringLiteral("state %1 cannot be brought back: both relays of a "
                                              "pair are closed under the exclusive rule")

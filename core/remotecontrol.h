@@ -125,6 +125,7 @@ private:
     // `openOthers`: every relay not in the list is opened first.
     void closeRelays(ScpiClientStatus &state, const QList<int> &channels, bool openOthers);
     void refuseLocked(ScpiClientStatus &state);
+    static void refuseByRule(ScpiClientStatus &state, const QString &reason);
     void openRelays(const QList<int> &channels);
     void openAllRelays();
     void save(ScpiClientStatus &state, int slot);

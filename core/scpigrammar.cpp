@@ -21,6 +21,7 @@ Parameter parameterOf(Command command)
     case Command::RouteClose:
     case Command::RouteOpen:
     case Command::RouteCloseExclusive:
+    case Command::RouteCloseAllowedQuery:
         return {ParameterKind::Channels, 1, 32};
     // Without a list the query asks for the whole card.
     case Command::RouteCloseQuery:

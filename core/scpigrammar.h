@@ -25,7 +25,7 @@ struct Node
 };
 
 // Parents are indices into this table.
-inline constexpr std::array<Node, 32> headerTree {{
+inline constexpr std::array<Node, 33> headerTree {{
     /* 0 */ {"ROUTe", rootNode, false, Command::None, Command::None},
     /* 1 */ {"CLOSe", 0, false, Command::RouteClose, Command::RouteCloseQuery},
     /* 2 */ {"OPEN", 0, false, Command::RouteOpen, Command::RouteOpenQuery},
@@ -61,6 +61,7 @@ inline constexpr std::array<Node, 32> headerTree {{
     /* 31 */
     {"ENABle", 17, false, Command::StatusQuestionableEnable,
      Command::StatusQuestionableEnableQuery},
+    /* 32 */ {"ALLowed", 1, false, Command::None, Command::RouteCloseAllowedQuery},
 }};
 
 struct CommonCommand

@@ -41,6 +41,7 @@ enum class Command {
     RouteCloseQuery, // channels
     RouteCloseListQuery, // ROUTe:CLOSe? without a list, ROUTe:CLOSe:STATe?
     RouteCloseExclusive, // channels
+    RouteCloseAllowedQuery, // channels
     RouteOpen, // channels
     RouteOpenQuery, // channels
     RouteOpenListQuery, // ROUTe:OPEN? without a list

@@ -94,6 +94,12 @@ struct Options
         QStringLiteral("break-before-make"),
         QStringLiteral("Under the exclusive rule, open a relay's partner before the clicked relay "
                        "closes (by default the relay closes first).")};
+    QCommandLineOption fixture {
+        QStringLiteral("fixture"),
+        QStringLiteral("Read the card's fixture (relay labels, rules, rated life, named states) "
+                       "from this JSON file instead of the card's own file under "
+                       "~/.config/qx5170fp/fixtures."),
+        QStringLiteral("FILE")};
     QList<QCommandLineOption> toolkit;
 
     Options()
@@ -112,8 +118,8 @@ struct Options
 
     QList<const QCommandLineOption *> ours() const
     {
-        return {&help,        &version,  &demo,   &scan,        &address,        &fc,
-                &libraryPath, &simulate, &listen, &idleTimeout, &breakBeforeMake};
+        return {&help,        &version,  &demo,   &scan,        &address,         &fc,
+                &libraryPath, &simulate, &listen, &idleTimeout, &breakBeforeMake, &fixture};
     }
 
     // The option's long name, whichever of its names was given (-h is
@@ -247,8 +253,9 @@ qx5170fpCommandLine qx5170fpParseCommandLine(const QStringList &arguments)
     // The toolkit's parser takes the next word as the value even when it is
     // another option ("--address --fc 2"): no descriptor or number starts
     // so.
-    for (const QCommandLineOption *option : {&options.address, &options.fc, &options.libraryPath,
-                                             &options.listen, &options.idleTimeout}) {
+    for (const QCommandLineOption *option :
+         {&options.address, &options.fc, &options.libraryPath, &options.listen,
+          &options.idleTimeout, &options.fixture}) {
         const QString value = parser.value(*option);
         if (parser.isSet(*option) && looksLikeOption(value))
             return error(
@@ -308,6 +315,9 @@ qx5170fpCommandLine qx5170fpParseCommandLine(const QStringList &arguments)
         result.idleTimeoutSeconds = int(seconds);
     }
     result.breakBeforeMake = parser.isSet(options.breakBeforeMake);
+    result.fixture = parser.value(options.fixture);
+    if (parser.isSet(options.fixture) && result.fixture.isEmpty())
+        return error(QStringLiteral("--fixture needs a file."));
 
     // An empty name leaves the toolkit without any platform to try; it would
     // abort.

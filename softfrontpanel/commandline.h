@@ -48,6 +48,10 @@ struct qx5170fpCommandLine
     // Under the exclusive rule, the operator's clicks open the partner
     // first (--break-before-make); otherwise the clicked relay closes first.
     bool breakBeforeMake = false;
+
+    // The fixture file named with --fixture; empty: the card's own file, if
+    // there is one.
+    QString fixture;
 };
 
 // `arguments` as the process got them, the program's name first.
@@ -87,3 +91,7 @@ inline constexpr int qx5170fpFailureExitStatus = 1;
 
 // Exit status of a command line that cannot be understood.
 inline constexpr int qx5170fpUsageExitStatus = 2;
+
+// Exit status when the card's fixture file cannot be used: the panel does
+// not run with a fixture's rules half applied.
+inline constexpr int qx5170fpFixtureExitStatus = 2;

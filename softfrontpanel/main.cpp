@@ -4,6 +4,7 @@
 // window connects to the card, then runs the panel until it is closed.
 #include "cardsession.h"
 #include "commandline.h"
+#include "fixture.h"
 #include "libraryrevision.h"
 #include "networkannouncer.h"
 #include "platformlibraries.h"
@@ -103,6 +104,28 @@ int closeStandardOutput(int writeError)
     return qx5170fpFailureExitStatus;
 }
 
+// Reads the fixture at path into `fixture`, printing its warnings. False,
+// with one line printed, when it cannot be used; a file that is not there
+// is no fixture, unless the user named it.
+bool readFixture(const QString &path, bool named, sfp::Fixture *fixture)
+{
+    bool absent = false;
+    const sfp::fixture::Reading reading = sfp::fixture::read(path, &absent);
+    if (absent && !named)
+        return true;
+    const QString error = absent ? QStringLiteral("there is no such file") : reading.error;
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "qx5170fp: the fixture %s cannot be used: %s\n", qUtf8Printable(path),
+                     qUtf8Printable(error));
+        return false;
+    }
+    for (const QString &warning : reading.warnings)
+        std::fprintf(stderr, "qx5170fp: the fixture %s: %s\n", qUtf8Printable(path),
+                     qUtf8Printable(warning));
+    *fixture = reading.fixture;
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -142,6 +165,13 @@ int main(int argc, char *argv[])
 
     if (commandLine.action == qx5170fpCommandLine::Version)
         return closeStandardOutput(printVersion());
+
+    // A fixture named on the command line is read before anything is
+    // shown: a file with a fault ends the program at once.
+    sfp::Fixture fixture;
+    const bool fixtureNamed = !commandLine.fixture.isEmpty();
+    if (fixtureNamed && !readFixture(commandLine.fixture, true, &fixture))
+        return qx5170fpFixtureExitStatus;
 
     // Without a display the toolkit would print its own four lines and
     // abort; one line of ours says what to do instead.
@@ -218,6 +248,13 @@ int main(int argc, char *argv[])
     qx5170fp_App window(&fc, commandLine.start);
     if (commandLine.breakBeforeMake)
         window.card()->setClickOrder(sfp::SwitchOrder::BreakBeforeMake);
+    // Otherwise the card's own fixture, once the panel knows which card it
+    // drives.
+    if (!fixtureNamed
+        && !readFixture(sfp::fixture::fileName(sfp::fixture::defaultFolder(), window.cardId()),
+                        false, &fixture))
+        return qx5170fpFixtureExitStatus;
+    window.card()->setRules(fixture.rules);
     window.adjustSize();
     centerOnDesktop(&window);
     window.show();

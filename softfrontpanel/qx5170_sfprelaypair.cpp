@@ -112,6 +112,9 @@ qx5170_sfpRelayPair::qx5170_sfpRelayPair(sfp::CardSession *card, int pairNo, QWi
     connect(relayBbtn, &QPushButton::toggled, this, &qx5170_sfpRelayPair::btnBstateChanged_slot);
     connect(m_card, &sfp::CardSession::relayChanged, this, &qx5170_sfpRelayPair::showRelay);
     connect(m_card, &sfp::CardSession::relaySwitched, this, &qx5170_sfpRelayPair::relaySwitched);
+    // A click the fixture's rules refuse leaves the button as the card is.
+    connect(m_card, &sfp::CardSession::changeRefused, this,
+            [this](int relay) { showRelay(relay, m_card->isClosed(relay)); });
 }
 
 qx5170_sfpRelayPair::qx5170_sfpRelayPair(ViSession vi, int pairNo, bool demo, QWidget *parent)

@@ -13,6 +13,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QList>
 #include <QPushButton>
 #include <QTimer>
@@ -27,6 +28,9 @@ constexpr int gridColumns = 4;
 // How long the window gathers a remote client's changes before it paints
 // them: one frame of a 60 Hz screen.
 constexpr int remotePaintIntervalMs = 16;
+
+// How long a refused click's line stays under the mode controls.
+constexpr int refusalShownMs = 5000;
 
 const char modeHelp[] = "Selects relays state update mode.\n"
                         "Possible modes: Asynchronous, Synch. Command, Synch. Trigger\n"
@@ -107,6 +111,7 @@ qx5170fp_App::qx5170fp_App(qx2010fp_genFC *fc, const sfpStartChoice &start)
     connect(m_card, &sfp::CardSession::modeChanged, this, &qx5170fp_App::showMode);
     connect(m_card, &sfp::CardSession::exclusiveChanged, this, &qx5170fp_App::showExclusive);
     connect(m_card, &sfp::CardSession::synchronizedChanged, this, &qx5170fp_App::stateChange_slot);
+    connect(m_card, &sfp::CardSession::changeRefused, this, &qx5170fp_App::showRefusal);
 
     // Found by these names by whoever reads the window: tests, automation.
     modeGroupBox->setObjectName(QStringLiteral("modeGroupBox"));
@@ -189,6 +194,26 @@ void qx5170fp_App::holdPainting()
         return;
     setUpdatesEnabled(false);
     m_paintHold->start();
+}
+
+void qx5170fp_App::showRefusal(int /*relay*/, const QString &reason)
+{
+    // Made on first use: a card without a fixture refuses nothing, and its
+    // panel looks as it always has. A line that goes by itself, not a box
+    // to answer: the operator only needs to know why nothing moved.
+    if (!refusalLbl) {
+        refusalLbl = new QLabel;
+        refusalLbl->setObjectName(QStringLiteral("refusalInfo"));
+        auto *panelLayout = qobject_cast<QBoxLayout *>(modeGroupBox->parentWidget()->layout());
+        panelLayout->addWidget(refusalLbl);
+        m_refusalTimer = new QTimer(this);
+        m_refusalTimer->setSingleShot(true);
+        m_refusalTimer->setInterval(refusalShownMs);
+        connect(m_refusalTimer, &QTimer::timeout, refusalLbl, &QLabel::hide);
+    }
+    refusalLbl->setText(QStringLiteral("Refused: ") + reason);
+    refusalLbl->show();
+    m_refusalTimer->start();
 }
 
 void qx5170fp_App::triggerClick_slot()

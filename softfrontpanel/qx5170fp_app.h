@@ -11,6 +11,7 @@
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
+class QLabel;
 class QPushButton;
 class QTimer;
 class qx2010fp_genFC;
@@ -59,11 +60,13 @@ private:
     void showMode(sfp::SwitchingMode mode);
     void showExclusive(bool on);
     void holdPainting();
+    void showRefusal(int relay, const QString &reason);
 
     // The operator's message boxes, where the card's driver statuses go.
     sfp::MessageBoxReporter m_reporter;
     sfp::CardSession *m_card = nullptr;
     QTimer *m_paintHold = nullptr;
+    QTimer *m_refusalTimer = nullptr;
 
     qx5170_sfpRelayPair *relayPair[pairCount] = {};
     QGroupBox *modeGroupBox = nullptr;
@@ -72,4 +75,5 @@ private:
     QPushButton *updateBtn = nullptr;
     qx2010fp_led *syncLed = nullptr;
     QCheckBox *exclusiveChk = nullptr;
+    QLabel *refusalLbl = nullptr;
 };

@@ -88,6 +88,7 @@ private slots:
     void listenWarnsOfOpenAddresses();
     void listenOnEveryAddress();
     void idleTimeout();
+    void fixtureFiles();
 };
 
 void tst_CommandLine::parse_data()
@@ -798,6 +799,89 @@ void tst_CommandLine::idleTimeout()
     QCOMPARE(ask(talking, "*OPC?"), QByteArrayLiteral("1\n"));
     process.kill();
     QVERIFY(process.waitForFinished());
+}
+
+void tst_CommandLine::fixtureFiles()
+{
+    QTemporaryDir folder;
+    const QString fixtures = folder.filePath(QStringLiteral("config/qx5170fp/fixtures"));
+    QVERIFY(QDir().mkpath(fixtures));
+    const auto write = [](const QString &path, const QByteArray &text) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+            && file.write(text) == text.size();
+    };
+    const QString named = folder.filePath(QStringLiteral("named.json"));
+    QVERIFY(write(named, R"({"rules": [{"name": "PSU/GND", "mutual": [3, 33]}]})"));
+
+    // A named file with a fault ends the program before anything is
+    // connected: one line with the file, the place and the reason.
+    const QStringList demo {QStringLiteral("-platform"), QStringLiteral("offscreen"),
+                            QStringLiteral("--demo")};
+    Run run = runProgram(QStringList {QStringLiteral("--fixture"), named} + demo);
+    QCOMPARE(run.status, 2);
+    QCOMPARE(run.err,
+             "qx5170fp: the fixture " + named.toUtf8()
+                 + " cannot be used: /rules/0/mutual/1: a relay is a whole number from 1 to 32\n");
+    QCOMPARE(run.trace, QByteArray());
+    run = runProgram(QStringList {QStringLiteral("--fixture"), folder.filePath("none.json")}
+                     + demo);
+    QCOMPARE(run.status, 2);
+    QCOMPARE(run.err,
+             "qx5170fp: the fixture " + folder.filePath("none.json").toUtf8()
+                 + " cannot be used: there is no such file\n");
+    run = runProgram({QStringLiteral("--fixture=")});
+    QCOMPARE(run.status, 2);
+    QVERIFY(run.err.startsWith("qx5170fp: --fixture needs a file.\n"));
+
+    // The card's own file, found by its id once the card is known.
+    const QString own = fixtures + QStringLiteral("/DEMO.json");
+    QVERIFY(write(own, "{\"labels\": {\"1\": \"a\\u0007\"}}"));
+    run = runProgram(demo, {"XDG_CONFIG_HOME=" + folder.filePath(QStringLiteral("config"))});
+    QCOMPARE(run.status, 2);
+    QVERIFY2(run.err.endsWith("qx5170fp: the fixture " + own.toUtf8()
+                              + " cannot be used: /labels/1: a label holds a control character "
+                                "(U+0007)\n"),
+             run.err.constData());
+    QCOMPARE(run.err.count("qx5170fp:"), 1);
+
+    // A file named on the command line stands instead of the card's own;
+    // unknown keys are named and left out; another card's file is not read.
+    QVERIFY(write(named, R"({"rules": [{"name": "PSU/GND", "mutual": [3, 7]}], "colour": 1})"));
+    QVERIFY(write(fixtures + QStringLiteral("/VXI0::1::INSTR%2FFC2.json"), "broken"));
+    const quint16 port = freePort();
+    QVERIFY(port != 0);
+    for (const bool byName : {true, false}) {
+        if (!byName)
+            QVERIFY(QFile::rename(named, own) || (QFile::remove(own) && QFile::rename(named, own)));
+        const QString path = byName ? named : own;
+        QProcess process;
+        QStringList options {QStringLiteral("--listen"), QString::number(port)};
+        if (byName)
+            options << QStringLiteral("--fixture") << named;
+        startInDemo(process, folder, options);
+        QVERIFY(process.waitForStarted());
+        QCOMPARE(identityOnceUp(QHostAddress(QHostAddress::LocalHost), port),
+                 QByteArrayLiteral("Orbelan,5170,DEMO,1.4.0\n"));
+        QTcpSocket client;
+        client.connectToHost(QHostAddress::LocalHost, port);
+        QVERIFY(client.waitForConnected(5000));
+        client.write("ROUT:CLOS (@3);CLOS (@7);:SYST:ERR?;:ROUT:CLOS?\n");
+        QByteArray answer;
+        while (!answer.endsWith('\n') && client.waitForReadyRead(5000))
+            answer += client.readAll();
+        QCOMPARE(answer,
+                 QByteArray(R"(-221,"Settings conflict;""PSU/GND"" allows one of relays )"
+                            R"(3, 7";(@3))"
+                            "\n"));
+        process.kill();
+        QVERIFY(process.waitForFinished());
+        const QByteArray err = process.readAllStandardError();
+        QVERIFY2(err.contains("qx5170fp: the fixture " + path.toUtf8()
+                              + ": /colour: unknown key \"colour\", ignored\n"),
+                 err.constData());
+        QVERIFY(!err.contains("cannot be used"));
+    }
 }
 
 SFPTEST_MAIN(tst_CommandLine)

@@ -90,6 +90,23 @@ sfpsim::CardState card()
     return state;
 }
 
+// Rules written as "mutual PSU/GND 3 7; forbidden HV 31".
+QList<sfp::FixtureRule> makeRules(const QString &text)
+{
+    QList<sfp::FixtureRule> rules;
+    for (const QString &ruleText : text.split(QLatin1String("; "), Qt::SkipEmptyParts)) {
+        const QStringList words = ruleText.split(QLatin1Char(' '));
+        sfp::FixtureRule rule;
+        rule.kind = words.at(0) == QLatin1String("mutual") ? sfp::FixtureRule::Kind::Mutual
+                                                           : sfp::FixtureRule::Kind::Forbidden;
+        rule.name = words.at(1);
+        for (const QString &relay : words.mid(2))
+            rule.relays.append(relay.toInt());
+        rules.append(rule);
+    }
+    return rules;
+}
+
 CardState makeState(const QList<int> &closed, SwitchingMode mode, bool exclusive)
 {
     CardState state;
@@ -128,6 +145,10 @@ public:
         QObject::connect(session, &CardSession::exclusiveChanged, &m_context, [this](bool on) {
             mark(on ? "exclusiveChanged(true)" : "exclusiveChanged(false)");
         });
+        QObject::connect(session, &CardSession::changeRefused, &m_context,
+                         [this](int relay, const QString &reason) {
+                             mark(QStringLiteral("changeRefused(%1, %2)").arg(relay).arg(reason));
+                         });
     }
 
     void mark(const QString &event) { m_log.mark(event); }
@@ -193,6 +214,9 @@ private slots:
     void restore_data();
     void restore();
     void restoreRefusesABrokenRule();
+    void fixtureRules_data();
+    void fixtureRules();
+    void fixtureRulesForWholeStates();
     void reset_data();
     void reset();
 
@@ -782,6 +806,141 @@ void tst_CardSession::restoreRefusesABrokenRule()
     // Without the rule both relays of a pair may be closed.
     QVERIFY(m_session->restore(makeState({9, 10}, SwitchingMode::Asynchronous, false)));
     QCOMPARE(relaysSet(m_session->state().closed), QList<int>({9, 10}));
+}
+
+void tst_CardSession::fixtureRules_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("exclusive");
+    QTest::addColumn<QString>("rules");
+    QTest::addColumn<QList<int>>("applied");
+    // Switched after the mode was set: in a synchronous mode they wait.
+    QTest::addColumn<QList<int>>("waitingClosed");
+    QTest::addColumn<QList<int>>("waitingOpen");
+    QTest::addColumn<int>("relay");
+    QTest::addColumn<QString>("events");
+    QTest::addColumn<QList<int>>("closedAfter");
+
+    const QString psuGnd = "mutual PSU/GND 3 7";
+    const QString refused37 = "changeRefused(7, \"PSU/GND\" allows one of relays 3, 7)";
+    for (const int mode : {async, syncCommand, syncTrigger}) {
+        const QByteArray name = modeNames[mode];
+        QTest::newRow(name + ": 7 while 3 is closed")
+            << mode << false << psuGnd << QList<int> {3} << QList<int>() << QList<int>() << 7
+            << refused37 << QList<int> {3};
+        QTest::newRow(name + ": forbidden 31")
+            << mode << false << "mutual PSU/GND 3 7; forbidden HV 30 31" << QList<int> {3}
+            << QList<int>() << QList<int>() << 31
+            << "changeRefused(31, \"HV\" forbids relays 30, 31)" << QList<int> {3};
+        QTest::newRow(name + ": 7 while 3 is closed, rule on")
+            << mode << true << psuGnd << QList<int> {3} << QList<int>() << QList<int>() << 7
+            << refused37 << QList<int> {3};
+        // Closing 3 would open 4 under the exclusive rule: neither moves.
+        QTest::newRow(name + ": 3 opening its partner, 7 closed")
+            << mode << true << psuGnd << QList<int> {4, 7} << QList<int>() << QList<int>() << 3
+            << "changeRefused(3, \"PSU/GND\" allows one of relays 3, 7)" << QList<int> {4, 7};
+        QTest::newRow(name + ": 9, no rule concerned")
+            << mode << false << psuGnd << QList<int> {3} << QList<int>() << QList<int>() << 9
+            << "relayChanged(9, true); qx5170_switchRelay(VI, 9, 1) = 0; "
+                + QString(mode == async ? "" : "synchronizedChanged(false); ") + "relaySwitched(9)"
+            << QList<int> {3, 9};
+    }
+    // The exclusive rule opens 3 as 4 closes, and opens it first: the card
+    // never holds 3 and 4, not even between two driver calls.
+    QTest::newRow("the exclusive rule makes room")
+        << async << true << "mutual P 3 4" << QList<int> {3} << QList<int>() << QList<int>() << 4
+        << "relayChanged(3, false); qx5170_switchRelay(VI, 3, 0) = 0; relaySwitched(3); "
+           "relayChanged(4, true); qx5170_switchRelay(VI, 4, 1) = 0; relaySwitched(4)"
+        << QList<int> {4};
+    QTest::newRow("the exclusive rule, a rule elsewhere")
+        << async << true << "mutual P 3 7" << QList<int> {3} << QList<int>() << QList<int>() << 4
+        << "relayChanged(4, true); qx5170_switchRelay(VI, 4, 1) = 0; relaySwitched(4); "
+           "relayChanged(3, false); qx5170_switchRelay(VI, 3, 0) = 0; relaySwitched(3); "
+           "relaySwitched(4)"
+        << QList<int> {4};
+    // In a synchronous mode the card as the next update leaves it counts.
+    QTest::newRow("Sync. Command: 3 waits to close")
+        << syncCommand << false << psuGnd << QList<int>() << QList<int> {3} << QList<int>() << 7
+        << refused37 << QList<int> {3};
+    QTest::newRow("Sync. Trigger: 3 waits to open")
+        << syncTrigger << false << psuGnd << QList<int> {3} << QList<int>() << QList<int> {3} << 7
+        << "relayChanged(7, true); qx5170_switchRelay(VI, 7, 1) = 0; "
+           "synchronizedChanged(false); relaySwitched(7)"
+        << QList<int> {7};
+}
+
+void tst_CardSession::fixtureRules()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, exclusive);
+    QFETCH(QString, rules);
+    QFETCH(QList<int>, applied);
+    QFETCH(QList<int>, waitingClosed);
+    QFETCH(QList<int>, waitingOpen);
+    QFETCH(int, relay);
+    QFETCH(QString, events);
+    QFETCH(QList<int>, closedAfter);
+
+    prepare(applied, mode, exclusive);
+    m_session->setRules(makeRules(rules));
+    for (const int waiting : waitingClosed)
+        m_session->setRelay(waiting, true);
+    for (const int waiting : waitingOpen)
+        m_session->setRelay(waiting, false);
+    const std::array<bool, 32> cardBefore = card().applied;
+    sfptest::clearTrace();
+    Recorder recorder(m_session.get());
+    m_session->setRelay(relay, true);
+    QCOMPARE(recorder.events(), expected(events, m_vi));
+    QCOMPARE(relaysSet(m_session->state().closed), closedAfter);
+    QCOMPARE(relaysSet(card().commanded), closedAfter);
+    // A refusal reaches neither the driver nor the card: what was applied
+    // stays applied.
+    if (events.startsWith(QLatin1String("changeRefused")))
+        QCOMPARE(relaysSet(card().applied), relaysSet(cardBefore));
+    QVERIFY(!m_session->isBusy());
+}
+
+void tst_CardSession::fixtureRulesForWholeStates()
+{
+    m_session->setRules(makeRules("mutual PSU/GND 3 7; forbidden HV 31"));
+    prepare({7});
+    QVERIFY(!m_session->mayClose(3));
+    QVERIFY(!m_session->mayClose(31));
+    QVERIFY(m_session->mayClose(7));
+    QVERIFY(m_session->mayClose(8));
+    QVERIFY(!m_session->mayClose(0));
+    QVERIFY(!m_session->mayClose(33));
+    QCOMPARE(relaysSet(m_session->closedAfter({3, 5})), QList<int>({3, 5, 7}));
+    QCOMPARE(relaysSet(m_session->closedAfter({3, 5}, true)), QList<int>({3, 5}));
+    QCOMPARE(m_session->refusal(m_session->closedAfter({3})),
+             QString("\"PSU/GND\" allows one of relays 3, 7"));
+    QCOMPARE(m_session->refusal(m_session->closedAfter({3}, true)), QString());
+
+    // A state is checked whole: 7 opens and 3 closes at one update, though
+    // 3 is set first.
+    Recorder recorder(m_session.get(), {});
+    QVERIFY(m_session->restore(makeState({3}, SwitchingMode::Asynchronous, false)));
+    QCOMPARE(relaysSet(m_session->state().closed), QList<int>({3}));
+    QCOMPARE(relaysSet(card().applied), QList<int>({3}));
+    QVERIFY(!recorder.events().join(' ').contains(QLatin1String("changeRefused")));
+
+    // A state that breaks a rule is refused before anything moves.
+    sfptest::clearTrace();
+    const CardState before = m_session->state();
+    Recorder refusals(m_session.get());
+    QVERIFY(!m_session->restore(makeState({3, 7}, SwitchingMode::SyncCommand, false)));
+    QVERIFY(!m_session->restore(makeState({31}, SwitchingMode::Asynchronous, false)));
+    QCOMPARE(refusals.events(), QStringList());
+    QCOMPARE(m_session->state(), before);
+
+    // Under the exclusive rule a partner's opening makes room in a mutual
+    // set of the pair.
+    m_session->setRules(makeRules("mutual P 3 4"));
+    m_session->setExclusive(true);
+    QVERIFY(m_session->mayClose(4));
+    m_session->setExclusive(false);
+    QVERIFY(!m_session->mayClose(4));
 }
 
 void tst_CardSession::reset_data()

@@ -23,6 +23,7 @@
 #include <unistd.h>
 
 namespace savedStates = sfp::savedStates;
+using sfptest::EnvironmentChange;
 
 namespace {
 
@@ -55,38 +56,6 @@ mode_t kindAt(const QString &path)
     { };
     return ::lstat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & S_IFMT : 0;
 }
-
-// Sets or clears one variable for the length of a scope.
-class EnvironmentChange
-{
-public:
-    EnvironmentChange(const char *name, const QByteArray &value, bool set = true)
-        : m_name(name)
-        , m_had(qEnvironmentVariableIsSet(name))
-        , m_old(qgetenv(name))
-    {
-        if (set)
-            qputenv(name, value);
-        else
-            qunsetenv(name);
-    }
-    ~EnvironmentChange()
-    {
-        if (m_had)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
-    EnvironmentChange(const EnvironmentChange &) = delete;
-    EnvironmentChange &operator=(const EnvironmentChange &) = delete;
-    EnvironmentChange(EnvironmentChange &&) = delete;
-    EnvironmentChange &operator=(EnvironmentChange &&) = delete;
-
-private:
-    const char *m_name;
-    bool m_had;
-    QByteArray m_old;
-};
 
 } // namespace
 

@@ -5,6 +5,7 @@
 // against those of a click, the error queue and the status registers, saved
 // states, and remote commands waiting while the operator is asked something.
 #include "cardsession.h"
+#include "fixture.h"
 #include "qx2010fp_led.h"
 #include "qx5170_fc.h"
 #include "qx5170_sfprelaypair.h"
@@ -134,6 +135,7 @@ private slots:
     void operationAndQuestionableRegisters();
     void errorCountAndAll();
     void numericBooleansAreRounded();
+    void fixtureRulesHoldForEveryone();
 
 private:
     void createPanel(bool demo = false);
@@ -1210,6 +1212,73 @@ void tst_RemoteControl::numericBooleansAreRounded()
     m_client.send("ROUT:EXCL TWO");
     QCOMPARE(m_client.ask("SYST:ERR:ALL?"),
              QByteArrayLiteral("-102,\"Syntax error\",-224,\"Illegal parameter value\""));
+}
+
+void tst_RemoteControl::fixtureRulesHoldForEveryone()
+{
+    // Without a fixture nothing is refused, and nothing says so.
+    m_client.run("ROUT:CLOS (@3,7,31);*SAV 2;*RST");
+    QCOMPARE(m_panel->findChild<QLabel *>(QStringLiteral("refusalInfo")), nullptr);
+
+    const sfp::fixture::Reading fixture = sfp::fixture::parse(R"({"rules": [
+        {"name": "PSU/GND", "mutual": [3, 7]},
+        {"name": "HV \"bus\"", "forbidden": [31]}]})");
+    QCOMPARE(fixture.error, QString());
+    m_panel->card()->setRules(fixture.fixture.rules);
+    const QByteArray psuGnd = R"(-221,"Settings conflict;""PSU/GND"" allows one of relays 3, 7")";
+
+    for (const QByteArray mode : {"ASYN", "COMM", "TRIG"}) {
+        m_client.run("*RST;:ROUT:MODE " + mode + ";CLOS (@3)");
+        // The list is refused whole: relay 5 stays open too.
+        sfptest::clearTrace();
+        m_client.send("ROUT:CLOS (@5,7)");
+        QCOMPARE(m_client.ask("SYST:ERR?"), psuGnd);
+        m_client.send("ROUT:CLOS (@31)");
+        QCOMPARE(m_client.ask("SYST:ERR?"),
+                 QByteArray(R"(-221,"Settings conflict;""HV ""bus"""" forbids relay 31")"));
+        QCOMPARE(m_client.ask("ROUT:CLOS? (@3,5,7,31)"), QByteArrayLiteral("1,0,0,0"));
+        QCOMPARE(m_client.ask("ROUT:CLOS:ALL? (@3,5,7,31)"), QByteArrayLiteral("1,1,0,0"));
+        QCOMPARE(sfptest::trace(driverCalls()), QStringList());
+
+        // The operator's click is refused the same way, and told why.
+        relayButton(7)->click();
+        QVERIFY(!relayButton(7)->isChecked());
+        const auto *refusal = m_panel->findChild<QLabel *>(QStringLiteral("refusalInfo"));
+        QVERIFY(refusal);
+        QVERIFY(refusal->isVisible());
+        QCOMPARE(refusal->text(), QStringLiteral("Refused: \"PSU/GND\" allows one of relays 3, 7"));
+        QCOMPARE(sfptest::trace(driverCalls()), QStringList());
+        QCOMPARE(sfptest::takeStrayModals(), QStringList());
+
+        // Opening 3 at the same time makes room for 7.
+        m_client.run("ROUT:CLOS:EXCL (@7)");
+        QCOMPARE(m_client.ask("ROUT:CLOS? (@3,7);:SYST:ERR?"),
+                 QByteArrayLiteral("0,1;0,\"No error\""));
+        QCOMPARE(m_client.ask("ROUT:CLOS:ALL? (@3)"), QByteArrayLiteral("0"));
+    }
+
+    // In a synchronous mode the card as the update leaves it counts: 3
+    // waiting to open is room enough for 7; 3 waiting to close is not.
+    m_client.run("*RST;:ROUT:CLOS (@3);MODE COMM;OPEN (@3);CLOS (@7)");
+    QCOMPARE(m_client.ask("ROUT:CLOS? (@3,7);:SYST:ERR?"), QByteArrayLiteral("0,1;0,\"No error\""));
+    m_client.run("ROUT:UPD;OPEN (@7);CLOS (@3)");
+    m_client.send("ROUT:CLOS (@7)");
+    QCOMPARE(m_client.ask("SYST:ERR?"), psuGnd);
+
+    // Under the exclusive rule 8 closing opens 7, so 3 may close with it
+    // in one list.
+    m_client.run("*RST;:ROUT:CLOS (@7);EXCL ON");
+    m_client.run("ROUT:CLOS (@3,8)");
+    QCOMPARE(m_client.ask("ROUT:CLOS? (@3,7,8);:SYST:ERR?"),
+             QByteArrayLiteral("1,0,1;0,\"No error\""));
+
+    // A state saved before the rules were written is refused whole.
+    m_client.run("*RST");
+    sfptest::clearTrace();
+    m_client.send("*RCL 2");
+    QCOMPARE(m_client.ask("SYST:ERR?"), psuGnd);
+    QCOMPARE(sfptest::trace(driverCalls()), QStringList());
+    QCOMPARE(m_client.ask("ROUT:CLOS?"), QByteArrayLiteral("(@)"));
 }
 
 SFPTEST_MAIN(tst_RemoteControl)

@@ -5,6 +5,7 @@
 // for the widget tests (sfptest.h includes this header).
 #pragma once
 
+#include <QByteArray>
 #include <QCoreApplication>
 #include <QString>
 #include <QStringList>
@@ -50,6 +51,38 @@ private:
     QStringList m_prefixes;
     qsizetype m_seen = 0;
     QStringList m_events;
+};
+
+// Sets or clears one variable for the length of a scope.
+class EnvironmentChange
+{
+public:
+    EnvironmentChange(const char *name, const QByteArray &value, bool set = true)
+        : m_name(name)
+        , m_had(qEnvironmentVariableIsSet(name))
+        , m_old(qgetenv(name))
+    {
+        if (set)
+            qputenv(name, value);
+        else
+            qunsetenv(name);
+    }
+    ~EnvironmentChange()
+    {
+        if (m_had)
+            qputenv(m_name, m_old);
+        else
+            qunsetenv(m_name);
+    }
+    EnvironmentChange(const EnvironmentChange &) = delete;
+    EnvironmentChange &operator=(const EnvironmentChange &) = delete;
+    EnvironmentChange(EnvironmentChange &&) = delete;
+    EnvironmentChange &operator=(EnvironmentChange &&) = delete;
+
+private:
+    const char *m_name;
+    bool m_had;
+    QByteArray m_old;
 };
 
 } // namespace sfptest

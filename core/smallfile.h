@@ -1,0 +1,19 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
+// Reading a small file that the user keeps: without waiting on a FIFO in
+// its place, and never more than the caller allows.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace sfp {
+
+// Reads at most maxSize + 1 bytes of a regular file; empty `why` when it
+// was read. `absent` is set when there is no such file. `why` completes a
+// sentence that names the file: "is not a regular file", "is larger than
+// 64 KiB", "cannot be read (Permission denied)". Opened without waiting, so
+// that a FIFO in the file's place does not hold the program's start.
+QByteArray readSmallFile(const QString &path, qint64 maxSize, bool *absent, QString *why);
+
+} // namespace sfp

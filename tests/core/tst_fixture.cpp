@@ -1,0 +1,243 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
+// The fixture file: every file of the reader's rows taken or refused with
+// its place and reason, what a fixture holds once read, the rules' texts,
+// the card's own file name, and files that are not what they seem.
+#include "fixture.h"
+#include "sfpcoretest.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using sfp::Fixture;
+using sfp::FixtureRule;
+
+namespace {
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        && file.write(bytes) == bytes.size();
+}
+
+std::array<bool, 32> closedRelays(std::initializer_list<int> relays)
+{
+    std::array<bool, 32> closed = {};
+    for (int relay : relays)
+        closed[size_t(relay - 1)] = true;
+    return closed;
+}
+
+} // namespace
+
+class tst_Fixture final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void rows_data();
+    void rows();
+    void fullFixture();
+    void brokenRuleTexts();
+    void fileNames();
+    void filesThatAreNotFixtures();
+};
+
+void tst_Fixture::rows_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("error");
+
+    const QDir rows(QStringLiteral(SFP_FIXTURE_ROWS));
+    for (const QString &kind : {QStringLiteral("valid"), QStringLiteral("invalid")}) {
+        const QDir folder(rows.filePath(kind));
+        const QStringList names = folder.entryList({QStringLiteral("*.json")}, QDir::Files);
+        QVERIFY2(names.size() >= 3, qPrintable(folder.path()));
+        for (const QString &name : names) {
+            QString error;
+            if (kind == QLatin1String("invalid")) {
+                QString errorFile = folder.filePath(name);
+                errorFile.replace(QLatin1String(".json"), QLatin1String(".error"));
+                error = QString::fromUtf8(contents(errorFile)).trimmed();
+                QVERIFY2(!error.isEmpty(), qPrintable(errorFile));
+            }
+            QTest::newRow(qPrintable(kind + '/' + name)) << folder.filePath(name) << error;
+        }
+    }
+}
+
+void tst_Fixture::rows()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, error);
+
+    bool absent = true;
+    const sfp::fixture::Reading reading = sfp::fixture::read(path, &absent);
+    QVERIFY(!absent);
+    QCOMPARE(reading.error, error);
+    QCOMPARE(reading.warnings, QStringList());
+    // Nothing of a refused fixture is kept, not even what came before the
+    // fault.
+    if (!error.isEmpty())
+        QVERIFY(reading.fixture == Fixture());
+}
+
+void tst_Fixture::fullFixture()
+{
+    const sfp::fixture::Reading reading = sfp::fixture::parse(R"({
+        "labels": {"3": "PSU rail", "32": "Ω sense → DUT"},
+        "rules": [{"name": "PSU/GND", "mutual": [7, 3, 12]}, {"name": "HV", "forbidden": [31]}],
+        "life": {"relays": {"31": 20000}, "cycles": 1000000, "warningPercent": 90,
+                 "spare": 1},
+        "states": [{"name": "idle", "closed": []},
+                   {"name": "measure", "closed": [4, 1], "mode": "sync-trigger",
+                    "exclusive": true, "note": "x"}],
+        "colour": "blue"
+    })");
+    QCOMPARE(reading.error, QString());
+    // Unknown keys are left out with a warning each, wherever they are.
+    QCOMPARE(reading.warnings,
+             QStringList({"/colour: unknown key \"colour\", ignored",
+                          "/life/spare: unknown key \"spare\", ignored",
+                          "/states/1/note: unknown key \"note\", ignored"}));
+    const Fixture &fixture = reading.fixture;
+    QCOMPARE(fixture.labels[2], QString("PSU rail"));
+    QCOMPARE(fixture.labels[31], QString("Ω sense → DUT"));
+    QCOMPARE(fixture.labels[0], QString());
+    QCOMPARE(fixture.rules.size(), 2);
+    QCOMPARE(fixture.rules[0].name, QString("PSU/GND"));
+    QCOMPARE(fixture.rules[0].kind, FixtureRule::Kind::Mutual);
+    QCOMPARE(fixture.rules[0].relays, QList<int>({3, 7, 12}));
+    QCOMPARE(fixture.rules[1].kind, FixtureRule::Kind::Forbidden);
+    QCOMPARE(fixture.rules[1].relays, QList<int>({31}));
+    // A relay's own rated life wins over the one for all, wherever it
+    // stands.
+    QCOMPARE(fixture.ratedCycles[30], qint64(20000));
+    QCOMPARE(fixture.ratedCycles[0], qint64(1000000));
+    QCOMPARE(fixture.ratedCycles[31], qint64(1000000));
+    QCOMPARE(fixture.warningPercent, 90);
+    QCOMPARE(fixture.states.size(), 2);
+    QCOMPARE(fixture.states[0].name, QString("idle"));
+    QVERIFY(fixture.states[0].state == sfp::CardState());
+    QCOMPARE(fixture.states[1].state.closed, closedRelays({1, 4}));
+    QCOMPARE(fixture.states[1].state.mode, sfp::SwitchingMode::SyncTrigger);
+    QVERIFY(fixture.states[1].state.exclusive);
+
+    // Without a life, relays are not rated and the warning share is 80 %.
+    const sfp::fixture::Reading plain = sfp::fixture::parse("{}");
+    QCOMPARE(plain.error, QString());
+    QCOMPARE(plain.fixture.ratedCycles[5], qint64(0));
+    QCOMPARE(plain.fixture.warningPercent, 80);
+    const sfp::fixture::Reading onlyOwn = sfp::fixture::parse(R"({"life": {"relays": {"1": 5}}})");
+    QCOMPARE(onlyOwn.fixture.ratedCycles[0], qint64(5));
+    QCOMPARE(onlyOwn.fixture.ratedCycles[1], qint64(0));
+    const sfp::fixture::Reading modes = sfp::fixture::parse(
+        R"({"states": [{"name": "a", "closed": [], "mode": "sync-command"},
+                       {"name": "b", "closed": [], "mode": "asynchronous"}]})");
+    QCOMPARE(modes.fixture.states[0].state.mode, sfp::SwitchingMode::SyncCommand);
+    QCOMPARE(modes.fixture.states[1].state.mode, sfp::SwitchingMode::Asynchronous);
+
+    // A huge number is no relay and no life.
+    QCOMPARE(
+        sfp::fixture::parse(R"({"rules": [{"name": "x", "forbidden": [18446744073709551615]}]})")
+            .error,
+        QString("/rules/0/forbidden/0: a relay is a whole number from 1 to 32"));
+    QCOMPARE(sfp::fixture::parse(R"({"life": {"cycles": 18446744073709551615}})").error,
+             QString("/life/cycles: a rated life is a whole number of closing cycles, 1 or more"));
+    // A key with / or ~ is named as a JSON pointer writes it.
+    QCOMPARE(sfp::fixture::parse(R"({"a/b~": 1})").warnings,
+             QStringList({"/a~1b~0: unknown key \"a/b~\", ignored"}));
+    QCOMPARE(sfp::fixture::parse(R"({"rules": [{"name": "a", "forbidden": [1]},
+                                               {"name": "b", "forbidden": [2], "name": "c"}]})")
+                 .error,
+             QString("/rules/1/name: the key is given twice in one object"));
+    QCOMPARE(sfp::fixture::parse("").error.left(22), QString("line 1, column 1: not "));
+    QCOMPARE(sfp::fixture::parse("{}\n\n  x").error.left(31),
+             QString("line 3, column 3: not JSON: syn"));
+}
+
+void tst_Fixture::brokenRuleTexts()
+{
+    const sfp::fixture::Reading reading = sfp::fixture::parse(R"({"rules": [
+        {"name": "PSU/GND", "mutual": [7, 3]},
+        {"name": "HV", "forbidden": [31]},
+        {"name": "Sense", "forbidden": [20, 9]},
+        {"name": "Bus", "mutual": [1, 2, 12]}]})");
+    const QList<FixtureRule> &rules = reading.fixture.rules;
+    QCOMPARE(sfp::brokenRule(rules, closedRelays({})), QString());
+    QCOMPARE(sfp::brokenRule(rules, closedRelays({3, 4, 8, 12})), QString());
+    QCOMPARE(sfp::brokenRule(rules, closedRelays({3, 7})),
+             QString("\"PSU/GND\" allows one of relays 3, 7"));
+    QCOMPARE(sfp::brokenRule(rules, closedRelays({31})), QString("\"HV\" forbids relay 31"));
+    QCOMPARE(sfp::brokenRule(rules, closedRelays({9})), QString("\"Sense\" forbids relays 9, 20"));
+    QCOMPARE(sfp::brokenRule(rules, closedRelays({2, 12})),
+             QString("\"Bus\" allows one of relays 1, 2, 12"));
+    // The first rule broken in the file's order is named.
+    QCOMPARE(sfp::brokenRule(rules, closedRelays({1, 2, 20, 31})),
+             QString("\"HV\" forbids relay 31"));
+}
+
+void tst_Fixture::fileNames()
+{
+    QCOMPARE(sfp::fixture::fileName("/f", "VXI0::1::INSTR/FC2"),
+             QString("/f/VXI0::1::INSTR%2FFC2.json"));
+    QCOMPARE(sfp::fixture::fileName("/f", "DEMO"), QString("/f/DEMO.json"));
+    QCOMPARE(sfp::fixture::fileName("/f", "../x"), QString("/f/..%2Fx.json"));
+    QCOMPARE(sfp::fixture::fileName("/f", ".."), QString("/f/%2E%2E.json"));
+
+    const sfptest::EnvironmentChange home("XDG_CONFIG_HOME", "/cfg");
+    QCOMPARE(sfp::fixture::defaultFolder(), QString("/cfg/qx5170fp/fixtures"));
+    const sfptest::EnvironmentChange relative("XDG_CONFIG_HOME", "cfg");
+    QCOMPARE(sfp::fixture::defaultFolder(), QDir::homePath() + "/.config/qx5170fp/fixtures");
+}
+
+void tst_Fixture::filesThatAreNotFixtures()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    bool absent = false;
+
+    sfp::fixture::Reading reading = sfp::fixture::read(dir.filePath("none.json"), &absent);
+    QVERIFY(absent);
+    QCOMPARE(reading.error, QString());
+
+    reading = sfp::fixture::read(dir.path(), &absent);
+    QVERIFY(!absent);
+    QCOMPARE(reading.error, QString("the file is not a regular file"));
+
+    // A FIFO is refused at once, not waited on.
+    const QString fifo = dir.filePath("fifo.json");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    reading = sfp::fixture::read(fifo, &absent);
+    QCOMPARE(reading.error, QString("the file is not a regular file"));
+
+    const QString large = dir.filePath("large.json");
+    QVERIFY(writeFile(large, "{\"labels\": {}}" + QByteArray(1024 * 1024, ' ')));
+    reading = sfp::fixture::read(large, &absent);
+    QCOMPARE(reading.error, QString("the file is larger than 1024 KiB"));
+    QVERIFY(writeFile(large, "{\"labels\": {}}" + QByteArray(1024 * 1024 - 14, ' ')));
+    reading = sfp::fixture::read(large, &absent);
+    QCOMPARE(reading.error, QString());
+
+    const QString locked = dir.filePath("locked.json");
+    QVERIFY(writeFile(locked, "{}"));
+    QVERIFY(QFile::setPermissions(locked, QFile::Permissions()));
+    reading = sfp::fixture::read(locked, &absent);
+    if (::geteuid() != 0)
+        QCOMPARE(reading.error, QString("the file cannot be read (Permission denied)"));
+}
+
+QTEST_GUILESS_MAIN(tst_Fixture)
+#include "tst_fixture.moc"
