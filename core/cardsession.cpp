@@ -70,9 +70,49 @@ std::array<bool, CardSession::relayCount> CardSession::closedAfter(const QList<i
     return closed;
 }
 
+void CardSession::setFixture(const Fixture &fixture, const QString &path, bool fromFile)
+{
+    m_fixture = fixture;
+    m_fixturePath = path;
+    m_hasFixtureFile = fromFile;
+    emit labelsChanged();
+}
+
+QString CardSession::label(int relay) const
+{
+    return relay >= 1 && relay <= relayCount ? m_fixture.labels[size_t(relay - 1)] : QString();
+}
+
+QString CardSession::setLabels(const QList<int> &relays, const QString &text)
+{
+    if (!text.isEmpty()) {
+        const QString problem = fixture::textProblem(text, QStringLiteral("a label"));
+        if (!problem.isEmpty())
+            return problem;
+    }
+    std::array<QString, relayCount> labels = m_fixture.labels;
+    for (int relay : relays) {
+        if (relay >= 1 && relay <= relayCount)
+            labels[size_t(relay - 1)] = text;
+    }
+    if (labels == m_fixture.labels)
+        return {};
+    if (m_fixturePath.isEmpty())
+        return QStringLiteral("the panel has no fixture file");
+    // The file first: a label that is not kept would be gone at the next
+    // start without a word.
+    const QString why = fixture::writeLabels(m_fixturePath, labels);
+    if (!why.isEmpty())
+        return QStringLiteral("the fixture file cannot be written: ") + why;
+    m_fixture.labels = labels;
+    m_hasFixtureFile = true;
+    emit labelsChanged();
+    return {};
+}
+
 QString CardSession::refusal(const std::array<bool, relayCount> &closed) const
 {
-    return brokenRule(m_rules, closed);
+    return brokenRule(m_fixture.rules, closed);
 }
 
 bool CardSession::mayClose(int relay) const

@@ -77,10 +77,25 @@ public:
     void setClickOrder(SwitchOrder order) { m_clickOrder = order; }
     SwitchOrder clickOrder() const { return m_clickOrder; }
 
-    // The fixture's rules, which every change of the card obeys, whoever
-    // asks for it; none until they are set.
-    void setRules(const QList<FixtureRule> &rules) { m_rules = rules; }
-    const QList<FixtureRule> &rules() const { return m_rules; }
+    // The fixture the card is wired into: its rules, which every change of
+    // the card obeys, whoever asks for it, and its labels. `path` is the
+    // fixture's file, where changed labels are written (made when there is
+    // none); `fromFile` says whether the fixture was read from it. No rules
+    // and no labels until it is set.
+    void setFixture(const Fixture &fixture, const QString &path, bool fromFile);
+    const Fixture &fixture() const { return m_fixture; }
+    // Whether the card has a fixture file: read at the start, or written
+    // since. Without one the panel offers nothing of fixtures.
+    bool hasFixtureFile() const { return m_hasFixtureFile; }
+    void setRules(const QList<FixtureRule> &rules) { m_fixture.rules = rules; }
+    const QList<FixtureRule> &rules() const { return m_fixture.rules; }
+    // The relay's label, empty when it has none.
+    QString label(int relay) const;
+    // Gives each of `relays` the label `text` (empty text takes it away)
+    // and writes the fixture file. Returns empty text, or why the labels
+    // were not changed: a text that cannot be a label, a file that cannot
+    // be written.
+    QString setLabels(const QList<int> &relays, const QString &text);
     // The relays closed as they would be after closing `relays` (and,
     // with openOthers, opening every other relay), the exclusive rule's
     // partners opened: what the card holds once the change is applied.
@@ -134,6 +149,7 @@ signals:
     // A relay that stays as it was, because closing it would break the
     // fixture's rule that `reason` names.
     void changeRefused(int relay, const QString &reason);
+    void labelsChanged();
     void modeChanged(sfp::SwitchingMode mode);
     void exclusiveChanged(bool on);
     // Sent also when unchanged: after every switch and every update.
@@ -159,7 +175,9 @@ private:
     bool m_synchronized = true;
     SwitchOrder m_clickOrder = SwitchOrder::ClickOrder;
     int m_busy = 0;
-    QList<FixtureRule> m_rules;
+    Fixture m_fixture;
+    QString m_fixturePath;
+    bool m_hasFixtureFile = false;
 };
 
 } // namespace sfp

@@ -220,22 +220,9 @@ private:
             return {};
         }
         const QString result = QString::fromStdString(value.get<std::string>());
-        const qsizetype characters = result.toUcs4().size();
-        if (characters < 1 || characters > Fixture::labelLength) {
-            fail(place,
-                 QStringLiteral("%1 has 1 to %2 characters, not %3")
-                     .arg(what)
-                     .arg(Fixture::labelLength)
-                     .arg(characters));
-            return {};
-        }
-        const auto control = std::find_if(result.begin(), result.end(), [](QChar c) {
-            return c.category() == QChar::Other_Control;
-        });
-        if (control != result.end()) {
-            const QString code
-                = QStringLiteral("%1").arg(control->unicode(), 4, 16, QLatin1Char('0')).toUpper();
-            fail(place, QStringLiteral("%1 holds a control character (U+%2)").arg(what, code));
+        const QString problem = fixture::textProblem(result, what);
+        if (!problem.isEmpty()) {
+            fail(place, problem);
             return {};
         }
         return result;
@@ -495,6 +482,23 @@ QString brokenRule(const QList<FixtureRule> &rules, const std::array<bool, 32> &
 
 namespace fixture {
 
+QString textProblem(const QString &text, const QString &what)
+{
+    const qsizetype characters = text.toUcs4().size();
+    if (characters < 1 || characters > Fixture::labelLength)
+        return QStringLiteral("%1 has 1 to %2 characters, not %3")
+            .arg(what)
+            .arg(Fixture::labelLength)
+            .arg(characters);
+    const auto control = std::find_if(text.begin(), text.end(),
+                                      [](QChar c) { return c.category() == QChar::Other_Control; });
+    if (control != text.end())
+        return QStringLiteral("%1 holds a control character (U+%2)")
+            .arg(what,
+                 QStringLiteral("%1").arg(control->unicode(), 4, 16, QLatin1Char('0')).toUpper());
+    return {};
+}
+
 QString defaultFolder()
 {
     QString home = qEnvironmentVariable("XDG_CONFIG_HOME");
@@ -542,6 +546,32 @@ Reading parse(const QByteArray &text)
     if (reader.failed())
         reading.fixture = Fixture();
     return reading;
+}
+
+QString writeLabels(const QString &path, const std::array<QString, 32> &labels)
+{
+    bool absent = false;
+    QString why;
+    const QByteArray old = readSmallFile(path, maxFileSize, &absent, &why);
+    if (!absent && !why.isEmpty())
+        return QStringLiteral("the file ") + why;
+    // The file as it stands now, in its own order: only the labels change.
+    nlohmann::ordered_json document = nlohmann::ordered_json::object();
+    if (!absent) {
+        document = nlohmann::ordered_json::parse(old.begin(), old.end(), nullptr, false);
+        if (document.is_discarded() || !document.is_object() || !parse(old).error.isEmpty())
+            return QStringLiteral("the file has changed and is no longer a fixture");
+    }
+    nlohmann::ordered_json object = nlohmann::ordered_json::object();
+    for (size_t i = 0; i < labels.size(); ++i) {
+        if (!labels[i].isEmpty())
+            object[std::to_string(i + 1)] = labels[i].toStdString();
+    }
+    if (object.empty())
+        document.erase("labels");
+    else
+        document["labels"] = object;
+    return replaceFile(path, QByteArray::fromStdString(document.dump(2)) + '\n');
 }
 
 Reading read(const QString &path, bool *absent)

@@ -74,6 +74,10 @@ QString brokenRule(const QList<FixtureRule> &rules, const std::array<bool, 32> &
 
 namespace fixture {
 
+// Why `text` cannot be a label or a name ("a label has 1 to 30
+// characters, not 31"), `what` naming it; empty text when it can.
+QString textProblem(const QString &text, const QString &what);
+
 // Larger fixture files are refused unread.
 inline constexpr qint64 maxFileSize = qint64(1024) * 1024;
 
@@ -106,6 +110,12 @@ Reading parse(const QByteArray &text);
 // Reads the fixture file at path. `absent` is set (and `error` left empty)
 // when there is no such file.
 Reading read(const QString &path, bool *absent);
+
+// Writes `labels` into the fixture file at path (made, with its folder,
+// when there is none), leaving everything else the file holds as it is,
+// unknown keys too. The file is replaced only by a complete copy that was
+// read back. Returns empty text, or why nothing was written.
+QString writeLabels(const QString &path, const std::array<QString, 32> &labels);
 
 } // namespace fixture
 

@@ -8,6 +8,7 @@
 #include <QRandomGenerator>
 #include <QVariantMap>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -42,6 +43,15 @@ QString systemError(int error)
 bool isIniText(const QByteArray &content)
 {
     return !content.contains('\0');
+}
+
+// A key as QSettings writes it: no '/' at its ends, none doubled. A key
+// read from a section without a name ("[]") starts with '/', and would be
+// written back under [General] as another key.
+bool writtenAsRead(const QString &key)
+{
+    return !key.startsWith(QLatin1Char('/')) && !key.endsWith(QLatin1Char('/'))
+        && !key.contains(QLatin1String("//"));
 }
 
 // A name beside `path` that no file has at the moment.
@@ -182,9 +192,14 @@ SaveResult save(const QString &path, const std::function<void(QSettings &)> &cha
         QSettings settings(copy.name, QSettings::IniFormat);
         // Sections are parsed when their keys are first asked for; a
         // format error shows only then.
-        settings.allKeys();
+        const QStringList keys = settings.allKeys();
         if (settings.status() == QSettings::FormatError)
             return failure(notIni);
+        const auto changed = std::find_if_not(keys.cbegin(), keys.cend(), writtenAsRead);
+        if (changed != keys.cend())
+            return failure(QStringLiteral("it holds a key that would be written back as another "
+                                          "(\"%1\") and was left as it is")
+                               .arg(*changed));
         change(settings);
         while (!settings.group().isEmpty())
             settings.endGroup();

@@ -30,7 +30,9 @@ struct SaveResult
 // folder, when missing) and replaces the file with the result. Every key
 // that `change` does not set keeps its value. The file keeps its mode, and
 // its owner and group where the process may set them. A file that is not
-// INI text QSettings can read (a format error, NUL bytes as in UTF-16 text) is not rewritten.
+// INI text QSettings can read (a format error, NUL bytes as in UTF-16 text),
+// or that holds a key QSettings would write back as another (one read from
+// a section without a name, "[]"), is not rewritten.
 SaveResult save(const QString &path, const std::function<void(QSettings &)> &change);
 
 // The text that `key` holds, empty when there is none. QSettings reads a

@@ -3,6 +3,7 @@
 #include "remotecontrol.h"
 
 #include "cardsession.h"
+#include "fixture.h"
 #include "savedstates.h"
 #include "scpiclientstatus.h"
 #include "scpiparser.h"
@@ -50,6 +51,8 @@ bool changesTheCard(Command command)
     case Command::RouteMode:
     case Command::RouteUpdate:
     case Command::RouteExclusive:
+    case Command::RouteChannelLabel:
+    case Command::RouteChannelLabelClear:
         return true;
     default:
         return false;
@@ -282,6 +285,17 @@ QByteArray RemoteControl::run(quint64 client, ScpiClientStatus &state, const scp
             answers.append(flag(m_card->mayClose(channel)));
         return answers.join(',');
     }
+    case Command::RouteChannelLabel:
+    case Command::RouteChannelLabelClear:
+        setLabels(state, unit.channels,
+                  unit.command == Command::RouteChannelLabel ? unit.text : QString());
+        break;
+    case Command::RouteChannelLabelQuery: {
+        QByteArrayList answers;
+        for (int channel : unit.channels)
+            answers.append(scpi::stringData(m_card->label(channel)));
+        return answers.join(',');
+    }
     case Command::RouteCloseListQuery:
     case Command::RouteOpenListQuery:
         return scpi::channelList(
@@ -412,10 +426,26 @@ void RemoteControl::closeRelays(ScpiClientStatus &state, const QList<int> &chann
 void RemoteControl::refuseByRule(ScpiClientStatus &state, const QString &reason)
 {
     // Quotes in the rule's name are doubled, as in any SCPI string.
-    QByteArray text = reason.toUtf8();
-    text.replace('"', "\"\"");
     state.pushError(scpi::SettingsConflict,
-                    scpi::errorString(scpi::SettingsConflict).chopped(1) + ';' + text + '"');
+                    scpi::errorString(scpi::SettingsConflict).chopped(1) + ';'
+                        + scpi::stringData(reason).mid(1));
+}
+
+void RemoteControl::setLabels(ScpiClientStatus &state, const QList<int> &channels,
+                              const QString &text)
+{
+    // A text that cannot be a label is refused, never cut.
+    const QString problem
+        = text.isEmpty() ? QString() : fixture::textProblem(text, QStringLiteral("a label"));
+    if (!problem.isEmpty()) {
+        state.pushError(scpi::IllegalParameterValue,
+                        scpi::errorString(scpi::IllegalParameterValue).chopped(1) + ';'
+                            + scpi::stringData(problem).mid(1));
+        return;
+    }
+    const QString why = m_card->setLabels(channels, text);
+    if (!why.isEmpty())
+        state.pushDeviceError(QStringLiteral("labels not changed: ") + why);
 }
 
 void RemoteControl::refuseLocked(ScpiClientStatus &state)

@@ -126,6 +126,7 @@ private:
     void closeRelays(ScpiClientStatus &state, const QList<int> &channels, bool openOthers);
     void refuseLocked(ScpiClientStatus &state);
     static void refuseByRule(ScpiClientStatus &state, const QString &reason);
+    void setLabels(ScpiClientStatus &state, const QList<int> &channels, const QString &text);
     void openRelays(const QList<int> &channels);
     void openAllRelays();
     void save(ScpiClientStatus &state, int slot);

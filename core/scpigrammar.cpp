@@ -22,7 +22,11 @@ Parameter parameterOf(Command command)
     case Command::RouteOpen:
     case Command::RouteCloseExclusive:
     case Command::RouteCloseAllowedQuery:
+    case Command::RouteChannelLabelQuery:
+    case Command::RouteChannelLabelClear:
         return {ParameterKind::Channels, 1, 32};
+    case Command::RouteChannelLabel:
+        return {ParameterKind::TextAndChannels, 1, 32};
     // Without a list the query asks for the whole card.
     case Command::RouteCloseQuery:
         return {ParameterKind::Channels, 1, 32, Command::RouteCloseListQuery};

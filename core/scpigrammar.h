@@ -25,7 +25,7 @@ struct Node
 };
 
 // Parents are indices into this table.
-inline constexpr std::array<Node, 33> headerTree {{
+inline constexpr std::array<Node, 36> headerTree {{
     /* 0 */ {"ROUTe", rootNode, false, Command::None, Command::None},
     /* 1 */ {"CLOSe", 0, false, Command::RouteClose, Command::RouteCloseQuery},
     /* 2 */ {"OPEN", 0, false, Command::RouteOpen, Command::RouteOpenQuery},
@@ -62,6 +62,9 @@ inline constexpr std::array<Node, 33> headerTree {{
     {"ENABle", 17, false, Command::StatusQuestionableEnable,
      Command::StatusQuestionableEnableQuery},
     /* 32 */ {"ALLowed", 1, false, Command::None, Command::RouteCloseAllowedQuery},
+    /* 33 */ {"CHANnel", 0, false, Command::None, Command::None},
+    /* 34 */ {"LABel", 33, false, Command::RouteChannelLabel, Command::RouteChannelLabelQuery},
+    /* 35 */ {"CLEar", 34, false, Command::RouteChannelLabelClear, Command::None},
 }};
 
 struct CommonCommand
@@ -93,7 +96,9 @@ inline constexpr std::array<CommonCommand, 17> commonCommands {{
 
 // Parameters ---------------------------------------------------------------
 
-enum class ParameterKind { None, Number, Boolean, Mode, Channels };
+// Text is a quoted string; TextAndChannels a string, a comma and a channel
+// list.
+enum class ParameterKind { None, Number, Boolean, Mode, Channels, Text, TextAndChannels };
 
 struct Parameter
 {

@@ -6,6 +6,8 @@
 #include "scpiparser.h"
 #include "scpigrammar.h"
 
+#include <QStringDecoder>
+
 namespace sfp::scpi {
 
 namespace {
@@ -338,7 +340,7 @@ int readInteger(Reader &in, int minimum, int maximum, int &result)
 }
 
 // What kind of program data starts with `c`.
-enum class DataKind { Number, Word, ChannelList, Other, Invalid };
+enum class DataKind { Number, Word, ChannelList, String, Other, Invalid };
 
 DataKind dataKind(const Reader &in)
 {
@@ -349,8 +351,10 @@ DataKind dataKind(const Reader &in)
         return DataKind::Word;
     if (c == '(')
         return in.peekNext() == '@' ? DataKind::ChannelList : DataKind::Other;
-    if (c == '"' || c == '\'' || c == '#')
-        return DataKind::Other; // strings, blocks and non-decimal numbers
+    if (c == '"' || c == '\'')
+        return DataKind::String;
+    if (c == '#')
+        return DataKind::Other; // blocks and non-decimal numbers
     return DataKind::Invalid;
 }
 
@@ -382,6 +386,29 @@ int readChannelList(Reader &in, QList<int> &channels)
             channels.append(channel);
     } while (in.take(','));
     return in.take(')') ? NoError : SyntaxError;
+}
+
+// A string from its opening quote to its closing one; the quote doubled
+// inside it stands for itself.
+int readString(Reader &in, QString &text)
+{
+    const char quote = in.peek();
+    in.advance();
+    QByteArray bytes;
+    for (;;) {
+        if (in.atEnd())
+            return SyntaxError;
+        const char c = in.peek();
+        in.advance();
+        if (c == quote) {
+            if (!in.take(quote))
+                break;
+        }
+        bytes.append(c);
+    }
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    text = decoder(bytes);
+    return decoder.hasError() ? IllegalParameterValue : NoError;
 }
 
 int readParameter(Reader &in, const Parameter &parameter, Unit &unit)
@@ -426,6 +453,27 @@ int readParameter(Reader &in, const Parameter &parameter, Unit &unit)
         if (kind != DataKind::ChannelList)
             return DataTypeError;
         return readChannelList(in, unit.channels);
+    case ParameterKind::Text:
+        return kind == DataKind::String ? readString(in, unit.text) : DataTypeError;
+    case ParameterKind::TextAndChannels: {
+        if (kind != DataKind::String)
+            return DataTypeError;
+        const int error = readString(in, unit.text);
+        if (error != NoError)
+            return error;
+        in.skipWhitespace();
+        if (!in.take(','))
+            return in.atUnitEnd() ? MissingParameter : SyntaxError;
+        in.skipWhitespace();
+        if (in.atUnitEnd())
+            return MissingParameter;
+        const DataKind listKind = dataKind(in);
+        if (listKind == DataKind::Invalid)
+            return SyntaxError;
+        if (listKind != DataKind::ChannelList)
+            return DataTypeError;
+        return readChannelList(in, unit.channels);
+    }
     case ParameterKind::None:
         break;
     }
@@ -497,6 +545,11 @@ QList<Unit> parseLine(QByteArrayView line)
         in.skipWhitespace();
     }
     return units;
+}
+
+QByteArray stringData(const QString &text)
+{
+    return '"' + text.toUtf8().replace('"', "\"\"") + '"';
 }
 
 } // namespace sfp::scpi

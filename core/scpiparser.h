@@ -42,6 +42,9 @@ enum class Command {
     RouteCloseListQuery, // ROUTe:CLOSe? without a list, ROUTe:CLOSe:STATe?
     RouteCloseExclusive, // channels
     RouteCloseAllowedQuery, // channels
+    RouteChannelLabel, // text and channels
+    RouteChannelLabelQuery, // channels
+    RouteChannelLabelClear, // channels
     RouteOpen, // channels
     RouteOpenQuery, // channels
     RouteOpenListQuery, // ROUTe:OPEN? without a list
@@ -110,6 +113,7 @@ struct Unit
     int number = 0;
     bool flag = false; // ON, or a number that rounds to anything but 0
     Mode mode = Mode::Asynchronous;
+    QString text; // a string's characters, its quotes undoubled (UTF-8)
     int error = NoError; // NoError, or the SCPI error number (command is None)
 };
 
@@ -123,9 +127,11 @@ struct Unit
 // Numbers are decimal (NRf) with an integral value: "5", "+5", "5.0",
 // "0.5E1"; a fraction gives IllegalParameterValue. A boolean is ON or OFF,
 // or a number rounded to the nearest integer, any but 0 being ON ("0.5",
-// "-1" and "2" are ON, "0.4" is OFF). The parameter types a
-// command does not take (strings, blocks, expressions, MIN/MAX) give
-// DataTypeError. Channel lists take single channels and ranges,
+// "-1" and "2" are ON, "0.4" is OFF). A string is quoted with " or ', the
+// quote doubled inside it; its bytes are UTF-8, and bytes that are not
+// give IllegalParameterValue. The parameter types a command does not take
+// (strings, blocks, expressions, MIN/MAX) give DataTypeError. Channel lists take single channels
+// and ranges,
 // "(@1,3,8:5)"; a channel outside 1..32 refuses the whole unit with
 // DataOutOfRange. ROUTe:CLOSe? and ROUTe:OPEN? without a list ask for
 // the whole card, and are commands of their own. The card has no numeric
@@ -143,5 +149,9 @@ QByteArray errorString(int error);
 // Channels (in 1..32, ascending) as a response's channel list, runs of
 // consecutive channels as ranges: "(@3,5:8)"; "(@)" for none.
 QByteArray channelList(const QList<int> &channels);
+
+// Text as string response data: UTF-8 in double quotes, each quote inside
+// doubled: "say ""hi""".
+QByteArray stringData(const QString &text);
 
 } // namespace sfp::scpi

@@ -2,7 +2,10 @@
 // SPDX-License-Identifier: MIT
 #include "smallfile.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <cerrno>
 #include <cstring>
@@ -17,6 +20,34 @@ namespace {
 QString systemError(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
+}
+
+bool writeAll(int fd, const QByteArray &bytes)
+{
+    const char *data = bytes.constData();
+    auto left = static_cast<size_t>(bytes.size());
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, left);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        left -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+// The new file's name beside the old one, made so that no other has it.
+int createCopy(const QString &path, mode_t mode, QByteArray *name)
+{
+    for (;;) {
+        *name = QFile::encodeName(QStringLiteral("%1.%2").arg(
+            path, QString::number(QRandomGenerator::global()->generate(), 36)));
+        const int fd = ::open(name->constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
 }
 
 } // namespace
@@ -56,6 +87,59 @@ QByteArray readSmallFile(const QString &path, qint64 maxSize, bool *absent, QStr
     if (!why->isEmpty())
         bytes.clear();
     return bytes;
+}
+
+QString replaceFile(const QString &path, const QByteArray &bytes)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder))
+        return QStringLiteral("its folder cannot be made");
+    const QByteArray name = QFile::encodeName(path);
+    struct stat status
+    { };
+    mode_t mode = 0666; // less the umask, as any new file
+    if (::lstat(name.constData(), &status) == 0) {
+        if (!S_ISREG(status.st_mode))
+            return QStringLiteral("it is not a regular file, and was left as it is");
+        mode = status.st_mode & 07777;
+    }
+    QByteArray copyName;
+    const int fd = createCopy(path, mode, &copyName);
+    if (fd < 0)
+        return QStringLiteral("no copy can be made beside it: %1").arg(systemError(errno));
+    bool written = writeAll(fd, bytes);
+    int error = errno;
+    if (written && ::fsync(fd) != 0) {
+        written = false;
+        error = errno;
+    }
+    ::close(fd);
+    // Read back: the system's word on a write is not always good.
+    bool absent = false;
+    QString why;
+    if (written
+        && readSmallFile(QFile::decodeName(copyName), qint64(bytes.size()), &absent, &why)
+            != bytes) {
+        written = false;
+        error = 0;
+    }
+    if (!written) {
+        ::unlink(copyName.constData());
+        return error != 0 ? systemError(error)
+                          : QStringLiteral("the copy came out incomplete (is the disk full?)");
+    }
+    if (::rename(copyName.constData(), name.constData()) != 0) {
+        error = errno;
+        ::unlink(copyName.constData());
+        return systemError(error);
+    }
+    // The rename itself reaches the disk with the folder.
+    const int folderFd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_CLOEXEC);
+    if (folderFd >= 0) {
+        ::fsync(folderFd);
+        ::close(folderFd);
+    }
+    return {};
 }
 
 } // namespace sfp

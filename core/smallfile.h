@@ -16,4 +16,12 @@ namespace sfp {
 // that a FIFO in the file's place does not hold the program's start.
 QByteArray readSmallFile(const QString &path, qint64 maxSize, bool *absent, QString *why);
 
+// Replaces the file at path with `bytes`, completely or not at all: they
+// go to a new file beside it, which is flushed to the disk and read back
+// whole before it is renamed over the old one, whose mode it keeps. The
+// folder is made when missing. Only a regular file (or none) is replaced:
+// a symbolic link, a FIFO or a folder in its place is left as it is.
+// Returns empty text, or why nothing was replaced.
+QString replaceFile(const QString &path, const QByteArray &bytes);
+
 } // namespace sfp

@@ -106,8 +106,8 @@ int closeStandardOutput(int writeError)
 
 // Reads the fixture at path into `fixture`, printing its warnings. False,
 // with one line printed, when it cannot be used; a file that is not there
-// is no fixture, unless the user named it.
-bool readFixture(const QString &path, bool named, sfp::Fixture *fixture)
+// is no fixture (`found` stays false), unless the user named it.
+bool readFixture(const QString &path, bool named, sfp::Fixture *fixture, bool *found)
 {
     bool absent = false;
     const sfp::fixture::Reading reading = sfp::fixture::read(path, &absent);
@@ -123,6 +123,7 @@ bool readFixture(const QString &path, bool named, sfp::Fixture *fixture)
         std::fprintf(stderr, "qx5170fp: the fixture %s: %s\n", qUtf8Printable(path),
                      qUtf8Printable(warning));
     *fixture = reading.fixture;
+    *found = true;
     return true;
 }
 
@@ -169,8 +170,9 @@ int main(int argc, char *argv[])
     // A fixture named on the command line is read before anything is
     // shown: a file with a fault ends the program at once.
     sfp::Fixture fixture;
+    bool fixtureFound = false;
     const bool fixtureNamed = !commandLine.fixture.isEmpty();
-    if (fixtureNamed && !readFixture(commandLine.fixture, true, &fixture))
+    if (fixtureNamed && !readFixture(commandLine.fixture, true, &fixture, &fixtureFound))
         return qx5170fpFixtureExitStatus;
 
     // Without a display the toolkit would print its own four lines and
@@ -249,12 +251,13 @@ int main(int argc, char *argv[])
     if (commandLine.breakBeforeMake)
         window.card()->setClickOrder(sfp::SwitchOrder::BreakBeforeMake);
     // Otherwise the card's own fixture, once the panel knows which card it
-    // drives.
-    if (!fixtureNamed
-        && !readFixture(sfp::fixture::fileName(sfp::fixture::defaultFolder(), window.cardId()),
-                        false, &fixture))
+    // drives; labels the operator or a script gives go there too.
+    const QString fixturePath = fixtureNamed
+        ? commandLine.fixture
+        : sfp::fixture::fileName(sfp::fixture::defaultFolder(), window.cardId());
+    if (!fixtureNamed && !readFixture(fixturePath, false, &fixture, &fixtureFound))
         return qx5170fpFixtureExitStatus;
-    window.card()->setRules(fixture.rules);
+    window.card()->setFixture(fixture, fixturePath, fixtureFound);
     window.adjustSize();
     centerOnDesktop(&window);
     window.show();

@@ -7,10 +7,13 @@
 #include "relayicons.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QGridLayout>
 #include <QIcon>
 #include <QIconEngine>
+#include <QInputDialog>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
 #include <QPointer>
@@ -70,6 +73,8 @@ private:
     QPointer<const QAbstractButton> m_button;
 };
 
+const char relayHelp[] = "Switch on or off relay %1";
+
 QPushButton *newRelayButton(const QString &help)
 {
     auto *button = new QPushButton;
@@ -90,8 +95,8 @@ qx5170_sfpRelayPair::qx5170_sfpRelayPair(sfp::CardSession *card, int pairNo, QWi
     , m_card(card)
     , relayAlbl(new QLabel(QStringLiteral("A:")))
     , relayBlbl(new QLabel(QStringLiteral("B:")))
-    , relayAbtn(newRelayButton(QStringLiteral("Switch on or off relay A")))
-    , relayBbtn(newRelayButton(QStringLiteral("Switch on or off relay B")))
+    , relayAbtn(newRelayButton(QString::fromLatin1(relayHelp).arg(QLatin1Char('A'))))
+    , relayBbtn(newRelayButton(QString::fromLatin1(relayHelp).arg(QLatin1Char('B'))))
     , m_pairNo(pairNo)
 {
     auto *layout = new QGridLayout(this);
@@ -115,6 +120,19 @@ qx5170_sfpRelayPair::qx5170_sfpRelayPair(sfp::CardSession *card, int pairNo, QWi
     // A click the fixture's rules refuse leaves the button as the card is.
     connect(m_card, &sfp::CardSession::changeRefused, this,
             [this](int relay) { showRelay(relay, m_card->isClosed(relay)); });
+
+    // The fixture's labels, edited from the buttons' context menus.
+    const QList<QPushButton *> buttons {relayAbtn, relayBbtn};
+    for (int side = 0; side < 2; ++side) {
+        const int relay
+            = side == 0 ? sfp::CardSession::relayA(pairNo) : sfp::CardSession::relayB(pairNo);
+        m_labelActions[side] = new QAction(QStringLiteral("Label..."), buttons[side]);
+        buttons[side]->addAction(m_labelActions[side]);
+        connect(m_labelActions[side], &QAction::triggered, this,
+                [this, relay] { editLabel(relay); });
+    }
+    connect(m_card, &sfp::CardSession::labelsChanged, this, &qx5170_sfpRelayPair::showLabels);
+    showLabels();
 }
 
 qx5170_sfpRelayPair::qx5170_sfpRelayPair(ViSession vi, int pairNo, bool demo, QWidget *parent)
@@ -170,4 +188,83 @@ void qx5170_sfpRelayPair::relaySwitched(int relay)
 {
     if (sfp::CardSession::pairOf(relay) == m_pairNo)
         emit buttonClicked();
+}
+
+QAction *qx5170_sfpRelayPair::labelAction(int relay) const
+{
+    if (sfp::CardSession::pairOf(relay) != m_pairNo)
+        return nullptr;
+    return m_labelActions[relay == sfp::CardSession::relayA(m_pairNo) ? 0 : 1];
+}
+
+void qx5170_sfpRelayPair::showLabels()
+{
+    const QString pairName = QStringLiteral("Pair %1").arg(m_pairNo + 1);
+    const QString labelA = m_card->label(sfp::CardSession::relayA(m_pairNo));
+    const QString labelB = m_card->label(sfp::CardSession::relayB(m_pairNo));
+    const QList<QPushButton *> buttons {relayAbtn, relayBbtn};
+    const QStringList labels {labelA, labelB};
+    for (int side = 0; side < 2; ++side) {
+        const QChar letter = QLatin1Char(side == 0 ? 'A' : 'B');
+        const QString name = pairName + QStringLiteral(" relay ") + letter;
+        const QString help = QString::fromLatin1(relayHelp).arg(letter);
+        const QString &label = labels[side];
+        buttons[side]->setAccessibleName(label.isEmpty() ? name
+                                                         : name + QStringLiteral(": ") + label);
+        buttons[side]->setToolTip(label.isEmpty() ? help : label + QLatin1Char('\n') + help);
+        // The menu only where there is a fixture: without one the buttons
+        // are as they always were.
+        buttons[side]->setContextMenuPolicy(m_card->hasFixtureFile() ? Qt::ActionsContextMenu
+                                                                     : Qt::DefaultContextMenu);
+    }
+    const QString none = QStringLiteral("\u2013");
+    m_labelledTitle = labelA.isEmpty() && labelB.isEmpty()
+        ? QString()
+        : pairName + QStringLiteral(" \u00b7 ") + (labelA.isEmpty() ? none : labelA)
+            + QStringLiteral(" / ") + (labelB.isEmpty() ? none : labelB);
+    setToolTip(m_labelledTitle);
+    updateTitle();
+}
+
+void qx5170_sfpRelayPair::updateTitle()
+{
+    if (m_labelledTitle.isEmpty()) {
+        setTitle(QStringLiteral("Pair %1").arg(m_pairNo + 1));
+        return;
+    }
+    // As much of the labels as the box's width holds: a title longer than
+    // the box would widen the pair's column, and with it the window.
+    const QFontMetrics metrics = fontMetrics();
+    const int room
+        = qMax(width(), layout()->minimumSize().width()) - 2 * metrics.averageCharWidth();
+    setTitle(metrics.elidedText(m_labelledTitle, Qt::ElideRight, room));
+}
+
+void qx5170_sfpRelayPair::resizeEvent(QResizeEvent *event)
+{
+    QGroupBox::resizeEvent(event);
+    if (!m_labelledTitle.isEmpty())
+        updateTitle();
+}
+
+void qx5170_sfpRelayPair::editLabel(int relay)
+{
+    const QString letter
+        = relay == sfp::CardSession::relayA(m_pairNo) ? QStringLiteral("A") : QStringLiteral("B");
+    bool accepted = false;
+    const QString text = QInputDialog::getText(
+        this, QStringLiteral("Relay label"),
+        QStringLiteral("Label of pair %1 relay %2 (relay %3), up to %4 characters; empty for "
+                       "none:")
+            .arg(m_pairNo + 1)
+            .arg(letter)
+            .arg(relay)
+            .arg(sfp::Fixture::labelLength),
+        QLineEdit::Normal, m_card->label(relay), &accepted);
+    if (!accepted)
+        return;
+    const QString why = m_card->setLabels({relay}, text.trimmed());
+    if (!why.isEmpty())
+        QMessageBox::warning(this, QStringLiteral("Relay label"),
+                             QStringLiteral("The label was not changed: %1.").arg(why));
 }

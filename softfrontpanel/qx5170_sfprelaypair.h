@@ -9,6 +9,7 @@
 
 #include <memory>
 
+class QAction;
 class QLabel;
 class QPushButton;
 
@@ -39,6 +40,9 @@ public:
     bool isDemo() const;
     ViSession session() const;
     sfp::CardSession *card() const { return m_card; }
+    // "Label...", in the relay button's context menu while the card has a
+    // fixture file.
+    QAction *labelAction(int relay) const;
 
 signals:
     void buttonClicked();
@@ -48,9 +52,15 @@ public slots:
     void btnAstateChanged_slot(bool state);
     void btnBstateChanged_slot(bool state);
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
     void showRelay(int relay, bool closed);
     void relaySwitched(int relay);
+    void showLabels();
+    void updateTitle();
+    void editLabel(int relay);
 
     std::unique_ptr<sfp::MessageBoxReporter> m_ownReporter;
     sfp::CardSession *m_card;
@@ -58,6 +68,8 @@ private:
     QLabel *relayBlbl;
     QPushButton *relayAbtn;
     QPushButton *relayBbtn;
+    QAction *m_labelActions[2] = {};
+    QString m_labelledTitle; // "Pair 2 · PSU rail / GND"; empty without labels
     int m_pairNo;
 
     Q_DISABLE_COPY_MOVE(qx5170_sfpRelayPair)

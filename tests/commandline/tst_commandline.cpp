@@ -882,6 +882,35 @@ void tst_CommandLine::fixtureFiles()
                  err.constData());
         QVERIFY(!err.contains("cannot be used"));
     }
+
+    // A label a script gives is there after a restart; the rules and the
+    // unknown key stay in the file, another card's file is not touched.
+    for (const QByteArray &line :
+         {QByteArray(R"(ROUT:CHAN:LAB "PSU rail",(@3);:ROUT:CHAN:LAB? (@3,4))"),
+          QByteArray("ROUT:CHAN:LAB? (@3,4)")}) {
+        QProcess process;
+        startInDemo(process, folder, {QStringLiteral("--listen"), QString::number(port)});
+        QVERIFY(process.waitForStarted());
+        QCOMPARE(identityOnceUp(QHostAddress(QHostAddress::LocalHost), port),
+                 QByteArrayLiteral("Orbelan,5170,DEMO,1.4.0\n"));
+        QTcpSocket client;
+        client.connectToHost(QHostAddress::LocalHost, port);
+        QVERIFY(client.waitForConnected(5000));
+        client.write(line + '\n');
+        QByteArray answer;
+        while (!answer.endsWith('\n') && client.waitForReadyRead(5000))
+            answer += client.readAll();
+        QCOMPARE(answer, QByteArray("\"PSU rail\",\"\"\n"));
+        process.kill();
+        QVERIFY(process.waitForFinished());
+    }
+    QFile ownFile(own);
+    QVERIFY(ownFile.open(QIODevice::ReadOnly));
+    const QByteArray kept = ownFile.readAll();
+    QVERIFY2(kept.contains("\"colour\": 1") && kept.contains("\"PSU/GND\""), kept.constData());
+    QFile other(fixtures + QStringLiteral("/VXI0::1::INSTR%2FFC2.json"));
+    QVERIFY(other.open(QIODevice::ReadOnly));
+    QCOMPARE(other.readAll(), QByteArray("broken"));
 }
 
 SFPTEST_MAIN(tst_CommandLine)

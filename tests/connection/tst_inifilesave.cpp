@@ -74,6 +74,7 @@ private slots:
     void noSavePossible();
     void changeLeftInsideAGroup();
     void savesLeaveNoDescriptorOpen();
+    void keysWrittenBackAsOthers();
 };
 
 void tst_IniFileSave::savedThroughALink_data()
@@ -233,6 +234,33 @@ void tst_IniFileSave::savesLeaveNoDescriptorOpen()
     QVERIFY(saved);
     QVERIFY(inputStillClosed);
     QCOMPARE(QSettings(path, QSettings::IniFormat).value("5170/1.FC_Number").toInt(), 10);
+}
+
+void tst_IniFileSave::keysWrittenBackAsOthers()
+{
+    // QSettings reads the keys of a section without a name as "/x" and
+    // would write them under [General] as "x": the file is left as it is.
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString path = folder.filePath("DefaultInstrDescr.ini");
+    const QByteArray odd = "[]\nx=1\n[5170]\n1.1.Descriptor=VXI0::1::INSTR\n";
+    QVERIFY(writeFile(path, odd));
+    sfp::iniFile::SaveResult result = sfp::iniFile::save(
+        path, [](QSettings &file) { file.setValue(QStringLiteral("5170/1.FC_Number"), 4); });
+    QVERIFY(!result.saved);
+    QCOMPARE(result.reason,
+             QString("it holds a key that would be written back as another (\"/x\") and was left "
+                     "as it is"));
+    QCOMPARE(readFile(path), odd);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList({"DefaultInstrDescr.ini"}));
+
+    // Keys of [General] are written back as they were read.
+    QVERIFY(writeFile(path, "[General]\nx=1\n"));
+    result = sfp::iniFile::save(
+        path, [](QSettings &file) { file.setValue(QStringLiteral("5170/1.FC_Number"), 4); });
+    QVERIFY2(result.saved, qPrintable(result.reason));
+    const QSettings saved(path, QSettings::IniFormat);
+    QCOMPARE(saved.value("x").toString(), QStringLiteral("1"));
 }
 
 QTEST_GUILESS_MAIN(tst_IniFileSave)

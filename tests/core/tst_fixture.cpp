@@ -8,6 +8,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -53,6 +56,8 @@ private slots:
     void brokenRuleTexts();
     void fileNames();
     void filesThatAreNotFixtures();
+    void writeLabels();
+    void writeLabelsOnAFullDisk();
 };
 
 void tst_Fixture::rows_data()
@@ -237,6 +242,109 @@ void tst_Fixture::filesThatAreNotFixtures()
     reading = sfp::fixture::read(locked, &absent);
     if (::geteuid() != 0)
         QCOMPARE(reading.error, QString("the file cannot be read (Permission denied)"));
+}
+
+void tst_Fixture::writeLabels()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    std::array<QString, 32> labels;
+    labels[2] = QStringLiteral("PSU \"rail\"");
+    labels[31] = QStringLiteral("Ω sense");
+
+    // A card without a file gets one, with its folder.
+    const QString made = dir.filePath("fixtures/DEMO.json");
+    QCOMPARE(sfp::fixture::writeLabels(made, labels), QString());
+    QCOMPARE(contents(made),
+             QByteArray("{\n  \"labels\": {\n    \"3\": \"PSU \\\"rail\\\"\",\n"
+                        "    \"32\": \"Ω sense\"\n  }\n}\n"));
+    bool absent = true;
+    QVERIFY(sfp::fixture::read(made, &absent).fixture.labels == labels);
+
+    // Everything else the file holds stays, in its order, unknown keys and
+    // the file's mode too; only the labels change.
+    const QString kept = dir.filePath("kept.json");
+    QVERIFY(writeFile(kept, R"({"rules": [{"name": "HV", "forbidden": [31]}],
+"labels": {"1": "old"}, "note": "by hand", "life": {"cycles": 5}})"));
+    QVERIFY(QFile::setPermissions(kept, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    QCOMPARE(sfp::fixture::writeLabels(kept, labels), QString());
+    QCOMPARE(contents(kept), QByteArray(R"({
+  "rules": [
+    {
+      "name": "HV",
+      "forbidden": [
+        31
+      ]
+    }
+  ],
+  "labels": {
+    "3": "PSU \"rail\"",
+    "32": "Ω sense"
+  },
+  "note": "by hand",
+  "life": {
+    "cycles": 5
+  }
+}
+)"));
+    struct stat status
+    { };
+    QCOMPARE(::stat(QFile::encodeName(kept).constData(), &status), 0);
+    QCOMPARE(status.st_mode & 0777, mode_t(0640));
+    // No labels left: no labels key.
+    QCOMPARE(sfp::fixture::writeLabels(kept, {}), QString());
+    QVERIFY(!contents(kept).contains("labels"));
+    QVERIFY(contents(kept).contains("\"note\": \"by hand\""));
+
+    // A file that is no fixture any more, or no regular file, is left as
+    // it is.
+    QVERIFY(writeFile(kept, R"({"rules": 5})"));
+    QCOMPARE(sfp::fixture::writeLabels(kept, labels),
+             QString("the file has changed and is no longer a fixture"));
+    QCOMPARE(contents(kept), QByteArray(R"({"rules": 5})"));
+    const QString link = dir.filePath("link.json");
+    QVERIFY(QFile::link(made, link));
+    QCOMPARE(sfp::fixture::writeLabels(link, {}),
+             QString("it is not a regular file, and was left as it is"));
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(sfp::fixture::writeLabels(dir.path(), labels),
+             QString("the file is not a regular file"));
+    // Nothing is left beside the files.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::System),
+             QStringList({"kept.json", "link.json"}));
+}
+
+void tst_Fixture::writeLabelsOnAFullDisk()
+{
+    if (::geteuid() != 0)
+        QSKIP("only root mounts a file system of its own");
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QProcess mount;
+    mount.start(QStringLiteral("mount"),
+                {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                 QStringLiteral("size=12k"), QStringLiteral("tmpfs"), dir.path()});
+    if (!mount.waitForFinished() || mount.exitStatus() != QProcess::NormalExit
+        || mount.exitCode() != 0)
+        QSKIP("no tmpfs can be mounted here");
+    const auto unmount
+        = qScopeGuard([&dir] { QProcess::execute(QStringLiteral("umount"), {dir.path()}); });
+
+    const QString path = dir.filePath("DEMO.json");
+    std::array<QString, 32> labels;
+    labels[0] = QStringLiteral("first");
+    QCOMPARE(sfp::fixture::writeLabels(path, labels), QString());
+    const QByteArray before = contents(path);
+    QFile filler(dir.filePath("filler"));
+    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    while (filler.write(QByteArray(512, 'f')) == 512) { }
+    filler.close();
+
+    labels.fill(QString(30, QLatin1Char('x')));
+    const QString why = sfp::fixture::writeLabels(path, labels);
+    QCOMPARE(why, QString("No space left on device"));
+    QCOMPARE(contents(path), before);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"DEMO.json", "filler"}));
 }
 
 QTEST_GUILESS_MAIN(tst_Fixture)

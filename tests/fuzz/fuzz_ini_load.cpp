@@ -5,8 +5,9 @@
 // rows in use reach the caller, and saving changes no key but the model's
 // own: every key of another section, and every key of the model's section
 // that the dialog does not know, reads back with the value it had. A file
-// that QSettings cannot read without a format error, or that holds NUL
-// bytes, is left byte for byte as it was; any other file is saved.
+// that QSettings cannot read without a format error, that holds NUL bytes,
+// or a key QSettings would write back as another (one of a section without
+// a name), is left byte for byte as it was; any other file is saved.
 #include "descriptorstore.h"
 #include "qx2010fp_fcenteraddress.h"
 #include "stubfc.h"
@@ -90,8 +91,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const QString probe = folder + QStringLiteral("/probe.ini");
         QFile::copy(file, probe);
         QSettings settings(probe, QSettings::IniFormat);
-        settings.allKeys();
+        const QStringList keys = settings.allKeys();
         readable = readable && settings.status() == QSettings::NoError;
+        for (const QString &key : keys)
+            readable = readable && !key.startsWith(QLatin1Char('/'))
+                && !key.endsWith(QLatin1Char('/')) && !key.contains(QLatin1String("//"));
     }
 
     StubFC fc(model);

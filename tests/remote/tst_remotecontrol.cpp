@@ -17,11 +17,14 @@
 #include "qx5170.h"
 #include "sim_control.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QInputDialog>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
@@ -136,6 +139,7 @@ private slots:
     void errorCountAndAll();
     void numericBooleansAreRounded();
     void fixtureRulesHoldForEveryone();
+    void fixtureLabels();
 
 private:
     void createPanel(bool demo = false);
@@ -1279,6 +1283,111 @@ void tst_RemoteControl::fixtureRulesHoldForEveryone()
     QCOMPARE(m_client.ask("SYST:ERR?"), psuGnd);
     QCOMPARE(sfptest::trace(driverCalls()), QStringList());
     QCOMPARE(m_client.ask("ROUT:CLOS?"), QByteArrayLiteral("(@)"));
+}
+
+void tst_RemoteControl::fixtureLabels()
+{
+    const QString path = m_folder.filePath(QStringLiteral("fixtures-labels/DEMO.json"));
+    m_panel->card()->setFixture(sfp::Fixture(), path, false);
+    // Without a fixture file the buttons are as they always were.
+    QCOMPARE(relayButton(3)->accessibleName(), QStringLiteral("Pair 2 relay A"));
+    QCOMPARE(relayButton(3)->toolTip(), QStringLiteral("Switch on or off relay A"));
+    QCOMPARE(relayButton(3)->contextMenuPolicy(), Qt::DefaultContextMenu);
+    QCOMPARE(pair(2)->title(), QStringLiteral("Pair 2"));
+    QCOMPARE(pair(2)->toolTip(), QString());
+    const int widthBefore = m_panel->width();
+
+    // Labels set by a script are shown and kept in the fixture file.
+    m_client.run(R"(ROUT:CHAN:LAB "PSU rail",(@3);LAB "GND ""0 V""",(@4);LAB "Ω",(@6))");
+    QCOMPARE(m_client.ask("ROUT:CHAN:LAB? (@3,4,5,6);:SYST:ERR?"),
+             QByteArray(R"("PSU rail","GND ""0 V""","","Ω";0,"No error")"));
+    QCOMPARE(relayButton(3)->accessibleName(), QStringLiteral("Pair 2 relay A: PSU rail"));
+    QCOMPARE(relayButton(4)->accessibleName(), QStringLiteral("Pair 2 relay B: GND \"0 V\""));
+    QCOMPARE(relayButton(4)->toolTip(), QStringLiteral("GND \"0 V\"\nSwitch on or off relay B"));
+    QCOMPARE(relayButton(3)->toolTip(), QStringLiteral("PSU rail\nSwitch on or off relay A"));
+    QCOMPARE(pair(2)->toolTip(), QStringLiteral("Pair 2 · PSU rail / GND \"0 V\""));
+    QCOMPARE(pair(3)->toolTip(), QStringLiteral("Pair 3 · – / Ω"));
+    // The title holds what fits; the window keeps its width.
+    const QString title = pair(2)->title();
+    QVERIFY2(title == pair(2)->toolTip() || (title.startsWith("Pair 2") && title.endsWith("…")),
+             qPrintable(title));
+    QCOMPARE(m_panel->width(), widthBefore);
+    m_panel->resize(3000, m_panel->height());
+    QTRY_COMPARE(pair(2)->title(), QStringLiteral("Pair 2 · PSU rail / GND \"0 V\""));
+    m_panel->resize(widthBefore, m_panel->height());
+    QTRY_COMPARE(m_panel->width(), widthBefore);
+    // A label of 30 characters does not fit in a pair's width: cut, with
+    // the whole of it in the tooltip.
+    m_client.run(R"(ROUT:CHAN:LAB "Reference divider, channel 12",(@4))");
+    QCOMPARE(pair(2)->toolTip(),
+             QStringLiteral("Pair 2 · PSU rail / Reference divider, channel 12"));
+    QVERIFY2(pair(2)->title().startsWith("Pair 2 · PSU rail") && pair(2)->title().endsWith("…"),
+             qPrintable(pair(2)->title()));
+    QCOMPARE(m_panel->width(), widthBefore);
+    bool absent = true;
+    sfp::fixture::Reading reading = sfp::fixture::read(path, &absent);
+    QCOMPARE(reading.error, QString());
+    QCOMPARE(reading.fixture.labels[2], QStringLiteral("PSU rail"));
+    QCOMPARE(reading.fixture.labels[5], QStringLiteral("Ω"));
+
+    // Too long or with a control character: refused, never cut.
+    m_client.send("ROUT:CHAN:LAB \"" + QByteArray(31, 'x') + "\",(@3)");
+    QCOMPARE(
+        m_client.ask("SYST:ERR?"),
+        QByteArray(R"(-224,"Illegal parameter value;a label has 1 to 30 characters, not 31")"));
+    m_client.send("ROUT:CHAN:LAB \"a\rb\",(@3)");
+    QCOMPARE(m_client.ask("SYST:ERR?"),
+             QByteArray(R"(-224,"Illegal parameter value;a label holds a control character )"
+                        "(U+000D)\""));
+    QCOMPARE(m_client.ask("ROUT:CHAN:LAB? (@3)"), QByteArray(R"("PSU rail")"));
+
+    // The operator edits a label from the button's menu, now that the card
+    // has a fixture file.
+    QCOMPARE(relayButton(3)->contextMenuPolicy(), Qt::ActionsContextMenu);
+    QAction *edit = pair(2)->labelAction(3);
+    QVERIFY(edit);
+    QVERIFY(relayButton(3)->actions().contains(edit));
+    sfptest::actOnNextModal([](QWidget *dialog) {
+        auto *input = qobject_cast<QInputDialog *>(dialog);
+        QVERIFY(input);
+        QCOMPARE(input->textValue(), QStringLiteral("PSU rail"));
+        input->setTextValue(QStringLiteral(" Sense+ "));
+        input->accept();
+    });
+    edit->trigger();
+    QCOMPARE(m_client.ask("ROUT:CHAN:LAB? (@3)"), QByteArray(R"("Sense+")"));
+    QCOMPARE(relayButton(3)->accessibleName(), QStringLiteral("Pair 2 relay A: Sense+"));
+    // A label that cannot be is said in a box and changes nothing.
+    sfptest::actOnNextModal(
+        [](QWidget *dialog) {
+            auto *input = qobject_cast<QInputDialog *>(dialog);
+            QVERIFY(input);
+            input->setTextValue(QString(31, QLatin1Char('y')));
+            input->accept();
+        },
+        [] { sfptest::answerNextModal(QStringLiteral("OK")); });
+    edit->trigger();
+    QTRY_COMPARE(QApplication::activeModalWidget(), nullptr);
+    QCOMPARE(m_client.ask("ROUT:CHAN:LAB? (@3)"), QByteArray(R"("Sense+")"));
+
+    // Cleared, the pair is as it was.
+    m_client.run("ROUT:CHAN:LAB:CLE (@1:32)");
+    QCOMPARE(relayButton(3)->accessibleName(), QStringLiteral("Pair 2 relay A"));
+    QCOMPARE(pair(2)->title(), QStringLiteral("Pair 2"));
+    QCOMPARE(pair(2)->toolTip(), QString());
+    reading = sfp::fixture::read(path, &absent);
+    QVERIFY(reading.fixture.labels == sfp::Fixture().labels);
+
+    // A fixture file that cannot be written: the labels stay as they were.
+    QFile blocker(m_folder.filePath(QStringLiteral("blocker")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    m_panel->card()->setFixture(sfp::Fixture(), blocker.fileName() + "/DEMO.json", false);
+    m_client.send(R"(ROUT:CHAN:LAB "x",(@1))");
+    QCOMPARE(m_client.ask("SYST:ERR?"),
+             QByteArray(R"(-300,"Device-specific error;labels not changed: the fixture file )"
+                        R"(cannot be written: its folder cannot be made")"));
+    QCOMPARE(m_client.ask("ROUT:CHAN:LAB? (@1)"), QByteArray(R"("")"));
 }
 
 SFPTEST_MAIN(tst_RemoteControl)

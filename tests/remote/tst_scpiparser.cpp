@@ -51,6 +51,13 @@ Unit mode(Mode m)
     return unit;
 }
 
+Unit label(const QString &text, const QList<int> &list)
+{
+    Unit unit = channels(Command::RouteChannelLabel, list);
+    unit.text = text;
+    return unit;
+}
+
 Unit error(int number)
 {
     Unit unit;
@@ -71,14 +78,15 @@ QStringList describe(const Units &units)
         QStringList channelText;
         for (int channel : unit.channels)
             channelText << QString::number(channel);
-        lines << QStringLiteral("%1 (@%2) number=%3 flag=%4 mode=%5 error=%6")
+        lines << QStringLiteral("%1 (@%2) number=%3 flag=%4 mode=%5 text=[%7] error=%6")
                      .arg(QLatin1String(
                               QMetaEnum::fromType<Command>().valueToKey(int(unit.command))),
                           channelText.join(QLatin1Char(',')))
                      .arg(unit.number)
                      .arg(unit.flag ? QStringLiteral("ON") : QStringLiteral("OFF"))
                      .arg(int(unit.mode))
-                     .arg(unit.error);
+                     .arg(unit.error)
+                     .arg(unit.text);
     }
     return lines;
 }
@@ -120,6 +128,8 @@ private slots:
     void separatorsAndWhitespace() { checkRow(); }
     void stopsAtFirstError_data();
     void stopsAtFirstError() { checkRow(); }
+    void strings_data();
+    void strings() { checkRow(); }
     void pathStartsAtRootOnEachLine();
     void errorStrings_data();
     void errorStrings();
@@ -291,6 +301,58 @@ void tst_ScpiParser::headerPath_data()
         << QByteArray("STAT:OPER:EVEN?;EVEN?")
         << Units {command(Command::StatusOperationEventQuery),
                   command(Command::StatusOperationEventQuery)};
+}
+
+void tst_ScpiParser::strings_data()
+{
+    addColumns();
+    using sfp::scpi::DataOutOfRange;
+    using sfp::scpi::DataTypeError;
+    using sfp::scpi::IllegalParameterValue;
+    using sfp::scpi::MissingParameter;
+    using sfp::scpi::SyntaxError;
+    QTest::newRow("label") << QByteArray(R"(ROUT:CHAN:LAB "PSU rail",(@3,4))")
+                           << Units {label("PSU rail", {3, 4})};
+    QTest::newRow("long form, single quotes")
+        << QByteArray("route:channel:label 'it''s',(@1)") << Units {label("it's", {1})};
+    QTest::newRow("doubled quotes, spaces") << QByteArray(R"(ROUT:CHAN:LAB "say ""hi""" ,  (@1:2))")
+                                            << Units {label("say \"hi\"", {1, 2})};
+    QTest::newRow("the other quote inside")
+        << QByteArray(R"(ROUT:CHAN:LAB "it's",(@1))") << Units {label("it's", {1})};
+    QTest::newRow("empty") << QByteArray(R"(ROUT:CHAN:LAB "",(@2))") << Units {label("", {2})};
+    QTest::newRow("UTF-8") << QByteArray("ROUT:CHAN:LAB \"\xce\xa9 sense\",(@32)")
+                           << Units {label("Ω sense", {32})};
+    // A separator inside a string is part of it.
+    QTest::newRow("separator inside") << QByteArray(R"(ROUT:CHAN:LAB "a;b:c",(@1);*OPC)")
+                                      << Units {label("a;b:c", {1}), command(Command::Opc)};
+    QTest::newRow("query") << QByteArray("ROUT:CHAN:LAB? (@1:3)")
+                           << Units {channels(Command::RouteChannelLabelQuery, {1, 2, 3})};
+    QTest::newRow("clear") << QByteArray("ROUT:CHAN:LAB:CLE (@5)")
+                           << Units {channels(Command::RouteChannelLabelClear, {5})};
+    QTest::newRow("allowed") << QByteArray("ROUT:CLOS:ALL? (@5,3)")
+                             << Units {channels(Command::RouteCloseAllowedQuery, {5, 3})};
+    QTest::newRow("unterminated") << QByteArray(R"(ROUT:CHAN:LAB "abc,(@1))")
+                                  << Units {error(SyntaxError)};
+    QTest::newRow("not UTF-8") << QByteArray("ROUT:CHAN:LAB \"\xff\",(@1)")
+                               << Units {error(IllegalParameterValue)};
+    QTest::newRow("no list") << QByteArray(R"(ROUT:CHAN:LAB "a")")
+                             << Units {error(MissingParameter)};
+    QTest::newRow("no list after the comma")
+        << QByteArray(R"(ROUT:CHAN:LAB "a", ;*OPC)") << Units {error(MissingParameter)};
+    QTest::newRow("no comma") << QByteArray(R"(ROUT:CHAN:LAB "a" (@1))")
+                              << Units {error(SyntaxError)};
+    QTest::newRow("a number for the list")
+        << QByteArray(R"(ROUT:CHAN:LAB "a",5)") << Units {error(DataTypeError)};
+    QTest::newRow("garbage for the list")
+        << QByteArray(R"(ROUT:CHAN:LAB "a",!)") << Units {error(SyntaxError)};
+    QTest::newRow("only a list") << QByteArray("ROUT:CHAN:LAB (@1)")
+                                 << Units {error(DataTypeError)};
+    QTest::newRow("channel 33") << QByteArray(R"(ROUT:CHAN:LAB "a",(@33))")
+                                << Units {error(DataOutOfRange)};
+    QTest::newRow("a string where none is taken")
+        << QByteArray(R"(ROUT:CLOS "1")") << Units {error(DataTypeError)};
+    QTest::newRow("a third parameter") << QByteArray(R"(ROUT:CHAN:LAB "a",(@1),2)")
+                                       << Units {error(sfp::scpi::ParameterNotAllowed)};
 }
 
 void tst_ScpiParser::everyCommand_data()
