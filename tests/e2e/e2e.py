@@ -428,6 +428,41 @@ def sanitizer_reports(desktop):
             expect(not SANITIZER_REPORT.search(line), "a sanitizer report: " + line.strip())
 
 
+def fixture_rules_and_labels(desktop, program):
+    """--fixture: labelled relays are found by their labels; a click that
+    would break the fixture's rule leaves the button open, says why in the
+    panel without a box, and nothing of it reaches the card."""
+    fixture = os.path.join(desktop.folder, "fixture.json")
+    with open(fixture, "w", encoding="utf-8") as out:
+        out.write('{"labels": {"3": "PSU rail", "7": "GND"},'
+                  ' "rules": [{"name": "PSU/GND", "mutual": [3, 7]}]}')
+    panel = d.Panel(desktop, program,
+                    arguments=["--address", "VXI0::1::INSTR", "--fc", "2", "--fixture", fixture])
+    try:
+        main = panel.wait_window(d.PANEL_TITLE)
+        psu = d.wait_for("the button of relay 3 by its label",
+                         lambda: d.find(main, "check box", "Pair 2 relay A: PSU rail"))
+        gnd = d.find(main, "check box", "Pair 4 relay A: GND")
+        expect(gnd is not None, "no button 'Pair 4 relay A: GND'")
+        d.toggle(psu)
+        d.wait_for("relay 3 to reach the card",
+                   lambda: "card VXI0::1::INSTR FC2 relay 3 on" in panel.trace())
+        mark = len(panel.trace())
+        d.toggle(gnd)
+        d.wait_for("the refusal in the panel",
+                   lambda: d.find(main, "label",
+                                  'Refused: "PSU/GND" allows one of relays 3, 7'))
+        expect(not d.checked(gnd), "relay 7's button stayed closed")
+        expect(panel.window("Error", "alert") is None, "a box was shown")
+        switched = [line for line in panel.trace()[mark:] if "switchRelay" in line
+                    or " relay " in line]
+        expect(switched == [], "the card saw %s" % switched)
+        close_with_yes(panel, main)
+    finally:
+        panel.close()
+    return panel
+
+
 SCENARIOS = {
     "demo_close": demo_close,
     "autofind_switch": autofind_switch,
@@ -438,6 +473,7 @@ SCENARIOS = {
     "keyboard_only": keyboard_only,
     "vendor_folder": vendor_folder,
     "break_before_make": break_before_make,
+    "fixture_rules_and_labels": fixture_rules_and_labels,
     **remote.SCENARIOS,
     **vxi11.SCENARIOS,
 }
