@@ -470,6 +470,10 @@ Reading parse(const QByteArray &text)
         reading.error = lineAndColumn(text, error.byte == 0 ? 0 : error.byte - 1)
             + QStringLiteral(": not JSON: ") + QString::fromStdString(reason);
         return reading;
+    } catch (const json::exception &) {
+        // A number beyond any the library holds (1e400): it says not where.
+        reading.error = QStringLiteral("/: a number is too large to be read");
+        return reading;
     }
     if (!duplicates.place().empty()) {
         reading.error = QString::fromStdString(duplicates.place())

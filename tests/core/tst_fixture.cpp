@@ -161,6 +161,8 @@ void tst_Fixture::fullFixture()
         QString("/rules/0/forbidden/0: a relay is a whole number from 1 to 32"));
     QCOMPARE(sfp::fixture::parse(R"({"life": {"cycles": 18446744073709551615}})").error,
              QString("/life/cycles: a rated life is a whole number of closing cycles, 1 or more"));
+    QCOMPARE(sfp::fixture::parse(R"({"life": {"cycles": 1e400}})").error,
+             QString("/: a number is too large to be read"));
     // A key with / or ~ is named as a JSON pointer writes it.
     QCOMPARE(sfp::fixture::parse(R"({"a/b~": 1})").warnings,
              QStringList({"/a~1b~0: unknown key \"a/b~\", ignored"}));
