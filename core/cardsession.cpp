@@ -8,6 +8,8 @@
 
 #include "qx5170.h"
 
+#include <algorithm>
+
 #include <QDebug>
 
 namespace sfp {
@@ -101,12 +103,77 @@ QString CardSession::setLabels(const QList<int> &relays, const QString &text)
         return QStringLiteral("the panel has no fixture file");
     // The file first: a label that is not kept would be gone at the next
     // start without a word.
-    const QString why = fixture::writeLabels(m_fixturePath, labels);
+    Fixture changed = m_fixture;
+    changed.labels = labels;
+    const QString why = fixture::write(m_fixturePath, changed);
     if (!why.isEmpty())
         return QStringLiteral("the fixture file cannot be written: ") + why;
     m_fixture.labels = labels;
     m_hasFixtureFile = true;
     emit labelsChanged();
+    return {};
+}
+
+QStringList CardSession::stateNames() const
+{
+    QStringList names;
+    for (const FixtureState &state : m_fixture.states)
+        names.append(state.name);
+    return names;
+}
+
+Refusal CardSession::defineState(const QString &name, const QList<int> &relays)
+{
+    const QString problem = fixture::textProblem(name, QStringLiteral("a state's name"));
+    if (!problem.isEmpty())
+        return {Refusal::Kind::BadRequest, problem};
+    FixtureState named {name, CardState()};
+    for (int relay : relays) {
+        if (relay >= 1 && relay <= relayCount)
+            named.state.closed[size_t(relay - 1)] = true;
+    }
+    named.state.mode = m_mode;
+    named.state.exclusive = m_exclusive;
+    if (const int pair = named.state.pairBreakingExclusiveRule(); pair != 0)
+        return {Refusal::Kind::BrokenRule,
+                QStringLiteral("both relays of pair %1 would be closed under the exclusive rule")
+                    .arg(pair)};
+    const QString broken = refusal(named.state.closed);
+    if (!broken.isEmpty())
+        return {Refusal::Kind::BrokenRule, broken};
+    Fixture changed = m_fixture;
+    const auto same
+        = std::find_if(changed.states.begin(), changed.states.end(),
+                       [&name](const FixtureState &state) { return state.name == name; });
+    if (same != changed.states.end())
+        *same = named;
+    else
+        changed.states.append(named);
+    if (m_fixturePath.isEmpty())
+        return {Refusal::Kind::FileError, QStringLiteral("the panel has no fixture file")};
+    const QString why = fixture::write(m_fixturePath, changed);
+    if (!why.isEmpty())
+        return {Refusal::Kind::FileError,
+                QStringLiteral("the fixture file cannot be written: ") + why};
+    m_fixture.states = changed.states;
+    m_hasFixtureFile = true;
+    emit statesChanged();
+    return {};
+}
+
+Refusal CardSession::recallState(const QString &name)
+{
+    const auto found
+        = std::find_if(m_fixture.states.cbegin(), m_fixture.states.cend(),
+                       [&name](const FixtureState &state) { return state.name == name; });
+    if (found == m_fixture.states.cend())
+        return {Refusal::Kind::BadRequest, QStringLiteral("no state is named \"%1\"").arg(name)};
+    const QString broken = refusal(found->state.closed);
+    if (!broken.isEmpty())
+        return {Refusal::Kind::BrokenRule, broken};
+    // Read before the fixture's rules were last changed, a state may break
+    // one; its own exclusive rule it keeps, as the fixture's reader checks.
+    restore(found->state);
     return {};
 }
 

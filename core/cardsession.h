@@ -15,12 +15,26 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 
 namespace sfp {
 
 class StatusReporter;
+
+// Why the card session did not do what was asked, in words: a request that
+// names nothing it can do (no such state, a name that cannot be one), a
+// rule the result would break, a file that cannot be written.
+struct Refusal
+{
+    enum class Kind { None, BadRequest, BrokenRule, FileError };
+
+    Kind kind = Kind::None;
+    QString reason;
+
+    bool isNone() const { return kind == Kind::None; }
+};
 
 // Under the exclusive rule, closing a relay opens its partner. A click
 // closes the relay first and then opens the partner, as the panel always
@@ -96,6 +110,15 @@ public:
     // were not changed: a text that cannot be a label, a file that cannot
     // be written.
     QString setLabels(const QList<int> &relays, const QString &text);
+    // The fixture's named states, in its order.
+    QStringList stateNames() const;
+    // Keeps `relays` closed, with the card's mode and exclusive rule, as
+    // the state `name` of the fixture (replacing one of that name) and
+    // writes the fixture file. A state that could never be brought back
+    // (breaking its own exclusive rule or the fixture's rules) is refused.
+    Refusal defineState(const QString &name, const QList<int> &relays);
+    // Brings back the named state as restore() brings back any state.
+    Refusal recallState(const QString &name);
     // The relays closed as they would be after closing `relays` (and,
     // with openOthers, opening every other relay), the exclusive rule's
     // partners opened: what the card holds once the change is applied.
@@ -150,6 +173,7 @@ signals:
     // fixture's rule that `reason` names.
     void changeRefused(int relay, const QString &reason);
     void labelsChanged();
+    void statesChanged();
     void modeChanged(sfp::SwitchingMode mode);
     void exclusiveChanged(bool on);
     // Sent also when unchanged: after every switch and every update.

@@ -82,7 +82,7 @@ QString fileName(const QString &folder, const QString &cardId)
     return folder + QLatin1Char('/') + name + QStringLiteral(".json");
 }
 
-QString writeLabels(const QString &path, const std::array<QString, 32> &labels)
+QString write(const QString &path, const Fixture &fixture)
 {
     bool absent = false;
     QString why;
@@ -96,15 +96,31 @@ QString writeLabels(const QString &path, const std::array<QString, 32> &labels)
         if (document.is_discarded() || !document.is_object() || !parse(old).error.isEmpty())
             return QStringLiteral("the file has changed and is no longer a fixture");
     }
-    nlohmann::ordered_json object = nlohmann::ordered_json::object();
-    for (size_t i = 0; i < labels.size(); ++i) {
-        if (!labels[i].isEmpty())
-            object[std::to_string(i + 1)] = labels[i].toStdString();
+    nlohmann::ordered_json labels = nlohmann::ordered_json::object();
+    for (size_t i = 0; i < fixture.labels.size(); ++i) {
+        if (!fixture.labels[i].isEmpty())
+            labels[std::to_string(i + 1)] = fixture.labels[i].toStdString();
     }
-    if (object.empty())
+    if (labels.empty())
         document.erase("labels");
     else
-        document["labels"] = object;
+        document["labels"] = labels;
+    nlohmann::ordered_json states = nlohmann::ordered_json::array();
+    for (const FixtureState &state : fixture.states) {
+        nlohmann::ordered_json closed = nlohmann::ordered_json::array();
+        for (size_t i = 0; i < state.state.closed.size(); ++i) {
+            if (state.state.closed[i])
+                closed.push_back(i + 1);
+        }
+        states.push_back({{"name", state.name.toStdString()},
+                          {"closed", closed},
+                          {"mode", modeNames[size_t(state.state.mode)]},
+                          {"exclusive", state.state.exclusive}});
+    }
+    if (states.empty())
+        document.erase("states");
+    else
+        document["states"] = states;
     return replaceFile(path, QByteArray::fromStdString(document.dump(2)) + '\n');
 }
 

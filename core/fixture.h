@@ -111,11 +111,16 @@ Reading parse(const QByteArray &text);
 // when there is no such file.
 Reading read(const QString &path, bool *absent);
 
-// Writes `labels` into the fixture file at path (made, with its folder,
-// when there is none), leaving everything else the file holds as it is,
-// unknown keys too. The file is replaced only by a complete copy that was
-// read back. Returns empty text, or why nothing was written.
-QString writeLabels(const QString &path, const std::array<QString, 32> &labels);
+// The names of the switching modes in a fixture file, in the modes' order.
+inline constexpr std::array<const char *, 3> modeNames
+    = {"asynchronous", "sync-command", "sync-trigger"};
+
+// Writes the fixture's labels and named states into the fixture file at
+// path (made, with its folder, when there is none), leaving everything
+// else the file holds as it is, unknown keys too. The file is replaced
+// only by a complete copy that was read back. Returns empty text, or why
+// nothing was written.
+QString write(const QString &path, const Fixture &fixture);
 
 } // namespace fixture
 

@@ -19,8 +19,6 @@ namespace sfp::fixture {
 
 namespace {
 
-constexpr std::array<const char *, 3> modeNames = {"asynchronous", "sync-command", "sync-trigger"};
-
 // A key as it stands in a JSON pointer.
 std::string pointerToken(const std::string &key)
 {

@@ -53,6 +53,8 @@ bool changesTheCard(Command command)
     case Command::RouteExclusive:
     case Command::RouteChannelLabel:
     case Command::RouteChannelLabelClear:
+    case Command::MemoryStateDefine:
+    case Command::MemoryStateRecall:
         return true;
     default:
         return false;
@@ -290,6 +292,18 @@ QByteArray RemoteControl::run(quint64 client, ScpiClientStatus &state, const scp
         setLabels(state, unit.channels,
                   unit.command == Command::RouteChannelLabel ? unit.text : QString());
         break;
+    case Command::MemoryStateDefine:
+        refuse(state, m_card->defineState(unit.text, unit.channels));
+        break;
+    case Command::MemoryStateRecall:
+        refuse(state, m_card->recallState(unit.text));
+        break;
+    case Command::MemoryStateCatalogQuery: {
+        QByteArrayList names;
+        for (const QString &name : m_card->stateNames())
+            names.append(scpi::stringData(name));
+        return names.isEmpty() ? QByteArrayLiteral("\"\"") : names.join(',');
+    }
     case Command::RouteChannelLabelQuery: {
         QByteArrayList answers;
         for (int channel : unit.channels)
@@ -429,6 +443,25 @@ void RemoteControl::refuseByRule(ScpiClientStatus &state, const QString &reason)
     state.pushError(scpi::SettingsConflict,
                     scpi::errorString(scpi::SettingsConflict).chopped(1) + ';'
                         + scpi::stringData(reason).mid(1));
+}
+
+void RemoteControl::refuse(ScpiClientStatus &state, const Refusal &refusal)
+{
+    const QByteArray reason = scpi::stringData(refusal.reason).mid(1);
+    switch (refusal.kind) {
+    case Refusal::Kind::None:
+        break;
+    case Refusal::Kind::BadRequest:
+        state.pushError(scpi::IllegalParameterValue,
+                        scpi::errorString(scpi::IllegalParameterValue).chopped(1) + ';' + reason);
+        break;
+    case Refusal::Kind::BrokenRule:
+        refuseByRule(state, refusal.reason);
+        break;
+    case Refusal::Kind::FileError:
+        state.pushDeviceError(QStringLiteral("state not kept: ") + refusal.reason);
+        break;
+    }
 }
 
 void RemoteControl::setLabels(ScpiClientStatus &state, const QList<int> &channels,

@@ -23,6 +23,7 @@
 namespace sfp {
 
 class CardSession;
+struct Refusal;
 
 namespace scpi {
 struct Unit;
@@ -126,6 +127,9 @@ private:
     void closeRelays(ScpiClientStatus &state, const QList<int> &channels, bool openOthers);
     void refuseLocked(ScpiClientStatus &state);
     static void refuseByRule(ScpiClientStatus &state, const QString &reason);
+    // A refusal of the card session in the client's queue: -224 for a
+    // request that names nothing, -221 for a rule, -300 for a file.
+    static void refuse(ScpiClientStatus &state, const Refusal &refusal);
     void setLabels(ScpiClientStatus &state, const QList<int> &channels, const QString &text);
     void openRelays(const QList<int> &channels);
     void openAllRelays();

@@ -26,7 +26,10 @@ Parameter parameterOf(Command command)
     case Command::RouteChannelLabelClear:
         return {ParameterKind::Channels, 1, 32};
     case Command::RouteChannelLabel:
+    case Command::MemoryStateDefine:
         return {ParameterKind::TextAndChannels, 1, 32};
+    case Command::MemoryStateRecall:
+        return {ParameterKind::Text, 0, 0};
     // Without a list the query asks for the whole card.
     case Command::RouteCloseQuery:
         return {ParameterKind::Channels, 1, 32, Command::RouteCloseListQuery};

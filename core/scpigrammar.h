@@ -25,7 +25,7 @@ struct Node
 };
 
 // Parents are indices into this table.
-inline constexpr std::array<Node, 36> headerTree {{
+inline constexpr std::array<Node, 41> headerTree {{
     /* 0 */ {"ROUTe", rootNode, false, Command::None, Command::None},
     /* 1 */ {"CLOSe", 0, false, Command::RouteClose, Command::RouteCloseQuery},
     /* 2 */ {"OPEN", 0, false, Command::RouteOpen, Command::RouteOpenQuery},
@@ -65,6 +65,11 @@ inline constexpr std::array<Node, 36> headerTree {{
     /* 33 */ {"CHANnel", 0, false, Command::None, Command::None},
     /* 34 */ {"LABel", 33, false, Command::RouteChannelLabel, Command::RouteChannelLabelQuery},
     /* 35 */ {"CLEar", 34, false, Command::RouteChannelLabelClear, Command::None},
+    /* 36 */ {"MEMory", rootNode, false, Command::None, Command::None},
+    /* 37 */ {"STATe", 36, false, Command::None, Command::None},
+    /* 38 */ {"DEFine", 37, false, Command::MemoryStateDefine, Command::None},
+    /* 39 */ {"RECall", 37, false, Command::MemoryStateRecall, Command::None},
+    /* 40 */ {"CATalog", 37, false, Command::None, Command::MemoryStateCatalogQuery},
 }};
 
 struct CommonCommand

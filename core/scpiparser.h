@@ -45,6 +45,10 @@ enum class Command {
     RouteChannelLabel, // text and channels
     RouteChannelLabelQuery, // channels
     RouteChannelLabelClear, // channels
+    // MEMory
+    MemoryStateDefine, // text and channels
+    MemoryStateRecall, // text
+    MemoryStateCatalogQuery,
     RouteOpen, // channels
     RouteOpenQuery, // channels
     RouteOpenListQuery, // ROUTe:OPEN? without a list

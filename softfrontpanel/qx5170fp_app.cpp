@@ -13,12 +13,16 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QLabel>
 #include <QList>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <memory>
 #include <utility>
 
 namespace {
@@ -64,6 +68,7 @@ qx5170fp_App::qx5170fp_App(qx2010fp_genFC *fc, const sfpStartChoice &start)
     setPanelLayout(panelLayout);
 
     auto *pairContainer = new QWidget;
+    m_pairArea = pairContainer;
     panelLayout->addWidget(pairContainer);
     pairContainer->setLayout(pairGrid);
     pairContainer->setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::MinimumExpanding);
@@ -112,6 +117,12 @@ qx5170fp_App::qx5170fp_App(qx2010fp_genFC *fc, const sfpStartChoice &start)
     connect(m_card, &sfp::CardSession::exclusiveChanged, this, &qx5170fp_App::showExclusive);
     connect(m_card, &sfp::CardSession::synchronizedChanged, this, &qx5170fp_App::stateChange_slot);
     connect(m_card, &sfp::CardSession::changeRefused, this, &qx5170fp_App::showRefusal);
+    connect(m_card, &sfp::CardSession::labelsChanged, this, &qx5170fp_App::followFixture);
+    connect(m_card, &sfp::CardSession::statesChanged, this, &qx5170fp_App::followFixture);
+    connect(pairContainer, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
+        const std::unique_ptr<QMenu> menu(newStateMenu());
+        menu->exec(m_pairArea->mapToGlobal(at));
+    });
 
     // Found by these names by whoever reads the window: tests, automation.
     modeGroupBox->setObjectName(QStringLiteral("modeGroupBox"));
@@ -214,6 +225,55 @@ void qx5170fp_App::showRefusal(int /*relay*/, const QString &reason)
     refusalLbl->setText(QStringLiteral("Refused: ") + reason);
     refusalLbl->show();
     m_refusalTimer->start();
+}
+
+void qx5170fp_App::followFixture()
+{
+    // The menu only where there is a fixture: without one a right click
+    // does what it always did, nothing.
+    m_pairArea->setContextMenuPolicy(m_card->hasFixtureFile() ? Qt::CustomContextMenu
+                                                              : Qt::DefaultContextMenu);
+}
+
+QMenu *qx5170fp_App::newStateMenu()
+{
+    auto *menu = new QMenu(this);
+    for (const QString &name : m_card->stateNames()) {
+        // Names are the user's: an '&' in one is no shortcut.
+        QString text = name;
+        text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        menu->addAction(QStringLiteral("Apply \"%1\"").arg(text), this, [this, name] {
+            const sfp::Refusal refusal = m_card->recallState(name);
+            if (!refusal.isNone())
+                showRefusal(0, refusal.reason);
+        });
+    }
+    if (!menu->isEmpty())
+        menu->addSeparator();
+    menu->addAction(QStringLiteral("Save current state as..."), this, &qx5170fp_App::saveStateAs);
+    return menu;
+}
+
+void qx5170fp_App::saveStateAs()
+{
+    bool accepted = false;
+    const QString name = QInputDialog::getText(
+        this, QStringLiteral("Save state"),
+        QStringLiteral("Name of the state (the closed relays, the mode and the exclusive rule), "
+                       "up to %1 characters; a state of that name is replaced:")
+            .arg(sfp::Fixture::nameLength),
+        QLineEdit::Normal, QString(), &accepted);
+    if (!accepted)
+        return;
+    QList<int> closed;
+    for (int relay = 1; relay <= sfp::CardSession::relayCount; ++relay) {
+        if (m_card->isClosed(relay))
+            closed.append(relay);
+    }
+    const sfp::Refusal refusal = m_card->defineState(name.trimmed(), closed);
+    if (!refusal.isNone())
+        QMessageBox::warning(this, QStringLiteral("Save state"),
+                             QStringLiteral("The state was not saved: %1.").arg(refusal.reason));
 }
 
 void qx5170fp_App::triggerClick_slot()

@@ -12,6 +12,7 @@ class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class QMenu;
 class QPushButton;
 class QTimer;
 class qx2010fp_genFC;
@@ -47,6 +48,10 @@ public:
     // card information, the lock, and its changes painted at most once a
     // frame while its commands come in.
     void followRemote(sfp::RemoteControl *remote);
+    // The relay area's context menu while the card has a fixture file: an
+    // action per named state that applies it, and "Save current state
+    // as..."; the caller owns it.
+    QMenu *newStateMenu();
 
 public slots:
     void triggerClick_slot();
@@ -61,6 +66,8 @@ private:
     void showExclusive(bool on);
     void holdPainting();
     void showRefusal(int relay, const QString &reason);
+    void followFixture();
+    void saveStateAs();
 
     // The operator's message boxes, where the card's driver statuses go.
     sfp::MessageBoxReporter m_reporter;
@@ -76,4 +83,5 @@ private:
     qx2010fp_led *syncLed = nullptr;
     QCheckBox *exclusiveChk = nullptr;
     QLabel *refusalLbl = nullptr;
+    QWidget *m_pairArea = nullptr;
 };

@@ -43,6 +43,13 @@ std::array<bool, 32> closedRelays(std::initializer_list<int> relays)
     return closed;
 }
 
+Fixture withLabels(const std::array<QString, 32> &labels)
+{
+    Fixture fixture;
+    fixture.labels = labels;
+    return fixture;
+}
+
 } // namespace
 
 class tst_Fixture final : public QObject
@@ -256,7 +263,7 @@ void tst_Fixture::writeLabels()
 
     // A card without a file gets one, with its folder.
     const QString made = dir.filePath("fixtures/DEMO.json");
-    QCOMPARE(sfp::fixture::writeLabels(made, labels), QString());
+    QCOMPARE(sfp::fixture::write(made, withLabels(labels)), QString());
     QCOMPARE(contents(made),
              QByteArray("{\n  \"labels\": {\n    \"3\": \"PSU \\\"rail\\\"\",\n"
                         "    \"32\": \"Ω sense\"\n  }\n}\n"));
@@ -269,7 +276,7 @@ void tst_Fixture::writeLabels()
     QVERIFY(writeFile(kept, R"({"rules": [{"name": "HV", "forbidden": [31]}],
 "labels": {"1": "old"}, "note": "by hand", "life": {"cycles": 5}})"));
     QVERIFY(QFile::setPermissions(kept, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
-    QCOMPARE(sfp::fixture::writeLabels(kept, labels), QString());
+    QCOMPARE(sfp::fixture::write(kept, withLabels(labels)), QString());
     QCOMPARE(contents(kept), QByteArray(R"({
   "rules": [
     {
@@ -293,23 +300,39 @@ void tst_Fixture::writeLabels()
     { };
     QCOMPARE(::stat(QFile::encodeName(kept).constData(), &status), 0);
     QCOMPARE(status.st_mode & 0777, mode_t(0640));
+    // Named states are written as the reader reads them.
+    Fixture withStates = withLabels(labels);
+    withStates.states.append({QStringLiteral("idle"), sfp::CardState()});
+    sfp::CardState measure;
+    measure.closed[0] = measure.closed[3] = true;
+    measure.mode = sfp::SwitchingMode::SyncTrigger;
+    measure.exclusive = true;
+    withStates.states.append({QStringLiteral("measure \"1\""), measure});
+    QCOMPARE(sfp::fixture::write(made, withStates), QString());
+    const sfp::fixture::Reading states = sfp::fixture::read(made, &absent);
+    QCOMPARE(states.error, QString());
+    QVERIFY(states.fixture.states == withStates.states);
+    QVERIFY(contents(made).contains("\"mode\": \"sync-trigger\""));
+    QCOMPARE(sfp::fixture::write(made, withLabels(labels)), QString());
+    QVERIFY(!contents(made).contains("states"));
+
     // No labels left: no labels key.
-    QCOMPARE(sfp::fixture::writeLabels(kept, {}), QString());
+    QCOMPARE(sfp::fixture::write(kept, Fixture()), QString());
     QVERIFY(!contents(kept).contains("labels"));
     QVERIFY(contents(kept).contains("\"note\": \"by hand\""));
 
     // A file that is no fixture any more, or no regular file, is left as
     // it is.
     QVERIFY(writeFile(kept, R"({"rules": 5})"));
-    QCOMPARE(sfp::fixture::writeLabels(kept, labels),
+    QCOMPARE(sfp::fixture::write(kept, withLabels(labels)),
              QString("the file has changed and is no longer a fixture"));
     QCOMPARE(contents(kept), QByteArray(R"({"rules": 5})"));
     const QString link = dir.filePath("link.json");
     QVERIFY(QFile::link(made, link));
-    QCOMPARE(sfp::fixture::writeLabels(link, {}),
+    QCOMPARE(sfp::fixture::write(link, Fixture()),
              QString("it is not a regular file, and was left as it is"));
     QVERIFY(QFileInfo(link).isSymLink());
-    QCOMPARE(sfp::fixture::writeLabels(dir.path(), labels),
+    QCOMPARE(sfp::fixture::write(dir.path(), withLabels(labels)),
              QString("the file is not a regular file"));
     // Nothing is left beside the files.
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::System),
@@ -335,7 +358,7 @@ void tst_Fixture::writeLabelsOnAFullDisk()
     const QString path = dir.filePath("DEMO.json");
     std::array<QString, 32> labels;
     labels[0] = QStringLiteral("first");
-    QCOMPARE(sfp::fixture::writeLabels(path, labels), QString());
+    QCOMPARE(sfp::fixture::write(path, withLabels(labels)), QString());
     const QByteArray before = contents(path);
     QFile filler(dir.filePath("filler"));
     QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
@@ -343,7 +366,7 @@ void tst_Fixture::writeLabelsOnAFullDisk()
     filler.close();
 
     labels.fill(QString(30, QLatin1Char('x')));
-    const QString why = sfp::fixture::writeLabels(path, labels);
+    const QString why = sfp::fixture::write(path, withLabels(labels));
     QCOMPARE(why, QString("No space left on device"));
     QCOMPARE(contents(path), before);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"DEMO.json", "filler"}));

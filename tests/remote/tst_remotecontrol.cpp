@@ -23,9 +23,11 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QInputDialog>
 #include <QLabel>
+#include <QMenu>
 #include <QProcess>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -140,6 +142,7 @@ private slots:
     void numericBooleansAreRounded();
     void fixtureRulesHoldForEveryone();
     void fixtureLabels();
+    void fixtureStates();
 
 private:
     void createPanel(bool demo = false);
@@ -1231,7 +1234,7 @@ void tst_RemoteControl::fixtureRulesHoldForEveryone()
     m_panel->card()->setRules(fixture.fixture.rules);
     const QByteArray psuGnd = R"(-221,"Settings conflict;""PSU/GND"" allows one of relays 3, 7")";
 
-    for (const QByteArray mode : {"ASYN", "COMM", "TRIG"}) {
+    for (const QByteArray &mode : {QByteArray("ASYN"), QByteArray("COMM"), QByteArray("TRIG")}) {
         m_client.run("*RST;:ROUT:MODE " + mode + ";CLOS (@3)");
         // The list is refused whole: relay 5 stays open too.
         sfptest::clearTrace();
@@ -1388,6 +1391,84 @@ void tst_RemoteControl::fixtureLabels()
              QByteArray(R"(-300,"Device-specific error;labels not changed: the fixture file )"
                         R"(cannot be written: its folder cannot be made")"));
     QCOMPARE(m_client.ask("ROUT:CHAN:LAB? (@1)"), QByteArray(R"("")"));
+}
+
+void tst_RemoteControl::fixtureStates()
+{
+    const QString path = m_folder.filePath(QStringLiteral("fixtures-states/DEMO.json"));
+    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(R"({"rules": [{"name": "PSU/GND", "mutual": [3, 7]}], "note": "kept",
+                  "states": [{"name": "old", "closed": [3, 7]}]})");
+    file.close();
+    bool absent = true;
+    m_panel->card()->setFixture(sfp::fixture::read(path, &absent).fixture, path, true);
+
+    QCOMPARE(m_client.ask("MEM:STAT:CAT?"), QByteArray(R"("old")"));
+    // Kept with the card's mode and rule; a state that could never come
+    // back is refused, and so is a name that cannot be.
+    m_client.run(R"(ROUT:MODE COMM;EXCL ON;:MEM:STAT:DEF "measure",(@1,4))");
+    m_client.send(R"(MEM:STAT:DEF "bad",(@3,7))");
+    QCOMPARE(m_client.ask("SYST:ERR?"),
+             QByteArray(R"(-221,"Settings conflict;""PSU/GND"" allows one of relays 3, 7")"));
+    m_client.send(R"(MEM:STAT:DEF "bad",(@1,2))");
+    QCOMPARE(m_client.ask("SYST:ERR?"),
+             QByteArray(R"(-221,"Settings conflict;both relays of pair 1 would be closed under )"
+                        R"(the exclusive rule")"));
+    m_client.send("MEM:STAT:DEF \"" + QByteArray(31, 'n') + "\",(@1)");
+    QCOMPARE(m_client.ask("SYST:ERR?"),
+             QByteArray("-224,\"Illegal parameter value;a state's name has 1 to 30 characters, "
+                        "not 31\""));
+    QCOMPARE(m_client.ask("MEM:STAT:CAT?"), QByteArray(R"("old","measure")"));
+    const sfp::fixture::Reading reading = sfp::fixture::read(path, &absent);
+    QCOMPARE(reading.error, QString());
+    QCOMPARE(reading.warnings, QStringList({"/note: unknown key \"note\", ignored"}));
+    QCOMPARE(reading.fixture.states.size(), 2);
+    QCOMPARE(reading.fixture.states[1].state.mode, sfp::SwitchingMode::SyncCommand);
+    QVERIFY(reading.fixture.states[1].state.exclusive);
+
+    // Recalled as *RCL recalls: at one update, then the mode and the rule.
+    m_client.run("*RST");
+    sfptest::clearTrace();
+    m_client.run(R"(MEM:STAT:REC "measure")");
+    QCOMPARE(m_client.ask("ROUT:CLOS?;:ROUT:MODE?;EXCL?;:SYST:ERR?"),
+             QByteArray("(@1,4);COMM;1;0,\"No error\""));
+    QCOMPARE(sfptest::trace({QStringLiteral("qx5170_updateRelaysState")}).size(), 1);
+    // One that breaks a rule, or that is not there: refused, nothing moves.
+    sfptest::clearTrace();
+    m_client.send(R"(MEM:STAT:REC "old")");
+    QCOMPARE(m_client.ask("SYST:ERR?"),
+             QByteArray(R"(-221,"Settings conflict;""PSU/GND"" allows one of relays 3, 7")"));
+    m_client.send(R"(MEM:STAT:REC "nope")");
+    QCOMPARE(m_client.ask("SYST:ERR?"),
+             QByteArray(R"(-224,"Illegal parameter value;no state is named ""nope""")"));
+    QCOMPARE(sfptest::trace(driverCalls()), QStringList());
+
+    // The operator reaches the same from the relay area's menu.
+    const std::unique_ptr<QMenu> menu(m_panel->newStateMenu());
+    QStringList texts;
+    for (const QAction *action : menu->actions())
+        texts.append(action->text());
+    QCOMPARE(
+        texts,
+        QStringList({"Apply \"old\"", "Apply \"measure\"", QString(), "Save current state as..."}));
+    m_client.run("*RST");
+    menu->actions().at(1)->trigger();
+    QCOMPARE(m_client.ask("ROUT:CLOS?"), QByteArray("(@1,4)"));
+    menu->actions().at(0)->trigger();
+    const auto *refusal = m_panel->findChild<QLabel *>(QStringLiteral("refusalInfo"));
+    QVERIFY(refusal && refusal->isVisible());
+    QCOMPARE(refusal->text(), QStringLiteral("Refused: \"PSU/GND\" allows one of relays 3, 7"));
+    QCOMPARE(m_client.ask("ROUT:CLOS?"), QByteArray("(@1,4)"));
+    sfptest::actOnNextModal([](QWidget *dialog) {
+        auto *input = qobject_cast<QInputDialog *>(dialog);
+        QVERIFY(input);
+        input->setTextValue(QStringLiteral("by hand"));
+        input->accept();
+    });
+    menu->actions().at(3)->trigger();
+    QCOMPARE(m_client.ask("MEM:STAT:CAT?"), QByteArray(R"("old","measure","by hand")"));
 }
 
 SFPTEST_MAIN(tst_RemoteControl)

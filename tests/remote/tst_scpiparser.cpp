@@ -351,6 +351,22 @@ void tst_ScpiParser::strings_data()
                                 << Units {error(DataOutOfRange)};
     QTest::newRow("a string where none is taken")
         << QByteArray(R"(ROUT:CLOS "1")") << Units {error(DataTypeError)};
+    QTest::newRow("state defined") << QByteArray(R"(MEM:STAT:DEF "idle",(@1,4))") << [] {
+        Unit unit = channels(Command::MemoryStateDefine, {1, 4});
+        unit.text = QStringLiteral("idle");
+        return Units {unit};
+    }();
+    QTest::newRow("state recalled") << QByteArray("memory:state:recall 'idle'") << [] {
+        Unit unit = command(Command::MemoryStateRecall);
+        unit.text = QStringLiteral("idle");
+        return Units {unit};
+    }();
+    QTest::newRow("state recalled with a list") << QByteArray(R"(MEM:STAT:REC "idle",(@1))")
+                                                << Units {error(sfp::scpi::ParameterNotAllowed)};
+    QTest::newRow("state recalled by number")
+        << QByteArray("MEM:STAT:REC 1") << Units {error(DataTypeError)};
+    QTest::newRow("catalog") << QByteArray("MEM:STAT:CAT?")
+                             << Units {command(Command::MemoryStateCatalogQuery)};
     QTest::newRow("a third parameter") << QByteArray(R"(ROUT:CHAN:LAB "a",(@1),2)")
                                        << Units {error(sfp::scpi::ParameterNotAllowed)};
 }
