@@ -88,7 +88,7 @@ QString CardSession::label(int relay) const
 QString CardSession::setLabels(const QList<int> &relays, const QString &text)
 {
     if (!text.isEmpty()) {
-        const QString problem = fixture::textProblem(text, QStringLiteral("a label"));
+        QString problem = fixture::textProblem(text, QStringLiteral("a label"));
         if (!problem.isEmpty())
             return problem;
     }

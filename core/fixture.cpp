@@ -55,8 +55,8 @@ QString textProblem(const QString &text, const QString &what)
             .arg(what)
             .arg(Fixture::labelLength)
             .arg(characters);
-    const auto control = std::find_if(text.begin(), text.end(),
-                                      [](QChar c) { return c.category() == QChar::Other_Control; });
+    const auto *const control = std::find_if(
+        text.begin(), text.end(), [](QChar c) { return c.category() == QChar::Other_Control; });
     if (control != text.end())
         return QStringLiteral("%1 holds a control character (U+%2)")
             .arg(what,

@@ -207,7 +207,7 @@ private:
             fail(place, QStringLiteral("%1 is a string").arg(what));
             return {};
         }
-        const QString result = QString::fromStdString(value.get<std::string>());
+        QString result = QString::fromStdString(value.get<std::string>());
         const QString problem = fixture::textProblem(result, what);
         if (!problem.isEmpty()) {
             fail(place, problem);

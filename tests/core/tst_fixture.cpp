@@ -238,10 +238,10 @@ void tst_Fixture::filesThatAreNotFixtures()
     QCOMPARE(reading.error, QString("the file is not a regular file"));
 
     const QString large = dir.filePath("large.json");
-    QVERIFY(writeFile(large, "{\"labels\": {}}" + QByteArray(1024 * 1024, ' ')));
+    QVERIFY(writeFile(large, "{\"labels\": {}}" + QByteArray(qsizetype(1024) * 1024, ' ')));
     reading = sfp::fixture::read(large, &absent);
     QCOMPARE(reading.error, QString("the file is larger than 1024 KiB"));
-    QVERIFY(writeFile(large, "{\"labels\": {}}" + QByteArray(1024 * 1024 - 14, ' ')));
+    QVERIFY(writeFile(large, "{\"labels\": {}}" + QByteArray(qsizetype(1024) * 1024 - 14, ' ')));
     reading = sfp::fixture::read(large, &absent);
     QCOMPARE(reading.error, QString());
 

@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 
@@ -30,11 +31,8 @@ bool goodText(const QString &text)
     const qsizetype characters = text.toUcs4().size();
     if (characters < 1 || characters > sfp::Fixture::labelLength)
         return false;
-    for (const QChar c : text) {
-        if (c.category() == QChar::Other_Control)
-            return false;
-    }
-    return true;
+    return std::none_of(text.begin(), text.end(),
+                        [](QChar c) { return c.category() == QChar::Other_Control; });
 }
 
 bool goodRelays(const QList<int> &relays)
