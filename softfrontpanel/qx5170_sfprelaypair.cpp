@@ -202,26 +202,29 @@ void qx5170_sfpRelayPair::showLabels()
     const QString pairName = QStringLiteral("Pair %1").arg(m_pairNo + 1);
     const QString labelA = m_card->label(sfp::CardSession::relayA(m_pairNo));
     const QString labelB = m_card->label(sfp::CardSession::relayB(m_pairNo));
-    const QList<QPushButton *> buttons {relayAbtn, relayBbtn};
-    const QStringList labels {labelA, labelB};
     for (int side = 0; side < 2; ++side) {
+        QPushButton *button = side == 0 ? relayAbtn : relayBbtn;
+        const QString &label = side == 0 ? labelA : labelB;
         const QChar letter = QLatin1Char(side == 0 ? 'A' : 'B');
-        const QString name = pairName + QStringLiteral(" relay ") + letter;
-        const QString help = QString::fromLatin1(relayHelp).arg(letter);
-        const QString &label = labels[side];
-        buttons[side]->setAccessibleName(label.isEmpty() ? name
-                                                         : name + QStringLiteral(": ") + label);
-        buttons[side]->setToolTip(label.isEmpty() ? help : label + QLatin1Char('\n') + help);
+        QString name = pairName + QStringLiteral(" relay ") + letter;
+        QString tip = QString::fromLatin1(relayHelp).arg(letter);
+        if (!label.isEmpty()) {
+            name += QStringLiteral(": ") + label;
+            tip.prepend(label + QLatin1Char('\n'));
+        }
+        button->setAccessibleName(name);
+        button->setToolTip(tip);
         // The menu only where there is a fixture: without one the buttons
         // are as they always were.
-        buttons[side]->setContextMenuPolicy(m_card->hasFixtureFile() ? Qt::ActionsContextMenu
-                                                                     : Qt::DefaultContextMenu);
+        button->setContextMenuPolicy(m_card->hasFixtureFile() ? Qt::ActionsContextMenu
+                                                              : Qt::DefaultContextMenu);
     }
-    const QString none = QStringLiteral("\u2013");
-    m_labelledTitle = labelA.isEmpty() && labelB.isEmpty()
-        ? QString()
-        : pairName + QStringLiteral(" \u00b7 ") + (labelA.isEmpty() ? none : labelA)
+    m_labelledTitle.clear();
+    if (!labelA.isEmpty() || !labelB.isEmpty()) {
+        const QString none = QStringLiteral("\u2013");
+        m_labelledTitle = pairName + QStringLiteral(" \u00b7 ") + (labelA.isEmpty() ? none : labelA)
             + QStringLiteral(" / ") + (labelB.isEmpty() ? none : labelB);
+    }
     setToolTip(m_labelledTitle);
     updateTitle();
 }

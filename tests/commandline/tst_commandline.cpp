@@ -876,7 +876,8 @@ void tst_CommandLine::fixtureFiles()
                  QByteArray(R"(-221,"Settings conflict;""PSU/GND"" allows one of relays )"
                             R"(3, 7";(@3))"
                             "\n"));
-        process.kill();
+        // Ended as a service manager ends it, so that it ends as it should.
+        process.terminate();
         QVERIFY(process.waitForFinished());
         const QByteArray err = process.readAllStandardError();
         QVERIFY2(err.contains("qx5170fp: the fixture " + path.toUtf8()
@@ -903,7 +904,8 @@ void tst_CommandLine::fixtureFiles()
         while (!answer.endsWith('\n') && client.waitForReadyRead(5000))
             answer += client.readAll();
         QCOMPARE(answer, QByteArray("\"PSU rail\",\"\"\n"));
-        process.kill();
+        // Ended as a service manager ends it, so that it ends as it should.
+        process.terminate();
         QVERIFY(process.waitForFinished());
     }
     QFile ownFile(own);

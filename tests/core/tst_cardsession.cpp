@@ -12,7 +12,10 @@
 #include "sim_control.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QList>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -217,6 +220,7 @@ private slots:
     void fixtureRules_data();
     void fixtureRules();
     void fixtureRulesForWholeStates();
+    void fixtureFileKept();
     void reset_data();
     void reset();
 
@@ -941,6 +945,66 @@ void tst_CardSession::fixtureRulesForWholeStates()
     QVERIFY(m_session->mayClose(4));
     m_session->setExclusive(false);
     QVERIFY(!m_session->mayClose(4));
+}
+
+void tst_CardSession::fixtureFileKept()
+{
+    // Without a fixture file's place nothing is kept, and nothing changes.
+    QCOMPARE(m_session->setLabels({3}, QStringLiteral("PSU")),
+             QString("the panel has no fixture file"));
+    QCOMPARE(m_session->label(3), QString());
+    sfp::Refusal refusal = m_session->defineState(QStringLiteral("idle"), {});
+    QCOMPARE(int(refusal.kind), int(sfp::Refusal::Kind::FileError));
+    QCOMPARE(refusal.reason, QString("the panel has no fixture file"));
+    QCOMPARE(m_session->stateNames(), QStringList());
+
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString path = folder.filePath(QStringLiteral("DEMO.json"));
+    QSignalSpy labels(m_session.get(), &CardSession::labelsChanged);
+    QSignalSpy states(m_session.get(), &CardSession::statesChanged);
+    m_session->setFixture(sfp::Fixture(), path, false);
+    QVERIFY(!m_session->hasFixtureFile());
+    QCOMPARE(m_session->setLabels({3, 40}, QStringLiteral("PSU")), QString());
+    QVERIFY(m_session->hasFixtureFile());
+    QCOMPARE(m_session->label(3), QStringLiteral("PSU"));
+    QCOMPARE(m_session->label(40), QString());
+    // The same labels again: nothing to write, nothing to tell.
+    QVERIFY(QFile::remove(path));
+    QCOMPARE(m_session->setLabels({3}, QStringLiteral("PSU")), QString());
+    QVERIFY(!QFile::exists(path));
+    QCOMPARE(labels.count(), 2);
+
+    // A state of a name that is taken replaces it, in its place.
+    prepare({1}, syncCommand, true);
+    QVERIFY(m_session->defineState(QStringLiteral("a"), {1}).isNone());
+    QVERIFY(m_session->defineState(QStringLiteral("b"), {}).isNone());
+    QVERIFY(m_session->defineState(QStringLiteral("a"), {2, 5}).isNone());
+    QCOMPARE(m_session->stateNames(), QStringList({"a", "b"}));
+    QCOMPARE(relaysSet(m_session->fixture().states[0].state.closed), QList<int>({2, 5}));
+    QCOMPARE(m_session->fixture().states[0].state.mode, SwitchingMode::SyncCommand);
+    QCOMPARE(states.count(), 3);
+    bool absent = true;
+    QVERIFY(sfp::fixture::read(path, &absent).fixture.states == m_session->fixture().states);
+
+    // A file that cannot be written: the labels and states stay as they
+    // were.
+    const QString blocked = folder.filePath(QStringLiteral("DEMO.json/x.json"));
+    m_session->setFixture(m_session->fixture(), blocked, true);
+    QCOMPARE(m_session->setLabels({3}, QStringLiteral("GND")),
+             QString("the fixture file cannot be written: its folder cannot be made"));
+    QCOMPARE(m_session->label(3), QStringLiteral("PSU"));
+    refusal = m_session->defineState(QStringLiteral("c"), {});
+    QCOMPARE(int(refusal.kind), int(sfp::Refusal::Kind::FileError));
+    QCOMPARE(refusal.reason,
+             QString("the fixture file cannot be written: its folder cannot be made"));
+    QCOMPARE(m_session->stateNames(), QStringList({"a", "b"}));
+    // A long name leaves no room beside it for the copy.
+    const QString longName = folder.filePath(QString(250, QLatin1Char('d')) + ".json");
+    m_session->setFixture(m_session->fixture(), longName, true);
+    QCOMPARE(m_session->setLabels({3}, QStringLiteral("GND")),
+             QString("the fixture file cannot be written: no copy can be made beside it: File "
+                     "name too long"));
 }
 
 void tst_CardSession::reset_data()

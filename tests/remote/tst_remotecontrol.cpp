@@ -1373,6 +1373,31 @@ void tst_RemoteControl::fixtureLabels()
     QTRY_COMPARE(QApplication::activeModalWidget(), nullptr);
     QCOMPARE(m_client.ask("ROUT:CHAN:LAB? (@3)"), QByteArray(R"("Sense+")"));
 
+    // Relay B's label from its own menu; a dialog cancelled changes
+    // nothing; a pair with only relay A labelled.
+    QCOMPARE(pair(2)->labelAction(1), nullptr);
+    sfptest::actOnNextModal([](QWidget *dialog) {
+        auto *input = qobject_cast<QInputDialog *>(dialog);
+        QVERIFY(input);
+        QVERIFY(input->labelText().contains(QLatin1String("pair 2 relay B (relay 4)")));
+        input->setTextValue(QStringLiteral("0 V"));
+        input->accept();
+    });
+    pair(2)->labelAction(4)->trigger();
+    QCOMPARE(m_client.ask("ROUT:CHAN:LAB? (@4)"), QByteArray(R"("0 V")"));
+    sfptest::actOnNextModal([](QWidget *dialog) {
+        auto *input = qobject_cast<QInputDialog *>(dialog);
+        QVERIFY(input);
+        input->setTextValue(QStringLiteral("never"));
+        input->reject();
+    });
+    pair(2)->labelAction(4)->trigger();
+    QCOMPARE(m_client.ask("ROUT:CHAN:LAB? (@4)"), QByteArray(R"("0 V")"));
+    m_client.run(R"(ROUT:CHAN:LAB "Probe",(@5))");
+    QCOMPARE(pair(3)->toolTip(), QStringLiteral("Pair 3 · Probe / Ω"));
+    m_client.run("ROUT:CHAN:LAB:CLE (@6)");
+    QCOMPARE(pair(3)->toolTip(), QStringLiteral("Pair 3 · Probe / –"));
+
     // Cleared, the pair is as it was.
     m_client.run("ROUT:CHAN:LAB:CLE (@1:32)");
     QCOMPARE(relayButton(3)->accessibleName(), QStringLiteral("Pair 2 relay A"));
@@ -1468,6 +1493,46 @@ void tst_RemoteControl::fixtureStates()
         input->accept();
     });
     menu->actions().at(3)->trigger();
+    QCOMPARE(m_client.ask("MEM:STAT:CAT?"), QByteArray(R"("old","measure","by hand")"));
+
+    // Cancelled, or refused with a word why: nothing kept.
+    sfptest::actOnNextModal([](QWidget *dialog) {
+        auto *input = qobject_cast<QInputDialog *>(dialog);
+        QVERIFY(input);
+        input->setTextValue(QStringLiteral("never"));
+        input->reject();
+    });
+    menu->actions().at(3)->trigger();
+    std::shared_ptr<sfptest::ModalAnswer> warning;
+    sfptest::actOnNextModal(
+        [](QWidget *dialog) {
+            auto *input = qobject_cast<QInputDialog *>(dialog);
+            QVERIFY(input);
+            input->setTextValue(QString(31, QLatin1Char('n')));
+            input->accept();
+        },
+        [&warning] { warning = sfptest::answerNextModal(QStringLiteral("OK")); });
+    menu->actions().at(3)->trigger();
+    QTRY_VERIFY(warning && warning->answered);
+    QCOMPARE(warning->text,
+             QStringLiteral("The state was not saved: a state's name has 1 to 30 characters, not "
+                            "31."));
+    QCOMPARE(m_client.ask("MEM:STAT:CAT?"), QByteArray(R"("old","measure","by hand")"));
+
+    // A fixture without states: the menu only saves.
+    const sfp::Fixture kept = m_panel->card()->fixture();
+    m_panel->card()->setFixture(sfp::Fixture(), path, true);
+    const std::unique_ptr<QMenu> saveOnly(m_panel->newStateMenu());
+    QCOMPARE(saveOnly->actions().size(), 1);
+    QCOMPARE(saveOnly->actions().at(0)->text(), QStringLiteral("Save current state as..."));
+    m_panel->card()->setFixture(kept, path, true);
+
+    // A fixture file that cannot be written: the state is not kept.
+    m_panel->card()->setFixture(m_panel->card()->fixture(), path + "/x.json", true);
+    m_client.send(R"(MEM:STAT:DEF "more",(@1))");
+    QCOMPARE(m_client.ask("SYST:ERR?"),
+             QByteArray(R"(-300,"Device-specific error;state not kept: the fixture file cannot )"
+                        R"(be written: its folder cannot be made")"));
     QCOMPARE(m_client.ask("MEM:STAT:CAT?"), QByteArray(R"("old","measure","by hand")"));
 }
 
