@@ -2,12 +2,13 @@
 # SPDX-FileCopyrightText: 2026 Tarvex
 # SPDX-License-Identifier: MIT
 # Every file of the repository that takes comments names its licence in an
-# SPDX line; pictures, JSON, fuzzing seeds, the change log and the copyright
-# file itself are covered by packaging/copyright instead.
+# SPDX line; pictures, JSON, fuzzing seeds, test data rows (tests/data/),
+# the change log and the copyright file itself are covered by
+# packaging/copyright instead.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
-missing=$(git ls-files | grep -Ev '\.(png|bmp|json)$|^tests/fuzz/corpus/|^LICENSE$|^packaging/(changelog|copyright)$' \
+missing=$(git ls-files | grep -Ev '\.(png|bmp|json)$|^tests/fuzz/corpus/|^tests/data/|^LICENSE$|^packaging/(changelog|copyright)$' \
     | while read -r file; do
         [[ -f $file ]] && ! grep -q 'SPDX-License-Identifier: ' "$file" && echo "$file"
     done || true)
