@@ -9,6 +9,7 @@
 #include "sfptest.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -39,19 +40,24 @@ void startInDemo(QProcess &process, const QTemporaryDir &folder, const QStringLi
 }
 
 // The answer to *IDN? on `address`:`port`, asked again until the panel is up
-// and answers; empty when it never does.
+// and answers; empty when it never does. A connection that stays silent is
+// made again: one taken while the panel was not yet listening there, or
+// whose question was lost, would otherwise be waited on to the end.
 QByteArray identityOnceUp(const QHostAddress &address, quint16 port)
 {
     QTcpSocket client;
     QByteArray answer;
+    QElapsedTimer asked;
     const bool answered = QTest::qWaitFor(
         [&] {
-            if (client.state() != QAbstractSocket::ConnectedState) {
+            if (client.state() != QAbstractSocket::ConnectedState
+                || (answer.isEmpty() && asked.hasExpired(3000))) {
                 client.abort();
                 client.connectToHost(address, port);
                 if (!client.waitForConnected(200))
                     return false;
                 client.write("*IDN?\n");
+                asked.start();
             }
             if (client.waitForReadyRead(200))
                 answer += client.readAll();
