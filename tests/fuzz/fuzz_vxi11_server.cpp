@@ -37,7 +37,7 @@ public:
             std::abort();
         return line.endsWith('?') ? QByteArrayLiteral("1\n") : QByteArray();
     }
-    void lineTooLong(quint64 /*client*/) override {}
+    void lineTooLong(quint64 /*client*/) override { }
     bool hasRoomForClient() const override { return clients < 4; }
     bool takeLock(quint64 client) override
     {
@@ -54,8 +54,8 @@ public:
         return true;
     }
     bool isLockedByOther(quint64 client) const override { return owner != 0 && owner != client; }
-    void clearErrors(quint64 /*client*/) override {}
-    void queryInterrupted(quint64 /*client*/) override {}
+    void clearErrors(quint64 /*client*/) override { }
+    void queryInterrupted(quint64 /*client*/) override { }
     int statusByte(quint64 /*client*/, bool messageAvailable) override
     {
         return messageAvailable ? 16 : 0;
