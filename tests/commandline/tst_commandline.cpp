@@ -69,6 +69,21 @@ QByteArray identityOnceUp(const QHostAddress &address, quint16 port)
     return answered ? answer : QByteArray();
 }
 
+// The response line to `line` from a new client of the panel on the
+// loopback's `port`; empty when none came.
+QByteArray responseTo(quint16 port, const QByteArray &line)
+{
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, port);
+    if (!client.waitForConnected(5000))
+        return {};
+    client.write(line + '\n');
+    QByteArray answer;
+    while (!answer.endsWith('\n') && client.waitForReadyRead(5000))
+        answer += client.readAll();
+    return answer;
+}
+
 } // namespace
 
 class tst_CommandLine final : public QObject
@@ -871,14 +886,7 @@ void tst_CommandLine::fixtureFiles()
         QVERIFY(process.waitForStarted());
         QCOMPARE(identityOnceUp(QHostAddress(QHostAddress::LocalHost), port),
                  QByteArrayLiteral("Orbelan,5170,DEMO,1.4.0\n"));
-        QTcpSocket client;
-        client.connectToHost(QHostAddress::LocalHost, port);
-        QVERIFY(client.waitForConnected(5000));
-        client.write("ROUT:CLOS (@3);CLOS (@7);:SYST:ERR?;:ROUT:CLOS?\n");
-        QByteArray answer;
-        while (!answer.endsWith('\n') && client.waitForReadyRead(5000))
-            answer += client.readAll();
-        QCOMPARE(answer,
+        QCOMPARE(responseTo(port, "ROUT:CLOS (@3);CLOS (@7);:SYST:ERR?;:ROUT:CLOS?"),
                  QByteArray(R"(-221,"Settings conflict;""PSU/GND"" allows one of relays )"
                             R"(3, 7";(@3))"
                             "\n"));
@@ -902,14 +910,7 @@ void tst_CommandLine::fixtureFiles()
         QVERIFY(process.waitForStarted());
         QCOMPARE(identityOnceUp(QHostAddress(QHostAddress::LocalHost), port),
                  QByteArrayLiteral("Orbelan,5170,DEMO,1.4.0\n"));
-        QTcpSocket client;
-        client.connectToHost(QHostAddress::LocalHost, port);
-        QVERIFY(client.waitForConnected(5000));
-        client.write(line + '\n');
-        QByteArray answer;
-        while (!answer.endsWith('\n') && client.waitForReadyRead(5000))
-            answer += client.readAll();
-        QCOMPARE(answer, QByteArray("\"PSU rail\",\"\"\n"));
+        QCOMPARE(responseTo(port, line), QByteArray("\"PSU rail\",\"\"\n"));
         // Ended as a service manager ends it, so that it ends as it should.
         process.terminate();
         QVERIFY(process.waitForFinished());

@@ -19,21 +19,9 @@
 
 using sfp::Fixture;
 using sfp::FixtureRule;
+using sfptest::writeFile;
 
 namespace {
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        && file.write(bytes) == bytes.size();
-}
 
 std::array<bool, 32> closedRelays(std::initializer_list<int> relays)
 {
@@ -82,7 +70,7 @@ void tst_Fixture::rows_data()
             if (kind == QLatin1String("invalid")) {
                 QString errorFile = folder.filePath(name);
                 errorFile.replace(QLatin1String(".json"), QLatin1String(".error"));
-                error = QString::fromUtf8(contents(errorFile)).trimmed();
+                error = QString::fromUtf8(sfptest::fileContents(errorFile)).trimmed();
                 QVERIFY2(!error.isEmpty(), qPrintable(errorFile));
             }
             QTest::newRow(qPrintable(kind + '/' + name)) << folder.filePath(name) << error;
@@ -264,7 +252,7 @@ void tst_Fixture::writeLabels()
     // A card without a file gets one, with its folder.
     const QString made = dir.filePath("fixtures/DEMO.json");
     QCOMPARE(sfp::fixture::write(made, withLabels(labels)), QString());
-    QCOMPARE(contents(made),
+    QCOMPARE(sfptest::fileContents(made),
              QByteArray("{\n  \"labels\": {\n    \"3\": \"PSU \\\"rail\\\"\",\n"
                         "    \"32\": \"Ω sense\"\n  }\n}\n"));
     bool absent = true;
@@ -277,7 +265,7 @@ void tst_Fixture::writeLabels()
 "labels": {"1": "old"}, "note": "by hand", "life": {"cycles": 5}})"));
     QVERIFY(QFile::setPermissions(kept, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
     QCOMPARE(sfp::fixture::write(kept, withLabels(labels)), QString());
-    QCOMPARE(contents(kept), QByteArray(R"({
+    QCOMPARE(sfptest::fileContents(kept), QByteArray(R"({
   "rules": [
     {
       "name": "HV",
@@ -312,21 +300,21 @@ void tst_Fixture::writeLabels()
     const sfp::fixture::Reading states = sfp::fixture::read(made, &absent);
     QCOMPARE(states.error, QString());
     QVERIFY(states.fixture.states == withStates.states);
-    QVERIFY(contents(made).contains("\"mode\": \"sync-trigger\""));
+    QVERIFY(sfptest::fileContents(made).contains("\"mode\": \"sync-trigger\""));
     QCOMPARE(sfp::fixture::write(made, withLabels(labels)), QString());
-    QVERIFY(!contents(made).contains("states"));
+    QVERIFY(!sfptest::fileContents(made).contains("states"));
 
     // No labels left: no labels key.
     QCOMPARE(sfp::fixture::write(kept, Fixture()), QString());
-    QVERIFY(!contents(kept).contains("labels"));
-    QVERIFY(contents(kept).contains("\"note\": \"by hand\""));
+    QVERIFY(!sfptest::fileContents(kept).contains("labels"));
+    QVERIFY(sfptest::fileContents(kept).contains("\"note\": \"by hand\""));
 
     // A file that is no fixture any more, or no regular file, is left as
     // it is.
     QVERIFY(writeFile(kept, R"({"rules": 5})"));
     QCOMPARE(sfp::fixture::write(kept, withLabels(labels)),
              QString("the file has changed and is no longer a fixture"));
-    QCOMPARE(contents(kept), QByteArray(R"({"rules": 5})"));
+    QCOMPARE(sfptest::fileContents(kept), QByteArray(R"({"rules": 5})"));
     const QString link = dir.filePath("link.json");
     QVERIFY(QFile::link(made, link));
     QCOMPARE(sfp::fixture::write(link, Fixture()),
@@ -359,7 +347,7 @@ void tst_Fixture::writeLabelsOnAFullDisk()
     std::array<QString, 32> labels;
     labels[0] = QStringLiteral("first");
     QCOMPARE(sfp::fixture::write(path, withLabels(labels)), QString());
-    const QByteArray before = contents(path);
+    const QByteArray before = sfptest::fileContents(path);
     QFile filler(dir.filePath("filler"));
     QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
     while (filler.write(QByteArray(512, 'f')) == 512) { }
@@ -368,7 +356,7 @@ void tst_Fixture::writeLabelsOnAFullDisk()
     labels.fill(QString(30, QLatin1Char('x')));
     const QString why = sfp::fixture::write(path, withLabels(labels));
     QCOMPARE(why, QString("No space left on device"));
-    QCOMPARE(contents(path), before);
+    QCOMPARE(sfptest::fileContents(path), before);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"DEMO.json", "filler"}));
 }
 

@@ -24,6 +24,7 @@
 
 namespace savedStates = sfp::savedStates;
 using sfptest::EnvironmentChange;
+using sfptest::writeFile;
 
 namespace {
 
@@ -34,19 +35,6 @@ sfp::CardState someState()
     state.closed[31] = true;
     state.mode = sfp::SwitchingMode::SyncCommand;
     return state;
-}
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArrayLiteral("<unreadable>");
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        && file.write(bytes) == bytes.size();
 }
 
 // What stands at path itself, a symbolic link not followed.
@@ -193,7 +181,7 @@ void tst_SavedStates::slotsThatAreNotFiles()
                             "is"));
     QCOMPARE(kindAt(linked), mode_t(S_IFLNK));
     QCOMPARE(QFileInfo(linked).symLinkTarget(), kept);
-    QCOMPARE(contents(kept), QByteArrayLiteral("the operator's own file\n"));
+    QCOMPARE(sfptest::fileContents(kept), QByteArrayLiteral("the operator's own file\n"));
 
     const QString dangling = savedStates::fileName(folder.path(), 2);
     QVERIFY(QFile::link(folder.filePath(QStringLiteral("nowhere")), dangling));

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QFile>
 #include <QString>
 #include <QStringList>
 #include <QTest>
@@ -84,6 +85,21 @@ private:
     bool m_had;
     QByteArray m_old;
 };
+
+// A file's bytes; "<unreadable>" when it cannot be opened.
+inline QByteArray fileContents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArrayLiteral("<unreadable>");
+}
+
+// Writes `bytes` as the whole of the file at path.
+inline bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        && file.write(bytes) == bytes.size();
+}
 
 } // namespace sfptest
 
