@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cstdio>
 #include <set>
 #include <string>
 #include <vector>
@@ -19,11 +20,38 @@ namespace sfp::fixture {
 
 namespace {
 
-// A key as it stands in a JSON pointer.
+// A key fit for a one-line message: a control character (a newline, an
+// escape that a terminal would act on, a C1 control) is written as its
+// JSON escape, so that a key can neither break the line nor steer the
+// terminal.
+std::string shownKey(const std::string &key)
+{
+    std::string shown;
+    for (size_t i = 0; i < key.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(key[i]);
+        unsigned control = 0x100;
+        if (byte < 0x20 || byte == 0x7f)
+            control = byte;
+        else if (byte == 0xc2 && i + 1 < key.size()
+                 && static_cast<unsigned char>(key[i + 1]) >= 0x80
+                 && static_cast<unsigned char>(key[i + 1]) <= 0x9f)
+            control = static_cast<unsigned char>(key[++i]);
+        if (control == 0x100) {
+            shown += key[i];
+        } else {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04X", control);
+            shown += escape;
+        }
+    }
+    return shown;
+}
+
+// A key as it stands in a JSON pointer, shown.
 std::string pointerToken(const std::string &key)
 {
     std::string token;
-    for (char c : key) {
+    for (char c : shownKey(key)) {
         if (c == '~')
             token += "~0";
         else if (c == '/')
@@ -144,7 +172,7 @@ private:
     {
         m_reading->warnings.append(
             QStringLiteral("%1: unknown key \"%2\", ignored")
-                .arg(QString::fromStdString(place), QString::fromStdString(key)));
+                .arg(QString::fromStdString(place), QString::fromStdString(shownKey(key))));
     }
 
     // A relay's number as a key: "1" to "32", written plainly.
@@ -155,7 +183,7 @@ private:
         if (!ok || relay < 1 || relay > Fixture::relayCount || std::to_string(relay) != key) {
             fail(place,
                  QStringLiteral("\"%1\" is not a relay of the card (\"1\" to \"32\")")
-                     .arg(QString::fromStdString(key)));
+                     .arg(QString::fromStdString(shownKey(key))));
             return 0;
         }
         return relay;

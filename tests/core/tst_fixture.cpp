@@ -161,6 +161,16 @@ void tst_Fixture::fullFixture()
     // A key with / or ~ is named as a JSON pointer writes it.
     QCOMPARE(sfp::fixture::parse(R"({"a/b~": 1})").warnings,
              QStringList({"/a~1b~0: unknown key \"a/b~\", ignored"}));
+    // A key's control characters are shown escaped: a newline would break
+    // the one line, an escape (or a C1 control) would steer the terminal.
+    QCOMPARE(sfp::fixture::parse(R"({"a\nb\u001b[2J\u0085": 1})").warnings,
+             QStringList({"/a\\u000Ab\\u001B[2J\\u0085: unknown key "
+                          "\"a\\u000Ab\\u001B[2J\\u0085\", ignored"}));
+    QCOMPARE(sfp::fixture::parse(R"({"labels": {"3\n": "x"}})").error,
+             QString("/labels/3\\u000A: \"3\\u000A\" is not a relay of the card (\"1\" to "
+                     "\"32\")"));
+    QCOMPARE(sfp::fixture::parse(R"({"x": {"a\tb": 1, "a\tb": 2}})").error,
+             QString("/x/a\\u0009b: the key is given twice in one object"));
     QCOMPARE(sfp::fixture::parse(R"({"rules": [{"name": "a", "forbidden": [1]},
                                                {"name": "b", "forbidden": [2], "name": "c"}]})")
                  .error,
