@@ -4,6 +4,7 @@
 
 #include "driverstatustext.h"
 #include "platformlibraries.h"
+#include "relaywear.h"
 #include "statusreporter.h"
 
 #include "qx5170.h"
@@ -78,6 +79,18 @@ void CardSession::setFixture(const Fixture &fixture, const QString &path, bool f
     m_fixturePath = path;
     m_hasFixtureFile = fromFile;
     emit labelsChanged();
+}
+
+void CardSession::setWear(RelayWear *wear)
+{
+    if (m_wear)
+        disconnect(m_wear, nullptr, this, nullptr);
+    m_wear = wear;
+    if (m_wear)
+        connect(m_wear, &RelayWear::cyclesChanged, this, &CardSession::wearChanged);
+    // The counts read from the card's file may already say a relay is worn.
+    for (int relay = 1; relay <= relayCount; ++relay)
+        emit wearChanged(relay);
 }
 
 QString CardSession::label(int relay) const
@@ -231,6 +244,11 @@ void CardSession::switchRelay(int relay, bool closed, SwitchOrder order)
     emit relayChanged(relay, closed);
     if (!m_demo) {
         const ViStatus status = libraries().qx5170_switchRelay(m_vi, relay, closed);
+        if (status >= VI_SUCCESS) {
+            m_taken[size_t(relay - 1)] = closed;
+            if (m_takenMode == SwitchingMode::Asynchronous)
+                contactsFollow(relay);
+        }
         // The report names the call as the pair widget makes it.
         report(status,
                relay % 2 == 1 ? "qx5170_switchRelay(m_vi, m_pairNo*2+1, relayAbtn->isChecked())"
@@ -286,18 +304,30 @@ void CardSession::selectMode(SwitchingMode mode, bool onlyIfWaiting)
     }
     m_mode = mode;
     emit modeChanged(mode);
-    if (!m_demo)
-        report(libraries().qx5170_setSwitchingMode(m_vi, modeIndex + 1, qx5170_ITRIG_NONE),
-               "qx5170_setSwitchingMode(d_vi, indx+1, qx5170_ITRIG_NONE)",
+    if (!m_demo) {
+        const ViStatus status
+            = libraries().qx5170_setSwitchingMode(m_vi, modeIndex + 1, qx5170_ITRIG_NONE);
+        // Back in Asynchronous mode, the card applies whatever still waits.
+        if (status >= VI_SUCCESS) {
+            m_takenMode = mode;
+            if (mode == SwitchingMode::Asynchronous)
+                contactsFollowAll();
+        }
+        report(status, "qx5170_setSwitchingMode(d_vi, indx+1, qx5170_ITRIG_NONE)",
                QStringLiteral("switching mode %1").arg(modeIndex + 1));
+    }
 }
 
 void CardSession::update()
 {
     const BusyScope busy(this);
-    if (!m_demo)
-        report(libraries().qx5170_updateRelaysState(m_vi), "qx5170_updateRelaysState(d_vi)",
-               QStringLiteral("update"));
+    if (!m_demo) {
+        const ViStatus status = libraries().qx5170_updateRelaysState(m_vi);
+        // The card takes an update in Sync. Command mode only.
+        if (status >= VI_SUCCESS && m_takenMode == SwitchingMode::SyncCommand)
+            contactsFollowAll();
+        report(status, "qx5170_updateRelaysState(d_vi)", QStringLiteral("update"));
+    }
     // The update was given; whether the card took it is in the report.
     setSynchronized(true);
 }
@@ -305,9 +335,13 @@ void CardSession::update()
 void CardSession::trigger()
 {
     const BusyScope busy(this);
-    if (!m_demo)
-        report(libraries().qx5170_pulseSynchTrigger(m_vi), "qx5170_pulseSynchTrigger (d_vi)",
-               QStringLiteral("trigger"));
+    if (!m_demo) {
+        const ViStatus status = libraries().qx5170_pulseSynchTrigger(m_vi);
+        // And a trigger pulse in Sync. Trigger mode only.
+        if (status >= VI_SUCCESS && m_takenMode == SwitchingMode::SyncTrigger)
+            contactsFollowAll();
+        report(status, "qx5170_pulseSynchTrigger (d_vi)", QStringLiteral("trigger"));
+    }
     setSynchronized(true);
 }
 
@@ -385,6 +419,20 @@ void CardSession::report(ViStatus status, const char *callText, const QString &s
         m_reporter->reportStatus(status, text, subject + QStringLiteral(": ") + driverText);
     else
         qWarning().noquote() << text;
+}
+
+void CardSession::contactsFollow(int relay)
+{
+    const size_t index = size_t(relay - 1);
+    if (m_taken[index] && !m_contacts[index] && m_wear)
+        m_wear->countClosing(relay);
+    m_contacts[index] = m_taken[index];
+}
+
+void CardSession::contactsFollowAll()
+{
+    for (int relay = 1; relay <= relayCount; ++relay)
+        contactsFollow(relay);
 }
 
 void CardSession::setSynchronized(bool synchronized)

@@ -21,6 +21,7 @@
 
 namespace sfp {
 
+class RelayWear;
 class StatusReporter;
 
 // Why the card session did not do what was asked, in words: a request that
@@ -129,6 +130,12 @@ public:
     QString refusal(const std::array<bool, relayCount> &closed) const;
     bool mayClose(int relay) const;
 
+    // Where the closings that reach the card's contacts are counted; the
+    // counter outlives its installation. Without one (and in demo mode)
+    // nothing is counted.
+    void setWear(RelayWear *wear);
+    RelayWear *wear() const { return m_wear; }
+
     // Commands a relay as a click on its button does, when that changes it
     // (nothing happens otherwise): the driver call and, when the exclusive
     // rule holds and the relay closes, its partner opened the same way,
@@ -173,6 +180,8 @@ signals:
     // fixture's rule that `reason` names.
     void changeRefused(int relay, const QString &reason);
     void labelsChanged();
+    // A relay's count of closings changed (or was started again).
+    void wearChanged(int relay);
     void statesChanged();
     void modeChanged(sfp::SwitchingMode mode);
     void exclusiveChanged(bool on);
@@ -189,6 +198,10 @@ private:
     // `subject` says in a script's words what was asked of the card.
     void report(ViStatus status, const char *callText, const QString &subject);
     void setSynchronized(bool synchronized);
+    // The contacts follow what the driver took: one relay, or every relay
+    // that waits. A contact that closes is one cycle of its relay.
+    void contactsFollow(int relay);
+    void contactsFollowAll();
 
     ViSession m_vi;
     bool m_demo;
@@ -202,6 +215,13 @@ private:
     Fixture m_fixture;
     QString m_fixturePath;
     bool m_hasFixtureFile = false;
+    // What the driver took (the relays and the mode), and what the
+    // contacts hold after it as the card applies commands in each mode;
+    // the panel's picture may differ where a driver call failed.
+    std::array<bool, relayCount> m_taken = {};
+    SwitchingMode m_takenMode = SwitchingMode::Asynchronous;
+    std::array<bool, relayCount> m_contacts = {};
+    RelayWear *m_wear = nullptr;
 };
 
 } // namespace sfp

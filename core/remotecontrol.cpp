@@ -4,6 +4,7 @@
 
 #include "cardsession.h"
 #include "fixture.h"
+#include "relaywear.h"
 #include "savedstates.h"
 #include "scpiclientstatus.h"
 #include "scpiparser.h"
@@ -55,6 +56,7 @@ bool changesTheCard(Command command)
     case Command::RouteChannelLabelClear:
     case Command::MemoryStateDefine:
     case Command::MemoryStateRecall:
+    case Command::DiagnosticRelayCyclesClear:
         return true;
     default:
         return false;
@@ -146,6 +148,7 @@ bool RemoteControl::listenVxi11()
 void RemoteControl::start(CardSession *card)
 {
     m_card = card;
+    connect(m_card, &CardSession::wearChanged, this, &RemoteControl::updateQuestionable);
     m_server.start();
     m_vxi11.start();
     emit infoChanged(infoText());
@@ -173,6 +176,19 @@ bool RemoteControl::isReady() const
 void RemoteControl::clientJoined(quint64 client)
 {
     m_clients[client] = ScpiClientStatus();
+    m_clients[client].setQuestionableCondition(questionableCondition());
+}
+
+int RemoteControl::questionableCondition() const
+{
+    return m_card && m_card->wear() ? m_card->wear()->questionableCondition(m_card->fixture()) : 0;
+}
+
+void RemoteControl::updateQuestionable()
+{
+    const int condition = questionableCondition();
+    for (auto &[client, state] : m_clients)
+        state.setQuestionableCondition(condition);
 }
 
 void RemoteControl::clientLeft(quint64 client)
@@ -304,6 +320,25 @@ QByteArray RemoteControl::run(quint64 client, ScpiClientStatus &state, const scp
             names.append(scpi::stringData(name));
         return names.isEmpty() ? QByteArrayLiteral("\"\"") : names.join(',');
     }
+    case Command::DiagnosticRelayCyclesQuery:
+    case Command::DiagnosticRelayCyclesClear: {
+        RelayWear *wear = m_card->wear();
+        if (!wear || !wear->isOpen()) {
+            // Demo mode, or a counter file that could not be read.
+            state.pushDeviceError(QStringLiteral("relay cycles are not counted"));
+            break;
+        }
+        if (unit.command == Command::DiagnosticRelayCyclesClear) {
+            const QString why = wear->clear(unit.channels);
+            if (!why.isEmpty())
+                state.pushDeviceError(QStringLiteral("the relay cycles cannot be written: ") + why);
+            break;
+        }
+        QByteArrayList answers;
+        for (int channel : unit.channels)
+            answers.append(QByteArray::number(wear->cycles(channel)));
+        return answers.join(',');
+    }
     case Command::RouteChannelLabelQuery: {
         QByteArrayList answers;
         for (int channel : unit.channels)
@@ -379,11 +414,13 @@ QByteArray RemoteControl::run(quint64 client, ScpiClientStatus &state, const scp
         return '"' + owner.toLatin1() + '"';
     }
     case Command::StatusOperationEventQuery:
-    case Command::StatusQuestionableEventQuery:
     case Command::StatusOperationConditionQuery:
-    case Command::StatusQuestionableConditionQuery:
-        // Nothing of the card sets these conditions or events.
+        // Nothing of the card sets this condition or its events.
         return QByteArrayLiteral("0");
+    case Command::StatusQuestionableEventQuery:
+        return number(state.takeQuestionableEvent());
+    case Command::StatusQuestionableConditionQuery:
+        return number(state.questionableCondition());
     case Command::StatusOperationEnable:
         state.setOperationEnable(unit.number);
         break;

@@ -120,6 +120,9 @@ private:
     }
 
     int clientCount() const { return m_server.clientCount() + m_vxi11.linkCount(); }
+    // STATus:QUEStionable's condition: whether a relay is worn.
+    int questionableCondition() const;
+    void updateQuestionable();
 
     // The unit's response, or a null array for a unit without one.
     QByteArray run(quint64 client, ScpiClientStatus &state, const scpi::Unit &unit);

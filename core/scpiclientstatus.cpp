@@ -20,6 +20,7 @@ enum EventBit : int {
 // Status byte bits.
 enum StatusBit : int {
     ErrorAvailable = 4,
+    QuestionableSummary = 8,
     MessageAvailable = 16,
     EventSummary = 32,
     MasterSummary = 64,
@@ -96,6 +97,7 @@ void ScpiClientStatus::clear()
 {
     m_errors.clear();
     m_esr = 0;
+    m_questionableEvent = 0;
 }
 
 void ScpiClientStatus::setOperationComplete()
@@ -121,11 +123,26 @@ void ScpiClientStatus::presetStatus()
     m_questionableEnable = 0;
 }
 
+void ScpiClientStatus::setQuestionableCondition(int condition)
+{
+    m_questionableEvent |= condition & ~m_questionableCondition;
+    m_questionableCondition = condition;
+}
+
+int ScpiClientStatus::takeQuestionableEvent()
+{
+    const int event = m_questionableEvent;
+    m_questionableEvent = 0;
+    return event;
+}
+
 int ScpiClientStatus::statusByte(bool messageAvailable) const
 {
     int stb = messageAvailable ? MessageAvailable : 0;
     if (!m_errors.empty())
         stb |= ErrorAvailable;
+    if ((m_questionableEvent & m_questionableEnable) != 0)
+        stb |= QuestionableSummary;
     if ((m_esr & m_ese) != 0)
         stb |= EventSummary;
     if ((stb & m_sre) != 0)

@@ -36,7 +36,7 @@ public:
     // queue; 0,"No error" when empty.
     QByteArray takeAllErrors();
     int errorCount() const { return int(m_errors.size()); }
-    // *CLS: the queue and the event register emptied.
+    // *CLS: the queue and the event registers emptied.
     void clear();
     // The queue alone emptied (a device clear).
     void clearErrors() { m_errors.clear(); }
@@ -55,14 +55,22 @@ public:
     int statusByte(bool messageAvailable = false) const;
 
     // STATus:OPERation:ENABle and STATus:QUEStionable:ENABle, 0..65535.
-    // Nothing of the card sets their conditions, so they only hold what
-    // the client sets.
+    // Nothing of the card sets the operation status; the questionable
+    // condition says whether a relay is worn.
     int operationEnable() const { return m_operationEnable; }
     void setOperationEnable(int mask) { m_operationEnable = mask; }
     int questionableEnable() const { return m_questionableEnable; }
     void setQuestionableEnable(int mask) { m_questionableEnable = mask; }
     // STATus:PRESet: both enables 0.
     void presetStatus();
+
+    // The questionable condition as the card has it now: a bit that comes
+    // on is kept in the event register until the register is read or
+    // *CLS clears it; enabled there, it sets bit 3 of the status byte.
+    void setQuestionableCondition(int condition);
+    int questionableCondition() const { return m_questionableCondition; }
+    // STATus:QUEStionable:EVENt?, which reading clears.
+    int takeQuestionableEvent();
 
 private:
     std::deque<QByteArray> m_errors; // oldest first
@@ -71,6 +79,8 @@ private:
     int m_sre = 0; // service request enable register
     int m_operationEnable = 0;
     int m_questionableEnable = 0;
+    int m_questionableCondition = 0;
+    int m_questionableEvent = 0;
 };
 
 } // namespace sfp

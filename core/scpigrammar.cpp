@@ -24,6 +24,8 @@ Parameter parameterOf(Command command)
     case Command::RouteCloseAllowedQuery:
     case Command::RouteChannelLabelQuery:
     case Command::RouteChannelLabelClear:
+    case Command::DiagnosticRelayCyclesQuery:
+    case Command::DiagnosticRelayCyclesClear:
         return {ParameterKind::Channels, 1, 32};
     case Command::RouteChannelLabel:
     case Command::MemoryStateDefine:

@@ -25,7 +25,7 @@ struct Node
 };
 
 // Parents are indices into this table.
-inline constexpr std::array<Node, 41> headerTree {{
+inline constexpr std::array<Node, 45> headerTree {{
     /* 0 */ {"ROUTe", rootNode, false, Command::None, Command::None},
     /* 1 */ {"CLOSe", 0, false, Command::RouteClose, Command::RouteCloseQuery},
     /* 2 */ {"OPEN", 0, false, Command::RouteOpen, Command::RouteOpenQuery},
@@ -70,6 +70,10 @@ inline constexpr std::array<Node, 41> headerTree {{
     /* 38 */ {"DEFine", 37, false, Command::MemoryStateDefine, Command::None},
     /* 39 */ {"RECall", 37, false, Command::MemoryStateRecall, Command::None},
     /* 40 */ {"CATalog", 37, false, Command::None, Command::MemoryStateCatalogQuery},
+    /* 41 */ {"DIAGnostic", rootNode, false, Command::None, Command::None},
+    /* 42 */ {"RELay", 41, false, Command::None, Command::None},
+    /* 43 */ {"CYCLes", 42, false, Command::None, Command::DiagnosticRelayCyclesQuery},
+    /* 44 */ {"CLEar", 43, false, Command::DiagnosticRelayCyclesClear, Command::None},
 }};
 
 struct CommonCommand

@@ -49,6 +49,9 @@ enum class Command {
     MemoryStateDefine, // text and channels
     MemoryStateRecall, // text
     MemoryStateCatalogQuery,
+    // DIAGnostic
+    DiagnosticRelayCyclesQuery, // channels
+    DiagnosticRelayCyclesClear, // channels
     RouteOpen, // channels
     RouteOpenQuery, // channels
     RouteOpenListQuery, // ROUTe:OPEN? without a list

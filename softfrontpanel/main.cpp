@@ -12,6 +12,7 @@
 #include "qx2010fp_splashlabel.h"
 #include "qx5170_fc.h"
 #include "qx5170fp_app.h"
+#include "relaywear.h"
 #include "remotecontrol.h"
 #include "savedstates.h"
 #include "terminationsignals.h"
@@ -245,6 +246,8 @@ int main(int argc, char *argv[])
         QPixmap(qx2010fp_splashLabel(1.0f, 20, fc.modelCode, true, notice, title)));
     splash->show();
 
+    // Outlives the window, whose card counts into it to the end.
+    sfp::RelayWear wear;
     // Connects to the card while the splash stays on screen, or ends the
     // process when the operator cancels.
     qx5170fp_App window(&fc, commandLine.start);
@@ -258,6 +261,19 @@ int main(int argc, char *argv[])
     if (!fixtureNamed && !readFixture(fixturePath, false, &fixture, &fixtureFound))
         return qx5170fpFixtureExitStatus;
     window.card()->setFixture(fixture, fixturePath, fixtureFound);
+    // Relays wear out on a card, not in demo mode.
+    if (!window.card()->isDemo()) {
+        const QString why
+            = wear.open(sfp::RelayWear::fileName(sfp::RelayWear::defaultFolder(), window.cardId()));
+        if (why.isEmpty())
+            window.card()->setWear(&wear);
+        else
+            std::fprintf(stderr, "qx5170fp: relay cycles are not counted: %s\n",
+                         qUtf8Printable(why));
+        QObject::connect(&wear, &sfp::RelayWear::writeFailed, &app, [](const QString &text) {
+            std::fprintf(stderr, "qx5170fp: relay cycles are not kept: %s\n", qUtf8Printable(text));
+        });
+    }
     window.adjustSize();
     centerOnDesktop(&window);
     window.show();

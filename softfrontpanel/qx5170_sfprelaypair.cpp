@@ -5,6 +5,7 @@
 #include "cardsession.h"
 #include "messageboxreporter.h"
 #include "relayicons.h"
+#include "relaywear.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -132,6 +133,7 @@ qx5170_sfpRelayPair::qx5170_sfpRelayPair(sfp::CardSession *card, int pairNo, QWi
                 [this, relay] { editLabel(relay); });
     }
     connect(m_card, &sfp::CardSession::labelsChanged, this, &qx5170_sfpRelayPair::showLabels);
+    connect(m_card, &sfp::CardSession::wearChanged, this, &qx5170_sfpRelayPair::showWear);
     showLabels();
 }
 
@@ -207,13 +209,11 @@ void qx5170_sfpRelayPair::showLabels()
         const QString &label = side == 0 ? labelA : labelB;
         const QChar letter = QLatin1Char(side == 0 ? 'A' : 'B');
         QString name = pairName + QStringLiteral(" relay ") + letter;
-        QString tip = QString::fromLatin1(relayHelp).arg(letter);
-        if (!label.isEmpty()) {
+        if (!label.isEmpty())
             name += QStringLiteral(": ") + label;
-            tip.prepend(label + QLatin1Char('\n'));
-        }
         button->setAccessibleName(name);
-        button->setToolTip(tip);
+        showWear(side == 0 ? sfp::CardSession::relayA(m_pairNo)
+                           : sfp::CardSession::relayB(m_pairNo));
         // The menu only where there is a fixture: without one the buttons
         // are as they always were.
         button->setContextMenuPolicy(m_card->hasFixtureFile() ? Qt::ActionsContextMenu
@@ -227,6 +227,52 @@ void qx5170_sfpRelayPair::showLabels()
     }
     setToolTip(m_labelledTitle);
     updateTitle();
+}
+
+void qx5170_sfpRelayPair::showWear(int relay)
+{
+    if (sfp::CardSession::pairOf(relay) != m_pairNo)
+        return;
+    const int side = relay == sfp::CardSession::relayA(m_pairNo) ? 0 : 1;
+    QPushButton *button = side == 0 ? relayAbtn : relayBbtn;
+    const QString label = m_card->label(relay);
+    QString tip = QString::fromLatin1(relayHelp).arg(QLatin1Char(side == 0 ? 'A' : 'B'));
+    if (!label.isEmpty())
+        tip.prepend(label + QLatin1Char('\n'));
+
+    const sfp::RelayWear *wear = m_card->wear();
+    const Level level = wear ? wear->level(relay, m_card->fixture()) : Level::Fresh;
+    if (level != Level::Fresh)
+        tip += QStringLiteral("\n%1: closed %2 times of a rated %3")
+                   .arg(level == Level::Worn ? QStringLiteral("Worn out")
+                                             : QStringLiteral("Wearing"))
+                   .arg(wear->cycles(relay))
+                   .arg(m_card->fixture().ratedCycles[size_t(relay - 1)]);
+    button->setToolTip(tip);
+    // A frame in the warning's colour, stronger once the rated life is
+    // spent; set only when the level changes, since a style sheet lays the
+    // button out again.
+    if (level == m_wearLevel[side])
+        return;
+    m_wearLevel[side] = level;
+    button->setProperty(
+        "wear",
+        level == Level::Fresh ? QVariant() : QVariant(level == Level::Worn ? "worn" : "warning"));
+    switch (level) {
+    case Level::Fresh:
+        button->setStyleSheet(QString());
+        break;
+    case Level::Warning:
+        button->setStyleSheet(QStringLiteral(
+            "QPushButton { border: 2px solid #d4a000; border-radius: 3px; background: #fff4cc; "
+            "padding: 2px 6px; } QPushButton:checked { background: #f0dc90; }"));
+        break;
+    case Level::Worn:
+        button->setStyleSheet(QStringLiteral(
+            "QPushButton { border: 3px solid #c00000; border-radius: 3px; background: #ffd6d6; "
+            "padding: 1px 5px; } QPushButton:checked { background: #f0a0a0; }"));
+        break;
+    }
 }
 
 void qx5170_sfpRelayPair::updateTitle()

@@ -3,6 +3,7 @@
 // The operator's control for one of the relay card's 16 relay pairs.
 #pragma once
 
+#include "relaywear.h"
 #include "visatype.h"
 
 #include <QGroupBox>
@@ -59,6 +60,8 @@ private:
     void showRelay(int relay, bool closed);
     void relaySwitched(int relay);
     void showLabels();
+    // The relay's button marked as its wear stands against its rated life.
+    void showWear(int relay);
     void updateTitle();
     void editLabel(int relay);
 
@@ -69,6 +72,8 @@ private:
     QPushButton *relayAbtn;
     QPushButton *relayBbtn;
     QAction *m_labelActions[2] = {};
+    using Level = sfp::RelayWear::Level;
+    Level m_wearLevel[2] = {Level::Fresh, Level::Fresh};
     QString m_labelledTitle; // "Pair 2 · PSU rail / GND"; empty without labels
     int m_pairNo;
 

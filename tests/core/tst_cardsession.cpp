@@ -5,6 +5,7 @@
 // exclusive rule, the switching modes, where statuses go, the demo session,
 // and saved states brought back.
 #include "cardsession.h"
+#include "relaywear.h"
 #include "sfpcoretest.h"
 #include "statusreporter.h"
 
@@ -14,6 +15,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QList>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -221,6 +223,8 @@ private slots:
     void fixtureRules();
     void fixtureRulesForWholeStates();
     void fixtureFileKept();
+    void wearCountsWhatTheContactsDo();
+    void wearCountsTheCardsClosings();
     void reset_data();
     void reset();
 
@@ -1064,6 +1068,153 @@ void tst_CardSession::reset()
     QVERIFY(!recorder.events().join(QLatin1Char('\n')).contains(QLatin1String(" on")));
 }
 
-SFPTEST_CORE_MAIN(tst_CardSession)
+// Takes the driver's reports of a test that provokes them.
+class QuietReporter final : public sfp::StatusReporter
+{
+public:
+    void reportStatus(ViStatus /*status*/, const QString & /*text*/,
+                      const QString & /*brief*/) override
+    { }
+};
 
+// The closings the card's contacts made, relay by relay, as the simulated
+// card traces them: "relay N on" after "off" (or after nothing) is one.
+std::array<qint64, 32> closingsInTrace(const QStringList &lines)
+{
+    std::array<qint64, 32> closings = {};
+    std::array<bool, 32> on = {};
+    const QString prefix = QStringLiteral("card VXI0::1::INSTR FC2 relay ");
+    for (const QString &line : lines) {
+        if (!line.startsWith(prefix))
+            continue;
+        const QStringList words = line.mid(prefix.size()).split(QLatin1Char(' '));
+        const size_t index = size_t(words[0].toInt() - 1);
+        const bool closes = words[1] == QLatin1String("on");
+        if (closes && !on[index])
+            ++closings[index];
+        on[index] = closes;
+    }
+    return closings;
+}
+
+void tst_CardSession::wearCountsWhatTheContactsDo()
+{
+    // A closing counts when the contacts close: at once in Asynchronous
+    // mode, at the update or trigger in the synchronous ones; one that is
+    // taken back before it is applied never reaches the contacts.
+    QTemporaryDir folder;
+    sfp::RelayWear wear;
+    QCOMPARE(wear.open(folder.filePath("relay-cycles.json")), QString());
+    QSignalSpy changes(m_session.get(), &CardSession::wearChanged);
+    m_session->setWear(&wear);
+    // Set, the counter tells of every relay, whose counts a file may hold.
+    QCOMPARE(changes.size(), 32);
+
+    m_session->setRelay(1, true);
+    m_session->setRelay(1, false);
+    m_session->setRelay(1, true);
+    QCOMPARE(wear.cycles(1), qint64(2));
+
+    m_session->selectMode(SwitchingMode::SyncCommand);
+    m_session->setRelay(2, true);
+    m_session->setRelay(3, true);
+    m_session->setRelay(3, false);
+    QCOMPARE(wear.cycles(2), qint64(0));
+    m_session->update();
+    QCOMPARE(wear.cycles(2), qint64(1));
+    QCOMPARE(wear.cycles(3), qint64(0));
+    // Relay 1 opened and closed again before an update: the contacts
+    // never moved.
+    m_session->setRelay(1, false);
+    m_session->setRelay(1, true);
+    m_session->update();
+    QCOMPARE(wear.cycles(1), qint64(2));
+
+    m_session->selectMode(SwitchingMode::SyncTrigger);
+    m_session->setRelay(4, true);
+    m_session->update(); // not the trigger: nothing is applied
+    QCOMPARE(wear.cycles(4), qint64(0));
+    m_session->trigger();
+    QCOMPARE(wear.cycles(4), qint64(1));
+    // Going back to Asynchronous applies what waits.
+    m_session->setRelay(5, true);
+    m_session->selectMode(SwitchingMode::Asynchronous);
+    QCOMPARE(wear.cycles(5), qint64(1));
+
+    // A closing the driver refused never reached the card.
+    QuietReporter reporter;
+    m_session->setReporter(&reporter);
+    sfpsim::injectFault("qx5170_switchRelay", qx5170_ERROR_NO_CARD);
+    m_session->setRelay(6, true);
+    QCOMPARE(wear.cycles(6), qint64(0));
+    QCOMPARE(changes.size(), 32 + 5);
+
+    // Without a counter nothing is counted, and nothing fails.
+    m_session->setWear(nullptr);
+    m_session->setRelay(7, true);
+    QCOMPARE(wear.cycles(7), qint64(0));
+}
+
+void tst_CardSession::wearCountsTheCardsClosings()
+{
+    // Any walk of operations, driver failures among them, counts exactly
+    // the closings that the simulated card's contacts make.
+    // SFP_TEST_SEED replays a walk that failed.
+    bool given = false;
+    quint32 seed = qEnvironmentVariable("SFP_TEST_SEED").toUInt(&given);
+    if (!given)
+        seed = QRandomGenerator::global()->generate();
+    qInfo("seed %u (SFP_TEST_SEED replays it)", seed);
+    QRandomGenerator random(seed);
+    QTemporaryDir folder;
+    sfp::RelayWear wear;
+    QCOMPARE(wear.open(folder.filePath("relay-cycles.json")), QString());
+    m_session->setWear(&wear);
+    QuietReporter reporter;
+    m_session->setReporter(&reporter);
+    const char *const calls[] = {"qx5170_switchRelay", "qx5170_updateRelaysState",
+                                 "qx5170_pulseSynchTrigger", "qx5170_setSwitchingMode"};
+    for (int step = 0; step < 2000; ++step) {
+        if (random.bounded(8) == 0)
+            sfpsim::injectFault(calls[random.bounded(4)], qx5170_ERROR_NO_CARD);
+        switch (random.bounded(10)) {
+        case 0:
+            m_session->selectMode(SwitchingMode(random.bounded(3)));
+            break;
+        case 1:
+            m_session->update();
+            break;
+        case 2:
+            m_session->trigger();
+            break;
+        case 3:
+            m_session->setExclusive(random.bounded(2) == 1);
+            break;
+        case 4: {
+            CardState state;
+            for (bool &closed : state.closed)
+                closed = random.bounded(3) == 0;
+            state.mode = SwitchingMode(random.bounded(3));
+            m_session->restore(state);
+            break;
+        }
+        case 5:
+            m_session->reset();
+            break;
+        default:
+            m_session->setRelay(random.bounded(1, 33), random.bounded(2) == 1);
+            break;
+        }
+        sfpsim::clearFaults();
+    }
+    const std::array<qint64, 32> expected = closingsInTrace(sfptest::trace({"card "}));
+    for (int relay = 1; relay <= 32; ++relay)
+        QCOMPARE(wear.cycles(relay), expected[size_t(relay - 1)]);
+    qint64 total = 0;
+    for (const qint64 closings : expected)
+        total += closings;
+    QVERIFY(total > 200);
+}
+
+SFPTEST_CORE_MAIN(tst_CardSession)
 #include "tst_cardsession.moc"

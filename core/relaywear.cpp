@@ -1,0 +1,168 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
+#include "relaywear.h"
+
+#include "fixture.h"
+#include "savedstates.h"
+#include "smallfile.h"
+
+#include <nlohmann/json.hpp>
+
+#include <QDir>
+
+using nlohmann::json;
+
+namespace sfp {
+
+namespace {
+
+// A counter file holds 32 numbers: anything larger is not one.
+constexpr qint64 maxFileSize = 64 * 1024;
+// How long a count may wait unwritten: what a crash may lose.
+constexpr int saveDelayMs = 1000;
+
+} // namespace
+
+RelayWear::RelayWear(QObject *parent)
+    : QObject(parent)
+{
+    m_saveTimer.setSingleShot(true);
+    m_saveTimer.setInterval(saveDelayMs);
+    connect(&m_saveTimer, &QTimer::timeout, this, [this] { flush(); });
+}
+
+RelayWear::~RelayWear()
+{
+    if (m_unsaved)
+        flush();
+}
+
+QString RelayWear::defaultFolder()
+{
+    QString home = qEnvironmentVariable("XDG_STATE_HOME");
+    if (!QDir::isAbsolutePath(home))
+        home = QDir::homePath() + QStringLiteral("/.local/state");
+    return QDir::cleanPath(home + QStringLiteral("/qx5170fp"));
+}
+
+QString RelayWear::fileName(const QString &folder, const QString &cardId)
+{
+    return savedStates::cardFolder(folder, cardId) + QStringLiteral("/relay-cycles.json");
+}
+
+QString RelayWear::open(const QString &path)
+{
+    m_path.clear();
+    m_cycles = {};
+    bool absent = false;
+    QString why;
+    const QByteArray text = readSmallFile(path, maxFileSize, &absent, &why);
+    if (absent) {
+        m_path = path;
+        return {};
+    }
+    if (!why.isEmpty())
+        return path + QLatin1Char(' ') + why;
+    const json document = json::parse(text.begin(), text.end(), nullptr, false);
+    const auto notCounts = [&path](const char *reason) {
+        return path + QStringLiteral(" is not a counter file: ") + QLatin1String(reason);
+    };
+    if (!document.is_object() || !document.contains("cycles"))
+        return notCounts("no \"cycles\" in a JSON object");
+    const json &cycles = document["cycles"];
+    if (!cycles.is_array() || cycles.size() != size_t(relayCount))
+        return notCounts("\"cycles\" is not a list of 32 counts");
+    std::array<qint64, relayCount> read = {};
+    for (size_t i = 0; i < read.size(); ++i) {
+        if (!cycles[i].is_number_unsigned() || cycles[i].get<quint64>() > quint64(INT64_MAX))
+            return notCounts("a count is not a whole number of 0 or more");
+        read[i] = cycles[i].get<qint64>();
+    }
+    m_cycles = read;
+    m_path = path;
+    return {};
+}
+
+qint64 RelayWear::cycles(int relay) const
+{
+    return relay >= 1 && relay <= relayCount ? m_cycles[size_t(relay - 1)] : 0;
+}
+
+void RelayWear::countClosing(int relay)
+{
+    if (!isOpen() || relay < 1 || relay > relayCount)
+        return;
+    ++m_cycles[size_t(relay - 1)];
+    m_unsaved = true;
+    if (!m_saveTimer.isActive())
+        m_saveTimer.start();
+    emit cyclesChanged(relay);
+}
+
+QString RelayWear::clear(const QList<int> &relays)
+{
+    if (!isOpen())
+        return {};
+    for (int relay : relays) {
+        if (relay >= 1 && relay <= relayCount && m_cycles[size_t(relay - 1)] != 0) {
+            m_cycles[size_t(relay - 1)] = 0;
+            m_unsaved = true;
+            emit cyclesChanged(relay);
+        }
+    }
+    return m_unsaved ? flush() : QString();
+}
+
+QString RelayWear::flush()
+{
+    m_saveTimer.stop();
+    if (!isOpen() || !m_unsaved)
+        return {};
+    json cycles = json::array();
+    for (const qint64 count : m_cycles)
+        cycles.push_back(count);
+    const json document = {{"cycles", cycles}};
+    const QString why = replaceFile(m_path, QByteArray::fromStdString(document.dump() + '\n'));
+    if (!why.isEmpty()) {
+        // Kept waiting: the next count tries again.
+        if (!m_failureSaid)
+            emit writeFailed(m_path + QLatin1Char(' ') + why);
+        m_failureSaid = true;
+        return why;
+    }
+    m_unsaved = false;
+    m_failureSaid = false;
+    return {};
+}
+
+RelayWear::Level RelayWear::level(qint64 cycles, qint64 ratedCycles, int warningPercent)
+{
+    if (ratedCycles <= 0)
+        return Level::Fresh;
+    if (cycles >= ratedCycles)
+        return Level::Worn;
+    // cycles / rated >= percent / 100, without the product's overflow for
+    // any rated life a fixture may give.
+    const qint64 warningAt
+        = ratedCycles / 100 * warningPercent + (ratedCycles % 100 * warningPercent + 99) / 100;
+    return cycles >= warningAt ? Level::Warning : Level::Fresh;
+}
+
+RelayWear::Level RelayWear::level(int relay, const Fixture &fixture) const
+{
+    if (relay < 1 || relay > relayCount)
+        return Level::Fresh;
+    return level(m_cycles[size_t(relay - 1)], fixture.ratedCycles[size_t(relay - 1)],
+                 fixture.warningPercent);
+}
+
+int RelayWear::questionableCondition(const Fixture &fixture) const
+{
+    for (int relay = 1; relay <= relayCount; ++relay) {
+        if (level(relay, fixture) != Level::Fresh)
+            return questionableBit;
+    }
+    return 0;
+}
+
+} // namespace sfp
