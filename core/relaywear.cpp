@@ -67,6 +67,8 @@ QString RelayWear::open(const QString &path)
     const auto notCounts = [&path](const char *reason) {
         return path + QStringLiteral(" is not a counter file: ") + QLatin1String(reason);
     };
+    if (document.is_discarded())
+        return notCounts("not JSON");
     if (!document.is_object() || !document.contains("cycles"))
         return notCounts("no \"cycles\" in a JSON object");
     const json &cycles = document["cycles"];

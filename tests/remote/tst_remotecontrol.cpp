@@ -10,6 +10,7 @@
 #include "qx5170_fc.h"
 #include "qx5170_sfprelaypair.h"
 #include "qx5170fp_app.h"
+#include "relaywear.h"
 #include "remotecontrol.h"
 #include "savedstates.h"
 #include "sfptest.h"
@@ -143,6 +144,7 @@ private slots:
     void fixtureRulesHoldForEveryone();
     void fixtureLabels();
     void fixtureStates();
+    void relayWear();
 
 private:
     void createPanel(bool demo = false);
@@ -1534,6 +1536,92 @@ void tst_RemoteControl::fixtureStates()
              QByteArray(R"(-300,"Device-specific error;state not kept: the fixture file cannot )"
                         R"(be written: its folder cannot be made")"));
     QCOMPARE(m_client.ask("MEM:STAT:CAT?"), QByteArray(R"("old","measure","by hand")"));
+}
+
+void tst_RemoteControl::relayWear()
+{
+    // Not counted until the program gives the card its counter.
+    QCOMPARE(m_client.ask("DIAG:REL:CYCL? (@1);:SYST:ERR?"),
+             QByteArray(R"(-300,"Device-specific error;relay cycles are not counted")"));
+    const QString path = m_folder.filePath(QStringLiteral("wear/relay-cycles.json"));
+    sfp::Fixture fixture;
+    fixture.ratedCycles[2] = 4; // relay 3
+    fixture.ratedCycles[3] = 10; // relay 4
+    fixture.warningPercent = 50;
+    m_panel->card()->setFixture(fixture, QString(), false);
+    sfp::RelayWear wear;
+    QCOMPARE(wear.open(path), QString());
+    m_panel->card()->setWear(&wear);
+    const auto unset = qScopeGuard([this] { m_panel->card()->setWear(nullptr); });
+    const QString help = QStringLiteral("Switch on or off relay A");
+    QCOMPARE(relayButton(3)->toolTip(), help);
+    QCOMPARE(relayButton(3)->styleSheet(), QString());
+    const QSize sizeBefore = m_panel->size();
+
+    // Closings counted, in list order; an opening counts nothing.
+    m_client.run("ROUT:CLOS (@3,4);:ROUT:OPEN (@3,4);:ROUT:CLOS (@3)");
+    QCOMPARE(m_client.ask("DIAGnostic:RELay:CYCLes? (@4,3,1)"), QByteArray("1,2,0"));
+    // Half its rated life: the button is marked, the count in its tooltip;
+    // the questionable condition's bit 11 is set, and latched as an event.
+    QCOMPARE(relayButton(3)->property("wear").toString(), QStringLiteral("warning"));
+    QCOMPARE(relayButton(3)->toolTip(),
+             help + QStringLiteral("\nWearing: closed 2 times of a rated 4"));
+    QVERIFY(!relayButton(3)->styleSheet().isEmpty());
+    QCOMPARE(relayButton(4)->property("wear"), QVariant());
+    QCOMPARE(relayButton(4)->toolTip(), QStringLiteral("Switch on or off relay B"));
+    QCOMPARE(m_client.ask("STAT:QUES:COND?"), QByteArray("2048"));
+    // Enabled, the event sets bit 3 of the status byte until it is read.
+    m_client.run("STAT:QUES:ENAB 2048");
+    QCOMPARE(m_client.ask("*STB?"), QByteArray("8"));
+    QCOMPARE(m_client.ask("STAT:QUES:EVEN?"), QByteArray("2048"));
+    QCOMPARE(m_client.ask("STAT:QUES:EVEN?;:STAT:QUES:COND?;*STB?"), QByteArray("0;2048;0"));
+
+    // A client that comes later is told too.
+    Client other;
+    QVERIFY(other.connectTo(m_remote->port()));
+    QCOMPARE(other.ask("STAT:QUES:COND?;EVEN?"), QByteArray("2048;2048"));
+    // Worn out: the stronger mark.
+    other.run("ROUT:OPEN (@3);:ROUT:CLOS (@3);:ROUT:OPEN (@3);:ROUT:CLOS (@3)");
+    QCOMPARE(m_client.ask("DIAG:REL:CYCL? (@3)"), QByteArray("4"));
+    QCOMPARE(relayButton(3)->property("wear").toString(), QStringLiteral("worn"));
+    QCOMPARE(relayButton(3)->toolTip(),
+             help + QStringLiteral("\nWorn out: closed 4 times of a rated 4"));
+
+    // Cleared (a relay replaced): the mark and the condition go, the file
+    // is written at once; *CLS empties a latched event.
+    other.run("*CLS");
+    other.run("DIAG:REL:CYCL:CLE (@3)");
+    QCOMPARE(other.ask("SYST:ERR?"), QByteArray(R"(0,"No error")"));
+    QCOMPARE(m_client.ask("DIAG:REL:CYCL? (@3,4)"), QByteArray("0,1"));
+    QCOMPARE(relayButton(3)->property("wear"), QVariant());
+    QCOMPARE(relayButton(3)->styleSheet(), QString());
+    QCOMPARE(relayButton(3)->toolTip(), help);
+    QCOMPARE(m_client.ask("STAT:QUES:COND?"), QByteArray("0"));
+    QCOMPARE(other.ask("STAT:QUES:EVEN?"), QByteArray("0"));
+    QCOMPARE(sfptest::fileContents(path),
+             QByteArray("{\"cycles\":[0,0,0,1") + QByteArray(",0").repeated(28) + "]}\n");
+    // The marks come and go without changing the window's size.
+    QCOMPARE(m_panel->size(), sizeBefore);
+
+    // Under another client's lock the counts are not cleared.
+    QCOMPARE(other.ask("SYST:LOCK:REQ?"), QByteArray("1"));
+    m_client.send("DIAG:REL:CYCL:CLE (@4)");
+    QCOMPARE(m_client.ask("SYST:ERR?"),
+             QByteArray(R"(-221,"Settings conflict;another client holds the lock")"));
+    QCOMPARE(m_client.ask("DIAG:REL:CYCL? (@4)"), QByteArray("1"));
+    other.run("SYST:LOCK:REL");
+    // A list is needed; channels of no relay are refused as elsewhere.
+    m_client.send("DIAG:REL:CYCL?");
+    QCOMPARE(m_client.ask("SYST:ERR?").left(5), QByteArray("-109,"));
+    m_client.send("DIAG:REL:CYCL? (@33)");
+    QCOMPARE(m_client.ask("SYST:ERR?").left(5), QByteArray("-222,"));
+    // A file that cannot be written is said, without its path.
+    QVERIFY(QDir(QFileInfo(path).path()).removeRecursively());
+    QVERIFY(sfptest::writeFile(QFileInfo(path).path(), "x"));
+    m_client.send("DIAG:REL:CYCL:CLE (@4)");
+    QCOMPARE(m_client.ask("SYST:ERR?"),
+             QByteArray(R"(-300,"Device-specific error;the relay cycles cannot be written: )"
+                        R"(its folder cannot be made")"));
 }
 
 SFPTEST_MAIN(tst_RemoteControl)
