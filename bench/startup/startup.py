@@ -103,6 +103,7 @@ def environment(display, folder):
         "SFP_SIM_TRACE": "",
         "ALLUSERSPROFILE": folder,
         "XDG_CONFIG_HOME": folder,
+        "XDG_STATE_HOME": folder,
         "XDG_RUNTIME_DIR": folder,
     })
     env.pop("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", None)

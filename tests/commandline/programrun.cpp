@@ -22,6 +22,8 @@ QProcessEnvironment programEnvironment(const QTemporaryDir &folder, const QStrin
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
                        folder.filePath(QStringLiteral("config")));
     environment.insert(QStringLiteral("XDG_CONFIG_DIRS"), folder.filePath(QStringLiteral("etc")));
+    // The relay counters of the cards a run drives stay in the run's folder.
+    environment.insert(QStringLiteral("XDG_STATE_HOME"), folder.filePath(QStringLiteral("state")));
     for (const QString &change : changes)
         environment.insert(change.section(QLatin1Char('='), 0, 0),
                            change.section(QLatin1Char('='), 1));

@@ -12,11 +12,19 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <array>
+#include <optional>
+
+#include <signal.h>
 
 namespace {
 
@@ -84,6 +92,49 @@ QByteArray responseTo(quint16 port, const QByteArray &line)
     return answer;
 }
 
+// The counts of a relay counter file, or nothing when it is not a whole
+// one: a JSON object whose "cycles" are 32 whole numbers.
+std::optional<std::array<qint64, 32>> countsInFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QJsonValue cycles = QJsonDocument::fromJson(file.readAll()).object().value("cycles");
+    if (!cycles.isArray() || cycles.toArray().size() != 32)
+        return std::nullopt;
+    std::array<qint64, 32> counts = {};
+    for (qsizetype i = 0; i < 32; ++i) {
+        const QJsonValue count = cycles.toArray().at(i);
+        if (!count.isDouble() || count.toDouble() < 0)
+            return std::nullopt;
+        counts[size_t(i)] = qint64(count.toDouble());
+    }
+    return counts;
+}
+
+// The closings of the card's contacts in a trace file: "relay N on" after
+// "off" (or after nothing) is one. Each run of a panel starts on a card of
+// its own (the simulated one), every relay open.
+std::array<qint64, 32> closingsInTrace(const QString &path)
+{
+    std::array<qint64, 32> closings = {};
+    std::array<bool, 32> on = {};
+    for (const QString &line :
+         sfptest::traceFile(path, {"card VXI0::1::INSTR FC2 relay ", "qx5170_init("})) {
+        if (line.startsWith(QLatin1String("qx5170_init("))) {
+            on = {};
+            continue;
+        }
+        const QStringList words = line.split(QLatin1Char(' '));
+        const size_t index = size_t(words.at(4).toInt() - 1);
+        const bool closes = words.at(5) == QLatin1String("on");
+        if (closes && !on[index])
+            ++closings[index];
+        on[index] = closes;
+    }
+    return closings;
+}
+
 } // namespace
 
 class tst_CommandLine final : public QObject
@@ -112,6 +163,7 @@ private slots:
     void listenOnEveryAddress();
     void idleTimeout();
     void fixtureFiles();
+    void relayWearSurvivesAKill();
 };
 
 void tst_CommandLine::parse_data()
@@ -922,6 +974,98 @@ void tst_CommandLine::fixtureFiles()
     QFile other(fixtures + QStringLiteral("/VXI0::1::INSTR%2FFC2.json"));
     QVERIFY(other.open(QIODevice::ReadOnly));
     QCOMPARE(other.readAll(), QByteArray("broken"));
+}
+
+void tst_CommandLine::relayWearSurvivesAKill()
+{
+    // Every closing the card makes is counted in the card's own file: a
+    // second after the last one it is there, and a panel killed in the
+    // middle of a burst leaves a whole file, never a cut one.
+    QTemporaryDir folder;
+    const QString trace = folder.filePath(QStringLiteral("trace.txt"));
+    const QString counts
+        = folder.filePath(QStringLiteral("state/qx5170fp/VXI0::1::INSTR%2FFC2/relay-cycles.json"));
+    const quint16 port = freePort();
+    QVERIFY(port != 0);
+    const auto start = [&](QProcess &process) {
+        process.setProcessEnvironment(programEnvironment(folder, trace, {}));
+        process.start(QStringLiteral(SFP_PROGRAM),
+                      {"--simulate", "-platform", "offscreen", "--address", "VXI0::1::INSTR",
+                       "--fc", "2", "--listen", QString::number(port)});
+        return process.waitForStarted()
+            && identityOnceUp(QHostAddress(QHostAddress::LocalHost), port)
+            == "Orbelan,5170,VXI0::1::INSTR/FC2,1.4.0\n";
+    };
+    // Switches every relay `rounds` times and waits until the panel has
+    // run it all; false if it stopped answering.
+    const auto burst = [port](int rounds) {
+        QTcpSocket client;
+        client.connectToHost(QHostAddress::LocalHost, port);
+        if (!client.waitForConnected(5000))
+            return false;
+        for (int round = 0; round < rounds; ++round)
+            client.write("ROUT:CLOS (@1:32);:ROUT:OPEN (@1:32)\n");
+        client.write("*OPC?\n");
+        QByteArray answer;
+        while (!answer.endsWith('\n') && client.waitForReadyRead(30000))
+            answer += client.readAll();
+        return answer == "1\n";
+    };
+
+    QProcess panel;
+    QVERIFY(start(panel));
+    QVERIFY(burst(20));
+    QTest::qWait(1500);
+    ::kill(pid_t(panel.processId()), SIGKILL);
+    QVERIFY(panel.waitForFinished());
+    std::optional<std::array<qint64, 32>> inFile = countsInFile(counts);
+    QVERIFY(inFile);
+    QCOMPARE(inFile->at(0), qint64(20));
+    QCOMPARE(*inFile, closingsInTrace(trace));
+
+    // Started again, it goes on from the file; killed during a burst, the
+    // file is whole and holds no closing the card did not make.
+    QProcess again;
+    QVERIFY(start(again));
+    QCOMPARE(responseTo(port, "DIAG:REL:CYCL? (@1,32)"), QByteArray("20,20\n"));
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, port);
+    QVERIFY(client.waitForConnected(5000));
+    // Lines sent without a pause for 2.5 s, and the panel killed while it
+    // still has lines to run: its counter has written more than once.
+    QElapsedTimer sending;
+    sending.start();
+    while (!sending.hasExpired(2500)) {
+        for (int round = 0; round < 50; ++round)
+            client.write("ROUT:CLOS (@1:32);:ROUT:OPEN (@1:32)\n");
+        client.waitForBytesWritten(100);
+    }
+    ::kill(pid_t(again.processId()), SIGKILL);
+    QVERIFY(again.waitForFinished());
+    inFile = countsInFile(counts);
+    QVERIFY2(inFile, sfptest::fileContents(counts).constData());
+    const std::array<qint64, 32> made = closingsInTrace(trace);
+    qInfo("relay 1: %lld closings in the file, %lld made", inFile->at(0), made[0]);
+    for (size_t relay = 0; relay < 32; ++relay) {
+        QVERIFY(inFile->at(relay) >= 20);
+        QVERIFY(inFile->at(relay) <= made[relay]);
+    }
+
+    // Ended as a service manager ends it, every count is kept.
+    QProcess last;
+    QVERIFY(start(last));
+    QVERIFY(burst(3));
+    last.terminate();
+    QVERIFY(last.waitForFinished());
+    // What the kill lost stays lost; the last run's 3 closings of each
+    // relay are all there.
+    const std::array<qint64, 32> atEnd = closingsInTrace(trace);
+    std::array<qint64, 32> expected = *inFile;
+    for (size_t relay = 0; relay < 32; ++relay) {
+        QCOMPARE(atEnd[relay] - made[relay], qint64(3));
+        expected[relay] += 3;
+    }
+    QCOMPARE(*countsInFile(counts), expected);
 }
 
 SFPTEST_MAIN(tst_CommandLine)

@@ -166,7 +166,8 @@ class Network:
                            QT_QPA_PLATFORM="offscreen", SFP_SIM_CONFIG="", SFP_SIM_TRACE="",
                            HOME=home, ALLUSERSPROFILE=home,
                            XDG_CONFIG_HOME=os.path.join(home, ".config"),
-                           XDG_DATA_HOME=os.path.join(home, ".local", "share"))
+                           XDG_DATA_HOME=os.path.join(home, ".local", "share"),
+                           XDG_STATE_HOME=os.path.join(home, ".local", "state"))
         command = [program, "--simulate"] + CARD + [
             "--listen", "%s:%d" % (self.server_address, port)]
         if beside is None:

@@ -225,6 +225,7 @@ class Desktop:
             "XDG_CONFIG_HOME": os.path.join(home, "config"),
             "XDG_CACHE_HOME": os.path.join(home, "cache"),
             "XDG_DATA_HOME": os.path.join(home, "data"),
+            "XDG_STATE_HOME": os.path.join(home, "state"),
             "XDG_RUNTIME_DIR": runtime,
         })
         return env
