@@ -17,7 +17,7 @@ namespace sfp {
 namespace {
 
 // A counter file holds 32 numbers: anything larger is not one.
-constexpr qint64 maxFileSize = 64 * 1024;
+constexpr qint64 maxFileSize = qint64(64) * 1024;
 // How long a count may wait unwritten: what a crash may lose.
 constexpr int saveDelayMs = 1000;
 
@@ -120,11 +120,14 @@ QString RelayWear::flush()
     m_saveTimer.stop();
     if (!isOpen() || !m_unsaved)
         return {};
-    json cycles = json::array();
-    for (const qint64 count : m_cycles)
-        cycles.push_back(count);
-    const json document = {{"cycles", cycles}};
-    const QString why = replaceFile(m_path, QByteArray::fromStdString(document.dump() + '\n'));
+    QByteArray text = QByteArrayLiteral("{\"cycles\":[");
+    for (size_t i = 0; i < m_cycles.size(); ++i) {
+        if (i > 0)
+            text += ',';
+        text += QByteArray::number(m_cycles[i]);
+    }
+    text += "]}\n";
+    QString why = replaceFile(m_path, text);
     if (!why.isEmpty()) {
         // Kept waiting: the next count tries again.
         if (!m_failureSaid)
