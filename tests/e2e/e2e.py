@@ -431,11 +431,20 @@ def sanitizer_reports(desktop):
 def fixture_rules_and_labels(desktop, program):
     """--fixture: labelled relays are found by their labels; a click that
     would break the fixture's rule leaves the button open, says why in the
-    panel without a box, and nothing of it reaches the card."""
+    panel without a box, and nothing of it reaches the card. A relay whose
+    closing reaches its rated life's warning share says so to the
+    operator."""
     fixture = os.path.join(desktop.folder, "fixture.json")
     with open(fixture, "w", encoding="utf-8") as out:
         out.write('{"labels": {"3": "PSU rail", "7": "GND"},'
-                  ' "rules": [{"name": "PSU/GND", "mutual": [3, 7]}]}')
+                  ' "rules": [{"name": "PSU/GND", "mutual": [3, 7]}],'
+                  ' "life": {"cycles": 1000}}')
+    # Relay 3 has closed 799 times on this card: the next closing is 80 %.
+    counts = os.path.join(desktop.environment()["XDG_STATE_HOME"], "qx5170fp",
+                          "VXI0::1::INSTR%2FFC2")
+    os.makedirs(counts)
+    with open(os.path.join(counts, "relay-cycles.json"), "w", encoding="utf-8") as out:
+        out.write('{"cycles": [0,0,799%s]}' % (",0" * 29))
     panel = d.Panel(desktop, program,
                     arguments=["--address", "VXI0::1::INSTR", "--fc", "2", "--fixture", fixture])
     try:
@@ -444,9 +453,12 @@ def fixture_rules_and_labels(desktop, program):
                          lambda: d.find(main, "check box", "Pair 2 relay A: PSU rail"))
         gnd = d.find(main, "check box", "Pair 4 relay A: GND")
         expect(gnd is not None, "no button 'Pair 4 relay A: GND'")
+        expect("Wearing" not in psu.description, "relay 3 is marked at 799 closings")
         d.toggle(psu)
         d.wait_for("relay 3 to reach the card",
                    lambda: "card VXI0::1::INSTR FC2 relay 3 on" in panel.trace())
+        d.wait_for("relay 3 marked as wearing",
+                   lambda: "Wearing: closed 800 times of a rated 1000" in psu.description)
         mark = len(panel.trace())
         d.toggle(gnd)
         d.wait_for("the refusal in the panel",
