@@ -92,6 +92,37 @@ def connected_lxi(desktop, program, camera):
         panel.close()
 
 
+def fixture(desktop, program, camera):
+    """Labels, a refused click, and relays near and past their rated life."""
+    path = os.path.join(desktop.folder, "fixture.json")
+    with open(path, "w", encoding="utf-8") as out:
+        out.write('{"labels": {"3": "PSU rail", "4": "Load", "7": "GND", "8": "Sense -",'
+                  ' "11": "DUT pin 4"},'
+                  ' "rules": [{"name": "PSU/GND", "mutual": [3, 7]}],'
+                  ' "life": {"cycles": 1000000, "relays": {"11": 100000}}}')
+    counts = os.path.join(desktop.environment()["XDG_STATE_HOME"], "qx5170fp",
+                          "VXI0::1::INSTR%2FFC2")
+    os.makedirs(counts, exist_ok=True)
+    with open(os.path.join(counts, "relay-cycles.json"), "w", encoding="utf-8") as out:
+        out.write('{"cycles": [0,0,850000,0,0,0,12%s,100000%s]}' % (",0" * 3, ",0" * 21))
+    panel = d.Panel(desktop, program,
+                    arguments=["--address", "VXI0::1::INSTR", "--fc", "2", "--fixture", path])
+    try:
+        main = panel.wait_window(d.PANEL_TITLE)
+        psu = d.wait_for("relay 3 by its label",
+                         lambda: d.find(main, "check box", "Pair 2 relay A: PSU rail"))
+        d.toggle(psu)
+        d.wait_for("relay 3 closed", lambda: d.checked(psu))
+        d.toggle(d.find(main, "check box", "Pair 4 relay A: GND"))
+        d.wait_for("the refusal", lambda: d.find(
+            main, "label", 'Refused: "PSU/GND" allows one of relays 3, 7'))
+        camera.shoot(main, "panel-fixture.png")
+        d.answer_close_question(panel, main, "Yes")
+        panel.wait_exit()
+    finally:
+        panel.close()
+
+
 def demo(desktop, program, camera):
     panel = d.Panel(desktop, program)
     try:
@@ -116,7 +147,7 @@ def main():
     with d.Desktop() as desktop:
         camera = Camera(desktop, os.path.abspath(args.grab), os.path.abspath(args.out))
         try:
-            for run in (connected_vxi, connected_lxi, demo):
+            for run in (connected_vxi, connected_lxi, fixture, demo):
                 run(desktop, program, camera)
         except d.Failure as failure:
             print("screenshots: %s" % failure, file=sys.stderr)
