@@ -34,6 +34,28 @@ private:
     CardSession *m_session;
 };
 
+// Within reset and restore, the changes one level down are commands of
+// their own, as a script would give them.
+class CardSession::ExplicitDepth
+{
+public:
+    explicit ExplicitDepth(CardSession *session)
+        : m_session(session)
+        , m_depth(session->m_explicitDepth)
+    {
+        m_session->m_explicitDepth = m_session->m_busy + 1;
+    }
+    ~ExplicitDepth() { m_session->m_explicitDepth = m_depth; }
+    ExplicitDepth(const ExplicitDepth &) = delete;
+    ExplicitDepth &operator=(const ExplicitDepth &) = delete;
+    ExplicitDepth(ExplicitDepth &&) = delete;
+    ExplicitDepth &operator=(ExplicitDepth &&) = delete;
+
+private:
+    CardSession *m_session;
+    int m_depth;
+};
+
 CardSession::CardSession(ViSession vi, bool demo, StatusReporter *reporter, QObject *parent)
     : QObject(parent)
     , m_vi(vi)
@@ -91,6 +113,66 @@ void CardSession::setWear(RelayWear *wear)
     // The counts read from the card's file may already say a relay is worn.
     for (int relay = 1; relay <= relayCount; ++relay)
         emit wearChanged(relay);
+}
+
+void CardSession::setLog(SwitchingLog *log, const QString &cardId)
+{
+    m_log = log;
+    m_cardId = cardId;
+    SwitchingEvent start;
+    start.kind = SwitchingEvent::Kind::Start;
+    start.closed = m_closed;
+    start.mode = m_mode;
+    start.exclusive = m_exclusive;
+    record(start);
+}
+
+CardSession::Source::Source(CardSession *card, const QString &source, const QString &client)
+    : m_card(card)
+    , m_source(card->m_source)
+    , m_client(card->m_client)
+{
+    m_card->m_source = source;
+    m_card->m_client = client;
+}
+
+CardSession::Source::~Source()
+{
+    m_card->m_source = m_source;
+    m_card->m_client = m_client;
+}
+
+QString CardSession::source() const
+{
+    if (!m_source.isEmpty())
+        return m_source;
+    return m_demo ? QStringLiteral("demo") : QStringLiteral("operator");
+}
+
+void CardSession::recordRefusal(int relay, const QString &reason, int error)
+{
+    SwitchingEvent refusal;
+    refusal.kind = SwitchingEvent::Kind::Refusal;
+    refusal.relay = relay;
+    refusal.reason = reason;
+    refusal.error = error;
+    record(refusal);
+}
+
+void CardSession::record(SwitchingEvent event, std::optional<ViStatus> status)
+{
+    if (!m_log)
+        return;
+    event.time = QDateTime::currentDateTime();
+    event.time = event.time.toOffsetFromUtc(event.time.offsetFromUtc());
+    event.card = m_cardId;
+    event.source = source();
+    event.client = m_client;
+    event.implied = m_busy > m_explicitDepth;
+    if (status.has_value())
+        event.status = int(*status);
+    event.synchronized = m_synchronized;
+    m_log->append(event);
 }
 
 QString CardSession::label(int relay) const
@@ -211,6 +293,7 @@ void CardSession::setRelay(int relay, bool closed, SwitchOrder order)
     if (closed) {
         const QString reason = refusal(closedAfter({relay}));
         if (!reason.isEmpty()) {
+            recordRefusal(relay, reason, 0);
             emit changeRefused(relay, reason);
             return;
         }
@@ -242,8 +325,14 @@ void CardSession::switchRelay(int relay, bool closed, SwitchOrder order)
     // The picture follows the command even when the driver call fails:
     // nothing is read back from the card.
     emit relayChanged(relay, closed);
+    SwitchingEvent event;
+    event.kind = SwitchingEvent::Kind::Relay;
+    event.relay = relay;
+    event.on = closed;
+    std::optional<ViStatus> called;
     if (!m_demo) {
         const ViStatus status = libraries().qx5170_switchRelay(m_vi, relay, closed);
+        called = status;
         if (status >= VI_SUCCESS) {
             m_taken[size_t(relay - 1)] = closed;
             if (m_takenMode == SwitchingMode::Asynchronous)
@@ -256,6 +345,9 @@ void CardSession::switchRelay(int relay, bool closed, SwitchOrder order)
                QStringLiteral("channel %1").arg(relay));
     }
     // Only a synchronous mode leaves a switched relay waiting on the card.
+    if (m_mode != SwitchingMode::Asynchronous)
+        m_synchronized = false;
+    record(event, called);
     if (m_mode != SwitchingMode::Asynchronous)
         setSynchronized(false);
     emit relaySwitched(relay);
@@ -278,6 +370,10 @@ void CardSession::setExclusive(bool on)
         return;
     const BusyScope busy(this);
     m_exclusive = on;
+    SwitchingEvent event;
+    event.kind = SwitchingEvent::Kind::Exclusive;
+    event.on = on;
+    record(event);
     emit exclusiveChanged(on);
     // Relay A wins: B is opened as a click on it would open it, pair by
     // pair from the first.
@@ -304,7 +400,12 @@ void CardSession::selectMode(SwitchingMode mode, bool onlyIfWaiting)
     }
     m_mode = mode;
     emit modeChanged(mode);
-    if (!m_demo) {
+    SwitchingEvent event;
+    event.kind = SwitchingEvent::Kind::Mode;
+    event.mode = mode;
+    if (m_demo) {
+        record(event);
+    } else {
         const ViStatus status
             = libraries().qx5170_setSwitchingMode(m_vi, modeIndex + 1, qx5170_ITRIG_NONE);
         // Back in Asynchronous mode, the card applies whatever still waits.
@@ -313,6 +414,7 @@ void CardSession::selectMode(SwitchingMode mode, bool onlyIfWaiting)
             if (mode == SwitchingMode::Asynchronous)
                 contactsFollowAll();
         }
+        record(event, status);
         report(status, "qx5170_setSwitchingMode(d_vi, indx+1, qx5170_ITRIG_NONE)",
                QStringLiteral("switching mode %1").arg(modeIndex + 1));
     }
@@ -321,25 +423,37 @@ void CardSession::selectMode(SwitchingMode mode, bool onlyIfWaiting)
 void CardSession::update()
 {
     const BusyScope busy(this);
-    if (!m_demo) {
+    SwitchingEvent event;
+    event.kind = SwitchingEvent::Kind::Update;
+    // The update was given; whether the card took it is in the report.
+    m_synchronized = true;
+    if (m_demo) {
+        record(event);
+    } else {
         const ViStatus status = libraries().qx5170_updateRelaysState(m_vi);
         // The card takes an update in Sync. Command mode only.
         if (status >= VI_SUCCESS && m_takenMode == SwitchingMode::SyncCommand)
             contactsFollowAll();
+        record(event, status);
         report(status, "qx5170_updateRelaysState(d_vi)", QStringLiteral("update"));
     }
-    // The update was given; whether the card took it is in the report.
     setSynchronized(true);
 }
 
 void CardSession::trigger()
 {
     const BusyScope busy(this);
-    if (!m_demo) {
+    SwitchingEvent event;
+    event.kind = SwitchingEvent::Kind::Trigger;
+    m_synchronized = true;
+    if (m_demo) {
+        record(event);
+    } else {
         const ViStatus status = libraries().qx5170_pulseSynchTrigger(m_vi);
         // And a trigger pulse in Sync. Trigger mode only.
         if (status >= VI_SUCCESS && m_takenMode == SwitchingMode::SyncTrigger)
             contactsFollowAll();
+        record(event, status);
         report(status, "qx5170_pulseSynchTrigger (d_vi)", QStringLiteral("trigger"));
     }
     setSynchronized(true);
@@ -356,6 +470,7 @@ void CardSession::applyWaiting()
 void CardSession::reset()
 {
     const BusyScope busy(this);
+    const ExplicitDepth commands(this);
     // What waited to close now waits to open, and is applied so, before
     // the mode changes: leaving a synchronous mode applies what waits.
     if (m_mode != SwitchingMode::Asynchronous) {
@@ -385,6 +500,7 @@ bool CardSession::restore(const CardState &state)
                 && !state.closed[size_t(partner - 1)]);
     }
     const bool breakFirst = swaps && (m_exclusive || state.exclusive);
+    const ExplicitDepth commands(this);
     // No rule and no mode of the old state may switch anything on the way:
     // the relays are set while everything waits for one update. The
     // fixture's rules hold for the state as a whole, checked above, not

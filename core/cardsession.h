@@ -9,6 +9,7 @@
 
 #include "cardstate.h"
 #include "fixture.h"
+#include "switchinglog.h"
 #include "switchingmode.h"
 #include "visatype.h"
 
@@ -18,11 +19,13 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
 
 namespace sfp {
 
 class RelayWear;
 class StatusReporter;
+class SwitchingLog;
 
 // Why the card session did not do what was asked, in words: a request that
 // names nothing it can do (no such state, a name that cannot be one), a
@@ -136,6 +139,36 @@ public:
     void setWear(RelayWear *wear);
     RelayWear *wear() const { return m_wear; }
 
+    // Where each change the session makes or refuses is recorded, with
+    // who asked for it; the log outlives its installation. Set, it first
+    // records the card as the session has it, under `cardId`.
+    void setLog(SwitchingLog *log, const QString &cardId);
+    SwitchingLog *log() const { return m_log; }
+    // Who asks for the changes made while it lives: "socket
+    // 127.0.0.1:40112", or a command ("*RCL 2") with the `client` that
+    // gave it. Without one, the operator asks ("demo" in demo mode).
+    class Source
+    {
+    public:
+        Source(CardSession *card, const QString &source, const QString &client = QString());
+        ~Source();
+        Source(const Source &) = delete;
+        Source &operator=(const Source &) = delete;
+        Source(Source &&) = delete;
+        Source &operator=(Source &&) = delete;
+
+    private:
+        CardSession *m_card;
+        QString m_source;
+        QString m_client;
+    };
+    QString source() const;
+    QString client() const { return m_client; }
+    // Records a change refused before it reached the session (a remote
+    // list, another client's lock): `relay` 0 for a whole list, `error`
+    // the SCPI error the client got.
+    void recordRefusal(int relay, const QString &reason, int error);
+
     // Commands a relay as a click on its button does, when that changes it
     // (nothing happens otherwise): the driver call and, when the exclusive
     // rule holds and the relay closes, its partner opened the same way,
@@ -190,6 +223,7 @@ signals:
 
 private:
     class BusyScope;
+    class ExplicitDepth;
 
     void switchRelay(int relay, bool closed, SwitchOrder order);
     // A relay set while a whole state is brought back (checked whole).
@@ -202,6 +236,9 @@ private:
     // that waits. A contact that closes is one cycle of its relay.
     void contactsFollow(int relay);
     void contactsFollowAll();
+    // Records a change just made; `status` is the driver's, where it was
+    // called.
+    void record(SwitchingEvent event, std::optional<ViStatus> status = std::nullopt);
 
     ViSession m_vi;
     bool m_demo;
@@ -222,6 +259,14 @@ private:
     SwitchingMode m_takenMode = SwitchingMode::Asynchronous;
     std::array<bool, relayCount> m_contacts = {};
     RelayWear *m_wear = nullptr;
+    SwitchingLog *m_log = nullptr;
+    QString m_cardId;
+    QString m_source; // empty: the operator
+    QString m_client;
+    // Changes deeper than this in one operation follow from the one that
+    // holds them (a partner the rule opens) and have no command of their
+    // own; reset and restore are made of commands one level down.
+    int m_explicitDepth = 1;
 };
 
 } // namespace sfp

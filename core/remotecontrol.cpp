@@ -179,6 +179,14 @@ void RemoteControl::clientJoined(quint64 client)
     m_clients[client].setQuestionableCondition(questionableCondition());
 }
 
+QString RemoteControl::sourceName(quint64 client) const
+{
+    const QString peer = m_server.peerName(client);
+    if (!peer.isEmpty())
+        return QStringLiteral("socket ") + peer;
+    return QStringLiteral("vxi11 link %1").arg(client - Vxi11Server::firstClient);
+}
+
 int RemoteControl::questionableCondition() const
 {
     return m_card && m_card->wear() ? m_card->wear()->questionableCondition(m_card->fixture()) : 0;
@@ -205,6 +213,7 @@ QByteArray RemoteControl::execute(quint64 client, QByteArrayView line)
     emit commandArriving();
     ScpiClientStatus &state = m_clients[client];
     const QueueReporter reports(m_card, state);
+    const CardSession::Source source(m_card, sourceName(client));
 
     QByteArrayList responses;
     for (const scpi::Unit &unit : scpi::parseLine(line)) {
@@ -232,6 +241,8 @@ QByteArray RemoteControl::run(quint64 client, ScpiClientStatus &state, const scp
     // commands that would change it are refused, their queries answered.
     if (m_lockOwner != 0 && m_lockOwner != client && changesTheCard(unit.command)) {
         refuseLocked(state);
+        m_card->recordRefusal(0, QStringLiteral("another client holds the lock"),
+                              scpi::SettingsConflict);
         return QByteArray();
     }
     switch (unit.command) {
@@ -239,9 +250,11 @@ QByteArray RemoteControl::run(quint64 client, ScpiClientStatus &state, const scp
         break;
     case Command::IdnQuery:
         return m_identity;
-    case Command::Rst:
+    case Command::Rst: {
+        const CardSession::Source reset(m_card, QStringLiteral("*RST"), m_card->source());
         m_card->reset();
         break;
+    }
     case Command::Cls:
         state.clear();
         break;
@@ -311,9 +324,12 @@ QByteArray RemoteControl::run(quint64 client, ScpiClientStatus &state, const scp
     case Command::MemoryStateDefine:
         refuse(state, m_card->defineState(unit.text, unit.channels));
         break;
-    case Command::MemoryStateRecall:
+    case Command::MemoryStateRecall: {
+        const CardSession::Source recalled(
+            m_card, QStringLiteral("fixture state \"%1\"").arg(unit.text), m_card->source());
         refuse(state, m_card->recallState(unit.text));
         break;
+    }
     case Command::MemoryStateCatalogQuery: {
         QByteArrayList names;
         for (const QString &name : m_card->stateNames())
@@ -449,6 +465,11 @@ void RemoteControl::closeRelays(ScpiClientStatus &state, const QList<int> &chann
         for (int channel : channels) {
             if (channels.contains(CardSession::partnerOf(channel))) {
                 state.pushError(scpi::SettingsConflict);
+                m_card->recordRefusal(0,
+                                      QStringLiteral("both relays of pair %1 under the "
+                                                     "exclusive rule")
+                                          .arg(CardSession::pairOf(channel) + 1),
+                                      scpi::SettingsConflict);
                 return;
             }
         }
@@ -476,6 +497,7 @@ void RemoteControl::closeRelays(ScpiClientStatus &state, const QList<int> &chann
 
 void RemoteControl::refuseByRule(ScpiClientStatus &state, const QString &reason)
 {
+    m_card->recordRefusal(0, reason, scpi::SettingsConflict);
     // Quotes in the rule's name are doubled, as in any SCPI string.
     state.pushError(scpi::SettingsConflict,
                     scpi::errorString(scpi::SettingsConflict).chopped(1) + ';'
@@ -572,6 +594,8 @@ void RemoteControl::recall(ScpiClientStatus &state, int slot)
         refuseByRule(state, broken);
         return;
     }
+    const CardSession::Source recalled(m_card, QStringLiteral("*RCL %1").arg(slot),
+                                       m_card->source());
     if (!m_card->restore(saved))
         state.pushDeviceError(QStringLiteral("state %1 cannot be brought back: both relays of a "
                                              "pair are closed under the exclusive rule")

@@ -120,6 +120,9 @@ private:
     }
 
     int clientCount() const { return m_server.clientCount() + m_vxi11.linkCount(); }
+    // Who a client is in the switching log: "socket 127.0.0.1:40112",
+    // "vxi11 link 3".
+    QString sourceName(quint64 client) const;
     // STATus:QUEStionable's condition: whether a relay is worn.
     int questionableCondition() const;
     void updateQuestionable();
@@ -129,10 +132,10 @@ private:
     // `openOthers`: every relay not in the list is opened first.
     void closeRelays(ScpiClientStatus &state, const QList<int> &channels, bool openOthers);
     void refuseLocked(ScpiClientStatus &state);
-    static void refuseByRule(ScpiClientStatus &state, const QString &reason);
+    void refuseByRule(ScpiClientStatus &state, const QString &reason);
     // A refusal of the card session in the client's queue: -224 for a
     // request that names nothing, -221 for a rule, -300 for a file.
-    static void refuse(ScpiClientStatus &state, const Refusal &refusal);
+    void refuse(ScpiClientStatus &state, const Refusal &refusal);
     void setLabels(ScpiClientStatus &state, const QList<int> &channels, const QString &text);
     void openRelays(const QList<int> &channels);
     void openAllRelays();

@@ -100,6 +100,29 @@ struct Options
                        "from this JSON file instead of the card's own file under "
                        "~/.config/qx5170fp/fixtures."),
         QStringLiteral("FILE")};
+    QCommandLineOption noLog {
+        QStringLiteral("no-log"),
+        QStringLiteral("Keep no switching log (by default every change of the card is logged to "
+                       "~/.local/state/qx5170fp/<card id>/switching.jsonl).")};
+    QCommandLineOption logToScpi {
+        QStringLiteral("log-to-scpi"),
+        QStringLiteral("Print the SCPI lines that make the changes of a switching log again, and "
+                       "exit."),
+        QStringLiteral("LOG")};
+    QCommandLineOption logToVcd {
+        QStringLiteral("log-to-vcd"),
+        QStringLiteral("Write the relays of a switching log as a Value Change Dump to OUT.vcd (for "
+                       "sigrok and PulseView), and exit: --log-to-vcd LOG OUT.vcd."),
+        QStringLiteral("LOG")};
+    QCommandLineOption since {
+        QStringLiteral("since"),
+        QStringLiteral("With --log-to-scpi or --log-to-vcd: only the changes from this time on "
+                       "(ISO 8601, 2026-12-09T14:05:00)."),
+        QStringLiteral("TIME")};
+    QCommandLineOption until {
+        QStringLiteral("until"),
+        QStringLiteral("With --log-to-scpi or --log-to-vcd: only the changes up to this time."),
+        QStringLiteral("TIME")};
     QList<QCommandLineOption> toolkit;
 
     Options()
@@ -118,8 +141,23 @@ struct Options
 
     QList<const QCommandLineOption *> ours() const
     {
-        return {&help,        &version,  &demo,   &scan,        &address,         &fc,
-                &libraryPath, &simulate, &listen, &idleTimeout, &breakBeforeMake, &fixture};
+        return {&help,
+                &version,
+                &demo,
+                &scan,
+                &address,
+                &fc,
+                &libraryPath,
+                &simulate,
+                &listen,
+                &idleTimeout,
+                &breakBeforeMake,
+                &fixture,
+                &noLog,
+                &logToScpi,
+                &logToVcd,
+                &since,
+                &until};
     }
 
     // The option's long name, whichever of its names was given (-h is
@@ -255,15 +293,20 @@ qx5170fpCommandLine qx5170fpParseCommandLine(const QStringList &arguments)
     // so.
     for (const QCommandLineOption *option :
          {&options.address, &options.fc, &options.libraryPath, &options.listen,
-          &options.idleTimeout, &options.fixture}) {
+          &options.idleTimeout, &options.fixture, &options.logToScpi, &options.logToVcd,
+          &options.since, &options.until}) {
         const QString value = parser.value(*option);
         if (parser.isSet(*option) && looksLikeOption(value))
             return error(
                 QStringLiteral("Missing value after '--%1'.").arg(option->names().constFirst()));
     }
-    if (!parser.positionalArguments().isEmpty())
-        return error(QStringLiteral("Unexpected argument '%1'.")
-                         .arg(parser.positionalArguments().constFirst()));
+    // Only the dump's file stands alone on the command line.
+    const QStringList positional = parser.positionalArguments();
+    if (parser.isSet(options.logToVcd) && positional.size() != 1)
+        return error(QStringLiteral("--log-to-vcd takes the log and the file to write: "
+                                    "--log-to-vcd LOG OUT.vcd."));
+    if (!parser.isSet(options.logToVcd) && !positional.isEmpty())
+        return error(QStringLiteral("Unexpected argument '%1'.").arg(positional.constFirst()));
 
     // Every option once, by whichever of its names (-h and --help are one
     // option): a second one would leave it unclear which counts.
@@ -292,6 +335,38 @@ qx5170fpCommandLine qx5170fpParseCommandLine(const QStringList &arguments)
         result.action = qx5170fpCommandLine::Version;
         return result;
     }
+
+    // The switching log's tools read a file and end; they drive no card.
+    if (parser.isSet(options.logToScpi) && parser.isSet(options.logToVcd))
+        return error(QStringLiteral("Choose only one of --log-to-scpi and --log-to-vcd."));
+    for (const QCommandLineOption *bound : {&options.since, &options.until}) {
+        const QString name = bound->names().constFirst();
+        if (!parser.isSet(*bound))
+            continue;
+        if (!parser.isSet(options.logToScpi) && !parser.isSet(options.logToVcd))
+            return error(QStringLiteral("--%1 is for --log-to-scpi and --log-to-vcd.").arg(name));
+        const QString value = parser.value(*bound);
+        const QDateTime time = QDateTime::fromString(value, Qt::ISODateWithMs);
+        if (!time.isValid())
+            return error(QStringLiteral("--%1 takes a time as ISO 8601 writes it "
+                                        "(2026-12-09T14:05:00, with an offset or Z where it is "
+                                        "not local time), not '%2'.")
+                             .arg(name, value));
+        (bound == &options.since ? result.since : result.until) = time;
+    }
+    if (parser.isSet(options.logToScpi) || parser.isSet(options.logToVcd)) {
+        const bool scpi = parser.isSet(options.logToScpi);
+        result.action = scpi ? qx5170fpCommandLine::LogToScpi : qx5170fpCommandLine::LogToVcd;
+        result.log = parser.value(scpi ? options.logToScpi : options.logToVcd);
+        if (result.log.isEmpty())
+            return error(
+                QStringLiteral("--%1 needs a log file.").arg(scpi ? "log-to-scpi" : "log-to-vcd"));
+        if (!scpi)
+            result.vcd = positional.constFirst();
+        result.fixture = parser.value(options.fixture);
+        return result;
+    }
+    result.noLog = parser.isSet(options.noLog);
 
     if (parser.isSet(options.listen)) {
         const QString value = parser.value(options.listen);

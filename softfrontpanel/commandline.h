@@ -7,6 +7,7 @@
 
 #include "sfpstartchoice.h"
 
+#include <QDateTime>
 #include <QHostAddress>
 #include <QProcessEnvironment>
 #include <QString>
@@ -19,6 +20,8 @@ struct qx5170fpCommandLine
         Help, // print helpText() and end with status 0
         Version, // print the revisions and end with status 0
         Error, // print `error` and the hint, end with exit status 2
+        LogToScpi, // print the SCPI lines of the switching log `log`
+        LogToVcd, // write the switching log `log` as a Value Change Dump to `vcd`
     };
 
     Action action = Run;
@@ -52,6 +55,14 @@ struct qx5170fpCommandLine
     // The fixture file named with --fixture; empty: the card's own file, if
     // there is one.
     QString fixture;
+    // --no-log: no switching log is kept.
+    bool noLog = false;
+    // The switching log's tools: the log to read, the dump to write, and
+    // the times of the first and last change taken (invalid: no bound).
+    QString log;
+    QString vcd;
+    QDateTime since;
+    QDateTime until;
 };
 
 // `arguments` as the process got them, the program's name first.

@@ -6,6 +6,7 @@
 #include "commandline.h"
 #include "fixture.h"
 #include "libraryrevision.h"
+#include "logtools.h"
 #include "networkannouncer.h"
 #include "platformlibraries.h"
 #include "qx2010fp_app.h"
@@ -15,6 +16,7 @@
 #include "relaywear.h"
 #include "remotecontrol.h"
 #include "savedstates.h"
+#include "switchinglog.h"
 #include "terminationsignals.h"
 
 #include <QApplication>
@@ -145,6 +147,10 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "qx5170fp: %s\n%s\n", qUtf8Printable(commandLine.error),
                      qx5170fpTryHelp);
         return qx5170fpUsageExitStatus;
+    case qx5170fpCommandLine::LogToScpi:
+        return qx5170fpLogToScpi(commandLine);
+    case qx5170fpCommandLine::LogToVcd:
+        return qx5170fpLogToVcd(commandLine);
     case qx5170fpCommandLine::Version:
     case qx5170fpCommandLine::Run:
         break;
@@ -246,8 +252,10 @@ int main(int argc, char *argv[])
         QPixmap(qx2010fp_splashLabel(1.0f, 20, fc.modelCode, true, notice, title)));
     splash->show();
 
-    // Outlives the window, whose card counts into it to the end.
+    // Outlive the window, whose card counts and records into them to the
+    // end.
     sfp::RelayWear wear;
+    sfp::SwitchingLog log;
     // Connects to the card while the splash stays on screen, or ends the
     // process when the operator cancels.
     qx5170fp_App window(&fc, commandLine.start);
@@ -273,6 +281,15 @@ int main(int argc, char *argv[])
         QObject::connect(&wear, &sfp::RelayWear::writeFailed, &app, [](const QString &text) {
             std::fprintf(stderr, "qx5170fp: relay cycles are not kept: %s\n", qUtf8Printable(text));
         });
+    }
+    // Every change of the card, whoever makes it, in the card's own log.
+    if (!commandLine.noLog) {
+        log.setPath(sfp::SwitchingLog::fileName(sfp::RelayWear::defaultFolder(), window.cardId()));
+        QObject::connect(&log, &sfp::SwitchingLog::writeFailed, &app, [](const QString &text) {
+            std::fprintf(stderr, "qx5170fp: the switching log is not kept: %s\n",
+                         qUtf8Printable(text));
+        });
+        window.setSwitchingLog(&log);
     }
     window.adjustSize();
     centerOnDesktop(&window);

@@ -6,6 +6,8 @@
 #include "qx2010fp_led.h"
 #include "qx5170_sfprelaypair.h"
 #include "remotecontrol.h"
+#include "switchinglog.h"
+#include "switchinglogview.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -19,6 +21,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -229,20 +232,49 @@ void qx5170fp_App::showRefusal(int /*relay*/, const QString &reason)
 
 void qx5170fp_App::followFixture()
 {
-    // The menu only where there is a fixture: without one a right click
-    // does what it always did, nothing.
-    m_pairArea->setContextMenuPolicy(m_card->hasFixtureFile() ? Qt::CustomContextMenu
-                                                              : Qt::DefaultContextMenu);
+    // The menu only where there is something in it: without a fixture and
+    // a log a right click does what it always did, nothing.
+    m_pairArea->setContextMenuPolicy(m_card->hasFixtureFile() || m_log ? Qt::CustomContextMenu
+                                                                       : Qt::DefaultContextMenu);
+}
+
+void qx5170fp_App::setSwitchingLog(sfp::SwitchingLog *log)
+{
+    m_log = log;
+    m_card->setLog(log, cardId());
+    auto *shortcut = new QShortcut(QKeySequence(QStringLiteral("Ctrl+L")), this);
+    connect(shortcut, &QShortcut::activated, this, &qx5170fp_App::showSwitchingLog);
+    followFixture();
+}
+
+void qx5170fp_App::showSwitchingLog()
+{
+    if (!m_log)
+        return;
+    if (!m_logView)
+        m_logView = new SwitchingLogView(m_log, this);
+    m_logView->show();
+    m_logView->raise();
+    m_logView->activateWindow();
 }
 
 QMenu *qx5170fp_App::newStateMenu()
 {
     auto *menu = new QMenu(this);
+    if (m_log) {
+        menu->addAction(QStringLiteral("Switching log..."), QKeySequence(QStringLiteral("Ctrl+L")),
+                        this, &qx5170fp_App::showSwitchingLog);
+        if (!m_card->hasFixtureFile())
+            return menu;
+        menu->addSeparator();
+    }
     for (const QString &name : m_card->stateNames()) {
         // Names are the user's: an '&' in one is no shortcut.
         QString text = name;
         text.replace(QLatin1Char('&'), QStringLiteral("&&"));
         menu->addAction(QStringLiteral("Apply \"%1\"").arg(text), this, [this, name] {
+            const sfp::CardSession::Source recalled(
+                m_card, QStringLiteral("fixture state \"%1\"").arg(name), m_card->source());
             const sfp::Refusal refusal = m_card->recallState(name);
             if (!refusal.isNone())
                 showRefusal(0, refusal.reason);

@@ -18,10 +18,12 @@ class QTimer;
 class qx2010fp_genFC;
 class qx2010fp_led;
 class qx5170_sfpRelayPair;
+class SwitchingLogView;
 
 namespace sfp {
 class CardSession;
 class RemoteControl;
+class SwitchingLog;
 } // namespace sfp
 
 class qx5170fp_App final : public qx2010fp_AppFC
@@ -48,9 +50,16 @@ public:
     // card information, the lock, and its changes painted at most once a
     // frame while its commands come in.
     void followRemote(sfp::RemoteControl *remote);
-    // The relay area's context menu while the card has a fixture file: an
-    // action per named state that applies it, and "Save current state
-    // as..."; the caller owns it.
+    // Records every change of the card in `log` (which outlives the
+    // window): the "Switching log" window opens with Ctrl+L and from the
+    // relay area's context menu.
+    void setSwitchingLog(sfp::SwitchingLog *log);
+    // Opens the "Switching log" window, or raises it.
+    void showSwitchingLog();
+    SwitchingLogView *switchingLogView() const { return m_logView; }
+    // The relay area's context menu: while the card has a fixture file, an
+    // action per named state that applies it and "Save current state
+    // as..."; with a switching log, "Switching log...". The caller owns it.
     QMenu *newStateMenu();
 
 public slots:
@@ -84,4 +93,6 @@ private:
     QCheckBox *exclusiveChk = nullptr;
     QLabel *refusalLbl = nullptr;
     QWidget *m_pairArea = nullptr;
+    sfp::SwitchingLog *m_log = nullptr;
+    SwitchingLogView *m_logView = nullptr;
 };

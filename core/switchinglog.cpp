@@ -1,0 +1,530 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
+#include "switchinglog.h"
+
+#include "fixture.h"
+#include "savedstates.h"
+
+#include <nlohmann/json.hpp>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <set>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using nlohmann::ordered_json;
+
+namespace sfp {
+
+namespace {
+
+constexpr std::array<const char *, 7> kindNames
+    = {"start", "relay", "mode", "exclusive", "update", "trigger", "refusal"};
+// As the panel's mode list names the modes.
+constexpr std::array<const char *, 3> modeTexts
+    = {"Asynchronous", "Sync. Command", "Sync. Trigger"};
+constexpr std::array<const char *, 3> modeCommands = {"ASYN", "COMM", "TRIG"};
+
+std::string text(const QString &value)
+{
+    return value.toStdString();
+}
+
+QString systemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+QString relayList(const std::array<bool, 32> &closed)
+{
+    QStringList relays;
+    for (size_t i = 0; i < closed.size(); ++i) {
+        if (closed[i])
+            relays.append(QString::number(i + 1));
+    }
+    return relays.isEmpty() ? QStringLiteral("none") : relays.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+QByteArray SwitchingEvent::scpi() const
+{
+    if (implied)
+        return {};
+    switch (kind) {
+    case Kind::Relay:
+        return (on ? QByteArrayLiteral("ROUT:CLOS (@") : QByteArrayLiteral("ROUT:OPEN (@"))
+            + QByteArray::number(relay) + ')';
+    case Kind::Mode:
+        return QByteArrayLiteral("ROUT:MODE ") + modeCommands[size_t(mode)];
+    case Kind::Exclusive:
+        return on ? QByteArrayLiteral("ROUT:EXCL ON") : QByteArrayLiteral("ROUT:EXCL OFF");
+    case Kind::Update:
+        return QByteArrayLiteral("ROUT:UPD");
+    case Kind::Trigger:
+        return QByteArrayLiteral("*TRG");
+    case Kind::Start:
+    case Kind::Refusal:
+        break;
+    }
+    return {};
+}
+
+QString SwitchingEvent::change() const
+{
+    QString words;
+    switch (kind) {
+    case Kind::Start:
+        words = QStringLiteral("panel took the card: relays closed: %1; %2; exclusive rule %3")
+                    .arg(relayList(closed), QLatin1String(modeTexts[size_t(mode)]),
+                         exclusive ? QStringLiteral("on") : QStringLiteral("off"));
+        break;
+    case Kind::Relay:
+        words = QStringLiteral("relay %1 %2")
+                    .arg(relay)
+                    .arg(on ? QStringLiteral("closed") : QStringLiteral("opened"));
+        break;
+    case Kind::Mode:
+        words = QStringLiteral("mode %1").arg(QLatin1String(modeTexts[size_t(mode)]));
+        break;
+    case Kind::Exclusive:
+        words = QStringLiteral("exclusive rule %1")
+                    .arg(on ? QStringLiteral("on") : QStringLiteral("off"));
+        break;
+    case Kind::Update:
+        words = QStringLiteral("update");
+        break;
+    case Kind::Trigger:
+        words = QStringLiteral("trigger pulse");
+        break;
+    case Kind::Refusal:
+        words = QStringLiteral("refused: ") + reason;
+        if (error != 0)
+            words += QStringLiteral(" (%1)").arg(error);
+        break;
+    }
+    if (status.has_value() && *status != 0)
+        words += QStringLiteral(" (driver status %1)").arg(*status);
+    return words;
+}
+
+QByteArray SwitchingEvent::toJson() const
+{
+    ordered_json line;
+    line["time"] = text(time.toString(Qt::ISODateWithMs));
+    line["card"] = text(card);
+    line["source"] = text(source);
+    if (!client.isEmpty())
+        line["client"] = text(client);
+    line["event"] = kindNames[size_t(kind)];
+    switch (kind) {
+    case Kind::Start: {
+        ordered_json relays = ordered_json::array();
+        for (size_t i = 0; i < closed.size(); ++i) {
+            if (closed[i])
+                relays.push_back(i + 1);
+        }
+        line["closed"] = relays;
+        line["mode"] = fixture::modeNames[size_t(mode)];
+        line["exclusive"] = exclusive;
+        break;
+    }
+    case Kind::Relay:
+        line["relay"] = relay;
+        line["closed"] = on;
+        break;
+    case Kind::Mode:
+        line["mode"] = fixture::modeNames[size_t(mode)];
+        break;
+    case Kind::Exclusive:
+        line["on"] = on;
+        break;
+    case Kind::Update:
+    case Kind::Trigger:
+        break;
+    case Kind::Refusal:
+        if (relay != 0)
+            line["relay"] = relay;
+        line["reason"] = text(reason);
+        if (error != 0)
+            line["error"] = error;
+        break;
+    }
+    if (implied)
+        line["implied"] = true;
+    const QByteArray command = scpi();
+    if (!command.isEmpty())
+        line["scpi"] = command.toStdString();
+    if (status.has_value())
+        line["status"] = *status;
+    line["synchronized"] = synchronized;
+    // Our own texts are UTF-8 throughout; anything else would be replaced,
+    // never thrown over.
+    return QByteArray::fromStdString(
+        line.dump(-1, ' ', false, ordered_json::error_handler_t::replace));
+}
+
+std::optional<SwitchingEvent> SwitchingEvent::fromJson(const QByteArray &line, QString *why)
+{
+    const ordered_json json = ordered_json::parse(line.begin(), line.end(), nullptr, false);
+    const auto fail = [why](const QString &reason) {
+        *why = reason;
+        return std::nullopt;
+    };
+    if (json.is_discarded() || !json.is_object())
+        return fail(QStringLiteral("not a JSON object"));
+    const auto string = [&json](const char *key) {
+        const auto found = json.find(key);
+        return found != json.end() && found->is_string()
+            ? QString::fromStdString(found->get<std::string>())
+            : QString();
+    };
+    const auto boolean = [&json](const char *key, bool *value) {
+        const auto found = json.find(key);
+        if (found == json.end() || !found->is_boolean())
+            return false;
+        *value = found->get<bool>();
+        return true;
+    };
+    const auto relayOf = [&json](const char *key, int *relay) {
+        const auto found = json.find(key);
+        if (found == json.end() || !found->is_number_integer() || found->get<qint64>() < 1
+            || found->get<qint64>() > 32)
+            return false;
+        *relay = int(found->get<qint64>());
+        return true;
+    };
+    const auto modeOf = [&json](SwitchingMode *mode) {
+        const auto found = json.find("mode");
+        if (found == json.end() || !found->is_string())
+            return false;
+        const auto *name = std::find(fixture::modeNames.begin(), fixture::modeNames.end(),
+                                     found->get<std::string>());
+        if (name == fixture::modeNames.end())
+            return false;
+        *mode = SwitchingMode(name - fixture::modeNames.begin());
+        return true;
+    };
+
+    SwitchingEvent event;
+    event.time = QDateTime::fromString(string("time"), Qt::ISODateWithMs);
+    if (!event.time.isValid())
+        return fail(QStringLiteral("no valid \"time\""));
+    event.card = string("card");
+    event.source = string("source");
+    event.client = string("client");
+    const QString kind = string("event");
+    const auto *kindName = std::find_if(kindNames.begin(), kindNames.end(),
+                                        [&kind](const char *name) { return kind == name; });
+    if (kindName == kindNames.end())
+        return fail(QStringLiteral("no known \"event\""));
+    event.kind = Kind(kindName - kindNames.begin());
+    bool good = true;
+    switch (event.kind) {
+    case Kind::Start: {
+        const auto relays = json.find("closed");
+        good = relays != json.end() && relays->is_array() && modeOf(&event.mode)
+            && boolean("exclusive", &event.exclusive);
+        for (size_t i = 0; good && i < relays->size(); ++i) {
+            const ordered_json &relay = (*relays)[i];
+            good = relay.is_number_integer() && relay.get<qint64>() >= 1
+                && relay.get<qint64>() <= 32;
+            if (good)
+                event.closed[size_t(relay.get<qint64>() - 1)] = true;
+        }
+        break;
+    }
+    case Kind::Relay:
+        good = relayOf("relay", &event.relay) && boolean("closed", &event.on);
+        break;
+    case Kind::Mode:
+        good = modeOf(&event.mode);
+        break;
+    case Kind::Exclusive:
+        good = boolean("on", &event.on);
+        break;
+    case Kind::Update:
+    case Kind::Trigger:
+        break;
+    case Kind::Refusal: {
+        relayOf("relay", &event.relay);
+        event.reason = string("reason");
+        const auto error = json.find("error");
+        if (error != json.end() && error->is_number_integer())
+            event.error = int(error->get<qint64>());
+        break;
+    }
+    }
+    if (!good)
+        return fail(QStringLiteral("a \"%1\" event without its values").arg(kind));
+    boolean("implied", &event.implied);
+    boolean("synchronized", &event.synchronized);
+    const auto status = json.find("status");
+    if (status != json.end() && status->is_number_integer())
+        event.status = int(status->get<qint64>());
+    return event;
+}
+
+SwitchingLog::SwitchingLog(QObject *parent)
+    : QObject(parent)
+{ }
+
+SwitchingLog::~SwitchingLog()
+{
+    closeFile();
+}
+
+QString SwitchingLog::fileName(const QString &folder, const QString &cardId)
+{
+    return savedStates::cardFolder(folder, cardId) + QStringLiteral("/switching.jsonl");
+}
+
+void SwitchingLog::append(const SwitchingEvent &event)
+{
+    m_recent.push_back(event);
+    if (m_recent.size() > size_t(recentCount))
+        m_recent.pop_front();
+    if (!m_path.isEmpty()) {
+        const QString why = write(event.toJson() + '\n');
+        if (why.isEmpty()) {
+            m_failureSaid = false;
+        } else if (!m_failureSaid) {
+            m_failureSaid = true;
+            emit writeFailed(m_path + QStringLiteral(": ") + why);
+        }
+    }
+    emit appended(event);
+}
+
+QString SwitchingLog::write(const QByteArray &line)
+{
+    QString why;
+    if (m_fd < 0 && !openFile(&why))
+        return why;
+    struct stat status
+    { };
+    if (::fstat(m_fd, &status) != 0)
+        return systemError(errno);
+    if (status.st_size > 0 && status.st_size + line.size() > rotateSize) {
+        rotate();
+        if (!openFile(&why))
+            return why;
+        status.st_size = 0;
+    }
+    // One write: a process that dies leaves the line whole or not at all.
+    const ssize_t written = ::write(m_fd, line.constData(), size_t(line.size()));
+    if (written == line.size())
+        return {};
+    const int error = written < 0 ? errno : ENOSPC;
+    // A line cut short would spoil the next one: it is taken back.
+    if (written > 0 && ::ftruncate(m_fd, status.st_size) != 0)
+        return systemError(errno);
+    return systemError(error);
+}
+
+bool SwitchingLog::openFile(QString *why)
+{
+    if (!QDir().mkpath(QFileInfo(m_path).absolutePath())) {
+        *why = QStringLiteral("its folder cannot be made");
+        return false;
+    }
+    // Never through a link, never waiting on a FIFO, never into anything
+    // but a regular file.
+    m_fd = ::open(QFile::encodeName(m_path).constData(),
+                  O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
+    if (m_fd < 0) {
+        *why = systemError(errno);
+        return false;
+    }
+    struct stat status
+    { };
+    if (::fstat(m_fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        closeFile();
+        *why = QStringLiteral("it is not a regular file");
+        return false;
+    }
+    return true;
+}
+
+void SwitchingLog::rotate()
+{
+    closeFile();
+    const auto numbered = [this](int number) {
+        return QFile::encodeName(m_path + QLatin1Char('.') + QString::number(number));
+    };
+    ::unlink(numbered(keptFiles - 1).constData());
+    for (int number = keptFiles - 2; number >= 1; --number)
+        ::rename(numbered(number).constData(), numbered(number + 1).constData());
+    ::rename(QFile::encodeName(m_path).constData(), numbered(1).constData());
+}
+
+void SwitchingLog::closeFile()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+}
+
+namespace switchingLog {
+
+QList<SwitchingEvent> read(const QByteArray &text, const QDateTime &since, const QDateTime &until,
+                           int *skipped)
+{
+    QList<SwitchingEvent> events;
+    *skipped = 0;
+    for (const QByteArray &line : text.split('\n')) {
+        if (line.trimmed().isEmpty())
+            continue;
+        QString why;
+        std::optional<SwitchingEvent> event = SwitchingEvent::fromJson(line, &why);
+        if (!event) {
+            ++*skipped;
+            continue;
+        }
+        if ((since.isValid() && event->time < since) || (until.isValid() && event->time > until))
+            continue;
+        events.append(*event);
+    }
+    return events;
+}
+
+QByteArray toScpi(const QList<SwitchingEvent> &events)
+{
+    QByteArray lines;
+    for (const SwitchingEvent &event : events) {
+        const QByteArray command = event.scpi();
+        if (!command.isEmpty())
+            lines += command + '\n';
+    }
+    return lines;
+}
+
+namespace {
+
+// A VCD reference: letters, digits and '_' only, which every reader takes.
+QByteArray signalName(const QString &label, int relay, std::set<QByteArray> *taken)
+{
+    QByteArray name;
+    for (const QChar c : label) {
+        const char ascii = c.toLatin1();
+        name += (c.unicode() < 128 && (std::isalnum(static_cast<unsigned char>(ascii)) != 0))
+            ? ascii
+            : '_';
+    }
+    if (name.isEmpty() || name.count('_') == name.size())
+        name = "relay" + QByteArray::number(relay);
+    QByteArray unique = name;
+    for (int n = 2; taken->count(unique) != 0; ++n)
+        unique = name + '_' + QByteArray::number(n);
+    taken->insert(unique);
+    return unique;
+}
+
+// The short codes of the signals: '!' onwards, one character each.
+QByteArray code(int index)
+{
+    return QByteArray(1, char('!' + index));
+}
+
+} // namespace
+
+QByteArray toVcd(const QList<SwitchingEvent> &events, const std::array<QString, 32> &labels)
+{
+    // Signals 0..31 the relays, 32 and 33 the synchronous modes, 34 the
+    // synchronized state.
+    constexpr int command = 32;
+    constexpr int trigger = 33;
+    constexpr int synchronized = 34;
+    QByteArray vcd;
+    vcd += "$date "
+        + (events.isEmpty() ? QByteArray()
+                            : events.first().time.toString(Qt::ISODateWithMs).toUtf8())
+        + " $end\n";
+    vcd += "$version qx5170fp switching log $end\n";
+    vcd += "$timescale 1 ms $end\n";
+    vcd += "$scope module card $end\n";
+    std::set<QByteArray> taken;
+    for (int relay = 1; relay <= 32; ++relay)
+        vcd += "$var wire 1 " + code(relay - 1) + ' '
+            + signalName(labels[size_t(relay - 1)], relay, &taken) + " $end\n";
+    vcd += "$var wire 1 " + code(command) + " sync_command $end\n";
+    vcd += "$var wire 1 " + code(trigger) + " sync_trigger $end\n";
+    vcd += "$var wire 1 " + code(synchronized) + " synchronized $end\n";
+    vcd += "$upscope $end\n$enddefinitions $end\n";
+
+    std::array<char, 35> values = {};
+    values.fill('0');
+    values[size_t(synchronized)] = '1';
+    const auto setMode = [&values](SwitchingMode mode) {
+        values[size_t(command)] = mode == SwitchingMode::SyncCommand ? '1' : '0';
+        values[size_t(trigger)] = mode == SwitchingMode::SyncTrigger ? '1' : '0';
+    };
+    const QDateTime origin = events.isEmpty() ? QDateTime() : events.first().time;
+    // Changes at one millisecond are written under one time; a time that
+    // goes back (the clock was set) stays at the last one.
+    qint64 last = -1;
+    QByteArray changes;
+    const auto flush = [&] {
+        if (last >= 0 && !changes.isEmpty())
+            vcd += '#' + QByteArray::number(last) + '\n' + changes;
+        changes.clear();
+    };
+    bool first = true;
+    for (const SwitchingEvent &event : events) {
+        std::array<char, 35> before = values;
+        switch (event.kind) {
+        case SwitchingEvent::Kind::Start:
+            for (size_t i = 0; i < 32; ++i)
+                values[i] = event.closed[i] ? '1' : '0';
+            setMode(event.mode);
+            break;
+        case SwitchingEvent::Kind::Relay:
+            values[size_t(event.relay - 1)] = event.on ? '1' : '0';
+            break;
+        case SwitchingEvent::Kind::Mode:
+            setMode(event.mode);
+            break;
+        case SwitchingEvent::Kind::Exclusive:
+        case SwitchingEvent::Kind::Update:
+        case SwitchingEvent::Kind::Trigger:
+        case SwitchingEvent::Kind::Refusal:
+            break;
+        }
+        if (event.kind != SwitchingEvent::Kind::Refusal)
+            values[size_t(synchronized)] = event.synchronized ? '1' : '0';
+        const qint64 at = std::max(last, std::max<qint64>(0, origin.msecsTo(event.time)));
+        if (first) {
+            // The values the first event leaves are where the dump starts.
+            vcd += "#0\n$dumpvars\n";
+            for (int i = 0; i < 35; ++i)
+                vcd += QByteArray(1, values[size_t(i)]) + code(i) + '\n';
+            vcd += "$end\n";
+            first = false;
+            last = 0;
+            continue;
+        }
+        if (at != last) {
+            flush();
+            last = at;
+        }
+        for (int i = 0; i < 35; ++i) {
+            if (values[size_t(i)] != before[size_t(i)])
+                changes += QByteArray(1, values[size_t(i)]) + code(i) + '\n';
+        }
+    }
+    flush();
+    return vcd;
+}
+
+} // namespace switchingLog
+
+} // namespace sfp

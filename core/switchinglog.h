@@ -1,0 +1,141 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
+// Who switched what, and when: one JSON line per change the card session
+// makes or refuses, appended to a file of the card's own, so that a
+// shared card can answer "who closed relay 7?" afterwards. The lines also
+// replay as SCPI and draw as a timeline.
+#pragma once
+
+#include "switchingmode.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <deque>
+#include <optional>
+
+namespace sfp {
+
+struct SwitchingEvent
+{
+    enum class Kind {
+        Start, // the panel took the card, as `closed`, `mode` and `exclusive` say
+        Relay, // relay `relay` closed (`on`) or opened
+        Mode, // the switching mode became `mode`
+        Exclusive, // the exclusive rule was set `on` or off
+        Update,
+        Trigger, // the trigger pulse
+        Refusal, // a change refused, `reason` saying why
+    };
+
+    QDateTime time;
+    QString card; // the card's id, as *IDN? gives it
+    // Who or what made the change: "operator", "demo" (the operator in
+    // demo mode), "socket 127.0.0.1:40112", "vxi11 link 3", or the
+    // command that made it ("*RCL 2", "*RST", "fixture state \"idle\"");
+    // then `client` says who gave the command.
+    QString source;
+    QString client;
+    Kind kind = Kind::Relay;
+    int relay = 0;
+    bool on = false;
+    SwitchingMode mode = SwitchingMode::Asynchronous;
+    bool exclusive = false; // Start
+    std::array<bool, 32> closed = {}; // Start
+    QString reason; // Refusal
+    int error = 0; // Refusal: the SCPI error a client got; 0 for the operator
+    // A change that follows from the one before it in one operation (the
+    // partner the exclusive rule opens, what a mode change applies): it
+    // has no command of its own.
+    bool implied = false;
+    std::optional<int> status; // the driver's status; none without a call
+    bool synchronized = true; // the "Synchronized" lamp after the change
+
+    // The SCPI command that makes this change on its own
+    // ("ROUT:CLOS (@7)"); empty for what no command makes by itself.
+    QByteArray scpi() const;
+    // The change in words, for the log view: "relay 7 closed".
+    QString change() const;
+    // One line of JSON, without the line end.
+    QByteArray toJson() const;
+    // An event from a line toJson() wrote; nothing, with `why`, for a
+    // line that is not one.
+    static std::optional<SwitchingEvent> fromJson(const QByteArray &line, QString *why);
+};
+
+class SwitchingLog final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(SwitchingLog)
+
+public:
+    // A file that reaches this size is moved aside (".1", the older ones
+    // to ".2" and on); this many files are kept, the current one included.
+    static constexpr qint64 rotateSize = qint64(10) * 1024 * 1024;
+    static constexpr int keptFiles = 5;
+    // The view shows at most this many of the newest events.
+    static constexpr int recentCount = 10000;
+
+    explicit SwitchingLog(QObject *parent = nullptr);
+    ~SwitchingLog() override;
+
+    // The card's log file in folder (the card id encoded as for its saved
+    // states).
+    static QString fileName(const QString &folder, const QString &cardId);
+
+    // Appends to the file at path from now on (made, with its folder, at
+    // the first event). Without a path the events are only kept for the
+    // view.
+    void setPath(const QString &path) { m_path = path; }
+    QString path() const { return m_path; }
+
+    // Writes the event as one whole line, with a single write, so that a
+    // crash leaves only whole lines; a write cut short (a full disk) is
+    // taken back.
+    void append(const SwitchingEvent &event);
+    const std::deque<SwitchingEvent> &recent() const { return m_recent; }
+
+signals:
+    void appended(const sfp::SwitchingEvent &event);
+    // A line could not be written; said once until a line is written again.
+    void writeFailed(const QString &why);
+
+private:
+    QString write(const QByteArray &line);
+    bool openFile(QString *why);
+    void rotate();
+    void closeFile();
+
+    QString m_path;
+    int m_fd = -1;
+    bool m_failureSaid = false;
+    std::deque<SwitchingEvent> m_recent;
+};
+
+namespace switchingLog {
+
+// The log's lines that begin between since and until (each an invalid
+// time for no bound), read from text. Lines that are not events are
+// counted in `skipped`.
+QList<SwitchingEvent> read(const QByteArray &text, const QDateTime &since, const QDateTime &until,
+                           int *skipped);
+
+// The SCPI lines that make the events' changes again, in order: refusals,
+// starts and implied changes are left out.
+QByteArray toScpi(const QList<SwitchingEvent> &events);
+
+// A Value Change Dump of the events: one 1-bit signal per relay (named by
+// `labels`, relay n at n - 1, where one is given, else "relay7"), the mode
+// (0 Asynchronous, 1 Sync. Command, 2 Sync. Trigger) and the
+// synchronized state, in milliseconds from the first event.
+QByteArray toVcd(const QList<SwitchingEvent> &events, const std::array<QString, 32> &labels);
+
+} // namespace switchingLog
+
+} // namespace sfp
+
+Q_DECLARE_METATYPE(sfp::SwitchingEvent)
