@@ -339,7 +339,14 @@ bool SwitchingLog::openFile(QString *why)
     }
     // Never through a link, never waiting on a FIFO, never into anything
     // but a regular file.
-    m_fd = ::open(QFile::encodeName(m_path).constData(),
+    const QByteArray name = QFile::encodeName(m_path);
+    struct stat before
+    { };
+    if (::lstat(name.constData(), &before) == 0 && !S_ISREG(before.st_mode)) {
+        *why = QStringLiteral("it is not a regular file");
+        return false;
+    }
+    m_fd = ::open(name.constData(),
                   O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
     if (m_fd < 0) {
         *why = systemError(errno);

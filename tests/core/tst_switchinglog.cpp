@@ -1,0 +1,425 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
+// The switching log alone: its lines read and written back, its SCPI and
+// its Value Change Dump, whole lines in its file, rotation, and a file it
+// cannot write said once.
+#include "switchinglog.h"
+
+#include "sfpcoretest.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using sfp::SwitchingEvent;
+using Kind = SwitchingEvent::Kind;
+
+namespace {
+
+const QDateTime noon = QDateTime::fromString("2026-12-09T12:00:00.000+01:00", Qt::ISODateWithMs);
+
+SwitchingEvent logged(Kind kind, qint64 ms = 0)
+{
+    SwitchingEvent event;
+    event.kind = kind;
+    event.time = noon.addMSecs(ms);
+    event.card = "VXI0::1::INSTR/FC2";
+    event.source = "operator";
+    return event;
+}
+
+SwitchingEvent relay(int number, bool closed, qint64 ms = 0)
+{
+    SwitchingEvent change = logged(Kind::Relay, ms);
+    change.relay = number;
+    change.on = closed;
+    change.status = 0;
+    return change;
+}
+
+} // namespace
+
+class tst_SwitchingLog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void linesOfEachKind_data();
+    void linesOfEachKind();
+    void linesThatAreNotEvents();
+    void readBetweenTimes();
+    void scpiOfAWholeSession();
+    void valueChangeDump();
+    void wholeLinesAppended();
+    void rotatesAtTenMebibytes();
+    void filesItCannotWrite();
+    void fullDisk();
+};
+
+void tst_SwitchingLog::linesOfEachKind_data()
+{
+    QTest::addColumn<SwitchingEvent>("event");
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QByteArray>("scpi");
+    QTest::addColumn<QString>("change");
+
+    const QByteArray head
+        = R"j({"time":"2026-12-09T12:00:00.000+01:00","card":"VXI0::1::INSTR/FC2","source":"operator",)j";
+    SwitchingEvent start = logged(Kind::Start);
+    start.closed[0] = true;
+    start.closed[31] = true;
+    start.mode = sfp::SwitchingMode::SyncTrigger;
+    start.exclusive = true;
+    QTest::newRow("start") << start
+                           << head
+            + R"j("event":"start","closed":[1,32],"mode":"sync-trigger","exclusive":true,)j"
+              R"j("synchronized":true})j"
+                           << QByteArray()
+                           << "panel took the card: relays closed: 1, 32; Sync. Trigger; "
+                              "exclusive rule on";
+    QTest::newRow("relay closed")
+        << relay(7, true)
+        << head + R"j("event":"relay","relay":7,"closed":true,"scpi":"ROUT:CLOS (@7)","status":0,)j"
+                  R"j("synchronized":true})j"
+        << QByteArray("ROUT:CLOS (@7)") << "relay 7 closed";
+    SwitchingEvent partner = relay(8, false);
+    partner.implied = true;
+    partner.status = -1074003951;
+    partner.synchronized = false;
+    partner.source = "*RCL 2";
+    partner.client = "socket 127.0.0.1:40112";
+    QTest::newRow("relay opened, implied, failed")
+        << partner
+        << QByteArray(R"j({"time":"2026-12-09T12:00:00.000+01:00","card":"VXI0::1::INSTR/FC2",)j"
+                      R"j("source":"*RCL 2","client":"socket 127.0.0.1:40112","event":"relay",)j"
+                      R"j("relay":8,"closed":false,"implied":true,"status":-1074003951,)j"
+                      R"j("synchronized":false})j")
+        << QByteArray() << "relay 8 opened (driver status -1074003951)";
+    SwitchingEvent mode = logged(Kind::Mode);
+    mode.mode = sfp::SwitchingMode::SyncCommand;
+    mode.status = 0;
+    QTest::newRow("mode") << mode
+                          << head
+            + R"j("event":"mode","mode":"sync-command","scpi":"ROUT:MODE COMM","status":0,)j"
+              R"j("synchronized":true})j"
+                          << QByteArray("ROUT:MODE COMM") << "mode Sync. Command";
+    SwitchingEvent exclusive = logged(Kind::Exclusive);
+    exclusive.on = false;
+    QTest::newRow("exclusive, demo") << exclusive
+                                     << head
+            + R"j("event":"exclusive","on":false,"scpi":"ROUT:EXCL OFF","synchronized":true})j"
+                                     << QByteArray("ROUT:EXCL OFF") << "exclusive rule off";
+    SwitchingEvent update = logged(Kind::Update);
+    update.status = 1073676418;
+    QTest::newRow("update with a warning")
+        << update
+        << head + R"j("event":"update","scpi":"ROUT:UPD","status":1073676418,"synchronized":true})j"
+        << QByteArray("ROUT:UPD") << "update (driver status 1073676418)";
+    SwitchingEvent trigger = logged(Kind::Trigger);
+    trigger.status = 0;
+    QTest::newRow("trigger") << trigger
+                             << head
+            + R"j("event":"trigger","scpi":"*TRG","status":0,"synchronized":true})j"
+                             << QByteArray("*TRG") << "trigger pulse";
+    SwitchingEvent refusal = logged(Kind::Refusal);
+    refusal.relay = 7;
+    refusal.reason = "\"PSU/GND\" allows one of relays 3, 7";
+    QTest::newRow("refusal of a click")
+        << refusal
+        << head + R"j("event":"refusal","relay":7,"reason":"\"PSU/GND\" allows one of relays 3, 7",)j"
+                  R"j("synchronized":true})j"
+        << QByteArray() << "refused: \"PSU/GND\" allows one of relays 3, 7";
+    SwitchingEvent locked = logged(Kind::Refusal);
+    locked.reason = "another client holds the lock";
+    locked.error = -221;
+    locked.source = "vxi11 link 3";
+    QTest::newRow("refusal of a script")
+        << locked
+        << QByteArray(R"j({"time":"2026-12-09T12:00:00.000+01:00","card":"VXI0::1::INSTR/FC2",)j"
+                      R"j("source":"vxi11 link 3","event":"refusal",)j"
+                      R"j("reason":"another client holds the lock","error":-221,)j"
+                      R"j("synchronized":true})j")
+        << QByteArray() << "refused: another client holds the lock (-221)";
+}
+
+void tst_SwitchingLog::linesOfEachKind()
+{
+    QFETCH(SwitchingEvent, event);
+    QFETCH(QByteArray, line);
+    QFETCH(QByteArray, scpi);
+    QFETCH(QString, change);
+
+    QCOMPARE(event.toJson(), line);
+    QCOMPARE(event.scpi(), scpi);
+    QCOMPARE(event.change(), change);
+    // Read back, the line says the same again.
+    QString why;
+    const std::optional<SwitchingEvent> read = SwitchingEvent::fromJson(line, &why);
+    QVERIFY2(read, qPrintable(why));
+    QCOMPARE(read->toJson(), line);
+    QCOMPARE(read->time, event.time);
+}
+
+void tst_SwitchingLog::linesThatAreNotEvents()
+{
+    const QByteArray time = R"j("time":"2026-12-09T12:00:00.000Z")j";
+    const QList<QPair<QByteArray, QString>> rows {
+        {"", "not a JSON object"},
+        {"[1]", "not a JSON object"},
+        {R"j({"time":"yesterday","event":"update"})j", "no valid \"time\""},
+        {"{" + time + R"j(,"event":"explosion"})j", "no known \"event\""},
+        {"{" + time + R"j(,"event":"relay","relay":33,"closed":true})j",
+         "a \"relay\" event without its values"},
+        {"{" + time + R"j(,"event":"relay","relay":3})j", "a \"relay\" event without its values"},
+        {"{" + time + R"j(,"event":"mode","mode":"fast"})j", "a \"mode\" event without its values"},
+        {"{" + time + R"j(,"event":"exclusive","on":1})j",
+         "a \"exclusive\" event without its values"},
+        {"{" + time + R"j(,"event":"start","closed":[0],"mode":"asynchronous","exclusive":false})j",
+         "a \"start\" event without its values"},
+        // A line a full disk cut short.
+        {"{" + time + R"j(,"event":"relay","relay":3,"clo)j", "not a JSON object"},
+    };
+    for (const auto &[line, reason] : rows) {
+        QString why;
+        QVERIFY2(!SwitchingEvent::fromJson(line, &why), line.constData());
+        QCOMPARE(why, reason);
+    }
+}
+
+void tst_SwitchingLog::readBetweenTimes()
+{
+    QByteArray text;
+    for (int ms : {0, 1000, 2000, 3000})
+        text += relay(ms / 1000 + 1, true, ms).toJson() + '\n';
+    text += "not an event\n\n";
+    text += relay(9, false, 4000).toJson(); // the last line without its end
+    int skipped = -1;
+    QList<SwitchingEvent> events = sfp::switchingLog::read(text, {}, {}, &skipped);
+    QCOMPARE(events.size(), 5);
+    QCOMPARE(skipped, 1);
+    QCOMPARE(events.last().relay, 9);
+    // Both bounds belong to the range.
+    events = sfp::switchingLog::read(text, noon.addMSecs(1000), noon.addMSecs(3000), &skipped);
+    QCOMPARE(events.size(), 3);
+    QCOMPARE(events.first().relay, 2);
+    QCOMPARE(events.last().relay, 4);
+    // A bound in another offset is the same moment.
+    events = sfp::switchingLog::read(
+        text, QDateTime::fromString("2026-12-09T11:00:02.000Z", Qt::ISODateWithMs), {}, &skipped);
+    QCOMPARE(events.size(), 3);
+}
+
+void tst_SwitchingLog::scpiOfAWholeSession()
+{
+    SwitchingEvent start = logged(Kind::Start);
+    SwitchingEvent mode = logged(Kind::Mode);
+    mode.mode = sfp::SwitchingMode::SyncTrigger;
+    SwitchingEvent partner = relay(4, false);
+    partner.implied = true;
+    SwitchingEvent refusal = logged(Kind::Refusal);
+    refusal.reason = "x";
+    SwitchingEvent exclusive = logged(Kind::Exclusive);
+    exclusive.on = true;
+    const QList<SwitchingEvent> events {start,
+                                        relay(3, true),
+                                        exclusive,
+                                        partner,
+                                        refusal,
+                                        mode,
+                                        relay(32, true),
+                                        logged(Kind::Trigger),
+                                        logged(Kind::Update)};
+    QCOMPARE(sfp::switchingLog::toScpi(events),
+             QByteArray("ROUT:CLOS (@3)\nROUT:EXCL ON\nROUT:MODE TRIG\nROUT:CLOS (@32)\n*TRG\n"
+                        "ROUT:UPD\n"));
+    QCOMPARE(sfp::switchingLog::toScpi({}), QByteArray());
+}
+
+void tst_SwitchingLog::valueChangeDump()
+{
+    SwitchingEvent start = logged(Kind::Start);
+    start.closed[1] = true;
+    SwitchingEvent mode = logged(Kind::Mode, 5);
+    mode.mode = sfp::SwitchingMode::SyncCommand;
+    SwitchingEvent waiting = relay(1, true, 5);
+    waiting.synchronized = false;
+    SwitchingEvent refusal = logged(Kind::Refusal, 7);
+    refusal.synchronized = true; // a refusal says nothing of the lamp
+    SwitchingEvent update = logged(Kind::Update, 12);
+    SwitchingEvent back = relay(2, false, 1); // the clock went back: stays at 12
+    std::array<QString, 32> labels;
+    labels[0] = "PSU rail";
+    labels[1] = "Ω";
+    labels[2] = "PSU rail";
+    const QByteArray vcd
+        = sfp::switchingLog::toVcd({start, mode, waiting, refusal, update, back}, labels);
+    QByteArray expected = "$date 2026-12-09T12:00:00.000+01:00 $end\n"
+                          "$version qx5170fp switching log $end\n"
+                          "$timescale 1 ms $end\n"
+                          "$scope module card $end\n"
+                          "$var wire 1 ! PSU_rail $end\n"
+                          "$var wire 1 \" relay2 $end\n"
+                          "$var wire 1 # PSU_rail_2 $end\n";
+    for (int relay = 4; relay <= 32; ++relay)
+        expected += "$var wire 1 " + QByteArray(1, char('!' + relay - 1)) + " relay"
+            + QByteArray::number(relay) + " $end\n";
+    expected += "$var wire 1 A sync_command $end\n"
+                "$var wire 1 B sync_trigger $end\n"
+                "$var wire 1 C synchronized $end\n"
+                "$upscope $end\n$enddefinitions $end\n"
+                "#0\n$dumpvars\n0!\n1\"\n";
+    for (int relay = 3; relay <= 32; ++relay)
+        expected += "0" + QByteArray(1, char('!' + relay - 1)) + '\n';
+    expected += "0A\n0B\n1C\n$end\n"
+                "#5\n1A\n1!\n0C\n"
+                "#12\n1C\n0\"\n";
+    QCOMPARE(vcd, expected);
+}
+
+void tst_SwitchingLog::wholeLinesAppended()
+{
+    QTemporaryDir folder;
+    const QString path = sfp::SwitchingLog::fileName(folder.path(), "VXI0::1::INSTR/FC2");
+    QCOMPARE(path, folder.path() + "/VXI0::1::INSTR%2FFC2/switching.jsonl");
+    {
+        sfp::SwitchingLog log;
+        QSignalSpy appended(&log, &sfp::SwitchingLog::appended);
+        // Without a path, kept for the view only.
+        log.append(relay(1, true));
+        QCOMPARE(appended.size(), 1);
+        QVERIFY(!QFile::exists(path));
+        log.setPath(path);
+        log.append(relay(2, true));
+        log.append(relay(2, false));
+        QCOMPARE(log.recent().size(), size_t(3));
+        QCOMPARE(log.recent().back().relay, 2);
+    }
+    // Appended to what is there, never overwritten.
+    sfp::SwitchingLog again;
+    again.setPath(path);
+    again.append(relay(3, true));
+    const QByteArray text = sfptest::fileContents(path);
+    QCOMPARE(text, relay(2, true).toJson() + '\n' + relay(2, false).toJson() + '\n'
+                 + relay(3, true).toJson() + '\n');
+    // The view keeps the newest ones only.
+    for (int i = 0; i < sfp::SwitchingLog::recentCount + 5; ++i)
+        again.append(relay(5, i % 2 == 0, i));
+    QCOMPARE(again.recent().size(), size_t(sfp::SwitchingLog::recentCount));
+    QCOMPARE(again.recent().front().time, noon.addMSecs(5));
+}
+
+void tst_SwitchingLog::rotatesAtTenMebibytes()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath("switching.jsonl");
+    sfp::SwitchingLog log;
+    log.setPath(path);
+    const QByteArray line = relay(1, true).toJson() + '\n';
+    // Six times a file that the next line would take past 10 MiB: the
+    // current file and four older ones are kept, the oldest dropped.
+    for (int round = 1; round <= 6; ++round) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.resize(10 * 1024 * 1024 - line.size() + 1));
+        QVERIFY(file.seek(0));
+        QVERIFY(file.write(QByteArray::number(round)) > 0);
+        file.close();
+        log.append(relay(1, true));
+        QCOMPARE(QFileInfo(path).size(), line.size());
+    }
+    QStringList kept = QDir(folder.path()).entryList(QDir::Files, QDir::Name);
+    QCOMPARE(kept, QStringList({"switching.jsonl", "switching.jsonl.1", "switching.jsonl.2",
+                                "switching.jsonl.3", "switching.jsonl.4"}));
+    // The newest moved aside is .1.
+    QCOMPARE(sfptest::fileContents(path + ".1").left(1), QByteArray("6"));
+    QCOMPARE(sfptest::fileContents(path + ".4").left(1), QByteArray("3"));
+    // Exactly 10 MiB is still room.
+    QFile file(path);
+    QVERIFY(file.resize(10 * 1024 * 1024 - line.size()));
+    log.append(relay(1, true));
+    QCOMPARE(QFileInfo(path).size(), 10 * 1024 * 1024);
+}
+
+void tst_SwitchingLog::filesItCannotWrite()
+{
+    QTemporaryDir folder;
+    sfp::SwitchingLog log;
+    QSignalSpy failures(&log, &sfp::SwitchingLog::writeFailed);
+    // The card's folder is a file.
+    QVERIFY(sfptest::writeFile(folder.filePath("card"), "x"));
+    log.setPath(folder.filePath("card/switching.jsonl"));
+    log.append(relay(1, true));
+    log.append(relay(1, false));
+    QCOMPARE(failures.size(), 1);
+    QCOMPARE(failures.at(0).at(0).toString(),
+             folder.filePath("card/switching.jsonl") + ": its folder cannot be made");
+    // The changes are still there for the view.
+    QCOMPARE(log.recent().size(), size_t(2));
+
+    // A link in the log's place is not followed; a FIFO is not waited on.
+    QVERIFY(QFile::link(folder.filePath("elsewhere"), folder.filePath("link.jsonl")));
+    sfp::SwitchingLog linked;
+    QSignalSpy linkFailures(&linked, &sfp::SwitchingLog::writeFailed);
+    linked.setPath(folder.filePath("link.jsonl"));
+    linked.append(relay(1, true));
+    QCOMPARE(linkFailures.size(), 1);
+    QCOMPARE(linkFailures.at(0).at(0).toString(),
+             folder.filePath("link.jsonl") + ": it is not a regular file");
+    QVERIFY(!QFile::exists(folder.filePath("elsewhere")));
+    QVERIFY(::mkfifo(QFile::encodeName(folder.filePath("fifo.jsonl")).constData(), 0600) == 0);
+    sfp::SwitchingLog piped;
+    QSignalSpy fifoFailures(&piped, &sfp::SwitchingLog::writeFailed);
+    piped.setPath(folder.filePath("fifo.jsonl"));
+    piped.append(relay(1, true));
+    QCOMPARE(fifoFailures.size(), 1);
+    QCOMPARE(fifoFailures.at(0).at(0).toString(),
+             folder.filePath("fifo.jsonl") + ": it is not a regular file");
+
+    // Said again once the file could be written in between.
+    QVERIFY(QFile::remove(folder.filePath("card")));
+    log.append(relay(2, true));
+    QCOMPARE(failures.size(), 1);
+    QVERIFY(QDir(folder.filePath("card")).removeRecursively());
+    QVERIFY(sfptest::writeFile(folder.filePath("card"), "x"));
+    log.append(relay(3, true));
+    // The descriptor of the removed file still takes lines; only a new
+    // file would fail. The log goes on either way.
+    QVERIFY(failures.size() <= 2);
+}
+
+void tst_SwitchingLog::fullDisk()
+{
+    // A file system of 64 KiB, filled: lines that do not fit are not
+    // written in part, and the failure is said once.
+    if (::geteuid() != 0)
+        QSKIP("mounting a small file system needs root");
+    QTemporaryDir folder;
+    if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", folder.path()}) != 0)
+        QSKIP("no tmpfs could be mounted here");
+    const auto unmount = qScopeGuard([&] { QProcess::execute("umount", {folder.path()}); });
+    sfp::SwitchingLog log;
+    QSignalSpy failures(&log, &sfp::SwitchingLog::writeFailed);
+    log.setPath(folder.filePath("switching.jsonl"));
+    for (int i = 0; i < 2000; ++i)
+        log.append(relay(i % 32 + 1, i % 2 == 0, i));
+    QCOMPARE(failures.size(), 1);
+    QVERIFY(failures.at(0).at(0).toString().endsWith(": No space left on device"));
+    const QByteArray text = sfptest::fileContents(folder.filePath("switching.jsonl"));
+    QVERIFY(text.endsWith('\n'));
+    int skipped = 0;
+    const QList<SwitchingEvent> events = sfp::switchingLog::read(text, {}, {}, &skipped);
+    QCOMPARE(skipped, 0);
+    QCOMPARE(events.size(), text.count('\n'));
+    QVERIFY(events.size() > 100);
+}
+
+SFPTEST_CORE_MAIN(tst_SwitchingLog)
+#include "tst_switchinglog.moc"
