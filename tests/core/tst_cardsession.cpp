@@ -8,6 +8,7 @@
 #include "relaywear.h"
 #include "sfpcoretest.h"
 #include "statusreporter.h"
+#include "switchinglog.h"
 
 #include "qx5170.h"
 #include "sim_control.h"
@@ -225,6 +226,8 @@ private slots:
     void fixtureFileKept();
     void wearCountsWhatTheContactsDo();
     void wearCountsTheCardsClosings();
+    void logHasEveryDriverCallOnce();
+    void logSourcesAndImpliedChanges();
     void reset_data();
     void reset();
 
@@ -1214,6 +1217,194 @@ void tst_CardSession::wearCountsTheCardsClosings()
     for (const qint64 closings : expected)
         total += closings;
     QVERIFY(total > 200);
+}
+
+// A logged event as the driver call it stands for would be traced, with
+// "VI" for the session: "qx5170_switchRelay(VI, 3, 1) = 0".
+QString asDriverCall(const sfp::SwitchingEvent &event)
+{
+    using Kind = sfp::SwitchingEvent::Kind;
+    QString call;
+    switch (event.kind) {
+    case Kind::Relay:
+        call = QStringLiteral("qx5170_switchRelay(VI, %1, %2)").arg(event.relay).arg(int(event.on));
+        break;
+    case Kind::Mode:
+        call = QStringLiteral("qx5170_setSwitchingMode(VI, %1, 0)").arg(int(event.mode) + 1);
+        break;
+    case Kind::Update:
+        call = QStringLiteral("qx5170_updateRelaysState(VI)");
+        break;
+    case Kind::Trigger:
+        call = QStringLiteral("qx5170_pulseSynchTrigger(VI)");
+        break;
+    default:
+        return QStringLiteral("no call: ") + event.change();
+    }
+    return call + QStringLiteral(" = %1").arg(*event.status);
+}
+
+void tst_CardSession::logHasEveryDriverCallOnce()
+{
+    // Any walk of operations, failures and refusals among them: each
+    // driver call the card saw has exactly one logged event, in the same
+    // order, with its status; what calls no driver has none.
+    bool given = false;
+    quint32 seed = qEnvironmentVariable("SFP_TEST_SEED").toUInt(&given);
+    if (!given)
+        seed = QRandomGenerator::global()->generate();
+    qInfo("seed %u (SFP_TEST_SEED replays it)", seed);
+    QRandomGenerator random(seed);
+    sfp::Fixture fixture;
+    fixture.rules = {{"PSU/GND", sfp::FixtureRule::Kind::Mutual, {3, 7}}};
+    m_session->setFixture(fixture, QString(), false);
+    sfp::SwitchingLog log;
+    m_session->setLog(&log, "VXI0::1::INSTR/FC2");
+    QuietReporter reporter;
+    m_session->setReporter(&reporter);
+    const char *const calls[] = {"qx5170_switchRelay", "qx5170_updateRelaysState",
+                                 "qx5170_pulseSynchTrigger", "qx5170_setSwitchingMode"};
+    for (int step = 0; step < 1000; ++step) {
+        if (random.bounded(8) == 0)
+            sfpsim::injectFault(calls[random.bounded(4)],
+                                random.bounded(2) == 0 ? qx5170_ERROR_NO_CARD : VI_WARN_NSUP_RESET);
+        switch (random.bounded(9)) {
+        case 0:
+            m_session->selectMode(SwitchingMode(random.bounded(3)));
+            break;
+        case 1:
+            m_session->update();
+            break;
+        case 2:
+            m_session->trigger();
+            break;
+        case 3:
+            m_session->setExclusive(random.bounded(2) == 1);
+            break;
+        case 4: {
+            CardState state;
+            for (bool &closed : state.closed)
+                closed = random.bounded(4) == 0;
+            state.mode = SwitchingMode(random.bounded(3));
+            state.exclusive = random.bounded(2) == 1;
+            m_session->restore(state);
+            break;
+        }
+        case 5:
+            m_session->reset();
+            break;
+        default:
+            m_session->setRelay(random.bounded(1, 9), random.bounded(2) == 1);
+            break;
+        }
+        sfpsim::clearFaults();
+    }
+    QStringList logged;
+    int refusals = 0;
+    for (const sfp::SwitchingEvent &event : log.recent()) {
+        if (event.kind == sfp::SwitchingEvent::Kind::Refusal)
+            ++refusals;
+        if (event.status.has_value())
+            logged.append(asDriverCall(event));
+        QCOMPARE(event.card, QStringLiteral("VXI0::1::INSTR/FC2"));
+        QCOMPARE(event.source, QStringLiteral("operator"));
+        // Only the exclusive rule, the start and refusals call nothing.
+        const bool callsNothing = event.kind == sfp::SwitchingEvent::Kind::Exclusive
+            || event.kind == sfp::SwitchingEvent::Kind::Start
+            || event.kind == sfp::SwitchingEvent::Kind::Refusal;
+        QCOMPARE(event.status.has_value(), !callsNothing);
+    }
+    QStringList traced;
+    for (QString line : sfptest::trace({"qx5170_switchRelay", "qx5170_setSwitchingMode",
+                                        "qx5170_updateRelaysState", "qx5170_pulseSynchTrigger"}))
+        traced.append(line.replace(QStringLiteral("(%1").arg(m_vi), QLatin1String("(VI")));
+    QCOMPARE(logged, traced);
+    QVERIFY(refusals > 0);
+    QVERIFY(traced.size() > 300);
+}
+
+void tst_CardSession::logSourcesAndImpliedChanges()
+{
+    sfp::SwitchingLog log;
+    m_session->setLog(&log, "VXI0::1::INSTR/FC2");
+    QCOMPARE(log.recent().size(), size_t(1));
+    QCOMPARE(log.recent().back().kind, sfp::SwitchingEvent::Kind::Start);
+    QCOMPARE(log.recent().back().source, QStringLiteral("operator"));
+    const auto scpiSince = [&log](size_t first) {
+        QStringList lines;
+        for (size_t i = first; i < log.recent().size(); ++i) {
+            const sfp::SwitchingEvent &event = log.recent()[i];
+            lines.append(QStringLiteral("%1|%2|%3")
+                             .arg(event.source, event.client, QString::fromLatin1(event.scpi())));
+        }
+        return lines;
+    };
+
+    // A click under the exclusive rule: the partner's opening follows
+    // from it and has no command of its own.
+    m_session->setRelay(2, true);
+    m_session->setExclusive(true);
+    m_session->setRelay(1, true);
+    QCOMPARE(scpiSince(1),
+             QStringList({"operator||ROUT:CLOS (@2)", "operator||ROUT:EXCL ON",
+                          "operator||ROUT:CLOS (@1)", "operator||"}));
+    // A script's source, and a command of its whose changes are commands
+    // one level down.
+    size_t mark = log.recent().size();
+    {
+        const CardSession::Source client(m_session.get(), "socket 127.0.0.1:40112");
+        m_session->selectMode(SwitchingMode::SyncCommand);
+        m_session->setRelay(4, true);
+        const CardSession::Source reset(m_session.get(), "*RST", m_session->source());
+        m_session->reset();
+    }
+    QCOMPARE(scpiSince(mark),
+             QStringList({"socket 127.0.0.1:40112||ROUT:MODE COMM",
+                          "socket 127.0.0.1:40112||ROUT:CLOS (@4)",
+                          "*RST|socket 127.0.0.1:40112|ROUT:OPEN (@1)",
+                          "*RST|socket 127.0.0.1:40112|ROUT:OPEN (@4)",
+                          "*RST|socket 127.0.0.1:40112|ROUT:UPD",
+                          "*RST|socket 127.0.0.1:40112|ROUT:EXCL OFF",
+                          "*RST|socket 127.0.0.1:40112|ROUT:MODE ASYN"}));
+    // Out of the scopes, the operator again; leaving a synchronous mode
+    // applies what waits, which the mode change implies.
+    mark = log.recent().size();
+    m_session->selectMode(SwitchingMode::SyncTrigger);
+    m_session->setRelay(5, true);
+    m_session->selectMode(SwitchingMode::Asynchronous);
+    QCOMPARE(scpiSince(mark),
+             QStringList({"operator||ROUT:MODE TRIG", "operator||ROUT:CLOS (@5)", "operator||",
+                          "operator||ROUT:MODE ASYN"}));
+    QCOMPARE(log.recent()[log.recent().size() - 2].kind, sfp::SwitchingEvent::Kind::Trigger);
+
+    // A refused click is logged with its rule and reaches no driver.
+    sfp::Fixture fixture;
+    fixture.rules = {{"HV", sfp::FixtureRule::Kind::Forbidden, {31}}};
+    m_session->setFixture(fixture, QString(), false);
+    sfptest::clearTrace();
+    m_session->setRelay(31, true);
+    QCOMPARE(log.recent().back().kind, sfp::SwitchingEvent::Kind::Refusal);
+    QCOMPARE(log.recent().back().relay, 31);
+    QCOMPARE(log.recent().back().reason, QStringLiteral("\"HV\" forbids relay 31"));
+    QCOMPARE(sfptest::trace({"qx5170_"}), QStringList());
+    m_session->recordRefusal(0, "another client holds the lock", -221);
+    QCOMPARE(log.recent().back().change(),
+             QStringLiteral("refused: another client holds the lock (-221)"));
+
+    // In demo mode the operator is "demo", and nothing has a driver status.
+    CardSession demo(VI_NULL, true);
+    sfp::SwitchingLog demoLog;
+    demo.setLog(&demoLog, "DEMO");
+    demo.setRelay(3, true);
+    demo.selectMode(SwitchingMode::SyncCommand);
+    demo.update();
+    demo.trigger();
+    QCOMPARE(demoLog.recent().size(), size_t(5));
+    for (const sfp::SwitchingEvent &event : demoLog.recent()) {
+        QCOMPARE(event.source, QStringLiteral("demo"));
+        QCOMPARE(event.card, QStringLiteral("DEMO"));
+        QVERIFY(!event.status.has_value());
+    }
 }
 
 SFPTEST_CORE_MAIN(tst_CardSession)

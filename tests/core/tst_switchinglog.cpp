@@ -85,11 +85,11 @@ void tst_SwitchingLog::linesOfEachKind_data()
                            << QByteArray()
                            << "panel took the card: relays closed: 1, 32; Sync. Trigger; "
                               "exclusive rule on";
-    QTest::newRow("relay closed")
-        << relay(7, true)
-        << head + R"j("event":"relay","relay":7,"closed":true,"scpi":"ROUT:CLOS (@7)","status":0,)j"
-                  R"j("synchronized":true})j"
-        << QByteArray("ROUT:CLOS (@7)") << "relay 7 closed";
+    QTest::newRow("relay closed") << relay(7, true)
+                                  << head
+            + R"j("event":"relay","relay":7,"closed":true,"scpi":"ROUT:CLOS (@7)","status":0,)j"
+              R"j("synchronized":true})j"
+                                  << QByteArray("ROUT:CLOS (@7)") << "relay 7 closed";
     SwitchingEvent partner = relay(8, false);
     partner.implied = true;
     partner.status = -1074003951;
@@ -113,10 +113,10 @@ void tst_SwitchingLog::linesOfEachKind_data()
                           << QByteArray("ROUT:MODE COMM") << "mode Sync. Command";
     SwitchingEvent exclusive = logged(Kind::Exclusive);
     exclusive.on = false;
-    QTest::newRow("exclusive, demo") << exclusive
-                                     << head
-            + R"j("event":"exclusive","on":false,"scpi":"ROUT:EXCL OFF","synchronized":true})j"
-                                     << QByteArray("ROUT:EXCL OFF") << "exclusive rule off";
+    QTest::newRow("exclusive, demo")
+        << exclusive
+        << head + R"j("event":"exclusive","on":false,"scpi":"ROUT:EXCL OFF","synchronized":true})j"
+        << QByteArray("ROUT:EXCL OFF") << "exclusive rule off";
     SwitchingEvent update = logged(Kind::Update);
     update.status = 1073676418;
     QTest::newRow("update with a warning")
@@ -134,8 +134,9 @@ void tst_SwitchingLog::linesOfEachKind_data()
     refusal.reason = "\"PSU/GND\" allows one of relays 3, 7";
     QTest::newRow("refusal of a click")
         << refusal
-        << head + R"j("event":"refusal","relay":7,"reason":"\"PSU/GND\" allows one of relays 3, 7",)j"
-                  R"j("synchronized":true})j"
+        << head
+            + R"j("event":"refusal","relay":7,"reason":"\"PSU/GND\" allows one of relays 3, 7",)j"
+              R"j("synchronized":true})j"
         << QByteArray() << "refused: \"PSU/GND\" allows one of relays 3, 7";
     SwitchingEvent locked = logged(Kind::Refusal);
     locked.reason = "another client holds the lock";
@@ -228,15 +229,9 @@ void tst_SwitchingLog::scpiOfAWholeSession()
     refusal.reason = "x";
     SwitchingEvent exclusive = logged(Kind::Exclusive);
     exclusive.on = true;
-    const QList<SwitchingEvent> events {start,
-                                        relay(3, true),
-                                        exclusive,
-                                        partner,
-                                        refusal,
-                                        mode,
-                                        relay(32, true),
-                                        logged(Kind::Trigger),
-                                        logged(Kind::Update)};
+    const QList<SwitchingEvent> events {
+        start,           relay(3, true),        exclusive,           partner, refusal, mode,
+        relay(32, true), logged(Kind::Trigger), logged(Kind::Update)};
     QCOMPARE(sfp::switchingLog::toScpi(events),
              QByteArray("ROUT:CLOS (@3)\nROUT:EXCL ON\nROUT:MODE TRIG\nROUT:CLOS (@32)\n*TRG\n"
                         "ROUT:UPD\n"));
@@ -307,7 +302,8 @@ void tst_SwitchingLog::wholeLinesAppended()
     again.setPath(path);
     again.append(relay(3, true));
     const QByteArray text = sfptest::fileContents(path);
-    QCOMPARE(text, relay(2, true).toJson() + '\n' + relay(2, false).toJson() + '\n'
+    QCOMPARE(text,
+             relay(2, true).toJson() + '\n' + relay(2, false).toJson() + '\n'
                  + relay(3, true).toJson() + '\n');
     // The view keeps the newest ones only.
     for (int i = 0; i < sfp::SwitchingLog::recentCount + 5; ++i)
@@ -336,8 +332,9 @@ void tst_SwitchingLog::rotatesAtTenMebibytes()
         QCOMPARE(QFileInfo(path).size(), line.size());
     }
     QStringList kept = QDir(folder.path()).entryList(QDir::Files, QDir::Name);
-    QCOMPARE(kept, QStringList({"switching.jsonl", "switching.jsonl.1", "switching.jsonl.2",
-                                "switching.jsonl.3", "switching.jsonl.4"}));
+    QCOMPARE(kept,
+             QStringList({"switching.jsonl", "switching.jsonl.1", "switching.jsonl.2",
+                          "switching.jsonl.3", "switching.jsonl.4"}));
     // The newest moved aside is .1.
     QCOMPARE(sfptest::fileContents(path + ".1").left(1), QByteArray("6"));
     QCOMPARE(sfptest::fileContents(path + ".4").left(1), QByteArray("3"));
