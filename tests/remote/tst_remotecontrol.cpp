@@ -14,6 +14,7 @@
 #include "remotecontrol.h"
 #include "savedstates.h"
 #include "sfptest.h"
+#include "switchinglog.h"
 
 #include "qx5170.h"
 #include "sim_control.h"
@@ -145,6 +146,7 @@ private slots:
     void fixtureLabels();
     void fixtureStates();
     void relayWear();
+    void switchingLogSources();
 
 private:
     void createPanel(bool demo = false);
@@ -1622,6 +1624,64 @@ void tst_RemoteControl::relayWear()
     QCOMPARE(m_client.ask("SYST:ERR?"),
              QByteArray(R"(-300,"Device-specific error;the relay cycles cannot be written: )"
                         R"(its folder cannot be made")"));
+}
+
+void tst_RemoteControl::switchingLogSources()
+{
+    sfp::SwitchingLog log;
+    m_panel->card()->setLog(&log, m_panel->cardId());
+    const auto unset = qScopeGuard([this] { m_panel->card()->setLog(nullptr, QString()); });
+    Client other;
+    QVERIFY(other.connectTo(m_remote->port()));
+    // Each client by its address and port as the panel sees them.
+    const QString me = QStringLiteral("socket 127.0.0.1:%1").arg(m_client.socket().localPort());
+    const QString them = QStringLiteral("socket 127.0.0.1:%1").arg(other.socket().localPort());
+    QVERIFY(me != them);
+    const auto since = [&log](size_t first) {
+        QStringList lines;
+        for (size_t i = first; i < log.recent().size(); ++i) {
+            const sfp::SwitchingEvent &event = log.recent()[i];
+            lines.append(event.source + '|' + event.client + '|' + event.change());
+        }
+        return lines;
+    };
+
+    size_t mark = log.recent().size();
+    m_client.run("ROUT:CLOS (@3)");
+    other.run("ROUT:CLOS (@4);*SAV 1");
+    m_client.run("*RST");
+    other.run("*RCL 1");
+    // *RST sets the mode even where it is the mode already, as it always
+    // has: the card may have been switched by something else.
+    QCOMPARE(
+        since(mark),
+        QStringList({me + "||relay 3 closed", them + "||relay 4 closed",
+                     "*RST|" + me + "|mode Asynchronous", "*RST|" + me + "|relay 3 opened",
+                     "*RST|" + me + "|relay 4 opened", "*RCL 1|" + them + "|mode Sync. Command",
+                     "*RCL 1|" + them + "|relay 3 closed", "*RCL 1|" + them + "|relay 4 closed",
+                     "*RCL 1|" + them + "|update", "*RCL 1|" + them + "|mode Asynchronous"}));
+
+    // Refusals: another client's lock, a list breaking the exclusive rule,
+    // a fixture's rule; none reaches the driver.
+    other.run("ROUT:EXCL ON");
+    mark = log.recent().size();
+    sfptest::clearTrace();
+    QCOMPARE(other.ask("SYST:LOCK:REQ?"), QByteArray("1"));
+    m_client.run("ROUT:OPEN (@3)");
+    other.run("SYST:LOCK:REL;:ROUT:CLOS (@5,6)");
+    sfp::Fixture fixture;
+    fixture.rules = {{"HV", sfp::FixtureRule::Kind::Forbidden, {31}}};
+    m_panel->card()->setFixture(fixture, QString(), false);
+    m_client.run("ROUT:CLOS (@31)");
+    QCOMPARE(since(mark),
+             QStringList({me + "||refused: another client holds the lock (-221)",
+                          them + "||refused: both relays of pair 3 under the exclusive rule (-221)",
+                          me + "||refused: \"HV\" forbids relay 31 (-221)"}));
+    QCOMPARE(sfptest::trace({"qx5170_switchRelay"}), QStringList());
+    // The operator's clicks, between the scripts' lines.
+    relayButton(8)->click();
+    QCOMPARE(log.recent().back().source, QStringLiteral("operator"));
+    QCOMPARE(log.recent().back().change(), QStringLiteral("relay 8 closed"));
 }
 
 SFPTEST_MAIN(tst_RemoteControl)
