@@ -163,8 +163,7 @@ void CardSession::record(SwitchingEvent event, std::optional<ViStatus> status)
 {
     if (!m_log)
         return;
-    event.time = QDateTime::currentDateTime();
-    event.time = event.time.toOffsetFromUtc(event.time.offsetFromUtc());
+    event.time = m_log->now();
     event.card = m_cardId;
     event.source = source();
     event.client = m_client;

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <set>
 
@@ -33,11 +34,6 @@ constexpr std::array<const char *, 7> kindNames
 constexpr std::array<const char *, 3> modeTexts
     = {"Asynchronous", "Sync. Command", "Sync. Trigger"};
 constexpr std::array<const char *, 3> modeCommands = {"ASYN", "COMM", "TRIG"};
-
-std::string text(const QString &value)
-{
-    return value.toStdString();
-}
 
 QString systemError(int error)
 {
@@ -117,60 +113,190 @@ QString SwitchingEvent::change() const
     return words;
 }
 
+namespace {
+
+// A JSON string: quotes, backslashes and control characters escaped, the
+// rest as UTF-8. Plain ASCII, what sources and cards are made of, goes
+// character by character without a copy.
+void appendString(QByteArray &out, const QString &value)
+{
+    out += '"';
+    const bool plain = std::all_of(value.begin(), value.end(), [](QChar c) {
+        return c.unicode() >= 0x20 && c.unicode() < 0x80 && c != u'"' && c != u'\\';
+    });
+    if (plain) {
+        for (const QChar c : value)
+            out += char(c.unicode());
+        out += '"';
+        return;
+    }
+    for (const char c : value.toUtf8()) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (byte < 0x20) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", unsigned(byte));
+            out += escape;
+        } else {
+            out += c;
+        }
+    }
+    out += '"';
+}
+
+// A whole number in decimal, with leading zeros to `width` digits.
+void appendNumber(QByteArray &out, qint64 value, int width = 1)
+{
+    char digits[24];
+    int count = 0;
+    quint64 rest = value < 0 ? 0 - quint64(value) : quint64(value);
+    do {
+        digits[count++] = char('0' + rest % 10);
+        rest /= 10;
+    } while (rest != 0);
+    if (value < 0)
+        out += '-';
+    for (int i = count; i < width; ++i)
+        out += '0';
+    while (count > 0)
+        out += digits[--count];
+}
+
+// "2026-12-09T14:05:00.123+01:00" (or "Z" at UTC), as ISO 8601 writes a
+// time with its offset, computed from the count of milliseconds: the
+// toolkit's own formatting costs more than a switch of the card.
+void appendTime(QByteArray &out, const QDateTime &time)
+{
+    const int offset = time.offsetFromUtc();
+    const qint64 local = time.toMSecsSinceEpoch() + qint64(offset) * 1000;
+    qint64 days = local >= 0 ? local / 86400000 : (local - 86399999) / 86400000;
+    const qint64 ms = local - days * 86400000;
+    // Days since 1970-01-01 to a civil date (Howard Hinnant's algorithm).
+    days += 719468;
+    const qint64 era = (days >= 0 ? days : days - 146096) / 146097;
+    const qint64 dayOfEra = days - era * 146097;
+    const qint64 yearOfEra
+        = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const qint64 dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const qint64 monthIndex = (5 * dayOfYear + 2) / 153;
+    const qint64 day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
+    const qint64 month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
+    const qint64 year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+    appendNumber(out, year, 4);
+    out += '-';
+    appendNumber(out, month, 2);
+    out += '-';
+    appendNumber(out, day, 2);
+    out += 'T';
+    appendNumber(out, ms / 3600000, 2);
+    out += ':';
+    appendNumber(out, ms / 60000 % 60, 2);
+    out += ':';
+    appendNumber(out, ms / 1000 % 60, 2);
+    out += '.';
+    appendNumber(out, ms % 1000, 3);
+    if (offset == 0) {
+        out += 'Z';
+        return;
+    }
+    out += offset < 0 ? '-' : '+';
+    appendNumber(out, qAbs(offset) / 3600, 2);
+    out += ':';
+    appendNumber(out, qAbs(offset) / 60 % 60, 2);
+}
+
+} // namespace
+
 QByteArray SwitchingEvent::toJson() const
 {
-    ordered_json line;
-    line["time"] = text(time.toString(Qt::ISODateWithMs));
-    line["card"] = text(card);
-    line["source"] = text(source);
-    if (!client.isEmpty())
-        line["client"] = text(client);
-    line["event"] = kindNames[size_t(kind)];
+    // Written field by field: a line is written for every switch of the
+    // card, and a document built first would cost more than the switch.
+    QByteArray line;
+    line.reserve(256);
+    line += "{\"time\":\"";
+    appendTime(line, time);
+    line += "\",\"card\":";
+    appendString(line, card);
+    line += ",\"source\":";
+    appendString(line, source);
+    if (!client.isEmpty()) {
+        line += ",\"client\":";
+        appendString(line, client);
+    }
+    line += ",\"event\":\"";
+    line += kindNames[size_t(kind)];
+    line += '"';
+    const auto flag = [&line](const char *key, bool value) {
+        line += ",\"";
+        line += key;
+        line += value ? "\":true" : "\":false";
+    };
+    const auto writeMode = [&line, this] {
+        line += ",\"mode\":\"";
+        line += fixture::modeNames[size_t(this->mode)];
+        line += '"';
+    };
     switch (kind) {
     case Kind::Start: {
-        ordered_json relays = ordered_json::array();
+        line += ",\"closed\":[";
+        bool first = true;
         for (size_t i = 0; i < closed.size(); ++i) {
-            if (closed[i])
-                relays.push_back(i + 1);
+            if (!closed[i])
+                continue;
+            if (!first)
+                line += ',';
+            appendNumber(line, qint64(i + 1));
+            first = false;
         }
-        line["closed"] = relays;
-        line["mode"] = fixture::modeNames[size_t(mode)];
-        line["exclusive"] = exclusive;
+        line += ']';
+        writeMode();
+        flag("exclusive", exclusive);
         break;
     }
     case Kind::Relay:
-        line["relay"] = relay;
-        line["closed"] = on;
+        line += ",\"relay\":";
+        appendNumber(line, relay);
+        flag("closed", on);
         break;
     case Kind::Mode:
-        line["mode"] = fixture::modeNames[size_t(mode)];
+        writeMode();
         break;
     case Kind::Exclusive:
-        line["on"] = on;
+        flag("on", on);
         break;
     case Kind::Update:
     case Kind::Trigger:
         break;
     case Kind::Refusal:
-        if (relay != 0)
-            line["relay"] = relay;
-        line["reason"] = text(reason);
-        if (error != 0)
-            line["error"] = error;
+        if (relay != 0) {
+            line += ",\"relay\":";
+            appendNumber(line, relay);
+        }
+        line += ",\"reason\":";
+        appendString(line, reason);
+        if (error != 0) {
+            line += ",\"error\":";
+            appendNumber(line, error);
+        }
         break;
     }
     if (implied)
-        line["implied"] = true;
+        flag("implied", true);
     const QByteArray command = scpi();
-    if (!command.isEmpty())
-        line["scpi"] = command.toStdString();
-    if (status.has_value())
-        line["status"] = *status;
-    line["synchronized"] = synchronized;
-    // Our own texts are UTF-8 throughout; anything else would be replaced,
-    // never thrown over.
-    return QByteArray::fromStdString(
-        line.dump(-1, ' ', false, ordered_json::error_handler_t::replace));
+    if (!command.isEmpty()) {
+        line += ",\"scpi\":\"";
+        line += command;
+        line += '"';
+    }
+    if (status.has_value()) {
+        line += ",\"status\":";
+        appendNumber(line, *status);
+    }
+    flag("synchronized", synchronized);
+    line += '}';
+    return line;
 }
 
 std::optional<SwitchingEvent> SwitchingEvent::fromJson(const QByteArray &line, QString *why)
@@ -276,10 +402,15 @@ std::optional<SwitchingEvent> SwitchingEvent::fromJson(const QByteArray &line, Q
 
 SwitchingLog::SwitchingLog(QObject *parent)
     : QObject(parent)
-{ }
+{
+    m_flushTimer.setSingleShot(true);
+    m_flushTimer.setInterval(0);
+    connect(&m_flushTimer, &QTimer::timeout, this, &SwitchingLog::flush);
+}
 
 SwitchingLog::~SwitchingLog()
 {
+    flush();
     closeFile();
 }
 
@@ -288,45 +419,67 @@ QString SwitchingLog::fileName(const QString &folder, const QString &cardId)
     return savedStates::cardFolder(folder, cardId) + QStringLiteral("/switching.jsonl");
 }
 
+QDateTime SwitchingLog::now()
+{
+    const QDateTime utc = QDateTime::currentDateTimeUtc();
+    const qint64 since = m_offsetFound.isValid() ? m_offsetFound.msecsTo(utc) : -1;
+    if (since < 0 || since >= 1000) {
+        m_offset = QDateTime::currentDateTime().offsetFromUtc();
+        m_offsetFound = utc;
+    }
+    return utc.toOffsetFromUtc(m_offset);
+}
+
 void SwitchingLog::append(const SwitchingEvent &event)
 {
     m_recent.push_back(event);
     if (m_recent.size() > size_t(recentCount))
         m_recent.pop_front();
     if (!m_path.isEmpty()) {
-        const QString why = write(event.toJson() + '\n');
-        if (why.isEmpty()) {
-            m_failureSaid = false;
-        } else if (!m_failureSaid) {
-            m_failureSaid = true;
-            emit writeFailed(m_path + QStringLiteral(": ") + why);
-        }
+        m_pending += event.toJson() + '\n';
+        // Written once the event loop turns, or at once when much waits.
+        if (m_pending.size() >= flushSize)
+            flush();
+        else if (!m_flushTimer.isActive())
+            m_flushTimer.start();
     }
     emit appended(event);
 }
 
-QString SwitchingLog::write(const QByteArray &line)
+void SwitchingLog::flush()
+{
+    m_flushTimer.stop();
+    if (m_pending.isEmpty())
+        return;
+    const QString why = write(m_pending);
+    m_pending.clear();
+    if (why.isEmpty()) {
+        m_failureSaid = false;
+    } else if (!m_failureSaid) {
+        m_failureSaid = true;
+        emit writeFailed(m_path + QStringLiteral(": ") + why);
+    }
+}
+
+QString SwitchingLog::write(const QByteArray &lines)
 {
     QString why;
     if (m_fd < 0 && !openFile(&why))
         return why;
-    struct stat status
-    { };
-    if (::fstat(m_fd, &status) != 0)
-        return systemError(errno);
-    if (status.st_size > 0 && status.st_size + line.size() > rotateSize) {
+    if (m_size > 0 && m_size + lines.size() > rotateSize) {
         rotate();
         if (!openFile(&why))
             return why;
-        status.st_size = 0;
     }
-    // One write: a process that dies leaves the line whole or not at all.
-    const ssize_t written = ::write(m_fd, line.constData(), size_t(line.size()));
-    if (written == line.size())
+    // One write: a process that dies leaves the lines whole or not at all.
+    const ssize_t written = ::write(m_fd, lines.constData(), size_t(lines.size()));
+    if (written == lines.size()) {
+        m_size += written;
         return {};
+    }
     const int error = written < 0 ? errno : ENOSPC;
     // A line cut short would spoil the next one: it is taken back.
-    if (written > 0 && ::ftruncate(m_fd, status.st_size) != 0)
+    if (written > 0 && ::ftruncate(m_fd, m_size) != 0)
         return systemError(errno);
     return systemError(error);
 }
@@ -359,6 +512,7 @@ bool SwitchingLog::openFile(QString *why)
         *why = QStringLiteral("it is not a regular file");
         return false;
     }
+    m_size = status.st_size;
     return true;
 }
 

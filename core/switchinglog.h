@@ -13,6 +13,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <array>
 #include <deque>
@@ -93,11 +94,21 @@ public:
     void setPath(const QString &path) { m_path = path; }
     QString path() const { return m_path; }
 
-    // Writes the event as one whole line, with a single write, so that a
-    // crash leaves only whole lines; a write cut short (a full disk) is
-    // taken back.
+    // Lines wait at most this long in memory: they are written once the
+    // event loop turns, or as soon as this many bytes wait.
+    static constexpr qsizetype flushSize = 16 * 1024;
+
+    // Appends the event as one line. Lines go to the file whole, those
+    // that wait together in one write, so that a crash leaves only whole
+    // lines; a write cut short (a full disk) is taken back.
     void append(const SwitchingEvent &event);
+    // Writes what waits now.
+    void flush();
     const std::deque<SwitchingEvent> &recent() const { return m_recent; }
+    // Now, in local time with its offset from UTC. The offset is looked up
+    // once a second (and when the clock goes back): each look-up reads the
+    // system's time zone file, which a burst of switching cannot afford.
+    QDateTime now();
 
 signals:
     void appended(const sfp::SwitchingEvent &event);
@@ -105,15 +116,20 @@ signals:
     void writeFailed(const QString &why);
 
 private:
-    QString write(const QByteArray &line);
+    QString write(const QByteArray &lines);
     bool openFile(QString *why);
     void rotate();
     void closeFile();
 
     QString m_path;
     int m_fd = -1;
+    qint64 m_size = 0; // of the file, as this log has written it
+    QByteArray m_pending;
+    QTimer m_flushTimer;
     bool m_failureSaid = false;
     std::deque<SwitchingEvent> m_recent;
+    QDateTime m_offsetFound;
+    int m_offset = 0;
 };
 
 namespace switchingLog {

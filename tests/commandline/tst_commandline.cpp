@@ -7,6 +7,7 @@
 #include "commandline.h"
 #include "programrun.h"
 #include "sfptest.h"
+#include "switchinglog.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -16,6 +17,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -164,6 +166,9 @@ private slots:
     void idleTimeout();
     void fixtureFiles();
     void relayWearSurvivesAKill();
+    void switchingLogReplayedOnAnotherCard();
+    void switchingLogToolsRefuse_data();
+    void switchingLogToolsRefuse();
 };
 
 void tst_CommandLine::parse_data()
@@ -980,7 +985,8 @@ void tst_CommandLine::relayWearSurvivesAKill()
 {
     // Every closing the card makes is counted in the card's own file: a
     // second after the last one it is there, and a panel killed in the
-    // middle of a burst leaves a whole file, never a cut one.
+    // middle of a burst leaves a whole file, never a cut one, and a
+    // switching log of whole lines.
     QTemporaryDir folder;
     const QString trace = folder.filePath(QStringLiteral("trace.txt"));
     const QString counts
@@ -1046,6 +1052,15 @@ void tst_CommandLine::relayWearSurvivesAKill()
     QVERIFY2(inFile, sfptest::fileContents(counts).constData());
     const std::array<qint64, 32> made = closingsInTrace(trace);
     qInfo("relay 1: %lld closings in the file, %lld made", inFile->at(0), made[0]);
+    // The switching log of the killed panel holds whole lines only, one
+    // per change up to where it stopped.
+    const QByteArray log = sfptest::fileContents(QFileInfo(counts).path() + "/switching.jsonl");
+    QVERIFY(log.endsWith('\n'));
+    int skipped = -1;
+    const QList<sfp::SwitchingEvent> logged = sfp::switchingLog::read(log, {}, {}, &skipped);
+    QCOMPARE(skipped, 0);
+    QCOMPARE(logged.size(), log.count('\n'));
+    QVERIFY(logged.size() > 2 * 64 * 20);
     for (size_t relay = 0; relay < 32; ++relay) {
         QVERIFY(inFile->at(relay) >= 20);
         QVERIFY(inFile->at(relay) <= made[relay]);
@@ -1066,6 +1081,216 @@ void tst_CommandLine::relayWearSurvivesAKill()
         expected[relay] += 3;
     }
     QCOMPARE(*countsInFile(counts), expected);
+}
+
+// The driver calls that switch the card, in a trace file, each session's
+// handle written "VI".
+QStringList switchingCalls(const QString &path)
+{
+    QStringList calls;
+    for (QString line :
+         sfptest::traceFile(path, {"qx5170_switchRelay(", "qx5170_setSwitchingMode(",
+                                   "qx5170_updateRelaysState(", "qx5170_pulseSynchTrigger("})) {
+        const qsizetype open = line.indexOf(QLatin1Char('('));
+        qsizetype end = line.indexOf(QLatin1Char(','), open);
+        if (end < 0)
+            end = line.indexOf(QLatin1Char(')'), open);
+        calls.append(line.replace(open + 1, end - open - 1, QStringLiteral("VI")));
+    }
+    return calls;
+}
+
+void tst_CommandLine::switchingLogReplayedOnAnotherCard()
+{
+    // Two scripts share a card; its log, turned into SCPI lines and sent to
+    // a panel on another card, gives that card the same relays, mode and
+    // rule through the same driver calls. Its timeline, read by sigrok,
+    // shows the logged changes at the logged times.
+    QTemporaryDir first;
+    QTemporaryDir second;
+    const quint16 port = freePort();
+    QVERIFY(port != 0);
+    const auto start = [port](QProcess &process, const QTemporaryDir &folder,
+                              const QStringList &card) {
+        process.setProcessEnvironment(
+            programEnvironment(folder, folder.filePath(QStringLiteral("trace.txt")), {}));
+        process.start(QStringLiteral(SFP_PROGRAM),
+                      QStringList {"--simulate", "-platform", "offscreen", "--listen",
+                                   QString::number(port)}
+                          + card);
+        return process.waitForStarted()
+            && !identityOnceUp(QHostAddress(QHostAddress::LocalHost), port).isEmpty();
+    };
+    QProcess recorded;
+    QVERIFY(start(recorded, first, {"--address", "VXI0::1::INSTR", "--fc", "2"}));
+    QTcpSocket a;
+    QTcpSocket b;
+    for (QTcpSocket *client : {&a, &b}) {
+        client->connectToHost(QHostAddress::LocalHost, port);
+        QVERIFY(client->waitForConnected(5000));
+    }
+    const auto run = [](QTcpSocket &client, const QByteArray &line) {
+        client.write(line + ";*OPC?\n");
+        QByteArray answer;
+        while (!answer.endsWith('\n') && client.waitForReadyRead(5000))
+            answer += client.readAll();
+        return answer;
+    };
+    const QList<QPair<QTcpSocket *, QByteArray>> session {
+        {&a, "ROUT:CLOS (@1,2,5)"}, {&b, "ROUT:EXCL ON"},     {&a, "ROUT:CLOS (@6)"},
+        {&b, "ROUT:MODE COMM"},     {&a, "ROUT:CLOS (@9,12)"}, {&b, "ROUT:UPD"},
+        {&a, "ROUT:MODE TRIG"},     {&b, "ROUT:CLOS (@20)"},   {&a, "*TRG"},
+        {&b, "ROUT:OPEN (@1)"},     {&a, "ROUT:MODE ASYN"},    {&b, "ROUT:EXCL OFF"},
+        {&a, "ROUT:CLOS (@2)"},     {&b, "ROUT:CLOS (@7)"}};
+    for (const auto &[client, line] : session) {
+        QCOMPARE(run(*client, line), QByteArray("1\n"));
+        QTest::qWait(3);
+    }
+    const QByteArray query = "ROUT:CLOS? (@1:32);:ROUT:MODE?;:ROUT:EXCL?";
+    const QByteArray card = run(a, query);
+    QCOMPARE(card.count(','), 31);
+    recorded.terminate();
+    QVERIFY(recorded.waitForFinished());
+
+    // Each line of the log a whole event, from one of the two scripts.
+    const QString log = first.filePath(
+        QStringLiteral("state/qx5170fp/VXI0::1::INSTR%2FFC2/switching.jsonl"));
+    const QByteArray text = sfptest::fileContents(log);
+    int skipped = -1;
+    const QList<sfp::SwitchingEvent> events = sfp::switchingLog::read(text, {}, {}, &skipped);
+    QCOMPARE(skipped, 0);
+    QCOMPARE(events.size(), text.count('\n'));
+    QCOMPARE(events.first().kind, sfp::SwitchingEvent::Kind::Start);
+    const QString sourceA = QStringLiteral("socket 127.0.0.1:%1").arg(a.localPort());
+    const QString sourceB = QStringLiteral("socket 127.0.0.1:%1").arg(b.localPort());
+    int withStatus = 0;
+    for (const sfp::SwitchingEvent &event : events.mid(1)) {
+        QVERIFY2(event.source == sourceA || event.source == sourceB, qPrintable(event.source));
+        withStatus += event.status.has_value() ? 1 : 0;
+    }
+    const QStringList calls = switchingCalls(first.filePath(QStringLiteral("trace.txt")));
+    QCOMPARE(withStatus, calls.size());
+
+    // Replayed on FC 3 in slot 9, without a log of its own.
+    const Run scpi = runProgram({"--log-to-scpi", log});
+    QCOMPARE(scpi.status, 0);
+    QCOMPARE(scpi.err, QByteArray());
+    QVERIFY(scpi.out.startsWith("ROUT:CLOS (@1)\nROUT:CLOS (@2)\nROUT:CLOS (@5)\nROUT:EXCL ON\n"));
+    QProcess replayed;
+    QVERIFY(start(replayed, second, {"--address", "VXI0::5::INSTR", "--fc", "3", "--no-log"}));
+    QTcpSocket c;
+    c.connectToHost(QHostAddress::LocalHost, port);
+    QVERIFY(c.waitForConnected(5000));
+    for (const QByteArray &line : scpi.out.trimmed().split('\n'))
+        QCOMPARE(run(c, line), QByteArray("1\n"));
+    QCOMPARE(run(c, query), card);
+    replayed.terminate();
+    QVERIFY(replayed.waitForFinished());
+    QCOMPARE(switchingCalls(second.filePath(QStringLiteral("trace.txt"))), calls);
+    // --no-log keeps no log; the relays' counts are kept all the same.
+    const QString secondCard = second.filePath(QStringLiteral("state/qx5170fp/VXI0::5::INSTR%2FFC3"));
+    QVERIFY(!QFileInfo::exists(secondCard + QStringLiteral("/switching.jsonl")));
+    QVERIFY(QFileInfo::exists(secondCard + QStringLiteral("/relay-cycles.json")));
+
+    // Only the lines from a time on.
+    const QDateTime from = events.at(5).time;
+    const Run since = runProgram({"--log-to-scpi", log, "--since", from.toString(Qt::ISODateWithMs)});
+    QCOMPARE(since.status, 0);
+    QVERIFY(scpi.out.endsWith(since.out));
+    QVERIFY(since.out.size() < scpi.out.size());
+
+    // The timeline: relay 2 as sigrok reads it, sample by sample (one a
+    // millisecond from the first event), changes where the log says.
+    const QString vcd = first.filePath(QStringLiteral("card.vcd"));
+    const Run dumped = runProgram({"--log-to-vcd", log, vcd});
+    QCOMPARE(dumped.status, 0);
+    QVERIFY(sfptest::fileContents(vcd).contains("$var wire 1 \" relay2 $end"));
+    const QString sigrok = QStandardPaths::findExecutable(QStringLiteral("sigrok-cli"));
+    if (sigrok.isEmpty())
+        QSKIP("sigrok-cli is not installed (scripts/deps.sh installs it)");
+    QProcess reader;
+    reader.start(sigrok, {"-I", "vcd", "-i", vcd, "-O", "csv", "-C", "relay2"});
+    QVERIFY(reader.waitForFinished(60000));
+    QCOMPARE(reader.exitCode(), 0);
+    QList<qint64> changes;
+    char last = '0';
+    qint64 sample = 0;
+    for (const QByteArray &row : reader.readAllStandardOutput().split('\n')) {
+        if (row.isEmpty() || row.startsWith(';') || !(row.at(0) == '0' || row.at(0) == '1'))
+            continue;
+        if (row.at(0) != last)
+            changes.append(sample);
+        last = row.at(0);
+        ++sample;
+    }
+    QList<qint64> logged;
+    bool closed = false;
+    for (const sfp::SwitchingEvent &event : events) {
+        if (event.kind == sfp::SwitchingEvent::Kind::Relay && event.relay == 2
+            && event.on != closed) {
+            logged.append(events.first().time.msecsTo(event.time));
+            closed = event.on;
+        }
+    }
+    QCOMPARE(logged.size(), 3); // closed, opened by the rule, closed again
+    QCOMPARE(changes, logged);
+}
+
+void tst_CommandLine::switchingLogToolsRefuse_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("error");
+
+    QTest::newRow("no log") << QStringList {"--log-to-scpi", "/nonexistent/switching.jsonl"} << 1
+                            << QByteArray("qx5170fp: the log /nonexistent/switching.jsonl cannot "
+                                          "be read: there is no such file\n");
+    QTest::newRow("a folder") << QStringList {"--log-to-scpi", "/"} << 1
+                              << QByteArray("qx5170fp: the log / cannot be read: is not a regular "
+                                            "file\n");
+    QTest::newRow("no dump file") << QStringList {"--log-to-vcd", "log.jsonl"} << 2
+                                  << QByteArray("qx5170fp: --log-to-vcd takes the log and the file "
+                                                "to write: --log-to-vcd LOG OUT.vcd.\n");
+    QTest::newRow("both tools") << QStringList {"--log-to-scpi", "a", "--log-to-vcd", "b", "c"} << 2
+                                << QByteArray("qx5170fp: Choose only one of --log-to-scpi and "
+                                              "--log-to-vcd.\n");
+    QTest::newRow("a bad time") << QStringList {"--log-to-scpi", "a", "--since", "noon"} << 2
+                                << QByteArray("qx5170fp: --since takes a time as ISO 8601 writes "
+                                              "it (2026-12-09T14:05:00, with an offset or Z where "
+                                              "it is not local time), not 'noon'.\n");
+    QTest::newRow("a time alone") << QStringList {"--until", "2026-12-09T14:05:00"} << 2
+                                  << QByteArray("qx5170fp: --until is for --log-to-scpi and "
+                                                "--log-to-vcd.\n");
+    QTest::newRow("a word too many") << QStringList {"--no-log", "out.vcd"} << 2
+                                     << QByteArray("qx5170fp: Unexpected argument 'out.vcd'.\n");
+}
+
+void tst_CommandLine::switchingLogToolsRefuse()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QByteArray, error);
+
+    const Run run = runProgram(arguments);
+    QCOMPARE(run.status, status);
+    QVERIFY2(run.err.startsWith(error), run.err.constData());
+    QCOMPARE(run.out, QByteArray());
+
+    // A log with a line cut short and a line of another program: the
+    // rest is read, and the skipped lines are said.
+    QTemporaryDir folder;
+    const QString log = folder.filePath(QStringLiteral("switching.jsonl"));
+    QVERIFY(sfptest::writeFile(
+        log, "{\"time\":\"2026-12-09T12:00:00.000Z\",\"event\":\"relay\",\"relay\":4,"
+             "\"closed\":true}\n"
+             "something else\n"
+             "{\"time\":\"2026-12-09T12:00:00.005Z\",\"event\":\"update\",\"implied\":true}\n"
+             "{\"time\":\"2026-12-09T12:00:00.007Z\",\"event\":\"relay\",\"relay\":4,\"clo"));
+    const Run read = runProgram({"--log-to-scpi", log});
+    QCOMPARE(read.status, 0);
+    QCOMPARE(read.out, QByteArray("ROUT:CLOS (@4)\n"));
+    QCOMPARE(read.err, "qx5170fp: the log " + log.toUtf8()
+                           + ": 2 lines are no switching events, left out\n");
 }
 
 SFPTEST_MAIN(tst_CommandLine)
