@@ -11,6 +11,7 @@ the program's output and the platform's trace on standard error).
 """
 
 import argparse
+import json
 import os
 import re
 import shutil
@@ -475,6 +476,41 @@ def fixture_rules_and_labels(desktop, program):
     return panel
 
 
+def switching_log(desktop, program):
+    """The operator's clicks are in the card's switching log, as the
+    operator's, one line per driver call; Ctrl+L opens the "Switching log"
+    window, which shows them."""
+    panel = d.Panel(desktop, program, arguments=["--address", "VXI0::1::INSTR", "--fc", "2"])
+    try:
+        main = panel.wait_window(d.PANEL_TITLE)
+        button = d.relay_buttons(main, 3)[1]
+        d.toggle(button)
+        d.wait_for("relay 6 to reach the card",
+                   lambda: "card VXI0::1::INSTR FC2 relay 6 on" in panel.trace())
+        d.focus_window(d.PANEL_TITLE)
+        d.key("ctrl+l")
+        view = panel.wait_window("Switching log")
+        table = d.wait_for("the log's table", lambda: d.find(view, "table", "Switching log"))
+        d.wait_for("the click in the log window",
+                   lambda: d.find(table, "table cell", "relay 6 closed") is not None)
+        d.press(d.find(view, "push button", "Close"))
+        panel.wait_gone(view)
+        close_with_yes(panel, main)
+    finally:
+        panel.close()
+    log = os.path.join(desktop.environment()["XDG_STATE_HOME"], "qx5170fp",
+                       "VXI0::1::INSTR%2FFC2", "switching.jsonl")
+    with open(log, encoding="utf-8") as lines:
+        events = [json.loads(line) for line in lines]
+    switches = [event for event in events if event.get("event") == "relay"]
+    expect([(event["source"], event["relay"], event["closed"], event.get("status"))
+            for event in switches] == [("operator", 6, True, 0)],
+           "the log holds %s" % switches)
+    calls = [line for line in panel.trace() if line.startswith("qx5170_switchRelay(")]
+    expect(len(calls) == 1, "the card saw %s" % calls)
+    return panel
+
+
 SCENARIOS = {
     "demo_close": demo_close,
     "autofind_switch": autofind_switch,
@@ -486,6 +522,7 @@ SCENARIOS = {
     "vendor_folder": vendor_folder,
     "break_before_make": break_before_make,
     "fixture_rules_and_labels": fixture_rules_and_labels,
+    "switching_log": switching_log,
     **remote.SCENARIOS,
     **vxi11.SCENARIOS,
 }
