@@ -13,6 +13,7 @@ of the end-to-end tests.
 
 import argparse
 import os
+import socket
 import subprocess
 import sys
 import time
@@ -25,6 +26,12 @@ import sfpdrive as d  # noqa: E402
 # Time for the window system and the program to finish painting what was
 # just shown.
 SETTLE = 0.8
+
+
+def free_port():
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
 
 
 class Camera:
@@ -105,8 +112,10 @@ def fixture(desktop, program, camera):
     os.makedirs(counts, exist_ok=True)
     with open(os.path.join(counts, "relay-cycles.json"), "w", encoding="utf-8") as out:
         out.write('{"cycles": [0,0,850000,0,0,0,12%s,100000%s]}' % (",0" * 3, ",0" * 21))
+    port = free_port()
     panel = d.Panel(desktop, program,
-                    arguments=["--address", "VXI0::1::INSTR", "--fc", "2", "--fixture", path])
+                    arguments=["--address", "VXI0::1::INSTR", "--fc", "2", "--fixture", path,
+                               "--listen", str(port)])
     try:
         main = panel.wait_window(d.PANEL_TITLE)
         psu = d.wait_for("relay 3 by its label",
@@ -117,10 +126,60 @@ def fixture(desktop, program, camera):
         d.wait_for("the refusal", lambda: d.find(
             main, "label", 'Refused: "PSU/GND" allows one of relays 3, 7'))
         camera.shoot(main, "panel-fixture.png")
+        # A script's changes beside the operator's, then the log window.
+        remote_session(port)
+        d.focus_window(d.PANEL_TITLE)
+        d.key("ctrl+l")
+        view = panel.wait_window("Switching log")
+        table = d.wait_for("the log's table", lambda: d.find(view, "table", "Switching log"))
+        d.wait_for("the script's changes in the log window",
+                   lambda: d.find(table, "table cell", "relay 12 closed") is not None)
+        camera.shoot(view, "switching-log.png")
+        d.press(d.find(view, "push button", "Close"))
+        panel.wait_gone(view)
         d.answer_close_question(panel, main, "Yes")
         panel.wait_exit()
     finally:
         panel.close()
+    timeline(desktop, program, camera, path)
+
+
+def remote_session(port):
+    """A script's few changes, a moment apart, for the log and its timeline."""
+    with socket.create_connection(("127.0.0.1", port), timeout=10) as client:
+        lines = client.makefile("rwb")
+        for line in ("ROUT:MODE COMM", "ROUT:CLOS (@4,12)", "ROUT:UPD", "ROUT:OPEN (@3)",
+                     "ROUT:CLOS (@7)", "ROUT:UPD", "ROUT:MODE ASYN", "ROUT:OPEN (@12)"):
+            lines.write(line.encode() + b";*OPC?\n")
+            lines.flush()
+            lines.readline()
+            time.sleep(0.15)
+
+
+def timeline(desktop, program, camera, fixture_path):
+    """The card's switching log as PulseView shows it."""
+    log = os.path.join(desktop.environment()["XDG_STATE_HOME"], "qx5170fp",
+                       "VXI0::1::INSTR%2FFC2", "switching.jsonl")
+    vcd = os.path.join(desktop.folder, "card.vcd")
+    subprocess.run([program, "--log-to-vcd", log, vcd, "--fixture", fixture_path], check=True,
+                   env=desktop.environment())
+    viewer = subprocess.Popen(["pulseview", "-i", vcd, "-I", "vcd"], env=desktop.environment(),
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        window = d.wait_for("PulseView's window", lambda: subprocess.run(
+            ["xdotool", "search", "--onlyvisible", "--name", "PulseView"], check=False,
+            capture_output=True, text=True, env=desktop.environment()).stdout.split())
+        time.sleep(4)
+        d.xdotool("windowsize", window[0], "1200", "700")
+        d.xdotool("windowmove", window[0], "0", "0")
+        time.sleep(2)
+        path = os.path.join(camera.folder, "switching-timeline.png")
+        subprocess.run([camera.grab, path, "0", "0", "1200", "700"], check=True,
+                       env=desktop.environment())
+        print(path)
+    finally:
+        viewer.terminate()
+        viewer.wait()
 
 
 def demo(desktop, program, camera):

@@ -6,6 +6,9 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/deps.sh"
+# PulseView draws the switching log's timeline; the tests need only sigrok-cli.
+command -v pulseview > /dev/null || DEBIAN_FRONTEND=noninteractive apt-get install -y \
+    --no-install-recommends pulseview
 "$top/scripts/build.sh" build
 exec dbus-run-session -- /usr/bin/python3 "$top/scripts/screenshots.py" \
     --program "$top/build/bin/qx5170fp" --grab "$top/build/bin/sfp_screengrab" \
