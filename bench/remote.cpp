@@ -739,8 +739,8 @@ int main(int argc, char *argv[])
             Qt::BlockingQueuedConnection);
     };
     std::thread client([&] {
-        runClient(echoPort, remotePort, remote.vxi11Port(), showWindow, logSwitching,
-                  &burstRunning, &figures);
+        runClient(echoPort, remotePort, remote.vxi11Port(), showWindow, logSwitching, &burstRunning,
+                  &figures);
         QMetaObject::invokeMethod(&running, &QEventLoop::quit, Qt::QueuedConnection);
     });
     running.exec();

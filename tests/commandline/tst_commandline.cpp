@@ -1089,8 +1089,9 @@ QStringList switchingCalls(const QString &path)
 {
     QStringList calls;
     for (QString line :
-         sfptest::traceFile(path, {"qx5170_switchRelay(", "qx5170_setSwitchingMode(",
-                                   "qx5170_updateRelaysState(", "qx5170_pulseSynchTrigger("})) {
+         sfptest::traceFile(path,
+                            {"qx5170_switchRelay(", "qx5170_setSwitchingMode(",
+                             "qx5170_updateRelaysState(", "qx5170_pulseSynchTrigger("})) {
         const qsizetype open = line.indexOf(QLatin1Char('('));
         qsizetype end = line.indexOf(QLatin1Char(','), open);
         if (end < 0)
@@ -1110,17 +1111,17 @@ void tst_CommandLine::switchingLogReplayedOnAnotherCard()
     QTemporaryDir second;
     const quint16 port = freePort();
     QVERIFY(port != 0);
-    const auto start = [port](QProcess &process, const QTemporaryDir &folder,
-                              const QStringList &card) {
-        process.setProcessEnvironment(
-            programEnvironment(folder, folder.filePath(QStringLiteral("trace.txt")), {}));
-        process.start(QStringLiteral(SFP_PROGRAM),
-                      QStringList {"--simulate", "-platform", "offscreen", "--listen",
-                                   QString::number(port)}
-                          + card);
-        return process.waitForStarted()
-            && !identityOnceUp(QHostAddress(QHostAddress::LocalHost), port).isEmpty();
-    };
+    const auto start
+        = [port](QProcess &process, const QTemporaryDir &folder, const QStringList &card) {
+              process.setProcessEnvironment(
+                  programEnvironment(folder, folder.filePath(QStringLiteral("trace.txt")), {}));
+              process.start(QStringLiteral(SFP_PROGRAM),
+                            QStringList {"--simulate", "-platform", "offscreen", "--listen",
+                                         QString::number(port)}
+                                + card);
+              return process.waitForStarted()
+                  && !identityOnceUp(QHostAddress(QHostAddress::LocalHost), port).isEmpty();
+          };
     QProcess recorded;
     QVERIFY(start(recorded, first, {"--address", "VXI0::1::INSTR", "--fc", "2"}));
     QTcpSocket a;
@@ -1137,7 +1138,7 @@ void tst_CommandLine::switchingLogReplayedOnAnotherCard()
         return answer;
     };
     const QList<QPair<QTcpSocket *, QByteArray>> session {
-        {&a, "ROUT:CLOS (@1,2,5)"}, {&b, "ROUT:EXCL ON"},     {&a, "ROUT:CLOS (@6)"},
+        {&a, "ROUT:CLOS (@1,2,5)"}, {&b, "ROUT:EXCL ON"},      {&a, "ROUT:CLOS (@6)"},
         {&b, "ROUT:MODE COMM"},     {&a, "ROUT:CLOS (@9,12)"}, {&b, "ROUT:UPD"},
         {&a, "ROUT:MODE TRIG"},     {&b, "ROUT:CLOS (@20)"},   {&a, "*TRG"},
         {&b, "ROUT:OPEN (@1)"},     {&a, "ROUT:MODE ASYN"},    {&b, "ROUT:EXCL OFF"},
@@ -1153,8 +1154,8 @@ void tst_CommandLine::switchingLogReplayedOnAnotherCard()
     QVERIFY(recorded.waitForFinished());
 
     // Each line of the log a whole event, from one of the two scripts.
-    const QString log = first.filePath(
-        QStringLiteral("state/qx5170fp/VXI0::1::INSTR%2FFC2/switching.jsonl"));
+    const QString log
+        = first.filePath(QStringLiteral("state/qx5170fp/VXI0::1::INSTR%2FFC2/switching.jsonl"));
     const QByteArray text = sfptest::fileContents(log);
     int skipped = -1;
     const QList<sfp::SwitchingEvent> events = sfp::switchingLog::read(text, {}, {}, &skipped);
@@ -1188,13 +1189,15 @@ void tst_CommandLine::switchingLogReplayedOnAnotherCard()
     QVERIFY(replayed.waitForFinished());
     QCOMPARE(switchingCalls(second.filePath(QStringLiteral("trace.txt"))), calls);
     // --no-log keeps no log; the relays' counts are kept all the same.
-    const QString secondCard = second.filePath(QStringLiteral("state/qx5170fp/VXI0::5::INSTR%2FFC3"));
+    const QString secondCard
+        = second.filePath(QStringLiteral("state/qx5170fp/VXI0::5::INSTR%2FFC3"));
     QVERIFY(!QFileInfo::exists(secondCard + QStringLiteral("/switching.jsonl")));
     QVERIFY(QFileInfo::exists(secondCard + QStringLiteral("/relay-cycles.json")));
 
     // Only the lines from a time on.
     const QDateTime from = events.at(5).time;
-    const Run since = runProgram({"--log-to-scpi", log, "--since", from.toString(Qt::ISODateWithMs)});
+    const Run since
+        = runProgram({"--log-to-scpi", log, "--since", from.toString(Qt::ISODateWithMs)});
     QCOMPARE(since.status, 0);
     QVERIFY(scpi.out.endsWith(since.out));
     QVERIFY(since.out.size() < scpi.out.size());
@@ -1281,16 +1284,17 @@ void tst_CommandLine::switchingLogToolsRefuse()
     QTemporaryDir folder;
     const QString log = folder.filePath(QStringLiteral("switching.jsonl"));
     QVERIFY(sfptest::writeFile(
-        log, "{\"time\":\"2026-12-09T12:00:00.000Z\",\"event\":\"relay\",\"relay\":4,"
-             "\"closed\":true}\n"
-             "something else\n"
-             "{\"time\":\"2026-12-09T12:00:00.005Z\",\"event\":\"update\",\"implied\":true}\n"
-             "{\"time\":\"2026-12-09T12:00:00.007Z\",\"event\":\"relay\",\"relay\":4,\"clo"));
+        log,
+        "{\"time\":\"2026-12-09T12:00:00.000Z\",\"event\":\"relay\",\"relay\":4,"
+        "\"closed\":true}\n"
+        "something else\n"
+        "{\"time\":\"2026-12-09T12:00:00.005Z\",\"event\":\"update\",\"implied\":true}\n"
+        "{\"time\":\"2026-12-09T12:00:00.007Z\",\"event\":\"relay\",\"relay\":4,\"clo"));
     const Run read = runProgram({"--log-to-scpi", log});
     QCOMPARE(read.status, 0);
     QCOMPARE(read.out, QByteArray("ROUT:CLOS (@4)\n"));
-    QCOMPARE(read.err, "qx5170fp: the log " + log.toUtf8()
-                           + ": 2 lines are no switching events, left out\n");
+    QCOMPARE(read.err,
+             "qx5170fp: the log " + log.toUtf8() + ": 2 lines are no switching events, left out\n");
 }
 
 SFPTEST_MAIN(tst_CommandLine)
