@@ -247,7 +247,7 @@ QByteArray SwitchingEvent::toJson() const
                 continue;
             if (!first)
                 line += ',';
-            appendNumber(line, qint64(i + 1));
+            appendNumber(line, qint64(i) + 1);
             first = false;
         }
         line += ']';

@@ -96,7 +96,7 @@ public:
 
     // Lines wait at most this long in memory: they are written once the
     // event loop turns, or as soon as this many bytes wait.
-    static constexpr qsizetype flushSize = 16 * 1024;
+    static constexpr qsizetype flushSize = qsizetype(16) * 1024;
 
     // Appends the event as one line. Lines go to the file whole, those
     // that wait together in one write, so that a crash leaves only whole

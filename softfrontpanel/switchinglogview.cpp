@@ -190,7 +190,7 @@ QString SwitchingLogView::selectedScpi() const
     return lines.isEmpty() ? QString() : lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
-void SwitchingLogView::copySelection()
+void SwitchingLogView::copySelection() const
 {
     const QString text = selectedScpi();
     if (!text.isEmpty())

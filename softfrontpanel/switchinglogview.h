@@ -28,7 +28,7 @@ public:
     // The selected changes' SCPI lines, oldest first, one per line; changes
     // that no command makes on its own are left out.
     QString selectedScpi() const;
-    void copySelection();
+    void copySelection() const;
 
     QTableView *table() const { return m_table; }
     QComboBox *sourceFilter() const { return m_sources; }

@@ -1060,7 +1060,7 @@ void tst_CommandLine::relayWearSurvivesAKill()
     const QList<sfp::SwitchingEvent> logged = sfp::switchingLog::read(log, {}, {}, &skipped);
     QCOMPARE(skipped, 0);
     QCOMPARE(logged.size(), log.count('\n'));
-    QVERIFY(logged.size() > 2 * 64 * 20);
+    QVERIFY(logged.size() > qsizetype(2) * 64 * 20);
     for (size_t relay = 0; relay < 32; ++relay) {
         QVERIFY(inFile->at(relay) >= 20);
         QVERIFY(inFile->at(relay) <= made[relay]);

@@ -330,7 +330,7 @@ void tst_SwitchingLog::rotatesAtTenMebibytes()
     for (int round = 1; round <= 6; ++round) {
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadWrite));
-        QVERIFY(file.resize(10 * 1024 * 1024 - line.size() + 1));
+        QVERIFY(file.resize(qint64(10) * 1024 * 1024 - line.size() + 1));
         QVERIFY(file.seek(0));
         QVERIFY(file.write(QByteArray::number(round)) > 0);
         file.close();
@@ -346,9 +346,9 @@ void tst_SwitchingLog::rotatesAtTenMebibytes()
     QCOMPARE(sfptest::fileContents(path + ".4").left(1), QByteArray("3"));
     // Exactly 10 MiB is still room.
     QFile file(path);
-    QVERIFY(file.resize(10 * 1024 * 1024 - line.size()));
+    QVERIFY(file.resize(qint64(10) * 1024 * 1024 - line.size()));
     appendOne();
-    QCOMPARE(QFileInfo(path).size(), 10 * 1024 * 1024);
+    QCOMPARE(QFileInfo(path).size(), qint64(10) * 1024 * 1024);
 }
 
 void tst_SwitchingLog::filesItCannotWrite()
