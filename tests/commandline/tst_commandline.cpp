@@ -167,6 +167,7 @@ private slots:
     void fixtureFiles();
     void relayWearSurvivesAKill();
     void switchingLogReplayedOnAnotherCard();
+    void stateThatCannotBeKept();
     void switchingLogToolsRefuse_data();
     void switchingLogToolsRefuse();
 };
@@ -1295,6 +1296,57 @@ void tst_CommandLine::switchingLogToolsRefuse()
     QCOMPARE(read.out, QByteArray("ROUT:CLOS (@4)\n"));
     QCOMPARE(read.err,
              "qx5170fp: the log " + log.toUtf8() + ": 2 lines are no switching events, left out\n");
+}
+
+void tst_CommandLine::stateThatCannotBeKept()
+{
+    // A state folder that cannot be made: the panel switches on and says
+    // once that it keeps neither the log nor the counts.
+    QTemporaryDir folder;
+    QVERIFY(sfptest::writeFile(folder.filePath(QStringLiteral("file")), "x"));
+    const quint16 port = freePort();
+    QVERIFY(port != 0);
+    const auto run = [&](const QString &stateHome, const QByteArray &line) {
+        QProcess panel;
+        panel.setProcessEnvironment(programEnvironment(
+            folder, folder.filePath(QStringLiteral("trace.txt")), {"XDG_STATE_HOME=" + stateHome}));
+        panel.start(QStringLiteral(SFP_PROGRAM),
+                    {"--simulate", "-platform", "offscreen", "--address", "VXI0::1::INSTR", "--fc",
+                     "2", "--listen", QString::number(port)});
+        if (!panel.waitForStarted()
+            || identityOnceUp(QHostAddress(QHostAddress::LocalHost), port).isEmpty())
+            return QByteArray("<no panel>");
+        const QByteArray answer = responseTo(port, line);
+        // Past the second within which the counts are written.
+        QTest::qWait(1500);
+        responseTo(port, "ROUT:OPEN (@1:32);*OPC?");
+        panel.terminate();
+        panel.waitForFinished();
+        return answer + panel.readAllStandardError();
+    };
+    const QByteArray unkept
+        = run(folder.filePath(QStringLiteral("file/state")), "ROUT:CLOS (@1,2);*OPC?");
+    QVERIFY2(unkept.startsWith("1\n"), unkept.constData());
+    QCOMPARE(unkept.count("qx5170fp: the switching log is not kept: "), 1);
+    QCOMPARE(unkept.count("qx5170fp: relay cycles are not kept: "), 1);
+    QVERIFY(unkept.contains(": its folder cannot be made\n"));
+
+    // A counter file that is not one is left as it is; nothing is counted.
+    const QString counts
+        = folder.filePath(QStringLiteral("state/qx5170fp/VXI0::1::INSTR%2FFC2/relay-cycles.json"));
+    QVERIFY(QDir().mkpath(QFileInfo(counts).path()));
+    QVERIFY(sfptest::writeFile(counts, "{\"cycles\": 7}"));
+    const QByteArray uncounted = run(folder.filePath(QStringLiteral("state")),
+                                     "ROUT:CLOS (@1);:DIAG:REL:CYCL? (@1);:SYST:ERR?");
+    QVERIFY2(uncounted.startsWith("-300,\"Device-specific error;relay cycles are not counted\"\n"),
+             uncounted.constData());
+    QVERIFY2(uncounted.contains("qx5170fp: relay cycles are not counted: " + counts.toUtf8()
+                                + " is not a counter file: \"cycles\" is not a list of 32 "
+                                  "counts\n"),
+             uncounted.constData());
+    QCOMPARE(sfptest::fileContents(counts), QByteArray("{\"cycles\": 7}"));
+    // The log is kept all the same.
+    QVERIFY(QFileInfo(QFileInfo(counts).path() + "/switching.jsonl").size() > 0);
 }
 
 SFPTEST_MAIN(tst_CommandLine)

@@ -1,0 +1,123 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
+// The "Switching log" window: the newest change first, live, filtered by
+// source, copied as SCPI lines oldest first.
+#include "switchinglog.h"
+#include "switchinglogview.h"
+
+#include "sfptest.h"
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QItemSelectionModel>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+
+using sfp::SwitchingEvent;
+
+namespace {
+
+SwitchingEvent change(const QString &source, int relay, bool closed, const QString &client = {})
+{
+    SwitchingEvent event;
+    event.kind = SwitchingEvent::Kind::Relay;
+    event.time
+        = QDateTime::fromString("2026-12-09T12:00:00.000+01:00", Qt::ISODateWithMs).addMSecs(relay);
+    event.source = source;
+    event.client = client;
+    event.relay = relay;
+    event.on = closed;
+    event.status = 0;
+    return event;
+}
+
+QString cell(const QTableView *table, int row, int column)
+{
+    return table->model()->index(row, column).data().toString();
+}
+
+} // namespace
+
+class tst_SwitchingLogView : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void showsFiltersAndCopies();
+};
+
+void tst_SwitchingLogView::showsFiltersAndCopies()
+{
+    sfp::SwitchingLog log;
+    log.append(change("operator", 1, true));
+    log.append(change("socket 127.0.0.1:40112", 2, true));
+    SwitchingLogView view(&log);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QCOMPARE(view.windowTitle(), QStringLiteral("Switching log"));
+    QVERIFY(!view.isModal());
+    QTableView *table = view.table();
+    QCOMPARE(table->model()->rowCount(), 2);
+    QCOMPARE(table->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Time"));
+    QCOMPARE(table->model()->headerData(2, Qt::Horizontal).toString(), QStringLiteral("Change"));
+    // The newest first.
+    QCOMPARE(cell(table, 0, 0), QStringLiteral("2026-12-09 12:00:00.002"));
+    QCOMPARE(cell(table, 0, 1), QStringLiteral("socket 127.0.0.1:40112"));
+    QCOMPARE(cell(table, 0, 2), QStringLiteral("relay 2 closed"));
+
+    // Live: a change appears at the top, and its source in the filter.
+    SwitchingEvent partner = change("*RCL 2", 4, false, "socket 127.0.0.1:40112");
+    partner.implied = true;
+    log.append(change("*RCL 2", 3, true, "socket 127.0.0.1:40112"));
+    log.append(partner);
+    log.append(change("operator", 5, true));
+    QCOMPARE(table->model()->rowCount(), 5);
+    QCOMPARE(cell(table, 0, 2), QStringLiteral("relay 5 closed"));
+    QCOMPARE(cell(table, 1, 1), QStringLiteral("*RCL 2 (socket 127.0.0.1:40112)"));
+    QComboBox *sources = view.sourceFilter();
+    QCOMPARE(sources->count(), 4);
+    QCOMPARE(sources->itemText(0), QStringLiteral("All sources"));
+
+    // A client's own changes and those of the commands it gave.
+    sources->setCurrentIndex(sources->findText("socket 127.0.0.1:40112"));
+    emit sources->activated(sources->currentIndex());
+    QCOMPARE(table->model()->rowCount(), 3);
+    sources->setCurrentIndex(sources->findText("operator"));
+    emit sources->activated(sources->currentIndex());
+    QCOMPARE(table->model()->rowCount(), 2);
+    sources->setCurrentIndex(0);
+    emit sources->activated(0);
+    QCOMPARE(table->model()->rowCount(), 5);
+
+    // Copied oldest first; the implied change has no command of its own.
+    QCOMPARE(view.selectedScpi(), QString());
+    table->selectAll();
+    QCOMPARE(view.selectedScpi(),
+             QStringLiteral("ROUT:CLOS (@1)\nROUT:CLOS (@2)\nROUT:CLOS (@3)\n"
+                            "ROUT:CLOS (@5)\n"));
+    table->clearSelection();
+    table->selectionModel()->select(table->model()->index(1, 0),
+                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    table->selectionModel()->select(table->model()->index(4, 0),
+                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QApplication::clipboard()->setText(QStringLiteral("before"));
+    view.findChild<QPushButton *>(QStringLiteral("copyScpi"))->click();
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("ROUT:CLOS (@1)\n"));
+    // Nothing to copy leaves the clipboard as it was.
+    table->clearSelection();
+    table->selectionModel()->select(table->model()->index(1, 0),
+                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    view.copySelection();
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("ROUT:CLOS (@1)\n"));
+
+    // The window keeps the newest changes only.
+    for (int i = 0; i < sfp::SwitchingLog::recentCount; ++i)
+        log.append(change("operator", i % 32 + 1, i % 2 == 0));
+    QCOMPARE(table->model()->rowCount(), sfp::SwitchingLog::recentCount);
+}
+
+SFPTEST_MAIN(tst_SwitchingLogView)
+#include "tst_switchinglogview.moc"
