@@ -130,7 +130,8 @@ void appendString(QByteArray &out, const QString &value)
         out += '"';
         return;
     }
-    for (const char c : value.toUtf8()) {
+    const QByteArray utf8 = value.toUtf8();
+    for (const char c : utf8) {
         const auto byte = static_cast<unsigned char>(c);
         if (c == '"' || c == '\\') {
             out += '\\';
@@ -302,8 +303,8 @@ QByteArray SwitchingEvent::toJson() const
 std::optional<SwitchingEvent> SwitchingEvent::fromJson(const QByteArray &line, QString *why)
 {
     const ordered_json json = ordered_json::parse(line.begin(), line.end(), nullptr, false);
-    const auto fail = [why](const QString &reason) {
-        *why = reason;
+    const auto fail = [why](const QString &because) {
+        *why = because;
         return std::nullopt;
     };
     if (json.is_discarded() || !json.is_object())
@@ -321,15 +322,15 @@ std::optional<SwitchingEvent> SwitchingEvent::fromJson(const QByteArray &line, Q
         *value = found->get<bool>();
         return true;
     };
-    const auto relayOf = [&json](const char *key, int *relay) {
+    const auto relayOf = [&json](const char *key, int *number) {
         const auto found = json.find(key);
         if (found == json.end() || !found->is_number_integer() || found->get<qint64>() < 1
             || found->get<qint64>() > 32)
             return false;
-        *relay = int(found->get<qint64>());
+        *number = int(found->get<qint64>());
         return true;
     };
-    const auto modeOf = [&json](SwitchingMode *mode) {
+    const auto modeOf = [&json](SwitchingMode *read) {
         const auto found = json.find("mode");
         if (found == json.end() || !found->is_string())
             return false;
@@ -337,7 +338,7 @@ std::optional<SwitchingEvent> SwitchingEvent::fromJson(const QByteArray &line, Q
                                      found->get<std::string>());
         if (name == fixture::modeNames.end())
             return false;
-        *mode = SwitchingMode(name - fixture::modeNames.begin());
+        *read = SwitchingMode(name - fixture::modeNames.begin());
         return true;
     };
 

@@ -24,13 +24,16 @@ using Kind = SwitchingEvent::Kind;
 
 namespace {
 
-const QDateTime noon = QDateTime::fromString("2026-12-09T12:00:00.000+01:00", Qt::ISODateWithMs);
+QDateTime noon()
+{
+    return QDateTime::fromString("2026-12-09T12:00:00.000+01:00", Qt::ISODateWithMs);
+}
 
 SwitchingEvent logged(Kind kind, qint64 ms = 0)
 {
     SwitchingEvent event;
     event.kind = kind;
-    event.time = noon.addMSecs(ms);
+    event.time = noon().addMSecs(ms);
     event.card = "VXI0::1::INSTR/FC2";
     event.source = "operator";
     return event;
@@ -208,7 +211,7 @@ void tst_SwitchingLog::readBetweenTimes()
     QCOMPARE(skipped, 1);
     QCOMPARE(events.last().relay, 9);
     // Both bounds belong to the range.
-    events = sfp::switchingLog::read(text, noon.addMSecs(1000), noon.addMSecs(3000), &skipped);
+    events = sfp::switchingLog::read(text, noon().addMSecs(1000), noon().addMSecs(3000), &skipped);
     QCOMPARE(events.size(), 3);
     QCOMPARE(events.first().relay, 2);
     QCOMPARE(events.last().relay, 4);
@@ -312,7 +315,7 @@ void tst_SwitchingLog::wholeLinesAppended()
     for (int i = 0; i < sfp::SwitchingLog::recentCount + 5; ++i)
         again.append(relay(5, i % 2 == 0, i));
     QCOMPARE(again.recent().size(), size_t(sfp::SwitchingLog::recentCount));
-    QCOMPARE(again.recent().front().time, noon.addMSecs(5));
+    QCOMPARE(again.recent().front().time, noon().addMSecs(5));
 }
 
 void tst_SwitchingLog::rotatesAtTenMebibytes()
