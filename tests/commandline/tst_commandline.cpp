@@ -168,6 +168,7 @@ private slots:
     void relayWearSurvivesAKill();
     void switchingLogReplayedOnAnotherCard();
     void stateThatCannotBeKept();
+    void switchingLogToolsOnTheirFiles();
     void switchingLogToolsRefuse_data();
     void switchingLogToolsRefuse();
 };
@@ -1349,6 +1350,63 @@ void tst_CommandLine::stateThatCannotBeKept()
     QCOMPARE(sfptest::fileContents(counts), QByteArray("{\"cycles\": 7}"));
     // The log is kept all the same.
     QVERIFY(QFileInfo(QFileInfo(counts).path() + "/switching.jsonl").size() > 0);
+}
+
+void tst_CommandLine::switchingLogToolsOnTheirFiles()
+{
+    QTemporaryDir folder;
+    const QString log = folder.filePath(QStringLiteral("switching.jsonl"));
+    QVERIFY(sfptest::writeFile(
+        log,
+        "{\"time\":\"2026-12-09T12:00:00.000Z\",\"card\":\"VXI0::1::INSTR/FC2\","
+        "\"source\":\"operator\",\"event\":\"relay\",\"relay\":3,\"closed\":true}\n"
+        "not an event\n"));
+    const QString vcd = folder.filePath(QStringLiteral("card.vcd"));
+
+    // One line that is no event, said in the singular.
+    Run run = runProgram({"--log-to-vcd", log, vcd});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.err,
+             "qx5170fp: the log " + log.toUtf8() + ": 1 line is no switching event, left out\n");
+    QVERIFY(sfptest::fileContents(vcd).contains("$var wire 1 # relay3 $end"));
+
+    // The card's own fixture names the relays; one that cannot be used
+    // leaves them their numbers; a fixture named that is not there is said.
+    const QString fixtures = folder.filePath(QStringLiteral("config/qx5170fp/fixtures"));
+    QVERIFY(QDir().mkpath(fixtures));
+    const QString own = fixtures + QStringLiteral("/VXI0::1::INSTR%2FFC2.json");
+    QVERIFY(sfptest::writeFile(own, "{\"labels\": {\"3\": \"PSU rail\"}}"));
+    const QString config = "XDG_CONFIG_HOME=" + folder.filePath(QStringLiteral("config"));
+    run = runProgram({"--log-to-vcd", log, vcd}, {config});
+    QCOMPARE(run.status, 0);
+    QVERIFY(sfptest::fileContents(vcd).contains("$var wire 1 # PSU_rail $end"));
+    QVERIFY(sfptest::writeFile(own, "{\"labels\": 3}"));
+    run = runProgram({"--log-to-vcd", log, vcd}, {config});
+    QCOMPARE(run.status, 0);
+    QVERIFY2(run.err.contains("qx5170fp: the fixture " + own.toUtf8()
+                              + " cannot be used, relays are named by number: /labels: "
+                                "\"labels\" is a JSON object\n"),
+             run.err.constData());
+    QVERIFY(sfptest::fileContents(vcd).contains("$var wire 1 # relay3 $end"));
+    const QString none = folder.filePath(QStringLiteral("none.json"));
+    run = runProgram({"--log-to-vcd", log, vcd, "--fixture", none});
+    QCOMPARE(run.status, 0);
+    QVERIFY(
+        run.err.contains("qx5170fp: the fixture " + none.toUtf8() + ": there is no such file\n"));
+
+    // A dump that cannot be written, and output that never arrives.
+    run = runProgram({"--log-to-vcd", log, "/nonexistent/card.vcd"});
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.contains("qx5170fp: /nonexistent/card.vcd cannot be written: "),
+             run.err.constData());
+    run = runProgram({"--log-to-scpi", log}, {}, QStringLiteral("/dev/full"));
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.contains("qx5170fp: cannot write to standard output: No space left on "
+                              "device\n"),
+             run.err.constData());
+    run = runProgram({"--log-to-scpi="});
+    QCOMPARE(run.status, 2);
+    QVERIFY(run.err.startsWith("qx5170fp: --log-to-scpi needs a log file.\n"));
 }
 
 SFPTEST_MAIN(tst_CommandLine)

@@ -15,6 +15,7 @@
 #include "savedstates.h"
 #include "sfptest.h"
 #include "switchinglog.h"
+#include "switchinglogview.h"
 
 #include "qx5170.h"
 #include "sim_control.h"
@@ -34,6 +35,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
@@ -147,6 +149,7 @@ private slots:
     void fixtureStates();
     void relayWear();
     void switchingLogSources();
+    void switchingLogWindow();
 
 private:
     void createPanel(bool demo = false);
@@ -169,6 +172,8 @@ private:
     std::unique_ptr<qx5170fp_App> m_panel;
     std::unique_ptr<sfp::RemoteControl> m_remote;
     Client m_client;
+    // Outlives every panel of a test that records into it.
+    sfp::SwitchingLog m_log;
 };
 
 void tst_RemoteControl::initTestCase()
@@ -1682,6 +1687,45 @@ void tst_RemoteControl::switchingLogSources()
     relayButton(8)->click();
     QCOMPARE(log.recent().back().source, QStringLiteral("operator"));
     QCOMPARE(log.recent().back().change(), QStringLiteral("relay 8 closed"));
+}
+
+void tst_RemoteControl::switchingLogWindow()
+{
+    // Without a log there is no window to open.
+    m_panel->showSwitchingLog();
+    QCOMPARE(m_panel->switchingLogView(), nullptr);
+    m_panel->setSwitchingLog(&m_log);
+    const auto unset = qScopeGuard([this] { m_panel->card()->setLog(nullptr, QString()); });
+    m_client.run("ROUT:CLOS (@9)");
+
+    // The relay area's menu has the log even without a fixture file, and
+    // opens the window, which shows the script's change.
+    std::unique_ptr<QMenu> menu(m_panel->newStateMenu());
+    QCOMPARE(menu->actions().size(), 1);
+    QCOMPARE(menu->actions().at(0)->text(), QStringLiteral("Switching log..."));
+    QCOMPARE(menu->actions().at(0)->shortcut(), QKeySequence(QStringLiteral("Ctrl+L")));
+    menu->actions().at(0)->trigger();
+    SwitchingLogView *view = m_panel->switchingLogView();
+    QVERIFY(view);
+    QVERIFY(view->isVisible());
+    QCOMPARE(view->table()->model()->index(0, 2).data().toString(),
+             QStringLiteral("relay 9 closed"));
+    // Opened again, the same window.
+    m_panel->showSwitchingLog();
+    QCOMPARE(m_panel->switchingLogView(), view);
+    view->close();
+
+    // With a fixture file, its states follow the log's entry.
+    const QString path = m_folder.filePath(QStringLiteral("fixtures-log/card.json"));
+    m_panel->card()->setFixture(sfp::Fixture(), path, false);
+    QCOMPARE(m_client.ask("MEM:STAT:DEF \"idle\",(@1);*OPC?"), QByteArray("1"));
+    menu.reset(m_panel->newStateMenu());
+    QStringList texts;
+    for (const QAction *action : menu->actions())
+        texts.append(action->isSeparator() ? QStringLiteral("--") : action->text());
+    QCOMPARE(texts,
+             QStringList(
+                 {"Switching log...", "--", "Apply \"idle\"", "--", "Save current state as..."}));
 }
 
 SFPTEST_MAIN(tst_RemoteControl)
