@@ -1080,6 +1080,64 @@ public:
     { }
 };
 
+// The seed of a random walk, printed so that SFP_TEST_SEED replays a walk
+// that failed.
+quint32 walkSeed()
+{
+    bool given = false;
+    quint32 seed = qEnvironmentVariable("SFP_TEST_SEED").toUInt(&given);
+    if (!given)
+        seed = QRandomGenerator::global()->generate();
+    qInfo("seed %u (SFP_TEST_SEED replays it)", seed);
+    return seed;
+}
+
+// `steps` operations of every kind drawn at random (relays 1 to
+// `highestRelay`), one driver call in eight failing first, or with
+// `warnings` half of those only warning.
+void randomWalk(CardSession *session, QRandomGenerator &random, int steps, int highestRelay,
+                bool warnings)
+{
+    const char *const calls[] = {"qx5170_switchRelay", "qx5170_updateRelaysState",
+                                 "qx5170_pulseSynchTrigger", "qx5170_setSwitchingMode"};
+    for (int step = 0; step < steps; ++step) {
+        if (random.bounded(8) == 0)
+            sfpsim::injectFault(calls[random.bounded(4)],
+                                warnings && random.bounded(2) == 0 ? VI_WARN_NSUP_RESET
+                                                                   : qx5170_ERROR_NO_CARD);
+        switch (random.bounded(10)) {
+        case 0:
+            session->selectMode(SwitchingMode(random.bounded(3)));
+            break;
+        case 1:
+            session->update();
+            break;
+        case 2:
+            session->trigger();
+            break;
+        case 3:
+            session->setExclusive(random.bounded(2) == 1);
+            break;
+        case 4: {
+            CardState state;
+            for (bool &closed : state.closed)
+                closed = random.bounded(3) == 0;
+            state.mode = SwitchingMode(random.bounded(3));
+            state.exclusive = random.bounded(2) == 1;
+            session->restore(state);
+            break;
+        }
+        case 5:
+            session->reset();
+            break;
+        default:
+            session->setRelay(random.bounded(1, highestRelay + 1), random.bounded(2) == 1);
+            break;
+        }
+        sfpsim::clearFaults();
+    }
+}
+
 // The closings the card's contacts made, relay by relay, as the simulated
 // card traces them: "relay N on" after "off" (or after nothing) is one.
 std::array<qint64, 32> closingsInTrace(const QStringList &lines)
@@ -1162,54 +1220,14 @@ void tst_CardSession::wearCountsTheCardsClosings()
 {
     // Any walk of operations, driver failures among them, counts exactly
     // the closings that the simulated card's contacts make.
-    // SFP_TEST_SEED replays a walk that failed.
-    bool given = false;
-    quint32 seed = qEnvironmentVariable("SFP_TEST_SEED").toUInt(&given);
-    if (!given)
-        seed = QRandomGenerator::global()->generate();
-    qInfo("seed %u (SFP_TEST_SEED replays it)", seed);
-    QRandomGenerator random(seed);
+    QRandomGenerator random(walkSeed());
     QTemporaryDir folder;
     sfp::RelayWear wear;
     QCOMPARE(wear.open(folder.filePath("relay-cycles.json")), QString());
     m_session->setWear(&wear);
     QuietReporter reporter;
     m_session->setReporter(&reporter);
-    const char *const calls[] = {"qx5170_switchRelay", "qx5170_updateRelaysState",
-                                 "qx5170_pulseSynchTrigger", "qx5170_setSwitchingMode"};
-    for (int step = 0; step < 2000; ++step) {
-        if (random.bounded(8) == 0)
-            sfpsim::injectFault(calls[random.bounded(4)], qx5170_ERROR_NO_CARD);
-        switch (random.bounded(10)) {
-        case 0:
-            m_session->selectMode(SwitchingMode(random.bounded(3)));
-            break;
-        case 1:
-            m_session->update();
-            break;
-        case 2:
-            m_session->trigger();
-            break;
-        case 3:
-            m_session->setExclusive(random.bounded(2) == 1);
-            break;
-        case 4: {
-            CardState state;
-            for (bool &closed : state.closed)
-                closed = random.bounded(3) == 0;
-            state.mode = SwitchingMode(random.bounded(3));
-            m_session->restore(state);
-            break;
-        }
-        case 5:
-            m_session->reset();
-            break;
-        default:
-            m_session->setRelay(random.bounded(1, 33), random.bounded(2) == 1);
-            break;
-        }
-        sfpsim::clearFaults();
-    }
+    randomWalk(m_session.get(), random, 2000, 32, false);
     const std::array<qint64, 32> expected = closingsInTrace(sfptest::trace({"card "}));
     for (int relay = 1; relay <= 32; ++relay)
         QCOMPARE(wear.cycles(relay), expected[size_t(relay - 1)]);
@@ -1249,12 +1267,7 @@ void tst_CardSession::logHasEveryDriverCallOnce()
     // Any walk of operations, failures and refusals among them: each
     // driver call the card saw has exactly one logged event, in the same
     // order, with its status; what calls no driver has none.
-    bool given = false;
-    quint32 seed = qEnvironmentVariable("SFP_TEST_SEED").toUInt(&given);
-    if (!given)
-        seed = QRandomGenerator::global()->generate();
-    qInfo("seed %u (SFP_TEST_SEED replays it)", seed);
-    QRandomGenerator random(seed);
+    QRandomGenerator random(walkSeed());
     sfp::Fixture fixture;
     fixture.rules = {{"PSU/GND", sfp::FixtureRule::Kind::Mutual, {3, 7}}};
     m_session->setFixture(fixture, QString(), false);
@@ -1262,43 +1275,7 @@ void tst_CardSession::logHasEveryDriverCallOnce()
     m_session->setLog(&log, "VXI0::1::INSTR/FC2");
     QuietReporter reporter;
     m_session->setReporter(&reporter);
-    const char *const calls[] = {"qx5170_switchRelay", "qx5170_updateRelaysState",
-                                 "qx5170_pulseSynchTrigger", "qx5170_setSwitchingMode"};
-    for (int step = 0; step < 1000; ++step) {
-        if (random.bounded(8) == 0)
-            sfpsim::injectFault(calls[random.bounded(4)],
-                                random.bounded(2) == 0 ? qx5170_ERROR_NO_CARD : VI_WARN_NSUP_RESET);
-        switch (random.bounded(9)) {
-        case 0:
-            m_session->selectMode(SwitchingMode(random.bounded(3)));
-            break;
-        case 1:
-            m_session->update();
-            break;
-        case 2:
-            m_session->trigger();
-            break;
-        case 3:
-            m_session->setExclusive(random.bounded(2) == 1);
-            break;
-        case 4: {
-            CardState state;
-            for (bool &closed : state.closed)
-                closed = random.bounded(4) == 0;
-            state.mode = SwitchingMode(random.bounded(3));
-            state.exclusive = random.bounded(2) == 1;
-            m_session->restore(state);
-            break;
-        }
-        case 5:
-            m_session->reset();
-            break;
-        default:
-            m_session->setRelay(random.bounded(1, 9), random.bounded(2) == 1);
-            break;
-        }
-        sfpsim::clearFaults();
-    }
+    randomWalk(m_session.get(), random, 1000, 8, true);
     QStringList logged;
     int refusals = 0;
     for (const sfp::SwitchingEvent &event : log.recent()) {
