@@ -1353,6 +1353,9 @@ void tst_CardSession::logSourcesAndImpliedChanges()
              QStringList({"operator||ROUT:MODE TRIG", "operator||ROUT:CLOS (@5)", "operator||",
                           "operator||ROUT:MODE ASYN"}));
     QCOMPARE(log.recent()[log.recent().size() - 2].kind, sfp::SwitchingEvent::Kind::Trigger);
+    // The trigger pulse leaves the lamp green, as its line says.
+    QVERIFY(log.recent()[log.recent().size() - 2].synchronized);
+    QVERIFY(!log.recent()[log.recent().size() - 3].synchronized);
 
     // A refused click is logged with its rule and reaches no driver.
     sfp::Fixture fixture;
