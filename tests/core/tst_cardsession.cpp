@@ -1080,18 +1080,6 @@ public:
     { }
 };
 
-// The seed of a random walk, printed so that SFP_TEST_SEED replays a walk
-// that failed.
-quint32 walkSeed()
-{
-    bool given = false;
-    quint32 seed = qEnvironmentVariable("SFP_TEST_SEED").toUInt(&given);
-    if (!given)
-        seed = QRandomGenerator::global()->generate();
-    qInfo("seed %u (SFP_TEST_SEED replays it)", seed);
-    return seed;
-}
-
 // `steps` operations of every kind drawn at random (relays 1 to
 // `highestRelay`), one driver call in eight failing first, or with
 // `warnings` half of those only warning.
@@ -1220,7 +1208,7 @@ void tst_CardSession::wearCountsTheCardsClosings()
 {
     // Any walk of operations, driver failures among them, counts exactly
     // the closings that the simulated card's contacts make.
-    QRandomGenerator random(walkSeed());
+    QRandomGenerator random(sfptest::testSeed());
     QTemporaryDir folder;
     sfp::RelayWear wear;
     QCOMPARE(wear.open(folder.filePath("relay-cycles.json")), QString());
@@ -1267,7 +1255,7 @@ void tst_CardSession::logHasEveryDriverCallOnce()
     // Any walk of operations, failures and refusals among them: each
     // driver call the card saw has exactly one logged event, in the same
     // order, with its status; what calls no driver has none.
-    QRandomGenerator random(walkSeed());
+    QRandomGenerator random(sfptest::testSeed());
     sfp::Fixture fixture;
     fixture.rules = {{"PSU/GND", sfp::FixtureRule::Kind::Mutual, {3, 7}}};
     m_session->setFixture(fixture, QString(), false);

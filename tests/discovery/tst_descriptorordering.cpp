@@ -2,14 +2,18 @@
 // SPDX-License-Identifier: MIT
 // The order of found resources: classification of descriptors, the
 // pairwise relation, and a sort that survives the relation's cycles.
+#include "descriptormodel.h"
 #include "descriptorordering.h"
 #include "resourceinfo.h"
+#include "sfpcoretest.h"
 
+#include <QHash>
 #include <QRandomGenerator>
 #include <QTest>
 
 #include <algorithm>
 #include <climits>
+#include <functional>
 
 class tst_DescriptorOrdering : public QObject
 {
@@ -23,6 +27,8 @@ private slots:
     void resourceInfoForm();
     void sortKeepsEveryElement();
     void sortOrdersConsistentLists();
+    void lessThanAgreesWithModel();
+    void sortAgreesWithModel();
 };
 
 void tst_DescriptorOrdering::key_data()
@@ -256,6 +262,226 @@ void tst_DescriptorOrdering::sortOrdersConsistentLists()
     QList<resourceInfo_t> empty;
     sortResources(empty);
     QVERIFY(empty.isEmpty());
+}
+
+namespace {
+
+// The interface words drawn: every word of the board-only table, TCP/IP,
+// words compared as text, and none at all.
+constexpr const char *modelWords[]
+    = {"TCPIP", "VXI", "GPIB", "ASRL", "PXI", "SOCKET", "BACKPLANE", "USB", "INSTR", ""};
+
+// `word` in upper case, lower case or a mix of both.
+QString spelled(const QString &word, QRandomGenerator &random)
+{
+    switch (random.bounded(4)) {
+    case 0:
+        return word.toLower();
+    case 1: {
+        QString mixed = word;
+        for (QChar &c : mixed)
+            c = random.bounded(2) ? c.toLower() : c;
+        return mixed;
+    }
+    default:
+        return word;
+    }
+}
+
+QString drawn(QRandomGenerator &random, std::initializer_list<const char *> choices)
+{
+    return QString::fromUtf8(choices.begin()[random.bounded(int(choices.size()))]);
+}
+
+// What follows the word: a board number in any form %d reads, none, or
+// the hyphen form of GPIB-VXI.
+QString randomBoard(QRandomGenerator &random)
+{
+    if (random.bounded(3) > 0)
+        return QString::number(random.bounded(4));
+    return drawn(random,
+                 {"", "10", " 2", "\t5", "-1", "+3", "-VXI0", "-VXI1", "99999999999", "2147483647",
+                  "2147483648", "-2147483649", "\u00e90", "_1", "+"});
+}
+
+QString randomPart(QRandomGenerator &random)
+{
+    if (random.bounded(3) > 0)
+        return QString::number(random.bounded(3));
+    return drawn(random, {"10", "192", "255", "-1", " 7", "+4", "99999999999", "x", ""});
+}
+
+// The rest of the descriptor: a dotted address (whole or cut short), a
+// host name, a number, or nothing, with or without a resource class.
+QString randomRest(QRandomGenerator &random)
+{
+    QString rest = random.bounded(8) == 0 ? QStringLiteral(":") : QStringLiteral("::");
+    switch (random.bounded(4)) {
+    case 0:
+    case 1: {
+        const int parts = random.bounded(5) == 0 ? random.bounded(1, 4) : 4;
+        for (int i = 0; i < parts; ++i)
+            rest += (i ? QStringLiteral(".") : QString()) + randomPart(random);
+        break;
+    }
+    case 2:
+        rest += drawn(random, {"alpha", "lxi.lab", "zeta", "box-3.lab", "A", "0x1234::2"});
+        break;
+    default:
+        rest += QString::number(random.bounded(20));
+        break;
+    }
+    if (random.bounded(4) == 0)
+        return QString();
+    return rest + drawn(random, {"::INSTR", "::INSTR", "::SOCKET", "::inst0::INSTR", ""});
+}
+
+struct Parts
+{
+    QString word;
+    QString board;
+    QString rest;
+    QString text() const { return word + board + rest; }
+};
+
+Parts randomParts(QRandomGenerator &random, const std::function<QString(const QString &)> &spell)
+{
+    const QString word = QString::fromUtf8(modelWords[random.bounded(int(std::size(modelWords)))]);
+    return {spell(word), randomBoard(random), randomRest(random)};
+}
+
+// True when the program and the model disagree on the pair, either way.
+bool disagree(const QString &a, const QString &b)
+{
+    return descriptorLessThan(a, b) != descriptormodel::before(a, b)
+        || descriptorLessThan(b, a) != descriptormodel::before(b, a);
+}
+
+// Shortens a disagreeing pair one character at a time while the two still
+// disagree on it.
+std::pair<QString, QString> shrinkPair(QString a, QString b)
+{
+    bool removed = true;
+    while (removed) {
+        removed = false;
+        for (QString *text : {&a, &b}) {
+            for (qsizetype i = 0; i < text->size() && !removed; ++i) {
+                const QString kept = *text;
+                text->remove(i, 1);
+                if (disagree(a, b))
+                    removed = true;
+                else
+                    *text = kept;
+            }
+        }
+    }
+    return {a, b};
+}
+
+QString shown(const QString &descriptor)
+{
+    QString text;
+    for (const QChar c : descriptor)
+        text += c.unicode() >= 0x20 && c.unicode() < 0x7F
+            ? QString(c)
+            : QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+} // namespace
+
+void tst_DescriptorOrdering::lessThanAgreesWithModel()
+{
+    const quint32 seed = sfptest::testSeed();
+    QRandomGenerator random(seed);
+    const auto anyCase = [&random](const QString &word) { return spelled(word, random); };
+    for (int round = 0; round < 20000; ++round) {
+        const Parts a = randomParts(random, anyCase);
+        // Half the pairs differ in one part only, so that the finer rules
+        // (board, then each part of the address) get to decide.
+        Parts b = randomParts(random, anyCase);
+        switch (random.bounded(6)) {
+        case 0:
+            b = {a.word, a.board, b.rest};
+            break;
+        case 1:
+            b = {a.word, b.board, a.rest};
+            break;
+        case 2:
+            b = {spelled(a.word, random), a.board, a.rest};
+            break;
+        default:
+            break;
+        }
+        if (!disagree(a.text(), b.text()))
+            continue;
+        const auto [x, y] = shrinkPair(a.text(), b.text());
+        QFAIL(qPrintable(QStringLiteral("seed %1, round %2: %3 and %4 (shrunk to %5 and %6): "
+                                        "before %7/%8 either way, the model says %9/%10")
+                             .arg(seed)
+                             .arg(round)
+                             .arg(shown(a.text()), shown(b.text()), shown(x), shown(y))
+                             .arg(descriptorLessThan(x, y))
+                             .arg(descriptorLessThan(y, x))
+                             .arg(descriptormodel::before(x, y))
+                             .arg(descriptormodel::before(y, x))));
+    }
+}
+
+namespace {
+
+// The first place where a sorted list has a descriptor the model puts
+// before the one ahead of it, -1 when there is none.
+qsizetype firstOutOfOrder(const QStringList &descriptors)
+{
+    QList<resourceInfo_t> resources;
+    for (const QString &d : descriptors) {
+        resourceInfo_t info;
+        info.resourceName = d;
+        resources.append(info);
+    }
+    sortResources(resources);
+    for (qsizetype i = 1; i < resources.size(); ++i) {
+        if (descriptormodel::before(resources.at(i).resourceName, resources.at(i - 1).resourceName))
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+void tst_DescriptorOrdering::sortAgreesWithModel()
+{
+    // Each word keeps one spelling within a list: descriptors whose words
+    // differ only in case share a class yet compare as texts against the
+    // rest, and such a list has no order to agree on (see above).
+    const quint32 seed = sfptest::testSeed();
+    QRandomGenerator random(seed);
+    for (int round = 0; round < 300; ++round) {
+        QHash<QString, QString> spellings;
+        const auto fixedCase = [&random, &spellings](const QString &word) {
+            if (!spellings.contains(word))
+                spellings.insert(word, spelled(word, random));
+            return spellings.value(word);
+        };
+        QStringList descriptors;
+        const int n = random.bounded(1, 65);
+        for (int i = 0; i < n; ++i)
+            descriptors << randomParts(random, fixedCase).text();
+        if (firstOutOfOrder(descriptors) < 0)
+            continue;
+        const QStringList smallest = descriptormodel::shrink(
+            descriptors, [](const QStringList &list) { return firstOutOfOrder(list) >= 0; });
+        QStringList texts;
+        for (const QString &d : smallest)
+            texts << shown(d);
+        QFAIL(qPrintable(QStringLiteral("seed %1, round %2: a list of %3 sorts out of the "
+                                        "model's order, as does this one: %4")
+                             .arg(seed)
+                             .arg(round)
+                             .arg(n)
+                             .arg(texts.join(QStringLiteral(", ")))));
+    }
 }
 
 QTEST_APPLESS_MAIN(tst_DescriptorOrdering)

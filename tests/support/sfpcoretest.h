@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QString>
 #include <QStringList>
 #include <QTest>
@@ -99,6 +100,18 @@ inline bool writeFile(const QString &path, const QByteArray &bytes)
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
         && file.write(bytes) == bytes.size();
+}
+
+// The seed of a test that draws its cases at random: SFP_TEST_SEED when
+// set, else a fresh one. Printed, so that a run that failed can be replayed.
+inline quint32 testSeed()
+{
+    bool given = false;
+    quint32 seed = qEnvironmentVariable("SFP_TEST_SEED").toUInt(&given);
+    if (!given)
+        seed = QRandomGenerator::global()->generate();
+    qInfo("seed %u (SFP_TEST_SEED replays it)", seed);
+    return seed;
 }
 
 } // namespace sfptest
