@@ -133,7 +133,7 @@ QString checkAgainstReference(const QImage &picture, const QString &name)
     QImage diff;
     const QString problem = differenceFromReference(picture, name, &diff);
     if (problem.isEmpty())
-        return problem;
+        return {};
     const QDir out(outputFolder());
     if (!out.mkpath(QStringLiteral("."))
         || !picture.save(out.filePath(name + QStringLiteral(".png")))
