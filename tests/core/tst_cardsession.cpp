@@ -781,6 +781,18 @@ void tst_CardSession::restore_data()
               "synchronizedChanged(false); relaySwitched(3); "
               "qx5170_updateRelaysState(VI) = 0; FC2 relay 3 on; synchronizedChanged(true); "
               "exclusiveChanged(true)";
+    // The last pair, under the rule of the start: relay 31 closes while 32
+    // opens.
+    QTest::newRow("a swap in the last pair") << makeState({32}, SwitchingMode::Asynchronous, true)
+                                             << makeState({31}, SwitchingMode::SyncCommand, true)
+                                             << "exclusiveChanged(false); " + toCommand
+            + "relayChanged(32, false); qx5170_switchRelay(VI, 32, 0) = 0; "
+              "synchronizedChanged(false); relaySwitched(32); "
+              "qx5170_updateRelaysState(VI) = 0; FC2 relay 32 off; synchronizedChanged(true); "
+              "relayChanged(31, true); qx5170_switchRelay(VI, 31, 1) = 0; "
+              "synchronizedChanged(false); relaySwitched(31); "
+              "qx5170_updateRelaysState(VI) = 0; FC2 relay 31 on; synchronizedChanged(true); "
+              "exclusiveChanged(true)";
     QTest::newRow("to Sync. Command")
         << CardState() << makeState({16}, SwitchingMode::SyncCommand, false)
         << toCommand

@@ -149,6 +149,16 @@ void tst_Fixture::fullFixture()
     QCOMPARE(modes.fixture.states[0].state.mode, sfp::SwitchingMode::SyncCommand);
     QCOMPARE(modes.fixture.states[1].state.mode, sfp::SwitchingMode::Asynchronous);
 
+    // Relays 1 and 32 are the card's first and last; 0 and 33 are none.
+    const sfp::fixture::Reading edges
+        = sfp::fixture::parse(R"({"rules": [{"name": "edges", "mutual": [1, 32]}]})");
+    QCOMPARE(edges.error, QString());
+    QCOMPARE(edges.fixture.rules.size(), 1);
+    for (const char *outside : {R"({"rules": [{"name": "x", "mutual": [1, 33]}]})",
+                                R"({"rules": [{"name": "x", "mutual": [0, 32]}]})"})
+        QVERIFY(sfp::fixture::parse(outside).error.endsWith(
+            QLatin1String(": a relay is a whole number from 1 to 32")));
+
     // A huge number is no relay and no life.
     QCOMPARE(
         sfp::fixture::parse(R"({"rules": [{"name": "x", "forbidden": [18446744073709551615]}]})")
