@@ -451,6 +451,15 @@ void tst_Platform::cardCommands_data()
     QTest::newRow("mode without number") << QByteArray("FC3:MODE ") << QByteArray("ERR COMMAND");
     QTest::newRow("relay 33") << QByteArray("FC3:REL 33,1") << QByteArray("ERR RANGE");
     QTest::newRow("relay state 2") << QByteArray("FC3:REL 1,2") << QByteArray("ERR RANGE");
+    QTest::newRow("relay state -1") << QByteArray("FC3:REL 1,-1") << QByteArray("ERR RANGE");
+    QTest::newRow("relay 0") << QByteArray("FC3:REL 0,1") << QByteArray("ERR RANGE");
+    QTest::newRow("relay 1 off") << QByteArray("FC3:REL 1,0") << QByteArray("OK");
+    QTest::newRow("relay 32 on") << QByteArray("FC3:REL 32,1") << QByteArray("OK");
+    // The ends of int are numbers, only no relays.
+    QTest::newRow("relay at int's top")
+        << QByteArray("FC3:REL 2147483647,1") << QByteArray("ERR RANGE");
+    QTest::newRow("relay at int's bottom")
+        << QByteArray("FC3:REL -2147483648,1") << QByteArray("ERR RANGE");
     QTest::newRow("relay without number") << QByteArray("FC3:REL ,1") << QByteArray("ERR COMMAND");
     QTest::newRow("state beyond int")
         << QByteArray("FC3:REL 1,99999999999") << QByteArray("ERR COMMAND");
@@ -480,8 +489,9 @@ void tst_Platform::cardCommands()
     QCOMPARE(QByteArray(text, int(count)), answer);
     sfpsim::CardState card;
     QVERIFY(sfpsim::cardState("VXI0::5::INSTR", 3, &card));
-    QCOMPARE(card.mode, answer == "OK" ? 2 : 1);
+    QCOMPARE(card.mode, command == "FC3:MODE 2" ? 2 : 1);
     QVERIFY(!card.commanded[0]);
+    QCOMPARE(card.commanded[31], command == "FC3:REL 32,1");
     QCOMPARE(viClose(vi), VI_SUCCESS);
 }
 
