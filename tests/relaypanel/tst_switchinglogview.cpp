@@ -117,6 +117,29 @@ void tst_SwitchingLogView::showsFiltersAndCopies()
     for (int i = 0; i < sfp::SwitchingLog::recentCount; ++i)
         log.append(change("operator", i % 32 + 1, i % 2 == 0));
     QCOMPARE(table->model()->rowCount(), sfp::SwitchingLog::recentCount);
+    // The oldest went: the clients' changes are no longer there to show, the
+    // last one of the run is at the top, its first at the bottom.
+    QCOMPARE(cell(table, 0, 2), QStringLiteral("relay 16 opened"));
+    QCOMPARE(cell(table, sfp::SwitchingLog::recentCount - 1, 2), QStringLiteral("relay 1 closed"));
+    sources->setCurrentIndex(sources->findText("socket 127.0.0.1:40112"));
+    emit sources->activated(sources->currentIndex());
+    QCOMPARE(table->model()->rowCount(), 0);
+    sources->setCurrentIndex(sources->findText("operator"));
+    emit sources->activated(sources->currentIndex());
+    QCOMPARE(table->model()->rowCount(), sfp::SwitchingLog::recentCount);
+    QCOMPARE(cell(table, sfp::SwitchingLog::recentCount - 1, 2), QStringLiteral("relay 1 closed"));
+    // A selected change that goes is no longer selected; the one above it
+    // stays.
+    table->clearSelection();
+    for (const int row : {sfp::SwitchingLog::recentCount - 2, sfp::SwitchingLog::recentCount - 1})
+        table->selectionModel()->select(table->model()->index(row, 0),
+                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QCOMPARE(view.selectedScpi(), QStringLiteral("ROUT:CLOS (@1)\nROUT:OPEN (@2)\n"));
+    log.append(change("operator", 7, true));
+    QCOMPARE(view.selectedScpi(), QStringLiteral("ROUT:OPEN (@2)\n"));
+    QCOMPARE(table->selectionModel()->selectedRows().size(), 1);
+    QCOMPARE(table->selectionModel()->selectedRows().constFirst().row(),
+             sfp::SwitchingLog::recentCount - 1);
 }
 
 SFPTEST_MAIN(tst_SwitchingLogView)
