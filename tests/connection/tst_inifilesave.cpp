@@ -17,12 +17,32 @@
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstring>
+
+namespace {
+
+// With a number set, every fsync() in this process fails with it, as on a
+// disk that cannot take the data.
+int fsyncFailure = 0;
+
+} // namespace
+
+// Stands in for the C library's fsync(), for this test's program only.
+extern "C" int fsync(int fd)
+{
+    if (fsyncFailure != 0) {
+        errno = fsyncFailure;
+        return -1;
+    }
+    return static_cast<int>(::syscall(SYS_fsync, fd));
+}
 
 namespace {
 
@@ -82,6 +102,7 @@ private slots:
     void savesLeaveNoDescriptorOpen();
     void keysWrittenBackAsOthers();
     void changedReadBackRefused();
+    void unsyncedCopyRefused();
 };
 
 void tst_IniFileSave::savedThroughALink_data()
@@ -531,6 +552,33 @@ void tst_IniFileSave::changedReadBackRefused()
     }
     // Most saves of two in three had a value to change.
     QVERIFY2(refused > 40, qPrintable(QString::number(refused)));
+}
+
+void tst_IniFileSave::unsyncedCopyRefused()
+{
+    // A copy the disk did not take is never renamed over the file: the
+    // original stays, nothing is left beside it, and the reason is named.
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString path = folder.filePath("DefaultInstrDescr.ini");
+    QVERIFY(sfptest::writeFile(path, "[5170]\n1.FC_Number=2\n"));
+    fsyncFailure = EIO;
+    const sfp::iniFile::SaveResult result = sfp::iniFile::save(
+        path, [](QSettings &file) { file.setValue(QStringLiteral("5170/1.FC_Number"), 4); });
+    fsyncFailure = 0;
+    QVERIFY(!result.saved);
+    QVERIFY2(result.reason.contains(QLatin1String("Input/output error")),
+             qPrintable(result.reason));
+    QCOMPARE(sfptest::fileContents(path), QByteArray("[5170]\n1.FC_Number=2\n"));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
+             QStringList("DefaultInstrDescr.ini"));
+
+    // The same save on a disk that takes it.
+    QVERIFY(sfp::iniFile::save(path, [](QSettings &file) {
+                file.setValue(QStringLiteral("5170/1.FC_Number"), 4);
+            }).saved);
+    QCOMPARE(QSettings(path, QSettings::IniFormat).value("5170/1.FC_Number").toString(),
+             QStringLiteral("4"));
 }
 
 QTEST_GUILESS_MAIN(tst_IniFileSave)
