@@ -153,6 +153,13 @@ void tst_SwitchingLog::linesOfEachKind_data()
                       R"j("reason":"another client holds the lock","error":-221,)j"
                       R"j("synchronized":true})j")
         << QByteArray() << "refused: another client holds the lock (-221)";
+    // Beyond ASCII, the first C1 control too, a text is written as UTF-8.
+    SwitchingEvent beyondAscii = logged(Kind::Refusal);
+    beyondAscii.reason = QStringLiteral("C1 ") + QChar(0x80);
+    QTest::newRow("texts beyond ASCII")
+        << beyondAscii
+        << head + "\"event\":\"refusal\",\"reason\":\"C1 \xC2\x80\"," + "\"synchronized\":true}"
+        << QByteArray() << QStringLiteral("refused: C1 ") + QChar(0x80);
 }
 
 void tst_SwitchingLog::linesOfEachKind()
