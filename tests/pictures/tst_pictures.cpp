@@ -154,14 +154,7 @@ QImage drawn(QWidget &widget)
     return widget.grab().toImage();
 }
 
-template<typename Widget>
-Widget *namedChild(const QWidget &window, const char *name)
-{
-    auto *widget = window.findChild<Widget *>(QLatin1String(name));
-    if (!widget)
-        qFatal("the window has no %s", name);
-    return widget;
-}
+using sfptest::namedChild;
 
 } // namespace
 

@@ -29,16 +29,7 @@
 
 namespace {
 
-// The panel's controls, found as any reader of the window finds them: by
-// their names.
-template<typename Widget>
-Widget *namedChild(const QWidget &window, const char *name)
-{
-    auto *widget = window.findChild<Widget *>(QLatin1String(name));
-    if (!widget)
-        qFatal("the window has no %s", name);
-    return widget;
-}
+using sfptest::namedChild;
 
 QComboBox *modeCombo(const qx5170fp_App &panel)
 {

@@ -112,6 +112,17 @@ void registerChild(const QString &name, std::function<void()> body);
 // registered body and exits; otherwise returns.
 void runChildIfRequested(int argc, char **argv);
 
+// A window's control, found as any reader of the window finds it: by its
+// object name. A control that is not there ends the test at once.
+template<typename Widget>
+Widget *namedChild(const QWidget &window, const char *name)
+{
+    auto *widget = window.findChild<Widget *>(QLatin1String(name));
+    if (!widget)
+        qFatal("the window has no %s", name);
+    return widget;
+}
+
 } // namespace sfptest
 
 // Defines a function that runs in a child process under the name `name`
