@@ -2,7 +2,9 @@
 // SPDX-License-Identifier: MIT
 // Everything the program draws itself, compared pixel by pixel with the
 // reference pictures in references/: the lamps, the relay icons, the frame,
-// the splash, the About box and the relay panel in each mode. A rim one
+// the splash, the About box, the relay panel in each mode, the first box,
+// the address dialog, the exit question, the switching log and the
+// licence. A rim one
 // shade off, a margin one pixel wider or a picture moved by one pixel is
 // what a person comparing two screenshots sees, and what reading a few
 // geometry numbers misses.
@@ -18,6 +20,7 @@
 // where the pictures agree, red where they differ beyond the tolerance,
 // yellow where a size differs. scripts/update-references.sh makes the
 // references again; their change is reviewed like any other.
+#include "qtlicense.h"
 #include "qx2010fp_about.h"
 #include "qx2010fp_app.h"
 #include "qx2010fp_fcselect.h"
@@ -29,12 +32,15 @@
 #include "relayicons.h"
 #include "sfpstyle.h"
 #include "sfptest.h"
+#include "switchinglog.h"
+#include "switchinglogview.h"
 
 #include "sim_control.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFont>
@@ -43,6 +49,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QStyle>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -179,6 +186,9 @@ private slots:
     void relayPanel_data();
     void relayPanel();
     void connectedPanel();
+    void dialogsOnTheWay();
+    void switchingLog();
+    void licence();
 
 private:
     std::unique_ptr<qx5170_fc> m_fc;
@@ -420,6 +430,97 @@ void tst_Pictures::connectedPanel()
     QVERIFY(QTest::qWaitForWindowExposed(m_panel.get()));
     QTest::mouseClick(m_panel->pair(15)->relayBButton(), Qt::LeftButton);
     COMPARE_WITH_REFERENCE(drawn(*m_panel), QStringLiteral("panel-connected"));
+}
+
+void tst_Pictures::dialogsOnTheWay()
+{
+    // The first box, the address dialog as it opens on a typed history
+    // whose newest address is longer than the box's width, and the exit
+    // question: each grabbed while it waits for the operator.
+    QVERIFY(QDir().mkpath(m_config.filePath(QStringLiteral("Tarvex"))));
+    QFile history(m_config.filePath(QStringLiteral("Tarvex/DefaultInstrDescr.ini")));
+    QVERIFY(history.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    history.write("[5170]\n1.1.Descriptor=TCPIP0::lxi-5170-rack-7-shelf-3.testfloor.lab.example::"
+                  "inst0::INSTR\n1.2.Descriptor=VXI0::1::INSTR\n1.FC_Number=2\n");
+    history.close();
+
+    QImage question;
+    QImage address;
+    QImage exitQuestion;
+    const auto grabAnd = [](QImage *into, const QString &button) {
+        return [into, button](QWidget *dialog) {
+            *into = drawn(*dialog);
+            for (auto *candidate : dialog->findChildren<QPushButton *>()) {
+                if (candidate->text().remove(QLatin1Char('&')) == button) {
+                    candidate->click();
+                    return;
+                }
+            }
+            QMetaObject::invokeMethod(dialog, "reject");
+        };
+    };
+    sfptest::actOnNextModal(grabAnd(&question, QStringLiteral("Enter Address")), [&] {
+        sfptest::actOnNextModal(grabAnd(&address, QStringLiteral("Cancel")), [] {
+            sfptest::answerNextModal(QStringLiteral("Run In Demo Mode"));
+        });
+    });
+    m_fc = std::make_unique<qx5170_fc>();
+    m_panel = std::make_unique<qx5170fp_App>(m_fc.get());
+    m_panel->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_panel.get()));
+    sfptest::actOnNextModal(grabAnd(&exitQuestion, QStringLiteral("No")));
+    m_panel->close();
+    QTRY_VERIFY(!exitQuestion.isNull());
+    QVERIFY(m_panel->isVisible());
+
+    COMPARE_WITH_REFERENCE(question, QStringLiteral("first-box"));
+    COMPARE_WITH_REFERENCE(address, QStringLiteral("address"));
+    COMPARE_WITH_REFERENCE(exitQuestion, QStringLiteral("exit-question"));
+}
+
+void tst_Pictures::switchingLog()
+{
+    // Changes of the operator, of a client and of a command it gave, one
+    // of them implied; a source far wider than its column stays on one
+    // line.
+    const QDateTime start
+        = QDateTime::fromString(QStringLiteral("2026-12-09T12:00:00.000+01:00"), Qt::ISODateWithMs);
+    const auto change = [&start](const QString &source, const QString &client, int relay,
+                                 bool closed, bool implied) {
+        sfp::SwitchingEvent event;
+        event.kind = sfp::SwitchingEvent::Kind::Relay;
+        event.time = start.addMSecs(relay * 250);
+        event.source = source;
+        event.client = client;
+        event.relay = relay;
+        event.on = closed;
+        event.implied = implied;
+        event.status = 0;
+        return event;
+    };
+    sfp::SwitchingLog log;
+    log.append(change(QStringLiteral("operator"), {}, 1, true, false));
+    log.append(change(QStringLiteral("socket 127.0.0.1:40112"), {}, 2, true, false));
+    SwitchingLogView view(&log);
+    log.append(
+        change(QStringLiteral("*RCL 2"), QStringLiteral("socket 127.0.0.1:40112"), 3, true, false));
+    log.append(
+        change(QStringLiteral("*RCL 2"), QStringLiteral("socket 127.0.0.1:40112"), 4, false, true));
+    log.append(change(QStringLiteral("fixture state \"all outputs to the load bank, rack 7 "
+                                     "shelf 3 of the test floor\""),
+                      QStringLiteral("vxi11 link 3"), 32, true, false));
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    view.table()->selectRow(1);
+    COMPARE_WITH_REFERENCE(drawn(view), QStringLiteral("switching-log"));
+}
+
+void tst_Pictures::licence()
+{
+    qtLicense viewer;
+    viewer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    COMPARE_WITH_REFERENCE(drawn(viewer), QStringLiteral("licence"));
 }
 
 int main(int argc, char *argv[])
