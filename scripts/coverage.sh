@@ -27,7 +27,23 @@ check=0
 find "$build" -name '*.gcda' -delete
 ctest --test-dir "$build" --output-on-failure --no-tests=error -j 2 >"$build/coverage-ctest.log" 2>&1
 suite=$?
-[[ $suite -eq 0 ]] || { tail -30 "$build/coverage-ctest.log"; echo "coverage: the suite failed" >&2; }
+if [[ $suite -ne 0 ]]; then
+    # What the failing tests printed, not only their names: this stage runs
+    # last, and its log is all that is left of a run on another machine.
+    sed -n '/^[0-9]*\/[0-9]* Test *#[0-9]*: .*\*\*\*/,/^ *Start /p' "$build/coverage-ctest.log" \
+        | grep -v '^ *Start ' | tail -400
+    tail -30 "$build/coverage-ctest.log"
+    # The normal and the sanitized runs before this one judge the tests and
+    # are not repeated. Here a test that failed gets one more run, alone, so
+    # that a moment of load on the machine does not cost the figures; a
+    # test that fails again fails this stage.
+    echo "coverage: the suite failed; its failed tests run once more, one at a time" >&2
+    ctest --test-dir "$build" --rerun-failed --output-on-failure >"$build/coverage-rerun.log" 2>&1
+    suite=$?
+    tail -40 "$build/coverage-rerun.log"
+    [[ $suite -eq 0 ]] && echo "coverage: the failed tests passed when run again (see above)" >&2 \
+        || echo "coverage: the suite failed" >&2
+fi
 
 mkdir -p "$build/coverage"
 # One summary in JSON for the figures per folder, one HTML report to read.
