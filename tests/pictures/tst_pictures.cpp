@@ -489,7 +489,7 @@ void tst_Pictures::switchingLog()
                                  bool closed, bool implied) {
         sfp::SwitchingEvent event;
         event.kind = sfp::SwitchingEvent::Kind::Relay;
-        event.time = start.addMSecs(relay * 250);
+        event.time = start.addMSecs(qint64 {250} * relay);
         event.source = source;
         event.client = client;
         event.relay = relay;
