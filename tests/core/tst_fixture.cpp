@@ -176,6 +176,12 @@ void tst_Fixture::fullFixture()
     QCOMPARE(sfp::fixture::parse(R"({"a\nb\u001b[2J\u0085": 1})").warnings,
              QStringList({"/a\\u000Ab\\u001B[2J\\u0085: unknown key "
                           "\"a\\u000Ab\\u001B[2J\\u0085\", ignored"}));
+    // Letters beyond ASCII stay as they are, also those whose UTF-8 bytes
+    // after the first fall where a C1 control's do ("€" is E2 82 AC, "Ā"
+    // C4 80).
+    QCOMPARE(sfp::fixture::parse(R"({"Last \u20ac \u0100": 1})").warnings,
+             QStringList({QString::fromUtf8("/Last \xe2\x82\xac \xc4\x80: unknown key \"Last "
+                                            "\xe2\x82\xac \xc4\x80\", ignored")}));
     QCOMPARE(sfp::fixture::parse(R"({"labels": {"3\n": "x"}})").error,
              QString("/labels/3\\u000A: \"3\\u000A\" is not a relay of the card (\"1\" to "
                      "\"32\")"));
