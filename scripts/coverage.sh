@@ -33,6 +33,8 @@ if [[ $suite -ne 0 ]]; then
     sed -n '/^[0-9]*\/[0-9]* Test *#[0-9]*: .*\*\*\*/,/^ *Start /p' "$build/coverage-ctest.log" \
         | grep -v '^ *Start ' | tail -400
     tail -30 "$build/coverage-ctest.log"
+    # A disk that filled up during the run fails tests of every kind at once.
+    df -h "$build" "${TMPDIR:-/tmp}"
     # The normal and the sanitized runs before this one judge the tests and
     # are not repeated. Here a test that failed gets one more run, alone, so
     # that a moment of load on the machine does not cost the figures; a
