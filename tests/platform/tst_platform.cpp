@@ -715,6 +715,12 @@ void tst_Platform::badDescription_data()
         << R"({"resources": [{"descriptor": "VXI0::1::INSTR", "motherboard": {"code": 1, "positions": 2,
               "cards": [{"position": 3, "code": 20848}]}}]})"
         << "resources[0].motherboard.cards[0].position";
+    // No "positions": the motherboard has eight, and the ninth is refused
+    // before anything is put there.
+    QTest::newRow("card beyond eight positions")
+        << R"({"resources": [{"descriptor": "VXI0::1::INSTR", "motherboard": {"code": 2898,
+              "cards": [{"position": 9, "code": 20848}]}}]})"
+        << "resources[0].motherboard.cards[0].position: value 9 is out of range 1..8";
     QTest::newRow("card without code")
         << R"({"resources": [{"descriptor": "VXI0::1::INSTR", "motherboard": {"code": 1,
               "cards": [{"position": 1}]}}]})"
