@@ -984,9 +984,13 @@ void tst_CardSession::fixtureFileKept()
     QSignalSpy states(m_session.get(), &CardSession::statesChanged);
     m_session->setFixture(sfp::Fixture(), path, false);
     QVERIFY(!m_session->hasFixtureFile());
-    QCOMPARE(m_session->setLabels({3, 40}, QStringLiteral("PSU")), QString());
+    QCOMPARE(m_session->setLabels({1, 3, 32, 40}, QStringLiteral("PSU")), QString());
     QVERIFY(m_session->hasFixtureFile());
+    QCOMPARE(m_session->label(1), QStringLiteral("PSU"));
+    QCOMPARE(m_session->label(2), QString());
     QCOMPARE(m_session->label(3), QStringLiteral("PSU"));
+    QCOMPARE(m_session->label(32), QStringLiteral("PSU"));
+    QCOMPARE(m_session->label(0), QString());
     QCOMPARE(m_session->label(40), QString());
     // The same labels again: nothing to write, nothing to tell.
     QVERIFY(QFile::remove(path));
