@@ -559,6 +559,9 @@ void tst_ScpiParser::channelLists_data()
     QTest::newRow("line ends after (@") << QByteArray("ROUT:CLOS (@") << syntax;
     QTest::newRow("trailing comma") << QByteArray("ROUT:CLOS (@1,)") << syntax;
     QTest::newRow("open range") << QByteArray("ROUT:CLOS (@1:)") << syntax;
+    QTest::newRow("open range at the line's end") << QByteArray("ROUT:CLOS (@2,1:") << syntax;
+    QTest::newRow("open range before the next command")
+        << QByteArray("ROUT:CLOS (@2,1: ;*RST") << syntax;
     QTest::newRow("two colons") << QByteArray("ROUT:CLOS (@1:2:3)") << syntax;
     QTest::newRow("dimension") << QByteArray("ROUT:CLOS (@1!2)") << syntax;
     QTest::newRow("word") << QByteArray("ROUT:CLOS (@a)") << syntax;
