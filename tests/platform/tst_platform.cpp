@@ -817,6 +817,13 @@ void tst_Platform::largestValuesAccepted()
     QCOMPARE(viFindRsrc(rm.rm, "VXI12::3::INSTRS*", &list, &count, descriptor), VI_SUCCESS);
     QCOMPARE(count, ViUInt32(1));
     viClose(list);
+    // A plus wants it once or more.
+    QCOMPARE(viFindRsrc(rm.rm, "VXI12::3::INSTRS+", &list, &count, descriptor),
+             VI_ERROR_RSRC_NFOUND);
+    QCOMPARE(count, ViUInt32(0));
+    QCOMPARE(viFindRsrc(rm.rm, "VXI1+2::3::INSTR", &list, &count, descriptor), VI_SUCCESS);
+    QCOMPARE(count, ViUInt32(1));
+    viClose(list);
     ViSession vi = VI_NULL;
     QCOMPARE(viOpen(rm.rm, "VXI12::3::INSTR", VI_NO_LOCK, 0, &vi), VI_SUCCESS);
     ViUInt16 board = 0;
