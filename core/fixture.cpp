@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 namespace sfp {
 
@@ -23,6 +24,22 @@ QString relayList(const QList<int> &relays)
     for (int relay : relays)
         numbers.append(QString::number(relay));
     return numbers.join(QStringLiteral(", "));
+}
+
+// The indentation of a JSON text: that of its first indented line, two
+// spaces where it has none.
+std::pair<int, char> indentOf(const QByteArray &text)
+{
+    for (qsizetype at = text.indexOf('\n'); at >= 0; at = text.indexOf('\n', at + 1)) {
+        const char first = at + 1 < text.size() ? text.at(at + 1) : '\n';
+        if (first != ' ' && first != '\t')
+            continue;
+        qsizetype end = at + 1;
+        while (end < text.size() && text.at(end) == first)
+            ++end;
+        return {int(end - at - 1), first};
+    }
+    return {2, ' '};
 }
 
 } // namespace
@@ -96,32 +113,66 @@ QString write(const QString &path, const Fixture &fixture)
         if (document.is_discarded() || !document.is_object() || !parse(old).error.isEmpty())
             return QStringLiteral("the file has changed and is no longer a fixture");
     }
-    nlohmann::ordered_json labels = nlohmann::ordered_json::object();
+    // The labels change where they stand; a relay labelled anew comes last.
+    nlohmann::ordered_json labels
+        = document.contains("labels") ? document["labels"] : nlohmann::ordered_json::object();
     for (size_t i = 0; i < fixture.labels.size(); ++i) {
-        if (!fixture.labels[i].isEmpty())
-            labels[std::to_string(i + 1)] = fixture.labels[i].toStdString();
+        const std::string key = std::to_string(i + 1);
+        if (fixture.labels[i].isEmpty())
+            labels.erase(key);
+        else
+            labels[key] = fixture.labels[i].toStdString();
     }
     if (labels.empty())
         document.erase("labels");
     else
         document["labels"] = labels;
     nlohmann::ordered_json states = nlohmann::ordered_json::array();
+    const nlohmann::ordered_json oldStates
+        = document.contains("states") ? document["states"] : nlohmann::ordered_json::array();
     for (const FixtureState &state : fixture.states) {
         nlohmann::ordered_json closed = nlohmann::ordered_json::array();
         for (size_t i = 0; i < state.state.closed.size(); ++i) {
             if (state.state.closed[i])
                 closed.push_back(i + 1);
         }
-        states.push_back({{"name", state.name.toStdString()},
-                          {"closed", closed},
-                          {"mode", modeNames[size_t(state.state.mode)]},
-                          {"exclusive", state.state.exclusive}});
+        const std::string name = state.name.toStdString();
+        const auto same = std::find_if(oldStates.begin(), oldStates.end(),
+                                       [&name](const nlohmann::ordered_json &candidate) {
+                                           return candidate.value("name", std::string()) == name;
+                                       });
+        if (same == oldStates.end()) {
+            states.push_back({{"name", name},
+                              {"closed", closed},
+                              {"mode", modeNames[size_t(state.state.mode)]},
+                              {"exclusive", state.state.exclusive}});
+            continue;
+        }
+        // A state the file has keeps its keys, those the program does not
+        // read too, and gains none that would say what the default says.
+        nlohmann::ordered_json kept = *same;
+        kept["closed"] = closed;
+        if (kept.contains("mode") || state.state.mode != SwitchingMode::Asynchronous)
+            kept["mode"] = modeNames[size_t(state.state.mode)];
+        if (kept.contains("exclusive") || state.state.exclusive)
+            kept["exclusive"] = state.state.exclusive;
+        states.push_back(kept);
     }
     if (states.empty())
         document.erase("states");
     else
         document["states"] = states;
-    return replaceFile(path, QByteArray::fromStdString(document.dump(2)) + '\n');
+    const QByteArray text
+        = QByteArray::fromStdString(document.dump(indentOf(old).first, indentOf(old).second))
+        + '\n';
+    // What the reader would refuse is not written: the file would stop
+    // every later change, and the next start with it.
+    if (text.size() > maxFileSize)
+        return QStringLiteral("the new file would have %1 bytes, more than the %2 KiB a fixture "
+                              "file may have")
+            .arg(text.size())
+            .arg(maxFileSize / 1024);
+    return replaceFile(path, text);
 }
 
 } // namespace fixture

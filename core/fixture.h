@@ -117,8 +117,11 @@ inline constexpr std::array<const char *, 3> modeNames
 
 // Writes the fixture's labels and named states into the fixture file at
 // path (made, with its folder, when there is none), leaving everything
-// else the file holds as it is, unknown keys too. The file is replaced
-// only by a complete copy that was read back. Returns empty text, or why
+// else the file holds as it is, unknown keys too, and in its own
+// indentation; a named state the file has keeps its keys and gains no
+// default it left out. The file is replaced only by a complete copy that
+// was read back, and never by one larger than maxFileSize, which the next
+// read would refuse. Returns empty text, or why
 // nothing was written.
 QString write(const QString &path, const Fixture &fixture);
 

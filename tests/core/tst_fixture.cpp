@@ -53,6 +53,8 @@ private slots:
     void filesThatAreNotFixtures();
     void writeLabels();
     void writeLabelsOnAFullDisk();
+    void writeKeepsTheFilesOwnForm();
+    void writeNothingTheReaderWouldRefuse();
 };
 
 void tst_Fixture::rows_data()
@@ -384,6 +386,96 @@ void tst_Fixture::writeLabelsOnAFullDisk()
     QCOMPARE(why, QString("No space left on device"));
     QCOMPARE(sfptest::fileContents(path), before);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"DEMO.json", "filler"}));
+}
+
+void tst_Fixture::writeKeepsTheFilesOwnForm()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    // Indented with four spaces, labels out of order, a state without the
+    // keys that hold their defaults and with a key of the user's own.
+    const QString path = dir.filePath("four.json");
+    QVERIFY(writeFile(path,
+                      "{\n    \"labels\": {\"9\": \"nine\", \"2\": \"two\"},\n"
+                      "    \"states\": [{\"name\": \"idle\", \"closed\": [], "
+                      "\"why\": \"by hand\"},\n"
+                      "                {\"name\": \"hv\", \"closed\": [3], "
+                      "\"mode\": \"sync-trigger\"}]\n}\n"));
+    bool absent = true;
+    Fixture fixture = sfp::fixture::read(path, &absent).fixture;
+    fixture.labels[8] = QStringLiteral("NINE");
+    fixture.labels[4] = QStringLiteral("five");
+    fixture.states[0].state.closed[0] = true;
+    QCOMPARE(sfp::fixture::write(path, fixture), QString());
+    QCOMPARE(sfptest::fileContents(path), QByteArray(R"({
+    "labels": {
+        "9": "NINE",
+        "2": "two",
+        "5": "five"
+    },
+    "states": [
+        {
+            "name": "idle",
+            "closed": [
+                1
+            ],
+            "why": "by hand"
+        },
+        {
+            "name": "hv",
+            "closed": [
+                3
+            ],
+            "mode": "sync-trigger"
+        }
+    ]
+}
+)"));
+    // A state made anew says everything; one changed to the defaults loses
+    // nothing it had; a file indented with tabs stays so.
+    const QString tabs = dir.filePath("tabs.json");
+    QVERIFY(writeFile(tabs,
+                      "{\n\t\"states\": [{\"name\": \"hv\", \"closed\": [], "
+                      "\"exclusive\": true}]\n}\n"));
+    fixture = sfp::fixture::read(tabs, &absent).fixture;
+    fixture.states[0].state.exclusive = false;
+    fixture.states.append({QStringLiteral("new"), sfp::CardState()});
+    QCOMPARE(sfp::fixture::write(tabs, fixture), QString());
+    QCOMPARE(sfptest::fileContents(tabs),
+             QByteArray("{\n\t\"states\": [\n\t\t{\n\t\t\t\"name\": \"hv\",\n"
+                        "\t\t\t\"closed\": [],\n\t\t\t\"exclusive\": false\n\t\t},\n"
+                        "\t\t{\n\t\t\t\"name\": \"new\",\n\t\t\t\"closed\": [],\n"
+                        "\t\t\t\"mode\": \"asynchronous\",\n\t\t\t\"exclusive\": false\n"
+                        "\t\t}\n\t]\n}\n"));
+    QVERIFY(sfp::fixture::read(tabs, &absent).fixture == fixture);
+}
+
+void tst_Fixture::writeNothingTheReaderWouldRefuse()
+{
+    // A file of exactly the largest size the reader takes is written; one
+    // byte more is refused before anything is written, and the file on the
+    // disk stays one the program reads.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("large.json");
+    QVERIFY(writeFile(path, "{\"note\": \"" + QByteArray(1048527, 'x') + "\"}"));
+    std::array<QString, 32> labels;
+    labels[0] = QStringLiteral("a");
+    QCOMPARE(sfp::fixture::write(path, withLabels(labels)), QString());
+    QCOMPARE(QFileInfo(path).size(), qint64(1048576));
+    bool absent = true;
+    QCOMPARE(sfp::fixture::read(path, &absent).error, QString());
+    const QByteArray before = sfptest::fileContents(path);
+
+    labels[0] = QStringLiteral("ab");
+    QCOMPARE(sfp::fixture::write(path, withLabels(labels)),
+             QString("the new file would have 1048577 bytes, more than the 1024 KiB a fixture "
+                     "file may have"));
+    QCOMPARE(sfptest::fileContents(path), before);
+    const sfp::fixture::Reading reading = sfp::fixture::read(path, &absent);
+    QCOMPARE(reading.error, QString());
+    QCOMPARE(reading.fixture.labels[0], QString("a"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"large.json"}));
 }
 
 QTEST_GUILESS_MAIN(tst_Fixture)
