@@ -105,14 +105,27 @@ QString RelayWear::clear(const QList<int> &relays)
 {
     if (!isOpen())
         return {};
+    std::array<qint64, relayCount> cleared = m_cycles;
     for (int relay : relays) {
-        if (relay >= 1 && relay <= relayCount && m_cycles[size_t(relay - 1)] != 0) {
-            m_cycles[size_t(relay - 1)] = 0;
-            m_unsaved = true;
-            emit cyclesChanged(relay);
-        }
+        if (relay >= 1 && relay <= relayCount)
+            cleared[size_t(relay - 1)] = 0;
     }
-    return m_unsaved ? flush() : QString();
+    if (cleared == m_cycles)
+        return m_unsaved ? flush() : QString();
+    // The file first: a count cleared only in memory would be back at the
+    // next start, and the client told it failed would see it gone now.
+    QString why = write(cleared);
+    if (!why.isEmpty())
+        return why;
+    const std::array<qint64, relayCount> before = m_cycles;
+    m_cycles = cleared;
+    m_unsaved = false;
+    m_saveTimer.stop();
+    for (int relay = 1; relay <= relayCount; ++relay) {
+        if (before[size_t(relay - 1)] != cleared[size_t(relay - 1)])
+            emit cyclesChanged(relay);
+    }
+    return {};
 }
 
 QString RelayWear::flush()
@@ -120,11 +133,20 @@ QString RelayWear::flush()
     m_saveTimer.stop();
     if (!isOpen() || !m_unsaved)
         return {};
+    QString why = write(m_cycles);
+    if (!why.isEmpty())
+        return why;
+    m_unsaved = false;
+    return {};
+}
+
+QString RelayWear::write(const std::array<qint64, relayCount> &cycles)
+{
     QByteArray text = QByteArrayLiteral("{\"cycles\":[");
-    for (size_t i = 0; i < m_cycles.size(); ++i) {
+    for (size_t i = 0; i < cycles.size(); ++i) {
         if (i > 0)
             text += ',';
-        text += QByteArray::number(m_cycles[i]);
+        text += QByteArray::number(cycles[i]);
     }
     text += "]}\n";
     QString why = replaceFile(m_path, text);
@@ -135,7 +157,6 @@ QString RelayWear::flush()
         m_failureSaid = true;
         return why;
     }
-    m_unsaved = false;
     m_failureSaid = false;
     return {};
 }

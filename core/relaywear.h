@@ -53,9 +53,9 @@ public:
     // Relays count from 1; any other number has no count.
     qint64 cycles(int relay) const;
     void countClosing(int relay);
-    // Starts the relays' counts again from 0 (a relay replaced) and
-    // writes the file at once; empty text, or why it could not (the
-    // counts stay 0, and the next count tries again).
+    // Starts the relays' counts again from 0 (a relay replaced), written
+    // to the file first: empty text, or why it could not, and then the
+    // counts stay as they were.
     QString clear(const QList<int> &relays);
     // Writes what waits now; empty text, or why it could not.
     QString flush();
@@ -71,6 +71,9 @@ signals:
     void writeFailed(const QString &why);
 
 private:
+    // Writes the counts to the file; empty text, or why it could not.
+    QString write(const std::array<qint64, relayCount> &cycles);
+
     QString m_path;
     std::array<qint64, relayCount> m_cycles = {};
     QTimer m_saveTimer;

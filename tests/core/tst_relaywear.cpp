@@ -48,6 +48,7 @@ private slots:
     void unusableFilesLeftAsTheyAre();
     void writtenWithinASecond();
     void clearWritesAtOnce();
+    void clearThatCannotBeKeptChangesNothing();
     void failedWriteSaidOnce();
 };
 
@@ -234,6 +235,33 @@ void tst_RelayWear::clearWritesAtOnce()
     QCOMPARE(changes.size(), 1);
     QCOMPARE(wear.cycles(1), qint64(0));
     QCOMPARE(sfptest::fileContents(path), writtenFile("0"));
+}
+
+void tst_RelayWear::clearThatCannotBeKeptChangesNothing()
+{
+    QTemporaryDir folder;
+    const QString cardFolder = folder.filePath("card");
+    const QString path = cardFolder + "/relay-cycles.json";
+    QVERIFY(QDir().mkpath(cardFolder));
+    QVERIFY(sfptest::writeFile(path, "{\"cycles\": [12,7" + QByteArray(",0").repeated(30) + "]}"));
+    RelayWear wear;
+    QCOMPARE(wear.open(path), QString());
+    wear.countClosing(2);
+    // The card's folder becomes a file: the count cannot be kept cleared,
+    // so it is not cleared, and a closing counted before stays counted.
+    QVERIFY(QDir(cardFolder).removeRecursively());
+    QVERIFY(sfptest::writeFile(cardFolder, "x"));
+    QSignalSpy changes(&wear, &RelayWear::cyclesChanged);
+    QCOMPARE(wear.clear({1}), QString("its folder cannot be made"));
+    QCOMPARE(wear.cycles(1), qint64(12));
+    QCOMPARE(wear.cycles(2), qint64(8));
+    QCOMPARE(changes.size(), 0);
+    // Once it can be written, the clearing is made, with what waited.
+    QVERIFY(QFile::remove(cardFolder));
+    QCOMPARE(wear.clear({1}), QString());
+    QCOMPARE(wear.cycles(1), qint64(0));
+    QCOMPARE(changes.size(), 1);
+    QCOMPARE(sfptest::fileContents(path), writtenFile("0,8"));
 }
 
 void tst_RelayWear::failedWriteSaidOnce()
