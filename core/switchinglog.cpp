@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <set>
@@ -106,6 +107,11 @@ QString SwitchingEvent::change() const
         words = QStringLiteral("refused: ") + reason;
         if (error != 0)
             words += QStringLiteral(" (%1)").arg(error);
+        if (count > 1)
+            words += QStringLiteral("; %1 times from %2 to %3")
+                         .arg(count)
+                         .arg(first.toString(QStringLiteral("HH:mm:ss.zzz")),
+                              last.toString(QStringLiteral("HH:mm:ss.zzz")));
         break;
     }
     if (status.has_value() && *status != 0)
@@ -242,14 +248,14 @@ QByteArray SwitchingEvent::toJson() const
     switch (kind) {
     case Kind::Start: {
         line += ",\"closed\":[";
-        bool first = true;
+        bool firstRelay = true;
         for (size_t i = 0; i < closed.size(); ++i) {
             if (!closed[i])
                 continue;
-            if (!first)
+            if (!firstRelay)
                 line += ',';
             appendNumber(line, qint64(i) + 1);
-            first = false;
+            firstRelay = false;
         }
         line += ']';
         writeMode();
@@ -280,6 +286,15 @@ QByteArray SwitchingEvent::toJson() const
         if (error != 0) {
             line += ",\"error\":";
             appendNumber(line, error);
+        }
+        if (count > 1) {
+            line += ",\"count\":";
+            appendNumber(line, count);
+            line += ",\"first\":\"";
+            appendTime(line, first);
+            line += "\",\"last\":\"";
+            appendTime(line, last);
+            line += '"';
         }
         break;
     }
@@ -388,6 +403,17 @@ std::optional<SwitchingEvent> SwitchingEvent::fromJson(const QByteArray &line, Q
         const auto error = json.find("error");
         if (error != json.end() && error->is_number_integer())
             event.error = int(error->get<qint64>());
+        const auto count = json.find("count");
+        if (count != json.end() && count->is_number_integer() && count->get<qint64>() > 1
+            && count->get<qint64>() <= INT_MAX) {
+            event.count = int(count->get<qint64>());
+            event.first = QDateTime::fromString(string("first"), Qt::ISODateWithMs);
+            event.last = QDateTime::fromString(string("last"), Qt::ISODateWithMs);
+            if (!event.first.isValid())
+                event.first = event.time;
+            if (!event.last.isValid())
+                event.last = event.time;
+        }
         break;
     }
     }
@@ -407,10 +433,14 @@ SwitchingLog::SwitchingLog(QObject *parent)
     m_flushTimer.setSingleShot(true);
     m_flushTimer.setInterval(0);
     connect(&m_flushTimer, &QTimer::timeout, this, &SwitchingLog::flush);
+    m_refusalTimer.setInterval(250);
+    connect(&m_refusalTimer, &QTimer::timeout, this, &SwitchingLog::writeDueRefusals);
+    m_clock.start();
 }
 
 SwitchingLog::~SwitchingLog()
 {
+    writeAllHeld();
     flush();
     closeFile();
 }
@@ -432,6 +462,81 @@ QDateTime SwitchingLog::now()
 }
 
 void SwitchingLog::append(const SwitchingEvent &event)
+{
+    if (event.kind != SwitchingEvent::Kind::Refusal) {
+        // A source that changes something has ended its stream of
+        // refusals; what others' streams hold goes first, in time order.
+        writeAllHeld();
+        for (auto stream = m_refusals.begin(); stream != m_refusals.end();) {
+            if (std::get<0>(stream->first) == event.source
+                && std::get<1>(stream->first) == event.client)
+                stream = m_refusals.erase(stream);
+            else
+                ++stream;
+        }
+        appendLine(event);
+        return;
+    }
+    const RefusalKey key {event.source, event.client, event.relay, event.reason, event.error};
+    const auto found = m_refusals.find(key);
+    if (found != m_refusals.end()) {
+        RefusalStream &stream = found->second;
+        if (stream.held == 0)
+            stream.first = event.time;
+        ++stream.held;
+        stream.latest = event;
+        stream.seen = m_clock.elapsed();
+        return;
+    }
+    writeAllHeld();
+    RefusalStream &stream = m_refusals[key];
+    stream.seen = m_clock.elapsed();
+    stream.due = stream.seen + stream.delay;
+    if (!m_refusalTimer.isActive())
+        m_refusalTimer.start();
+    appendLine(event);
+}
+
+void SwitchingLog::writeHeld(RefusalStream &stream)
+{
+    if (stream.held == 0)
+        return;
+    SwitchingEvent counted = stream.latest;
+    if (stream.held > 1) {
+        counted.count = stream.held;
+        counted.first = stream.first;
+        counted.last = counted.time;
+    }
+    stream.held = 0;
+    appendLine(counted);
+}
+
+void SwitchingLog::writeAllHeld()
+{
+    for (auto &[source, stream] : m_refusals)
+        writeHeld(stream);
+}
+
+void SwitchingLog::writeDueRefusals()
+{
+    const qint64 now = m_clock.elapsed();
+    for (auto stream = m_refusals.begin(); stream != m_refusals.end();) {
+        if (stream->second.held > 0 && now >= stream->second.due) {
+            writeHeld(stream->second);
+            // A stream that goes on is written ever more rarely.
+            stream->second.delay = std::min(stream->second.delay * 2, refusalDelayMaxMs);
+            stream->second.due = now + stream->second.delay;
+        }
+        if (stream->second.held == 0 && now - stream->second.seen >= refusalQuietMs)
+            stream = m_refusals.erase(stream);
+        else
+            ++stream;
+    }
+    if (m_refusals.empty())
+        m_refusalTimer.stop();
+}
+
+void SwitchingLog::appendLine(const SwitchingEvent &event)
 {
     m_recent.push_back(event);
     if (m_recent.size() > size_t(recentCount))
@@ -501,7 +606,7 @@ bool SwitchingLog::openFile(QString *why)
         return false;
     }
     m_fd = ::open(name.constData(),
-                  O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
+                  O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
     if (m_fd < 0) {
         *why = systemError(errno);
         return false;
@@ -514,6 +619,12 @@ bool SwitchingLog::openFile(QString *why)
         return false;
     }
     m_size = status.st_size;
+    // A last line cut by a crash or a full disk would swallow the first
+    // line written now: it is ended first.
+    char last = '\n';
+    if (m_size > 0 && ::pread(m_fd, &last, 1, m_size - 1) == 1 && last != '\n'
+        && ::write(m_fd, "\n", 1) == 1)
+        ++m_size;
     return true;
 }
 
@@ -563,6 +674,23 @@ QByteArray toScpi(const QList<SwitchingEvent> &events)
 {
     QByteArray lines;
     for (const SwitchingEvent &event : events) {
+        if (event.kind == SwitchingEvent::Kind::Start) {
+            // Each run began on the card as it found it: a replay of
+            // several runs starts each of them from the same state.
+            lines += "*RST\n";
+            QByteArrayList closed;
+            for (size_t i = 0; i < event.closed.size(); ++i) {
+                if (event.closed[i])
+                    closed.append(QByteArray::number(qint64(i) + 1));
+            }
+            if (!closed.isEmpty())
+                lines += "ROUT:CLOS (@" + closed.join(',') + ")\n";
+            if (event.exclusive)
+                lines += "ROUT:EXCL ON\n";
+            if (event.mode != SwitchingMode::Asynchronous)
+                lines += QByteArrayLiteral("ROUT:MODE ") + modeCommands[size_t(event.mode)] + '\n';
+            continue;
+        }
         const QByteArray command = event.scpi();
         if (!command.isEmpty())
             lines += command + '\n';
@@ -632,13 +760,24 @@ QByteArray toVcd(const QList<SwitchingEvent> &events, const std::array<QString, 
     };
     const QDateTime origin = events.isEmpty() ? QDateTime() : events.first().time;
     // Changes at one millisecond are written under one time; a time that
-    // goes back (the clock was set) stays at the last one.
+    // goes back (the clock was set) stays at the last one. A signal that
+    // changes twice in one millisecond would show neither change: its
+    // second change, and what follows, moves one step later.
     qint64 last = -1;
+    qint64 lastChange = 0;
     QByteArray changes;
+    std::array<bool, 35> changedAtLast = {};
     const auto flush = [&] {
-        if (last >= 0 && !changes.isEmpty())
+        if (last >= 0 && !changes.isEmpty()) {
             vcd += '#' + QByteArray::number(last) + '\n' + changes;
+            lastChange = last;
+        }
         changes.clear();
+    };
+    const auto moveTo = [&](qint64 at) {
+        flush();
+        last = at;
+        changedAtLast = {};
     };
     bool first = true;
     for (const SwitchingEvent &event : events) {
@@ -665,25 +804,36 @@ QByteArray toVcd(const QList<SwitchingEvent> &events, const std::array<QString, 
             values[size_t(synchronized)] = event.synchronized ? '1' : '0';
         const qint64 at = std::max(last, std::max<qint64>(0, origin.msecsTo(event.time)));
         if (first) {
-            // The values the first event leaves are where the dump starts.
+            // The values the first event leaves are where the dump starts,
+            // each of them a change at 0.
             vcd += "#0\n$dumpvars\n";
             for (int i = 0; i < 35; ++i)
                 vcd += QByteArray(1, values[size_t(i)]) + code(i) + '\n';
             vcd += "$end\n";
             first = false;
             last = 0;
+            changedAtLast.fill(true);
             continue;
         }
-        if (at != last) {
-            flush();
-            last = at;
-        }
-        for (int i = 0; i < 35; ++i) {
-            if (values[size_t(i)] != before[size_t(i)])
-                changes += QByteArray(1, values[size_t(i)]) + code(i) + '\n';
+        if (at != last)
+            moveTo(at);
+        bool again = false;
+        for (size_t i = 0; i < values.size(); ++i)
+            again = again || (values[i] != before[i] && changedAtLast[i]);
+        if (again)
+            moveTo(last + 1);
+        for (size_t i = 0; i < values.size(); ++i) {
+            if (values[i] != before[i]) {
+                changes += QByteArray(1, values[i]) + code(int(i)) + '\n';
+                changedAtLast[i] = true;
+            }
         }
     }
     flush();
+    // A reader takes a value to last until the next time the dump names:
+    // the last change is held one step, or it would not be seen at all.
+    if (!events.isEmpty())
+        vcd += '#' + QByteArray::number(lastChange + 1) + '\n';
     return vcd;
 }
 

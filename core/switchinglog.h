@@ -10,6 +10,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -17,7 +18,9 @@
 
 #include <array>
 #include <deque>
+#include <map>
 #include <optional>
+#include <tuple>
 
 namespace sfp {
 
@@ -49,6 +52,12 @@ struct SwitchingEvent
     std::array<bool, 32> closed = {}; // Start
     QString reason; // Refusal
     int error = 0; // Refusal: the SCPI error a client got; 0 for the operator
+    // Refusal: how many refusals of one source this event stands for, the
+    // first of them at `first`, the last (whose reason and error these
+    // are) at `last`, which is also `time`; 1, with no times, for one.
+    int count = 1;
+    QDateTime first;
+    QDateTime last;
     // A change that follows from the one before it in one operation (the
     // partner the exclusive rule opens, what a mode change applies): it
     // has no command of its own.
@@ -101,7 +110,20 @@ public:
     // Appends the event as one line. Lines go to the file whole, those
     // that wait together in one write, so that a crash leaves only whole
     // lines; a write cut short (a full disk) is taken back.
+    //
+    // A refusal repeated by one source (and client) comes in streams,
+    // thousands a second from a script that loops while another holds the
+    // lock, and would push the switching out of the kept files: the first
+    // refusal of a stream (one source, client, relay, reason and error)
+    // is a line of its own, those after it are counted and written as one
+    // event (see SwitchingEvent::count) before any other line, at the
+    // latest after refusalDelayMs, a delay that doubles while the stream
+    // lasts up to refusalDelayMaxMs. A stream ends with a change of its
+    // source, or after refusalQuietMs without its refusal.
     void append(const SwitchingEvent &event);
+    static constexpr qint64 refusalDelayMs = 1000;
+    static constexpr qint64 refusalDelayMaxMs = qint64(3600) * 1000;
+    static constexpr qint64 refusalQuietMs = qint64(60) * 1000;
     // Writes what waits now.
     void flush();
     const std::deque<SwitchingEvent> &recent() const { return m_recent; }
@@ -116,6 +138,21 @@ signals:
     void writeFailed(const QString &why);
 
 private:
+    // Refusals of one stream held to be counted.
+    struct RefusalStream
+    {
+        SwitchingEvent latest;
+        int held = 0; // since the stream's last line
+        QDateTime first; // of those held
+        qint64 delay = refusalDelayMs;
+        qint64 due = 0; // on m_clock: when held ones are written
+        qint64 seen = 0; // on m_clock: the latest refusal
+    };
+
+    void appendLine(const SwitchingEvent &event);
+    void writeHeld(RefusalStream &stream);
+    void writeAllHeld();
+    void writeDueRefusals();
     QString write(const QByteArray &lines);
     bool openFile(QString *why);
     void rotate();
@@ -130,6 +167,11 @@ private:
     std::deque<SwitchingEvent> m_recent;
     QDateTime m_offsetFound;
     int m_offset = 0;
+    // By source, client, relay, reason and error.
+    using RefusalKey = std::tuple<QString, QString, int, QString, int>;
+    std::map<RefusalKey, RefusalStream> m_refusals;
+    QTimer m_refusalTimer;
+    QElapsedTimer m_clock;
 };
 
 namespace switchingLog {
@@ -140,14 +182,19 @@ namespace switchingLog {
 QList<SwitchingEvent> read(const QByteArray &text, const QDateTime &since, const QDateTime &until,
                            int *skipped);
 
-// The SCPI lines that make the events' changes again, in order: refusals,
-// starts and implied changes are left out.
+// The SCPI lines that make the events' changes again, in order: a start
+// is a reset and then the state the panel found, refusals and implied
+// changes are left out.
 QByteArray toScpi(const QList<SwitchingEvent> &events);
 
 // A Value Change Dump of the events: one 1-bit signal per relay (named by
 // `labels`, relay n at n - 1, where one is given, else "relay7"), the mode
 // (0 Asynchronous, 1 Sync. Command, 2 Sync. Trigger) and the
-// synchronized state, in milliseconds from the first event.
+// synchronized state, in milliseconds from the first event. A signal that
+// would change twice in one millisecond has its second change (and all
+// that follows) one millisecond later, so that every change shows; the
+// dump ends one millisecond after its last change, which a reader would
+// otherwise not show.
 QByteArray toVcd(const QList<SwitchingEvent> &events, const std::array<QString, 32> &labels);
 
 } // namespace switchingLog

@@ -17,6 +17,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -116,20 +117,31 @@ std::optional<std::array<qint64, 32>> countsInFile(const QString &path)
 
 // The closings of the card's contacts in a trace file: "relay N on" after
 // "off" (or after nothing) is one. Each run of a panel starts on a card of
-// its own (the simulated one), every relay open.
+// its own (the simulated one), every relay open. A panel killed while it
+// wrote may leave a line cut short, which the next run's first line then
+// continues: only whole lines of a relay count, and a run's start is
+// seen also at the end of such a joined line.
 std::array<qint64, 32> closingsInTrace(const QString &path)
 {
+    static const QRegularExpression relayLine(
+        QStringLiteral("^card VXI0::1::INSTR FC2 relay ([0-9]+) (on|off)$"));
     std::array<qint64, 32> closings = {};
     std::array<bool, 32> on = {};
-    for (const QString &line :
-         sfptest::traceFile(path, {"card VXI0::1::INSTR FC2 relay ", "qx5170_init("})) {
-        if (line.startsWith(QLatin1String("qx5170_init("))) {
+    QByteArrayList lines = sfptest::fileContents(path).split('\n');
+    // The last piece is empty, or a line still being written.
+    lines.removeLast();
+    for (const QByteArray &bytes : std::as_const(lines)) {
+        const QString line = QString::fromUtf8(bytes);
+        if (line.contains(QLatin1String("qx5170_init("))) {
             on = {};
             continue;
         }
-        const QStringList words = line.split(QLatin1Char(' '));
-        const size_t index = size_t(words.at(4).toInt() - 1);
-        const bool closes = words.at(5) == QLatin1String("on");
+        const QRegularExpressionMatch match = relayLine.match(line);
+        const int relay = match.hasMatch() ? match.captured(1).toInt() : 0;
+        if (relay < 1 || relay > 32)
+            continue;
+        const size_t index = size_t(relay - 1);
+        const bool closes = match.captured(2) == QLatin1String("on");
         if (closes && !on[index])
             ++closings[index];
         on[index] = closes;
@@ -166,7 +178,9 @@ private slots:
     void idleTimeout();
     void fixtureFiles();
     void relayWearSurvivesAKill();
+    void closingsOfATraceCutByAKill();
     void switchingLogReplayedOnAnotherCard();
+    void switchingLogOfSeveralRunsReplayed();
     void stateThatCannotBeKept();
     void switchingLogToolsOnTheirFiles();
     void switchingLogToolsRefuse_data();
@@ -1105,6 +1119,79 @@ QStringList switchingCalls(const QString &path)
     return calls;
 }
 
+void tst_CommandLine::closingsOfATraceCutByAKill()
+{
+    // The first run killed in the middle of a line; the second run's first
+    // line continues it. Its closing of relay 3 is counted once, by the
+    // second run, and the first run's cut line is no closing.
+    QTemporaryDir folder;
+    const QString trace = folder.filePath(QStringLiteral("trace.txt"));
+    QVERIFY(sfptest::writeFile(trace,
+                               "qx5170_init(1)\ncard VXI0::1::INSTR FC2 relay 3 on\n"
+                               "card VXI0::1::INSTR FC2 relay 3 off\n"
+                               "card VXI0::1::INSTR FC2 relay 3 on"));
+    const std::array<qint64, 32> made = closingsInTrace(trace);
+    QCOMPARE(made[2], qint64(1));
+    QFile file(trace);
+    QVERIFY(file.open(QIODevice::Append));
+    file.write("viOpenDefaultRM()\nqx5170_init(1)\ncard VXI0::1::INSTR FC2 relay 3 on\n"
+               "card VXI0::1::INSTR FC2 relay 3 off\ncard VXI0::1::INSTR FC2 relay 12 on\n");
+    file.close();
+    const std::array<qint64, 32> atEnd = closingsInTrace(trace);
+    QCOMPARE(atEnd[2] - made[2], qint64(1));
+    QCOMPARE(atEnd[11], qint64(1));
+    // The second run's start swallowed by a cut line is still its start.
+    QVERIFY(sfptest::writeFile(trace,
+                               "card VXI0::1::INSTR FC2 relay 5 on\n"
+                               "card VXI0::1::INSTR FC2 relay 5 ofqx5170_init(1)\n"
+                               "card VXI0::1::INSTR FC2 relay 5 on\n"));
+    QCOMPARE(closingsInTrace(trace)[4], qint64(2));
+}
+
+void tst_CommandLine::switchingLogOfSeveralRunsReplayed()
+{
+    // Two runs of the panel on one card, each starting on the card as it
+    // was found (the simulated one is new, every relay open): replayed on
+    // another card, the lines leave it as the second run left its card.
+    QTemporaryDir folder;
+    const quint16 port = freePort();
+    QVERIFY(port != 0);
+    const auto start = [&folder, port](QProcess &process, const QStringList &card) {
+        process.setProcessEnvironment(programEnvironment(folder, QString(), {}));
+        process.start(
+            QStringLiteral(SFP_PROGRAM),
+            QStringList {"--simulate", "-platform", "offscreen", "--listen", QString::number(port)}
+                + card);
+        return process.waitForStarted()
+            && !identityOnceUp(QHostAddress(QHostAddress::LocalHost), port).isEmpty();
+    };
+    const QStringList card {"--address", "VXI0::1::INSTR", "--fc", "2"};
+    const QByteArray query = "ROUT:CLOS? (@1:4);:ROUT:MODE?";
+    QByteArray logged;
+    for (const QByteArray &line : {QByteArray("ROUT:CLOS (@1,2);:ROUT:MODE COMM;*OPC?"),
+                                   QByteArray("ROUT:CLOS (@3);*OPC?")}) {
+        QProcess run;
+        QVERIFY(start(run, card));
+        QCOMPARE(responseTo(port, line), QByteArray("1\n"));
+        logged = responseTo(port, query);
+        run.terminate();
+        QVERIFY(run.waitForFinished());
+    }
+    QCOMPARE(logged, QByteArray("0,0,1,0;ASYN\n"));
+    const QString log
+        = folder.filePath(QStringLiteral("state/qx5170fp/VXI0::1::INSTR%2FFC2/switching.jsonl"));
+    const Run scpi = runProgram({"--log-to-scpi", log});
+    QCOMPARE(scpi.status, 0);
+    QCOMPARE(scpi.out.count("*RST\n"), 2);
+    QProcess replayed;
+    QVERIFY(start(replayed, {"--address", "VXI0::5::INSTR", "--fc", "3", "--no-log"}));
+    for (const QByteArray &line : scpi.out.trimmed().split('\n'))
+        QCOMPARE(responseTo(port, line + ";*OPC?"), QByteArray("1\n"));
+    QCOMPARE(responseTo(port, query), logged);
+    replayed.terminate();
+    QVERIFY(replayed.waitForFinished());
+}
+
 void tst_CommandLine::switchingLogReplayedOnAnotherCard()
 {
     // Two scripts share a card; its log, turned into SCPI lines and sent to
@@ -1180,7 +1267,8 @@ void tst_CommandLine::switchingLogReplayedOnAnotherCard()
     const Run scpi = runProgram({"--log-to-scpi", log});
     QCOMPARE(scpi.status, 0);
     QCOMPARE(scpi.err, QByteArray());
-    QVERIFY(scpi.out.startsWith("ROUT:CLOS (@1)\nROUT:CLOS (@2)\nROUT:CLOS (@5)\nROUT:EXCL ON\n"));
+    QVERIFY(scpi.out.startsWith(
+        "*RST\nROUT:CLOS (@1)\nROUT:CLOS (@2)\nROUT:CLOS (@5)\nROUT:EXCL ON\n"));
     QProcess replayed;
     QVERIFY(start(replayed, second, {"--address", "VXI0::5::INSTR", "--fc", "3", "--no-log"}));
     QTcpSocket c;
@@ -1191,7 +1279,10 @@ void tst_CommandLine::switchingLogReplayedOnAnotherCard()
     QCOMPARE(run(c, query), card);
     replayed.terminate();
     QVERIFY(replayed.waitForFinished());
-    QCOMPARE(switchingCalls(second.filePath(QStringLiteral("trace.txt"))), calls);
+    // The start's reset sets the mode the card had at the start once more.
+    const QStringList replayedCalls = switchingCalls(second.filePath(QStringLiteral("trace.txt")));
+    QCOMPARE(replayedCalls.first(), QString("qx5170_setSwitchingMode(VI, 1, 0) = 0"));
+    QCOMPARE(replayedCalls.mid(1), calls);
     // --no-log keeps no log; the relays' counts are kept all the same.
     const QString secondCard
         = second.filePath(QStringLiteral("state/qx5170fp/VXI0::5::INSTR%2FFC3"));

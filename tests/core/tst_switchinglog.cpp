@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QScopeGuard>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -62,8 +63,11 @@ private slots:
     void readBetweenTimes();
     void scpiOfAWholeSession();
     void valueChangeDump();
+    void valueChangeDumpShowsEveryChange();
     void wholeLinesAppended();
     void rotatesAtTenMebibytes();
+    void cutLastLineEndedFirst();
+    void refusalsCounted();
     void filesItCannotWrite();
     void fullDisk();
 };
@@ -153,6 +157,21 @@ void tst_SwitchingLog::linesOfEachKind_data()
                       R"j("reason":"another client holds the lock","error":-221,)j"
                       R"j("synchronized":true})j")
         << QByteArray() << "refused: another client holds the lock (-221)";
+    SwitchingEvent counted = locked;
+    counted.time = noon().addMSecs(1300);
+    counted.count = 281600;
+    counted.first = noon().addMSecs(2);
+    counted.last = counted.time;
+    QTest::newRow("refusals counted")
+        << counted
+        << QByteArray(R"j({"time":"2026-12-09T12:00:01.300+01:00","card":"VXI0::1::INSTR/FC2",)j"
+                      R"j("source":"vxi11 link 3","event":"refusal",)j"
+                      R"j("reason":"another client holds the lock","error":-221,)j"
+                      R"j("count":281600,"first":"2026-12-09T12:00:00.002+01:00",)j"
+                      R"j("last":"2026-12-09T12:00:01.300+01:00","synchronized":true})j")
+        << QByteArray()
+        << "refused: another client holds the lock (-221); 281600 times from 12:00:00.002 to "
+           "12:00:01.300";
     // Beyond ASCII, the first C1 control too, a text is written as UTF-8.
     SwitchingEvent beyondAscii = logged(Kind::Refusal);
     beyondAscii.reason = QStringLiteral("C1 ") + QChar(0x80);
@@ -254,12 +273,28 @@ void tst_SwitchingLog::scpiOfAWholeSession()
     refusal.reason = "x";
     SwitchingEvent exclusive = logged(Kind::Exclusive);
     exclusive.on = true;
-    const QList<SwitchingEvent> events {
-        start,           relay(3, true),        exclusive,           partner, refusal, mode,
-        relay(32, true), logged(Kind::Trigger), logged(Kind::Update)};
+    // A second run found the card as the first left it: the replay starts
+    // it there too.
+    SwitchingEvent again = logged(Kind::Start);
+    again.closed[3] = again.closed[8] = again.closed[31] = true;
+    again.exclusive = true;
+    again.mode = sfp::SwitchingMode::SyncCommand;
+    const QList<SwitchingEvent> events {start,
+                                        relay(3, true),
+                                        exclusive,
+                                        partner,
+                                        refusal,
+                                        mode,
+                                        relay(32, true),
+                                        logged(Kind::Trigger),
+                                        logged(Kind::Update),
+                                        again,
+                                        relay(5, true)};
     QCOMPARE(sfp::switchingLog::toScpi(events),
-             QByteArray("ROUT:CLOS (@3)\nROUT:EXCL ON\nROUT:MODE TRIG\nROUT:CLOS (@32)\n*TRG\n"
-                        "ROUT:UPD\n"));
+             QByteArray("*RST\nROUT:CLOS (@3)\nROUT:EXCL ON\nROUT:MODE TRIG\nROUT:CLOS (@32)\n"
+                        "*TRG\nROUT:UPD\n"
+                        "*RST\nROUT:CLOS (@4,9,32)\nROUT:EXCL ON\nROUT:MODE COMM\n"
+                        "ROUT:CLOS (@5)\n"));
     QCOMPARE(sfp::switchingLog::toScpi({}), QByteArray());
 }
 
@@ -300,8 +335,48 @@ void tst_SwitchingLog::valueChangeDump()
         expected += "0" + QByteArray(1, char('!' + relay - 1)) + '\n';
     expected += "0A\n0B\n1C\n$end\n"
                 "#5\n1A\n1!\n0C\n"
-                "#12\n1C\n0\"\n";
+                "#12\n1C\n0\"\n#13\n";
     QCOMPARE(vcd, expected);
+}
+
+void tst_SwitchingLog::valueChangeDumpShowsEveryChange()
+{
+    // Relay 5 closes in the millisecond the dump starts, relay 1 closes and
+    // opens in one millisecond, relay 2 closes in it after that; relay 3's
+    // closing is the last change.
+    const QList<SwitchingEvent> events {logged(Kind::Start), relay(5, true),    relay(1, true, 3),
+                                        relay(1, false, 3),  relay(2, true, 3), relay(3, true, 10)};
+    const QByteArray vcd = sfp::switchingLog::toVcd(events, {});
+    QVERIFY(vcd.contains("1C\n$end\n"));
+    QCOMPARE(vcd.mid(vcd.indexOf("1C\n$end\n") + 8),
+             QByteArray("#1\n1%\n"
+                        "#3\n1!\n"
+                        "#4\n0!\n1\"\n"
+                        "#10\n1#\n"
+                        "#11\n"));
+    // A dump of one event holds its values for a step.
+    QVERIFY(sfp::switchingLog::toVcd({logged(Kind::Start)}, {}).endsWith("$end\n#1\n"));
+    QVERIFY(!sfp::switchingLog::toVcd({}, {}).contains("\n#"));
+
+    // What a logic analyser's software makes of it, a sample a
+    // millisecond in groups of eight: every change, the last one too.
+    const QString sigrok = QStandardPaths::findExecutable(QStringLiteral("sigrok-cli"));
+    if (sigrok.isEmpty()) {
+        qInfo("no sigrok-cli here: its reading of the dump is not tried");
+        return;
+    }
+    QTemporaryDir folder;
+    const QString path = folder.filePath("log.vcd");
+    QVERIFY(sfptest::writeFile(path, vcd));
+    QProcess convert;
+    convert.start(sigrok, {"-I", "vcd", "-i", path, "-O", "bits"});
+    QVERIFY(convert.waitForFinished(60000));
+    QCOMPARE(convert.exitCode(), 0);
+    const QByteArray bits = convert.readAllStandardOutput();
+    QVERIFY2(bits.contains("relay1:00010000 000\n"), bits.constData());
+    QVERIFY2(bits.contains("relay2:00001111 111\n"), bits.constData());
+    QVERIFY2(bits.contains("relay3:00000000 001\n"), bits.constData());
+    QVERIFY2(bits.contains("relay5:01111111 111\n"), bits.constData());
 }
 
 void tst_SwitchingLog::wholeLinesAppended()
@@ -371,9 +446,113 @@ void tst_SwitchingLog::rotatesAtTenMebibytes()
     QCOMPARE(sfptest::fileContents(path + ".4").left(1), QByteArray("3"));
     // Exactly 10 MiB is still room.
     QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
     QVERIFY(file.resize(qint64(10) * 1024 * 1024 - line.size()));
+    QVERIFY(file.seek(file.size() - 1));
+    QVERIFY(file.write("\n") == 1);
+    file.close();
     appendOne();
     QCOMPARE(QFileInfo(path).size(), qint64(10) * 1024 * 1024);
+}
+
+void tst_SwitchingLog::cutLastLineEndedFirst()
+{
+    // A run that died in the middle of a line: the next one ends that line
+    // before its first, so that only the cut line is lost.
+    QTemporaryDir folder;
+    const QString path = folder.filePath("switching.jsonl");
+    const QByteArray whole = relay(1, true).toJson() + '\n';
+    const QByteArray cut = relay(2, true).toJson().left(30);
+    QVERIFY(sfptest::writeFile(path, whole + cut));
+    {
+        sfp::SwitchingLog log;
+        log.setPath(path);
+        log.append(relay(3, true));
+    }
+    const QByteArray text = sfptest::fileContents(path);
+    QCOMPARE(text, whole + cut + '\n' + relay(3, true).toJson() + '\n');
+    int skipped = 0;
+    const QList<SwitchingEvent> events = sfp::switchingLog::read(text, {}, {}, &skipped);
+    QCOMPARE(skipped, 1);
+    QCOMPARE(events.size(), 2);
+    QCOMPARE(events.at(1).relay, 3);
+}
+
+void tst_SwitchingLog::refusalsCounted()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath("switching.jsonl");
+    const auto refused = [](const QString &source, const QString &reason, qint64 ms) {
+        SwitchingEvent refusal = logged(Kind::Refusal, ms);
+        refusal.source = source;
+        refusal.reason = reason;
+        refusal.error = -221;
+        return refusal;
+    };
+    const auto lines = [&path] {
+        int skipped = -1;
+        QList<SwitchingEvent> events
+            = sfp::switchingLog::read(sfptest::fileContents(path), {}, {}, &skipped);
+        return skipped == 0 ? events : QList<SwitchingEvent>();
+    };
+    {
+        sfp::SwitchingLog log;
+        log.setPath(path);
+        QSignalSpy appended(&log, &sfp::SwitchingLog::appended);
+        log.append(relay(1, true));
+        // Two scripts refused 100,000 times each, in turns, each for two
+        // reasons in turns: the switching stays, and each stream is one
+        // line and one count.
+        for (int i = 0; i < 200000; ++i)
+            log.append(refused(i % 2 == 0 ? "socket 127.0.0.1:1" : "socket 127.0.0.1:2",
+                               i % 4 < 2 ? "locked" : "rule", 10 + i / 1000));
+        // Any other line comes after what the streams held.
+        SwitchingEvent byA = relay(2, true, 300);
+        byA.source = "socket 127.0.0.1:1";
+        log.append(byA);
+        log.flush();
+        QList<SwitchingEvent> events = lines();
+        QCOMPARE(events.size(), 10);
+        QCOMPARE(appended.size(), 10);
+        QCOMPARE(events.at(0).relay, 1);
+        const QStringList streams {"socket 127.0.0.1:1 locked", "socket 127.0.0.1:2 locked",
+                                   "socket 127.0.0.1:1 rule", "socket 127.0.0.1:2 rule"};
+        for (int i = 1; i <= 4; ++i) {
+            QCOMPARE(events.at(i).source + ' ' + events.at(i).reason, streams.at(i - 1));
+            QCOMPARE(events.at(i).count, 1);
+            QCOMPARE(events.at(i).time, noon().addMSecs(10));
+        }
+        const QStringList counted {"socket 127.0.0.1:1 locked", "socket 127.0.0.1:1 rule",
+                                   "socket 127.0.0.1:2 locked", "socket 127.0.0.1:2 rule"};
+        for (int i = 5; i <= 8; ++i) {
+            QCOMPARE(events.at(i).kind, Kind::Refusal);
+            QCOMPARE(events.at(i).source + ' ' + events.at(i).reason, counted.at(i - 5));
+            QCOMPARE(events.at(i).count, 49999);
+            QCOMPARE(events.at(i).error, -221);
+            QCOMPARE(events.at(i).first, noon().addMSecs(10));
+            QCOMPARE(events.at(i).last, noon().addMSecs(209));
+            QCOMPARE(events.at(i).time, noon().addMSecs(209));
+        }
+        QCOMPARE(events.at(9).relay, 2);
+
+        // The stream of the source that changed something has ended: its
+        // next refusal is a line at once. The other's goes on.
+        log.append(refused("socket 127.0.0.1:1", "locked", 400));
+        log.append(refused("socket 127.0.0.1:2", "locked", 400));
+        log.append(refused("socket 127.0.0.1:2", "locked", 401));
+        log.flush();
+        QCOMPARE(lines().size(), 11);
+        QCOMPARE(lines().last().source, QString("socket 127.0.0.1:1"));
+        // What a stream holds is written a while later without any other
+        // line, and at the end.
+        QTRY_COMPARE_WITH_TIMEOUT(lines().size(), 12, 20000);
+        QCOMPARE(lines().last().count, 2);
+        QCOMPARE(lines().last().source, QString("socket 127.0.0.1:2"));
+        log.append(refused("socket 127.0.0.1:1", "locked", 500));
+    }
+    QCOMPARE(lines().size(), 13);
+    QCOMPARE(lines().last().count, 1);
+    QCOMPARE(lines().last().time, noon().addMSecs(500));
 }
 
 void tst_SwitchingLog::filesItCannotWrite()
