@@ -224,6 +224,7 @@ private slots:
     void fixtureRules();
     void fixtureRulesForWholeStates();
     void fixtureFileKept();
+    void fixtureFileKeptReadable();
     void wearCountsWhatTheContactsDo();
     void wearCountsTheCardsClosings();
     void logHasEveryDriverCallOnce();
@@ -1028,6 +1029,34 @@ void tst_CardSession::fixtureFileKept()
     QCOMPARE(m_session->setLabels({3}, QStringLiteral("GND")),
              QString("the fixture file cannot be written: no copy can be made beside it: File "
                      "name too long"));
+}
+
+void tst_CardSession::fixtureFileKeptReadable()
+{
+    // A fixture file just under the size the program reads: a state or a
+    // label that would take it over is refused, naming the limit, and the
+    // file stays one the next start reads.
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString path = folder.filePath(QStringLiteral("DEMO.json"));
+    QVERIFY(sfptest::writeFile(path, "{\"note\": \"" + QByteArray(1048500, 'x') + "\"}"));
+    const QByteArray before = sfptest::fileContents(path);
+    m_session->setFixture(sfp::Fixture(), path, true);
+    QSignalSpy states(m_session.get(), &CardSession::statesChanged);
+    const sfp::Refusal refusal = m_session->defineState(QStringLiteral("idle"), {1, 2});
+    QCOMPARE(int(refusal.kind), int(sfp::Refusal::Kind::FileError));
+    QCOMPARE(refusal.reason,
+             QString("the fixture file cannot be written: the new file would have 1048673 bytes, "
+                     "more than the 1024 KiB a fixture file may have"));
+    QCOMPARE(m_session->stateNames(), QStringList());
+    QCOMPARE(states.count(), 0);
+    QCOMPARE(m_session->setLabels({1, 2, 3, 4}, QString(30, QLatin1Char('L'))),
+             QString("the fixture file cannot be written: the new file would have 1048707 bytes, "
+                     "more than the 1024 KiB a fixture file may have"));
+    QCOMPARE(m_session->label(1), QString());
+    QCOMPARE(sfptest::fileContents(path), before);
+    bool absent = true;
+    QCOMPARE(sfp::fixture::read(path, &absent).error, QString());
 }
 
 void tst_CardSession::reset_data()

@@ -237,6 +237,22 @@ void tst_SwitchingLog::linesThatAreNotEvents()
         QVERIFY2(!SwitchingEvent::fromJson(line, &why), line.constData());
         QCOMPARE(why, reason);
     }
+    // A count without its times, edited by hand, is one over the line's
+    // own time; a count of 1 or less, or a wrong one, is one refusal.
+    QString why;
+    std::optional<SwitchingEvent> counted = SwitchingEvent::fromJson(
+        "{" + time + R"j(,"event":"refusal","reason":"x","count":7,"first":"then"})j", &why);
+    QVERIFY(counted);
+    QCOMPARE(counted->count, 7);
+    QCOMPARE(counted->first, counted->time);
+    QCOMPARE(counted->last, counted->time);
+    for (const char *count : {"1", "0", "\"many\"", "2147483648"}) {
+        counted = SwitchingEvent::fromJson(
+            "{" + time + R"j(,"event":"refusal","reason":"x","count":)j" + count + "}", &why);
+        QVERIFY(counted);
+        QCOMPARE(counted->count, 1);
+        QVERIFY(!counted->toJson().contains("count"));
+    }
 }
 
 void tst_SwitchingLog::readBetweenTimes()
