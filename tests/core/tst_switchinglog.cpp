@@ -558,17 +558,17 @@ void tst_SwitchingLog::refusalsCounted()
         log.append(refused("socket 127.0.0.1:2", "locked", 401));
         log.flush();
         QCOMPARE(lines().size(), 11);
-        QCOMPARE(lines().last().source, QString("socket 127.0.0.1:1"));
+        QCOMPARE(lines().constLast().source, QString("socket 127.0.0.1:1"));
         // What a stream holds is written a while later without any other
         // line, and at the end.
         QTRY_COMPARE_WITH_TIMEOUT(lines().size(), 12, 20000);
-        QCOMPARE(lines().last().count, 2);
-        QCOMPARE(lines().last().source, QString("socket 127.0.0.1:2"));
+        QCOMPARE(lines().constLast().count, 2);
+        QCOMPARE(lines().constLast().source, QString("socket 127.0.0.1:2"));
         log.append(refused("socket 127.0.0.1:1", "locked", 500));
     }
     QCOMPARE(lines().size(), 13);
-    QCOMPARE(lines().last().count, 1);
-    QCOMPARE(lines().last().time, noon().addMSecs(500));
+    QCOMPARE(lines().constLast().count, 1);
+    QCOMPARE(lines().constLast().time, noon().addMSecs(500));
 }
 
 void tst_SwitchingLog::filesItCannotWrite()
