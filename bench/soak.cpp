@@ -238,9 +238,9 @@ int main(int argc, char *argv[])
                 switches, blockSwitches, readingEvery);
     std::printf("%10s %12s %10s %14s\n", "switches", "resident/MB", "time/s", "since first/MB");
     for (const Reading &reading : readings)
-        std::printf("%10ld %12.1f %10.1f %+14.2f\n", reading.switches, reading.kib / 1024.0,
-                    reading.seconds, (reading.kib - readings.front().kib) / 1024.0);
-    const double growthMb = (readings.back().kib - readings.front().kib) / 1024.0;
+        std::printf("%10ld %12.1f %10.1f %+14.2f\n", reading.switches, double(reading.kib) / 1024.0,
+                    reading.seconds, double(reading.kib - readings.front().kib) / 1024.0);
+    const double growthMb = double(readings.back().kib - readings.front().kib) / 1024.0;
     const bool met = readings.front().kib > 0 && growthMb <= growthLimitMb;
     std::printf("\n%.0f switches per second; resident memory %+.2f MB from %ld to %ld switches, "
                 "%s (<= %.0f MB)\n",

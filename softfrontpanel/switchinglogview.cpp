@@ -172,10 +172,9 @@ void SwitchingLogView::noteSource(const QString &source)
 
 void SwitchingLogView::forgetSource(const QString &source)
 {
-    const auto rows = m_sourceRows.find(source);
-    if (rows == m_sourceRows.end() || --*rows > 0)
+    if (--m_sourceRows[source] > 0)
         return;
-    m_sourceRows.erase(rows);
+    m_sourceRows.remove(source);
     if (source != m_chosenSource)
         m_sources->removeItem(m_sources->findText(source, Qt::MatchExactly));
 }
