@@ -47,7 +47,10 @@ struct CardState
 SFPSIM_API bool cardState(const std::string &descriptor, int position, CardState *state);
 
 // Every trace line written since the description was loaded or the trace
-// cleared, whether or not SFP_SIM_TRACE is set.
+// cleared, whether or not SFP_SIM_TRACE is set. A process that has called
+// none of loadDescription, loadDescriptionFile, loadDefaultSystem,
+// traceLines and clearTrace keeps no trace in memory (the program's
+// stand-ins would otherwise hold every call of a long run).
 SFPSIM_API std::vector<std::string> traceLines();
 SFPSIM_API void clearTrace();
 

@@ -511,6 +511,8 @@ QString qx5170fpHelpText()
         "Exit status: 0, also when the operator cancels; 1 when there is no display\n"
         "to show the panel on, when the platform libraries are not where a place\n"
         "names them, when the port of --listen cannot be had, or when help or the\n"
-        "version cannot be written; 2 when the command line is wrong.\n");
+        "version cannot be written; 2 when the command line is wrong, or when the\n"
+        "card's fixture file cannot be used (it cannot be read, is not JSON or breaks\n"
+        "the format).\n");
     return text;
 }

@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <optional>
 
 // The log's events, newest in the first row.
 class SwitchingLogModel final : public QAbstractTableModel
@@ -74,17 +75,21 @@ public:
         return m_events[m_events.size() - 1 - size_t(row)];
     }
 
-    void append(const sfp::SwitchingEvent &event)
+    // Appends the event; the source of the oldest one when it had to go.
+    std::optional<QString> append(const sfp::SwitchingEvent &event)
     {
+        std::optional<QString> gone;
         if (m_events.size() >= size_t(sfp::SwitchingLog::recentCount)) {
             const int last = int(m_events.size()) - 1;
             beginRemoveRows({}, last, last);
+            gone = m_events.front().source;
             m_events.pop_front();
             endRemoveRows();
         }
         beginInsertRows({}, 0, 0);
         m_events.push_back(event);
         endInsertRows();
+        return gone;
     }
 
 private:
@@ -146,7 +151,8 @@ SwitchingLogView::SwitchingLogView(sfp::SwitchingLog *log, QWidget *parent)
     layout->addLayout(buttons);
 
     connect(log, &sfp::SwitchingLog::appended, this, [this](const sfp::SwitchingEvent &event) {
-        m_model->append(event);
+        if (const std::optional<QString> gone = m_model->append(event))
+            forgetSource(*gone);
         noteSource(event.source);
     });
     m_table->resizeColumnsToContents();
@@ -155,21 +161,38 @@ SwitchingLogView::SwitchingLogView(sfp::SwitchingLog *log, QWidget *parent)
 
 SwitchingLogView::~SwitchingLogView() = default;
 
+// The list offers the sources of the changes shown, and the one chosen: a
+// panel that scripts reach through a new connection for every command
+// (each one a source of its own) would otherwise list them all, for ever.
 void SwitchingLogView::noteSource(const QString &source)
 {
-    if (m_sources->findText(source, Qt::MatchExactly) < 0)
+    if (m_sourceRows[source]++ == 0 && source != m_chosenSource)
         m_sources->addItem(source);
+}
+
+void SwitchingLogView::forgetSource(const QString &source)
+{
+    if (--m_sourceRows[source] > 0)
+        return;
+    m_sourceRows.remove(source);
+    if (source != m_chosenSource)
+        m_sources->removeItem(m_sources->findText(source, Qt::MatchExactly));
 }
 
 void SwitchingLogView::filterBySource(int index)
 {
+    const QString chosen = index > 0 ? m_sources->itemText(index) : QString();
+    if (!m_chosenSource.isEmpty() && m_chosenSource != chosen
+        && !m_sourceRows.contains(m_chosenSource))
+        m_sources->removeItem(m_sources->findText(m_chosenSource, Qt::MatchExactly));
+    m_chosenSource = chosen;
     // A source's own changes and those of the commands it gave ("*RCL 2
     // (socket ...)"), matched from the start of the column.
-    if (index <= 0) {
+    if (chosen.isEmpty()) {
         m_filter->setFilterRegularExpression(QString());
         return;
     }
-    const QString source = QRegularExpression::escape(m_sources->itemText(index));
+    const QString source = QRegularExpression::escape(chosen);
     m_filter->setFilterRegularExpression(
         QRegularExpression(QStringLiteral("^%1( \\(.*\\))?$|\\(%1\\)$").arg(source)));
 }

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <QDialog>
+#include <QHash>
+#include <QString>
 
 class QComboBox;
 class QSortFilterProxyModel;
@@ -36,9 +38,12 @@ public:
 private:
     void filterBySource(int index);
     void noteSource(const QString &source);
+    void forgetSource(const QString &source);
 
     SwitchingLogModel *m_model;
     QSortFilterProxyModel *m_filter;
     QTableView *m_table;
     QComboBox *m_sources;
+    QHash<QString, int> m_sourceRows; // changes shown of each source
+    QString m_chosenSource; // empty: all sources
 };

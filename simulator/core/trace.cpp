@@ -31,6 +31,12 @@ std::vector<std::string> &memoryTrace()
     return *lines;
 }
 
+// Lines are kept in memory only for a process that reads them back (a
+// test, through the control interface, which the program never uses): a
+// panel left switching for weeks would otherwise hold every line it ever
+// traced. Guarded by traceMutex.
+bool keepInMemory = false;
+
 // Calls nest when a stand-in uses another one (the driver's VISA traffic);
 // only the outermost call of a thread is traced, and the changes that the
 // instruments applied during it follow its line.
@@ -59,8 +65,10 @@ void writeTraceLines(const std::vector<std::string> &lines)
     for (const std::string &line : lines)
         block += line + '\n';
     std::lock_guard<std::mutex> lock(traceMutex);
-    std::vector<std::string> &trace = memoryTrace();
-    trace.insert(trace.end(), lines.begin(), lines.end());
+    if (keepInMemory) {
+        std::vector<std::string> &trace = memoryTrace();
+        trace.insert(trace.end(), lines.begin(), lines.end());
+    }
     if (traceFd < 0)
         return;
     // One write per call with O_APPEND keeps lines whole, also between
@@ -81,12 +89,14 @@ void writeTraceLines(const std::vector<std::string> &lines)
 std::vector<std::string> traceSnapshot()
 {
     std::lock_guard<std::mutex> lock(traceMutex);
+    keepInMemory = true;
     return memoryTrace();
 }
 
 void clearTraceMemory()
 {
     std::lock_guard<std::mutex> lock(traceMutex);
+    keepInMemory = true;
     memoryTrace().clear();
 }
 

@@ -16,6 +16,8 @@ void openTraceFileFromEnvironment();
 // the lines of one call stay next to each other whatever other threads do.
 void writeTraceLines(const std::vector<std::string> &lines);
 
+// The in-memory trace. It is kept from the first call of either on: the
+// lines before are only in the trace file.
 std::vector<std::string> traceSnapshot();
 void clearTraceMemory();
 

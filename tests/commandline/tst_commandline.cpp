@@ -606,12 +606,15 @@ void tst_CommandLine::helpAndVersionWithoutDisplay()
                      "named that does not hold them ends the program. Without one, the dynamic\n"
                      "linker's folders are searched, and then the simulated platform is used.\n"),
                  run.out.constData());
-        QVERIFY2(run.out.endsWith(
-                     "Exit status: 0, also when the operator cancels; 1 when there is no display\n"
-                     "to show the panel on, when the platform libraries are not where a place\n"
-                     "names them, when the port of --listen cannot be had, or when help or the\n"
-                     "version cannot be written; 2 when the command line is wrong.\n"),
-                 run.out.constData());
+        QVERIFY2(
+            run.out.endsWith(
+                "Exit status: 0, also when the operator cancels; 1 when there is no display\n"
+                "to show the panel on, when the platform libraries are not where a place\n"
+                "names them, when the port of --listen cannot be had, or when help or the\n"
+                "version cannot be written; 2 when the command line is wrong, or when the\n"
+                "card's fixture file cannot be used (it cannot be read, is not JSON or breaks\n"
+                "the format).\n"),
+            run.out.constData());
         // The toolkit's options are taken, not advertised one by one.
         QVERIFY(!run.out.contains("--platform"));
         // The manual page describes every option that the help lists.
@@ -625,6 +628,17 @@ void tst_CommandLine::helpAndVersionWithoutDisplay()
               "BI \\-\\-library\\-path \" DIR\"", "B \\-\\-simulate",
               "BI \\-\\-idle\\-timeout \" SECONDS\"", "B \\-\\-break\\-before\\-make"})
             QVERIFY2(source.contains(documented), documented);
+        // Its ENVIRONMENT names the folder of every file the panel keeps.
+        const qsizetype environmentAt = source.indexOf(".SH ENVIRONMENT\n");
+        QVERIFY(environmentAt >= 0);
+        const QByteArray environment = source.mid(
+            environmentAt, source.indexOf("\n.SH ", environmentAt + 1) - environmentAt);
+        for (const char *folder :
+             {".B XDG_DATA_HOME\nThe user's data folder, where each card's states saved with\n"
+              ".B *SAV\nare kept;",
+              ".B XDG_STATE_HOME\nThe user's state folder, where each card's relay counts and its "
+              "switching\nlog are kept;"})
+            QVERIFY2(environment.contains(folder), folder);
         QCOMPARE(run.err, QByteArray());
         QCOMPARE(run.trace, QByteArray());
     }

@@ -107,6 +107,7 @@ private slots:
     void concurrentSessions();
     void traceFormat();
     void exitWhileOpening();
+    void noTraceKeptUnasked();
 
 private:
     QStringList traceFileLines() const;
@@ -1152,10 +1153,65 @@ void tst_Platform::traceOnAFullDisk()
              child.readAll().constData());
 }
 
+namespace {
+
+const char switchUnaskedOption[] = "--switch-unasked";
+
+// A process that never asks for the in-memory trace, as the program never
+// does, switches relay 5 of the default system's card a thousand times;
+// then it asks. Its exit status says what it found: 0 for nothing kept
+// before the question and the next call kept after it.
+int switchUnasked()
+{
+    ViSession vi = VI_NULL;
+    if (qx5170_init(const_cast<ViRsrc>("VXI0::1::INSTR"), 2, VI_TRUE, VI_TRUE, &vi) != VI_SUCCESS)
+        return 3;
+    for (int i = 0; i < 1000; ++i) {
+        if (qx5170_switchRelay(vi, 5, ViBoolean(i % 2 == 0)) != VI_SUCCESS)
+            return 4;
+    }
+    if (!sfpsim::traceLines().empty())
+        return 5;
+    qx5170_switchRelay(vi, 5, VI_TRUE);
+    const std::vector<std::string> kept = sfpsim::traceLines();
+    if (kept.size() != 2 || kept.front().rfind("qx5170_switchRelay(", 0) != 0
+        || kept.back() != "card VXI0::1::INSTR FC2 relay 5 on")
+        return 6;
+    return qx5170_close(vi) == VI_SUCCESS ? 0 : 7;
+}
+
+} // namespace
+
+// A long run's calls fill the trace file, never the memory of a process
+// that does not read them back.
+void tst_Platform::noTraceKeptUnasked()
+{
+    QTemporaryDir dir;
+    const QString traceFile = dir.filePath(QStringLiteral("trace.txt"));
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("SFP_SIM_CONFIG");
+    env.insert("SFP_SIM_TRACE", traceFile);
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(), {QLatin1String(switchUnaskedOption)});
+    QVERIFY(child.waitForFinished(60000));
+    const QByteArray output = child.readAll();
+    QVERIFY2(child.exitStatus() == QProcess::NormalExit, output.constData());
+    QCOMPARE(child.exitCode(), 0);
+    QFile file(traceFile);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray written = file.readAll();
+    QCOMPARE(written.count("qx5170_switchRelay("), 1001);
+    QCOMPARE(written.count("card VXI0::1::INSTR FC2 relay 5 "), 1001);
+}
+
 int main(int argc, char *argv[])
 {
     if (argc == 2 && qstrcmp(argv[1], exitWhileOpeningOption) == 0)
         exitWhileOpening();
+    if (argc == 2 && qstrcmp(argv[1], switchUnaskedOption) == 0)
+        return switchUnasked();
     if (argc == 2 && qstrcmp(argv[1], aFewCallsOption) == 0)
         return aFewCalls();
     QCoreApplication app(argc, argv);

@@ -119,17 +119,32 @@ void tst_SwitchingLogView::showsFiltersAndCopies()
     view.copySelection();
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("ROUT:CLOS (@1)\n"));
 
+    // Clients that connect once for each command are a source each.
+    for (int port = 50000; port < 50020; ++port)
+        log.append(change(QStringLiteral("socket 127.0.0.1:%1").arg(port), 9, true));
+    QCOMPARE(sources->count(), 24);
+    sources->setCurrentIndex(sources->findText("socket 127.0.0.1:50007"));
+    emit sources->activated(sources->currentIndex());
+    QCOMPARE(table->model()->rowCount(), 1);
+
     // The window keeps the newest changes only.
     for (int i = 0; i < sfp::SwitchingLog::recentCount; ++i)
         log.append(change("operator", i % 32 + 1, i % 2 == 0));
+    QCOMPARE(table->model()->rowCount(), 0);
+    // The list offers the sources of the changes shown, and the one chosen,
+    // which goes once another is chosen.
+    QCOMPARE(sources->count(), 3);
+    QCOMPARE(sources->itemText(1), QStringLiteral("operator"));
+    QCOMPARE(sources->currentText(), QStringLiteral("socket 127.0.0.1:50007"));
+    sources->setCurrentIndex(0);
+    emit sources->activated(0);
+    QCOMPARE(sources->count(), 2);
+    QCOMPARE(sources->itemText(1), QStringLiteral("operator"));
     QCOMPARE(table->model()->rowCount(), sfp::SwitchingLog::recentCount);
     // The oldest went: the clients' changes are no longer there to show, the
     // last one of the run is at the top, its first at the bottom.
     QCOMPARE(cell(table, 0, 2), QStringLiteral("relay 16 opened"));
     QCOMPARE(cell(table, sfp::SwitchingLog::recentCount - 1, 2), QStringLiteral("relay 1 closed"));
-    sources->setCurrentIndex(sources->findText("socket 127.0.0.1:40112"));
-    emit sources->activated(sources->currentIndex());
-    QCOMPARE(table->model()->rowCount(), 0);
     sources->setCurrentIndex(sources->findText("operator"));
     emit sources->activated(sources->currentIndex());
     QCOMPARE(table->model()->rowCount(), sfp::SwitchingLog::recentCount);
@@ -157,6 +172,12 @@ void tst_SwitchingLogView::showsFiltersAndCopies()
     QCOMPARE(table->selectionModel()->selectedRows().size(), 1);
     QCOMPARE(table->selectionModel()->selectedRows().constFirst().row(),
              sfp::SwitchingLog::recentCount - 1);
+    // A source that comes back is offered again, once.
+    log.append(change("socket 127.0.0.1:40112", 3, true));
+    log.append(change("socket 127.0.0.1:40112", 3, false));
+    QCOMPARE(sources->count(), 3);
+    QCOMPARE(sources->itemText(2), QStringLiteral("socket 127.0.0.1:40112"));
+    QCOMPARE(table->model()->rowCount(), sfp::SwitchingLog::recentCount - 2);
 }
 
 SFPTEST_MAIN(tst_SwitchingLogView)
