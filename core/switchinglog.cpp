@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <cctype>
@@ -115,21 +116,65 @@ QString SwitchingEvent::change() const
 
 namespace {
 
+// A line as it is built: on the stack up to well past its usual length,
+// each piece added with one copy. A line is written for every switch of
+// the card; growing a QByteArray piece by piece cost more than the switch.
+class LineBuffer
+{
+public:
+    LineBuffer &operator+=(char c)
+    {
+        m_data.append(c);
+        return *this;
+    }
+    LineBuffer &operator+=(const char *text)
+    {
+        m_data.append(text, qsizetype(std::strlen(text)));
+        return *this;
+    }
+    LineBuffer &operator+=(const QByteArray &text)
+    {
+        m_data.append(text.constData(), text.size());
+        return *this;
+    }
+    void append(const char *data, qsizetype size) { m_data.append(data, size); }
+    // Room for `size` more characters, written through the pointer.
+    char *grow(qsizetype size)
+    {
+        const qsizetype at = m_data.size();
+        m_data.resize(at + size);
+        return m_data.data() + at;
+    }
+    void truncate(qsizetype size) { m_data.resize(size); }
+    qsizetype size() const { return m_data.size(); }
+    QByteArray toByteArray() const { return QByteArray(m_data.constData(), m_data.size()); }
+
+private:
+    QVarLengthArray<char, 512> m_data;
+};
+
 // A JSON string: quotes, backslashes and control characters escaped, the
 // rest as UTF-8. Plain ASCII, what sources and cards are made of, goes
 // character by character without a copy.
-void appendString(QByteArray &out, const QString &value)
+void appendString(LineBuffer &out, const QString &value)
 {
     out += '"';
-    const bool plain = std::all_of(value.begin(), value.end(), [](QChar c) {
-        return c.unicode() >= 0x20 && c.unicode() < 0x80 && c != u'"' && c != u'\\';
-    });
+    const qsizetype start = out.size();
+    char *to = out.grow(value.size());
+    bool plain = true;
+    for (const QChar c : value) {
+        const char16_t code = c.unicode();
+        if (code < 0x20 || code >= 0x80 || code == u'"' || code == u'\\') {
+            plain = false;
+            break;
+        }
+        *to++ = char(code);
+    }
     if (plain) {
-        for (const QChar c : value)
-            out += char(c.unicode());
         out += '"';
         return;
     }
+    out.truncate(start);
     const QByteArray utf8 = value.toUtf8();
     for (const char c : utf8) {
         const auto byte = static_cast<unsigned char>(c);
@@ -148,7 +193,7 @@ void appendString(QByteArray &out, const QString &value)
 }
 
 // A whole number in decimal, with leading zeros to `width` digits.
-void appendNumber(QByteArray &out, qint64 value, int width = 1)
+void appendNumber(LineBuffer &out, qint64 value, int width = 1)
 {
     char digits[24];
     int count = 0;
@@ -157,18 +202,20 @@ void appendNumber(QByteArray &out, qint64 value, int width = 1)
         digits[count++] = char('0' + rest % 10);
         rest /= 10;
     } while (rest != 0);
+    while (count < width && count < int(sizeof digits) - 1)
+        digits[count++] = '0';
     if (value < 0)
-        out += '-';
-    for (int i = count; i < width; ++i)
-        out += '0';
-    while (count > 0)
-        out += digits[--count];
+        digits[count++] = '-';
+    char text[24];
+    for (int i = 0; i < count; ++i)
+        text[i] = digits[count - 1 - i];
+    out.append(text, count);
 }
 
 // "2026-12-09T14:05:00.123+01:00" (or "Z" at UTC), as ISO 8601 writes a
 // time with its offset, computed from the count of milliseconds: the
 // toolkit's own formatting costs more than a switch of the card.
-void appendTime(QByteArray &out, const QDateTime &time)
+void appendTime(LineBuffer &out, const QDateTime &time)
 {
     const int offset = time.offsetFromUtc();
     const qint64 local = time.toMSecsSinceEpoch() + qint64(offset) * 1000;
@@ -214,8 +261,7 @@ QByteArray SwitchingEvent::toJson() const
 {
     // Written field by field: a line is written for every switch of the
     // card, and a document built first would cost more than the switch.
-    QByteArray line;
-    line.reserve(256);
+    LineBuffer line;
     line += "{\"time\":\"";
     appendTime(line, time);
     line += "\",\"card\":";
@@ -285,11 +331,18 @@ QByteArray SwitchingEvent::toJson() const
     }
     if (implied)
         flag("implied", true);
-    const QByteArray command = scpi();
-    if (!command.isEmpty()) {
-        line += ",\"scpi\":\"";
-        line += command;
-        line += '"';
+    if (kind == Kind::Relay && !implied) {
+        // What scpi() gives, without a string of its own.
+        line += on ? ",\"scpi\":\"ROUT:CLOS (@" : ",\"scpi\":\"ROUT:OPEN (@";
+        appendNumber(line, relay);
+        line += ")\"";
+    } else {
+        const QByteArray command = scpi();
+        if (!command.isEmpty()) {
+            line += ",\"scpi\":\"";
+            line += command;
+            line += '"';
+        }
     }
     if (status.has_value()) {
         line += ",\"status\":";
@@ -297,7 +350,7 @@ QByteArray SwitchingEvent::toJson() const
     }
     flag("synchronized", synchronized);
     line += '}';
-    return line;
+    return line.toByteArray();
 }
 
 std::optional<SwitchingEvent> SwitchingEvent::fromJson(const QByteArray &line, QString *why)
@@ -437,7 +490,8 @@ void SwitchingLog::append(const SwitchingEvent &event)
     if (m_recent.size() > size_t(recentCount))
         m_recent.pop_front();
     if (!m_path.isEmpty()) {
-        m_pending += event.toJson() + '\n';
+        m_pending += event.toJson();
+        m_pending += '\n';
         // Written once the event loop turns, or at once when much waits.
         if (m_pending.size() >= flushSize)
             flush();
