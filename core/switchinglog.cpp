@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <set>
 
 #include <fcntl.h>
@@ -137,6 +138,11 @@ public:
         m_data.append(text.constData(), text.size());
         return *this;
     }
+    LineBuffer &operator+=(const LineBuffer &text)
+    {
+        m_data.append(text.m_data.constData(), text.m_data.size());
+        return *this;
+    }
     void append(const char *data, qsizetype size) { m_data.append(data, size); }
     // Room for `size` more characters, written through the pointer.
     char *grow(qsizetype size)
@@ -212,13 +218,10 @@ void appendNumber(LineBuffer &out, qint64 value, int width = 1)
     out.append(text, count);
 }
 
-// "2026-12-09T14:05:00.123+01:00" (or "Z" at UTC), as ISO 8601 writes a
-// time with its offset, computed from the count of milliseconds: the
-// toolkit's own formatting costs more than a switch of the card.
-void appendTime(LineBuffer &out, const QDateTime &time)
+// "2026-12-09T14:05:", the date and the minute of a local time in
+// milliseconds since 1970.
+void appendMinute(LineBuffer &out, qint64 local)
 {
-    const int offset = time.offsetFromUtc();
-    const qint64 local = time.toMSecsSinceEpoch() + qint64(offset) * 1000;
     qint64 days = local >= 0 ? local / 86400000 : (local - 86399999) / 86400000;
     const qint64 ms = local - days * 86400000;
     // Days since 1970-01-01 to a civil date (Howard Hinnant's algorithm).
@@ -242,17 +245,50 @@ void appendTime(LineBuffer &out, const QDateTime &time)
     out += ':';
     appendNumber(out, ms / 60000 % 60, 2);
     out += ':';
-    appendNumber(out, ms / 1000 % 60, 2);
-    out += '.';
-    appendNumber(out, ms % 1000, 3);
-    if (offset == 0) {
-        out += 'Z';
-        return;
+}
+
+// "2026-12-09T14:05:00.123+01:00" (or "Z" at UTC), as ISO 8601 writes a
+// time with its offset, computed from the count of milliseconds: the
+// toolkit's own formatting costs more than a switch of the card. All but
+// the seconds is the same for a minute's lines, and made once for them.
+void appendTime(LineBuffer &out, const QDateTime &time)
+{
+    struct Minute
+    {
+        qint64 number = std::numeric_limits<qint64>::min();
+        int offset = 0;
+        LineBuffer start; // up to the seconds
+        LineBuffer end; // the offset
+    };
+    thread_local Minute minute;
+    const int offset = time.offsetFromUtc();
+    const qint64 local = time.toMSecsSinceEpoch() + qint64(offset) * 1000;
+    const qint64 number = local >= 0 ? local / 60000 : (local - 59999) / 60000;
+    if (number != minute.number || offset != minute.offset) {
+        minute.number = number;
+        minute.offset = offset;
+        minute.start.truncate(0);
+        appendMinute(minute.start, local);
+        minute.end.truncate(0);
+        if (offset == 0) {
+            minute.end += 'Z';
+        } else {
+            minute.end += offset < 0 ? '-' : '+';
+            appendNumber(minute.end, qAbs(offset) / 3600, 2);
+            minute.end += ':';
+            appendNumber(minute.end, qAbs(offset) / 60 % 60, 2);
+        }
     }
-    out += offset < 0 ? '-' : '+';
-    appendNumber(out, qAbs(offset) / 3600, 2);
-    out += ':';
-    appendNumber(out, qAbs(offset) / 60 % 60, 2);
+    out += minute.start;
+    const auto ms = int(local - number * 60000); // 0 to 59999
+    char *to = out.grow(6);
+    to[0] = char('0' + ms / 10000);
+    to[1] = char('0' + ms / 1000 % 10);
+    to[2] = '.';
+    to[3] = char('0' + ms / 100 % 10);
+    to[4] = char('0' + ms / 10 % 10);
+    to[5] = char('0' + ms % 10);
+    out += minute.end;
 }
 
 } // namespace
