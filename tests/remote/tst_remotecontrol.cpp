@@ -325,10 +325,18 @@ void tst_RemoteControl::windowPaintsAfterAScript()
     };
     PaintCounter switched;
     PaintCounter untouched;
-    // Whatever the window still had to paint is painted first.
-    QTest::qWait(100);
     relayButton(5)->installEventFilter(&switched);
     relayButton(20)->installEventFilter(&untouched);
+    // Whatever the window still had to paint is painted first: a while
+    // without any paint.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&untouched] {
+            untouched.paints = 0;
+            QTest::qWait(50);
+            return untouched.paints == 0;
+        }(),
+        10000);
+    switched.paints = 0;
     m_client.run("ROUT:CLOS (@3)");
     m_client.run("ROUT:CLOS (@5)");
     QVERIFY(relayButton(5)->isChecked());
