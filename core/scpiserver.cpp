@@ -22,8 +22,9 @@ namespace {
 constexpr size_t maxWaitingLines = 1024;
 // Responses a client has not read yet; beyond them its lines wait.
 constexpr qint64 maxUnsentBytes = qint64(1024) * 1024;
-// How long one pass runs lines before the window gets its turn.
-constexpr qint64 passMilliseconds = 20;
+// How long one pass runs lines before the window gets its turn; one pass
+// per turn of the event loop, so that painting and input come between.
+constexpr qint64 passMilliseconds = 10;
 // How soon lines that wait for the handler are tried again.
 constexpr int retryMilliseconds = 10;
 constexpr qint64 readChunk = qint64(16) * 1024;
@@ -180,7 +181,10 @@ ScpiServer::ScpiServer(ScpiHandler *handler, QObject *parent)
     , m_retry(new QTimer(this))
 {
     m_retry->setSingleShot(true);
-    connect(m_retry, &QTimer::timeout, this, &ScpiServer::runWaitingLines);
+    connect(m_retry, &QTimer::timeout, this, [this] {
+        m_yielded = false;
+        runWaitingLines();
+    });
     connect(m_server, &QTcpServer::newConnection, this, &ScpiServer::acceptClients);
 }
 
@@ -333,7 +337,9 @@ void ScpiServer::runWaitingLines()
 {
     // Sending a response may report bytes written, or the client's end, at
     // once: the pass that runs goes on with them.
-    if (m_inPass)
+    // A pass that gave the window its turn goes on in the next turn, not
+    // sooner because more lines came meanwhile.
+    if (m_inPass || m_yielded)
         return;
     const QScopedValueRollback<bool> inPass(m_inPass, true);
     QElapsedTimer pass;
@@ -346,6 +352,7 @@ void ScpiServer::runWaitingLines()
             ran = runOneLine(m_clients[i].get()) || ran;
         if (ran && pass.elapsed() >= passMilliseconds) {
             // The window's turn; the rest comes right after it.
+            m_yielded = true;
             m_retry->start(0);
             return;
         }

@@ -101,6 +101,7 @@ private:
     int m_refusing = 0; // refused sockets that still take what their client sends
     quint64 m_nextId = 1;
     bool m_inPass = false;
+    bool m_yielded = false; // a pass gave the window its turn; the next waits for it
 };
 
 } // namespace sfp

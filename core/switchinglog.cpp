@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <cctype>
@@ -17,6 +18,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <set>
 
 #include <fcntl.h>
@@ -121,21 +123,70 @@ QString SwitchingEvent::change() const
 
 namespace {
 
+// A line as it is built: on the stack up to well past its usual length,
+// each piece added with one copy. A line is written for every switch of
+// the card; growing a QByteArray piece by piece cost more than the switch.
+class LineBuffer
+{
+public:
+    LineBuffer &operator+=(char c)
+    {
+        m_data.append(c);
+        return *this;
+    }
+    LineBuffer &operator+=(const char *text)
+    {
+        m_data.append(text, qsizetype(std::strlen(text)));
+        return *this;
+    }
+    LineBuffer &operator+=(const QByteArray &text)
+    {
+        m_data.append(text.constData(), text.size());
+        return *this;
+    }
+    LineBuffer &operator+=(const LineBuffer &text)
+    {
+        m_data.append(text.m_data.constData(), text.m_data.size());
+        return *this;
+    }
+    void append(const char *data, qsizetype size) { m_data.append(data, size); }
+    // Room for `size` more characters, written through the pointer.
+    char *grow(qsizetype size)
+    {
+        const qsizetype at = m_data.size();
+        m_data.resize(at + size);
+        return m_data.data() + at;
+    }
+    void truncate(qsizetype size) { m_data.resize(size); }
+    qsizetype size() const { return m_data.size(); }
+    QByteArray toByteArray() const { return QByteArray(m_data.constData(), m_data.size()); }
+
+private:
+    QVarLengthArray<char, 512> m_data;
+};
+
 // A JSON string: quotes, backslashes and control characters escaped, the
 // rest as UTF-8. Plain ASCII, what sources and cards are made of, goes
 // character by character without a copy.
-void appendString(QByteArray &out, const QString &value)
+void appendString(LineBuffer &out, const QString &value)
 {
     out += '"';
-    const bool plain = std::all_of(value.begin(), value.end(), [](QChar c) {
-        return c.unicode() >= 0x20 && c.unicode() < 0x80 && c != u'"' && c != u'\\';
-    });
+    const qsizetype start = out.size();
+    char *to = out.grow(value.size());
+    bool plain = true;
+    for (const QChar c : value) {
+        const char16_t code = c.unicode();
+        if (code < 0x20 || code >= 0x80 || code == u'"' || code == u'\\') {
+            plain = false;
+            break;
+        }
+        *to++ = char(code);
+    }
     if (plain) {
-        for (const QChar c : value)
-            out += char(c.unicode());
         out += '"';
         return;
     }
+    out.truncate(start);
     const QByteArray utf8 = value.toUtf8();
     for (const char c : utf8) {
         const auto byte = static_cast<unsigned char>(c);
@@ -154,7 +205,7 @@ void appendString(QByteArray &out, const QString &value)
 }
 
 // A whole number in decimal, with leading zeros to `width` digits.
-void appendNumber(QByteArray &out, qint64 value, int width = 1)
+void appendNumber(LineBuffer &out, qint64 value, int width = 1)
 {
     char digits[24];
     int count = 0;
@@ -163,21 +214,20 @@ void appendNumber(QByteArray &out, qint64 value, int width = 1)
         digits[count++] = char('0' + rest % 10);
         rest /= 10;
     } while (rest != 0);
+    while (count < width && count < int(sizeof digits) - 1)
+        digits[count++] = '0';
     if (value < 0)
-        out += '-';
-    for (int i = count; i < width; ++i)
-        out += '0';
-    while (count > 0)
-        out += digits[--count];
+        digits[count++] = '-';
+    char text[24];
+    for (int i = 0; i < count; ++i)
+        text[i] = digits[count - 1 - i];
+    out.append(text, count);
 }
 
-// "2026-12-09T14:05:00.123+01:00" (or "Z" at UTC), as ISO 8601 writes a
-// time with its offset, computed from the count of milliseconds: the
-// toolkit's own formatting costs more than a switch of the card.
-void appendTime(QByteArray &out, const QDateTime &time)
+// "2026-12-09T14:05:", the date and the minute of a local time in
+// milliseconds since 1970.
+void appendMinute(LineBuffer &out, qint64 local)
 {
-    const int offset = time.offsetFromUtc();
-    const qint64 local = time.toMSecsSinceEpoch() + qint64(offset) * 1000;
     qint64 days = local >= 0 ? local / 86400000 : (local - 86399999) / 86400000;
     const qint64 ms = local - days * 86400000;
     // Days since 1970-01-01 to a civil date (Howard Hinnant's algorithm).
@@ -201,17 +251,50 @@ void appendTime(QByteArray &out, const QDateTime &time)
     out += ':';
     appendNumber(out, ms / 60000 % 60, 2);
     out += ':';
-    appendNumber(out, ms / 1000 % 60, 2);
-    out += '.';
-    appendNumber(out, ms % 1000, 3);
-    if (offset == 0) {
-        out += 'Z';
-        return;
+}
+
+// "2026-12-09T14:05:00.123+01:00" (or "Z" at UTC), as ISO 8601 writes a
+// time with its offset, computed from the count of milliseconds: the
+// toolkit's own formatting costs more than a switch of the card. All but
+// the seconds is the same for a minute's lines, and made once for them.
+void appendTime(LineBuffer &out, const QDateTime &time)
+{
+    struct Minute
+    {
+        qint64 number = std::numeric_limits<qint64>::min();
+        int offset = 0;
+        LineBuffer start; // up to the seconds
+        LineBuffer end; // the offset
+    };
+    thread_local Minute minute;
+    const int offset = time.offsetFromUtc();
+    const qint64 local = time.toMSecsSinceEpoch() + qint64(offset) * 1000;
+    const qint64 number = local >= 0 ? local / 60000 : (local - 59999) / 60000;
+    if (number != minute.number || offset != minute.offset) {
+        minute.number = number;
+        minute.offset = offset;
+        minute.start.truncate(0);
+        appendMinute(minute.start, local);
+        minute.end.truncate(0);
+        if (offset == 0) {
+            minute.end += 'Z';
+        } else {
+            minute.end += offset < 0 ? '-' : '+';
+            appendNumber(minute.end, qAbs(offset) / 3600, 2);
+            minute.end += ':';
+            appendNumber(minute.end, qAbs(offset) / 60 % 60, 2);
+        }
     }
-    out += offset < 0 ? '-' : '+';
-    appendNumber(out, qAbs(offset) / 3600, 2);
-    out += ':';
-    appendNumber(out, qAbs(offset) / 60 % 60, 2);
+    out += minute.start;
+    const auto ms = int(local - number * 60000); // 0 to 59999
+    char *to = out.grow(6);
+    to[0] = char('0' + ms / 10000);
+    to[1] = char('0' + ms / 1000 % 10);
+    to[2] = '.';
+    to[3] = char('0' + ms / 100 % 10);
+    to[4] = char('0' + ms / 10 % 10);
+    to[5] = char('0' + ms % 10);
+    out += minute.end;
 }
 
 } // namespace
@@ -220,8 +303,7 @@ QByteArray SwitchingEvent::toJson() const
 {
     // Written field by field: a line is written for every switch of the
     // card, and a document built first would cost more than the switch.
-    QByteArray line;
-    line.reserve(256);
+    LineBuffer line;
     line += "{\"time\":\"";
     appendTime(line, time);
     line += "\",\"card\":";
@@ -300,11 +382,18 @@ QByteArray SwitchingEvent::toJson() const
     }
     if (implied)
         flag("implied", true);
-    const QByteArray command = scpi();
-    if (!command.isEmpty()) {
-        line += ",\"scpi\":\"";
-        line += command;
-        line += '"';
+    if (kind == Kind::Relay && !implied) {
+        // What scpi() gives, without a string of its own.
+        line += on ? ",\"scpi\":\"ROUT:CLOS (@" : ",\"scpi\":\"ROUT:OPEN (@";
+        appendNumber(line, relay);
+        line += ")\"";
+    } else {
+        const QByteArray command = scpi();
+        if (!command.isEmpty()) {
+            line += ",\"scpi\":\"";
+            line += command;
+            line += '"';
+        }
     }
     if (status.has_value()) {
         line += ",\"status\":";
@@ -312,7 +401,7 @@ QByteArray SwitchingEvent::toJson() const
     }
     flag("synchronized", synchronized);
     line += '}';
-    return line;
+    return line.toByteArray();
 }
 
 std::optional<SwitchingEvent> SwitchingEvent::fromJson(const QByteArray &line, QString *why)
@@ -542,7 +631,8 @@ void SwitchingLog::appendLine(const SwitchingEvent &event)
     if (m_recent.size() > size_t(recentCount))
         m_recent.pop_front();
     if (!m_path.isEmpty()) {
-        m_pending += event.toJson() + '\n';
+        m_pending += event.toJson();
+        m_pending += '\n';
         // Written once the event loop turns, or at once when much waits.
         if (m_pending.size() >= flushSize)
             flush();

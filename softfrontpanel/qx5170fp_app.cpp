@@ -197,17 +197,34 @@ void qx5170fp_App::holdPainting()
     // A script switches far faster than a screen shows: painting every
     // switch would make each command wait for a repaint of the window.
     // The controls take each change at once; the window paints them
-    // together one frame later.
+    // together one frame later, and only the controls that changed: the
+    // toolkit keeps what waits to be painted while the window's paint
+    // request waits (see event()).
     if (!m_paintHold) {
         m_paintHold = new QTimer(this);
         m_paintHold->setSingleShot(true);
         m_paintHold->setInterval(remotePaintIntervalMs);
-        connect(m_paintHold, &QTimer::timeout, this, [this] { setUpdatesEnabled(true); });
+        connect(m_paintHold, &QTimer::timeout, this, [this] {
+            if (!m_paintOwed)
+                return;
+            m_paintOwed = false;
+            QCoreApplication::postEvent(this, new QEvent(QEvent::UpdateRequest),
+                                        Qt::LowEventPriority);
+        });
     }
-    if (m_paintHold->isActive())
-        return;
-    setUpdatesEnabled(false);
-    m_paintHold->start();
+    if (!m_paintHold->isActive())
+        m_paintHold->start();
+}
+
+bool qx5170fp_App::event(QEvent *event)
+{
+    // The request to paint what changed; while remote commands come in, it
+    // waits for the end of the frame.
+    if (event->type() == QEvent::UpdateRequest && m_paintHold && m_paintHold->isActive()) {
+        m_paintOwed = true;
+        return true;
+    }
+    return qx2010fp_AppFC::event(event);
 }
 
 void qx5170fp_App::showRefusal(int /*relay*/, const QString &reason)

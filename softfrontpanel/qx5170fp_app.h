@@ -69,6 +69,9 @@ public slots:
     void stateChange_slot();
     void exclusiveToggle_slot(bool on);
 
+protected:
+    bool event(QEvent *event) override;
+
 private:
     void setKeyboardOrder();
     void showMode(sfp::SwitchingMode mode);
@@ -82,6 +85,7 @@ private:
     sfp::MessageBoxReporter m_reporter;
     sfp::CardSession *m_card = nullptr;
     QTimer *m_paintHold = nullptr;
+    bool m_paintOwed = false; // a paint request came while painting was held
     QTimer *m_refusalTimer = nullptr;
 
     qx5170_sfpRelayPair *relayPair[pairCount] = {};

@@ -202,10 +202,13 @@ void tst_SwitchingLog::linesOfEachKind()
 void tst_SwitchingLog::timesOfAnyDate()
 {
     // Written from the count of milliseconds: every month, a leap day, an
-    // offset west of UTC with half hours.
+    // offset west of UTC with half hours; within one minute, the seconds of
+    // each line and the offset of each; before 1970.
     for (const char *text : {"2024-02-29T23:59:59.999-03:30", "2026-01-01T00:00:00.000Z",
-                             "2026-03-01T12:30:05.007+05:45", "2026-12-31T23:59:59.999+14:00",
-                             "2000-07-15T08:00:00.000-10:00", "1999-11-30T00:00:00.001+01:00"}) {
+                             "2026-03-01T12:30:05.007+05:45", "2026-03-01T12:30:59.990+05:45",
+                             "2026-03-01T12:30:59.990+05:30", "2026-12-31T23:59:59.999+14:00",
+                             "2000-07-15T08:00:00.000-10:00", "1999-11-30T00:00:00.001+01:00",
+                             "1969-12-31T23:59:58.500Z"}) {
         SwitchingEvent update = logged(Kind::Update);
         update.time = QDateTime::fromString(QString::fromLatin1(text), Qt::ISODateWithMs);
         QVERIFY2(update.toJson().startsWith(QByteArray("{\"time\":\"") + text + '"'),

@@ -305,14 +305,46 @@ void tst_RemoteControl::sameCallsAsAClick()
 }
 
 // A script's commands hold the window's painting back for a frame at most:
-// afterwards it shows what they switched, not a frozen picture.
+// afterwards it shows what they switched, not a frozen picture; and it
+// paints only what changed, not the whole window once a frame.
 void tst_RemoteControl::windowPaintsAfterAScript()
 {
+    // Paint events per watched widget.
+    class PaintCounter final : public QObject
+    {
+    public:
+        int paints = 0;
+
+    protected:
+        bool eventFilter(QObject * /*watched*/, QEvent *event) override
+        {
+            if (event->type() == QEvent::Paint)
+                ++paints;
+            return false;
+        }
+    };
+    PaintCounter switched;
+    PaintCounter untouched;
+    relayButton(5)->installEventFilter(&switched);
+    relayButton(20)->installEventFilter(&untouched);
+    // Whatever the window still had to paint is painted first: a while
+    // without any paint.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&untouched] {
+            untouched.paints = 0;
+            QTest::qWait(50);
+            return untouched.paints == 0;
+        }(),
+        10000);
+    switched.paints = 0;
     m_client.run("ROUT:CLOS (@3)");
     m_client.run("ROUT:CLOS (@5)");
     QVERIFY(relayButton(5)->isChecked());
-    QTRY_VERIFY_WITH_TIMEOUT(m_panel->updatesEnabled(), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(switched.paints > 0, 2000);
+    for (int i = 0; i < 20; ++i)
+        QCOMPARE(m_client.ask("*OPC?"), QByteArrayLiteral("1"));
     QTest::qWait(100);
+    QCOMPARE(untouched.paints, 0);
     QVERIFY(m_panel->updatesEnabled());
 }
 
