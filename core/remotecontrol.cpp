@@ -37,13 +37,15 @@ QList<int> relaysThatAre(const sfp::CardSession &card, bool closed)
     return relays;
 }
 
-// What changes the card (its relays, mode or rule), refused to all but the
-// lock's owner while a client holds it.
+// What changes the card (its relays, mode or rule) or what is kept of it
+// (its saved states, its fixture's states, its counts), refused to all but
+// the lock's owner while a client holds it.
 bool changesTheCard(Command command)
 {
     switch (command) {
     case Command::Rst:
     case Command::Trg:
+    case Command::Sav:
     case Command::Rcl:
     case Command::RouteClose:
     case Command::RouteCloseExclusive:

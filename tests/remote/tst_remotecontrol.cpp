@@ -999,12 +999,18 @@ void tst_RemoteControl::lockHolds()
          {QByteArray("ROUT:CLOS (@5)"), QByteArray("ROUT:OPEN (@5)"), QByteArray("ROUT:OPEN:ALL"),
           QByteArray("ROUT:CLOS:EXCL (@5)"), QByteArray("ROUT:MODE COMM"),
           QByteArray("ROUT:EXCL ON"), QByteArray("*RST"), QByteArray("*RCL 0"),
-          QByteArray("SYST:RWL"), QByteArray("SYST:LOC"), QByteArray("SYST:LOCK:REL")}) {
+          QByteArray("*SAV 3"), QByteArray("MEM:STAT:DEF \"kept\",(@5)"), QByteArray("SYST:RWL"),
+          QByteArray("SYST:LOC"), QByteArray("SYST:LOCK:REL")}) {
         m_client.send(command);
         QCOMPARE(m_client.ask("SYST:ERR?"),
                  QByteArrayLiteral("-221,\"Settings conflict;another client holds the lock\""));
     }
     QCOMPARE(sfptest::trace(driverCalls()), QStringList());
+    // Nothing kept either: no slot written, no state of the fixture defined.
+    second.send("*RCL 3");
+    QCOMPARE(second.ask("SYST:ERR?"),
+             QByteArrayLiteral("-224,\"Illegal parameter value;nothing saved as 3\""));
+    QCOMPARE(second.ask("MEM:STAT:CAT?"), QByteArrayLiteral("\"\""));
     QCOMPARE(third.ask("ROUT:CLOS? (@5);:ROUT:MODE?;:SYST:LOCK:OWN?"), "0;ASYN;" + owner);
     second.run("ROUT:CLOS (@5)");
     QCOMPARE(third.ask("ROUT:CLOS? (@5)"), QByteArrayLiteral("1"));
