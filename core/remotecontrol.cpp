@@ -186,7 +186,14 @@ QString RemoteControl::sourceName(quint64 client) const
     const QString peer = m_server.peerName(client);
     if (!peer.isEmpty())
         return QStringLiteral("socket ") + peer;
-    return QStringLiteral("vxi11 link %1").arg(client - Vxi11Server::firstClient);
+    return linkName(client);
+}
+
+QString RemoteControl::linkName(quint64 client) const
+{
+    return QStringLiteral("vxi11 %1 link %2")
+        .arg(m_vxi11.peerName(client))
+        .arg(client - Vxi11Server::firstClient);
 }
 
 int RemoteControl::questionableCondition() const
@@ -426,9 +433,11 @@ QByteArray RemoteControl::run(quint64 client, ScpiClientStatus &state, const scp
     case Command::SystemLockOwnerQuery: {
         if (m_lockOwner == 0)
             return QByteArrayLiteral("NONE");
+        // A link is named as the switching log names it: several links
+        // may share one connection.
         QString owner = m_server.peerName(m_lockOwner);
         if (owner.isEmpty())
-            owner = m_vxi11.peerName(m_lockOwner);
+            owner = linkName(m_lockOwner);
         return '"' + owner.toLatin1() + '"';
     }
     case Command::StatusOperationEventQuery:

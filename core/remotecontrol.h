@@ -121,8 +121,10 @@ private:
 
     int clientCount() const { return m_server.clientCount() + m_vxi11.linkCount(); }
     // Who a client is in the switching log: "socket 127.0.0.1:40112",
-    // "vxi11 link 3".
+    // "vxi11 127.0.0.1:40114 link 3".
     QString sourceName(quint64 client) const;
+    // A VXI-11 link's name, "vxi11 127.0.0.1:40114 link 3".
+    QString linkName(quint64 client) const;
     // STATus:QUEStionable's condition: whether a relay is worn.
     int questionableCondition() const;
     void updateQuestionable();

@@ -12,6 +12,7 @@
 #include "qx5170fp_app.h"
 #include "remotecontrol.h"
 #include "sfptest.h"
+#include "switchinglog.h"
 #include "vxi11.h"
 #include "vxi11server.h"
 
@@ -19,6 +20,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
@@ -28,6 +30,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <sys/socket.h>
 
 #include <memory>
 
@@ -82,6 +85,7 @@ public:
         address.sin_port = htons(port);
         int socket = RPC_ANYSOCK;
         m_rpc = clnttcp_create(&address, program, version, &socket, 0, 0);
+        m_socket = socket;
     }
     ~Vxi11Client() { close(); }
     Vxi11Client(const Vxi11Client &) = delete;
@@ -90,6 +94,16 @@ public:
     Vxi11Client &operator=(Vxi11Client &&) = delete;
 
     bool isOpen() const { return m_rpc != nullptr; }
+    // The port of this side of the connection, as the server sees it.
+    quint16 localPort() const
+    {
+        sockaddr_in address {};
+        socklen_t length = sizeof address;
+        if (m_rpc == nullptr
+            || ::getsockname(m_socket, reinterpret_cast<sockaddr *>(&address), &length) != 0)
+            return 0;
+        return ntohs(address.sin_port);
+    }
     void close()
     {
         if (m_rpc != nullptr)
@@ -230,6 +244,7 @@ public:
 
 private:
     CLIENT *m_rpc = nullptr;
+    int m_socket = -1;
 };
 
 // A plain SCPI client on the socket.
@@ -572,11 +587,21 @@ void tst_Vxi11Server::lockSharedWithScpi()
     QCOMPARE(socket.ask("ROUT:CLOS (@5);*OPC?"), QByteArray("1"));
     QCOMPARE(socket.ask("SYST:ERR?"), QByteArray(lockedText));
     QCOMPARE(socket.ask("SYST:LOCK:REQ?"), QByteArray("0"));
-    QVERIFY(socket.ask("SYST:LOCK:OWN?").startsWith("\"127.0.0.1:"));
+    // A link is named by its connection's address and its number, as
+    // the switching log names it.
+    const QString ownerName
+        = QStringLiteral("vxi11 127.0.0.1:%1 link %2").arg(owner->localPort()).arg(owner->lid);
+    QCOMPARE(socket.ask("SYST:LOCK:OWN?"), '"' + ownerName.toLatin1() + '"');
     QCOMPARE(sfptest::trace({QStringLiteral("qx5170_switchRelay")}), QStringList());
     // The owner switches.
+    sfp::SwitchingLog log;
+    m_panel->card()->setLog(&log, m_panel->cardId());
+    const auto unset = qScopeGuard([this] { m_panel->card()->setLog(nullptr, QString()); });
     QCOMPARE(owner->write("ROUT:CLOS (@5)"), 0L);
     QVERIFY(relayButton(5)->isChecked());
+    QVERIFY(!log.recent().empty());
+    QCOMPARE(log.recent().back().source, ownerName);
+    QCOMPARE(log.recent().back().change(), QStringLiteral("relay 5 closed"));
 
     QCOMPARE(owner->unlock(), 0L);
     QCOMPARE(owner->unlock(), 12L);
