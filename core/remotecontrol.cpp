@@ -295,7 +295,7 @@ QByteArray RemoteControl::run(quint64 client, ScpiClientStatus &state, const scp
     case Command::Trg:
         // The panel's Trigger button is disabled outside Sync. Trigger.
         if (m_card->mode() != Mode::SyncTrigger)
-            state.pushError(scpi::SettingsConflict);
+            refuseByRule(state, QStringLiteral("a trigger is taken in Sync. Trigger mode only"));
         else
             m_card->trigger();
         break;
@@ -391,7 +391,7 @@ QByteArray RemoteControl::run(quint64 client, ScpiClientStatus &state, const scp
     case Command::RouteUpdate:
         // The panel's Update button is disabled outside Sync. Command.
         if (m_card->mode() != Mode::SyncCommand)
-            state.pushError(scpi::SettingsConflict);
+            refuseByRule(state, QStringLiteral("an update is taken in Sync. Command mode only"));
         else
             m_card->update();
         break;
@@ -475,12 +475,10 @@ void RemoteControl::closeRelays(ScpiClientStatus &state, const QList<int> &chann
     if (m_card->isExclusive()) {
         for (int channel : channels) {
             if (channels.contains(CardSession::partnerOf(channel))) {
-                state.pushError(scpi::SettingsConflict);
-                m_card->recordRefusal(0,
-                                      QStringLiteral("both relays of pair %1 under the "
-                                                     "exclusive rule")
-                                          .arg(CardSession::pairOf(channel) + 1),
-                                      scpi::SettingsConflict);
+                refuseByRule(state,
+                             QStringLiteral("both relays of pair %1 under the "
+                                            "exclusive rule")
+                                 .arg(CardSession::pairOf(channel) + 1));
                 return;
             }
         }

@@ -371,7 +371,9 @@ void tst_RemoteControl::modesUpdateAndTrigger()
     // The trigger belongs to Sync. Trigger mode only: refused, nothing called.
     sfptest::clearTrace();
     m_client.send("*TRG");
-    QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("-221,\"Settings conflict\""));
+    QCOMPARE(m_client.ask("SYST:ERR?"),
+             QByteArrayLiteral(
+                 "-221,\"Settings conflict;a trigger is taken in Sync. Trigger mode only\""));
     QCOMPARE(sfptest::trace(driverCalls()), QStringList());
 
     m_client.run("ROUT:UPD");
@@ -388,7 +390,9 @@ void tst_RemoteControl::modesUpdateAndTrigger()
     QVERIFY(cardState().applied[4]);
     sfptest::clearTrace();
     m_client.send("ROUT:UPD");
-    QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("-221,\"Settings conflict\""));
+    QCOMPARE(m_client.ask("SYST:ERR?"),
+             QByteArrayLiteral(
+                 "-221,\"Settings conflict;an update is taken in Sync. Command mode only\""));
     QCOMPARE(sfptest::trace(driverCalls()), QStringList());
     m_client.run("*TRG");
     QCOMPARE(sfptest::trace(driverCalls()), QStringList(call("qx5170_pulseSynchTrigger(%1) = 0")));
@@ -420,7 +424,9 @@ void tst_RemoteControl::exclusiveRule()
     // A list with both relays of a pair is refused whole.
     sfptest::clearTrace();
     m_client.send("ROUT:CLOS (@7,9:10)");
-    QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("-221,\"Settings conflict\""));
+    QCOMPARE(m_client.ask("SYST:ERR?"),
+             QByteArrayLiteral("-221,\"Settings conflict;both relays of pair 5 under the "
+                               "exclusive rule\""));
     QCOMPARE(sfptest::trace(driverCalls()), QStringList());
     QCOMPARE(m_client.ask("ROUT:CLOS? (@7,9,10)"), QByteArrayLiteral("0,0,0"));
 
@@ -453,7 +459,9 @@ void tst_RemoteControl::closeOnlyTheList()
     m_client.run("ROUT:EXCL ON");
     sfptest::clearTrace();
     m_client.send("ROUT:CLOSe:EXCLusive (@3,4)");
-    QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("-221,\"Settings conflict\""));
+    QCOMPARE(m_client.ask("SYST:ERR?"),
+             QByteArrayLiteral("-221,\"Settings conflict;both relays of pair 2 under the "
+                               "exclusive rule\""));
     QCOMPARE(sfptest::trace(driverCalls()), QStringList());
     // The partner of a relay of the list is one of the others: it opens
     // first.
@@ -1167,7 +1175,8 @@ void tst_RemoteControl::errorCountAndAll()
     QCOMPARE(m_client.ask("*STB?"), QByteArrayLiteral("4"));
     QCOMPARE(m_client.ask("system:error:all?"),
              QByteArrayLiteral("-113,\"Undefined header\",-222,\"Data out of range\","
-                               "-221,\"Settings conflict\""));
+                               "-221,\"Settings conflict;a trigger is taken in Sync. "
+                               "Trigger mode only\""));
     QCOMPARE(m_client.ask("SYST:ERR:COUN?"), QByteArrayLiteral("0"));
     QCOMPARE(m_client.ask("*STB?"), QByteArrayLiteral("0"));
     QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("0,\"No error\""));
@@ -1684,10 +1693,13 @@ void tst_RemoteControl::switchingLogSources()
     fixture.rules = {{"HV", sfp::FixtureRule::Kind::Forbidden, {31}}};
     m_panel->card()->setFixture(fixture, QString(), false);
     m_client.run("ROUT:CLOS (@31)");
+    m_client.run("*TRG;:ROUT:UPD");
     QCOMPARE(since(mark),
              QStringList({me + "||refused: another client holds the lock (-221)",
                           them + "||refused: both relays of pair 3 under the exclusive rule (-221)",
-                          me + "||refused: \"HV\" forbids relay 31 (-221)"}));
+                          me + "||refused: \"HV\" forbids relay 31 (-221)",
+                          me + "||refused: a trigger is taken in Sync. Trigger mode only (-221)",
+                          me + "||refused: an update is taken in Sync. Command mode only (-221)"}));
     // A script's list is refused whole: a refusal names no one relay of it.
     for (size_t i = mark; i < log.recent().size(); ++i)
         QCOMPARE(log.recent()[i].relay, 0);

@@ -543,7 +543,9 @@ void tst_Vxi11Server::statusClearAndTrigger()
     sfptest::clearTrace();
     QCOMPARE(client->generic(device_trigger), 0L);
     QCOMPARE(sfptest::trace({QStringLiteral("qx5170_")}), QStringList());
-    QCOMPARE(client->ask("SYST:ERR?"), QByteArray("-221,\"Settings conflict\"\n"));
+    QCOMPARE(client->ask("SYST:ERR?"),
+             QByteArray("-221,\"Settings conflict;a trigger is taken in Sync. Trigger mode "
+                        "only\"\n"));
 
     // Remote and local are answered; no service requests, no commands.
     QCOMPARE(client->generic(device_remote), 0L);
