@@ -411,7 +411,7 @@ void tst_RemoteAbuse::waitingLinesAreBounded()
 
     // Written from one buffer straight to the system, so that the test's
     // own heap holds none of it.
-    static const QByteArray line = QByteArray(60 * 1024, 'A') + '\n';
+    static const QByteArray line = QByteArray(qsizetype(60) * 1024, 'A') + '\n';
     const size_t before = heapInUse();
     qint64 sent = 0;
     int stalled = 0;

@@ -545,7 +545,7 @@ void tst_ScpiServer::clientThatHoardsResponsesIsDropped()
     other.connectToHost(QHostAddress::LocalHost, m_server->port());
     QVERIFY(other.waitForConnected(5000));
     // 200 queries of 60 KiB each: 12 MB of responses.
-    const QByteArray query = QByteArray(60 * 1024, 'Q') + "?\n";
+    const QByteArray query = QByteArray(qsizetype(60) * 1024, 'Q') + "?\n";
     for (int i = 0; i < 200; ++i)
         hoarding.write(query);
     QVERIFY(QTest::qWaitFor(
@@ -553,7 +553,7 @@ void tst_ScpiServer::clientThatHoardsResponsesIsDropped()
     QVERIFY(QTest::qWaitFor([this] { return m_server->clientCount() == 1; }, 5000));
     QCOMPARE(m_handler.events.count(QStringLiteral("left 1")), 1);
     const qsizetype ran
-        = m_handler.events.count(QStringLiteral("1: ") + QString(60 * 1024, 'Q') + '?');
+        = m_handler.events.count(QStringLiteral("1: ") + QString(qsizetype(60) * 1024, 'Q') + '?');
     QVERIFY2(ran > 0 && ran < 200, qPrintable(QString::number(ran)));
     other.write("*OPC?\n");
     QVERIFY(QTest::qWaitFor([&other] { return other.canReadLine(); }));
