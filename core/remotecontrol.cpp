@@ -37,13 +37,15 @@ QList<int> relaysThatAre(const sfp::CardSession &card, bool closed)
     return relays;
 }
 
-// What changes the card (its relays, mode or rule), refused to all but the
-// lock's owner while a client holds it.
+// What changes the card (its relays, mode or rule) or what is kept of it
+// (its saved states, its fixture's states, its counts), refused to all but
+// the lock's owner while a client holds it.
 bool changesTheCard(Command command)
 {
     switch (command) {
     case Command::Rst:
     case Command::Trg:
+    case Command::Sav:
     case Command::Rcl:
     case Command::RouteClose:
     case Command::RouteCloseExclusive:
@@ -184,7 +186,14 @@ QString RemoteControl::sourceName(quint64 client) const
     const QString peer = m_server.peerName(client);
     if (!peer.isEmpty())
         return QStringLiteral("socket ") + peer;
-    return QStringLiteral("vxi11 link %1").arg(client - Vxi11Server::firstClient);
+    return linkName(client);
+}
+
+QString RemoteControl::linkName(quint64 client) const
+{
+    return QStringLiteral("vxi11 %1 link %2")
+        .arg(m_vxi11.peerName(client))
+        .arg(client - Vxi11Server::firstClient);
 }
 
 int RemoteControl::questionableCondition() const
@@ -286,7 +295,7 @@ QByteArray RemoteControl::run(quint64 client, ScpiClientStatus &state, const scp
     case Command::Trg:
         // The panel's Trigger button is disabled outside Sync. Trigger.
         if (m_card->mode() != Mode::SyncTrigger)
-            state.pushError(scpi::SettingsConflict);
+            refuseByRule(state, QStringLiteral("a trigger is taken in Sync. Trigger mode only"));
         else
             m_card->trigger();
         break;
@@ -382,7 +391,7 @@ QByteArray RemoteControl::run(quint64 client, ScpiClientStatus &state, const scp
     case Command::RouteUpdate:
         // The panel's Update button is disabled outside Sync. Command.
         if (m_card->mode() != Mode::SyncCommand)
-            state.pushError(scpi::SettingsConflict);
+            refuseByRule(state, QStringLiteral("an update is taken in Sync. Command mode only"));
         else
             m_card->update();
         break;
@@ -424,9 +433,11 @@ QByteArray RemoteControl::run(quint64 client, ScpiClientStatus &state, const scp
     case Command::SystemLockOwnerQuery: {
         if (m_lockOwner == 0)
             return QByteArrayLiteral("NONE");
+        // A link is named as the switching log names it: several links
+        // may share one connection.
         QString owner = m_server.peerName(m_lockOwner);
         if (owner.isEmpty())
-            owner = m_vxi11.peerName(m_lockOwner);
+            owner = linkName(m_lockOwner);
         return '"' + owner.toLatin1() + '"';
     }
     case Command::StatusOperationEventQuery:
@@ -464,12 +475,10 @@ void RemoteControl::closeRelays(ScpiClientStatus &state, const QList<int> &chann
     if (m_card->isExclusive()) {
         for (int channel : channels) {
             if (channels.contains(CardSession::partnerOf(channel))) {
-                state.pushError(scpi::SettingsConflict);
-                m_card->recordRefusal(0,
-                                      QStringLiteral("both relays of pair %1 under the "
-                                                     "exclusive rule")
-                                          .arg(CardSession::pairOf(channel) + 1),
-                                      scpi::SettingsConflict);
+                refuseByRule(state,
+                             QStringLiteral("both relays of pair %1 under the "
+                                            "exclusive rule")
+                                 .arg(CardSession::pairOf(channel) + 1));
                 return;
             }
         }

@@ -69,6 +69,7 @@ public:
     void setClientTimeouts(const ScpiServer::ClientTimeouts &timeouts)
     {
         m_server.setClientTimeouts(timeouts);
+        m_vxi11.setIdleTimeout(timeouts.idle);
     }
     void setIdentity(const QByteArray &identity) { m_identity = identity; }
     // The folder of the card's own slots (savedStates::cardFolder), known
@@ -105,7 +106,10 @@ private:
     QByteArray execute(quint64 client, QByteArrayView line) override;
     void lineTooLong(quint64 client) override;
     int clientsElsewhere() const override { return m_vxi11.linkCount(); }
-    bool hasRoomForClient() const override { return clientCount() < ScpiServer::maxClients; }
+    bool hasRoomForClient() override
+    {
+        return clientCount() < ScpiServer::maxClients || m_server.dropSilentClient();
+    }
     bool takeLock(quint64 client) override;
     bool releaseLock(quint64 client) override;
     bool isLockedByOther(quint64 client) const override
@@ -121,8 +125,10 @@ private:
 
     int clientCount() const { return m_server.clientCount() + m_vxi11.linkCount(); }
     // Who a client is in the switching log: "socket 127.0.0.1:40112",
-    // "vxi11 link 3".
+    // "vxi11 127.0.0.1:40114 link 3".
     QString sourceName(quint64 client) const;
+    // A VXI-11 link's name, "vxi11 127.0.0.1:40114 link 3".
+    QString linkName(quint64 client) const;
     // STATus:QUEStionable's condition: whether a relay is worn.
     int questionableCondition() const;
     void updateQuestionable();

@@ -17,11 +17,10 @@
 
 namespace {
 
-// Lines of one client read ahead of running; beyond them the socket is not
-// read, and the sender waits as TCP makes it wait.
+// Lines of one client read ahead of running, in number and in bytes; beyond
+// them the socket is not read, and the sender waits as TCP makes it wait.
 constexpr size_t maxWaitingLines = 1024;
-// Responses a client has not read yet; beyond them its lines wait.
-constexpr qint64 maxUnsentBytes = qint64(1024) * 1024;
+constexpr qsizetype maxWaitingBytes = qsizetype(256) * 1024;
 // How long one pass runs lines before the window gets its turn; one pass
 // per turn of the event loop, so that painting and input come between.
 constexpr qint64 passMilliseconds = 10;
@@ -122,16 +121,34 @@ struct ScpiServer::Client
     QTcpSocket *socket = nullptr;
     QString peer; // ADDRESS:PORT, kept past the disconnection
     QTimer *idle = nullptr; // with an idle timeout only
+    QElapsedTimer joined;
     QByteArray partial; // the line being received
     bool discarding = false; // the rest of a line that was too long
+    bool spoke = false; // a line of it was complete
     std::deque<Line> lines;
+    qsizetype waitingBytes = 0; // of the lines
     bool gone = false; // disconnected; its lines still run
 
-    // Splits what the socket holds into lines, as far as the limit allows.
+    // Splits what the socket holds into lines, as far as the limits allow.
     void take()
     {
-        while (lines.size() < maxWaitingLines && socket->bytesAvailable() > 0)
+        while (lines.size() < maxWaitingLines && waitingBytes < maxWaitingBytes
+               && socket->bytesAvailable() > 0)
             split(socket->read(readChunk));
+    }
+
+    void push(Line line)
+    {
+        waitingBytes += line.text.size();
+        lines.push_back(std::move(line));
+    }
+
+    Line pop()
+    {
+        Line line = std::move(lines.front());
+        lines.pop_front();
+        waitingBytes -= line.text.size();
+        return line;
     }
 
     void split(const QByteArray &data)
@@ -157,11 +174,16 @@ struct ScpiServer::Client
                     dropPartial();
                     discarding = false;
                 } else {
-                    lines.push_back({partial, false});
+                    push({partial, false});
                 }
             }
             partial.clear();
             from = end + 1;
+            // Only a whole line is a word: bytes that trickle in without
+            // a line end keep no client.
+            spoke = true;
+            if (idle != nullptr)
+                idle->start();
         }
     }
 
@@ -170,7 +192,7 @@ struct ScpiServer::Client
         partial.clear();
         partial.squeeze();
         discarding = true;
-        lines.push_back({QByteArray(), true});
+        push({QByteArray(), true});
     }
 };
 
@@ -251,13 +273,14 @@ int ScpiServer::clientCount() const
 void ScpiServer::acceptClients()
 {
     while (QTcpSocket *socket = m_server->nextPendingConnection()) {
-        if (clientCount() + m_handler->clientsElsewhere() >= maxClients) {
+        if (clientCount() + m_handler->clientsElsewhere() >= maxClients && !dropSilentClient()) {
             refuse(socket);
             continue;
         }
         auto client = std::make_unique<Client>();
         client->id = m_nextId++;
         client->socket = socket;
+        client->joined.start();
         client->peer = peerText(socket);
         watchConnection(socket, m_timeouts);
         // Read no further ahead than one line's worth while lines wait.
@@ -306,11 +329,27 @@ void ScpiServer::refuse(QTcpSocket *socket)
     });
 }
 
+bool ScpiServer::dropSilentClient()
+{
+    // A connection that has said nothing since it came may be a client
+    // that takes its time (a script that opens its instruments first), so
+    // it is not closed on a timer of its own; but it holds no place against
+    // one that wants to talk. The oldest goes first.
+    Client *silent = nullptr;
+    for (const std::unique_ptr<Client> &client : m_clients) {
+        if (!client->gone && !client->spoke && client->joined.elapsed() >= firstLineTimeout.count()
+            && (silent == nullptr || client->joined.elapsed() > silent->joined.elapsed()))
+            silent = client.get();
+    }
+    if (silent == nullptr)
+        return false;
+    drop(silent);
+    return true;
+}
+
 void ScpiServer::readFrom(Client *client)
 {
     acknowledgeAtOnce(client->socket);
-    if (client->idle != nullptr)
-        client->idle->start();
     client->take();
     runWaitingLines();
 }
@@ -324,13 +363,24 @@ void ScpiServer::idleFor(Client *client)
         client->idle->start();
         return;
     }
+    drop(client);
+}
+
+void ScpiServer::drop(Client *client)
+{
+    // Nothing more of it runs: what it sent and has not run goes, as
+    // whatever it had still to read goes with the connection.
+    client->lines.clear();
+    client->waitingBytes = 0;
     QTcpSocket *socket = client->socket;
     // Its signals while it closes would tell of this same end again.
     socket->disconnect(this);
-    // May forget the client; the socket itself goes only later.
-    clientDisconnected(client);
-    // Whatever the client had still to read goes with the connection.
+    client->gone = true;
+    emit clientCountChanged(clientCount());
     socket->abort();
+    // Forgotten by the next pass, which the caller's own work (a pass, a
+    // link being made) does not wait for; the socket itself goes later.
+    m_retry->start(0);
 }
 
 void ScpiServer::runWaitingLines()
@@ -379,11 +429,9 @@ bool ScpiServer::runOneLine(Client *client)
 {
     if (client->lines.empty() || !m_handler->isReady())
         return false;
-    if (!client->gone && client->socket->bytesToWrite() > maxUnsentBytes)
-        return false;
-    const Client::Line line = std::move(client->lines.front());
-    client->lines.pop_front();
-    if (!client->gone && client->lines.size() < maxWaitingLines / 2)
+    const Client::Line line = client->pop();
+    if (!client->gone && client->lines.size() < maxWaitingLines / 2
+        && client->waitingBytes < maxWaitingBytes / 2)
         client->take();
 
     if (line.tooLong) {
@@ -394,6 +442,10 @@ bool ScpiServer::runOneLine(Client *client)
     if (!client->gone && !response.isEmpty()) {
         client->socket->write(response);
         client->socket->flush();
+        // A client that asks and does not read would have the server keep
+        // its responses without end.
+        if (client->socket->bytesToWrite() > maxUnsentBytes)
+            drop(client);
     }
     return true;
 }

@@ -37,12 +37,18 @@ public:
     static constexpr int maxClients = 4;
     // Longest line, without its line end.
     static constexpr qsizetype maxLineLength = qsizetype(64) * 1024;
+    // Responses a client may leave unread beyond what the system buffers
+    // for it; a client that leaves more is dropped.
+    static constexpr qint64 maxUnsentBytes = qint64(1024) * 1024;
+    // How long a new client may keep one of the places without a whole
+    // line before a newcomer that finds every place taken has it.
+    static constexpr std::chrono::milliseconds firstLineTimeout {5000};
 
     // How long the server waits for its clients before it lets them go.
     struct ClientTimeouts
     {
-        // A client that sends nothing for this long, while none of its lines
-        // wait, is dropped; zero: never.
+        // A client that completes no line for this long, while none of its
+        // lines wait, is dropped; zero: never.
         std::chrono::milliseconds idle {0};
         // A peer that went away without a word (a cable pulled, a machine
         // switched off) is found by the system's keepalive probes: the
@@ -74,6 +80,10 @@ public:
     void resume();
 
     int clientCount() const;
+    // Drops the oldest client that has not completed a line within
+    // firstLineTimeout of joining, to make room for a newcomer; false when
+    // there is none.
+    bool dropSilentClient();
     // The client's address and port, "127.0.0.1:40312"; empty for a client
     // the server does not know.
     QString peerName(quint64 client) const;
@@ -88,6 +98,7 @@ private:
     void refuse(QTcpSocket *socket);
     void readFrom(Client *client);
     void idleFor(Client *client);
+    void drop(Client *client);
     void runWaitingLines();
     bool runOneLine(Client *client);
     void clientDisconnected(Client *client);

@@ -34,6 +34,11 @@ void Vxi11Server::dispatch(Call &call)
         return;
     } // GCOVR_EXCL_STOP
     connection->transport = transport;
+    // A whole call is a word of the client; bytes of one that trickle in
+    // are not.
+    connection->quiet.start();
+    if (connection->idle)
+        connection->idle->start();
     if (connection->waiting) {
         // A second call before the reply to the first: its reply could not
         // be told from the first's. A client waits for each reply.

@@ -289,9 +289,23 @@ void Vxi11Server::followConnections()
         connect(connection->notifier.get(), &QSocketNotifier::activated, this,
                 [this, descriptor] { service(descriptor); });
         watchConnection(descriptor);
+        connection->quiet.start();
+        if (m_idle.count() > 0) {
+            connection->idle = std::make_unique<QTimer>();
+            connection->idle->setSingleShot(true);
+            connection->idle->setInterval(m_idle);
+            connect(connection->idle.get(), &QTimer::timeout, this,
+                    [this, descriptor] { idleFor(descriptor); });
+            connection->idle->start();
+        }
+        const auto kept = std::count_if(
+            m_connections.begin(), m_connections.end(),
+            [](const std::unique_ptr<Connection> &entry) { return !entry->closing; });
         // One too many: its end is all it reads, at its first call.
-        if (int(m_connections.size()) >= maxConnections)
+        if (kept >= maxConnections && !closeQuietConnection()) {
+            connection->closing = true;
             ::shutdown(descriptor, SHUT_RDWR);
+        }
         m_connections.push_back(std::move(connection));
     }
 }
@@ -322,6 +336,42 @@ void Vxi11Server::dropLink(std::vector<std::unique_ptr<Link>>::iterator link)
     emit linkCountChanged(linkCount());
 }
 
+bool Vxi11Server::closeQuietConnection()
+{
+    // A connection may be opened a while before its first call, or kept
+    // for calls that come seldom (the abort channel's); it is closed only
+    // when a newcomer needs its place.
+    Connection *quiet = nullptr;
+    for (const std::unique_ptr<Connection> &connection : m_connections) {
+        const Connection *entry = connection.get();
+        const bool linked = std::any_of(
+            m_links.begin(), m_links.end(),
+            [entry](const std::unique_ptr<Link> &link) { return link->connection == entry; });
+        if (!entry->closing && !entry->waiting && !linked
+            && entry->quiet.elapsed() >= quietTimeout.count()
+            && (quiet == nullptr || entry->quiet.elapsed() > quiet->quiet.elapsed()))
+            quiet = connection.get();
+    }
+    if (quiet == nullptr)
+        return false;
+    closeConnection(quiet);
+    return true;
+}
+
+void Vxi11Server::idleFor(int descriptor)
+{
+    Connection *connection = connectionOf(descriptor);
+    if (connection == nullptr || connection->closing)
+        return;
+    // A connection whose call waits for the panel or the lock is not
+    // silent: it waits too.
+    if (connection->waiting) {
+        connection->idle->start();
+        return;
+    }
+    closeConnection(connection);
+}
+
 void Vxi11Server::closeConnection(Connection *connection)
 {
     // Its parked call is never answered: the connection ends first.
@@ -331,6 +381,7 @@ void Vxi11Server::closeConnection(Connection *connection)
                                   }),
                    m_parked.end());
     connection->waiting = false;
+    connection->closing = true;
     connection->notifier->setEnabled(true);
     ::shutdown(connection->descriptor, SHUT_RDWR);
 }

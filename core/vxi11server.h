@@ -14,6 +14,7 @@
 #include <QObject>
 #include <QString>
 
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -26,8 +27,9 @@ class Vxi11Handler : public ScpiHandler
 {
 public:
     // Whether one more client may join, links and socket clients counted
-    // together.
-    virtual bool hasRoomForClient() const = 0;
+    // together; a client that has held a place without a word for a while
+    // may be let go to make room.
+    virtual bool hasRoomForClient() = 0;
     // The one lock of the card (SYSTem:LOCK's): taken when it is free or
     // the client's already.
     virtual bool takeLock(quint64 client) = 0;
@@ -85,8 +87,10 @@ public:
     // sends a longer message in pieces.
     static constexpr unsigned maxReceiveSize = 64 * 1024;
     // Connections at a time, with or without links; one more is closed at
-    // once.
+    // once, unless one of them holds no link and has made no call for
+    // quietTimeout: that one is closed instead.
     static constexpr int maxConnections = 16;
+    static constexpr std::chrono::milliseconds quietTimeout {5000};
     // The core channel's program and version, as the port mapper knows it.
     static constexpr quint32 coreProgram = 0x0607AF;
     static constexpr quint32 coreVersion = 1;
@@ -102,6 +106,11 @@ public:
     QString errorString() const { return m_error; }
     quint16 port() const { return m_corePort; }
     quint16 abortPort() const { return m_abortPort; }
+
+    // A connection that completes no call for this long, while none of
+    // its calls waits, is closed, its links with it; zero: never. For the
+    // connections accepted from now on.
+    void setIdleTimeout(std::chrono::milliseconds idle) { m_idle = idle; }
 
     // Takes requests from now on.
     void start();
@@ -135,6 +144,10 @@ private:
     bool completes(Parked &parked);
     void abort(Call &call);
     void closeConnection(Connection *connection);
+    void idleFor(int descriptor);
+    // Closes the connection that has been quiet longest without a link,
+    // if it has been for quietTimeout; false when there is none.
+    bool closeQuietConnection();
 
     Vxi11Handler *m_handler;
     QString m_error;
@@ -145,6 +158,7 @@ private:
     std::vector<std::unique_ptr<Link>> m_links;
     std::vector<std::unique_ptr<Parked>> m_parked;
     QTimer *m_retry;
+    std::chrono::milliseconds m_idle {0};
     long m_nextLink = 1;
     bool m_started = false;
     bool m_inService = false;

@@ -9,8 +9,10 @@
 
 #include <QByteArray>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QSocketNotifier>
 #include <QString>
+#include <QTimer>
 
 #include <memory>
 
@@ -52,6 +54,9 @@ struct Vxi11Server::Connection
     std::unique_ptr<QSocketNotifier> notifier;
     QString peer;
     bool waiting = false; // a call of it is parked, unanswered
+    bool closing = false; // shut down; the library has yet to see its end
+    QElapsedTimer quiet; // since its acceptance or its last call
+    std::unique_ptr<QTimer> idle; // with an idle timeout only
 };
 
 struct Vxi11Server::Link

@@ -2,9 +2,9 @@
 // SPDX-License-Identifier: MIT
 // What lets the panel end cleanly when it serves the network: the port
 // mapper's registration, made on a thread of its own and never waited for
-// long, and SIGTERM or SIGINT taken as a request to end. This machine runs
-// no port mapper for the test (the end-to-end tests start their own, in
-// namespaces of their own).
+// long, and SIGTERM or SIGINT taken as a request to end. The test runs in a
+// network and mount namespace of its own (tests/e2e/in_namespace.sh), where
+// no port mapper runs whatever the machine runs.
 #include "portmapperregistration.h"
 #include "sfpcoretest.h"
 #include "terminationsignals.h"
@@ -31,8 +31,9 @@ void tst_ProgramEnd::registrationWithoutAPortMapper()
     // A program number nobody uses, so that a port mapper the machine may
     // run after all is left alone.
     constexpr quint32 program = 0x3fffff01;
+    // Run on its own, outside its namespace, it may meet the machine's.
     if (QFile::exists(QStringLiteral("/run/rpcbind.sock")))
-        QSKIP("a port mapper runs on this machine");
+        QSKIP("a port mapper runs here: run the test through ctest, in a namespace of its own");
     {
         sfp::PortMapperRegistration registration;
         QSignalSpy finished(&registration, &sfp::PortMapperRegistration::finished);

@@ -27,7 +27,9 @@ OTHER_CARD_LINE = "card VXI0::5::INSTR FC3 "
 OTHER_IDENTITY = "Orbelan,5170,VXI0::5::INSTR/FC3,1.4.0"
 OTHER_STATES = os.path.join("qx5170fp", "VXI0::5::INSTR%2FFC3")
 NO_ERROR = '0,"No error"'
-CONFLICT = '-221,"Settings conflict"'
+TRIGGER_REFUSED = '-221,"Settings conflict;a trigger is taken in Sync. Trigger mode only"'
+UPDATE_REFUSED = '-221,"Settings conflict;an update is taken in Sync. Command mode only"'
+PAIR_1_REFUSED = '-221,"Settings conflict;both relays of pair 1 under the exclusive rule"'
 UNDEFINED_HEADER = '-113,"Undefined header"'
 OUT_OF_RANGE = '-222,"Data out of range"'
 
@@ -313,7 +315,7 @@ def remote_pyvisa(desktop, program):
         visa.expect_answer("ROUT:SYNC?", "0")
         wait_checked(main, ["Pair 4 relay A"])
         visa.send("ROUT:UPD")
-        visa.expect_error(CONFLICT)
+        visa.expect_error(UPDATE_REFUSED)
         expect(not matching(panel.trace()[mark:], r"qx5170_updateRelaysState\(.*"),
                "ROUT:UPD in Sync. Trigger mode reached the driver: %s" % panel.trace()[mark:])
         expect(CARD_LINE + "relay 7 on" not in panel.trace()[mark:],
@@ -334,7 +336,7 @@ def remote_pyvisa(desktop, program):
         wait_checked(main, ["Pair 3 relay A", "Pair 4 relay A"], False)
         mark = len(panel.trace())
         visa.send("*TRG")
-        visa.expect_error(CONFLICT)
+        visa.expect_error(TRIGGER_REFUSED)
         visa.expect_error(NO_ERROR)
         expect(panel.trace()[mark:] == [],
                "*TRG in Asynchronous mode reached the platform: %s" % panel.trace()[mark:])
@@ -355,7 +357,7 @@ def remote_pyvisa(desktop, program):
         visa.expect_answer("ROUT:EXCL?", "1")
         mark = len(panel.trace())
         visa.send("ROUT:CLOS (@1,2)")
-        visa.expect_error(CONFLICT)
+        visa.expect_error(PAIR_1_REFUSED)
         visa.expect_answer("ROUT:CLOS? (@1,2)", "0,0")
         expect(not matching(panel.trace()[mark:], r"qx5170_switchRelay\(.*"),
                "the refused list reached the driver: %s" % panel.trace()[mark:])
@@ -593,11 +595,11 @@ def remote_lxi(desktop, program):
         # that connection's: the refused command and the query go in one
         # message.
         answer = lxi(port, "*TRG;:SYST:ERR?")
-        expect(answer == CONFLICT + "\n",
+        expect(answer == TRIGGER_REFUSED + "\n",
                "*TRG;:SYST:ERR? in Asynchronous mode over lxi answered %r" % answer)
         command = "*TRG;:ROUT:UPD;:SYST:ERR:COUN?;ALL?;COUN?"
         answer = lxi(port, command)
-        expect(answer == "2;%s,%s;0\n" % (CONFLICT, CONFLICT),
+        expect(answer == "2;%s,%s;0\n" % (TRIGGER_REFUSED, UPDATE_REFUSED),
                "%s over lxi answered %r" % (command, answer))
         answer = lxi(port, "SYST:ERR:ALL?")
         expect(answer == NO_ERROR + "\n", "SYST:ERR:ALL? over lxi answered %r" % answer)

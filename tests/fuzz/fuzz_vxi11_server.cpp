@@ -38,7 +38,7 @@ public:
         return line.endsWith('?') ? QByteArrayLiteral("1\n") : QByteArray();
     }
     void lineTooLong(quint64 /*client*/) override { }
-    bool hasRoomForClient() const override { return clients < 4; }
+    bool hasRoomForClient() override { return clients < 4; }
     bool takeLock(quint64 client) override
     {
         if (owner != 0 && owner != client)

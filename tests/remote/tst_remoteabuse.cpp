@@ -11,13 +11,19 @@
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <memory>
 #include <vector>
 
@@ -73,6 +79,8 @@ private slots:
     void clientsLeaveNothingBehind();
     void vanishedClientLeavesTheLock();
     void silentClientLeavesTheLock();
+    void silentConnectionsGiveWay();
+    void waitingLinesAreBounded();
 
 private:
     int clientCount() const;
@@ -348,6 +356,82 @@ void tst_RemoteAbuse::silentClientLeavesTheLock()
              QStringLiteral("Remote: 127.0.0.1:%1, 1 client").arg(remote.port()));
     QCOMPARE(ask(talking, "SYST:RWL;*OPC?"), QByteArrayLiteral("1"));
     QVERIFY(remote.isLocked());
+}
+
+void tst_RemoteAbuse::silentConnectionsGiveWay()
+{
+    // Four connections that never say a word: a newcomer is refused for
+    // the first 5 s, then the oldest of them gives way; the other three,
+    // which may be scripts that take their time, stay.
+    std::vector<std::unique_ptr<QTcpSocket>> silent;
+    for (int i = 0; i < 4; ++i) {
+        silent.push_back(std::make_unique<QTcpSocket>());
+        QVERIFY(connectTo(*silent.back(), m_remote->port()));
+    }
+    QVERIFY(QTest::qWaitFor([this] { return clientCount() == 4; }));
+    int refused = 0;
+    const auto newcomerIsAnswered = [&] {
+        QTcpSocket newcomer;
+        if (!connectTo(newcomer, m_remote->port()))
+            return false;
+        const QByteArray answer = ask(newcomer, "*OPC?");
+        if (answer == "1")
+            return true;
+        if (answer == "-310,\"System error;too many clients\"")
+            ++refused;
+        QTest::qWait(200);
+        return false;
+    };
+    QVERIFY(QTest::qWaitFor(newcomerIsAnswered, 30000));
+    QVERIFY(QTest::qWaitFor(
+        [&] { return silent.front()->state() == QAbstractSocket::UnconnectedState; }));
+    for (size_t i = 1; i < silent.size(); ++i)
+        QCOMPARE(silent[i]->state(), QAbstractSocket::ConnectedState);
+    // The three that stay are answered when they speak at last.
+    QCOMPARE(ask(*silent.back(), "*OPC?"), QByteArrayLiteral("1"));
+    qInfo("newcomers refused before a place was given up: %d", refused);
+}
+
+void tst_RemoteAbuse::waitingLinesAreBounded()
+{
+    // While the operator is asked something no line runs; a client that
+    // sends long lines meanwhile is read only so far ahead (TCP makes it
+    // wait), not a thousand lines of 64 KiB.
+    bool asked = true;
+    m_remote->setOperatorAsked([&asked] { return asked; });
+    const int sender = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    QVERIFY(sender >= 0);
+    const auto closeSender = qScopeGuard([sender] { ::close(sender); });
+    sockaddr_in server {};
+    server.sin_family = AF_INET;
+    server.sin_port = htons(m_remote->port());
+    server.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    QCOMPARE(::connect(sender, reinterpret_cast<const sockaddr *>(&server), sizeof server), 0);
+    QVERIFY(QTest::qWaitFor([this] { return clientCount() == 1; }));
+
+    // Written from one buffer straight to the system, so that the test's
+    // own heap holds none of it.
+    static const QByteArray line = QByteArray(qsizetype(60) * 1024, 'A') + '\n';
+    const size_t before = heapInUse();
+    qint64 sent = 0;
+    int stalled = 0;
+    while (stalled < 10 && sent < qint64(100) * 1024 * 1024) {
+        const ssize_t n = ::send(sender, line.constData(), size_t(line.size()), MSG_DONTWAIT);
+        if (n > 0) {
+            sent += n;
+            stalled = 0;
+            continue;
+        }
+        QVERIFY(n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK));
+        ++stalled;
+        QTest::qWait(100);
+    }
+    const size_t after = heapInUse();
+    qInfo("sent %lld bytes before the system made the sender wait", sent);
+    QVERIFY2(after < before + size_t(8) * 1024 * 1024,
+             qPrintable(QStringLiteral("%1 bytes more").arg(qint64(after) - qint64(before))));
+    asked = false;
+    m_remote->setOperatorAsked({});
 }
 
 SFPTEST_MAIN(tst_RemoteAbuse)

@@ -403,7 +403,9 @@ void tst_RemoteControl::modesUpdateAndTrigger()
     // The trigger belongs to Sync. Trigger mode only: refused, nothing called.
     sfptest::clearTrace();
     m_client.send("*TRG");
-    QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("-221,\"Settings conflict\""));
+    QCOMPARE(m_client.ask("SYST:ERR?"),
+             QByteArrayLiteral(
+                 "-221,\"Settings conflict;a trigger is taken in Sync. Trigger mode only\""));
     QCOMPARE(sfptest::trace(driverCalls()), QStringList());
 
     m_client.run("ROUT:UPD");
@@ -420,7 +422,9 @@ void tst_RemoteControl::modesUpdateAndTrigger()
     QVERIFY(cardState().applied[4]);
     sfptest::clearTrace();
     m_client.send("ROUT:UPD");
-    QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("-221,\"Settings conflict\""));
+    QCOMPARE(m_client.ask("SYST:ERR?"),
+             QByteArrayLiteral(
+                 "-221,\"Settings conflict;an update is taken in Sync. Command mode only\""));
     QCOMPARE(sfptest::trace(driverCalls()), QStringList());
     m_client.run("*TRG");
     QCOMPARE(sfptest::trace(driverCalls()), QStringList(call("qx5170_pulseSynchTrigger(%1) = 0")));
@@ -452,7 +456,9 @@ void tst_RemoteControl::exclusiveRule()
     // A list with both relays of a pair is refused whole.
     sfptest::clearTrace();
     m_client.send("ROUT:CLOS (@7,9:10)");
-    QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("-221,\"Settings conflict\""));
+    QCOMPARE(m_client.ask("SYST:ERR?"),
+             QByteArrayLiteral("-221,\"Settings conflict;both relays of pair 5 under the "
+                               "exclusive rule\""));
     QCOMPARE(sfptest::trace(driverCalls()), QStringList());
     QCOMPARE(m_client.ask("ROUT:CLOS? (@7,9,10)"), QByteArrayLiteral("0,0,0"));
 
@@ -485,7 +491,9 @@ void tst_RemoteControl::closeOnlyTheList()
     m_client.run("ROUT:EXCL ON");
     sfptest::clearTrace();
     m_client.send("ROUT:CLOSe:EXCLusive (@3,4)");
-    QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("-221,\"Settings conflict\""));
+    QCOMPARE(m_client.ask("SYST:ERR?"),
+             QByteArrayLiteral("-221,\"Settings conflict;both relays of pair 2 under the "
+                               "exclusive rule\""));
     QCOMPARE(sfptest::trace(driverCalls()), QStringList());
     // The partner of a relay of the list is one of the others: it opens
     // first.
@@ -1031,12 +1039,18 @@ void tst_RemoteControl::lockHolds()
          {QByteArray("ROUT:CLOS (@5)"), QByteArray("ROUT:OPEN (@5)"), QByteArray("ROUT:OPEN:ALL"),
           QByteArray("ROUT:CLOS:EXCL (@5)"), QByteArray("ROUT:MODE COMM"),
           QByteArray("ROUT:EXCL ON"), QByteArray("*RST"), QByteArray("*RCL 0"),
-          QByteArray("SYST:RWL"), QByteArray("SYST:LOC"), QByteArray("SYST:LOCK:REL")}) {
+          QByteArray("*SAV 3"), QByteArray("MEM:STAT:DEF \"kept\",(@5)"), QByteArray("SYST:RWL"),
+          QByteArray("SYST:LOC"), QByteArray("SYST:LOCK:REL")}) {
         m_client.send(command);
         QCOMPARE(m_client.ask("SYST:ERR?"),
                  QByteArrayLiteral("-221,\"Settings conflict;another client holds the lock\""));
     }
     QCOMPARE(sfptest::trace(driverCalls()), QStringList());
+    // Nothing kept either: no slot written, no state of the fixture defined.
+    second.send("*RCL 3");
+    QCOMPARE(second.ask("SYST:ERR?"),
+             QByteArrayLiteral("-224,\"Illegal parameter value;nothing saved as 3\""));
+    QCOMPARE(second.ask("MEM:STAT:CAT?"), QByteArrayLiteral("\"\""));
     QCOMPARE(third.ask("ROUT:CLOS? (@5);:ROUT:MODE?;:SYST:LOCK:OWN?"), "0;ASYN;" + owner);
     second.run("ROUT:CLOS (@5)");
     QCOMPARE(third.ask("ROUT:CLOS? (@5)"), QByteArrayLiteral("1"));
@@ -1193,7 +1207,8 @@ void tst_RemoteControl::errorCountAndAll()
     QCOMPARE(m_client.ask("*STB?"), QByteArrayLiteral("4"));
     QCOMPARE(m_client.ask("system:error:all?"),
              QByteArrayLiteral("-113,\"Undefined header\",-222,\"Data out of range\","
-                               "-221,\"Settings conflict\""));
+                               "-221,\"Settings conflict;a trigger is taken in Sync. "
+                               "Trigger mode only\""));
     QCOMPARE(m_client.ask("SYST:ERR:COUN?"), QByteArrayLiteral("0"));
     QCOMPARE(m_client.ask("*STB?"), QByteArrayLiteral("0"));
     QCOMPARE(m_client.ask("SYST:ERR?"), QByteArrayLiteral("0,\"No error\""));
@@ -1710,10 +1725,13 @@ void tst_RemoteControl::switchingLogSources()
     fixture.rules = {{"HV", sfp::FixtureRule::Kind::Forbidden, {31}}};
     m_panel->card()->setFixture(fixture, QString(), false);
     m_client.run("ROUT:CLOS (@31)");
+    m_client.run("*TRG;:ROUT:UPD");
     QCOMPARE(since(mark),
              QStringList({me + "||refused: another client holds the lock (-221)",
                           them + "||refused: both relays of pair 3 under the exclusive rule (-221)",
-                          me + "||refused: \"HV\" forbids relay 31 (-221)"}));
+                          me + "||refused: \"HV\" forbids relay 31 (-221)",
+                          me + "||refused: a trigger is taken in Sync. Trigger mode only (-221)",
+                          me + "||refused: an update is taken in Sync. Command mode only (-221)"}));
     // A script's list is refused whole: a refusal names no one relay of it.
     for (size_t i = mark; i < log.recent().size(); ++i)
         QCOMPARE(log.recent()[i].relay, 0);

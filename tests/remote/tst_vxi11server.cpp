@@ -12,6 +12,7 @@
 #include "qx5170fp_app.h"
 #include "remotecontrol.h"
 #include "sfptest.h"
+#include "switchinglog.h"
 #include "vxi11.h"
 #include "vxi11server.h"
 
@@ -19,6 +20,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
@@ -28,6 +30,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <sys/socket.h>
 
 #include <memory>
 
@@ -82,6 +85,7 @@ public:
         address.sin_port = htons(port);
         int socket = RPC_ANYSOCK;
         m_rpc = clnttcp_create(&address, program, version, &socket, 0, 0);
+        m_socket = socket;
     }
     ~Vxi11Client() { close(); }
     Vxi11Client(const Vxi11Client &) = delete;
@@ -90,6 +94,16 @@ public:
     Vxi11Client &operator=(Vxi11Client &&) = delete;
 
     bool isOpen() const { return m_rpc != nullptr; }
+    // The port of this side of the connection, as the server sees it.
+    quint16 localPort() const
+    {
+        sockaddr_in address {};
+        socklen_t length = sizeof address;
+        if (m_rpc == nullptr
+            || ::getsockname(m_socket, reinterpret_cast<sockaddr *>(&address), &length) != 0)
+            return 0;
+        return ntohs(address.sin_port);
+    }
     void close()
     {
         if (m_rpc != nullptr)
@@ -230,6 +244,7 @@ public:
 
 private:
     CLIENT *m_rpc = nullptr;
+    int m_socket = -1;
 };
 
 // A plain SCPI client on the socket.
@@ -266,7 +281,7 @@ public:
         return QByteArray();
     }
     void lineTooLong(quint64 /*client*/) override { }
-    bool hasRoomForClient() const override { return true; }
+    bool hasRoomForClient() override { return true; }
     bool takeLock(quint64 /*client*/) override { return true; }
     bool releaseLock(quint64 /*client*/) override { return true; }
     bool isLockedByOther(quint64 /*client*/) const override { return false; }
@@ -292,6 +307,7 @@ private slots:
     void lockSharedWithScpi();
     void lockWaitsAndTimesOut();
     void clientLimitShared();
+    void silentConnectionsGiveWay();
     void waitsForTheOperator();
     void misbehavingClients();
     void oneServerAtATime();
@@ -528,7 +544,9 @@ void tst_Vxi11Server::statusClearAndTrigger()
     sfptest::clearTrace();
     QCOMPARE(client->generic(device_trigger), 0L);
     QCOMPARE(sfptest::trace({QStringLiteral("qx5170_")}), QStringList());
-    QCOMPARE(client->ask("SYST:ERR?"), QByteArray("-221,\"Settings conflict\"\n"));
+    QCOMPARE(client->ask("SYST:ERR?"),
+             QByteArray("-221,\"Settings conflict;a trigger is taken in Sync. Trigger mode "
+                        "only\"\n"));
 
     // Remote and local are answered; no service requests, no commands.
     QCOMPARE(client->generic(device_remote), 0L);
@@ -572,11 +590,21 @@ void tst_Vxi11Server::lockSharedWithScpi()
     QCOMPARE(socket.ask("ROUT:CLOS (@5);*OPC?"), QByteArray("1"));
     QCOMPARE(socket.ask("SYST:ERR?"), QByteArray(lockedText));
     QCOMPARE(socket.ask("SYST:LOCK:REQ?"), QByteArray("0"));
-    QVERIFY(socket.ask("SYST:LOCK:OWN?").startsWith("\"127.0.0.1:"));
+    // A link is named by its connection's address and its number, as
+    // the switching log names it.
+    const QString ownerName
+        = QStringLiteral("vxi11 127.0.0.1:%1 link %2").arg(owner->localPort()).arg(owner->lid);
+    QCOMPARE(socket.ask("SYST:LOCK:OWN?"), '"' + ownerName.toLatin1() + '"');
     QCOMPARE(sfptest::trace({QStringLiteral("qx5170_switchRelay")}), QStringList());
     // The owner switches.
+    sfp::SwitchingLog log;
+    m_panel->card()->setLog(&log, m_panel->cardId());
+    const auto unset = qScopeGuard([this] { m_panel->card()->setLog(nullptr, QString()); });
     QCOMPARE(owner->write("ROUT:CLOS (@5)"), 0L);
     QVERIFY(relayButton(5)->isChecked());
+    QVERIFY(!log.recent().empty());
+    QCOMPARE(log.recent().back().source, ownerName);
+    QCOMPARE(log.recent().back().change(), QStringLiteral("relay 5 closed"));
 
     QCOMPARE(owner->unlock(), 0L);
     QCOMPARE(owner->unlock(), 12L);
@@ -673,6 +701,75 @@ void tst_Vxi11Server::clientLimitShared()
     QCOMPARE(links.back()->destroy(), 0L);
     QCOMPARE(fifth.createLink().error, 0L);
     QCOMPARE(fifth.ask("*IDN?"), QByteArray(identity));
+}
+
+void tst_Vxi11Server::silentConnectionsGiveWay()
+{
+    // Four socket connections that never say a word hold the places only
+    // until a link wants one and they have been silent for 5 s: the oldest
+    // goes.
+    std::vector<std::unique_ptr<QTcpSocket>> silent;
+    for (int i = 0; i < 4; ++i) {
+        silent.push_back(std::make_unique<QTcpSocket>());
+        silent.back()->connectToHost(QHostAddress::LocalHost, m_remote->port());
+        QVERIFY(silent.back()->waitForConnected(5000));
+    }
+    QVERIFY(QTest::qWaitFor([&] { return remoteLine().endsWith(QLatin1String(", 4 clients")); }));
+    Vxi11Client newcomer(m_remote->vxi11Port());
+    QVERIFY(QTest::qWaitFor([&] { return newcomer.createLink().error == 0; }, 30000));
+    QCOMPARE(newcomer.ask("*IDN?"), QByteArray(identity));
+    QVERIFY(QTest::qWaitFor(
+        [&] { return silent.front()->state() == QAbstractSocket::UnconnectedState; }));
+    for (size_t i = 1; i < silent.size(); ++i)
+        QCOMPARE(silent[i]->state(), QAbstractSocket::ConnectedState);
+    silent.clear();
+    QCOMPARE(newcomer.destroy(), 0L);
+
+    // Connections of both channels that make no call hold no place against
+    // a newcomer either, once they have been quiet for 5 s.
+    std::vector<std::unique_ptr<Vxi11Client>> quiet;
+    const Create_LinkResp ports = newcomer.createLink();
+    QCOMPARE(ports.error, 0L);
+    newcomer.close();
+    for (int i = 0; i < sfp::Vxi11Server::maxConnections; ++i) {
+        quiet.push_back(i % 2 == 0 ? std::make_unique<Vxi11Client>(m_remote->vxi11Port())
+                                   : std::make_unique<Vxi11Client>(ports.abortPort, DEVICE_ASYNC,
+                                                                   DEVICE_ASYNC_VERSION));
+        QVERIFY(quiet.back()->isOpen());
+    }
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            Vxi11Client late(m_remote->vxi11Port());
+            return late.isOpen() && late.createLink().error == 0;
+        },
+        30000));
+
+    // With an idle timeout, a link's connection that makes no call for that
+    // long goes with its link; bytes of a call that trickle in are no call;
+    // a link that keeps calling stays.
+    quiet.clear();
+    sfp::ScpiServer::ClientTimeouts timeouts;
+    timeouts.idle = std::chrono::milliseconds(1000);
+    m_remote->setClientTimeouts(timeouts);
+    const auto talking = linked();
+    const auto silentLink = linked();
+    QVERIFY(talking && silentLink);
+    QTcpSocket trickling;
+    trickling.connectToHost(QHostAddress::LocalHost, m_remote->vxi11Port());
+    QVERIFY(trickling.waitForConnected(5000));
+    const QByteArray record = QByteArray::fromHex("80000100") + QByteArray(256, '\0');
+    int sent = 0;
+    while (remoteLine().endsWith(QLatin1String(", 2 clients")) && sent < 200) {
+        QCOMPARE(talking->readStb(), 0);
+        trickling.write(record.mid(sent, 1));
+        ++sent;
+        QTest::qWait(100);
+    }
+    QCOMPARE(remoteLine(), QStringLiteral("Remote: 127.0.0.1:%1, 1 client").arg(m_remote->port()));
+    QVERIFY(QTest::qWaitFor([&] { return trickling.state() == QAbstractSocket::UnconnectedState; },
+                            10000));
+    QCOMPARE(talking->ask("*IDN?"), QByteArray(identity));
+    QCOMPARE(silentLink->readStb(), -1000);
 }
 
 void tst_Vxi11Server::waitsForTheOperator()
