@@ -202,12 +202,22 @@ void qx5170fp_App::holdPainting()
         m_paintHold = new QTimer(this);
         m_paintHold->setSingleShot(true);
         m_paintHold->setInterval(remotePaintIntervalMs);
-        connect(m_paintHold, &QTimer::timeout, this, [this] { setUpdatesEnabled(true); });
+        connect(m_paintHold, &QTimer::timeout, this, &qx5170fp_App::releasePainting);
     }
-    if (m_paintHold->isActive())
+    if (m_paintHold->isActive() || !isVisible())
         return;
     setUpdatesEnabled(false);
     m_paintHold->start();
+}
+
+void qx5170fp_App::releasePainting()
+{
+    setUpdatesEnabled(true);
+    // Painted here and now, not asked for later: a request that the toolkit
+    // takes while the next command holds painting again is dropped, and it
+    // asks for no other while it thinks one is on its way, so the window
+    // would keep its old picture however the card changed.
+    repaint();
 }
 
 void qx5170fp_App::showRefusal(int /*relay*/, const QString &reason)

@@ -74,6 +74,7 @@ private:
     void showMode(sfp::SwitchingMode mode);
     void showExclusive(bool on);
     void holdPainting();
+    void releasePainting();
     void showRefusal(int relay, const QString &reason);
     void followFixture();
     void saveStateAs();
