@@ -233,11 +233,27 @@ void qx5170fp_App::showRefusal(int /*relay*/, const QString &reason)
         m_refusalTimer = new QTimer(this);
         m_refusalTimer->setSingleShot(true);
         m_refusalTimer->setInterval(refusalShownMs);
-        connect(m_refusalTimer, &QTimer::timeout, refusalLbl, &QLabel::hide);
+        connect(m_refusalTimer, &QTimer::timeout, this, &qx5170fp_App::hideRefusal);
     }
+    if (refusalLbl->isHidden())
+        m_heightWithoutRefusal = height();
     refusalLbl->setText(QStringLiteral("Refused: ") + reason);
     refusalLbl->show();
     m_refusalTimer->start();
+}
+
+void qx5170fp_App::hideRefusal()
+{
+    refusalLbl->hide();
+    // The line made the window taller to fit; it gives the room back, so
+    // that the window is as it was before the refusal.
+    for (QWidget *widget = refusalLbl->parentWidget(); widget; widget = widget->parentWidget()) {
+        if (widget->layout())
+            widget->layout()->activate();
+    }
+    if (m_heightWithoutRefusal > 0 && height() > m_heightWithoutRefusal)
+        resize(width(), qMax(m_heightWithoutRefusal, minimumHeight()));
+    m_heightWithoutRefusal = 0;
 }
 
 void qx5170fp_App::followFixture()

@@ -76,6 +76,7 @@ private:
     void holdPainting();
     void releasePainting();
     void showRefusal(int relay, const QString &reason);
+    void hideRefusal();
     void followFixture();
     void saveStateAs();
 
@@ -84,6 +85,7 @@ private:
     sfp::CardSession *m_card = nullptr;
     QTimer *m_paintHold = nullptr;
     QTimer *m_refusalTimer = nullptr;
+    int m_heightWithoutRefusal = 0; // while the refusal line is shown
 
     qx5170_sfpRelayPair *relayPair[pairCount] = {};
     QGroupBox *modeGroupBox = nullptr;

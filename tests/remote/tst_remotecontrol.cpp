@@ -143,6 +143,7 @@ private slots:
     void waitsWhileTheOperatorIsAsked();
     void waitsWhileTheCloseQuestionIsOpen();
     void remoteLineAndLock();
+    void statusLinesComeAndGo();
     void lockHolds();
     void longLinesAndLineEnds();
     void closedChannelsAsAList();
@@ -1086,6 +1087,61 @@ void tst_RemoteControl::remoteLineAndLock()
     QVERIFY(QTest::qWaitFor([&] { return relayButton(2)->isEnabled(); }));
     QVERIFY(QTest::qWaitFor(
         [&] { return remoteLine() == QStringLiteral("Remote: %1, 1 client").arg(endpoint); }));
+}
+
+// The lines under the card information and the mode controls are drawn as
+// they change, and a line that goes takes its room with it.
+void tst_RemoteControl::statusLinesComeAndGo()
+{
+    // Drawn on the screen as the widget stands now.
+    const auto shownAsItIs = [this](const QWidget *part) {
+        const QRect area(part->mapTo(m_panel.get(), QPoint(0, 0)), part->size());
+        const QImage shown = m_panel->screen()
+                                 ->grabWindow(m_panel->winId())
+                                 .toImage()
+                                 .convertToFormat(QImage::Format_RGB32);
+        const QImage drawn = m_panel->grab(area).toImage().convertToFormat(QImage::Format_RGB32);
+        return shown.copy(area) == drawn;
+    };
+    const QString endpoint = QStringLiteral("127.0.0.1:%1").arg(m_remote->port());
+    const auto *remote = m_panel->findChild<QLabel *>(QStringLiteral("remoteInfo"));
+    QVERIFY(remote);
+    QTRY_VERIFY(shownAsItIs(remote));
+    {
+        Client second;
+        QVERIFY(second.connectTo(m_remote->port()));
+        QTRY_COMPARE(remoteLine(), QStringLiteral("Remote: %1, 2 clients").arg(endpoint));
+        QTRY_VERIFY(shownAsItIs(remote));
+        QCOMPARE(second.ask("*OPC?"), QByteArrayLiteral("1"));
+        // Its last command came between a click and its painting.
+        relayButton(1)->click();
+        emit m_remote->commandArriving();
+        second.socket().disconnectFromHost();
+    }
+    QTRY_COMPARE(remoteLine(), QStringLiteral("Remote: %1, 1 client").arg(endpoint));
+    QTRY_VERIFY(shownAsItIs(remote));
+
+    // A refused click: the line comes, the window makes room for it, and
+    // after five seconds both go.
+    const sfp::fixture::Reading fixture
+        = sfp::fixture::parse(R"({"rules": [{"name": "PSU/GND", "mutual": [3, 7]}]})");
+    QCOMPARE(fixture.error, QString());
+    m_panel->card()->setRules(fixture.fixture.rules);
+    m_client.run("ROUT:CLOS (@3)");
+    for (int refusals = 0; refusals < 2; ++refusals) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        const QSize before = m_panel->size();
+        relayButton(7)->click();
+        const auto *refusal = m_panel->findChild<QLabel *>(QStringLiteral("refusalInfo"));
+        QVERIFY(refusal);
+        QTRY_VERIFY(refusal->isVisible());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QVERIFY(m_panel->height() > before.height());
+        QTRY_VERIFY(shownAsItIs(refusal));
+        QTRY_VERIFY_WITH_TIMEOUT(!refusal->isVisible(), 20000);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCOMPARE(m_panel->size(), before);
+    }
 }
 
 void tst_RemoteControl::lockHolds()
