@@ -273,14 +273,22 @@ int main(int argc, char *argv[])
     if (!window.card()->isDemo()) {
         const QString why
             = wear.open(sfp::RelayWear::fileName(sfp::RelayWear::defaultFolder(), window.cardId()));
-        if (why.isEmpty())
+        if (why.isEmpty()) {
             window.card()->setWear(&wear);
-        else
+        } else {
             std::fprintf(stderr, "qx5170fp: relay cycles are not counted: %s\n",
                          qUtf8Printable(why));
+            window.showNotice(QStringLiteral("Relay cycles are not counted: ") + why);
+        }
         QObject::connect(&wear, &sfp::RelayWear::writeFailed, &app, [](const QString &text) {
             std::fprintf(stderr, "qx5170fp: relay cycles are not kept: %s\n", qUtf8Printable(text));
         });
+        // Said in the window too while there is one; a write at the end,
+        // after the window, has only standard error.
+        QObject::connect(
+            &wear, &sfp::RelayWear::writeFailed, &window, [&window](const QString &text) {
+                window.showNotice(QStringLiteral("Relay cycles are not kept: ") + text);
+            });
     }
     // Every change of the card, whoever makes it, in the card's own log.
     if (!commandLine.noLog) {

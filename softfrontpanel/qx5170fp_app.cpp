@@ -256,6 +256,21 @@ void qx5170fp_App::hideRefusal()
     m_heightWithoutRefusal = 0;
 }
 
+void qx5170fp_App::showNotice(const QString &text)
+{
+    // Made on first use: without a fault the panel looks as it always has.
+    if (!m_noticeLbl) {
+        m_noticeLbl = new QLabel;
+        m_noticeLbl->setObjectName(QStringLiteral("noticeInfo"));
+        m_noticeLbl->setWordWrap(true);
+        auto *panelLayout = qobject_cast<QBoxLayout *>(modeGroupBox->parentWidget()->layout());
+        panelLayout->addWidget(m_noticeLbl);
+    }
+    m_noticeLbl->setText(text);
+    m_noticeLbl->setToolTip(text);
+    m_noticeLbl->show();
+}
+
 void qx5170fp_App::followFixture()
 {
     // The menu only where there is something in it: without a fixture and
@@ -268,6 +283,9 @@ void qx5170fp_App::setSwitchingLog(sfp::SwitchingLog *log)
 {
     m_log = log;
     m_card->setLog(log, cardId());
+    connect(log, &sfp::SwitchingLog::writeFailed, this, [this](const QString &why) {
+        showNotice(QStringLiteral("The switching log is not kept: ") + why);
+    });
     auto *shortcut = new QShortcut(QKeySequence(QStringLiteral("Ctrl+L")), this);
     connect(shortcut, &QShortcut::activated, this, &qx5170fp_App::showSwitchingLog);
     followFixture();

@@ -157,6 +157,7 @@ private slots:
     void relayWear();
     void switchingLogSources();
     void switchingLogWindow();
+    void faultsSaidInTheWindow();
 
 private:
     void createPanel(bool demo = false);
@@ -1964,6 +1965,39 @@ void tst_RemoteControl::switchingLogWindow()
     QCOMPARE(texts,
              QStringList(
                  {"Switching log...", "--", "Apply \"idle\"", "--", "Save current state as..."}));
+}
+
+// A fault the operator would otherwise find only on standard error is said
+// in the window too, on a line of its own that stays.
+void tst_RemoteControl::faultsSaidInTheWindow()
+{
+    const char noticeName[] = "noticeInfo";
+    QCOMPARE(m_panel->findChild<QLabel *>(QLatin1String(noticeName)), nullptr);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    const QSize plain = m_panel->size();
+
+    const QString blocker = m_folder.filePath(QStringLiteral("notice-blocker"));
+    QVERIFY(sfptest::writeFile(blocker, "x"));
+    sfp::SwitchingLog log;
+    log.setPath(blocker + QStringLiteral("/card/switching.jsonl"));
+    m_panel->setSwitchingLog(&log);
+    const auto unset = qScopeGuard([this] { m_panel->card()->setLog(nullptr, QString()); });
+    QCOMPARE(m_panel->findChild<QLabel *>(QLatin1String(noticeName)), nullptr);
+    m_client.run("ROUT:CLOS (@1)");
+    QTRY_VERIFY(m_panel->findChild<QLabel *>(QLatin1String(noticeName)));
+    const auto *notice = m_panel->findChild<QLabel *>(QLatin1String(noticeName));
+    QTRY_VERIFY(notice->isVisible());
+    QVERIFY2(notice->text().startsWith(QStringLiteral("The switching log is not kept: ")),
+             qPrintable(notice->text()));
+    QVERIFY2(notice->text().contains(blocker), qPrintable(notice->text()));
+    QCOMPARE(notice->toolTip(), notice->text());
+    // The window widens for none of it.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QCOMPARE(m_panel->width(), plain.width());
+
+    m_panel->showNotice(QStringLiteral("Relay cycles are not kept: the disk is full"));
+    QCOMPARE(notice->text(), QStringLiteral("Relay cycles are not kept: the disk is full"));
+    QCOMPARE(m_panel->findChildren<QLabel *>(QLatin1String(noticeName)).size(), 1);
 }
 
 SFPTEST_MAIN(tst_RemoteControl)
