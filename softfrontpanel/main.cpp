@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 // The relay card's soft front panel: shows the splash while the panel
 // window connects to the card, then runs the panel until it is closed.
+#include "cardheader.h"
 #include "cardsession.h"
 #include "commandline.h"
 #include "fixture.h"
@@ -28,6 +29,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -256,9 +258,28 @@ int main(int argc, char *argv[])
     // end.
     sfp::RelayWear wear;
     sfp::SwitchingLog log;
+    // The card's own fixture, where the address names the card as VISA
+    // does, is looked at before the open resets the card: a file that
+    // cannot be used ends the program while the card is still as it was.
+    if (!fixtureNamed) {
+        fc.setBeforeOpen([](const QString &descriptor, int fcNumber) {
+            const QString path = sfp::fixture::fileName(sfp::fixture::defaultFolder(),
+                                                        sfp::cardId(descriptor, fcNumber));
+            bool absent = false;
+            const sfp::fixture::Reading reading = sfp::fixture::read(path, &absent);
+            if (absent || reading.error.isEmpty())
+                return;
+            std::fprintf(stderr, "qx5170fp: the fixture %s cannot be used: %s\n",
+                         qUtf8Printable(path), qUtf8Printable(reading.error));
+            // Nothing is open yet that the process's end would not release.
+            std::fflush(nullptr);
+            std::_Exit(qx5170fpFixtureExitStatus);
+        });
+    }
     // Connects to the card while the splash stays on screen, or ends the
     // process when the operator cancels.
     qx5170fp_App window(&fc, commandLine.start);
+    fc.setBeforeOpen({});
     if (commandLine.breakBeforeMake)
         window.card()->setClickOrder(sfp::SwitchOrder::BreakBeforeMake);
     // Otherwise the card's own fixture, once the panel knows which card it
@@ -273,14 +294,22 @@ int main(int argc, char *argv[])
     if (!window.card()->isDemo()) {
         const QString why
             = wear.open(sfp::RelayWear::fileName(sfp::RelayWear::defaultFolder(), window.cardId()));
-        if (why.isEmpty())
+        if (why.isEmpty()) {
             window.card()->setWear(&wear);
-        else
+        } else {
             std::fprintf(stderr, "qx5170fp: relay cycles are not counted: %s\n",
                          qUtf8Printable(why));
+            window.showNotice(QStringLiteral("Relay cycles are not counted: ") + why);
+        }
         QObject::connect(&wear, &sfp::RelayWear::writeFailed, &app, [](const QString &text) {
             std::fprintf(stderr, "qx5170fp: relay cycles are not kept: %s\n", qUtf8Printable(text));
         });
+        // Said in the window too while there is one; a write at the end,
+        // after the window, has only standard error.
+        QObject::connect(
+            &wear, &sfp::RelayWear::writeFailed, &window, [&window](const QString &text) {
+                window.showNotice(QStringLiteral("Relay cycles are not kept: ") + text);
+            });
     }
     // Every change of the card, whoever makes it, in the card's own log.
     if (!commandLine.noLog) {

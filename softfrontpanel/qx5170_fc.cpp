@@ -65,9 +65,17 @@ QString qx5170_fc::errorMessage(ViStatus status) const
     return QString::fromLatin1(text, qsizetype(qstrnlen(text, sizeof text)));
 }
 
+void qx5170_fc::checkBeforeOpen(ViRsrc descriptor, const ViInt16 *fcNumbers) const
+{
+    if (m_beforeOpen && descriptor)
+        m_beforeOpen(QString::fromLatin1(descriptor).section(QLatin1Char(','), 0, 0).trimmed(),
+                     firstFcNumber(fcNumbers));
+}
+
 ViStatus qx5170_fc::open(ViRsrc descriptor, const ViInt16 *fcNumbers, ViBoolean idQuery,
                          ViBoolean reset, ViSession *vi)
 {
+    checkBeforeOpen(descriptor, fcNumbers);
     return sfp::libraries().qx5170_init(descriptor, firstFcNumber(fcNumbers), idQuery, reset, vi);
 }
 
@@ -87,6 +95,7 @@ ViStatus qx5170_fc::openAndStore(ViRsrc descriptor, const ViInt16 *fcNumbers, Vi
 
     // Remembered before the init, so that a failed open can be retried with
     // reopen.
+    checkBeforeOpen(descriptor, fcNumbers);
     return sfp::libraries().qx5170_init(descriptor, firstFcNumber(fcNumbers), idQuery, reset, vi);
 }
 

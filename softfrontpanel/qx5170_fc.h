@@ -6,6 +6,10 @@
 
 #include "qx2010fp_genfc.h"
 
+#include <QString>
+
+#include <functional>
+
 class qx5170_fc final : public qx2010fp_genFC
 {
 public:
@@ -32,11 +36,20 @@ public:
     static constexpr int storedDescriptorSize = 2048;
     static constexpr int storedFcNumberCount = 256;
 
+    // Called with the card's descriptor and first function card number
+    // before each open, which resets the card: what must stop the panel
+    // stops it while the card is as it was.
+    using BeforeOpen = std::function<void(const QString &descriptor, int fcNumber)>;
+    void setBeforeOpen(BeforeOpen check) { m_beforeOpen = std::move(check); }
+
     // What openAndStore remembered, for reopen (and for tests).
     const char *storedDescriptor() const { return m_storedDescriptor; }
     const ViUInt16 *storedFcNumbers() const { return m_storedFcNumbers; }
 
 private:
+    void checkBeforeOpen(ViRsrc descriptor, const ViInt16 *fcNumbers) const;
+
+    BeforeOpen m_beforeOpen;
     char m_storedDescriptor[storedDescriptorSize] = {};
     ViUInt16 m_storedFcNumbers[storedFcNumberCount] = {};
 };

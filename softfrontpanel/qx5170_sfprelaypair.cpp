@@ -9,6 +9,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QEvent>
 #include <QGridLayout>
 #include <QIcon>
 #include <QIconEngine>
@@ -19,6 +20,8 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
 
 namespace {
 
@@ -275,24 +278,56 @@ void qx5170_sfpRelayPair::showWear(int relay)
     }
 }
 
+QString qx5170_sfpRelayPair::plainTitle() const
+{
+    return QStringLiteral("Pair %1").arg(m_pairNo + 1);
+}
+
 void qx5170_sfpRelayPair::updateTitle()
 {
     if (m_labelledTitle.isEmpty()) {
-        setTitle(QStringLiteral("Pair %1").arg(m_pairNo + 1));
+        setTitle(plainTitle());
         return;
     }
-    // As much of the labels as the box's width holds: a title longer than
-    // the box would widen the pair's column, and with it the window.
+    // As much of the labels as the box's width holds; the size hints
+    // ignore the title, so the width is the one the pair has without them.
     const QFontMetrics metrics = fontMetrics();
-    const int room
-        = qMax(width(), layout()->minimumSize().width()) - 2 * metrics.averageCharWidth();
+    const int room = width() - 2 * metrics.averageCharWidth();
     setTitle(metrics.elidedText(m_labelledTitle, Qt::ElideRight, room));
+}
+
+QSize qx5170_sfpRelayPair::minimumSizeHint() const
+{
+    if (m_labelledTitle.isEmpty())
+        return QGroupBox::minimumSizeHint();
+    // The group box's own hint, worked out for the title without labels:
+    // the hint of the title shown would grow with every label.
+    QStyleOptionGroupBox option;
+    initStyleOption(&option);
+    const QString title = plainTitle();
+    option.text = title;
+    const QFontMetrics metrics = fontMetrics();
+    const QSize content(metrics.horizontalAdvance(title)
+                            + metrics.horizontalAdvance(QLatin1Char(' ')),
+                        metrics.height());
+    return style()
+        ->sizeFromContents(QStyle::CT_GroupBox, &option, content, this)
+        .expandedTo(QWidget::minimumSizeHint());
 }
 
 void qx5170_sfpRelayPair::resizeEvent(QResizeEvent *event)
 {
     QGroupBox::resizeEvent(event);
     if (!m_labelledTitle.isEmpty())
+        updateTitle();
+}
+
+void qx5170_sfpRelayPair::changeEvent(QEvent *event)
+{
+    QGroupBox::changeEvent(event);
+    // Another font or style cuts the labels at another place.
+    if ((event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        && !m_labelledTitle.isEmpty())
         updateTitle();
 }
 

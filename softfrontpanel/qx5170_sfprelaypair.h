@@ -53,8 +53,13 @@ public slots:
     void btnAstateChanged_slot(bool state);
     void btnBstateChanged_slot(bool state);
 
+    // As without labels: the labels take what room the pair has, never
+    // more, so that they cannot widen the window.
+    QSize minimumSizeHint() const override;
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void showRelay(int relay, bool closed);
@@ -63,6 +68,7 @@ private:
     // The relay's button marked as its wear stands against its rated life.
     void showWear(int relay);
     void updateTitle();
+    QString plainTitle() const;
     void editLabel(int relay);
 
     std::unique_ptr<sfp::MessageBoxReporter> m_ownReporter;

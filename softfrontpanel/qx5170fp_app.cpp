@@ -208,8 +208,11 @@ void qx5170fp_App::holdPainting()
             if (!m_paintOwed)
                 return;
             m_paintOwed = false;
-            QCoreApplication::postEvent(this, new QEvent(QEvent::UpdateRequest),
-                                        Qt::LowEventPriority);
+            // Sent, not posted: a posted request could meet the next
+            // command's hold and be held again, and a steady burst would
+            // keep the window's picture old for as long as it lasted.
+            QEvent request(QEvent::UpdateRequest);
+            QCoreApplication::sendEvent(this, &request);
         });
     }
     if (!m_paintHold->isActive())
@@ -240,11 +243,42 @@ void qx5170fp_App::showRefusal(int /*relay*/, const QString &reason)
         m_refusalTimer = new QTimer(this);
         m_refusalTimer->setSingleShot(true);
         m_refusalTimer->setInterval(refusalShownMs);
-        connect(m_refusalTimer, &QTimer::timeout, refusalLbl, &QLabel::hide);
+        connect(m_refusalTimer, &QTimer::timeout, this, &qx5170fp_App::hideRefusal);
     }
+    if (refusalLbl->isHidden())
+        m_heightWithoutRefusal = height();
     refusalLbl->setText(QStringLiteral("Refused: ") + reason);
     refusalLbl->show();
     m_refusalTimer->start();
+}
+
+void qx5170fp_App::hideRefusal()
+{
+    refusalLbl->hide();
+    // The line made the window taller to fit; it gives the room back, so
+    // that the window is as it was before the refusal.
+    for (QWidget *widget = refusalLbl->parentWidget(); widget; widget = widget->parentWidget()) {
+        if (widget->layout())
+            widget->layout()->activate();
+    }
+    if (m_heightWithoutRefusal > 0 && height() > m_heightWithoutRefusal)
+        resize(width(), qMax(m_heightWithoutRefusal, minimumHeight()));
+    m_heightWithoutRefusal = 0;
+}
+
+void qx5170fp_App::showNotice(const QString &text)
+{
+    // Made on first use: without a fault the panel looks as it always has.
+    if (!m_noticeLbl) {
+        m_noticeLbl = new QLabel;
+        m_noticeLbl->setObjectName(QStringLiteral("noticeInfo"));
+        m_noticeLbl->setWordWrap(true);
+        auto *panelLayout = qobject_cast<QBoxLayout *>(modeGroupBox->parentWidget()->layout());
+        panelLayout->addWidget(m_noticeLbl);
+    }
+    m_noticeLbl->setText(text);
+    m_noticeLbl->setToolTip(text);
+    m_noticeLbl->show();
 }
 
 void qx5170fp_App::followFixture()
@@ -259,6 +293,9 @@ void qx5170fp_App::setSwitchingLog(sfp::SwitchingLog *log)
 {
     m_log = log;
     m_card->setLog(log, cardId());
+    connect(log, &sfp::SwitchingLog::writeFailed, this, [this](const QString &why) {
+        showNotice(QStringLiteral("The switching log is not kept: ") + why);
+    });
     auto *shortcut = new QShortcut(QKeySequence(QStringLiteral("Ctrl+L")), this);
     connect(shortcut, &QShortcut::activated, this, &qx5170fp_App::showSwitchingLog);
     followFixture();

@@ -54,6 +54,10 @@ public:
     // window): the "Switching log" window opens with Ctrl+L and from the
     // relay area's context menu.
     void setSwitchingLog(sfp::SwitchingLog *log);
+    // Says what the operator must know and would otherwise find only on
+    // standard error (a file that cannot be written, counts not kept): a
+    // line under the mode controls that stays until the next such message.
+    void showNotice(const QString &text);
     // Opens the "Switching log" window, or raises it.
     void showSwitchingLog();
     SwitchingLogView *switchingLogView() const { return m_logView; }
@@ -78,6 +82,7 @@ private:
     void showExclusive(bool on);
     void holdPainting();
     void showRefusal(int relay, const QString &reason);
+    void hideRefusal();
     void followFixture();
     void saveStateAs();
 
@@ -87,6 +92,7 @@ private:
     QTimer *m_paintHold = nullptr;
     bool m_paintOwed = false; // a paint request came while painting was held
     QTimer *m_refusalTimer = nullptr;
+    int m_heightWithoutRefusal = 0; // while the refusal line is shown
 
     qx5170_sfpRelayPair *relayPair[pairCount] = {};
     QGroupBox *modeGroupBox = nullptr;
@@ -96,6 +102,7 @@ private:
     qx2010fp_led *syncLed = nullptr;
     QCheckBox *exclusiveChk = nullptr;
     QLabel *refusalLbl = nullptr;
+    QLabel *m_noticeLbl = nullptr;
     QWidget *m_pairArea = nullptr;
     sfp::SwitchingLog *m_log = nullptr;
     SwitchingLogView *m_logView = nullptr;

@@ -954,6 +954,23 @@ void tst_CommandLine::fixtureFiles()
                                 "(U+0007)\n"),
              run.err.constData());
     QCOMPARE(run.err.count("qx5170fp:"), 1);
+    // A card's own file with a fault is found before the card is opened,
+    // which resets it: the card is left as it was.
+    const QString cards = fixtures + QStringLiteral("/VXI0::1::INSTR%2FFC2.json");
+    QVERIFY(write(cards, "{\"labels\": {\"40\": \"x\"}}"));
+    run = runProgram({QStringLiteral("-platform"), QStringLiteral("offscreen"),
+                      QStringLiteral("--address"), QStringLiteral("VXI0::1::INSTR"),
+                      QStringLiteral("--fc"), QStringLiteral("2")},
+                     {"XDG_CONFIG_HOME=" + folder.filePath(QStringLiteral("config"))});
+    QCOMPARE(run.status, 2);
+    QVERIFY2(
+        run.err.endsWith("qx5170fp: the fixture " + cards.toUtf8()
+                         + " cannot be used: "
+                           "/labels/40: \"40\" is not a relay of the card (\"1\" to \"32\")\n"),
+        run.err.constData());
+    QCOMPARE(run.err.count("qx5170fp:"), 1);
+    QVERIFY2(!run.trace.contains("qx5170_init"), run.trace.constData());
+    QVERIFY(QFile::remove(cards));
 
     // A file named on the command line stands instead of the card's own;
     // unknown keys are named and left out; another card's file is not read.

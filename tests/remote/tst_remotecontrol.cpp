@@ -28,12 +28,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QImage>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTcpSocket>
@@ -42,7 +44,9 @@
 
 #include <QElapsedTimer>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -122,6 +126,7 @@ private slots:
 
     void sameCallsAsAClick();
     void windowPaintsAfterAScript();
+    void windowShowsTheCard();
     void channelsAndQueries();
     void modesUpdateAndTrigger();
     void exclusiveRule();
@@ -138,6 +143,7 @@ private slots:
     void waitsWhileTheOperatorIsAsked();
     void waitsWhileTheCloseQuestionIsOpen();
     void remoteLineAndLock();
+    void statusLinesComeAndGo();
     void lockHolds();
     void longLinesAndLineEnds();
     void closedChannelsAsAList();
@@ -146,10 +152,12 @@ private slots:
     void numericBooleansAreRounded();
     void fixtureRulesHoldForEveryone();
     void fixtureLabels();
+    void labelsKeepTheWindowsWidth();
     void fixtureStates();
     void relayWear();
     void switchingLogSources();
     void switchingLogWindow();
+    void faultsSaidInTheWindow();
 
 private:
     void createPanel(bool demo = false);
@@ -346,6 +354,112 @@ void tst_RemoteControl::windowPaintsAfterAScript()
     QTest::qWait(100);
     QCOMPARE(untouched.paints, 0);
     QVERIFY(m_panel->updatesEnabled());
+}
+
+// What the window shows, drawn from the screen's own copy of it, against
+// what the card says it has: every relay button's checked state, and its
+// picture on the screen against a fresh drawing of the button as it
+// stands, after labels, resizes and bursts of remote commands.
+void tst_RemoteControl::windowShowsTheCard()
+{
+    const QString path = m_folder.filePath(QStringLiteral("fixtures-shown/DEMO.json"));
+    m_panel->card()->setFixture(sfp::Fixture(), path, false);
+    QCoreApplication::sendPostedEvents();
+
+    const auto cardRelays = [this] {
+        const QByteArray answer = m_client.ask("ROUT:CLOS? (@1:32)");
+        const QByteArrayList states = answer.split(',');
+        return states;
+    };
+    // The screen's picture of the window, as the platform was last given it.
+    const auto shownPicture = [this] {
+        return m_panel->screen()
+            ->grabWindow(m_panel->winId())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    const auto shownAsCard = [&](QString *why) {
+        const QByteArrayList states = cardRelays();
+        if (states.size() != 32) {
+            *why = QStringLiteral("card answered %1 states").arg(states.size());
+            return false;
+        }
+        const QImage shown = shownPicture();
+        const QImage drawn = m_panel->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        if (shown.size() != drawn.size()) {
+            *why = QStringLiteral("shown %1x%2, window %3x%4")
+                       .arg(shown.width())
+                       .arg(shown.height())
+                       .arg(drawn.width())
+                       .arg(drawn.height());
+            return false;
+        }
+        for (int relay = 1; relay <= 32; ++relay) {
+            QPushButton *button = relayButton(relay);
+            const bool closed = states.at(relay - 1) == "1";
+            if (button->isChecked() != closed) {
+                *why = QStringLiteral("relay %1 shows %2").arg(relay).arg(button->isChecked());
+                return false;
+            }
+            const QRect area(button->mapTo(m_panel.get(), QPoint(0, 0)), button->size());
+            if (shown.copy(area) != drawn.copy(area)) {
+                *why = QStringLiteral("relay %1's picture is stale").arg(relay);
+                return false;
+            }
+        }
+        return true;
+    };
+    QString why;
+    QTRY_VERIFY2_WITH_TIMEOUT(shownAsCard(&why), qPrintable(why), 30000);
+
+    // A script in a thread of its own, as another program would be: its
+    // lines come while the window works, one small write after another.
+    const auto streamFromAnotherThread = [this](int lines, int round) {
+        std::atomic<bool> ended {false};
+        std::thread script([port = m_remote->port(), lines, round, &ended] {
+            QTcpSocket socket;
+            socket.connectToHost(QHostAddress::LocalHost, port);
+            if (socket.waitForConnected(5000)) {
+                for (int i = 0; i < lines; ++i) {
+                    const int relay = (i * 7 + round) % 32 + 1;
+                    socket.write((i % 3 == 0 ? "ROUT:OPEN (@" : "ROUT:CLOS (@")
+                                 + QByteArray::number(relay) + ")\n");
+                    socket.waitForBytesWritten(5000);
+                }
+                socket.write("*OPC?\n");
+                socket.waitForBytesWritten(5000);
+                socket.waitForReadyRead(60000);
+            }
+            ended = true;
+        });
+        QVERIFY(QTest::qWaitFor([&] { return ended.load(); }, 90000));
+        script.join();
+    };
+
+    // A command that comes between a change and its painting: the paint
+    // the toolkit had asked for comes while painting is held.
+    for (int relay : {1, 2, 3}) {
+        relayButton(relay)->click();
+        emit m_remote->commandArriving();
+        QTRY_VERIFY2_WITH_TIMEOUT(shownAsCard(&why), qPrintable(why), 30000);
+    }
+
+    // Labels that once widened the window, sizes larger than the screen
+    // and smaller than the window's least, a burst at each.
+    const QByteArray label("Reference divider, channel 1");
+    const QSize sizes[] = {{2000, 1200}, {400, 300}, {1100, 650}};
+    int round = 0;
+    for (const QSize &size : sizes) {
+        m_client.run("ROUT:CHAN:LAB \"" + label + QByteArray::number(round) + "\",(@1:32)");
+        m_panel->setGeometry(QRect(QPoint(0, 0), size));
+        streamFromAnotherThread(400, round);
+        m_client.run("ROUT:CHAN:LAB:CLE (@1:16)");
+        QTRY_VERIFY2_WITH_TIMEOUT(shownAsCard(&why), qPrintable(why), 30000);
+        ++round;
+    }
+    // Once the card is quiet, a single switch is drawn too.
+    m_client.run("ROUT:CLOS (@1:32)");
+    QTRY_VERIFY2_WITH_TIMEOUT(shownAsCard(&why), qPrintable(why), 30000);
 }
 
 void tst_RemoteControl::channelsAndQueries()
@@ -1016,6 +1130,61 @@ void tst_RemoteControl::remoteLineAndLock()
         [&] { return remoteLine() == QStringLiteral("Remote: %1, 1 client").arg(endpoint); }));
 }
 
+// The lines under the card information and the mode controls are drawn as
+// they change, and a line that goes takes its room with it.
+void tst_RemoteControl::statusLinesComeAndGo()
+{
+    // Drawn on the screen as the widget stands now.
+    const auto shownAsItIs = [this](const QWidget *part) {
+        const QRect area(part->mapTo(m_panel.get(), QPoint(0, 0)), part->size());
+        const QImage shown = m_panel->screen()
+                                 ->grabWindow(m_panel->winId())
+                                 .toImage()
+                                 .convertToFormat(QImage::Format_RGB32);
+        const QImage drawn = m_panel->grab(area).toImage().convertToFormat(QImage::Format_RGB32);
+        return shown.copy(area) == drawn;
+    };
+    const QString endpoint = QStringLiteral("127.0.0.1:%1").arg(m_remote->port());
+    const auto *remote = m_panel->findChild<QLabel *>(QStringLiteral("remoteInfo"));
+    QVERIFY(remote);
+    QTRY_VERIFY(shownAsItIs(remote));
+    {
+        Client second;
+        QVERIFY(second.connectTo(m_remote->port()));
+        QTRY_COMPARE(remoteLine(), QStringLiteral("Remote: %1, 2 clients").arg(endpoint));
+        QTRY_VERIFY(shownAsItIs(remote));
+        QCOMPARE(second.ask("*OPC?"), QByteArrayLiteral("1"));
+        // Its last command came between a click and its painting.
+        relayButton(1)->click();
+        emit m_remote->commandArriving();
+        second.socket().disconnectFromHost();
+    }
+    QTRY_COMPARE(remoteLine(), QStringLiteral("Remote: %1, 1 client").arg(endpoint));
+    QTRY_VERIFY(shownAsItIs(remote));
+
+    // A refused click: the line comes, the window makes room for it, and
+    // after five seconds both go.
+    const sfp::fixture::Reading fixture
+        = sfp::fixture::parse(R"({"rules": [{"name": "PSU/GND", "mutual": [3, 7]}]})");
+    QCOMPARE(fixture.error, QString());
+    m_panel->card()->setRules(fixture.fixture.rules);
+    m_client.run("ROUT:CLOS (@3)");
+    for (int refusals = 0; refusals < 2; ++refusals) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        const QSize before = m_panel->size();
+        relayButton(7)->click();
+        const auto *refusal = m_panel->findChild<QLabel *>(QStringLiteral("refusalInfo"));
+        QVERIFY(refusal);
+        QTRY_VERIFY(refusal->isVisible());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QVERIFY(m_panel->height() > before.height());
+        QTRY_VERIFY(shownAsItIs(refusal));
+        QTRY_VERIFY_WITH_TIMEOUT(!refusal->isVisible(), 20000);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCOMPARE(m_panel->size(), before);
+    }
+}
+
 void tst_RemoteControl::lockHolds()
 {
     Client second;
@@ -1474,6 +1643,73 @@ void tst_RemoteControl::fixtureLabels()
     QCOMPARE(m_client.ask("ROUT:CHAN:LAB? (@1)"), QByteArray(R"("")"));
 }
 
+// Labels of any length, in any font, set before the window opens or by a
+// script while it is open, never widen it: each pair's title holds what
+// its width does, cut with "…", the whole of it in the tooltip.
+void tst_RemoteControl::labelsKeepTheWindowsWidth()
+{
+    const auto settledWidth = [this] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        return m_panel->width();
+    };
+    const auto titlesFit = [this](const QString &label) {
+        for (int number = 1; number <= 16; ++number) {
+            qx5170_sfpRelayPair *box = pair(number);
+            const QString whole = QStringLiteral("Pair %1 · %2 / %2").arg(number).arg(label);
+            if (box->toolTip() != whole)
+                return QStringLiteral("pair %1's tooltip: %2").arg(number).arg(box->toolTip());
+            if (!box->title().endsWith(QStringLiteral("…"))
+                || !box->title().startsWith(QStringLiteral("Pair %1").arg(number)))
+                return QStringLiteral("pair %1's title: %2").arg(number).arg(box->title());
+            if (box->fontMetrics().horizontalAdvance(box->title()) > box->width())
+                return QStringLiteral("pair %1's title is wider than the pair").arg(number);
+        }
+        return QString();
+    };
+    const QString path = m_folder.filePath(QStringLiteral("fixtures-width/DEMO.json"));
+    m_panel->card()->setFixture(sfp::Fixture(), path, false);
+    const int plain = settledWidth();
+    const int left = m_panel->x();
+    const QByteArray label("Reference divider, channel 12x");
+    QCOMPARE(label.size(), 30);
+
+    // Set by a script on every relay.
+    m_client.run("ROUT:CHAN:LAB \"" + label + "\",(@1:32)");
+    QCOMPARE(settledWidth(), plain);
+    QCOMPARE(m_panel->x(), left);
+    QCOMPARE(titlesFit(QString::fromLatin1(label)), QString());
+    // Another font: the titles are cut again, and the width is the one the
+    // window has in that font without labels.
+    QFont larger = m_panel->font();
+    larger.setPointSize(larger.pointSize() * 2);
+    m_panel->setFont(larger);
+    const int largerLabelled = settledWidth();
+    QCOMPARE(titlesFit(QString::fromLatin1(label)), QString());
+    m_client.run("ROUT:CHAN:LAB:CLE (@1:32)");
+    QCOMPARE(pair(5)->title(), QStringLiteral("Pair 5"));
+    m_panel->adjustSize();
+    const int largerPlain = settledWidth();
+    m_client.run("ROUT:CHAN:LAB \"" + label + "\",(@1:32)");
+    m_panel->adjustSize();
+    QCOMPARE(settledWidth(), largerPlain);
+    QVERIFY(largerLabelled >= largerPlain);
+    m_panel->setFont(QFont());
+    m_client.run("ROUT:CHAN:LAB:CLE (@1:32)");
+
+    // Labels the card has when the window opens.
+    m_panel->hide();
+    m_panel->adjustSize();
+    const int closedPlain = settledWidth();
+    sfp::Fixture labelled;
+    labelled.labels.fill(QString::fromLatin1(label));
+    m_panel->card()->setFixture(labelled, path, true);
+    m_panel->adjustSize();
+    m_panel->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_panel.get()));
+    QCOMPARE(settledWidth(), closedPlain);
+    QCOMPARE(titlesFit(QString::fromLatin1(label)), QString());
+}
+
 void tst_RemoteControl::fixtureStates()
 {
     const QString path = m_folder.filePath(QStringLiteral("fixtures-states/DEMO.json"));
@@ -1779,6 +2015,39 @@ void tst_RemoteControl::switchingLogWindow()
     QCOMPARE(texts,
              QStringList(
                  {"Switching log...", "--", "Apply \"idle\"", "--", "Save current state as..."}));
+}
+
+// A fault the operator would otherwise find only on standard error is said
+// in the window too, on a line of its own that stays.
+void tst_RemoteControl::faultsSaidInTheWindow()
+{
+    const char noticeName[] = "noticeInfo";
+    QCOMPARE(m_panel->findChild<QLabel *>(QLatin1String(noticeName)), nullptr);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    const QSize plain = m_panel->size();
+
+    const QString blocker = m_folder.filePath(QStringLiteral("notice-blocker"));
+    QVERIFY(sfptest::writeFile(blocker, "x"));
+    sfp::SwitchingLog log;
+    log.setPath(blocker + QStringLiteral("/card/switching.jsonl"));
+    m_panel->setSwitchingLog(&log);
+    const auto unset = qScopeGuard([this] { m_panel->card()->setLog(nullptr, QString()); });
+    QCOMPARE(m_panel->findChild<QLabel *>(QLatin1String(noticeName)), nullptr);
+    m_client.run("ROUT:CLOS (@1)");
+    QTRY_VERIFY(m_panel->findChild<QLabel *>(QLatin1String(noticeName)));
+    const auto *notice = m_panel->findChild<QLabel *>(QLatin1String(noticeName));
+    QTRY_VERIFY(notice->isVisible());
+    QVERIFY2(notice->text().startsWith(QStringLiteral("The switching log is not kept: ")),
+             qPrintable(notice->text()));
+    QVERIFY2(notice->text().contains(blocker), qPrintable(notice->text()));
+    QCOMPARE(notice->toolTip(), notice->text());
+    // The window widens for none of it.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QCOMPARE(m_panel->width(), plain.width());
+
+    m_panel->showNotice(QStringLiteral("Relay cycles are not kept: the disk is full"));
+    QCOMPARE(notice->text(), QStringLiteral("Relay cycles are not kept: the disk is full"));
+    QCOMPARE(m_panel->findChildren<QLabel *>(QLatin1String(noticeName)).size(), 1);
 }
 
 SFPTEST_MAIN(tst_RemoteControl)
