@@ -44,6 +44,9 @@ public:
     // "Label...", in the relay button's context menu while the card has a
     // fixture file.
     QAction *labelAction(int relay) const;
+    // As without labels: the labels take what room the pair has, never
+    // more, so that they cannot widen the window.
+    QSize minimumSizeHint() const override;
 
 signals:
     void buttonClicked();
@@ -52,10 +55,6 @@ public slots:
     void exclusiveToggle_slot(bool on);
     void btnAstateChanged_slot(bool state);
     void btnBstateChanged_slot(bool state);
-
-    // As without labels: the labels take what room the pair has, never
-    // more, so that they cannot widen the window.
-    QSize minimumSizeHint() const override;
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
