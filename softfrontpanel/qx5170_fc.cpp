@@ -65,7 +65,7 @@ QString qx5170_fc::errorMessage(ViStatus status) const
     return QString::fromLatin1(text, qsizetype(qstrnlen(text, sizeof text)));
 }
 
-void qx5170_fc::checkBeforeOpen(ViRsrc descriptor, const ViInt16 *fcNumbers) const
+void qx5170_fc::checkBeforeOpen(ViConstRsrc descriptor, const ViInt16 *fcNumbers) const
 {
     if (m_beforeOpen && descriptor)
         m_beforeOpen(QString::fromLatin1(descriptor).section(QLatin1Char(','), 0, 0).trimmed(),

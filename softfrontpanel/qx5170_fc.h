@@ -47,7 +47,7 @@ public:
     const ViUInt16 *storedFcNumbers() const { return m_storedFcNumbers; }
 
 private:
-    void checkBeforeOpen(ViRsrc descriptor, const ViInt16 *fcNumbers) const;
+    void checkBeforeOpen(ViConstRsrc descriptor, const ViInt16 *fcNumbers) const;
 
     BeforeOpen m_beforeOpen;
     char m_storedDescriptor[storedDescriptorSize] = {};

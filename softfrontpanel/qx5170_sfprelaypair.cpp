@@ -310,9 +310,11 @@ QSize qx5170_sfpRelayPair::minimumSizeHint() const
     const QSize content(metrics.horizontalAdvance(title)
                             + metrics.horizontalAdvance(QLatin1Char(' ')),
                         metrics.height());
+    // The layout's own minimum, past the group box's: the group box's hint
+    // is the one that counts the labelled title.
     return style()
         ->sizeFromContents(QStyle::CT_GroupBox, &option, content, this)
-        .expandedTo(QWidget::minimumSizeHint());
+        .expandedTo(QWidget::minimumSizeHint()); // NOLINT(bugprone-parent-virtual-call)
 }
 
 void qx5170_sfpRelayPair::resizeEvent(QResizeEvent *event)

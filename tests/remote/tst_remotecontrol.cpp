@@ -367,8 +367,7 @@ void tst_RemoteControl::windowShowsTheCard()
 
     const auto cardRelays = [this] {
         const QByteArray answer = m_client.ask("ROUT:CLOS? (@1:32)");
-        const QByteArrayList states = answer.split(',');
-        return states;
+        return answer.split(',');
     };
     // The screen's picture of the window, as the platform was last given it.
     const auto shownPicture = [this] {
