@@ -75,7 +75,10 @@ program=/usr/bin/qx5170fp
 said=$(env -u DISPLAY -u QT_QPA_PLATFORM "$program" --version)
 [[ $(head -1 <<<"$said") == "qx5170fp $version" ]] \
     || fail "the package is version $version, but --version printed: $said"
-env -u DISPLAY -u QT_QPA_PLATFORM "$program" --help | grep -q '^Usage: qx5170fp \[options\]' \
+# Read whole before it is searched: grep -q leaves at its first match, and
+# the rest of the help, written into a closed pipe, would fail the program.
+usage=$(env -u DISPLAY -u QT_QPA_PLATFORM "$program" --help) || fail "--help failed"
+grep -q '^Usage: qx5170fp \[options\]' <<<"$usage" \
     || fail "--help does not show the usage"
 # No search path in the installed program: it finds its libraries by its
 # own search, and a search path would add places nobody chose.
