@@ -23,6 +23,7 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QList>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QProcessEnvironment>
 #include <QSplashScreen>
@@ -110,9 +111,11 @@ int closeStandardOutput(int writeError)
 }
 
 // Reads the fixture at path into `fixture`, printing its warnings. False,
-// with one line printed, when it cannot be used; a file that is not there
-// is no fixture (`found` stays false), unless the user named it.
-bool readFixture(const QString &path, bool named, sfp::Fixture *fixture, bool *found)
+// with one line printed and the reason in `fault`, when it cannot be used;
+// a file that is not there is no fixture (`found` stays false), unless the
+// user named it.
+bool readFixture(const QString &path, bool named, sfp::Fixture *fixture, bool *found,
+                 QString *fault)
 {
     bool absent = false;
     const sfp::fixture::Reading reading = sfp::fixture::read(path, &absent);
@@ -120,6 +123,7 @@ bool readFixture(const QString &path, bool named, sfp::Fixture *fixture, bool *f
         return true;
     const QString error = absent ? QStringLiteral("there is no such file") : reading.error;
     if (!error.isEmpty()) {
+        *fault = QStringLiteral("The fixture %1 cannot be used: %2").arg(path, error);
         std::fprintf(stderr, "qx5170fp: the fixture %s cannot be used: %s\n", qUtf8Printable(path),
                      qUtf8Printable(error));
         return false;
@@ -130,6 +134,24 @@ bool readFixture(const QString &path, bool named, sfp::Fixture *fixture, bool *f
     *fixture = reading.fixture;
     *found = true;
     return true;
+}
+
+// A fixture that cannot be used ends the program. An operator who started
+// the panel from a menu has no terminal to read the line on: where the
+// screen is seen, a box says it too, above the splash, which stays on top
+// of everything else.
+void showFixtureFault(const QString &fault, QSplashScreen *splash)
+{
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
+        return;
+    if (splash != nullptr)
+        splash->hide();
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Orbelan 5170 SFP"), fault,
+                    QMessageBox::Ok);
+    box.setInformativeText(QStringLiteral("The panel ends. Mend or remove the file, then start "
+                                          "the panel again."));
+    box.exec();
 }
 
 } // namespace
@@ -178,15 +200,21 @@ int main(int argc, char *argv[])
 
     // A fixture named on the command line is read before anything is
     // shown: a file with a fault ends the program at once.
+    // Said in a box too once the toolkit runs, where there is a display.
     sfp::Fixture fixture;
     bool fixtureFound = false;
+    QString fixtureFault;
     const bool fixtureNamed = !commandLine.fixture.isEmpty();
-    if (fixtureNamed && !readFixture(commandLine.fixture, true, &fixture, &fixtureFound))
+    const bool lacksDisplay
+        = qx5170fpLacksDisplay(commandLine, QProcessEnvironment::systemEnvironment());
+    if (fixtureNamed
+        && !readFixture(commandLine.fixture, true, &fixture, &fixtureFound, &fixtureFault)
+        && lacksDisplay)
         return qx5170fpFixtureExitStatus;
 
     // Without a display the toolkit would print its own four lines and
     // abort; one line of ours says what to do instead.
-    if (qx5170fpLacksDisplay(commandLine, QProcessEnvironment::systemEnvironment())) {
+    if (lacksDisplay) {
         std::fprintf(stderr, "qx5170fp: %s\n", qx5170fpNoDisplayError);
         return qx5170fpFailureExitStatus;
     }
@@ -212,6 +240,10 @@ int main(int argc, char *argv[])
     // driver session), then the function card, then the application.
     QApplication app(toolkitArgc, toolkitArgv.data());
     QGuiApplication::setDesktopFileName(QStringLiteral("example.orbelan.qx5170fp"));
+    if (!fixtureFault.isEmpty()) {
+        showFixtureFault(fixtureFault, nullptr);
+        return qx5170fpFixtureExitStatus;
+    }
     qx5170_fc fc;
 
     // The remote control's port is taken before anything is connected: a
@@ -262,7 +294,7 @@ int main(int argc, char *argv[])
     // does, is looked at before the open resets the card: a file that
     // cannot be used ends the program while the card is still as it was.
     if (!fixtureNamed) {
-        fc.setBeforeOpen([](const QString &descriptor, int fcNumber) {
+        fc.setBeforeOpen([splashScreen = splash.get()](const QString &descriptor, int fcNumber) {
             const QString path = sfp::fixture::fileName(sfp::fixture::defaultFolder(),
                                                         sfp::cardId(descriptor, fcNumber));
             bool absent = false;
@@ -271,6 +303,9 @@ int main(int argc, char *argv[])
                 return;
             std::fprintf(stderr, "qx5170fp: the fixture %s cannot be used: %s\n",
                          qUtf8Printable(path), qUtf8Printable(reading.error));
+            const QString fault
+                = QStringLiteral("The fixture %1 cannot be used: %2").arg(path, reading.error);
+            showFixtureFault(fault, splashScreen);
             // Nothing is open yet that the process's end would not release.
             std::fflush(nullptr);
             std::_Exit(qx5170fpFixtureExitStatus);
@@ -287,8 +322,10 @@ int main(int argc, char *argv[])
     const QString fixturePath = fixtureNamed
         ? commandLine.fixture
         : sfp::fixture::fileName(sfp::fixture::defaultFolder(), window.cardId());
-    if (!fixtureNamed && !readFixture(fixturePath, false, &fixture, &fixtureFound))
+    if (!fixtureNamed && !readFixture(fixturePath, false, &fixture, &fixtureFound, &fixtureFault)) {
+        showFixtureFault(fixtureFault, splash.get());
         return qx5170fpFixtureExitStatus;
+    }
     window.card()->setFixture(fixture, fixturePath, fixtureFound);
     // Relays wear out on a card, not in demo mode.
     if (!window.card()->isDemo()) {

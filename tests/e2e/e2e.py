@@ -511,6 +511,39 @@ def switching_log(desktop, program):
     return panel
 
 
+def fixture_fault_box(desktop, program):
+    """A fixture that cannot be used is said in a box as well as on standard
+    error: one named with --fixture before anything else is shown, and the
+    card's own, found by its address, before the card is opened. OK ends the
+    program with status 2; the card was never opened."""
+    named = os.path.join(desktop.folder, "named.json")
+    own_folder = os.path.join(desktop.environment()["XDG_CONFIG_HOME"], "qx5170fp", "fixtures")
+    os.makedirs(own_folder)
+    own = os.path.join(own_folder, "VXI0::1::INSTR%2FFC2.json")
+    for path in (named, own):
+        with open(path, "w", encoding="utf-8") as out:
+            out.write('{"labels": {"3": "PSU rail"')
+    for arguments, path in ((["--demo", "--fixture", named], named),
+                            (["--address", "VXI0::1::INSTR", "--fc", "2"], own)):
+        panel = d.Panel(desktop, program, arguments=arguments)
+        try:
+            box = panel.wait_window("Orbelan 5170 SFP", "alert")
+            said = "The fixture %s cannot be used:" % path
+            expect(any(label.name.startswith(said) for label in d.find_all(box, "label")),
+                   "the box does not begin with '%s'" % said)
+            expect(d.splash_window(panel) is None, "the splash hides the box")
+            expect(panel.window(d.PANEL_TITLE) is None, "the panel opened")
+            d.press(d.find(box, "push button", "OK"))
+            expect(panel.wait_exit() == 2, "exit status %s, not 2" % panel.process.returncode)
+            expect(("the fixture %s cannot be used" % path) in panel.output(),
+                   "standard error does not name the fixture")
+            inits = [line for line in panel.calls() if line.startswith("qx5170_init(")]
+            expect(inits == [], "the card was opened: %s" % inits)
+        finally:
+            panel.close()
+    return panel
+
+
 SCENARIOS = {
     "demo_close": demo_close,
     "autofind_switch": autofind_switch,
@@ -523,6 +556,7 @@ SCENARIOS = {
     "break_before_make": break_before_make,
     "fixture_rules_and_labels": fixture_rules_and_labels,
     "switching_log": switching_log,
+    "fixture_fault_box": fixture_fault_box,
     **remote.SCENARIOS,
     **vxi11.SCENARIOS,
 }
