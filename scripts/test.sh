@@ -21,36 +21,51 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 # folder's path; without interception those blocks are not scanned.
 export LSAN_OPTIONS=suppressions=$top/tests/lsan.supp:print_suppressions=0:intercept_tls_get_addr=0
 
-# The run command builds the same folder without tests; ask for them here.
-"$top/scripts/build.sh" build -DSFP_BUILD_TESTS=ON -DSFP_BUILD_BENCH=ON || exit 1
-CC=clang CXX=clang++ "$top/scripts/build.sh" build-fuzz -DSFP_FUZZ=ON -DSFP_BUILD_BENCH=OFF -DSFP_BUILD_TOOLS=OFF || exit 1
-"$top/scripts/build.sh" build-asan -DSFP_SANITIZE=ON -DSFP_BUILD_BENCH=OFF -DSFP_BUILD_TOOLS=OFF || exit 1
+# Each stage says how long it took, and the run ends with the list of
+# them: where CI's time goes is there to read, stage by stage.
+stages=()
+failed=0
+stage() {
+    local name=$1 started=$SECONDS status took
+    shift
+    echo "== $name"
+    "$@"
+    status=$?
+    took=$((SECONDS - started))
+    stages+=("$(printf '%-58s %3d:%02d  %s' "$name" $((took / 60)) $((took % 60)) \
+        "$([[ $status -eq 0 ]] && echo passed || echo FAILED)")")
+    echo "== $name: $((took / 60)) min $((took % 60)) s"
+    [[ $status -eq 0 ]] || failed=1
+    return "$status"
+}
+summary() {
+    echo "== Stages (minutes:seconds), $((SECONDS / 60)) min $((SECONDS % 60)) s in all"
+    printf '%s\n' "${stages[@]}"
+}
 
-echo "== Fuzzers (libFuzzer, a bounded run each)"
-ctest --test-dir "$top/build-fuzz" --output-on-failure --no-tests=error -j 2
-fuzzed=$?
-echo "== Test suite (normal build)"
-ctest --test-dir "$top/build" --output-on-failure --no-tests=error -j 2
-normal=$?
-echo "== Test suite (AddressSanitizer + UndefinedBehaviorSanitizer)"
-ctest --test-dir "$top/build-asan" --output-on-failure --no-tests=error -j 2
-sanitized=$?
-echo "== Debian package: lintian, install, run, remove"
-"$top/scripts/check-package.sh" "$top/build"
-packaged=$?
-echo "== Build against vendor libraries and headers"
-"$top/scripts/check-vendor-build.sh" "$top/build"
-vendor=$?
-echo "== Licence: an SPDX line in every file that takes comments"
-"$top/scripts/check-licence.sh"
-licensed=$?
-echo "== Static analysis (clazy, clang-tidy)"
-"$top/scripts/analyse.sh"
-analysed=$?
+# The run command builds the same folder without tests; ask for them here.
+# A build that fails ends the run: nothing after it could pass.
+stage "Build (normal)" "$top/scripts/build.sh" build -DSFP_BUILD_TESTS=ON -DSFP_BUILD_BENCH=ON \
+    || { summary; exit 1; }
+stage "Build (fuzzers)" env CC=clang CXX=clang++ "$top/scripts/build.sh" build-fuzz -DSFP_FUZZ=ON \
+    -DSFP_BUILD_BENCH=OFF -DSFP_BUILD_TOOLS=OFF || { summary; exit 1; }
+stage "Build (AddressSanitizer + UndefinedBehaviorSanitizer)" "$top/scripts/build.sh" build-asan \
+    -DSFP_SANITIZE=ON -DSFP_BUILD_BENCH=OFF -DSFP_BUILD_TOOLS=OFF || { summary; exit 1; }
+
+stage "Fuzzers (libFuzzer, a bounded run each)" \
+    ctest --test-dir "$top/build-fuzz" --output-on-failure --no-tests=error -j 2
+stage "Test suite (normal build)" \
+    ctest --test-dir "$top/build" --output-on-failure --no-tests=error -j 2
+stage "Test suite (AddressSanitizer + UndefinedBehaviorSanitizer)" \
+    ctest --test-dir "$top/build-asan" --output-on-failure --no-tests=error -j 2
+stage "Debian package: lintian, install, run, remove" "$top/scripts/check-package.sh" "$top/build"
+stage "Build against vendor libraries and headers" \
+    "$top/scripts/check-vendor-build.sh" "$top/build"
+stage "Licence: an SPDX line in every file that takes comments" "$top/scripts/check-licence.sh"
+stage "Static analysis (clazy, clang-tidy)" "$top/scripts/analyse.sh"
 # The figures per folder; the core, the widgets and the program must keep
 # their floors.
-echo "== Coverage (gcovr over the core, the widgets, the program and the stand-ins)"
-"$top/scripts/coverage.sh" --check
-covered=$?
-[[ $fuzzed -eq 0 && $normal -eq 0 && $sanitized -eq 0 && $packaged -eq 0 && $vendor -eq 0
-    && $licensed -eq 0 && $analysed -eq 0 && $covered -eq 0 ]]
+stage "Coverage (gcovr; floors for the core, the widgets, the program)" \
+    "$top/scripts/coverage.sh" --check
+summary
+[[ $failed -eq 0 ]]
