@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "commandline.h"
 
-#include "scpiserver.h"
+#include "endpoint.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -279,7 +279,7 @@ QString qx5170fpListenWarning(const QHostAddress &address, quint16 port)
 {
     return QStringLiteral("the remote control listens on %1: anyone who can reach it there can "
                           "switch the relays")
-        .arg(sfp::scpiEndpoint(address, port));
+        .arg(sfp::endpointText(address, port));
 }
 
 qx5170fpCommandLine qx5170fpParseCommandLine(const QStringList &arguments)
@@ -491,6 +491,22 @@ bool qx5170fpLacksDisplay(const qx5170fpCommandLine &commandLine,
                    .compare(QLatin1String("xcb"), Qt::CaseInsensitive)
             == 0;
     });
+}
+
+bool qx5170fpShowsBoxes(const QString &platformName)
+{
+    return platformName.compare(QLatin1String("offscreen"), Qt::CaseInsensitive) != 0
+        && platformName.compare(QLatin1String("minimal"), Qt::CaseInsensitive) != 0;
+}
+
+bool qx5170fpShowsBoxes(const qx5170fpCommandLine &commandLine,
+                        const QProcessEnvironment &environment)
+{
+    QString platforms = commandLine.platform;
+    if (platforms.isEmpty())
+        platforms = environment.value(QStringLiteral("QT_QPA_PLATFORM"));
+    return qx5170fpShowsBoxes(
+        platforms.section(QLatin1Char(';'), 0, 0).section(QLatin1Char(':'), 0, 0));
 }
 
 QString qx5170fpHelpText()

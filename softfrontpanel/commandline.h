@@ -81,6 +81,13 @@ QStringList qx5170fpToolkitArguments(const QStringList &arguments);
 bool qx5170fpLacksDisplay(const qx5170fpCommandLine &commandLine,
                           const QProcessEnvironment &environment);
 
+// Whether a box the program shows is seen by anyone: not on the platforms
+// that draw into memory only (offscreen, minimal). The first form asks
+// before the toolkit starts, for the platform it would choose first.
+bool qx5170fpShowsBoxes(const QString &platformName);
+bool qx5170fpShowsBoxes(const qx5170fpCommandLine &commandLine,
+                        const QProcessEnvironment &environment);
+
 // The line (after "qx5170fp: ") that warns of a remote control listening
 // on an address other than the loopback interface's.
 QString qx5170fpListenWarning(const QHostAddress &address, quint16 port);

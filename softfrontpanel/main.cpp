@@ -5,6 +5,7 @@
 #include "cardheader.h"
 #include "cardsession.h"
 #include "commandline.h"
+#include "endpoint.h"
 #include "fixture.h"
 #include "libraryrevision.h"
 #include "logtools.h"
@@ -19,6 +20,7 @@
 #include "savedstates.h"
 #include "switchinglog.h"
 #include "terminationsignals.h"
+#include "userfolders.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -142,8 +144,7 @@ bool readFixture(const QString &path, bool named, sfp::Fixture *fixture, bool *f
 // of everything else.
 void showFixtureFault(const QString &fault, QSplashScreen *splash)
 {
-    const QString platform = QGuiApplication::platformName();
-    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
+    if (!qx5170fpShowsBoxes(QGuiApplication::platformName()))
         return;
     if (splash != nullptr)
         splash->hide();
@@ -199,17 +200,17 @@ int main(int argc, char *argv[])
         return closeStandardOutput(printVersion());
 
     // A fixture named on the command line is read before anything is
-    // shown: a file with a fault ends the program at once.
-    // Said in a box too once the toolkit runs, where there is a display.
+    // shown: a file with a fault ends the program at once, after a box
+    // where one can be seen (the toolkit is started for it).
     sfp::Fixture fixture;
     bool fixtureFound = false;
     QString fixtureFault;
     const bool fixtureNamed = !commandLine.fixture.isEmpty();
-    const bool lacksDisplay
-        = qx5170fpLacksDisplay(commandLine, QProcessEnvironment::systemEnvironment());
+    const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    const bool lacksDisplay = qx5170fpLacksDisplay(commandLine, environment);
     if (fixtureNamed
         && !readFixture(commandLine.fixture, true, &fixture, &fixtureFound, &fixtureFault)
-        && lacksDisplay)
+        && (lacksDisplay || !qx5170fpShowsBoxes(commandLine, environment)))
         return qx5170fpFixtureExitStatus;
 
     // Without a display the toolkit would print its own four lines and
@@ -259,7 +260,7 @@ int main(int argc, char *argv[])
         if (!remote->listen(commandLine.listenAddress, commandLine.listenPort)) {
             std::fprintf(stderr, "qx5170fp: the remote control cannot listen on %s: %s\n",
                          qUtf8Printable(
-                             sfp::scpiEndpoint(commandLine.listenAddress, commandLine.listenPort)),
+                             sfp::endpointText(commandLine.listenAddress, commandLine.listenPort)),
                          qUtf8Printable(remote->errorString()));
             return qx5170fpFailureExitStatus;
         }
@@ -371,7 +372,7 @@ int main(int argc, char *argv[])
         const QString cardId = window.cardId();
         remote->setIdentity(sfp::RemoteControl::identity(cardId, fc.driverRevision()));
         remote->setStateFolder(
-            sfp::savedStates::cardFolder(sfp::savedStates::defaultFolder(), cardId));
+            sfp::userFolders::cardFolder(sfp::savedStates::defaultFolder(), cardId));
         remote->start(window.card());
         // The announcement names VXI-11 only once the port mapper does: it
         // follows the registration, which may take a while.

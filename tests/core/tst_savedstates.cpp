@@ -7,6 +7,7 @@
 #include "cardstate.h"
 #include "savedstates.h"
 #include "sfpcoretest.h"
+#include "userfolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,6 +24,7 @@
 #include <unistd.h>
 
 namespace savedStates = sfp::savedStates;
+namespace userFolders = sfp::userFolders;
 using sfptest::EnvironmentChange;
 using sfptest::writeFile;
 
@@ -117,7 +119,7 @@ void tst_SavedStates::cardFolder()
 {
     QFETCH(QString, id);
     QFETCH(QString, folder);
-    QCOMPARE(savedStates::cardFolder(QStringLiteral("/data"), id), folder);
+    QCOMPARE(userFolders::cardFolder(QStringLiteral("/data"), id), folder);
 }
 
 void tst_SavedStates::dataFolderFollowsXdg()
@@ -149,9 +151,9 @@ void tst_SavedStates::twoCardsKeepTheirOwnSlots()
     QTemporaryDir root;
     QVERIFY(root.isValid());
     const QString first
-        = savedStates::cardFolder(root.path(), QStringLiteral("VXI0::1::INSTR/FC2"));
+        = userFolders::cardFolder(root.path(), QStringLiteral("VXI0::1::INSTR/FC2"));
     const QString second
-        = savedStates::cardFolder(root.path(), QStringLiteral("VXI0::5::INSTR/FC3"));
+        = userFolders::cardFolder(root.path(), QStringLiteral("VXI0::5::INSTR/FC3"));
     QCOMPARE(savedStates::save(savedStates::fileName(first, 2), someState()), QString());
 
     sfp::CardState loaded;

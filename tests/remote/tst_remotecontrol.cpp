@@ -16,6 +16,7 @@
 #include "sfptest.h"
 #include "switchinglog.h"
 #include "switchinglogview.h"
+#include "userfolders.h"
 
 #include "qx5170.h"
 #include "sim_control.h"
@@ -224,7 +225,7 @@ void tst_RemoteControl::createPanel(bool demo)
     m_remote = std::make_unique<sfp::RemoteControl>(QByteArray(), QString());
     QVERIFY(m_remote->listen(QHostAddress::LocalHost, 0));
     m_panel->followRemote(m_remote.get());
-    m_states = sfp::savedStates::cardFolder(m_statesRoot, m_panel->cardId());
+    m_states = sfp::userFolders::cardFolder(m_statesRoot, m_panel->cardId());
     m_remote->setIdentity(sfp::RemoteControl::identity(m_panel->cardId(), m_fc->driverRevision()));
     m_remote->setStateFolder(m_states);
     m_remote->start(m_panel->card());
@@ -900,7 +901,7 @@ void tst_RemoteControl::statesBelongToTheirCard()
 
     // Another card finds its own slot 2 empty, and keeps its own.
     m_remote->setStateFolder(
-        sfp::savedStates::cardFolder(m_statesRoot, QStringLiteral("VXI0::5::INSTR/FC3")));
+        sfp::userFolders::cardFolder(m_statesRoot, QStringLiteral("VXI0::5::INSTR/FC3")));
     m_client.send("*RCL 2");
     QCOMPARE(m_client.ask("SYST:ERR?"),
              QByteArrayLiteral("-224,\"Illegal parameter value;nothing saved as 2\""));

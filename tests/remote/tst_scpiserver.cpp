@@ -7,6 +7,7 @@
 // its connections (keepalive, acknowledgements, small packets), clients
 // that vanish or fall silent, one client too many, and the addresses it
 // takes clients on.
+#include "endpoint.h"
 #include "linkednamespaces.h"
 #include "scpiserver.h"
 
@@ -611,7 +612,7 @@ void tst_ScpiServer::everyAddressTakesBothKinds()
         sfp::ScpiServer server(&m_handler);
         QVERIFY(server.listen(QHostAddress::Any, 0));
         server.start();
-        QCOMPARE(sfp::scpiEndpoint(server.address(), server.port()),
+        QCOMPARE(sfp::endpointText(server.address(), server.port()),
                  QStringLiteral("[::]:%1").arg(server.port()));
         QTcpSocket ipv4;
         ipv4.connectToHost(QHostAddress::LocalHost, server.port());
@@ -637,7 +638,7 @@ void tst_ScpiServer::everyAddressTakesBothKinds()
     if (!server.listen(QHostAddress::LocalHostIPv6, 0))
         QSKIP("no IPv6 loopback here");
     server.start();
-    QCOMPARE(sfp::scpiEndpoint(server.address(), server.port()),
+    QCOMPARE(sfp::endpointText(server.address(), server.port()),
              QStringLiteral("[::1]:%1").arg(server.port()));
     QTcpSocket ipv4;
     ipv4.connectToHost(QHostAddress::LocalHost, server.port());

@@ -4,6 +4,7 @@
 
 #include "inifilesave.h"
 #include "smallfile.h"
+#include "userfolders.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -35,10 +36,7 @@ namespace sfp::platformConfig {
 
 QStringList files()
 {
-    QString home = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (!usable(home))
-        home = QDir::homePath() + QStringLiteral("/.config");
-    QStringList folders {home};
+    QStringList folders {userFolders::configHome()};
     QStringList system;
     const QStringList listed
         = qEnvironmentVariable("XDG_CONFIG_DIRS").split(QLatin1Char(':'), Qt::SkipEmptyParts);

@@ -3,6 +3,7 @@
 #include "remotecontrol.h"
 
 #include "cardsession.h"
+#include "endpoint.h"
 #include "fixture.h"
 #include "relaywear.h"
 #include "savedstates.h"
@@ -160,7 +161,7 @@ QString RemoteControl::infoText() const
 {
     const int clients = clientCount();
     QString text = QStringLiteral("Remote: %1, %2 %3")
-                       .arg(scpiEndpoint(m_server.address(), m_server.port()))
+                       .arg(endpointText(m_server.address(), m_server.port()))
                        .arg(clients)
                        .arg(clients == 1 ? QStringLiteral("client") : QStringLiteral("clients"));
     if (isLocked())

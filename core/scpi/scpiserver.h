@@ -24,10 +24,6 @@ class QTimer;
 
 namespace sfp {
 
-// ADDRESS:PORT as clients name it, an IPv6 address in brackets:
-// 127.0.0.1:5025, [::1]:5025; every address of both kinds is [::]:5025.
-QString scpiEndpoint(const QHostAddress &address, quint16 port);
-
 class ScpiServer final : public QObject
 {
     Q_OBJECT

@@ -17,11 +17,6 @@ inline constexpr int slotCount = 10;
 // ($XDG_DATA_HOME when it is an absolute path, else ~/.local/share).
 QString defaultFolder();
 
-// The folder of one card's slots in root: the card id (sfp::cardId)
-// percent-encoded, so that no id reaches outside root or into another
-// card's folder ("VXI0::1::INSTR/FC2" gives "VXI0::1::INSTR%2FFC2").
-QString cardFolder(const QString &root, const QString &cardId);
-
 // The file of slot 0..9 in folder.
 QString fileName(const QString &folder, int slot);
 

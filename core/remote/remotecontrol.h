@@ -72,7 +72,7 @@ public:
         m_vxi11.setIdleTimeout(timeouts.idle);
     }
     void setIdentity(const QByteArray &identity) { m_identity = identity; }
-    // The folder of the card's own slots (savedStates::cardFolder), known
+    // The folder of the card's own slots (userFolders::cardFolder), known
     // once the panel is connected; set before start().
     void setStateFolder(const QString &folder) { m_stateFolder = folder; }
     // The port bound, also when listen() was asked for any free one (0).

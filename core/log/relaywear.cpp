@@ -3,8 +3,8 @@
 #include "relaywear.h"
 
 #include "fixture.h"
-#include "savedstates.h"
 #include "smallfile.h"
+#include "userfolders.h"
 
 #include <nlohmann/json.hpp>
 
@@ -39,15 +39,12 @@ RelayWear::~RelayWear()
 
 QString RelayWear::defaultFolder()
 {
-    QString home = qEnvironmentVariable("XDG_STATE_HOME");
-    if (!QDir::isAbsolutePath(home))
-        home = QDir::homePath() + QStringLiteral("/.local/state");
-    return QDir::cleanPath(home + QStringLiteral("/qx5170fp"));
+    return QDir::cleanPath(userFolders::stateHome() + QStringLiteral("/qx5170fp"));
 }
 
 QString RelayWear::fileName(const QString &folder, const QString &cardId)
 {
-    return savedStates::cardFolder(folder, cardId) + QStringLiteral("/relay-cycles.json");
+    return userFolders::cardFolder(folder, cardId) + QStringLiteral("/relay-cycles.json");
 }
 
 QString RelayWear::open(const QString &path)

@@ -3,7 +3,7 @@
 #include "switchinglog.h"
 
 #include "fixture.h"
-#include "savedstates.h"
+#include "userfolders.h"
 
 #include <nlohmann/json.hpp>
 
@@ -536,7 +536,7 @@ SwitchingLog::~SwitchingLog()
 
 QString SwitchingLog::fileName(const QString &folder, const QString &cardId)
 {
-    return savedStates::cardFolder(folder, cardId) + QStringLiteral("/switching.jsonl");
+    return userFolders::cardFolder(folder, cardId) + QStringLiteral("/switching.jsonl");
 }
 
 QDateTime SwitchingLog::now()

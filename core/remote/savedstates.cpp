@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: MIT
 #include "savedstates.h"
 
+#include "userfolders.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,7 +12,6 @@
 #include <QJsonObject>
 #include <QSaveFile>
 #include <QScopeGuard>
-#include <QStandardPaths>
 
 #include <cerrno>
 #include <cstring>
@@ -105,25 +106,7 @@ namespace sfp::savedStates {
 
 QString defaultFolder()
 {
-    // A relative XDG_DATA_HOME is to be ignored, which Qt 6.4 does not do:
-    // it would put the states under whatever the working folder is.
-    const QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
-    const QString data = !dataHome.isEmpty() && QDir::isRelativePath(dataHome)
-        ? QDir::homePath() + QStringLiteral("/.local/share")
-        : QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    return data + QStringLiteral("/qx5170fp");
-}
-
-QString cardFolder(const QString &root, const QString &cardId)
-{
-    // '/' and '%' are encoded, so an id is one folder name and two ids never
-    // meet in one; the colons of VISA's names stay readable.
-    QByteArray name = cardId.toUtf8().toPercentEncoding(":");
-    // Nothing, or dots alone, would name root itself or the folder above
-    // it. A lone '%' is the name of no encoded id.
-    if (name.count('.') == name.size())
-        name = name.isEmpty() ? QByteArray("%") : cardId.toUtf8().toPercentEncoding(":", ".");
-    return root + QLatin1Char('/') + QString::fromLatin1(name);
+    return QDir::cleanPath(userFolders::dataHome() + QStringLiteral("/qx5170fp"));
 }
 
 QString fileName(const QString &folder, int slot)

@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: MIT
 #include "vxi11server.h"
 
+#include "endpoint.h"
+
 #include "scpiserver.h"
 #include "vxi11serverdetail.h"
 
@@ -64,7 +66,7 @@ QString peerOf(int descriptor)
         port = ntohs(reinterpret_cast<const sockaddr_in *>(&storage)->sin_port);
     else if (storage.ss_family == AF_INET6)
         port = ntohs(reinterpret_cast<const sockaddr_in6 *>(&storage)->sin6_port);
-    return sfp::scpiEndpoint(address, port);
+    return sfp::endpointText(address, port);
 }
 
 // A socket bound to a free port of the address, listening; -1 and why not.

@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: MIT
 #include "scpiserver.h"
 
+#include "endpoint.h"
+
 #include <QElapsedTimer>
 #include <QScopedValueRollback>
 #include <QTcpServer>
@@ -82,20 +84,9 @@ void acknowledgeAtOnce(QTcpSocket *socket)
 
 namespace sfp {
 
-QString scpiEndpoint(const QHostAddress &address, quint16 port)
-{
-    QString host = address.toString();
-    if (address.protocol() == QAbstractSocket::IPv6Protocol)
-        host = QStringLiteral("[%1]").arg(host);
-    // Every address of both kinds; the toolkit writes it as IPv4's.
-    else if (address.protocol() == QAbstractSocket::AnyIPProtocol)
-        host = QStringLiteral("[::]");
-    return QStringLiteral("%1:%2").arg(host).arg(port);
-}
-
 namespace {
 
-// A client's address as scpiEndpoint writes it; an IPv4 client reached
+// A client's address as endpointText writes it; an IPv4 client reached
 // through a dual-stack socket by its plain IPv4 address.
 QString peerText(const QTcpSocket *socket)
 {
@@ -104,7 +95,7 @@ QString peerText(const QTcpSocket *socket)
     const QHostAddress v4(address.toIPv4Address(&mapped));
     if (mapped)
         address = v4;
-    return scpiEndpoint(address, socket->peerPort());
+    return endpointText(address, socket->peerPort());
 }
 
 } // namespace
