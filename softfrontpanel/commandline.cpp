@@ -9,6 +9,7 @@
 #include <QList>
 
 #include <algorithm>
+#include <cstdio>
 #include <initializer_list>
 
 namespace {
@@ -274,6 +275,11 @@ bool parseListen(const QString &value, qx5170fpCommandLine *result)
 }
 
 } // namespace
+
+void qx5170fpSay(const QString &text)
+{
+    std::fprintf(stderr, "qx5170fp: %s\n", qUtf8Printable(text));
+}
 
 QString qx5170fpListenWarning(const QHostAddress &address, quint16 port)
 {

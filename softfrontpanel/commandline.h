@@ -95,6 +95,9 @@ QString qx5170fpListenWarning(const QHostAddress &address, quint16 port);
 // The usage text that -h and --help print.
 QString qx5170fpHelpText();
 
+// One line on standard error: "qx5170fp: " and `text`.
+void qx5170fpSay(const QString &text);
+
 // The line that follows an error on standard error.
 inline constexpr char qx5170fpTryHelp[] = "Try 'qx5170fp --help' for more information.";
 
