@@ -6,8 +6,8 @@
 #include "resourcescan.h"
 #include "sfpcoretest.h"
 
-#include "../discovery/lxisystems.h"
-#include "../discovery/recordingfc.h"
+#include "../../discovery/lxisystems.h"
+#include "../../discovery/recordingfc.h"
 #include "sim_control.h"
 
 #include <QCoreApplication>
