@@ -10,6 +10,8 @@ target links directly (PUBLIC or PRIVATE, as its CMakeLists.txt says),
 never those of a room it reaches only through another; and the rooms'
 links must not run in a circle. The targets' links are the one statement
 of who may use whom: this check reads them and holds every include to them.
+And the card's driver is called in the card's room alone (the platform
+room only loads it).
 
     scripts/check-rooms.py [TOP]
 """
@@ -23,6 +25,10 @@ WIDGET_ROOMS = {"softfrontpanel_lib": "softfrontpanel_lib", "softfrontpanel": "q
 # Headers generated in a room's build folder, named after the room that
 # makes them.
 GENERATED = {"vxi11.h": "vxi11"}
+# The card's driver: its header and its functions, reached through the
+# loaded platform.
+DRIVER = re.compile(r'#\s*include\s+"qx5170\.h"|\bqx5170_[a-z_]+\s*\(')
+DRIVER_ROOMS = {"card", "platform"}
 
 
 def rooms():
@@ -66,6 +72,9 @@ def main():
     for room, (folder, _) in found.items():
         for source in sorted(folder.glob("*.[ch]*")):
             for number, line in enumerate(source.read_text().splitlines(), 1):
+                if room not in DRIVER_ROOMS and DRIVER.search(line.split("//")[0]):
+                    faults.append(f"{source.relative_to(TOP)}:{number}: calls the card's "
+                                  f"driver outside the card's room")
                 included = re.match(r'\s*#\s*include\s+"([^"]+)"', line)
                 if not included:
                     continue

@@ -23,32 +23,6 @@
 
 namespace {
 
-// What VISA says of itself: its maker and the revision of its
-// implementation (major, minor and sub-minor number, as VISA packs them).
-QString visaRevision()
-{
-    const sfp::PlatformFunctions &platform = sfp::libraries();
-    ViSession rm = VI_NULL;
-    if (platform.viOpenDefaultRM(&rm) < VI_SUCCESS)
-        return QStringLiteral("unknown");
-    ViChar maker[256] = {};
-    ViUInt32 version = 0;
-    const bool named = platform.viGetAttribute(rm, VI_ATTR_RSRC_MANF_NAME, maker) >= VI_SUCCESS;
-    const bool numbered
-        = platform.viGetAttribute(rm, VI_ATTR_RSRC_IMPL_VERSION, &version) >= VI_SUCCESS;
-    platform.viClose(rm);
-    maker[sizeof maker - 1] = '\0';
-    QStringList parts;
-    if (named)
-        parts.append(QString::fromLatin1(maker));
-    if (numbered)
-        parts.append(QStringLiteral("%1.%2.%3")
-                         .arg(version >> 20)
-                         .arg((version >> 8) & 0xFFFU)
-                         .arg(version & 0xFFU));
-    return parts.isEmpty() ? QStringLiteral("unknown") : parts.join(QLatin1Char(' '));
-}
-
 // The revisions as the About box shows them, then VISA's, and where each
 // library was loaded from, for --version. Returns 0, or the error number of
 // a failed write.
@@ -64,7 +38,7 @@ int printVersion()
                          "Orbelan Common Library: %3\nVISA: %4\n"
                          "Libraries: %5\n  %6\n  %7\n  %8\n")
               .arg(fc.version(), fc.driverRevision(), QString::fromUtf8(sfp::libraryRevision()),
-                   visaRevision(), platform, libraries.visaPath, libraries.commonPath,
+                   sfp::visaRevision(), platform, libraries.visaPath, libraries.commonPath,
                    libraries.driverPath)
               .toUtf8();
     return std::fputs(text.constData(), stdout) < 0 ? errno : 0;

@@ -3,7 +3,7 @@
 // How the panel reaches its card: the operator finds it automatically, types
 // its address or runs without hardware, and the driver session is opened.
 #include "connectionsequence.h"
-#include "platformlibraries.h"
+#include "libraryrevision.h"
 
 #include "modeltext.h"
 #include "qx2010.h"
@@ -39,13 +39,8 @@ QString typedAddressWarning(const QStringList &descriptors, const QList<int> &fc
 QString openErrorText(const qx2010fp_genFC &fc, ViStatus status)
 {
     QString text = fc.errorMessage(status);
-    if (text.isEmpty()) {
-        // Cleared, so that a library that writes nothing leaves empty text;
-        // bounded, so that one that fills the buffer is not read past it.
-        char buffer[qx2010_ERROR_MESSAGE_BUFLEN] = {};
-        sfp::libraries().qx2010_error_message(status, buffer);
-        text = QString::fromLatin1(buffer, qsizetype(qstrnlen(buffer, sizeof buffer)));
-    }
+    if (text.isEmpty())
+        text = sfp::commonLibraryMessage(status);
     return text;
 }
 
