@@ -288,12 +288,58 @@ QString qx5170fpListenWarning(const QHostAddress &address, quint16 port)
         .arg(sfp::endpointText(address, port));
 }
 
-qx5170fpCommandLine qx5170fpParseCommandLine(const QStringList &arguments)
+namespace {
+
+// The parser reads the words as Latin-1, which maps every byte to one
+// character and back: the toolkit's options reach it byte for byte (a file
+// name, say), and ours are decoded as the system's encoding afterwards.
+class ReadWords
 {
-    const Options options;
-    QCommandLineParser parser;
-    if (!configured(parser, options).parse(arguments))
-        return error(parser.errorText());
+public:
+    explicit ReadWords(const QList<QByteArray> &words)
+    {
+        configured(m_parser, m_options);
+        QStringList latin1;
+        for (const QByteArray &word : words)
+            latin1.append(QString::fromLatin1(word));
+        m_parsed = m_parser.parse(latin1);
+    }
+
+    bool parsed() const { return m_parsed; }
+    QString errorText() const { return decoded(m_parser.errorText()); }
+    bool isSet(const QCommandLineOption &option) const { return m_parser.isSet(option); }
+    bool isSet(const QString &name) const { return m_parser.isSet(name); }
+    QString value(const QCommandLineOption &option) const
+    {
+        return decoded(m_parser.value(option));
+    }
+    QString value(const QString &name) const { return decoded(m_parser.value(name)); }
+    QStringList positional() const
+    {
+        QStringList words;
+        for (const QString &word : m_parser.positionalArguments())
+            words.append(decoded(word));
+        return words;
+    }
+    const Options &options() const { return m_options; }
+    const QCommandLineParser &parser() const { return m_parser; }
+
+private:
+    static QString decoded(const QString &latin1)
+    {
+        return QString::fromLocal8Bit(latin1.toLatin1());
+    }
+
+    Options m_options;
+    QCommandLineParser m_parser;
+    bool m_parsed = false;
+};
+
+// Each group of options read into `result`: empty text, or the error line.
+
+QString readEachOnce(const ReadWords &words)
+{
+    const Options &options = words.options();
     // The toolkit's parser takes the next word as the value even when it is
     // another option ("--address --fc 2"): no descriptor or number starts
     // so.
@@ -301,173 +347,245 @@ qx5170fpCommandLine qx5170fpParseCommandLine(const QStringList &arguments)
          {&options.address, &options.fc, &options.libraryPath, &options.listen,
           &options.idleTimeout, &options.fixture, &options.logToScpi, &options.logToVcd,
           &options.since, &options.until}) {
-        const QString value = parser.value(*option);
-        if (parser.isSet(*option) && looksLikeOption(value))
-            return error(
-                QStringLiteral("Missing value after '--%1'.").arg(option->names().constFirst()));
+        if (words.isSet(*option) && looksLikeOption(words.value(*option)))
+            return QStringLiteral("Missing value after '--%1'.").arg(option->names().constFirst());
     }
     // Only the dump's file stands alone on the command line.
-    const QStringList positional = parser.positionalArguments();
-    if (parser.isSet(options.logToVcd) && positional.size() != 1)
-        return error(QStringLiteral("--log-to-vcd takes the log and the file to write: "
-                                    "--log-to-vcd LOG OUT.vcd."));
-    if (!parser.isSet(options.logToVcd) && !positional.isEmpty())
-        return error(QStringLiteral("Unexpected argument '%1'.").arg(positional.constFirst()));
-
+    const QStringList positional = words.positional();
+    if (words.isSet(options.logToVcd) && positional.size() != 1)
+        return QStringLiteral("--log-to-vcd takes the log and the file to write: "
+                              "--log-to-vcd LOG OUT.vcd.");
+    if (!words.isSet(options.logToVcd) && !positional.isEmpty())
+        return QStringLiteral("Unexpected argument '%1'.").arg(positional.constFirst());
     // Every option once, by whichever of its names (-h and --help are one
     // option): a second one would leave it unclear which counts.
     QStringList given;
-    for (const QString &name : parser.optionNames())
+    for (const QString &name : words.parser().optionNames())
         given.append(options.longName(name));
     for (const QString &name : given) {
         if (given.count(name) > 1)
-            return error(QStringLiteral("Option '%1' given more than once.").arg(name));
+            return QStringLiteral("Option '%1' given more than once.").arg(name);
     }
+    return {};
+}
 
-    qx5170fpCommandLine result;
-    if (parser.isSet(options.help)) {
-        result.action = qx5170fpCommandLine::Help;
-        return result;
-    }
-    // Where the platform libraries come from, also for the version, which
-    // names them.
-    result.simulate = parser.isSet(options.simulate);
-    result.libraryPath = parser.value(options.libraryPath);
-    if (parser.isSet(options.libraryPath) && result.libraryPath.isEmpty())
-        return error(QStringLiteral("--library-path needs a folder."));
-    if (result.simulate && parser.isSet(options.libraryPath))
-        return error(QStringLiteral("Choose only one of --simulate and --library-path."));
-    if (parser.isSet(options.version)) {
-        result.action = qx5170fpCommandLine::Version;
-        return result;
-    }
+// Where the platform libraries come from, also for the version, which
+// names them.
+QString readPlatform(const ReadWords &words, qx5170fpCommandLine *result)
+{
+    const Options &options = words.options();
+    result->simulate = words.isSet(options.simulate);
+    result->libraryPath = words.value(options.libraryPath);
+    if (words.isSet(options.libraryPath) && result->libraryPath.isEmpty())
+        return QStringLiteral("--library-path needs a folder.");
+    if (result->simulate && words.isSet(options.libraryPath))
+        return QStringLiteral("Choose only one of --simulate and --library-path.");
+    return {};
+}
 
-    // The switching log's tools read a file and end; they drive no card.
-    if (parser.isSet(options.logToScpi) && parser.isSet(options.logToVcd))
-        return error(QStringLiteral("Choose only one of --log-to-scpi and --log-to-vcd."));
+// The switching log's tools read a file and end; they drive no card.
+QString readLogTools(const ReadWords &words, qx5170fpCommandLine *result)
+{
+    const Options &options = words.options();
+    const bool scpi = words.isSet(options.logToScpi);
+    const bool vcd = words.isSet(options.logToVcd);
+    if (scpi && vcd)
+        return QStringLiteral("Choose only one of --log-to-scpi and --log-to-vcd.");
     for (const QCommandLineOption *bound : {&options.since, &options.until}) {
         const QString name = bound->names().constFirst();
-        if (!parser.isSet(*bound))
+        if (!words.isSet(*bound))
             continue;
-        if (!parser.isSet(options.logToScpi) && !parser.isSet(options.logToVcd))
-            return error(QStringLiteral("--%1 is for --log-to-scpi and --log-to-vcd.").arg(name));
-        const QString value = parser.value(*bound);
+        if (!scpi && !vcd)
+            return QStringLiteral("--%1 is for --log-to-scpi and --log-to-vcd.").arg(name);
+        const QString value = words.value(*bound);
         const QDateTime time = QDateTime::fromString(value, Qt::ISODateWithMs);
         if (!time.isValid())
-            return error(QStringLiteral("--%1 takes a time as ISO 8601 writes it "
-                                        "(2026-12-09T14:05:00, with an offset or Z where it is "
-                                        "not local time), not '%2'.")
-                             .arg(name, value));
-        (bound == &options.since ? result.since : result.until) = time;
+            return QStringLiteral("--%1 takes a time as ISO 8601 writes it "
+                                  "(2026-12-09T14:05:00, with an offset or Z where it is "
+                                  "not local time), not '%2'.")
+                .arg(name, value);
+        (bound == &options.since ? result->since : result->until) = time;
     }
-    if (parser.isSet(options.logToScpi) || parser.isSet(options.logToVcd)) {
-        const bool scpi = parser.isSet(options.logToScpi);
-        result.action = scpi ? qx5170fpCommandLine::LogToScpi : qx5170fpCommandLine::LogToVcd;
-        result.log = parser.value(scpi ? options.logToScpi : options.logToVcd);
-        if (result.log.isEmpty())
-            return error(
-                QStringLiteral("--%1 needs a log file.").arg(scpi ? "log-to-scpi" : "log-to-vcd"));
-        if (!scpi)
-            result.vcd = positional.constFirst();
-        result.fixture = parser.value(options.fixture);
-        return result;
-    }
-    result.noLog = parser.isSet(options.noLog);
+    if (!scpi && !vcd)
+        return {};
+    result->action = scpi ? qx5170fpCommandLine::LogToScpi : qx5170fpCommandLine::LogToVcd;
+    result->log = words.value(scpi ? options.logToScpi : options.logToVcd);
+    if (result->log.isEmpty())
+        return QStringLiteral("--%1 needs a log file.").arg(scpi ? "log-to-scpi" : "log-to-vcd");
+    if (vcd)
+        result->vcd = words.positional().constFirst();
+    result->fixture = words.value(options.fixture);
+    return {};
+}
 
-    if (parser.isSet(options.listen)) {
-        const QString value = parser.value(options.listen);
-        if (!parseListen(value, &result))
-            return error(QStringLiteral("--listen takes [ADDRESS:]PORT with a numeric address and "
-                                        "a port from 1 to 65535, not '%1'.")
-                             .arg(value));
+QString readRemote(const ReadWords &words, qx5170fpCommandLine *result)
+{
+    const Options &options = words.options();
+    if (words.isSet(options.listen)) {
+        const QString value = words.value(options.listen);
+        if (!parseListen(value, result))
+            return QStringLiteral("--listen takes [ADDRESS:]PORT with a numeric address and a "
+                                  "port from 1 to 65535, not '%1'.")
+                .arg(value);
     }
-    if (parser.isSet(options.idleTimeout)) {
-        const QString value = parser.value(options.idleTimeout);
+    if (words.isSet(options.idleTimeout)) {
+        const QString value = words.value(options.idleTimeout);
         bool isNumber = false;
         const uint seconds = value.toUInt(&isNumber, 10);
         if (!isNumber || seconds < 1 || seconds > maxIdleTimeoutSeconds || !value.at(0).isDigit())
-            return error(QStringLiteral("--idle-timeout takes a whole number of seconds from 1 to "
-                                        "%1, not '%2'.")
-                             .arg(maxIdleTimeoutSeconds)
-                             .arg(value));
-        if (!result.listen)
-            return error(QStringLiteral("--idle-timeout is for the remote control: give --listen "
-                                        "too."));
-        result.idleTimeoutSeconds = int(seconds);
+            return QStringLiteral("--idle-timeout takes a whole number of seconds from 1 to %1, "
+                                  "not '%2'.")
+                .arg(maxIdleTimeoutSeconds)
+                .arg(value);
+        if (!result->listen)
+            return QStringLiteral("--idle-timeout is for the remote control: give --listen too.");
+        result->idleTimeoutSeconds = int(seconds);
     }
-    result.breakBeforeMake = parser.isSet(options.breakBeforeMake);
-    result.fixture = parser.value(options.fixture);
-    if (parser.isSet(options.fixture) && result.fixture.isEmpty())
-        return error(QStringLiteral("--fixture needs a file."));
+    return {};
+}
 
+// The fixture, the log, the order of clicks, and where the toolkit shows
+// the panel.
+QString readPanel(const ReadWords &words, qx5170fpCommandLine *result)
+{
+    const Options &options = words.options();
+    result->noLog = words.isSet(options.noLog);
+    result->breakBeforeMake = words.isSet(options.breakBeforeMake);
+    result->fixture = words.value(options.fixture);
+    if (words.isSet(options.fixture) && result->fixture.isEmpty())
+        return QStringLiteral("--fixture needs a file.");
     // An empty name leaves the toolkit without any platform to try; it would
     // abort.
-    result.platform = parser.value(QStringLiteral("platform"));
-    if (parser.isSet(QStringLiteral("platform")) && result.platform.isEmpty())
-        return error(QStringLiteral("-platform needs the name of a platform."));
-    result.display = parser.value(QStringLiteral("display"));
+    result->platform = words.value(QStringLiteral("platform"));
+    if (words.isSet(QStringLiteral("platform")) && result->platform.isEmpty())
+        return QStringLiteral("-platform needs the name of a platform.");
+    result->display = words.value(QStringLiteral("display"));
+    return {};
+}
 
-    const int ways = int(parser.isSet(options.demo)) + int(parser.isSet(options.scan))
-        + int(parser.isSet(options.address) || parser.isSet(options.fc));
+// How to connect without the first question.
+QString readStart(const ReadWords &words, qx5170fpCommandLine *result)
+{
+    const Options &options = words.options();
+    const int ways = int(words.isSet(options.demo)) + int(words.isSet(options.scan))
+        + int(words.isSet(options.address) || words.isSet(options.fc));
     if (ways > 1)
-        return error(QStringLiteral("Choose only one of --demo, --scan and --address."));
-    if (parser.isSet(options.address) != parser.isSet(options.fc))
-        return error(QStringLiteral("--address and --fc go together: give both."));
-
-    if (parser.isSet(options.demo)) {
-        result.start.kind = sfpStartChoice::Demo;
-    } else if (parser.isSet(options.scan)) {
-        result.start.kind = sfpStartChoice::AutoFind;
-    } else if (parser.isSet(options.address)) {
-        const QString descriptor = parser.value(options.address);
-        if (descriptor.isEmpty())
-            return error(QStringLiteral("--address needs a VISA resource descriptor."));
-        // Descriptors are Latin-1 text for the driver, without control
-        // characters. A comma would make the driver read a list of cards,
-        // while the panel counts one.
-        for (const QChar ch : descriptor) {
-            if (ch.unicode() > 0xff || ch.category() == QChar::Other_Control
-                || ch == QLatin1Char(','))
-                return error(QStringLiteral("--address '%1' is no VISA resource descriptor.")
-                                 .arg(descriptor));
-        }
-        bool isNumber = false;
-        const QString fcText = parser.value(options.fc);
-        const int fcNumber = fcText.toInt(&isNumber, 10);
-        if (!isNumber || fcNumber < 1 || fcNumber > 8)
-            return error(
-                QStringLiteral("--fc must be a function-card number from 1 to 8, not '%1'.")
-                    .arg(fcText));
-        result.start.kind = sfpStartChoice::Address;
-        result.start.descriptor = descriptor;
-        result.start.fcNumber = fcNumber;
+        return QStringLiteral("Choose only one of --demo, --scan and --address.");
+    if (words.isSet(options.address) != words.isSet(options.fc))
+        return QStringLiteral("--address and --fc go together: give both.");
+    if (words.isSet(options.demo)) {
+        result->start.kind = sfpStartChoice::Demo;
+        return {};
     }
+    if (words.isSet(options.scan)) {
+        result->start.kind = sfpStartChoice::AutoFind;
+        return {};
+    }
+    if (!words.isSet(options.address))
+        return {};
+    const QString descriptor = words.value(options.address);
+    if (descriptor.isEmpty())
+        return QStringLiteral("--address needs a VISA resource descriptor.");
+    // Descriptors are Latin-1 text for the driver, without control
+    // characters. A comma would make the driver read a list of cards, while
+    // the panel counts one.
+    for (const QChar ch : descriptor) {
+        if (ch.unicode() > 0xff || ch.category() == QChar::Other_Control || ch == QLatin1Char(','))
+            return QStringLiteral("--address '%1' is no VISA resource descriptor.").arg(descriptor);
+    }
+    bool isNumber = false;
+    const QString fcText = words.value(options.fc);
+    const int fcNumber = fcText.toInt(&isNumber, 10);
+    if (!isNumber || fcNumber < 1 || fcNumber > 8)
+        return QStringLiteral("--fc must be a function-card number from 1 to 8, not '%1'.")
+            .arg(fcText);
+    result->start.kind = sfpStartChoice::Address;
+    result->start.descriptor = descriptor;
+    result->start.fcNumber = fcNumber;
+    return {};
+}
+
+// The toolkit's options in the form it reads (-platform NAME also for
+// --platform=NAME), byte for byte, in the order given; built from what the
+// parser read rather than from the words, so that a value that looks like
+// an option ("-qwindowtitle -x-") stays a value.
+QList<QByteArray> toolkitWords(const ReadWords &words, const QByteArray &programName)
+{
+    QList<QByteArray> toolkit {programName};
+    QStringList seen;
+    for (const QString &name : words.parser().optionNames()) {
+        const int occurrence = int(seen.count(name));
+        seen.append(name);
+        for (const QCommandLineOption &option : words.options().toolkit) {
+            if (option.names().constFirst() != name)
+                continue;
+            toolkit.append('-' + name.toLatin1());
+            if (!option.valueName().isEmpty())
+                toolkit.append(words.parser().values(name).value(occurrence).toLatin1());
+        }
+    }
+    return toolkit;
+}
+
+QString helpText(const ReadWords &words)
+{
+    QString text = words.parser().helpText();
+    // Without an application object the toolkit does not know our name.
+    text.replace(QLatin1String("<executable_name>"), QLatin1String("qx5170fp"));
+    text += QLatin1String(
+        "\nThe platform libraries come from the first place named of --library-path,\n"
+        "QX5170FP_LIBRARY_PATH (folders separated by ':') and the key LibraryPath of\n"
+        "$XDG_CONFIG_HOME/qx5170fp/qx5170fp.conf (by default ~/.config/...), else of\n"
+        "qx5170fp/qx5170fp.conf in $XDG_CONFIG_DIRS (by default /etc/xdg); a place\n"
+        "named that does not hold them ends the program. Without one, the dynamic\n"
+        "linker's folders are searched, and then the simulated platform is used.\n"
+        "\nThe toolkit's own options (-platform, -style, -display, ...) are accepted too.\n"
+        "Exit status: 0, also when the operator cancels; 1 when there is no display\n"
+        "to show the panel on, when the platform libraries are not where a place\n"
+        "names them, when the port of --listen cannot be had, or when help or the\n"
+        "version cannot be written; 2 when the command line is wrong, or when the\n"
+        "card's fixture file cannot be used (it cannot be read, is not JSON or breaks\n"
+        "the format).\n");
+    return text;
+}
+
+} // namespace
+
+qx5170fpCommandLine qx5170fpParseCommandLine(const QList<QByteArray> &words)
+{
+    const ReadWords read(words);
+    if (!read.parsed())
+        return error(read.errorText());
+    qx5170fpCommandLine result;
+    if (const QString fault = readEachOnce(read); !fault.isEmpty())
+        return error(fault);
+    if (read.isSet(read.options().help)) {
+        result.action = qx5170fpCommandLine::Help;
+        result.help = helpText(read);
+        return result;
+    }
+    if (const QString fault = readPlatform(read, &result); !fault.isEmpty())
+        return error(fault);
+    if (read.isSet(read.options().version)) {
+        result.action = qx5170fpCommandLine::Version;
+        return result;
+    }
+    for (const auto &group : {readLogTools, readRemote, readPanel, readStart}) {
+        if (const QString fault = group(read, &result); !fault.isEmpty())
+            return error(fault);
+        if (result.action != qx5170fpCommandLine::Run)
+            return result;
+    }
+    result.toolkitArguments = toolkitWords(read, words.value(0));
     return result;
 }
 
-QStringList qx5170fpToolkitArguments(const QStringList &arguments)
+qx5170fpCommandLine qx5170fpParseCommandLine(const QStringList &arguments)
 {
-    const Options options;
-    QCommandLineParser parser;
-    QStringList toolkitArguments(arguments.value(0));
-    if (!configured(parser, options).parse(arguments))
-        return toolkitArguments;
-    // Built from what the parser read rather than from the words: the
-    // toolkit knows only "-platform NAME", not "--platform=NAME", and a
-    // value that looks like an option ("-qwindowtitle -x-") stays a value.
-    QStringList seen;
-    for (const QString &name : parser.optionNames()) {
-        const int occurrence = int(seen.count(name));
-        seen.append(name);
-        for (const QCommandLineOption &option : options.toolkit) {
-            if (option.names().constFirst() != name)
-                continue;
-            toolkitArguments.append(QLatin1Char('-') + name);
-            if (!option.valueName().isEmpty())
-                toolkitArguments.append(parser.values(name).value(occurrence));
-        }
-    }
-    return toolkitArguments;
+    QList<QByteArray> words;
+    for (const QString &argument : arguments)
+        words.append(argument.toLocal8Bit());
+    return qx5170fpParseCommandLine(words);
 }
 
 bool qx5170fpLacksDisplay(const qx5170fpCommandLine &commandLine,
@@ -513,28 +631,4 @@ bool qx5170fpShowsBoxes(const qx5170fpCommandLine &commandLine,
         platforms = environment.value(QStringLiteral("QT_QPA_PLATFORM"));
     return qx5170fpShowsBoxes(
         platforms.section(QLatin1Char(';'), 0, 0).section(QLatin1Char(':'), 0, 0));
-}
-
-QString qx5170fpHelpText()
-{
-    const Options options;
-    QCommandLineParser parser;
-    QString text = configured(parser, options).helpText();
-    // Without an application object the toolkit does not know our name.
-    text.replace(QLatin1String("<executable_name>"), QLatin1String("qx5170fp"));
-    text += QLatin1String(
-        "\nThe platform libraries come from the first place named of --library-path,\n"
-        "QX5170FP_LIBRARY_PATH (folders separated by ':') and the key LibraryPath of\n"
-        "$XDG_CONFIG_HOME/qx5170fp/qx5170fp.conf (by default ~/.config/...), else of\n"
-        "qx5170fp/qx5170fp.conf in $XDG_CONFIG_DIRS (by default /etc/xdg); a place\n"
-        "named that does not hold them ends the program. Without one, the dynamic\n"
-        "linker's folders are searched, and then the simulated platform is used.\n"
-        "\nThe toolkit's own options (-platform, -style, -display, ...) are accepted too.\n"
-        "Exit status: 0, also when the operator cancels; 1 when there is no display\n"
-        "to show the panel on, when the platform libraries are not where a place\n"
-        "names them, when the port of --listen cannot be had, or when help or the\n"
-        "version cannot be written; 2 when the command line is wrong, or when the\n"
-        "card's fixture file cannot be used (it cannot be read, is not JSON or breaks\n"
-        "the format).\n");
-    return text;
 }

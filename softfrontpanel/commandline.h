@@ -7,8 +7,10 @@
 
 #include "sfpstartchoice.h"
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QHostAddress>
+#include <QList>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
@@ -27,6 +29,13 @@ struct qx5170fpCommandLine
     Action action = Run;
     sfpStartChoice start;
     QString error; // one line, without the hint; control characters written as C escapes
+    QString help; // the usage text, for Help
+
+    // The arguments to hand to the toolkit: the program's name, then each
+    // of the toolkit's options in the order given, in the form the toolkit
+    // reads (-platform NAME, also when given as --platform=NAME), byte for
+    // byte as given, without ours. For Run.
+    QList<QByteArray> toolkitArguments;
 
     // What the toolkit is told about where to show the panel: the values of
     // -platform and -display, empty when not given.
@@ -65,14 +74,11 @@ struct qx5170fpCommandLine
     QDateTime until;
 };
 
-// `arguments` as the process got them, the program's name first.
+// The words as the process got them, byte for byte, the program's name
+// first.
+qx5170fpCommandLine qx5170fpParseCommandLine(const QList<QByteArray> &words);
+// The same for words as text, each written in the system's encoding.
 qx5170fpCommandLine qx5170fpParseCommandLine(const QStringList &arguments);
-
-// The arguments to hand to the toolkit for a command line that
-// qx5170fpParseCommandLine accepts: the program's name, then each of the
-// toolkit's options in the order given, in the form the toolkit reads
-// (-platform NAME, also when given as --platform=NAME), without ours.
-QStringList qx5170fpToolkitArguments(const QStringList &arguments);
 
 // Whether the panel would have nowhere to be shown: every platform that the
 // toolkit may choose (from -platform, else QT_QPA_PLATFORM, else its
@@ -91,9 +97,6 @@ bool qx5170fpShowsBoxes(const qx5170fpCommandLine &commandLine,
 // The line (after "qx5170fp: ") that warns of a remote control listening
 // on an address other than the loopback interface's.
 QString qx5170fpListenWarning(const QHostAddress &address, quint16 port);
-
-// The usage text that -h and --help print.
-QString qx5170fpHelpText();
 
 // One line on standard error: "qx5170fp: " and `text`.
 void qx5170fpSay(const QString &text);

@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -44,9 +45,9 @@ int printVersion()
     return std::fputs(text.constData(), stdout) < 0 ? errno : 0;
 }
 
-int printHelp()
+int printHelp(const QString &help)
 {
-    const QByteArray text = qx5170fpHelpText().toUtf8();
+    const QByteArray text = help.toUtf8();
     return std::fputs(text.constData(), stdout) < 0 ? errno : 0;
 }
 
@@ -70,15 +71,6 @@ int closeStandardOutput(int writeError)
     return qx5170fpFailureExitStatus;
 }
 
-// The words of the command line, each read with `decode`.
-QStringList words(int argc, char *argv[], QString (*decode)(QByteArrayView))
-{
-    QStringList read;
-    for (int i = 0; i < argc; ++i)
-        read.append(decode(argv[i]));
-    return read;
-}
-
 // What the program does without a panel: help, a wrong command line, the
 // log's tools, the version; and what ends it before the toolkit starts.
 // The exit status then, else nothing.
@@ -86,7 +78,7 @@ std::optional<int> runWithoutPanel(const qx5170fpCommandLine &commandLine)
 {
     switch (commandLine.action) {
     case qx5170fpCommandLine::Help:
-        return closeStandardOutput(printHelp());
+        return closeStandardOutput(printHelp(commandLine.help));
     case qx5170fpCommandLine::Error:
         std::fprintf(stderr, "qx5170fp: %s\n%s\n", qUtf8Printable(commandLine.error),
                      qx5170fpTryHelp);
@@ -118,17 +110,13 @@ std::optional<int> runWithoutPanel(const qx5170fpCommandLine &commandLine)
     return std::nullopt;
 }
 
-// The toolkit's options in the form it reads (-platform NAME also for
-// --platform=NAME), as the array it keeps and edits. The words are read
-// once more as Latin-1, which maps every byte to one character and back,
-// so that a value (a file name, say) reaches the toolkit byte for byte.
+// The toolkit's options as the array it keeps and edits.
 class ToolkitArguments
 {
 public:
-    ToolkitArguments(int argc, char *argv[])
+    explicit ToolkitArguments(QList<QByteArray> words)
+        : m_words(std::move(words))
     {
-        for (const QString &word : qx5170fpToolkitArguments(words(argc, argv, QString::fromLatin1)))
-            m_words.append(word.toLatin1());
         for (QByteArray &word : m_words)
             m_argv.push_back(word.data());
         m_argv.push_back(nullptr);
@@ -149,8 +137,10 @@ int main(int argc, char *argv[])
 {
     // Read before anything starts, so that help, the version and a wrong
     // command line need neither a display nor the card.
-    const qx5170fpCommandLine commandLine
-        = qx5170fpParseCommandLine(words(argc, argv, QString::fromLocal8Bit));
+    QList<QByteArray> words;
+    for (int i = 0; i < argc; ++i)
+        words.append(argv[i]);
+    const qx5170fpCommandLine commandLine = qx5170fpParseCommandLine(words);
     if (const std::optional<int> status = runWithoutPanel(commandLine))
         return *status;
 
@@ -175,7 +165,7 @@ int main(int argc, char *argv[])
     }
 
     // Outlives the application.
-    ToolkitArguments toolkit(argc, argv);
+    ToolkitArguments toolkit(commandLine.toolkitArguments);
     QApplication app(toolkit.argc(), toolkit.argv());
     QGuiApplication::setDesktopFileName(QStringLiteral("example.orbelan.qx5170fp"));
     sfp::PanelRun run(commandLine, fixture, fixtureFound, fixtureFault);
