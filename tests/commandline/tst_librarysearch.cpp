@@ -18,6 +18,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using sfptest::writeFile;
+
 namespace {
 
 // The end of --version on the stand-ins.
@@ -41,13 +43,6 @@ bool patchByte(const QString &path, qint64 offset, char byte)
 {
     QFile file(path);
     return file.open(QIODevice::ReadWrite) && file.seek(offset) && file.putChar(byte);
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly)
-        && file.write(bytes) == bytes.size();
 }
 
 // The library at `path` now needs `dependency` too.

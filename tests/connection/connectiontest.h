@@ -96,8 +96,8 @@ private:
     int m_saved = -1;
 };
 
-QByteArray readFile(const QString &path);
-bool writeFile(const QString &path, const QByteArray &content);
+using sfptest::fileContents;
+using sfptest::writeFile;
 
 // Values as QSettings reads the INI text `content` (through a file of its
 // own: QSettings keeps what it read of a path).

@@ -473,7 +473,7 @@ void tst_ConnectionSequence::enterAndOpen()
     QCOMPARE(m_selection->m_fcCount, 1);
     QCOMPARE(m_selection->m_demoMode, 0);
     QVERIFY(m_selection->m_session != 0);
-    QCOMPARE(iniValue(readFile(m_profile->iniFile()), "5170/1.FC_Number").toInt(), 1);
+    QCOMPARE(iniValue(fileContents(m_profile->iniFile()), "5170/1.FC_Number").toInt(), 1);
 }
 
 void tst_ConnectionSequence::incompleteAddressWarns_data()
@@ -566,7 +566,7 @@ void tst_ConnectionSequence::sharedFileKeepsEveryonesKeys()
                       "[5170]\nNote=prepared by the lab\n1.1.Descriptor=VXI0::1::INSTR\n"
                       "1.FC_Number=2\nFC_Count=1\n"
                       "[4720]\nLabel=\"bench 3\n"));
-    const QVariant theirs = iniValue(readFile(m_profile->iniFile()), "4720/Label");
+    const QVariant theirs = iniValue(fileContents(m_profile->iniFile()), "4720/Label");
     QVERIFY(!theirs.toString().isEmpty());
 
     QString shown;
@@ -583,7 +583,7 @@ void tst_ConnectionSequence::sharedFileKeepsEveryonesKeys()
     QCOMPARE(shown, QString("VXI0::1::INSTR"));
     QCOMPARE(driverCalls(), QStringList(initLine("VXI0::5::INSTR", 3, 0)));
 
-    const QByteArray content = readFile(m_profile->iniFile());
+    const QByteArray content = fileContents(m_profile->iniFile());
     QCOMPARE(iniValue(content, "5170/1.1.Descriptor").toString(), QString("VXI0::5::INSTR"));
     QCOMPARE(iniValue(content, "5170/1.2.Descriptor").toString(), QString("VXI0::1::INSTR"));
     QCOMPARE(iniValue(content, "5170/1.FC_Number").toString(), QString("3"));

@@ -530,7 +530,7 @@ void tst_EnterAddress::historyRules()
     QCOMPARE(descriptors, QStringList(history.first()));
     QCOMPARE(fcNumbers, QList<int>({0}));
 
-    const QByteArray content = readFile(m_profile->iniFile());
+    const QByteArray content = fileContents(m_profile->iniFile());
     QCOMPARE(storedHistory(content, "5170", 1), history);
     // Every position is written, the empty ones too.
     for (int k = 1; k <= 5; ++k)
@@ -562,7 +562,7 @@ void tst_EnterAddress::saveMultiCard()
     QCOMPARE(fcNumbers, QList<int>({2, 3}));
 
     // Every row is written, in use or not.
-    const QByteArray content = readFile(m_profile->iniFile());
+    const QByteArray content = fileContents(m_profile->iniFile());
     QCOMPARE(iniValue(content, "6052/FC_Count").toInt(), 2);
     QCOMPARE(iniValue(content, "6052/3.1.Descriptor").toString(), QString("not in use"));
     QCOMPARE(iniValue(content, "6052/3.FC_Number").toInt(), 4);
@@ -591,7 +591,7 @@ void tst_EnterAddress::singleCardSavesOneRow()
     dialog.saveDescriptors(descriptors, fcNumbers);
     QCOMPARE(descriptors, QStringList("VXI0::1::INSTR"));
     QCOMPARE(fcNumbers, QList<int>({2}));
-    const QByteArray content = readFile(m_profile->iniFile());
+    const QByteArray content = fileContents(m_profile->iniFile());
     QVERIFY(!iniContains(content, "5170/2.5.Descriptor"));
     QVERIFY(!iniContains(content, "5170/2.FC_Number"));
 }
@@ -624,7 +624,7 @@ void tst_EnterAddress::everyOtherKeyKeepsItsValue()
     for (const char *position : {"3", "4", "5"})
         expected.insert(QStringLiteral("5170/1.%1.Descriptor").arg(position), "");
     expected.insert("5170/1.FC_Number", "3");
-    QCOMPARE(iniValues(readFile(m_profile->iniFile())), expected);
+    QCOMPARE(iniValues(fileContents(m_profile->iniFile())), expected);
     QCOMPARE(expected.value("5170/Note").toString(), QString("prepared by the lab"));
     QCOMPARE(expected.value("4720/wide").toString(), QString("ТСРIP::測試"));
 }
@@ -696,7 +696,7 @@ void tst_EnterAddress::badFiles()
     QCOMPARE(fcNumbers, QList<int>({2}));
 
     // The file now holds it, and shown again the dialog has it back.
-    const QByteArray written = readFile(m_profile->iniFile());
+    const QByteArray written = fileContents(m_profile->iniFile());
     QCOMPARE(iniValue(written, "5170/1.1.Descriptor").toString(), QString("VXI0::1::INSTR"));
     QCOMPARE(iniValue(written, "5170/1.FC_Number").toString(), QString("2"));
     qx2010fp_fcEnterAddress again(&m_relayCard);
@@ -736,7 +736,7 @@ void tst_EnterAddress::unwritableLocation()
         if (readOnly)
             QVERIFY(QFile::setPermissions(blockerPath, QFileDevice::ReadOwner));
     }
-    const QByteArray blockerContent = readFile(blockerPath);
+    const QByteArray blockerContent = fileContents(blockerPath);
 
     qx2010fp_fcEnterAddress dialog(&m_relayCard);
     dialog.loadDescriptors();
@@ -749,7 +749,7 @@ void tst_EnterAddress::unwritableLocation()
     QCOMPARE(saved.reported.count('\n'), 1);
     QVERIFY2(saved.reported.contains(dialog.m_iniFile.toUtf8()), saved.reported.constData());
     QVERIFY2(saved.reported.contains(reason.toUtf8()), saved.reported.constData());
-    QCOMPARE(readFile(blockerPath), blockerContent);
+    QCOMPARE(fileContents(blockerPath), blockerContent);
 
     // Shown again, the dialog still holds what was typed: the file could
     // not keep it.
@@ -761,7 +761,7 @@ void tst_EnterAddress::unwritableLocation()
     QFile::setPermissions(blockerPath, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     QVERIFY(blockerIsFolder ? QDir(blockerPath).removeRecursively() : QFile::remove(blockerPath));
     QCOMPARE(typeAndSave(dialog, "VXI0::1::INSTR", 2).reported, QByteArray());
-    QCOMPARE(iniValue(readFile(dialog.m_iniFile), "5170/1.1.Descriptor").toString(),
+    QCOMPARE(iniValue(fileContents(dialog.m_iniFile), "5170/1.1.Descriptor").toString(),
              QString("VXI0::1::INSTR"));
     dialog.m_rows[0]->m_descriptorCombo->setEditText("scratch");
     dialog.loadDescriptors();
@@ -818,7 +818,7 @@ void tst_EnterAddress::unreadableFileIsLeftAsItIs()
              QString("tst_enteraddress: the typed addresses could not be saved in %1: it cannot "
                      "be read as an INI file and was left as it is\n")
                  .arg(m_profile->iniFile()));
-    QCOMPARE(readFile(m_profile->iniFile()), content);
+    QCOMPARE(fileContents(m_profile->iniFile()), content);
     QCOMPARE(folderEntries(m_profile->iniFile()), QStringList("DefaultInstrDescr.ini"));
 
     // Shown again, the dialog keeps what was typed.
@@ -843,7 +843,7 @@ void tst_EnterAddress::commaInAStoredDescriptor()
     QList<int> fcNumbers;
     dialog.saveDescriptors(descriptors, fcNumbers);
     QCOMPARE(descriptors, QStringList("USB0::0x1234::0x5678::SN,42::INSTR"));
-    const QByteArray written = readFile(m_profile->iniFile());
+    const QByteArray written = fileContents(m_profile->iniFile());
     QCOMPARE(storedHistory(written, "5170", 1),
              QStringList({"USB0::0x1234::0x5678::SN,42::INSTR", "VXI0::1::INSTR", "", "", ""}));
 
@@ -851,7 +851,7 @@ void tst_EnterAddress::commaInAStoredDescriptor()
     dialog.loadDescriptors();
     combo->setCurrentIndex(1);
     dialog.saveDescriptors(descriptors, fcNumbers);
-    QCOMPARE(storedHistory(readFile(m_profile->iniFile()), "5170", 1),
+    QCOMPARE(storedHistory(fileContents(m_profile->iniFile()), "5170", 1),
              QStringList({"VXI0::1::INSTR", "USB0::0x1234::0x5678::SN,42::INSTR", "", "", ""}));
 }
 
@@ -886,7 +886,7 @@ void tst_EnterAddress::fileSizeLimit()
 
     // The file as it was, its mode too, nothing left beside it, and one
     // line naming the file and the reason.
-    QCOMPARE(readFile(m_profile->iniFile()), content);
+    QCOMPARE(fileContents(m_profile->iniFile()), content);
     QCOMPARE(QFile::permissions(m_profile->iniFile()),
              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser
                  | QFileDevice::WriteUser | QFileDevice::ReadGroup | QFileDevice::ReadOther);
@@ -907,7 +907,7 @@ void tst_EnterAddress::fileSizeLimit()
 
     // Without the limit the same save goes through.
     saveEightLongRows();
-    const QByteArray written = readFile(m_profile->iniFile());
+    const QByteArray written = fileContents(m_profile->iniFile());
     QVERIFY(written.size() > 1024);
     QCOMPARE(iniValue(written, "6052/8.FC_Number").toString(), QString("8"));
     QCOMPARE(iniValue(written, "4000/Label").toString(),
@@ -955,7 +955,7 @@ void tst_EnterAddress::fullDisk()
     saveEightLongRows();
     const QByteArray reported = stderrLines.take();
 
-    QCOMPARE(readFile(m_profile->iniFile()), content);
+    QCOMPARE(fileContents(m_profile->iniFile()), content);
     QCOMPARE(folderEntries(m_profile->iniFile()), QStringList("DefaultInstrDescr.ini"));
     QCOMPARE(reported.count('\n'), 1);
     const QString expected
@@ -993,7 +993,7 @@ void tst_EnterAddress::ownerGroupAndModeKept()
     dialog.loadDescriptors();
     QCOMPARE(typeAndSave(dialog, "VXI0::5::INSTR", 3).reported, QByteArray());
 
-    QCOMPARE(iniValue(readFile(m_profile->iniFile()), "5170/1.1.Descriptor").toString(),
+    QCOMPARE(iniValue(fileContents(m_profile->iniFile()), "5170/1.1.Descriptor").toString(),
              QString("VXI0::5::INSTR"));
     struct stat after = {};
     QCOMPARE(::stat(path.constData(), &after), 0);
@@ -1034,7 +1034,7 @@ void tst_EnterAddress::savedByAnotherUser()
     QVERIFY2(!child.output.contains("tst_enteraddress:"), child.output.constData());
 
     // Saved all the same, with the mode and the group it had.
-    const QByteArray written = readFile(m_profile->iniFile());
+    const QByteArray written = fileContents(m_profile->iniFile());
     QCOMPARE(iniValue(written, "5170/1.1.Descriptor").toString(), QString("VXI0::5::INSTR"));
     QCOMPARE(iniValue(written, "4720/Label").toString(), QString("bench 3"));
     struct stat after = {};

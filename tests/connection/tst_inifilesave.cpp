@@ -44,19 +44,10 @@ extern "C" int fsync(int fd)
     return static_cast<int>(::syscall(SYS_fsync, fd));
 }
 
+using sfptest::fileContents;
+using sfptest::writeFile;
+
 namespace {
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
 
 // A socket bound at `path`: a name in the folder that no file can be read
 // from. The descriptor stays open until the test ends.
@@ -212,7 +203,7 @@ void tst_IniFileSave::changeLeftInsideAGroup()
     });
     QVERIFY2(result.saved, qPrintable(result.reason));
 
-    const QByteArray written = readFile(path);
+    const QByteArray written = fileContents(path);
     QVERIFY2(written.contains("[5170]\n"), written.constData());
     QVERIFY2(written.contains("1.FC_Number=4\n"), written.constData());
     QVERIFY2(written.contains("1\\Scale=2.5\n"), written.constData());
@@ -279,7 +270,7 @@ void tst_IniFileSave::keysWrittenBackAsOthers()
     QCOMPARE(result.reason,
              QString("it holds a key that would be written back as another (\"/x\") and was left "
                      "as it is"));
-    QCOMPARE(readFile(path), odd);
+    QCOMPARE(fileContents(path), odd);
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList({"DefaultInstrDescr.ini"}));
 
     // Keys of [General] are written back as they were read.
@@ -478,7 +469,7 @@ void tst_IniFileSave::changedReadBackRefused()
     });
     QCOMPARE(blanked, QStringLiteral("\"@Size(3 4)\" read back as \"          \""));
     QVERIFY2(!sizeResult.saved, "a size read back as blanks passed for the same value");
-    QCOMPARE(readFile(sizePath), sizeFile);
+    QCOMPARE(fileContents(sizePath), sizeFile);
     QVERIFY(QFile::remove(sizePath));
 
     const quint32 seed = sfptest::testSeed();
@@ -522,7 +513,7 @@ void tst_IniFileSave::changedReadBackRefused()
             if (original.isEmpty())
                 QVERIFY2(!QFileInfo::exists(path), qPrintable(what));
             else
-                QVERIFY2(readFile(path) == original, qPrintable(what));
+                QVERIFY2(fileContents(path) == original, qPrintable(what));
         } else {
             QVERIFY2(result.saved, qPrintable(what + QStringLiteral(": ") + result.reason));
             const QSettings saved(path, QSettings::IniFormat);

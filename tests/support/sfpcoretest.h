@@ -7,7 +7,9 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QString>
 #include <QStringList>
@@ -94,11 +96,12 @@ inline QByteArray fileContents(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArrayLiteral("<unreadable>");
 }
 
-// Writes `bytes` as the whole of the file at path.
+// Writes `bytes` as the whole of the file at path, its folder made first.
 inline bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+    return QDir().mkpath(QFileInfo(path).absolutePath())
+        && file.open(QIODevice::WriteOnly | QIODevice::Truncate)
         && file.write(bytes) == bytes.size();
 }
 
