@@ -10,6 +10,7 @@
 
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 
 #include <algorithm>
@@ -128,6 +129,7 @@ struct ScpiServer::Client
     std::deque<Line> lines;
     qsizetype waitingBytes = 0; // of the lines
     bool gone = false; // disconnected; its lines still run
+    bool ranInPass = false; // a line of it ran in the pass under way
 
     // Splits what the socket holds into lines, as far as the limits allow.
     void take()
@@ -135,6 +137,32 @@ struct ScpiServer::Client
         while (lines.size() < maxWaitingLines && waitingBytes < maxWaitingBytes
                && socket->bytesAvailable() > 0)
             split(socket->read(readChunk));
+    }
+
+    // What came while the last lines ran, read at once: a client that sends
+    // its next line before the response to the one before (writes, then a
+    // query, with the small-packet delay on; a script that pipelines)
+    // would otherwise wait for another turn of the event loop. Only when
+    // nothing of it waits, here or in the toolkit's buffer, so that the
+    // order is kept; and only bytes the system holds already: the
+    // connection's end or error stays for the toolkit to find. True when
+    // it made a line.
+    bool takeArrived()
+    {
+        if (!ranInPass || gone || !lines.empty() || socket->bytesAvailable() > 0)
+            return false;
+        const int descriptor = int(socket->socketDescriptor());
+        int pending = 0;
+        if (descriptor < 0 || ::ioctl(descriptor, FIONREAD, &pending) != 0 || pending <= 0)
+            return false;
+        QByteArray data(qMin(qint64(pending), readChunk), Qt::Uninitialized);
+        const ssize_t received = ::recv(descriptor, data.data(), size_t(data.size()), MSG_DONTWAIT);
+        if (received <= 0)
+            return false;
+        data.truncate(qsizetype(received));
+        acknowledgeAtOnce(socket);
+        split(data);
+        return !lines.empty();
     }
 
     void push(Line line)
@@ -394,12 +422,18 @@ void ScpiServer::runWaitingLines()
     const QScopedValueRollback<bool> inPass(m_inPass, true);
     QElapsedTimer pass;
     pass.start();
+    for (const std::unique_ptr<Client> &client : m_clients)
+        client->ranInPass = false;
     bool ran = true;
     while (ran) {
         ran = false;
         // One line per client in turn, so that no client starves the others.
         for (size_t i = 0; i < m_clients.size(); ++i)
             ran = runOneLine(m_clients[i].get()) || ran;
+        // Only a client whose line ran is likely to have sent the next
+        // one meanwhile; the others are heard of as usual.
+        for (size_t i = 0; !ran && i < m_clients.size(); ++i)
+            ran = m_clients[i]->takeArrived();
         if (ran && pass.elapsed() >= passMilliseconds) {
             // The window's turn; the rest comes right after it.
             m_yielded = true;
@@ -430,6 +464,7 @@ bool ScpiServer::runOneLine(Client *client)
     if (client->lines.empty() || !m_handler->isReady())
         return false;
     const Client::Line line = client->pop();
+    client->ranInPass = true;
     if (!client->gone && client->lines.size() < maxWaitingLines / 2
         && client->waitingBytes < maxWaitingBytes / 2)
         client->take();
