@@ -10,7 +10,6 @@
 
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <sys/ioctl.h>
 #include <sys/socket.h>
 
 #include <algorithm>
@@ -73,7 +72,8 @@ void watchConnection(QTcpSocket *socket, const sfp::ScpiServer::ClientTimeouts &
 // next line back until that acknowledgement comes: "write, write, query"
 // took 48 ms where the query alone takes 0.05 ms. The system leaves this
 // mode again on its own as soon as responses flow, so it is asked for after
-// every read.
+// every read that follows a response (until the mode is left, a read
+// acknowledges by itself).
 void acknowledgeAtOnce(QTcpSocket *socket)
 {
     setTcpOption(socket->socketDescriptor(), TCP_QUICKACK, 1);
@@ -130,6 +130,16 @@ struct ScpiServer::Client
     qsizetype waitingBytes = 0; // of the lines
     bool gone = false; // disconnected; its lines still run
     bool ranInPass = false; // a line of it ran in the pass under way
+    bool answered = true; // a response went since its last read was acknowledged
+
+    void acknowledge()
+    {
+        // A response still unsent may leave the mode once it goes.
+        if (!answered && socket->bytesToWrite() == 0)
+            return;
+        answered = false;
+        acknowledgeAtOnce(socket);
+    }
 
     // Splits what the socket holds into lines, as far as the limits allow.
     void take()
@@ -142,26 +152,23 @@ struct ScpiServer::Client
     // What came while the last lines ran, read at once: a client that sends
     // its next line before the response to the one before (writes, then a
     // query, with the small-packet delay on; a script that pipelines)
-    // would otherwise wait for another turn of the event loop. Only when
-    // nothing of it waits, here or in the toolkit's buffer, so that the
-    // order is kept; and only bytes the system holds already: the
-    // connection's end or error stays for the toolkit to find. True when
-    // it made a line.
+    // would otherwise wait for another turn of the event loop. Only for a
+    // client whose line ran in this pass and of which nothing waits, here
+    // or in the toolkit's buffer, so that the order is kept. Nothing here
+    // ends the client: the connection's end, or an error the read took,
+    // leaves the socket readable, and the toolkit finds the end as usual.
+    // True when it made a line.
     bool takeArrived()
     {
         if (!ranInPass || gone || !lines.empty() || socket->bytesAvailable() > 0)
             return false;
-        const int descriptor = int(socket->socketDescriptor());
-        int pending = 0;
-        if (descriptor < 0 || ::ioctl(descriptor, FIONREAD, &pending) != 0 || pending <= 0)
-            return false;
-        QByteArray data(qMin(qint64(pending), readChunk), Qt::Uninitialized);
-        const ssize_t received = ::recv(descriptor, data.data(), size_t(data.size()), MSG_DONTWAIT);
+        char data[readChunk];
+        const ssize_t received
+            = ::recv(int(socket->socketDescriptor()), data, sizeof data, MSG_DONTWAIT);
         if (received <= 0)
             return false;
-        data.truncate(qsizetype(received));
-        acknowledgeAtOnce(socket);
-        split(data);
+        acknowledge();
+        split(QByteArray(data, qsizetype(received)));
         return !lines.empty();
     }
 
@@ -377,7 +384,7 @@ bool ScpiServer::dropSilentClient()
 
 void ScpiServer::readFrom(Client *client)
 {
-    acknowledgeAtOnce(client->socket);
+    client->acknowledge();
     client->take();
     runWaitingLines();
 }
@@ -477,6 +484,7 @@ bool ScpiServer::runOneLine(Client *client)
     if (!client->gone && !response.isEmpty()) {
         client->socket->write(response);
         client->socket->flush();
+        client->answered = true;
         // A client that asks and does not read would have the server keep
         // its responses without end.
         if (client->socket->bytesToWrite() > maxUnsentBytes)
