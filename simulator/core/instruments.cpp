@@ -103,7 +103,9 @@ private:
 
     void trace(const std::string &change) const
     {
-        std::string line = "card ";
+        std::string line;
+        line.reserve(32 + m_board.ownerDescriptor.size() + change.size());
+        line += "card ";
         line += m_board.ownerDescriptor;
         line += " FC";
         line += std::to_string(m_position);

@@ -241,7 +241,9 @@ ViStatus run(const char *operation, int resource, bool hasAttribute, ViUInt32 at
         deferredEvents.clear();
         return status;
     }
-    std::string line = operation;
+    std::string line;
+    line.reserve(std::strlen(operation) + args.text().size() + 24);
+    line += operation;
     line += '(';
     line += args.text();
     line += ") = ";
