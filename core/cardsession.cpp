@@ -10,6 +10,7 @@
 #include "qx5170.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <QDebug>
 
@@ -350,7 +351,7 @@ void CardSession::switchRelay(int relay, bool closed, SwitchOrder order)
     // Only a synchronous mode leaves a switched relay waiting on the card.
     if (m_mode != SwitchingMode::Asynchronous)
         m_synchronized = false;
-    record(event, called);
+    record(std::move(event), called);
     if (m_mode != SwitchingMode::Asynchronous)
         setSynchronized(false);
     emit relaySwitched(relay);
