@@ -168,7 +168,7 @@ struct ScpiServer::Client
         if (received <= 0)
             return false;
         acknowledge();
-        split(QByteArray(data, qsizetype(received)));
+        split(QByteArrayView(data, qsizetype(received)));
         return !lines.empty();
     }
 
@@ -186,7 +186,7 @@ struct ScpiServer::Client
         return line;
     }
 
-    void split(const QByteArray &data)
+    void split(QByteArrayView data)
     {
         qsizetype from = 0;
         while (from < data.size()) {
