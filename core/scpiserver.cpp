@@ -72,8 +72,8 @@ void watchConnection(QTcpSocket *socket, const sfp::ScpiServer::ClientTimeouts &
 // next line back until that acknowledgement comes: "write, write, query"
 // took 48 ms where the query alone takes 0.05 ms. The system leaves this
 // mode again on its own as soon as responses flow, so it is asked for after
-// every read that follows a response (until the mode is left, a read
-// acknowledges by itself).
+// every read that follows a response; until the next response goes, the
+// system acknowledges each read of a short line by itself.
 void acknowledgeAtOnce(QTcpSocket *socket)
 {
     setTcpOption(socket->socketDescriptor(), TCP_QUICKACK, 1);
