@@ -94,6 +94,50 @@ QPushButton *newRelayButton(const QString &help)
 
 } // namespace
 
+// The pairs that show one card hear of its switches through one connection
+// per signal: a script switches thousands of relays a second, and a signal
+// delivered to each of the sixteen pairs, fifteen of which have nothing to
+// do with it, cost the card more than the pair's own work. Pairs hear of
+// a relay in the order they joined, as their own connections had them.
+class qx5170_sfpRelayPair::Hub final : public QObject
+{
+public:
+    static Hub *of(sfp::CardSession *card)
+    {
+        for (QObject *child : card->children()) {
+            if (auto *hub = dynamic_cast<Hub *>(child))
+                return hub;
+        }
+        return new Hub(card);
+    }
+
+    void add(qx5170_sfpRelayPair *pair) { m_pairs.append(pair); }
+    void remove(qx5170_sfpRelayPair *pair) { m_pairs.removeOne(pair); }
+
+private:
+    explicit Hub(sfp::CardSession *card)
+        : QObject(card)
+    {
+        connect(card, &sfp::CardSession::relayChanged, this, [this](int relay, bool closed) {
+            // A copy: a pair may come or go while another shows a change.
+            const QList<qx5170_sfpRelayPair *> pairs = m_pairs;
+            for (qx5170_sfpRelayPair *pair : pairs) {
+                if (sfp::CardSession::pairOf(relay) == pair->m_pairNo)
+                    pair->showRelay(relay, closed);
+            }
+        });
+        connect(card, &sfp::CardSession::relaySwitched, this, [this](int relay) {
+            const QList<qx5170_sfpRelayPair *> pairs = m_pairs;
+            for (qx5170_sfpRelayPair *pair : pairs) {
+                if (sfp::CardSession::pairOf(relay) == pair->m_pairNo)
+                    pair->relaySwitched(relay);
+            }
+        });
+    }
+
+    QList<qx5170_sfpRelayPair *> m_pairs;
+};
+
 qx5170_sfpRelayPair::qx5170_sfpRelayPair(sfp::CardSession *card, int pairNo, QWidget *parent)
     : QGroupBox(QStringLiteral("Pair %1").arg(pairNo + 1, 0, 10), parent)
     , m_card(card)
@@ -119,8 +163,8 @@ qx5170_sfpRelayPair::qx5170_sfpRelayPair(sfp::CardSession *card, int pairNo, QWi
     // the card for what it has already, which changes nothing.
     connect(relayAbtn, &QPushButton::toggled, this, &qx5170_sfpRelayPair::btnAstateChanged_slot);
     connect(relayBbtn, &QPushButton::toggled, this, &qx5170_sfpRelayPair::btnBstateChanged_slot);
-    connect(m_card, &sfp::CardSession::relayChanged, this, &qx5170_sfpRelayPair::showRelay);
-    connect(m_card, &sfp::CardSession::relaySwitched, this, &qx5170_sfpRelayPair::relaySwitched);
+    m_hub = Hub::of(m_card);
+    m_hub->add(this);
     // A click the fixture's rules refuse leaves the button as the card is.
     connect(m_card, &sfp::CardSession::changeRefused, this,
             [this](int relay) { showRelay(relay, m_card->isClosed(relay)); });
@@ -148,7 +192,11 @@ qx5170_sfpRelayPair::qx5170_sfpRelayPair(ViSession vi, int pairNo, bool demo, QW
     m_card->setReporter(m_ownReporter.get());
 }
 
-qx5170_sfpRelayPair::~qx5170_sfpRelayPair() = default;
+qx5170_sfpRelayPair::~qx5170_sfpRelayPair()
+{
+    if (m_hub)
+        m_hub->remove(this);
+}
 
 bool qx5170_sfpRelayPair::isExclusive() const
 {

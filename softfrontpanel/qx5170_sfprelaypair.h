@@ -7,6 +7,7 @@
 #include "visatype.h"
 
 #include <QGroupBox>
+#include <QPointer>
 
 #include <memory>
 
@@ -61,6 +62,8 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    class Hub;
+
     void showRelay(int relay, bool closed);
     void relaySwitched(int relay);
     void showLabels();
@@ -81,6 +84,7 @@ private:
     Level m_wearLevel[2] = {Level::Fresh, Level::Fresh};
     QString m_labelledTitle; // "Pair 2 · PSU rail / GND"; empty without labels
     int m_pairNo;
+    QPointer<Hub> m_hub; // gone with the card when the card goes first
 
     Q_DISABLE_COPY_MOVE(qx5170_sfpRelayPair)
 };

@@ -10,6 +10,7 @@
 #include "qx5170.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <QDebug>
 
@@ -337,16 +338,20 @@ void CardSession::switchRelay(int relay, bool closed, SwitchOrder order)
             if (m_takenMode == SwitchingMode::Asynchronous)
                 contactsFollow(relay);
         }
-        // The report names the call as the pair widget makes it.
-        report(status,
-               relay % 2 == 1 ? "qx5170_switchRelay(m_vi, m_pairNo*2+1, relayAbtn->isChecked())"
-                              : "qx5170_switchRelay(m_vi, (m_pairNo+1)*2, relayBbtn->isChecked())",
-               QStringLiteral("channel %1").arg(relay));
+        // The report names the call as the pair widget makes it. Its text
+        // is made only for a status to report: a switch is the card's most
+        // frequent work, and nearly always succeeds.
+        if (status != VI_SUCCESS)
+            report(status,
+                   relay % 2 == 1
+                       ? "qx5170_switchRelay(m_vi, m_pairNo*2+1, relayAbtn->isChecked())"
+                       : "qx5170_switchRelay(m_vi, (m_pairNo+1)*2, relayBbtn->isChecked())",
+                   QStringLiteral("channel %1").arg(relay));
     }
     // Only a synchronous mode leaves a switched relay waiting on the card.
     if (m_mode != SwitchingMode::Asynchronous)
         m_synchronized = false;
-    record(event, called);
+    record(std::move(event), called);
     if (m_mode != SwitchingMode::Asynchronous)
         setSynchronized(false);
     emit relaySwitched(relay);

@@ -190,6 +190,16 @@ QString RemoteControl::sourceName(quint64 client) const
     return linkName(client);
 }
 
+const QString &RemoteControl::sourceNameOf(quint64 client)
+{
+    // Asked for at the client's first line, not when it joins: a VXI-11
+    // link is known by its connection only once it is made.
+    QString &name = m_sourceNames[client];
+    if (name.isEmpty())
+        name = sourceName(client);
+    return name;
+}
+
 QString RemoteControl::linkName(quint64 client) const
 {
     return QStringLiteral("vxi11 %1 link %2")
@@ -214,6 +224,7 @@ void RemoteControl::clientLeft(quint64 client)
     // The count changed when the client left; its lock goes only now that
     // its last line has run.
     m_clients.erase(client);
+    m_sourceNames.erase(client);
     if (m_lockOwner == client)
         setLock(0);
 }
@@ -223,7 +234,7 @@ QByteArray RemoteControl::execute(quint64 client, QByteArrayView line)
     emit commandArriving();
     ScpiClientStatus &state = m_clients[client];
     const QueueReporter reports(m_card, state);
-    const CardSession::Source source(m_card, sourceName(client));
+    const CardSession::Source source(m_card, sourceNameOf(client));
 
     QByteArrayList responses;
     for (const scpi::Unit &unit : scpi::parseLine(line)) {

@@ -127,6 +127,10 @@ private:
     // Who a client is in the switching log: "socket 127.0.0.1:40112",
     // "vxi11 127.0.0.1:40114 link 3".
     QString sourceName(quint64 client) const;
+    // The same, made once per client: a client's address and link stay
+    // what they were while it lasts, and making the text again for every
+    // line cost as much as running a short one.
+    const QString &sourceNameOf(quint64 client);
     // A VXI-11 link's name, "vxi11 127.0.0.1:40114 link 3".
     QString linkName(quint64 client) const;
     // STATus:QUEStionable's condition: whether a relay is worn.
@@ -156,6 +160,7 @@ private:
     Vxi11Server m_vxi11;
     PortMapperRegistration m_registration;
     std::map<quint64, ScpiClientStatus> m_clients;
+    std::map<quint64, QString> m_sourceNames;
     quint64 m_lockOwner = 0;
     std::function<bool()> m_operatorAsked;
 };

@@ -74,7 +74,8 @@ void watchConnection(QTcpSocket *socket, const sfp::ScpiServer::ClientTimeouts &
 // next line back until that acknowledgement comes: "write, write, query"
 // took 48 ms where the query alone takes 0.05 ms. The system leaves this
 // mode again on its own as soon as responses flow, so it is asked for after
-// every read.
+// every read that follows a response; until the next response goes, the
+// system acknowledges each read of a short line by itself.
 void acknowledgeAtOnce(QTcpSocket *socket)
 {
     setTcpOption(socket->socketDescriptor(), TCP_QUICKACK, 1);
@@ -119,6 +120,17 @@ struct ScpiServer::Client
     std::deque<Line> lines;
     qsizetype waitingBytes = 0; // of the lines
     bool gone = false; // disconnected; its lines still run
+    bool ranInPass = false; // a line of it ran in the pass under way
+    bool answered = true; // a response went since its last read was acknowledged
+
+    void acknowledge()
+    {
+        // A response still unsent may leave the mode once it goes.
+        if (!answered && socket->bytesToWrite() == 0)
+            return;
+        answered = false;
+        acknowledgeAtOnce(socket);
+    }
 
     // Splits what the socket holds into lines, as far as the limits allow.
     void take()
@@ -126,6 +138,29 @@ struct ScpiServer::Client
         while (lines.size() < maxWaitingLines && waitingBytes < maxWaitingBytes
                && socket->bytesAvailable() > 0)
             split(socket->read(readChunk));
+    }
+
+    // What came while the last lines ran, read at once: a client that sends
+    // its next line before the response to the one before (writes, then a
+    // query, with the small-packet delay on; a script that pipelines)
+    // would otherwise wait for another turn of the event loop. Only for a
+    // client whose line ran in this pass and of which nothing waits, here
+    // or in the toolkit's buffer, so that the order is kept. Nothing here
+    // ends the client: the connection's end, or an error the read took,
+    // leaves the socket readable, and the toolkit finds the end as usual.
+    // True when it made a line.
+    bool takeArrived()
+    {
+        if (!ranInPass || gone || !lines.empty() || socket->bytesAvailable() > 0)
+            return false;
+        char data[readChunk];
+        const ssize_t received
+            = ::recv(int(socket->socketDescriptor()), data, sizeof data, MSG_DONTWAIT);
+        if (received <= 0)
+            return false;
+        acknowledge();
+        split(QByteArrayView(data, qsizetype(received)));
+        return !lines.empty();
     }
 
     void push(Line line)
@@ -142,7 +177,7 @@ struct ScpiServer::Client
         return line;
     }
 
-    void split(const QByteArray &data)
+    void split(QByteArrayView data)
     {
         qsizetype from = 0;
         while (from < data.size()) {
@@ -340,7 +375,7 @@ bool ScpiServer::dropSilentClient()
 
 void ScpiServer::readFrom(Client *client)
 {
-    acknowledgeAtOnce(client->socket);
+    client->acknowledge();
     client->take();
     runWaitingLines();
 }
@@ -385,12 +420,18 @@ void ScpiServer::runWaitingLines()
     const QScopedValueRollback<bool> inPass(m_inPass, true);
     QElapsedTimer pass;
     pass.start();
+    for (const std::unique_ptr<Client> &client : m_clients)
+        client->ranInPass = false;
     bool ran = true;
     while (ran) {
         ran = false;
         // One line per client in turn, so that no client starves the others.
         for (size_t i = 0; i < m_clients.size(); ++i)
             ran = runOneLine(m_clients[i].get()) || ran;
+        // Only a client whose line ran is likely to have sent the next
+        // one meanwhile; the others are heard of as usual.
+        for (size_t i = 0; !ran && i < m_clients.size(); ++i)
+            ran = m_clients[i]->takeArrived();
         if (ran && pass.elapsed() >= passMilliseconds) {
             // The window's turn; the rest comes right after it.
             m_yielded = true;
@@ -421,6 +462,7 @@ bool ScpiServer::runOneLine(Client *client)
     if (client->lines.empty() || !m_handler->isReady())
         return false;
     const Client::Line line = client->pop();
+    client->ranInPass = true;
     if (!client->gone && client->lines.size() < maxWaitingLines / 2
         && client->waitingBytes < maxWaitingBytes / 2)
         client->take();
@@ -433,6 +475,7 @@ bool ScpiServer::runOneLine(Client *client)
     if (!client->gone && !response.isEmpty()) {
         client->socket->write(response);
         client->socket->flush();
+        client->answered = true;
         // A client that asks and does not read would have the server keep
         // its responses without end.
         if (client->socket->bytesToWrite() > maxUnsentBytes)

@@ -325,8 +325,14 @@ bool Vxi11Server::completes(Parked &parked)
                 reason |= vxi11::TermChar;
             }
         }
-        QByteArray data = link->response.left(size);
-        link->response.remove(0, size);
+        // Mostly the whole response goes at once: handed over, not copied.
+        QByteArray data;
+        if (size == link->response.size()) {
+            data.swap(link->response);
+        } else {
+            data = link->response.left(size);
+            link->response.remove(0, size);
+        }
         if (link->response.isEmpty())
             reason |= vxi11::EndOfMessage;
         else if (reason == 0)

@@ -8,6 +8,7 @@
 #include "vxi11serverdetail.h"
 
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QScopedValueRollback>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -16,6 +17,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -35,6 +37,9 @@ sfp::Vxi11Server *listeningServer = nullptr;
 constexpr int maxRecord = 2 * int(sfp::Vxi11Server::maxReceiveSize);
 // How soon calls that wait for the panel or for the lock are tried again.
 constexpr int retryMilliseconds = 10;
+// How long calls that follow each other closely are served before the
+// window gets its turn, as the socket server's passes.
+constexpr qint64 passMilliseconds = 10;
 
 // As the socket server: a peer that vanished is found within 50 s.
 void watchConnection(int descriptor)
@@ -246,10 +251,45 @@ void Vxi11Server::service(int descriptor)
     }
     svc_getreq_common(descriptor);
     followConnections();
+    // A client's next call often comes while this one is answered (a
+    // device_read right after its device_write): it is served now, not
+    // after another turn of the event loop, as long as the window's turn
+    // is not due. Only bytes already there are read: the library takes a
+    // connection with nothing to read for one that ended.
+    QElapsedTimer pass;
+    pass.start();
+    while (pass.elapsed() < passMilliseconds) {
+        const Connection *again = connectionOf(descriptor);
+        int pending = 0;
+        if (again == nullptr || again->waiting || again->closing
+            || ::ioctl(descriptor, FIONREAD, &pending) != 0 || pending <= 0)
+            break;
+        svc_getreq_common(descriptor);
+        followConnections();
+    }
 }
 
 void Vxi11Server::followConnections()
 {
+    // Nearly every call leaves the library's table as it was: each
+    // descriptor in it is one followed here, and there are as many. Only a
+    // call that opened or closed a connection needs the work below.
+    int followed = 0;
+    bool known = true;
+    for (int i = 0; known && i < svc_max_pollfd; ++i) {
+        const int descriptor = svc_pollfd[i].fd;
+        if (descriptor < 0)
+            continue;
+        ++followed;
+        known = connectionOf(descriptor) != nullptr
+            || std::any_of(m_listeners.begin(), m_listeners.end(),
+                           [descriptor](const std::unique_ptr<Connection> &entry) {
+                               return entry->descriptor == descriptor;
+                           });
+    }
+    if (known && size_t(followed) == m_listeners.size() + m_connections.size())
+        return;
+
     std::vector<int> open;
     for (int i = 0; i < svc_max_pollfd; ++i) {
         if (svc_pollfd[i].fd >= 0)

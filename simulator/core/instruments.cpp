@@ -22,7 +22,8 @@ class RelayCard
 public:
     RelayCard(Card &card, const Motherboard &board, int position)
         : m_card(card)
-        , m_prefix("card " + board.ownerDescriptor + " FC" + std::to_string(position) + " ")
+        , m_board(board)
+        , m_position(position)
     { }
 
     void command(int relay, bool on)
@@ -52,7 +53,7 @@ public:
     void setMode(int mode)
     {
         m_card.mode = mode;
-        traceEvent(m_prefix + "mode " + std::to_string(mode));
+        trace("mode " + std::to_string(mode));
         if (mode == 1)
             applyPending();
     }
@@ -90,12 +91,32 @@ private:
 
     void traceRelay(int relay)
     {
-        traceEvent(m_prefix + "relay " + std::to_string(relay)
-                   + (m_card.applied[index(relay)] ? " on" : " off"));
+        // Described only for a trace that someone reads: a switch is the
+        // card's most frequent work.
+        if (!traceWanted())
+            return;
+        std::string change = "relay ";
+        change += std::to_string(relay);
+        change += m_card.applied[index(relay)] ? " on" : " off";
+        trace(change);
+    }
+
+    void trace(const std::string &change) const
+    {
+        std::string line;
+        line.reserve(32 + m_board.ownerDescriptor.size() + change.size());
+        line += "card ";
+        line += m_board.ownerDescriptor;
+        line += " FC";
+        line += std::to_string(m_position);
+        line += ' ';
+        line += change;
+        traceEvent(std::move(line));
     }
 
     Card &m_card;
-    std::string m_prefix;
+    const Motherboard &m_board;
+    int m_position;
 };
 
 // Reads a decimal number that must end at `end` or at `stop`; numbers out

@@ -18,6 +18,7 @@ namespace sfpsim {
 class SFPSIM_EXPORT Args
 {
 public:
+    Args();
     Args &operator<<(long long value);
     Args &operator<<(const char *text);
     Args &operator<<(const std::string &text) { return *this << text.c_str(); }
@@ -30,6 +31,7 @@ private:
     void separate();
     Args &appendQuoted(const void *data, size_t length);
     std::string m_text;
+    bool m_traced;
 };
 
 // Runs one call of a stand-in operation. Only the outermost call on a thread
@@ -47,7 +49,10 @@ SFPSIM_EXPORT ViStatus runAttributeCall(const char *operation, int resource, ViU
 
 // A change that a simulated instrument applied; written after the line of the
 // call that caused it.
-void traceEvent(const std::string &line);
+void traceEvent(std::string line);
+// Whether anyone reads the trace: a trace file, or a process that reads it
+// back. Without one, a stand-in need not describe what it did.
+bool traceWanted();
 
 // Index of the resource that `descriptor` names, or -1.
 SFPSIM_EXPORT int resourceOfDescriptor(const char *descriptor);

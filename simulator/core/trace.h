@@ -14,7 +14,7 @@ void openTraceFileFromEnvironment();
 
 // Appends lines to the in-memory trace and the trace file, together, so that
 // the lines of one call stay next to each other whatever other threads do.
-void writeTraceLines(const std::vector<std::string> &lines);
+void writeTraceLines(std::vector<std::string> lines);
 
 // The in-memory trace. It is kept from the first call of either on: the
 // lines before are only in the trace file.

@@ -25,6 +25,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -51,6 +53,8 @@ public:
     {
         const QByteArray text = line.toByteArray();
         events.append(QStringLiteral("%1: %2").arg(client).arg(QString::fromLatin1(text)));
+        if (whileRunning)
+            whileRunning(text);
         return text.contains('?') ? text + '\n' : QByteArray();
     }
     void lineTooLong(quint64 client) override
@@ -60,6 +64,8 @@ public:
 
     bool ready = true;
     QStringList events;
+    // Called while a line runs, as a client that goes on sending would.
+    std::function<void(const QByteArray &)> whileRunning;
     // How often the server asked: it asks once a line has come.
     mutable int readyAsked = 0;
 };
@@ -162,6 +168,7 @@ private slots:
     void overlongLineEndingInALaterPacket();
     void linesOfAClientThatLeftStillRun();
     void lineEndsInPacketsOfTheirOwn();
+    void linesThatComeWhileOneRunsFollowIt();
     void restsOnceTheLinesHaveRun();
     void connectionsAreWatched();
     void readsAreAcknowledgedAtOnce();
@@ -295,6 +302,36 @@ void tst_ScpiServer::lineEndsInPacketsOfTheirOwn()
     QCOMPARE(m_handler.events,
              QStringList({"joined 1", "1: *IDN?", "1: ROUT:CLOS (@1)",
                           QStringLiteral("1: ") + QString::fromLatin1(longest)}));
+}
+
+void tst_ScpiServer::linesThatComeWhileOneRunsFollowIt()
+{
+    // What a client sends while its line runs (the next line of a script
+    // that does not wait, a line's first half, the connection's end) is
+    // taken in the same pass: in order, a half line kept for its end, and
+    // the end still heard, after which the client leaves.
+    const int client = connectPlain(QHostAddress::LocalHost, m_server->port());
+    QVERIFY(client >= 0);
+    const auto send = [client](const char *bytes) {
+        return ::send(client, bytes, std::strlen(bytes), MSG_NOSIGNAL)
+            == ssize_t(std::strlen(bytes));
+    };
+    bool sent = true;
+    m_handler.whileRunning = [&](const QByteArray &line) {
+        if (line == "ROUT:CLOS (@1)")
+            sent = send("ROUT:OPEN (@1)\n*OPC?\nROUT:CL") && sent;
+        else if (line == "*OPC?")
+            sent = send("OS? (@1)\n") && sent;
+        else if (line == "ROUT:CLOS? (@1)")
+            sent = ::shutdown(client, SHUT_WR) == 0 && sent;
+    };
+    QVERIFY(send("ROUT:CLOS (@1)\n"));
+    QCOMPARE(readToTheEnd(client), QByteArray("*OPC?\nROUT:CLOS? (@1)\n"));
+    ::close(client);
+    QVERIFY(sent);
+    QTRY_COMPARE(m_handler.events,
+                 QStringList({"joined 1", "1: ROUT:CLOS (@1)", "1: ROUT:OPEN (@1)", "1: *OPC?",
+                              "1: ROUT:CLOS? (@1)", "left 1"}));
 }
 
 void tst_ScpiServer::restsOnceTheLinesHaveRun()
