@@ -123,7 +123,7 @@ bool PanelRun::listen()
     // Its identity and the folder of its saved states are the card's: set
     // once the panel knows which card it drives.
     m_remote = std::make_unique<RemoteControl>(QByteArray(), QString());
-    ScpiServer::ClientTimeouts timeouts;
+    ClientTimeouts timeouts;
     timeouts.idle = std::chrono::seconds(m_commandLine.idleTimeoutSeconds);
     m_remote->setClientTimeouts(timeouts);
     const QHostAddress &address = m_commandLine.listenAddress;

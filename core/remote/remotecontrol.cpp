@@ -2,121 +2,21 @@
 // SPDX-License-Identifier: MIT
 #include "remotecontrol.h"
 
-#include "cardsession.h"
-#include "endpoint.h"
-#include "fixture.h"
-#include "relaywear.h"
-#include "savedstates.h"
-#include "scpiclientstatus.h"
-#include "scpiparser.h"
-#include "statusreporter.h"
+#include "remotecommands.h"
 
 #include <utility>
 
-namespace {
-
-using sfp::scpi::Command;
-
-QByteArray number(int value)
-{
-    return QByteArray::number(value);
-}
-
-QByteArray flag(bool value)
-{
-    return value ? QByteArrayLiteral("1") : QByteArrayLiteral("0");
-}
-
-// The relays that are closed, or those that are open, ascending.
-QList<int> relaysThatAre(const sfp::CardSession &card, bool closed)
-{
-    QList<int> relays;
-    for (int relay = 1; relay <= sfp::CardSession::relayCount; ++relay) {
-        if (card.isClosed(relay) == closed)
-            relays.append(relay);
-    }
-    return relays;
-}
-
-// What changes the card (its relays, mode or rule) or what is kept of it
-// (its saved states, its fixture's states, its counts), refused to all but
-// the lock's owner while a client holds it.
-bool changesTheCard(Command command)
-{
-    switch (command) {
-    case Command::Rst:
-    case Command::Trg:
-    case Command::Sav:
-    case Command::Rcl:
-    case Command::RouteClose:
-    case Command::RouteCloseExclusive:
-    case Command::RouteOpen:
-    case Command::RouteOpenAll:
-    case Command::RouteMode:
-    case Command::RouteUpdate:
-    case Command::RouteExclusive:
-    case Command::RouteChannelLabel:
-    case Command::RouteChannelLabelClear:
-    case Command::MemoryStateDefine:
-    case Command::MemoryStateRecall:
-    case Command::DiagnosticRelayCyclesClear:
-        return true;
-    default:
-        return false;
-    }
-}
-
-} // namespace
-
 namespace sfp {
-
-// While a remote command runs, the driver's reports go to the client's
-// error queue instead of to whoever takes them otherwise (the operator's
-// message boxes), who takes them again afterwards.
-class RemoteControl::QueueReporter final : public StatusReporter
-{
-public:
-    QueueReporter(CardSession *card, ScpiClientStatus &state)
-        : m_card(card)
-        , m_state(state)
-        , m_previous(card->reporter())
-    {
-        m_card->setReporter(this);
-    }
-    ~QueueReporter() override { m_card->setReporter(m_previous); }
-    QueueReporter(const QueueReporter &) = delete;
-    QueueReporter &operator=(const QueueReporter &) = delete;
-    QueueReporter(QueueReporter &&) = delete;
-    QueueReporter &operator=(QueueReporter &&) = delete;
-
-    // A script gets what it asked for and the driver's text, not the
-    // panel's names of its calls.
-    void reportStatus(ViStatus status, const QString & /*text*/, const QString &brief) override
-    {
-        if (status < 0)
-            m_state.pushDeviceError(brief);
-        else
-            m_state.pushWarning(int(status), brief);
-    }
-
-private:
-    CardSession *m_card;
-    ScpiClientStatus &m_state;
-    StatusReporter *m_previous;
-};
 
 RemoteControl::RemoteControl(QByteArray identity, QString stateFolder, QObject *parent)
     : QObject(parent)
-    , m_identity(std::move(identity))
-    , m_stateFolder(std::move(stateFolder))
-    , m_server(this)
-    , m_vxi11(this)
+    , m_commands(std::make_unique<RemoteCommands>(std::move(identity), std::move(stateFolder)))
 {
-    connect(&m_server, &ScpiServer::clientCountChanged, this,
-            [this] { emit infoChanged(infoText()); });
-    connect(&m_vxi11, &Vxi11Server::linkCountChanged, this,
-            [this] { emit infoChanged(infoText()); });
-    connect(&m_registration, &PortMapperRegistration::finished, this,
+    connect(m_commands.get(), &RemoteCommands::infoChanged, this, &RemoteControl::infoChanged);
+    connect(m_commands.get(), &RemoteCommands::lockChanged, this, &RemoteControl::lockChanged);
+    connect(m_commands.get(), &RemoteCommands::commandArriving, this,
+            &RemoteControl::commandArriving);
+    connect(m_commands.get(), &RemoteCommands::vxi11Registered, this,
             &RemoteControl::vxi11Registered);
 }
 
@@ -129,529 +29,82 @@ QByteArray RemoteControl::identity(const QString &cardId, const QString &driverR
 
 bool RemoteControl::listen(const QHostAddress &address, quint16 port)
 {
-    return m_server.listen(address, port);
+    return m_commands->listen(address, port);
 }
 
 QString RemoteControl::errorString() const
 {
-    return m_server.errorString();
-}
-
-void RemoteControl::registerVxi11()
-{
-    if (m_vxi11.port() != 0)
-        m_registration.start(Vxi11Server::coreProgram, Vxi11Server::coreVersion, m_vxi11.port());
+    return m_commands->errorString();
 }
 
 bool RemoteControl::listenVxi11()
 {
-    return m_vxi11.listen(m_server.address());
+    return m_commands->listenVxi11();
+}
+
+QString RemoteControl::vxi11ErrorString() const
+{
+    return m_commands->vxi11ErrorString();
+}
+
+quint16 RemoteControl::vxi11Port() const
+{
+    return m_commands->vxi11Port();
+}
+
+void RemoteControl::registerVxi11()
+{
+    m_commands->registerVxi11();
+}
+
+bool RemoteControl::isVxi11Registered() const
+{
+    return m_commands->isVxi11Registered();
+}
+
+QHostAddress RemoteControl::address() const
+{
+    return m_commands->address();
+}
+
+quint16 RemoteControl::port() const
+{
+    return m_commands->port();
+}
+
+void RemoteControl::setClientTimeouts(const ClientTimeouts &timeouts)
+{
+    m_commands->setClientTimeouts(timeouts);
+}
+
+void RemoteControl::setIdentity(const QByteArray &identity)
+{
+    m_commands->setIdentity(identity);
+}
+
+void RemoteControl::setStateFolder(const QString &folder)
+{
+    m_commands->setStateFolder(folder);
 }
 
 void RemoteControl::start(CardSession *card)
 {
-    m_card = card;
-    connect(m_card, &CardSession::wearChanged, this, &RemoteControl::updateQuestionable);
-    m_server.start();
-    m_vxi11.start();
-    emit infoChanged(infoText());
+    m_commands->start(card);
+}
+
+void RemoteControl::setOperatorAsked(std::function<bool()> asked)
+{
+    m_commands->setOperatorAsked(std::move(asked));
 }
 
 QString RemoteControl::infoText() const
 {
-    const int clients = clientCount();
-    QString text = QStringLiteral("Remote: %1, %2 %3")
-                       .arg(endpointText(m_server.address(), m_server.port()))
-                       .arg(clients)
-                       .arg(clients == 1 ? QStringLiteral("client") : QStringLiteral("clients"));
-    if (isLocked())
-        text += QStringLiteral(", locked");
-    return text;
+    return m_commands->infoText();
 }
 
-bool RemoteControl::isReady() const
+bool RemoteControl::isLocked() const
 {
-    // A remote command never runs inside an operation of the panel, nor
-    // while the operator is asked something: it waits, in order.
-    return !m_card->isBusy() && !(m_operatorAsked && m_operatorAsked());
-}
-
-void RemoteControl::clientJoined(quint64 client)
-{
-    m_clients[client] = ScpiClientStatus();
-    m_clients[client].setQuestionableCondition(questionableCondition());
-}
-
-QString RemoteControl::sourceName(quint64 client) const
-{
-    const QString peer = m_server.peerName(client);
-    if (!peer.isEmpty())
-        return QStringLiteral("socket ") + peer;
-    return linkName(client);
-}
-
-const QString &RemoteControl::sourceNameOf(quint64 client)
-{
-    // Asked for at the client's first line, not when it joins: a VXI-11
-    // link is known by its connection only once it is made.
-    QString &name = m_sourceNames[client];
-    if (name.isEmpty())
-        name = sourceName(client);
-    return name;
-}
-
-QString RemoteControl::linkName(quint64 client) const
-{
-    return QStringLiteral("vxi11 %1 link %2")
-        .arg(m_vxi11.peerName(client))
-        .arg(client - Vxi11Server::firstClient);
-}
-
-int RemoteControl::questionableCondition() const
-{
-    return m_card && m_card->wear() ? m_card->wear()->questionableCondition(m_card->fixture()) : 0;
-}
-
-void RemoteControl::updateQuestionable()
-{
-    const int condition = questionableCondition();
-    for (auto &[client, state] : m_clients)
-        state.setQuestionableCondition(condition);
-}
-
-void RemoteControl::clientLeft(quint64 client)
-{
-    // The count changed when the client left; its lock goes only now that
-    // its last line has run.
-    m_clients.erase(client);
-    m_sourceNames.erase(client);
-    if (m_lockOwner == client)
-        setLock(0);
-}
-
-QByteArray RemoteControl::execute(quint64 client, QByteArrayView line)
-{
-    emit commandArriving();
-    ScpiClientStatus &state = m_clients[client];
-    const QueueReporter reports(m_card, state);
-    const CardSession::Source source(m_card, sourceNameOf(client));
-
-    QByteArrayList responses;
-    for (const scpi::Unit &unit : scpi::parseLine(line)) {
-        if (unit.error != scpi::NoError) {
-            state.pushError(unit.error);
-            break;
-        }
-        const QByteArray response = run(client, state, unit);
-        if (!response.isNull())
-            responses.append(response);
-    }
-    // The responses of one line form one response message.
-    return responses.isEmpty() ? QByteArray() : responses.join(';') + '\n';
-}
-
-void RemoteControl::lineTooLong(quint64 client)
-{
-    m_clients[client].pushError(scpi::TooMuchData);
-}
-
-QByteArray RemoteControl::run(quint64 client, ScpiClientStatus &state, const scpi::Unit &unit)
-{
-    using Mode = SwitchingMode;
-    // While a client holds the lock, the card is its alone: the others'
-    // commands that would change it are refused, their queries answered.
-    if (m_lockOwner != 0 && m_lockOwner != client && changesTheCard(unit.command)) {
-        refuseLocked(state);
-        m_card->recordRefusal(0, QStringLiteral("another client holds the lock"),
-                              scpi::SettingsConflict);
-        return QByteArray();
-    }
-    switch (unit.command) {
-    case Command::None:
-        break;
-    case Command::IdnQuery:
-        return m_identity;
-    case Command::Rst: {
-        const CardSession::Source reset(m_card, QStringLiteral("*RST"), m_card->source());
-        m_card->reset();
-        break;
-    }
-    case Command::Cls:
-        state.clear();
-        break;
-    case Command::Ese:
-        state.setEventEnable(unit.number);
-        break;
-    case Command::EseQuery:
-        return number(state.eventEnable());
-    case Command::EsrQuery:
-        return number(state.takeEventStatus());
-    case Command::Sre:
-        state.setServiceRequestEnable(unit.number);
-        break;
-    case Command::SreQuery:
-        return number(state.serviceRequestEnable());
-    case Command::StbQuery:
-        return number(state.statusByte());
-    case Command::Opc:
-        state.setOperationComplete();
-        break;
-    case Command::OpcQuery:
-        return QByteArrayLiteral("1");
-    case Command::Wai:
-        break;
-    case Command::TstQuery:
-    case Command::OptQuery:
-        // The self-test passes; the card has no options to report.
-        return QByteArrayLiteral("0");
-    case Command::Trg:
-        // The panel's Trigger button is disabled outside Sync. Trigger.
-        if (m_card->mode() != Mode::SyncTrigger)
-            refuseByRule(state, QStringLiteral("a trigger is taken in Sync. Trigger mode only"));
-        else
-            m_card->trigger();
-        break;
-    case Command::Sav:
-        save(state, unit.number);
-        break;
-    case Command::Rcl:
-        recall(state, unit.number);
-        break;
-    case Command::RouteClose:
-        closeRelays(state, unit.channels, false);
-        break;
-    case Command::RouteOpen:
-        openRelays(unit.channels);
-        break;
-    case Command::RouteCloseQuery:
-    case Command::RouteOpenQuery: {
-        const bool closed = unit.command == Command::RouteCloseQuery;
-        QByteArrayList answers;
-        for (int channel : unit.channels)
-            answers.append(flag(m_card->isClosed(channel) == closed));
-        return answers.join(',');
-    }
-    case Command::RouteCloseAllowedQuery: {
-        QByteArrayList answers;
-        for (int channel : unit.channels)
-            answers.append(flag(m_card->mayClose(channel)));
-        return answers.join(',');
-    }
-    case Command::RouteChannelLabel:
-    case Command::RouteChannelLabelClear:
-        setLabels(state, unit.channels,
-                  unit.command == Command::RouteChannelLabel ? unit.text : QString());
-        break;
-    case Command::MemoryStateDefine:
-        refuse(state, m_card->defineState(unit.text, unit.channels));
-        break;
-    case Command::MemoryStateRecall: {
-        const CardSession::Source recalled(
-            m_card, QStringLiteral("fixture state \"%1\"").arg(unit.text), m_card->source());
-        refuse(state, m_card->recallState(unit.text));
-        break;
-    }
-    case Command::MemoryStateCatalogQuery: {
-        QByteArrayList names;
-        for (const QString &name : m_card->stateNames())
-            names.append(scpi::stringData(name));
-        return names.isEmpty() ? QByteArrayLiteral("\"\"") : names.join(',');
-    }
-    case Command::DiagnosticRelayCyclesQuery:
-    case Command::DiagnosticRelayCyclesClear: {
-        RelayWear *wear = m_card->wear();
-        if (!wear || !wear->isOpen()) {
-            // Demo mode, or a counter file that could not be read.
-            state.pushDeviceError(QStringLiteral("relay cycles are not counted"));
-            break;
-        }
-        if (unit.command == Command::DiagnosticRelayCyclesClear) {
-            const QString why = wear->clear(unit.channels);
-            if (!why.isEmpty())
-                state.pushDeviceError(QStringLiteral("the relay cycles cannot be written: ") + why);
-            break;
-        }
-        QByteArrayList answers;
-        for (int channel : unit.channels)
-            answers.append(QByteArray::number(wear->cycles(channel)));
-        return answers.join(',');
-    }
-    case Command::RouteChannelLabelQuery: {
-        QByteArrayList answers;
-        for (int channel : unit.channels)
-            answers.append(scpi::stringData(m_card->label(channel)));
-        return answers.join(',');
-    }
-    case Command::RouteCloseListQuery:
-    case Command::RouteOpenListQuery:
-        return scpi::channelList(
-            relaysThatAre(*m_card, unit.command == Command::RouteCloseListQuery));
-    case Command::RouteCloseExclusive:
-        // Every other relay opens before any of the list closes.
-        closeRelays(state, unit.channels, true);
-        break;
-    case Command::RouteOpenAll:
-        openAllRelays();
-        break;
-    case Command::RouteMode:
-        m_card->selectMode(unit.mode);
-        break;
-    case Command::RouteModeQuery: {
-        static const QByteArray names[] = {"ASYN", "COMM", "TRIG"};
-        return names[int(m_card->mode())];
-    }
-    case Command::RouteUpdate:
-        // The panel's Update button is disabled outside Sync. Command.
-        if (m_card->mode() != Mode::SyncCommand)
-            refuseByRule(state, QStringLiteral("an update is taken in Sync. Command mode only"));
-        else
-            m_card->update();
-        break;
-    case Command::RouteExclusive:
-        m_card->setExclusive(unit.flag);
-        break;
-    case Command::RouteExclusiveQuery:
-        return flag(m_card->isExclusive());
-    case Command::RouteSynchronizedQuery:
-        return flag(m_card->isSynchronized());
-    case Command::SystemErrorNextQuery:
-        return state.takeError();
-    case Command::SystemErrorCountQuery:
-        return number(state.errorCount());
-    case Command::SystemErrorAllQuery:
-        return state.takeAllErrors();
-    case Command::SystemVersionQuery:
-        return QByteArrayLiteral("1999.0");
-    case Command::SystemRwLock:
-    case Command::SystemLockRequestQuery: {
-        // One lock, however it is asked for; never taken from its owner.
-        const bool granted = m_lockOwner == 0 || m_lockOwner == client;
-        if (granted)
-            setLock(client);
-        if (unit.command == Command::SystemLockRequestQuery)
-            return flag(granted);
-        if (!granted)
-            refuseLocked(state);
-        break;
-    }
-    case Command::SystemLocal:
-    case Command::SystemLockRelease:
-        // Only its owner lets the lock go.
-        if (m_lockOwner == client)
-            setLock(0);
-        else if (m_lockOwner != 0)
-            refuseLocked(state);
-        break;
-    case Command::SystemLockOwnerQuery: {
-        if (m_lockOwner == 0)
-            return QByteArrayLiteral("NONE");
-        // A link is named as the switching log names it: several links
-        // may share one connection.
-        QString owner = m_server.peerName(m_lockOwner);
-        if (owner.isEmpty())
-            owner = linkName(m_lockOwner);
-        return '"' + owner.toLatin1() + '"';
-    }
-    case Command::StatusOperationEventQuery:
-    case Command::StatusOperationConditionQuery:
-        // Nothing of the card sets this condition or its events.
-        return QByteArrayLiteral("0");
-    case Command::StatusQuestionableEventQuery:
-        return number(state.takeQuestionableEvent());
-    case Command::StatusQuestionableConditionQuery:
-        return number(state.questionableCondition());
-    case Command::StatusOperationEnable:
-        state.setOperationEnable(unit.number);
-        break;
-    case Command::StatusOperationEnableQuery:
-        return number(state.operationEnable());
-    case Command::StatusQuestionableEnable:
-        state.setQuestionableEnable(unit.number);
-        break;
-    case Command::StatusQuestionableEnableQuery:
-        return number(state.questionableEnable());
-    case Command::StatusPreset:
-        state.presetStatus();
-        break;
-    }
-    return QByteArray();
-}
-
-void RemoteControl::closeRelays(ScpiClientStatus &state, const QList<int> &channels,
-                                bool openOthers)
-{
-    // Under the exclusive rule a list that closes both relays of a pair has
-    // no answer the card can give: refused whole. One relay whose partner is
-    // closed closes once the partner has opened: a script may rely on the
-    // rule to keep two sources apart (break-before-make).
-    if (m_card->isExclusive()) {
-        for (int channel : channels) {
-            if (channels.contains(CardSession::partnerOf(channel))) {
-                refuseByRule(state,
-                             QStringLiteral("both relays of pair %1 under the "
-                                            "exclusive rule")
-                                 .arg(CardSession::pairOf(channel) + 1));
-                return;
-            }
-        }
-    }
-    // A list that would break a rule of the fixture is refused whole,
-    // before any relay of it moves.
-    const std::array<bool, CardSession::relayCount> after
-        = m_card->closedAfter(channels, openOthers);
-    const QString reason = m_card->refusal(after);
-    if (!reason.isEmpty()) {
-        refuseByRule(state, reason);
-        return;
-    }
-    // With the fixture's rules, every relay that opens does so before any
-    // closes: each step then holds part of what the whole list leaves, and
-    // breaks no rule that the whole does not.
-    const bool openFirst = openOthers || !m_card->rules().isEmpty();
-    for (int relay = 1; openFirst && relay <= CardSession::relayCount; ++relay) {
-        if (!after[size_t(relay - 1)])
-            m_card->setRelay(relay, false);
-    }
-    for (int channel : channels)
-        m_card->setRelay(channel, true, SwitchOrder::BreakBeforeMake);
-}
-
-void RemoteControl::refuseByRule(ScpiClientStatus &state, const QString &reason)
-{
-    m_card->recordRefusal(0, reason, scpi::SettingsConflict);
-    // Quotes in the rule's name are doubled, as in any SCPI string.
-    state.pushError(scpi::SettingsConflict,
-                    scpi::errorString(scpi::SettingsConflict).chopped(1) + ';'
-                        + scpi::stringData(reason).mid(1));
-}
-
-void RemoteControl::refuse(ScpiClientStatus &state, const Refusal &refusal)
-{
-    const QByteArray reason = scpi::stringData(refusal.reason).mid(1);
-    switch (refusal.kind) {
-    case Refusal::Kind::None:
-        break;
-    case Refusal::Kind::BadRequest:
-        state.pushError(scpi::IllegalParameterValue,
-                        scpi::errorString(scpi::IllegalParameterValue).chopped(1) + ';' + reason);
-        break;
-    case Refusal::Kind::BrokenRule:
-        refuseByRule(state, refusal.reason);
-        break;
-    case Refusal::Kind::FileError:
-        state.pushDeviceError(QStringLiteral("state not kept: ") + refusal.reason);
-        break;
-    }
-}
-
-void RemoteControl::setLabels(ScpiClientStatus &state, const QList<int> &channels,
-                              const QString &text)
-{
-    // A text that cannot be a label is refused, never cut.
-    const QString problem
-        = text.isEmpty() ? QString() : fixture::textProblem(text, QStringLiteral("a label"));
-    if (!problem.isEmpty()) {
-        state.pushError(scpi::IllegalParameterValue,
-                        scpi::errorString(scpi::IllegalParameterValue).chopped(1) + ';'
-                            + scpi::stringData(problem).mid(1));
-        return;
-    }
-    const QString why = m_card->setLabels(channels, text);
-    if (!why.isEmpty())
-        state.pushDeviceError(QStringLiteral("labels not changed: ") + why);
-}
-
-void RemoteControl::refuseLocked(ScpiClientStatus &state)
-{
-    state.pushError(scpi::SettingsConflict,
-                    scpi::errorString(scpi::SettingsConflict).chopped(1)
-                        + ";another client holds the lock\"");
-}
-
-void RemoteControl::openRelays(const QList<int> &channels)
-{
-    for (int channel : channels)
-        m_card->setRelay(channel, false);
-}
-
-void RemoteControl::openAllRelays()
-{
-    for (int relay = 1; relay <= CardSession::relayCount; ++relay)
-        m_card->setRelay(relay, false);
-}
-
-// The client is told the slot and the reason, never where the server keeps
-// its files.
-void RemoteControl::save(ScpiClientStatus &state, int slot)
-{
-    const CardState saved = m_card->state();
-    const QString reason = savedStates::save(savedStates::fileName(m_stateFolder, slot), saved);
-    if (!reason.isEmpty())
-        state.pushDeviceError(
-            QStringLiteral("state %1 could not be saved: %2").arg(QString::number(slot), reason));
-}
-
-void RemoteControl::recall(ScpiClientStatus &state, int slot)
-{
-    CardState saved;
-    QString reason;
-    switch (savedStates::load(savedStates::fileName(m_stateFolder, slot), &saved, &reason)) {
-    case savedStates::LoadResult::Empty:
-        state.pushError(scpi::IllegalParameterValue,
-                        scpi::errorString(scpi::IllegalParameterValue).chopped(1)
-                            + ";nothing saved as " + number(slot) + '"');
-        return;
-    case savedStates::LoadResult::Damaged:
-        state.pushDeviceError(
-            QStringLiteral("state %1 cannot be read: %2").arg(QString::number(slot), reason));
-        return;
-    case savedStates::LoadResult::Loaded:
-        break;
-    }
-
-    // A state saved before the fixture's rules were written may break one.
-    const QString broken = m_card->refusal(saved.closed);
-    if (!broken.isEmpty()) {
-        refuseByRule(state, broken);
-        return;
-    }
-    const CardSession::Source recalled(m_card, QStringLiteral("*RCL %1").arg(slot),
-                                       m_card->source());
-    if (!m_card->restore(saved))
-        state.pushDeviceError(QStringLiteral("state %1 cannot be brought back: both relays of a "
-                                             "pair are closed under the exclusive rule")
-                                  .arg(slot));
-}
-
-bool RemoteControl::takeLock(quint64 client)
-{
-    if (isLockedByOther(client))
-        return false;
-    if (m_lockOwner != client)
-        setLock(client);
-    return true;
-}
-
-bool RemoteControl::releaseLock(quint64 client)
-{
-    if (m_lockOwner != client)
-        return false;
-    setLock(0);
-    return true;
-}
-
-void RemoteControl::queryInterrupted(quint64 client)
-{
-    m_clients[client].pushError(scpi::QueryInterrupted);
-}
-
-void RemoteControl::setLock(quint64 owner)
-{
-    const bool wasLocked = isLocked();
-    m_lockOwner = owner;
-    if (wasLocked != isLocked())
-        emit lockChanged(isLocked());
-    emit infoChanged(infoText());
+    return m_commands->isLocked();
 }
 
 } // namespace sfp

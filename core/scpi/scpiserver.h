@@ -6,6 +6,7 @@
 // What a line does is the handler's business.
 #pragma once
 
+#include "clienttimeouts.h"
 #include "scpihandler.h"
 
 #include <QByteArray>
@@ -41,21 +42,7 @@ public:
     static constexpr std::chrono::milliseconds firstLineTimeout {5000};
 
     // How long the server waits for its clients before it lets them go.
-    struct ClientTimeouts
-    {
-        // A client that completes no line for this long, while none of its
-        // lines wait, is dropped; zero: never.
-        std::chrono::milliseconds idle {0};
-        // A peer that went away without a word (a cable pulled, a machine
-        // switched off) is found by the system's keepalive probes: the
-        // first after this much silence on the connection, then one every
-        // interval; when `keepAliveProbes` in a row go unanswered, or a
-        // response stays unacknowledged for as long, the connection is
-        // given up. 20 s + 6 x 5 s: found within 50 s.
-        std::chrono::seconds keepAliveIdle {20};
-        std::chrono::seconds keepAliveInterval {5};
-        int keepAliveProbes = 6;
-    };
+    using ClientTimeouts = sfp::ClientTimeouts;
 
     explicit ScpiServer(ScpiHandler *handler, QObject *parent = nullptr);
     ~ScpiServer() override;

@@ -304,7 +304,7 @@ void tst_RemoteAbuse::vanishedClientLeavesTheLock()
     if (!cable.error().isEmpty())
         QSKIP(qPrintable(QStringLiteral("no network namespaces: ") + cable.error()));
     sfp::RemoteControl remote(QByteArrayLiteral("Orbelan,5170,0,1.4.0"), m_states.path());
-    sfp::ScpiServer::ClientTimeouts timeouts;
+    sfp::ClientTimeouts timeouts;
     timeouts.keepAliveIdle = std::chrono::seconds(1);
     timeouts.keepAliveInterval = std::chrono::seconds(1);
     timeouts.keepAliveProbes = 2;
@@ -333,7 +333,7 @@ void tst_RemoteAbuse::silentClientLeavesTheLock()
     // With an idle timeout the client that locked and then fell silent is
     // let go, and its lock with it; the one that keeps talking stays.
     sfp::RemoteControl remote(QByteArrayLiteral("Orbelan,5170,0,1.4.0"), m_states.path());
-    sfp::ScpiServer::ClientTimeouts timeouts;
+    sfp::ClientTimeouts timeouts;
     timeouts.idle = std::chrono::milliseconds(500);
     remote.setClientTimeouts(timeouts);
     QVERIFY(remote.listen(QHostAddress::LocalHost, 0));

@@ -748,7 +748,7 @@ void tst_Vxi11Server::silentConnectionsGiveWay()
     // long goes with its link; bytes of a call that trickle in are no call;
     // a link that keeps calling stays.
     quiet.clear();
-    sfp::ScpiServer::ClientTimeouts timeouts;
+    sfp::ClientTimeouts timeouts;
     timeouts.idle = std::chrono::milliseconds(1000);
     m_remote->setClientTimeouts(timeouts);
     const auto talking = linked();
