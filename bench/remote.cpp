@@ -73,7 +73,7 @@ const char oneCardSystem[] = R"({"resources": [
      "motherboard": {"code": "0x0B52", "positions": 4,
                      "cards": [{"position": 2, "code": "0x5170"}]}}]})";
 
-constexpr int relayCount = sfp::CardSession::relayCount;
+constexpr int relayCount = sfp::relayCount;
 constexpr int blockRoundTrips = 100;
 constexpr int warmUpBlocks = 2;
 constexpr int measuredBlocks = 50;

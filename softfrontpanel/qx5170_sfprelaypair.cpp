@@ -122,14 +122,14 @@ private:
             // A copy: a pair may come or go while another shows a change.
             const QList<qx5170_sfpRelayPair *> pairs = m_pairs;
             for (qx5170_sfpRelayPair *pair : pairs) {
-                if (sfp::CardSession::pairOf(relay) == pair->m_pairNo)
+                if (sfp::pairOf(relay) == pair->m_pairNo)
                     pair->showRelay(relay, closed);
             }
         });
         connect(card, &sfp::CardSession::relaySwitched, this, [this](int relay) {
             const QList<qx5170_sfpRelayPair *> pairs = m_pairs;
             for (qx5170_sfpRelayPair *pair : pairs) {
-                if (sfp::CardSession::pairOf(relay) == pair->m_pairNo)
+                if (sfp::pairOf(relay) == pair->m_pairNo)
                     pair->relaySwitched(relay);
             }
         });
@@ -172,8 +172,7 @@ qx5170_sfpRelayPair::qx5170_sfpRelayPair(sfp::CardSession *card, int pairNo, QWi
     // The fixture's labels, edited from the buttons' context menus.
     const QList<QPushButton *> buttons {relayAbtn, relayBbtn};
     for (int side = 0; side < 2; ++side) {
-        const int relay
-            = side == 0 ? sfp::CardSession::relayA(pairNo) : sfp::CardSession::relayB(pairNo);
+        const int relay = side == 0 ? sfp::relayA(pairNo) : sfp::relayB(pairNo);
         m_labelActions[side] = new QAction(QStringLiteral("Label..."), buttons[side]);
         buttons[side]->addAction(m_labelActions[side]);
         connect(m_labelActions[side], &QAction::triggered, this,
@@ -220,41 +219,41 @@ void qx5170_sfpRelayPair::exclusiveToggle_slot(bool on)
 
 void qx5170_sfpRelayPair::btnAstateChanged_slot(bool state)
 {
-    m_card->setRelay(sfp::CardSession::relayA(m_pairNo), state);
+    m_card->setRelay(sfp::relayA(m_pairNo), state);
 }
 
 void qx5170_sfpRelayPair::btnBstateChanged_slot(bool state)
 {
-    m_card->setRelay(sfp::CardSession::relayB(m_pairNo), state);
+    m_card->setRelay(sfp::relayB(m_pairNo), state);
 }
 
 void qx5170_sfpRelayPair::showRelay(int relay, bool closed)
 {
-    if (sfp::CardSession::pairOf(relay) != m_pairNo)
+    if (sfp::pairOf(relay) != m_pairNo)
         return;
     // The button shows what was commanded, by a click or from elsewhere.
-    QPushButton *button = relay == sfp::CardSession::relayA(m_pairNo) ? relayAbtn : relayBbtn;
+    QPushButton *button = relay == sfp::relayA(m_pairNo) ? relayAbtn : relayBbtn;
     button->setChecked(closed);
 }
 
 void qx5170_sfpRelayPair::relaySwitched(int relay)
 {
-    if (sfp::CardSession::pairOf(relay) == m_pairNo)
+    if (sfp::pairOf(relay) == m_pairNo)
         emit buttonClicked();
 }
 
 QAction *qx5170_sfpRelayPair::labelAction(int relay) const
 {
-    if (sfp::CardSession::pairOf(relay) != m_pairNo)
+    if (sfp::pairOf(relay) != m_pairNo)
         return nullptr;
-    return m_labelActions[relay == sfp::CardSession::relayA(m_pairNo) ? 0 : 1];
+    return m_labelActions[relay == sfp::relayA(m_pairNo) ? 0 : 1];
 }
 
 void qx5170_sfpRelayPair::showLabels()
 {
     const QString pairName = QStringLiteral("Pair %1").arg(m_pairNo + 1);
-    const QString labelA = m_card->label(sfp::CardSession::relayA(m_pairNo));
-    const QString labelB = m_card->label(sfp::CardSession::relayB(m_pairNo));
+    const QString labelA = m_card->label(sfp::relayA(m_pairNo));
+    const QString labelB = m_card->label(sfp::relayB(m_pairNo));
     for (int side = 0; side < 2; ++side) {
         QPushButton *button = side == 0 ? relayAbtn : relayBbtn;
         const QString &label = side == 0 ? labelA : labelB;
@@ -263,8 +262,7 @@ void qx5170_sfpRelayPair::showLabels()
         if (!label.isEmpty())
             name += QStringLiteral(": ") + label;
         button->setAccessibleName(name);
-        showWear(side == 0 ? sfp::CardSession::relayA(m_pairNo)
-                           : sfp::CardSession::relayB(m_pairNo));
+        showWear(side == 0 ? sfp::relayA(m_pairNo) : sfp::relayB(m_pairNo));
         // The menu only where there is a fixture: without one the buttons
         // are as they always were.
         button->setContextMenuPolicy(m_card->hasFixtureFile() ? Qt::ActionsContextMenu
@@ -282,9 +280,9 @@ void qx5170_sfpRelayPair::showLabels()
 
 void qx5170_sfpRelayPair::showWear(int relay)
 {
-    if (sfp::CardSession::pairOf(relay) != m_pairNo)
+    if (sfp::pairOf(relay) != m_pairNo)
         return;
-    const int side = relay == sfp::CardSession::relayA(m_pairNo) ? 0 : 1;
+    const int side = relay == sfp::relayA(m_pairNo) ? 0 : 1;
     QPushButton *button = side == 0 ? relayAbtn : relayBbtn;
     const QString label = m_card->label(relay);
     QString tip = QString::fromLatin1(relayHelp).arg(QLatin1Char(side == 0 ? 'A' : 'B'));
@@ -384,7 +382,7 @@ void qx5170_sfpRelayPair::changeEvent(QEvent *event)
 void qx5170_sfpRelayPair::editLabel(int relay)
 {
     const QString letter
-        = relay == sfp::CardSession::relayA(m_pairNo) ? QStringLiteral("A") : QStringLiteral("B");
+        = relay == sfp::relayA(m_pairNo) ? QStringLiteral("A") : QStringLiteral("B");
     bool accepted = false;
     const QString text = QInputDialog::getText(
         this, QStringLiteral("Relay label"),

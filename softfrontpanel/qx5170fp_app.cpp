@@ -88,9 +88,8 @@ qx5170fp_App::qx5170fp_App(qx2010fp_genFC *fc, const sfpStartChoice &start)
     modeGroupBox->setLayout(modeLayout);
 
     modeCombo = new QComboBox;
-    modeCombo->addItem(QStringLiteral("Asynchronous"));
-    modeCombo->addItem(QStringLiteral("Sync. Command"));
-    modeCombo->addItem(QStringLiteral("Sync. Trigger"));
+    for (const char *title : sfp::switchingModes::titles)
+        modeCombo->addItem(QLatin1String(title));
     modeLayout->addWidget(modeCombo);
 
     triggerBtn = new QPushButton(QStringLiteral("Trigger"));
@@ -352,7 +351,7 @@ void qx5170fp_App::saveStateAs()
     if (!accepted)
         return;
     QList<int> closed;
-    for (int relay = 1; relay <= sfp::CardSession::relayCount; ++relay) {
+    for (int relay = 1; relay <= sfp::relayCount; ++relay) {
         if (m_card->isClosed(relay))
             closed.append(relay);
     }

@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: MIT
 #include "inifilesave.h"
 
+#include "systemerror.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -29,11 +31,6 @@ SaveResult failure(const QString &reason)
 SaveResult writeFailure(const QString &detail)
 {
     return failure(QLatin1String(cannotWrite) + QLatin1String(": ") + detail);
-}
-
-QString systemError(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 // Text in UTF-16 or UTF-32, as some Windows tools write it, and binary

@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: MIT
 #include "smallfile.h"
 
+#include "systemerror.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,11 +18,6 @@
 namespace sfp {
 
 namespace {
-
-QString systemError(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 bool writeAll(int fd, const QByteArray &bytes)
 {

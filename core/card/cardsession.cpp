@@ -80,8 +80,8 @@ CardState CardSession::state() const
     return state;
 }
 
-std::array<bool, CardSession::relayCount> CardSession::closedAfter(const QList<int> &relays,
-                                                                   bool openOthers) const
+std::array<bool, sfp::relayCount> CardSession::closedAfter(const QList<int> &relays,
+                                                           bool openOthers) const
 {
     std::array<bool, relayCount> closed = {};
     if (!openOthers)

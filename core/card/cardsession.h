@@ -9,6 +9,7 @@
 
 #include "cardstate.h"
 #include "fixture.h"
+#include "relays.h"
 #include "switchinglog.h"
 #include "switchingmode.h"
 #include "visatype.h"
@@ -52,16 +53,6 @@ class CardSession final : public QObject
     Q_DISABLE_COPY_MOVE(CardSession)
 
 public:
-    static constexpr int relayCount = 32;
-    static constexpr int pairCount = relayCount / 2;
-
-    // Pair p (from 0) holds relay A = 2p+1 and relay B = 2p+2.
-    static constexpr int relayA(int pairNo) { return pairNo * 2 + 1; }
-    static constexpr int relayB(int pairNo) { return (pairNo + 1) * 2; }
-    static constexpr int pairOf(int relay) { return (relay - 1) / 2; }
-    // The other relay of the relay's pair.
-    static constexpr int partnerOf(int relay) { return relay % 2 == 1 ? relay + 1 : relay - 1; }
-
     // The card starts with every relay open, in Asynchronous mode, without
     // the exclusive rule (connecting resets it). With demo set nothing calls
     // the driver. Statuses go to `reporter` (see setReporter).

@@ -7,6 +7,8 @@
 // that second and never leaves a cut file.
 #pragma once
 
+#include "relays.h"
+
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -23,7 +25,7 @@ class RelayWear final : public QObject
     Q_DISABLE_COPY_MOVE(RelayWear)
 
 public:
-    static constexpr int relayCount = 32;
+    static constexpr int relayCount = sfp::relayCount;
     // STATus:QUEStionable's bit for "a relay is past its warning share".
     static constexpr int questionableBit = 1 << 11;
 

@@ -4,6 +4,7 @@
 // keeps and what the card session restores.
 #pragma once
 
+#include "relays.h"
 #include "switchingmode.h"
 
 #include <array>
@@ -12,7 +13,7 @@ namespace sfp {
 
 struct CardState
 {
-    std::array<bool, 32> closed = {}; // relay n at n - 1
+    std::array<bool, relayCount> closed = {}; // relay n at n - 1
     SwitchingMode mode = SwitchingMode::Asynchronous;
     bool exclusive = false;
 

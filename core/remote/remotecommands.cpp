@@ -31,7 +31,7 @@ QByteArray flag(bool value)
 QList<int> relaysThatAre(const sfp::CardSession &card, bool closed)
 {
     QList<int> relays;
-    for (int relay = 1; relay <= sfp::CardSession::relayCount; ++relay) {
+    for (int relay = 1; relay <= sfp::relayCount; ++relay) {
         if (card.isClosed(relay) == closed)
             relays.append(relay);
     }
@@ -391,10 +391,8 @@ QByteArray RemoteCommands::run(quint64 client, ScpiClientStatus &state, const sc
     case Command::RouteMode:
         m_card->selectMode(unit.mode);
         break;
-    case Command::RouteModeQuery: {
-        static const QByteArray names[] = {"ASYN", "COMM", "TRIG"};
-        return names[int(m_card->mode())];
-    }
+    case Command::RouteModeQuery:
+        return switchingModes::scpiNames[size_t(m_card->mode())];
     case Command::RouteUpdate:
         // The panel's Update button is disabled outside Sync. Command.
         if (m_card->mode() != Mode::SyncCommand)
@@ -481,19 +479,18 @@ void RemoteCommands::closeRelays(ScpiClientStatus &state, const QList<int> &chan
     // rule to keep two sources apart (break-before-make).
     if (m_card->isExclusive()) {
         for (int channel : channels) {
-            if (channels.contains(CardSession::partnerOf(channel))) {
+            if (channels.contains(sfp::partnerOf(channel))) {
                 refuseByRule(state,
                              QStringLiteral("both relays of pair %1 under the "
                                             "exclusive rule")
-                                 .arg(CardSession::pairOf(channel) + 1));
+                                 .arg(sfp::pairOf(channel) + 1));
                 return;
             }
         }
     }
     // A list that would break a rule of the fixture is refused whole,
     // before any relay of it moves.
-    const std::array<bool, CardSession::relayCount> after
-        = m_card->closedAfter(channels, openOthers);
+    const std::array<bool, sfp::relayCount> after = m_card->closedAfter(channels, openOthers);
     const QString reason = m_card->refusal(after);
     if (!reason.isEmpty()) {
         refuseByRule(state, reason);
@@ -503,7 +500,7 @@ void RemoteCommands::closeRelays(ScpiClientStatus &state, const QList<int> &chan
     // closes: each step then holds part of what the whole list leaves, and
     // breaks no rule that the whole does not.
     const bool openFirst = openOthers || !m_card->rules().isEmpty();
-    for (int relay = 1; openFirst && relay <= CardSession::relayCount; ++relay) {
+    for (int relay = 1; openFirst && relay <= sfp::relayCount; ++relay) {
         if (!after[size_t(relay - 1)])
             m_card->setRelay(relay, false);
     }
@@ -571,7 +568,7 @@ void RemoteCommands::openRelays(const QList<int> &channels)
 
 void RemoteCommands::openAllRelays()
 {
-    for (int relay = 1; relay <= CardSession::relayCount; ++relay)
+    for (int relay = 1; relay <= sfp::relayCount; ++relay)
         m_card->setRelay(relay, false);
 }
 

@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: MIT
 #include "savedstates.h"
 
+#include "systemerror.h"
+
 #include "userfolders.h"
 
 #include <QDir>
@@ -21,9 +23,6 @@
 
 namespace {
 
-// The mode names of the file, in the order of the panel's mode list.
-const char *const modeNames[] = {"asynchronous", "command", "trigger"};
-
 // A state file is a few hundred bytes; anything much larger is not one.
 constexpr qint64 maxFileSize = qint64(64) * 1024;
 
@@ -36,7 +35,8 @@ QByteArray toJson(const sfp::CardState &state)
     }
     QJsonObject object;
     object.insert(QStringLiteral("closed"), closed);
-    object.insert(QStringLiteral("mode"), QLatin1String(modeNames[int(state.mode)]));
+    object.insert(QStringLiteral("mode"),
+                  QLatin1String(sfp::switchingModes::savedStateNames[size_t(state.mode)]));
     object.insert(QStringLiteral("exclusive"), state.exclusive);
     return QJsonDocument(object).toJson();
 }
@@ -62,8 +62,8 @@ QString fromJson(const QJsonObject &object, sfp::CardState *state)
     }
     const QString modeName = mode.toString();
     int modeIndex = -1;
-    for (int i = 0; i < int(std::size(modeNames)); ++i) {
-        if (modeName == QLatin1String(modeNames[i]))
+    for (int i = 0; i < sfp::switchingModeCount; ++i) {
+        if (modeName == QLatin1String(sfp::switchingModes::savedStateNames[size_t(i)]))
             modeIndex = i;
     }
     if (modeIndex < 0)
@@ -77,11 +77,6 @@ QString fromJson(const QJsonObject &object, sfp::CardState *state)
             .arg(pair);
     *state = result;
     return QString();
-}
-
-QString systemError(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 // What stands in a slot's place, for a reason.

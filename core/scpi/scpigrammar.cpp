@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: MIT
 #include "scpigrammar.h"
 
+#include "relays.h"
+
 namespace sfp::scpi {
 
 namespace grammar {
@@ -26,17 +28,17 @@ Parameter parameterOf(Command command)
     case Command::RouteChannelLabelClear:
     case Command::DiagnosticRelayCyclesQuery:
     case Command::DiagnosticRelayCyclesClear:
-        return {ParameterKind::Channels, 1, 32};
+        return {ParameterKind::Channels, 1, relayCount};
     case Command::RouteChannelLabel:
     case Command::MemoryStateDefine:
-        return {ParameterKind::TextAndChannels, 1, 32};
+        return {ParameterKind::TextAndChannels, 1, relayCount};
     case Command::MemoryStateRecall:
         return {ParameterKind::Text, 0, 0};
     // Without a list the query asks for the whole card.
     case Command::RouteCloseQuery:
-        return {ParameterKind::Channels, 1, 32, Command::RouteCloseListQuery};
+        return {ParameterKind::Channels, 1, relayCount, Command::RouteCloseListQuery};
     case Command::RouteOpenQuery:
-        return {ParameterKind::Channels, 1, 32, Command::RouteOpenListQuery};
+        return {ParameterKind::Channels, 1, relayCount, Command::RouteOpenListQuery};
     case Command::RouteMode:
         return {ParameterKind::Mode, 0, 0};
     case Command::RouteExclusive:

@@ -4,6 +4,7 @@
 // that looks at each byte a bounded number of times, so that no input can
 // make it slow or deep.
 #include "scpiparser.h"
+#include "relays.h"
 #include "scpigrammar.h"
 
 #include <QStringDecoder>
@@ -367,7 +368,7 @@ int readChannelList(Reader &in, QList<int> &channels)
         if (!startsNumber(in.peek()))
             return SyntaxError;
         int first = 0;
-        int error = readInteger(in, 1, 32, first);
+        int error = readInteger(in, 1, relayCount, first);
         if (error != NoError)
             return error;
         in.skipWhitespace();
@@ -376,7 +377,7 @@ int readChannelList(Reader &in, QList<int> &channels)
             in.skipWhitespace();
             if (!startsNumber(in.peek()))
                 return SyntaxError;
-            error = readInteger(in, 1, 32, last);
+            error = readInteger(in, 1, relayCount, last);
             if (error != NoError)
                 return error;
             in.skipWhitespace();

@@ -272,18 +272,18 @@ void tst_CardSession::prepare(const QList<int> &closed, int mode, bool exclusive
 
 void tst_CardSession::pairNumbering()
 {
-    QCOMPARE(CardSession::relayA(0), 1);
-    QCOMPARE(CardSession::relayB(0), 2);
-    QCOMPARE(CardSession::relayA(15), 31);
-    QCOMPARE(CardSession::relayB(15), 32);
-    QCOMPARE(CardSession::pairOf(1), 0);
-    QCOMPARE(CardSession::pairOf(2), 0);
-    QCOMPARE(CardSession::pairOf(31), 15);
-    QCOMPARE(CardSession::pairOf(32), 15);
-    QCOMPARE(CardSession::partnerOf(1), 2);
-    QCOMPARE(CardSession::partnerOf(2), 1);
-    QCOMPARE(CardSession::partnerOf(31), 32);
-    QCOMPARE(CardSession::partnerOf(32), 31);
+    QCOMPARE(sfp::relayA(0), 1);
+    QCOMPARE(sfp::relayB(0), 2);
+    QCOMPARE(sfp::relayA(15), 31);
+    QCOMPARE(sfp::relayB(15), 32);
+    QCOMPARE(sfp::pairOf(1), 0);
+    QCOMPARE(sfp::pairOf(2), 0);
+    QCOMPARE(sfp::pairOf(31), 15);
+    QCOMPARE(sfp::pairOf(32), 15);
+    QCOMPARE(sfp::partnerOf(1), 2);
+    QCOMPARE(sfp::partnerOf(2), 1);
+    QCOMPARE(sfp::partnerOf(31), 32);
+    QCOMPARE(sfp::partnerOf(32), 31);
 }
 
 void tst_CardSession::clickPaths_data()
