@@ -10,6 +10,7 @@
 #include "qx5170.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <QDebug>
 
@@ -171,7 +172,7 @@ void CardSession::record(SwitchingEvent event, std::optional<ViStatus> status)
     if (status.has_value())
         event.status = int(*status);
     event.synchronized = m_synchronized;
-    m_log->append(event);
+    m_log->append(std::move(event));
 }
 
 QString CardSession::label(int relay) const
@@ -346,7 +347,7 @@ void CardSession::switchRelay(int relay, bool closed, SwitchOrder order)
     // Only a synchronous mode leaves a switched relay waiting on the card.
     if (m_mode != SwitchingMode::Asynchronous)
         m_synchronized = false;
-    record(event, called);
+    record(std::move(event), called);
     if (m_mode != SwitchingMode::Asynchronous)
         setSynchronized(false);
     emit relaySwitched(relay);

@@ -10,16 +10,21 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QVarLengthArray>
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <climits>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <memory>
+#include <mutex>
 #include <set>
+#include <thread>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -129,40 +134,58 @@ namespace {
 class LineBuffer
 {
 public:
+    LineBuffer() = default;
+    Q_DISABLE_COPY_MOVE(LineBuffer)
+
     LineBuffer &operator+=(char c)
     {
-        m_data.append(c);
+        *grow(1) = c;
         return *this;
     }
-    LineBuffer &operator+=(const char *text)
+    // A literal, its length known without counting.
+    template<size_t size>
+    LineBuffer &operator+=(const char (&text)[size])
     {
-        m_data.append(text, qsizetype(std::strlen(text)));
-        return *this;
-    }
-    LineBuffer &operator+=(const QByteArray &text)
-    {
-        m_data.append(text.constData(), text.size());
+        std::memcpy(grow(qsizetype(size) - 1), text, size - 1);
         return *this;
     }
     LineBuffer &operator+=(const LineBuffer &text)
     {
-        m_data.append(text.m_data.constData(), text.m_data.size());
+        append(text.data(), text.size());
         return *this;
     }
-    void append(const char *data, qsizetype size) { m_data.append(data, size); }
+    void appendText(const char *text) { append(text, qsizetype(std::strlen(text))); }
+    void append(const char *data, qsizetype size) { std::memcpy(grow(size), data, size_t(size)); }
     // Room for `size` more characters, written through the pointer.
-    char *grow(qsizetype size)
+    Q_ALWAYS_INLINE char *grow(qsizetype size)
     {
-        const qsizetype at = m_data.size();
-        m_data.resize(at + size);
-        return m_data.data() + at;
+        if (m_size + size > m_capacity)
+            reserve(m_size + size);
+        char *at = m_data + m_size;
+        m_size += size;
+        return at;
     }
-    void truncate(qsizetype size) { m_data.resize(size); }
-    qsizetype size() const { return m_data.size(); }
-    QByteArray toByteArray() const { return QByteArray(m_data.constData(), m_data.size()); }
+    void truncate(qsizetype size) { m_size = size; }
+    qsizetype size() const { return m_size; }
+    const char *data() const { return m_data; }
+    QByteArray toByteArray() const { return QByteArray(m_data, m_size); }
 
 private:
-    QVarLengthArray<char, 512> m_data;
+    Q_NEVER_INLINE void reserve(qsizetype size)
+    {
+        const qsizetype capacity = std::max(size, 2 * m_capacity);
+        auto bigger = std::make_unique<char[]>(size_t(capacity));
+        std::memcpy(bigger.get(), m_data, size_t(m_size));
+        m_heap = std::move(bigger);
+        m_data = m_heap.get();
+        m_capacity = capacity;
+    }
+
+    std::array<char, 512> m_local {};
+    std::unique_ptr<char[]> m_heap;
+    char *m_data = m_local.data();
+    qsizetype m_size = 0;
+    qsizetype m_capacity = qsizetype(m_local.size());
 };
 
 // A JSON string: quotes, backslashes and control characters escaped, the
@@ -297,42 +320,86 @@ void appendTime(LineBuffer &out, const QDateTime &time)
     out += minute.end;
 }
 
-} // namespace
-
-QByteArray SwitchingEvent::toJson() const
+// The card, source and client of the latest line, as JSON: a burst of
+// switching has the same ones in every line, and escaping them again cost
+// more than the rest of the line.
+class LineStart
 {
-    // Written field by field: a line is written for every switch of the
-    // card, and a document built first would cost more than the switch.
-    LineBuffer line;
-    line += "{\"time\":\"";
-    appendTime(line, time);
-    line += "\",\"card\":";
-    appendString(line, card);
-    line += ",\"source\":";
-    appendString(line, source);
-    if (!client.isEmpty()) {
-        line += ",\"client\":";
-        appendString(line, client);
+public:
+    void append(LineBuffer &line, const SwitchingEvent &event)
+    {
+        if (!m_known || !same(event.card, m_card) || !same(event.source, m_source)
+            || !same(event.client, m_client)) {
+            m_known = true;
+            m_card = event.card;
+            m_source = event.source;
+            m_client = event.client;
+            m_json.truncate(0);
+            appendNames(m_json, event);
+        }
+        line += m_json;
     }
+
+    static void appendNames(LineBuffer &line, const SwitchingEvent &event)
+    {
+        line += "\",\"card\":";
+        appendString(line, event.card);
+        line += ",\"source\":";
+        appendString(line, event.source);
+        if (!event.client.isEmpty()) {
+            line += ",\"client\":";
+            appendString(line, event.client);
+        }
+    }
+
+private:
+    // The session hands the same strings on, which are seen to be the same
+    // without comparing their characters.
+    static bool same(const QString &one, const QString &other)
+    {
+        return one.size() == other.size() && (one.constData() == other.constData() || one == other);
+    }
+
+    bool m_known = false;
+    QString m_card;
+    QString m_source;
+    QString m_client;
+    LineBuffer m_json;
+};
+
+// The event's line, without its end, appended to line. Written field by
+// field: a line is written for every switch of the card, and a document
+// built first would cost more than the switch.
+void appendEvent(LineBuffer &line, const SwitchingEvent &event, LineStart *start)
+{
+    line += "{\"time\":\"";
+    appendTime(line, event.time);
+    if (start)
+        start->append(line, event);
+    else
+        LineStart::appendNames(line, event);
     line += ",\"event\":\"";
-    line += kindNames[size_t(kind)];
+    line.appendText(kindNames[size_t(event.kind)]);
     line += '"';
-    const auto flag = [&line](const char *key, bool value) {
+    const auto flag = [&line](const auto &key, bool value) {
         line += ",\"";
         line += key;
-        line += value ? "\":true" : "\":false";
+        if (value)
+            line += "\":true";
+        else
+            line += "\":false";
     };
-    const auto writeMode = [&line, this] {
+    const auto writeMode = [&line, &event] {
         line += ",\"mode\":\"";
-        line += fixture::modeNames[size_t(this->mode)];
+        line.appendText(fixture::modeNames[size_t(event.mode)]);
         line += '"';
     };
-    switch (kind) {
-    case Kind::Start: {
+    switch (event.kind) {
+    case SwitchingEvent::Kind::Start: {
         line += ",\"closed\":[";
         bool firstRelay = true;
-        for (size_t i = 0; i < closed.size(); ++i) {
-            if (!closed[i])
+        for (size_t i = 0; i < event.closed.size(); ++i) {
+            if (!event.closed[i])
                 continue;
             if (!firstRelay)
                 line += ',';
@@ -341,66 +408,74 @@ QByteArray SwitchingEvent::toJson() const
         }
         line += ']';
         writeMode();
-        flag("exclusive", exclusive);
+        flag("exclusive", event.exclusive);
         break;
     }
-    case Kind::Relay:
+    case SwitchingEvent::Kind::Relay:
         line += ",\"relay\":";
-        appendNumber(line, relay);
-        flag("closed", on);
+        appendNumber(line, event.relay);
+        flag("closed", event.on);
         break;
-    case Kind::Mode:
+    case SwitchingEvent::Kind::Mode:
         writeMode();
         break;
-    case Kind::Exclusive:
-        flag("on", on);
+    case SwitchingEvent::Kind::Exclusive:
+        flag("on", event.on);
         break;
-    case Kind::Update:
-    case Kind::Trigger:
+    case SwitchingEvent::Kind::Update:
+    case SwitchingEvent::Kind::Trigger:
         break;
-    case Kind::Refusal:
-        if (relay != 0) {
+    case SwitchingEvent::Kind::Refusal:
+        if (event.relay != 0) {
             line += ",\"relay\":";
-            appendNumber(line, relay);
+            appendNumber(line, event.relay);
         }
         line += ",\"reason\":";
-        appendString(line, reason);
-        if (error != 0) {
+        appendString(line, event.reason);
+        if (event.error != 0) {
             line += ",\"error\":";
-            appendNumber(line, error);
+            appendNumber(line, event.error);
         }
-        if (count > 1) {
+        if (event.count > 1) {
             line += ",\"count\":";
-            appendNumber(line, count);
+            appendNumber(line, event.count);
             line += ",\"first\":\"";
-            appendTime(line, first);
+            appendTime(line, event.first);
             line += "\",\"last\":\"";
-            appendTime(line, last);
+            appendTime(line, event.last);
             line += '"';
         }
         break;
     }
-    if (implied)
+    if (event.implied)
         flag("implied", true);
-    if (kind == Kind::Relay && !implied) {
+    if (event.kind == SwitchingEvent::Kind::Relay && !event.implied) {
         // What scpi() gives, without a string of its own.
-        line += on ? ",\"scpi\":\"ROUT:CLOS (@" : ",\"scpi\":\"ROUT:OPEN (@";
-        appendNumber(line, relay);
+        line += event.on ? ",\"scpi\":\"ROUT:CLOS (@" : ",\"scpi\":\"ROUT:OPEN (@";
+        appendNumber(line, event.relay);
         line += ")\"";
     } else {
-        const QByteArray command = scpi();
+        const QByteArray command = event.scpi();
         if (!command.isEmpty()) {
             line += ",\"scpi\":\"";
-            line += command;
+            line.append(command.constData(), command.size());
             line += '"';
         }
     }
-    if (status.has_value()) {
+    if (event.status.has_value()) {
         line += ",\"status\":";
-        appendNumber(line, *status);
+        appendNumber(line, *event.status);
     }
-    flag("synchronized", synchronized);
+    flag("synchronized", event.synchronized);
     line += '}';
+}
+
+} // namespace
+
+QByteArray SwitchingEvent::toJson() const
+{
+    LineBuffer line;
+    appendEvent(line, *this, nullptr);
     return line.toByteArray();
 }
 
@@ -516,22 +591,302 @@ std::optional<SwitchingEvent> SwitchingEvent::fromJson(const QByteArray &line, Q
     return event;
 }
 
+// The file's side of the log, on a thread of its own. The log hands it
+// events in batches; it makes their lines and writes them in the order
+// they came, each write whole lines only, and keeps what went wrong for
+// the log to say on the log's own thread.
+class SwitchingLog::Writer
+{
+public:
+    explicit Writer(SwitchingLog *log)
+        : m_log(log)
+    {
+        m_thread = std::thread([this] { run(); });
+    }
+
+    // Returns once everything handed over is written.
+    ~Writer()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stopping = true;
+        }
+        m_work.notify_one();
+        m_thread.join();
+        closeFile();
+    }
+
+    Q_DISABLE_COPY_MOVE(Writer)
+
+    // The events are written to path after those handed over before.
+    // Returns an empty list to fill next, one the writer is done with:
+    // a list made and freed for every hand-over would cost the log's
+    // thread more than the copies of the events into it.
+    std::vector<SwitchingEvent> take(const QString &path, std::vector<SwitchingEvent> &&events)
+    {
+        std::unique_lock lock(m_mutex);
+        // A writer far behind (a slow disk) holds the switching back, as a
+        // write of the log's own thread would, rather than taking memory
+        // without bound.
+        if (m_waiting >= waitingLimit) {
+            m_work.notify_one();
+            m_written.wait(lock, [this] { return m_waiting < waitingLimit; });
+        }
+        m_waiting += events.size();
+        m_batches.push_back({path, std::move(events)});
+        ++m_handed;
+        // While it lingers after a write it looks again by itself: waking
+        // it for every turn of a busy event loop would cost the thread
+        // that switches more than the lines.
+        if (m_idle)
+            m_work.notify_one();
+        std::vector<SwitchingEvent> next;
+        if (m_spare.empty()) {
+            next.reserve(size_t(handOverCount));
+        } else {
+            next = std::move(m_spare.back());
+            m_spare.pop_back();
+        }
+        return next;
+    }
+
+    // Returns once everything handed over so far is written, or has
+    // failed.
+    void waitForAll()
+    {
+        std::unique_lock lock(m_mutex);
+        const quint64 handed = m_handed;
+        if (m_done < handed) {
+            m_work.notify_one();
+            m_written.wait(lock, [this, handed] { return m_done >= handed; });
+        }
+    }
+
+    // What could not be written since the last call, each said once.
+    QStringList takeFailures()
+    {
+        const std::lock_guard lock(m_mutex);
+        return std::exchange(m_failures, {});
+    }
+
+private:
+    struct Batch
+    {
+        QString path;
+        std::vector<SwitchingEvent> events;
+    };
+
+    static constexpr size_t waitingLimit = 64 * size_t(handOverCount);
+    static constexpr std::chrono::milliseconds lingerTime {1};
+    static constexpr size_t spareCount = 4;
+
+    void run()
+    {
+        std::unique_lock lock(m_mutex);
+        bool linger = false;
+        for (;;) {
+            if (m_batches.empty()) {
+                if (m_stopping)
+                    return;
+                if (linger) {
+                    // A burst goes on handing over without a wake-up.
+                    linger = false;
+                    m_work.wait_for(lock, lingerTime);
+                } else {
+                    m_idle = true;
+                    m_work.wait(lock, [this] { return !m_batches.empty() || m_stopping; });
+                    m_idle = false;
+                }
+                continue;
+            }
+            // Both lists keep their room from one turn to the next.
+            m_taken.swap(m_batches);
+            const quint64 handed = m_handed;
+            lock.unlock();
+            size_t events = 0;
+            for (Batch &batch : m_taken) {
+                writeBatch(batch);
+                events += batch.events.size();
+                // The events go without holding the log back.
+                batch.events.clear();
+            }
+            writeLines();
+            lock.lock();
+            for (Batch &batch : m_taken) {
+                if (m_spare.size() < spareCount)
+                    m_spare.push_back(std::move(batch.events));
+            }
+            m_taken.clear();
+            m_waiting -= events;
+            m_done = handed;
+            const bool say = m_failures.isEmpty() && !m_newFailures.isEmpty();
+            m_failures += std::exchange(m_newFailures, {});
+            m_written.notify_all();
+            if (say) {
+                lock.unlock();
+                QMetaObject::invokeMethod(
+                    m_log, [log = m_log] { log->sayFailures(); }, Qt::QueuedConnection);
+                lock.lock();
+            }
+            linger = true;
+        }
+    }
+
+    void writeBatch(const Batch &batch)
+    {
+        if (batch.path != m_path) {
+            writeLines();
+            closeFile();
+            m_path = batch.path;
+        }
+        for (const SwitchingEvent &event : batch.events) {
+            appendEvent(m_lines, event, &m_lineStart);
+            m_lines += '\n';
+            if (m_lines.size() >= flushSize)
+                writeLines();
+        }
+    }
+
+    void writeLines()
+    {
+        if (m_lines.size() == 0)
+            return;
+        const QString why = write(m_lines.data(), m_lines.size());
+        m_lines.truncate(0);
+        if (why.isEmpty()) {
+            m_failureSaid = false;
+        } else if (!m_failureSaid) {
+            m_failureSaid = true;
+            m_newFailures.append(m_path + QStringLiteral(": ") + why);
+        }
+    }
+
+    QString write(const char *lines, qsizetype size)
+    {
+        QString why;
+        if (m_fd < 0 && !openFile(&why))
+            return why;
+        if (m_size > 0 && m_size + size > rotateSize) {
+            rotate();
+            if (!openFile(&why))
+                return why;
+        }
+        // One write: a process that dies leaves the lines whole or not at
+        // all.
+        const ssize_t written = ::write(m_fd, lines, size_t(size));
+        if (written == size) {
+            m_size += written;
+            return {};
+        }
+        const int error = written < 0 ? errno : ENOSPC;
+        // A line cut short would spoil the next one: it is taken back.
+        if (written > 0 && ::ftruncate(m_fd, m_size) != 0)
+            return systemError(errno);
+        return systemError(error);
+    }
+
+    bool openFile(QString *why)
+    {
+        if (!QDir().mkpath(QFileInfo(m_path).absolutePath())) {
+            *why = QStringLiteral("its folder cannot be made");
+            return false;
+        }
+        // Never through a link, never waiting on a FIFO, never into
+        // anything but a regular file.
+        const QByteArray name = QFile::encodeName(m_path);
+        struct stat before
+        { };
+        if (::lstat(name.constData(), &before) == 0 && !S_ISREG(before.st_mode)) {
+            *why = QStringLiteral("it is not a regular file");
+            return false;
+        }
+        m_fd = ::open(name.constData(),
+                      O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
+        if (m_fd < 0) {
+            *why = systemError(errno);
+            return false;
+        }
+        struct stat status
+        { };
+        if (::fstat(m_fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+            closeFile();
+            *why = QStringLiteral("it is not a regular file");
+            return false;
+        }
+        m_size = status.st_size;
+        // A last line cut by a crash or a full disk would swallow the first
+        // line written now: it is ended first.
+        char last = '\n';
+        if (m_size > 0 && ::pread(m_fd, &last, 1, m_size - 1) == 1 && last != '\n'
+            && ::write(m_fd, "\n", 1) == 1)
+            ++m_size;
+        return true;
+    }
+
+    void rotate()
+    {
+        closeFile();
+        const auto numbered = [this](int number) {
+            return QFile::encodeName(m_path + QLatin1Char('.') + QString::number(number));
+        };
+        ::unlink(numbered(keptFiles - 1).constData());
+        for (int number = keptFiles - 2; number >= 1; --number)
+            ::rename(numbered(number).constData(), numbered(number + 1).constData());
+        ::rename(QFile::encodeName(m_path).constData(), numbered(1).constData());
+    }
+
+    void closeFile()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+
+    SwitchingLog *const m_log;
+
+    // The writer's own.
+    QString m_path;
+    int m_fd = -1;
+    qint64 m_size = 0; // of the file, as this log has written it
+    LineBuffer m_lines;
+    LineStart m_lineStart;
+    std::vector<Batch> m_taken;
+    bool m_failureSaid = false;
+    QStringList m_newFailures;
+
+    // Shared with the log's thread.
+    std::mutex m_mutex;
+    std::condition_variable m_work;
+    std::condition_variable m_written;
+    std::vector<Batch> m_batches;
+    quint64 m_handed = 0; // batches
+    quint64 m_done = 0; // batches written
+    size_t m_waiting = 0; // events handed over, not written
+    bool m_idle = false;
+    bool m_stopping = false;
+    QStringList m_failures;
+    std::vector<std::vector<SwitchingEvent>> m_spare;
+
+    std::thread m_thread;
+};
+
 SwitchingLog::SwitchingLog(QObject *parent)
     : QObject(parent)
 {
     m_flushTimer.setSingleShot(true);
     m_flushTimer.setInterval(0);
-    connect(&m_flushTimer, &QTimer::timeout, this, &SwitchingLog::flush);
+    connect(&m_flushTimer, &QTimer::timeout, this, &SwitchingLog::handOver);
     m_refusalTimer.setInterval(250);
     connect(&m_refusalTimer, &QTimer::timeout, this, &SwitchingLog::writeDueRefusals);
     m_clock.start();
+    m_pending.reserve(size_t(handOverCount));
 }
 
 SwitchingLog::~SwitchingLog()
 {
     writeAllHeld();
     flush();
-    closeFile();
+    m_writer.reset();
 }
 
 QString SwitchingLog::fileName(const QString &folder, const QString &cardId)
@@ -539,31 +894,52 @@ QString SwitchingLog::fileName(const QString &folder, const QString &cardId)
     return savedStates::cardFolder(folder, cardId) + QStringLiteral("/switching.jsonl");
 }
 
+void SwitchingLog::setPath(const QString &path)
+{
+    // What waits goes to the file it was appended for.
+    if (path != m_path)
+        handOver();
+    m_path = path;
+}
+
 QDateTime SwitchingLog::now()
 {
-    const QDateTime utc = QDateTime::currentDateTimeUtc();
-    const qint64 since = m_offsetFound.isValid() ? m_offsetFound.msecsTo(utc) : -1;
-    if (since < 0 || since >= 1000) {
+    const qint64 ms = QDateTime::currentMSecsSinceEpoch();
+    // A burst makes hundreds of changes a millisecond.
+    if (m_offsetKnown && ms == m_nowMs)
+        return m_now;
+    const qint64 since = ms - m_offsetFound;
+    if (!m_offsetKnown || since < 0 || since >= 1000) {
         m_offset = QDateTime::currentDateTime().offsetFromUtc();
-        m_offsetFound = utc;
+        m_offsetFound = ms;
+        m_offsetKnown = true;
     }
-    return utc.toOffsetFromUtc(m_offset);
+    m_now = QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC).toOffsetFromUtc(m_offset);
+    m_nowMs = ms;
+    return m_now;
 }
 
 void SwitchingLog::append(const SwitchingEvent &event)
 {
+    append(SwitchingEvent(event));
+}
+
+void SwitchingLog::append(SwitchingEvent &&event)
+{
     if (event.kind != SwitchingEvent::Kind::Refusal) {
         // A source that changes something has ended its stream of
         // refusals; what others' streams hold goes first, in time order.
-        writeAllHeld();
-        for (auto stream = m_refusals.begin(); stream != m_refusals.end();) {
-            if (std::get<0>(stream->first) == event.source
-                && std::get<1>(stream->first) == event.client)
-                stream = m_refusals.erase(stream);
-            else
-                ++stream;
+        if (!m_refusals.empty()) {
+            writeAllHeld();
+            for (auto stream = m_refusals.begin(); stream != m_refusals.end();) {
+                if (std::get<0>(stream->first) == event.source
+                    && std::get<1>(stream->first) == event.client)
+                    stream = m_refusals.erase(stream);
+                else
+                    ++stream;
+            }
         }
-        appendLine(event);
+        appendLine(std::move(event));
         return;
     }
     const RefusalKey key {event.source, event.client, event.relay, event.reason, event.error};
@@ -573,7 +949,7 @@ void SwitchingLog::append(const SwitchingEvent &event)
         if (stream.held == 0)
             stream.first = event.time;
         ++stream.held;
-        stream.latest = event;
+        stream.latest = std::move(event);
         stream.seen = m_clock.elapsed();
         return;
     }
@@ -583,7 +959,7 @@ void SwitchingLog::append(const SwitchingEvent &event)
     stream.due = stream.seen + stream.delay;
     if (!m_refusalTimer.isActive())
         m_refusalTimer.start();
-    appendLine(event);
+    appendLine(std::move(event));
 }
 
 void SwitchingLog::writeHeld(RefusalStream &stream)
@@ -597,7 +973,7 @@ void SwitchingLog::writeHeld(RefusalStream &stream)
         counted.last = counted.time;
     }
     stream.held = 0;
-    appendLine(counted);
+    appendLine(std::move(counted));
 }
 
 void SwitchingLog::writeAllHeld()
@@ -625,116 +1001,48 @@ void SwitchingLog::writeDueRefusals()
         m_refusalTimer.stop();
 }
 
-void SwitchingLog::appendLine(const SwitchingEvent &event)
+void SwitchingLog::appendLine(SwitchingEvent &&event)
 {
     m_recent.push_back(event);
     if (m_recent.size() > size_t(recentCount))
         m_recent.pop_front();
     if (!m_path.isEmpty()) {
-        m_pending += event.toJson();
-        m_pending += '\n';
-        // Written once the event loop turns, or at once when much waits.
-        if (m_pending.size() >= flushSize)
-            flush();
+        m_pending.push_back(std::move(event));
+        // Handed over once the event loop turns, or at once when many
+        // wait.
+        if (qsizetype(m_pending.size()) >= handOverCount)
+            handOver();
         else if (!m_flushTimer.isActive())
             m_flushTimer.start();
     }
-    emit appended(event);
+    emit appended(m_recent.back());
+}
+
+void SwitchingLog::handOver()
+{
+    m_flushTimer.stop();
+    if (m_pending.empty())
+        return;
+    if (!m_writer)
+        m_writer = std::make_unique<Writer>(this);
+    m_pending = m_writer->take(m_path, std::move(m_pending));
 }
 
 void SwitchingLog::flush()
 {
-    m_flushTimer.stop();
-    if (m_pending.isEmpty())
+    handOver();
+    if (!m_writer)
         return;
-    const QString why = write(m_pending);
-    m_pending.clear();
-    if (why.isEmpty()) {
-        m_failureSaid = false;
-    } else if (!m_failureSaid) {
-        m_failureSaid = true;
-        emit writeFailed(m_path + QStringLiteral(": ") + why);
-    }
+    m_writer->waitForAll();
+    sayFailures();
 }
 
-QString SwitchingLog::write(const QByteArray &lines)
+void SwitchingLog::sayFailures()
 {
-    QString why;
-    if (m_fd < 0 && !openFile(&why))
-        return why;
-    if (m_size > 0 && m_size + lines.size() > rotateSize) {
-        rotate();
-        if (!openFile(&why))
-            return why;
-    }
-    // One write: a process that dies leaves the lines whole or not at all.
-    const ssize_t written = ::write(m_fd, lines.constData(), size_t(lines.size()));
-    if (written == lines.size()) {
-        m_size += written;
-        return {};
-    }
-    const int error = written < 0 ? errno : ENOSPC;
-    // A line cut short would spoil the next one: it is taken back.
-    if (written > 0 && ::ftruncate(m_fd, m_size) != 0)
-        return systemError(errno);
-    return systemError(error);
-}
-
-bool SwitchingLog::openFile(QString *why)
-{
-    if (!QDir().mkpath(QFileInfo(m_path).absolutePath())) {
-        *why = QStringLiteral("its folder cannot be made");
-        return false;
-    }
-    // Never through a link, never waiting on a FIFO, never into anything
-    // but a regular file.
-    const QByteArray name = QFile::encodeName(m_path);
-    struct stat before
-    { };
-    if (::lstat(name.constData(), &before) == 0 && !S_ISREG(before.st_mode)) {
-        *why = QStringLiteral("it is not a regular file");
-        return false;
-    }
-    m_fd = ::open(name.constData(),
-                  O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
-    if (m_fd < 0) {
-        *why = systemError(errno);
-        return false;
-    }
-    struct stat status
-    { };
-    if (::fstat(m_fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        closeFile();
-        *why = QStringLiteral("it is not a regular file");
-        return false;
-    }
-    m_size = status.st_size;
-    // A last line cut by a crash or a full disk would swallow the first
-    // line written now: it is ended first.
-    char last = '\n';
-    if (m_size > 0 && ::pread(m_fd, &last, 1, m_size - 1) == 1 && last != '\n'
-        && ::write(m_fd, "\n", 1) == 1)
-        ++m_size;
-    return true;
-}
-
-void SwitchingLog::rotate()
-{
-    closeFile();
-    const auto numbered = [this](int number) {
-        return QFile::encodeName(m_path + QLatin1Char('.') + QString::number(number));
-    };
-    ::unlink(numbered(keptFiles - 1).constData());
-    for (int number = keptFiles - 2; number >= 1; --number)
-        ::rename(numbered(number).constData(), numbered(number + 1).constData());
-    ::rename(QFile::encodeName(m_path).constData(), numbered(1).constData());
-}
-
-void SwitchingLog::closeFile()
-{
-    if (m_fd >= 0)
-        ::close(m_fd);
-    m_fd = -1;
+    if (!m_writer)
+        return;
+    for (const QString &why : m_writer->takeFailures())
+        emit writeFailed(why);
 }
 
 namespace switchingLog {
