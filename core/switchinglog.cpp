@@ -58,10 +58,10 @@ QString relayList(const std::array<bool, 32> &closed)
     return relays.isEmpty() ? QStringLiteral("none") : relays.join(QStringLiteral(", "));
 }
 
-} // namespace
-
-QByteArray SwitchingEvent::scpi() const
+// What SwitchingEvent::scpi() gives for an event of these values.
+QByteArray scpiOf(SwitchingEvent::Kind kind, bool implied, bool on, int relay, SwitchingMode mode)
 {
+    using Kind = SwitchingEvent::Kind;
     if (implied)
         return {};
     switch (kind) {
@@ -81,6 +81,13 @@ QByteArray SwitchingEvent::scpi() const
         break;
     }
     return {};
+}
+
+} // namespace
+
+QByteArray SwitchingEvent::scpi() const
+{
+    return scpiOf(kind, implied, on, relay, mode);
 }
 
 QString SwitchingEvent::change() const
@@ -230,6 +237,17 @@ void appendString(LineBuffer &out, const QString &value)
 // A whole number in decimal, with leading zeros to `width` digits.
 void appendNumber(LineBuffer &out, qint64 value, int width = 1)
 {
+    // Relays, statuses and minutes, without the general way.
+    if (value >= 0 && value < 100 && width <= 2) {
+        if (value >= 10 || width == 2) {
+            char *to = out.grow(2);
+            to[0] = char('0' + value / 10);
+            to[1] = char('0' + value % 10);
+        } else {
+            out += char('0' + value);
+        }
+        return;
+    }
     char digits[24];
     int count = 0;
     quint64 rest = value < 0 ? 0 - quint64(value) : quint64(value);
@@ -280,7 +298,7 @@ void appendMinute(LineBuffer &out, qint64 local)
 // time with its offset, computed from the count of milliseconds: the
 // toolkit's own formatting costs more than a switch of the card. All but
 // the seconds is the same for a minute's lines, and made once for them.
-void appendTime(LineBuffer &out, const QDateTime &time)
+void appendTime(LineBuffer &out, qint64 msSinceEpoch, int offset)
 {
     struct Minute
     {
@@ -288,10 +306,19 @@ void appendTime(LineBuffer &out, const QDateTime &time)
         int offset = 0;
         LineBuffer start; // up to the seconds
         LineBuffer end; // the offset
+        bool known = false;
+        qint64 lastMs = 0;
+        int lastOffset = 0;
+        LineBuffer last; // the whole time of lastMs
     };
     thread_local Minute minute;
-    const int offset = time.offsetFromUtc();
-    const qint64 local = time.toMSecsSinceEpoch() + qint64(offset) * 1000;
+    // A burst writes hundreds of lines a millisecond.
+    if (minute.known && msSinceEpoch == minute.lastMs && offset == minute.lastOffset) {
+        out += minute.last;
+        return;
+    }
+    const qsizetype at = out.size();
+    const qint64 local = msSinceEpoch + qint64(offset) * 1000;
     const qint64 number = local >= 0 ? local / 60000 : (local - 59999) / 60000;
     if (number != minute.number || offset != minute.offset) {
         minute.number = number;
@@ -318,6 +345,80 @@ void appendTime(LineBuffer &out, const QDateTime &time)
     to[4] = char('0' + ms / 10 % 10);
     to[5] = char('0' + ms % 10);
     out += minute.end;
+    minute.known = true;
+    minute.lastMs = msSinceEpoch;
+    minute.lastOffset = offset;
+    minute.last.truncate(0);
+    minute.last.append(out.data() + at, out.size() - at);
+}
+
+void appendTime(LineBuffer &out, const QDateTime &time)
+{
+    appendTime(out, time.toMSecsSinceEpoch(), time.offsetFromUtc());
+}
+
+// What a line needs of an event, without the toolkit's shared strings and
+// times: those count who holds them, and a count that two threads change
+// for every switch costs the switching thread more than the line.
+struct LineRecord
+{
+    qint64 ms = 0; // the time, since 1970 UTC
+    int offset = 0; // the time's, from UTC in seconds
+    qsizetype names = 0; // of the batch's card, source and client
+    qsizetype refusal = -1; // of the batch's whole events, for a refusal
+    quint32 closed = 0; // Start: bit n - 1 for relay n
+    int relay = 0;
+    int status = 0;
+    SwitchingEvent::Kind kind = SwitchingEvent::Kind::Relay;
+    SwitchingMode mode = SwitchingMode::Asynchronous;
+    bool on = false;
+    bool exclusive = false;
+    bool implied = false;
+    bool hasStatus = false;
+    bool synchronized = true;
+};
+
+LineRecord recordOf(const SwitchingEvent &event)
+{
+    LineRecord record;
+    record.ms = event.time.toMSecsSinceEpoch();
+    record.offset = event.time.offsetFromUtc();
+    if (event.kind == SwitchingEvent::Kind::Start) {
+        for (size_t i = 0; i < event.closed.size(); ++i) {
+            if (event.closed[i])
+                record.closed |= quint32(1) << i;
+        }
+    }
+    record.relay = event.relay;
+    record.status = event.status.value_or(0);
+    record.kind = event.kind;
+    record.mode = event.mode;
+    record.on = event.on;
+    record.exclusive = event.exclusive;
+    record.implied = event.implied;
+    record.hasStatus = event.status.has_value();
+    record.synchronized = event.synchronized;
+    return record;
+}
+
+struct LineNames
+{
+    QString card;
+    QString source;
+    QString client;
+};
+
+// The session hands the same strings on, which are seen to be the same
+// without comparing their characters.
+bool sameText(const QString &one, const QString &other)
+{
+    return one.size() == other.size() && (one.constData() == other.constData() || one == other);
+}
+
+bool sameNames(const SwitchingEvent &event, const LineNames &names)
+{
+    return sameText(event.card, names.card) && sameText(event.source, names.source)
+        && sameText(event.client, names.client);
 }
 
 // The card, source and client of the latest line, as JSON: a burst of
@@ -326,58 +427,49 @@ void appendTime(LineBuffer &out, const QDateTime &time)
 class LineStart
 {
 public:
-    void append(LineBuffer &line, const SwitchingEvent &event)
+    void append(LineBuffer &line, const LineNames &names)
     {
-        if (!m_known || !same(event.card, m_card) || !same(event.source, m_source)
-            || !same(event.client, m_client)) {
+        if (!m_known || !sameText(names.card, m_names.card)
+            || !sameText(names.source, m_names.source) || !sameText(names.client, m_names.client)) {
             m_known = true;
-            m_card = event.card;
-            m_source = event.source;
-            m_client = event.client;
+            m_names = names;
             m_json.truncate(0);
-            appendNames(m_json, event);
+            appendNames(m_json, names);
         }
         line += m_json;
     }
 
-    static void appendNames(LineBuffer &line, const SwitchingEvent &event)
+    static void appendNames(LineBuffer &line, const LineNames &names)
     {
         line += "\",\"card\":";
-        appendString(line, event.card);
+        appendString(line, names.card);
         line += ",\"source\":";
-        appendString(line, event.source);
-        if (!event.client.isEmpty()) {
+        appendString(line, names.source);
+        if (!names.client.isEmpty()) {
             line += ",\"client\":";
-            appendString(line, event.client);
+            appendString(line, names.client);
         }
     }
 
 private:
-    // The session hands the same strings on, which are seen to be the same
-    // without comparing their characters.
-    static bool same(const QString &one, const QString &other)
-    {
-        return one.size() == other.size() && (one.constData() == other.constData() || one == other);
-    }
-
     bool m_known = false;
-    QString m_card;
-    QString m_source;
-    QString m_client;
+    LineNames m_names;
     LineBuffer m_json;
 };
 
-// The event's line, without its end, appended to line. Written field by
-// field: a line is written for every switch of the card, and a document
-// built first would cost more than the switch.
-void appendEvent(LineBuffer &line, const SwitchingEvent &event, LineStart *start)
+// The event's line, without its end, appended to line; a refusal's
+// reason, error and count are the whole event's. Written field by field: a
+// line is written for every switch of the card, and a document built first
+// would cost more than the switch.
+void appendJson(LineBuffer &line, const LineRecord &event, const LineNames &names,
+                const SwitchingEvent *whole, LineStart *start)
 {
     line += "{\"time\":\"";
-    appendTime(line, event.time);
+    appendTime(line, event.ms, event.offset);
     if (start)
-        start->append(line, event);
+        start->append(line, names);
     else
-        LineStart::appendNames(line, event);
+        LineStart::appendNames(line, names);
     line += ",\"event\":\"";
     line.appendText(kindNames[size_t(event.kind)]);
     line += '"';
@@ -398,12 +490,12 @@ void appendEvent(LineBuffer &line, const SwitchingEvent &event, LineStart *start
     case SwitchingEvent::Kind::Start: {
         line += ",\"closed\":[";
         bool firstRelay = true;
-        for (size_t i = 0; i < event.closed.size(); ++i) {
-            if (!event.closed[i])
+        for (int relay = 1; relay <= 32; ++relay) {
+            if ((event.closed & (quint32(1) << (relay - 1))) == 0)
                 continue;
             if (!firstRelay)
                 line += ',';
-            appendNumber(line, qint64(i) + 1);
+            appendNumber(line, relay);
             firstRelay = false;
         }
         line += ']';
@@ -431,18 +523,18 @@ void appendEvent(LineBuffer &line, const SwitchingEvent &event, LineStart *start
             appendNumber(line, event.relay);
         }
         line += ",\"reason\":";
-        appendString(line, event.reason);
-        if (event.error != 0) {
+        appendString(line, whole->reason);
+        if (whole->error != 0) {
             line += ",\"error\":";
-            appendNumber(line, event.error);
+            appendNumber(line, whole->error);
         }
-        if (event.count > 1) {
+        if (whole->count > 1) {
             line += ",\"count\":";
-            appendNumber(line, event.count);
+            appendNumber(line, whole->count);
             line += ",\"first\":\"";
-            appendTime(line, event.first);
+            appendTime(line, whole->first);
             line += "\",\"last\":\"";
-            appendTime(line, event.last);
+            appendTime(line, whole->last);
             line += '"';
         }
         break;
@@ -455,16 +547,17 @@ void appendEvent(LineBuffer &line, const SwitchingEvent &event, LineStart *start
         appendNumber(line, event.relay);
         line += ")\"";
     } else {
-        const QByteArray command = event.scpi();
+        const QByteArray command
+            = scpiOf(event.kind, event.implied, event.on, event.relay, event.mode);
         if (!command.isEmpty()) {
             line += ",\"scpi\":\"";
             line.append(command.constData(), command.size());
             line += '"';
         }
     }
-    if (event.status.has_value()) {
+    if (event.hasStatus) {
         line += ",\"status\":";
-        appendNumber(line, *event.status);
+        appendNumber(line, event.status);
     }
     flag("synchronized", event.synchronized);
     line += '}';
@@ -475,7 +568,7 @@ void appendEvent(LineBuffer &line, const SwitchingEvent &event, LineStart *start
 QByteArray SwitchingEvent::toJson() const
 {
     LineBuffer line;
-    appendEvent(line, *this, nullptr);
+    appendJson(line, recordOf(*this), LineNames {card, source, client}, this, nullptr);
     return line.toByteArray();
 }
 
@@ -601,29 +694,50 @@ public:
     explicit Writer(SwitchingLog *log)
         : m_log(log)
     {
-        m_thread = std::thread([this] { run(); });
+        m_filling.reserve();
     }
 
     // Returns once everything handed over is written.
     ~Writer()
     {
-        {
-            const std::lock_guard lock(m_mutex);
-            m_stopping = true;
+        if (m_thread.joinable()) {
+            {
+                const std::lock_guard lock(m_mutex);
+                m_stopping = true;
+            }
+            m_work.notify_one();
+            m_thread.join();
         }
-        m_work.notify_one();
-        m_thread.join();
         closeFile();
     }
 
     Q_DISABLE_COPY_MOVE(Writer)
 
-    // The events are written to path after those handed over before.
-    // Returns an empty list to fill next, one the writer is done with:
-    // a list made and freed for every hand-over would cost the log's
-    // thread more than the copies of the events into it.
-    std::vector<SwitchingEvent> take(const QString &path, std::vector<SwitchingEvent> &&events)
+    // On the log's thread: the event kept to be handed over. Returns how
+    // many wait.
+    qsizetype add(const SwitchingEvent &event)
     {
+        LineRecord record = recordOf(event);
+        if (m_filling.names.empty() || !sameNames(event, m_filling.names.back()))
+            m_filling.names.push_back({event.card, event.source, event.client});
+        record.names = qsizetype(m_filling.names.size()) - 1;
+        if (event.kind == SwitchingEvent::Kind::Refusal) {
+            record.refusal = qsizetype(m_filling.refusals.size());
+            m_filling.refusals.push_back(event);
+        }
+        m_filling.records.push_back(record);
+        return qsizetype(m_filling.records.size());
+    }
+
+    // On the log's thread: what waits is written to path after what was
+    // handed over before.
+    void handOver(const QString &path)
+    {
+        if (m_filling.records.empty())
+            return;
+        if (!m_thread.joinable())
+            m_thread = std::thread([this] { run(); });
+        m_filling.path = path;
         std::unique_lock lock(m_mutex);
         // A writer far behind (a slow disk) holds the switching back, as a
         // write of the log's own thread would, rather than taking memory
@@ -632,22 +746,24 @@ public:
             m_work.notify_one();
             m_written.wait(lock, [this] { return m_waiting < waitingLimit; });
         }
-        m_waiting += events.size();
-        m_batches.push_back({path, std::move(events)});
+        m_waiting += m_filling.records.size();
+        m_batches.push_back(std::move(m_filling));
         ++m_handed;
         // While it lingers after a write it looks again by itself: waking
         // it for every turn of a busy event loop would cost the thread
         // that switches more than the lines.
         if (m_idle)
             m_work.notify_one();
-        std::vector<SwitchingEvent> next;
+        // Lists made and freed for every hand-over would cost the log's
+        // thread more than the events in them: those the writer is done
+        // with are filled again.
         if (m_spare.empty()) {
-            next.reserve(size_t(handOverCount));
+            m_filling = {};
+            m_filling.reserve();
         } else {
-            next = std::move(m_spare.back());
+            m_filling = std::move(m_spare.back());
             m_spare.pop_back();
         }
-        return next;
     }
 
     // Returns once everything handed over so far is written, or has
@@ -673,7 +789,18 @@ private:
     struct Batch
     {
         QString path;
-        std::vector<SwitchingEvent> events;
+        std::vector<LineRecord> records;
+        std::vector<LineNames> names;
+        std::vector<SwitchingEvent> refusals;
+
+        void reserve() { records.reserve(size_t(handOverCount)); }
+        void clear()
+        {
+            path.clear();
+            records.clear();
+            names.clear();
+            refusals.clear();
+        }
     };
 
     static constexpr size_t waitingLimit = 64 * size_t(handOverCount);
@@ -703,21 +830,21 @@ private:
             m_taken.swap(m_batches);
             const quint64 handed = m_handed;
             lock.unlock();
-            size_t events = 0;
+            size_t records = 0;
             for (Batch &batch : m_taken) {
                 writeBatch(batch);
-                events += batch.events.size();
-                // The events go without holding the log back.
-                batch.events.clear();
+                records += batch.records.size();
+                // The strings go without holding the log back.
+                batch.clear();
             }
             writeLines();
             lock.lock();
             for (Batch &batch : m_taken) {
                 if (m_spare.size() < spareCount)
-                    m_spare.push_back(std::move(batch.events));
+                    m_spare.push_back(std::move(batch));
             }
             m_taken.clear();
-            m_waiting -= events;
+            m_waiting -= records;
             m_done = handed;
             const bool say = m_failures.isEmpty() && !m_newFailures.isEmpty();
             m_failures += std::exchange(m_newFailures, {});
@@ -739,8 +866,10 @@ private:
             closeFile();
             m_path = batch.path;
         }
-        for (const SwitchingEvent &event : batch.events) {
-            appendEvent(m_lines, event, &m_lineStart);
+        for (const LineRecord &record : batch.records) {
+            appendJson(m_lines, record, batch.names[size_t(record.names)],
+                       record.refusal < 0 ? nullptr : &batch.refusals[size_t(record.refusal)],
+                       &m_lineStart);
             m_lines += '\n';
             if (m_lines.size() >= flushSize)
                 writeLines();
@@ -865,13 +994,17 @@ private:
     bool m_idle = false;
     bool m_stopping = false;
     QStringList m_failures;
-    std::vector<std::vector<SwitchingEvent>> m_spare;
+    std::vector<Batch> m_spare;
+
+    // The log's own: what waits to be handed over.
+    Batch m_filling;
 
     std::thread m_thread;
 };
 
 SwitchingLog::SwitchingLog(QObject *parent)
     : QObject(parent)
+    , m_writer(std::make_unique<Writer>(this))
 {
     m_flushTimer.setSingleShot(true);
     m_flushTimer.setInterval(0);
@@ -879,7 +1012,6 @@ SwitchingLog::SwitchingLog(QObject *parent)
     m_refusalTimer.setInterval(250);
     connect(&m_refusalTimer, &QTimer::timeout, this, &SwitchingLog::writeDueRefusals);
     m_clock.start();
-    m_pending.reserve(size_t(handOverCount));
 }
 
 SwitchingLog::~SwitchingLog()
@@ -1003,44 +1135,35 @@ void SwitchingLog::writeDueRefusals()
 
 void SwitchingLog::appendLine(SwitchingEvent &&event)
 {
-    m_recent.push_back(event);
-    if (m_recent.size() > size_t(recentCount))
-        m_recent.pop_front();
     if (!m_path.isEmpty()) {
-        m_pending.push_back(std::move(event));
         // Handed over once the event loop turns, or at once when many
         // wait.
-        if (qsizetype(m_pending.size()) >= handOverCount)
+        if (m_writer->add(event) >= handOverCount)
             handOver();
         else if (!m_flushTimer.isActive())
             m_flushTimer.start();
     }
+    m_recent.push_back(std::move(event));
+    if (m_recent.size() > size_t(recentCount))
+        m_recent.pop_front();
     emit appended(m_recent.back());
 }
 
 void SwitchingLog::handOver()
 {
     m_flushTimer.stop();
-    if (m_pending.empty())
-        return;
-    if (!m_writer)
-        m_writer = std::make_unique<Writer>(this);
-    m_pending = m_writer->take(m_path, std::move(m_pending));
+    m_writer->handOver(m_path);
 }
 
 void SwitchingLog::flush()
 {
     handOver();
-    if (!m_writer)
-        return;
     m_writer->waitForAll();
     sayFailures();
 }
 
 void SwitchingLog::sayFailures()
 {
-    if (!m_writer)
-        return;
     for (const QString &why : m_writer->takeFailures())
         emit writeFailed(why);
 }

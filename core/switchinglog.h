@@ -22,7 +22,6 @@
 #include <memory>
 #include <optional>
 #include <tuple>
-#include <vector>
 
 namespace sfp {
 
@@ -170,10 +169,10 @@ private:
     void sayFailures();
 
     QString m_path;
-    // Events for the file, not yet handed over.
-    std::vector<SwitchingEvent> m_pending;
+    // Keeps the events for the file until they are handed over; its
+    // thread starts at the first hand-over.
+    std::unique_ptr<Writer> m_writer;
     QTimer m_flushTimer;
-    std::unique_ptr<Writer> m_writer; // started at the first hand-over
     std::deque<SwitchingEvent> m_recent;
     bool m_offsetKnown = false;
     qint64 m_offsetFound = 0; // ms since 1970 UTC

@@ -16,6 +16,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -70,6 +71,8 @@ private slots:
     void refusalsCounted();
     void filesItCannotWrite();
     void fullDisk();
+    void linesInOrderFromTheWriter();
+    void failureSaidFromTheWriter();
 };
 
 void tst_SwitchingLog::linesOfEachKind_data()
@@ -648,6 +651,99 @@ void tst_SwitchingLog::fullDisk()
     QCOMPARE(skipped, 0);
     QCOMPARE(events.size(), text.count('\n'));
     QVERIFY(events.size() > 100);
+}
+
+void tst_SwitchingLog::linesInOrderFromTheWriter()
+{
+    // Lines are written on a thread of the log's own: whatever the turns
+    // of the event loop, the flushes and the move of a full file aside,
+    // every line reaches the files once, whole, in the order appended.
+    QTemporaryDir folder;
+    const QString path = folder.filePath("switching.jsonl");
+    const QByteArray before = QByteArray(qint64(10) * 1024 * 1024 - 20000, 'x') + '\n';
+    QVERIFY(sfptest::writeFile(path, before));
+    QByteArray expected;
+    {
+        sfp::SwitchingLog log;
+        log.setPath(path);
+        for (int i = 0; i < 20000; ++i) {
+            SwitchingEvent event = relay(i % 32 + 1, i % 3 == 0, i);
+            event.status = i;
+            // Names that change now and then, as clients come and go.
+            event.source = QStringLiteral("socket 127.0.0.1:%1").arg(40000 + i / 1500);
+            expected += event.toJson() + '\n';
+            log.append(event);
+            if (i % 97 == 0)
+                QCoreApplication::processEvents();
+            if (i % 4999 == 0)
+                log.flush();
+        }
+        // Whatever waits, handed over or not, is written as the log ends.
+    }
+    const QByteArray moved = sfptest::fileContents(path + ".1");
+    QVERIFY(moved.startsWith(before));
+    QVERIFY(moved.size() <= qint64(10) * 1024 * 1024);
+    const QByteArray current = sfptest::fileContents(path);
+    QVERIFY(!current.isEmpty());
+    QCOMPARE(moved.mid(before.size()) + current, expected);
+
+    // What waits when the log moves to another file goes to the one it
+    // was appended for.
+    const QString other = folder.filePath("other.jsonl");
+    sfp::SwitchingLog log;
+    log.setPath(path);
+    log.append(relay(1, true));
+    log.append(relay(2, true));
+    log.setPath(other);
+    log.append(relay(3, true));
+    log.flush();
+    QCOMPARE(sfptest::fileContents(path),
+             current + relay(1, true).toJson() + '\n' + relay(2, true).toJson() + '\n');
+    QCOMPARE(sfptest::fileContents(other), relay(3, true).toJson() + '\n');
+}
+
+void tst_SwitchingLog::failureSaidFromTheWriter()
+{
+    // A write that fails on the writer's thread, with no flush to wait
+    // for it, is said on the log's own thread, once, until a line is
+    // written again.
+    QTemporaryDir folder;
+    QVERIFY(sfptest::writeFile(folder.filePath("card"), "x"));
+    sfp::SwitchingLog log;
+    QStringList said;
+    QList<QThread *> threads;
+    // Run where the signal is sent.
+    connect(
+        &log, &sfp::SwitchingLog::writeFailed, &log,
+        [&](const QString &why) {
+            said.append(why);
+            threads.append(QThread::currentThread());
+        },
+        Qt::DirectConnection);
+    log.setPath(folder.filePath("card/switching.jsonl"));
+    log.append(relay(1, true));
+    QTRY_COMPARE(said.size(), 1);
+    QCOMPARE(said.at(0), folder.filePath("card/switching.jsonl") + ": its folder cannot be made");
+    QCOMPARE(threads.at(0), QThread::currentThread());
+    for (int i = 0; i < 3; ++i) {
+        log.append(relay(2, true, i));
+        QCoreApplication::processEvents();
+        log.flush();
+    }
+    QCOMPARE(said.size(), 1);
+
+    // Written again, then failing again: said a second time.
+    QVERIFY(QFile::remove(folder.filePath("card")));
+    log.append(relay(3, true));
+    QTRY_COMPARE(sfptest::fileContents(folder.filePath("card/switching.jsonl")),
+                 relay(3, true).toJson() + '\n');
+    QCOMPARE(said.size(), 1);
+    QVERIFY(QDir(folder.filePath("card")).removeRecursively());
+    QVERIFY(sfptest::writeFile(folder.filePath("card"), "x"));
+    log.setPath(folder.filePath("card/second.jsonl"));
+    log.append(relay(4, true));
+    QTRY_COMPARE(said.size(), 2);
+    QCOMPARE(threads.at(1), QThread::currentThread());
 }
 
 SFPTEST_CORE_MAIN(tst_SwitchingLog)
