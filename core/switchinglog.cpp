@@ -412,7 +412,7 @@ struct LineNames
 // without comparing their characters.
 bool sameText(const QString &one, const QString &other)
 {
-    return one.size() == other.size() && (one.constData() == other.constData() || one == other);
+    return one.constData() == other.constData() ? one.size() == other.size() : one == other;
 }
 
 bool sameNames(const SwitchingEvent &event, const LineNames &names)
@@ -715,10 +715,9 @@ public:
 
     // On the log's thread: the event kept to be handed over. Returns how
     // many wait.
-    qsizetype add(const SwitchingEvent &event)
+    qsizetype add(const SwitchingEvent &event, LineRecord record, bool newNames)
     {
-        LineRecord record = recordOf(event);
-        if (m_filling.names.empty() || !sameNames(event, m_filling.names.back()))
+        if (newNames || m_filling.names.empty())
             m_filling.names.push_back({event.card, event.source, event.client});
         record.names = qsizetype(m_filling.names.size()) - 1;
         if (event.kind == SwitchingEvent::Kind::Refusal) {
@@ -1002,9 +1001,132 @@ private:
     std::thread m_thread;
 };
 
+// The newest events, for the view. A burst pays for every event kept whole,
+// most of which nobody looks at before newer ones push them out: each is
+// kept as its line's record, its time and its names, and made whole when
+// asked for.
+class SwitchingLog::Recent
+{
+public:
+    void add(const SwitchingEvent &event, const LineRecord &record, bool newNames)
+    {
+        if (m_ring.empty())
+            m_ring.resize(size_t(recentCount));
+        Entry &entry = m_ring[size_t(m_next)];
+        if (m_fresh == recentCount) {
+            // The oldest goes, and what no newer one needs with it.
+            while (m_namesBase < entry.record.names) {
+                m_names.pop_front();
+                ++m_namesBase;
+            }
+            while (entry.record.refusal >= m_wholeBase) {
+                m_whole.pop_front();
+                ++m_wholeBase;
+            }
+        } else {
+            ++m_fresh;
+        }
+        if (newNames || m_names.empty())
+            m_names.push_back({event.card, event.source, event.client});
+        entry.record = record;
+        entry.record.names = m_namesBase + qsizetype(m_names.size()) - 1;
+        entry.record.refusal = -1;
+        if (needsWhole(event)) {
+            m_whole.push_back(event);
+            entry.record.refusal = m_wholeBase + qsizetype(m_whole.size()) - 1;
+        }
+        entry.time = event.time;
+        m_next = (m_next + 1) % recentCount;
+    }
+
+    // Whether the event's card, source or client are not the last one's;
+    // they are from now on.
+    bool newNames(const SwitchingEvent &event)
+    {
+        if (m_namesKnown && sameNames(event, m_lastNames))
+            return false;
+        m_namesKnown = true;
+        m_lastNames = {event.card, event.source, event.client};
+        return true;
+    }
+
+    const std::deque<SwitchingEvent> &events()
+    {
+        if (m_fresh == 0)
+            return m_events;
+        const qsizetype first = (m_next - m_fresh + recentCount) % recentCount;
+        for (qsizetype i = 0; i < m_fresh; ++i) {
+            m_events.push_back(eventOf(m_ring[size_t((first + i) % recentCount)]));
+            if (m_events.size() > size_t(recentCount))
+                m_events.pop_front();
+        }
+        m_fresh = 0;
+        m_namesBase += qsizetype(m_names.size());
+        m_names.clear();
+        m_wholeBase += qsizetype(m_whole.size());
+        m_whole.clear();
+        return m_events;
+    }
+
+private:
+    static constexpr std::array<bool, 32> noneClosed = {};
+
+    struct Entry
+    {
+        LineRecord record; // its names and whole event counted from the first kept
+        QDateTime time;
+    };
+
+    // What the record leaves out: a refusal's reason and count, and
+    // values an event of its kind does not have.
+    static bool needsWhole(const SwitchingEvent &event)
+    {
+        return event.kind == SwitchingEvent::Kind::Refusal || !event.reason.isEmpty()
+            || event.error != 0 || event.count != 1 || !event.first.isNull() || !event.last.isNull()
+            || (event.kind != SwitchingEvent::Kind::Start && event.closed != noneClosed);
+    }
+
+    SwitchingEvent eventOf(const Entry &entry) const
+    {
+        const LineRecord &record = entry.record;
+        if (record.refusal >= 0)
+            return m_whole[size_t(record.refusal - m_wholeBase)];
+        SwitchingEvent event;
+        event.time = entry.time;
+        const LineNames &names = m_names[size_t(record.names - m_namesBase)];
+        event.card = names.card;
+        event.source = names.source;
+        event.client = names.client;
+        event.kind = record.kind;
+        event.relay = record.relay;
+        event.on = record.on;
+        event.mode = record.mode;
+        event.exclusive = record.exclusive;
+        for (size_t i = 0; i < event.closed.size(); ++i)
+            event.closed[i] = (record.closed & (quint32(1) << i)) != 0;
+        event.implied = record.implied;
+        if (record.hasStatus)
+            event.status = record.status;
+        event.synchronized = record.synchronized;
+        return event;
+    }
+
+    std::vector<Entry> m_ring; // in turn, the oldest at m_next once full
+    qsizetype m_next = 0;
+    qsizetype m_fresh = 0; // the newest entries, not yet made whole
+    std::deque<LineNames> m_names;
+    qsizetype m_namesBase = 0; // the number of the first
+    std::deque<SwitchingEvent> m_whole;
+    qsizetype m_wholeBase = 0;
+    std::deque<SwitchingEvent> m_events; // made whole
+    bool m_namesKnown = false;
+    LineNames m_lastNames;
+};
+
 SwitchingLog::SwitchingLog(QObject *parent)
     : QObject(parent)
     , m_writer(std::make_unique<Writer>(this))
+    , m_recent(std::make_unique<Recent>())
 {
     m_flushTimer.setSingleShot(true);
     m_flushTimer.setInterval(0);
@@ -1135,18 +1257,23 @@ void SwitchingLog::writeDueRefusals()
 
 void SwitchingLog::appendLine(SwitchingEvent &&event)
 {
+    const LineRecord record = recordOf(event);
+    const bool newNames = m_recent->newNames(event);
     if (!m_path.isEmpty()) {
         // Handed over once the event loop turns, or at once when many
         // wait.
-        if (m_writer->add(event) >= handOverCount)
+        if (m_writer->add(event, record, newNames) >= handOverCount)
             handOver();
         else if (!m_flushTimer.isActive())
             m_flushTimer.start();
     }
-    m_recent.push_back(std::move(event));
-    if (m_recent.size() > size_t(recentCount))
-        m_recent.pop_front();
-    emit appended(m_recent.back());
+    m_recent->add(event, record, newNames);
+    emit appended(event);
+}
+
+const std::deque<SwitchingEvent> &SwitchingLog::recent() const
+{
+    return m_recent->events();
 }
 
 void SwitchingLog::handOver()

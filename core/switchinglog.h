@@ -135,7 +135,7 @@ public:
     // Writes what waits now, and returns once it is in the file (or its
     // write has failed, which writeFailed says before this returns).
     void flush();
-    const std::deque<SwitchingEvent> &recent() const { return m_recent; }
+    const std::deque<SwitchingEvent> &recent() const;
     // Now, in local time with its offset from UTC. The offset is looked up
     // once a second (and when the clock goes back): each look-up reads the
     // system's time zone file, which a burst of switching cannot afford.
@@ -173,7 +173,8 @@ private:
     // thread starts at the first hand-over.
     std::unique_ptr<Writer> m_writer;
     QTimer m_flushTimer;
-    std::deque<SwitchingEvent> m_recent;
+    class Recent;
+    std::unique_ptr<Recent> m_recent;
     bool m_offsetKnown = false;
     qint64 m_offsetFound = 0; // ms since 1970 UTC
     int m_offset = 0;

@@ -72,6 +72,7 @@ private slots:
     void filesItCannotWrite();
     void fullDisk();
     void linesInOrderFromTheWriter();
+    void recentEventsAsAppended();
     void failureSaidFromTheWriter();
 };
 
@@ -700,6 +701,85 @@ void tst_SwitchingLog::linesInOrderFromTheWriter()
     QCOMPARE(sfptest::fileContents(path),
              current + relay(1, true).toJson() + '\n' + relay(2, true).toJson() + '\n');
     QCOMPARE(sfptest::fileContents(other), relay(3, true).toJson() + '\n');
+}
+
+void tst_SwitchingLog::recentEventsAsAppended()
+{
+    // The view's events are kept in short and made whole when asked for:
+    // they come back as they were appended, of every kind, with names that
+    // change and values an event of its kind does not have, asked for
+    // between appends or after many more than are kept.
+    sfp::SwitchingLog log;
+    QList<SwitchingEvent> appended;
+    const auto event = [](int i) {
+        SwitchingEvent made = relay(i % 32 + 1, i % 2 == 0, i);
+        made.source = QStringLiteral("socket 127.0.0.1:%1").arg(40000 + i / 700);
+        if (i % 5 == 0)
+            made.client = QStringLiteral("vxi11 link %1").arg(i % 3);
+        if (i % 7 == 0)
+            made.status.reset();
+        made.implied = i % 11 == 0;
+        made.synchronized = i % 13 != 0;
+        switch (i % 1000) {
+        case 1: {
+            made.kind = Kind::Start;
+            made.closed[size_t(i % 32)] = true;
+            made.closed[31] = true;
+            made.mode = sfp::SwitchingMode::SyncTrigger;
+            made.exclusive = true;
+            break;
+        }
+        case 2:
+            made.kind = Kind::Refusal;
+            made.reason = QStringLiteral("locked %1").arg(i);
+            made.error = -221;
+            break;
+        // Values its kind does not have are kept too.
+        case 3:
+            made.reason = QStringLiteral("odd");
+            break;
+        case 5:
+            made.closed[4] = true;
+            break;
+        case 6:
+            made.first = noon();
+            break;
+        case 4:
+            made.kind = Kind::Mode;
+            made.mode = sfp::SwitchingMode::SyncCommand;
+            made.time = QDateTime(QDate(2026, 12, 9), QTime(12, 0), Qt::UTC).addMSecs(i);
+            break;
+        default:
+            break;
+        }
+        return made;
+    };
+    const auto same = [](const SwitchingEvent &kept, const SwitchingEvent &made) {
+        return kept.toJson() == made.toJson() && kept.time == made.time
+            && kept.time.timeSpec() == made.time.timeSpec() && kept.closed == made.closed
+            && kept.reason == made.reason && kept.first == made.first && kept.count == made.count;
+    };
+    for (int i = 0; i < 25000; ++i) {
+        appended.append(event(i));
+        log.append(appended.constLast());
+        if (i == 20 || i == 4321 || i == 9999 || i == 10000 || i == 20100) {
+            QCOMPARE(log.recent().size(), size_t(std::min(i + 1, sfp::SwitchingLog::recentCount)));
+            QVERIFY(same(log.recent().back(), appended.constLast()));
+            QVERIFY(same(log.recent().front(),
+                         appended.at(std::max(0, i + 1 - sfp::SwitchingLog::recentCount))));
+        }
+    }
+    QCOMPARE(log.recent().size(), size_t(sfp::SwitchingLog::recentCount));
+    for (int i = 0; i < sfp::SwitchingLog::recentCount; ++i)
+        QVERIFY2(same(log.recent().at(size_t(i)), appended.at(15000 + i)),
+                 log.recent().at(size_t(i)).toJson().constData());
+    // Asked for while older ones, not yet made whole, are pushed out.
+    for (int i = 25000; i < 36000; ++i) {
+        appended.append(event(i));
+        log.append(appended.constLast());
+    }
+    for (int i = 0; i < sfp::SwitchingLog::recentCount; ++i)
+        QVERIFY(same(log.recent().at(size_t(i)), appended.at(26000 + i)));
 }
 
 void tst_SwitchingLog::failureSaidFromTheWriter()
