@@ -1036,7 +1036,8 @@ public:
             entry.record.refusal = m_wholeBase + qsizetype(m_whole.size()) - 1;
         }
         entry.time = event.time;
-        m_next = (m_next + 1) % recentCount;
+        if (++m_next == recentCount)
+            m_next = 0;
     }
 
     // Whether the event's card, source or client are not the last one's;
