@@ -147,6 +147,10 @@ signals:
     // A line could not be written; said once until a line is written again.
     void writeFailed(const QString &why);
 
+protected:
+    void connectNotify(const QMetaMethod &signal) override;
+    void disconnectNotify(const QMetaMethod &signal) override;
+
 private:
     // Refusals of one stream held to be counted.
     struct RefusalStream
@@ -175,6 +179,9 @@ private:
     QTimer m_flushTimer;
     class Recent;
     std::unique_ptr<Recent> m_recent;
+    // Connections to appended: only the log window listens, and it is
+    // seldom open.
+    int m_listeners = 0;
     bool m_offsetKnown = false;
     qint64 m_offsetFound = 0; // ms since 1970 UTC
     int m_offset = 0;

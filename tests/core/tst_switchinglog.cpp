@@ -73,6 +73,7 @@ private slots:
     void fullDisk();
     void linesInOrderFromTheWriter();
     void recentEventsAsAppended();
+    void appendedToWhoListens();
     void failureSaidFromTheWriter();
 };
 
@@ -780,6 +781,36 @@ void tst_SwitchingLog::recentEventsAsAppended()
     }
     for (int i = 0; i < sfp::SwitchingLog::recentCount; ++i)
         QVERIFY(same(log.recent().at(size_t(i)), appended.at(26000 + i)));
+}
+
+void tst_SwitchingLog::appendedToWhoListens()
+{
+    // The signal is sent only while someone listens; listeners that come
+    // and go leave the others theirs.
+    sfp::SwitchingLog log;
+    log.append(relay(1, true));
+    QList<int> heard;
+    const QMetaObject::Connection first
+        = connect(&log, &sfp::SwitchingLog::appended, &log,
+                  [&heard](const SwitchingEvent &event) { heard.append(event.relay); });
+    log.append(relay(2, true));
+    {
+        QSignalSpy spy(&log, &sfp::SwitchingLog::appended);
+        const QMetaObject::Connection second
+            = connect(&log, &sfp::SwitchingLog::appended, &log, [] {});
+        QVERIFY(disconnect(second));
+        log.append(relay(3, true));
+        QCOMPARE(spy.size(), 1);
+    }
+    log.append(relay(4, true));
+    QVERIFY(disconnect(first));
+    log.append(relay(5, true));
+    QCOMPARE(heard, QList<int>({2, 3, 4}));
+    QSignalSpy late(&log, &sfp::SwitchingLog::appended);
+    log.append(relay(6, true));
+    QCOMPARE(late.size(), 1);
+    QCOMPARE(late.at(0).at(0).value<SwitchingEvent>().relay, 6);
+    QCOMPARE(log.recent().size(), size_t(6));
 }
 
 void tst_SwitchingLog::failureSaidFromTheWriter()
