@@ -172,7 +172,7 @@ void CardSession::record(SwitchingEvent event, std::optional<ViStatus> status)
     if (status.has_value())
         event.status = int(*status);
     event.synchronized = m_synchronized;
-    m_log->append(std::move(event));
+    m_log->append(event);
 }
 
 QString CardSession::label(int relay) const

@@ -1177,11 +1177,6 @@ QDateTime SwitchingLog::now()
 
 void SwitchingLog::append(const SwitchingEvent &event)
 {
-    append(SwitchingEvent(event));
-}
-
-void SwitchingLog::append(SwitchingEvent &&event)
-{
     if (event.kind != SwitchingEvent::Kind::Refusal) {
         // A source that changes something has ended its stream of
         // refusals; what others' streams hold goes first, in time order.
@@ -1195,7 +1190,7 @@ void SwitchingLog::append(SwitchingEvent &&event)
                     ++stream;
             }
         }
-        appendLine(std::move(event));
+        appendLine(event);
         return;
     }
     const RefusalKey key {event.source, event.client, event.relay, event.reason, event.error};
@@ -1205,7 +1200,7 @@ void SwitchingLog::append(SwitchingEvent &&event)
         if (stream.held == 0)
             stream.first = event.time;
         ++stream.held;
-        stream.latest = std::move(event);
+        stream.latest = event;
         stream.seen = m_clock.elapsed();
         return;
     }
@@ -1215,7 +1210,7 @@ void SwitchingLog::append(SwitchingEvent &&event)
     stream.due = stream.seen + stream.delay;
     if (!m_refusalTimer.isActive())
         m_refusalTimer.start();
-    appendLine(std::move(event));
+    appendLine(event);
 }
 
 void SwitchingLog::writeHeld(RefusalStream &stream)
@@ -1229,7 +1224,7 @@ void SwitchingLog::writeHeld(RefusalStream &stream)
         counted.last = counted.time;
     }
     stream.held = 0;
-    appendLine(std::move(counted));
+    appendLine(counted);
 }
 
 void SwitchingLog::writeAllHeld()
@@ -1257,7 +1252,7 @@ void SwitchingLog::writeDueRefusals()
         m_refusalTimer.stop();
 }
 
-void SwitchingLog::appendLine(SwitchingEvent &&event)
+void SwitchingLog::appendLine(const SwitchingEvent &event)
 {
     const LineRecord record = recordOf(event);
     const bool newNames = m_recent->newNames(event);

@@ -128,13 +128,14 @@ public:
     // lasts up to refusalDelayMaxMs. A stream ends with a change of its
     // source, or after refusalQuietMs without its refusal.
     void append(const SwitchingEvent &event);
-    void append(SwitchingEvent &&event);
     static constexpr qint64 refusalDelayMs = 1000;
     static constexpr qint64 refusalDelayMaxMs = qint64(3600) * 1000;
     static constexpr qint64 refusalQuietMs = qint64(60) * 1000;
     // Writes what waits now, and returns once it is in the file (or its
     // write has failed, which writeFailed says before this returns).
     void flush();
+    // The newest events, at most recentCount of them; kept in short and
+    // made whole when asked for.
     const std::deque<SwitchingEvent> &recent() const;
     // Now, in local time with its offset from UTC. The offset is looked up
     // once a second (and when the clock goes back): each look-up reads the
@@ -165,7 +166,7 @@ private:
 
     class Writer;
 
-    void appendLine(SwitchingEvent &&event);
+    void appendLine(const SwitchingEvent &event);
     void writeHeld(RefusalStream &stream);
     void writeAllHeld();
     void writeDueRefusals();
