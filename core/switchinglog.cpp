@@ -458,19 +458,12 @@ private:
     LineBuffer m_json;
 };
 
-// The event's line, without its end, appended to line; a refusal's
-// reason, error and count are the whole event's. Written field by field: a
-// line is written for every switch of the card, and a document built first
-// would cost more than the switch.
-void appendJson(LineBuffer &line, const LineRecord &event, const LineNames &names,
-                const SwitchingEvent *whole, LineStart *start)
+// The event's line from after its names to its end, appended to line; a
+// refusal's reason, error and count are the whole event's. Written field
+// by field: a line is written for every switch of the card, and a document
+// built first would cost more than the switch.
+void appendRest(LineBuffer &line, const LineRecord &event, const SwitchingEvent *whole)
 {
-    line += "{\"time\":\"";
-    appendTime(line, event.ms, event.offset);
-    if (start)
-        start->append(line, names);
-    else
-        LineStart::appendNames(line, names);
     line += ",\"event\":\"";
     line.appendText(kindNames[size_t(event.kind)]);
     line += '"';
@@ -564,12 +557,67 @@ void appendJson(LineBuffer &line, const LineRecord &event, const LineNames &name
     line += '}';
 }
 
+// What follows the names in a relay's line, for each relay closed and
+// opened: a burst switches the same few relays again and again.
+class LineRests
+{
+public:
+    void append(LineBuffer &line, const LineRecord &event, const SwitchingEvent *whole)
+    {
+        if (event.kind != SwitchingEvent::Kind::Relay || event.relay < 1 || event.relay > 32) {
+            appendRest(line, event, whole);
+            return;
+        }
+        Rest &rest = m_rests[size_t(event.relay - 1) * 2 + (event.on ? 1 : 0)];
+        if (!rest.known || rest.implied != event.implied || rest.hasStatus != event.hasStatus
+            || rest.status != event.status || rest.synchronized != event.synchronized) {
+            rest.known = true;
+            rest.implied = event.implied;
+            rest.hasStatus = event.hasStatus;
+            rest.status = event.status;
+            rest.synchronized = event.synchronized;
+            rest.json.truncate(0);
+            appendRest(rest.json, event, whole);
+        }
+        line += rest.json;
+    }
+
+private:
+    struct Rest
+    {
+        bool known = false;
+        bool implied = false;
+        bool hasStatus = false;
+        int status = 0;
+        bool synchronized = false;
+        LineBuffer json;
+    };
+    std::array<Rest, 64> m_rests;
+};
+
+// The event's whole line, without its end, appended to line; with the
+// writer's names and rests when it is the writer's.
+void appendJson(LineBuffer &line, const LineRecord &event, const LineNames &names,
+                const SwitchingEvent *whole, LineStart *start, LineRests *rests)
+{
+    line += "{\"time\":\"";
+    appendTime(line, event.ms, event.offset);
+    if (start)
+        start->append(line, names);
+    else
+        LineStart::appendNames(line, names);
+    if (rests)
+        rests->append(line, event, whole);
+    else
+        appendRest(line, event, whole);
+}
+
 } // namespace
 
 QByteArray SwitchingEvent::toJson() const
 {
     LineBuffer line;
-    appendJson(line, recordOf(*this), LineNames {card, source, client}, this, nullptr);
+    appendJson(line, recordOf(*this), LineNames {card, source, client}, this, nullptr, nullptr);
     return line.toByteArray();
 }
 
@@ -869,7 +917,7 @@ private:
         for (const LineRecord &record : batch.records) {
             appendJson(m_lines, record, batch.names[size_t(record.names)],
                        record.refusal < 0 ? nullptr : &batch.refusals[size_t(record.refusal)],
-                       &m_lineStart);
+                       &m_lineStart, &m_lineRests);
             m_lines += '\n';
             if (m_lines.size() >= flushSize)
                 writeLines();
@@ -979,6 +1027,7 @@ private:
     qint64 m_size = 0; // of the file, as this log has written it
     LineBuffer m_lines;
     LineStart m_lineStart;
+    LineRests m_lineRests;
     std::vector<Batch> m_taken;
     bool m_failureSaid = false;
     QStringList m_newFailures;

@@ -670,7 +670,13 @@ void tst_SwitchingLog::linesInOrderFromTheWriter()
         log.setPath(path);
         for (int i = 0; i < 20000; ++i) {
             SwitchingEvent event = relay(i % 32 + 1, i % 3 == 0, i);
-            event.status = i;
+            // The values a line may share with one before it, and not.
+            if (i % 5 == 3)
+                event.status.reset();
+            else
+                event.status = i / 7 % 3 - 1;
+            event.implied = i % 17 == 0;
+            event.synchronized = i % 19 != 0;
             // Names that change now and then, as clients come and go.
             event.source = QStringLiteral("socket 127.0.0.1:%1").arg(40000 + i / 1500);
             expected += event.toJson() + '\n';
