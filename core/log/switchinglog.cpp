@@ -10,16 +10,22 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QVarLengthArray>
+#include <QMetaMethod>
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <climits>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <memory>
+#include <mutex>
 #include <set>
+#include <thread>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -53,10 +59,10 @@ QString relayList(const std::array<bool, 32> &closed)
     return relays.isEmpty() ? QStringLiteral("none") : relays.join(QStringLiteral(", "));
 }
 
-} // namespace
-
-QByteArray SwitchingEvent::scpi() const
+// What SwitchingEvent::scpi() gives for an event of these values.
+QByteArray scpiOf(SwitchingEvent::Kind kind, bool implied, bool on, int relay, SwitchingMode mode)
 {
+    using Kind = SwitchingEvent::Kind;
     if (implied)
         return {};
     switch (kind) {
@@ -76,6 +82,13 @@ QByteArray SwitchingEvent::scpi() const
         break;
     }
     return {};
+}
+
+} // namespace
+
+QByteArray SwitchingEvent::scpi() const
+{
+    return scpiOf(kind, implied, on, relay, mode);
 }
 
 QString SwitchingEvent::change() const
@@ -129,40 +142,58 @@ namespace {
 class LineBuffer
 {
 public:
+    LineBuffer() = default;
+    Q_DISABLE_COPY_MOVE(LineBuffer)
+
     LineBuffer &operator+=(char c)
     {
-        m_data.append(c);
+        *grow(1) = c;
         return *this;
     }
-    LineBuffer &operator+=(const char *text)
+    // A literal, its length known without counting.
+    template<size_t size>
+    LineBuffer &operator+=(const char (&text)[size])
     {
-        m_data.append(text, qsizetype(std::strlen(text)));
-        return *this;
-    }
-    LineBuffer &operator+=(const QByteArray &text)
-    {
-        m_data.append(text.constData(), text.size());
+        std::memcpy(grow(qsizetype(size) - 1), text, size - 1);
         return *this;
     }
     LineBuffer &operator+=(const LineBuffer &text)
     {
-        m_data.append(text.m_data.constData(), text.m_data.size());
+        append(text.data(), text.size());
         return *this;
     }
-    void append(const char *data, qsizetype size) { m_data.append(data, size); }
+    void appendText(const char *text) { append(text, qsizetype(std::strlen(text))); }
+    void append(const char *data, qsizetype size) { std::memcpy(grow(size), data, size_t(size)); }
     // Room for `size` more characters, written through the pointer.
-    char *grow(qsizetype size)
+    Q_ALWAYS_INLINE char *grow(qsizetype size)
     {
-        const qsizetype at = m_data.size();
-        m_data.resize(at + size);
-        return m_data.data() + at;
+        if (m_size + size > m_capacity)
+            reserve(m_size + size);
+        char *at = m_data + m_size;
+        m_size += size;
+        return at;
     }
-    void truncate(qsizetype size) { m_data.resize(size); }
-    qsizetype size() const { return m_data.size(); }
-    QByteArray toByteArray() const { return QByteArray(m_data.constData(), m_data.size()); }
+    void truncate(qsizetype size) { m_size = size; }
+    qsizetype size() const { return m_size; }
+    const char *data() const { return m_data; }
+    QByteArray toByteArray() const { return QByteArray(m_data, m_size); }
 
 private:
-    QVarLengthArray<char, 512> m_data;
+    Q_NEVER_INLINE void reserve(qsizetype size)
+    {
+        const qsizetype capacity = std::max(size, 2 * m_capacity);
+        auto bigger = std::make_unique<char[]>(size_t(capacity));
+        std::memcpy(bigger.get(), m_data, size_t(m_size));
+        m_heap = std::move(bigger);
+        m_data = m_heap.get();
+        m_capacity = capacity;
+    }
+
+    std::array<char, 512> m_local {};
+    std::unique_ptr<char[]> m_heap;
+    char *m_data = m_local.data();
+    qsizetype m_size = 0;
+    qsizetype m_capacity = qsizetype(m_local.size());
 };
 
 // A JSON string: quotes, backslashes and control characters escaped, the
@@ -207,6 +238,17 @@ void appendString(LineBuffer &out, const QString &value)
 // A whole number in decimal, with leading zeros to `width` digits.
 void appendNumber(LineBuffer &out, qint64 value, int width = 1)
 {
+    // Relays, statuses and minutes, without the general way.
+    if (value >= 0 && value < 100 && width <= 2) {
+        if (value >= 10 || width == 2) {
+            char *to = out.grow(2);
+            to[0] = char('0' + value / 10);
+            to[1] = char('0' + value % 10);
+        } else {
+            out += char('0' + value);
+        }
+        return;
+    }
     char digits[24];
     int count = 0;
     quint64 rest = value < 0 ? 0 - quint64(value) : quint64(value);
@@ -257,7 +299,7 @@ void appendMinute(LineBuffer &out, qint64 local)
 // time with its offset, computed from the count of milliseconds: the
 // toolkit's own formatting costs more than a switch of the card. All but
 // the seconds is the same for a minute's lines, and made once for them.
-void appendTime(LineBuffer &out, const QDateTime &time)
+void appendTime(LineBuffer &out, qint64 msSinceEpoch, int offset)
 {
     struct Minute
     {
@@ -265,10 +307,19 @@ void appendTime(LineBuffer &out, const QDateTime &time)
         int offset = 0;
         LineBuffer start; // up to the seconds
         LineBuffer end; // the offset
+        bool known = false;
+        qint64 lastMs = 0;
+        int lastOffset = 0;
+        LineBuffer last; // the whole time of lastMs
     };
     thread_local Minute minute;
-    const int offset = time.offsetFromUtc();
-    const qint64 local = time.toMSecsSinceEpoch() + qint64(offset) * 1000;
+    // A burst writes hundreds of lines a millisecond.
+    if (minute.known && msSinceEpoch == minute.lastMs && offset == minute.lastOffset) {
+        out += minute.last;
+        return;
+    }
+    const qsizetype at = out.size();
+    const qint64 local = msSinceEpoch + qint64(offset) * 1000;
     const qint64 number = local >= 0 ? local / 60000 : (local - 59999) / 60000;
     if (number != minute.number || offset != minute.offset) {
         minute.number = number;
@@ -295,112 +346,278 @@ void appendTime(LineBuffer &out, const QDateTime &time)
     to[4] = char('0' + ms / 10 % 10);
     to[5] = char('0' + ms % 10);
     out += minute.end;
+    minute.known = true;
+    minute.lastMs = msSinceEpoch;
+    minute.lastOffset = offset;
+    minute.last.truncate(0);
+    minute.last.append(out.data() + at, out.size() - at);
+}
+
+void appendTime(LineBuffer &out, const QDateTime &time)
+{
+    appendTime(out, time.toMSecsSinceEpoch(), time.offsetFromUtc());
+}
+
+// What a line needs of an event, without the toolkit's shared strings and
+// times: those count who holds them, and a count that two threads change
+// for every switch costs the switching thread more than the line.
+struct LineRecord
+{
+    qint64 ms = 0; // the time, since 1970 UTC
+    int offset = 0; // the time's, from UTC in seconds
+    qsizetype names = 0; // of the batch's card, source and client
+    qsizetype refusal = -1; // of the batch's whole events, for a refusal
+    quint32 closed = 0; // Start: bit n - 1 for relay n
+    int relay = 0;
+    int status = 0;
+    SwitchingEvent::Kind kind = SwitchingEvent::Kind::Relay;
+    SwitchingMode mode = SwitchingMode::Asynchronous;
+    bool on = false;
+    bool exclusive = false;
+    bool implied = false;
+    bool hasStatus = false;
+    bool synchronized = true;
+};
+
+LineRecord recordOf(const SwitchingEvent &event)
+{
+    LineRecord record;
+    record.ms = event.time.toMSecsSinceEpoch();
+    record.offset = event.time.offsetFromUtc();
+    if (event.kind == SwitchingEvent::Kind::Start) {
+        for (size_t i = 0; i < event.closed.size(); ++i) {
+            if (event.closed[i])
+                record.closed |= quint32(1) << i;
+        }
+    }
+    record.relay = event.relay;
+    record.status = event.status.value_or(0);
+    record.kind = event.kind;
+    record.mode = event.mode;
+    record.on = event.on;
+    record.exclusive = event.exclusive;
+    record.implied = event.implied;
+    record.hasStatus = event.status.has_value();
+    record.synchronized = event.synchronized;
+    return record;
+}
+
+struct LineNames
+{
+    QString card;
+    QString source;
+    QString client;
+};
+
+// The session hands the same strings on, which are seen to be the same
+// without comparing their characters.
+bool sameText(const QString &one, const QString &other)
+{
+    return one.constData() == other.constData() ? one.size() == other.size() : one == other;
+}
+
+bool sameNames(const SwitchingEvent &event, const LineNames &names)
+{
+    return sameText(event.card, names.card) && sameText(event.source, names.source)
+        && sameText(event.client, names.client);
+}
+
+// The card, source and client of the latest line, as JSON: a burst of
+// switching has the same ones in every line, and escaping them again cost
+// more than the rest of the line.
+class LineStart
+{
+public:
+    void append(LineBuffer &line, const LineNames &names)
+    {
+        if (!m_known || !sameText(names.card, m_names.card)
+            || !sameText(names.source, m_names.source) || !sameText(names.client, m_names.client)) {
+            m_known = true;
+            m_names = names;
+            m_json.truncate(0);
+            appendNames(m_json, names);
+        }
+        line += m_json;
+    }
+
+    static void appendNames(LineBuffer &line, const LineNames &names)
+    {
+        line += "\",\"card\":";
+        appendString(line, names.card);
+        line += ",\"source\":";
+        appendString(line, names.source);
+        if (!names.client.isEmpty()) {
+            line += ",\"client\":";
+            appendString(line, names.client);
+        }
+    }
+
+private:
+    bool m_known = false;
+    LineNames m_names;
+    LineBuffer m_json;
+};
+
+// The event's line from after its names to its end, appended to line; a
+// refusal's reason, error and count are the whole event's. Written field
+// by field: a line is written for every switch of the card, and a document
+// built first would cost more than the switch.
+void appendRest(LineBuffer &line, const LineRecord &event, const SwitchingEvent *whole)
+{
+    line += ",\"event\":\"";
+    line.appendText(kindNames[size_t(event.kind)]);
+    line += '"';
+    const auto flag = [&line](const auto &key, bool value) {
+        line += ",\"";
+        line += key;
+        if (value)
+            line += "\":true";
+        else
+            line += "\":false";
+    };
+    const auto writeMode = [&line, &event] {
+        line += ",\"mode\":\"";
+        line.appendText(fixture::modeNames[size_t(event.mode)]);
+        line += '"';
+    };
+    switch (event.kind) {
+    case SwitchingEvent::Kind::Start: {
+        line += ",\"closed\":[";
+        bool firstRelay = true;
+        for (int relay = 1; relay <= 32; ++relay) {
+            if ((event.closed & (quint32(1) << (relay - 1))) == 0)
+                continue;
+            if (!firstRelay)
+                line += ',';
+            appendNumber(line, relay);
+            firstRelay = false;
+        }
+        line += ']';
+        writeMode();
+        flag("exclusive", event.exclusive);
+        break;
+    }
+    case SwitchingEvent::Kind::Relay:
+        line += ",\"relay\":";
+        appendNumber(line, event.relay);
+        flag("closed", event.on);
+        break;
+    case SwitchingEvent::Kind::Mode:
+        writeMode();
+        break;
+    case SwitchingEvent::Kind::Exclusive:
+        flag("on", event.on);
+        break;
+    case SwitchingEvent::Kind::Update:
+    case SwitchingEvent::Kind::Trigger:
+        break;
+    case SwitchingEvent::Kind::Refusal:
+        if (event.relay != 0) {
+            line += ",\"relay\":";
+            appendNumber(line, event.relay);
+        }
+        line += ",\"reason\":";
+        appendString(line, whole->reason);
+        if (whole->error != 0) {
+            line += ",\"error\":";
+            appendNumber(line, whole->error);
+        }
+        if (whole->count > 1) {
+            line += ",\"count\":";
+            appendNumber(line, whole->count);
+            line += ",\"first\":\"";
+            appendTime(line, whole->first);
+            line += "\",\"last\":\"";
+            appendTime(line, whole->last);
+            line += '"';
+        }
+        break;
+    }
+    if (event.implied)
+        flag("implied", true);
+    if (event.kind == SwitchingEvent::Kind::Relay && !event.implied) {
+        // What scpi() gives, without a string of its own.
+        line += event.on ? ",\"scpi\":\"ROUT:CLOS (@" : ",\"scpi\":\"ROUT:OPEN (@";
+        appendNumber(line, event.relay);
+        line += ")\"";
+    } else {
+        const QByteArray command
+            = scpiOf(event.kind, event.implied, event.on, event.relay, event.mode);
+        if (!command.isEmpty()) {
+            line += ",\"scpi\":\"";
+            line.append(command.constData(), command.size());
+            line += '"';
+        }
+    }
+    if (event.hasStatus) {
+        line += ",\"status\":";
+        appendNumber(line, event.status);
+    }
+    flag("synchronized", event.synchronized);
+    line += '}';
+}
+
+// What follows the names in a relay's line, for each relay closed and
+// opened: a burst switches the same few relays again and again.
+class LineRests
+{
+public:
+    void append(LineBuffer &line, const LineRecord &event, const SwitchingEvent *whole)
+    {
+        if (event.kind != SwitchingEvent::Kind::Relay || event.relay < 1 || event.relay > 32) {
+            appendRest(line, event, whole);
+            return;
+        }
+        Rest &rest = m_rests[size_t(event.relay - 1) * 2 + (event.on ? 1 : 0)];
+        if (!rest.known || rest.implied != event.implied || rest.hasStatus != event.hasStatus
+            || rest.status != event.status || rest.synchronized != event.synchronized) {
+            rest.known = true;
+            rest.implied = event.implied;
+            rest.hasStatus = event.hasStatus;
+            rest.status = event.status;
+            rest.synchronized = event.synchronized;
+            rest.json.truncate(0);
+            appendRest(rest.json, event, whole);
+        }
+        line += rest.json;
+    }
+
+private:
+    struct Rest
+    {
+        bool known = false;
+        bool implied = false;
+        bool hasStatus = false;
+        int status = 0;
+        bool synchronized = false;
+        LineBuffer json;
+    };
+    std::array<Rest, 64> m_rests;
+};
+
+// The event's whole line, without its end, appended to line; with the
+// writer's names and rests when it is the writer's.
+void appendJson(LineBuffer &line, const LineRecord &event, const LineNames &names,
+                const SwitchingEvent *whole, LineStart *start, LineRests *rests)
+{
+    line += "{\"time\":\"";
+    appendTime(line, event.ms, event.offset);
+    if (start)
+        start->append(line, names);
+    else
+        LineStart::appendNames(line, names);
+    if (rests)
+        rests->append(line, event, whole);
+    else
+        appendRest(line, event, whole);
 }
 
 } // namespace
 
 QByteArray SwitchingEvent::toJson() const
 {
-    // Written field by field: a line is written for every switch of the
-    // card, and a document built first would cost more than the switch.
     LineBuffer line;
-    line += "{\"time\":\"";
-    appendTime(line, time);
-    line += "\",\"card\":";
-    appendString(line, card);
-    line += ",\"source\":";
-    appendString(line, source);
-    if (!client.isEmpty()) {
-        line += ",\"client\":";
-        appendString(line, client);
-    }
-    line += ",\"event\":\"";
-    line += kindNames[size_t(kind)];
-    line += '"';
-    const auto flag = [&line](const char *key, bool value) {
-        line += ",\"";
-        line += key;
-        line += value ? "\":true" : "\":false";
-    };
-    const auto writeMode = [&line, this] {
-        line += ",\"mode\":\"";
-        line += fixture::modeNames[size_t(this->mode)];
-        line += '"';
-    };
-    switch (kind) {
-    case Kind::Start: {
-        line += ",\"closed\":[";
-        bool firstRelay = true;
-        for (size_t i = 0; i < closed.size(); ++i) {
-            if (!closed[i])
-                continue;
-            if (!firstRelay)
-                line += ',';
-            appendNumber(line, qint64(i) + 1);
-            firstRelay = false;
-        }
-        line += ']';
-        writeMode();
-        flag("exclusive", exclusive);
-        break;
-    }
-    case Kind::Relay:
-        line += ",\"relay\":";
-        appendNumber(line, relay);
-        flag("closed", on);
-        break;
-    case Kind::Mode:
-        writeMode();
-        break;
-    case Kind::Exclusive:
-        flag("on", on);
-        break;
-    case Kind::Update:
-    case Kind::Trigger:
-        break;
-    case Kind::Refusal:
-        if (relay != 0) {
-            line += ",\"relay\":";
-            appendNumber(line, relay);
-        }
-        line += ",\"reason\":";
-        appendString(line, reason);
-        if (error != 0) {
-            line += ",\"error\":";
-            appendNumber(line, error);
-        }
-        if (count > 1) {
-            line += ",\"count\":";
-            appendNumber(line, count);
-            line += ",\"first\":\"";
-            appendTime(line, first);
-            line += "\",\"last\":\"";
-            appendTime(line, last);
-            line += '"';
-        }
-        break;
-    }
-    if (implied)
-        flag("implied", true);
-    if (kind == Kind::Relay && !implied) {
-        // What scpi() gives, without a string of its own.
-        line += on ? ",\"scpi\":\"ROUT:CLOS (@" : ",\"scpi\":\"ROUT:OPEN (@";
-        appendNumber(line, relay);
-        line += ")\"";
-    } else {
-        const QByteArray command = scpi();
-        if (!command.isEmpty()) {
-            line += ",\"scpi\":\"";
-            line += command;
-            line += '"';
-        }
-    }
-    if (status.has_value()) {
-        line += ",\"status\":";
-        appendNumber(line, *status);
-    }
-    flag("synchronized", synchronized);
-    line += '}';
+    appendJson(line, recordOf(*this), LineNames {card, source, client}, this, nullptr, nullptr);
     return line.toByteArray();
 }
 
@@ -516,12 +733,455 @@ std::optional<SwitchingEvent> SwitchingEvent::fromJson(const QByteArray &line, Q
     return event;
 }
 
+// The file's side of the log, on a thread of its own. The log hands it
+// events in batches; it makes their lines and writes them in the order
+// they came, each write whole lines only, and keeps what went wrong for
+// the log to say on the log's own thread.
+class SwitchingLog::Writer
+{
+public:
+    explicit Writer(SwitchingLog *log)
+        : m_log(log)
+    {
+        m_filling.reserve();
+    }
+
+    // Returns once everything handed over is written.
+    ~Writer()
+    {
+        if (m_thread.joinable()) {
+            {
+                const std::lock_guard lock(m_mutex);
+                m_stopping = true;
+            }
+            m_work.notify_one();
+            m_thread.join();
+        }
+        closeFile();
+    }
+
+    Q_DISABLE_COPY_MOVE(Writer)
+
+    // On the log's thread: the event kept to be handed over. Returns how
+    // many wait.
+    qsizetype add(const SwitchingEvent &event, LineRecord record, bool newNames)
+    {
+        if (newNames || m_filling.names.empty())
+            m_filling.names.push_back({event.card, event.source, event.client});
+        record.names = qsizetype(m_filling.names.size()) - 1;
+        if (event.kind == SwitchingEvent::Kind::Refusal) {
+            record.refusal = qsizetype(m_filling.refusals.size());
+            m_filling.refusals.push_back(event);
+        }
+        m_filling.records.push_back(record);
+        return qsizetype(m_filling.records.size());
+    }
+
+    // On the log's thread: what waits is written to path after what was
+    // handed over before.
+    void handOver(const QString &path)
+    {
+        if (m_filling.records.empty())
+            return;
+        if (!m_thread.joinable())
+            m_thread = std::thread([this] { run(); });
+        m_filling.path = path;
+        std::unique_lock lock(m_mutex);
+        // A writer far behind (a slow disk) holds the switching back, as a
+        // write of the log's own thread would, rather than taking memory
+        // without bound.
+        if (m_waiting >= waitingLimit) {
+            m_work.notify_one();
+            m_written.wait(lock, [this] { return m_waiting < waitingLimit; });
+        }
+        m_waiting += m_filling.records.size();
+        m_batches.push_back(std::move(m_filling));
+        ++m_handed;
+        // While it lingers after a write it looks again by itself: waking
+        // it for every turn of a busy event loop would cost the thread
+        // that switches more than the lines.
+        if (m_idle)
+            m_work.notify_one();
+        // Lists made and freed for every hand-over would cost the log's
+        // thread more than the events in them: those the writer is done
+        // with are filled again.
+        if (m_spare.empty()) {
+            m_filling = {};
+            m_filling.reserve();
+        } else {
+            m_filling = std::move(m_spare.back());
+            m_spare.pop_back();
+        }
+    }
+
+    // Returns once everything handed over so far is written, or has
+    // failed.
+    void waitForAll()
+    {
+        std::unique_lock lock(m_mutex);
+        const quint64 handed = m_handed;
+        if (m_done < handed) {
+            m_work.notify_one();
+            m_written.wait(lock, [this, handed] { return m_done >= handed; });
+        }
+    }
+
+    // What could not be written since the last call, each said once.
+    QStringList takeFailures()
+    {
+        const std::lock_guard lock(m_mutex);
+        return std::exchange(m_failures, {});
+    }
+
+private:
+    struct Batch
+    {
+        QString path;
+        std::vector<LineRecord> records;
+        std::vector<LineNames> names;
+        std::vector<SwitchingEvent> refusals;
+
+        void reserve() { records.reserve(size_t(handOverCount)); }
+        void clear()
+        {
+            path.clear();
+            records.clear();
+            names.clear();
+            refusals.clear();
+        }
+    };
+
+    static constexpr size_t waitingLimit = 64 * size_t(handOverCount);
+    static constexpr std::chrono::milliseconds lingerTime {1};
+    static constexpr size_t spareCount = 4;
+
+    void run()
+    {
+        std::unique_lock lock(m_mutex);
+        bool linger = false;
+        for (;;) {
+            if (m_batches.empty()) {
+                if (m_stopping)
+                    return;
+                if (linger) {
+                    // A burst goes on handing over without a wake-up.
+                    linger = false;
+                    m_work.wait_for(lock, lingerTime);
+                } else {
+                    m_idle = true;
+                    m_work.wait(lock, [this] { return !m_batches.empty() || m_stopping; });
+                    m_idle = false;
+                }
+                continue;
+            }
+            // Both lists keep their room from one turn to the next.
+            m_taken.swap(m_batches);
+            const quint64 handed = m_handed;
+            lock.unlock();
+            size_t records = 0;
+            for (Batch &batch : m_taken) {
+                writeBatch(batch);
+                records += batch.records.size();
+                // The strings go without holding the log back.
+                batch.clear();
+            }
+            writeLines();
+            lock.lock();
+            for (Batch &batch : m_taken) {
+                if (m_spare.size() < spareCount)
+                    m_spare.push_back(std::move(batch));
+            }
+            m_taken.clear();
+            m_waiting -= records;
+            m_done = handed;
+            const bool say = m_failures.isEmpty() && !m_newFailures.isEmpty();
+            m_failures += std::exchange(m_newFailures, {});
+            m_written.notify_all();
+            if (say) {
+                lock.unlock();
+                QMetaObject::invokeMethod(
+                    m_log, [log = m_log] { log->sayFailures(); }, Qt::QueuedConnection);
+                lock.lock();
+            }
+            linger = true;
+        }
+    }
+
+    void writeBatch(const Batch &batch)
+    {
+        if (batch.path != m_path) {
+            writeLines();
+            closeFile();
+            m_path = batch.path;
+        }
+        for (const LineRecord &record : batch.records) {
+            appendJson(m_lines, record, batch.names[size_t(record.names)],
+                       record.refusal < 0 ? nullptr : &batch.refusals[size_t(record.refusal)],
+                       &m_lineStart, &m_lineRests);
+            m_lines += '\n';
+            if (m_lines.size() >= flushSize)
+                writeLines();
+        }
+    }
+
+    void writeLines()
+    {
+        if (m_lines.size() == 0)
+            return;
+        const QString why = write(m_lines.data(), m_lines.size());
+        m_lines.truncate(0);
+        if (why.isEmpty()) {
+            m_failureSaid = false;
+        } else if (!m_failureSaid) {
+            m_failureSaid = true;
+            m_newFailures.append(m_path + QStringLiteral(": ") + why);
+        }
+    }
+
+    QString write(const char *lines, qsizetype size)
+    {
+        QString why;
+        if (m_fd < 0 && !openFile(&why))
+            return why;
+        if (m_size > 0 && m_size + size > rotateSize) {
+            rotate();
+            if (!openFile(&why))
+                return why;
+        }
+        // One write: a process that dies leaves the lines whole or not at
+        // all.
+        const ssize_t written = ::write(m_fd, lines, size_t(size));
+        if (written == size) {
+            m_size += written;
+            return {};
+        }
+        const int error = written < 0 ? errno : ENOSPC;
+        // A line cut short would spoil the next one: it is taken back.
+        if (written > 0 && ::ftruncate(m_fd, m_size) != 0)
+            return systemError(errno);
+        return systemError(error);
+    }
+
+    bool openFile(QString *why)
+    {
+        if (!QDir().mkpath(QFileInfo(m_path).absolutePath())) {
+            *why = QStringLiteral("its folder cannot be made");
+            return false;
+        }
+        // Never through a link, never waiting on a FIFO, never into
+        // anything but a regular file.
+        const QByteArray name = QFile::encodeName(m_path);
+        struct stat before
+        { };
+        if (::lstat(name.constData(), &before) == 0 && !S_ISREG(before.st_mode)) {
+            *why = QStringLiteral("it is not a regular file");
+            return false;
+        }
+        m_fd = ::open(name.constData(),
+                      O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
+        if (m_fd < 0) {
+            *why = systemError(errno);
+            return false;
+        }
+        struct stat status
+        { };
+        if (::fstat(m_fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+            closeFile();
+            *why = QStringLiteral("it is not a regular file");
+            return false;
+        }
+        m_size = status.st_size;
+        // A last line cut by a crash or a full disk would swallow the first
+        // line written now: it is ended first.
+        char last = '\n';
+        if (m_size > 0 && ::pread(m_fd, &last, 1, m_size - 1) == 1 && last != '\n'
+            && ::write(m_fd, "\n", 1) == 1)
+            ++m_size;
+        return true;
+    }
+
+    void rotate()
+    {
+        closeFile();
+        const auto numbered = [this](int number) {
+            return QFile::encodeName(m_path + QLatin1Char('.') + QString::number(number));
+        };
+        ::unlink(numbered(keptFiles - 1).constData());
+        for (int number = keptFiles - 2; number >= 1; --number)
+            ::rename(numbered(number).constData(), numbered(number + 1).constData());
+        ::rename(QFile::encodeName(m_path).constData(), numbered(1).constData());
+    }
+
+    void closeFile()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+
+    SwitchingLog *const m_log;
+
+    // The writer's own.
+    QString m_path;
+    int m_fd = -1;
+    qint64 m_size = 0; // of the file, as this log has written it
+    LineBuffer m_lines;
+    LineStart m_lineStart;
+    LineRests m_lineRests;
+    std::vector<Batch> m_taken;
+    bool m_failureSaid = false;
+    QStringList m_newFailures;
+
+    // Shared with the log's thread.
+    std::mutex m_mutex;
+    std::condition_variable m_work;
+    std::condition_variable m_written;
+    std::vector<Batch> m_batches;
+    quint64 m_handed = 0; // batches
+    quint64 m_done = 0; // batches written
+    size_t m_waiting = 0; // events handed over, not written
+    bool m_idle = false;
+    bool m_stopping = false;
+    QStringList m_failures;
+    std::vector<Batch> m_spare;
+
+    // The log's own: what waits to be handed over.
+    Batch m_filling;
+
+    std::thread m_thread;
+};
+
+// The newest events, for the view. A burst pays for every event kept whole,
+// most of which nobody looks at before newer ones push them out: each is
+// kept as its line's record, its time and its names, and made whole when
+// asked for.
+class SwitchingLog::Recent
+{
+public:
+    void add(const SwitchingEvent &event, const LineRecord &record, bool newNames)
+    {
+        if (m_ring.empty())
+            m_ring.resize(size_t(recentCount));
+        Entry &entry = m_ring[size_t(m_next)];
+        if (m_fresh == recentCount) {
+            // The oldest goes, and what no newer one needs with it.
+            while (m_namesBase < entry.record.names) {
+                m_names.pop_front();
+                ++m_namesBase;
+            }
+            while (entry.record.refusal >= m_wholeBase) {
+                m_whole.pop_front();
+                ++m_wholeBase;
+            }
+        } else {
+            ++m_fresh;
+        }
+        if (newNames || m_names.empty())
+            m_names.push_back({event.card, event.source, event.client});
+        entry.record = record;
+        entry.record.names = m_namesBase + qsizetype(m_names.size()) - 1;
+        entry.record.refusal = -1;
+        if (needsWhole(event)) {
+            m_whole.push_back(event);
+            entry.record.refusal = m_wholeBase + qsizetype(m_whole.size()) - 1;
+        }
+        entry.time = event.time;
+        if (++m_next == recentCount)
+            m_next = 0;
+    }
+
+    // Whether the event's card, source or client are not the last one's;
+    // they are from now on.
+    bool newNames(const SwitchingEvent &event)
+    {
+        if (m_namesKnown && sameNames(event, m_lastNames))
+            return false;
+        m_namesKnown = true;
+        m_lastNames = {event.card, event.source, event.client};
+        return true;
+    }
+
+    const std::deque<SwitchingEvent> &events()
+    {
+        if (m_fresh == 0)
+            return m_events;
+        const qsizetype first = (m_next - m_fresh + recentCount) % recentCount;
+        for (qsizetype i = 0; i < m_fresh; ++i) {
+            m_events.push_back(eventOf(m_ring[size_t((first + i) % recentCount)]));
+            if (m_events.size() > size_t(recentCount))
+                m_events.pop_front();
+        }
+        m_fresh = 0;
+        m_namesBase += qsizetype(m_names.size());
+        m_names.clear();
+        m_wholeBase += qsizetype(m_whole.size());
+        m_whole.clear();
+        return m_events;
+    }
+
+private:
+    static constexpr std::array<bool, 32> noneClosed = {};
+
+    struct Entry
+    {
+        LineRecord record; // its names and whole event counted from the first kept
+        QDateTime time;
+    };
+
+    // What the record leaves out: a refusal's reason and count, and
+    // values an event of its kind does not have.
+    static bool needsWhole(const SwitchingEvent &event)
+    {
+        return event.kind == SwitchingEvent::Kind::Refusal || !event.reason.isEmpty()
+            || event.error != 0 || event.count != 1 || !event.first.isNull() || !event.last.isNull()
+            || (event.kind != SwitchingEvent::Kind::Start && event.closed != noneClosed);
+    }
+
+    SwitchingEvent eventOf(const Entry &entry) const
+    {
+        const LineRecord &record = entry.record;
+        if (record.refusal >= 0)
+            return m_whole[size_t(record.refusal - m_wholeBase)];
+        SwitchingEvent event;
+        event.time = entry.time;
+        const LineNames &names = m_names[size_t(record.names - m_namesBase)];
+        event.card = names.card;
+        event.source = names.source;
+        event.client = names.client;
+        event.kind = record.kind;
+        event.relay = record.relay;
+        event.on = record.on;
+        event.mode = record.mode;
+        event.exclusive = record.exclusive;
+        for (size_t i = 0; i < event.closed.size(); ++i)
+            event.closed[i] = (record.closed & (quint32(1) << i)) != 0;
+        event.implied = record.implied;
+        if (record.hasStatus)
+            event.status = record.status;
+        event.synchronized = record.synchronized;
+        return event;
+    }
+
+    std::vector<Entry> m_ring; // in turn, the oldest at m_next once full
+    qsizetype m_next = 0;
+    qsizetype m_fresh = 0; // the newest entries, not yet made whole
+    std::deque<LineNames> m_names;
+    qsizetype m_namesBase = 0; // the number of the first
+    std::deque<SwitchingEvent> m_whole;
+    qsizetype m_wholeBase = 0;
+    std::deque<SwitchingEvent> m_events; // made whole
+    bool m_namesKnown = false;
+    LineNames m_lastNames;
+};
+
 SwitchingLog::SwitchingLog(QObject *parent)
     : QObject(parent)
+    , m_writer(std::make_unique<Writer>(this))
+    , m_recent(std::make_unique<Recent>())
 {
     m_flushTimer.setSingleShot(true);
     m_flushTimer.setInterval(0);
-    connect(&m_flushTimer, &QTimer::timeout, this, &SwitchingLog::flush);
+    connect(&m_flushTimer, &QTimer::timeout, this, &SwitchingLog::handOver);
     m_refusalTimer.setInterval(250);
     connect(&m_refusalTimer, &QTimer::timeout, this, &SwitchingLog::writeDueRefusals);
     m_clock.start();
@@ -531,7 +1191,7 @@ SwitchingLog::~SwitchingLog()
 {
     writeAllHeld();
     flush();
-    closeFile();
+    m_writer.reset();
 }
 
 QString SwitchingLog::fileName(const QString &folder, const QString &cardId)
@@ -539,15 +1199,29 @@ QString SwitchingLog::fileName(const QString &folder, const QString &cardId)
     return userFolders::cardFolder(folder, cardId) + QStringLiteral("/switching.jsonl");
 }
 
+void SwitchingLog::setPath(const QString &path)
+{
+    // What waits goes to the file it was appended for.
+    if (path != m_path)
+        handOver();
+    m_path = path;
+}
+
 QDateTime SwitchingLog::now()
 {
-    const QDateTime utc = QDateTime::currentDateTimeUtc();
-    const qint64 since = m_offsetFound.isValid() ? m_offsetFound.msecsTo(utc) : -1;
-    if (since < 0 || since >= 1000) {
+    const qint64 ms = QDateTime::currentMSecsSinceEpoch();
+    // A burst makes hundreds of changes a millisecond.
+    if (m_offsetKnown && ms == m_nowMs)
+        return m_now;
+    const qint64 since = ms - m_offsetFound;
+    if (!m_offsetKnown || since < 0 || since >= 1000) {
         m_offset = QDateTime::currentDateTime().offsetFromUtc();
-        m_offsetFound = utc;
+        m_offsetFound = ms;
+        m_offsetKnown = true;
     }
-    return utc.toOffsetFromUtc(m_offset);
+    m_now = QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC).toOffsetFromUtc(m_offset);
+    m_nowMs = ms;
+    return m_now;
 }
 
 void SwitchingLog::append(const SwitchingEvent &event)
@@ -555,13 +1229,15 @@ void SwitchingLog::append(const SwitchingEvent &event)
     if (event.kind != SwitchingEvent::Kind::Refusal) {
         // A source that changes something has ended its stream of
         // refusals; what others' streams hold goes first, in time order.
-        writeAllHeld();
-        for (auto stream = m_refusals.begin(); stream != m_refusals.end();) {
-            if (std::get<0>(stream->first) == event.source
-                && std::get<1>(stream->first) == event.client)
-                stream = m_refusals.erase(stream);
-            else
-                ++stream;
+        if (!m_refusals.empty()) {
+            writeAllHeld();
+            for (auto stream = m_refusals.begin(); stream != m_refusals.end();) {
+                if (std::get<0>(stream->first) == event.source
+                    && std::get<1>(stream->first) == event.client)
+                    stream = m_refusals.erase(stream);
+                else
+                    ++stream;
+            }
         }
         appendLine(event);
         return;
@@ -627,114 +1303,59 @@ void SwitchingLog::writeDueRefusals()
 
 void SwitchingLog::appendLine(const SwitchingEvent &event)
 {
-    m_recent.push_back(event);
-    if (m_recent.size() > size_t(recentCount))
-        m_recent.pop_front();
+    const LineRecord record = recordOf(event);
+    const bool newNames = m_recent->newNames(event);
     if (!m_path.isEmpty()) {
-        m_pending += event.toJson();
-        m_pending += '\n';
-        // Written once the event loop turns, or at once when much waits.
-        if (m_pending.size() >= flushSize)
-            flush();
+        // Handed over once the event loop turns, or at once when many
+        // wait.
+        if (m_writer->add(event, record, newNames) >= handOverCount)
+            handOver();
         else if (!m_flushTimer.isActive())
             m_flushTimer.start();
     }
-    emit appended(event);
+    m_recent->add(event, record, newNames);
+    // A signal sent to nobody still costs a burst a good part of its line.
+    if (m_listeners > 0)
+        emit appended(event);
+}
+
+void SwitchingLog::connectNotify(const QMetaMethod &signal)
+{
+    if (signal == QMetaMethod::fromSignal(&SwitchingLog::appended))
+        ++m_listeners;
+}
+
+void SwitchingLog::disconnectNotify(const QMetaMethod &signal)
+{
+    // Connections ended all at once (an invalid method), or with their
+    // receiver, are not counted off: the signal is then sent for nobody,
+    // which costs time and loses nothing.
+    if (signal == QMetaMethod::fromSignal(&SwitchingLog::appended))
+        m_listeners = std::max(0, m_listeners - 1);
+}
+
+const std::deque<SwitchingEvent> &SwitchingLog::recent() const
+{
+    return m_recent->events();
+}
+
+void SwitchingLog::handOver()
+{
+    m_flushTimer.stop();
+    m_writer->handOver(m_path);
 }
 
 void SwitchingLog::flush()
 {
-    m_flushTimer.stop();
-    if (m_pending.isEmpty())
-        return;
-    const QString why = write(m_pending);
-    m_pending.clear();
-    if (why.isEmpty()) {
-        m_failureSaid = false;
-    } else if (!m_failureSaid) {
-        m_failureSaid = true;
-        emit writeFailed(m_path + QStringLiteral(": ") + why);
-    }
+    handOver();
+    m_writer->waitForAll();
+    sayFailures();
 }
 
-QString SwitchingLog::write(const QByteArray &lines)
+void SwitchingLog::sayFailures()
 {
-    QString why;
-    if (m_fd < 0 && !openFile(&why))
-        return why;
-    if (m_size > 0 && m_size + lines.size() > rotateSize) {
-        rotate();
-        if (!openFile(&why))
-            return why;
-    }
-    // One write: a process that dies leaves the lines whole or not at all.
-    const ssize_t written = ::write(m_fd, lines.constData(), size_t(lines.size()));
-    if (written == lines.size()) {
-        m_size += written;
-        return {};
-    }
-    const int error = written < 0 ? errno : ENOSPC;
-    // A line cut short would spoil the next one: it is taken back.
-    if (written > 0 && ::ftruncate(m_fd, m_size) != 0)
-        return systemError(errno);
-    return systemError(error);
-}
-
-bool SwitchingLog::openFile(QString *why)
-{
-    if (!QDir().mkpath(QFileInfo(m_path).absolutePath())) {
-        *why = QStringLiteral("its folder cannot be made");
-        return false;
-    }
-    // Never through a link, never waiting on a FIFO, never into anything
-    // but a regular file.
-    const QByteArray name = QFile::encodeName(m_path);
-    struct stat before
-    { };
-    if (::lstat(name.constData(), &before) == 0 && !S_ISREG(before.st_mode)) {
-        *why = QStringLiteral("it is not a regular file");
-        return false;
-    }
-    m_fd = ::open(name.constData(),
-                  O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
-    if (m_fd < 0) {
-        *why = systemError(errno);
-        return false;
-    }
-    struct stat status
-    { };
-    if (::fstat(m_fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        closeFile();
-        *why = QStringLiteral("it is not a regular file");
-        return false;
-    }
-    m_size = status.st_size;
-    // A last line cut by a crash or a full disk would swallow the first
-    // line written now: it is ended first.
-    char last = '\n';
-    if (m_size > 0 && ::pread(m_fd, &last, 1, m_size - 1) == 1 && last != '\n'
-        && ::write(m_fd, "\n", 1) == 1)
-        ++m_size;
-    return true;
-}
-
-void SwitchingLog::rotate()
-{
-    closeFile();
-    const auto numbered = [this](int number) {
-        return QFile::encodeName(m_path + QLatin1Char('.') + QString::number(number));
-    };
-    ::unlink(numbered(keptFiles - 1).constData());
-    for (int number = keptFiles - 2; number >= 1; --number)
-        ::rename(numbered(number).constData(), numbered(number + 1).constData());
-    ::rename(QFile::encodeName(m_path).constData(), numbered(1).constData());
-}
-
-void SwitchingLog::closeFile()
-{
-    if (m_fd >= 0)
-        ::close(m_fd);
-    m_fd = -1;
+    for (const QString &why : m_writer->takeFailures())
+        emit writeFailed(why);
 }
 
 namespace switchingLog {

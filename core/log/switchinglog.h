@@ -19,6 +19,7 @@
 #include <array>
 #include <deque>
 #include <map>
+#include <memory>
 #include <optional>
 #include <tuple>
 
@@ -100,16 +101,22 @@ public:
     // Appends to the file at path from now on (made, with its folder, at
     // the first event). Without a path the events are only kept for the
     // view.
-    void setPath(const QString &path) { m_path = path; }
+    void setPath(const QString &path);
     QString path() const { return m_path; }
 
-    // Lines wait at most this long in memory: they are written once the
-    // event loop turns, or as soon as this many bytes wait.
+    // The lines are made and written on a thread of the log's own, so that
+    // a burst of switching costs the thread that switches little more than
+    // the events it hands over. Events wait at most this long: they are
+    // handed over once the event loop turns, or as soon as this many wait;
+    // they are written within a few milliseconds of that, in writes of
+    // about flushSize bytes.
+    static constexpr qsizetype handOverCount = 256;
     static constexpr qsizetype flushSize = qsizetype(16) * 1024;
 
-    // Appends the event as one line. Lines go to the file whole, those
-    // that wait together in one write, so that a crash leaves only whole
-    // lines; a write cut short (a full disk) is taken back.
+    // Appends the event as one line. Lines go to the file whole, in the
+    // order they were appended, those that wait together in one write, so
+    // that a crash leaves only whole lines; a write cut short (a full
+    // disk) is taken back.
     //
     // A refusal repeated by one source (and client) comes in streams,
     // thousands a second from a script that loops while another holds the
@@ -124,18 +131,26 @@ public:
     static constexpr qint64 refusalDelayMs = 1000;
     static constexpr qint64 refusalDelayMaxMs = qint64(3600) * 1000;
     static constexpr qint64 refusalQuietMs = qint64(60) * 1000;
-    // Writes what waits now.
+    // Writes what waits now, and returns once it is in the file (or its
+    // write has failed, which writeFailed says before this returns).
     void flush();
-    const std::deque<SwitchingEvent> &recent() const { return m_recent; }
+    // The newest events, at most recentCount of them; kept in short and
+    // made whole when asked for.
+    const std::deque<SwitchingEvent> &recent() const;
     // Now, in local time with its offset from UTC. The offset is looked up
     // once a second (and when the clock goes back): each look-up reads the
     // system's time zone file, which a burst of switching cannot afford.
+    // The events of one millisecond share one time.
     QDateTime now();
 
 signals:
     void appended(const sfp::SwitchingEvent &event);
     // A line could not be written; said once until a line is written again.
     void writeFailed(const QString &why);
+
+protected:
+    void connectNotify(const QMetaMethod &signal) override;
+    void disconnectNotify(const QMetaMethod &signal) override;
 
 private:
     // Refusals of one stream held to be counted.
@@ -149,24 +164,30 @@ private:
         qint64 seen = 0; // on m_clock: the latest refusal
     };
 
+    class Writer;
+
     void appendLine(const SwitchingEvent &event);
     void writeHeld(RefusalStream &stream);
     void writeAllHeld();
     void writeDueRefusals();
-    QString write(const QByteArray &lines);
-    bool openFile(QString *why);
-    void rotate();
-    void closeFile();
+    void handOver();
+    void sayFailures();
 
     QString m_path;
-    int m_fd = -1;
-    qint64 m_size = 0; // of the file, as this log has written it
-    QByteArray m_pending;
+    // Keeps the events for the file until they are handed over; its
+    // thread starts at the first hand-over.
+    std::unique_ptr<Writer> m_writer;
     QTimer m_flushTimer;
-    bool m_failureSaid = false;
-    std::deque<SwitchingEvent> m_recent;
-    QDateTime m_offsetFound;
+    class Recent;
+    std::unique_ptr<Recent> m_recent;
+    // Connections to appended: only the log window listens, and it is
+    // seldom open.
+    int m_listeners = 0;
+    bool m_offsetKnown = false;
+    qint64 m_offsetFound = 0; // ms since 1970 UTC
     int m_offset = 0;
+    QDateTime m_now; // the latest now(), made at m_nowMs
+    qint64 m_nowMs = 0;
     // By source, client, relay, reason and error.
     using RefusalKey = std::tuple<QString, QString, int, QString, int>;
     std::map<RefusalKey, RefusalStream> m_refusals;

@@ -16,6 +16,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -70,6 +71,10 @@ private slots:
     void refusalsCounted();
     void filesItCannotWrite();
     void fullDisk();
+    void linesInOrderFromTheWriter();
+    void recentEventsAsAppended();
+    void appendedToWhoListens();
+    void failureSaidFromTheWriter();
 };
 
 void tst_SwitchingLog::linesOfEachKind_data()
@@ -648,6 +653,214 @@ void tst_SwitchingLog::fullDisk()
     QCOMPARE(skipped, 0);
     QCOMPARE(events.size(), text.count('\n'));
     QVERIFY(events.size() > 100);
+}
+
+void tst_SwitchingLog::linesInOrderFromTheWriter()
+{
+    // Lines are written on a thread of the log's own: whatever the turns
+    // of the event loop, the flushes and the move of a full file aside,
+    // every line reaches the files once, whole, in the order appended.
+    QTemporaryDir folder;
+    const QString path = folder.filePath("switching.jsonl");
+    const QByteArray before = QByteArray(qint64(10) * 1024 * 1024 - 20000, 'x') + '\n';
+    QVERIFY(sfptest::writeFile(path, before));
+    QByteArray expected;
+    {
+        sfp::SwitchingLog log;
+        log.setPath(path);
+        for (int i = 0; i < 20000; ++i) {
+            SwitchingEvent event = relay(i % 32 + 1, i % 3 == 0, i);
+            // The values a line may share with one before it, and not.
+            if (i % 5 == 3)
+                event.status.reset();
+            else
+                event.status = i / 7 % 3 - 1;
+            event.implied = i % 17 == 0;
+            event.synchronized = i % 19 != 0;
+            // Names that change now and then, as clients come and go.
+            event.source = QStringLiteral("socket 127.0.0.1:%1").arg(40000 + i / 1500);
+            expected += event.toJson() + '\n';
+            log.append(event);
+            if (i % 97 == 0)
+                QCoreApplication::processEvents();
+            if (i % 4999 == 0)
+                log.flush();
+        }
+        // Whatever waits, handed over or not, is written as the log ends.
+    }
+    const QByteArray moved = sfptest::fileContents(path + ".1");
+    QVERIFY(moved.startsWith(before));
+    QVERIFY(moved.size() <= qint64(10) * 1024 * 1024);
+    const QByteArray current = sfptest::fileContents(path);
+    QVERIFY(!current.isEmpty());
+    QCOMPARE(moved.mid(before.size()) + current, expected);
+
+    // What waits when the log moves to another file goes to the one it
+    // was appended for.
+    const QString other = folder.filePath("other.jsonl");
+    sfp::SwitchingLog log;
+    log.setPath(path);
+    log.append(relay(1, true));
+    log.append(relay(2, true));
+    log.setPath(other);
+    log.append(relay(3, true));
+    log.flush();
+    QCOMPARE(sfptest::fileContents(path),
+             current + relay(1, true).toJson() + '\n' + relay(2, true).toJson() + '\n');
+    QCOMPARE(sfptest::fileContents(other), relay(3, true).toJson() + '\n');
+}
+
+void tst_SwitchingLog::recentEventsAsAppended()
+{
+    // The view's events are kept in short and made whole when asked for:
+    // they come back as they were appended, of every kind, with names that
+    // change and values an event of its kind does not have, asked for
+    // between appends or after many more than are kept.
+    sfp::SwitchingLog log;
+    QList<SwitchingEvent> appended;
+    const auto event = [](int i) {
+        SwitchingEvent made = relay(i % 32 + 1, i % 2 == 0, i);
+        made.source = QStringLiteral("socket 127.0.0.1:%1").arg(40000 + i / 700);
+        if (i % 5 == 0)
+            made.client = QStringLiteral("vxi11 link %1").arg(i % 3);
+        if (i % 7 == 0)
+            made.status.reset();
+        made.implied = i % 11 == 0;
+        made.synchronized = i % 13 != 0;
+        switch (i % 1000) {
+        case 1: {
+            made.kind = Kind::Start;
+            made.closed[size_t(i % 32)] = true;
+            made.closed[31] = true;
+            made.mode = sfp::SwitchingMode::SyncTrigger;
+            made.exclusive = true;
+            break;
+        }
+        case 2:
+            made.kind = Kind::Refusal;
+            made.reason = QStringLiteral("locked %1").arg(i);
+            made.error = -221;
+            break;
+        // Values its kind does not have are kept too.
+        case 3:
+            made.reason = QStringLiteral("odd");
+            break;
+        case 5:
+            made.closed[4] = true;
+            break;
+        case 6:
+            made.first = noon();
+            break;
+        case 4:
+            made.kind = Kind::Mode;
+            made.mode = sfp::SwitchingMode::SyncCommand;
+            made.time = QDateTime(QDate(2026, 12, 9), QTime(12, 0), Qt::UTC).addMSecs(i);
+            break;
+        default:
+            break;
+        }
+        return made;
+    };
+    const auto same = [](const SwitchingEvent &kept, const SwitchingEvent &made) {
+        return kept.toJson() == made.toJson() && kept.time == made.time
+            && kept.time.timeSpec() == made.time.timeSpec() && kept.closed == made.closed
+            && kept.reason == made.reason && kept.first == made.first && kept.count == made.count;
+    };
+    for (int i = 0; i < 25000; ++i) {
+        appended.append(event(i));
+        log.append(appended.constLast());
+        if (i == 20 || i == 4321 || i == 9999 || i == 10000 || i == 20100) {
+            QCOMPARE(log.recent().size(), size_t(std::min(i + 1, sfp::SwitchingLog::recentCount)));
+            QVERIFY(same(log.recent().back(), appended.constLast()));
+            QVERIFY(same(log.recent().front(),
+                         appended.at(std::max(0, i + 1 - sfp::SwitchingLog::recentCount))));
+        }
+    }
+    QCOMPARE(log.recent().size(), size_t(sfp::SwitchingLog::recentCount));
+    for (int i = 0; i < sfp::SwitchingLog::recentCount; ++i)
+        QVERIFY2(same(log.recent().at(size_t(i)), appended.at(15000 + i)),
+                 log.recent().at(size_t(i)).toJson().constData());
+    // Asked for while older ones, not yet made whole, are pushed out.
+    for (int i = 25000; i < 36000; ++i) {
+        appended.append(event(i));
+        log.append(appended.constLast());
+    }
+    for (int i = 0; i < sfp::SwitchingLog::recentCount; ++i)
+        QVERIFY(same(log.recent().at(size_t(i)), appended.at(26000 + i)));
+}
+
+void tst_SwitchingLog::appendedToWhoListens()
+{
+    // The signal is sent only while someone listens; listeners that come
+    // and go leave the others theirs.
+    sfp::SwitchingLog log;
+    log.append(relay(1, true));
+    QList<int> heard;
+    const QMetaObject::Connection first
+        = connect(&log, &sfp::SwitchingLog::appended, &log,
+                  [&heard](const SwitchingEvent &event) { heard.append(event.relay); });
+    log.append(relay(2, true));
+    {
+        QSignalSpy spy(&log, &sfp::SwitchingLog::appended);
+        const QMetaObject::Connection second
+            = connect(&log, &sfp::SwitchingLog::appended, &log, [] {});
+        QVERIFY(disconnect(second));
+        log.append(relay(3, true));
+        QCOMPARE(spy.size(), 1);
+    }
+    log.append(relay(4, true));
+    QVERIFY(disconnect(first));
+    log.append(relay(5, true));
+    QCOMPARE(heard, QList<int>({2, 3, 4}));
+    QSignalSpy late(&log, &sfp::SwitchingLog::appended);
+    log.append(relay(6, true));
+    QCOMPARE(late.size(), 1);
+    QCOMPARE(late.at(0).at(0).value<SwitchingEvent>().relay, 6);
+    QCOMPARE(log.recent().size(), size_t(6));
+}
+
+void tst_SwitchingLog::failureSaidFromTheWriter()
+{
+    // A write that fails on the writer's thread, with no flush to wait
+    // for it, is said on the log's own thread, once, until a line is
+    // written again.
+    QTemporaryDir folder;
+    QVERIFY(sfptest::writeFile(folder.filePath("card"), "x"));
+    sfp::SwitchingLog log;
+    QStringList said;
+    QList<QThread *> threads;
+    // Run where the signal is sent.
+    connect(
+        &log, &sfp::SwitchingLog::writeFailed, &log,
+        [&](const QString &why) {
+            said.append(why);
+            threads.append(QThread::currentThread());
+        },
+        Qt::DirectConnection);
+    log.setPath(folder.filePath("card/switching.jsonl"));
+    log.append(relay(1, true));
+    QTRY_COMPARE(said.size(), 1);
+    QCOMPARE(said.at(0), folder.filePath("card/switching.jsonl") + ": its folder cannot be made");
+    QCOMPARE(threads.at(0), QThread::currentThread());
+    for (int i = 0; i < 3; ++i) {
+        log.append(relay(2, true, i));
+        QCoreApplication::processEvents();
+        log.flush();
+    }
+    QCOMPARE(said.size(), 1);
+
+    // Written again, then failing again: said a second time.
+    QVERIFY(QFile::remove(folder.filePath("card")));
+    log.append(relay(3, true));
+    QTRY_COMPARE(sfptest::fileContents(folder.filePath("card/switching.jsonl")),
+                 relay(3, true).toJson() + '\n');
+    QCOMPARE(said.size(), 1);
+    QVERIFY(QDir(folder.filePath("card")).removeRecursively());
+    QVERIFY(sfptest::writeFile(folder.filePath("card"), "x"));
+    log.setPath(folder.filePath("card/second.jsonl"));
+    log.append(relay(4, true));
+    QTRY_COMPARE(said.size(), 2);
+    QCOMPARE(threads.at(1), QThread::currentThread());
 }
 
 SFPTEST_CORE_MAIN(tst_SwitchingLog)
