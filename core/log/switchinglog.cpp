@@ -3,6 +3,7 @@
 #include "switchinglog.h"
 
 #include "fixture.h"
+#include "systemerror.h"
 #include "userfolders.h"
 
 #include <nlohmann/json.hpp>
@@ -39,17 +40,7 @@ namespace {
 
 constexpr std::array<const char *, 7> kindNames
     = {"start", "relay", "mode", "exclusive", "update", "trigger", "refusal"};
-// As the panel's mode list names the modes.
-constexpr std::array<const char *, 3> modeTexts
-    = {"Asynchronous", "Sync. Command", "Sync. Trigger"};
-constexpr std::array<const char *, 3> modeCommands = {"ASYN", "COMM", "TRIG"};
-
-QString systemError(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-QString relayList(const std::array<bool, 32> &closed)
+QString relayList(const std::array<bool, relayCount> &closed)
 {
     QStringList relays;
     for (size_t i = 0; i < closed.size(); ++i) {
@@ -70,7 +61,7 @@ QByteArray scpiOf(SwitchingEvent::Kind kind, bool implied, bool on, int relay, S
         return (on ? QByteArrayLiteral("ROUT:CLOS (@") : QByteArrayLiteral("ROUT:OPEN (@"))
             + QByteArray::number(relay) + ')';
     case Kind::Mode:
-        return QByteArrayLiteral("ROUT:MODE ") + modeCommands[size_t(mode)];
+        return QByteArrayLiteral("ROUT:MODE ") + switchingModes::scpiNames[size_t(mode)];
     case Kind::Exclusive:
         return on ? QByteArrayLiteral("ROUT:EXCL ON") : QByteArrayLiteral("ROUT:EXCL OFF");
     case Kind::Update:
@@ -97,7 +88,7 @@ QString SwitchingEvent::change() const
     switch (kind) {
     case Kind::Start:
         words = QStringLiteral("panel took the card: relays closed: %1; %2; exclusive rule %3")
-                    .arg(relayList(closed), QLatin1String(modeTexts[size_t(mode)]),
+                    .arg(relayList(closed), QLatin1String(switchingModes::titles[size_t(mode)]),
                          exclusive ? QStringLiteral("on") : QStringLiteral("off"));
         break;
     case Kind::Relay:
@@ -106,7 +97,7 @@ QString SwitchingEvent::change() const
                     .arg(on ? QStringLiteral("closed") : QStringLiteral("opened"));
         break;
     case Kind::Mode:
-        words = QStringLiteral("mode %1").arg(QLatin1String(modeTexts[size_t(mode)]));
+        words = QStringLiteral("mode %1").arg(QLatin1String(switchingModes::titles[size_t(mode)]));
         break;
     case Kind::Exclusive:
         words = QStringLiteral("exclusive rule %1")
@@ -477,14 +468,14 @@ void appendRest(LineBuffer &line, const LineRecord &event, const SwitchingEvent 
     };
     const auto writeMode = [&line, &event] {
         line += ",\"mode\":\"";
-        line.appendText(fixture::modeNames[size_t(event.mode)]);
+        line.appendText(switchingModes::fileNames[size_t(event.mode)]);
         line += '"';
     };
     switch (event.kind) {
     case SwitchingEvent::Kind::Start: {
         line += ",\"closed\":[";
         bool firstRelay = true;
-        for (int relay = 1; relay <= 32; ++relay) {
+        for (int relay = 1; relay <= relayCount; ++relay) {
             if ((event.closed & (quint32(1) << (relay - 1))) == 0)
                 continue;
             if (!firstRelay)
@@ -564,7 +555,8 @@ class LineRests
 public:
     void append(LineBuffer &line, const LineRecord &event, const SwitchingEvent *whole)
     {
-        if (event.kind != SwitchingEvent::Kind::Relay || event.relay < 1 || event.relay > 32) {
+        if (event.kind != SwitchingEvent::Kind::Relay || event.relay < 1
+            || event.relay > relayCount) {
             appendRest(line, event, whole);
             return;
         }
@@ -646,7 +638,7 @@ std::optional<SwitchingEvent> SwitchingEvent::fromJson(const QByteArray &line, Q
     const auto relayOf = [&json](const char *key, int *number) {
         const auto found = json.find(key);
         if (found == json.end() || !found->is_number_integer() || found->get<qint64>() < 1
-            || found->get<qint64>() > 32)
+            || found->get<qint64>() > relayCount)
             return false;
         *number = int(found->get<qint64>());
         return true;
@@ -655,11 +647,11 @@ std::optional<SwitchingEvent> SwitchingEvent::fromJson(const QByteArray &line, Q
         const auto found = json.find("mode");
         if (found == json.end() || !found->is_string())
             return false;
-        const auto *name = std::find(fixture::modeNames.begin(), fixture::modeNames.end(),
-                                     found->get<std::string>());
-        if (name == fixture::modeNames.end())
+        const auto *name = std::find(switchingModes::fileNames.begin(),
+                                     switchingModes::fileNames.end(), found->get<std::string>());
+        if (name == switchingModes::fileNames.end())
             return false;
-        *read = SwitchingMode(name - fixture::modeNames.begin());
+        *read = SwitchingMode(name - switchingModes::fileNames.begin());
         return true;
     };
 
@@ -685,7 +677,7 @@ std::optional<SwitchingEvent> SwitchingEvent::fromJson(const QByteArray &line, Q
         for (size_t i = 0; good && i < relays->size(); ++i) {
             const ordered_json &relay = (*relays)[i];
             good = relay.is_number_integer() && relay.get<qint64>() >= 1
-                && relay.get<qint64>() <= 32;
+                && relay.get<qint64>() <= relayCount;
             if (good)
                 event.closed[size_t(relay.get<qint64>() - 1)] = true;
         }
@@ -1120,7 +1112,7 @@ public:
     }
 
 private:
-    static constexpr std::array<bool, 32> noneClosed = {};
+    static constexpr std::array<bool, relayCount> noneClosed = {};
 
     struct Entry
     {
@@ -1399,7 +1391,8 @@ QByteArray toScpi(const QList<SwitchingEvent> &events)
             if (event.exclusive)
                 lines += "ROUT:EXCL ON\n";
             if (event.mode != SwitchingMode::Asynchronous)
-                lines += QByteArrayLiteral("ROUT:MODE ") + modeCommands[size_t(event.mode)] + '\n';
+                lines += QByteArrayLiteral("ROUT:MODE ")
+                    + switchingModes::scpiNames[size_t(event.mode)] + '\n';
             continue;
         }
         const QByteArray command = event.scpi();
@@ -1438,11 +1431,11 @@ QByteArray code(int index)
 
 } // namespace
 
-QByteArray toVcd(const QList<SwitchingEvent> &events, const std::array<QString, 32> &labels)
+QByteArray toVcd(const QList<SwitchingEvent> &events, const std::array<QString, relayCount> &labels)
 {
     // Signals 0..31 the relays, 32 and 33 the synchronous modes, 34 the
     // synchronized state.
-    constexpr int command = 32;
+    constexpr int command = relayCount;
     constexpr int trigger = 33;
     constexpr int synchronized = 34;
     QByteArray vcd;
@@ -1454,7 +1447,7 @@ QByteArray toVcd(const QList<SwitchingEvent> &events, const std::array<QString, 
     vcd += "$timescale 1 ms $end\n";
     vcd += "$scope module card $end\n";
     std::set<QByteArray> taken;
-    for (int relay = 1; relay <= 32; ++relay)
+    for (int relay = 1; relay <= relayCount; ++relay)
         vcd += "$var wire 1 " + code(relay - 1) + ' '
             + signalName(labels[size_t(relay - 1)], relay, &taken) + " $end\n";
     vcd += "$var wire 1 " + code(command) + " sync_command $end\n";
@@ -1495,7 +1488,7 @@ QByteArray toVcd(const QList<SwitchingEvent> &events, const std::array<QString, 
         std::array<char, 35> before = values;
         switch (event.kind) {
         case SwitchingEvent::Kind::Start:
-            for (size_t i = 0; i < 32; ++i)
+            for (size_t i = 0; i < size_t(relayCount); ++i)
                 values[i] = event.closed[i] ? '1' : '0';
             setMode(event.mode);
             break;

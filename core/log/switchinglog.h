@@ -6,6 +6,7 @@
 // replay as SCPI and draw as a timeline.
 #pragma once
 
+#include "relays.h"
 #include "switchingmode.h"
 
 #include <QByteArray>
@@ -50,7 +51,7 @@ struct SwitchingEvent
     bool on = false;
     SwitchingMode mode = SwitchingMode::Asynchronous;
     bool exclusive = false; // Start
-    std::array<bool, 32> closed = {}; // Start
+    std::array<bool, relayCount> closed = {}; // Start
     QString reason; // Refusal
     int error = 0; // Refusal: the SCPI error a client got; 0 for the operator
     // Refusal: how many refusals of one source this event stands for, the
@@ -216,7 +217,8 @@ QByteArray toScpi(const QList<SwitchingEvent> &events);
 // that follows) one millisecond later, so that every change shows; the
 // dump ends one millisecond after its last change, which a reader would
 // otherwise not show.
-QByteArray toVcd(const QList<SwitchingEvent> &events, const std::array<QString, 32> &labels);
+QByteArray toVcd(const QList<SwitchingEvent> &events,
+                 const std::array<QString, relayCount> &labels);
 
 } // namespace switchingLog
 
