@@ -13,6 +13,7 @@
 #include "relaywear.h"
 #include "remotecontrol.h"
 #include "savedstates.h"
+#include "scpiclient.h"
 #include "sfptest.h"
 #include "switchinglog.h"
 #include "switchinglogview.h"
@@ -73,45 +74,7 @@ sfpsim::CardState cardState()
     return state;
 }
 
-// A remote client on the same event loop: each request waits for its
-// response while the panel runs.
-class Client
-{
-public:
-    bool connectTo(quint16 port)
-    {
-        m_socket.connectToHost(QHostAddress::LocalHost, port);
-        return m_socket.waitForConnected(5000);
-    }
-
-    void send(const QByteArray &line)
-    {
-        m_socket.write(line + '\n');
-        m_socket.flush();
-    }
-
-    // The next response line, without its line end; "<none>" when none came.
-    QByteArray read(int timeoutMs = 5000)
-    {
-        if (!QTest::qWaitFor([this] { return m_socket.canReadLine(); }, timeoutMs))
-            return QByteArrayLiteral("<none>");
-        return m_socket.readLine().trimmed();
-    }
-
-    QByteArray ask(const QByteArray &line)
-    {
-        send(line);
-        return read();
-    }
-
-    // Runs the lines and waits until the panel has done them.
-    void run(const QByteArray &lines) { QCOMPARE(ask(lines + ";*OPC?"), QByteArrayLiteral("1")); }
-
-    QTcpSocket &socket() { return m_socket; }
-
-private:
-    QTcpSocket m_socket;
-};
+using Client = sfptest::ScpiClient;
 
 } // namespace
 

@@ -11,6 +11,7 @@
 #include "qx5170_sfprelaypair.h"
 #include "qx5170fp_app.h"
 #include "remotecontrol.h"
+#include "scpiclient.h"
 #include "sfptest.h"
 #include "switchinglog.h"
 #include "vxi11.h"
@@ -248,26 +249,7 @@ private:
 };
 
 // A plain SCPI client on the socket.
-class SocketClient
-{
-public:
-    bool connectTo(quint16 port)
-    {
-        m_socket.connectToHost(QHostAddress::LocalHost, port);
-        return m_socket.waitForConnected(5000);
-    }
-    QByteArray ask(const QByteArray &line)
-    {
-        m_socket.write(line + '\n');
-        if (!QTest::qWaitFor([this] { return m_socket.canReadLine(); }, 10000))
-            return QByteArrayLiteral("<none>");
-        return m_socket.readLine().trimmed();
-    }
-    QTcpSocket &socket() { return m_socket; }
-
-private:
-    QTcpSocket m_socket;
-};
+using SocketClient = sfptest::ScpiClient;
 
 // A handler with nothing behind it, for a server of the test's own.
 class NullHandler final : public sfp::Vxi11Handler
