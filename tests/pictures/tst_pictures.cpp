@@ -20,6 +20,7 @@
 // where the pictures agree, red where they differ beyond the tolerance,
 // yellow where a size differs. scripts/update-references.sh makes the
 // references again; their change is reviewed like any other.
+#include "panelsetup.h"
 #include "qtlicense.h"
 #include "qx2010fp_about.h"
 #include "qx2010fp_app.h"
@@ -398,10 +399,8 @@ void tst_Pictures::relayPanel()
     QFETCH(bool, update);
 
     m_fc = std::make_unique<qx5170_fc>();
-    sfptest::answerNextModal(QStringLiteral("Run In Demo Mode"));
-    m_panel = std::make_unique<qx5170fp_App>(m_fc.get());
-    m_panel->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_panel.get()));
+    m_panel = sfptest::openPanel(m_fc.get(), QStringLiteral("Run In Demo Mode"));
+    QVERIFY(m_panel);
 
     auto *modes = namedChild<QComboBox>(*m_panel, "modeCombo");
     modes->setCurrentIndex(mode);
@@ -424,10 +423,8 @@ void tst_Pictures::connectedPanel()
     // On a card: the header names it, the lamp is lit, the labels say where
     // the card sits.
     m_fc = std::make_unique<qx5170_fc>();
-    sfptest::answerNextModal(QStringLiteral("Auto Find"));
-    m_panel = std::make_unique<qx5170fp_App>(m_fc.get());
-    m_panel->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_panel.get()));
+    m_panel = sfptest::openPanel(m_fc.get(), QStringLiteral("Auto Find"));
+    QVERIFY(m_panel);
     QTest::mouseClick(m_panel->pair(15)->relayBButton(), Qt::LeftButton);
     COMPARE_WITH_REFERENCE(drawn(*m_panel), QStringLiteral("panel-connected"));
 }

@@ -4,6 +4,7 @@
 // "Synchronized" LED against the simulated card, the exclusive rule over all
 // pairs, failing driver calls and demo mode.
 #include "cardsession.h"
+#include "panelsetup.h"
 #include "qx2010fp_led.h"
 #include "qx5170_fc.h"
 #include "qx5170_sfprelaypair.h"
@@ -215,11 +216,9 @@ void tst_RelayPanel::cleanup()
 void tst_RelayPanel::createPanel(bool demo)
 {
     m_fc = std::make_unique<qx5170_fc>();
-    sfptest::answerNextModal(demo ? QStringLiteral("Run In Demo Mode")
-                                  : QStringLiteral("Auto Find"));
-    m_panel = std::make_unique<qx5170fp_App>(m_fc.get());
-    m_panel->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_panel.get()));
+    m_panel = sfptest::openPanel(
+        m_fc.get(), demo ? QStringLiteral("Run In Demo Mode") : QStringLiteral("Auto Find"));
+    QVERIFY(m_panel);
 }
 
 void tst_RelayPanel::selectMode(int index)

@@ -6,6 +6,7 @@
 // states, and remote commands waiting while the operator is asked something.
 #include "cardsession.h"
 #include "fixture.h"
+#include "panelsetup.h"
 #include "qx2010fp_led.h"
 #include "qx5170_fc.h"
 #include "qx5170_sfprelaypair.h"
@@ -178,11 +179,9 @@ void tst_RemoteControl::cleanup()
 void tst_RemoteControl::createPanel(bool demo)
 {
     m_fc = std::make_unique<qx5170_fc>();
-    sfptest::answerNextModal(demo ? QStringLiteral("Run In Demo Mode")
-                                  : QStringLiteral("Auto Find"));
-    m_panel = std::make_unique<qx5170fp_App>(m_fc.get());
-    m_panel->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_panel.get()));
+    m_panel = sfptest::openPanel(
+        m_fc.get(), demo ? QStringLiteral("Run In Demo Mode") : QStringLiteral("Auto Find"));
+    QVERIFY(m_panel);
 
     // As the program sets it up: the card's name known once it is connected.
     m_remote = std::make_unique<sfp::RemoteControl>(QByteArray(), QString());

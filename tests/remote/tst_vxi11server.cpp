@@ -7,6 +7,7 @@
 // shared with SCPI clients, the client limit shared with the socket, calls
 // that wait for the operator, and clients that misbehave.
 #include "cardsession.h"
+#include "panelsetup.h"
 #include "qx5170_fc.h"
 #include "qx5170_sfprelaypair.h"
 #include "qx5170fp_app.h"
@@ -330,10 +331,8 @@ void tst_Vxi11Server::init()
     sfpsim::clearFaults();
     m_operatorAsked = false;
     m_fc = std::make_unique<qx5170_fc>();
-    sfptest::answerNextModal(QStringLiteral("Auto Find"));
-    m_panel = std::make_unique<qx5170fp_App>(m_fc.get());
-    m_panel->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_panel.get()));
+    m_panel = sfptest::openPanel(m_fc.get(), QStringLiteral("Auto Find"));
+    QVERIFY(m_panel);
     m_remote = std::make_unique<sfp::RemoteControl>(QByteArray(), QString());
     QVERIFY(m_remote->listen(QHostAddress::LocalHost, 0));
     QVERIFY2(m_remote->listenVxi11(), qPrintable(m_remote->vxi11ErrorString()));
