@@ -2,15 +2,15 @@
 // SPDX-License-Identifier: MIT
 // A function-card object for connection tests: any model code, an open
 // whose status and session the test chooses, and a record of every open
-// and close.
+// and close; the rest as the stub card has it.
 #pragma once
 
-#include "qx2010fp_genfc.h"
+#include "stubfc.h"
 
 #include <QList>
 #include <QString>
 
-class TestCardFC final : public qx2010fp_genFC
+class TestCardFC final : public StubFC
 {
 public:
     struct OpenCall
@@ -22,14 +22,10 @@ public:
     };
 
     explicit TestCardFC(int code)
-        : qx2010fp_genFC(code)
+        : StubFC(code)
     { }
 
-    bool isModelSupported(ViUInt16 code) const override { return code == modelCode; }
     QString description() const override { return QStringLiteral("Test card"); }
-    QString legalNotice() const override { return QString(); }
-    QString version() const override { return QString(); }
-    QString driverRevision() const override { return QString(); }
     QString errorMessage(ViStatus /*status*/) const override { return errorText; }
     ViStatus open(ViRsrc descriptor, const ViInt16 *fcNumbers, ViBoolean idQuery, ViBoolean reset,
                   ViSession *vi) override
@@ -45,12 +41,6 @@ public:
             *vi = session;
         return openStatus;
     }
-    ViStatus openAndStore(ViRsrc /*descriptor*/, const ViInt16 * /*fcNumbers*/, ViInt16 /*count*/,
-                          ViBoolean /*idQuery*/, ViBoolean /*reset*/, ViSession * /*vi*/) override
-    {
-        return -1;
-    }
-    ViStatus reopen(ViSession * /*vi*/) override { return -1; }
     ViStatus close(ViSession vi) override
     {
         closes.append(vi);
