@@ -493,6 +493,14 @@ def switching_log(desktop, program):
         table = d.wait_for("the log's table", lambda: d.find(view, "table", "Switching log"))
         d.wait_for("the click in the log window",
                    lambda: d.find(table, "table cell", "relay 6 closed") is not None)
+        # Asked for again from the panel, the open log window comes back to
+        # the front with the keyboard, not left behind the panel.
+        d.focus_window(d.PANEL_TITLE)
+        d.wait_for("the panel to have the keyboard",
+                   lambda: main.getState().contains(d.atspi().STATE_ACTIVE))
+        d.key("ctrl+l")
+        d.wait_for("the log window to have the keyboard again",
+                   lambda: view.getState().contains(d.atspi().STATE_ACTIVE))
         d.press(d.find(view, "push button", "Close"))
         panel.wait_gone(view)
         close_with_yes(panel, main)
