@@ -65,7 +65,7 @@ stage "Licence: an SPDX line in every file that takes comments" "$top/scripts/ch
 stage "Static analysis (clazy, clang-tidy)" "$top/scripts/analyse.sh"
 # The figures per folder; the core, the widgets and the program must keep
 # their floors.
-stage "Coverage (gcovr; floors for the core, the widgets, the program)" \
+stage "Coverage (gcovr, against the floors)" \
     "$top/scripts/coverage.sh" --check
 summary
 [[ $failed -eq 0 ]]
