@@ -751,6 +751,12 @@ void tst_SwitchingLog::recentEventsAsAppended()
         case 6:
             made.first = noon();
             break;
+        case 7:
+            made.error = -222;
+            break;
+        case 8:
+            made.last = noon();
+            break;
         case 4:
             made.kind = Kind::Mode;
             made.mode = sfp::SwitchingMode::SyncCommand;
@@ -764,7 +770,8 @@ void tst_SwitchingLog::recentEventsAsAppended()
     const auto same = [](const SwitchingEvent &kept, const SwitchingEvent &made) {
         return kept.toJson() == made.toJson() && kept.time == made.time
             && kept.time.timeSpec() == made.time.timeSpec() && kept.closed == made.closed
-            && kept.reason == made.reason && kept.first == made.first && kept.count == made.count;
+            && kept.reason == made.reason && kept.error == made.error && kept.first == made.first
+            && kept.last == made.last && kept.count == made.count;
     };
     for (int i = 0; i < 25000; ++i) {
         appended.append(event(i));
