@@ -20,6 +20,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QStyle>
 #include <QStyleOptionGroupBox>
 
@@ -158,9 +159,10 @@ qx5170_sfpRelayPair::qx5170_sfpRelayPair(sfp::CardSession *card, int pairNo, QWi
     relayAbtn->setAccessibleName(QStringLiteral("Pair %1 relay A").arg(pairNo + 1));
     relayBbtn->setAccessibleName(QStringLiteral("Pair %1 relay B").arg(pairNo + 1));
 
-    // The buttons forward what the operator did; what they show comes from
-    // the card alone. A button set to show the card toggles too, and asks
-    // the card for what it has already, which changes nothing.
+    // The buttons forward what the operator did: a click, the keyboard's
+    // space, an assistive tool's press or toggle (which toggles without a
+    // click). What they show comes from the card alone, and setting them to
+    // show it asks the card for nothing.
     connect(relayAbtn, &QPushButton::toggled, this, &qx5170_sfpRelayPair::btnAstateChanged_slot);
     connect(relayBbtn, &QPushButton::toggled, this, &qx5170_sfpRelayPair::btnBstateChanged_slot);
     m_hub = Hub::of(m_card);
@@ -219,12 +221,14 @@ void qx5170_sfpRelayPair::exclusiveToggle_slot(bool on)
 
 void qx5170_sfpRelayPair::btnAstateChanged_slot(bool state)
 {
-    m_card->setRelay(sfp::relayA(m_pairNo), state);
+    if (!m_showingCard)
+        m_card->setRelay(sfp::relayA(m_pairNo), state);
 }
 
 void qx5170_sfpRelayPair::btnBstateChanged_slot(bool state)
 {
-    m_card->setRelay(sfp::relayB(m_pairNo), state);
+    if (!m_showingCard)
+        m_card->setRelay(sfp::relayB(m_pairNo), state);
 }
 
 void qx5170_sfpRelayPair::showRelay(int relay, bool closed)
@@ -232,7 +236,10 @@ void qx5170_sfpRelayPair::showRelay(int relay, bool closed)
     if (sfp::pairOf(relay) != m_pairNo)
         return;
     // The button shows what was commanded, by a click or from elsewhere.
+    // The button still says it toggled, to anyone listening; the card,
+    // which the change came from, is not asked again.
     QPushButton *button = relay == sfp::relayA(m_pairNo) ? relayAbtn : relayBbtn;
+    const QScopedValueRollback<bool> showing(m_showingCard, true);
     button->setChecked(closed);
 }
 
@@ -395,8 +402,8 @@ void qx5170_sfpRelayPair::editLabel(int relay)
         QLineEdit::Normal, m_card->label(relay), &accepted);
     if (!accepted)
         return;
-    const QString why = m_card->setLabels({relay}, text.trimmed());
-    if (!why.isEmpty())
+    const sfp::Refusal refusal = m_card->setLabels({relay}, text.trimmed());
+    if (!refusal.isNone())
         QMessageBox::warning(this, QStringLiteral("Relay label"),
-                             QStringLiteral("The label was not changed: %1.").arg(why));
+                             QStringLiteral("The label was not changed: %1.").arg(refusal.reason));
 }

@@ -84,6 +84,8 @@ private:
     Level m_wearLevel[2] = {Level::Fresh, Level::Fresh};
     QString m_labelledTitle; // "Pair 2 · PSU rail / GND"; empty without labels
     int m_pairNo;
+    // True while a button is set to show the card: its toggle is no request.
+    bool m_showingCard = false;
     QPointer<Hub> m_hub; // gone with the card when the card goes first
 
     Q_DISABLE_COPY_MOVE(qx5170_sfpRelayPair)

@@ -180,12 +180,12 @@ QString CardSession::label(int relay) const
     return relay >= 1 && relay <= relayCount ? m_fixture.labels[size_t(relay - 1)] : QString();
 }
 
-QString CardSession::setLabels(const QList<int> &relays, const QString &text)
+Refusal CardSession::setLabels(const QList<int> &relays, const QString &text)
 {
     if (!text.isEmpty()) {
         QString problem = fixture::textProblem(text, QStringLiteral("a label"));
         if (!problem.isEmpty())
-            return problem;
+            return {Refusal::Kind::BadRequest, problem};
     }
     std::array<QString, relayCount> labels = m_fixture.labels;
     for (int relay : relays) {
@@ -195,14 +195,15 @@ QString CardSession::setLabels(const QList<int> &relays, const QString &text)
     if (labels == m_fixture.labels)
         return {};
     if (m_fixturePath.isEmpty())
-        return QStringLiteral("the panel has no fixture file");
+        return {Refusal::Kind::FileError, QStringLiteral("the panel has no fixture file")};
     // The file first: a label that is not kept would be gone at the next
     // start without a word.
     Fixture changed = m_fixture;
     changed.labels = labels;
     const QString why = fixture::write(m_fixturePath, changed);
     if (!why.isEmpty())
-        return QStringLiteral("the fixture file cannot be written: ") + why;
+        return {Refusal::Kind::FileError,
+                QStringLiteral("the fixture file cannot be written: ") + why};
     m_fixture.labels = labels;
     m_hasFixtureFile = true;
     emit labelsChanged();
@@ -263,13 +264,9 @@ Refusal CardSession::recallState(const QString &name)
                        [&name](const FixtureState &state) { return state.name == name; });
     if (found == m_fixture.states.cend())
         return {Refusal::Kind::BadRequest, QStringLiteral("no state is named \"%1\"").arg(name)};
-    const QString broken = refusal(found->state.closed);
-    if (!broken.isEmpty())
-        return {Refusal::Kind::BrokenRule, broken};
     // Read before the fixture's rules were last changed, a state may break
     // one; its own exclusive rule it keeps, as the fixture's reader checks.
-    restore(found->state);
-    return {};
+    return restore(found->state);
 }
 
 QString CardSession::refusal(const std::array<bool, relayCount> &closed) const
@@ -489,10 +486,13 @@ void CardSession::reset()
         setRelay(relay, false);
 }
 
-bool CardSession::restore(const CardState &state)
+Refusal CardSession::restore(const CardState &state)
 {
-    if (state.pairBreakingExclusiveRule() != 0 || !refusal(state.closed).isEmpty())
-        return false;
+    if (const QString broken = refusal(state.closed); !broken.isEmpty())
+        return {Refusal::Kind::BrokenRule, broken};
+    if (state.pairBreakingExclusiveRule() != 0)
+        return {Refusal::Kind::FileError,
+                QStringLiteral("both relays of a pair are closed under the exclusive rule")};
     const BusyScope busy(this);
     // A relay that closes while its partner opens would, at one update,
     // close before the partner has opened.
@@ -526,7 +526,70 @@ bool CardSession::restore(const CardState &state)
     if (state.mode != SwitchingMode::SyncCommand)
         selectMode(state.mode, true);
     setExclusive(state.exclusive);
-    return true;
+    return {};
+}
+
+Refusal CardSession::closeRelays(const QList<int> &relays, bool openOthers)
+{
+    if (m_exclusive) {
+        for (int relay : relays) {
+            if (relays.contains(partnerOf(relay)))
+                return {Refusal::Kind::BrokenRule,
+                        QStringLiteral("both relays of pair %1 under the exclusive rule")
+                            .arg(pairOf(relay) + 1)};
+        }
+    }
+    const std::array<bool, relayCount> after = closedAfter(relays, openOthers);
+    if (const QString broken = refusal(after); !broken.isEmpty())
+        return {Refusal::Kind::BrokenRule, broken};
+    const BusyScope busy(this);
+    const ExplicitDepth commands(this);
+    // With the fixture's rules, every relay that opens does so before any
+    // closes: each step then holds part of what the whole list leaves, and
+    // breaks no rule that the whole does not.
+    const bool openFirst = openOthers || !m_fixture.rules.isEmpty();
+    for (int relay = 1; openFirst && relay <= relayCount; ++relay) {
+        if (!after[size_t(relay - 1)])
+            setRelay(relay, false);
+    }
+    for (int relay : relays)
+        setRelay(relay, true, SwitchOrder::BreakBeforeMake);
+    return {};
+}
+
+Refusal CardSession::openRelays(const QList<int> &relays)
+{
+    const BusyScope busy(this);
+    const ExplicitDepth commands(this);
+    for (int relay : relays)
+        setRelay(relay, false);
+    return {};
+}
+
+Refusal CardSession::openAllRelays()
+{
+    QList<int> all;
+    for (int relay = 1; relay <= relayCount; ++relay)
+        all.append(relay);
+    return openRelays(all);
+}
+
+Refusal CardSession::requestUpdate()
+{
+    if (m_mode != SwitchingMode::SyncCommand)
+        return {Refusal::Kind::BrokenRule,
+                QStringLiteral("an update is taken in Sync. Command mode only")};
+    update();
+    return {};
+}
+
+Refusal CardSession::requestTrigger()
+{
+    if (m_mode != SwitchingMode::SyncTrigger)
+        return {Refusal::Kind::BrokenRule,
+                QStringLiteral("a trigger is taken in Sync. Trigger mode only")};
+    trigger();
+    return {};
 }
 
 void CardSession::report(ViStatus status, const char *callText, const QString &subject)

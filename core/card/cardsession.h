@@ -29,8 +29,11 @@ class StatusReporter;
 class SwitchingLog;
 
 // Why the card session did not do what was asked, in words: a request that
-// names nothing it can do (no such state, a name that cannot be one), a
-// rule the result would break, a file that cannot be written.
+// names nothing it can do (no such state, a text that cannot be a
+// name or a label), a rule the result would break (the fixture's, the
+// exclusive rule, the mode's), a file that cannot be written or holds what
+// the card cannot take. Every whole change answers in this one shape,
+// before any driver call: a refused change leaves the card as it was.
 struct Refusal
 {
     enum class Kind { None, BadRequest, BrokenRule, FileError };
@@ -101,10 +104,9 @@ public:
     // The relay's label, empty when it has none.
     QString label(int relay) const;
     // Gives each of `relays` the label `text` (empty text takes it away)
-    // and writes the fixture file. Returns empty text, or why the labels
-    // were not changed: a text that cannot be a label, a file that cannot
-    // be written.
-    QString setLabels(const QList<int> &relays, const QString &text);
+    // and writes the fixture file. Refused: a text that cannot be a label
+    // (never cut), a file that cannot be written.
+    Refusal setLabels(const QList<int> &relays, const QString &text);
     // The fixture's named states, in its order.
     QStringList stateNames() const;
     // Keeps `relays` closed, with the card's mode and exclusive rule, as
@@ -189,9 +191,28 @@ public:
     // state's mode and rule are set. Under the exclusive rule (of the card
     // or of the state), when a relay closes whose partner opens, the
     // relays that open are applied first, at an update of their own. A
-    // state that breaks its own exclusive rule or a rule of the fixture is
-    // refused (false) and nothing changes.
-    bool restore(const CardState &state);
+    // state that breaks a rule of the fixture (one kept before the rule
+    // was written) is refused by that rule; one that breaks its own
+    // exclusive rule can only come from a damaged file (FileError).
+    Refusal restore(const CardState &state);
+
+    // Whole changes as a script asks for them, checked whole before any
+    // relay of them moves. Closes `relays`; with openOthers every other
+    // relay opens first. Under the exclusive rule a list that closes both
+    // relays of a pair has no answer the card can give and is refused; one
+    // relay whose partner is closed closes once the partner has opened, so
+    // that a script may rely on the rule to keep two sources apart. A list
+    // whose result breaks a rule of the fixture is refused.
+    Refusal closeRelays(const QList<int> &relays, bool openOthers = false);
+    // Opening breaks no rule. Numbers that are no relay of the card are
+    // passed over, in every whole change.
+    Refusal openRelays(const QList<int> &relays);
+    Refusal openAllRelays();
+    // An update or a trigger asked for where no button says whether it may
+    // be given: refused outside the mode that takes it, as the panel's
+    // buttons are disabled there.
+    Refusal requestUpdate();
+    Refusal requestTrigger();
 
 signals:
     // Sent before the driver is called, so that the panel shows the command

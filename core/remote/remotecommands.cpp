@@ -4,7 +4,6 @@
 
 #include "cardsession.h"
 #include "endpoint.h"
-#include "fixture.h"
 #include "relaywear.h"
 #include "savedstates.h"
 #include "scpiclientstatus.h"
@@ -252,13 +251,10 @@ void RemoteCommands::lineTooLong(quint64 client)
 
 QByteArray RemoteCommands::run(quint64 client, ScpiClientStatus &state, const scpi::Unit &unit)
 {
-    using Mode = SwitchingMode;
     // While a client holds the lock, the card is its alone: the others'
     // commands that would change it are refused, their queries answered.
     if (m_lockOwner != 0 && m_lockOwner != client && changesTheCard(unit.command)) {
-        refuseLocked(state);
-        m_card->recordRefusal(0, QStringLiteral("another client holds the lock"),
-                              scpi::SettingsConflict);
+        refuse(state, {Refusal::Kind::BrokenRule, QStringLiteral("another client holds the lock")});
         return QByteArray();
     }
     switch (unit.command) {
@@ -300,11 +296,7 @@ QByteArray RemoteCommands::run(quint64 client, ScpiClientStatus &state, const sc
         // The self-test passes; the card has no options to report.
         return QByteArrayLiteral("0");
     case Command::Trg:
-        // The panel's Trigger button is disabled outside Sync. Trigger.
-        if (m_card->mode() != Mode::SyncTrigger)
-            refuseByRule(state, QStringLiteral("a trigger is taken in Sync. Trigger mode only"));
-        else
-            m_card->trigger();
+        refuse(state, m_card->requestTrigger());
         break;
     case Command::Sav:
         save(state, unit.number);
@@ -313,10 +305,10 @@ QByteArray RemoteCommands::run(quint64 client, ScpiClientStatus &state, const sc
         recall(state, unit.number);
         break;
     case Command::RouteClose:
-        closeRelays(state, unit.channels, false);
+        refuse(state, m_card->closeRelays(unit.channels));
         break;
     case Command::RouteOpen:
-        openRelays(unit.channels);
+        refuse(state, m_card->openRelays(unit.channels));
         break;
     case Command::RouteCloseQuery:
     case Command::RouteOpenQuery: {
@@ -334,11 +326,15 @@ QByteArray RemoteCommands::run(quint64 client, ScpiClientStatus &state, const sc
     }
     case Command::RouteChannelLabel:
     case Command::RouteChannelLabelClear:
-        setLabels(state, unit.channels,
-                  unit.command == Command::RouteChannelLabel ? unit.text : QString());
+        refuse(
+            state,
+            m_card->setLabels(unit.channels,
+                              unit.command == Command::RouteChannelLabel ? unit.text : QString()),
+            QStringLiteral("labels not changed"));
         break;
     case Command::MemoryStateDefine:
-        refuse(state, m_card->defineState(unit.text, unit.channels));
+        refuse(state, m_card->defineState(unit.text, unit.channels),
+               QStringLiteral("state not kept"));
         break;
     case Command::MemoryStateRecall: {
         const CardSession::Source recalled(
@@ -383,10 +379,10 @@ QByteArray RemoteCommands::run(quint64 client, ScpiClientStatus &state, const sc
             relaysThatAre(*m_card, unit.command == Command::RouteCloseListQuery));
     case Command::RouteCloseExclusive:
         // Every other relay opens before any of the list closes.
-        closeRelays(state, unit.channels, true);
+        refuse(state, m_card->closeRelays(unit.channels, true));
         break;
     case Command::RouteOpenAll:
-        openAllRelays();
+        refuse(state, m_card->openAllRelays());
         break;
     case Command::RouteMode:
         m_card->selectMode(unit.mode);
@@ -394,11 +390,7 @@ QByteArray RemoteCommands::run(quint64 client, ScpiClientStatus &state, const sc
     case Command::RouteModeQuery:
         return switchingModes::scpiNames[size_t(m_card->mode())];
     case Command::RouteUpdate:
-        // The panel's Update button is disabled outside Sync. Command.
-        if (m_card->mode() != Mode::SyncCommand)
-            refuseByRule(state, QStringLiteral("an update is taken in Sync. Command mode only"));
-        else
-            m_card->update();
+        refuse(state, m_card->requestUpdate());
         break;
     case Command::RouteExclusive:
         m_card->setExclusive(unit.flag);
@@ -470,55 +462,9 @@ QByteArray RemoteCommands::run(quint64 client, ScpiClientStatus &state, const sc
     return QByteArray();
 }
 
-void RemoteCommands::closeRelays(ScpiClientStatus &state, const QList<int> &channels,
-                                 bool openOthers)
+void RemoteCommands::refuse(ScpiClientStatus &state, const Refusal &refusal, const QString &notDone)
 {
-    // Under the exclusive rule a list that closes both relays of a pair has
-    // no answer the card can give: refused whole. One relay whose partner is
-    // closed closes once the partner has opened: a script may rely on the
-    // rule to keep two sources apart (break-before-make).
-    if (m_card->isExclusive()) {
-        for (int channel : channels) {
-            if (channels.contains(sfp::partnerOf(channel))) {
-                refuseByRule(state,
-                             QStringLiteral("both relays of pair %1 under the "
-                                            "exclusive rule")
-                                 .arg(sfp::pairOf(channel) + 1));
-                return;
-            }
-        }
-    }
-    // A list that would break a rule of the fixture is refused whole,
-    // before any relay of it moves.
-    const std::array<bool, sfp::relayCount> after = m_card->closedAfter(channels, openOthers);
-    const QString reason = m_card->refusal(after);
-    if (!reason.isEmpty()) {
-        refuseByRule(state, reason);
-        return;
-    }
-    // With the fixture's rules, every relay that opens does so before any
-    // closes: each step then holds part of what the whole list leaves, and
-    // breaks no rule that the whole does not.
-    const bool openFirst = openOthers || !m_card->rules().isEmpty();
-    for (int relay = 1; openFirst && relay <= sfp::relayCount; ++relay) {
-        if (!after[size_t(relay - 1)])
-            m_card->setRelay(relay, false);
-    }
-    for (int channel : channels)
-        m_card->setRelay(channel, true, SwitchOrder::BreakBeforeMake);
-}
-
-void RemoteCommands::refuseByRule(ScpiClientStatus &state, const QString &reason)
-{
-    m_card->recordRefusal(0, reason, scpi::SettingsConflict);
-    // Quotes in the rule's name are doubled, as in any SCPI string.
-    state.pushError(scpi::SettingsConflict,
-                    scpi::errorString(scpi::SettingsConflict).chopped(1) + ';'
-                        + scpi::stringData(reason).mid(1));
-}
-
-void RemoteCommands::refuse(ScpiClientStatus &state, const Refusal &refusal)
-{
+    // Quotes in the reason are doubled, as in any SCPI string.
     const QByteArray reason = scpi::stringData(refusal.reason).mid(1);
     switch (refusal.kind) {
     case Refusal::Kind::None:
@@ -528,29 +474,14 @@ void RemoteCommands::refuse(ScpiClientStatus &state, const Refusal &refusal)
                         scpi::errorString(scpi::IllegalParameterValue).chopped(1) + ';' + reason);
         break;
     case Refusal::Kind::BrokenRule:
-        refuseByRule(state, refusal.reason);
+        m_card->recordRefusal(0, refusal.reason, scpi::SettingsConflict);
+        state.pushError(scpi::SettingsConflict,
+                        scpi::errorString(scpi::SettingsConflict).chopped(1) + ';' + reason);
         break;
     case Refusal::Kind::FileError:
-        state.pushDeviceError(QStringLiteral("state not kept: ") + refusal.reason);
+        state.pushDeviceError(notDone + QStringLiteral(": ") + refusal.reason);
         break;
     }
-}
-
-void RemoteCommands::setLabels(ScpiClientStatus &state, const QList<int> &channels,
-                               const QString &text)
-{
-    // A text that cannot be a label is refused, never cut.
-    const QString problem
-        = text.isEmpty() ? QString() : fixture::textProblem(text, QStringLiteral("a label"));
-    if (!problem.isEmpty()) {
-        state.pushError(scpi::IllegalParameterValue,
-                        scpi::errorString(scpi::IllegalParameterValue).chopped(1) + ';'
-                            + scpi::stringData(problem).mid(1));
-        return;
-    }
-    const QString why = m_card->setLabels(channels, text);
-    if (!why.isEmpty())
-        state.pushDeviceError(QStringLiteral("labels not changed: ") + why);
 }
 
 void RemoteCommands::refuseLocked(ScpiClientStatus &state)
@@ -558,18 +489,6 @@ void RemoteCommands::refuseLocked(ScpiClientStatus &state)
     state.pushError(scpi::SettingsConflict,
                     scpi::errorString(scpi::SettingsConflict).chopped(1)
                         + ";another client holds the lock\"");
-}
-
-void RemoteCommands::openRelays(const QList<int> &channels)
-{
-    for (int channel : channels)
-        m_card->setRelay(channel, false);
-}
-
-void RemoteCommands::openAllRelays()
-{
-    for (int relay = 1; relay <= sfp::relayCount; ++relay)
-        m_card->setRelay(relay, false);
 }
 
 // The client is told the slot and the reason, never where the server keeps
@@ -601,18 +520,15 @@ void RemoteCommands::recall(ScpiClientStatus &state, int slot)
         break;
     }
 
-    // A state saved before the fixture's rules were written may break one.
-    const QString broken = m_card->refusal(saved.closed);
-    if (!broken.isEmpty()) {
-        refuseByRule(state, broken);
-        return;
+    // A state saved before the fixture's rules were written may break one;
+    // the refusal is the client's, not the recall's.
+    Refusal refusal;
+    {
+        const CardSession::Source recalled(m_card, QStringLiteral("*RCL %1").arg(slot),
+                                           m_card->source());
+        refusal = m_card->restore(saved);
     }
-    const CardSession::Source recalled(m_card, QStringLiteral("*RCL %1").arg(slot),
-                                       m_card->source());
-    if (!m_card->restore(saved))
-        state.pushDeviceError(QStringLiteral("state %1 cannot be brought back: both relays of a "
-                                             "pair are closed under the exclusive rule")
-                                  .arg(slot));
+    refuse(state, refusal, QStringLiteral("state %1 cannot be brought back").arg(slot));
 }
 
 bool RemoteCommands::takeLock(quint64 client)

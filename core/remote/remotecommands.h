@@ -136,16 +136,13 @@ private:
 
     // The unit's response, or a null array for a unit without one.
     QByteArray run(quint64 client, ScpiClientStatus &state, const scpi::Unit &unit);
-    // `openOthers`: every relay not in the list is opened first.
-    void closeRelays(ScpiClientStatus &state, const QList<int> &channels, bool openOthers);
     void refuseLocked(ScpiClientStatus &state);
-    void refuseByRule(ScpiClientStatus &state, const QString &reason);
-    // A refusal of the card session in the client's queue: -224 for a
-    // request that names nothing, -221 for a rule, -300 for a file.
-    void refuse(ScpiClientStatus &state, const Refusal &refusal);
-    void setLabels(ScpiClientStatus &state, const QList<int> &channels, const QString &text);
-    void openRelays(const QList<int> &channels);
-    void openAllRelays();
+    // The one way a refusal of the card session reaches a client's queue:
+    // -224 for a request that names nothing the card has, -221 for a rule
+    // (recorded in the switching log with that error), -300 for what could
+    // not be done, after `notDone` ("labels not changed").
+    void refuse(ScpiClientStatus &state, const Refusal &refusal,
+                const QString &notDone = QString());
     void save(ScpiClientStatus &state, int slot);
     void recall(ScpiClientStatus &state, int slot);
     void setLock(quint64 owner);

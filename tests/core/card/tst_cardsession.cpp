@@ -223,6 +223,8 @@ private slots:
     void fixtureRules_data();
     void fixtureRules();
     void fixtureRulesForWholeStates();
+    void wholeChanges_data();
+    void wholeChanges();
     void fixtureFileKept();
     void fixtureFileKeptReadable();
     void wearCountsWhatTheContactsDo();
@@ -698,7 +700,7 @@ void tst_CardSession::demoCallsNoDriver()
     demo.selectMode(SwitchingMode::Asynchronous);
 
     const CardState saved = makeState({1, 32}, SwitchingMode::SyncCommand, false);
-    QVERIFY(demo.restore(saved));
+    QVERIFY(demo.restore(saved).isNone());
     QCOMPARE(demo.state(), saved);
     demo.reset();
     QCOMPARE(demo.state(), CardState());
@@ -810,7 +812,7 @@ void tst_CardSession::restore()
 
     prepare(relaysSet(start.closed), int(start.mode), start.exclusive);
     Recorder recorder(m_session.get(), {QStringLiteral("qx5170_"), QStringLiteral("card ")});
-    QVERIFY(m_session->restore(saved));
+    QVERIFY(m_session->restore(saved).isNone());
     QCOMPARE(recorder.events(), expected(events, m_vi));
     QCOMPARE(m_session->state(), saved);
     QCOMPARE(relaysSet(card().applied), relaysSet(saved.closed));
@@ -824,11 +826,11 @@ void tst_CardSession::restoreRefusesABrokenRule()
     Recorder recorder(m_session.get(), {});
     const QList<QList<int>> brokenPairs {{1, 2}, {9, 10}, {31, 32}};
     for (const QList<int> &pair : brokenPairs)
-        QVERIFY(!m_session->restore(makeState(pair, SwitchingMode::SyncTrigger, true)));
+        QVERIFY(!m_session->restore(makeState(pair, SwitchingMode::SyncTrigger, true)).isNone());
     QCOMPARE(recorder.events(), QStringList());
     QCOMPARE(m_session->state(), before);
     // Without the rule both relays of a pair may be closed.
-    QVERIFY(m_session->restore(makeState({9, 10}, SwitchingMode::Asynchronous, false)));
+    QVERIFY(m_session->restore(makeState({9, 10}, SwitchingMode::Asynchronous, false)).isNone());
     QCOMPARE(relaysSet(m_session->state().closed), QList<int>({9, 10}));
 }
 
@@ -944,7 +946,7 @@ void tst_CardSession::fixtureRulesForWholeStates()
     // A state is checked whole: 7 opens and 3 closes at one update, though
     // 3 is set first.
     Recorder recorder(m_session.get(), {});
-    QVERIFY(m_session->restore(makeState({3}, SwitchingMode::Asynchronous, false)));
+    QVERIFY(m_session->restore(makeState({3}, SwitchingMode::Asynchronous, false)).isNone());
     QCOMPARE(relaysSet(m_session->state().closed), QList<int>({3}));
     QCOMPARE(relaysSet(card().applied), QList<int>({3}));
     QVERIFY(!recorder.events().join(' ').contains(QLatin1String("changeRefused")));
@@ -953,8 +955,8 @@ void tst_CardSession::fixtureRulesForWholeStates()
     sfptest::clearTrace();
     const CardState before = m_session->state();
     Recorder refusals(m_session.get());
-    QVERIFY(!m_session->restore(makeState({3, 7}, SwitchingMode::SyncCommand, false)));
-    QVERIFY(!m_session->restore(makeState({31}, SwitchingMode::Asynchronous, false)));
+    QVERIFY(!m_session->restore(makeState({3, 7}, SwitchingMode::SyncCommand, false)).isNone());
+    QVERIFY(!m_session->restore(makeState({31}, SwitchingMode::Asynchronous, false)).isNone());
     QCOMPARE(refusals.events(), QStringList());
     QCOMPARE(m_session->state(), before);
 
@@ -967,10 +969,101 @@ void tst_CardSession::fixtureRulesForWholeStates()
     QVERIFY(!m_session->mayClose(4));
 }
 
+void tst_CardSession::wholeChanges_data()
+{
+    QTest::addColumn<QString>("rules");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("exclusive");
+    QTest::addColumn<QList<int>>("closedBefore");
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QList<int>>("relays");
+    QTest::addColumn<QString>("refusal"); // "kind: reason", empty when done
+    QTest::addColumn<QString>("calls");
+    QTest::addColumn<QList<int>>("closedAfter");
+
+    const QString none;
+    QTest::newRow("both relays of a pair under the rule")
+        << none << async << true << QList<int>() << "close" << QList<int>({1, 3, 4})
+        << "rule: both relays of pair 2 under the exclusive rule" << none << QList<int>();
+    QTest::newRow("the partner opens before the relay closes")
+        << none << async << true << QList<int>({4}) << "close" << QList<int>({3}) << none
+        << "qx5170_switchRelay(VI, 4, 0) = 0; qx5170_switchRelay(VI, 3, 1) = 0" << QList<int>({3});
+    QTest::newRow("a fixture's rule refuses the whole list")
+        << "mutual PSU/GND 3 7" << async << false << QList<int>({7}) << "close"
+        << QList<int>({5, 3}) << "rule: \"PSU/GND\" allows one of relays 3, 7" << none
+        << QList<int>({7});
+    QTest::newRow("with a fixture's rules every opening comes first")
+        << "mutual PSU/GND 3 7" << async << false << QList<int>({7, 9}) << "close exclusive"
+        << QList<int>({3, 9}) << none
+        << "qx5170_switchRelay(VI, 7, 0) = 0; qx5170_switchRelay(VI, 3, 1) = 0"
+        << QList<int>({3, 9});
+    QTest::newRow("numbers that are no relay are passed over")
+        << none << async << false << QList<int>({1, 2}) << "open" << QList<int>({0, 2, 33}) << none
+        << "qx5170_switchRelay(VI, 2, 0) = 0" << QList<int>({1});
+    QTest::newRow("open all") << none << async << false << QList<int>({1, 32}) << "open all"
+                              << QList<int>() << none
+                              << "qx5170_switchRelay(VI, 1, 0) = 0; "
+                                 "qx5170_switchRelay(VI, 32, 0) = 0"
+                              << QList<int>();
+    QTest::newRow("an update outside Sync. Command")
+        << none << syncTrigger << false << QList<int>() << "update" << QList<int>()
+        << "rule: an update is taken in Sync. Command mode only" << none << QList<int>();
+    QTest::newRow("an update in Sync. Command")
+        << none << syncCommand << false << QList<int>() << "update" << QList<int>() << none
+        << "qx5170_updateRelaysState(VI) = 0" << QList<int>();
+    QTest::newRow("a trigger outside Sync. Trigger")
+        << none << syncCommand << false << QList<int>() << "trigger" << QList<int>()
+        << "rule: a trigger is taken in Sync. Trigger mode only" << none << QList<int>();
+    QTest::newRow("a trigger in Sync. Trigger")
+        << none << syncTrigger << false << QList<int>() << "trigger" << QList<int>() << none
+        << "qx5170_pulseSynchTrigger(VI) = 0" << QList<int>();
+}
+
+void tst_CardSession::wholeChanges()
+{
+    QFETCH(QString, rules);
+    QFETCH(int, mode);
+    QFETCH(bool, exclusive);
+    QFETCH(QList<int>, closedBefore);
+    QFETCH(QString, change);
+    QFETCH(QList<int>, relays);
+    QFETCH(QString, refusal);
+    QFETCH(QString, calls);
+    QFETCH(QList<int>, closedAfter);
+
+    m_session->setRules(makeRules(rules));
+    prepare(closedBefore, mode, exclusive);
+    sfp::Refusal answer;
+    if (change == QLatin1String("close"))
+        answer = m_session->closeRelays(relays);
+    else if (change == QLatin1String("close exclusive"))
+        answer = m_session->closeRelays(relays, true);
+    else if (change == QLatin1String("open"))
+        answer = m_session->openRelays(relays);
+    else if (change == QLatin1String("open all"))
+        answer = m_session->openAllRelays();
+    else if (change == QLatin1String("update"))
+        answer = m_session->requestUpdate();
+    else
+        answer = m_session->requestTrigger();
+
+    const QStringList kinds
+        = {QString(), QStringLiteral("request"), QStringLiteral("rule"), QStringLiteral("file")};
+    QCOMPARE(answer.isNone() ? QString()
+                             : kinds.at(int(answer.kind)) + QStringLiteral(": ") + answer.reason,
+             refusal);
+    // A refused change calls nothing.
+    QCOMPARE(sfptest::trace({QStringLiteral("qx5170_")}),
+             calls.isEmpty() ? QStringList() : expected(calls, m_vi));
+    QCOMPARE(relaysSet(m_session->state().closed), closedAfter);
+    QCOMPARE(relaysSet(card().commanded), closedAfter);
+    QVERIFY(!m_session->isBusy());
+}
+
 void tst_CardSession::fixtureFileKept()
 {
     // Without a fixture file's place nothing is kept, and nothing changes.
-    QCOMPARE(m_session->setLabels({3}, QStringLiteral("PSU")),
+    QCOMPARE(m_session->setLabels({3}, QStringLiteral("PSU")).reason,
              QString("the panel has no fixture file"));
     QCOMPARE(m_session->label(3), QString());
     sfp::Refusal refusal = m_session->defineState(QStringLiteral("idle"), {});
@@ -985,7 +1078,7 @@ void tst_CardSession::fixtureFileKept()
     QSignalSpy states(m_session.get(), &CardSession::statesChanged);
     m_session->setFixture(sfp::Fixture(), path, false);
     QVERIFY(!m_session->hasFixtureFile());
-    QCOMPARE(m_session->setLabels({1, 3, 32, 40}, QStringLiteral("PSU")), QString());
+    QCOMPARE(m_session->setLabels({1, 3, 32, 40}, QStringLiteral("PSU")).reason, QString());
     QVERIFY(m_session->hasFixtureFile());
     QCOMPARE(m_session->label(1), QStringLiteral("PSU"));
     QCOMPARE(m_session->label(2), QString());
@@ -995,7 +1088,7 @@ void tst_CardSession::fixtureFileKept()
     QCOMPARE(m_session->label(40), QString());
     // The same labels again: nothing to write, nothing to tell.
     QVERIFY(QFile::remove(path));
-    QCOMPARE(m_session->setLabels({3}, QStringLiteral("PSU")), QString());
+    QCOMPARE(m_session->setLabels({3}, QStringLiteral("PSU")).reason, QString());
     QVERIFY(!QFile::exists(path));
     QCOMPARE(labels.count(), 2);
 
@@ -1015,7 +1108,7 @@ void tst_CardSession::fixtureFileKept()
     // were.
     const QString blocked = folder.filePath(QStringLiteral("DEMO.json/x.json"));
     m_session->setFixture(m_session->fixture(), blocked, true);
-    QCOMPARE(m_session->setLabels({3}, QStringLiteral("GND")),
+    QCOMPARE(m_session->setLabels({3}, QStringLiteral("GND")).reason,
              QString("the fixture file cannot be written: its folder cannot be made"));
     QCOMPARE(m_session->label(3), QStringLiteral("PSU"));
     refusal = m_session->defineState(QStringLiteral("c"), {});
@@ -1026,7 +1119,7 @@ void tst_CardSession::fixtureFileKept()
     // A long name leaves no room beside it for the copy.
     const QString longName = folder.filePath(QString(250, QLatin1Char('d')) + ".json");
     m_session->setFixture(m_session->fixture(), longName, true);
-    QCOMPARE(m_session->setLabels({3}, QStringLiteral("GND")),
+    QCOMPARE(m_session->setLabels({3}, QStringLiteral("GND")).reason,
              QString("the fixture file cannot be written: no copy can be made beside it: File "
                      "name too long"));
 }
@@ -1050,7 +1143,7 @@ void tst_CardSession::fixtureFileKeptReadable()
                      "more than the 1024 KiB a fixture file may have"));
     QCOMPARE(m_session->stateNames(), QStringList());
     QCOMPARE(states.count(), 0);
-    QCOMPARE(m_session->setLabels({1, 2, 3, 4}, QString(30, QLatin1Char('L'))),
+    QCOMPARE(m_session->setLabels({1, 2, 3, 4}, QString(30, QLatin1Char('L'))).reason,
              QString("the fixture file cannot be written: the new file would have 1048707 bytes, "
                      "more than the 1024 KiB a fixture file may have"));
     QCOMPARE(m_session->label(1), QString());
