@@ -4,6 +4,7 @@
 
 #include "commandline.h"
 #include "fixture.h"
+#include "relays.h"
 #include "smallfile.h"
 #include "switchinglog.h"
 
@@ -71,7 +72,7 @@ int qx5170fpLogToVcd(const qx5170fpCommandLine &commandLine)
         return qx5170fpFailureExitStatus;
     // The relays are named by their labels: those of the fixture named, or
     // of the card's own fixture file.
-    std::array<QString, 32> labels;
+    std::array<QString, sfp::relayCount> labels;
     QString fixturePath = commandLine.fixture;
     if (fixturePath.isEmpty() && !events.isEmpty())
         fixturePath = sfp::fixture::fileName(sfp::fixture::defaultFolder(), events.first().card);

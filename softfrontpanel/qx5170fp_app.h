@@ -6,6 +6,7 @@
 
 #include "messageboxreporter.h"
 #include "qx2010fp_appfc.h"
+#include "relays.h"
 #include "switchingmode.h"
 
 class QCheckBox;
@@ -32,7 +33,7 @@ class qx5170fp_App final : public qx2010fp_AppFC
     Q_DISABLE_COPY_MOVE(qx5170fp_App)
 
 public:
-    static constexpr int pairCount = 16;
+    static constexpr int pairCount = sfp::pairCount;
 
     // Runs the connection sequence (one card only) before the panel is built.
     // `start` says how the connection sequence begins (the command line's
