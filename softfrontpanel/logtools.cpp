@@ -8,7 +8,7 @@
 #include "smallfile.h"
 #include "switchinglog.h"
 
-#include <QSaveFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstdio>
@@ -90,12 +90,15 @@ int qx5170fpLogToVcd(const qx5170fpCommandLine &commandLine)
         else
             labels = reading.fixture.labels;
     }
-    // Written whole or not at all.
-    QSaveFile out(commandLine.vcd);
-    if (!out.open(QIODevice::WriteOnly) || out.write(sfp::switchingLog::toVcd(events, labels)) < 0
-        || !out.commit()) {
+    // Written whole or not at all: a dump that did not fit on the disk
+    // leaves the one before it as it was. The folder is the user's to make.
+    const QString folder = QFileInfo(commandLine.vcd).absolutePath();
+    const QString why = QFileInfo(folder).isDir()
+        ? sfp::replaceFile(commandLine.vcd, sfp::switchingLog::toVcd(events, labels))
+        : QStringLiteral("its folder %1 does not exist").arg(folder);
+    if (!why.isEmpty()) {
         std::fprintf(stderr, "qx5170fp: %s cannot be written: %s\n",
-                     qUtf8Printable(commandLine.vcd), qUtf8Printable(out.errorString()));
+                     qUtf8Printable(commandLine.vcd), qUtf8Printable(why));
         return qx5170fpFailureExitStatus;
     }
     return 0;

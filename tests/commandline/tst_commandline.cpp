@@ -18,6 +18,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -28,6 +29,7 @@
 #include <optional>
 
 #include <signal.h>
+#include <unistd.h>
 
 namespace {
 
@@ -1534,6 +1536,25 @@ void tst_CommandLine::switchingLogToolsOnTheirFiles()
     QCOMPARE(run.status, 1);
     QVERIFY2(run.err.contains("qx5170fp: /nonexistent/card.vcd cannot be written: "),
              run.err.constData());
+    QVERIFY(!QFileInfo::exists(QStringLiteral("/nonexistent")));
+    // A disk too full for the dump keeps the one before it, and says so.
+    const QString small = folder.filePath(QStringLiteral("small"));
+    QVERIFY(QDir().mkpath(small));
+    if (::geteuid() == 0
+        && QProcess::execute(QStringLiteral("mount"),
+                             {"-t", "tmpfs", "-o", "size=12k", "tmpfs", small})
+            == 0) {
+        const auto unmount
+            = qScopeGuard([&small] { QProcess::execute(QStringLiteral("umount"), {small}); });
+        const QString kept = small + QStringLiteral("/card.vcd");
+        QVERIFY(sfptest::writeFile(kept, "the dump before"));
+        QVERIFY(sfptest::writeFile(small + QStringLiteral("/filler"), QByteArray(8192, 'f')));
+        run = runProgram({"--log-to-vcd", log, kept});
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains("qx5170fp: " + kept.toUtf8() + " cannot be written: "),
+                 run.err.constData());
+        QCOMPARE(sfptest::fileContents(kept), QByteArray("the dump before"));
+    }
     run = runProgram({"--log-to-scpi", log}, {}, QStringLiteral("/dev/full"));
     QCOMPARE(run.status, 1);
     QVERIFY2(run.err.contains("qx5170fp: cannot write to standard output: No space left on "
