@@ -2,18 +2,16 @@
 // SPDX-License-Identifier: MIT
 #include "inifilesave.h"
 
+#include "filecopy.h"
 #include "systemerror.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QVariantMap>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -51,48 +49,6 @@ bool writtenAsRead(const QString &key)
         && !key.contains(QLatin1String("//"));
 }
 
-// A name beside `path` that no file has at the moment.
-QString unusedNameBeside(const QString &path)
-{
-    for (;;) {
-        QString name = QStringLiteral("%1.%2").arg(
-            path, QString::number(QRandomGenerator::global()->generate(), 36));
-        if (!QFileInfo::exists(name))
-            return name;
-    }
-}
-
-// Creates a new file beside `path` with `mode` (less the process's umask);
-// its name goes to `name`, the open descriptor is returned (-1 with errno
-// set).
-int createCopy(const QString &path, mode_t mode, QString *name)
-{
-    for (;;) {
-        *name = unusedNameBeside(path);
-        const int fd = ::open(QFile::encodeName(*name).constData(),
-                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-}
-
-bool writeAll(int fd, const QByteArray &bytes)
-{
-    const char *data = bytes.constData();
-    auto left = static_cast<size_t>(bytes.size());
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, left);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += written;
-        left -= static_cast<size_t>(written);
-    }
-    return true;
-}
-
 QVariantMap keysAndValues(const QSettings &file)
 {
     QVariantMap values;
@@ -121,18 +77,6 @@ bool sameKeysAndValues(const QVariantMap &set, const QVariantMap &read)
     }
     return true;
 }
-
-// Removes the copy when the save does not get as far as the rename.
-class CopyFile final
-{
-public:
-    ~CopyFile()
-    {
-        if (!name.isEmpty())
-            QFile::remove(name);
-    }
-    QString name;
-};
 
 } // namespace
 
@@ -174,15 +118,12 @@ SaveResult save(const QString &path, const std::function<void(QSettings &)> &cha
     // Nobody else reads the copy of an existing file before it has that
     // file's mode; a new file gets the mode any new file of the process
     // gets.
-    CopyFile copy;
-    const int fd = createCopy(target, exists ? 0600 : 0666, &copy.name);
-    if (fd < 0)
+    FileCopy copy;
+    bool made = false;
+    if (const int error = copy.create(target, exists ? 0600 : 0666, content, &made); error != 0)
         return writeFailure(
-            QStringLiteral("no copy can be made beside it: %1").arg(systemError(errno)));
-    const bool written = writeAll(fd, content);
-    const int writeError = errno;
-    if (::close(fd) != 0 || !written)
-        return writeFailure(systemError(written ? errno : writeError));
+            made ? systemError(error)
+                 : QStringLiteral("no copy can be made beside it: %1").arg(systemError(error)));
 
     QVariantMap values;
     {
@@ -221,40 +162,12 @@ SaveResult save(const QString &path, const std::function<void(QSettings &)> &cha
             return writeFailure(QStringLiteral("its copy came out incomplete (is the disk full?)"));
     }
 
-    const QByteArray nativeCopy = QFile::encodeName(copy.name);
-    const int copyFd = ::open(nativeCopy.constData(), O_RDONLY | O_CLOEXEC);
-    if (copyFd < 0)
-        return writeFailure(systemError(errno));
     // A new file keeps the mode the copy was made with; QSettings' own
     // rewrite of the copy keeps it too.
-    bool kept = true;
-    if (exists) {
-        // Owner and group where the process may set them; otherwise the
-        // file becomes the saving user's, as any file it writes.
-        if (::fchown(copyFd, original.st_uid, original.st_gid) != 0
-            && ::fchown(copyFd, static_cast<uid_t>(-1), original.st_gid) != 0) {
-            // Neither is allowed: the save goes ahead all the same.
-        }
-        kept = ::fchmod(copyFd, original.st_mode & 07777) == 0;
-    }
-    const bool synced = kept && ::fsync(copyFd) == 0;
-    const int syncError = errno;
-    ::close(copyFd);
-    if (!synced)
-        return writeFailure(systemError(syncError));
-
-    if (::rename(nativeCopy.constData(), nativeTarget.constData()) != 0)
-        return writeFailure(systemError(errno));
-    copy.name.clear();
-
-    // The rename itself reaches the disk with the folder. Some file
-    // systems refuse to sync a folder; the file is in place by then.
-    const int folderFd = ::open(QFile::encodeName(info.absolutePath()).constData(),
-                                O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd >= 0) {
-        ::fsync(folderFd);
-        ::close(folderFd);
-    }
+    if (const int error
+        = copy.putInPlace(target, exists ? &original : nullptr, FileCopy::Owner::Kept);
+        error != 0)
+        return writeFailure(systemError(error));
     return {true, QString()};
 }
 

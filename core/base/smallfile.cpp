@@ -2,52 +2,19 @@
 // SPDX-License-Identifier: MIT
 #include "smallfile.h"
 
+#include "filecopy.h"
 #include "systemerror.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace sfp {
-
-namespace {
-
-bool writeAll(int fd, const QByteArray &bytes)
-{
-    const char *data = bytes.constData();
-    auto left = static_cast<size_t>(bytes.size());
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, left);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        left -= static_cast<size_t>(written);
-    }
-    return true;
-}
-
-// The new file's name beside the old one, made so that no other has it.
-int createCopy(const QString &path, mode_t mode, QByteArray *name)
-{
-    for (;;) {
-        *name = QFile::encodeName(QStringLiteral("%1.%2").arg(
-            path, QString::number(QRandomGenerator::global()->generate(), 36)));
-        const int fd = ::open(name->constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-}
-
-} // namespace
 
 QByteArray readSmallFile(const QString &path, qint64 maxSize, bool *absent, QString *why)
 {
@@ -88,54 +55,28 @@ QByteArray readSmallFile(const QString &path, qint64 maxSize, bool *absent, QStr
 
 QString replaceFile(const QString &path, const QByteArray &bytes)
 {
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!QDir().mkpath(folder))
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return QStringLiteral("its folder cannot be made");
-    const QByteArray name = QFile::encodeName(path);
-    struct stat status
+    struct stat old
     { };
-    mode_t mode = 0666; // less the umask, as any new file
-    if (::lstat(name.constData(), &status) == 0) {
-        if (!S_ISREG(status.st_mode))
-            return QStringLiteral("it is not a regular file, and was left as it is");
-        mode = status.st_mode & 07777;
-    }
-    QByteArray copyName;
-    const int fd = createCopy(path, mode, &copyName);
-    if (fd < 0)
-        return QStringLiteral("no copy can be made beside it: %1").arg(systemError(errno));
-    bool written = writeAll(fd, bytes);
-    int error = errno;
-    if (written && ::fsync(fd) != 0) {
-        written = false;
-        error = errno;
-    }
-    ::close(fd);
+    const bool exists = ::lstat(QFile::encodeName(path).constData(), &old) == 0;
+    if (exists && !S_ISREG(old.st_mode))
+        return QStringLiteral("it is not a regular file, and was left as it is");
+    // Nobody else reads the copy of an old file before it has that file's
+    // mode; a new file gets the mode any new file of the process gets.
+    FileCopy copy;
+    bool made = false;
+    if (const int error = copy.create(path, exists ? 0600 : 0666, bytes, &made); error != 0)
+        return made ? systemError(error)
+                    : QStringLiteral("no copy can be made beside it: %1").arg(systemError(error));
     // Read back: the system's word on a write is not always good.
     bool absent = false;
     QString why;
-    if (written
-        && readSmallFile(QFile::decodeName(copyName), qint64(bytes.size()), &absent, &why)
-            != bytes) {
-        written = false;
-        error = 0;
-    }
-    if (!written) {
-        ::unlink(copyName.constData());
-        return error != 0 ? systemError(error)
-                          : QStringLiteral("the copy came out incomplete (is the disk full?)");
-    }
-    if (::rename(copyName.constData(), name.constData()) != 0) {
-        error = errno;
-        ::unlink(copyName.constData());
+    if (readSmallFile(copy.name, qint64(bytes.size()), &absent, &why) != bytes)
+        return QStringLiteral("the copy came out incomplete (is the disk full?)");
+    if (const int error = copy.putInPlace(path, exists ? &old : nullptr, FileCopy::Owner::Writer);
+        error != 0)
         return systemError(error);
-    }
-    // The rename itself reaches the disk with the folder.
-    const int folderFd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_CLOEXEC);
-    if (folderFd >= 0) {
-        ::fsync(folderFd);
-        ::close(folderFd);
-    }
     return {};
 }
 

@@ -2,21 +2,19 @@
 // SPDX-License-Identifier: MIT
 #include "savedstates.h"
 
+#include "smallfile.h"
 #include "systemerror.h"
 
 #include "userfolders.h"
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QScopeGuard>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -113,42 +111,23 @@ QString fileName(const QString &folder, int slot)
 
 QString save(const QString &path, const sfp::CardState &state)
 {
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!QDir().mkpath(folder))
-        return QStringLiteral("its folder cannot be made");
     // Only a file of ours is replaced: the rename at the end would put the
     // state in place of a symbolic link, a FIFO or a device just as well,
-    // and whatever the operator keeps there would be gone.
+    // and whatever the operator keeps there would be gone. The reasons
+    // reach remote clients, so they name no path.
+    const QByteArray name = QFile::encodeName(path);
     struct stat status
     { };
-    if (::lstat(QFile::encodeName(path).constData(), &status) == 0 && !S_ISREG(status.st_mode))
-        return QStringLiteral("its file is %1, not a regular file, and was left as it is")
-            .arg(kindOf(status.st_mode));
-    // The new text goes to a file beside the old one, which it replaces by
-    // a rename only once it is whole and flushed to the disk. The reasons
-    // reach remote clients, so they name no path: the toolkit's texts here
-    // are the system's own ("No space left on device"). Unbuffered:
-    // Qt 6.4's QSaveFile does not notice a buffered write that fails only
-    // when it is flushed at the commit (a full disk), and then renames an
-    // empty file over the old one.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return file.errorString();
-    const QByteArray text = toJson(state);
-    errno = 0;
-    if (file.write(text) != text.size()) {
-        // The toolkit has no text of its own for this failure.
-        QString reason = errno != 0 ? systemError(errno) : file.errorString();
-        file.cancelWriting();
-        return reason;
+    if (::lstat(name.constData(), &status) == 0) {
+        if (!S_ISREG(status.st_mode))
+            return QStringLiteral("its file is %1, not a regular file, and was left as it is")
+                .arg(kindOf(status.st_mode));
+        // A rename would replace a read-only file all the same; it stops
+        // the save as it stops any writer.
+        if (::access(name.constData(), W_OK) != 0)
+            return systemError(errno);
     }
-    if (!file.commit())
-        return file.errorString();
-    // Read back, as the toolkit's word on a write is not always good.
-    QFile written(path);
-    if (!written.open(QIODevice::ReadOnly) || written.read(text.size() + 1) != text)
-        return QStringLiteral("the file came out incomplete (is the disk full?)");
-    return QString();
+    return replaceFile(path, toJson(state));
 }
 
 LoadResult load(const QString &path, sfp::CardState *state, QString *reason)

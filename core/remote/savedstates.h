@@ -21,8 +21,9 @@ QString defaultFolder();
 QString fileName(const QString &folder, int slot);
 
 // Writes the state to path, completely or not at all: the old file stays
-// until the new one is whole on the disk. Only a regular file or no file
-// is replaced; a symbolic link, a FIFO, a device or a folder in the slot's
+// until the new one is read back whole and is on the disk, and keeps its
+// mode. Only a regular file the process may write, or no file, is
+// replaced; a symbolic link, a FIFO, a device or a folder in the slot's
 // place is left as it is and refused. Returns empty text, or why the state
 // could not be written, in words that name no path.
 QString save(const QString &path, const CardState &state);

@@ -20,6 +20,7 @@
 #include <fcntl.h>
 #include <future>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
@@ -27,6 +28,26 @@ namespace savedStates = sfp::savedStates;
 namespace userFolders = sfp::userFolders;
 using sfptest::EnvironmentChange;
 using sfptest::writeFile;
+
+namespace {
+
+// With this set, a write to a regular file in this process takes all but
+// the last byte and says it took them all: a disk whose word is not good.
+bool writesFallShort = false;
+
+} // namespace
+
+// Stands in for the C library's write(), for this test's program only.
+extern "C" ssize_t write(int fd, const void *buf, size_t n)
+{
+    struct stat status
+    { };
+    if (writesFallShort && n > 1 && ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
+        const auto written = ::syscall(SYS_write, fd, buf, n - 1);
+        return written < 0 ? -1 : static_cast<ssize_t>(n);
+    }
+    return static_cast<ssize_t>(::syscall(SYS_write, fd, buf, n));
+}
 
 namespace {
 
@@ -63,6 +84,7 @@ private slots:
     void slotsThatAreNotFiles();
     void recallOfAFifoDoesNotWait();
     void reasonsNameNoPath();
+    void slotKeptWhenTheDiskFailsIt();
 };
 
 void tst_SavedStates::cardId_data()
@@ -297,6 +319,45 @@ void tst_SavedStates::reasonsNameNoPath()
         QCOMPARE(savedStates::load(damaged, &loaded, &reason), savedStates::LoadResult::Damaged);
         QVERIFY2(noPath(reason), qPrintable(reason));
     }
+}
+
+void tst_SavedStates::slotKeptWhenTheDiskFailsIt()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString path = savedStates::fileName(folder.path(), 1);
+    QCOMPARE(savedStates::save(path, someState()), QString());
+    const QByteArray before = sfptest::fileContents(path);
+    // The slot keeps its mode, whatever the umask of the saving process.
+    QVERIFY(QFile::setPermissions(
+        path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther));
+    const mode_t umaskBefore = ::umask(077);
+    const auto restoreUmask = qScopeGuard([umaskBefore] { ::umask(umaskBefore); });
+    sfp::CardState other;
+    other.closed[0] = true;
+
+    // A write the disk did not take whole: the state that was saved stays
+    // in place, whole, and nothing is left beside it.
+    writesFallShort = true;
+    const QString reason = savedStates::save(path, other);
+    writesFallShort = false;
+    QCOMPARE(sfptest::fileContents(path), before);
+    QCOMPARE(reason, QStringLiteral("the copy came out incomplete (is the disk full?)"));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
+             QStringList(QStringLiteral("state-1.json")));
+    sfp::CardState loaded;
+    QString why;
+    QCOMPARE(savedStates::load(path, &loaded, &why), savedStates::LoadResult::Loaded);
+    QVERIFY(!loaded.closed[0] && loaded.closed[2] && loaded.closed[31]);
+
+    // Taken whole, it replaces the state, with the slot's mode.
+    QCOMPARE(savedStates::save(path, other), QString());
+    QCOMPARE(savedStates::load(path, &loaded, &why), savedStates::LoadResult::Loaded);
+    QVERIFY(loaded.closed[0] && !loaded.closed[2]);
+    struct stat status
+    { };
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &status), 0);
+    QCOMPARE(status.st_mode & 07777, mode_t(0604));
 }
 
 SFPTEST_CORE_MAIN(tst_SavedStates)
