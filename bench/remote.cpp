@@ -422,10 +422,18 @@ public:
         m_thread.join();
     }
 
-    // After stop().
-    double longestMs() const { return m_longestMicros / 1e3; }
-    int count() const { return m_count; }
-    const std::string &error() const { return m_error; }
+    // The longest round trip in milliseconds and the count of them since
+    // the last call, between bursts; false, and why, when one failed.
+    bool takeFigures(double *longestMs, int *count, std::string *error)
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        *longestMs = m_longestMicros / 1e3;
+        *count = m_count;
+        m_longestMicros = 0;
+        m_count = 0;
+        *error = m_error;
+        return m_error.empty();
+    }
 
 private:
     void run()
@@ -440,10 +448,17 @@ private:
                 panel = m_panel;
             }
             double micros = 0;
-            if (!exchange(m_clients[panel], false, "*OPC?", &micros, &m_error))
-                return;
-            m_longestMicros = std::max(m_longestMicros, micros);
-            ++m_count;
+            std::string error;
+            const bool answered = exchange(m_clients[panel], false, "*OPC?", &micros, &error);
+            {
+                const std::lock_guard<std::mutex> lock(m_mutex);
+                if (!answered) {
+                    m_error = error;
+                    return;
+                }
+                m_longestMicros = std::max(m_longestMicros, micros);
+                ++m_count;
+            }
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     }
@@ -454,9 +469,9 @@ private:
     std::condition_variable m_changed;
     int m_panel = -1; // guarded by m_mutex
     bool m_quit = false; // guarded by m_mutex
-    double m_longestMicros = 0;
-    int m_count = 0;
-    std::string m_error;
+    double m_longestMicros = 0; // guarded by m_mutex
+    int m_count = 0; // guarded by m_mutex
+    std::string m_error; // guarded by m_mutex
 };
 
 // 20,000 relay commands pipelined, then *OPC?, on one panel. `beforeSend`,
@@ -586,19 +601,33 @@ struct PanelPorts
     qint64 plainPid = 0;
 };
 
-void runClient(quint16 echoPort, const PanelPorts &ports, Figures *figures)
+// The benchmark's connections, the same through both runs: a panel takes
+// only a few clients at once, and forgets one that has left only once it
+// has seen it go.
+struct Clients
 {
     LineClient echo;
-    LineClient remote;
-    LineClient delayed;
-    LineClient plain;
-    std::string *error = &figures->error;
-    if (!echo.connectTo(echoPort, error) || !remote.connectTo(ports.logged, error)
-        || !delayed.connectTo(ports.logged, error, true) || !plain.connectTo(ports.plain, error))
-        return;
+    LineClient remote; // to the logged panel
+    LineClient delayed; // to the logged panel, its small-packet delay on
+    LineClient plain; // to the panel without the log
     Probe probe;
-    if (!probe.open(ports.logged, ports.plain, error))
-        return;
+
+    bool connect(quint16 echoPort, const PanelPorts &ports, std::string *error)
+    {
+        return echo.connectTo(echoPort, error) && remote.connectTo(ports.logged, error)
+            && delayed.connectTo(ports.logged, error, true) && plain.connectTo(ports.plain, error)
+            && probe.open(ports.logged, ports.plain, error);
+    }
+};
+
+void runClient(Clients &clients, const PanelPorts &ports, Figures *figures)
+{
+    LineClient &echo = clients.echo;
+    LineClient &remote = clients.remote;
+    LineClient &delayed = clients.delayed;
+    LineClient &plain = clients.plain;
+    Probe &probe = clients.probe;
+    std::string *error = &figures->error;
     if (!roundTrips(echo, remote, false, &figures->echo, &figures->remote, error))
         return;
     if (!delayedCycles(delayed, &figures->delayed, error))
@@ -630,13 +659,9 @@ void runClient(quint16 echoPort, const PanelPorts &ports, Figures *figures)
                 .push_back(times.panel.all);
         }
     }
-    probe.stop();
-    if (!probe.error().empty()) {
-        *error = "the second client: " + probe.error();
-        return;
-    }
-    figures->longestProbeMs = probe.longestMs();
-    figures->probes = probe.count();
+    std::string probeError;
+    if (!probe.takeFigures(&figures->longestProbeMs, &figures->probes, &probeError))
+        *error = "the second client: " + probeError;
 }
 
 // The echo server in its process of its own; the port it listens on, or 0.
@@ -1103,6 +1128,9 @@ int main(int argc, char *argv[])
     // program of the benchmark's own spinning on one of its cores, as an
     // operator's machine busy with other work would be.
     std::vector<Figures> runs(2);
+    Clients clients;
+    if (!clients.connect(echoPort, ports, &error))
+        return failed(error.c_str());
     QProcess busy;
     for (size_t run = 0; run < runs.size(); ++run) {
         if (run == 1) {
@@ -1113,7 +1141,7 @@ int main(int argc, char *argv[])
                 return failed("the busy program did not start");
         }
         Figures &figures = runs[run];
-        runClient(echoPort, ports, &figures);
+        runClient(clients, ports, &figures);
         if (!figures.error.empty()) {
             showErrors(logged);
             showErrors(plain);
