@@ -1,46 +1,40 @@
 // SPDX-FileCopyrightText: 2026 Tarvex
 // SPDX-License-Identifier: MIT
 // What the SCPI remote control costs over what the socket itself costs: the
-// same blocking client, in a thread of its own, sends one line and waits for
-// one line back, alternately to the remote control and to a bare Qt echo
-// server in a process of its own (bench_remote_echo), which does nothing
-// else. Then a client that keeps the system's small-packet delay on, as
-// most instrument libraries do, times writes followed by a query against
-// the query alone: a line without a response must not hold the next one
-// back. Last, a pipelined burst of relay commands measures how many the
-// panel runs per second, and a 1 ms timer on the GUI thread how long the
-// window waits for its turn meanwhile. The panel is the real window,
-// connected to a simulated card whose libraries answer without delay, so
-// that every command reaches the driver and the window shows it. The
-// switching round trips are measured once more with the window hidden,
-// which tells the window's share from the remote control's own, and the
-// burst in rounds with the switching log and without it, in turns, for
-// what the log costs. Everything runs twice: on the machine as it is, then
-// with a second program of the benchmark's keeping one core busy.
+// same blocking client sends one line and waits for one line back,
+// alternately to the panel and to a bare Qt echo server (bench_remote_echo),
+// which does nothing else. Both servers run as processes of their own, as an
+// operator's script and the panel do: the panel is the real program
+// (qx5170fp), on the simulated card whose libraries answer without delay,
+// listening on loopback for the socket and VXI-11. Then a client that keeps
+// the system's small-packet delay on, as most instrument libraries do, times
+// writes followed by a query against the query alone: a line without a
+// response must not hold the next one back. Last, a pipelined burst of relay
+// commands measures how many the panel runs per second, and a second client
+// that asks *OPC? every millisecond meanwhile how long the panel's event
+// loop, the window's too, leaves new input waiting. A second panel started
+// with --no-log takes bursts in turns with the first, which keeps its
+// switching log as by default: what the log costs. Everything runs twice: on
+// the machine as it is, then with a second program of the benchmark's
+// keeping one core busy. Before that, a third panel with the simulator's
+// trace takes one burst: every command must have reached the driver.
 //
 //   build/bin/bench_remote
-#include "cardsession.h"
-#include "platformlibraries.h"
-#include "qx5170_fc.h"
-#include "qx5170_sfprelaypair.h"
-#include "qx5170fp_app.h"
-#include "remotecontrol.h"
-#include "sfpstartchoice.h"
-#include "sim_control.h"
-#include "switchinglog.h"
 #include "vxi11roundtrips.h"
 
-#include <QApplication>
 #include <QByteArray>
+#include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
-#include <QEventLoop>
-#include <QHostAddress>
-#include <QMessageBox>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
-#include <QPushButton>
+#include <QProcessEnvironment>
+#include <QSet>
 #include <QTemporaryDir>
-#include <QTimer>
+#include <QThread>
 
+#include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
@@ -52,11 +46,15 @@
 #include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -73,7 +71,7 @@ const char oneCardSystem[] = R"({"resources": [
      "motherboard": {"code": "0x0B52", "positions": 4,
                      "cards": [{"position": 2, "code": "0x5170"}]}}]})";
 
-constexpr int relayCount = sfp::relayCount;
+constexpr int relayCount = 32;
 constexpr int blockRoundTrips = 100;
 constexpr int warmUpBlocks = 2;
 constexpr int measuredBlocks = 50;
@@ -94,6 +92,9 @@ constexpr double vxi11Limit = 2.0; // x the socket's median, both on the panel
 // A reply that does not come within this time fails the run instead of
 // hanging it.
 constexpr int replyTimeoutSeconds = 30;
+// A panel that does not answer within this time after its start fails the
+// run: on a loaded machine the start takes a few seconds.
+constexpr int startTimeoutMs = 60000;
 
 using Clock = std::chrono::steady_clock;
 
@@ -217,6 +218,8 @@ private:
 };
 
 // Round trip times in microseconds, per line.
+
+// Round trip times in microseconds, per line.
 struct Series
 {
     std::vector<double> opc; // *OPC?
@@ -236,24 +239,27 @@ struct Figures
     Series echo;
     Series remote;
     DelayedSeries delayed;
-    // The switching lines once more with the window hidden: what the window
-    // adds to each switch, apart from what the remote control itself costs.
-    Series echoHidden;
-    Series remoteHidden;
     // *OPC? over the socket and over VXI-11, in turns.
     std::vector<double> socketOpc;
     std::vector<double> vxi11Opc;
     double burstSeconds = 0;
-    int burstDriverCalls = 0;
-    // The GUI thread's longest wait while a burst ran, and how often it
-    // had its turn in the bursts.
-    double longestGapMs = 0;
-    int ticksInBursts = 0;
-    // Bursts with the switching log written and without it, round by
-    // round in turns (which goes first alternating), after the first
-    // burst: the seconds of each, in the order run.
+    // The longest round trip of a second client's *OPC? while a burst ran,
+    // and how many it made in the bursts.
+    double longestProbeMs = 0;
+    int probes = 0;
+    // Bursts on the panel that keeps its switching log and on the one
+    // started without it, round by round in turns (which goes first
+    // alternating), after a first burst on each: the seconds of each, in
+    // the order run.
     std::vector<double> loggedBurstSeconds;
     std::vector<double> plainBurstSeconds;
+    // The panels' GUI threads' processor time in the same bursts, and
+    // their whole processes' (the log writes its file on a thread of its
+    // own).
+    std::vector<double> loggedBurstGuiSeconds;
+    std::vector<double> plainBurstGuiSeconds;
+    std::vector<double> loggedBurstCpuSeconds;
+    std::vector<double> plainBurstCpuSeconds;
     std::string error; // empty when the run itself went right
 };
 
@@ -339,9 +345,142 @@ bool expectAnswer(LineClient &remote, const std::string &line, const std::string
     return true;
 }
 
-bool burst(LineClient &remote, std::atomic<bool> *burstRunning, Figures *figures)
+// The processor time of a process, in seconds: of its main thread (the
+// panel's GUI thread), and of all its threads. The system counts it in
+// nanoseconds (a clock tick would be a third of a burst).
+struct ProcessorTime
 {
-    std::string *error = &figures->error;
+    double mainThread = 0;
+    double all = 0;
+};
+
+ProcessorTime processorTime(qint64 pid)
+{
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+    ProcessorTime time;
+    for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile file(tasks.filePath(task + QStringLiteral("/schedstat")));
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        const double seconds = double(file.readAll().split(' ').value(0).toLongLong()) / 1e9;
+        time.all += seconds;
+        if (task.toLongLong() == pid)
+            time.mainThread = seconds;
+    }
+    return time;
+}
+
+// The times of one burst.
+struct BurstTimes
+{
+    double seconds = 0; // from the first byte sent to the answer
+    // The panel's processor time meanwhile, when asked.
+    ProcessorTime panel;
+};
+
+// A second client on each measured panel that, while a burst runs there,
+// asks *OPC? and waits for its answer, again a millisecond after each: the
+// server runs one line of each client in turn, so the longest of these
+// round trips is the longest time the panel's event loop, the one its
+// window paints and takes the operator's input in, left new input waiting.
+class Probe
+{
+public:
+    Probe() = default;
+    ~Probe() { stop(); }
+    Probe(const Probe &) = delete;
+    Probe &operator=(const Probe &) = delete;
+
+    bool open(quint16 loggedPort, quint16 plainPort, std::string *error)
+    {
+        if (!m_clients[0].connectTo(loggedPort, error) || !m_clients[1].connectTo(plainPort, error))
+            return false;
+        m_thread = std::thread([this] { run(); });
+        return true;
+    }
+
+    // The panel whose burst runs now (0 the logged one, 1 the other), or
+    // -1 for none.
+    void watch(int panel)
+    {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_panel = panel;
+        }
+        m_changed.notify_one();
+    }
+
+    void stop()
+    {
+        if (!m_thread.joinable())
+            return;
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_quit = true;
+        }
+        m_changed.notify_one();
+        m_thread.join();
+    }
+
+    // The longest round trip in milliseconds and the count of them since
+    // the last call, between bursts; false, and why, when one failed.
+    bool takeFigures(double *longestMs, int *count, std::string *error)
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        *longestMs = m_longestMicros / 1e3;
+        *count = m_count;
+        m_longestMicros = 0;
+        m_count = 0;
+        *error = m_error;
+        return m_error.empty();
+    }
+
+private:
+    void run()
+    {
+        while (true) {
+            int panel = -1;
+            {
+                std::unique_lock<std::mutex> lock(m_mutex);
+                m_changed.wait(lock, [this] { return m_quit || m_panel >= 0; });
+                if (m_quit)
+                    return;
+                panel = m_panel;
+            }
+            double micros = 0;
+            std::string error;
+            const bool answered = exchange(m_clients[panel], false, "*OPC?", &micros, &error);
+            {
+                const std::lock_guard<std::mutex> lock(m_mutex);
+                if (!answered) {
+                    m_error = error;
+                    return;
+                }
+                m_longestMicros = std::max(m_longestMicros, micros);
+                ++m_count;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+
+    LineClient m_clients[2];
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    int m_panel = -1; // guarded by m_mutex
+    bool m_quit = false; // guarded by m_mutex
+    double m_longestMicros = 0; // guarded by m_mutex
+    int m_count = 0; // guarded by m_mutex
+    std::string m_error; // guarded by m_mutex
+};
+
+// 20,000 relay commands pipelined, then *OPC?, on one panel. `beforeSend`,
+// when given, runs once the relays are set for it; `probe`, when given,
+// asks on the other connection to the same panel (`panel`) meanwhile; the
+// panel's processor time is read when its process (`panelPid`) is named.
+bool burst(LineClient &remote, Probe *probe, int panel, qint64 panelPid, BurstTimes *times,
+           std::string *error, const std::function<void()> &beforeSend = {})
+{
     const std::string closeUpperHalf = "ROUT:CLOS (@" + std::to_string(relayCount / 2 + 1) + ':'
         + std::to_string(relayCount) + ");*OPC?";
     if (!expectAnswer(remote, closeUpperHalf, "1", error))
@@ -358,29 +497,26 @@ bool burst(LineClient &remote, std::atomic<bool> *burstRunning, Figures *figures
     }
     commands += "*OPC?\n";
 
-    // Only calls of the burst are counted; the client is the card's only
-    // user now.
-    sfpsim::clearTrace();
-    burstRunning->store(true);
+    if (beforeSend)
+        beforeSend();
+    const ProcessorTime before = panelPid > 0 ? processorTime(panelPid) : ProcessorTime();
+    if (probe)
+        probe->watch(panel);
     const Clock::time_point start = Clock::now();
     std::string answer;
     const bool sent = remote.send(commands, error) && remote.readLine(&answer, error);
-    figures->burstSeconds = std::chrono::duration<double>(Clock::now() - start).count();
-    burstRunning->store(false);
+    times->seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    if (probe)
+        probe->watch(-1);
+    if (panelPid > 0) {
+        const ProcessorTime after = processorTime(panelPid);
+        times->panel.mainThread = after.mainThread - before.mainThread;
+        times->panel.all = after.all - before.all;
+    }
     if (!sent)
         return false;
     if (answer != "1") {
         *error = "*OPC? after the burst answered \"" + answer + "\", not \"1\"";
-        return false;
-    }
-
-    for (const std::string &line : sfpsim::traceLines()) {
-        if (line.rfind("qx5170_switchRelay(", 0) == 0)
-            ++figures->burstDriverCalls;
-    }
-    if (figures->burstDriverCalls != burstCommands) {
-        *error = "the burst made " + std::to_string(figures->burstDriverCalls)
-            + " driver calls that switch a relay, not " + std::to_string(burstCommands);
         return false;
     }
     return expectAnswer(remote, "ROUT:CLOS? (@1:32)", expectedStates(), error)
@@ -455,49 +591,77 @@ bool vxi11RoundTrips(LineClient &remote, quint16 vxi11Port, Figures *figures)
     return true;
 }
 
-// `showWindow` shows or hides the panel window and returns once it has;
-// `logSwitching` starts or ends the card's switching log.
-void runClient(quint16 echoPort, quint16 remotePort, quint16 vxi11Port,
-               const std::function<void(bool)> &showWindow,
-               const std::function<void(bool)> &logSwitching, std::atomic<bool> *burstRunning,
-               Figures *figures)
+// The measured panels' ports.
+struct PanelPorts
+{
+    quint16 logged = 0; // the panel as started by default, keeping its switching log
+    quint16 loggedVxi11 = 0; // its VXI-11 core channel
+    quint16 plain = 0; // the panel started with --no-log
+    qint64 loggedPid = 0;
+    qint64 plainPid = 0;
+};
+
+// The benchmark's connections, the same through both runs: a panel takes
+// only a few clients at once, and forgets one that has left only once it
+// has seen it go.
+struct Clients
 {
     LineClient echo;
-    LineClient remote;
-    LineClient delayed;
+    LineClient remote; // to the logged panel
+    LineClient delayed; // to the logged panel, its small-packet delay on
+    LineClient plain; // to the panel without the log
+    Probe probe;
+
+    bool connect(quint16 echoPort, const PanelPorts &ports, std::string *error)
+    {
+        return echo.connectTo(echoPort, error) && remote.connectTo(ports.logged, error)
+            && delayed.connectTo(ports.logged, error, true) && plain.connectTo(ports.plain, error)
+            && probe.open(ports.logged, ports.plain, error);
+    }
+};
+
+void runClient(Clients &clients, const PanelPorts &ports, Figures *figures)
+{
+    LineClient &echo = clients.echo;
+    LineClient &remote = clients.remote;
+    LineClient &delayed = clients.delayed;
+    LineClient &plain = clients.plain;
+    Probe &probe = clients.probe;
     std::string *error = &figures->error;
-    if (!echo.connectTo(echoPort, error) || !remote.connectTo(remotePort, error)
-        || !delayed.connectTo(remotePort, error, true))
-        return;
     if (!roundTrips(echo, remote, false, &figures->echo, &figures->remote, error))
         return;
     if (!delayedCycles(delayed, &figures->delayed, error))
         return;
-    if (!vxi11RoundTrips(remote, vxi11Port, figures))
+    if (!vxi11RoundTrips(remote, ports.loggedVxi11, figures))
         return;
-    showWindow(false);
-    const bool hiddenDone
-        = roundTrips(echo, remote, true, &figures->echoHidden, &figures->remoteHidden, error);
-    showWindow(true);
-    if (!hiddenDone || !burst(remote, burstRunning, figures))
+    BurstTimes times;
+    if (!burst(remote, &probe, 0, 0, &times, error))
+        return;
+    figures->burstSeconds = times.seconds;
+    // The first burst on the other panel too, before the rounds: what a
+    // first burst costs once (the first paints, the first entries) is in
+    // neither side of them.
+    if (!burst(plain, &probe, 1, 0, &times, error))
         return;
     // A single pair of bursts says more about what else the machine did
     // meanwhile than about the log: the cost is the median over rounds of
     // one logged burst against the plain one next to it.
     for (int round = 0; round < logRounds; ++round) {
         for (const bool logged : {round % 2 == 0, round % 2 != 0}) {
-            logSwitching(logged);
-            Figures again;
-            const bool done = burst(remote, burstRunning, &again);
-            logSwitching(false);
-            if (!done) {
-                figures->error = again.error;
+            if (!burst(logged ? remote : plain, &probe, logged ? 0 : 1,
+                       logged ? ports.loggedPid : ports.plainPid, &times, error))
                 return;
-            }
             (logged ? figures->loggedBurstSeconds : figures->plainBurstSeconds)
-                .push_back(again.burstSeconds);
+                .push_back(times.seconds);
+            (logged ? figures->loggedBurstGuiSeconds : figures->plainBurstGuiSeconds)
+                .push_back(times.panel.mainThread);
+            (logged ? figures->loggedBurstCpuSeconds : figures->plainBurstCpuSeconds)
+                .push_back(times.panel.all);
         }
     }
+    std::string probeError;
+    if (!probe.takeFigures(&figures->longestProbeMs, &figures->probes, &probeError))
+        *error = "the second client: " + probeError;
 }
 
 // The echo server in its process of its own; the port it listens on, or 0.
@@ -524,47 +688,6 @@ quint16 startEcho(QProcess *echo, std::string *error)
     }
     return quint16(port);
 }
-
-// The longest time between two runs of a 1 ms timer on the GUI thread, over
-// the gaps that touch the burst: one that begins before the burst and ends
-// in it was spent on the burst too.
-class GuiGapProbe final : public QObject
-{
-public:
-    explicit GuiGapProbe(const std::atomic<bool> *burstRunning)
-        : m_burstRunning(burstRunning)
-    {
-        m_timer.setInterval(1);
-        m_timer.setTimerType(Qt::PreciseTimer);
-        connect(&m_timer, &QTimer::timeout, this, [this] { tick(); });
-        m_clock.start();
-        m_timer.start();
-    }
-
-    double longestGapMs() const { return double(m_longestNs) / 1e6; }
-    int ticksInBurst() const { return m_ticksInBurst; }
-
-private:
-    void tick()
-    {
-        const qint64 now = m_clock.nsecsElapsed();
-        const bool running = m_burstRunning->load();
-        if (running || m_lastRunning)
-            m_longestNs = qMax(m_longestNs, now - m_last);
-        if (running)
-            ++m_ticksInBurst;
-        m_last = now;
-        m_lastRunning = running;
-    }
-
-    const std::atomic<bool> *m_burstRunning;
-    QTimer m_timer;
-    QElapsedTimer m_clock;
-    qint64 m_last = 0;
-    bool m_lastRunning = false;
-    qint64 m_longestNs = 0;
-    int m_ticksInBurst = 0;
-};
 
 double percentile(std::vector<double> values, double fraction)
 {
@@ -623,23 +746,23 @@ double median(const std::vector<double> &values)
 
 // The log's cost in each round: the logged burst against the plain one of
 // the same round.
-std::vector<double> logCosts(const Figures &figures)
+std::vector<double> logCosts(const std::vector<double> &logged, const std::vector<double> &plain)
 {
     std::vector<double> costs;
-    const size_t rounds
-        = std::min(figures.loggedBurstSeconds.size(), figures.plainBurstSeconds.size());
+    const size_t rounds = std::min(logged.size(), plain.size());
     for (size_t round = 0; round < rounds; ++round)
-        costs.push_back(figures.loggedBurstSeconds[round] / figures.plainBurstSeconds[round] - 1);
+        costs.push_back(logged[round] / plain[round] - 1);
     return costs;
 }
 
 // All tables of one run; true when every target is met.
 bool printFigures(const Figures &figures)
 {
-    std::printf("SCPI remote control against a bare Qt echo server on loopback, in a process "
-                "of its own;\none blocking client, one line out and one back, %d round trips of "
-                "each line to each,\nin blocks of %d that take turns (after %d blocks of "
-                "warm-up). Times in microseconds;\nratio = remote / echo.\n\n",
+    std::printf("SCPI remote control of the panel (the program, in a process of its own) against "
+                "a bare Qt echo\nserver on loopback, in a process of its own too; one blocking "
+                "client, one line out and one\nback, %d round trips of each line to each, in "
+                "blocks of %d that take turns (after %d blocks\nof warm-up). Times in "
+                "microseconds; ratio = remote / echo.\n\n",
                 measuredBlocks * blockRoundTrips, blockRoundTrips, warmUpBlocks);
     std::printf("%-24s %8s %8s %9s %8s %7s %7s  %s\n", "line", "echo", "echo", "remote", "remote",
                 "ratio", "ratio", "target (on the median)");
@@ -650,10 +773,6 @@ bool printFigures(const Figures &figures)
                              closeLimit)
         && allMet;
     printRoundTrips("ROUT:OPEN (@n);*OPC?", figures.echo.open, figures.remote.open, 0);
-    std::printf("the window hidden:\n");
-    printRoundTrips("ROUT:CLOS (@n);*OPC?", figures.echoHidden.close, figures.remoteHidden.close,
-                    0);
-    printRoundTrips("ROUT:OPEN (@n);*OPC?", figures.echoHidden.open, figures.remoteHidden.open, 0);
     allMet = printDelayedCycles(figures.delayed) && allMet;
 
     std::printf("\nVXI-11 (device_write, device_read through libtirpc) against the socket, "
@@ -664,60 +783,256 @@ bool printFigures(const Figures &figures)
 
     const double perSecond = burstCommands / figures.burstSeconds;
     const bool throughputMet = perSecond >= commandsPerSecondLimit;
-    std::printf("\nBurst: %d ROUT:CLOS / ROUT:OPEN commands (%d driver calls) pipelined, then "
-                "*OPC?: %.1f ms,\n%.0f commands per second, %s (>= %.0f per second)\n",
-                burstCommands, figures.burstDriverCalls, figures.burstSeconds * 1e3, perSecond,
+    std::printf("\nBurst: %d ROUT:CLOS / ROUT:OPEN commands pipelined, then *OPC?: %.1f ms,\n%.0f "
+                "commands per second, %s (>= %.0f per second)\n",
+                burstCommands, figures.burstSeconds * 1e3, perSecond,
                 throughputMet ? "met" : "NOT met", commandsPerSecondLimit);
-    const bool gapMet = figures.longestGapMs < guiGapLimitMs;
-    std::printf("GUI thread during the bursts: longest gap between two runs of a 1 ms timer "
-                "%.1f ms\n(%d timer runs in the bursts), %s (< %.0f ms)\n",
-                figures.longestGapMs, figures.ticksInBursts, gapMet ? "met" : "NOT met",
-                guiGapLimitMs);
-    const std::vector<double> costs = logCosts(figures);
-    const double logCost = median(costs);
+    const bool gapMet = figures.longestProbeMs < guiGapLimitMs;
+    std::printf("The panel's event loop during the bursts: a second client's *OPC?, one a "
+                "millisecond after\nanother, longest round trip %.1f ms (%d in the bursts), %s "
+                "(< %.0f ms)\n",
+                figures.longestProbeMs, figures.probes, gapMet ? "met" : "NOT met", guiGapLimitMs);
+    // The burst's own time swings with where and when the system runs the
+    // two panels, processes of their own; the processor time each panel's
+    // GUI thread, which runs the commands, spent on its burst does not, and
+    // is what the log takes from the throughput. The log's file is written
+    // on a thread of its own, on the other core while there is one free:
+    // the whole process's time says what that adds.
+    const std::vector<double> costs
+        = logCosts(figures.loggedBurstSeconds, figures.plainBurstSeconds);
+    const std::vector<double> guiCosts
+        = logCosts(figures.loggedBurstGuiSeconds, figures.plainBurstGuiSeconds);
+    const std::vector<double> cpuCosts
+        = logCosts(figures.loggedBurstCpuSeconds, figures.plainBurstCpuSeconds);
+    const double logCost = median(guiCosts);
     const bool logMet = logCost < logCostLimit;
-    std::printf("Switching log: %d rounds of one burst with it and one without, in turns; "
-                "medians %.1f ms with,\n%.1f ms without; logging costs %.1f %% of the "
-                "throughput (median of the rounds' costs,\n%.1f to %.1f %%), %s (< %.0f %%)\n",
-                int(costs.size()), median(figures.loggedBurstSeconds) * 1e3,
-                median(figures.plainBurstSeconds) * 1e3, logCost * 100,
-                *std::min_element(costs.begin(), costs.end()) * 100,
-                *std::max_element(costs.begin(), costs.end()) * 100, logMet ? "met" : "NOT met",
-                logCostLimit * 100);
+    std::printf("Switching log: %d rounds of one burst on the panel that keeps it and one on "
+                "the panel started\nwith --no-log, in turns; medians with and without, and the "
+                "log's cost (median of the rounds'\ncosts, their range):\n",
+                int(costs.size()));
+    const auto costLine = [](const char *what, const std::vector<double> &logged,
+                             const std::vector<double> &plain, const std::vector<double> &rounds) {
+        std::printf("  %-36s %6.1f ms %6.1f ms %6.1f %% (%.1f to %.1f %%)", what,
+                    median(logged) * 1e3, median(plain) * 1e3, median(rounds) * 100,
+                    *std::min_element(rounds.begin(), rounds.end()) * 100,
+                    *std::max_element(rounds.begin(), rounds.end()) * 100);
+    };
+    costLine("burst time", figures.loggedBurstSeconds, figures.plainBurstSeconds, costs);
+    std::printf("\n");
+    costLine("GUI thread's processor time", figures.loggedBurstGuiSeconds,
+             figures.plainBurstGuiSeconds, guiCosts);
+    std::printf("  %s (< %.0f %%)\n", logMet ? "met" : "NOT met", logCostLimit * 100);
+    costLine("whole panel's processor time", figures.loggedBurstCpuSeconds,
+             figures.plainBurstCpuSeconds, cpuCosts);
+    std::printf("\n");
     return allMet && throughputMet && gapMet && logMet;
 }
 
-// The window shows what the card was told, relay by relay.
-bool windowShowsStates(const qx5170fp_App &window)
+// A panel: the real program in a process of its own, on the simulated card.
+struct Panel
 {
-    QList<qx5170_sfpRelayPair *> pairs = window.findChildren<qx5170_sfpRelayPair *>();
-    if (pairs.size() != qx5170fp_App::pairCount)
-        return false;
-    return std::all_of(pairs.cbegin(), pairs.cend(), [](const qx5170_sfpRelayPair *pair) {
-        const int relayA = pair->pairNo() * 2 + 1;
-        return pair->relayAButton()->isChecked() == closedAroundBurst(relayA)
-            && pair->relayBButton()->isChecked() == closedAroundBurst(relayA + 1);
-    });
+    QProcess process;
+    QString errorFile; // what it wrote on standard error
+    quint16 port = 0;
+    quint16 vxi11Port = 0;
+};
+
+// A port nobody listens on now, for a panel to take.
+quint16 freePort()
+{
+    const int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    quint16 port = 0;
+    if (probe >= 0 && ::bind(probe, reinterpret_cast<sockaddr *>(&address), length) == 0
+        && ::getsockname(probe, reinterpret_cast<sockaddr *>(&address), &length) == 0)
+        port = ntohs(address.sin_port);
+    if (probe >= 0)
+        ::close(probe);
+    return port;
 }
 
-bool cardHoldsStates()
+// The IPv4 ports a process listens on, from /proc: its sockets' inodes, then
+// the system's table of TCP sockets.
+QSet<quint16> listeningPorts(qint64 pid)
 {
-    sfpsim::CardState card;
-    if (!sfpsim::cardState(cardDescriptor, cardPosition, &card) || card.mode != 1)
+    QSet<QByteArray> inodes;
+    const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
+    for (const QString &fd : fds.entryList(QDir::System | QDir::NoDotAndDotDot)) {
+        // Not QFile::symLinkTarget(): it makes "socket:[N]" a path.
+        char target[64] = {};
+        const ssize_t length = ::readlink(QFile::encodeName(fds.filePath(fd)).constData(), target,
+                                          sizeof target - 1);
+        const QByteArray link(target, int(std::max<ssize_t>(length, 0)));
+        if (link.startsWith("socket:[") && link.endsWith(']'))
+            inodes.insert(link.mid(8).chopped(1));
+    }
+    QSet<quint16> ports;
+    QFile table(QStringLiteral("/proc/net/tcp"));
+    if (!table.open(QIODevice::ReadOnly))
+        return ports;
+    for (const QByteArray &line : table.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        // local address, state 0A (listening), inode
+        if (fields.size() < 10 || fields.at(3) != "0A" || !inodes.contains(fields.at(9)))
+            continue;
+        ports.insert(quint16(fields.at(1).split(':').value(1).toUInt(nullptr, 16)));
+    }
+    return ports;
+}
+
+// The panel's VXI-11 core channel: of the ports it listens on besides the
+// socket's, the one whose link names the other as its abort channel. The
+// port mapper may not run (it does not here), and two panels would
+// register the same program with it.
+quint16 findVxi11Port(const Panel &panel)
+{
+    QSet<quint16> candidates = listeningPorts(panel.process.processId());
+    candidates.remove(panel.port);
+    for (const quint16 port : std::as_const(candidates)) {
+        Vxi11RoundTrips link;
+        std::string ignored;
+        if (link.open(port, &ignored) && link.abortPort() != port
+            && candidates.contains(link.abortPort()))
+            return port;
+    }
+    return 0;
+}
+
+// Starts a panel in the profile folder `profile` (every file it keeps goes
+// there), with `extra` on its command line; `trace`, when not empty, is
+// the simulator's trace file. Returns once it answers.
+bool startPanel(Panel *panel, const QString &profile, const QString &system,
+                const QStringList &extra, const QString &trace, std::string *error)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"ALLUSERSPROFILE", "XDG_CONFIG_HOME", "XDG_DATA_HOME",
+                             "XDG_STATE_HOME", "XDG_CACHE_HOME"})
+        environment.insert(QLatin1String(name), profile + QLatin1Char('/') + QLatin1String(name));
+    if (environment.value(QStringLiteral("QT_QPA_PLATFORM")).isEmpty())
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("SFP_SIM_CONFIG"), system);
+    // A trace file adds a write to every driver call: only where asked.
+    if (trace.isEmpty())
+        environment.remove(QStringLiteral("SFP_SIM_TRACE"));
+    else
+        environment.insert(QStringLiteral("SFP_SIM_TRACE"), trace);
+    environment.remove(QStringLiteral("QX5170FP_LIBRARY_PATH"));
+
+    panel->port = freePort();
+    if (panel->port == 0) {
+        *error = "no free port on loopback";
         return false;
-    for (int relay = 1; relay <= relayCount; ++relay) {
-        if (card.applied.at(size_t(relay - 1)) != closedAroundBurst(relay))
+    }
+    panel->errorFile = profile + QStringLiteral("/stderr.txt");
+    if (!QDir().mkpath(profile)) {
+        *error = "no profile folder";
+        return false;
+    }
+    panel->process.setProcessEnvironment(environment);
+    panel->process.setStandardErrorFile(panel->errorFile);
+    panel->process.setStandardOutputFile(QProcess::nullDevice());
+    panel->process.start(QStringLiteral(SFP_PROGRAM),
+                         QStringList {QStringLiteral("--simulate"), QStringLiteral("--address"),
+                                      QString::fromLatin1(cardDescriptor), QStringLiteral("--fc"),
+                                      QString::number(cardPosition), QStringLiteral("--listen"),
+                                      QStringLiteral("127.0.0.1:%1").arg(panel->port)}
+                             + extra);
+    if (!panel->process.waitForStarted(startTimeoutMs)) {
+        *error = "the panel does not start: " + panel->process.errorString().toStdString();
+        return false;
+    }
+    // It listens before it has opened the card; the first answer comes once
+    // it has, and its window is shown.
+    std::unique_ptr<LineClient> client;
+    QElapsedTimer waited;
+    waited.start();
+    while (true) {
+        client = std::make_unique<LineClient>();
+        std::string why;
+        if (client->connectTo(panel->port, &why))
+            break;
+        if (waited.elapsed() > startTimeoutMs || panel->process.state() != QProcess::Running) {
+            *error = "the panel does not listen on port " + std::to_string(panel->port);
             return false;
+        }
+        QThread::msleep(50);
+    }
+    if (!expectAnswer(*client, "*OPC?", "1", error))
+        return false;
+    panel->vxi11Port = findVxi11Port(*panel);
+    if (panel->vxi11Port == 0) {
+        *error = "the panel's VXI-11 core channel is not found";
+        return false;
     }
     return true;
 }
 
-// The port the system chose: the remote control names it only in its
-// information line, "Remote: 127.0.0.1:PORT, N clients".
-quint16 listeningPort(const sfp::RemoteControl &remote)
+// What the panel wrote on standard error, for a run that failed.
+void showErrors(const Panel &panel)
 {
-    const QString endpoint = remote.infoText().section(QLatin1Char(','), 0, 0);
-    return quint16(endpoint.section(QLatin1Char(':'), -1).toUInt());
+    QFile file(panel.errorFile);
+    if (file.open(QIODevice::ReadOnly))
+        std::fprintf(stderr, "%s", file.readAll().constData());
+}
+
+void stopPanel(Panel *panel)
+{
+    if (panel->process.state() == QProcess::NotRunning)
+        return;
+    ::kill(pid_t(panel->process.processId()), SIGTERM);
+    if (!panel->process.waitForFinished(30000)) {
+        panel->process.kill();
+        panel->process.waitForFinished();
+    }
+}
+
+// The simulator's trace of the checked panel: from `from` (bytes) on, the
+// driver calls that switch a relay; over the whole trace, the card's mode
+// and the relays' states at the end.
+bool checkTrace(const QString &path, qint64 from, int *switchCalls, std::string *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = "the simulator's trace cannot be read";
+        return false;
+    }
+    const QByteArray trace = file.readAll();
+    const QByteArray card
+        = QByteArray("card ") + cardDescriptor + " FC" + QByteArray::number(cardPosition) + ' ';
+    std::vector<bool> closed(relayCount, false);
+    int mode = -1;
+    qint64 offset = 0;
+    *switchCalls = 0;
+    for (const QByteArray &line : trace.split('\n')) {
+        if (offset >= from && line.startsWith("qx5170_switchRelay("))
+            ++*switchCalls;
+        offset += line.size() + 1;
+        if (!line.startsWith(card))
+            continue;
+        const QList<QByteArray> words = line.mid(card.size()).split(' ');
+        if (words.size() == 2 && words.at(0) == "mode") {
+            mode = words.at(1).toInt();
+        } else if (words.size() == 3 && words.at(0) == "relay") {
+            const int relay = words.at(1).toInt();
+            if (relay >= 1 && relay <= relayCount)
+                closed[size_t(relay - 1)] = words.at(2) == "on";
+        }
+    }
+    if (*switchCalls != burstCommands) {
+        *error = "the burst made " + std::to_string(*switchCalls)
+            + " driver calls that switch a relay, not " + std::to_string(burstCommands);
+        return false;
+    }
+    for (int relay = 1; relay <= relayCount; ++relay) {
+        if (mode != 1 || closed[size_t(relay - 1)] != closedAroundBurst(relay)) {
+            *error = "the card does not hold the states the commands gave";
+            return false;
+        }
+    }
+    return true;
 }
 
 // The benchmark started as the program that keeps one core busy.
@@ -749,100 +1064,73 @@ int main(int argc, char *argv[])
 {
     if (argc == 2 && std::strcmp(argv[1], busyArgument) == 0)
         return spin();
-    // A trace file would add a write and a flush to every driver call.
-    qunsetenv("SFP_SIM_TRACE");
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The panel reads and may write its files in a profile of the run's own,
-    // never the user's.
-    QTemporaryDir profile;
-    if (!profile.isValid())
+    QCoreApplication app(argc, argv);
+    // The panels keep their files in profiles of the run's own, never the
+    // user's.
+    QTemporaryDir work;
+    if (!work.isValid())
         return failed("no temporary folder");
-    qputenv("ALLUSERSPROFILE", profile.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", profile.path().toLocal8Bit());
-
-    sfp::platform::Search search;
-    search.simulate = true;
-    search.linker = false;
-    search.simulatedFolders = {QStringLiteral(SFP_STAND_IN_DIR)};
-    const sfp::platform::Loaded platform = sfp::platform::load(search);
-    if (!platform.ok) {
-        std::fprintf(stderr, "bench_remote: %s\n", qPrintable(platform.error));
-        return 2;
+    const QString system = work.filePath(QStringLiteral("system.json"));
+    {
+        QFile file(system);
+        if (!file.open(QIODevice::WriteOnly) || file.write(oneCardSystem) < 0 || !file.flush())
+            return failed("the simulated system cannot be written");
     }
-    QApplication app(argc, argv);
-    std::string descriptionError;
-    if (!sfpsim::loadDescription(oneCardSystem, &descriptionError))
-        return failed(descriptionError.c_str());
+    std::string error;
 
-    // A question of the panel (a failed open, a driver report) would wait
-    // for an operator forever; it ends the run instead.
-    QTimer modalGuard;
-    QObject::connect(&modalGuard, &QTimer::timeout, &app, [] {
-        if (QWidget *modal = QApplication::activeModalWidget()) {
-            const auto *box = qobject_cast<QMessageBox *>(modal);
-            std::fprintf(stderr, "bench_remote: the panel asks the operator: %s\n",
-                         qPrintable(box ? box->text() : modal->windowTitle()));
-            std::exit(2);
+    // The checked panel: every command of a burst reaches the driver, and
+    // the card ends in the states the commands gave. Its trace costs a
+    // write per driver call, so it is measured for nothing else.
+    {
+        Panel checked;
+        const QString trace = work.filePath(QStringLiteral("trace.txt"));
+        if (!startPanel(&checked, work.filePath(QStringLiteral("checked")), system, {}, trace,
+                        &error)) {
+            showErrors(checked);
+            return failed(error.c_str());
         }
-    });
-    modalGuard.start(100);
-
-    qx5170_fc fc;
-    sfpStartChoice start;
-    start.kind = sfpStartChoice::Address;
-    start.descriptor = QString::fromLatin1(cardDescriptor);
-    start.fcNumber = cardPosition;
-    qx5170fp_App window(&fc, start);
-    if (!window.card() || window.card()->isDemo())
-        return failed("the panel did not connect to the simulated card");
-    window.adjustSize();
-    window.show();
-
-    QTemporaryDir stateFolder;
-    if (!stateFolder.isValid())
-        return failed("no temporary folder");
-    // Destroyed before the window, as the program does: the remote control
-    // goes before the card it drives.
-    sfp::RemoteControl remote(QByteArrayLiteral("Orbelan,5170,0,bench"), stateFolder.path());
-    if (!remote.listen(QHostAddress::LocalHost, 0))
-        return failed(qPrintable(remote.errorString()));
-    if (!remote.listenVxi11())
-        return failed(qPrintable(remote.vxi11ErrorString()));
-    window.followRemote(&remote);
-    remote.start(window.card());
+        LineClient client;
+        qint64 traceStart = 0;
+        BurstTimes times;
+        int switchCalls = 0;
+        const bool done = client.connectTo(checked.port, &error)
+            && burst(client, nullptr, 0, 0, &times, &error,
+                     [&trace, &traceStart] { traceStart = QFileInfo(trace).size(); });
+        stopPanel(&checked);
+        if (!done || !checkTrace(trace, traceStart, &switchCalls, &error)) {
+            showErrors(checked);
+            return failed(error.c_str());
+        }
+    }
 
     // Its standard input closes with this process, and it ends with it.
     QProcess echo;
-    std::string echoError;
-    const quint16 echoPort = startEcho(&echo, &echoError);
+    const quint16 echoPort = startEcho(&echo, &error);
     if (echoPort == 0)
-        return failed(echoError.c_str());
+        return failed(error.c_str());
+    Panel logged;
+    Panel plain;
+    if (!startPanel(&logged, work.filePath(QStringLiteral("logged")), system, {}, {}, &error)
+        || !startPanel(&plain, work.filePath(QStringLiteral("plain")), system,
+                       {QStringLiteral("--no-log")}, {}, &error)) {
+        showErrors(logged);
+        showErrors(plain);
+        return failed(error.c_str());
+    }
+    PanelPorts ports;
+    ports.logged = logged.port;
+    ports.loggedVxi11 = logged.vxi11Port;
+    ports.plain = plain.port;
+    ports.loggedPid = logged.process.processId();
+    ports.plainPid = plain.process.processId();
 
-    std::atomic<bool> burstRunning(false);
-    const quint16 remotePort = listeningPort(remote);
-    if (remotePort == 0)
-        return failed(qPrintable("no port in \"" + remote.infoText() + '"'));
-    const auto showWindow = [&window](bool shown) {
-        QMetaObject::invokeMethod(
-            &window, [&window, shown] { window.setVisible(shown); }, Qt::BlockingQueuedConnection);
-    };
-    QTemporaryDir logFolder;
-    sfp::SwitchingLog log;
-    log.setPath(sfp::SwitchingLog::fileName(logFolder.path(), window.cardId()));
-    const auto logSwitching = [&window, &log](bool on) {
-        QMetaObject::invokeMethod(
-            &window,
-            [&window, &log, on] {
-                log.flush();
-                window.card()->setLog(on ? &log : nullptr, window.cardId());
-            },
-            Qt::BlockingQueuedConnection);
-    };
     // The same figures twice: on the machine as it is, then with a second
     // program of the benchmark's own spinning on one of its cores, as an
     // operator's machine busy with other work would be.
     std::vector<Figures> runs(2);
+    Clients clients;
+    if (!clients.connect(echoPort, ports, &error))
+        return failed(error.c_str());
     QProcess busy;
     for (size_t run = 0; run < runs.size(); ++run) {
         if (run == 1) {
@@ -853,33 +1141,24 @@ int main(int argc, char *argv[])
                 return failed("the busy program did not start");
         }
         Figures &figures = runs[run];
-        const GuiGapProbe probe(&burstRunning);
-        // A loop of its own: quitting the application would first ask the
-        // window to close, and the panel answers that with its exit
-        // question.
-        QEventLoop running;
-        std::thread client([&] {
-            runClient(echoPort, remotePort, remote.vxi11Port(), showWindow, logSwitching,
-                      &burstRunning, &figures);
-            QMetaObject::invokeMethod(&running, &QEventLoop::quit, Qt::QueuedConnection);
-        });
-        running.exec();
-        client.join();
-        figures.longestGapMs = probe.longestGapMs();
-        figures.ticksInBursts = probe.ticksInBurst();
-        if (!figures.error.empty())
+        runClient(clients, ports, &figures);
+        if (!figures.error.empty()) {
+            showErrors(logged);
+            showErrors(plain);
             return failed(figures.error.c_str());
-        if (!cardHoldsStates())
-            return failed("the card does not hold the states the commands gave");
-        if (!windowShowsStates(window))
-            return failed("the window does not show the states the commands gave");
+        }
     }
     busy.kill();
     busy.waitForFinished(5000);
+    stopPanel(&logged);
+    stopPanel(&plain);
     echo.closeWriteChannel();
     if (!echo.waitForFinished(5000))
         echo.kill();
 
+    std::printf("A panel with the simulator's trace took a burst: %d driver calls that switch a "
+                "relay, the card\nin the states the commands gave.\n\n",
+                burstCommands);
     bool allMet = true;
     for (size_t run = 0; run < runs.size(); ++run) {
         std::printf("%s== %s ==\n\n", run == 0 ? "" : "\n",

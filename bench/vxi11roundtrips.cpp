@@ -52,6 +52,7 @@ bool Vxi11RoundTrips::open(quint16 port, std::string *error)
         return false;
     }
     m_link = out.lid;
+    m_abortPort = quint16(out.abortPort);
     return true;
 }
 

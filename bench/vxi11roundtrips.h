@@ -21,10 +21,13 @@ public:
 
     // Connects to the core channel on the loopback and makes a link.
     bool open(quint16 port, std::string *error);
+    // The abort channel's port, as the link's reply names it.
+    quint16 abortPort() const { return m_abortPort; }
     // One *OPC? and its "1"; the time it took, in microseconds.
     bool roundTrip(double *micros, std::string *error);
 
 private:
     void *m_client = nullptr; // CLIENT *
     long m_link = 0;
+    quint16 m_abortPort = 0;
 };
