@@ -24,6 +24,7 @@
 // simulator's trace takes one burst: every command must have reached the driver.
 //
 //   build/bin/bench_remote
+#include "freeport.h"
 #include "vxi11roundtrips.h"
 
 #include <QByteArray>
@@ -841,23 +842,6 @@ struct Panel
     quint16 port = 0;
     quint16 vxi11Port = 0;
 };
-
-// A port nobody listens on now, for a panel to take.
-quint16 freePort()
-{
-    const int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    quint16 port = 0;
-    if (probe >= 0 && ::bind(probe, reinterpret_cast<sockaddr *>(&address), length) == 0
-        && ::getsockname(probe, reinterpret_cast<sockaddr *>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    if (probe >= 0)
-        ::close(probe);
-    return port;
-}
 
 // The IPv4 ports a process listens on, from /proc: its sockets' inodes, then
 // the system's table of TCP sockets.

@@ -8,6 +8,8 @@
 // that the last reading stays within 5 MB of the first.
 //
 //   build/bin/bench_soak [SWITCHES]
+#include "freeport.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QFile>
@@ -45,23 +47,6 @@ int failed(const std::string &why)
 {
     std::fprintf(stderr, "bench_soak: %s\n", why.c_str());
     return 2;
-}
-
-// A port nobody listens on now, for the panel to take.
-quint16 freePort()
-{
-    const int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    quint16 port = 0;
-    if (probe >= 0 && ::bind(probe, reinterpret_cast<sockaddr *>(&address), length) == 0
-        && ::getsockname(probe, reinterpret_cast<sockaddr *>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    if (probe >= 0)
-        ::close(probe);
-    return port;
 }
 
 int connectTo(quint16 port)
