@@ -145,9 +145,24 @@ CardSession::Source::~Source()
 
 QString CardSession::source() const
 {
-    if (!m_source.isEmpty())
-        return m_source;
+    return m_source.isEmpty() ? operatorName() : m_source;
+}
+
+QString CardSession::operatorName() const
+{
     return m_demo ? QStringLiteral("demo") : QStringLiteral("operator");
+}
+
+Refusal CardSession::lockRefusal() const
+{
+    if (m_lockHolder.isEmpty() || m_source.isEmpty())
+        return {};
+    // A command made of others ("*RCL 2", a fixture's state) is asked for
+    // by its client, which may be the operator.
+    const QString &asker = m_client.isEmpty() ? m_source : m_client;
+    if (asker == m_lockHolder || asker == operatorName())
+        return {};
+    return {Refusal::Kind::BrokenRule, QStringLiteral("another client holds the lock")};
 }
 
 void CardSession::recordRefusal(int relay, const QString &reason, int error)
@@ -182,6 +197,8 @@ QString CardSession::label(int relay) const
 
 Refusal CardSession::setLabels(const QList<int> &relays, const QString &text)
 {
+    if (Refusal locked = lockRefusal(); !locked.isNone())
+        return locked;
     if (!text.isEmpty()) {
         QString problem = fixture::textProblem(text, QStringLiteral("a label"));
         if (!problem.isEmpty())
@@ -220,6 +237,8 @@ QStringList CardSession::stateNames() const
 
 Refusal CardSession::defineState(const QString &name, const QList<int> &relays)
 {
+    if (Refusal locked = lockRefusal(); !locked.isNone())
+        return locked;
     const QString problem = fixture::textProblem(name, QStringLiteral("a state's name"));
     if (!problem.isEmpty())
         return {Refusal::Kind::BadRequest, problem};
@@ -259,6 +278,8 @@ Refusal CardSession::defineState(const QString &name, const QList<int> &relays)
 
 Refusal CardSession::recallState(const QString &name)
 {
+    if (Refusal locked = lockRefusal(); !locked.isNone())
+        return locked;
     const auto found
         = std::find_if(m_fixture.states.cbegin(), m_fixture.states.cend(),
                        [&name](const FixtureState &state) { return state.name == name; });
@@ -488,6 +509,8 @@ void CardSession::reset()
 
 Refusal CardSession::restore(const CardState &state)
 {
+    if (Refusal locked = lockRefusal(); !locked.isNone())
+        return locked;
     if (const QString broken = refusal(state.closed); !broken.isEmpty())
         return {Refusal::Kind::BrokenRule, broken};
     if (state.pairBreakingExclusiveRule() != 0)
@@ -531,6 +554,8 @@ Refusal CardSession::restore(const CardState &state)
 
 Refusal CardSession::closeRelays(const QList<int> &relays, bool openOthers)
 {
+    if (Refusal locked = lockRefusal(); !locked.isNone())
+        return locked;
     if (m_exclusive) {
         for (int relay : relays) {
             if (relays.contains(partnerOf(relay)))
@@ -559,6 +584,8 @@ Refusal CardSession::closeRelays(const QList<int> &relays, bool openOthers)
 
 Refusal CardSession::openRelays(const QList<int> &relays)
 {
+    if (Refusal locked = lockRefusal(); !locked.isNone())
+        return locked;
     const BusyScope busy(this);
     const ExplicitDepth commands(this);
     for (int relay : relays)
@@ -576,6 +603,8 @@ Refusal CardSession::openAllRelays()
 
 Refusal CardSession::requestUpdate()
 {
+    if (Refusal locked = lockRefusal(); !locked.isNone())
+        return locked;
     if (m_mode != SwitchingMode::SyncCommand)
         return {Refusal::Kind::BrokenRule,
                 QStringLiteral("an update is taken in Sync. Command mode only")};
@@ -585,6 +614,8 @@ Refusal CardSession::requestUpdate()
 
 Refusal CardSession::requestTrigger()
 {
+    if (Refusal locked = lockRefusal(); !locked.isNone())
+        return locked;
     if (m_mode != SwitchingMode::SyncTrigger)
         return {Refusal::Kind::BrokenRule,
                 QStringLiteral("a trigger is taken in Sync. Trigger mode only")};

@@ -157,6 +157,15 @@ public:
     };
     QString source() const;
     QString client() const { return m_client; }
+
+    // The lock one remote client takes against the others: while `holder`
+    // (a source's name, "socket 127.0.0.1:40112") holds it, every whole
+    // change that another client asks for is refused, naming the lock.
+    // The operator is never refused: the window locks its own controls.
+    void setLockHolder(const QString &holder) { m_lockHolder = holder; }
+    const QString &lockHolder() const { return m_lockHolder; }
+    // The lock's refusal for the one who asks now, or none.
+    Refusal lockRefusal() const;
     // Records a change refused before it reached the session (a remote
     // list, another client's lock): `relay` 0 for a whole list, `error`
     // the SCPI error the client got.
@@ -197,7 +206,8 @@ public:
     Refusal restore(const CardState &state);
 
     // Whole changes as a script asks for them, checked whole before any
-    // relay of them moves. Closes `relays`; with openOthers every other
+    // relay of them moves; like the changes above they are refused to all
+    // but the lock's holder. Closes `relays`; with openOthers every other
     // relay opens first. Under the exclusive rule a list that closes both
     // relays of a pair has no answer the card can give and is refused; one
     // relay whose partner is closed closes once the partner has opened, so
@@ -244,6 +254,8 @@ private:
     // `subject` says in a script's words what was asked of the card.
     void report(ViStatus status, const char *callText, const QString &subject);
     void setSynchronized(bool synchronized);
+    // Who asks when no source is set: "operator", "demo" in demo mode.
+    QString operatorName() const;
     // The contacts follow what the driver took: one relay, or every relay
     // that waits. A contact that closes is one cycle of its relay.
     void contactsFollow(int relay);
@@ -275,6 +287,7 @@ private:
     QString m_cardId;
     QString m_source; // empty: the operator
     QString m_client;
+    QString m_lockHolder; // empty: nobody holds the lock
     // Changes deeper than this in one operation follow from the one that
     // holds them (a partner the rule opens) and have no command of their
     // own; reset and restore are made of commands one level down.

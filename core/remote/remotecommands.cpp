@@ -253,9 +253,14 @@ QByteArray RemoteCommands::run(quint64 client, ScpiClientStatus &state, const sc
 {
     // While a client holds the lock, the card is its alone: the others'
     // commands that would change it are refused, their queries answered.
-    if (m_lockOwner != 0 && m_lockOwner != client && changesTheCard(unit.command)) {
-        refuse(state, {Refusal::Kind::BrokenRule, QStringLiteral("another client holds the lock")});
-        return QByteArray();
+    // The session refuses its own changes so; what the remote control
+    // keeps itself (the *SAV slots) gets the same answer here, first.
+    if (changesTheCard(unit.command)) {
+        const Refusal locked = m_card->lockRefusal();
+        if (!locked.isNone()) {
+            refuse(state, locked);
+            return QByteArray();
+        }
     }
     switch (unit.command) {
     case Command::None:
@@ -557,6 +562,8 @@ void RemoteCommands::setLock(quint64 owner)
 {
     const bool wasLocked = isLocked();
     m_lockOwner = owner;
+    if (m_card)
+        m_card->setLockHolder(owner == 0 ? QString() : sourceNameOf(owner));
     if (wasLocked != isLocked())
         emit lockChanged(isLocked());
     emit infoChanged(infoText());

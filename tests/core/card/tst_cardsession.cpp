@@ -225,6 +225,7 @@ private slots:
     void fixtureRulesForWholeStates();
     void wholeChanges_data();
     void wholeChanges();
+    void lockRefusesOthersOnly();
     void fixtureFileKept();
     void fixtureFileKeptReadable();
     void wearCountsWhatTheContactsDo();
@@ -1058,6 +1059,41 @@ void tst_CardSession::wholeChanges()
     QCOMPARE(relaysSet(m_session->state().closed), closedAfter);
     QCOMPARE(relaysSet(card().commanded), closedAfter);
     QVERIFY(!m_session->isBusy());
+}
+
+void tst_CardSession::lockRefusesOthersOnly()
+{
+    m_session->setLockHolder(QStringLiteral("socket 127.0.0.1:40112"));
+    const QString locked = QStringLiteral("another client holds the lock");
+    {
+        const CardSession::Source other(m_session.get(), QStringLiteral("socket 127.0.0.1:40114"));
+        QCOMPARE(m_session->closeRelays({1}).reason, locked);
+        QCOMPARE(m_session->openAllRelays().reason, locked);
+        QCOMPARE(m_session->setLabels({1}, QStringLiteral("PSU")).reason, locked);
+        const CardSession::Source recalled(m_session.get(), QStringLiteral("*RCL 1"),
+                                           QStringLiteral("socket 127.0.0.1:40114"));
+        QCOMPARE(m_session->restore(makeState({2}, SwitchingMode::Asynchronous, false)).reason,
+                 locked);
+    }
+    QCOMPARE(sfptest::trace({QStringLiteral("qx5170_")}), QStringList());
+    {
+        const CardSession::Source holder(m_session.get(), QStringLiteral("socket 127.0.0.1:40112"));
+        QVERIFY(m_session->closeRelays({1}).isNone());
+        const CardSession::Source recalled(m_session.get(), QStringLiteral("*RCL 1"),
+                                           QStringLiteral("socket 127.0.0.1:40112"));
+        QVERIFY(m_session->closeRelays({3}).isNone());
+    }
+    // The operator, also through a command of the window's, is never refused.
+    QVERIFY(m_session->closeRelays({5}).isNone());
+    {
+        const CardSession::Source applied(m_session.get(), QStringLiteral("fixture state \"a\""),
+                                          m_session->source());
+        QVERIFY(m_session->closeRelays({7}).isNone());
+    }
+    m_session->setLockHolder(QString());
+    const CardSession::Source other(m_session.get(), QStringLiteral("socket 127.0.0.1:40114"));
+    QVERIFY(m_session->closeRelays({9}).isNone());
+    QCOMPARE(relaysSet(card().commanded), QList<int>({1, 3, 5, 7, 9}));
 }
 
 void tst_CardSession::fixtureFileKept()
