@@ -484,7 +484,8 @@ void RemoteCommands::refuse(ScpiClientStatus &state, const Refusal &refusal, con
                         scpi::errorString(scpi::SettingsConflict).chopped(1) + ';' + reason);
         break;
     case Refusal::Kind::FileError:
-        state.pushDeviceError(notDone + QStringLiteral(": ") + refusal.reason);
+        state.pushDeviceError(notDone.isEmpty() ? refusal.reason
+                                                : notDone + QStringLiteral(": ") + refusal.reason);
         break;
     }
 }
