@@ -15,13 +15,16 @@
 // loop, the window's too, leaves new input waiting. A second panel started
 // with --no-log takes bursts in turns with the first, which keeps its
 // switching log as by default: what the log costs. Everything runs three
-// times: on the machine as it is, with a second program of the benchmark's
-// keeping one core busy, and with the benchmark, the echo and the panels
-// held on one CPU. On an idle virtual machine the scheduler may wake a
-// server on the other, idle CPU, which costs some 50 µs a round trip
-// whatever the server (a client of its own against the echo shows it too);
-// on one CPU the two servers are compared on the same footing. Before that, a third panel with the
-// simulator's trace takes one burst: every command must have reached the driver.
+// times: quiet, with the benchmark held on the first CPU and the servers on
+// the second; with a second program of the benchmark's keeping one core
+// busy; and with the benchmark, the echo and the panels held on one CPU.
+// Quiet, the servers are held because an idle virtual machine's scheduler
+// wakes a server now beside its client, now on the other, idle CPU, which
+// costs some 50 µs a round trip whatever the server (a client of its own
+// against the echo shows it): left free, the pass compared where each
+// server happened to wake rather than what it does. Before that, a third
+// panel with the simulator's trace takes one burst: every command must
+// have reached the driver.
 //
 //   build/bin/bench_remote
 #include "freeport.h"
@@ -1024,19 +1027,27 @@ bool checkTrace(const QString &path, qint64 from, int *switchCalls, std::string 
     return true;
 }
 
-// Holds every thread of the process `pid` (0: this one) on the first CPU;
-// threads started later inherit it.
-bool holdOnOneCpu(qint64 pid)
+// Holds every thread of the process `pid` (0: this one), or only its main
+// thread, on the CPUs given, all of them for none; threads started later
+// inherit it.
+enum class Threads { All, Main };
+bool holdOn(qint64 pid, std::initializer_list<int> cpus, Threads which = Threads::All)
 {
-    cpu_set_t first;
-    CPU_ZERO(&first);
-    CPU_SET(0, &first);
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    const long online = ::sysconf(_SC_NPROCESSORS_ONLN);
+    for (int cpu = 0; cpu < online; ++cpu) {
+        if (cpus.size() == 0 || std::find(cpus.begin(), cpus.end(), cpu) != cpus.end())
+            CPU_SET(cpu, &set);
+    }
     const QString tasks = QStringLiteral("/proc/%1/task")
                               .arg(pid == 0 ? QStringLiteral("self") : QString::number(pid));
-    const QStringList threads = QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    const QStringList threads = which == Threads::Main
+        ? QStringList {QString::number(pid == 0 ? ::getpid() : pid)}
+        : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     bool held = !threads.isEmpty();
     for (const QString &thread : threads)
-        held = ::sched_setaffinity(thread.toInt(), sizeof first, &first) == 0 && held;
+        held = ::sched_setaffinity(thread.toInt(), sizeof set, &set) == 0 && held;
     return held;
 }
 
@@ -1137,8 +1148,25 @@ int main(int argc, char *argv[])
     if (!clients.connect(echoPort, ports, &error))
         return failed(error.c_str());
     QProcess busy;
+    const std::array<qint64, 3> servers
+        = {echo.processId(), logged.process.processId(), plain.process.processId()};
+    const auto holdAll
+        = [&servers](std::initializer_list<int> client, std::initializer_list<int> server,
+                     Threads serverThreads = Threads::All) {
+              bool held = holdOn(0, client);
+              for (qint64 pid : servers)
+                  held = holdOn(pid, server, serverThreads) && held;
+              return held;
+          };
+    const bool twoCpus = ::sysconf(_SC_NPROCESSORS_ONLN) >= 2;
     for (size_t run = 0; run < runs.size(); ++run) {
+        // The log's thread of the panel that keeps it stays free, as on a
+        // machine that nobody holds.
+        if (run == 0 && twoCpus && !holdAll({0}, {1}, Threads::Main))
+            return failed("the processes cannot be held on their CPUs");
         if (run == 1) {
+            if (!holdAll({}, {}))
+                return failed("the processes cannot be let go of their CPUs");
             busy.setProgram(QCoreApplication::applicationFilePath());
             busy.setArguments({QString::fromLatin1(busyArgument)});
             busy.start();
@@ -1148,9 +1176,7 @@ int main(int argc, char *argv[])
         if (run == 2) {
             busy.kill();
             busy.waitForFinished(5000);
-            if (!holdOnOneCpu(0) || !holdOnOneCpu(echo.processId())
-                || !holdOnOneCpu(logged.process.processId())
-                || !holdOnOneCpu(plain.process.processId()))
+            if (!holdAll({0}, {0}))
                 return failed("the processes cannot be held on one CPU");
         }
         Figures &figures = runs[run];
@@ -1173,7 +1199,7 @@ int main(int argc, char *argv[])
     bool allMet = true;
     for (size_t run = 0; run < runs.size(); ++run) {
         const char *const titles[]
-            = {"Quiet: nothing else started by the benchmark",
+            = {"Quiet: the benchmark on the first CPU, the echo and the panels on the second",
                "Loaded: a second program of the benchmark's keeps one core busy",
                "One CPU: the benchmark, the echo and the panels held on the first CPU"};
         std::printf("%s== %s ==\n\n", run == 0 ? "" : "\n", titles[run]);

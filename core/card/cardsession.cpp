@@ -175,19 +175,38 @@ void CardSession::recordRefusal(int relay, const QString &reason, int error)
     record(refusal);
 }
 
-void CardSession::record(SwitchingEvent event, std::optional<ViStatus> status)
+namespace {
+
+// Makes `kept` the text `text` is, unless it already shares its characters.
+void keepText(QString &kept, const QString &text)
+{
+    if (kept.constData() != text.constData() || kept.size() != text.size())
+        kept = text;
+}
+
+} // namespace
+
+void CardSession::record(SwitchingEvent &event, std::optional<ViStatus> status)
 {
     if (!m_log)
         return;
-    event.time = m_log->now();
-    event.card = m_cardId;
-    event.source = source();
-    event.client = m_client;
+    // The names are lent to the event and taken back rather than copied
+    // into it: a copy's count, up with the copy and down with the event,
+    // cost a burst of switching about as much as the rest of its line.
+    keepText(m_loggedNames.card, m_cardId);
+    keepText(m_loggedNames.source, m_source.isEmpty() ? operatorName() : m_source);
+    keepText(m_loggedNames.client, m_client);
+    event.card.swap(m_loggedNames.card);
+    event.source.swap(m_loggedNames.source);
+    event.client.swap(m_loggedNames.client);
     event.implied = m_busy > m_explicitDepth;
     if (status.has_value())
         event.status = int(*status);
     event.synchronized = m_synchronized;
     m_log->append(event);
+    event.card.swap(m_loggedNames.card);
+    event.source.swap(m_loggedNames.source);
+    event.client.swap(m_loggedNames.client);
 }
 
 QString CardSession::label(int relay) const
@@ -369,7 +388,7 @@ void CardSession::switchRelay(int relay, bool closed, SwitchOrder order)
     // Only a synchronous mode leaves a switched relay waiting on the card.
     if (m_mode != SwitchingMode::Asynchronous)
         m_synchronized = false;
-    record(std::move(event), called);
+    record(event, called);
     if (m_mode != SwitchingMode::Asynchronous)
         setSynchronized(false);
     emit relaySwitched(relay);

@@ -260,9 +260,9 @@ private:
     // that waits. A contact that closes is one cycle of its relay.
     void contactsFollow(int relay);
     void contactsFollowAll();
-    // Records a change just made; `status` is the driver's, where it was
-    // called.
-    void record(SwitchingEvent event, std::optional<ViStatus> status = std::nullopt);
+    // Records a change just made, completing the event with who made it;
+    // `status` is the driver's, where it was called.
+    void record(SwitchingEvent &event, std::optional<ViStatus> status = std::nullopt);
 
     ViSession m_vi;
     bool m_demo;
@@ -288,6 +288,13 @@ private:
     QString m_source; // empty: the operator
     QString m_client;
     QString m_lockHolder; // empty: nobody holds the lock
+    // The card, source and client of the latest event logged.
+    struct
+    {
+        QString card;
+        QString source;
+        QString client;
+    } m_loggedNames;
     // Changes deeper than this in one operation follow from the one that
     // holds them (a partner the rule opens) and have no command of their
     // own; reset and restore are made of commands one level down.

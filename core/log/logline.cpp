@@ -200,8 +200,11 @@ void appendTime(LineBuffer &out, const QDateTime &time)
 LineRecord recordOf(const SwitchingEvent &event)
 {
     LineRecord record;
-    record.ms = event.time.toMSecsSinceEpoch();
-    record.offset = event.time.offsetFromUtc();
+    // Even a null time costs a look at the time zone.
+    if (!event.time.isNull()) {
+        record.ms = event.time.toMSecsSinceEpoch();
+        record.offset = event.time.offsetFromUtc();
+    }
     if (event.kind == SwitchingEvent::Kind::Start) {
         for (size_t i = 0; i < event.closed.size(); ++i) {
             if (event.closed[i])

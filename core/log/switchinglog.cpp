@@ -31,6 +31,15 @@ namespace sfp {
 
 using namespace logLine;
 
+namespace {
+
+QDateTime timeAt(qint64 msSinceEpoch, int offset)
+{
+    return QDateTime::fromMSecsSinceEpoch(msSinceEpoch, Qt::OffsetFromUTC, offset);
+}
+
+} // namespace
+
 // The newest events, for the view. A burst pays for every event kept whole,
 // most of which nobody looks at before newer ones push them out: each is
 // kept as its line's record, its time and its names, and made whole when
@@ -63,9 +72,10 @@ public:
         entry.record.refusal = -1;
         if (needsWhole(event)) {
             m_whole.push_back(event);
+            if (event.time.isNull())
+                m_whole.back().time = timeAt(record.ms, record.offset);
             entry.record.refusal = m_wholeBase + qsizetype(m_whole.size()) - 1;
         }
-        entry.time = event.time;
         if (++m_next == recentCount)
             m_next = 0;
     }
@@ -105,7 +115,6 @@ private:
     struct Entry
     {
         LineRecord record; // its names and whole event counted from the first kept
-        QDateTime time;
     };
 
     // What the record leaves out: a refusal's reason and count, and
@@ -123,7 +132,7 @@ private:
         if (record.refusal >= 0)
             return m_whole[size_t(record.refusal - m_wholeBase)];
         SwitchingEvent event;
-        event.time = entry.time;
+        event.time = timeAt(record.ms, record.offset);
         const LineNames &names = m_names[size_t(record.names - m_namesBase)];
         event.card = names.card;
         event.source = names.source;
@@ -187,25 +196,25 @@ void SwitchingLog::setPath(const QString &path)
     m_path = path;
 }
 
-QDateTime SwitchingLog::now()
+void SwitchingLog::stamp()
 {
     const qint64 ms = QDateTime::currentMSecsSinceEpoch();
     // A burst makes hundreds of changes a millisecond.
     if (m_offsetKnown && ms == m_nowMs)
-        return m_now;
+        return;
     const qint64 since = ms - m_offsetFound;
     if (!m_offsetKnown || since < 0 || since >= 1000) {
         m_offset = QDateTime::currentDateTime().offsetFromUtc();
         m_offsetFound = ms;
         m_offsetKnown = true;
     }
-    m_now = QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC).toOffsetFromUtc(m_offset);
     m_nowMs = ms;
-    return m_now;
 }
 
 void SwitchingLog::append(const SwitchingEvent &event)
 {
+    if (event.time.isNull())
+        stamp();
     if (event.kind != SwitchingEvent::Kind::Refusal) {
         // A source that changes something has ended its stream of
         // refusals; what others' streams hold goes first, in time order.
@@ -225,11 +234,14 @@ void SwitchingLog::append(const SwitchingEvent &event)
     const RefusalKey key {event.source, event.client, event.relay, event.reason, event.error};
     const auto found = m_refusals.find(key);
     if (found != m_refusals.end()) {
+        // Held, to be written later at its own time.
         RefusalStream &stream = found->second;
-        if (stream.held == 0)
-            stream.first = event.time;
-        ++stream.held;
         stream.latest = event;
+        if (stream.latest.time.isNull())
+            stream.latest.time = timeAt(m_nowMs, m_offset);
+        if (stream.held == 0)
+            stream.first = stream.latest.time;
+        ++stream.held;
         stream.seen = m_clock.elapsed();
         return;
     }
@@ -283,7 +295,11 @@ void SwitchingLog::writeDueRefusals()
 
 void SwitchingLog::appendLine(const SwitchingEvent &event)
 {
-    const LineRecord record = recordOf(event);
+    LineRecord record = recordOf(event);
+    if (event.time.isNull()) {
+        record.ms = m_nowMs;
+        record.offset = m_offset;
+    }
     const bool newNames = m_recent->newNames(event);
     if (!m_path.isEmpty()) {
         // Handed over once the event loop turns, or at once when many
@@ -295,8 +311,15 @@ void SwitchingLog::appendLine(const SwitchingEvent &event)
     }
     m_recent->add(event, record, newNames);
     // A signal sent to nobody still costs a burst a good part of its line.
-    if (m_listeners > 0)
-        emit appended(event);
+    if (m_listeners > 0) {
+        if (event.time.isNull()) {
+            SwitchingEvent stamped = event;
+            stamped.time = timeAt(record.ms, record.offset);
+            emit appended(stamped);
+        } else {
+            emit appended(event);
+        }
+    }
 }
 
 void SwitchingLog::connectNotify(const QMetaMethod &signal)

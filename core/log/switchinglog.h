@@ -128,6 +128,7 @@ public:
     // latest after refusalDelayMs, a delay that doubles while the stream
     // lasts up to refusalDelayMaxMs. A stream ends with a change of its
     // source, or after refusalQuietMs without its refusal.
+    // An event without a time is stamped with the present one.
     void append(const SwitchingEvent &event);
     static constexpr qint64 refusalDelayMs = 1000;
     static constexpr qint64 refusalDelayMaxMs = qint64(3600) * 1000;
@@ -138,11 +139,6 @@ public:
     // The newest events, at most recentCount of them; kept in short and
     // made whole when asked for.
     const std::deque<SwitchingEvent> &recent() const;
-    // Now, in local time with its offset from UTC. The offset is looked up
-    // once a second (and when the clock goes back): each look-up reads the
-    // system's time zone file, which a burst of switching cannot afford.
-    // The events of one millisecond share one time.
-    QDateTime now();
 
 signals:
     void appended(const sfp::SwitchingEvent &event);
@@ -167,6 +163,13 @@ private:
 
     class Writer;
 
+    // Reads the clock for an event without a time: now in milliseconds
+    // since 1970, and the local offset from UTC, looked up once a second
+    // (and when the clock goes back), since each look-up reads the system's
+    // time zone file, which a burst of switching cannot afford. The time
+    // is kept as these two numbers: a burst's events would otherwise each
+    // hold a shared time, counted by two threads.
+    void stamp();
     void appendLine(const SwitchingEvent &event);
     void writeHeld(RefusalStream &stream);
     void writeAllHeld();
@@ -187,8 +190,7 @@ private:
     bool m_offsetKnown = false;
     qint64 m_offsetFound = 0; // ms since 1970 UTC
     int m_offset = 0;
-    QDateTime m_now; // the latest now(), made at m_nowMs
-    qint64 m_nowMs = 0;
+    qint64 m_nowMs = 0; // the latest stamp()
     // By source, client, relay, reason and error.
     using RefusalKey = std::tuple<QString, QString, int, QString, int>;
     std::map<RefusalKey, RefusalStream> m_refusals;

@@ -74,6 +74,7 @@ private slots:
     void linesInOrderFromTheWriter();
     void recentEventsAsAppended();
     void appendedToWhoListens();
+    void eventsWithoutATimeStampedNow();
     void failureSaidFromTheWriter();
 };
 
@@ -824,6 +825,60 @@ void tst_SwitchingLog::appendedToWhoListens()
     QCOMPARE(late.size(), 1);
     QCOMPARE(late.at(0).at(0).value<SwitchingEvent>().relay, 6);
     QCOMPARE(log.recent().size(), size_t(6));
+}
+
+void tst_SwitchingLog::eventsWithoutATimeStampedNow()
+{
+    // The card session leaves the time to the log: the line, the view's
+    // event and the listeners' all carry the moment of the append, in
+    // local time; a stream's held refusals and a start that the view
+    // keeps whole too.
+    QTemporaryDir folder;
+    const QString path = folder.filePath("switching.jsonl");
+    sfp::SwitchingLog log;
+    log.setPath(path);
+    QSignalSpy heard(&log, &sfp::SwitchingLog::appended);
+    const QDateTime before = QDateTime::currentDateTime().addMSecs(-1);
+    QList<SwitchingEvent> given;
+    for (int i = 0; i < 6; ++i) {
+        SwitchingEvent event = i < 3 ? relay(i + 1, true) : logged(Kind::Refusal);
+        if (i == 0) {
+            event.kind = Kind::Start;
+            event.closed[6] = true;
+        }
+        event.reason = i < 3 ? QString() : QStringLiteral("another client holds the lock");
+        event.time = QDateTime();
+        given.append(event);
+        log.append(event);
+        QTest::qWait(2);
+    }
+    // The last refusal of the stream goes out at the next change.
+    given.append(relay(4, true));
+    given.last().time = QDateTime();
+    log.append(given.constLast());
+    log.flush();
+    const QDateTime after = QDateTime::currentDateTime().addMSecs(1);
+    const auto now = [&before, &after](const QDateTime &time) {
+        return time.isValid() && time >= before && time <= after
+            && time.offsetFromUtc() == before.offsetFromUtc();
+    };
+    const QList<QByteArray> lines = sfptest::fileContents(path).trimmed().split('\n');
+    QCOMPARE(lines.size(), 6); // the start, two relays, a refusal, the held ones, relay 4
+    for (int i : {0, 1, 2, 3, 5}) {
+        const std::optional<SwitchingEvent> read = SwitchingEvent::fromJson(lines.at(i), nullptr);
+        QVERIFY2(read && now(read->time), lines.at(i).constData());
+    }
+    const std::optional<SwitchingEvent> held = SwitchingEvent::fromJson(lines.at(4), nullptr);
+    QVERIFY2(held && held->count == 2 && now(held->first) && now(held->last)
+                 && held->first < held->last,
+             lines.at(4).constData());
+    QCOMPARE(log.recent().size(), size_t(6));
+    for (size_t i = 0; i < 6; ++i)
+        QVERIFY2(now(log.recent().at(i).time), qPrintable(QString::number(i)));
+    QCOMPARE(log.recent().front().closed, given.front().closed);
+    QVERIFY(heard.size() == 6);
+    for (const QList<QVariant> &event : heard)
+        QVERIFY(now(event.at(0).value<SwitchingEvent>().time));
 }
 
 void tst_SwitchingLog::failureSaidFromTheWriter()
