@@ -4,11 +4,10 @@
 // place and ended in the order that keeps each part's users alive.
 #pragma once
 
+#include "cardservice.h"
 #include "commandline.h"
 #include "fixture.h"
 #include "qx5170_fc.h"
-#include "relaywear.h"
-#include "switchinglog.h"
 
 #include <QSplashScreen>
 #include <QString>
@@ -19,8 +18,6 @@ class qx5170fp_App;
 
 namespace sfp {
 
-class NetworkAnnouncer;
-class RemoteControl;
 class TerminationSignals;
 
 class PanelRun
@@ -46,36 +43,27 @@ public:
                             QString *fault);
 
 private:
-    // The remote control's port is taken before anything is connected: a
-    // port that cannot be had ends the program while nothing depends on it.
-    bool listen();
     // Connects to the card while the splash stays on screen, or ends the
     // process when the operator cancels; false for a fixture that cannot be
     // used.
     bool connectCard();
     // The wear counts and the switching log of the card connected.
     void keepRecords();
-    // Clients are served once the panel knows the card, and it is
-    // announced where the network reaches it.
-    void serveRemote();
-    void announce(bool vxi11);
 
     const qx5170fpCommandLine &m_commandLine;
     Fixture m_fixture;
     bool m_fixtureFound = false;
     QString m_fixtureFault;
-    // Destroyed in reverse order: the announcement and the remote control
-    // before the window, whose card they drive; the window (which closes the
-    // driver session) before the wear counts and the log it writes into to
-    // the end; the function card last.
+    // Destroyed in reverse order, after the service has stopped serving
+    // (the announcement and the remote control go before the window, whose
+    // card they drive): the window (which closes the driver session) before
+    // the service's wear counts and log, which it writes into to the end;
+    // the function card last.
     qx5170_fc m_fc;
     std::unique_ptr<TerminationSignals> m_terminationSignals;
     std::unique_ptr<QSplashScreen> m_splash;
-    RelayWear m_wear;
-    SwitchingLog m_log;
+    CardService m_service;
     std::unique_ptr<qx5170fp_App> m_window;
-    std::unique_ptr<RemoteControl> m_remote;
-    std::unique_ptr<NetworkAnnouncer> m_announcer;
 };
 
 } // namespace sfp

@@ -291,7 +291,9 @@ void qx5170fp_App::followFixture()
 void qx5170fp_App::setSwitchingLog(sfp::SwitchingLog *log)
 {
     m_log = log;
-    m_card->setLog(log, cardId());
+    // Given to the card already where the card's service keeps the log.
+    if (m_card->log() != log)
+        m_card->setLog(log, cardId());
     connect(log, &sfp::SwitchingLog::writeFailed, this, [this](const QString &why) {
         showNotice(QStringLiteral("The switching log is not kept: ") + why);
     });

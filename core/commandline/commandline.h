@@ -66,6 +66,9 @@ struct qx5170fpCommandLine
     QString fixture;
     // --no-log: no switching log is kept.
     bool noLog = false;
+    // --headless: the card served without a window (with a card to connect
+    // to and --listen).
+    bool headless = false;
     // The switching log's tools: the log to read, the dump to write, and
     // the times of the first and last change taken (invalid: no bound).
     QString log;
@@ -93,10 +96,6 @@ bool qx5170fpLacksDisplay(const qx5170fpCommandLine &commandLine,
 bool qx5170fpShowsBoxes(const QString &platformName);
 bool qx5170fpShowsBoxes(const qx5170fpCommandLine &commandLine,
                         const QProcessEnvironment &environment);
-
-// The line (after "qx5170fp: ") that warns of a remote control listening
-// on an address other than the loopback interface's.
-QString qx5170fpListenWarning(const QHostAddress &address, quint16 port);
 
 // One line on standard error: "qx5170fp: " and `text`.
 void qx5170fpSay(const QString &text);

@@ -3,13 +3,16 @@
 #include "commandline.h"
 
 #include "endpoint.h"
+#include "smallfile.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QList>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <initializer_list>
 
 namespace {
@@ -124,6 +127,17 @@ struct Options
         QStringLiteral("until"),
         QStringLiteral("With --log-to-scpi or --log-to-vcd: only the changes up to this time."),
         QStringLiteral("TIME")};
+    QCommandLineOption headless {
+        QStringLiteral("headless"),
+        QStringLiteral("Serve the card without a window or a display: needs a card (--address "
+                       "with --fc, --demo or --scan) and --listen. Ends on SIGTERM or SIGINT; "
+                       "SIGHUP reads the fixture file again.")};
+    QCommandLineOption optionsFile {
+        QStringLiteral("options-file"),
+        QStringLiteral("Read more options from this file, one to a line as on the command line "
+                       "(\"--listen 0.0.0.0:5025\"); blank lines and lines that begin with # "
+                       "are skipped."),
+        QStringLiteral("FILE")};
     QList<QCommandLineOption> toolkit;
 
     Options()
@@ -142,23 +156,10 @@ struct Options
 
     QList<const QCommandLineOption *> ours() const
     {
-        return {&help,
-                &version,
-                &demo,
-                &scan,
-                &address,
-                &fc,
-                &libraryPath,
-                &simulate,
-                &listen,
-                &idleTimeout,
-                &breakBeforeMake,
-                &fixture,
-                &noLog,
-                &logToScpi,
-                &logToVcd,
-                &since,
-                &until};
+        return {&help,        &version,   &demo,     &scan,        &address,         &fc,
+                &libraryPath, &simulate,  &listen,   &idleTimeout, &breakBeforeMake, &fixture,
+                &noLog,       &logToScpi, &logToVcd, &since,       &until,           &headless,
+                &optionsFile};
     }
 
     // The option's long name, whichever of its names was given (-h is
@@ -281,13 +282,6 @@ void qx5170fpSay(const QString &text)
     std::fprintf(stderr, "qx5170fp: %s\n", qUtf8Printable(text));
 }
 
-QString qx5170fpListenWarning(const QHostAddress &address, quint16 port)
-{
-    return QStringLiteral("the remote control listens on %1: anyone who can reach it there can "
-                          "switch the relays")
-        .arg(sfp::endpointText(address, port));
-}
-
 namespace {
 
 // The parser reads the words as Latin-1, which maps every byte to one
@@ -346,7 +340,7 @@ QString readEachOnce(const ReadWords &words)
     for (const QCommandLineOption *option :
          {&options.address, &options.fc, &options.libraryPath, &options.listen,
           &options.idleTimeout, &options.fixture, &options.logToScpi, &options.logToVcd,
-          &options.since, &options.until}) {
+          &options.since, &options.until, &options.optionsFile}) {
         if (words.isSet(*option) && looksLikeOption(words.value(*option)))
             return QStringLiteral("Missing value after '--%1'.").arg(option->names().constFirst());
     }
@@ -505,6 +499,26 @@ QString readStart(const ReadWords &words, qx5170fpCommandLine *result)
     return {};
 }
 
+// Without a window the panel serves a card it finds by itself, to clients
+// of a remote face; the toolkit's options have nothing to show.
+QString readHeadless(const ReadWords &words, qx5170fpCommandLine *result)
+{
+    result->headless = words.isSet(words.options().headless);
+    if (!result->headless)
+        return {};
+    for (const QCommandLineOption &option : words.options().toolkit) {
+        if (words.isSet(option))
+            return QStringLiteral("-%1 is for the window; --headless shows none.")
+                .arg(option.names().constFirst());
+    }
+    if (result->start.kind == sfpStartChoice::Ask)
+        return QStringLiteral("--headless needs a card: give --address with --fc, --demo or "
+                              "--scan.");
+    if (!result->listen)
+        return QStringLiteral("--headless needs a way in for clients: give --listen.");
+    return {};
+}
+
 // The toolkit's options in the form it reads (-platform NAME also for
 // --platform=NAME), byte for byte, in the order given; built from what the
 // parser read rather than from the words, so that a value that looks like
@@ -551,11 +565,123 @@ QString helpText(const ReadWords &words)
 
 } // namespace
 
+namespace {
+
+// An options file holds what a few lines of options need.
+constexpr qint64 maxOptionsFileSize = 64 * 1024;
+
+// The words of an options file's line: the option, and the rest of the
+// line, blanks and all, as its value (a file name may hold blanks). None
+// for a blank line or a comment.
+QList<QByteArray> lineWords(const QByteArray &line)
+{
+    const QByteArray text = line.trimmed();
+    if (text.isEmpty() || text.startsWith('#'))
+        return {};
+    qsizetype blank = 0;
+    while (blank < text.size() && !std::isspace(static_cast<unsigned char>(text.at(blank))))
+        ++blank;
+    if (blank == text.size())
+        return {text};
+    return {text.left(blank), text.mid(blank).trimmed()};
+}
+
+// The file of --options-file (or --options-file=FILE, with one dash too)
+// among the words, and where its option is: -1 for none.
+qsizetype optionsFileAt(const QList<QByteArray> &words, QByteArray *path)
+{
+    for (qsizetype i = 1; i < words.size(); ++i) {
+        const QByteArray &word = words.at(i);
+        if (word == "--")
+            return -1;
+        for (const char *name : {"--options-file", "-options-file"}) {
+            if (word == name) {
+                *path = words.value(i + 1);
+                return i;
+            }
+            if (word.startsWith(QByteArray(name) + '=')) {
+                *path = word.mid(qsizetype(std::strlen(name)) + 1);
+                return i;
+            }
+        }
+    }
+    return -1;
+}
+
+qx5170fpCommandLine parseWords(const QList<QByteArray> &words);
+
+// The command line with the options file's lines in place of its option,
+// each line's words read as if typed there. A fault of the file itself, or
+// of one of its lines, names the file (and the line).
+qx5170fpCommandLine parseWithOptionsFile(const QList<QByteArray> &words, qsizetype at,
+                                         const QByteArray &pathBytes)
+{
+    const QString path = QString::fromLocal8Bit(pathBytes);
+    if (path.isEmpty() || looksLikeOption(path))
+        return error(QStringLiteral("--options-file needs a file."));
+    bool absent = false;
+    QString why;
+    const QByteArray text = sfp::readSmallFile(path, maxOptionsFileSize, &absent, &why);
+    if (absent)
+        return error(QStringLiteral("the options file %1: there is no such file").arg(path));
+    if (!why.isEmpty())
+        return error(QStringLiteral("the options file %1 %2").arg(path, why));
+    const QList<QByteArray> lines = text.split('\n');
+    QList<QByteArray> expanded = words.mid(0, at);
+    for (qsizetype number = 0; number < lines.size(); ++number) {
+        const QList<QByteArray> line = lineWords(lines.at(number));
+        if (line.isEmpty())
+            continue;
+        const QString where = QStringLiteral("%1:%2").arg(path).arg(number + 1);
+        if (!line.constFirst().startsWith('-'))
+            return error(QStringLiteral("the options file %1: '%2' is no option")
+                             .arg(where, QString::fromLocal8Bit(line.constFirst())));
+        QByteArray nested;
+        if (optionsFileAt(QList<QByteArray> {words.value(0)} + line, &nested) >= 0)
+            return error(
+                QStringLiteral("the options file %1: an options file names no other").arg(where));
+        expanded += line;
+    }
+    expanded += words.mid(at + (words.at(at).contains('=') ? 1 : 2));
+    qx5170fpCommandLine result = parseWords(expanded);
+    if (result.action != qx5170fpCommandLine::Error)
+        return result;
+    // The line whose words alone give the same fault is the one to mend.
+    for (qsizetype number = 0; number < lines.size(); ++number) {
+        const QList<QByteArray> line = lineWords(lines.at(number));
+        if (!line.isEmpty()
+            && parseWords(QList<QByteArray> {words.value(0)} + line).error == result.error) {
+            result.error = QStringLiteral("the options file %1:%2: %3")
+                               .arg(withCEscapes(path))
+                               .arg(number + 1)
+                               .arg(result.error);
+            return result;
+        }
+    }
+    return result;
+}
+
+} // namespace
+
 qx5170fpCommandLine qx5170fpParseCommandLine(const QList<QByteArray> &words)
+{
+    QByteArray path;
+    const qsizetype at = optionsFileAt(words, &path);
+    if (at >= 0)
+        return parseWithOptionsFile(words, at, path);
+    return parseWords(words);
+}
+
+namespace {
+
+qx5170fpCommandLine parseWords(const QList<QByteArray> &words)
 {
     const ReadWords read(words);
     if (!read.parsed())
         return error(read.errorText());
+    // The first one was read in place; a second is left.
+    if (read.isSet(read.options().optionsFile))
+        return error(QStringLiteral("Option 'options-file' given more than once."));
     qx5170fpCommandLine result;
     if (const QString fault = readEachOnce(read); !fault.isEmpty())
         return error(fault);
@@ -570,7 +696,7 @@ qx5170fpCommandLine qx5170fpParseCommandLine(const QList<QByteArray> &words)
         result.action = qx5170fpCommandLine::Version;
         return result;
     }
-    for (const auto &group : {readLogTools, readRemote, readPanel, readStart}) {
+    for (const auto &group : {readLogTools, readRemote, readPanel, readStart, readHeadless}) {
         if (const QString fault = group(read, &result); !fault.isEmpty())
             return error(fault);
         if (result.action != qx5170fpCommandLine::Run)
@@ -579,6 +705,8 @@ qx5170fpCommandLine qx5170fpParseCommandLine(const QList<QByteArray> &words)
     result.toolkitArguments = toolkitWords(read, words.value(0));
     return result;
 }
+
+} // namespace
 
 qx5170fpCommandLine qx5170fpParseCommandLine(const QStringList &arguments)
 {

@@ -1,0 +1,160 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
+#include "cardservice.h"
+
+#include "cardsession.h"
+#include "clienttimeouts.h"
+#include "endpoint.h"
+#include "networkannouncer.h"
+#include "remotecontrol.h"
+#include "savedstates.h"
+#include "userfolders.h"
+
+#include <chrono>
+
+namespace sfp {
+
+namespace {
+
+// The port VXI-11 clients ask the port mapper on.
+constexpr quint16 portMapperPort = 111;
+
+} // namespace
+
+CardService::CardService(Say say, QObject *parent)
+    : QObject(parent)
+    , m_say(std::move(say))
+{ }
+
+CardService::~CardService()
+{
+    stopServing();
+}
+
+bool CardService::readFixture(const QString &path, bool named, const Say &say, Fixture *fixture,
+                              bool *found, QString *fault)
+{
+    bool absent = false;
+    const fixture::Reading reading = fixture::read(path, &absent);
+    if (absent && !named)
+        return true;
+    const QString error = absent ? QStringLiteral("there is no such file") : reading.error;
+    if (!error.isEmpty()) {
+        *fault = error;
+        say(Priority::Error, QStringLiteral("the fixture %1 cannot be used: %2").arg(path, error));
+        return false;
+    }
+    for (const QString &warning : reading.warnings)
+        say(Priority::Warning, QStringLiteral("the fixture %1: %2").arg(path, warning));
+    *fixture = reading.fixture;
+    *found = true;
+    return true;
+}
+
+bool CardService::listen(const QHostAddress &address, quint16 port, int idleTimeoutSeconds)
+{
+    // Its identity and the folder of its saved states are the card's: set
+    // once the card is known.
+    m_remote = std::make_unique<RemoteControl>(QByteArray(), QString());
+    ClientTimeouts timeouts;
+    timeouts.idle = std::chrono::seconds(idleTimeoutSeconds);
+    m_remote->setClientTimeouts(timeouts);
+    if (!m_remote->listen(address, port)) {
+        m_say(Priority::Error,
+              QStringLiteral("the remote control cannot listen on %1: %2")
+                  .arg(endpointText(address, port), m_remote->errorString()));
+        m_remote.reset();
+        return false;
+    }
+    if (!address.isLoopback())
+        m_say(Priority::Warning,
+              QStringLiteral("the remote control listens on %1: anyone who can reach it there "
+                             "can switch the relays")
+                  .arg(endpointText(address, port)));
+    // VXI-11 is a second way in; the socket serves without it.
+    if (!m_remote->listenVxi11())
+        m_say(Priority::Warning,
+              QStringLiteral("the VXI-11 channels cannot listen: %1")
+                  .arg(m_remote->vxi11ErrorString()));
+    return true;
+}
+
+QString CardService::keepRecords(CardSession *card, const QString &cardId, bool keepLog)
+{
+    QString notCounted;
+    // Relays wear out on a card, not in demo mode.
+    if (!card->isDemo()) {
+        notCounted = m_wear.open(RelayWear::fileName(RelayWear::defaultFolder(), cardId));
+        if (notCounted.isEmpty())
+            card->setWear(&m_wear);
+        else
+            m_say(Priority::Warning, QStringLiteral("relay cycles are not counted: ") + notCounted);
+        connect(&m_wear, &RelayWear::writeFailed, this, [this](const QString &text) {
+            m_say(Priority::Error, QStringLiteral("relay cycles are not kept: ") + text);
+        });
+    }
+    // Every change of the card, whoever makes it, in the card's own log.
+    if (keepLog) {
+        m_log.setPath(SwitchingLog::fileName(RelayWear::defaultFolder(), cardId));
+        connect(&m_log, &SwitchingLog::writeFailed, this, [this](const QString &text) {
+            m_say(Priority::Error, QStringLiteral("the switching log is not kept: ") + text);
+        });
+        card->setLog(&m_log, cardId);
+    }
+    return notCounted;
+}
+
+void CardService::serve(CardSession *card, const QString &cardId, const QString &driverRevision)
+{
+    // A client learns which card answers, and a state saved for one card
+    // is never brought back on another.
+    m_remote->setIdentity(RemoteControl::identity(cardId, driverRevision));
+    m_remote->setStateFolder(userFolders::cardFolder(savedStates::defaultFolder(), cardId));
+    m_remote->start(card);
+    // The announcement names VXI-11 only once the port mapper does: it
+    // follows the registration, which may take a while.
+    if (m_remote->vxi11Port() == 0) {
+        announce(cardId, driverRevision, false);
+        return;
+    }
+    connect(m_remote.get(), &RemoteControl::vxi11Registered, this,
+            [this, cardId, driverRevision](const QString &why) {
+                if (!why.isEmpty())
+                    m_say(Priority::Warning,
+                          QStringLiteral("VXI-11 clients do not find the panel through the port "
+                                         "mapper: %1; the core channel listens on port %2")
+                              .arg(why)
+                              .arg(m_remote->vxi11Port()));
+                announce(cardId, driverRevision, why.isEmpty());
+            });
+    m_remote->registerVxi11();
+}
+
+void CardService::announce(const QString &cardId, const QString &driverRevision, bool vxi11)
+{
+    // Found on the network as LAN instruments are; a panel that only the
+    // loopback reaches has nobody to tell.
+    if (m_remote->address().isLoopback())
+        return;
+    m_announcer = std::make_unique<NetworkAnnouncer>();
+    QList<NetworkAnnouncer::Service> services {{"_scpi-raw._tcp", m_remote->port()}};
+    // VXI-11 clients ask the port mapper, on its own port.
+    if (vxi11)
+        services += {{"_vxi-11._tcp", portMapperPort}, {"_lxi._tcp", portMapperPort}};
+    const QString why = m_announcer->announce(
+        NetworkAnnouncer::instrumentName(cardId), m_remote->address(), services,
+        {"Manufacturer=Orbelan", "Model=5170", "SerialNumber=" + cardId.toUtf8(),
+         "FirmwareVersion=" + driverRevision.toUtf8()},
+        [this](const QString &text) { m_say(Priority::Warning, text); });
+    if (!why.isEmpty())
+        m_say(Priority::Warning,
+              QStringLiteral("the panel is not announced on the network: ") + why);
+}
+
+void CardService::stopServing()
+{
+    m_announcer.reset();
+    m_remote.reset();
+}
+
+} // namespace sfp

@@ -1,0 +1,78 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
+// The card served to the network and kept on record, as every face of the
+// program does it: the window's run and the headless server each connect
+// the card their own way, then hand it here. What is worth saying goes to
+// the face's own `Say`, which knows whether a person or a journal reads it.
+#pragma once
+
+#include "fixture.h"
+#include "relaywear.h"
+#include "switchinglog.h"
+
+#include <QHostAddress>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace sfp {
+
+class CardSession;
+class NetworkAnnouncer;
+class RemoteControl;
+
+class CardService final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CardService)
+
+public:
+    // How much a line matters, ranked as syslog ranks it.
+    enum class Priority { Error = 3, Warning = 4, Notice = 5, Info = 6 };
+    using Say = std::function<void(Priority, const QString &)>;
+
+    explicit CardService(Say say, QObject *parent = nullptr);
+    // Withdraws what stopServing() has not.
+    ~CardService() override;
+
+    // Reads the fixture at path, saying its warnings. False, with the
+    // reason in `fault` (and said), when it cannot be used; a file that is
+    // not there is no fixture (`found` stays false), unless it was named.
+    static bool readFixture(const QString &path, bool named, const Say &say, Fixture *fixture,
+                            bool *found, QString *fault);
+
+    // Binds the remote control's socket, and the VXI-11 channels where they
+    // can be had; false, said, when the socket cannot be. Before anything
+    // is connected, so that a port that cannot be had ends the program
+    // while nothing depends on it.
+    bool listen(const QHostAddress &address, quint16 port, int idleTimeoutSeconds);
+    // Null until listen() succeeded, and after stopServing().
+    RemoteControl *remote() const { return m_remote.get(); }
+
+    // Counts the relays' wear on a card (not in demo mode) and keeps the
+    // switching log unless told not to. Empty, or why the wear is not
+    // counted (said too).
+    QString keepRecords(CardSession *card, const QString &cardId, bool keepLog);
+    RelayWear &wear() { return m_wear; }
+    SwitchingLog &log() { return m_log; }
+
+    // Clients are served once the card is known, and it is announced where
+    // the network reaches it, once the port mapper has answered.
+    void serve(CardSession *card, const QString &cardId, const QString &driverRevision);
+    // The announcement, the registration and the clients go, before the
+    // card they drive.
+    void stopServing();
+
+private:
+    void announce(const QString &cardId, const QString &driverRevision, bool vxi11);
+
+    Say m_say;
+    RelayWear m_wear;
+    SwitchingLog m_log;
+    std::unique_ptr<RemoteControl> m_remote;
+    std::unique_ptr<NetworkAnnouncer> m_announcer;
+};
+
+} // namespace sfp
