@@ -21,7 +21,11 @@ import sys
 from pathlib import Path
 
 TOP = Path(sys.argv[1] if len(sys.argv) > 1 else Path(__file__).resolve().parent.parent)
-WIDGET_ROOMS = {"softfrontpanel_lib": "softfrontpanel_lib", "softfrontpanel": "qx5170fp_lib"}
+WIDGET_ROOMS = {
+    "softfrontpanel_lib": "softfrontpanel_lib",
+    "softfrontpanel": "qx5170fp_lib",
+    "headless": "qx5170fp_headless_lib",
+}
 # Headers generated in a room's build folder, named after the room that
 # makes them.
 GENERATED = {"vxi11.h": "vxi11"}

@@ -11,8 +11,12 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <QFile>
+#include <QFileInfo>
 #include <QList>
 #include <QProcessEnvironment>
+
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -68,6 +72,26 @@ int closeStandardOutput(int writeError)
                      std::strerror(reason));
     else
         std::fputs("qx5170fp: cannot write to standard output\n", stderr);
+    return qx5170fpFailureExitStatus;
+}
+
+// The headless server, which this process becomes: beside the program in
+// the build's folder, else in the package's libexec folder. The process
+// keeps its id (what a service manager watches) and its command line; none
+// of the toolkit's graphical modules stays loaded. Returns only when it
+// could not be run, with the exit status.
+int becomeHeadless(char *argv[])
+{
+    const QString folder = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+    QString why;
+    for (const QString &path : {folder + QStringLiteral("/qx5170fp-headless"),
+                                folder + QStringLiteral("/" SFP_HEADLESS_FROM_BIN)}) {
+        const QByteArray file = QFile::encodeName(path);
+        ::execv(file.constData(), argv);
+        if (why.isEmpty() || errno != ENOENT)
+            why = QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    qx5170fpSay(QStringLiteral("the headless server cannot be run: ") + why);
     return qx5170fpFailureExitStatus;
 }
 
@@ -141,6 +165,8 @@ int main(int argc, char *argv[])
     for (int i = 0; i < argc; ++i)
         words.append(argv[i]);
     const qx5170fpCommandLine commandLine = qx5170fpParseCommandLine(words);
+    if (commandLine.action == qx5170fpCommandLine::Run && commandLine.headless)
+        return becomeHeadless(argv);
     if (const std::optional<int> status = runWithoutPanel(commandLine))
         return *status;
 

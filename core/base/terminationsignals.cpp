@@ -17,6 +17,8 @@ struct sigaction previousTerm
 { };
 struct sigaction previousInt
 { };
+struct sigaction previousHup
+{ };
 
 void onSignal(int number)
 {
@@ -29,7 +31,7 @@ void onSignal(int number)
 
 namespace sfp {
 
-TerminationSignals::TerminationSignals(QObject *parent)
+TerminationSignals::TerminationSignals(QObject *parent, HangUp hangUp)
     : QObject(parent)
 {
     if (signalSockets[0] >= 0
@@ -44,6 +46,10 @@ TerminationSignals::TerminationSignals(QObject *parent)
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGTERM, &action, &previousTerm);
     ::sigaction(SIGINT, &action, &previousInt);
+    if (hangUp == HangUp::Taken) {
+        ::sigaction(SIGHUP, &action, &previousHup);
+        m_hangUpTaken = true;
+    }
 }
 
 TerminationSignals::~TerminationSignals()
@@ -52,6 +58,8 @@ TerminationSignals::~TerminationSignals()
         return;
     ::sigaction(SIGTERM, &previousTerm, nullptr);
     ::sigaction(SIGINT, &previousInt, nullptr);
+    if (m_hangUpTaken)
+        ::sigaction(SIGHUP, &previousHup, nullptr);
     delete m_notifier;
     ::close(signalSockets[0]);
     ::close(signalSockets[1]);
@@ -63,6 +71,10 @@ void TerminationSignals::takeSignal()
     unsigned char byte = 0;
     if (::read(signalSockets[1], &byte, 1) != 1)
         return;
+    if (byte == SIGHUP) {
+        emit hangUp();
+        return;
+    }
     m_caught = byte;
     // Every event loop ends, a modal box's too.
     QCoreApplication::exit(0);

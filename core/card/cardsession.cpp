@@ -150,6 +150,8 @@ QString CardSession::source() const
 
 QString CardSession::operatorName() const
 {
+    if (!m_ownName.isEmpty())
+        return m_ownName;
     return m_demo ? QStringLiteral("demo") : QStringLiteral("operator");
 }
 

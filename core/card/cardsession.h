@@ -89,6 +89,11 @@ public:
     void setClickOrder(SwitchOrder order) { m_clickOrder = order; }
     SwitchOrder clickOrder() const { return m_clickOrder; }
 
+    // The name, in the switching log and to the lock, of what the card
+    // does on nobody's command (taking the card, a fixture's state): a
+    // server without a window has no operator.
+    void setOwnName(const QString &name) { m_ownName = name; }
+
     // The fixture the card is wired into: its rules, which every change of
     // the card obeys, whoever asks for it, and its labels. `path` is the
     // fixture's file, where changed labels are written (made when there is
@@ -254,7 +259,8 @@ private:
     // `subject` says in a script's words what was asked of the card.
     void report(ViStatus status, const char *callText, const QString &subject);
     void setSynchronized(bool synchronized);
-    // Who asks when no source is set: "operator", "demo" in demo mode.
+    // Who asks when no source is set: "operator", "demo" in demo mode, or
+    // the name setOwnName() gave.
     QString operatorName() const;
     // The contacts follow what the driver took: one relay, or every relay
     // that waits. A contact that closes is one cycle of its relay.
@@ -288,6 +294,7 @@ private:
     QString m_source; // empty: the operator
     QString m_client;
     QString m_lockHolder; // empty: nobody holds the lock
+    QString m_ownName; // empty: the operator's
     // The card, source and client of the latest event logged.
     struct
     {

@@ -642,15 +642,28 @@ qx5170fpCommandLine parseWithOptionsFile(const QList<QByteArray> &words, qsizety
                 QStringLiteral("the options file %1: an options file names no other").arg(where));
         expanded += line;
     }
-    expanded += words.mid(at + (words.at(at).contains('=') ? 1 : 2));
+    const QList<QByteArray> after = words.mid(at + (words.at(at).contains('=') ? 1 : 2));
+    expanded += after;
     qx5170fpCommandLine result = parseWords(expanded);
     if (result.action != qx5170fpCommandLine::Error)
         return result;
-    // The line whose words alone give the same fault is the one to mend.
+    // The line to mend is the first whose words, with those before it
+    // (and the command line's after the file), give the same fault, which names its option: an
+    // unknown option, a value out of range, a second way to the card. A fault of what is missing
+    // ("give --listen") is no line's. Every option is taken once, so few lines parse before the
+    // fault shows.
+    QList<QByteArray> before = words.mid(0, at);
     for (qsizetype number = 0; number < lines.size(); ++number) {
         const QList<QByteArray> line = lineWords(lines.at(number));
-        if (!line.isEmpty()
-            && parseWords(QList<QByteArray> {words.value(0)} + line).error == result.error) {
+        if (line.isEmpty())
+            continue;
+        before += line;
+        QByteArray option = line.constFirst();
+        while (option.startsWith('-'))
+            option.remove(0, 1);
+        option = option.left(option.indexOf('=') < 0 ? option.size() : option.indexOf('='));
+        if (result.error.contains(QString::fromLocal8Bit(option))
+            && parseWords(before + after).error == result.error) {
             result.error = QStringLiteral("the options file %1:%2: %3")
                                .arg(withCEscapes(path))
                                .arg(number + 1)

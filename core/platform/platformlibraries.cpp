@@ -345,10 +345,12 @@ Search programSearch(const QString &option, bool simulate)
             }
         }
     }
-    // The stand-ins' private folder beside the installed program, or the
+    // The stand-ins' private folder beside the installed program (the
+    // window's in bin/, the headless server's in libexec/qx5170fp/), or the
     // build's library folder when it runs from there.
     const QString programFolder = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
     search.simulatedFolders = {programFolder + QStringLiteral("/../" SFP_PRIVATE_LIBDIR),
+                               programFolder + QStringLiteral("/../../" SFP_PRIVATE_LIBDIR),
                                programFolder + QStringLiteral("/../lib")};
     return search;
 }

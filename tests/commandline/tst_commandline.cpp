@@ -179,6 +179,8 @@ private slots:
     void listenOnEveryAddress();
     void idleTimeout();
     void fixtureFiles();
+    void optionsFiles_data();
+    void optionsFiles();
     void relayWearSurvivesAKill();
     void closingsOfATraceCutByAKill();
     void switchingLogReplayedOnAnotherCard();
@@ -387,6 +389,17 @@ void tst_CommandLine::parse_data()
                                                     << "" << 0 << "qx5170fp: Unknown option 'fn'.";
     QTest::newRow("empty -platform") << QStringList {"-platform=", "--demo"} << -1 << "" << 0
                                      << "qx5170fp: -platform needs the name of a platform.";
+
+    // Without a window the server needs a card, a way in, and no toolkit.
+    QTest::newRow("--headless without a card")
+        << QStringList {"--headless", "--listen", "5025"} << -1 << "" << 0
+        << "qx5170fp: --headless needs a card: give --address with --fc, --demo or --scan.";
+    QTest::newRow("--headless without a way in")
+        << QStringList {"--headless", "--demo"} << -1 << "" << 0
+        << "qx5170fp: --headless needs a way in for clients: give --listen.";
+    QTest::newRow("--headless with a toolkit option")
+        << QStringList {"--headless", "--demo", "--listen", "5025", "-platform", "offscreen"} << -1
+        << "" << 0 << "qx5170fp: -platform is for the window; --headless shows none.";
 }
 
 void tst_CommandLine::parse()
@@ -1032,6 +1045,71 @@ void tst_CommandLine::fixtureFiles()
     QFile other(fixtures + QStringLiteral("/VXI0::1::INSTR%2FFC2.json"));
     QVERIFY(other.open(QIODevice::ReadOnly));
     QCOMPARE(other.readAll(), QByteArray("broken"));
+}
+
+void tst_CommandLine::optionsFiles_data()
+{
+    QTest::addColumn<QByteArray>("text"); // of the file; empty: none there
+    QTest::addColumn<QStringList>("after"); // the words after --options-file FILE
+    QTest::addColumn<QString>("error"); // with FILE for the file's path; empty: read
+
+    const QByteArray good = "# the bench by the door\n\n--headless\n  --listen 127.0.0.1:5025  \n"
+                            "--demo\n--fixture /etc/qx5170fp/bench fixture.json\n";
+    QTest::newRow("comments, blanks, a value with blanks") << good << QStringList() << "";
+    QTest::newRow("missing") << QByteArray() << QStringList()
+                             << "the options file FILE: there is no such file";
+    QTest::newRow("too large") << QByteArray(65 * 1024, '#') << QStringList()
+                               << "the options file FILE is larger than 64 KiB";
+    QTest::newRow("unknown option") << QByteArray("--demo\n\n--frobnicate yes\n") << QStringList()
+                                    << "the options file FILE:3: Unknown option 'frobnicate'.";
+    QTest::newRow("value out of range")
+        << QByteArray("--address VXI0::1::INSTR\n--fc 9\n") << QStringList()
+        << "the options file FILE:2: --fc must be a function-card number from 1 to 8, not '9'.";
+    QTest::newRow("a second way to the card")
+        << QByteArray("--listen 5025\n--scan\n") << QStringList {"--demo"}
+        << "the options file FILE:2: Choose only one of --demo, --scan and --address.";
+    QTest::newRow("no option") << QByteArray("listen 5025\n") << QStringList()
+                               << "the options file FILE:1: 'listen' is no option";
+    QTest::newRow("nested") << QByteArray("--options-file=/etc/other.conf\n") << QStringList()
+                            << "the options file FILE:1: an options file names no other";
+    QTest::newRow("twice") << good << QStringList {"--options-file", "FILE"}
+                           << "Option 'options-file' given more than once.";
+    // What is missing is no line's.
+    QTest::newRow("missing a way in") << QByteArray("--headless\n--demo\n") << QStringList()
+                                      << "--headless needs a way in for clients: give --listen.";
+}
+
+void tst_CommandLine::optionsFiles()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QStringList, after);
+    QFETCH(QString, error);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("bench.conf"));
+    if (!text.isEmpty())
+        QVERIFY(sfptest::writeFile(path, text));
+    after.replaceInStrings(QStringLiteral("FILE"), path);
+    const qx5170fpCommandLine parsed = qx5170fpParseCommandLine(
+        QStringList {QStringLiteral("qx5170fp"), QStringLiteral("--options-file"), path} + after);
+    if (error.isEmpty()) {
+        QCOMPARE(parsed.action, qx5170fpCommandLine::Run);
+        QVERIFY(parsed.headless);
+        QCOMPARE(int(parsed.start.kind), int(sfpStartChoice::Demo));
+        QCOMPARE(parsed.listenPort, quint16(5025));
+        QCOMPARE(parsed.fixture, QStringLiteral("/etc/qx5170fp/bench fixture.json"));
+        return;
+    }
+    QCOMPARE(parsed.action, qx5170fpCommandLine::Error);
+    QCOMPARE(parsed.error, QString(error).replace(QStringLiteral("FILE"), path));
+    // A folder in the file's place, and the program's own exit status.
+    if (QTest::currentDataTag() == QByteArray("missing")) {
+        const Run run = runProgram({QStringLiteral("--options-file"), folder.path()});
+        QCOMPARE(run.status, 2);
+        QCOMPARE(QString::fromUtf8(run.err),
+                 QStringLiteral("qx5170fp: the options file %1 is not a regular file\n"
+                                "Try 'qx5170fp --help' for more information.\n")
+                     .arg(folder.path()));
+    }
 }
 
 void tst_CommandLine::relayWearSurvivesAKill()
