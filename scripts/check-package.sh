@@ -12,7 +12,7 @@ fail() { echo "check-package: $*" >&2; exit 1; }
 [[ $# -eq 1 && -d $1 ]] || fail "usage: check-package.sh <build folder>"
 build=$(cd "$1" && pwd)
 for tool in cpack lintian dpkg-parsechangelog appstreamcli desktop-file-validate rsvg-convert \
-        groff; do
+        groff man systemd-analyze; do
     command -v "$tool" >/dev/null || fail "$tool is missing: scripts/deps.sh installs it"
 done
 
@@ -151,9 +151,42 @@ licence=$(awk -v RS= '/^License: MIT\n/' "$copyright" | sed '1d; s/^ //; s/^\.$/
 [[ -n $licence && $licence == "$(sed -n '/^Permission/,$p' "$top/LICENSE" | words)" ]] \
     || fail "the MIT text in $copyright differs from LICENSE"
 
+# The system service: a template unit whose instances the admin makes, so
+# nothing of it is enabled, and nothing lands in /etc. The manager must
+# take an instance as it is (systemd-analyze verify: keys, the program,
+# the manual page named), and its sandbox must rate OK or better.
+installed=$(dpkg -L qx5170fp)
+unit=$(grep -E '^(/usr)?/lib/systemd/system/qx5170fp-server@\.service$' <<<"$installed") \
+    || fail "the package installs no qx5170fp-server@.service"
+if grep '^/etc' <<<"$installed"; then
+    fail "the package installs into /etc (above)"
+fi
+example=/usr/share/doc/qx5170fp/examples/bench.conf
+[[ -f $example ]] || fail "$example not installed"
+grep -q "^ExecStart=$program --headless --options-file /etc/qx5170fp/%i.conf\$" "$unit" \
+    || fail "$unit does not start $program with the instance's options file"
+units=$(mktemp -d)
+instance=$units/qx5170fp-server@bench.service
+ln -s "$unit" "$instance"
+said=$(systemd-analyze verify "$instance" 2>&1) && [[ -z $said ]] || {
+    rm -rf "$units"
+    fail "systemd-analyze verify refuses $(basename "$instance"): $said"
+}
+# The last line: "-> Overall exposure level for <unit>: 1.1 OK :-)".
+said=$(systemd-analyze security --offline=yes --no-pager "$instance" 2>&1) || {
+    rm -rf "$units"
+    fail "systemd-analyze security could not rate $(basename "$instance"): $said"
+}
+rm -rf "$units"
+exposure=$(grep -o 'Overall exposure level for [^ ]*: [0-9.]* [A-Z]*' <<<"$said" || true)
+echo "${exposure:-no exposure level}"
+[[ $exposure =~ :\ [0-9.]+\ (OK|SAFE|PERFECT)$ ]] \
+    || fail "the service's sandbox is not rated OK or better: ${exposure:-$said}"
+
 remove
 trap - EXIT
-for path in "$program" "$page" "$entry" "$metainfo" "${icons[@]}" "$copyright"; do
+for path in "$program" "$page" "$entry" "$metainfo" "${icons[@]}" "$copyright" "$unit" \
+        "$example"; do
     [[ ! -e $path ]] || fail "$path left behind after removing"
 done
 echo "package installed, ran and was removed"
