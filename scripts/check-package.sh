@@ -60,6 +60,53 @@ if ! appstreamcli validate-tree "${appstream[@]}" "$tree"; then
 fi
 rm -rf "$tree"
 
+# The maintainer scripts, as they run where systemd runs the machine: in
+# a mount namespace of their own with /run/systemd/system made, and
+# systemctl and deb-systemd-invoke that only write down how they were
+# called. The template is read again after installing and removing; the
+# running instances are restarted after an upgrade and stopped before a
+# removal; nothing is enabled or started.
+scripts=$(mktemp -d)
+dpkg-deb -e "$deb" "$scripts/control"
+mkdir "$scripts/bin"
+for tool in systemctl deb-systemd-invoke; do
+    printf '#!/bin/sh\necho "%s $*" >> "%s/calls"\n' "$tool" "$scripts" > "$scripts/bin/$tool"
+    chmod +x "$scripts/bin/$tool"
+done
+if unshare --mount true 2>/dev/null; then
+    # The script is the inner shell's, its words the scripts' arguments.
+    # shellcheck disable=SC2016
+    unshare --mount sh -ec '
+        mkdir -p /run/systemd
+        mount -t tmpfs scripts /run/systemd
+        mkdir /run/systemd/system
+        cd "$1/control"
+        PATH=$1/bin:$PATH
+        for call in "postinst configure" "postinst configure 4.3.0" "prerm upgrade 4.3.2" \
+                "prerm remove" "postrm remove" "postrm purge"; do
+            echo "$call" >> ../calls
+            ./$call
+        done' sh "$scripts" || { rm -rf "$scripts"; fail "a maintainer script failed"; }
+    expected='postinst configure
+systemctl --system daemon-reload
+postinst configure 4.3.0
+systemctl --system daemon-reload
+deb-systemd-invoke try-restart qx5170fp-server@*.service
+prerm upgrade 4.3.2
+prerm remove
+deb-systemd-invoke stop qx5170fp-server@*.service
+postrm remove
+systemctl --system daemon-reload
+postrm purge'
+    called=$(cat "$scripts/calls")
+    rm -rf "$scripts"
+    [[ $called == "$expected" ]] || fail "the maintainer scripts called, under systemd:" \
+        $'\n'"$called"$'\n'"instead of:"$'\n'"$expected"
+else
+    rm -rf "$scripts"
+    echo "maintainer scripts not run under systemd: no mount namespace can be made here"
+fi
+
 if dpkg-query -W -f='${Status}' qx5170fp 2>/dev/null | grep -q 'install ok installed'; then
     fail "qx5170fp is installed already; not touching it"
 fi
