@@ -17,10 +17,28 @@ if(NOT sfp_unit_dir)
     set(sfp_unit_dir /lib/systemd/system)
 endif()
 set(SFP_SYSTEMD_UNIT_DIR ${sfp_unit_dir} CACHE PATH
-    "Folder of the packaged systemd units (absolute)")
+    "Folder of the packaged systemd units (absolute), for an installation into /usr")
 
 set(sfp_service_dir ${PROJECT_SOURCE_DIR}/packaging/systemd)
-install(FILES ${sfp_service_dir}/qx5170fp-server@.service DESTINATION ${SFP_SYSTEMD_UNIT_DIR})
+# The package, and any installation into /usr, put the unit there. An
+# installation into another prefix (/usr/local, a scratch folder) keeps it
+# below that prefix, where the service manager also looks for
+# /usr/local, and has it start the program installed beside it: nothing
+# outside the prefix is touched. (file(INSTALL) puts DESTDIR, as CPack
+# sets it, before an absolute folder itself.)
+install(CODE "
+    if(CMAKE_INSTALL_PREFIX STREQUAL \"/usr\")
+        set(sfp_unit_dir \"${SFP_SYSTEMD_UNIT_DIR}\")
+    else()
+        set(sfp_unit_dir \"\${CMAKE_INSTALL_PREFIX}/lib/systemd/system\")
+    endif()
+    file(READ \"${sfp_service_dir}/qx5170fp-server@.service\" sfp_unit)
+    string(REPLACE \"=/usr/bin/qx5170fp \" \"=\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/qx5170fp \"
+        sfp_unit \"\${sfp_unit}\")
+    file(WRITE \"${CMAKE_CURRENT_BINARY_DIR}/systemd/qx5170fp-server@.service\" \"\${sfp_unit}\")
+    file(INSTALL \"${CMAKE_CURRENT_BINARY_DIR}/systemd/qx5170fp-server@.service\"
+        DESTINATION \"\${sfp_unit_dir}\"
+        PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)")
 install(FILES ${sfp_service_dir}/bench.conf
     DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/qx5170fp/examples)
 
