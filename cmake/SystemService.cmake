@@ -8,7 +8,7 @@
 
 # Where the distribution's service manager takes packaged units from, as
 # its own pkg-config file says (Debian 12: /lib/systemd/system, where
-# debhelper puts them too); an absolute folder, whatever the prefix.
+# debhelper puts them too).
 find_package(PkgConfig QUIET)
 if(PKG_CONFIG_FOUND)
     pkg_get_variable(sfp_unit_dir systemd systemdsystemunitdir)
@@ -21,11 +21,11 @@ set(SFP_SYSTEMD_UNIT_DIR ${sfp_unit_dir} CACHE PATH
 
 set(sfp_service_dir ${PROJECT_SOURCE_DIR}/packaging/systemd)
 # The package, and any installation into /usr, put the unit there. An
-# installation into another prefix (/usr/local, a scratch folder) keeps it
-# below that prefix, where the service manager also looks for
-# /usr/local, and has it start the program installed beside it: nothing
-# outside the prefix is touched. (file(INSTALL) puts DESTDIR, as CPack
-# sets it, before an absolute folder itself.)
+# installation into another prefix (a scratch folder, /usr/local, whose
+# lib/systemd/system the service manager reads as well) keeps it below
+# that prefix, starting the program installed there: nothing outside the
+# prefix is touched. (file(INSTALL) itself puts DESTDIR, which CPack sets,
+# before an absolute folder.)
 install(CODE "
     if(CMAKE_INSTALL_PREFIX STREQUAL \"/usr\")
         set(sfp_unit_dir \"${SFP_SYSTEMD_UNIT_DIR}\")
