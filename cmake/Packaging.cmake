@@ -42,6 +42,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${sfp_changelog}
     DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/qx5170fp)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides
     DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME qx5170fp)
+include(${CMAKE_CURRENT_LIST_DIR}/SystemService.cmake)
 
 # A stripped install (cpack, cmake --install --strip) also drops the
 # compilers' notes from the program and the private libraries, as Debian's

@@ -12,7 +12,7 @@ fail() { echo "check-package: $*" >&2; exit 1; }
 [[ $# -eq 1 && -d $1 ]] || fail "usage: check-package.sh <build folder>"
 build=$(cd "$1" && pwd)
 for tool in cpack lintian dpkg-parsechangelog appstreamcli desktop-file-validate rsvg-convert \
-        groff; do
+        groff man systemd-analyze; do
     command -v "$tool" >/dev/null || fail "$tool is missing: scripts/deps.sh installs it"
 done
 
@@ -59,6 +59,53 @@ if ! appstreamcli validate-tree "${appstream[@]}" "$tree"; then
     fail "appstreamcli refuses the package's tree"
 fi
 rm -rf "$tree"
+
+# The maintainer scripts, as they run where systemd runs the machine: in
+# a mount namespace of their own with /run/systemd/system made, and
+# systemctl and deb-systemd-invoke that only write down how they were
+# called. The template is read again after installing and removing; the
+# running instances are restarted after an upgrade and stopped before a
+# removal; nothing is enabled or started.
+scripts=$(mktemp -d)
+dpkg-deb -e "$deb" "$scripts/control"
+mkdir "$scripts/bin"
+for tool in systemctl deb-systemd-invoke; do
+    printf '#!/bin/sh\necho "%s $*" >> "%s/calls"\n' "$tool" "$scripts" > "$scripts/bin/$tool"
+    chmod +x "$scripts/bin/$tool"
+done
+if unshare --mount true 2>/dev/null; then
+    # The script is the inner shell's, its words the scripts' arguments.
+    # shellcheck disable=SC2016
+    unshare --mount sh -ec '
+        mkdir -p /run/systemd
+        mount -t tmpfs scripts /run/systemd
+        mkdir /run/systemd/system
+        cd "$1/control"
+        PATH=$1/bin:$PATH
+        for call in "postinst configure" "postinst configure 4.3.0" "prerm upgrade 4.3.2" \
+                "prerm remove" "postrm remove" "postrm purge"; do
+            echo "$call" >> ../calls
+            ./$call
+        done' sh "$scripts" || { rm -rf "$scripts"; fail "a maintainer script failed"; }
+    expected='postinst configure
+systemctl --system daemon-reload
+postinst configure 4.3.0
+systemctl --system daemon-reload
+deb-systemd-invoke try-restart qx5170fp-server@*.service
+prerm upgrade 4.3.2
+prerm remove
+deb-systemd-invoke stop qx5170fp-server@*.service
+postrm remove
+systemctl --system daemon-reload
+postrm purge'
+    called=$(cat "$scripts/calls")
+    rm -rf "$scripts"
+    [[ $called == "$expected" ]] || fail "the maintainer scripts called, under systemd:" \
+        $'\n'"$called"$'\n'"instead of:"$'\n'"$expected"
+else
+    rm -rf "$scripts"
+    echo "maintainer scripts not run under systemd: no mount namespace can be made here"
+fi
 
 if dpkg-query -W -f='${Status}' qx5170fp 2>/dev/null | grep -q 'install ok installed'; then
     fail "qx5170fp is installed already; not touching it"
@@ -151,9 +198,42 @@ licence=$(awk -v RS= '/^License: MIT\n/' "$copyright" | sed '1d; s/^ //; s/^\.$/
 [[ -n $licence && $licence == "$(sed -n '/^Permission/,$p' "$top/LICENSE" | words)" ]] \
     || fail "the MIT text in $copyright differs from LICENSE"
 
+# The system service: a template unit whose instances the admin makes, so
+# nothing of it is enabled, and nothing lands in /etc. The manager must
+# take an instance as it is (systemd-analyze verify: keys, the program,
+# the manual page named), and its sandbox must rate OK or better.
+installed=$(dpkg -L qx5170fp)
+unit=$(grep -E '^(/usr)?/lib/systemd/system/qx5170fp-server@\.service$' <<<"$installed") \
+    || fail "the package installs no qx5170fp-server@.service"
+if grep '^/etc' <<<"$installed"; then
+    fail "the package installs into /etc (above)"
+fi
+example=/usr/share/doc/qx5170fp/examples/bench.conf
+[[ -f $example ]] || fail "$example not installed"
+grep -q "^ExecStart=$program --headless --options-file /etc/qx5170fp/%i.conf\$" "$unit" \
+    || fail "$unit does not start $program with the instance's options file"
+units=$(mktemp -d)
+instance=$units/qx5170fp-server@bench.service
+ln -s "$unit" "$instance"
+said=$(systemd-analyze verify "$instance" 2>&1) && [[ -z $said ]] || {
+    rm -rf "$units"
+    fail "systemd-analyze verify refuses $(basename "$instance"): $said"
+}
+# The last line: "-> Overall exposure level for <unit>: 1.1 OK :-)".
+said=$(systemd-analyze security --offline=yes --no-pager "$instance" 2>&1) || {
+    rm -rf "$units"
+    fail "systemd-analyze security could not rate $(basename "$instance"): $said"
+}
+rm -rf "$units"
+exposure=$(grep -o 'Overall exposure level for [^ ]*: [0-9.]* [A-Z]*' <<<"$said" || true)
+echo "${exposure:-no exposure level}"
+[[ $exposure =~ :\ [0-9.]+\ (OK|SAFE|PERFECT)$ ]] \
+    || fail "the service's sandbox is not rated OK or better: ${exposure:-$said}"
+
 remove
 trap - EXIT
-for path in "$program" "$page" "$entry" "$metainfo" "${icons[@]}" "$copyright"; do
+for path in "$program" "$page" "$entry" "$metainfo" "${icons[@]}" "$copyright" "$unit" \
+        "$example"; do
     [[ ! -e $path ]] || fail "$path left behind after removing"
 done
 echo "package installed, ran and was removed"

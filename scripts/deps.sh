@@ -14,6 +14,7 @@ packages=(
     dpkg-dev lintian desktop-file-utils appstream librsvg2-bin patchelf groff-base
     python3-pyvisa python3-pyvisa-py lxi-tools gcovr python3-jsonschema sigrok-cli
     libtirpc-dev rpcsvc-proto rpcbind libavahi-client-dev avahi-daemon iproute2 libsystemd-dev
+    systemd man-db
 )
 
 missing=()
