@@ -26,7 +26,10 @@
 // panel with the simulator's trace takes one burst: every command must
 // have reached the driver.
 //
-//   build/bin/bench_remote
+//   build/bin/bench_remote [--headless]
+//
+// With --headless the panels are started as `qx5170fp --headless`: the
+// card served without a window, whose figures must meet the same targets.
 #include "freeport.h"
 #include "vxi11roundtrips.h"
 
@@ -896,6 +899,9 @@ quint16 findVxi11Port(const Panel &panel)
 // Starts a panel in the profile folder `profile` (every file it keeps goes
 // there), with `extra` on its command line; `trace`, when not empty, is
 // the simulator's trace file. Returns once it answers.
+// The panels' own options: none, or --headless.
+QStringList panelOptions;
+
 bool startPanel(Panel *panel, const QString &profile, const QString &system,
                 const QStringList &extra, const QString &trace, std::string *error)
 {
@@ -931,7 +937,7 @@ bool startPanel(Panel *panel, const QString &profile, const QString &system,
                                       QString::fromLatin1(cardDescriptor), QStringLiteral("--fc"),
                                       QString::number(cardPosition), QStringLiteral("--listen"),
                                       QStringLiteral("127.0.0.1:%1").arg(panel->port)}
-                             + extra);
+                             + panelOptions + extra);
     if (!panel->process.waitForStarted(startTimeoutMs)) {
         *error = "the panel does not start: " + panel->process.errorString().toStdString();
         return false;
@@ -1080,6 +1086,10 @@ int main(int argc, char *argv[])
 {
     if (argc == 2 && std::strcmp(argv[1], busyArgument) == 0)
         return spin();
+    if (argc == 2 && std::strcmp(argv[1], "--headless") == 0)
+        panelOptions = {QStringLiteral("--headless")};
+    else if (argc != 1)
+        return failed("usage: bench_remote [--headless]");
     QCoreApplication app(argc, argv);
     // The panels keep their files in profiles of the run's own, never the
     // user's.
@@ -1193,6 +1203,10 @@ int main(int argc, char *argv[])
     if (!echo.waitForFinished(5000))
         echo.kill();
 
+    std::printf("%s\n\n",
+                panelOptions.isEmpty()
+                    ? "The panels with their window (offscreen unless QT_QPA_PLATFORM says)."
+                    : "The panels headless (qx5170fp --headless): no window, no display.");
     std::printf("A panel with the simulator's trace took a burst: %d driver calls that switch a "
                 "relay, the card\nin the states the commands gave.\n\n",
                 burstCommands);

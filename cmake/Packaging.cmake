@@ -52,6 +52,7 @@ install(CODE "
         set(sfp_root \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")
         file(GLOB sfp_binaries LIST_DIRECTORIES false
             \"\${sfp_root}/${CMAKE_INSTALL_BINDIR}/qx5170fp\"
+            \"\${sfp_root}/${CMAKE_INSTALL_LIBEXECDIR}/qx5170fp/qx5170fp-headless\"
             \"\${sfp_root}/${SFP_PRIVATE_LIBDIR}/*.so*\")
         foreach(binary IN LISTS sfp_binaries)
             if(NOT IS_SYMLINK \"\${binary}\")

@@ -122,6 +122,25 @@ program=/usr/bin/qx5170fp
 said=$(env -u DISPLAY -u QT_QPA_PLATFORM "$program" --version)
 [[ $(head -1 <<<"$said") == "qx5170fp $version" ]] \
     || fail "the package is version $version, but --version printed: $said"
+# The headless server the package's program becomes: found in libexec, on
+# the stand-ins in their private folder, serving until SIGTERM ends it.
+headless=/usr/libexec/qx5170fp/qx5170fp-headless
+[[ -x $headless ]] || fail "$headless not installed"
+port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+served=$(mktemp -d)
+env -u DISPLAY -u QT_QPA_PLATFORM XDG_STATE_HOME="$served" XDG_DATA_HOME="$served" \
+    XDG_CONFIG_HOME="$served" "$program" --headless --demo --listen "127.0.0.1:$port" \
+    2>"$served/said" &
+server=$!
+for _ in $(seq 100); do
+    grep -q 'serving demo mode' "$served/said" && break
+    sleep 0.1
+done
+kill -TERM "$server" 2>/dev/null || true
+wait "$server" || fail "the installed headless server ended with status $?: $(cat "$served/said")"
+grep -q "serving demo mode (no card): SCPI on 127.0.0.1:$port" "$served/said" \
+    || fail "the installed headless server did not serve: $(cat "$served/said")"
+rm -rf "$served"
 # Read whole before it is searched: grep -q leaves at its first match, and
 # the rest of the help, written into a closed pipe, would fail the program.
 usage=$(env -u DISPLAY -u QT_QPA_PLATFORM "$program" --help) || fail "--help failed"
@@ -232,8 +251,8 @@ echo "${exposure:-no exposure level}"
 
 remove
 trap - EXIT
-for path in "$program" "$page" "$entry" "$metainfo" "${icons[@]}" "$copyright" "$unit" \
-        "$example"; do
+for path in "$program" "$headless" "$page" "$entry" "$metainfo" "${icons[@]}" "$copyright" \
+        "$unit" "$example"; do
     [[ ! -e $path ]] || fail "$path left behind after removing"
 done
 echo "package installed, ran and was removed"

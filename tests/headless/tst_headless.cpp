@@ -1,0 +1,302 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
+// `qx5170fp --headless` as a service manager runs it: without a display,
+// its lines prefixed for the journal, READY=1 only once its port answers,
+// the watchdog kept, STOPPING=1 and status 0 on SIGTERM; SIGHUP reads the
+// fixture again and keeps the one in use when the file is broken; a card
+// it cannot serve ends it with one line.
+#include "commandline.h"
+#include "journal.h"
+#include "programrun.h"
+#include "sfptest.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+
+using Priority = sfp::CardService::Priority;
+
+namespace {
+
+constexpr int waitMs = 20000;
+
+quint16 freePort()
+{
+    QTcpServer probe;
+    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
+}
+
+// The service manager's end of NOTIFY_SOCKET: a datagram socket of the
+// test's own.
+class NotifySocket
+{
+public:
+    explicit NotifySocket(const QString &path)
+        : m_fd(::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0))
+    {
+        sockaddr_un address {};
+        address.sun_family = AF_UNIX;
+        const QByteArray name = QFile::encodeName(path);
+        std::memcpy(address.sun_path, name.constData(),
+                    std::min(size_t(name.size()), sizeof address.sun_path - 1));
+        m_bound = m_fd >= 0
+            && ::bind(m_fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
+    }
+    ~NotifySocket()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    NotifySocket(const NotifySocket &) = delete;
+    NotifySocket &operator=(const NotifySocket &) = delete;
+
+    bool isBound() const { return m_bound; }
+
+    // The next message, or empty after the wait.
+    QByteArray next(int timeoutMs = waitMs)
+    {
+        pollfd watched {m_fd, POLLIN, 0};
+        if (::poll(&watched, 1, timeoutMs) != 1)
+            return {};
+        char buffer[4096];
+        const ssize_t size = ::recv(m_fd, buffer, sizeof buffer, 0);
+        return size > 0 ? QByteArray(buffer, qsizetype(size)) : QByteArray();
+    }
+
+    // Messages until one holds `wanted`; false when none did.
+    bool waitFor(const QByteArray &wanted)
+    {
+        for (QByteArray message = next(); !message.isEmpty(); message = next()) {
+            if (message.split('\n').contains(wanted))
+                return true;
+        }
+        return false;
+    }
+
+private:
+    int m_fd = -1;
+    bool m_bound = false;
+};
+
+QByteArray askOnce(quint16 port, const QByteArray &line)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    if (!socket.waitForConnected(waitMs))
+        return {};
+    socket.write(line + '\n');
+    while (!socket.canReadLine() && socket.waitForReadyRead(waitMs)) { }
+    return socket.readLine().trimmed();
+}
+
+} // namespace
+
+class tst_Headless : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void journalLines();
+    void servedAsTheManagerAsks();
+    void fixtureReadAgainOnHangUp();
+    void cardsItCannotServe_data();
+    void cardsItCannotServe();
+};
+
+void tst_Headless::journalLines()
+{
+    // The priority for the journal, the program's name elsewhere, and one
+    // event on one line whatever its text holds.
+    QCOMPARE(sfp::journal::line(Priority::Error, QStringLiteral("the card: a\nb"), true),
+             QByteArray("<3>the card: a b\n"));
+    QCOMPARE(sfp::journal::line(Priority::Info, QStringLiteral("serving"), true),
+             QByteArray("<6>serving\n"));
+    QCOMPARE(sfp::journal::line(Priority::Warning, QStringLiteral("serving"), false),
+             QByteArray("qx5170fp: serving\n"));
+    // The packaged example serves demo mode on every address as it is.
+    const qx5170fpCommandLine example = qx5170fpParseCommandLine(
+        QStringList {QStringLiteral("qx5170fp"), QStringLiteral("--headless"),
+                     QStringLiteral("--options-file"), QStringLiteral(SFP_EXAMPLE_OPTIONS)});
+    QCOMPARE(example.error, QString());
+    QVERIFY(example.headless);
+    QCOMPARE(int(example.start.kind), int(sfpStartChoice::Demo));
+    QCOMPARE(example.listenAddress, QHostAddress(QHostAddress::Any));
+    QCOMPARE(example.listenPort, quint16(5025));
+}
+
+void tst_Headless::servedAsTheManagerAsks()
+{
+    QTemporaryDir folder;
+    NotifySocket manager(folder.filePath(QStringLiteral("notify")));
+    QVERIFY(manager.isBound());
+    const QString said = folder.filePath(QStringLiteral("said"));
+    QVERIFY(sfptest::writeFile(said, {}));
+    struct stat status
+    { };
+    QCOMPARE(::stat(QFile::encodeName(said).constData(), &status), 0);
+    const quint16 port = freePort();
+
+    QProcess server;
+    server.setProcessEnvironment(programEnvironment(
+        folder, folder.filePath(QStringLiteral("trace")),
+        {QStringLiteral("NOTIFY_SOCKET=") + folder.filePath(QStringLiteral("notify")),
+         QStringLiteral("WATCHDOG_USEC=400000"),
+         QStringLiteral("JOURNAL_STREAM=%1:%2").arg(status.st_dev).arg(status.st_ino)}));
+    server.setStandardErrorFile(said);
+    server.start(QStringLiteral(SFP_PROGRAM),
+                 {QStringLiteral("--headless"), QStringLiteral("--demo"),
+                  QStringLiteral("--listen"), QStringLiteral("127.0.0.1:%1").arg(port)});
+    const auto stop = qScopeGuard([&server] {
+        server.kill();
+        server.waitForFinished();
+    });
+    // Ready means served: the port answers at once.
+    QVERIFY(manager.waitFor("READY=1"));
+    QCOMPARE(askOnce(port, "*IDN?"), QByteArray("Orbelan,5170,DEMO,1.4.0"));
+    QVERIFY(manager.waitFor("WATCHDOG=1"));
+    QVERIFY(manager.waitFor("WATCHDOG=1"));
+
+    // A client stays connected while the server ends.
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, port);
+    QVERIFY(client.waitForConnected(waitMs));
+    ::kill(pid_t(server.processId()), SIGTERM);
+    QVERIFY(manager.waitFor("STOPPING=1"));
+    QVERIFY(server.waitForFinished(waitMs));
+    QCOMPARE(server.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(server.exitCode(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(client.state(), QAbstractSocket::UnconnectedState, waitMs);
+
+    // Every line for the journal, with its priority.
+    const QList<QByteArray> lines = sfptest::fileContents(said).trimmed().split('\n');
+    QVERIFY2(lines.size() >= 3, sfptest::fileContents(said).constData());
+    for (const QByteArray &line : lines)
+        QVERIFY2(line.size() > 3 && line.at(0) == '<' && line.at(2) == '>', line.constData());
+    const auto saysLine = [&lines](const QByteArray &start) {
+        return std::any_of(lines.cbegin(), lines.cend(),
+                           [&start](const QByteArray &line) { return line.startsWith(start); });
+    };
+    QVERIFY(saysLine("<6>starting 32-Channel Relay/Switching Function Card"));
+    QVERIFY(saysLine("<6>serving demo mode (no card): SCPI on 127.0.0.1:" + QByteArray::number(port)
+                     + ", VXI-11 core channel on port "));
+    QCOMPARE(lines.constLast(), QByteArray("<6>ending on SIGTERM"));
+}
+
+void tst_Headless::fixtureReadAgainOnHangUp()
+{
+    QTemporaryDir folder;
+    const QString fixture = folder.filePath(QStringLiteral("bench.json"));
+    QVERIFY(sfptest::writeFile(fixture, R"({"labels": {"3": "PSU rail"}})"));
+    const quint16 port = freePort();
+    QProcess server;
+    server.setProcessEnvironment(
+        programEnvironment(folder, folder.filePath(QStringLiteral("trace")), {}));
+    server.start(QStringLiteral(SFP_PROGRAM),
+                 {QStringLiteral("--headless"), QStringLiteral("--demo"),
+                  QStringLiteral("--listen"), QString::number(port), QStringLiteral("--fixture"),
+                  fixture});
+    const auto stop = qScopeGuard([&server] {
+        server.kill();
+        server.waitForFinished();
+    });
+    QByteArray said;
+    const auto saidSoFar = [&server, &said] {
+        said += server.readAllStandardError();
+        return said;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(saidSoFar().contains("serving demo mode"), waitMs);
+    const QByteArray label = "ROUT:CHAN:LAB? (@3)";
+    QCOMPARE(askOnce(port, label), QByteArray("\"PSU rail\""));
+
+    // Broken: one line, and the labels in use stay.
+    QVERIFY(sfptest::writeFile(fixture, R"({"labels": {"3": )"));
+    ::kill(pid_t(server.processId()), SIGHUP);
+    QTRY_VERIFY_WITH_TIMEOUT(saidSoFar().contains("; the one in use stays\n"), waitMs);
+    QList<QByteArray> broken;
+    for (const QByteArray &line : said.split('\n')) {
+        if (line.contains(fixture.toUtf8()))
+            broken.append(line);
+    }
+    QCOMPARE(broken.size(), 1);
+    QVERIFY2(broken.constFirst().startsWith("qx5170fp: the fixture " + fixture.toUtf8()
+                                            + " cannot be used: "),
+             broken.constFirst().constData());
+    QCOMPARE(askOnce(port, label), QByteArray("\"PSU rail\""));
+
+    // Mended: taken.
+    QVERIFY(sfptest::writeFile(fixture, R"({"labels": {"3": "GND"}})"));
+    ::kill(pid_t(server.processId()), SIGHUP);
+    QTRY_VERIFY_WITH_TIMEOUT(saidSoFar().contains("is read again"), waitMs);
+    QCOMPARE(askOnce(port, label), QByteArray("\"GND\""));
+    QVERIFY(server.state() == QProcess::Running);
+}
+
+void tst_Headless::cardsItCannotServe_data()
+{
+    QTest::addColumn<QByteArray>("system"); // the simulated platform's, SFP_SIM_CONFIG
+    QTest::addColumn<QStringList>("card");
+    QTest::addColumn<QString>("line"); // the last on standard error
+
+    const QByteArray two = R"({"resources": [
+        {"descriptor": "VXI0::1::INSTR", "slot": 5, "motherboard": {"code": "0x0B52",
+         "positions": 4, "cards": [{"position": 2, "code": "0x5170"}]}},
+        {"descriptor": "VXI0::4::INSTR", "slot": 6, "motherboard": {"code": "0x0B52",
+         "positions": 4, "cards": [{"position": 1, "code": "0x5170"}]}}]})";
+    const QStringList simulated {QStringLiteral("--simulate")};
+    QTest::newRow("none found") << QByteArray(R"({"resources": []})")
+                                << simulated + QStringList {"--scan"}
+                                << "qx5170fp: --scan found no 5170 Function Card";
+    QTest::newRow("two found") << two << simulated + QStringList {"--scan"}
+                               << "qx5170fp: --scan found 2 5170 Function Cards (VXI0::1::INSTR "
+                                  "FC 2, VXI0::4::INSTR FC 1): choose one with --address and --fc";
+    QTest::newRow("not there") << two
+                               << simulated
+            + QStringList {"--address", "VXI0::9::INSTR", "--fc", "2"}
+                               << "qx5170fp: the card VXI0::9::INSTR FC 2 cannot be opened: ";
+    // Nobody would see that no hardware is switched.
+    QTest::newRow("simulated, not asked for")
+        << two << QStringList {"--address", "VXI0::1::INSTR", "--fc", "2"}
+        << "; the simulated platform serves a card only with --simulate";
+}
+
+void tst_Headless::cardsItCannotServe()
+{
+    QFETCH(QByteArray, system);
+    QFETCH(QStringList, card);
+    QFETCH(QString, line);
+    QTemporaryDir folder;
+    const QString systemFile = folder.filePath(QStringLiteral("system.json"));
+    QVERIFY(sfptest::writeFile(systemFile, system));
+    QProcess server;
+    server.setProcessEnvironment(
+        programEnvironment(folder, folder.filePath(QStringLiteral("trace")),
+                           {QStringLiteral("SFP_SIM_CONFIG=") + systemFile}));
+    server.start(QStringLiteral(SFP_PROGRAM),
+                 QStringList {QStringLiteral("--headless"), QStringLiteral("--listen"),
+                              QString::number(freePort())}
+                     + card);
+    QVERIFY(server.waitForFinished(waitMs));
+    QCOMPARE(server.exitCode(), 1);
+    const QByteArray said = server.readAllStandardError();
+    const QString last = QString::fromUtf8(said.trimmed().split('\n').constLast());
+    QVERIFY2(line.startsWith(QLatin1Char(';')) ? last.endsWith(line) : last.startsWith(line),
+             said.constData());
+    // Nothing was served.
+    QVERIFY2(!said.contains("serving"), said.constData());
+}
+
+QTEST_GUILESS_MAIN(tst_Headless)
+#include "tst_headless.moc"
