@@ -627,12 +627,13 @@ void tst_CommandLine::helpAndVersionWithoutDisplay()
                  run.out.constData());
         QVERIFY2(
             run.out.endsWith(
-                "Exit status: 0, also when the operator cancels; 1 when there is no display\n"
-                "to show the panel on, when the platform libraries are not where a place\n"
-                "names them, when the port of --listen cannot be had, or when help or the\n"
-                "version cannot be written; 2 when the command line is wrong, or when the\n"
-                "card's fixture file cannot be used (it cannot be read, is not JSON or breaks\n"
-                "the format).\n"),
+                "Exit status: 0, also when the operator cancels or SIGTERM ends --headless;\n"
+                "1 when there is no display to show the panel on, when the platform libraries\n"
+                "are not where a place names them, when the port of --listen cannot be had,\n"
+                "when help or the version cannot be written, or when --headless cannot open\n"
+                "or find its card; 2 when the command line or its options file is wrong, or\n"
+                "when the card's fixture file cannot be used (it cannot be read, is not JSON\n"
+                "or breaks the format).\n"),
             run.out.constData());
         // The toolkit's options are taken, not advertised one by one.
         QVERIFY(!run.out.contains("--platform"));
