@@ -17,7 +17,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build=$top/build-analysis
 fuzz=$top/build-analysis-fuzz
 jobs=2
-ours='core|softfrontpanel|softfrontpanel_lib|simulator|tests|bench|tools'
+ours='core|softfrontpanel|softfrontpanel_lib|headless|simulator|tests|bench|tools'
 topPattern=$(sed 's/[][\.|$(){}?+*^]/\\&/g' <<<"$top")
 
 export CLAZY_CHECKS=level0,level1

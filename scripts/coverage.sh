@@ -51,6 +51,7 @@ mkdir -p "$build/coverage"
 # One summary in JSON for the figures per folder, one HTML report to read.
 gcovr --root "$top" --object-directory "$build" \
     --filter "$top/core/" --filter "$top/softfrontpanel/" --filter "$top/softfrontpanel_lib/" \
+    --filter "$top/headless/" \
     --filter "$top/simulator/" \
     --exclude-unreachable-branches --exclude-throw-branches \
     --json-summary "$build/coverage/summary.json" \

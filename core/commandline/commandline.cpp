@@ -569,7 +569,7 @@ QString helpText(const ReadWords &words)
 namespace {
 
 // An options file holds what a few lines of options need.
-constexpr qint64 maxOptionsFileSize = 64 * 1024;
+constexpr qint64 maxOptionsFileSize = qint64(64) * 1024;
 
 // The words of an options file's line: the option, and the rest of the
 // line, blanks and all, as its value (a file name may hold blanks). None
