@@ -193,11 +193,15 @@ int HeadlessRun::exec()
     m_card->setOwnName(QString::fromLatin1(ownName));
     if (m_commandLine.breakBeforeMake)
         m_card->setClickOrder(SwitchOrder::BreakBeforeMake);
-    // The card's own file once its id is known, as the window reads it.
+    // The card's own file once its id is known, as the window reads it
+    // (again, where the card's name for itself differs from the address).
     if (m_commandLine.fixture.isEmpty()) {
-        m_fixturePath = fixture::fileName(fixture::defaultFolder(), m_cardId);
-        if (!readFixture(true))
-            return qx5170fpFixtureExitStatus;
+        const QString path = fixture::fileName(fixture::defaultFolder(), m_cardId);
+        if (path != m_fixturePath) {
+            m_fixturePath = path;
+            if (!readFixture(true))
+                return qx5170fpFixtureExitStatus;
+        }
     }
     m_card->setFixture(m_fixtureRead, m_fixturePath, m_fixtureFound);
     m_service.keepRecords(m_card.get(), m_cardId, !m_commandLine.noLog);

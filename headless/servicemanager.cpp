@@ -4,6 +4,8 @@
 
 #include <systemd/sd-daemon.h>
 
+#include <algorithm>
+
 namespace sfp {
 
 ServiceManager::ServiceManager(QObject *parent)

@@ -10,6 +10,7 @@
 #include "programrun.h"
 #include "sfptest.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTcpServer>
@@ -254,6 +255,8 @@ void tst_Headless::cardsItCannotServe_data()
 {
     QTest::addColumn<QByteArray>("system"); // the simulated platform's, SFP_SIM_CONFIG
     QTest::addColumn<QStringList>("card");
+    QTest::addColumn<QByteArray>("fixture"); // the card's own, where one is written
+    QTest::addColumn<int>("status");
     QTest::addColumn<QString>("line"); // the last on standard error
 
     const QByteArray two = R"({"resources": [
@@ -262,28 +265,42 @@ void tst_Headless::cardsItCannotServe_data()
         {"descriptor": "VXI0::4::INSTR", "slot": 6, "motherboard": {"code": "0x0B52",
          "positions": 4, "cards": [{"position": 1, "code": "0x5170"}]}}]})";
     const QStringList simulated {QStringLiteral("--simulate")};
+    const QStringList first {"--address", "VXI0::1::INSTR", "--fc", "2"};
     QTest::newRow("none found") << QByteArray(R"({"resources": []})")
-                                << simulated + QStringList {"--scan"}
+                                << simulated + QStringList {"--scan"} << QByteArray() << 1
                                 << "qx5170fp: --scan found no 5170 Function Card";
-    QTest::newRow("two found") << two << simulated + QStringList {"--scan"}
+    QTest::newRow("two found") << two << simulated + QStringList {"--scan"} << QByteArray() << 1
                                << "qx5170fp: --scan found 2 5170 Function Cards (VXI0::1::INSTR "
                                   "FC 2, VXI0::4::INSTR FC 1): choose one with --address and --fc";
     QTest::newRow("not there") << two
                                << simulated
             + QStringList {"--address", "VXI0::9::INSTR", "--fc", "2"}
+                               << QByteArray() << 1
                                << "qx5170fp: the card VXI0::9::INSTR FC 2 cannot be opened: ";
     // Nobody would see that no hardware is switched.
     QTest::newRow("simulated, not asked for")
-        << two << QStringList {"--address", "VXI0::1::INSTR", "--fc", "2"}
+        << two << first << QByteArray() << 1
         << "; the simulated platform serves a card only with --simulate";
+    // Said before the open resets the card.
+    QTest::newRow("the card's fixture broken")
+        << two << simulated + first << QByteArray(R"({"labels": )") << 2
+        << "qx5170fp: the fixture ";
 }
 
 void tst_Headless::cardsItCannotServe()
 {
     QFETCH(QByteArray, system);
     QFETCH(QStringList, card);
+    QFETCH(QByteArray, fixture);
+    QFETCH(int, status);
     QFETCH(QString, line);
     QTemporaryDir folder;
+    const QString fixtures = folder.filePath(QStringLiteral("config/qx5170fp/fixtures"));
+    if (!fixture.isEmpty()) {
+        QVERIFY(QDir().mkpath(fixtures));
+        QVERIFY(
+            sfptest::writeFile(fixtures + QStringLiteral("/VXI0::1::INSTR%2FFC2.json"), fixture));
+    }
     const QString systemFile = folder.filePath(QStringLiteral("system.json"));
     QVERIFY(sfptest::writeFile(systemFile, system));
     QProcess server;
@@ -295,13 +312,16 @@ void tst_Headless::cardsItCannotServe()
                               QString::number(freePort())}
                      + card);
     QVERIFY(server.waitForFinished(waitMs));
-    QCOMPARE(server.exitCode(), 1);
+    QCOMPARE(server.exitCode(), status);
     const QByteArray said = server.readAllStandardError();
     const QString last = QString::fromUtf8(said.trimmed().split('\n').constLast());
     QVERIFY2(line.startsWith(QLatin1Char(';')) ? last.endsWith(line) : last.startsWith(line),
              said.constData());
-    // Nothing was served.
+    // Nothing was served; a fixture's fault came before the card's reset.
     QVERIFY2(!said.contains("serving"), said.constData());
+    if (!fixture.isEmpty())
+        QVERIFY(!sfptest::fileContents(folder.filePath(QStringLiteral("trace")))
+                     .contains("qx5170_init"));
 }
 
 QTEST_GUILESS_MAIN(tst_Headless)
