@@ -899,8 +899,8 @@ quint16 findVxi11Port(const Panel &panel)
 // Starts a panel in the profile folder `profile` (every file it keeps goes
 // there), with `extra` on its command line; `trace`, when not empty, is
 // the simulator's trace file. Returns once it answers.
-// The panels' own options: none, or --headless.
-QStringList panelOptions;
+// Whether the panels are started with --headless.
+bool panelsHeadless = false;
 
 bool startPanel(Panel *panel, const QString &profile, const QString &system,
                 const QStringList &extra, const QString &trace, std::string *error)
@@ -932,12 +932,14 @@ bool startPanel(Panel *panel, const QString &profile, const QString &system,
     panel->process.setProcessEnvironment(environment);
     panel->process.setStandardErrorFile(panel->errorFile);
     panel->process.setStandardOutputFile(QProcess::nullDevice());
-    panel->process.start(QStringLiteral(SFP_PROGRAM),
-                         QStringList {QStringLiteral("--simulate"), QStringLiteral("--address"),
-                                      QString::fromLatin1(cardDescriptor), QStringLiteral("--fc"),
-                                      QString::number(cardPosition), QStringLiteral("--listen"),
-                                      QStringLiteral("127.0.0.1:%1").arg(panel->port)}
-                             + panelOptions + extra);
+    panel->process.start(
+        QStringLiteral(SFP_PROGRAM),
+        QStringList {QStringLiteral("--simulate"), QStringLiteral("--address"),
+                     QString::fromLatin1(cardDescriptor), QStringLiteral("--fc"),
+                     QString::number(cardPosition), QStringLiteral("--listen"),
+                     QStringLiteral("127.0.0.1:%1").arg(panel->port)}
+            + (panelsHeadless ? QStringList {QStringLiteral("--headless")} : QStringList())
+            + extra);
     if (!panel->process.waitForStarted(startTimeoutMs)) {
         *error = "the panel does not start: " + panel->process.errorString().toStdString();
         return false;
@@ -1087,7 +1089,7 @@ int main(int argc, char *argv[])
     if (argc == 2 && std::strcmp(argv[1], busyArgument) == 0)
         return spin();
     if (argc == 2 && std::strcmp(argv[1], "--headless") == 0)
-        panelOptions = {QStringLiteral("--headless")};
+        panelsHeadless = true;
     else if (argc != 1)
         return failed("usage: bench_remote [--headless]");
     QCoreApplication app(argc, argv);
@@ -1204,7 +1206,7 @@ int main(int argc, char *argv[])
         echo.kill();
 
     std::printf("%s\n\n",
-                panelOptions.isEmpty()
+                !panelsHeadless
                     ? "The panels with their window (offscreen unless QT_QPA_PLATFORM says)."
                     : "The panels headless (qx5170fp --headless): no window, no display.");
     std::printf("A panel with the simulator's trace took a burst: %d driver calls that switch a "
