@@ -1059,7 +1059,7 @@ void tst_CommandLine::optionsFiles_data()
     QTest::newRow("comments, blanks, a value with blanks") << good << QStringList() << "";
     QTest::newRow("missing") << QByteArray() << QStringList()
                              << "the options file FILE: there is no such file";
-    QTest::newRow("too large") << QByteArray(65 * 1024, '#') << QStringList()
+    QTest::newRow("too large") << QByteArray(qsizetype(65) * 1024, '#') << QStringList()
                                << "the options file FILE is larger than 64 KiB";
     QTest::newRow("unknown option") << QByteArray("--demo\n\n--frobnicate yes\n") << QStringList()
                                     << "the options file FILE:3: Unknown option 'frobnicate'.";
