@@ -3,6 +3,7 @@
 // The relay card's soft front panel: shows the splash while the panel
 // window connects to the card, then runs the panel until it is closed.
 #include "commandline.h"
+#include "coveragecounts.h"
 #include "libraryrevision.h"
 #include "logtools.h"
 #include "panelrun.h"
@@ -84,6 +85,7 @@ int becomeHeadless(char *argv[])
 {
     const QString folder = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
     QString why;
+    sfp::writeCoverageCounts();
     for (const QString &path : {folder + QStringLiteral("/qx5170fp-headless"),
                                 folder + QStringLiteral("/" SFP_HEADLESS_FROM_BIN)}) {
         const QByteArray file = QFile::encodeName(path);

@@ -4,6 +4,7 @@
 
 #include "cardheader.h"
 #include "cardsession.h"
+#include "coveragecounts.h"
 #include "qx2010fp_app.h"
 #include "qx2010fp_splashlabel.h"
 #include "qx5170fp_app.h"
@@ -133,6 +134,7 @@ bool PanelRun::connectCard()
             showFixtureFault(fixtureFaultText(path, reading.error), splash);
             // Nothing is open yet that the process's end would not release.
             std::fflush(nullptr);
+            sfp::writeCoverageCounts();
             std::_Exit(qx5170fpFixtureExitStatus);
         });
     }

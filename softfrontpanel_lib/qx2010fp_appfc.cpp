@@ -3,6 +3,7 @@
 #include "qx2010fp_appfc.h"
 
 #include "cardheader.h"
+#include "coveragecounts.h"
 #include "libraryrevision.h"
 #include "modeltext.h"
 #include "platformlibraries.h"
@@ -52,6 +53,7 @@ qx2010fp_AppFC::qx2010fp_AppFC(qx2010fp_genFC *fc, int multiSelect, bool startIn
             // The operator chose not to run the panel at all. Nothing is open
             // that the process's end would not release.
             std::fflush(nullptr);
+            sfp::writeCoverageCounts();
             std::_Exit(0);
         }
         d_demoMode = select->m_demoMode;

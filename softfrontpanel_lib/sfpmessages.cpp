@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: MIT
 #include "sfpmessages.h"
 
+#include "coveragecounts.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -61,5 +63,6 @@ void sfpErrorMessage(const QString &message)
     // session is not closed behind the operator's back. Only what is already
     // written to the standard streams is flushed.
     std::fflush(nullptr);
+    sfp::writeCoverageCounts();
     std::_Exit(0);
 }

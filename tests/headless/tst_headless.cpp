@@ -115,6 +115,7 @@ private slots:
     void fixtureReadAgainOnHangUp();
     void cardsItCannotServe_data();
     void cardsItCannotServe();
+    void serverThatIsNotThere();
 };
 
 void tst_Headless::journalLines()
@@ -322,6 +323,27 @@ void tst_Headless::cardsItCannotServe()
     if (!fixture.isEmpty())
         QVERIFY(!sfptest::fileContents(folder.filePath(QStringLiteral("trace")))
                      .contains("qx5170_init"));
+}
+
+void tst_Headless::serverThatIsNotThere()
+{
+    // The panel's program alone, without the server it would become: one
+    // line naming where the server was looked for first, exit status 1.
+    QTemporaryDir folder;
+    const QString alone = folder.filePath(QStringLiteral("qx5170fp"));
+    QVERIFY(QFile::copy(QStringLiteral(SFP_PROGRAM), alone));
+    QProcess program;
+    program.setProcessEnvironment(
+        programEnvironment(folder, folder.filePath(QStringLiteral("trace")), {}));
+    program.start(alone,
+                  {QStringLiteral("--headless"), QStringLiteral("--demo"),
+                   QStringLiteral("--listen"), QString::number(freePort())});
+    QVERIFY(program.waitForFinished(waitMs));
+    QCOMPARE(program.exitCode(), 1);
+    QCOMPARE(QString::fromUtf8(program.readAllStandardError()),
+             QStringLiteral("qx5170fp: the headless server cannot be run: %1-headless: No such "
+                            "file or directory\n")
+                 .arg(alone));
 }
 
 QTEST_GUILESS_MAIN(tst_Headless)
