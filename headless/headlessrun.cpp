@@ -53,10 +53,10 @@ HeadlessRun::~HeadlessRun()
     end();
 }
 
-void HeadlessRun::reportStatus(ViStatus status, const QString &text, const QString & /*brief*/)
+void HeadlessRun::reportStatus(ViStatus /*status*/, const QString & /*text*/,
+                               const QString & /*brief*/)
 {
-    journal::say(status < 0 ? Priority::Error : Priority::Warning,
-                 QStringLiteral("the card: ") + text);
+    // Nobody to ask: the session's driverStatus has said it already.
 }
 
 bool HeadlessRun::findTheCard(QString *descriptor, int *fcNumber)
@@ -191,6 +191,13 @@ int HeadlessRun::exec()
         return status;
     m_card = std::make_unique<CardSession>(m_vi, m_demo, this);
     m_card->setOwnName(QString::fromLatin1(ownName));
+    // A driver failure is worth a line whoever asked for the call; a
+    // client hears of it in its error queue too.
+    QObject::connect(m_card.get(), &CardSession::driverStatus, m_card.get(),
+                     [](int status, const QString &brief) {
+                         journal::say(status < 0 ? Priority::Error : Priority::Warning,
+                                      QStringLiteral("the card's driver: ") + brief);
+                     });
     if (m_commandLine.breakBeforeMake)
         m_card->setClickOrder(SwitchOrder::BreakBeforeMake);
     // The card's own file once its id is known, as the window reads it

@@ -32,7 +32,8 @@ public:
     // Runs until SIGTERM or SIGINT; the exit status.
     int exec();
 
-    // A driver call of the card's that failed: said, as nobody is asked.
+    // A driver call of the card's own that failed: nobody is asked (the
+    // session's driverStatus says it).
     void reportStatus(ViStatus status, const QString &text, const QString &brief) override;
 
 private:

@@ -650,8 +650,10 @@ void CardSession::report(ViStatus status, const char *callText, const QString &s
         return;
     const QString driverText = driverMessage(status, libraries().qx5170_error_message);
     const QString text = driverStatusText(status, callText, driverText);
+    const QString brief = subject + QStringLiteral(": ") + driverText;
+    emit driverStatus(int(status), brief);
     if (m_reporter)
-        m_reporter->reportStatus(status, text, subject + QStringLiteral(": ") + driverText);
+        m_reporter->reportStatus(status, text, brief);
     else
         qWarning().noquote() << text;
 }

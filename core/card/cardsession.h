@@ -247,6 +247,11 @@ signals:
     void exclusiveChanged(bool on);
     // Sent also when unchanged: after every switch and every update.
     void synchronizedChanged(bool synchronized);
+    // A driver call's status other than success, whoever asked for the
+    // call, before the reporter hears of it: `brief` says what was asked and
+    // the driver's text ("channel 3: <driver text>"). For a record of the
+    // card's own, such as a server's journal.
+    void driverStatus(int status, const QString &brief);
 
 private:
     class BusyScope;

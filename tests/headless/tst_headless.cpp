@@ -116,6 +116,7 @@ private slots:
     void cardsItCannotServe_data();
     void cardsItCannotServe();
     void serverThatIsNotThere();
+    void driverFailureSaid();
 };
 
 void tst_Headless::journalLines()
@@ -344,6 +345,44 @@ void tst_Headless::serverThatIsNotThere()
              QStringLiteral("qx5170fp: the headless server cannot be run: %1-headless: No such "
                             "file or directory\n")
                  .arg(alone));
+}
+
+void tst_Headless::driverFailureSaid()
+{
+    // A client's switch that the driver refuses: the client's error, and
+    // one line for the admin.
+    QTemporaryDir folder;
+    const QString systemFile = folder.filePath(QStringLiteral("system.json"));
+    QVERIFY(sfptest::writeFile(systemFile, R"({"resources": [
+        {"descriptor": "VXI0::1::INSTR", "slot": 5, "motherboard": {"code": "0x0B52",
+         "positions": 4, "cards": [{"position": 2, "code": "0x5170"}]},
+         "faults": [{"operation": "qx5170_switchRelay", "status": "0xBFFF00A6", "count": 1}]}]})"));
+    const quint16 port = freePort();
+    QProcess server;
+    server.setProcessEnvironment(
+        programEnvironment(folder, folder.filePath(QStringLiteral("trace")),
+                           {QStringLiteral("SFP_SIM_CONFIG=") + systemFile}));
+    server.start(QStringLiteral(SFP_PROGRAM),
+                 {QStringLiteral("--headless"), QStringLiteral("--simulate"),
+                  QStringLiteral("--address"), QStringLiteral("VXI0::1::INSTR"),
+                  QStringLiteral("--fc"), QStringLiteral("2"), QStringLiteral("--listen"),
+                  QString::number(port)});
+    const auto stop = qScopeGuard([&server] {
+        server.kill();
+        server.waitForFinished();
+    });
+    QByteArray said;
+    QTRY_VERIFY_WITH_TIMEOUT((said += server.readAllStandardError()).contains("serving the card"),
+                             waitMs);
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, port);
+    QVERIFY(client.waitForConnected(waitMs));
+    client.write("ROUT:CLOS (@3)\nSYST:ERR?\n");
+    QTRY_VERIFY_WITH_TIMEOUT(client.canReadLine(), waitMs);
+    QVERIFY(client.readLine().startsWith("-300,\"Device-specific error;channel 3: "));
+    QTRY_VERIFY_WITH_TIMEOUT((said += server.readAllStandardError())
+                                 .contains("qx5170fp: the card's driver: channel 3: "),
+                             waitMs);
 }
 
 QTEST_GUILESS_MAIN(tst_Headless)
