@@ -121,6 +121,7 @@ def main(program):
         link.timeout = 20000
         expect(link.query("ROUT:CLOS? (@3,7,8)") == "1,1,0", "ROUT:CLOS? over VXI-11")
         link.write("ROUT:OPEN (@7)")
+        expect(link.query("*OPC?") == "1", "*OPC? over VXI-11")
         expect(lxi(["ROUT:CLOS? (@3,7)"]) == "1,0", "lxi scpi over VXI-11")
         expect(lxi(["--port", str(port), "--raw", "SYST:ERR?"]) == '0,"No error"',
                "lxi scpi over the socket")
