@@ -182,6 +182,8 @@ int HeadlessRun::exec()
     if (!m_service.listen(m_commandLine.listenAddress, m_commandLine.listenPort,
                           m_commandLine.idleTimeoutSeconds))
         return qx5170fpFailureExitStatus;
+    QObject::connect(m_service.remote(), &RemoteControl::clientRefused, m_service.remote(),
+                     [this](const QString &peer, const QString &why) { sayRefused(peer, why); });
     if (!m_commandLine.fixture.isEmpty()) {
         m_fixturePath = m_commandLine.fixture;
         if (!readFixture(true))
@@ -232,6 +234,20 @@ int HeadlessRun::exec()
                  QStringLiteral("ending on %1").arg(signalName(endSignals.caught())));
     end();
     return 0;
+}
+
+void HeadlessRun::sayRefused(const QString &peer, const QString &why)
+{
+    if (m_refusedSaid.isValid() && m_refusedSaid.elapsed() < refusedLineIntervalMs) {
+        ++m_refusedNotSaid;
+        return;
+    }
+    QString line = QStringLiteral("a client at %1 is refused: %2").arg(peer, why);
+    if (m_refusedNotSaid > 0)
+        line += QStringLiteral(" (and %1 more since the last such line)").arg(m_refusedNotSaid);
+    m_refusedNotSaid = 0;
+    m_refusedSaid.start();
+    journal::say(Priority::Warning, line);
 }
 
 void HeadlessRun::end()

@@ -113,6 +113,7 @@ RemoteCommands::RemoteCommands(QByteArray identity, QString stateFolder, QObject
 {
     connect(&m_server, &ScpiServer::clientCountChanged, this,
             [this] { emit infoChanged(infoText()); });
+    connect(&m_server, &ScpiServer::clientRefused, this, &RemoteCommands::clientRefused);
     connect(&m_vxi11, &Vxi11Server::linkCountChanged, this,
             [this] { emit infoChanged(infoText()); });
     connect(&m_registration, &PortMapperRegistration::finished, this,

@@ -86,6 +86,8 @@ public:
 
 signals:
     void infoChanged(const QString &text);
+    // A client refused before it reached the card: where from, and why.
+    void clientRefused(const QString &peer, const QString &why);
     // The operator's controls are locked (SYSTem:RWLock) or free again.
     void lockChanged(bool locked);
     // A client's line is about to run.

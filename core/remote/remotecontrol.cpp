@@ -13,6 +13,7 @@ RemoteControl::RemoteControl(QByteArray identity, QString stateFolder, QObject *
     , m_commands(std::make_unique<RemoteCommands>(std::move(identity), std::move(stateFolder)))
 {
     connect(m_commands.get(), &RemoteCommands::infoChanged, this, &RemoteControl::infoChanged);
+    connect(m_commands.get(), &RemoteCommands::clientRefused, this, &RemoteControl::clientRefused);
     connect(m_commands.get(), &RemoteCommands::lockChanged, this, &RemoteControl::lockChanged);
     connect(m_commands.get(), &RemoteCommands::commandArriving, this,
             &RemoteControl::commandArriving);

@@ -80,6 +80,9 @@ signals:
     // Empty when the core channel is registered with the port mapper,
     // else why not.
     void vxi11Registered(const QString &why);
+    // A socket client refused before it reached the card (all places
+    // taken): its address and port, and why.
+    void clientRefused(const QString &peer, const QString &why);
 
 private:
     std::unique_ptr<RemoteCommands> m_commands;

@@ -332,6 +332,7 @@ void ScpiServer::acceptClients()
 
 void ScpiServer::refuse(QTcpSocket *socket)
 {
+    emit clientRefused(peerText(socket), QStringLiteral("too many clients"));
     socket->write(tooManyClients);
     socket->flush();
     if (m_refusing >= maxRefusing || socket->bytesToWrite() > 0) {

@@ -73,6 +73,9 @@ public:
 
 signals:
     void clientCountChanged(int count);
+    // A connection refused before it became a client, `peer` as the log
+    // writes a client's address.
+    void clientRefused(const QString &peer, const QString &why);
 
 private:
     struct Client;

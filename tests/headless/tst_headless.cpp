@@ -117,6 +117,7 @@ private slots:
     void cardsItCannotServe();
     void serverThatIsNotThere();
     void driverFailureSaid();
+    void refusedClientsSaidOnce();
 };
 
 void tst_Headless::journalLines()
@@ -383,6 +384,48 @@ void tst_Headless::driverFailureSaid()
     QTRY_VERIFY_WITH_TIMEOUT((said += server.readAllStandardError())
                                  .contains("qx5170fp: the card's driver: channel 3: "),
                              waitMs);
+}
+
+void tst_Headless::refusedClientsSaidOnce()
+{
+    // Four clients that have spoken hold every place; the next ones are
+    // refused, and a burst of them is one line for the admin.
+    QTemporaryDir folder;
+    const quint16 port = freePort();
+    QProcess server;
+    server.setProcessEnvironment(
+        programEnvironment(folder, folder.filePath(QStringLiteral("trace")), {}));
+    server.start(QStringLiteral(SFP_PROGRAM),
+                 {QStringLiteral("--headless"), QStringLiteral("--demo"),
+                  QStringLiteral("--listen"), QString::number(port)});
+    const auto stop = qScopeGuard([&server] {
+        server.kill();
+        server.waitForFinished();
+    });
+    QByteArray said;
+    QTRY_VERIFY_WITH_TIMEOUT((said += server.readAllStandardError()).contains("serving demo mode"),
+                             waitMs);
+    std::vector<std::unique_ptr<QTcpSocket>> clients;
+    for (int i = 0; i < 4; ++i) {
+        clients.push_back(std::make_unique<QTcpSocket>());
+        clients.back()->connectToHost(QHostAddress::LocalHost, port);
+        QVERIFY(clients.back()->waitForConnected(waitMs));
+        clients.back()->write("*OPC?\n");
+        QTRY_VERIFY_WITH_TIMEOUT(clients.back()->canReadLine(), waitMs);
+    }
+    for (int i = 0; i < 3; ++i) {
+        QTcpSocket refused;
+        refused.connectToHost(QHostAddress::LocalHost, port);
+        QVERIFY(refused.waitForConnected(waitMs));
+        QTRY_VERIFY_WITH_TIMEOUT(refused.canReadLine(), waitMs);
+        QCOMPARE(refused.readLine(), QByteArray("-310,\"System error;too many clients\"\n"));
+    }
+    ::kill(pid_t(server.processId()), SIGTERM);
+    QVERIFY(server.waitForFinished(waitMs));
+    said += server.readAllStandardError();
+    QCOMPARE(said.count("is refused"), 1);
+    QVERIFY2(said.contains("qx5170fp: a client at 127.0.0.1:"), said.constData());
+    QVERIFY2(said.contains(" is refused: too many clients\n"), said.constData());
 }
 
 QTEST_GUILESS_MAIN(tst_Headless)
