@@ -1098,6 +1098,13 @@ void tst_CommandLine::optionsFiles()
         QCOMPARE(int(parsed.start.kind), int(sfpStartChoice::Demo));
         QCOMPARE(parsed.listenPort, quint16(5025));
         QCOMPARE(parsed.fixture, QStringLiteral("/etc/qx5170fp/bench fixture.json"));
+        // Written with '=', the words after it still count.
+        const qx5170fpCommandLine joined = qx5170fpParseCommandLine(
+            QStringList {QStringLiteral("qx5170fp"), QStringLiteral("--options-file=") + path,
+                         QStringLiteral("--break-before-make")});
+        QCOMPARE(joined.action, qx5170fpCommandLine::Run);
+        QVERIFY(joined.breakBeforeMake);
+        QVERIFY(joined.headless);
         return;
     }
     QCOMPARE(parsed.action, qx5170fpCommandLine::Error);

@@ -24,6 +24,7 @@ class tst_ProgramEnd : public QObject
 private slots:
     void registrationWithoutAPortMapper();
     void signalsEndTheEventLoop();
+    void hangUpOnlyWhereTaken();
 };
 
 void tst_ProgramEnd::registrationWithoutAPortMapper()
@@ -75,6 +76,34 @@ void tst_ProgramEnd::signalsEndTheEventLoop()
     QTimer::singleShot(20000, &loop, [&loop] { loop.exit(1); });
     QCOMPARE(loop.exec(), 0);
     QCOMPARE(first.caught(), int(SIGTERM));
+}
+
+void tst_ProgramEnd::hangUpOnlyWhereTaken()
+{
+    // SIGHUP reads again where a server asked for it, and never ends the
+    // loop; its former handling comes back with the end, and without the
+    // request it is left alone.
+    struct sigaction before
+    { };
+    ::sigaction(SIGHUP, nullptr, &before);
+    {
+        sfp::TerminationSignals plain;
+        struct sigaction during
+        { };
+        ::sigaction(SIGHUP, nullptr, &during);
+        QVERIFY(during.sa_handler == before.sa_handler);
+    }
+    {
+        sfp::TerminationSignals server(nullptr, sfp::TerminationSignals::HangUp::Taken);
+        QSignalSpy hungUp(&server, &sfp::TerminationSignals::hangUp);
+        QTimer::singleShot(0, &server, [] { std::raise(SIGHUP); });
+        QTRY_COMPARE_WITH_TIMEOUT(hungUp.size(), 1, 20000);
+        QCOMPARE(server.caught(), 0);
+    }
+    struct sigaction after
+    { };
+    ::sigaction(SIGHUP, nullptr, &after);
+    QVERIFY(after.sa_handler == before.sa_handler);
 }
 
 SFPTEST_CORE_MAIN(tst_ProgramEnd)
