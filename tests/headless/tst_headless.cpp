@@ -103,6 +103,39 @@ QByteArray askOnce(quint16 port, const QByteArray &line)
     return socket.readLine().trimmed();
 }
 
+// The headless server the test runs, killed with the test if still
+// running; what it said on standard error so far.
+class Server
+{
+public:
+    Server(const QTemporaryDir &folder, const QStringList &arguments,
+           const QStringList &environment = {})
+    {
+        m_process.setProcessEnvironment(
+            programEnvironment(folder, folder.filePath(QStringLiteral("trace")), environment));
+        m_process.start(QStringLiteral(SFP_PROGRAM),
+                        QStringList {QStringLiteral("--headless")} + arguments);
+    }
+    ~Server()
+    {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
+    Server(const Server &) = delete;
+    Server &operator=(const Server &) = delete;
+
+    QProcess &process() { return m_process; }
+    const QByteArray &said()
+    {
+        m_said += m_process.readAllStandardError();
+        return m_said;
+    }
+
+private:
+    QProcess m_process;
+    QByteArray m_said;
+};
+
 } // namespace
 
 class tst_Headless : public QObject
@@ -359,30 +392,19 @@ void tst_Headless::driverFailureSaid()
          "positions": 4, "cards": [{"position": 2, "code": "0x5170"}]},
          "faults": [{"operation": "qx5170_switchRelay", "status": "0xBFFF00A6", "count": 1}]}]})"));
     const quint16 port = freePort();
-    QProcess server;
-    server.setProcessEnvironment(
-        programEnvironment(folder, folder.filePath(QStringLiteral("trace")),
-                           {QStringLiteral("SFP_SIM_CONFIG=") + systemFile}));
-    server.start(QStringLiteral(SFP_PROGRAM),
-                 {QStringLiteral("--headless"), QStringLiteral("--simulate"),
-                  QStringLiteral("--address"), QStringLiteral("VXI0::1::INSTR"),
-                  QStringLiteral("--fc"), QStringLiteral("2"), QStringLiteral("--listen"),
-                  QString::number(port)});
-    const auto stop = qScopeGuard([&server] {
-        server.kill();
-        server.waitForFinished();
-    });
-    QByteArray said;
-    QTRY_VERIFY_WITH_TIMEOUT((said += server.readAllStandardError()).contains("serving the card"),
-                             waitMs);
+    Server server(folder,
+                  {QStringLiteral("--simulate"), QStringLiteral("--address"),
+                   QStringLiteral("VXI0::1::INSTR"), QStringLiteral("--fc"), QStringLiteral("2"),
+                   QStringLiteral("--listen"), QString::number(port)},
+                  {QStringLiteral("SFP_SIM_CONFIG=") + systemFile});
+    QTRY_VERIFY_WITH_TIMEOUT(server.said().contains("serving the card"), waitMs);
     QTcpSocket client;
     client.connectToHost(QHostAddress::LocalHost, port);
     QVERIFY(client.waitForConnected(waitMs));
     client.write("ROUT:CLOS (@3)\nSYST:ERR?\n");
     QTRY_VERIFY_WITH_TIMEOUT(client.canReadLine(), waitMs);
     QVERIFY(client.readLine().startsWith("-300,\"Device-specific error;channel 3: "));
-    QTRY_VERIFY_WITH_TIMEOUT((said += server.readAllStandardError())
-                                 .contains("qx5170fp: the card's driver: channel 3: "),
+    QTRY_VERIFY_WITH_TIMEOUT(server.said().contains("qx5170fp: the card's driver: channel 3: "),
                              waitMs);
 }
 
@@ -392,19 +414,9 @@ void tst_Headless::refusedClientsSaidOnce()
     // refused, and a burst of them is one line for the admin.
     QTemporaryDir folder;
     const quint16 port = freePort();
-    QProcess server;
-    server.setProcessEnvironment(
-        programEnvironment(folder, folder.filePath(QStringLiteral("trace")), {}));
-    server.start(QStringLiteral(SFP_PROGRAM),
-                 {QStringLiteral("--headless"), QStringLiteral("--demo"),
-                  QStringLiteral("--listen"), QString::number(port)});
-    const auto stop = qScopeGuard([&server] {
-        server.kill();
-        server.waitForFinished();
-    });
-    QByteArray said;
-    QTRY_VERIFY_WITH_TIMEOUT((said += server.readAllStandardError()).contains("serving demo mode"),
-                             waitMs);
+    Server server(folder,
+                  {QStringLiteral("--demo"), QStringLiteral("--listen"), QString::number(port)});
+    QTRY_VERIFY_WITH_TIMEOUT(server.said().contains("serving demo mode"), waitMs);
     std::vector<std::unique_ptr<QTcpSocket>> clients;
     for (int i = 0; i < 4; ++i) {
         clients.push_back(std::make_unique<QTcpSocket>());
@@ -420,9 +432,9 @@ void tst_Headless::refusedClientsSaidOnce()
         QTRY_VERIFY_WITH_TIMEOUT(refused.canReadLine(), waitMs);
         QCOMPARE(refused.readLine(), QByteArray("-310,\"System error;too many clients\"\n"));
     }
-    ::kill(pid_t(server.processId()), SIGTERM);
-    QVERIFY(server.waitForFinished(waitMs));
-    said += server.readAllStandardError();
+    ::kill(pid_t(server.process().processId()), SIGTERM);
+    QVERIFY(server.process().waitForFinished(waitMs));
+    const QByteArray said = server.said();
     QCOMPARE(said.count("is refused"), 1);
     QVERIFY2(said.contains("qx5170fp: a client at 127.0.0.1:"), said.constData());
     QVERIFY2(said.contains(" is refused: too many clients\n"), said.constData());
