@@ -13,6 +13,7 @@
 #include "resourcescan.h"
 #include "servicemanager.h"
 #include "terminationsignals.h"
+#include "webface.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -179,11 +180,19 @@ int HeadlessRun::exec()
     // Asked for from the start: a signal during the connection ends the
     // server as soon as the card is connected.
     TerminationSignals endSignals(nullptr, TerminationSignals::HangUp::Taken);
-    if (!m_service.listen(m_commandLine.listenAddress, m_commandLine.listenPort,
-                          m_commandLine.idleTimeoutSeconds))
+    if (m_commandLine.listen
+        && !m_service.listen(m_commandLine.listenAddress, m_commandLine.listenPort,
+                             m_commandLine.idleTimeoutSeconds))
         return qx5170fpFailureExitStatus;
-    QObject::connect(m_service.remote(), &RemoteControl::clientRefused, m_service.remote(),
-                     [this](const QString &peer, const QString &why) { sayRefused(peer, why); });
+    if (m_commandLine.http
+        && !m_service.listenWeb(m_commandLine.httpAddress, m_commandLine.httpPort))
+        return qx5170fpFailureExitStatus;
+    const auto sayRefusedHere
+        = [this](const QString &peer, const QString &why) { sayRefused(peer, why); };
+    if (RemoteControl *remote = m_service.remote())
+        QObject::connect(remote, &RemoteControl::clientRefused, remote, sayRefusedHere);
+    if (WebFace *web = m_service.web())
+        QObject::connect(web, &WebFace::clientRefused, web, sayRefusedHere);
     if (!m_commandLine.fixture.isEmpty()) {
         m_fixturePath = m_commandLine.fixture;
         if (!readFixture(true))
@@ -215,13 +224,18 @@ int HeadlessRun::exec()
     m_card->setFixture(m_fixtureRead, m_fixturePath, m_fixtureFound);
     m_service.keepRecords(m_card.get(), m_cardId, !m_commandLine.noLog);
     m_service.serve(m_card.get(), m_cardId, m_fc.driverRevision());
-    RemoteControl *remote = m_service.remote();
-    QString ways
-        = QStringLiteral("SCPI on %1").arg(endpointText(remote->address(), remote->port()));
-    if (remote->vxi11Port() != 0)
-        ways += QStringLiteral(", VXI-11 core channel on port %1").arg(remote->vxi11Port());
-    const QString serving = m_demo ? QStringLiteral("serving demo mode (no card): %1").arg(ways)
-                                   : QStringLiteral("serving the card %1: %2").arg(m_cardId, ways);
+    QStringList ways;
+    if (const RemoteControl *remote = m_service.remote()) {
+        ways += QStringLiteral("SCPI on %1").arg(endpointText(remote->address(), remote->port()));
+        if (remote->vxi11Port() != 0)
+            ways += QStringLiteral("VXI-11 core channel on port %1").arg(remote->vxi11Port());
+    }
+    if (const WebFace *web = m_service.web())
+        ways += QStringLiteral("web on %1").arg(endpointText(web->address(), web->port()));
+    const QString joined = ways.join(QStringLiteral(", "));
+    const QString serving = m_demo
+        ? QStringLiteral("serving demo mode (no card): %1").arg(joined)
+        : QStringLiteral("serving the card %1: %2").arg(m_cardId, joined);
     journal::say(Priority::Info, serving);
 
     ServiceManager manager;

@@ -10,6 +10,7 @@
 #include "qx5170fp_app.h"
 #include "remotecontrol.h"
 #include "terminationsignals.h"
+#include "webface.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -87,8 +88,11 @@ int PanelRun::exec()
         && !m_service.listen(m_commandLine.listenAddress, m_commandLine.listenPort,
                              m_commandLine.idleTimeoutSeconds))
         return qx5170fpFailureExitStatus;
+    if (m_commandLine.http
+        && !m_service.listenWeb(m_commandLine.httpAddress, m_commandLine.httpPort))
+        return qx5170fpFailureExitStatus;
     // Ended by a signal, the panel still withdraws what it announced.
-    if (m_service.remote())
+    if (m_service.remote() || m_service.web())
         m_terminationSignals = std::make_unique<TerminationSignals>();
 
     QString title = m_fc.description();
@@ -106,10 +110,12 @@ int PanelRun::exec()
     m_window->show();
     m_splash->finish(m_window.get());
     m_splash.reset();
-    if (RemoteControl *remote = m_service.remote()) {
+    if (RemoteControl *remote = m_service.remote())
         m_window->followRemote(remote);
+    if (WebFace *web = m_service.web())
+        web->setOperatorAsked([] { return QApplication::activeModalWidget() != nullptr; });
+    if (m_service.remote() || m_service.web())
         m_service.serve(m_window->card(), m_window->cardId(), m_fc.driverRevision());
-    }
     // However the event loop ended, the panel ends with status 0.
     QApplication::exec();
     return 0;

@@ -361,6 +361,8 @@ void CardSession::switchRelay(int relay, bool closed, SwitchOrder order)
         switchRelay(partner, false, order);
 
     m_closed[size_t(relay - 1)] = closed;
+    if (m_mode == SwitchingMode::Asynchronous)
+        m_applied[size_t(relay - 1)] = closed;
     // The picture follows the command even when the driver call fails:
     // nothing is read back from the card.
     emit relayChanged(relay, closed);
@@ -672,9 +674,21 @@ void CardSession::contactsFollowAll()
         contactsFollow(relay);
 }
 
+QList<int> CardSession::waitingRelays() const
+{
+    QList<int> waiting;
+    for (int relay = 1; !m_synchronized && relay <= relayCount; ++relay) {
+        if (m_closed[size_t(relay - 1)] != m_applied[size_t(relay - 1)])
+            waiting.append(relay);
+    }
+    return waiting;
+}
+
 void CardSession::setSynchronized(bool synchronized)
 {
     m_synchronized = synchronized;
+    if (synchronized)
+        m_applied = m_closed;
     // Sent also when unchanged: the lamp is set again after every switch,
     // as before the remote control existed.
     emit synchronizedChanged(synchronized);

@@ -73,6 +73,9 @@ public:
     // False from a switch in a synchronous mode until the update or trigger
     // that applies it: the panel's "Synchronized" lamp.
     bool isSynchronized() const { return m_synchronized; }
+    // The relays switched in a synchronous mode that wait for the update
+    // or trigger that applies them, ascending; none when synchronized.
+    QList<int> waitingRelays() const;
     // True while an operation runs, also while a report it made waits for
     // the operator: nothing else may switch the card then.
     bool isBusy() const { return m_busy > 0; }
@@ -293,6 +296,8 @@ private:
     std::array<bool, relayCount> m_taken = {};
     SwitchingMode m_takenMode = SwitchingMode::Asynchronous;
     std::array<bool, relayCount> m_contacts = {};
+    // The relays as commanded when the card was last synchronized.
+    std::array<bool, relayCount> m_applied = {};
     RelayWear *m_wear = nullptr;
     SwitchingLog *m_log = nullptr;
     QString m_cardId;

@@ -88,6 +88,12 @@ struct Options
                        "127.0.0.1:5025, [::1]:5025, 0.0.0.0:5025, [::]:5025 (every address, "
                        "IPv4 ones too)."),
         QStringLiteral("[ADDRESS:]PORT")};
+    QCommandLineOption http {
+        QStringLiteral("http"),
+        QStringLiteral("Serve the card's web page, LXI identification and REST on this TCP port "
+                       "once connected, on the loopback interface unless an address is named, "
+                       "as --listen reads it."),
+        QStringLiteral("[ADDRESS:]PORT")};
     QCommandLineOption idleTimeout {
         QStringLiteral("idle-timeout"),
         QStringLiteral("With --listen: close the connection of a remote client that has sent "
@@ -130,7 +136,8 @@ struct Options
     QCommandLineOption headless {
         QStringLiteral("headless"),
         QStringLiteral("Serve the card without a window or a display: needs a card (--address "
-                       "with --fc, --demo or --scan) and --listen. Ends on SIGTERM or SIGINT; "
+                       "with --fc, --demo or --scan) and --listen or --http. Ends on SIGTERM or "
+                       "SIGINT; "
                        "SIGHUP reads the fixture file again.")};
     QCommandLineOption optionsFile {
         QStringLiteral("options-file"),
@@ -156,10 +163,10 @@ struct Options
 
     QList<const QCommandLineOption *> ours() const
     {
-        return {&help,        &version,   &demo,     &scan,        &address,         &fc,
-                &libraryPath, &simulate,  &listen,   &idleTimeout, &breakBeforeMake, &fixture,
-                &noLog,       &logToScpi, &logToVcd, &since,       &until,           &headless,
-                &optionsFile};
+        return {&help,        &version,         &demo,     &scan,     &address,
+                &fc,          &libraryPath,     &simulate, &listen,   &http,
+                &idleTimeout, &breakBeforeMake, &fixture,  &noLog,    &logToScpi,
+                &logToVcd,    &since,           &until,    &headless, &optionsFile};
     }
 
     // The option's long name, whichever of its names was given (-h is
@@ -233,10 +240,12 @@ qx5170fpCommandLine error(const QString &text)
     return result;
 }
 
-// Reads --listen's [ADDRESS:]PORT: an IPv4 address, an IPv6 address in
-// brackets, or "localhost"; without an address, the IPv4 loopback. "[::]"
-// is every address, IPv4 ones too, as it is to most servers.
-bool parseListen(const QString &value, qx5170fpCommandLine *result)
+// Reads --listen's (and --http's) [ADDRESS:]PORT: an IPv4 address, an
+// IPv6 address in brackets, or "localhost"; without an address, the IPv4
+// loopback. "[::]" is every address, IPv4 ones too, as it is to most
+// servers.
+bool parseEndpoint(const QString &value, QHostAddress *boundAddress, quint16 *boundPort,
+                   bool *named)
 {
     QString host;
     QString portText = value;
@@ -268,10 +277,9 @@ bool parseListen(const QString &value, qx5170fpCommandLine *result)
     // The toolkit binds "::" for IPv6 clients only; its "any" is both.
     if (address == QHostAddress::AnyIPv6)
         address = QHostAddress(QHostAddress::Any);
-    result->listen = true;
-    result->listenAddress = address;
-    result->listenPort = quint16(port);
-    result->listenAddressNamed = !host.isEmpty();
+    *boundAddress = address;
+    *boundPort = quint16(port);
+    *named = !host.isEmpty();
     return true;
 }
 
@@ -338,7 +346,7 @@ QString readEachOnce(const ReadWords &words)
     // another option ("--address --fc 2"): no descriptor or number starts
     // so.
     for (const QCommandLineOption *option :
-         {&options.address, &options.fc, &options.libraryPath, &options.listen,
+         {&options.address, &options.fc, &options.libraryPath, &options.listen, &options.http,
           &options.idleTimeout, &options.fixture, &options.logToScpi, &options.logToVcd,
           &options.since, &options.until, &options.optionsFile}) {
         if (words.isSet(*option) && looksLikeOption(words.value(*option)))
@@ -417,10 +425,27 @@ QString readRemote(const ReadWords &words, qx5170fpCommandLine *result)
     const Options &options = words.options();
     if (words.isSet(options.listen)) {
         const QString value = words.value(options.listen);
-        if (!parseListen(value, result))
+        if (!parseEndpoint(value, &result->listenAddress, &result->listenPort,
+                           &result->listenAddressNamed))
             return QStringLiteral("--listen takes [ADDRESS:]PORT with a numeric address and a "
                                   "port from 1 to 65535, not '%1'.")
                 .arg(value);
+        result->listen = true;
+    }
+    if (words.isSet(options.http)) {
+        const QString value = words.value(options.http);
+        bool named = false;
+        if (!parseEndpoint(value, &result->httpAddress, &result->httpPort, &named))
+            return QStringLiteral("--http takes [ADDRESS:]PORT with a numeric address and a "
+                                  "port from 1 to 65535, not '%1'.")
+                .arg(value);
+        result->http = true;
+        if (result->listen && result->httpPort == result->listenPort
+            && (result->httpAddress == result->listenAddress
+                || result->httpAddress == QHostAddress::Any
+                || result->listenAddress == QHostAddress::Any))
+            return QStringLiteral("--http and --listen cannot share port %1.")
+                .arg(result->httpPort);
     }
     if (words.isSet(options.idleTimeout)) {
         const QString value = words.value(options.idleTimeout);
@@ -514,8 +539,8 @@ QString readHeadless(const ReadWords &words, qx5170fpCommandLine *result)
     if (result->start.kind == sfpStartChoice::Ask)
         return QStringLiteral("--headless needs a card: give --address with --fc, --demo or "
                               "--scan.");
-    if (!result->listen)
-        return QStringLiteral("--headless needs a way in for clients: give --listen.");
+    if (!result->listen && !result->http)
+        return QStringLiteral("--headless needs a way in for clients: give --listen or --http.");
     return {};
 }
 

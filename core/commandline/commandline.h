@@ -53,6 +53,10 @@ struct qx5170fpCommandLine
     QHostAddress listenAddress;
     quint16 listenPort = 0;
     bool listenAddressNamed = false;
+    // Where the web face listens (--http), as --listen reads it.
+    bool http = false;
+    QHostAddress httpAddress;
+    quint16 httpPort = 0;
     // How long a remote client may send nothing before it is dropped
     // (--idle-timeout); zero: as long as it likes.
     int idleTimeoutSeconds = 0;
@@ -67,7 +71,7 @@ struct qx5170fpCommandLine
     // --no-log: no switching log is kept.
     bool noLog = false;
     // --headless: the card served without a window (with a card to connect
-    // to and --listen).
+    // to, and --listen or --http).
     bool headless = false;
     // The switching log's tools: the log to read, the dump to write, and
     // the times of the first and last change taken (invalid: no bound).

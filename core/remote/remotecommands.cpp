@@ -470,19 +470,17 @@ QByteArray RemoteCommands::run(quint64 client, ScpiClientStatus &state, const sc
 
 void RemoteCommands::refuse(ScpiClientStatus &state, const Refusal &refusal, const QString &notDone)
 {
-    // Quotes in the reason are doubled, as in any SCPI string.
-    const QByteArray reason = scpi::stringData(refusal.reason).mid(1);
     switch (refusal.kind) {
     case Refusal::Kind::None:
         break;
     case Refusal::Kind::BadRequest:
         state.pushError(scpi::IllegalParameterValue,
-                        scpi::errorString(scpi::IllegalParameterValue).chopped(1) + ';' + reason);
+                        scpi::errorString(scpi::IllegalParameterValue, refusal.reason));
         break;
     case Refusal::Kind::BrokenRule:
         m_card->recordRefusal(0, refusal.reason, scpi::SettingsConflict);
         state.pushError(scpi::SettingsConflict,
-                        scpi::errorString(scpi::SettingsConflict).chopped(1) + ';' + reason);
+                        scpi::errorString(scpi::SettingsConflict, refusal.reason));
         break;
     case Refusal::Kind::FileError:
         state.pushDeviceError(notDone.isEmpty() ? refusal.reason
@@ -493,9 +491,9 @@ void RemoteCommands::refuse(ScpiClientStatus &state, const Refusal &refusal, con
 
 void RemoteCommands::refuseLocked(ScpiClientStatus &state)
 {
-    state.pushError(scpi::SettingsConflict,
-                    scpi::errorString(scpi::SettingsConflict).chopped(1)
-                        + ";another client holds the lock\"");
+    state.pushError(
+        scpi::SettingsConflict,
+        scpi::errorString(scpi::SettingsConflict, QStringLiteral("another client holds the lock")));
 }
 
 // The client is told the slot and the reason, never where the server keeps

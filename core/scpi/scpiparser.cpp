@@ -548,6 +548,11 @@ QList<Unit> parseLine(QByteArrayView line)
     return units;
 }
 
+QByteArray errorString(int error, const QString &reason)
+{
+    return errorString(error).chopped(1) + ';' + stringData(reason).mid(1);
+}
+
 QByteArray stringData(const QString &text)
 {
     return '"' + text.toUtf8().replace('"', "\"\"") + '"';

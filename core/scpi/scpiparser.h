@@ -152,6 +152,9 @@ QByteArrayView errorText(int error);
 
 // The error as SYSTem:ERRor? reports it: -113,"Undefined header".
 QByteArray errorString(int error);
+// The same with the reason after the text, as a refusal reports it:
+// -221,"Settings conflict;another client holds the lock".
+QByteArray errorString(int error, const QString &reason);
 
 // Channels (in 1..32, ascending) as a response's channel list, runs of
 // consecutive channels as ranges: "(@3,5:8)"; "(@)" for none.

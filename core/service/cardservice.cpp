@@ -9,6 +9,12 @@
 #include "remotecontrol.h"
 #include "savedstates.h"
 #include "userfolders.h"
+#include "webface.h"
+
+#include "libraryrevision.h"
+#include "platformlibraries.h"
+
+#include <QCoreApplication>
 
 #include <chrono>
 
@@ -79,6 +85,24 @@ bool CardService::listen(const QHostAddress &address, quint16 port, int idleTime
     return true;
 }
 
+bool CardService::listenWeb(const QHostAddress &address, quint16 port)
+{
+    m_web = std::make_unique<WebFace>();
+    if (!m_web->listen(address, port)) {
+        m_say(Priority::Error,
+              QStringLiteral("the web face cannot listen on %1: %2")
+                  .arg(endpointText(address, port), m_web->errorString()));
+        m_web.reset();
+        return false;
+    }
+    if (!address.isLoopback())
+        m_say(Priority::Warning,
+              QStringLiteral("the web face listens on %1: anyone who can reach it there can "
+                             "switch the relays")
+                  .arg(endpointText(address, m_web->port())));
+    return true;
+}
+
 QString CardService::keepRecords(CardSession *card, const QString &cardId, bool keepLog)
 {
     QString notCounted;
@@ -106,11 +130,21 @@ QString CardService::keepRecords(CardSession *card, const QString &cardId, bool 
 
 void CardService::serve(CardSession *card, const QString &cardId, const QString &driverRevision)
 {
+    if (m_web) {
+        m_web->start(card, m_wear.isOpen() ? &m_wear : nullptr, {});
+        describeToWeb(cardId, driverRevision, false);
+    }
+    if (!m_remote) {
+        announce(cardId, driverRevision, false);
+        return;
+    }
     // A client learns which card answers, and a state saved for one card
     // is never brought back on another.
     m_remote->setIdentity(RemoteControl::identity(cardId, driverRevision));
     m_remote->setStateFolder(userFolders::cardFolder(savedStates::defaultFolder(), cardId));
     m_remote->start(card);
+    if (m_web)
+        connect(m_remote.get(), &RemoteControl::lockChanged, m_web.get(), &WebFace::cardChanged);
     // The announcement names VXI-11 only once the port mapper does: it
     // follows the registration, which may take a while.
     if (m_remote->vxi11Port() == 0) {
@@ -125,24 +159,59 @@ void CardService::serve(CardSession *card, const QString &cardId, const QString 
                                          "mapper: %1; the core channel listens on port %2")
                               .arg(why)
                               .arg(m_remote->vxi11Port()));
+                describeToWeb(cardId, driverRevision, why.isEmpty());
                 announce(cardId, driverRevision, why.isEmpty());
             });
     m_remote->registerVxi11();
 }
 
+void CardService::describeToWeb(const QString &cardId, const QString &driverRevision, bool vxi11)
+{
+    if (!m_web)
+        return;
+    const platform::Loaded &libraries = platform::loaded();
+    WebCard about;
+    about.identity = RemoteControl::identity(cardId, driverRevision);
+    about.driverRevision = driverRevision;
+    about.commonRevision = QString::fromLatin1(libraryRevision());
+    about.programVersion = QCoreApplication::applicationVersion();
+    about.platform = libraries.simulated
+        ? QStringLiteral("the simulated platform that comes with the panel: no hardware is "
+                         "switched")
+        : QStringLiteral("the vendor's libraries (%1)").arg(libraries.origin);
+    if (m_remote) {
+        about.socketAddress = m_remote->address();
+        about.socketPort = m_remote->port();
+    }
+    about.vxi11 = vxi11;
+    m_web->setCard(about);
+}
+
 void CardService::announce(const QString &cardId, const QString &driverRevision, bool vxi11)
 {
-    // Found on the network as LAN instruments are; a panel that only the
-    // loopback reaches has nobody to tell.
-    if (m_remote->address().isLoopback())
+    // Found on the network as LAN instruments are, by the faces that
+    // listen beyond the loopback; a panel that only the loopback reaches
+    // has nobody to tell.
+    const bool remoteBeyond = m_remote && !m_remote->address().isLoopback();
+    const bool webBeyond = m_web && !m_web->address().isLoopback();
+    if (!remoteBeyond && !webBeyond)
         return;
+    QList<NetworkAnnouncer::Service> services;
+    if (remoteBeyond) {
+        services += {"_scpi-raw._tcp", m_remote->port()};
+        // VXI-11 clients ask the port mapper, on its own port.
+        if (vxi11)
+            services += {"_vxi-11._tcp", portMapperPort};
+    }
+    // An LXI instrument's record names its web server where it has one.
+    if (webBeyond)
+        services += {{"_http._tcp", m_web->port()}, {"_lxi._tcp", m_web->port()}};
+    else if (vxi11)
+        services += {"_lxi._tcp", portMapperPort};
     m_announcer = std::make_unique<NetworkAnnouncer>();
-    QList<NetworkAnnouncer::Service> services {{"_scpi-raw._tcp", m_remote->port()}};
-    // VXI-11 clients ask the port mapper, on its own port.
-    if (vxi11)
-        services += {{"_vxi-11._tcp", portMapperPort}, {"_lxi._tcp", portMapperPort}};
     const QString why = m_announcer->announce(
-        NetworkAnnouncer::instrumentName(cardId), m_remote->address(), services,
+        NetworkAnnouncer::instrumentName(cardId),
+        remoteBeyond ? m_remote->address() : m_web->address(), services,
         {"Manufacturer=Orbelan", "Model=5170", "SerialNumber=" + cardId.toUtf8(),
          "FirmwareVersion=" + driverRevision.toUtf8()},
         [this](const QString &text) { m_say(Priority::Warning, text); });
@@ -154,6 +223,7 @@ void CardService::announce(const QString &cardId, const QString &driverRevision,
 void CardService::stopServing()
 {
     m_announcer.reset();
+    m_web.reset();
     m_remote.reset();
 }
 

@@ -22,6 +22,7 @@ namespace sfp {
 class CardSession;
 class NetworkAnnouncer;
 class RemoteControl;
+class WebFace;
 
 class CardService final : public QObject
 {
@@ -50,6 +51,11 @@ public:
     bool listen(const QHostAddress &address, quint16 port, int idleTimeoutSeconds);
     // Null until listen() succeeded, and after stopServing().
     RemoteControl *remote() const { return m_remote.get(); }
+    // Binds the web face's address (--http), said when it cannot be had;
+    // like listen(), before anything is connected.
+    bool listenWeb(const QHostAddress &address, quint16 port);
+    // Null until listenWeb() succeeded, and after stopServing().
+    WebFace *web() const { return m_web.get(); }
 
     // Counts the relays' wear on a card (not in demo mode) and keeps the
     // switching log unless told not to. Empty, or why the wear is not
@@ -59,7 +65,8 @@ public:
     SwitchingLog &log() { return m_log; }
 
     // Clients are served once the card is known, and it is announced where
-    // the network reaches it, once the port mapper has answered.
+    // the network reaches it, once the port mapper has answered (or at
+    // once, when only the web face listens).
     void serve(CardSession *card, const QString &cardId, const QString &driverRevision);
     // The announcement, the registration and the clients go, before the
     // card they drive.
@@ -67,11 +74,14 @@ public:
 
 private:
     void announce(const QString &cardId, const QString &driverRevision, bool vxi11);
+    // What the web face's pages say about the card and the other faces.
+    void describeToWeb(const QString &cardId, const QString &driverRevision, bool vxi11);
 
     Say m_say;
     RelayWear m_wear;
     SwitchingLog m_log;
     std::unique_ptr<RemoteControl> m_remote;
+    std::unique_ptr<WebFace> m_web;
     std::unique_ptr<NetworkAnnouncer> m_announcer;
 };
 

@@ -396,7 +396,7 @@ void tst_CommandLine::parse_data()
         << "qx5170fp: --headless needs a card: give --address with --fc, --demo or --scan.";
     QTest::newRow("--headless without a way in")
         << QStringList {"--headless", "--demo"} << -1 << "" << 0
-        << "qx5170fp: --headless needs a way in for clients: give --listen.";
+        << "qx5170fp: --headless needs a way in for clients: give --listen or --http.";
     QTest::newRow("--headless with a toolkit option")
         << QStringList {"--headless", "--demo", "--listen", "5025", "-platform", "offscreen"} << -1
         << "" << 0 << "qx5170fp: -platform is for the window; --headless shows none.";
@@ -1077,7 +1077,7 @@ void tst_CommandLine::optionsFiles_data()
                            << "Option 'options-file' given more than once.";
     // What is missing is no line's.
     QTest::newRow("missing a way in") << QByteArray("--headless\n--demo\n") << QStringList()
-                                      << "--headless needs a way in for clients: give --listen.";
+                                      << "--headless needs a way in for clients: give --listen or --http.";
 }
 
 void tst_CommandLine::optionsFiles()

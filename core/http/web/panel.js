@@ -1,0 +1,143 @@
+// The front panel in a browser: draws the card as the server sends it over
+// a WebSocket, and sends each click to the server, which decides.
+'use strict';
+
+(function () {
+    const pairs = document.getElementById('pairs');
+    const connection = document.getElementById('connection');
+    const refusal = document.getElementById('refusal');
+    const mode = document.getElementById('mode');
+    const update = document.getElementById('update');
+    const trigger = document.getElementById('trigger');
+    const exclusive = document.getElementById('exclusive');
+    const lamp = document.getElementById('synchronized');
+    const lock = document.getElementById('lock');
+    const title = document.getElementById('title');
+    const buttons = new Map();
+    const wearLines = new Map();
+    const legends = new Map();
+    let card = null;
+
+    function makePairs() {
+        for (let pair = 1; pair <= 16; ++pair) {
+            const group = document.createElement('fieldset');
+            group.className = 'pair';
+            const legend = document.createElement('legend');
+            legend.textContent = 'Pair ' + pair;
+            group.appendChild(legend);
+            legends.set(pair, legend);
+            const row = document.createElement('div');
+            row.className = 'relays';
+            for (const side of ['A', 'B']) {
+                const relay = side === 'A' ? pair * 2 - 1 : pair * 2;
+                const button = document.createElement('button');
+                button.type = 'button';
+                button.id = 'relay-' + relay;
+                button.dataset.relay = String(relay);
+                button.setAttribute('aria-pressed', 'false');
+                button.textContent = side;
+                button.disabled = true;
+                button.addEventListener('click', () => switchRelay(relay));
+                row.appendChild(button);
+                buttons.set(relay, button);
+            }
+            group.appendChild(row);
+            const wear = document.createElement('p');
+            wear.className = 'wear';
+            group.appendChild(wear);
+            wearLines.set(pair, wear);
+            pairs.appendChild(group);
+        }
+    }
+
+    function show(state) {
+        card = state;
+        title.textContent = state.manufacturer + ' ' + state.model + ' ' + state.card
+            + (state.demo ? ' (demo)' : '');
+        const waiting = new Set(state.waiting);
+        for (const relay of state.relays) {
+            const button = buttons.get(relay.relay);
+            const name = 'Pair ' + relay.pair + ' relay ' + relay.side;
+            button.textContent = relay.label || relay.side;
+            button.title = relay.label ? name + ': ' + relay.label : name;
+            button.setAttribute('aria-label', relay.label ? name + ', ' + relay.label : name);
+            button.setAttribute('aria-pressed', relay.closed ? 'true' : 'false');
+            button.classList.toggle('waiting', waiting.has(relay.relay));
+            button.disabled = false;
+        }
+        for (let pair = 1; pair <= 16; ++pair) {
+            const marks = state.relays.filter((relay) => relay.pair === pair && relay.wear
+                && relay.wear !== 'fresh');
+            const line = wearLines.get(pair);
+            line.className = 'wear' + (marks.some((relay) => relay.wear === 'worn') ? ' worn'
+                : marks.length ? ' warning' : '');
+            line.textContent = marks.map((relay) => 'Relay ' + relay.side + ' '
+                + (relay.wear === 'worn' ? 'worn' : 'wearing') + ' (' + relay.closings
+                + ' closings)').join('; ');
+        }
+        mode.value = state.mode;
+        mode.disabled = false;
+        update.disabled = state.mode !== 'sync-command';
+        trigger.disabled = state.mode !== 'sync-trigger';
+        exclusive.checked = state.exclusive;
+        exclusive.disabled = false;
+        lamp.classList.toggle('off', !state.synchronized);
+        lamp.setAttribute('aria-label', 'Synchronized: ' + (state.synchronized ? 'yes' : 'no'));
+        lock.textContent = 'Remote lock: ' + (state.lockHolder || 'nobody');
+    }
+
+    async function send(method, path, body) {
+        refusal.textContent = '';
+        try {
+            const response = await fetch(path, {
+                method: method,
+                headers: body === undefined ? {} : {'Content-Type': 'application/json'},
+                body: body === undefined ? undefined : JSON.stringify(body),
+            });
+            if (!response.ok) {
+                let reason = response.status + ' ' + response.statusText;
+                try {
+                    reason = (await response.json()).error || reason;
+                } catch (ignored) {
+                    // The status says enough.
+                }
+                refusal.textContent = 'Refused: ' + reason;
+            }
+        } catch (error) {
+            refusal.textContent = 'Not sent: the panel cannot be reached';
+        }
+    }
+
+    function switchRelay(relay) {
+        if (!card)
+            return;
+        const closed = buttons.get(relay).getAttribute('aria-pressed') === 'true';
+        send('POST', '/api/relays', closed ? {open: [relay]} : {close: [relay]});
+    }
+
+    mode.addEventListener('change', () => send('PUT', '/api/mode', {mode: mode.value}));
+    exclusive.addEventListener('change',
+        () => send('PUT', '/api/exclusive', {exclusive: exclusive.checked}));
+    update.addEventListener('click', () => send('POST', '/api/update'));
+    trigger.addEventListener('click', () => send('POST', '/api/trigger'));
+
+    function follow() {
+        const scheme = location.protocol === 'https:' ? 'wss://' : 'ws://';
+        const socket = new WebSocket(scheme + location.host + '/api/events');
+        socket.addEventListener('open', () => {
+            connection.textContent = 'Connected';
+            connection.classList.remove('lost');
+        });
+        socket.addEventListener('message', (event) => show(JSON.parse(event.data)));
+        socket.addEventListener('close', () => {
+            connection.textContent = 'Connection lost: reconnecting…';
+            connection.classList.add('lost');
+            for (const button of buttons.values())
+                button.disabled = true;
+            setTimeout(follow, 1000);
+        });
+    }
+
+    makePairs();
+    follow();
+})();

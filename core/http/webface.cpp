@@ -1,0 +1,613 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
+#include "webface.h"
+
+#include "cardsession.h"
+#include "endpoint.h"
+#include "relays.h"
+#include "relaywear.h"
+#include "scpiparser.h"
+#include "switchingmode.h"
+#include "webdocuments.h"
+#include "webserver.h"
+
+#include <QFile>
+#include <QHostInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QWebSocket>
+
+#include <algorithm>
+#include <optional>
+
+namespace sfp {
+
+namespace {
+
+using Method = WebRequest::Method;
+
+// How often the pages hear of a card that keeps changing: each change is
+// sent at once, the next no sooner than this after it.
+constexpr std::chrono::milliseconds broadcastGap {25};
+// What a page may leave unread before it is sent only the latest state
+// once it has caught up.
+constexpr qint64 maxUnread = 64 * 1024;
+// What a page may send us: it sends nothing the face reads.
+constexpr qint64 maxPageMessage = 4 * 1024;
+
+constexpr char jsonType[] = "application/json";
+constexpr char textType[] = "text/plain; charset=utf-8";
+
+WebReply reply(int status, const QByteArray &contentType, const QByteArray &body)
+{
+    WebReply answer;
+    answer.status = status;
+    answer.contentType = contentType;
+    answer.body = body;
+    return answer;
+}
+
+WebReply jsonReply(int status, const QJsonObject &object)
+{
+    return reply(status, jsonType, QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n');
+}
+
+// An error in the shape every error of the face has: the reason in words
+// and, where a script over SCPI would have had one, its error.
+WebReply errorReply(int status, const QString &reason, const QByteArray &scpiError = {})
+{
+    QJsonObject body {{QStringLiteral("error"), reason}};
+    if (!scpiError.isEmpty())
+        body.insert(QStringLiteral("scpiError"), QString::fromUtf8(scpiError));
+    return jsonReply(status, body);
+}
+
+WebReply notAllowed(const char *allow)
+{
+    WebReply answer = errorReply(405, QStringLiteral("this method is not taken here"));
+    answer.addHeader("Allow", allow);
+    return answer;
+}
+
+// The session's refusal in HTTP's words, recorded as the remote control
+// records a broken rule.
+WebReply refusalReply(CardSession *card, const Refusal &refusal, bool locked)
+{
+    switch (refusal.kind) {
+    case Refusal::Kind::None:
+        break;
+    case Refusal::Kind::BadRequest:
+        return errorReply(400, refusal.reason,
+                          scpi::errorString(scpi::IllegalParameterValue, refusal.reason));
+    case Refusal::Kind::BrokenRule:
+        card->recordRefusal(0, refusal.reason, scpi::SettingsConflict);
+        return errorReply(locked ? 423 : 409, refusal.reason,
+                          scpi::errorString(scpi::SettingsConflict, refusal.reason));
+    case Refusal::Kind::FileError:
+        return errorReply(500, refusal.reason,
+                          scpi::errorString(scpi::DeviceSpecificError, refusal.reason));
+    }
+    return jsonReply(200, {{QStringLiteral("done"), true}});
+}
+
+// Relay n from "/relay/n/value", 0 for another path, -1 for a number that
+// names no relay.
+int relayOfPath(const QString &path)
+{
+    static const QString prefix = QStringLiteral("/relay/");
+    static const QString suffix = QStringLiteral("/value");
+    if (!path.startsWith(prefix) || !path.endsWith(suffix)
+        || path.size() <= prefix.size() + suffix.size())
+        return 0;
+    const QStringView number
+        = QStringView(path).mid(prefix.size(), path.size() - prefix.size() - suffix.size());
+    if (number.size() > 2
+        || !std::all_of(number.begin(), number.end(), [](QChar c) { return c.isDigit(); }))
+        return -1;
+    const int relay = number.toInt();
+    return relay >= 1 && relay <= relayCount ? relay : -1;
+}
+
+// The relays of a JSON array, each a whole number of the card; `field`
+// names it in the error.
+std::optional<QList<int>> relayList(const QJsonValue &value, const QString &field, QString *error)
+{
+    QList<int> relays;
+    if (value.isUndefined())
+        return relays;
+    if (!value.isArray()) {
+        *error = QStringLiteral("\"%1\" is an array of relay numbers").arg(field);
+        return std::nullopt;
+    }
+    const QJsonArray array = value.toArray();
+    for (const QJsonValue &item : array) {
+        const double number = item.toDouble(-1);
+        if (!item.isDouble() || number != double(int(number)) || number < 1
+            || number > relayCount) {
+            *error = QStringLiteral("\"%1\" holds relay numbers from 1 to %2")
+                         .arg(field)
+                         .arg(relayCount);
+            return std::nullopt;
+        }
+        relays.append(int(number));
+    }
+    return relays;
+}
+
+// A JSON object body with only the `allowed` keys, or why not.
+std::optional<QJsonObject> jsonBody(const WebRequest &request, const QStringList &allowed,
+                                    WebReply *refusal)
+{
+    if (request.contentType != jsonType) {
+        *refusal = errorReply(415, QStringLiteral("the body is application/json"));
+        return std::nullopt;
+    }
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(request.body, &parseError);
+    if (parseError.error != QJsonParseError::NoError || !document.isObject()) {
+        *refusal = errorReply(400, QStringLiteral("the body is a JSON object"));
+        return std::nullopt;
+    }
+    const QJsonObject object = document.object();
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        if (!allowed.contains(it.key())) {
+            *refusal = errorReply(400, QStringLiteral("unknown field \"%1\"").arg(it.key()));
+            return std::nullopt;
+        }
+    }
+    return object;
+}
+
+QString modeName(SwitchingMode mode)
+{
+    return QLatin1String(switchingModes::fileNames[size_t(mode)]);
+}
+
+// An address as text, an IPv4 client over IPv6 as IPv4.
+QHostAddress plainAddress(const QHostAddress &address)
+{
+    bool isIpv4 = false;
+    const quint32 ipv4 = address.toIPv4Address(&isIpv4);
+    return isIpv4 ? QHostAddress(ipv4) : address;
+}
+
+} // namespace
+
+// A page that follows the card live.
+struct WebFace::Viewer
+{
+    std::unique_ptr<QWebSocket> socket;
+    // Bytes sent and not yet taken by the connection.
+    qint64 unread = 0;
+    // Whether the state changed while the page could not take it.
+    bool behind = false;
+};
+
+WebFace::WebFace(QObject *parent)
+    : QObject(parent)
+    , m_server(std::make_unique<WebServer>(
+          [this](const WebRequest &request) { return handle(request); },
+          [this](std::unique_ptr<QWebSocket> socket) { join(std::move(socket)); }))
+{
+    connect(m_server.get(), &WebServer::clientRefused, this, &WebFace::clientRefused);
+    m_broadcast.setSingleShot(true);
+    connect(&m_broadcast, &QTimer::timeout, this, &WebFace::broadcast);
+}
+
+WebFace::~WebFace() = default;
+
+bool WebFace::listen(const QHostAddress &address, quint16 port)
+{
+    return m_server->bindTo(address, port);
+}
+
+QString WebFace::errorString() const
+{
+    return m_server->errorString();
+}
+
+QHostAddress WebFace::address() const
+{
+    return m_server->address();
+}
+
+quint16 WebFace::port() const
+{
+    return m_server->port();
+}
+
+void WebFace::start(CardSession *card, RelayWear *wear, const WebCard &about)
+{
+    m_card = card;
+    m_wear = wear;
+    m_about = about;
+    connect(card, &CardSession::relayChanged, this, &WebFace::cardChanged);
+    connect(card, &CardSession::modeChanged, this, &WebFace::cardChanged);
+    connect(card, &CardSession::exclusiveChanged, this, &WebFace::cardChanged);
+    connect(card, &CardSession::synchronizedChanged, this, &WebFace::cardChanged);
+    connect(card, &CardSession::labelsChanged, this, &WebFace::cardChanged);
+    connect(card, &CardSession::wearChanged, this, &WebFace::cardChanged);
+}
+
+void WebFace::cardChanged()
+{
+    m_stateStale = true;
+    if (!m_viewers.empty())
+        scheduleBroadcast();
+}
+
+WebReply WebFace::handle(const WebRequest &request)
+{
+    WebReply answer = m_card ? route(request)
+                             : errorReply(503, QStringLiteral("the card is not connected yet"));
+    answer.addHeader("Cache-Control", "no-store");
+    answer.addHeader("X-Content-Type-Options", "nosniff");
+    return answer;
+}
+
+WebReply WebFace::route(const WebRequest &request)
+{
+    const QString &path = request.path;
+    const bool get = request.method == Method::Get;
+    const auto page = [&](const char *resource, const char *type) {
+        if (!get)
+            return notAllowed("GET");
+        QFile file {QLatin1String(resource)};
+        if (!file.open(QIODevice::ReadOnly))
+            return errorReply(500, QStringLiteral("the page is missing from the program"));
+        WebReply answer = reply(200, type, file.readAll());
+        // Our own scripts and styles, and no one else's.
+        answer.addHeader("Content-Security-Policy",
+                         "default-src 'self'; connect-src 'self'; img-src 'self' data:; "
+                         "frame-ancestors 'none'; base-uri 'none'; form-action 'none'");
+        return answer;
+    };
+
+    if (path == QLatin1String("/"))
+        return get ? welcomePage(request) : notAllowed("GET");
+    if (path == QLatin1String("/lxi/identification"))
+        return get ? identification(request) : notAllowed("GET");
+    if (path == QLatin1String("/panel"))
+        return page(":/web/panel.html", "text/html; charset=utf-8");
+    if (path == QLatin1String("/panel.css"))
+        return page(":/web/panel.css", "text/css; charset=utf-8");
+    if (path == QLatin1String("/panel.js"))
+        return page(":/web/panel.js", "text/javascript; charset=utf-8");
+    if (path == QLatin1String("/api/card")) {
+        return get ? jsonReply(200, cardObject()) : notAllowed("GET");
+    }
+    if (path == QLatin1String("/api/events")) {
+        if (!get)
+            return notAllowed("GET");
+        WebReply answer = errorReply(426, QStringLiteral("the card's changes come over WebSocket"));
+        answer.addHeader("Upgrade", "websocket");
+        return answer;
+    }
+    if (path == QLatin1String("/api/relays"))
+        return request.method == Method::Post ? changeRelays(request) : notAllowed("POST");
+    if (path == QLatin1String("/api/mode"))
+        return request.method == Method::Put ? changeMode(request) : notAllowed("PUT");
+    if (path == QLatin1String("/api/exclusive"))
+        return request.method == Method::Put ? changeExclusive(request) : notAllowed("PUT");
+    if (path == QLatin1String("/api/update"))
+        return request.method == Method::Post ? apply(request, "update") : notAllowed("POST");
+    if (path == QLatin1String("/api/trigger"))
+        return request.method == Method::Post ? apply(request, "trigger") : notAllowed("POST");
+    if (const int relay = relayOfPath(path); relay != 0) {
+        if (relay < 0)
+            return errorReply(404, QStringLiteral("the card has relays 1 to %1").arg(relayCount));
+        if (get || request.method == Method::Put)
+            return relayValue(request, relay);
+        return notAllowed("GET, PUT");
+    }
+    return errorReply(404, QStringLiteral("there is nothing at this address"));
+}
+
+std::optional<WebReply> WebFace::refusedChange(const WebRequest &request) const
+{
+    // A page of another site may send a browser's request here, but not
+    // change the card with it.
+    if (!request.origin.isEmpty() && request.origin != "http://" + request.host
+        && request.origin != "https://" + request.host)
+        return errorReply(403, QStringLiteral("a change from another site's page is refused"));
+    if ((m_operatorAsked && m_operatorAsked()) || m_card->isBusy()) {
+        WebReply answer = errorReply(
+            503, QStringLiteral("the operator is being asked something at the panel; try again"));
+        answer.addHeader("Retry-After", "1");
+        return answer;
+    }
+    return std::nullopt;
+}
+
+WebReply WebFace::relayValue(const WebRequest &request, int relay)
+{
+    if (request.method == Method::Get)
+        return reply(200, textType, m_card->isClosed(relay) ? "1\n" : "0\n");
+    const QByteArray value = request.body.trimmed();
+    if (value != "0" && value != "1")
+        return errorReply(400, QStringLiteral("the value is 0 (open) or 1 (closed)"));
+    if (std::optional<WebReply> refused = refusedChange(request))
+        return *refused;
+    const CardSession::Source source(
+        m_card,
+        QStringLiteral("web ") + endpointText(plainAddress(request.peer), request.peerPort));
+    const bool locked = !m_card->lockRefusal().isNone();
+    const Refusal refusal
+        = value == "1" ? m_card->closeRelays({relay}) : m_card->openRelays({relay});
+    if (!refusal.isNone())
+        return refusalReply(m_card, refusal, locked);
+    return reply(200, textType, m_card->isClosed(relay) ? "1\n" : "0\n");
+}
+
+WebReply WebFace::changeRelays(const WebRequest &request)
+{
+    WebReply refused;
+    const std::optional<QJsonObject> body = jsonBody(
+        request, {QStringLiteral("close"), QStringLiteral("open"), QStringLiteral("openAll")},
+        &refused);
+    if (!body)
+        return refused;
+    QString error;
+    const std::optional<QList<int>> toClose
+        = relayList(body->value(QStringLiteral("close")), QStringLiteral("close"), &error);
+    const std::optional<QList<int>> toOpen = toClose
+        ? relayList(body->value(QStringLiteral("open")), QStringLiteral("open"), &error)
+        : std::nullopt;
+    const QJsonValue openAll = body->value(QStringLiteral("openAll"));
+    if (!toClose || !toOpen)
+        return errorReply(400, error);
+    if (!openAll.isUndefined() && !openAll.isBool())
+        return errorReply(400, QStringLiteral("\"openAll\" is true or false"));
+    for (int relay : *toOpen) {
+        if (toClose->contains(relay))
+            return errorReply(400, QStringLiteral("relay %1 is both opened and closed").arg(relay));
+    }
+    if (std::optional<WebReply> refusedChange = this->refusedChange(request))
+        return *refusedChange;
+    const CardSession::Source source(
+        m_card,
+        QStringLiteral("web ") + endpointText(plainAddress(request.peer), request.peerPort));
+    const bool locked = !m_card->lockRefusal().isNone();
+    // The relays that open go first, so that what closes never meets them.
+    Refusal refusal;
+    if (!toOpen->isEmpty())
+        refusal = m_card->openRelays(*toOpen);
+    if (refusal.isNone() && (!toClose->isEmpty() || openAll.toBool()))
+        refusal = m_card->closeRelays(*toClose, openAll.toBool());
+    if (!refusal.isNone())
+        return refusalReply(m_card, refusal, locked);
+    return jsonReply(200, cardObject());
+}
+
+WebReply WebFace::changeMode(const WebRequest &request)
+{
+    WebReply refused;
+    const std::optional<QJsonObject> body = jsonBody(request, {QStringLiteral("mode")}, &refused);
+    if (!body)
+        return refused;
+    const QString name = body->value(QStringLiteral("mode")).toString();
+    const auto *const found
+        = std::find_if(switchingModes::fileNames.begin(), switchingModes::fileNames.end(),
+                       [&name](const char *mode) { return name == QLatin1String(mode); });
+    if (found == switchingModes::fileNames.end())
+        return errorReply(400,
+                          QStringLiteral("\"mode\" is asynchronous, sync-command or "
+                                         "sync-trigger"));
+    if (std::optional<WebReply> refusedChange = this->refusedChange(request))
+        return *refusedChange;
+    const CardSession::Source source(
+        m_card,
+        QStringLiteral("web ") + endpointText(plainAddress(request.peer), request.peerPort));
+    if (const Refusal locked = m_card->lockRefusal(); !locked.isNone())
+        return refusalReply(m_card, locked, true);
+    m_card->selectMode(SwitchingMode(found - switchingModes::fileNames.begin()));
+    return jsonReply(200, cardObject());
+}
+
+WebReply WebFace::changeExclusive(const WebRequest &request)
+{
+    WebReply refused;
+    const std::optional<QJsonObject> body
+        = jsonBody(request, {QStringLiteral("exclusive")}, &refused);
+    if (!body)
+        return refused;
+    const QJsonValue on = body->value(QStringLiteral("exclusive"));
+    if (!on.isBool())
+        return errorReply(400, QStringLiteral("\"exclusive\" is true or false"));
+    if (std::optional<WebReply> refusedChange = this->refusedChange(request))
+        return *refusedChange;
+    const CardSession::Source source(
+        m_card,
+        QStringLiteral("web ") + endpointText(plainAddress(request.peer), request.peerPort));
+    if (const Refusal locked = m_card->lockRefusal(); !locked.isNone())
+        return refusalReply(m_card, locked, true);
+    m_card->setExclusive(on.toBool());
+    return jsonReply(200, cardObject());
+}
+
+WebReply WebFace::apply(const WebRequest &request, const char *what)
+{
+    if (!request.body.isEmpty() && request.body.trimmed() != "{}")
+        return errorReply(400, QStringLiteral("an %1 takes no body").arg(QLatin1String(what)));
+    if (std::optional<WebReply> refused = refusedChange(request))
+        return *refused;
+    const CardSession::Source source(
+        m_card,
+        QStringLiteral("web ") + endpointText(plainAddress(request.peer), request.peerPort));
+    const bool locked = !m_card->lockRefusal().isNone();
+    const Refusal refusal
+        = qstrcmp(what, "update") == 0 ? m_card->requestUpdate() : m_card->requestTrigger();
+    if (!refusal.isNone())
+        return refusalReply(m_card, refusal, locked);
+    return jsonReply(200, cardObject());
+}
+
+QJsonObject WebFace::cardObject() const
+{
+    webDocuments::Instrument instrument;
+    webDocuments::splitIdentity(m_about.identity, &instrument);
+    QJsonArray relays;
+    const Fixture &fixture = m_card->fixture();
+    for (int relay = 1; relay <= relayCount; ++relay) {
+        QJsonObject entry {
+            {QStringLiteral("relay"), relay},
+            {QStringLiteral("pair"), pairOf(relay) + 1},
+            {QStringLiteral("side"), relay % 2 == 1 ? QStringLiteral("A") : QStringLiteral("B")},
+            {QStringLiteral("closed"), m_card->isClosed(relay)},
+            {QStringLiteral("label"), m_card->label(relay)},
+        };
+        if (m_wear && m_wear->isOpen()) {
+            entry.insert(QStringLiteral("closings"), double(m_wear->cycles(relay)));
+            static const char *const levels[] = {"fresh", "warning", "worn"};
+            entry.insert(QStringLiteral("wear"),
+                         QLatin1String(levels[int(m_wear->level(relay, fixture))]));
+        }
+        relays.append(entry);
+    }
+    QJsonArray waiting;
+    for (int relay : m_card->waitingRelays())
+        waiting.append(relay);
+    QJsonArray rules;
+    for (const FixtureRule &rule : fixture.rules) {
+        QJsonArray ruleRelays;
+        for (int relay : rule.relays)
+            ruleRelays.append(relay);
+        rules.append(QJsonObject {
+            {QStringLiteral("name"), rule.name},
+            {QStringLiteral("kind"),
+             rule.kind == FixtureRule::Kind::Mutual ? QStringLiteral("mutual")
+                                                    : QStringLiteral("forbidden")},
+            {QStringLiteral("relays"), ruleRelays},
+        });
+    }
+    return {
+        {QStringLiteral("manufacturer"), instrument.manufacturer},
+        {QStringLiteral("model"), instrument.model},
+        {QStringLiteral("card"), instrument.serialNumber},
+        {QStringLiteral("demo"), m_card->isDemo()},
+        {QStringLiteral("description"), fixture.description},
+        {QStringLiteral("mode"), modeName(m_card->mode())},
+        {QStringLiteral("modeTitle"),
+         QLatin1String(switchingModes::titles[size_t(m_card->mode())])},
+        {QStringLiteral("exclusive"), m_card->isExclusive()},
+        {QStringLiteral("synchronized"), m_card->isSynchronized()},
+        {QStringLiteral("waiting"), waiting},
+        {QStringLiteral("lockHolder"), m_card->lockHolder()},
+        {QStringLiteral("relays"), relays},
+        {QStringLiteral("rules"), rules},
+    };
+}
+
+webDocuments::Instrument WebFace::instrumentFor(const WebRequest &request) const
+{
+    webDocuments::Instrument instrument;
+    webDocuments::splitIdentity(m_about.identity, &instrument);
+    if (m_card->isDemo())
+        instrument.userDescription = QStringLiteral("Demo mode: no card is switched");
+    else
+        instrument.userDescription = m_card->fixture().description;
+    instrument.driverRevision = m_about.driverRevision;
+    instrument.commonRevision = m_about.commonRevision;
+    instrument.programVersion = m_about.programVersion;
+    instrument.platform = m_about.platform;
+    instrument.hostName = QHostInfo::localHostName();
+    const QHostAddress local = plainAddress(request.local);
+    instrument.address = local.toString();
+    instrument.ipv6 = local.protocol() == QAbstractSocket::IPv6Protocol;
+    instrument.urlHost = instrument.ipv6 ? QLatin1Char('[') + instrument.address + QLatin1Char(']')
+                                         : instrument.address;
+    instrument.webPort = request.localPort;
+    // The other faces, where they listen on the address this request came
+    // to.
+    const QHostAddress socketAddress = plainAddress(m_about.socketAddress);
+    const bool reachable = m_about.socketPort != 0
+        && (socketAddress == local || socketAddress == QHostAddress::Any
+            || socketAddress == QHostAddress::AnyIPv4 || socketAddress == QHostAddress::AnyIPv6);
+    if (reachable && m_about.vxi11)
+        instrument.addressStrings.append(
+            QStringLiteral("TCPIP::%1::INSTR").arg(instrument.address));
+    if (reachable)
+        instrument.addressStrings.append(QStringLiteral("TCPIP::%1::%2::SOCKET")
+                                             .arg(instrument.address)
+                                             .arg(m_about.socketPort));
+    return instrument;
+}
+
+WebReply WebFace::welcomePage(const WebRequest &request) const
+{
+    WebReply answer
+        = reply(200, "text/html; charset=utf-8", webDocuments::welcomePage(instrumentFor(request)));
+    answer.addHeader("Content-Security-Policy",
+                     "default-src 'self'; frame-ancestors 'none'; base-uri 'none'");
+    return answer;
+}
+
+WebReply WebFace::identification(const WebRequest &request) const
+{
+    return reply(200, "text/xml; charset=utf-8",
+                 webDocuments::identification(instrumentFor(request)));
+}
+
+void WebFace::join(std::unique_ptr<QWebSocket> socket)
+{
+    if (!m_card || socket->requestUrl().path() != QLatin1String("/api/events")) {
+        socket->close(QWebSocketProtocol::CloseCodePolicyViolated,
+                      QStringLiteral("nothing is sent here"));
+        socket.release()->deleteLater();
+        return;
+    }
+    auto viewer = std::make_unique<Viewer>();
+    viewer->socket = std::move(socket);
+    QWebSocket *webSocket = viewer->socket.get();
+    webSocket->setMaxAllowedIncomingMessageSize(maxPageMessage);
+    webSocket->setMaxAllowedIncomingFrameSize(maxPageMessage);
+    Viewer *raw = viewer.get();
+    connect(webSocket, &QWebSocket::bytesWritten, this, [this, raw](qint64 written) {
+        raw->unread = std::max<qint64>(0, raw->unread - written);
+        if (raw->behind && raw->unread < maxUnread / 4)
+            send(*raw);
+    });
+    connect(webSocket, &QWebSocket::disconnected, this, [this, raw] {
+        const auto found = std::find_if(m_viewers.begin(), m_viewers.end(),
+                                        [raw](const auto &each) { return each.get() == raw; });
+        if (found != m_viewers.end()) {
+            (*found)->socket.release()->deleteLater();
+            m_viewers.erase(found);
+        }
+    });
+    m_viewers.push_back(std::move(viewer));
+    send(*raw);
+}
+
+void WebFace::scheduleBroadcast()
+{
+    if (m_broadcast.isActive())
+        return;
+    const auto since = std::chrono::milliseconds(
+        m_sinceBroadcast.isValid() ? m_sinceBroadcast.elapsed() : broadcastGap.count());
+    m_broadcast.start(std::max(std::chrono::milliseconds(0), broadcastGap - since));
+}
+
+void WebFace::broadcast()
+{
+    m_sinceBroadcast.start();
+    for (const auto &viewer : m_viewers)
+        send(*viewer);
+}
+
+void WebFace::send(Viewer &viewer)
+{
+    if (viewer.unread > maxUnread) {
+        viewer.behind = true;
+        return;
+    }
+    if (m_stateStale) {
+        m_state = QJsonDocument(cardObject()).toJson(QJsonDocument::Compact);
+        m_stateStale = false;
+    }
+    viewer.behind = false;
+    viewer.unread += viewer.socket->sendTextMessage(QString::fromUtf8(m_state));
+}
+
+} // namespace sfp

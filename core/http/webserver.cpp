@@ -1,0 +1,238 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
+#include "webserver.h"
+
+#include "endpoint.h"
+
+#include <QHttpServerRequest>
+#include <QHttpServerResponder>
+#include <QHttpServerResponse>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QWebSocket>
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace sfp {
+
+namespace {
+
+WebRequest::Method methodOf(QHttpServerRequest::Method method)
+{
+    using M = QHttpServerRequest::Method;
+    switch (method) {
+    case M::Get:
+        return WebRequest::Method::Get;
+    case M::Head:
+        return WebRequest::Method::Head;
+    case M::Put:
+        return WebRequest::Method::Put;
+    case M::Post:
+        return WebRequest::Method::Post;
+    case M::Delete:
+        return WebRequest::Method::Delete;
+    case M::Options:
+        return WebRequest::Method::Options;
+    case M::Patch:
+        return WebRequest::Method::Patch;
+    default:
+        return WebRequest::Method::Other;
+    }
+}
+
+// The answer to a request that is not read any further, written straight
+// to the socket: the server's parser must not see the rest.
+void sayAndDrop(qintptr descriptor, const char *statusLine)
+{
+    const QByteArray answer
+        = QByteArray(statusLine) + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+    // Best effort: a client that does not take it loses nothing it asked
+    // for.
+    (void)::send(int(descriptor), answer.constData(), size_t(answer.size()),
+                 MSG_DONTWAIT | MSG_NOSIGNAL);
+}
+
+} // namespace
+
+// Takes each connection as it comes, so that the limits hold from its
+// first byte: a connection beyond the limit never becomes a socket.
+class WebServer::Listener final : public QTcpServer
+{
+public:
+    explicit Listener(WebServer *server)
+        : QTcpServer(server)
+        , m_server(server)
+    { }
+
+protected:
+    void incomingConnection(qintptr descriptor) override
+    {
+        if (m_server->connectionCount() >= maxConnections) {
+            m_server->refuse(descriptor, QStringLiteral("too many connections"));
+            return;
+        }
+        auto *socket = new QTcpSocket(this);
+        if (!socket->setSocketDescriptor(descriptor)) {
+            ::close(int(descriptor));
+            delete socket;
+            return;
+        }
+        m_server->take(socket);
+        addPendingConnection(socket);
+    }
+
+private:
+    WebServer *m_server;
+};
+
+WebServer::WebServer(Route route, Joined joined, QObject *parent)
+    : QAbstractHttpServer(parent)
+    , m_route(std::move(route))
+    , m_joined(std::move(joined))
+{
+    connect(this, &QAbstractHttpServer::newWebSocketConnection, this, &WebServer::takeWebSockets);
+}
+
+WebServer::~WebServer() = default;
+
+bool WebServer::bindTo(const QHostAddress &address, quint16 port)
+{
+    auto listener = std::make_unique<Listener>(this);
+    if (!listener->listen(address, port)) {
+        m_error = listener->errorString();
+        return false;
+    }
+    m_listener = listener.release();
+    bind(m_listener);
+    return true;
+}
+
+QHostAddress WebServer::address() const
+{
+    return m_listener ? m_listener->serverAddress() : QHostAddress();
+}
+
+quint16 WebServer::port() const
+{
+    return m_listener ? m_listener->serverPort() : 0;
+}
+
+void WebServer::take(QTcpSocket *socket)
+{
+    // The socket reads no further ahead than a request may hold, with room
+    // to see that it is too much; the server keeps an unfinished request's
+    // bytes until it is whole.
+    socket->setReadBufferSize(2 * maxRequestBytes);
+    Connection &connection = m_connections[socket];
+    connection.deadline = new QTimer(socket);
+    connection.deadline->setSingleShot(true);
+    connection.deadline->setInterval(requestTime);
+    connect(connection.deadline, &QTimer::timeout, socket, [this, socket] {
+        const auto found = m_connections.find(socket);
+        if (found != m_connections.end() && !found->second.upgraded)
+            socket->abort();
+    });
+    connection.deadline->start();
+    // Connected before the server's own reading, so that a request too
+    // large is stopped before it is parsed further.
+    connect(socket, &QTcpSocket::readyRead, this, [this, socket] { received(socket); });
+    connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { answered(socket); });
+    connect(socket, &QObject::destroyed, this, [this, socket] { m_connections.erase(socket); });
+}
+
+void WebServer::refuse(qintptr descriptor, const QString &why)
+{
+    QTcpSocket peer;
+    QString name;
+    if (peer.setSocketDescriptor(descriptor, QAbstractSocket::ConnectedState,
+                                 QIODevice::ReadOnly)) {
+        name = endpointText(peer.peerAddress(), peer.peerPort());
+        sayAndDrop(descriptor, "HTTP/1.1 503 Service Unavailable");
+        peer.abort();
+    } else {
+        ::close(int(descriptor));
+    }
+    emit clientRefused(name, why);
+}
+
+void WebServer::received(QTcpSocket *socket)
+{
+    const auto found = m_connections.find(socket);
+    if (found == m_connections.end() || found->second.upgraded)
+        return;
+    found->second.unanswered += socket->bytesAvailable();
+    if (found->second.unanswered > maxRequestBytes) {
+        sayAndDrop(socket->socketDescriptor(), "HTTP/1.1 413 Content Too Large");
+        socket->abort();
+    }
+}
+
+void WebServer::answered(QTcpSocket *socket)
+{
+    const auto found = m_connections.find(socket);
+    if (found == m_connections.end() || found->second.upgraded)
+        return;
+    found->second.unanswered = 0;
+    found->second.deadline->start();
+}
+
+void WebServer::takeWebSockets()
+{
+    while (hasPendingWebSocketConnections()) {
+        std::unique_ptr<QWebSocket> webSocket = nextPendingWebSocketConnection();
+        if (!webSocket)
+            continue;
+        // The connection it came on is the WebSocket's now: no request
+        // deadline, no request size.
+        for (auto &[socket, connection] : m_connections) {
+            if (socket->peerPort() == webSocket->peerPort()
+                && socket->peerAddress() == webSocket->peerAddress()) {
+                connection.upgraded = true;
+                connection.deadline->stop();
+            }
+        }
+        m_joined(std::move(webSocket));
+    }
+}
+
+bool WebServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *socket)
+{
+    WebReply reply;
+    const QList<QPair<QByteArray, QByteArray>> headers = request.headers();
+    if (headers.size() > maxHeaders) {
+        reply.status = 431;
+        reply.contentType = "text/plain";
+        reply.body = "too many header fields\n";
+    } else {
+        WebRequest webRequest;
+        webRequest.method = methodOf(request.method());
+        webRequest.path = request.url().path();
+        webRequest.body = request.body();
+        webRequest.contentType
+            = request.value("content-type").split(';').constFirst().trimmed().toLower();
+        webRequest.host = request.value("host");
+        webRequest.origin = request.value("origin");
+        webRequest.peer = socket->peerAddress();
+        webRequest.peerPort = socket->peerPort();
+        webRequest.local = socket->localAddress();
+        webRequest.localPort = socket->localPort();
+        reply = m_route(webRequest);
+    }
+    QHttpServerResponse response(reply.contentType, reply.body,
+                                 QHttpServerResponse::StatusCode(reply.status));
+    for (const auto &[name, value] : std::as_const(reply.headers))
+        response.addHeader(name, value);
+    response.write(makeResponder(request, socket));
+    return true;
+}
+
+void WebServer::missingHandler(const QHttpServerRequest &request, QTcpSocket *socket)
+{
+    // Every request is handled; kept for the base's contract.
+    QHttpServerResponse(QHttpServerResponse::StatusCode::NotFound)
+        .write(makeResponder(request, socket));
+}
+
+} // namespace sfp
