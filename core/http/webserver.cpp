@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QWebSocket>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -64,7 +66,9 @@ public:
     explicit Listener(WebServer *server)
         : QTcpServer(server)
         , m_server(server)
-    { }
+    {
+        setMaxPendingConnections(2 * maxConnections);
+    }
 
 protected:
     void incomingConnection(qintptr descriptor) override
@@ -144,16 +148,21 @@ void WebServer::take(QTcpSocket *socket)
 
 void WebServer::refuse(qintptr descriptor, const QString &why)
 {
-    QTcpSocket peer;
+    sockaddr_storage peer {};
+    socklen_t size = sizeof peer;
     QString name;
-    if (peer.setSocketDescriptor(descriptor, QAbstractSocket::ConnectedState,
-                                 QIODevice::ReadOnly)) {
-        name = endpointText(peer.peerAddress(), peer.peerPort());
-        sayAndDrop(descriptor, "HTTP/1.1 503 Service Unavailable");
-        peer.abort();
-    } else {
-        ::close(int(descriptor));
+    if (::getpeername(int(descriptor), reinterpret_cast<sockaddr *>(&peer), &size) == 0) {
+        QHostAddress address(reinterpret_cast<const sockaddr *>(&peer));
+        const quint16 port = peer.ss_family == AF_INET6
+            ? ntohs(reinterpret_cast<const sockaddr_in6 *>(&peer)->sin6_port)
+            : ntohs(reinterpret_cast<const sockaddr_in *>(&peer)->sin_port);
+        bool isIpv4 = false;
+        const quint32 ipv4 = address.toIPv4Address(&isIpv4);
+        name = endpointText(isIpv4 ? QHostAddress(ipv4) : address, port);
     }
+    sayAndDrop(descriptor, "HTTP/1.1 503 Service Unavailable");
+    ::shutdown(int(descriptor), SHUT_WR);
+    ::close(int(descriptor));
     emit clientRefused(name, why);
 }
 
@@ -163,9 +172,12 @@ void WebServer::received(QTcpSocket *socket)
     if (found == m_connections.end() || found->second.upgraded)
         return;
     found->second.unanswered += socket->bytesAvailable();
-    if (found->second.unanswered > maxRequestBytes) {
+    if (found->second.unanswered > maxRequestBytes && !found->second.dropped) {
+        found->second.dropped = true;
         sayAndDrop(socket->socketDescriptor(), "HTTP/1.1 413 Content Too Large");
-        socket->abort();
+        // Once the server's own reading of this turn is done: it reads no
+        // more than the socket holds, which is bounded.
+        QMetaObject::invokeMethod(socket, &QTcpSocket::abort, Qt::QueuedConnection);
     }
 }
 
@@ -199,6 +211,10 @@ void WebServer::takeWebSockets()
 
 bool WebServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *socket)
 {
+    // The base upgrades a WebSocket request itself once it is handled; an
+    // answer here would come before the handshake's.
+    if (request.value("upgrade").compare("websocket", Qt::CaseInsensitive) == 0)
+        return true;
     WebReply reply;
     const QList<QPair<QByteArray, QByteArray>> headers = request.headers();
     if (headers.size() > maxHeaders) {

@@ -75,6 +75,7 @@ private:
         // Bytes received since the latest answer.
         qint64 unanswered = 0;
         bool upgraded = false;
+        bool dropped = false;
     };
 
     // A new connection from the listener, or its refusal.

@@ -1,0 +1,424 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
+// The web face: its routes and the card session's answers in HTTP's words,
+// the documents about the instrument, and the server around them (live
+// pages, requests too large, connections beyond the limit). Browsers,
+// labgrid and hostile clients drive the real program in e2e_web.
+#include "cardsession.h"
+#include "sfpcoretest.h"
+#include "switchinglog.h"
+#include "webface.h"
+#include "webserver.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QTcpSocket>
+#include <QTest>
+#include <QWebSocket>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <memory>
+
+using sfp::WebReply;
+using sfp::WebRequest;
+
+Q_DECLARE_METATYPE(WebRequest::Method)
+
+class tst_WebFace : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void routes_data();
+    void routes();
+    void changesGoThroughTheSession();
+    void documentsAboutTheInstrument();
+    void livePagesAndLimits();
+
+private:
+    WebReply ask(WebRequest::Method method, const QString &path, const QByteArray &body = {},
+                 const QByteArray &contentType = "application/json", const QByteArray &origin = {});
+    static QJsonObject json(const WebReply &reply)
+    {
+        return QJsonDocument::fromJson(reply.body).object();
+    }
+    static QByteArray header(const WebReply &reply, const QByteArray &name)
+    {
+        for (const auto &[key, value] : reply.headers) {
+            if (key == name)
+                return value;
+        }
+        return {};
+    }
+
+    std::unique_ptr<sfp::CardSession> m_card;
+    std::unique_ptr<sfp::SwitchingLog> m_log;
+    std::unique_ptr<sfp::WebFace> m_face;
+};
+
+void tst_WebFace::init()
+{
+    m_card = std::make_unique<sfp::CardSession>(0, true);
+    sfp::Fixture fixture;
+    fixture.rules = {{QStringLiteral("PSU/GND"), sfp::FixtureRule::Kind::Mutual, {3, 5}}};
+    fixture.labels[6] = QStringLiteral("DUT power");
+    fixture.description = QStringLiteral("rack 2, board tester");
+    m_card->setFixture(fixture, QString(), false);
+    m_log = std::make_unique<sfp::SwitchingLog>();
+    m_card->setLog(m_log.get(), QStringLiteral("DEMO"));
+    m_face = std::make_unique<sfp::WebFace>();
+    sfp::WebCard about;
+    about.identity = "Orbelan,5170,DEMO,1.4.0";
+    about.driverRevision = QStringLiteral("1.4.0");
+    m_face->start(m_card.get(), nullptr, about);
+}
+
+void tst_WebFace::cleanup()
+{
+    m_face.reset();
+    m_card.reset();
+    m_log.reset();
+}
+
+WebReply tst_WebFace::ask(WebRequest::Method method, const QString &path, const QByteArray &body,
+                          const QByteArray &contentType, const QByteArray &origin)
+{
+    WebRequest request;
+    request.method = method;
+    request.path = path;
+    request.body = body;
+    request.contentType = contentType;
+    request.host = "127.0.0.1:8080";
+    request.origin = origin;
+    request.peer = QHostAddress(QStringLiteral("::ffff:127.0.0.1"));
+    request.peerPort = 40000;
+    request.local = QHostAddress::LocalHost;
+    request.localPort = 8080;
+    return m_face->handle(request);
+}
+
+void tst_WebFace::routes_data()
+{
+    QTest::addColumn<WebRequest::Method>("method");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QByteArray>("contentType");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<int>("status");
+    // A piece of the body, or the Allow header for 405.
+    QTest::addColumn<QByteArray>("expected");
+
+    using M = WebRequest::Method;
+    const QByteArray json = "application/json";
+    QTest::newRow("welcome") << M::Get << "/" << json << QByteArray() << 200
+                             << QByteArray("<h1>Orbelan 5170 DEMO</h1>");
+    QTest::newRow("panel") << M::Get << "/panel" << json << QByteArray() << 200
+                           << QByteArray("<script src=\"/panel.js\"");
+    QTest::newRow("script") << M::Get << "/panel.js" << json << QByteArray() << 200
+                            << QByteArray("new WebSocket(");
+    QTest::newRow("nothing there")
+        << M::Get << "/panel.html" << json << QByteArray() << 404 << QByteArray("\"error\"");
+    QTest::newRow("dots") << M::Get << "/../../etc/passwd" << json << QByteArray() << 404
+                          << QByteArray("\"error\"");
+    QTest::newRow("relay 0") << M::Get << "/relay/0/value" << json << QByteArray() << 404
+                             << QByteArray("relays 1 to 32");
+    QTest::newRow("relay 33") << M::Get << "/relay/33/value" << json << QByteArray() << 404
+                              << QByteArray("relays 1 to 32");
+    QTest::newRow("relay 007") << M::Get << "/relay/007/value" << json << QByteArray() << 404
+                               << QByteArray("relays 1 to 32");
+    QTest::newRow("relay x") << M::Get << "/relay/x/value" << json << QByteArray() << 404
+                             << QByteArray("relays 1 to 32");
+    QTest::newRow("relay value") << M::Get << "/relay/32/value" << json << QByteArray() << 200
+                                 << QByteArray("0\n");
+    QTest::newRow("delete relay") << M::Delete << "/relay/7/value" << json << QByteArray() << 405
+                                  << QByteArray("GET, PUT");
+    QTest::newRow("post card") << M::Post << "/api/card" << json << QByteArray() << 405
+                               << QByteArray("GET");
+    QTest::newRow("get relays") << M::Get << "/api/relays" << json << QByteArray() << 405
+                                << QByteArray("POST");
+    QTest::newRow("value 2") << M::Put << "/relay/7/value" << json << QByteArray("2") << 400
+                             << QByteArray("0 (open) or 1 (closed)");
+    QTest::newRow("not json") << M::Post << "/api/relays" << QByteArray("text/plain")
+                              << QByteArray("{\"close\":[1]}") << 415
+                              << QByteArray("application/json");
+    QTest::newRow("broken json") << M::Post << "/api/relays" << json << QByteArray("{\"close\":[")
+                                 << 400 << QByteArray("a JSON object");
+    QTest::newRow("relay 33 in a list")
+        << M::Post << "/api/relays" << json << QByteArray("{\"close\":[33]}") << 400
+        << QByteArray("relay numbers from 1 to 32");
+    QTest::newRow("half a relay") << M::Post << "/api/relays" << json
+                                  << QByteArray("{\"open\":[1.5]}") << 400
+                                  << QByteArray("relay numbers from 1 to 32");
+    QTest::newRow("unknown field")
+        << M::Post << "/api/relays" << json << QByteArray("{\"close\":[1],\"all\":true}") << 400
+        << QByteArray("unknown field \\\"all\\\"");
+    QTest::newRow("open and close")
+        << M::Post << "/api/relays" << json << QByteArray("{\"close\":[1],\"open\":[1]}") << 400
+        << QByteArray("relay 1 is both opened and closed");
+    QTest::newRow("no such mode") << M::Put << "/api/mode" << json
+                                  << QByteArray("{\"mode\":\"fast\"}") << 400
+                                  << QByteArray("asynchronous, sync-command or sync-trigger");
+    QTest::newRow("exclusive text")
+        << M::Put << "/api/exclusive" << json << QByteArray("{\"exclusive\":\"on\"}") << 400
+        << QByteArray("true or false");
+    QTest::newRow("update in asynchronous")
+        << M::Post << "/api/update" << json << QByteArray() << 409
+        << QByteArray(R"("scpiError":"-221,\"Settings conflict;an update is taken in Sync. )"
+                      R"(Command mode only\"")");
+    QTest::newRow("events without upgrade")
+        << M::Get << "/api/events" << json << QByteArray() << 426 << QByteArray("WebSocket");
+}
+
+void tst_WebFace::routes()
+{
+    QFETCH(WebRequest::Method, method);
+    QFETCH(QString, path);
+    QFETCH(QByteArray, contentType);
+    QFETCH(QByteArray, body);
+    QFETCH(int, status);
+    QFETCH(QByteArray, expected);
+
+    const WebReply reply = ask(method, path, body, contentType);
+    QCOMPARE(reply.status, status);
+    if (status == 405)
+        QCOMPARE(header(reply, "Allow"), expected);
+    else
+        QVERIFY2(reply.body.contains(expected), reply.body.constData());
+    QCOMPARE(header(reply, "Cache-Control"), QByteArray("no-store"));
+    // Nothing was switched by any of them.
+    for (int relay = 1; relay <= sfp::relayCount; ++relay)
+        QVERIFY(!m_card->isClosed(relay));
+}
+
+void tst_WebFace::changesGoThroughTheSession()
+{
+    using M = WebRequest::Method;
+    // labgrid's rest model: PUT 1, GET, PUT 0.
+    QCOMPARE(ask(M::Put, QStringLiteral("/relay/7/value"), "1", QByteArray()).body,
+             QByteArray("1\n"));
+    QVERIFY(m_card->isClosed(7));
+    QCOMPARE(ask(M::Get, QStringLiteral("/relay/7/value")).body, QByteArray("1\n"));
+    QCOMPARE(m_log->recent().back().source, QStringLiteral("web 127.0.0.1:40000"));
+    QCOMPARE(ask(M::Put, QStringLiteral("/relay/7/value"), "0\n", QByteArray()).body,
+             QByteArray("0\n"));
+    QVERIFY(!m_card->isClosed(7));
+
+    // The fixture's rule, in the session's words and the error a script
+    // would have had; recorded, and nothing switched.
+    QCOMPARE(ask(M::Post, QStringLiteral("/api/relays"), R"({"close":[3]})").status, 200);
+    const WebReply refused = ask(M::Post, QStringLiteral("/api/relays"), R"({"close":[5]})");
+    QCOMPARE(refused.status, 409);
+    QCOMPARE(json(refused).value(QStringLiteral("error")).toString(),
+             QStringLiteral("\"PSU/GND\" allows one of relays 3, 5"));
+    QCOMPARE(json(refused).value(QStringLiteral("scpiError")).toString(),
+             QStringLiteral(R"(-221,"Settings conflict;""PSU/GND"" allows one of relays 3, 5")"));
+    QVERIFY(!m_card->isClosed(5));
+    QCOMPARE(m_log->recent().back().kind, sfp::SwitchingEvent::Kind::Refusal);
+    QCOMPARE(m_log->recent().back().source, QStringLiteral("web 127.0.0.1:40000"));
+    // Several at once: what opens goes first.
+    const WebReply both
+        = ask(M::Post, QStringLiteral("/api/relays"), R"({"open":[3],"close":[5,8]})");
+    QCOMPARE(both.status, 200);
+    QVERIFY(!m_card->isClosed(3) && m_card->isClosed(5) && m_card->isClosed(8));
+    QCOMPARE(json(both).value(QStringLiteral("relays")).toArray().at(4)[QStringLiteral("closed")],
+             QJsonValue(true));
+    QCOMPARE(ask(M::Post, QStringLiteral("/api/relays"), R"({"openAll":true})").status, 200);
+    QVERIFY(!m_card->isClosed(5) && !m_card->isClosed(8));
+
+    // Another client's lock: 423, and the card as it was.
+    m_card->setLockHolder(QStringLiteral("socket 127.0.0.1:5000"));
+    for (const auto &[method, path, body] : {std::tuple {M::Put, "/relay/9/value", "1"},
+                                             {M::Put, "/api/mode", R"({"mode":"sync-trigger"})"},
+                                             {M::Put, "/api/exclusive", R"({"exclusive":true})"}}) {
+        const WebReply locked = ask(method, QLatin1String(path), body);
+        QCOMPARE(locked.status, 423);
+        QCOMPARE(json(locked).value(QStringLiteral("error")).toString(),
+                 QStringLiteral("another client holds the lock"));
+    }
+    QVERIFY(!m_card->isClosed(9));
+    QCOMPARE(m_card->mode(), sfp::SwitchingMode::Asynchronous);
+    QVERIFY(!m_card->isExclusive());
+    QCOMPARE(json(ask(M::Get, QStringLiteral("/api/card")))[QStringLiteral("lockHolder")],
+             QJsonValue(QStringLiteral("socket 127.0.0.1:5000")));
+    m_card->setLockHolder(QString());
+
+    // A synchronous mode: what waits, and the update that applies it.
+    QCOMPARE(ask(M::Put, QStringLiteral("/api/mode"), R"({"mode":"sync-command"})").status, 200);
+    QCOMPARE(ask(M::Put, QStringLiteral("/relay/10/value"), "1", QByteArray()).status, 200);
+    QJsonObject card = json(ask(M::Get, QStringLiteral("/api/card")));
+    QCOMPARE(card[QStringLiteral("waiting")].toArray(), QJsonArray({10}));
+    QCOMPARE(card[QStringLiteral("synchronized")], QJsonValue(false));
+    QCOMPARE(ask(M::Post, QStringLiteral("/api/trigger")).status, 409);
+    QCOMPARE(ask(M::Post, QStringLiteral("/api/update")).status, 200);
+    card = json(ask(M::Get, QStringLiteral("/api/card")));
+    QCOMPARE(card[QStringLiteral("waiting")].toArray(), QJsonArray());
+    QCOMPARE(card[QStringLiteral("synchronized")], QJsonValue(true));
+    QCOMPARE(card[QStringLiteral("mode")], QJsonValue(QStringLiteral("sync-command")));
+
+    // The exclusive rule: both relays of a pair in one list have no answer.
+    QCOMPARE(ask(M::Put, QStringLiteral("/api/exclusive"), R"({"exclusive":true})").status, 200);
+    QVERIFY(m_card->isExclusive());
+    QCOMPARE(ask(M::Post, QStringLiteral("/api/relays"), R"({"close":[1,2]})").status, 409);
+
+    // A page of another site, and a question the operator is answering.
+    QCOMPARE(ask(M::Put, QStringLiteral("/relay/11/value"), "1", QByteArray(),
+                 "http://elsewhere.example")
+                 .status,
+             403);
+    QCOMPARE(
+        ask(M::Put, QStringLiteral("/relay/11/value"), "1", QByteArray(), "http://127.0.0.1:8080")
+            .status,
+        200);
+    m_face->setOperatorAsked([] { return true; });
+    const WebReply asked = ask(M::Put, QStringLiteral("/relay/12/value"), "1", QByteArray());
+    QCOMPARE(asked.status, 503);
+    QCOMPARE(header(asked, "Retry-After"), QByteArray("1"));
+    QVERIFY(!m_card->isClosed(12));
+}
+
+void tst_WebFace::documentsAboutTheInstrument()
+{
+    sfp::WebCard about;
+    about.identity = "Orbelan,5170,VXI0::1::INSTR/FC2,1.4.0";
+    about.socketAddress = QHostAddress::Any;
+    about.socketPort = 5025;
+    about.vxi11 = true;
+    m_face->setCard(about);
+    const QByteArray document
+        = ask(WebRequest::Method::Get, QStringLiteral("/lxi/identification")).body;
+    for (const char *part :
+         {"<LXIDevice xmlns=\"http://lxistandard.org/schemas/InstrumentIdentification/2.0\">",
+          "<Manufacturer>Orbelan</Manufacturer>", "<Model>5170</Model>",
+          "<SerialNumber>VXI0::1::INSTR/FC2</SerialNumber>",
+          "<FirmwareRevision>1.4.0</FirmwareRevision>",
+          "<UserDescription>Demo mode: no card is switched</UserDescription>",
+          "<IdentificationURL>http://127.0.0.1:8080/lxi/identification</IdentificationURL>",
+          "<Interface InterfaceType=\"LXI\" IPType=\"IPv4\">",
+          "<InstrumentAddressString>TCPIP::127.0.0.1::INSTR</InstrumentAddressString>",
+          "<InstrumentAddressString>TCPIP::127.0.0.1::5025::SOCKET</InstrumentAddressString>",
+          "<IPAddress>127.0.0.1</IPAddress>", "<LXIVersion>1.6</LXIVersion>"})
+        QVERIFY2(document.contains(part), part);
+
+    // The other faces listen on the loopback only: a request that came to
+    // another address is not told of them.
+    about.socketAddress = QHostAddress::LocalHost;
+    m_face->setCard(about);
+    WebRequest elsewhere;
+    elsewhere.path = QStringLiteral("/lxi/identification");
+    elsewhere.local = QHostAddress(QStringLiteral("fd00::2"));
+    elsewhere.localPort = 80;
+    const QByteArray remote = m_face->handle(elsewhere).body;
+    QVERIFY(!remote.contains("InstrumentAddressString"));
+    QVERIFY(remote.contains("<IdentificationURL>http://[fd00::2]:80/lxi/identification"));
+    QVERIFY(remote.contains("IPType=\"IPv6\""));
+
+    // A card's own description, escaped on the welcome page.
+    sfp::CardSession card(0, false);
+    sfp::Fixture fixture;
+    fixture.description = QStringLiteral("<b>rack 2</b> & co");
+    card.setFixture(fixture, QString(), false);
+    sfp::WebFace face;
+    face.start(&card, nullptr, about);
+    WebRequest welcome;
+    welcome.path = QStringLiteral("/");
+    welcome.local = QHostAddress::LocalHost;
+    const QByteArray page = face.handle(welcome).body;
+    QVERIFY2(page.contains("<td>&lt;b&gt;rack 2&lt;/b&gt; &amp; co</td>"), page.constData());
+    welcome.path = QStringLiteral("/lxi/identification");
+    QVERIFY(face.handle(welcome).body.contains(
+        "<UserDescription>&lt;b&gt;rack 2&lt;/b&gt; &amp; co</UserDescription>"));
+}
+
+void tst_WebFace::livePagesAndLimits()
+{
+    QVERIFY(m_face->listen(QHostAddress::LocalHost, 0));
+    const QString base = QStringLiteral("ws://127.0.0.1:%1").arg(m_face->port());
+
+    // A page follows the card: the whole state at once, then each change.
+    QWebSocket page;
+    QSignalSpy states(&page, &QWebSocket::textMessageReceived);
+    page.open(QUrl(base + QStringLiteral("/api/events")));
+    QTRY_COMPARE_WITH_TIMEOUT(states.count(), 1, 10000);
+    m_card->setRelay(13, true);
+    QTRY_VERIFY_WITH_TIMEOUT(states.count() >= 2, 10000);
+    const QJsonObject state
+        = QJsonDocument::fromJson(states.constLast().constFirst().toString().toUtf8()).object();
+    QCOMPARE(state[QStringLiteral("relays")].toArray().at(12)[QStringLiteral("closed")],
+             QJsonValue(true));
+    QCOMPARE(m_face->viewerCount(), 1);
+    // Nothing else is a page's address.
+    QWebSocket stray;
+    QSignalSpy strayClosed(&stray, &QWebSocket::disconnected);
+    stray.open(QUrl(base + QStringLiteral("/panel")));
+    QTRY_COMPARE_WITH_TIMEOUT(strayClosed.count(), 1, 10000);
+    QCOMPARE(m_face->viewerCount(), 1);
+    page.close();
+    QTRY_COMPARE_WITH_TIMEOUT(m_face->viewerCount(), 0, 10000);
+
+    // A request larger than a request may be is answered and dropped.
+    QTcpSocket large;
+    large.connectToHost(QHostAddress::LocalHost, m_face->port());
+    QVERIFY(large.waitForConnected(10000));
+    large.write("GET /" + QByteArray(sfp::WebServer::maxRequestBytes + 1, 'a') + " HTTP/1.1\r\n");
+    QTRY_VERIFY_WITH_TIMEOUT(
+        large.state() == QAbstractSocket::UnconnectedState || large.bytesAvailable() > 0, 10000);
+    QVERIFY(large.readAll().startsWith("HTTP/1.1 413 "));
+
+    // Connections beyond the limit are turned away, said once each.
+    QSignalSpy refused(m_face.get(), &sfp::WebFace::clientRefused);
+    std::vector<int> held;
+    sockaddr_in server {};
+    server.sin_family = AF_INET;
+    server.sin_port = htons(m_face->port());
+    server.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    for (int i = 0; i <= sfp::WebServer::maxConnections; ++i) {
+        held.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
+        ::connect(held.back(), reinterpret_cast<const sockaddr *>(&server), sizeof server);
+        // As clients come, not all in one instant: the kernel holds only
+        // so many connections that the server has not taken yet.
+        if (i % 16 == 15)
+            QTest::qWait(50);
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!refused.isEmpty(), 20000);
+    QCOMPARE(refused.constFirst().at(1).toString(), QStringLiteral("too many connections"));
+    QVERIFY(refused.constFirst().at(0).toString().startsWith(QLatin1String("127.0.0.1:")));
+    // The one turned away was told so.
+    const auto toldSo = [&held] {
+        return std::any_of(held.begin(), held.end(), [](int socket) {
+            char answer[13] = {};
+            return ::recv(socket, answer, sizeof answer, MSG_PEEK) == sizeof answer
+                && QByteArray(answer, sizeof answer) == "HTTP/1.1 503 ";
+        });
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(toldSo(), 10000);
+    for (int socket : held)
+        ::close(socket);
+    // And once they went, a request is answered again.
+    QTcpSocket later;
+    QByteArray answer;
+    bool sent = false;
+    const auto answered = [&] {
+        if (later.state() == QAbstractSocket::UnconnectedState) {
+            answer.clear();
+            sent = false;
+            later.connectToHost(QHostAddress::LocalHost, m_face->port());
+        }
+        if (later.state() == QAbstractSocket::ConnectedState && !sent)
+            sent = later.write("GET /relay/13/value HTTP/1.1\r\nHost: x\r\n\r\n") > 0;
+        answer += later.readAll();
+        return answer.startsWith("HTTP/1.1 200 ");
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(answered(), 20000);
+    QVERIFY(answer.endsWith("\r\n\r\n1\n"));
+}
+
+SFPTEST_CORE_MAIN(tst_WebFace)
+#include "tst_webface.moc"
