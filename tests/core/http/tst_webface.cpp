@@ -381,7 +381,8 @@ void tst_WebFace::livePagesAndLimits()
     server.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     for (int i = 0; i <= sfp::WebServer::maxConnections; ++i) {
         held.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
-        ::connect(held.back(), reinterpret_cast<const sockaddr *>(&server), sizeof server);
+        // Connecting goes on in the background (EINPROGRESS).
+        (void)::connect(held.back(), reinterpret_cast<const sockaddr *>(&server), sizeof server);
         // As clients come, not all in one instant: the kernel holds only
         // so many connections that the server has not taken yet.
         if (i % 16 == 15)
