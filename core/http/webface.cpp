@@ -320,10 +320,12 @@ std::optional<WebReply> WebFace::refusedChange(const WebRequest &request) const
     return std::nullopt;
 }
 
+// The value alone, no line end: labgrid's rest model compares the text
+// with "1" as it is.
 WebReply WebFace::relayValue(const WebRequest &request, int relay)
 {
     if (request.method == Method::Get)
-        return reply(200, textType, m_card->isClosed(relay) ? "1\n" : "0\n");
+        return reply(200, textType, m_card->isClosed(relay) ? "1" : "0");
     const QByteArray value = request.body.trimmed();
     if (value != "0" && value != "1")
         return errorReply(400, QStringLiteral("the value is 0 (open) or 1 (closed)"));
@@ -337,7 +339,7 @@ WebReply WebFace::relayValue(const WebRequest &request, int relay)
         = value == "1" ? m_card->closeRelays({relay}) : m_card->openRelays({relay});
     if (!refusal.isNone())
         return refusalReply(m_card, refusal, locked);
-    return reply(200, textType, m_card->isClosed(relay) ? "1\n" : "0\n");
+    return reply(200, textType, m_card->isClosed(relay) ? "1" : "0");
 }
 
 WebReply WebFace::changeRelays(const WebRequest &request)

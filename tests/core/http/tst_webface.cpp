@@ -137,7 +137,7 @@ void tst_WebFace::routes_data()
     QTest::newRow("relay x") << M::Get << "/relay/x/value" << json << QByteArray() << 404
                              << QByteArray("relays 1 to 32");
     QTest::newRow("relay value") << M::Get << "/relay/32/value" << json << QByteArray() << 200
-                                 << QByteArray("0\n");
+                                 << QByteArray("0");
     QTest::newRow("delete relay") << M::Delete << "/relay/7/value" << json << QByteArray() << 405
                                   << QByteArray("GET, PUT");
     QTest::newRow("post card") << M::Post << "/api/card" << json << QByteArray() << 405
@@ -203,12 +203,12 @@ void tst_WebFace::changesGoThroughTheSession()
     using M = WebRequest::Method;
     // labgrid's rest model: PUT 1, GET, PUT 0.
     QCOMPARE(ask(M::Put, QStringLiteral("/relay/7/value"), "1", QByteArray()).body,
-             QByteArray("1\n"));
+             QByteArray("1"));
     QVERIFY(m_card->isClosed(7));
-    QCOMPARE(ask(M::Get, QStringLiteral("/relay/7/value")).body, QByteArray("1\n"));
+    QCOMPARE(ask(M::Get, QStringLiteral("/relay/7/value")).body, QByteArray("1"));
     QCOMPARE(m_log->recent().back().source, QStringLiteral("web 127.0.0.1:40000"));
     QCOMPARE(ask(M::Put, QStringLiteral("/relay/7/value"), "0\n", QByteArray()).body,
-             QByteArray("0\n"));
+             QByteArray("0"));
     QVERIFY(!m_card->isClosed(7));
 
     // The fixture's rule, in the session's words and the error a script
@@ -418,7 +418,7 @@ void tst_WebFace::livePagesAndLimits()
         return answer.startsWith("HTTP/1.1 200 ");
     };
     QTRY_VERIFY_WITH_TIMEOUT(answered(), 20000);
-    QVERIFY(answer.endsWith("\r\n\r\n1\n"));
+    QVERIFY(answer.endsWith("\r\n\r\n1"));
 }
 
 SFPTEST_CORE_MAIN(tst_WebFace)
