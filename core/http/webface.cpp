@@ -195,7 +195,13 @@ WebFace::WebFace(QObject *parent)
     connect(&m_broadcast, &QTimer::timeout, this, &WebFace::broadcast);
 }
 
-WebFace::~WebFace() = default;
+WebFace::~WebFace()
+{
+    // A page's WebSocket says it is gone while it is destroyed with the
+    // list of pages: the face must not hear it then.
+    for (const auto &viewer : m_viewers)
+        viewer->socket->disconnect(this);
+}
 
 bool WebFace::listen(const QHostAddress &address, quint16 port)
 {
@@ -322,8 +328,10 @@ std::optional<WebReply> WebFace::refusedChange(const WebRequest &request) const
 
 WebReply WebFace::relayValue(const WebRequest &request, int relay)
 {
+    // The bare digit: labgrid's rest power model takes the body for the
+    // state only when it is exactly "1".
     if (request.method == Method::Get)
-        return reply(200, textType, m_card->isClosed(relay) ? "1\n" : "0\n");
+        return reply(200, textType, m_card->isClosed(relay) ? "1" : "0");
     const QByteArray value = request.body.trimmed();
     if (value != "0" && value != "1")
         return errorReply(400, QStringLiteral("the value is 0 (open) or 1 (closed)"));
@@ -337,7 +345,7 @@ WebReply WebFace::relayValue(const WebRequest &request, int relay)
         = value == "1" ? m_card->closeRelays({relay}) : m_card->openRelays({relay});
     if (!refusal.isNone())
         return refusalReply(m_card, refusal, locked);
-    return reply(200, textType, m_card->isClosed(relay) ? "1\n" : "0\n");
+    return reply(200, textType, m_card->isClosed(relay) ? "1" : "0");
 }
 
 WebReply WebFace::changeRelays(const WebRequest &request)

@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QWebSocket>
 
+#include <algorithm>
+
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -52,6 +54,19 @@ void sayAndDrop(qintptr descriptor, const char *statusLine)
     // for.
     (void)::send(int(descriptor), answer.constData(), size_t(answer.size()),
                  MSG_DONTWAIT | MSG_NOSIGNAL);
+}
+
+// Whether Qt hands the connection of `request` to its WebSocket server:
+// an upgrade to "websocket", with "upgrade" among the connection's
+// options.
+bool isWebSocketUpgrade(const QHttpServerRequest &request)
+{
+    if (request.value("upgrade").compare("websocket", Qt::CaseInsensitive) != 0)
+        return false;
+    const QList<QByteArray> options = request.value("connection").split(',');
+    return std::any_of(options.begin(), options.end(), [](const QByteArray &option) {
+        return option.trimmed().compare("upgrade", Qt::CaseInsensitive) == 0;
+    });
 }
 
 } // namespace
@@ -119,13 +134,22 @@ quint16 WebServer::port() const
     return m_listener ? m_listener->serverPort() : 0;
 }
 
+int WebServer::connectionCount() const
+{
+    return int(std::count_if(m_connections.begin(), m_connections.end(),
+                             [](const auto &each) { return !each.second.socket.isNull(); }));
+}
+
 void WebServer::take(QTcpSocket *socket)
 {
+    for (auto it = m_connections.begin(); it != m_connections.end();)
+        it = it->second.socket.isNull() ? m_connections.erase(it) : std::next(it);
     // The socket reads no further ahead than a request may hold, with room
     // to see that it is too much; the server keeps an unfinished request's
     // bytes until it is whole.
     socket->setReadBufferSize(2 * maxRequestBytes);
     Connection &connection = m_connections[socket];
+    connection.socket = socket;
     connection.deadline = new QTimer(socket);
     connection.deadline->setSingleShot(true);
     connection.deadline->setInterval(requestTime);
@@ -187,7 +211,7 @@ void WebServer::takeWebSockets()
         // The connection it came on is the WebSocket's now: no request
         // deadline, no request size.
         for (auto &[socket, connection] : m_connections) {
-            if (socket->peerPort() == webSocket->peerPort()
+            if (connection.socket && socket->peerPort() == webSocket->peerPort()
                 && socket->peerAddress() == webSocket->peerAddress()) {
                 connection.upgraded = true;
                 connection.deadline->stop();
@@ -199,6 +223,12 @@ void WebServer::takeWebSockets()
 
 bool WebServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *socket)
 {
+    // A WebSocket handshake: Qt's WebSocket server takes the connection
+    // over when this says it is handled, and answers the handshake itself,
+    // so nothing may be written to it here. The route decides what the
+    // WebSocket gets once it is open.
+    if (isWebSocketUpgrade(request))
+        return true;
     WebReply reply;
     const QList<QPair<QByteArray, QByteArray>> headers = request.headers();
     if (headers.size() > maxHeaders) {
