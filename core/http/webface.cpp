@@ -16,6 +16,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QNetworkRequest>
 #include <QWebSocket>
 
 #include <algorithm>
@@ -170,6 +171,16 @@ QHostAddress plainAddress(const QHostAddress &address)
     bool isIpv4 = false;
     const quint32 ipv4 = address.toIPv4Address(&isIpv4);
     return isIpv4 ? QHostAddress(ipv4) : address;
+}
+
+// Whether a page of another site opened `socket`: a browser lets any page
+// open a WebSocket to any address, and says which site the page is from.
+bool fromOtherSite(const QWebSocket &socket)
+{
+    const QString origin = socket.origin();
+    const QString host = QString::fromLatin1(socket.request().rawHeader("Host"));
+    return !origin.isEmpty() && origin != QLatin1String("http://") + host
+        && origin != QLatin1String("https://") + host;
 }
 
 } // namespace
@@ -559,10 +570,20 @@ WebReply WebFace::identification(const WebRequest &request) const
 
 void WebFace::join(std::unique_ptr<QWebSocket> socket)
 {
-    if (!m_card || socket->requestUrl().path() != QLatin1String("/api/events")) {
-        socket->close(QWebSocketProtocol::CloseCodePolicyViolated,
-                      QStringLiteral("nothing is sent here"));
-        socket.release()->deleteLater();
+    if (!m_card || socket->requestUrl().path() != QLatin1String("/api/events")
+        || fromOtherSite(*socket)) {
+        // Closed from the event loop: Qt's WebSocket server is still
+        // reading the handshake's connection when it hands the socket over.
+        QWebSocket *refused = socket.release();
+        refused->setParent(this);
+        QMetaObject::invokeMethod(
+            refused,
+            [refused] {
+                refused->close(QWebSocketProtocol::CloseCodePolicyViolated,
+                               QStringLiteral("nothing is sent here"));
+                refused->deleteLater();
+            },
+            Qt::QueuedConnection);
         return;
     }
     auto viewer = std::make_unique<Viewer>();

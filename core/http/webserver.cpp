@@ -189,6 +189,9 @@ void WebServer::received(QTcpSocket *socket)
     found->second.unanswered += socket->bytesAvailable();
     if (found->second.unanswered > maxRequestBytes) {
         sayAndDrop(socket->socketDescriptor(), "HTTP/1.1 413 Content Too Large");
+        // The server's own reading, next on this signal, would find the
+        // socket closed and say so on the error output.
+        disconnect(socket, &QTcpSocket::readyRead, nullptr, nullptr);
         socket->abort();
     }
 }
