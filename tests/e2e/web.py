@@ -547,7 +547,7 @@ class WebSocketClient:
     server's text messages. A client that never reads takes in as little
     as the kernel lets it."""
 
-    def __init__(self, reads):
+    def __init__(self, reads, origin=None):
         self.connection = socket.socket()
         if not reads:
             self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 4096)
@@ -556,8 +556,8 @@ class WebSocketClient:
         key = base64.b64encode(os.urandom(16))
         self.connection.sendall(
             b"GET /api/events HTTP/1.1\r\nHost: 127.0.0.1:%d\r\nUpgrade: websocket\r\n"
-            b"Connection: Upgrade\r\nSec-WebSocket-Key: %s\r\nSec-WebSocket-Version: 13\r\n\r\n"
-            % (HTTP_PORT, key))
+            b"Connection: Upgrade\r\nSec-WebSocket-Key: %s\r\nSec-WebSocket-Version: 13\r\n%s\r\n"
+            % (HTTP_PORT, key, b"Origin: %s\r\n" % origin.encode() if origin else b""))
         self.buffer = b""
         while b"\r\n\r\n" not in self.buffer:
             chunk = self.connection.recv(4096)
@@ -587,6 +587,18 @@ class WebSocketClient:
                     self.messages.append(json.loads(self.partial))
                     self.partial = b""
 
+    def until_closed(self):
+        """The opcodes of the frames up to the connection's end."""
+        self.connection.settimeout(TIMEOUT)
+        while True:
+            try:
+                chunk = self.connection.recv(1 << 16)
+            except socket.timeout:
+                raise Failure("a WebSocket that should be closed stays open")
+            if not chunk:
+                return [opcode for _, opcode, _ in frames(self.buffer)[0]]
+            self.buffer += chunk
+
     def latest(self):
         return self.messages[-1] if self.messages else None
 
@@ -610,6 +622,11 @@ def hostile_scenario(panel):
                "GET %s: %r" % (path.decode(), answer[:200]))
     expect(panel.switches(trace_start) == [],
            "hostile requests switched: %r" % panel.switches(trace_start))
+    # A page of another site may not follow the card: closed at once.
+    stranger = WebSocketClient(reads=True, origin="http://elsewhere.example")
+    opcodes = stranger.until_closed()
+    stranger.close()
+    expect(opcodes == [8], "a page of another site's WebSocket had frames %r" % opcodes)
 
     # 64 pages at once, half of which never read, while a script switches
     # in bursts. The kernel of this namespace buffers little for a
@@ -626,6 +643,9 @@ def hostile_scenario(panel):
             buffers.write(kernel_buffers)
     status, _, body = http("GET", "http://127.0.0.1:%d/" % HTTP_PORT)
     expect(status == 200 and b"Orbelan 5170" in body, "GET / afterwards: %d" % status)
+    # The panel's own lines only, none of the toolkit's.
+    strays = [line for line in panel.said().splitlines() if not line.startswith("qx5170fp: ")]
+    expect(not strays, "the server's error output has lines not its own: %r" % strays)
     print("web: hostile clients left the card, the socket and the pages unharmed")
 
 
