@@ -726,6 +726,17 @@ def start_x(folder):
 def main(program):
     expect(os.environ.get("SFP_E2E_NAMESPACE") == os.readlink("/proc/self/ns/net"),
            "not in a network namespace of the test's own: run under in_namespace.sh")
+    for path, package in (("/usr/bin/chromium", "chromium"),
+                          ("/usr/bin/chromedriver", "chromium-driver"),
+                          ("/usr/bin/lxi", "lxi-tools"), ("/usr/bin/Xvfb", "xvfb")):
+        expect(os.path.exists(path), "%s is missing (Debian package %s; scripts/deps.sh "
+               "installs it)" % (path, package))
+    for module, package in (("selenium", "python3-selenium"), ("labgrid", "python3-labgrid")):
+        try:
+            __import__(module)
+        except ImportError:
+            raise Failure("Python's %s is missing (Debian package %s; scripts/deps.sh "
+                          "installs it)" % (module, package))
     folder = tempfile.mkdtemp(prefix="sfp-web-")
     # An interface beyond the loopback, for the broadcast and for an
     # address that is not the loopback's.
