@@ -15,6 +15,8 @@ packages=(
     python3-pyvisa python3-pyvisa-py lxi-tools gcovr python3-jsonschema sigrok-cli
     libtirpc-dev rpcsvc-proto rpcbind libavahi-client-dev avahi-daemon iproute2 libsystemd-dev
     systemd man-db
+    qt6-httpserver-dev qt6-websockets-dev
+    chromium chromium-driver python3-selenium python3-labgrid
 )
 
 missing=()

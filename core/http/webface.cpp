@@ -16,6 +16,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QNetworkRequest>
 #include <QWebSocket>
 
 #include <algorithm>
@@ -172,6 +173,16 @@ QHostAddress plainAddress(const QHostAddress &address)
     return isIpv4 ? QHostAddress(ipv4) : address;
 }
 
+// Whether a page of another site opened `socket`: a browser lets any page
+// open a WebSocket to any address, and says which site the page is from.
+bool fromOtherSite(const QWebSocket &socket)
+{
+    const QString origin = socket.origin();
+    const QString host = QString::fromLatin1(socket.request().rawHeader("Host"));
+    return !origin.isEmpty() && origin != QLatin1String("http://") + host
+        && origin != QLatin1String("https://") + host;
+}
+
 } // namespace
 
 // A page that follows the card live.
@@ -195,7 +206,13 @@ WebFace::WebFace(QObject *parent)
     connect(&m_broadcast, &QTimer::timeout, this, &WebFace::broadcast);
 }
 
-WebFace::~WebFace() = default;
+WebFace::~WebFace()
+{
+    // A page's WebSocket says it is gone while it is destroyed with the
+    // list of pages: the face must not hear it then.
+    for (const auto &viewer : m_viewers)
+        viewer->socket->disconnect(this);
+}
 
 bool WebFace::listen(const QHostAddress &address, quint16 port)
 {
@@ -324,6 +341,8 @@ std::optional<WebReply> WebFace::refusedChange(const WebRequest &request) const
 // with "1" as it is.
 WebReply WebFace::relayValue(const WebRequest &request, int relay)
 {
+    // The bare digit: labgrid's rest power model takes the body for the
+    // state only when it is exactly "1".
     if (request.method == Method::Get)
         return reply(200, textType, m_card->isClosed(relay) ? "1" : "0");
     const QByteArray value = request.body.trimmed();
@@ -553,10 +572,20 @@ WebReply WebFace::identification(const WebRequest &request) const
 
 void WebFace::join(std::unique_ptr<QWebSocket> socket)
 {
-    if (!m_card || socket->requestUrl().path() != QLatin1String("/api/events")) {
-        socket->close(QWebSocketProtocol::CloseCodePolicyViolated,
-                      QStringLiteral("nothing is sent here"));
-        socket.release()->deleteLater();
+    if (!m_card || socket->requestUrl().path() != QLatin1String("/api/events")
+        || fromOtherSite(*socket)) {
+        // Closed from the event loop: Qt's WebSocket server is still
+        // reading the handshake's connection when it hands the socket over.
+        QWebSocket *refused = socket.release();
+        refused->setParent(this);
+        QMetaObject::invokeMethod(
+            refused,
+            [refused] {
+                refused->close(QWebSocketProtocol::CloseCodePolicyViolated,
+                               QStringLiteral("nothing is sent here"));
+                refused->deleteLater();
+            },
+            Qt::QueuedConnection);
         return;
     }
     auto viewer = std::make_unique<Viewer>();

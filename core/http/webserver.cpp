@@ -12,8 +12,10 @@
 #include <QTimer>
 #include <QWebSocket>
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <netinet/in.h>
+
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -54,6 +56,19 @@ void sayAndDrop(qintptr descriptor, const char *statusLine)
     // for.
     (void)::send(int(descriptor), answer.constData(), size_t(answer.size()),
                  MSG_DONTWAIT | MSG_NOSIGNAL);
+}
+
+// Whether Qt hands the connection of `request` to its WebSocket server:
+// an upgrade to "websocket", with "upgrade" among the connection's
+// options.
+bool isWebSocketUpgrade(const QHttpServerRequest &request)
+{
+    if (request.value("upgrade").compare("websocket", Qt::CaseInsensitive) != 0)
+        return false;
+    const QList<QByteArray> options = request.value("connection").split(',');
+    return std::any_of(options.begin(), options.end(), [](const QByteArray &option) {
+        return option.trimmed().compare("upgrade", Qt::CaseInsensitive) == 0;
+    });
 }
 
 } // namespace
@@ -123,13 +138,22 @@ quint16 WebServer::port() const
     return m_listener ? m_listener->serverPort() : 0;
 }
 
+int WebServer::connectionCount() const
+{
+    return int(std::count_if(m_connections.begin(), m_connections.end(),
+                             [](const auto &each) { return !each.second.socket.isNull(); }));
+}
+
 void WebServer::take(QTcpSocket *socket)
 {
+    for (auto it = m_connections.begin(); it != m_connections.end();)
+        it = it->second.socket.isNull() ? m_connections.erase(it) : std::next(it);
     // The socket reads no further ahead than a request may hold, with room
     // to see that it is too much; the server keeps an unfinished request's
     // bytes until it is whole.
     socket->setReadBufferSize(2 * maxRequestBytes);
     Connection &connection = m_connections[socket];
+    connection.socket = socket;
     connection.deadline = new QTimer(socket);
     connection.deadline->setSingleShot(true);
     connection.deadline->setInterval(requestTime);
@@ -175,9 +199,10 @@ void WebServer::received(QTcpSocket *socket)
     if (found->second.unanswered > maxRequestBytes && !found->second.dropped) {
         found->second.dropped = true;
         sayAndDrop(socket->socketDescriptor(), "HTTP/1.1 413 Content Too Large");
-        // Once the server's own reading of this turn is done: it reads no
-        // more than the socket holds, which is bounded.
-        QMetaObject::invokeMethod(socket, &QTcpSocket::abort, Qt::QueuedConnection);
+        // The server's own reading, next on this signal, would find the
+        // socket closed and say so on the error output.
+        disconnect(socket, &QTcpSocket::readyRead, nullptr, nullptr);
+        socket->abort();
     }
 }
 
@@ -199,7 +224,7 @@ void WebServer::takeWebSockets()
         // The connection it came on is the WebSocket's now: no request
         // deadline, no request size.
         for (auto &[socket, connection] : m_connections) {
-            if (socket->peerPort() == webSocket->peerPort()
+            if (connection.socket && socket->peerPort() == webSocket->peerPort()
                 && socket->peerAddress() == webSocket->peerAddress()) {
                 connection.upgraded = true;
                 connection.deadline->stop();
@@ -211,9 +236,11 @@ void WebServer::takeWebSockets()
 
 bool WebServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *socket)
 {
-    // The base upgrades a WebSocket request itself once it is handled; an
-    // answer here would come before the handshake's.
-    if (request.value("upgrade").compare("websocket", Qt::CaseInsensitive) == 0)
+    // A WebSocket handshake: Qt's WebSocket server takes the connection
+    // over when this says it is handled, and answers the handshake itself,
+    // so nothing may be written to it here. The route decides what the
+    // WebSocket gets once it is open.
+    if (isWebSocketUpgrade(request))
         return true;
     WebReply reply;
     const QList<QPair<QByteArray, QByteArray>> headers = request.headers();

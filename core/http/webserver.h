@@ -12,6 +12,7 @@
 
 #include <QAbstractHttpServer>
 #include <QHostAddress>
+#include <QPointer>
 #include <QString>
 
 #include <chrono>
@@ -56,7 +57,7 @@ public:
     QString errorString() const { return m_error; }
     QHostAddress address() const;
     quint16 port() const;
-    int connectionCount() const { return int(m_connections.size()); }
+    int connectionCount() const;
 
 signals:
     // A connection turned away before its request was read: where from,
@@ -71,6 +72,10 @@ private:
     class Listener;
     struct Connection
     {
+        // Null once the connection is gone: Qt's WebSocket server cuts an
+        // upgraded socket from the signals connected to it, its end
+        // included.
+        QPointer<QTcpSocket> socket;
         QTimer *deadline = nullptr;
         // Bytes received since the latest answer.
         qint64 unanswered = 0;
