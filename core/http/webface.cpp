@@ -188,7 +188,8 @@ WebFace::WebFace(QObject *parent)
     : QObject(parent)
     , m_server(std::make_unique<WebServer>(
           [this](const WebRequest &request) { return handle(request); },
-          [this](std::unique_ptr<QWebSocket> socket) { join(std::move(socket)); }))
+          [this](std::unique_ptr<QWebSocket> socket) { join(std::move(socket)); },
+          QStringLiteral("/api/events")))
 {
     connect(m_server.get(), &WebServer::clientRefused, this, &WebFace::clientRefused);
     m_broadcast.setSingleShot(true);

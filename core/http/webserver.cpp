@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QWebSocket>
 
+#include <algorithm>
+
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -54,6 +56,18 @@ void sayAndDrop(qintptr descriptor, const char *statusLine)
                  MSG_DONTWAIT | MSG_NOSIGNAL);
 }
 
+// A WebSocket handshake, as the server's parser sees one: an upgrade to
+// "websocket" that the Connection header asks for.
+bool isWebSocketUpgrade(const QHttpServerRequest &request)
+{
+    if (request.value("upgrade").trimmed().compare("websocket", Qt::CaseInsensitive) != 0)
+        return false;
+    const QList<QByteArray> options = request.value("connection").split(',');
+    return std::any_of(options.begin(), options.end(), [](const QByteArray &option) {
+        return option.trimmed().compare("upgrade", Qt::CaseInsensitive) == 0;
+    });
+}
+
 } // namespace
 
 // Takes each connection as it comes, so that the limits hold from its
@@ -87,10 +101,11 @@ private:
     WebServer *m_server;
 };
 
-WebServer::WebServer(Route route, Joined joined, QObject *parent)
+WebServer::WebServer(Route route, Joined joined, const QString &webSocketPath, QObject *parent)
     : QAbstractHttpServer(parent)
     , m_route(std::move(route))
     , m_joined(std::move(joined))
+    , m_webSocketPath(webSocketPath)
 {
     connect(this, &QAbstractHttpServer::newWebSocketConnection, this, &WebServer::takeWebSockets);
 }
@@ -201,6 +216,12 @@ bool WebServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *soc
 {
     WebReply reply;
     const QList<QPair<QByteArray, QByteArray>> headers = request.headers();
+    // The toolkit asks here whether to take a WebSocket handshake: true
+    // hands the connection to its WebSocket server, which answers the
+    // handshake itself, so nothing may be written to it here; false has
+    // missingHandler() answer and the connection closed.
+    if (isWebSocketUpgrade(request))
+        return headers.size() <= maxHeaders && request.url().path() == m_webSocketPath;
     if (headers.size() > maxHeaders) {
         reply.status = 431;
         reply.contentType = "text/plain";

@@ -47,7 +47,8 @@ public:
     // it asked for.
     using Joined = std::function<void(std::unique_ptr<QWebSocket>)>;
 
-    WebServer(Route route, Joined joined, QObject *parent = nullptr);
+    // WebSocket handshakes are taken on `webSocketPath` only.
+    WebServer(Route route, Joined joined, const QString &webSocketPath, QObject *parent = nullptr);
     ~WebServer() override;
 
     // Binds the address; false, with errorString() saying why, when it
@@ -86,6 +87,7 @@ private:
 
     Route m_route;
     Joined m_joined;
+    QString m_webSocketPath;
     Listener *m_listener = nullptr;
     QString m_error;
     std::map<QTcpSocket *, Connection> m_connections;
