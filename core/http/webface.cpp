@@ -370,12 +370,11 @@ WebReply WebFace::changeRelays(const WebRequest &request)
         m_card,
         QStringLiteral("web ") + endpointText(plainAddress(request.peer), request.peerPort));
     const bool locked = !m_card->lockRefusal().isNone();
-    // The relays that open go first, so that what closes never meets them.
-    Refusal refusal;
-    if (!toOpen->isEmpty())
-        refusal = m_card->openRelays(*toOpen);
-    if (refusal.isNone() && (!toClose->isEmpty() || openAll.toBool()))
-        refusal = m_card->closeRelays(*toClose, openAll.toBool());
+    // One whole change, judged whole before any relay moves: the relays
+    // that open go first, so that what closes never meets them.
+    const Refusal refusal = !toClose->isEmpty() || openAll.toBool()
+        ? m_card->closeRelays(*toClose, openAll.toBool(), *toOpen)
+        : m_card->openRelays(*toOpen);
     if (!refusal.isNone())
         return refusalReply(m_card, refusal, locked);
     return jsonReply(200, cardObject());

@@ -307,6 +307,18 @@ def check_refusals(server, socket_port):
     expect(together.status == 409, "a list that breaks the rule answered %d" % together.status)
     scpi_error(together, '-221,"Settings conflict;')
     expect(server.call(relay, "GET", "/relay/2/value").body == b"0\n", "relay 2 closed anyway")
+    # Refused whole: what the list opens stays closed too.
+    expect(server.call(relay, "PUT", "/relay/3/value", b"1").status == 200, "closing relay 3")
+    whole = server.json("/api/relays", "POST", {"open": [3], "close": [2]})
+    expect(whole.status == 409, "a list that breaks the rule answered %d" % whole.status)
+    expect(server.call(relay, "GET", "/relay/3/value").body == b"1\n",
+           "a refused list opened relay 3")
+    # Judged whole: relay 1 opens in the change that closes relay 2.
+    card = server.json("/api/relays", "POST", {"open": [1, 3], "close": [2]}).json()
+    closed = [entry["relay"] for entry in card["relays"] if entry["closed"]]
+    expect(2 in closed and 1 not in closed and 3 not in closed, "the whole change left %r" % closed)
+    card = server.json("/api/relays", "POST", {"open": [2], "close": [1]}).json()
+    expect(card["relays"][0]["closed"] and not card["relays"][1]["closed"], "back to relay 1")
 
     for document, why in [({"close": [33]}, "relay 33"), ({"close": [1.5]}, "a fraction"),
                           ({"open": [4], "close": [4]}, "both ways"), ({"shut": [4]}, "a field"),
