@@ -123,8 +123,9 @@ std::optional<QList<int>> relayList(const QJsonValue &value, const QString &fiel
     const QJsonArray array = value.toArray();
     for (const QJsonValue &item : array) {
         const double number = item.toDouble(-1);
-        if (!item.isDouble() || number != double(int(number)) || number < 1
-            || number > relayCount) {
+        // The range first: a number beyond int's has no int to compare with.
+        if (!item.isDouble() || number < 1 || number > relayCount
+            || number != double(int(number))) {
             *error = QStringLiteral("\"%1\" holds relay numbers from 1 to %2")
                          .arg(field)
                          .arg(relayCount);
