@@ -246,6 +246,9 @@ bool WebServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *soc
     for (const auto &[name, value] : std::as_const(reply.headers))
         response.addHeader(name, value);
     response.write(makeResponder(request, socket));
+    // Out now, as the SCPI server's answers go, rather than at the event
+    // loop's next turn: a script waits for each answer before it asks again.
+    socket->flush();
     return true;
 }
 
