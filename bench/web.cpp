@@ -308,13 +308,13 @@ bool restAgainstSocket(Client &web, Client &scpi, std::vector<double> *rest,
             if (!web.http("PUT", path, value, &status, &answer, error))
                 return false;
             if (status != 200 || answer != value + '\n') {
-                *error = "PUT " + path + " answered " + std::to_string(status) + " " + answer;
+                *error = "PUT " + path + " answered " + std::to_string(status);
                 return false;
             }
             if (!web.http("GET", path, {}, &status, &answer, error))
                 return false;
             if (status != 200 || answer != value + '\n') {
-                *error = "GET " + path + " answered " + std::to_string(status) + " " + answer;
+                *error = "GET " + path + " answered " + std::to_string(status);
                 return false;
             }
             if (keep)
@@ -374,7 +374,7 @@ public:
         QElapsedTimer timer;
         timer.start();
         while (!condition()) {
-            if (timer.elapsed() > replyTimeoutSeconds * 1000)
+            if (timer.elapsed() > qint64(replyTimeoutSeconds) * 1000)
                 return false;
             QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
         }

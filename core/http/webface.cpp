@@ -32,9 +32,9 @@ using Method = WebRequest::Method;
 constexpr std::chrono::milliseconds broadcastGap {25};
 // What a page may leave unread before it is sent only the latest state
 // once it has caught up.
-constexpr qint64 maxUnread = 64 * 1024;
+constexpr qint64 maxUnread = qint64(64) * 1024;
 // What a page may send us: it sends nothing the face reads.
-constexpr qint64 maxPageMessage = 4 * 1024;
+constexpr qint64 maxPageMessage = qint64(4) * 1024;
 
 constexpr char jsonType[] = "application/json";
 constexpr char textType[] = "text/plain; charset=utf-8";
@@ -121,7 +121,7 @@ std::optional<QList<int>> relayList(const QJsonValue &value, const QString &fiel
         return std::nullopt;
     }
     const QJsonArray array = value.toArray();
-    for (const QJsonValue &item : array) {
+    for (const auto &item : array) {
         const double number = item.toDouble(-1);
         // The range first: a number beyond int's has no int to compare with.
         if (!item.isDouble() || number < 1 || number > relayCount

@@ -36,7 +36,7 @@ public:
     // Connections at once, WebSocket ones included.
     static constexpr int maxConnections = 128;
     // What one request (line, headers and body) may hold.
-    static constexpr qint64 maxRequestBytes = 64 * 1024;
+    static constexpr qint64 maxRequestBytes = qint64(64) * 1024;
     static constexpr int maxHeaders = 64;
     // From a connection's start, or its latest answer, to its next whole
     // request: a client slower than this, or silent, is dropped.

@@ -75,7 +75,7 @@ struct Fixture
 
     // The card as each input finds it: asynchronous, every relay open, no
     // exclusive rule, no lock.
-    void reset()
+    void reset() const
     {
         card->setLockHolder(QString());
         card->selectMode(sfp::SwitchingMode(0));
