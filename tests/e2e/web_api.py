@@ -504,6 +504,11 @@ def main(program, openapi):
         check_modes(web, trace)
         check_log(folder, web)
         expect(server.poll() is None, "the server ended: " + said())
+        # Ended as a service manager ends it; a sanitized build's leak check
+        # speaks through the exit status.
+        server.terminate()
+        status = server.wait(timeout=TIMEOUT)
+        expect(status == 0, "SIGTERM ended the server with status %d: %s" % (status, said()))
         print("web_api: %d paths and %d operations answer as docs/openapi.yaml says; rules, "
               "lock, origin, media type, modes and the log agree"
               % (len(document.paths), sum(len(document.methods(path))
