@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Tarvex
+// SPDX-License-Identifier: MIT
 // The front panel in a browser: draws the card as the server sends it over
 // a WebSocket, and sends each click to the server, which decides.
 'use strict';
