@@ -216,6 +216,7 @@ bool WebServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *soc
 {
     WebReply reply;
     const QList<QPair<QByteArray, QByteArray>> headers = request.headers();
+    const bool head = request.method() == QHttpServerRequest::Method::Head;
     // The toolkit asks here whether to take a WebSocket handshake: true
     // hands the connection to its WebSocket server, which answers the
     // handshake itself, so nothing may be written to it here; false has
@@ -228,7 +229,8 @@ bool WebServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *soc
         reply.body = "too many header fields\n";
     } else {
         WebRequest webRequest;
-        webRequest.method = methodOf(request.method());
+        // HEAD asks what GET would answer.
+        webRequest.method = head ? WebRequest::Method::Get : methodOf(request.method());
         webRequest.path = request.url().path();
         webRequest.body = request.body();
         webRequest.contentType
@@ -241,11 +243,24 @@ bool WebServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *soc
         webRequest.localPort = socket->localPort();
         reply = m_route(webRequest);
     }
-    QHttpServerResponse response(reply.contentType, reply.body,
-                                 QHttpServerResponse::StatusCode(reply.status));
-    for (const auto &[name, value] : std::as_const(reply.headers))
-        response.addHeader(name, value);
-    response.write(makeResponder(request, socket));
+    if (head) {
+        // GET's header fields, its body's length among them, and no body: a
+        // client that keeps the connection would read one as the start of
+        // the next answer.
+        QHttpServerResponder responder = makeResponder(request, socket);
+        responder.writeStatusLine(QHttpServerResponder::StatusCode(reply.status));
+        for (const auto &[name, value] : std::as_const(reply.headers))
+            responder.writeHeader(name, value);
+        responder.writeHeader("Content-Type", reply.contentType);
+        responder.writeHeader("Content-Length", QByteArray::number(reply.body.size()));
+        responder.writeBody(QByteArray());
+    } else {
+        QHttpServerResponse response(reply.contentType, reply.body,
+                                     QHttpServerResponse::StatusCode(reply.status));
+        for (const auto &[name, value] : std::as_const(reply.headers))
+            response.addHeader(name, value);
+        response.write(makeResponder(request, socket));
+    }
     // Out now, as the SCPI server's answers go, rather than at the event
     // loop's next turn: a script waits for each answer before it asks again.
     socket->flush();

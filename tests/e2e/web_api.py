@@ -269,6 +269,15 @@ def check_methods_and_paths(server, document):
                 continue
             answer = server.ask(method, path, b"1" if method in ("PUT", "POST", "PATCH") else None)
             where = "%s %s" % (method, path)
+            if method == "HEAD" and "GET" in allowed:
+                # GET's answer without its body.
+                get = server.ask("GET", path)
+                expect(answer.status == get.status and answer.body == b""
+                       and answer.header("content-type") == get.header("content-type")
+                       and answer.header("content-length") == str(len(get.body)),
+                       "%s answered %d %r, GET %d %r" % (where, answer.status, answer.headers,
+                                                         get.status, get.headers))
+                continue
             expect(answer.status == 405, "%s answered %d, not 405" % (where, answer.status))
             named = sorted(word.strip() for word in (answer.header("allow") or "").split(","))
             expect(named == allowed, "%s: Allow names %r, not %r" % (where, named, allowed))
@@ -285,6 +294,21 @@ def check_methods_and_paths(server, document):
             jsonschema.Draft4Validator(error).validate(answer.json())
     expect(server.call("/relay/{n}/value", "GET", "/relay/12/value").body == b"0\n",
            "a refused method switched relay 12")
+    # Answers without a body keep a kept-alive connection in step.
+    connection = http.client.HTTPConnection("127.0.0.1", server.port, timeout=TIMEOUT)
+    try:
+        for method, path, status in [("HEAD", "/api/card", 200), ("HEAD", "/api/mode", 405),
+                                     ("HEAD", "/nothing", 404), ("GET", "/relay/12/value", 200)]:
+            connection.request(method, path)
+            response = connection.getresponse()
+            body = response.read()
+            expect(response.status == status, "%s %s on a kept connection answered %d"
+                   % (method, path, response.status))
+        expect(body == b"0\n", "GET after HEADs on one connection read %r" % body)
+    except http.client.HTTPException as error:
+        raise Failure("HEAD put the kept connection out of step: %r" % error) from error
+    finally:
+        connection.close()
 
 
 def scpi_error(answer, expected):
