@@ -33,6 +33,8 @@ constexpr std::chrono::milliseconds broadcastGap {25};
 // What a page may leave unread before it is sent only the latest state
 // once it has caught up.
 constexpr qint64 maxUnread = qint64(64) * 1024;
+// How long a WebSocket refused at once is given to take its close.
+constexpr std::chrono::seconds refusedCloseTime {5};
 // What a page may send us: it sends nothing the face reads.
 constexpr qint64 maxPageMessage = qint64(4) * 1024;
 
@@ -189,8 +191,7 @@ WebFace::WebFace(QObject *parent)
     : QObject(parent)
     , m_server(std::make_unique<WebServer>(
           [this](const WebRequest &request) { return handle(request); },
-          [this](std::unique_ptr<QWebSocket> socket) { join(std::move(socket)); },
-          QStringLiteral("/api/events")))
+          [this](std::unique_ptr<QWebSocket> socket) { join(std::move(socket)); }))
 {
     connect(m_server.get(), &WebServer::clientRefused, this, &WebFace::clientRefused);
     m_broadcast.setSingleShot(true);
@@ -553,9 +554,15 @@ WebReply WebFace::identification(const WebRequest &request) const
 void WebFace::join(std::unique_ptr<QWebSocket> socket)
 {
     if (!m_card || socket->requestUrl().path() != QLatin1String("/api/events")) {
-        socket->close(QWebSocketProtocol::CloseCodePolicyViolated,
-                      QStringLiteral("nothing is sent here"));
-        socket.release()->deleteLater();
+        // Kept until the client has taken the close, or has had time
+        // enough to: deleted at once, it could cut off the handshake's
+        // answer before it went out.
+        QWebSocket *refused = socket.release();
+        refused->setParent(this);
+        connect(refused, &QWebSocket::disconnected, refused, &QObject::deleteLater);
+        QTimer::singleShot(refusedCloseTime, refused, &QObject::deleteLater);
+        refused->close(QWebSocketProtocol::CloseCodePolicyViolated,
+                       QStringLiteral("nothing is sent here"));
         return;
     }
     auto viewer = std::make_unique<Viewer>();

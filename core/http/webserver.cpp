@@ -101,11 +101,10 @@ private:
     WebServer *m_server;
 };
 
-WebServer::WebServer(Route route, Joined joined, const QString &webSocketPath, QObject *parent)
+WebServer::WebServer(Route route, Joined joined, QObject *parent)
     : QAbstractHttpServer(parent)
     , m_route(std::move(route))
     , m_joined(std::move(joined))
-    , m_webSocketPath(webSocketPath)
 {
     connect(this, &QAbstractHttpServer::newWebSocketConnection, this, &WebServer::takeWebSockets);
 }
@@ -140,7 +139,9 @@ void WebServer::take(QTcpSocket *socket)
     // to see that it is too much; the server keeps an unfinished request's
     // bytes until it is whole.
     socket->setReadBufferSize(2 * maxRequestBytes);
+    forgetGone();
     Connection &connection = m_connections[socket];
+    connection.socket = socket;
     connection.deadline = new QTimer(socket);
     connection.deadline->setSingleShot(true);
     connection.deadline->setInterval(requestTime);
@@ -197,18 +198,24 @@ void WebServer::takeWebSockets()
 {
     while (hasPendingWebSocketConnections()) {
         std::unique_ptr<QWebSocket> webSocket = nextPendingWebSocketConnection();
-        if (!webSocket)
-            continue;
-        // The connection it came on is the WebSocket's now: no request
-        // deadline, no request size.
-        for (auto &[socket, connection] : m_connections) {
-            if (socket->peerPort() == webSocket->peerPort()
-                && socket->peerAddress() == webSocket->peerAddress()) {
-                connection.upgraded = true;
-                connection.deadline->stop();
-            }
-        }
-        m_joined(std::move(webSocket));
+        if (webSocket)
+            m_joined(std::move(webSocket));
+    }
+}
+
+int WebServer::connectionCount()
+{
+    forgetGone();
+    return int(m_connections.size());
+}
+
+void WebServer::forgetGone()
+{
+    for (auto it = m_connections.begin(); it != m_connections.end();) {
+        if (it->second.socket.isNull())
+            it = m_connections.erase(it);
+        else
+            ++it;
     }
 }
 
@@ -219,10 +226,20 @@ bool WebServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *soc
     const bool head = request.method() == QHttpServerRequest::Method::Head;
     // The toolkit asks here whether to take a WebSocket handshake: true
     // hands the connection to its WebSocket server, which answers the
-    // handshake itself, so nothing may be written to it here; false has
-    // missingHandler() answer and the connection closed.
-    if (isWebSocketUpgrade(request))
-        return headers.size() <= maxHeaders && request.url().path() == m_webSocketPath;
+    // handshake itself, so nothing may be written to it here (the route
+    // closes one on a path that sends nothing); false has missingHandler()
+    // answer, the connection closed and a warning on standard error.
+    if (isWebSocketUpgrade(request)) {
+        if (headers.size() > maxHeaders)
+            return false;
+        // The connection is the WebSocket's now: no request deadline, no
+        // request size.
+        if (const auto found = m_connections.find(socket); found != m_connections.end()) {
+            found->second.upgraded = true;
+            found->second.deadline->stop();
+        }
+        return true;
+    }
     if (headers.size() > maxHeaders) {
         reply.status = 431;
         reply.contentType = "text/plain";

@@ -12,7 +12,9 @@
 
 #include <QAbstractHttpServer>
 #include <QHostAddress>
+#include <QPointer>
 #include <QString>
+#include <QTcpSocket>
 
 #include <chrono>
 #include <functional>
@@ -47,8 +49,7 @@ public:
     // it asked for.
     using Joined = std::function<void(std::unique_ptr<QWebSocket>)>;
 
-    // WebSocket handshakes are taken on `webSocketPath` only.
-    WebServer(Route route, Joined joined, const QString &webSocketPath, QObject *parent = nullptr);
+    WebServer(Route route, Joined joined, QObject *parent = nullptr);
     ~WebServer() override;
 
     // Binds the address; false, with errorString() saying why, when it
@@ -57,7 +58,7 @@ public:
     QString errorString() const { return m_error; }
     QHostAddress address() const;
     quint16 port() const;
-    int connectionCount() const { return int(m_connections.size()); }
+    int connectionCount();
 
 signals:
     // A connection turned away before its request was read: where from,
@@ -72,6 +73,10 @@ private:
     class Listener;
     struct Connection
     {
+        // The toolkit takes every signal connection off a socket that it
+        // hands to its WebSocket server, the one that told us of its end
+        // among them: whether it lives is asked of this.
+        QPointer<QTcpSocket> socket;
         QTimer *deadline = nullptr;
         // Bytes received since the latest answer.
         qint64 unanswered = 0;
@@ -84,10 +89,11 @@ private:
     void received(QTcpSocket *socket);
     void answered(QTcpSocket *socket);
     void takeWebSockets();
+    // Forgets the connections whose sockets are gone.
+    void forgetGone();
 
     Route m_route;
     Joined m_joined;
-    QString m_webSocketPath;
     Listener *m_listener = nullptr;
     QString m_error;
     std::map<QTcpSocket *, Connection> m_connections;

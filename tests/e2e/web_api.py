@@ -171,9 +171,10 @@ class Server:
                           % (where, error.message, answer.body[:400])) from error
 
 
-def websocket_first_message(port, path):
-    """A WebSocket handshake by hand and the first text message: the status
-    line, and the message (None when the status is not 101)."""
+def websocket_first_frame(port, path):
+    """A WebSocket handshake by hand and the first frame: the status, the
+    frame's first byte (0x81 a whole text message, 0x88 a close) and its
+    payload (None when the status is not 101)."""
     key = base64.b64encode(os.urandom(16)).decode()
     with socket.create_connection(("127.0.0.1", port), timeout=TIMEOUT) as connection:
         connection.sendall(("GET %s HTTP/1.1\r\nHost: 127.0.0.1:%d\r\nUpgrade: websocket\r\n"
@@ -187,7 +188,7 @@ def websocket_first_message(port, path):
         head, _, rest = received.partition(b"\r\n\r\n")
         status = int(head.split(b" ")[1])
         if status != 101:
-            return status, None
+            return status, None, None
 
         def take(count):
             nonlocal rest
@@ -199,14 +200,13 @@ def websocket_first_message(port, path):
             return data
 
         first, second = take(2)
-        expect(first == 0x81, "the first frame is not one whole text message: %#x" % first)
         expect(second & 0x80 == 0, "the server masks its frames")
         length = second & 0x7F
         if length == 126:
             length = int.from_bytes(take(2), "big")
         elif length == 127:
             length = int.from_bytes(take(8), "big")
-        return status, json.loads(take(length))
+        return status, first, take(length)
 
 
 def check_document_paths(server, document, http_port):
@@ -235,11 +235,23 @@ def check_document_paths(server, document, http_port):
     events = server.call("/api/events", "GET")
     expect(events.status == 426 and events.header("upgrade") == "websocket",
            "/api/events without an upgrade: %d %r" % (events.status, events.header("upgrade")))
-    status, state = websocket_first_message(http_port, "/api/events")
+    status, kind, payload = websocket_first_frame(http_port, "/api/events")
     expect(status == 101, "the WebSocket upgrade answered %d" % status)
+    expect(kind == 0x81, "the first frame is not one whole text message: %#x" % kind)
+    state = json.loads(payload)
     jsonschema.Draft4Validator(document.schema("Card")).validate(state)
     expect(state["relays"][2]["closed"] and state["relays"][6]["closed"],
            "the WebSocket's first state lacks relays 3 and 7")
+
+    # Nothing is sent on any other path: closed at once as a policy's breach.
+    # Pages that come and go, on both paths: the server keeps serving.
+    for _ in range(10):
+        status, kind, payload = websocket_first_frame(http_port, "/api/card")
+        expect(status == 101 and kind == 0x88 and payload[:2] == (1008).to_bytes(2, "big"),
+               "a WebSocket on /api/card: %d %r %r" % (status, kind, payload))
+        status, kind, payload = websocket_first_frame(http_port, "/api/events")
+        expect(status == 101 and kind == 0x81, "a WebSocket on /api/events again: %d %r"
+               % (status, kind))
 
     card = server.call("/api/card", "GET").json()
     expect(card["card"] == CARD and not card["demo"], "the card: %r" % card["card"])
