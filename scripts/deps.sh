@@ -16,7 +16,7 @@ packages=(
     libtirpc-dev rpcsvc-proto rpcbind libavahi-client-dev avahi-daemon iproute2 libsystemd-dev
     systemd man-db
     qt6-httpserver-dev qt6-websockets-dev
-    chromium chromium-driver python3-selenium python3-labgrid
+    chromium chromium-driver python3-selenium python3-labgrid python3-yaml
 )
 
 missing=()

@@ -575,7 +575,8 @@ Refusal CardSession::restore(const CardState &state)
     return {};
 }
 
-Refusal CardSession::closeRelays(const QList<int> &relays, bool openOthers)
+Refusal CardSession::closeRelays(const QList<int> &relays, bool openOthers,
+                                 const QList<int> &opened)
 {
     if (Refusal locked = lockRefusal(); !locked.isNone())
         return locked;
@@ -587,7 +588,11 @@ Refusal CardSession::closeRelays(const QList<int> &relays, bool openOthers)
                             .arg(pairOf(relay) + 1)};
         }
     }
-    const std::array<bool, relayCount> after = closedAfter(relays, openOthers);
+    std::array<bool, relayCount> after = closedAfter(relays, openOthers);
+    for (int relay : opened) {
+        if (relay >= 1 && relay <= relayCount && !relays.contains(relay))
+            after[size_t(relay - 1)] = false;
+    }
     if (const QString broken = refusal(after); !broken.isEmpty())
         return {Refusal::Kind::BrokenRule, broken};
     const BusyScope busy(this);
@@ -595,7 +600,7 @@ Refusal CardSession::closeRelays(const QList<int> &relays, bool openOthers)
     // With the fixture's rules, every relay that opens does so before any
     // closes: each step then holds part of what the whole list leaves, and
     // breaks no rule that the whole does not.
-    const bool openFirst = openOthers || !m_fixture.rules.isEmpty();
+    const bool openFirst = openOthers || !opened.isEmpty() || !m_fixture.rules.isEmpty();
     for (int relay = 1; openFirst && relay <= relayCount; ++relay) {
         if (!after[size_t(relay - 1)])
             setRelay(relay, false);

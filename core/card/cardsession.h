@@ -220,8 +220,10 @@ public:
     // relays of a pair has no answer the card can give and is refused; one
     // relay whose partner is closed closes once the partner has opened, so
     // that a script may rely on the rule to keep two sources apart. A list
-    // whose result breaks a rule of the fixture is refused.
-    Refusal closeRelays(const QList<int> &relays, bool openOthers = false);
+    // whose result breaks a rule of the fixture is refused. The relays in
+    // `opened` open in the same change, first, and are judged with it.
+    Refusal closeRelays(const QList<int> &relays, bool openOthers = false,
+                        const QList<int> &opened = {});
     // Opening breaks no rule. Numbers that are no relay of the card are
     // passed over, in every whole change.
     Refusal openRelays(const QList<int> &relays);

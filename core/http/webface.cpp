@@ -34,6 +34,8 @@ constexpr std::chrono::milliseconds broadcastGap {25};
 // What a page may leave unread before it is sent only the latest state
 // once it has caught up.
 constexpr qint64 maxUnread = qint64(64) * 1024;
+// How long a WebSocket refused at once is given to take its close.
+constexpr std::chrono::seconds refusedCloseTime {5};
 // What a page may send us: it sends nothing the face reads.
 constexpr qint64 maxPageMessage = qint64(4) * 1024;
 
@@ -124,8 +126,9 @@ std::optional<QList<int>> relayList(const QJsonValue &value, const QString &fiel
     const QJsonArray array = value.toArray();
     for (const auto &item : array) {
         const double number = item.toDouble(-1);
-        if (!item.isDouble() || number != double(int(number)) || number < 1
-            || number > relayCount) {
+        // The range first: a number beyond int's has no int to compare with.
+        if (!item.isDouble() || number < 1 || number > relayCount
+            || number != double(int(number))) {
             *error = QStringLiteral("\"%1\" holds relay numbers from 1 to %2")
                          .arg(field)
                          .arg(relayCount);
@@ -390,12 +393,11 @@ WebReply WebFace::changeRelays(const WebRequest &request)
         m_card,
         QStringLiteral("web ") + endpointText(plainAddress(request.peer), request.peerPort));
     const bool locked = !m_card->lockRefusal().isNone();
-    // The relays that open go first, so that what closes never meets them.
-    Refusal refusal;
-    if (!toOpen->isEmpty())
-        refusal = m_card->openRelays(*toOpen);
-    if (refusal.isNone() && (!toClose->isEmpty() || openAll.toBool()))
-        refusal = m_card->closeRelays(*toClose, openAll.toBool());
+    // One whole change, judged whole before any relay moves: the relays
+    // that open go first, so that what closes never meets them.
+    const Refusal refusal = !toClose->isEmpty() || openAll.toBool()
+        ? m_card->closeRelays(*toClose, openAll.toBool(), *toOpen)
+        : m_card->openRelays(*toOpen);
     if (!refusal.isNone())
         return refusalReply(m_card, refusal, locked);
     return jsonReply(200, cardObject());
@@ -574,16 +576,19 @@ void WebFace::join(std::unique_ptr<QWebSocket> socket)
 {
     if (!m_card || socket->requestUrl().path() != QLatin1String("/api/events")
         || fromOtherSite(*socket)) {
-        // Closed from the event loop: Qt's WebSocket server is still
-        // reading the handshake's connection when it hands the socket over.
+        // Closed from the event loop, as Qt's WebSocket server is still
+        // reading the handshake's connection when it hands the socket over;
+        // kept until the client has taken the close, or has had time
+        // enough to, so that the handshake's answer goes out whole.
         QWebSocket *refused = socket.release();
         refused->setParent(this);
+        connect(refused, &QWebSocket::disconnected, refused, &QObject::deleteLater);
+        QTimer::singleShot(refusedCloseTime, refused, &QObject::deleteLater);
         QMetaObject::invokeMethod(
             refused,
             [refused] {
                 refused->close(QWebSocketProtocol::CloseCodePolicyViolated,
                                QStringLiteral("nothing is sent here"));
-                refused->deleteLater();
             },
             Qt::QueuedConnection);
         return;

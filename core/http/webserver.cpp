@@ -58,12 +58,11 @@ void sayAndDrop(qintptr descriptor, const char *statusLine)
                  MSG_DONTWAIT | MSG_NOSIGNAL);
 }
 
-// Whether Qt hands the connection of `request` to its WebSocket server:
-// an upgrade to "websocket", with "upgrade" among the connection's
-// options.
+// A WebSocket handshake, as the server's parser sees one: an upgrade to
+// "websocket" that the Connection header asks for.
 bool isWebSocketUpgrade(const QHttpServerRequest &request)
 {
-    if (request.value("upgrade").compare("websocket", Qt::CaseInsensitive) != 0)
+    if (request.value("upgrade").trimmed().compare("websocket", Qt::CaseInsensitive) != 0)
         return false;
     const QList<QByteArray> options = request.value("connection").split(',');
     return std::any_of(options.begin(), options.end(), [](const QByteArray &option) {
@@ -219,38 +218,40 @@ void WebServer::takeWebSockets()
 {
     while (hasPendingWebSocketConnections()) {
         std::unique_ptr<QWebSocket> webSocket = nextPendingWebSocketConnection();
-        if (!webSocket)
-            continue;
-        // The connection it came on is the WebSocket's now: no request
-        // deadline, no request size.
-        for (auto &[socket, connection] : m_connections) {
-            if (connection.socket && socket->peerPort() == webSocket->peerPort()
-                && socket->peerAddress() == webSocket->peerAddress()) {
-                connection.upgraded = true;
-                connection.deadline->stop();
-            }
-        }
-        m_joined(std::move(webSocket));
+        if (webSocket)
+            m_joined(std::move(webSocket));
     }
 }
 
 bool WebServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *socket)
 {
-    // A WebSocket handshake: Qt's WebSocket server takes the connection
-    // over when this says it is handled, and answers the handshake itself,
-    // so nothing may be written to it here. The route decides what the
-    // WebSocket gets once it is open.
-    if (isWebSocketUpgrade(request))
-        return true;
     WebReply reply;
     const QList<QPair<QByteArray, QByteArray>> headers = request.headers();
+    const bool head = request.method() == QHttpServerRequest::Method::Head;
+    // The toolkit asks here whether to take a WebSocket handshake: true
+    // hands the connection to its WebSocket server, which answers the
+    // handshake itself, so nothing may be written to it here (the route
+    // closes one on a path that sends nothing); false has missingHandler()
+    // answer, the connection closed and a warning on standard error.
+    if (isWebSocketUpgrade(request)) {
+        if (headers.size() > maxHeaders)
+            return false;
+        // The connection is the WebSocket's now: no request deadline, no
+        // request size.
+        if (const auto found = m_connections.find(socket); found != m_connections.end()) {
+            found->second.upgraded = true;
+            found->second.deadline->stop();
+        }
+        return true;
+    }
     if (headers.size() > maxHeaders) {
         reply.status = 431;
         reply.contentType = "text/plain";
         reply.body = "too many header fields\n";
     } else {
         WebRequest webRequest;
-        webRequest.method = methodOf(request.method());
+        // HEAD asks what GET would answer.
+        webRequest.method = head ? WebRequest::Method::Get : methodOf(request.method());
         webRequest.path = request.url().path();
         webRequest.body = request.body();
         webRequest.contentType
@@ -263,11 +264,27 @@ bool WebServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *soc
         webRequest.localPort = socket->localPort();
         reply = m_route(webRequest);
     }
-    QHttpServerResponse response(reply.contentType, reply.body,
-                                 QHttpServerResponse::StatusCode(reply.status));
-    for (const auto &[name, value] : std::as_const(reply.headers))
-        response.addHeader(name, value);
-    response.write(makeResponder(request, socket));
+    if (head) {
+        // GET's header fields, its body's length among them, and no body: a
+        // client that keeps the connection would read one as the start of
+        // the next answer.
+        QHttpServerResponder responder = makeResponder(request, socket);
+        responder.writeStatusLine(QHttpServerResponder::StatusCode(reply.status));
+        for (const auto &[name, value] : std::as_const(reply.headers))
+            responder.writeHeader(name, value);
+        responder.writeHeader("Content-Type", reply.contentType);
+        responder.writeHeader("Content-Length", QByteArray::number(reply.body.size()));
+        responder.writeBody(QByteArray());
+    } else {
+        QHttpServerResponse response(reply.contentType, reply.body,
+                                     QHttpServerResponse::StatusCode(reply.status));
+        for (const auto &[name, value] : std::as_const(reply.headers))
+            response.addHeader(name, value);
+        response.write(makeResponder(request, socket));
+    }
+    // Out now, as the SCPI server's answers go, rather than at the event
+    // loop's next turn: a script waits for each answer before it asks again.
+    socket->flush();
     return true;
 }
 

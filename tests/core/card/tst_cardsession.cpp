@@ -998,6 +998,14 @@ void tst_CardSession::wholeChanges_data()
         << QList<int>({3, 9}) << none
         << "qx5170_switchRelay(VI, 7, 0) = 0; qx5170_switchRelay(VI, 3, 1) = 0"
         << QList<int>({3, 9});
+    QTest::newRow("what opens is judged with what closes")
+        << "mutual PSU/GND 3 7" << async << false << QList<int>({5, 7}) << "open 5, close"
+        << QList<int>({3}) << "rule: \"PSU/GND\" allows one of relays 3, 7" << none
+        << QList<int>({5, 7});
+    QTest::newRow("what opens goes first, in the same change")
+        << "mutual PSU/GND 3 7" << async << false << QList<int>({7}) << "open 7, close"
+        << QList<int>({3}) << none
+        << "qx5170_switchRelay(VI, 7, 0) = 0; qx5170_switchRelay(VI, 3, 1) = 0" << QList<int>({3});
     QTest::newRow("numbers that are no relay are passed over")
         << none << async << false << QList<int>({1, 2}) << "open" << QList<int>({0, 2, 33}) << none
         << "qx5170_switchRelay(VI, 2, 0) = 0" << QList<int>({1});
@@ -1039,6 +1047,8 @@ void tst_CardSession::wholeChanges()
         answer = m_session->closeRelays(relays);
     else if (change == QLatin1String("close exclusive"))
         answer = m_session->closeRelays(relays, true);
+    else if (change.startsWith(QLatin1String("open ")) && change.endsWith(QLatin1String(", close")))
+        answer = m_session->closeRelays(relays, false, {change.mid(5, change.size() - 12).toInt()});
     else if (change == QLatin1String("open"))
         answer = m_session->openRelays(relays);
     else if (change == QLatin1String("open all"))
