@@ -155,7 +155,7 @@ class Network:
                    check=False, env=dict(os.environ, SFP_BUS_CONFIG=self.bus_config),
                    timeout=TIMEOUT * 2)
 
-    def start_panel(self, program, services, port=5025, beside=None):
+    def start_panel(self, program, services, port=5025, beside=None, more=()):
         """The panel on the server host; its output goes to a file.
         `beside`: a panel already running there, whose /run (its system
         bus and port mapper) this one shares."""
@@ -169,7 +169,7 @@ class Network:
                            XDG_DATA_HOME=os.path.join(home, ".local", "share"),
                            XDG_STATE_HOME=os.path.join(home, ".local", "state"))
         command = [program, "--simulate"] + CARD + [
-            "--listen", "%s:%d" % (self.server_address, port)]
+            "--listen", "%s:%d" % (self.server_address, port)] + list(more)
         if beside is None:
             command = self.host_command(self.server, "sfp-panel", self.server_interface,
                                         services, command)
@@ -321,6 +321,34 @@ def scenario(program, folder):
             answer = network.on_client(["lxi", "scpi", "-a", network.server_address, "-r", "-p",
                                         "5025", "*IDN?"], services="")
             expect(IDENTITY in answer.stdout, "the socket did not answer:\n" + answer.stdout)
+        finally:
+            status = stop_panel(panel)
+        expect(status == 0, "the panel ended with status %s on SIGTERM" % status)
+
+        # With the web face beyond the loopback, the LXI record names the
+        # web server, as an LXI instrument's does, and the web server is
+        # announced too, each with the identity's fields.
+        network.end_processes(network.server)
+        panel, log = network.start_panel(
+            program, "dbus,avahi,rpcbind", more=["--http", "%s:8080" % network.server_address])
+        try:
+            wait_for("registration with the port mapper", lambda: panel_answers(network))
+            listing = ""
+            for service in ("_lxi._tcp", "_http._tcp", "_vxi-11._tcp"):
+                def resolved(service=service):
+                    result = network.on_client(["avahi-browse", "-rptk", service])
+                    return "=;" in result.stdout and result.stdout
+                listing += wait_for("the %s record" % service, resolved)
+            for service, port in (("_lxi._tcp", 8080), ("_http._tcp", 8080),
+                                  ("_vxi-11._tcp", 111)):
+                expect(re.search(r"^=;[^;]*;IPv4;[^;]*;%s;local;[^;]*;%s;%d;"
+                                 % (re.escape(service), re.escape(network.server_address), port),
+                                 listing, re.M),
+                       "%s is not announced on port %d:\n%s" % (service, port, listing))
+            expect(listing.count('"Manufacturer=Orbelan"') >= 3 and '"Model=5170"' in listing
+                   and '"SerialNumber=VXI0::1::INSTR/FC2"' in listing
+                   and '"FirmwareVersion=1.4.0"' in listing,
+                   "the records lack the identity's fields:\n" + listing)
         finally:
             status = stop_panel(panel)
         expect(status == 0, "the panel ended with status %s on SIGTERM" % status)
