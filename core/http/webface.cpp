@@ -176,14 +176,12 @@ QHostAddress plainAddress(const QHostAddress &address)
     return isIpv4 ? QHostAddress(ipv4) : address;
 }
 
-// Whether a page of another site opened `socket`: a browser lets any page
-// open a WebSocket to any address, and says which site the page is from.
-bool fromOtherSite(const QWebSocket &socket)
+// Whether a page of another site sent a request: a browser lets any page
+// send one to any address (a WebSocket too), and says which site the page
+// is from in `origin`; other clients send none.
+bool fromOtherSite(const QByteArray &origin, const QByteArray &host)
 {
-    const QString origin = socket.origin();
-    const QString host = QString::fromLatin1(socket.request().rawHeader("Host"));
-    return !origin.isEmpty() && origin != QLatin1String("http://") + host
-        && origin != QLatin1String("https://") + host;
+    return !origin.isEmpty() && origin != "http://" + host && origin != "https://" + host;
 }
 
 } // namespace
@@ -328,8 +326,7 @@ std::optional<WebReply> WebFace::refusedChange(const WebRequest &request) const
 {
     // A page of another site may send a browser's request here, but not
     // change the card with it.
-    if (!request.origin.isEmpty() && request.origin != "http://" + request.host
-        && request.origin != "https://" + request.host)
+    if (fromOtherSite(request.origin, request.host))
         return errorReply(403, QStringLiteral("a change from another site's page is refused"));
     if ((m_operatorAsked && m_operatorAsked()) || m_card->isBusy()) {
         WebReply answer = errorReply(
@@ -575,7 +572,7 @@ WebReply WebFace::identification(const WebRequest &request) const
 void WebFace::join(std::unique_ptr<QWebSocket> socket)
 {
     if (!m_card || socket->requestUrl().path() != QLatin1String("/api/events")
-        || fromOtherSite(*socket)) {
+        || fromOtherSite(socket->origin().toUtf8(), socket->request().rawHeader("Host"))) {
         // Closed from the event loop, as Qt's WebSocket server is still
         // reading the handshake's connection when it hands the socket over;
         // kept until the client has taken the close, or has had time
