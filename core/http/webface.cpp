@@ -184,6 +184,12 @@ bool fromOtherSite(const QByteArray &origin, const QByteArray &host)
     return !origin.isEmpty() && origin != "http://" + host && origin != "https://" + host;
 }
 
+// Who asks, in the switching log and to the lock: "web 127.0.0.1:40112".
+QString sourceName(const WebRequest &request)
+{
+    return QStringLiteral("web ") + endpointText(plainAddress(request.peer), request.peerPort);
+}
+
 } // namespace
 
 // A page that follows the card live.
@@ -350,9 +356,7 @@ WebReply WebFace::relayValue(const WebRequest &request, int relay)
         return errorReply(400, QStringLiteral("the value is 0 (open) or 1 (closed)"));
     if (std::optional<WebReply> refused = refusedChange(request))
         return *refused;
-    const CardSession::Source source(
-        m_card,
-        QStringLiteral("web ") + endpointText(plainAddress(request.peer), request.peerPort));
+    const CardSession::Source source(m_card, sourceName(request));
     const bool locked = !m_card->lockRefusal().isNone();
     const Refusal refusal
         = value == "1" ? m_card->closeRelays({relay}) : m_card->openRelays({relay});
@@ -386,9 +390,7 @@ WebReply WebFace::changeRelays(const WebRequest &request)
     }
     if (std::optional<WebReply> refusedChange = this->refusedChange(request))
         return *refusedChange;
-    const CardSession::Source source(
-        m_card,
-        QStringLiteral("web ") + endpointText(plainAddress(request.peer), request.peerPort));
+    const CardSession::Source source(m_card, sourceName(request));
     const bool locked = !m_card->lockRefusal().isNone();
     // One whole change, judged whole before any relay moves: the relays
     // that open go first, so that what closes never meets them.
@@ -416,9 +418,7 @@ WebReply WebFace::changeMode(const WebRequest &request)
                                          "sync-trigger"));
     if (std::optional<WebReply> refusedChange = this->refusedChange(request))
         return *refusedChange;
-    const CardSession::Source source(
-        m_card,
-        QStringLiteral("web ") + endpointText(plainAddress(request.peer), request.peerPort));
+    const CardSession::Source source(m_card, sourceName(request));
     if (const Refusal locked = m_card->lockRefusal(); !locked.isNone())
         return refusalReply(m_card, locked, true);
     m_card->selectMode(SwitchingMode(found - switchingModes::fileNames.begin()));
@@ -437,9 +437,7 @@ WebReply WebFace::changeExclusive(const WebRequest &request)
         return errorReply(400, QStringLiteral("\"exclusive\" is true or false"));
     if (std::optional<WebReply> refusedChange = this->refusedChange(request))
         return *refusedChange;
-    const CardSession::Source source(
-        m_card,
-        QStringLiteral("web ") + endpointText(plainAddress(request.peer), request.peerPort));
+    const CardSession::Source source(m_card, sourceName(request));
     if (const Refusal locked = m_card->lockRefusal(); !locked.isNone())
         return refusalReply(m_card, locked, true);
     m_card->setExclusive(on.toBool());
@@ -452,9 +450,7 @@ WebReply WebFace::apply(const WebRequest &request, const char *what)
         return errorReply(400, QStringLiteral("an %1 takes no body").arg(QLatin1String(what)));
     if (std::optional<WebReply> refused = refusedChange(request))
         return *refused;
-    const CardSession::Source source(
-        m_card,
-        QStringLiteral("web ") + endpointText(plainAddress(request.peer), request.peerPort));
+    const CardSession::Source source(m_card, sourceName(request));
     const bool locked = !m_card->lockRefusal().isNone();
     const Refusal refusal
         = qstrcmp(what, "update") == 0 ? m_card->requestUpdate() : m_card->requestTrigger();
