@@ -31,6 +31,7 @@
 // With --headless the panels are started as `qx5170fp --headless`: the
 // card served without a window, whose figures must meet the same targets.
 #include "freeport.h"
+#include "loopbacksocket.h"
 #include "vxi11roundtrips.h"
 
 #include <QByteArray>
@@ -47,10 +48,8 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <sched.h>
 #include <sys/socket.h>
-#include <sys/time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -147,38 +146,13 @@ public:
     // packet waits until what went before it is acknowledged.
     bool connectTo(quint16 port, std::string *error, bool smallPacketDelay = false)
     {
-        m_socket = ::socket(AF_INET, SOCK_STREAM, 0);
-        if (m_socket < 0)
-            return fail("socket", error);
-        // Otherwise a request goes out as soon as it is written.
-        const int on = 1;
-        if (!smallPacketDelay)
-            ::setsockopt(m_socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-        timeval timeout = {};
-        timeout.tv_sec = replyTimeoutSeconds;
-        ::setsockopt(m_socket, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-        sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(port);
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (::connect(m_socket, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0)
-            return fail("connect", error);
-        return true;
+        m_socket = loopbackSocket::connectTo(port, replyTimeoutSeconds, smallPacketDelay, error);
+        return m_socket >= 0;
     }
 
-    bool send(const std::string &data, std::string *error)
+    bool send(const std::string &data, std::string *error) const
     {
-        size_t sent = 0;
-        while (sent < data.size()) {
-            const ssize_t n
-                = ::send(m_socket, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                return fail("send", error);
-            sent += size_t(n);
-        }
-        return true;
+        return loopbackSocket::sendAll(m_socket, data, error);
     }
 
     // The next line, without its line end.
@@ -202,7 +176,7 @@ public:
                 return false;
             }
             if (n < 0)
-                return fail("recv", error);
+                return loopbackSocket::fail("recv", error);
             m_received.append(chunk, size_t(n));
         }
     }
@@ -218,12 +192,6 @@ public:
     }
 
 private:
-    bool fail(const char *call, std::string *error)
-    {
-        *error = std::string(call) + ": " + std::strerror(errno);
-        return false;
-    }
-
     int m_socket = -1;
     std::string m_received;
     size_t m_scanned = 0; // how far m_received holds no line end

@@ -16,6 +16,7 @@
 //
 //   build/bin/bench_web [--headless]
 #include "freeport.h"
+#include "loopbacksocket.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -32,10 +33,8 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <sched.h>
 #include <sys/socket.h>
-#include <sys/time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -44,7 +43,6 @@
 #include <cmath>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -90,36 +88,13 @@ public:
         closeSocket();
         m_port = port;
         m_received.clear();
-        m_socket = ::socket(AF_INET, SOCK_STREAM, 0);
-        if (m_socket < 0)
-            return fail("socket", error);
-        const int on = 1;
-        ::setsockopt(m_socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-        timeval timeout = {};
-        timeout.tv_sec = replyTimeoutSeconds;
-        ::setsockopt(m_socket, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-        sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(port);
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (::connect(m_socket, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0)
-            return fail("connect", error);
-        return true;
+        m_socket = loopbackSocket::connectTo(port, replyTimeoutSeconds, false, error);
+        return m_socket >= 0;
     }
 
-    bool send(const std::string &data, std::string *error)
+    bool send(const std::string &data, std::string *error) const
     {
-        size_t sent = 0;
-        while (sent < data.size()) {
-            const ssize_t n
-                = ::send(m_socket, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                return fail("send", error);
-            sent += size_t(n);
-        }
-        return true;
+        return loopbackSocket::sendAll(m_socket, data, error);
     }
 
     // Everything up to `end` (not kept), or `count` bytes when end is empty.
@@ -143,7 +118,7 @@ public:
                 return false;
             }
             if (n < 0)
-                return fail("recv", error);
+                return loopbackSocket::fail("recv", error);
             m_received.append(chunk, size_t(n));
         }
     }
@@ -188,12 +163,6 @@ private:
         if (m_socket >= 0)
             ::close(m_socket);
         m_socket = -1;
-    }
-
-    bool fail(const char *call, std::string *error)
-    {
-        *error = std::string(call) + ": " + std::strerror(errno);
-        return false;
     }
 
     int m_socket = -1;
@@ -307,13 +276,13 @@ bool restAgainstSocket(Client &web, Client &scpi, std::vector<double> *rest,
             std::string answer;
             if (!web.http("PUT", path, value, &status, &answer, error))
                 return false;
-            if (status != 200 || answer != value + '\n') {
+            if (status != 200 || answer != value) {
                 *error = "PUT " + path + " answered " + std::to_string(status);
                 return false;
             }
             if (!web.http("GET", path, {}, &status, &answer, error))
                 return false;
-            if (status != 200 || answer != value + '\n') {
+            if (status != 200 || answer != value) {
                 *error = "GET " + path + " answered " + std::to_string(status);
                 return false;
             }
