@@ -1048,7 +1048,8 @@ void tst_CardSession::wholeChanges()
     else if (change == QLatin1String("close exclusive"))
         answer = m_session->closeRelays(relays, true);
     else if (change.startsWith(QLatin1String("open ")) && change.endsWith(QLatin1String(", close")))
-        answer = m_session->closeRelays(relays, false, {change.mid(5, change.size() - 12).toInt()});
+        answer = m_session->closeRelays(relays, false,
+                                        {QStringView(change).mid(5, change.size() - 12).toInt()});
     else if (change == QLatin1String("open"))
         answer = m_session->openRelays(relays);
     else if (change == QLatin1String("open all"))
