@@ -1076,8 +1076,9 @@ void tst_CommandLine::optionsFiles_data()
     QTest::newRow("twice") << good << QStringList {"--options-file", "FILE"}
                            << "Option 'options-file' given more than once.";
     // What is missing is no line's.
-    QTest::newRow("missing a way in") << QByteArray("--headless\n--demo\n") << QStringList()
-                                      << "--headless needs a way in for clients: give --listen or --http.";
+    QTest::newRow("missing a way in")
+        << QByteArray("--headless\n--demo\n") << QStringList()
+        << "--headless needs a way in for clients: give --listen or --http.";
 }
 
 void tst_CommandLine::optionsFiles()
