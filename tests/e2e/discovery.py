@@ -51,7 +51,9 @@ BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Config
 
 # Run inside a host's namespaces: a /run of its own, then its system bus,
 # its Avahi daemon (on the veth only, with a host name of its own) and,
-# unless told otherwise, its port mapper; then the command.
+# unless told otherwise, its port mapper; then the command. The daemon
+# publishes no IPv6 address records: the veth's link-local address comes
+# a moment after the link, and a resolver would then take either address.
 HOST_SCRIPT = r"""
 set -e
 host=$1; interface=$2; services=$3; shift 3
@@ -65,6 +67,7 @@ use-ipv6=no
 allow-interfaces=$interface
 enable-dbus=yes
 [publish]
+publish-aaaa-on-ipv4=no
 publish-hinfo=no
 publish-workstation=no
 [wide-area]
