@@ -180,6 +180,7 @@ int HeadlessRun::exec()
     // Asked for from the start: a signal during the connection ends the
     // server as soon as the card is connected.
     TerminationSignals endSignals(nullptr, TerminationSignals::HangUp::Taken);
+    m_service.setAccess(m_commandLine.access);
     if (m_commandLine.listen
         && !m_service.listen(m_commandLine.listenAddress, m_commandLine.listenPort,
                              m_commandLine.idleTimeoutSeconds))
@@ -187,12 +188,6 @@ int HeadlessRun::exec()
     if (m_commandLine.http
         && !m_service.listenWeb(m_commandLine.httpAddress, m_commandLine.httpPort))
         return qx5170fpFailureExitStatus;
-    const auto sayRefusedHere
-        = [this](const QString &peer, const QString &why) { sayRefused(peer, why); };
-    if (RemoteControl *remote = m_service.remote())
-        QObject::connect(remote, &RemoteControl::clientRefused, remote, sayRefusedHere);
-    if (WebFace *web = m_service.web())
-        QObject::connect(web, &WebFace::clientRefused, web, sayRefusedHere);
     if (!m_commandLine.fixture.isEmpty()) {
         m_fixturePath = m_commandLine.fixture;
         if (!readFixture(true))
@@ -248,20 +243,6 @@ int HeadlessRun::exec()
                  QStringLiteral("ending on %1").arg(signalName(endSignals.caught())));
     end();
     return 0;
-}
-
-void HeadlessRun::sayRefused(const QString &peer, const QString &why)
-{
-    if (m_refusedSaid.isValid() && m_refusedSaid.elapsed() < refusedLineIntervalMs) {
-        ++m_refusedNotSaid;
-        return;
-    }
-    QString line = QStringLiteral("a client at %1 is refused: %2").arg(peer, why);
-    if (m_refusedNotSaid > 0)
-        line += QStringLiteral(" (and %1 more since the last such line)").arg(m_refusedNotSaid);
-    m_refusedNotSaid = 0;
-    m_refusedSaid.start();
-    journal::say(Priority::Warning, line);
 }
 
 void HeadlessRun::end()

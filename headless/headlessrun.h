@@ -13,7 +13,6 @@
 #include "statusreporter.h"
 #include "visatype.h"
 
-#include <QElapsedTimer>
 #include <QString>
 
 #include <memory>
@@ -47,11 +46,6 @@ private:
     // The fixture named, else the card's own; false when it cannot be used.
     bool readFixture(bool atStart);
     void end();
-    // A refused client, said at most once in refusedLineIntervalMs with
-    // the count of those not said: a flood of connections must not flood
-    // the journal.
-    void sayRefused(const QString &peer, const QString &why);
-    static constexpr qint64 refusedLineIntervalMs = 10000;
 
     const qx5170fpCommandLine &m_commandLine;
     QString m_fixturePath;
@@ -69,8 +63,6 @@ private:
     QString m_descriptor;
     int m_fcNumber = 0;
     std::unique_ptr<CardSession> m_card;
-    QElapsedTimer m_refusedSaid;
-    int m_refusedNotSaid = 0;
 };
 
 } // namespace sfp

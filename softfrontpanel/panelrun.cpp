@@ -84,6 +84,7 @@ int PanelRun::exec()
         showFixtureFault(m_fixtureFault, nullptr);
         return qx5170fpFixtureExitStatus;
     }
+    m_service.setAccess(m_commandLine.access);
     if (m_commandLine.listen
         && !m_service.listen(m_commandLine.listenAddress, m_commandLine.listenPort,
                              m_commandLine.idleTimeoutSeconds))

@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
+#include <optional>
+#include <tuple>
 
 namespace {
 
@@ -94,6 +96,13 @@ struct Options
                        "once connected, on the loopback interface unless an address is named, "
                        "as --listen reads it."),
         QStringLiteral("[ADDRESS:]PORT")};
+    QCommandLineOption allow {
+        QStringLiteral("allow"),
+        QStringLiteral("Who besides the loopback may connect to --listen and --http: addresses "
+                       "and networks, comma-separated (192.168.7.0/24,fd00::/64,10.1.2.3), or "
+                       "the word any. Needed for an address beyond the loopback; others are "
+                       "refused before they reach the card."),
+        QStringLiteral("LIST")};
     QCommandLineOption idleTimeout {
         QStringLiteral("idle-timeout"),
         QStringLiteral("With --listen: close the connection of a remote client that has sent "
@@ -163,10 +172,27 @@ struct Options
 
     QList<const QCommandLineOption *> ours() const
     {
-        return {&help,        &version,         &demo,     &scan,     &address,
-                &fc,          &libraryPath,     &simulate, &listen,   &http,
-                &idleTimeout, &breakBeforeMake, &fixture,  &noLog,    &logToScpi,
-                &logToVcd,    &since,           &until,    &headless, &optionsFile};
+        return {&help,
+                &version,
+                &demo,
+                &scan,
+                &address,
+                &fc,
+                &libraryPath,
+                &simulate,
+                &listen,
+                &http,
+                &allow,
+                &idleTimeout,
+                &breakBeforeMake,
+                &fixture,
+                &noLog,
+                &logToScpi,
+                &logToVcd,
+                &since,
+                &until,
+                &headless,
+                &optionsFile};
     }
 
     // The option's long name, whichever of its names was given (-h is
@@ -347,8 +373,8 @@ QString readEachOnce(const ReadWords &words)
     // so.
     for (const QCommandLineOption *option :
          {&options.address, &options.fc, &options.libraryPath, &options.listen, &options.http,
-          &options.idleTimeout, &options.fixture, &options.logToScpi, &options.logToVcd,
-          &options.since, &options.until, &options.optionsFile}) {
+          &options.allow, &options.idleTimeout, &options.fixture, &options.logToScpi,
+          &options.logToVcd, &options.since, &options.until, &options.optionsFile}) {
         if (words.isSet(*option) && looksLikeOption(words.value(*option)))
             return QStringLiteral("Missing value after '--%1'.").arg(option->names().constFirst());
     }
@@ -420,6 +446,35 @@ QString readLogTools(const ReadWords &words, qx5170fpCommandLine *result)
     return {};
 }
 
+// Who may connect: beyond the loopback, only as --allow says, and an
+// address beyond it is a choice said once, for every face.
+QString readAccess(const ReadWords &words, qx5170fpCommandLine *result)
+{
+    const Options &options = words.options();
+    if (words.isSet(options.allow)) {
+        if (!result->listen && !result->http)
+            return QStringLiteral("--allow is for --listen and --http: give one of them.");
+        QString why;
+        const std::optional<sfp::AccessRules> rules
+            = sfp::AccessRules::parse(words.value(options.allow), &why);
+        if (!rules)
+            return QStringLiteral("--allow takes addresses and networks (10.1.2.3, "
+                                  "192.168.7.0/24, fd00::/64) or any: %1.")
+                .arg(why);
+        result->access = *rules;
+        return {};
+    }
+    for (const auto &[given, option, address] :
+         {std::tuple(result->listen, "listen", result->listenAddress),
+          std::tuple(result->http, "http", result->httpAddress)}) {
+        if (given && !address.isLoopback())
+            return QStringLiteral("--%1 %2 reaches beyond the loopback: say who may connect "
+                                  "with --allow (addresses, networks, or any).")
+                .arg(QLatin1String(option), words.value(QLatin1String(option)));
+    }
+    return {};
+}
+
 QString readRemote(const ReadWords &words, qx5170fpCommandLine *result)
 {
     const Options &options = words.options();
@@ -447,6 +502,8 @@ QString readRemote(const ReadWords &words, qx5170fpCommandLine *result)
             return QStringLiteral("--http and --listen cannot share port %1.")
                 .arg(result->httpPort);
     }
+    if (const QString why = readAccess(words, result); !why.isEmpty())
+        return why;
     if (words.isSet(options.idleTimeout)) {
         const QString value = words.value(options.idleTimeout);
         bool isNumber = false;

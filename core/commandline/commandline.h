@@ -5,6 +5,7 @@
 // -display, ...) are accepted here and left to the toolkit.
 #pragma once
 
+#include "accessrules.h"
 #include "sfpstartchoice.h"
 
 #include <QByteArray>
@@ -57,6 +58,9 @@ struct qx5170fpCommandLine
     bool http = false;
     QHostAddress httpAddress;
     quint16 httpPort = 0;
+    // Who may connect to --listen and --http beyond the loopback (--allow):
+    // by default nobody, and an address beyond it needs the option.
+    sfp::AccessRules access;
     // How long a remote client may send nothing before it is dropped
     // (--idle-timeout); zero: as long as it likes.
     int idleTimeoutSeconds = 0;

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "webface.h"
 
+#include "accessrules.h"
 #include "cardsession.h"
 #include "endpoint.h"
 #include "relays.h"
@@ -168,14 +169,6 @@ QString modeName(SwitchingMode mode)
     return QLatin1String(switchingModes::fileNames[size_t(mode)]);
 }
 
-// An address as text, an IPv4 client over IPv6 as IPv4.
-QHostAddress plainAddress(const QHostAddress &address)
-{
-    bool isIpv4 = false;
-    const quint32 ipv4 = address.toIPv4Address(&isIpv4);
-    return isIpv4 ? QHostAddress(ipv4) : address;
-}
-
 // Whether a page of another site sent a request: a browser lets any page
 // send one to any address (a WebSocket too), and says which site the page
 // is from in `origin`; other clients send none.
@@ -209,6 +202,9 @@ WebFace::WebFace(QObject *parent)
           [this](std::unique_ptr<QWebSocket> socket) { join(std::move(socket)); }))
 {
     connect(m_server.get(), &WebServer::clientRefused, this, &WebFace::clientRefused);
+    connect(m_server.get(), &WebServer::notAllowed, this, [this](const QHostAddress &address) {
+        emit clientNotAllowed(QStringLiteral("web"), address, 0);
+    });
     m_broadcast.setSingleShot(true);
     connect(&m_broadcast, &QTimer::timeout, this, &WebFace::broadcast);
 }
@@ -219,6 +215,11 @@ WebFace::~WebFace()
     // list of pages: the face must not hear it then.
     for (const auto &viewer : m_viewers)
         viewer->socket->disconnect(this);
+}
+
+void WebFace::setAccess(const AccessRules &rules)
+{
+    m_server->setAccess(rules);
 }
 
 bool WebFace::listen(const QHostAddress &address, quint16 port)

@@ -30,6 +30,7 @@ QT_END_NAMESPACE
 
 namespace sfp {
 
+class AccessRules;
 class CardSession;
 class RelayWear;
 class WebServer;
@@ -61,6 +62,8 @@ public:
 
     // Binds the address; requests are answered only after start().
     bool listen(const QHostAddress &address, quint16 port);
+    // Who may connect (by default the loopback only).
+    void setAccess(const AccessRules &rules);
     QString errorString() const;
     QHostAddress address() const;
     quint16 port() const;
@@ -85,6 +88,9 @@ public:
 
 signals:
     void clientRefused(const QString &peer, const QString &why);
+    // Of those, one whose address the access rules do not allow: the face
+    // ("web"), the address, and the SCPI error the client got (none).
+    void clientNotAllowed(const QString &face, const QHostAddress &address, int error);
 
 private:
     struct Viewer;

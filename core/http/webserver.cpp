@@ -48,10 +48,13 @@ WebRequest::Method methodOf(QHttpServerRequest::Method method)
 
 // The answer to a request that is not read any further, written straight
 // to the socket: the server's parser must not see the rest.
-void sayAndDrop(qintptr descriptor, const char *statusLine)
+void sayAndDrop(qintptr descriptor, const char *statusLine, const QByteArray &text = {})
 {
-    const QByteArray answer
-        = QByteArray(statusLine) + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+    QByteArray answer = QByteArray(statusLine)
+        + "\r\nContent-Length: " + QByteArray::number(text.size()) + "\r\nConnection: close\r\n";
+    if (!text.isEmpty())
+        answer += "Content-Type: text/plain; charset=utf-8\r\n";
+    answer += "\r\n" + text;
     // Best effort: a client that does not take it loses nothing it asked
     // for.
     (void)::send(int(descriptor), answer.constData(), size_t(answer.size()),
@@ -87,6 +90,8 @@ public:
 protected:
     void incomingConnection(qintptr descriptor) override
     {
+        if (m_server->refusedStranger(descriptor))
+            return;
         if (m_server->connectionCount() >= maxConnections) {
             m_server->refuse(descriptor, QStringLiteral("too many connections"));
             return;
@@ -169,20 +174,49 @@ void WebServer::take(QTcpSocket *socket)
     connect(socket, &QObject::destroyed, this, [this, socket] { m_connections.erase(socket); });
 }
 
-void WebServer::refuse(qintptr descriptor, const QString &why)
+namespace {
+
+// A connection's peer, an IPv4 one plain, and its port; a null address
+// for a peer the system no longer knows.
+QHostAddress peerOf(qintptr descriptor, quint16 *port)
 {
     sockaddr_storage peer {};
     socklen_t size = sizeof peer;
-    QString name;
-    if (::getpeername(int(descriptor), reinterpret_cast<sockaddr *>(&peer), &size) == 0) {
-        QHostAddress address(reinterpret_cast<const sockaddr *>(&peer));
-        const quint16 port = peer.ss_family == AF_INET6
-            ? ntohs(reinterpret_cast<const sockaddr_in6 *>(&peer)->sin6_port)
-            : ntohs(reinterpret_cast<const sockaddr_in *>(&peer)->sin_port);
-        bool isIpv4 = false;
-        const quint32 ipv4 = address.toIPv4Address(&isIpv4);
-        name = endpointText(isIpv4 ? QHostAddress(ipv4) : address, port);
-    }
+    if (::getpeername(int(descriptor), reinterpret_cast<sockaddr *>(&peer), &size) != 0)
+        return QHostAddress();
+    *port = peer.ss_family == AF_INET6
+        ? ntohs(reinterpret_cast<const sockaddr_in6 *>(&peer)->sin6_port)
+        : ntohs(reinterpret_cast<const sockaddr_in *>(&peer)->sin_port);
+    return plainAddress(QHostAddress(reinterpret_cast<const sockaddr *>(&peer)));
+}
+
+} // namespace
+
+bool WebServer::refusedStranger(qintptr descriptor)
+{
+    quint16 port = 0;
+    const QHostAddress address = peerOf(descriptor, &port);
+    if (m_access.allows(address))
+        return false;
+    // Answered before a byte of the request is read: a stranger's request
+    // is never parsed. Over TLS the answer cannot be read, and the client
+    // sees its handshake fail.
+    sayAndDrop(descriptor, "HTTP/1.1 403 Forbidden",
+               "not allowed from " + address.toString().toUtf8() + '\n');
+    ::shutdown(int(descriptor), SHUT_WR);
+    ::close(int(descriptor));
+    emit clientRefused(endpointText(address, port),
+                       QStringLiteral("its address is not allowed "
+                                      "(--allow)"));
+    emit notAllowed(address);
+    return true;
+}
+
+void WebServer::refuse(qintptr descriptor, const QString &why)
+{
+    quint16 port = 0;
+    const QHostAddress address = peerOf(descriptor, &port);
+    const QString name = address.isNull() ? QString() : endpointText(address, port);
     sayAndDrop(descriptor, "HTTP/1.1 503 Service Unavailable");
     ::shutdown(int(descriptor), SHUT_WR);
     ::close(int(descriptor));

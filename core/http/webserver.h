@@ -8,6 +8,7 @@
 // means is the route's business.
 #pragma once
 
+#include "accessrules.h"
 #include "webrequest.h"
 
 #include <QAbstractHttpServer>
@@ -58,11 +59,16 @@ public:
     QHostAddress address() const;
     quint16 port() const;
     int connectionCount() const;
+    // Who may connect (by default the loopback only); the others are
+    // answered 403 and closed before their request is read.
+    void setAccess(const AccessRules &rules) { m_access = rules; }
 
 signals:
     // A connection turned away before its request was read: where from,
     // and why.
     void clientRefused(const QString &peer, const QString &why);
+    // Of those, one whose address the access rules do not allow.
+    void notAllowed(const QHostAddress &address);
 
 protected:
     bool handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) override;
@@ -86,6 +92,9 @@ private:
     // A new connection from the listener, or its refusal.
     void take(QTcpSocket *socket);
     void refuse(qintptr descriptor, const QString &why);
+    // True, and the connection answered and closed, when the access rules
+    // do not allow its peer.
+    bool refusedStranger(qintptr descriptor);
     void received(QTcpSocket *socket);
     void answered(QTcpSocket *socket);
     void takeWebSockets();
@@ -94,6 +103,7 @@ private:
     Joined m_joined;
     Listener *m_listener = nullptr;
     QString m_error;
+    AccessRules m_access;
     std::map<QTcpSocket *, Connection> m_connections;
 };
 

@@ -114,6 +114,13 @@ RemoteCommands::RemoteCommands(QByteArray identity, QString stateFolder, QObject
     connect(&m_server, &ScpiServer::clientCountChanged, this,
             [this] { emit infoChanged(infoText()); });
     connect(&m_server, &ScpiServer::clientRefused, this, &RemoteCommands::clientRefused);
+    connect(&m_vxi11, &Vxi11Server::clientRefused, this, &RemoteCommands::clientRefused);
+    connect(&m_server, &ScpiServer::notAllowed, this, [this](const QHostAddress &address) {
+        emit clientNotAllowed(QStringLiteral("socket"), address, scpi::CommandProtected);
+    });
+    connect(&m_vxi11, &Vxi11Server::notAllowed, this, [this](const QHostAddress &address) {
+        emit clientNotAllowed(QStringLiteral("vxi11"), address, 0);
+    });
     connect(&m_vxi11, &Vxi11Server::linkCountChanged, this,
             [this] { emit infoChanged(infoText()); });
     connect(&m_registration, &PortMapperRegistration::finished, this,

@@ -68,6 +68,12 @@ public:
         m_server.setClientTimeouts(timeouts);
         m_vxi11.setIdleTimeout(timeouts.idle);
     }
+    // Who may connect, to the socket and to VXI-11; before start().
+    void setAccess(const AccessRules &rules)
+    {
+        m_server.setAccess(rules);
+        m_vxi11.setAccess(rules);
+    }
     void setIdentity(const QByteArray &identity) { m_identity = identity; }
     // The folder of the card's own slots (userFolders::cardFolder), known
     // once the panel is connected; set before start().
@@ -88,6 +94,10 @@ signals:
     void infoChanged(const QString &text);
     // A client refused before it reached the card: where from, and why.
     void clientRefused(const QString &peer, const QString &why);
+    // Of those, one whose address the access rules do not allow: the face
+    // ("socket", "vxi11"), the address, and the SCPI error the client got
+    // (0 for none).
+    void clientNotAllowed(const QString &face, const QHostAddress &address, int error);
     // The operator's controls are locked (SYSTem:RWLock) or free again.
     void lockChanged(bool locked);
     // A client's line is about to run.

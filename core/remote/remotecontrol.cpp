@@ -14,6 +14,8 @@ RemoteControl::RemoteControl(QByteArray identity, QString stateFolder, QObject *
 {
     connect(m_commands.get(), &RemoteCommands::infoChanged, this, &RemoteControl::infoChanged);
     connect(m_commands.get(), &RemoteCommands::clientRefused, this, &RemoteControl::clientRefused);
+    connect(m_commands.get(), &RemoteCommands::clientNotAllowed, this,
+            &RemoteControl::clientNotAllowed);
     connect(m_commands.get(), &RemoteCommands::lockChanged, this, &RemoteControl::lockChanged);
     connect(m_commands.get(), &RemoteCommands::commandArriving, this,
             &RemoteControl::commandArriving);
@@ -76,6 +78,11 @@ quint16 RemoteControl::port() const
 void RemoteControl::setClientTimeouts(const ClientTimeouts &timeouts)
 {
     m_commands->setClientTimeouts(timeouts);
+}
+
+void RemoteControl::setAccess(const AccessRules &rules)
+{
+    m_commands->setAccess(rules);
 }
 
 void RemoteControl::setIdentity(const QByteArray &identity)

@@ -6,6 +6,7 @@
 // the remote control's room.
 #pragma once
 
+#include "accessrules.h"
 #include "clienttimeouts.h"
 
 #include <QByteArray>
@@ -57,6 +58,9 @@ public:
     quint16 port() const;
     // How long silent and vanished clients are kept; before start().
     void setClientTimeouts(const ClientTimeouts &timeouts);
+    // Who may connect beyond the loopback, to the socket and to VXI-11;
+    // before start().
+    void setAccess(const AccessRules &rules);
     void setIdentity(const QByteArray &identity);
     // The folder of the card's own slots (userFolders::cardFolder), known
     // once the panel is connected; set before start().
@@ -83,6 +87,10 @@ signals:
     // A socket client refused before it reached the card (all places
     // taken): its address and port, and why.
     void clientRefused(const QString &peer, const QString &why);
+    // Of those, one whose address the access rules do not allow: the face
+    // ("socket", "vxi11"), the address, and the SCPI error the client got
+    // (0 for none).
+    void clientNotAllowed(const QString &face, const QHostAddress &address, int error);
 
 private:
     std::unique_ptr<RemoteCommands> m_commands;

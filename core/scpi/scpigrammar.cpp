@@ -58,7 +58,7 @@ struct ErrorEntry
     const char *text;
 };
 
-constexpr std::array<ErrorEntry, 15> errorTable {{
+constexpr std::array<ErrorEntry, 16> errorTable {{
     {NoError, "No error"},
     {CommandError, "Command error"},
     {SyntaxError, "Syntax error"},
@@ -67,6 +67,7 @@ constexpr std::array<ErrorEntry, 15> errorTable {{
     {MissingParameter, "Missing parameter"},
     {UndefinedHeader, "Undefined header"},
     {HeaderSuffixOutOfRange, "Header suffix out of range"},
+    {CommandProtected, "Command protected"},
     {SettingsConflict, "Settings conflict"},
     {DataOutOfRange, "Data out of range"},
     {TooMuchData, "Too much data"},

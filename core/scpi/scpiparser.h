@@ -101,6 +101,7 @@ enum Error : int {
     MissingParameter = -109,
     UndefinedHeader = -113,
     HeaderSuffixOutOfRange = -114,
+    CommandProtected = -203,
     SettingsConflict = -221,
     DataOutOfRange = -222,
     TooMuchData = -223,

@@ -3,6 +3,7 @@
 #include "scpiserver.h"
 
 #include "endpoint.h"
+#include "scpiparser.h"
 
 #include <QElapsedTimer>
 #include <QScopedValueRollback>
@@ -91,12 +92,7 @@ namespace {
 // through a dual-stack socket by its plain IPv4 address.
 QString peerText(const QTcpSocket *socket)
 {
-    QHostAddress address = socket->peerAddress();
-    bool mapped = false;
-    const QHostAddress v4(address.toIPv4Address(&mapped));
-    if (mapped)
-        address = v4;
-    return endpointText(address, socket->peerPort());
+    return endpointText(plainAddress(socket->peerAddress()), socket->peerPort());
 }
 
 } // namespace
@@ -299,8 +295,19 @@ int ScpiServer::clientCount() const
 void ScpiServer::acceptClients()
 {
     while (QTcpSocket *socket = m_server->nextPendingConnection()) {
+        // Before anything else of it counts: a stranger takes no place.
+        if (!m_access.allows(socket->peerAddress())) {
+            const QHostAddress address = plainAddress(socket->peerAddress());
+            refuse(socket,
+                   scpi::errorString(scpi::CommandProtected,
+                                     QStringLiteral("not allowed from ") + address.toString())
+                       + '\n',
+                   QStringLiteral("its address is not allowed (--allow)"));
+            emit notAllowed(address);
+            continue;
+        }
         if (clientCount() + m_handler->clientsElsewhere() >= maxClients && !dropSilentClient()) {
-            refuse(socket);
+            refuse(socket, tooManyClients, QStringLiteral("too many clients"));
             continue;
         }
         auto client = std::make_unique<Client>();
@@ -330,10 +337,10 @@ void ScpiServer::acceptClients()
     }
 }
 
-void ScpiServer::refuse(QTcpSocket *socket)
+void ScpiServer::refuse(QTcpSocket *socket, const QByteArray &line, const QString &why)
 {
-    emit clientRefused(peerText(socket), QStringLiteral("too many clients"));
-    socket->write(tooManyClients);
+    emit clientRefused(peerText(socket), why);
+    socket->write(line);
     socket->flush();
     if (m_refusing >= maxRefusing || socket->bytesToWrite() > 0) {
         socket->abort();

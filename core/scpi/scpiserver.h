@@ -6,6 +6,7 @@
 // What a line does is the handler's business.
 #pragma once
 
+#include "accessrules.h"
 #include "clienttimeouts.h"
 #include "scpihandler.h"
 
@@ -56,6 +57,9 @@ public:
 
     // For the clients that join from now on.
     void setClientTimeouts(const ClientTimeouts &timeouts) { m_timeouts = timeouts; }
+    // Who may connect (by default the loopback only); the others read one
+    // line that says so, and their connection is closed.
+    void setAccess(const AccessRules &rules) { m_access = rules; }
 
     // Takes clients from now on.
     void start();
@@ -76,12 +80,15 @@ signals:
     // A connection refused before it became a client, `peer` as the log
     // writes a client's address.
     void clientRefused(const QString &peer, const QString &why);
+    // A connection refused because the access rules do not allow its
+    // address (said by clientRefused too).
+    void notAllowed(const QHostAddress &address);
 
 private:
     struct Client;
 
     void acceptClients();
-    void refuse(QTcpSocket *socket);
+    void refuse(QTcpSocket *socket, const QByteArray &line, const QString &why);
     void readFrom(Client *client);
     void idleFor(Client *client);
     void drop(Client *client);
@@ -95,6 +102,7 @@ private:
     QTimer *m_retry;
     std::vector<std::unique_ptr<Client>> m_clients;
     ClientTimeouts m_timeouts;
+    AccessRules m_access;
     int m_refusing = 0; // refused sockets that still take what their client sends
     quint64 m_nextId = 1;
     bool m_inPass = false;

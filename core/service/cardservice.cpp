@@ -65,6 +65,9 @@ bool CardService::listen(const QHostAddress &address, quint16 port, int idleTime
     ClientTimeouts timeouts;
     timeouts.idle = std::chrono::seconds(idleTimeoutSeconds);
     m_remote->setClientTimeouts(timeouts);
+    m_remote->setAccess(m_access);
+    connect(m_remote.get(), &RemoteControl::clientRefused, this, &CardService::sayRefused);
+    connect(m_remote.get(), &RemoteControl::clientNotAllowed, this, &CardService::logNotAllowed);
     if (!m_remote->listen(address, port)) {
         m_say(Priority::Error,
               QStringLiteral("the remote control cannot listen on %1: %2")
@@ -72,11 +75,7 @@ bool CardService::listen(const QHostAddress &address, quint16 port, int idleTime
         m_remote.reset();
         return false;
     }
-    if (!address.isLoopback())
-        m_say(Priority::Warning,
-              QStringLiteral("the remote control listens on %1: anyone who can reach it there "
-                             "can switch the relays")
-                  .arg(endpointText(address, port)));
+    sayWhoReaches(QStringLiteral("the remote control"), address, m_remote->port());
     // VXI-11 is a second way in; the socket serves without it.
     if (!m_remote->listenVxi11())
         m_say(Priority::Warning,
@@ -88,6 +87,9 @@ bool CardService::listen(const QHostAddress &address, quint16 port, int idleTime
 bool CardService::listenWeb(const QHostAddress &address, quint16 port)
 {
     m_web = std::make_unique<WebFace>();
+    m_web->setAccess(m_access);
+    connect(m_web.get(), &WebFace::clientRefused, this, &CardService::sayRefused);
+    connect(m_web.get(), &WebFace::clientNotAllowed, this, &CardService::logNotAllowed);
     if (!m_web->listen(address, port)) {
         m_say(Priority::Error,
               QStringLiteral("the web face cannot listen on %1: %2")
@@ -95,12 +97,48 @@ bool CardService::listenWeb(const QHostAddress &address, quint16 port)
         m_web.reset();
         return false;
     }
-    if (!address.isLoopback())
-        m_say(Priority::Warning,
-              QStringLiteral("the web face listens on %1: anyone who can reach it there can "
-                             "switch the relays")
-                  .arg(endpointText(address, m_web->port())));
+    sayWhoReaches(QStringLiteral("the web face"), address, m_web->port());
     return true;
+}
+
+void CardService::sayWhoReaches(const QString &face, const QHostAddress &address, quint16 port)
+{
+    if (address.isLoopback())
+        return;
+    if (m_access.allowsAny())
+        m_say(Priority::Warning,
+              QStringLiteral("%1 listens on %2: anyone who can reach it there can switch the "
+                             "relays")
+                  .arg(face, endpointText(address, port)));
+    else
+        m_say(Priority::Notice,
+              QStringLiteral("%1 listens on %2 for the loopback and the addresses --allow "
+                             "names")
+                  .arg(face, endpointText(address, port)));
+}
+
+void CardService::sayRefused(const QString &peer, const QString &why)
+{
+    if (m_refusedSaid.isValid() && m_refusedSaid.elapsed() < refusedLineIntervalMs) {
+        ++m_refusedNotSaid;
+        return;
+    }
+    QString line = QStringLiteral("a client at %1 is refused: %2").arg(peer, why);
+    if (m_refusedNotSaid > 0)
+        line += QStringLiteral(" (and %1 more since the last such line)").arg(m_refusedNotSaid);
+    m_refusedNotSaid = 0;
+    m_refusedSaid.start();
+    m_say(Priority::Warning, line);
+}
+
+void CardService::logNotAllowed(const QString &face, const QHostAddress &address, int error)
+{
+    if (m_card == nullptr)
+        return;
+    // By address, not port: a client that tries again and again is one
+    // source, counted as one stream of refusals.
+    const CardSession::Source source(m_card, face + QLatin1Char(' ') + address.toString());
+    m_card->recordRefusal(0, QStringLiteral("not allowed from ") + address.toString(), error);
 }
 
 QString CardService::keepRecords(CardSession *card, const QString &cardId, bool keepLog)
@@ -130,6 +168,7 @@ QString CardService::keepRecords(CardSession *card, const QString &cardId, bool 
 
 void CardService::serve(CardSession *card, const QString &cardId, const QString &driverRevision)
 {
+    m_card = card;
     if (m_web) {
         m_web->start(card, m_wear.isOpen() ? &m_wear : nullptr, {});
         describeToWeb(cardId, driverRevision, false);
@@ -225,6 +264,7 @@ void CardService::stopServing()
     m_announcer.reset();
     m_web.reset();
     m_remote.reset();
+    m_card = nullptr;
 }
 
 } // namespace sfp

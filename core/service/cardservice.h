@@ -6,10 +6,12 @@
 // the face's own `Say`, which knows whether a person or a journal reads it.
 #pragma once
 
+#include "accessrules.h"
 #include "fixture.h"
 #include "relaywear.h"
 #include "switchinglog.h"
 
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QObject>
 #include <QString>
@@ -44,6 +46,10 @@ public:
     static bool readFixture(const QString &path, bool named, const Say &say, Fixture *fixture,
                             bool *found, QString *fault);
 
+    // Who may connect beyond the loopback (by default nobody), to every
+    // face; before listen() and listenWeb().
+    void setAccess(const AccessRules &rules) { m_access = rules; }
+
     // Binds the remote control's socket, and the VXI-11 channels where they
     // can be had; false, said, when the socket cannot be. Before anything
     // is connected, so that a port that cannot be had ends the program
@@ -72,12 +78,26 @@ public:
     // card they drive.
     void stopServing();
 
+    // A refused client is said at most once in this long, with how many
+    // more were refused meanwhile: a flood of connections must not flood
+    // the journal.
+    static constexpr qint64 refusedLineIntervalMs = 10000;
+
 private:
+    // Beyond the loopback, who can reach a face now listening.
+    void sayWhoReaches(const QString &face, const QHostAddress &address, quint16 port);
+    void sayRefused(const QString &peer, const QString &why);
+    // A client the access rules keep out, in the card's switching log.
+    void logNotAllowed(const QString &face, const QHostAddress &address, int error);
     void announce(const QString &cardId, const QString &driverRevision, bool vxi11);
     // What the web face's pages say about the card and the other faces.
     void describeToWeb(const QString &cardId, const QString &driverRevision, bool vxi11);
 
     Say m_say;
+    AccessRules m_access;
+    CardSession *m_card = nullptr;
+    QElapsedTimer m_refusedSaid;
+    int m_refusedNotSaid = 0;
     RelayWear m_wear;
     SwitchingLog m_log;
     std::unique_ptr<RemoteControl> m_remote;

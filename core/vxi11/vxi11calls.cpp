@@ -79,10 +79,17 @@ void Vxi11Server::dispatch(Call &call)
         Create_LinkResp reply {};
         reply.abortPort = m_abortPort;
         reply.maxRecvSize = maxReceiveSize;
-        if (device.compare("inst0", Qt::CaseInsensitive) != 0)
+        if (!connection->allowed) {
+            reply.error = vxi11::DeviceNotAccessible;
+            emit clientRefused(connection->peer,
+                               QStringLiteral("its address is not allowed "
+                                              "(--allow)"));
+            emit notAllowed(connection->address);
+        } else if (device.compare("inst0", Qt::CaseInsensitive) != 0) {
             reply.error = vxi11::InvalidAddress;
-        else if (!m_handler->hasRoomForClient() || m_nextLink == 0x7fffffff)
+        } else if (!m_handler->hasRoomForClient() || m_nextLink == 0x7fffffff) {
             reply.error = vxi11::OutOfResources;
+        }
         if (reply.error != vxi11::NoError) {
             sendReply(transport, coder(xdr_Create_LinkResp), &reply);
             return;
@@ -445,6 +452,12 @@ void Vxi11Server::abort(Call &call)
     Device_Link id = 0;
     if (!svc_getargs(call.transport, coder(xdr_Device_Link), reinterpret_cast<char *>(&id))) {
         svcerr_decode(call.transport);
+        return;
+    }
+    // A stranger learns nothing of the links, not even which exist.
+    if (const Connection *connection = connectionOf(call.transport->xp_fd);
+        connection == nullptr || !connection->allowed) {
+        sendError(call.transport, vxi11::DeviceNotAccessible);
         return;
     }
     if (linkOf(id, nullptr) == nullptr) {

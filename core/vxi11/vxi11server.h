@@ -7,6 +7,7 @@
 // what a message does is the handler's business.
 #pragma once
 
+#include "accessrules.h"
 #include "scpihandler.h"
 
 #include <QByteArray>
@@ -111,6 +112,10 @@ public:
     // its calls waits, is closed, its links with it; zero: never. For the
     // connections accepted from now on.
     void setIdleTimeout(std::chrono::milliseconds idle) { m_idle = idle; }
+    // Who may make a link (by default the loopback only); for the others
+    // create_link and device_abort answer "device not accessible". For
+    // the connections accepted from now on.
+    void setAccess(const AccessRules &rules) { m_access = rules; }
 
     // Takes requests from now on.
     void start();
@@ -122,6 +127,11 @@ public:
 
 signals:
     void linkCountChanged(int count);
+    // A link refused because the access rules do not allow the client's
+    // address: where from (as peerName() writes it), and why; and the
+    // address.
+    void clientRefused(const QString &peer, const QString &why);
+    void notAllowed(const QHostAddress &address);
 
 public:
     // Of the RPC library's calls; not for other callers.
@@ -159,6 +169,7 @@ private:
     std::vector<std::unique_ptr<Parked>> m_parked;
     QTimer *m_retry;
     std::chrono::milliseconds m_idle {0};
+    AccessRules m_access;
     long m_nextLink = 1;
     bool m_started = false;
     bool m_inService = false;

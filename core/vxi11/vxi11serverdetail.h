@@ -53,6 +53,8 @@ struct Vxi11Server::Connection
     SVCXPRT *transport = nullptr; // known from its first call
     std::unique_ptr<QSocketNotifier> notifier;
     QString peer;
+    QHostAddress address; // the peer's, an IPv4 one plain
+    bool allowed = false; // by the access rules
     bool waiting = false; // a call of it is parked, unanswered
     bool closing = false; // shut down; the library has yet to see its end
     QElapsedTimer quiet; // since its acceptance or its last call

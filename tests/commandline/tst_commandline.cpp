@@ -308,6 +308,40 @@ void tst_CommandLine::parse_data()
     QTest::newRow("--idle-timeout with --listen")
         << QStringList {"--listen", "5025", "--idle-timeout", "2147483", "--demo"} << int(C::Demo)
         << "" << 0 << "";
+    // Beyond the loopback, who may connect is said once, for every face.
+    const QString badAllow = QStringLiteral("qx5170fp: --allow takes addresses and networks "
+                                            "(10.1.2.3, 192.168.7.0/24, fd00::/64) or any: %1.");
+    QTest::newRow("--listen beyond the loopback without --allow")
+        << QStringList {"--listen", "0.0.0.0:5025", "--demo"} << -1 << "" << 0
+        << "qx5170fp: --listen 0.0.0.0:5025 reaches beyond the loopback: say who may connect "
+           "with --allow (addresses, networks, or any).";
+    QTest::newRow("--http on every address without --allow")
+        << QStringList {"--http", "[::]:8080", "--listen", "5025", "--demo"} << -1 << "" << 0
+        << "qx5170fp: --http [::]:8080 reaches beyond the loopback: say who may connect with "
+           "--allow (addresses, networks, or any).";
+    QTest::newRow("--allow without a listener")
+        << QStringList {"--allow", "any", "--demo"} << -1 << "" << 0
+        << "qx5170fp: --allow is for --listen and --http: give one of them.";
+    QTest::newRow("--allow with a prefix too long")
+        << QStringList {"--listen", "0.0.0.0:5025", "--allow", "10.0.0.0/33", "--demo"} << -1 << ""
+        << 0 << badAllow.arg("'10.0.0.0/33' has no prefix length from 0 to 32");
+    QTest::newRow("--allow with a mapped address out of range")
+        << QStringList {"--http", "[::]:8080", "--allow=::ffff:300.1.1.1"} << -1 << "" << 0
+        << badAllow.arg("'::ffff:300.1.1.1' is no address or network");
+    QTest::newRow("--allow with an empty item")
+        << QStringList {"--listen", "[::]:5025", "--allow", "10.0.0.1,,fd00::/64"} << -1 << "" << 0
+        << badAllow.arg("the list has an empty item");
+    QTest::newRow("--allow without a list")
+        << QStringList {"--listen", "[::]:5025", "--allow", "--demo"} << -1 << "" << 0
+        << "qx5170fp: Missing value after '--allow'.";
+    QTest::newRow("--allow for a loopback listener")
+        << QStringList {"--listen", "5025", "--allow", "10.1.2.3", "--demo"} << int(C::Demo) << ""
+        << 0 << "";
+    QTest::newRow("--allow for both faces")
+        << QStringList {"--listen",     "[::]:5025", "--http",
+                        "0.0.0.0:8080", "--allow",   "192.168.7.0/24,fd00::/64,10.1.2.3",
+                        "--demo"}
+        << int(C::Demo) << "" << 0 << "";
     QTest::newRow("--simulate and --library-path")
         << QStringList {"--library-path", "/opt/vendor/lib", "--simulate"} << -1 << "" << 0
         << "qx5170fp: Choose only one of --simulate and --library-path.";
@@ -793,7 +827,8 @@ void tst_CommandLine::listenAddresses()
     QFETCH(int, kind);
 
     const qx5170fpCommandLine parsed = qx5170fpParseCommandLine(
-        {QStringLiteral("qx5170fp"), QStringLiteral("--listen"), value, QStringLiteral("--demo")});
+        {QStringLiteral("qx5170fp"), QStringLiteral("--listen"), value, QStringLiteral("--demo"),
+         QStringLiteral("--allow"), QStringLiteral("any")});
     QCOMPARE(parsed.action, qx5170fpCommandLine::Run);
     QVERIFY(parsed.listen);
     QCOMPARE(parsed.listenAddress.toString(), address);
@@ -834,7 +869,8 @@ void tst_CommandLine::listenPortInUse()
     // An address of no interface of this machine.
     const Run foreign = runProgram({QStringLiteral("-platform"), QStringLiteral("offscreen"),
                                     QStringLiteral("--demo"), QStringLiteral("--listen"),
-                                    QStringLiteral("192.0.2.1:5025")},
+                                    QStringLiteral("192.0.2.1:5025"), QStringLiteral("--allow"),
+                                    QStringLiteral("192.0.2.0/24")},
                                    environment);
     QCOMPARE(foreign.status, 1);
     QVERIFY2(
@@ -848,20 +884,35 @@ void tst_CommandLine::listenWarnsOfOpenAddresses()
     QTemporaryDir folder;
     const quint16 port = freePort();
     QVERIFY(port != 0);
-    for (const bool open : {true, false}) {
+    const QByteArray every = "qx5170fp: the remote control listens on 0.0.0.0:"
+        + QByteArray::number(port) + ": anyone who can reach it there can switch the relays\n";
+    const QByteArray listed = "qx5170fp: the remote control listens on 0.0.0.0:"
+        + QByteArray::number(port) + " for the loopback and the addresses --allow names\n";
+    const struct
+    {
+        QStringList options;
+        QByteArray line;
+    } runs[] = {
+        {{QStringLiteral("--listen"), QStringLiteral("0.0.0.0:%1").arg(port),
+          QStringLiteral("--allow"), QStringLiteral("any")},
+         every},
+        {{QStringLiteral("--listen"), QStringLiteral("0.0.0.0:%1").arg(port),
+          QStringLiteral("--allow"), QStringLiteral("192.0.2.0/24")},
+         listed},
+        {{QStringLiteral("--listen"), QString::number(port)}, QByteArray()},
+    };
+    for (const auto &run : runs) {
         QProcess process;
-        const QString value = open ? QStringLiteral("0.0.0.0:%1").arg(port) : QString::number(port);
-        startInDemo(process, folder, {QStringLiteral("--listen"), value});
+        startInDemo(process, folder, run.options);
         QVERIFY(process.waitForStarted());
         QCOMPARE(identityOnceUp(QHostAddress(QHostAddress::LocalHost), port),
                  QByteArrayLiteral("Orbelan,5170,DEMO,1.4.0\n"));
         process.kill();
         QVERIFY(process.waitForFinished());
         const QByteArray err = process.readAllStandardError();
-        const QByteArray warning = "qx5170fp: the remote control listens on 0.0.0.0:"
-            + QByteArray::number(port) + ": anyone who can reach it there can switch the relays\n";
-        QCOMPARE(err.contains(warning), open);
-        QVERIFY(!open || err.count("anyone") == 1);
+        QCOMPARE(err.contains(every), run.line == every);
+        QCOMPARE(err.contains(listed), run.line == listed);
+        QVERIFY(err.count("the remote control listens") <= 1);
     }
 }
 
@@ -873,7 +924,9 @@ void tst_CommandLine::listenOnEveryAddress()
     const quint16 port = freePort();
     QVERIFY(port != 0);
     QProcess process;
-    startInDemo(process, folder, {QStringLiteral("--listen"), QStringLiteral("[::]:%1").arg(port)});
+    startInDemo(process, folder,
+                {QStringLiteral("--listen"), QStringLiteral("[::]:%1").arg(port),
+                 QStringLiteral("--allow"), QStringLiteral("any")});
     QVERIFY(process.waitForStarted());
     QList<QHostAddress> clients {QHostAddress(QHostAddress::LocalHost)};
     QTcpServer ipv6Probe;

@@ -158,10 +158,14 @@ class Network:
                    check=False, env=dict(os.environ, SFP_BUS_CONFIG=self.bus_config),
                    timeout=TIMEOUT * 2)
 
-    def start_panel(self, program, services, port=5025, beside=None, more=()):
+    def start_panel(self, program, services, port=5025, beside=None, more=(), allow=None,
+                    more_environment=None, listen=None):
         """The panel on the server host; its output goes to a file.
         `beside`: a panel already running there, whose /run (its system
-        bus and port mapper) this one shares."""
+        bus and port mapper) this one shares. `allow`: who may connect
+        besides the loopback; by default the engineer's host. `listen`:
+        where the remote control listens; by default the server's
+        address and `port`."""
         log = open(os.path.join(self.folder, "panel-%s-%d.log"
                                 % (services.replace(",", "-"), port)), "w")
         home = os.path.join(self.folder, "home")
@@ -171,8 +175,10 @@ class Network:
                            XDG_CONFIG_HOME=os.path.join(home, ".config"),
                            XDG_DATA_HOME=os.path.join(home, ".local", "share"),
                            XDG_STATE_HOME=os.path.join(home, ".local", "state"))
+        environment.update(more_environment or {})
         command = [program, "--simulate"] + CARD + [
-            "--listen", "%s:%d" % (self.server_address, port)] + list(more)
+            "--listen", listen or "%s:%d" % (self.server_address, port),
+            "--allow", allow or self.client_address] + list(more)
         if beside is None:
             command = self.host_command(self.server, "sfp-panel", self.server_interface,
                                         services, command)

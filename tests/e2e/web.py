@@ -781,7 +781,7 @@ def main(program):
         # Without a window, on every address of the namespace.
         headless = Panel(program, folder, "headless", [
             "--headless", "--fixture", fixture, "--listen", "0.0.0.0:%d" % SCPI_PORT,
-            "--http", "0.0.0.0:%d" % HTTP_PORT], environment)
+            "--http", "0.0.0.0:%d" % HTTP_PORT, "--allow", "any"], environment)
         panels.append(headless)
         headless.wait_serving()
         browser_scenario(driver, headless, "--headless")

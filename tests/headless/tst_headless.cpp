@@ -163,7 +163,8 @@ void tst_Headless::journalLines()
              QByteArray("<6>serving\n"));
     QCOMPARE(sfp::journal::line(Priority::Warning, QStringLiteral("serving"), false),
              QByteArray("qx5170fp: serving\n"));
-    // The packaged example serves demo mode on every address as it is.
+    // The packaged example serves demo mode on every address as it is, to
+    // its lab's subnets.
     const qx5170fpCommandLine example = qx5170fpParseCommandLine(
         QStringList {QStringLiteral("qx5170fp"), QStringLiteral("--headless"),
                      QStringLiteral("--options-file"), QStringLiteral(SFP_EXAMPLE_OPTIONS)});
@@ -172,6 +173,8 @@ void tst_Headless::journalLines()
     QCOMPARE(int(example.start.kind), int(sfpStartChoice::Demo));
     QCOMPARE(example.listenAddress, QHostAddress(QHostAddress::Any));
     QCOMPARE(example.listenPort, quint16(5025));
+    QVERIFY(example.access.allows(QHostAddress(QStringLiteral("192.168.7.20"))));
+    QVERIFY(!example.access.allows(QHostAddress(QStringLiteral("192.168.8.20"))));
 }
 
 void tst_Headless::servedAsTheManagerAsks()

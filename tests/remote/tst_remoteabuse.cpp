@@ -309,6 +309,7 @@ void tst_RemoteAbuse::vanishedClientLeavesTheLock()
     timeouts.keepAliveInterval = std::chrono::seconds(1);
     timeouts.keepAliveProbes = 2;
     remote.setClientTimeouts(timeouts);
+    remote.setAccess(*sfp::AccessRules::parse(QStringLiteral("any"), nullptr));
     bool listening = false;
     QVERIFY(cable.inServer([&] { listening = remote.listen(cable.serverAddress(), 0); }));
     QVERIFY2(listening, qPrintable(remote.errorString()));

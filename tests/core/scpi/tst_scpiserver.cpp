@@ -7,12 +7,14 @@
 // its connections (keepalive, acknowledgements, small packets), clients
 // that vanish or fall silent, one client too many, and the addresses it
 // takes clients on.
+#include "accessrules.h"
 #include "endpoint.h"
 #include "linkednamespaces.h"
 #include "scpiserver.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -173,6 +175,7 @@ private slots:
     void connectionsAreWatched();
     void readsAreAcknowledgedAtOnce();
     void vanishedClientIsDropped();
+    void strangerReadsWhyAndTheEnd();
     void clientThatStopsReadingIsDropped();
     void silentClientIsDropped();
     void clientThatHoardsResponsesIsDropped();
@@ -436,6 +439,8 @@ void tst_ScpiServer::vanishedClientIsDropped()
     timeouts.keepAliveInterval = std::chrono::seconds(1);
     timeouts.keepAliveProbes = 2;
     server.setClientTimeouts(timeouts);
+    QString error;
+    server.setAccess(*sfp::AccessRules::parse(QStringLiteral("10.77.0.0/24"), &error));
     bool listening = false;
     QVERIFY(cable.inServer([&] { listening = server.listen(cable.serverAddress(), 0); }));
     QVERIFY2(listening, qPrintable(server.errorString()));
@@ -464,6 +469,58 @@ void tst_ScpiServer::vanishedClientIsDropped()
     QCOMPARE(events,
              QStringList({"joined 1", "1: *IDN?", "1: ROUT:CLOS (@2)", "joined 2",
                           "2: ROUT:CLOS? (@2)", "left 1", "left 2"}));
+}
+
+void tst_ScpiServer::strangerReadsWhyAndTheEnd()
+{
+    // A client from beyond the loopback that the access rules do not name
+    // reads one line with its address, then the end of the connection;
+    // none of what it sent runs, and it never was a client.
+    sfptest::LinkedNamespaces cable;
+    if (!cable.error().isEmpty())
+        QSKIP(qPrintable(QStringLiteral("no network namespaces: ") + cable.error()));
+    sfp::ScpiServer server(&m_handler);
+    QSignalSpy refused(&server, &sfp::ScpiServer::clientRefused);
+    QSignalSpy notAllowed(&server, &sfp::ScpiServer::notAllowed);
+    bool listening = false;
+    QVERIFY(cable.inServer([&] { listening = server.listen(cable.serverAddress(), 0); }));
+    QVERIFY2(listening, qPrintable(server.errorString()));
+    server.start();
+    for (const char *list : {"10.77.1.0/24,fd00::/64", ""}) {
+        QString error;
+        if (*list != '\0')
+            server.setAccess(*sfp::AccessRules::parse(QLatin1String(list), &error));
+        else
+            server.setAccess(sfp::AccessRules());
+        QTcpSocket stranger;
+        QVERIFY(stranger.setSocketDescriptor(cable.connectFromClient(server.port())));
+        stranger.write("ROUT:CLOS (@1)\n*IDN?\n");
+        QByteArray read;
+        QVERIFY(QTest::qWaitFor([&stranger, &read] {
+            read += stranger.readAll();
+            return stranger.state() == QAbstractSocket::UnconnectedState;
+        }));
+        read += stranger.readAll();
+        QCOMPARE(read, QByteArray("-203,\"Command protected;not allowed from 10.77.0.2\"\n"));
+    }
+    QCOMPARE(m_handler.events, QStringList());
+    QCOMPARE(server.clientCount(), 0);
+    QCOMPARE(notAllowed.count(), 2);
+    QCOMPARE(notAllowed.at(0).at(0).value<QHostAddress>(), QHostAddress("10.77.0.2"));
+    QCOMPARE(refused.count(), 2);
+    QVERIFY(refused.at(0).at(0).toString().startsWith(QLatin1String("10.77.0.2:")));
+    QCOMPARE(refused.at(0).at(1).toString(),
+             QStringLiteral("its address is not allowed (--allow)"));
+
+    // Named, it is a client like any other.
+    QString error;
+    server.setAccess(*sfp::AccessRules::parse(QStringLiteral("10.77.0.2"), &error));
+    QTcpSocket named;
+    QVERIFY(named.setSocketDescriptor(cable.connectFromClient(server.port())));
+    named.write("*IDN?\n");
+    QVERIFY(QTest::qWaitFor([&named] { return named.canReadLine(); }));
+    QCOMPARE(named.readLine(), QByteArray("*IDN?\n"));
+    QCOMPARE(notAllowed.count(), 2);
 }
 
 void tst_ScpiServer::clientThatStopsReadingIsDropped()

@@ -1,0 +1,250 @@
+#!/usr/bin/python3
+# SPDX-FileCopyrightText: 2026 Tarvex
+# SPDX-License-Identifier: MIT
+"""Who may switch: the panel on one host of a network of the test's own,
+an engineer's host beside it with two IPv4 and two IPv6 addresses, one of
+each allowed (--allow) and one not. The allowed address switches through
+the socket, VXI-11 (PyVISA with pyvisa-py, lxi-tools) and reads over
+HTTP; the other is refused on each, nothing it sends reaches the card
+(the driver's trace does not grow), and the admin's line and the
+switching log name it. Then every address (`[::]`) with IPv4 and IPv6
+clients, with `any` and with a list.
+
+    access.py --program PATH
+
+Exit status 0 when it passed, 1 when it failed, 77 when skipped (no
+right to make network namespaces).
+"""
+
+import argparse
+import glob
+import json
+import os
+import sys
+import tempfile
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from discovery import (IDENTITY, SKIPPED, Failure, Network, expect, panel_answers,  # noqa: E402
+                       run, stop_panel, wait_for)
+
+ALLOWED = "10.201.77.2"
+STRANGER = "10.201.77.3"
+SERVER6 = "fd77::1"
+ALLOWED6 = "fd77::2"
+STRANGER6 = "fd77::3"
+
+# A client's exchange on the engineer's host, as JSON on standard output.
+SOCKET_CLIENT = r"""
+import json, socket, sys
+host, port, lines = sys.argv[1], int(sys.argv[2]), sys.argv[3:]
+try:
+    connection = socket.create_connection((host, port), timeout=20)
+except OSError as error:
+    print(json.dumps({"answers": [], "rest": "error: %s" % error}))
+    sys.exit(0)
+answers = []
+stream = connection.makefile("rb")
+for line in lines:
+    try:
+        connection.sendall(line.encode() + b"\n")
+    except OSError:
+        break
+    if line.endswith("?") or "?" in line.split()[0]:
+        answers.append(stream.readline().decode().strip())
+# What a refused client still reads before the end of its connection.
+rest = None
+if any(answer.startswith("-203") for answer in answers):
+    connection.settimeout(10)
+    try:
+        rest = stream.read().decode()
+    except OSError as error:
+        rest = "error: %s" % error
+print(json.dumps({"answers": answers, "rest": rest}))
+"""
+
+VISA_CLIENT = r"""
+import json, sys, pyvisa
+manager = pyvisa.ResourceManager("@py")
+try:
+    card = manager.open_resource("TCPIP::%s::INSTR" % sys.argv[1], open_timeout=20000)
+    card.timeout = 20000
+    answers = [card.query(line) if "?" in line else str(card.write(line)) for line in sys.argv[2:]]
+    card.close()
+    print(json.dumps({"answers": answers}))
+except Exception as error:
+    print(json.dumps({"error": "%s: %s" % (type(error).__name__, error)}))
+"""
+
+HTTP_CLIENT = r"""
+import json, sys, urllib.error, urllib.request
+try:
+    with urllib.request.urlopen(sys.argv[1], timeout=20) as answer:
+        print(json.dumps({"status": answer.status, "body": answer.read().decode()}))
+except urllib.error.HTTPError as error:
+    print(json.dumps({"status": error.code, "body": error.read().decode()}))
+except Exception as error:
+    print(json.dumps({"status": 0, "body": "%s: %s" % (type(error).__name__, error)}))
+"""
+
+
+class Engineer:
+    """The engineer's host, whose clients leave from the address chosen."""
+
+    def __init__(self, network):
+        self.network = network
+        for address in (STRANGER + "/24", ALLOWED6 + "/64", STRANGER6 + "/64"):
+            run(["ip", "-n", network.client, "addr", "add", address, "dev",
+                 network.client_interface, "nodad"])
+        run(["ip", "-n", network.server, "addr", "add", SERVER6 + "/64", "dev",
+             network.server_interface, "nodad"])
+
+    def leave_from(self, ipv4, ipv6):
+        """The addresses the engineer's clients leave from from now on."""
+        run(["ip", "-n", self.network.client, "route", "replace", "10.201.77.0/24", "dev",
+             self.network.client_interface, "src", ipv4])
+        # The kernel's own IPv6 route has metric 256: replaced, not joined.
+        run(["ip", "-n", self.network.client, "-6", "route", "replace", "fd77::/64", "dev",
+             self.network.client_interface, "src", ipv6, "metric", "256"])
+
+    def python(self, script, *arguments):
+        result = self.network.on_client([sys.executable, "-c", script] + list(arguments),
+                                        services="")
+        try:
+            return json.loads(result.stdout.strip().splitlines()[-1])
+        except (ValueError, IndexError):
+            raise Failure("a client on the engineer's host failed:\n" + result.stdout)
+
+    def lxi(self, command):
+        return self.network.on_client(["lxi", "scpi", "-a", self.network.server_address,
+                                       command], services="").stdout
+
+
+def trace_size(path):
+    return os.path.getsize(path) if os.path.exists(path) else 0
+
+
+def log_lines(folder):
+    lines = []
+    for path in glob.glob(os.path.join(folder, "home", ".local", "state", "**",
+                                       "switching.jsonl"), recursive=True):
+        with open(path) as text:
+            lines += [json.loads(line) for line in text if line.strip()]
+    return lines
+
+
+def one_address(program, network, engineer, folder):
+    trace = os.path.join(folder, "trace.txt")
+    panel, log = network.start_panel(
+        program, "rpcbind", allow=ALLOWED,
+        more=["--http", "%s:8080" % network.server_address],
+        more_environment={"SFP_SIM_TRACE": trace})
+    try:
+        wait_for("registration with the port mapper", lambda: panel_answers(network))
+        server = network.server_address
+
+        # The allowed address switches through every face.
+        engineer.leave_from(ALLOWED, ALLOWED6)
+        answer = engineer.python(SOCKET_CLIENT, server, "5025", "ROUT:CLOS (@1)",
+                                 "ROUT:CLOS? (@1)")
+        expect(answer["answers"] == ["1"], "the socket did not switch: %s" % answer)
+        answer = engineer.python(VISA_CLIENT, server, "*IDN?", "ROUT:CLOS (@2)",
+                                 "ROUT:CLOS? (@2)")
+        expect(answer.get("answers", [None])[0].strip() == IDENTITY
+               and answer["answers"][2].strip() == "1",
+               "PyVISA over VXI-11 did not switch: %s" % answer)
+        expect(IDENTITY in engineer.lxi("*IDN?"), "lxi scpi did not reach the panel")
+        answer = engineer.python(HTTP_CLIENT, "http://%s:8080/relay/2/value" % server)
+        expect(answer == {"status": 200, "body": "1"}, "HTTP did not read: %s" % answer)
+
+        # The other is refused on each, and nothing it sends reaches the card.
+        wait_for("the trace", lambda: trace_size(trace) > 0)
+        before = trace_size(trace)
+        engineer.leave_from(STRANGER, STRANGER6)
+        answer = engineer.python(SOCKET_CLIENT, server, "5025", "ROUT:CLOS (@5)", "*IDN?")
+        expect(answer["answers"] == ['-203,"Command protected;not allowed from %s"' % STRANGER]
+               and answer["rest"] == "",
+               "the socket did not refuse the stranger: %s" % answer)
+        answer = engineer.python(VISA_CLIENT, server, "ROUT:CLOS (@6)")
+        expect("error" in answer, "PyVISA made a link from the stranger: %s" % answer)
+        expect(IDENTITY not in engineer.lxi("*IDN?"), "lxi scpi reached the panel from the "
+               "stranger")
+        answer = engineer.python(HTTP_CLIENT, "http://%s:8080/relay/1/value" % server)
+        expect(answer == {"status": 403, "body": "not allowed from %s\n" % STRANGER},
+               "HTTP did not refuse the stranger: %s" % answer)
+        expect(trace_size(trace) == before, "the stranger reached the driver")
+
+        engineer.leave_from(ALLOWED, ALLOWED6)
+        answer = engineer.python(SOCKET_CLIENT, server, "5025", "ROUT:CLOS? (@1:6)")
+        expect(answer["answers"] == ["1,1,0,0,0,0"], "the relays changed: %s" % answer)
+
+        # The admin reads it, and the switching log keeps each face's refusal.
+        def refusals():
+            found = {entry["source"] for entry in log_lines(folder)
+                     if entry.get("reason") == "not allowed from %s" % STRANGER}
+            return found == {"socket " + STRANGER, "vxi11 " + STRANGER, "web " + STRANGER}
+        wait_for("the refusals in the switching log", refusals)
+    finally:
+        status = stop_panel(panel)
+    expect(status == 0, "the panel ended with status %s" % status)
+    with open(log) as text:
+        said = text.read()
+    expect("a client at %s:" % STRANGER in said
+           and "is refused: its address is not allowed (--allow)" in said,
+           "the admin was not told:\n" + said)
+
+
+def every_address(program, network, engineer):
+    # [::] with `any`: IPv4 and IPv6 clients, from any of their addresses.
+    for allow, allowed, refused in (
+            ("any", (STRANGER, STRANGER6), ()),
+            ("%s,%s" % (ALLOWED, ALLOWED6), (ALLOWED, ALLOWED6), (STRANGER, STRANGER6))):
+        panel, _ = network.start_panel(program, "", allow=allow, listen="[::]:5025")
+        try:
+            for source in allowed + refused:
+                ipv6 = ":" in source
+                engineer.leave_from(source if not ipv6 else ALLOWED, source if ipv6 else ALLOWED6)
+                target = SERVER6 if ipv6 else network.server_address
+                answer = wait_for("the panel", lambda: engineer.python(
+                    SOCKET_CLIENT, target, "5025", "*IDN?")["answers"])
+                expected = IDENTITY if source in allowed else \
+                    '-203,"Command protected;not allowed from %s"' % source
+                expect(answer == [expected], "--allow %s, client %s: %s" % (allow, source, answer))
+        finally:
+            stop_panel(panel)
+
+
+def scenario(program, folder):
+    network = Network(folder)
+    try:
+        if not network.make():
+            return SKIPPED
+        engineer = Engineer(network)
+        one_address(program, network, engineer, folder)
+        every_address(program, network, engineer)
+    finally:
+        network.remove()
+    print("access: passed")
+    return 0
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--program", required=True)
+    args = parser.parse_args()
+    if os.geteuid() != 0:
+        print("access: network namespaces need root; skipped", file=sys.stderr)
+        return SKIPPED
+    with tempfile.TemporaryDirectory(prefix="sfp-access-") as folder:
+        try:
+            return scenario(os.path.abspath(args.program), folder)
+        except Failure as failure:
+            print("FAILED: %s" % failure, file=sys.stderr)
+            for name in sorted(os.listdir(folder)):
+                if name.endswith(".log"):
+                    with open(os.path.join(folder, name)) as text:
+                        print("--- %s\n%s" % (name, text.read()), file=sys.stderr)
+            return 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
