@@ -906,6 +906,7 @@ bool startPanel(Panel *panel, const QString &profile, const QString &system,
                      QString::fromLatin1(cardDescriptor), QStringLiteral("--fc"),
                      QString::number(cardPosition), QStringLiteral("--listen"),
                      QStringLiteral("127.0.0.1:%1").arg(panel->port)}
+            + hundredNetworksAllowed()
             + (panelsHeadless ? QStringList {QStringLiteral("--headless")} : QStringList())
             + extra);
     if (!panel->process.waitForStarted(startTimeoutMs)) {

@@ -220,6 +220,7 @@ bool start(Program *program, const QString &profile, const QString &system, bool
                            QStringLiteral("127.0.0.1:%1").arg(program->socketPort),
                            QStringLiteral("--http"),
                            QStringLiteral("127.0.0.1:%1").arg(program->webPort)};
+    arguments += hundredNetworksAllowed();
     if (headless)
         arguments.append(QStringLiteral("--headless"));
     program->process.start(QStringLiteral(SFP_PROGRAM), arguments);

@@ -117,6 +117,10 @@ int PanelRun::exec()
         web->setOperatorAsked([] { return QApplication::activeModalWidget() != nullptr; });
     if (m_service.remote() || m_service.web())
         m_service.serve(m_window->card(), m_window->cardId(), m_fc.driverRevision());
+    // A signal taken while the card was connected ended only the loops
+    // that ran then: the main one had not begun, and would never end.
+    if (m_terminationSignals && m_terminationSignals->caught() != 0)
+        return 0;
     // However the event loop ended, the panel ends with status 0.
     QApplication::exec();
     return 0;

@@ -176,6 +176,7 @@ private slots:
     void listenAddresses();
     void listenPortInUse();
     void listenWarnsOfOpenAddresses();
+    void signalWhileTheCardOpens();
     void listenOnEveryAddress();
     void idleTimeout();
     void fixtureFiles();
@@ -914,6 +915,42 @@ void tst_CommandLine::listenWarnsOfOpenAddresses()
         QCOMPARE(err.contains(listed), run.line == listed);
         QVERIFY(err.count("the remote control listens") <= 1);
     }
+}
+
+void tst_CommandLine::signalWhileTheCardOpens()
+{
+    // A service manager stops the panel while its card still opens (a
+    // slow LAN box): it ends once the card is open, as it would have
+    // later, with status 0, rather than serving on unasked.
+    QTemporaryDir folder;
+    const QString description = folder.filePath(QStringLiteral("slow.json"));
+    QVERIFY(sfptest::writeFile(
+        description,
+        R"({"resources": [{"descriptor": "VXI0::1::INSTR", "slot": 5, "openTimeMs": 4000,
+            "motherboard": {"code": "0x0B52", "positions": 4,
+                            "cards": [{"position": 2, "code": "0x5170"}]}}]})"));
+    const quint16 port = freePort();
+    QVERIFY(port != 0);
+    QProcess process;
+    process.setProcessEnvironment(
+        programEnvironment(folder, folder.filePath(QStringLiteral("trace.txt")),
+                           {QStringLiteral("SFP_SIM_CONFIG=") + description}));
+    process.start(QStringLiteral(SFP_PROGRAM),
+                  {QStringLiteral("--simulate"), QStringLiteral("-platform"),
+                   QStringLiteral("offscreen"), QStringLiteral("--address"),
+                   QStringLiteral("VXI0::1::INSTR"), QStringLiteral("--fc"), QStringLiteral("2"),
+                   QStringLiteral("--listen"), QString::number(port)});
+    QVERIFY(process.waitForStarted());
+    // It listens, and takes the signal, before it opens the card.
+    QVERIFY(QTest::qWaitFor([port] {
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress::LocalHost, port);
+        return probe.waitForConnected(100);
+    }));
+    process.terminate();
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 0);
 }
 
 void tst_CommandLine::listenOnEveryAddress()
