@@ -502,7 +502,7 @@ QString readRemote(const ReadWords &words, qx5170fpCommandLine *result)
             return QStringLiteral("--http and --listen cannot share port %1.")
                 .arg(result->httpPort);
     }
-    if (const QString why = readAccess(words, result); !why.isEmpty())
+    if (QString why = readAccess(words, result); !why.isEmpty())
         return why;
     if (words.isSet(options.idleTimeout)) {
         const QString value = words.value(options.idleTimeout);
