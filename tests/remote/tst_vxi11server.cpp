@@ -6,7 +6,9 @@
 // by end character, the status byte, device clear and trigger, the lock
 // shared with SCPI clients, the client limit shared with the socket, calls
 // that wait for the operator, and clients that misbehave.
+#include "accessrules.h"
 #include "cardsession.h"
+#include "linkednamespaces.h"
 #include "panelsetup.h"
 #include "qx5170_fc.h"
 #include "qx5170_sfprelaypair.h"
@@ -23,6 +25,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
@@ -297,6 +300,7 @@ private slots:
     void callsThatCannotBeRead();
     void clientGoneWhileItsCallWaits();
     void addressesOfBothKinds();
+    void strangersMakeNoLink();
 
 private:
     QPushButton *relayButton(int relay) const;
@@ -1071,4 +1075,63 @@ void tst_Vxi11Server::addressesOfBothKinds()
 }
 
 SFPTEST_MAIN(tst_Vxi11Server)
+void tst_Vxi11Server::strangersMakeNoLink()
+{
+    // A client from beyond the loopback that the access rules do not name
+    // makes no link, and aborts none: "device not accessible" (3), said
+    // once for the admin with its address.
+    sfptest::LinkedNamespaces cable;
+    if (!cable.error().isEmpty())
+        QSKIP(qPrintable(QStringLiteral("no network namespaces: ") + cable.error()));
+    m_remote.reset();
+    NullHandler handler;
+    sfp::Vxi11Server server(&handler);
+    QSignalSpy refused(&server, &sfp::Vxi11Server::clientRefused);
+    QSignalSpy notAllowed(&server, &sfp::Vxi11Server::notAllowed);
+    bool listening = false;
+    QVERIFY(cable.inServer([&] { listening = server.listen(cable.serverAddress()); }));
+    QVERIFY2(listening, qPrintable(server.errorString()));
+    server.start();
+    // create_link's arguments: client id, no lock, no lock timeout, "inst0".
+    const auto words = [](std::initializer_list<quint32> values) {
+        QByteArray bytes;
+        for (const quint32 value : values) {
+            const quint32 big = qToBigEndian(value);
+            bytes.append(reinterpret_cast<const char *>(&big), 4);
+        }
+        return bytes;
+    };
+    const QByteArray createLink = words({7U, 0U, 0U, 5U}) + QByteArray("inst0\0\0\0", 8);
+    const QByteArray someLink = words({1U});
+    // The reply's first result, the error, after the accepted status.
+    const auto errorOf = [](const QByteArray &reply) {
+        return reply.size() < 32 ? -1 : int(qFromBigEndian<quint32>(reply.constData() + 28));
+    };
+    const auto callFromClient
+        = [&](quint16 port, quint32 program, quint32 procedure, const QByteArray &arguments) {
+              QTcpSocket client;
+              if (!client.setSocketDescriptor(cable.connectFromClient(port)))
+                  return -2;
+              client.write(rawCall(1, program, procedure, arguments));
+              if (!QTest::qWaitFor([&client] { return client.bytesAvailable() >= 32; }, 10000))
+                  return -3;
+              return errorOf(client.readAll());
+          };
+    QCOMPARE(callFromClient(server.port(), DEVICE_CORE, create_link, createLink), 3);
+    QCOMPARE(callFromClient(server.abortPort(), DEVICE_ASYNC, device_abort, someLink), 3);
+    QCOMPARE(server.linkCount(), 0);
+    QCOMPARE(notAllowed.count(), 1);
+    QCOMPARE(notAllowed.at(0).at(0).value<QHostAddress>(), QHostAddress("10.77.0.2"));
+    QCOMPARE(refused.count(), 1);
+    QVERIFY(refused.at(0).at(0).toString().startsWith(QLatin1String("10.77.0.2:")));
+    QCOMPARE(refused.at(0).at(1).toString(),
+             QStringLiteral("its address is not allowed (--allow)"));
+
+    // Named, it links, and learns that a link it names is none.
+    server.setAccess(*sfp::AccessRules::parse(QStringLiteral("10.77.0.2"), nullptr));
+    QCOMPARE(callFromClient(server.port(), DEVICE_CORE, create_link, createLink), 0);
+    QCOMPARE(callFromClient(server.abortPort(), DEVICE_ASYNC, device_abort, someLink), 4);
+    QCOMPARE(notAllowed.count(), 1);
+}
+
 #include "tst_vxi11server.moc"
