@@ -84,6 +84,11 @@ int PanelRun::exec()
         showFixtureFault(m_fixtureFault, nullptr);
         return qx5170fpFixtureExitStatus;
     }
+    // The web face's files are checked before anything listens.
+    if (m_commandLine.http
+        && !m_service.readWebFiles(m_commandLine.passwordFile, m_commandLine.httpCertificate,
+                                   m_commandLine.httpKey))
+        return qx5170fpUsageExitStatus;
     if (m_commandLine.listen
         && !m_service.listen(m_commandLine.listenAddress, m_commandLine.listenPort,
                              m_commandLine.idleTimeoutSeconds))

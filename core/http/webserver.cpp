@@ -7,6 +7,7 @@
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
 #include <QHttpServerResponse>
+#include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -91,13 +92,22 @@ protected:
             m_server->refuse(descriptor, QStringLiteral("too many connections"));
             return;
         }
-        auto *socket = new QTcpSocket(this);
+        const bool secure = m_server->isSecure();
+        QTcpSocket *socket = secure ? new QSslSocket(this) : new QTcpSocket(this);
         if (!socket->setSocketDescriptor(descriptor)) {
             ::close(int(descriptor));
             delete socket;
             return;
         }
         m_server->take(socket);
+        if (secure) {
+            // The server reads what the handshake decrypts, as from any
+            // socket; a client that never finishes it meets the request's
+            // deadline.
+            auto *tls = static_cast<QSslSocket *>(socket);
+            tls->setSslConfiguration(m_server->m_tls);
+            tls->startServerEncryption();
+        }
         addPendingConnection(socket);
     }
 
@@ -125,6 +135,11 @@ bool WebServer::bindTo(const QHostAddress &address, quint16 port)
     m_listener = listener.release();
     bind(m_listener);
     return true;
+}
+
+void WebServer::setTls(const QSslConfiguration &tls)
+{
+    m_tls = tls;
 }
 
 QHostAddress WebServer::address() const
@@ -258,6 +273,8 @@ bool WebServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *soc
             = request.value("content-type").split(';').constFirst().trimmed().toLower();
         webRequest.host = request.value("host");
         webRequest.origin = request.value("origin");
+        webRequest.authorization = request.value("authorization");
+        webRequest.secure = isSecure();
         webRequest.peer = socket->peerAddress();
         webRequest.peerPort = socket->peerPort();
         webRequest.local = socket->localAddress();

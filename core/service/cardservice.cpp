@@ -10,6 +10,8 @@
 #include "savedstates.h"
 #include "userfolders.h"
 #include "webface.h"
+#include "webpassword.h"
+#include "webtls.h"
 
 #include "libraryrevision.h"
 #include "platformlibraries.h"
@@ -85,9 +87,32 @@ bool CardService::listen(const QHostAddress &address, quint16 port, int idleTime
     return true;
 }
 
+bool CardService::readWebFiles(const QString &passwordFile, const QString &certificate,
+                               const QString &key)
+{
+    QString why;
+    if (!passwordFile.isEmpty()) {
+        m_webPasswordHash = webPassword::readFile(passwordFile, &why);
+        if (m_webPasswordHash.isEmpty()) {
+            m_say(Priority::Error,
+                  QStringLiteral("the password file %1 %2").arg(passwordFile, why));
+            return false;
+        }
+    }
+    if (!certificate.isEmpty() && !webTls::load(certificate, key, &m_webTls, &why)) {
+        m_say(Priority::Error, why);
+        return false;
+    }
+    return true;
+}
+
 bool CardService::listenWeb(const QHostAddress &address, quint16 port)
 {
     m_web = std::make_unique<WebFace>();
+    m_web->setPasswordHash(m_webPasswordHash);
+    if (!m_webTls.isNull())
+        m_web->setTls(m_webTls);
+    connect(m_web.get(), &WebFace::passwordRefused, this, &CardService::sayPasswordRefused);
     if (!m_web->listen(address, port)) {
         m_say(Priority::Error,
               QStringLiteral("the web face cannot listen on %1: %2")
@@ -98,9 +123,30 @@ bool CardService::listenWeb(const QHostAddress &address, quint16 port)
     if (!address.isLoopback())
         m_say(Priority::Warning,
               QStringLiteral("the web face listens on %1: anyone who can reach it there can "
-                             "switch the relays")
-                  .arg(endpointText(address, m_web->port())));
+                             "see the relays; %2")
+                  .arg(endpointText(address, m_web->port()),
+                       m_webPasswordHash.isEmpty()
+                           ? QStringLiteral("changes from there are refused without a password "
+                                            "(--password-file)")
+                           : m_webTls.isNull()
+                           ? QStringLiteral("changes from there are refused, as the password "
+                                            "is taken only over HTTPS (--http-certificate)")
+                           : QStringLiteral("changes from there need the password")));
     return true;
+}
+
+void CardService::sayPasswordRefused(const QString &peer, const QString &why)
+{
+    if (m_refusedSaid.isValid() && m_refusedSaid.elapsed() < 1000) {
+        ++m_refusedNotSaid;
+        return;
+    }
+    QString line = QStringLiteral("the web face refused a change from %1: %2").arg(peer, why);
+    if (m_refusedNotSaid > 0)
+        line += QStringLiteral(" (and %1 more since the last such line)").arg(m_refusedNotSaid);
+    m_refusedNotSaid = 0;
+    m_refusedSaid.start();
+    m_say(Priority::Warning, line);
 }
 
 QString CardService::keepRecords(CardSession *card, const QString &cardId, bool keepLog)
