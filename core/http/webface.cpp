@@ -275,6 +275,13 @@ WebFace::~WebFace()
         viewer->socket->disconnect(this);
 }
 
+void WebFace::setPasswordHash(const QByteArray &hash)
+{
+    m_passwordHash = hash;
+    // What passed the old password does not pass the new one.
+    m_passed.clear();
+}
+
 void WebFace::setTls(const QSslConfiguration &tls)
 {
     m_server->setTls(tls);

@@ -79,7 +79,7 @@ public:
     void setTls(const QSslConfiguration &tls);
     // The hash of the password that changes from beyond the loopback
     // need; empty: such changes are refused.
-    void setPasswordHash(const QByteArray &hash) { m_passwordHash = hash; }
+    void setPasswordHash(const QByteArray &hash);
     // The face's clock, in milliseconds that only grow: for the tests.
     void setClock(std::function<qint64()> now) { m_now = std::move(now); }
 
