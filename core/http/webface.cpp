@@ -206,7 +206,8 @@ constexpr qsizetype maxUserName = 64;
 QString cleanUserName(const QByteArray &given)
 {
     QString name;
-    for (const QChar c : QString::fromUtf8(given)) {
+    const QString text = QString::fromUtf8(given);
+    for (const QChar c : text) {
         if (name.size() >= maxUserName)
             break;
         if (c.isPrint() && !c.isSpace())

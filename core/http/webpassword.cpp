@@ -26,7 +26,7 @@ QByteArray crypted(const QByteArray &password, const QByteArray &setting)
     const char *const hash = ::crypt_r(password.constData(), setting.constData(), data.get());
     if (!hash || *hash == '*')
         return {};
-    const QByteArray result(hash);
+    QByteArray result(hash);
     // What was worked out from the password goes with the answer.
     ::explicit_bzero(data.get(), sizeof(crypt_data));
     return result;
