@@ -288,6 +288,11 @@ void WebFace::setTls(const QSslConfiguration &tls)
     m_server->setTls(tls);
 }
 
+bool WebFace::isSecure() const
+{
+    return m_server->isSecure();
+}
+
 bool WebFace::listen(const QHostAddress &address, quint16 port)
 {
     return m_server->bindTo(address, port);

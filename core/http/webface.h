@@ -77,6 +77,7 @@ public:
 
     // Serve HTTPS with this set-up; before listen().
     void setTls(const QSslConfiguration &tls);
+    bool isSecure() const;
     // The hash of the password that changes from beyond the loopback
     // need; empty: such changes are refused.
     void setPasswordHash(const QByteArray &hash);

@@ -251,7 +251,8 @@ void CardService::announce(const QString &cardId, const QString &driverRevision,
     }
     // An LXI instrument's record names its web server where it has one.
     if (webBeyond)
-        services += {{"_http._tcp", m_web->port()}, {"_lxi._tcp", m_web->port()}};
+        services += {{m_web->isSecure() ? "_https._tcp" : "_http._tcp", m_web->port()},
+                     {"_lxi._tcp", m_web->port()}};
     else if (vxi11)
         services += {"_lxi._tcp", portMapperPort};
     m_announcer = std::make_unique<NetworkAnnouncer>();

@@ -802,7 +802,9 @@ void tst_WebFace::httpsAndItsFiles()
     QSslConfiguration tls;
     QString why;
     QVERIFY2(sfp::webTls::load(certificate, key, &tls, &why), qPrintable(why));
+    QVERIFY(!m_face->isSecure());
     m_face->setTls(tls);
+    QVERIFY(m_face->isSecure());
     QVERIFY(m_face->listen(QHostAddress::LocalHost, 0));
     // A client that starts no handshake is dropped when a request's time
     // runs out.
