@@ -1858,32 +1858,58 @@ void tst_CommandLine::webFiles()
         QCOMPARE(run.trace, QByteArray());
     }
 
-    // With good files the page is served over HTTPS.
+    // With good files the page is served over HTTPS; the line for the
+    // admin says who may change what beyond the loopback.
     QVERIFY(::chmod(QFile::encodeName(hash).constData(), 0600) == 0);
-    QProcess process;
-    startInDemo(process, folder,
-                {QStringLiteral("--http"), QString::number(port), QStringLiteral("--password-file"),
-                 hash, QStringLiteral("--http-certificate"), certificate,
-                 QStringLiteral("--http-key"), key});
-    QVERIFY(process.waitForStarted());
-    const auto stop = qScopeGuard([&process] {
+    const QString open = QStringLiteral("0.0.0.0:%1").arg(port);
+    const QString warning = QStringLiteral(
+        "qx5170fp: the web face listens on %1: anyone who can reach it there can see the "
+        "relays; %2\n");
+    const QStringList tls {QStringLiteral("--http-certificate"), certificate,
+                           QStringLiteral("--http-key"), key};
+    const QList<std::pair<QStringList, QString>> setUps {
+        {{}, QStringLiteral("changes from there are refused without a password (--password-file)")},
+        {{QStringLiteral("--password-file"), hash},
+         QStringLiteral("changes from there are refused, as the password is taken only over "
+                        "HTTPS (--http-certificate)")},
+        {QStringList {QStringLiteral("--password-file"), hash} + tls,
+         QStringLiteral("changes from there need the password")},
+    };
+    for (const auto &[options, changes] : setUps) {
+        const bool secure = options.contains(QStringLiteral("--http-key"));
+        QProcess process;
+        startInDemo(process, folder, QStringList {QStringLiteral("--http"), open} + options);
+        QVERIFY(process.waitForStarted());
+        const auto stop = qScopeGuard([&process] {
+            process.kill();
+            process.waitForFinished();
+        });
+        QByteArray answer;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                QSslSocket client;
+                client.setPeerVerifyMode(QSslSocket::VerifyNone);
+                if (secure) {
+                    client.connectToHostEncrypted(QStringLiteral("127.0.0.1"), port);
+                    if (!client.waitForEncrypted(2000))
+                        return false;
+                } else {
+                    client.connectToHost(QHostAddress::LocalHost, port);
+                    if (!client.waitForConnected(2000))
+                        return false;
+                }
+                client.write("GET /api/card HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+                answer.clear();
+                while (!answer.contains("\"relays\"") && client.waitForReadyRead(5000))
+                    answer += client.readAll();
+                return answer.contains("\"relays\"");
+            },
+            60000));
+        QVERIFY2(answer.startsWith("HTTP/1.1 200 "), answer.constData());
         process.kill();
-        process.waitForFinished();
-    });
-    QByteArray answer;
-    QVERIFY(QTest::qWaitFor(
-        [&] {
-            QSslSocket client;
-            client.setPeerVerifyMode(QSslSocket::VerifyNone);
-            client.connectToHostEncrypted(QStringLiteral("127.0.0.1"), port);
-            if (!client.waitForEncrypted(2000))
-                return false;
-            client.write("GET /api/card HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
-            answer.clear();
-            while (!answer.contains("\"relays\"") && client.waitForReadyRead(5000))
-                answer += client.readAll();
-            return answer.contains("\"relays\"");
-        },
-        60000));
-    QVERIFY2(answer.startsWith("HTTP/1.1 200 "), answer.constData());
+        QVERIFY(process.waitForFinished());
+        QVERIFY2(
+            QString::fromUtf8(process.readAllStandardError()).contains(warning.arg(open, changes)),
+            qPrintable(changes));
+    }
 }
