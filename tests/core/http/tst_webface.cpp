@@ -821,6 +821,15 @@ void tst_WebFace::httpsAndItsFiles()
     QByteArray answer;
     QTRY_VERIFY_WITH_TIMEOUT((answer += client.readAll()).contains("\"relays\""), 20000);
     QVERIFY2(answer.startsWith("HTTP/1.1 200 "), answer.constData());
+    // The live page's WebSocket over TLS too.
+    QWebSocket page;
+    QSslConfiguration trusting = QSslConfiguration::defaultConfiguration();
+    trusting.setPeerVerifyMode(QSslSocket::VerifyNone);
+    page.setSslConfiguration(trusting);
+    QSignalSpy states(&page, &QWebSocket::textMessageReceived);
+    page.open(QUrl(QStringLiteral("wss://127.0.0.1:%1/api/events").arg(m_face->port())));
+    QTRY_COMPARE_WITH_TIMEOUT(states.count(), 1, 20000);
+    QVERIFY(states.constFirst().constFirst().toString().contains(QLatin1String("\"relays\"")));
     // Plain HTTP on the port has no answer: nothing is said in the clear.
     QTcpSocket plain;
     plain.connectToHost(QHostAddress::LocalHost, m_face->port());
