@@ -335,10 +335,10 @@ void WebFace::cardChanged()
 
 WebReply WebFace::handle(const WebRequest &request)
 {
-    WebRequest let = request;
-    std::optional<WebReply> refused = admitted(request, &let.user);
+    WebRequest admittedRequest = request;
+    std::optional<WebReply> refused = admitted(request, &admittedRequest.user);
     WebReply answer = refused ? *refused
-        : m_card              ? route(let)
+        : m_card              ? route(admittedRequest)
                               : errorReply(503, QStringLiteral("the card is not connected yet"));
     answer.addHeader("Cache-Control", "no-store");
     answer.addHeader("X-Content-Type-Options", "nosniff");
