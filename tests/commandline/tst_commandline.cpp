@@ -1800,6 +1800,22 @@ void tst_CommandLine::setPassword()
     // The folder holds the file alone: no copy was left beside it.
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
              QStringList({QStringLiteral("web.hash")}));
+
+    // A file that cannot be written: one line naming it, status 1.
+    if (terminal)
+        return;
+    const QString under = path + QStringLiteral("/web.hash");
+    QProcess failing;
+    failing.start(QStringLiteral(SFP_PROGRAM), {QStringLiteral("--set-password"), under});
+    QVERIFY(failing.waitForStarted());
+    failing.write("correct horse\n");
+    failing.closeWriteChannel();
+    QVERIFY(failing.waitForFinished(30000));
+    QCOMPARE(failing.exitCode(), 1);
+    QCOMPARE(QString::fromUtf8(failing.readAllStandardError()),
+             QStringLiteral("qx5170fp: the password file %1 cannot be written: its folder cannot "
+                            "be made\n")
+                 .arg(under));
 }
 
 void tst_CommandLine::webFiles()
