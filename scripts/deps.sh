@@ -6,7 +6,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ pkg-config
+    cmake ninja-build g++ pkg-config libcrypt-dev libssl-dev openssl
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
     nlohmann-json3-dev
     xvfb xauth xdotool dbus at-spi2-core python3 python3-pyatspi fonts-dejavu-core

@@ -9,6 +9,7 @@
 #include "panelrun.h"
 #include "platformlibraries.h"
 #include "qx5170_fc.h"
+#include "setpassword.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -113,6 +114,8 @@ std::optional<int> runWithoutPanel(const qx5170fpCommandLine &commandLine)
         return qx5170fpLogToScpi(commandLine);
     case qx5170fpCommandLine::LogToVcd:
         return qx5170fpLogToVcd(commandLine);
+    case qx5170fpCommandLine::SetPassword:
+        return qx5170fpSetPassword(commandLine);
     case qx5170fpCommandLine::Version:
     case qx5170fpCommandLine::Run:
         break;

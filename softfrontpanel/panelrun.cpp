@@ -85,6 +85,11 @@ int PanelRun::exec()
         return qx5170fpFixtureExitStatus;
     }
     m_service.setAccess(m_commandLine.access);
+    // The web face's files are checked before anything listens.
+    if (m_commandLine.http
+        && !m_service.readWebFiles(m_commandLine.passwordFile, m_commandLine.httpCertificate,
+                                   m_commandLine.httpKey))
+        return qx5170fpUsageExitStatus;
     if (m_commandLine.listen
         && !m_service.listen(m_commandLine.listenAddress, m_commandLine.listenPort,
                              m_commandLine.idleTimeoutSeconds))

@@ -53,7 +53,9 @@ QByteArray readSmallFile(const QString &path, qint64 maxSize, bool *absent, QStr
     return bytes;
 }
 
-QString replaceFile(const QString &path, const QByteArray &bytes)
+namespace {
+
+QString replace(const QString &path, const QByteArray &bytes, bool ownerOnly)
 {
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return QStringLiteral("its folder cannot be made");
@@ -66,7 +68,8 @@ QString replaceFile(const QString &path, const QByteArray &bytes)
     // mode; a new file gets the mode any new file of the process gets.
     FileCopy copy;
     bool made = false;
-    if (const int error = copy.create(path, exists ? 0600 : 0666, bytes, &made); error != 0)
+    if (const int error = copy.create(path, exists || ownerOnly ? 0600 : 0666, bytes, &made);
+        error != 0)
         return made ? systemError(error)
                     : QStringLiteral("no copy can be made beside it: %1").arg(systemError(error));
     // Read back: the system's word on a write is not always good.
@@ -74,10 +77,23 @@ QString replaceFile(const QString &path, const QByteArray &bytes)
     QString why;
     if (readSmallFile(copy.name, qint64(bytes.size()), &absent, &why) != bytes)
         return QStringLiteral("the copy came out incomplete (is the disk full?)");
-    if (const int error = copy.putInPlace(path, exists ? &old : nullptr, FileCopy::Owner::Writer);
+    if (const int error
+        = copy.putInPlace(path, exists && !ownerOnly ? &old : nullptr, FileCopy::Owner::Writer);
         error != 0)
         return systemError(error);
     return {};
+}
+
+} // namespace
+
+QString replaceFile(const QString &path, const QByteArray &bytes)
+{
+    return replace(path, bytes, false);
+}
+
+QString replacePrivateFile(const QString &path, const QByteArray &bytes)
+{
+    return replace(path, bytes, true);
 }
 
 } // namespace sfp

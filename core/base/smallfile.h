@@ -23,5 +23,8 @@ QByteArray readSmallFile(const QString &path, qint64 maxSize, bool *absent, QStr
 // a symbolic link, a FIFO or a folder in its place is left as it is.
 // Returns empty text, or why nothing was replaced.
 QString replaceFile(const QString &path, const QByteArray &bytes);
+// The same for a file only its owner may read (mode 0600), whatever mode
+// the old one had: the copy is never readable by others either.
+QString replacePrivateFile(const QString &path, const QByteArray &bytes);
 
 } // namespace sfp

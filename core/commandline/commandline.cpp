@@ -103,6 +103,26 @@ struct Options
                        "the word any. Needed for an address beyond the loopback; others are "
                        "refused before they reach the card."),
         QStringLiteral("LIST")};
+    QCommandLineOption setPassword {
+        QStringLiteral("set-password"),
+        QStringLiteral("Read a password for the web face (twice from a terminal, else one line of "
+                       "standard input), write its salted hash to FILE (mode 0600), and exit."),
+        QStringLiteral("FILE")};
+    QCommandLineOption passwordFile {
+        QStringLiteral("password-file"),
+        QStringLiteral("With --http: changes from beyond the loopback need this password (a "
+                       "file that --set-password wrote), given over HTTPS; without it they are "
+                       "refused."),
+        QStringLiteral("FILE")};
+    QCommandLineOption httpCertificate {
+        QStringLiteral("http-certificate"),
+        QStringLiteral("With --http and --http-key: serve HTTPS with this PEM certificate."),
+        QStringLiteral("FILE")};
+    QCommandLineOption httpKey {
+        QStringLiteral("http-key"),
+        QStringLiteral("With --http and --http-certificate: the certificate's PEM private key "
+                       "(mode 0600)."),
+        QStringLiteral("FILE")};
     QCommandLineOption idleTimeout {
         QStringLiteral("idle-timeout"),
         QStringLiteral("With --listen: close the connection of a remote client that has sent "
@@ -172,26 +192,14 @@ struct Options
 
     QList<const QCommandLineOption *> ours() const
     {
-        return {&help,
-                &version,
-                &demo,
-                &scan,
-                &address,
-                &fc,
-                &libraryPath,
-                &simulate,
-                &listen,
-                &http,
-                &allow,
-                &idleTimeout,
-                &breakBeforeMake,
-                &fixture,
-                &noLog,
-                &logToScpi,
-                &logToVcd,
-                &since,
-                &until,
-                &headless,
+        return {&help,         &version,         &demo,
+                &scan,         &address,         &fc,
+                &libraryPath,  &simulate,        &listen,
+                &http,         &allow,           &setPassword,
+                &passwordFile, &httpCertificate, &httpKey,
+                &idleTimeout,  &breakBeforeMake, &fixture,
+                &noLog,        &logToScpi,       &logToVcd,
+                &since,        &until,           &headless,
                 &optionsFile};
     }
 
@@ -373,7 +381,8 @@ QString readEachOnce(const ReadWords &words)
     // so.
     for (const QCommandLineOption *option :
          {&options.address, &options.fc, &options.libraryPath, &options.listen, &options.http,
-          &options.allow, &options.idleTimeout, &options.fixture, &options.logToScpi,
+          &options.allow, &options.setPassword, &options.passwordFile, &options.httpCertificate,
+          &options.httpKey, &options.idleTimeout, &options.fixture, &options.logToScpi,
           &options.logToVcd, &options.since, &options.until, &options.optionsFile}) {
         if (words.isSet(*option) && looksLikeOption(words.value(*option)))
             return QStringLiteral("Missing value after '--%1'.").arg(option->names().constFirst());
@@ -517,6 +526,42 @@ QString readRemote(const ReadWords &words, qx5170fpCommandLine *result)
             return QStringLiteral("--idle-timeout is for the remote control: give --listen too.");
         result->idleTimeoutSeconds = int(seconds);
     }
+    return {};
+}
+
+// --set-password writes a file and ends; it drives no card.
+QString readSetPassword(const ReadWords &words, qx5170fpCommandLine *result)
+{
+    const Options &options = words.options();
+    if (!words.isSet(options.setPassword))
+        return {};
+    result->passwordFile = words.value(options.setPassword);
+    if (result->passwordFile.isEmpty())
+        return QStringLiteral("--set-password needs a file.");
+    result->action = qx5170fpCommandLine::SetPassword;
+    return {};
+}
+
+// Who may change the card through the web face, and over what.
+QString readWebAccess(const ReadWords &words, qx5170fpCommandLine *result)
+{
+    const Options &options = words.options();
+    const QList<const QCommandLineOption *> files {&options.passwordFile, &options.httpCertificate,
+                                                   &options.httpKey};
+    for (const QCommandLineOption *option : files) {
+        if (!words.isSet(*option))
+            continue;
+        const QString name = option->names().constFirst();
+        if (!result->http)
+            return QStringLiteral("--%1 is for the web face: give --http too.").arg(name);
+        if (words.value(*option).isEmpty())
+            return QStringLiteral("--%1 needs a file.").arg(name);
+    }
+    if (words.isSet(options.httpCertificate) != words.isSet(options.httpKey))
+        return QStringLiteral("--http-certificate and --http-key go together: give both.");
+    result->passwordFile = words.value(options.passwordFile);
+    result->httpCertificate = words.value(options.httpCertificate);
+    result->httpKey = words.value(options.httpKey);
     return {};
 }
 
@@ -792,7 +837,8 @@ qx5170fpCommandLine parseWords(const QList<QByteArray> &words)
         result.action = qx5170fpCommandLine::Version;
         return result;
     }
-    for (const auto &group : {readLogTools, readRemote, readPanel, readStart, readHeadless}) {
+    for (const auto &group : {readSetPassword, readLogTools, readRemote, readWebAccess, readPanel,
+                              readStart, readHeadless}) {
         if (const QString fault = group(read, &result); !fault.isEmpty())
             return error(fault);
         if (result.action != qx5170fpCommandLine::Run)

@@ -25,6 +25,7 @@ struct qx5170fpCommandLine
         Error, // print `error` and the hint, end with exit status 2
         LogToScpi, // print the SCPI lines of the switching log `log`
         LogToVcd, // write the switching log `log` as a Value Change Dump to `vcd`
+        SetPassword, // write the hash of a password read to `passwordFile`
     };
 
     Action action = Run;
@@ -61,6 +62,12 @@ struct qx5170fpCommandLine
     // Who may connect to --listen and --http beyond the loopback (--allow):
     // by default nobody, and an address beyond it needs the option.
     sfp::AccessRules access;
+    // The web face's password hash (--password-file, or the file that
+    // --set-password writes), and its certificate and key for HTTPS
+    // (--http-certificate, --http-key): empty when not given.
+    QString passwordFile;
+    QString httpCertificate;
+    QString httpKey;
     // How long a remote client may send nothing before it is dropped
     // (--idle-timeout); zero: as long as it likes.
     int idleTimeoutSeconds = 0;

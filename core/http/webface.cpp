@@ -10,6 +10,7 @@
 #include "scpiparser.h"
 #include "switchingmode.h"
 #include "webdocuments.h"
+#include "webpassword.h"
 #include "webserver.h"
 
 #include <QFile>
@@ -17,7 +18,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMessageAuthenticationCode>
 #include <QNetworkRequest>
+#include <QRandomGenerator>
 #include <QWebSocket>
 
 #include <algorithm>
@@ -177,11 +180,59 @@ bool fromOtherSite(const QByteArray &origin, const QByteArray &host)
     return !origin.isEmpty() && origin != "http://" + host && origin != "https://" + host;
 }
 
-// Who asks, in the switching log and to the lock: "web 127.0.0.1:40112".
+// Who asks, in the switching log and to the lock: "web 127.0.0.1:40112",
+// and the user's name where one was needed: "web 10.1.2.3:40112 alice".
 QString sourceName(const WebRequest &request)
 {
-    return QStringLiteral("web ") + endpointText(plainAddress(request.peer), request.peerPort);
+    QString name
+        = QStringLiteral("web ") + endpointText(plainAddress(request.peer), request.peerPort);
+    if (!request.user.isEmpty())
+        name += QLatin1Char(' ') + request.user;
+    return name;
 }
+
+// The longest user name kept of what a client gives.
+constexpr qsizetype maxUserName = 64;
+
+// A user name as the log and the lines for the admin may show it: its
+// printable characters, no blanks, at most maxUserName of them.
+QString cleanUserName(const QByteArray &given)
+{
+    QString name;
+    const QString text = QString::fromUtf8(given);
+    for (const QChar c : text) {
+        if (name.size() >= maxUserName)
+            break;
+        if (c.isPrint() && !c.isSpace())
+            name += c;
+    }
+    return name.isEmpty() ? QStringLiteral("-") : name;
+}
+
+// The user name and password of a "Basic" Authorization header; false
+// when it holds none.
+bool basicCredentials(const QByteArray &header, QByteArray *user, QByteArray *password)
+{
+    const QByteArray text = header.trimmed();
+    const qsizetype blank = text.indexOf(' ');
+    if (blank < 0 || text.left(blank).compare("basic", Qt::CaseInsensitive) != 0)
+        return false;
+    const auto decoded = QByteArray::fromBase64Encoding(text.mid(blank + 1).trimmed(),
+                                                        QByteArray::AbortOnBase64DecodingErrors);
+    const qsizetype colon = decoded.decoded.indexOf(':');
+    if (!decoded || colon < 0)
+        return false;
+    *user = decoded.decoded.left(colon);
+    *password = decoded.decoded.mid(colon + 1);
+    return true;
+}
+
+const char noPasswordReason[]
+    = "changes from beyond the loopback need a password, and the panel has none "
+      "(--password-file): it is read-only here";
+const char plainHttpReason[]
+    = "the password is taken only over HTTPS: changes from beyond the loopback are refused "
+      "over plain HTTP";
 
 } // namespace
 
@@ -207,6 +258,10 @@ WebFace::WebFace(QObject *parent)
     });
     m_broadcast.setSingleShot(true);
     connect(&m_broadcast, &QTimer::timeout, this, &WebFace::broadcast);
+    m_clock.start();
+    m_now = [this] { return m_clock.elapsed(); };
+    m_passedKey.resize(32);
+    QRandomGenerator::system()->generate(m_passedKey.begin(), m_passedKey.end());
 }
 
 WebFace::~WebFace()
@@ -220,6 +275,23 @@ WebFace::~WebFace()
 void WebFace::setAccess(const AccessRules &rules)
 {
     m_server->setAccess(rules);
+}
+
+void WebFace::setPasswordHash(const QByteArray &hash)
+{
+    m_passwordHash = hash;
+    // What passed the old password does not pass the new one.
+    m_passed.clear();
+}
+
+void WebFace::setTls(const QSslConfiguration &tls)
+{
+    m_server->setTls(tls);
+}
+
+bool WebFace::isSecure() const
+{
+    return m_server->isSecure();
 }
 
 bool WebFace::listen(const QHostAddress &address, quint16 port)
@@ -264,8 +336,11 @@ void WebFace::cardChanged()
 
 WebReply WebFace::handle(const WebRequest &request)
 {
-    WebReply answer = m_card ? route(request)
-                             : errorReply(503, QStringLiteral("the card is not connected yet"));
+    WebRequest admittedRequest = request;
+    std::optional<WebReply> refused = admitted(request, &admittedRequest.user);
+    WebReply answer = refused ? *refused
+        : m_card              ? route(admittedRequest)
+                              : errorReply(503, QStringLiteral("the card is not connected yet"));
     answer.addHeader("Cache-Control", "no-store");
     answer.addHeader("X-Content-Type-Options", "nosniff");
     return answer;
@@ -300,7 +375,13 @@ WebReply WebFace::route(const WebRequest &request)
     if (path == QLatin1String("/panel.js"))
         return page(":/web/panel.js", "text/javascript; charset=utf-8");
     if (path == QLatin1String("/api/card")) {
-        return get ? jsonReply(200, cardObject()) : notAllowed("GET");
+        if (!get)
+            return notAllowed("GET");
+        QJsonObject card = cardObject();
+        // The page shows its controls as read-only, and why.
+        if (const QString why = readOnlyReason(request); !why.isEmpty())
+            card.insert(QStringLiteral("readOnly"), why);
+        return jsonReply(200, card);
     }
     if (path == QLatin1String("/api/events")) {
         if (!get)
@@ -327,6 +408,116 @@ WebReply WebFace::route(const WebRequest &request)
         return notAllowed("GET, PUT");
     }
     return errorReply(404, QStringLiteral("there is nothing at this address"));
+}
+
+QString WebFace::readOnlyReason(const WebRequest &request) const
+{
+    if (plainAddress(request.peer).isLoopback())
+        return {};
+    if (m_passwordHash.isEmpty())
+        return QLatin1String(noPasswordReason);
+    if (!request.secure)
+        return QLatin1String(plainHttpReason);
+    return {};
+}
+
+std::optional<WebReply> WebFace::admitted(const WebRequest &request, QString *user)
+{
+    // The local user may do at the page what the window lets them do.
+    const QHostAddress peer = plainAddress(request.peer);
+    if (peer.isLoopback())
+        return std::nullopt;
+    const qint64 now = m_now();
+    if (std::optional<WebReply> blocked = blockedReply(peer, now))
+        return blocked;
+    // HEAD comes as GET: neither changes the card.
+    if (request.method == Method::Get)
+        return std::nullopt;
+    if (const QString why = readOnlyReason(request); !why.isEmpty())
+        return errorReply(403, why);
+    const auto unauthorized = [](const QString &why) {
+        WebReply answer = errorReply(401, why);
+        answer.addHeader("WWW-Authenticate", R"(Basic realm="qx5170fp", charset="UTF-8")");
+        return answer;
+    };
+    QByteArray name;
+    QByteArray password;
+    if (!basicCredentials(request.authorization, &name, &password))
+        return unauthorized(
+            QStringLiteral("changes from beyond the loopback need the panel's password"));
+    if (!passwordGiven(name, password, now)) {
+        countFailure(peer, now);
+        emit passwordRefused(
+            endpointText(peer, request.peerPort),
+            QStringLiteral("a wrong password for the user %1").arg(cleanUserName(name)));
+        return unauthorized(QStringLiteral("the password is wrong"));
+    }
+    *user = cleanUserName(name);
+    return std::nullopt;
+}
+
+std::optional<WebReply> WebFace::blockedReply(const QHostAddress &peer, qint64 now) const
+{
+    const auto found = m_failures.find(peer.toString());
+    if (found == m_failures.end() || found->second.blockedUntil <= now)
+        return std::nullopt;
+    WebReply answer = errorReply(
+        429, QStringLiteral("too many wrong passwords from this address: try again later"));
+    answer.addHeader("Retry-After",
+                     QByteArray::number((found->second.blockedUntil - now + 999) / 1000));
+    return answer;
+}
+
+bool WebFace::passwordGiven(const QByteArray &user, const QByteArray &password, qint64 now)
+{
+    // Keyed with this process's own secret, so that the digests kept say
+    // nothing of the password to anyone who reads the memory's copy of
+    // them alone.
+    const QByteArray digest = QMessageAuthenticationCode::hash(user + ':' + password, m_passedKey,
+                                                               QCryptographicHash::Sha256);
+    m_passed.erase(std::remove_if(m_passed.begin(), m_passed.end(),
+                                  [now](const Passed &each) {
+                                      return now - each.since >= passedTime.count();
+                                  }),
+                   m_passed.end());
+    bool known = false;
+    for (const Passed &each : m_passed)
+        known = webPassword::constantTimeEquals(each.digest, digest) || known;
+    if (known)
+        return true;
+    if (!webPassword::matches(password, m_passwordHash))
+        return false;
+    if (int(m_passed.size()) >= maxPassed)
+        m_passed.erase(m_passed.begin());
+    m_passed.push_back({digest, now});
+    return true;
+}
+
+void WebFace::countFailure(const QHostAddress &peer, qint64 now)
+{
+    const QString key = peer.toString();
+    auto found = m_failures.find(key);
+    if (found == m_failures.end()) {
+        // A client with many addresses cannot grow the table: the address
+        // quiet for longest is forgotten.
+        if (int(m_failures.size()) >= maxFailingAddresses) {
+            const auto quietest = std::min_element(
+                m_failures.begin(), m_failures.end(), [](const auto &a, const auto &b) {
+                    return a.second.times[size_t(a.second.count - 1)]
+                        < b.second.times[size_t(b.second.count - 1)];
+                });
+            m_failures.erase(quietest);
+        }
+        found = m_failures.emplace(key, Failures {}).first;
+    }
+    Failures &failures = found->second;
+    if (failures.count == maxFailures) {
+        std::rotate(failures.times.begin(), failures.times.begin() + 1, failures.times.end());
+        --failures.count;
+    }
+    failures.times[size_t(failures.count++)] = now;
+    if (failures.count == maxFailures && now - failures.times[0] < failureWindow.count())
+        failures.blockedUntil = now + blockTime.count();
 }
 
 std::optional<WebReply> WebFace::refusedChange(const WebRequest &request) const
@@ -569,6 +760,7 @@ WebReply WebFace::identification(const WebRequest &request) const
 void WebFace::join(std::unique_ptr<QWebSocket> socket)
 {
     if (!m_card || socket->requestUrl().path() != QLatin1String("/api/events")
+        || blockedReply(plainAddress(socket->peerAddress()), m_now())
         || fromOtherSite(socket->origin().toUtf8(), socket->request().rawHeader("Host"))) {
         // Closed from the event loop, as Qt's WebSocket server is still
         // reading the handshake's connection when it hands the socket over;

@@ -15,10 +15,14 @@
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QObject>
+#include <QSslConfiguration>
 #include <QString>
 #include <QTimer>
 
+#include <array>
+#include <chrono>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -60,6 +64,27 @@ public:
     explicit WebFace(QObject *parent = nullptr);
     ~WebFace() override;
 
+    // Changes from beyond the loopback: with failures this many within
+    // failureWindow from one address, it is turned away for blockTime.
+    static constexpr int maxFailures = 5;
+    static constexpr std::chrono::milliseconds failureWindow {60000};
+    static constexpr std::chrono::milliseconds blockTime {60000};
+    // Addresses whose failures are kept; beyond, the longest quiet goes.
+    static constexpr int maxFailingAddresses = 1024;
+    // Credentials that passed, kept this long so that each click does not
+    // pay the hash again.
+    static constexpr std::chrono::milliseconds passedTime {60000};
+    static constexpr int maxPassed = 32;
+
+    // Serve HTTPS with this set-up; before listen().
+    void setTls(const QSslConfiguration &tls);
+    bool isSecure() const;
+    // The hash of the password that changes from beyond the loopback
+    // need; empty: such changes are refused.
+    void setPasswordHash(const QByteArray &hash);
+    // The face's clock, in milliseconds that only grow: for the tests.
+    void setClock(std::function<qint64()> now) { m_now = std::move(now); }
+
     // Binds the address; requests are answered only after start().
     bool listen(const QHostAddress &address, quint16 port);
     // Who may connect (by default the loopback only).
@@ -91,9 +116,32 @@ signals:
     // Of those, one whose address the access rules do not allow: the face
     // ("web"), the address, and the SCPI error the client got (none).
     void clientNotAllowed(const QString &face, const QHostAddress &address, int error);
+    // A change refused for a wrong password: where from, and for whom.
+    void passwordRefused(const QString &peer, const QString &why);
 
 private:
     struct Viewer;
+    struct Failures
+    {
+        // The latest failures' times, oldest first.
+        std::array<qint64, maxFailures> times {};
+        int count = 0;
+        qint64 blockedUntil = 0;
+    };
+    struct Passed
+    {
+        QByteArray digest;
+        qint64 since = 0;
+    };
+
+    // Whether the request may go on: nothing for one that may (`user`
+    // set to the name it gave, when it gave one), else the answer.
+    std::optional<WebReply> admitted(const WebRequest &request, QString *user);
+    std::optional<WebReply> blockedReply(const QHostAddress &peer, qint64 now) const;
+    bool passwordGiven(const QByteArray &user, const QByteArray &password, qint64 now);
+    void countFailure(const QHostAddress &peer, qint64 now);
+    // Why a change from `request` would be refused for who sends it.
+    QString readOnlyReason(const WebRequest &request) const;
 
     WebReply route(const WebRequest &request);
     WebReply welcomePage(const WebRequest &request) const;
@@ -126,6 +174,14 @@ private:
     bool m_stateStale = true;
     QTimer m_broadcast;
     QElapsedTimer m_sinceBroadcast;
+    QByteArray m_passwordHash;
+    QElapsedTimer m_clock;
+    std::function<qint64()> m_now;
+    // By address, as text.
+    std::map<QString, Failures> m_failures;
+    std::vector<Passed> m_passed;
+    // The key of the passed credentials' digests, new in each process.
+    QByteArray m_passedKey;
 };
 
 } // namespace sfp

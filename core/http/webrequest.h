@@ -23,11 +23,17 @@ struct WebRequest
     QByteArray contentType; // the media type only, lower case: "application/json"
     QByteArray host; // the Host header, as sent
     QByteArray origin; // the Origin header, empty when none came
+    QByteArray authorization; // the Authorization header, as sent
+    // Whether it came over TLS (HTTPS).
+    bool secure = false;
     QHostAddress peer;
     quint16 peerPort = 0;
     // The address and port the request came in on.
     QHostAddress local;
     quint16 localPort = 0;
+    // The user name of the credentials that let the request change the
+    // card, set by the face; empty when none were needed.
+    QString user;
 };
 
 struct WebReply

@@ -7,6 +7,7 @@
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
 #include <QHttpServerResponse>
+#include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -96,13 +97,22 @@ protected:
             m_server->refuse(descriptor, QStringLiteral("too many connections"));
             return;
         }
-        auto *socket = new QTcpSocket(this);
+        const bool secure = m_server->isSecure();
+        QTcpSocket *socket = secure ? new QSslSocket(this) : new QTcpSocket(this);
         if (!socket->setSocketDescriptor(descriptor)) {
             ::close(int(descriptor));
             delete socket;
             return;
         }
         m_server->take(socket);
+        if (secure) {
+            // The server reads what the handshake decrypts, as from any
+            // socket; a client that never finishes it meets the request's
+            // deadline.
+            auto *tls = static_cast<QSslSocket *>(socket);
+            tls->setSslConfiguration(m_server->m_tls);
+            tls->startServerEncryption();
+        }
         addPendingConnection(socket);
     }
 
@@ -130,6 +140,11 @@ bool WebServer::bindTo(const QHostAddress &address, quint16 port)
     m_listener = listener.release();
     bind(m_listener);
     return true;
+}
+
+void WebServer::setTls(const QSslConfiguration &tls)
+{
+    m_tls = tls;
 }
 
 QHostAddress WebServer::address() const
@@ -199,10 +214,11 @@ bool WebServer::refusedStranger(qintptr descriptor)
     if (m_access.allows(address))
         return false;
     // Answered before a byte of the request is read: a stranger's request
-    // is never parsed. Over TLS the answer cannot be read, and the client
-    // sees its handshake fail.
-    sayAndDrop(descriptor, "HTTP/1.1 403 Forbidden",
-               "not allowed from " + address.toString().toUtf8() + '\n');
+    // is never parsed. Over TLS no answer could be read before a
+    // handshake, which a stranger is not given: its connection ends.
+    if (!isSecure())
+        sayAndDrop(descriptor, "HTTP/1.1 403 Forbidden",
+                   "not allowed from " + address.toString().toUtf8() + '\n');
     ::shutdown(int(descriptor), SHUT_WR);
     ::close(int(descriptor));
     emit clientRefused(endpointText(address, port),
@@ -292,6 +308,8 @@ bool WebServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *soc
             = request.value("content-type").split(';').constFirst().trimmed().toLower();
         webRequest.host = request.value("host");
         webRequest.origin = request.value("origin");
+        webRequest.authorization = request.value("authorization");
+        webRequest.secure = isSecure();
         webRequest.peer = socket->peerAddress();
         webRequest.peerPort = socket->peerPort();
         webRequest.local = socket->localAddress();

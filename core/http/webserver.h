@@ -14,6 +14,7 @@
 #include <QAbstractHttpServer>
 #include <QHostAddress>
 #include <QPointer>
+#include <QSslConfiguration>
 #include <QString>
 
 #include <chrono>
@@ -55,6 +56,10 @@ public:
     // Binds the address; false, with errorString() saying why, when it
     // cannot be had.
     bool bindTo(const QHostAddress &address, quint16 port);
+    // HTTPS instead of HTTP, for the connections that come after: each
+    // starts with the TLS handshake, within the request's time.
+    void setTls(const QSslConfiguration &tls);
+    bool isSecure() const { return !m_tls.isNull(); }
     QString errorString() const { return m_error; }
     QHostAddress address() const;
     quint16 port() const;
@@ -104,6 +109,7 @@ private:
     Listener *m_listener = nullptr;
     QString m_error;
     AccessRules m_access;
+    QSslConfiguration m_tls;
     std::map<QTcpSocket *, Connection> m_connections;
 };
 

@@ -10,6 +10,8 @@
 #include "savedstates.h"
 #include "userfolders.h"
 #include "webface.h"
+#include "webpassword.h"
+#include "webtls.h"
 
 #include "libraryrevision.h"
 #include "platformlibraries.h"
@@ -84,12 +86,35 @@ bool CardService::listen(const QHostAddress &address, quint16 port, int idleTime
     return true;
 }
 
+bool CardService::readWebFiles(const QString &passwordFile, const QString &certificate,
+                               const QString &key)
+{
+    QString why;
+    if (!passwordFile.isEmpty()) {
+        m_webPasswordHash = webPassword::readFile(passwordFile, &why);
+        if (m_webPasswordHash.isEmpty()) {
+            m_say(Priority::Error,
+                  QStringLiteral("the password file %1 %2").arg(passwordFile, why));
+            return false;
+        }
+    }
+    if (!certificate.isEmpty() && !webTls::load(certificate, key, &m_webTls, &why)) {
+        m_say(Priority::Error, why);
+        return false;
+    }
+    return true;
+}
+
 bool CardService::listenWeb(const QHostAddress &address, quint16 port)
 {
     m_web = std::make_unique<WebFace>();
     m_web->setAccess(m_access);
     connect(m_web.get(), &WebFace::clientRefused, this, &CardService::sayRefused);
     connect(m_web.get(), &WebFace::clientNotAllowed, this, &CardService::logNotAllowed);
+    m_web->setPasswordHash(m_webPasswordHash);
+    if (!m_webTls.isNull())
+        m_web->setTls(m_webTls);
+    connect(m_web.get(), &WebFace::passwordRefused, this, &CardService::sayPasswordRefused);
     if (!m_web->listen(address, port)) {
         m_say(Priority::Error,
               QStringLiteral("the web face cannot listen on %1: %2")
@@ -105,16 +130,28 @@ void CardService::sayWhoReaches(const QString &face, const QHostAddress &address
 {
     if (address.isLoopback())
         return;
+    const bool web = m_web && face == QLatin1String("the web face");
+    // The web face beyond the loopback shows the relays to all it lets in;
+    // changes need more.
+    const QString changes = !web ? QString()
+        : m_webPasswordHash.isEmpty()
+        ? QStringLiteral("changes from there are refused without a password (--password-file)")
+        : m_webTls.isNull() ? QStringLiteral("changes from there are refused, as the password is "
+                                             "taken only over HTTPS (--http-certificate)")
+                            : QStringLiteral("changes from there need the password");
     if (m_access.allowsAny())
         m_say(Priority::Warning,
-              QStringLiteral("%1 listens on %2: anyone who can reach it there can switch the "
-                             "relays")
-                  .arg(face, endpointText(address, port)));
+              web ? QStringLiteral("%1 listens on %2: anyone who can reach it there can see the "
+                                   "relays; %3")
+                        .arg(face, endpointText(address, port), changes)
+                  : QStringLiteral("%1 listens on %2: anyone who can reach it there can switch "
+                                   "the relays")
+                        .arg(face, endpointText(address, port)));
     else
         m_say(Priority::Notice,
-              QStringLiteral("%1 listens on %2 for the loopback and the addresses --allow "
-                             "names")
-                  .arg(face, endpointText(address, port)));
+              QStringLiteral("%1 listens on %2 for the loopback and the addresses --allow names%3")
+                  .arg(face, endpointText(address, port),
+                       web ? QStringLiteral("; ") + changes : QString()));
 }
 
 void CardService::sayRefused(const QString &peer, const QString &why)
@@ -128,6 +165,21 @@ void CardService::sayRefused(const QString &peer, const QString &why)
         line += QStringLiteral(" (and %1 more since the last such line)").arg(m_refusedNotSaid);
     m_refusedNotSaid = 0;
     m_refusedSaid.start();
+    m_say(Priority::Warning, line);
+}
+
+void CardService::sayPasswordRefused(const QString &peer, const QString &why)
+{
+    if (m_passwordRefusedSaid.isValid() && m_passwordRefusedSaid.elapsed() < 1000) {
+        ++m_passwordRefusedNotSaid;
+        return;
+    }
+    QString line = QStringLiteral("the web face refused a change from %1: %2").arg(peer, why);
+    if (m_passwordRefusedNotSaid > 0)
+        line += QStringLiteral(" (and %1 more since the last such line)")
+                    .arg(m_passwordRefusedNotSaid);
+    m_passwordRefusedNotSaid = 0;
+    m_passwordRefusedSaid.start();
     m_say(Priority::Warning, line);
 }
 
@@ -244,7 +296,8 @@ void CardService::announce(const QString &cardId, const QString &driverRevision,
     }
     // An LXI instrument's record names its web server where it has one.
     if (webBeyond)
-        services += {{"_http._tcp", m_web->port()}, {"_lxi._tcp", m_web->port()}};
+        services += {{m_web->isSecure() ? "_https._tcp" : "_http._tcp", m_web->port()},
+                     {"_lxi._tcp", m_web->port()}};
     else if (vxi11)
         services += {"_lxi._tcp", portMapperPort};
     m_announcer = std::make_unique<NetworkAnnouncer>();

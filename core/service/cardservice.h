@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QObject>
+#include <QSslConfiguration>
 #include <QString>
 
 #include <functional>
@@ -57,6 +58,10 @@ public:
     bool listen(const QHostAddress &address, quint16 port, int idleTimeoutSeconds);
     // Null until listen() succeeded, and after stopServing().
     RemoteControl *remote() const { return m_remote.get(); }
+    // The web face's password hash and its certificate and key for HTTPS,
+    // each empty when not given; false, said, when one cannot be used.
+    // Before anything listens.
+    bool readWebFiles(const QString &passwordFile, const QString &certificate, const QString &key);
     // Binds the web face's address (--http), said when it cannot be had;
     // like listen(), before anything is connected.
     bool listenWeb(const QHostAddress &address, quint16 port);
@@ -93,11 +98,19 @@ private:
     // What the web face's pages say about the card and the other faces.
     void describeToWeb(const QString &cardId, const QString &driverRevision, bool vxi11);
 
+    // A wrong password at the web face, said to the admin no more often
+    // than one line a second.
+    void sayPasswordRefused(const QString &peer, const QString &why);
+
     Say m_say;
     AccessRules m_access;
     CardSession *m_card = nullptr;
+    QByteArray m_webPasswordHash;
+    QSslConfiguration m_webTls;
     QElapsedTimer m_refusedSaid;
     int m_refusedNotSaid = 0;
+    QElapsedTimer m_passwordRefusedSaid;
+    int m_passwordRefusedNotSaid = 0;
     RelayWear m_wear;
     SwitchingLog m_log;
     std::unique_ptr<RemoteControl> m_remote;

@@ -25,10 +25,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <QSslSocket>
+
 #include <array>
 #include <optional>
 
+#include <crypt.h>
+#include <pty.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -190,6 +195,9 @@ private slots:
     void switchingLogToolsOnTheirFiles();
     void switchingLogToolsRefuse_data();
     void switchingLogToolsRefuse();
+    void setPassword_data();
+    void setPassword();
+    void webFiles();
 };
 
 void tst_CommandLine::parse_data()
@@ -432,6 +440,27 @@ void tst_CommandLine::parse_data()
     QTest::newRow("--headless without a way in")
         << QStringList {"--headless", "--demo"} << -1 << "" << 0
         << "qx5170fp: --headless needs a way in for clients: give --listen or --http.";
+    // The web face's files go with it; a certificate with its key.
+    QTest::newRow("--password-file without --http")
+        << QStringList {"--demo", "--password-file", "web.hash"} << -1 << "" << 0
+        << "qx5170fp: --password-file is for the web face: give --http too.";
+    QTest::newRow("--http-certificate without --http")
+        << QStringList {"--demo", "--http-certificate", "a.pem", "--http-key", "a.key"} << -1 << ""
+        << 0 << "qx5170fp: --http-certificate is for the web face: give --http too.";
+    QTest::newRow("--http-key without --http-certificate")
+        << QStringList {"--demo", "--http", "8443", "--http-key", "a.key"} << -1 << "" << 0
+        << "qx5170fp: --http-certificate and --http-key go together: give both.";
+    QTest::newRow("--http-certificate without --http-key")
+        << QStringList {"--demo", "--http", "8443", "--http-certificate", "a.pem"} << -1 << "" << 0
+        << "qx5170fp: --http-certificate and --http-key go together: give both.";
+    QTest::newRow("empty --password-file")
+        << QStringList {"--demo", "--http", "8443", "--password-file="} << -1 << "" << 0
+        << "qx5170fp: --password-file needs a file.";
+    QTest::newRow("empty --set-password") << QStringList {"--set-password="} << -1 << "" << 0
+                                          << "qx5170fp: --set-password needs a file.";
+    QTest::newRow("--set-password without a file")
+        << QStringList {"--set-password", "--demo"} << -1 << "" << 0
+        << "qx5170fp: Missing value after '--set-password'.";
     QTest::newRow("--headless with a toolkit option")
         << QStringList {"--headless", "--demo", "--listen", "5025", "-platform", "offscreen"} << -1
         << "" << 0 << "qx5170fp: -platform is for the window; --headless shows none.";
@@ -1744,3 +1773,252 @@ void tst_CommandLine::switchingLogToolsOnTheirFiles()
 
 SFPTEST_MAIN(tst_CommandLine)
 #include "tst_commandline.moc"
+
+void tst_CommandLine::setPassword_data()
+{
+    QTest::addColumn<bool>("terminal");
+    QTest::addColumn<QByteArrayList>("typed");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("err"); // after the prompts
+
+    QTest::newRow("standard input")
+        << false << QByteArrayList {"correct horse\n"} << 0 << QByteArray();
+    QTest::newRow("standard input, no line end")
+        << false << QByteArrayList {"correct horse"} << 0 << QByteArray();
+    QTest::newRow("standard input, empty line")
+        << false << QByteArrayList {"\n"} << 2
+        << QByteArray("qx5170fp: an empty password is refused; nothing was written\n");
+    QTest::newRow("standard input, nothing")
+        << false << QByteArrayList {} << 2
+        << QByteArray("qx5170fp: no password was read (one line, at most 4096 bytes)\n");
+    QTest::newRow("standard input, too long")
+        << false << QByteArrayList {QByteArray(5000, 'p') + '\n'} << 2
+        << QByteArray("qx5170fp: no password was read (one line, at most 4096 bytes)\n");
+    QTest::newRow("terminal, twice the same")
+        << true << QByteArrayList {"correct horse\n", "correct horse\n"} << 0 << QByteArray();
+    QTest::newRow("terminal, two different")
+        << true << QByteArrayList {"correct horse\n", "correct hose\n"} << 2
+        << QByteArray("qx5170fp: the two passwords differ; nothing was written\n");
+}
+
+void tst_CommandLine::setPassword()
+{
+    QFETCH(bool, terminal);
+    QFETCH(QByteArrayList, typed);
+    QFETCH(int, status);
+    QFETCH(QByteArray, err);
+    QTemporaryDir folder;
+    // An old file readable by all: the new one is its owner's alone.
+    const QString path = folder.filePath(QStringLiteral("web.hash"));
+    {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old\n");
+    }
+    QVERIFY(::chmod(QFile::encodeName(path).constData(), 0644) == 0);
+
+    QProcess process;
+    process.setProcessEnvironment(
+        programEnvironment(folder, folder.filePath(QStringLiteral("trace.txt")), {}));
+    int terminalSide = -1;
+    int programSide = -1;
+    if (terminal) {
+        QVERIFY(::openpty(&terminalSide, &programSide, nullptr, nullptr, nullptr) == 0);
+        process.setChildProcessModifier([programSide] { ::dup2(programSide, STDIN_FILENO); });
+    }
+    const auto closeTerminal = qScopeGuard([&] {
+        if (terminalSide >= 0) {
+            ::close(terminalSide);
+            ::close(programSide);
+        }
+    });
+    process.start(QStringLiteral(SFP_PROGRAM), {QStringLiteral("--set-password"), path});
+    QVERIFY(process.waitForStarted());
+    QByteArray said;
+    if (terminal) {
+        // Each line typed once the prompt asks for it: the program sets
+        // the terminal's echo off first, and drops what came before.
+        for (int i = 0; i < typed.size(); ++i) {
+            const QByteArray prompt = i == 0 ? "Password: " : "Again: ";
+            QVERIFY(QTest::qWaitFor(
+                [&] {
+                    process.waitForReadyRead(100);
+                    said += process.readAllStandardError();
+                    return said.endsWith(prompt);
+                },
+                30000));
+            QCOMPARE(::write(terminalSide, typed.at(i).constData(), size_t(typed.at(i).size())),
+                     ssize_t(typed.at(i).size()));
+        }
+    } else {
+        for (const QByteArray &line : typed)
+            process.write(line);
+        process.closeWriteChannel();
+    }
+    QVERIFY(process.waitForFinished(30000));
+    said += process.readAllStandardError();
+    QCOMPARE(process.exitCode(), status);
+    QCOMPARE(said, (terminal ? QByteArray("Password: Again: ") : QByteArray()) + err);
+    QCOMPARE(process.readAllStandardOutput(), QByteArray());
+    if (terminal) {
+        // The terminal showed the line ends only, never the password.
+        char echoed[256] = {};
+        const ssize_t size = ::read(terminalSide, echoed, sizeof echoed);
+        QVERIFY(size > 0);
+        QVERIFY(!QByteArray(echoed, int(size)).contains("horse"));
+    }
+
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray written = file.readAll();
+    struct stat status0
+    { };
+    QVERIFY(::stat(QFile::encodeName(path).constData(), &status0) == 0);
+    if (status != 0) {
+        QCOMPARE(written, QByteArray("old\n"));
+        return;
+    }
+    QCOMPARE(status0.st_mode & 0777, mode_t(0600));
+    QVERIFY2(written.startsWith("$y$"), written.constData());
+    QVERIFY(written.endsWith('\n'));
+    QCOMPARE(written.count('\n'), 1);
+    QVERIFY(!written.contains("correct") && !written.contains("horse"));
+    const QByteArray hash = written.chopped(1);
+    crypt_data data {};
+    QCOMPARE(QByteArray(::crypt_r("correct horse", hash.constData(), &data)), hash);
+    QVERIFY(QByteArray(::crypt_r("correct hose", hash.constData(), &data)) != hash);
+    // The folder holds the file alone: no copy was left beside it.
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList({QStringLiteral("web.hash")}));
+
+    // A file that cannot be written: one line naming it, status 1.
+    if (terminal)
+        return;
+    const QString under = path + QStringLiteral("/web.hash");
+    QProcess failing;
+    failing.start(QStringLiteral(SFP_PROGRAM), {QStringLiteral("--set-password"), under});
+    QVERIFY(failing.waitForStarted());
+    failing.write("correct horse\n");
+    failing.closeWriteChannel();
+    QVERIFY(failing.waitForFinished(30000));
+    QCOMPARE(failing.exitCode(), 1);
+    QCOMPARE(QString::fromUtf8(failing.readAllStandardError()),
+             QStringLiteral("qx5170fp: the password file %1 cannot be written: its folder cannot "
+                            "be made\n")
+                 .arg(under));
+}
+
+void tst_CommandLine::webFiles()
+{
+    QTemporaryDir folder;
+    QProcess openssl;
+    openssl.setWorkingDirectory(folder.path());
+    for (const char *name : {"one", "two"}) {
+        openssl.start(QStringLiteral("openssl"),
+                      {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                       QStringLiteral("ec"), QStringLiteral("-pkeyopt"),
+                       QStringLiteral("ec_paramgen_curve:P-256"), QStringLiteral("-nodes"),
+                       QStringLiteral("-days"), QStringLiteral("1"), QStringLiteral("-subj"),
+                       QStringLiteral("/CN=localhost"), QStringLiteral("-keyout"),
+                       QLatin1String(name) + QStringLiteral(".key"), QStringLiteral("-out"),
+                       QLatin1String(name) + QStringLiteral(".pem")});
+        QVERIFY(openssl.waitForFinished(60000));
+        QCOMPARE(openssl.exitCode(), 0);
+    }
+    const QString hash = folder.filePath(QStringLiteral("web.hash"));
+    {
+        QFile file(hash);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("$6$saltsalt$qFmFH.bQmmtXzyBY0s9v7Oicd2z4XSIecDzlB5KiA2/"
+                   "jctKu9YterLp8wwnSq.qc.eoxqOmSuNp2xS0ktL3nh/\n");
+    }
+    QVERIFY(::chmod(QFile::encodeName(hash).constData(), 0644) == 0);
+    const QString certificate = folder.filePath(QStringLiteral("one.pem"));
+    const QString key = folder.filePath(QStringLiteral("one.key"));
+    const QString otherKey = folder.filePath(QStringLiteral("two.key"));
+    const quint16 port = freePort();
+    QVERIFY(port != 0);
+    const QStringList http {QStringLiteral("-platform"), QStringLiteral("offscreen"),
+                            QStringLiteral("--demo"), QStringLiteral("--http"),
+                            QString::number(port)};
+
+    // Each refused in one line, with status 2, before anything listens or
+    // the card is connected.
+    const QList<std::pair<QStringList, QString>> refused {
+        {{QStringLiteral("--password-file"), hash},
+         QStringLiteral("qx5170fp: the password file %1 may be read or written by others than "
+                        "its owner (chmod 600 it)\n")
+             .arg(hash)},
+        {{QStringLiteral("--http-certificate"), certificate, QStringLiteral("--http-key"),
+          otherKey},
+         QStringLiteral("qx5170fp: the key file %1 is not the key of the certificate %2\n")
+             .arg(otherKey, certificate)},
+    };
+    // The toolkit's own note about a missing runtime folder is not ours.
+    QTemporaryDir runtime;
+    for (const auto &[options, line] : refused) {
+        const Run run
+            = runProgram(http + options, {QStringLiteral("XDG_RUNTIME_DIR=") + runtime.path()});
+        QCOMPARE(run.status, 2);
+        QCOMPARE(QString::fromUtf8(run.err), line);
+        QCOMPARE(run.trace, QByteArray());
+    }
+
+    // With good files the page is served over HTTPS; the line for the
+    // admin says who may change what beyond the loopback.
+    QVERIFY(::chmod(QFile::encodeName(hash).constData(), 0600) == 0);
+    const QString open = QStringLiteral("0.0.0.0:%1").arg(port);
+    const QString warning = QStringLiteral(
+        "qx5170fp: the web face listens on %1: anyone who can reach it there can see the "
+        "relays; %2\n");
+    const QStringList tls {QStringLiteral("--http-certificate"), certificate,
+                           QStringLiteral("--http-key"), key};
+    const QList<std::pair<QStringList, QString>> setUps {
+        {{}, QStringLiteral("changes from there are refused without a password (--password-file)")},
+        {{QStringLiteral("--password-file"), hash},
+         QStringLiteral("changes from there are refused, as the password is taken only over "
+                        "HTTPS (--http-certificate)")},
+        {QStringList {QStringLiteral("--password-file"), hash} + tls,
+         QStringLiteral("changes from there need the password")},
+    };
+    for (const auto &[options, changes] : setUps) {
+        const bool secure = options.contains(QStringLiteral("--http-key"));
+        QProcess process;
+        startInDemo(process, folder,
+                    QStringList {QStringLiteral("--http"), open, QStringLiteral("--allow"),
+                                 QStringLiteral("any")}
+                        + options);
+        QVERIFY(process.waitForStarted());
+        const auto stop = qScopeGuard([&process] {
+            process.kill();
+            process.waitForFinished();
+        });
+        QByteArray answer;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                QSslSocket client;
+                client.setPeerVerifyMode(QSslSocket::VerifyNone);
+                if (secure) {
+                    client.connectToHostEncrypted(QStringLiteral("127.0.0.1"), port);
+                    if (!client.waitForEncrypted(2000))
+                        return false;
+                } else {
+                    client.connectToHost(QHostAddress::LocalHost, port);
+                    if (!client.waitForConnected(2000))
+                        return false;
+                }
+                client.write("GET /api/card HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+                answer.clear();
+                while (!answer.contains("\"relays\"") && client.waitForReadyRead(5000))
+                    answer += client.readAll();
+                return answer.contains("\"relays\"");
+            },
+            60000));
+        QVERIFY2(answer.startsWith("HTTP/1.1 200 "), answer.constData());
+        process.kill();
+        QVERIFY(process.waitForFinished());
+        QVERIFY2(
+            QString::fromUtf8(process.readAllStandardError()).contains(warning.arg(open, changes)),
+            qPrintable(changes));
+    }
+}

@@ -5,10 +5,12 @@
 // the watchdog kept, STOPPING=1 and status 0 on SIGTERM; SIGHUP reads the
 // fixture again and keeps the one in use when the file is broken; a card
 // it cannot serve ends it with one line.
+#include "cardservice.h"
 #include "commandline.h"
 #include "journal.h"
 #include "programrun.h"
 #include "sfptest.h"
+#include "webface.h"
 
 #include <QDir>
 #include <QFile>
@@ -151,6 +153,7 @@ private slots:
     void serverThatIsNotThere();
     void driverFailureSaid();
     void refusedClientsSaidOnce();
+    void webFilesAndWrongPasswordsSaid();
 };
 
 void tst_Headless::journalLines()
@@ -441,6 +444,55 @@ void tst_Headless::refusedClientsSaidOnce()
     QCOMPARE(said.count("is refused"), 1);
     QVERIFY2(said.contains("qx5170fp: a client at 127.0.0.1:"), said.constData());
     QVERIFY2(said.contains(" is refused: too many clients\n"), said.constData());
+}
+
+void tst_Headless::webFilesAndWrongPasswordsSaid()
+{
+    QList<std::pair<Priority, QString>> lines;
+    const auto say = [&lines](Priority priority, const QString &line) {
+        lines.append({priority, line});
+    };
+    QTemporaryDir folder;
+    const QString missing = folder.filePath(QStringLiteral("missing"));
+    // A file that cannot be used: one line naming it.
+    {
+        sfp::CardService service(say);
+        QVERIFY(!service.readWebFiles(missing, {}, {}));
+        QVERIFY(!service.readWebFiles({}, missing, missing));
+    }
+    QCOMPARE(
+        lines,
+        (QList<std::pair<Priority, QString>> {
+            {Priority::Error, QStringLiteral("the password file %1 does not exist").arg(missing)},
+            {Priority::Error,
+             QStringLiteral("the certificate file %1 does not exist").arg(missing)}}));
+    lines.clear();
+
+    // Wrong passwords at the web face: one line a second at most, the
+    // rest counted in the next.
+    sfp::CardService service(say);
+    QVERIFY(service.readWebFiles({}, {}, {}));
+    QVERIFY(service.listenWeb(QHostAddress::LocalHost, 0));
+    QVERIFY(lines.isEmpty());
+    sfp::WebFace *web = service.web();
+    emit web->passwordRefused(QStringLiteral("10.0.0.66:40112"),
+                              QStringLiteral("a wrong password for the user mallory"));
+    emit web->passwordRefused(QStringLiteral("10.0.0.66:40113"),
+                              QStringLiteral("a wrong password for the user mallory"));
+    emit web->passwordRefused(QStringLiteral("10.0.0.66:40114"),
+                              QStringLiteral("a wrong password for the user mallory"));
+    QTest::qWait(1100);
+    emit web->passwordRefused(QStringLiteral("10.0.0.67:40115"),
+                              QStringLiteral("a wrong password for the user eve"));
+    QCOMPARE(lines,
+             (QList<std::pair<Priority, QString>> {
+                 {Priority::Warning,
+                  QStringLiteral("the web face refused a change from 10.0.0.66:40112: a wrong "
+                                 "password for the user mallory")},
+                 {Priority::Warning,
+                  QStringLiteral("the web face refused a change from 10.0.0.67:40115: a wrong "
+                                 "password for the user eve (and 2 more since the last such "
+                                 "line)")}}));
 }
 
 QTEST_GUILESS_MAIN(tst_Headless)

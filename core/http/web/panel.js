@@ -15,10 +15,19 @@
     const lamp = document.getElementById('synchronized');
     const lock = document.getElementById('lock');
     const title = document.getElementById('title');
+    const login = document.getElementById('login');
+    const loginUser = document.getElementById('login-user');
+    const loginPassword = document.getElementById('login-password');
     const buttons = new Map();
     const wearLines = new Map();
     const legends = new Map();
     let card = null;
+    // Why this page may not change the card (from /api/card), else null.
+    let readOnly = null;
+    // The Authorization header once the user has logged in, and the change
+    // that asked for it.
+    let credentials = null;
+    let waitingForLogin = null;
 
     function makePairs() {
         for (let pair = 1; pair <= 16; ++pair) {
@@ -65,7 +74,7 @@
             button.setAttribute('aria-label', relay.label ? name + ', ' + relay.label : name);
             button.setAttribute('aria-pressed', relay.closed ? 'true' : 'false');
             button.classList.toggle('waiting', waiting.has(relay.relay));
-            button.disabled = false;
+            button.disabled = readOnly !== null;
         }
         for (let pair = 1; pair <= 16; ++pair) {
             const marks = state.relays.filter((relay) => relay.pair === pair && relay.wear
@@ -78,11 +87,11 @@
                 + ' closings)').join('; ');
         }
         mode.value = state.mode;
-        mode.disabled = false;
-        update.disabled = state.mode !== 'sync-command';
-        trigger.disabled = state.mode !== 'sync-trigger';
+        mode.disabled = readOnly !== null;
+        update.disabled = readOnly !== null || state.mode !== 'sync-command';
+        trigger.disabled = readOnly !== null || state.mode !== 'sync-trigger';
         exclusive.checked = state.exclusive;
-        exclusive.disabled = false;
+        exclusive.disabled = readOnly !== null;
         lamp.classList.toggle('off', !state.synchronized);
         lamp.setAttribute('aria-label', 'Synchronized: ' + (state.synchronized ? 'yes' : 'no'));
         lock.textContent = 'Remote lock: ' + (state.lockHolder || 'nobody');
@@ -91,11 +100,22 @@
     async function send(method, path, body) {
         refusal.textContent = '';
         try {
+            const headers = body === undefined ? {} : {'Content-Type': 'application/json'};
+            if (credentials)
+                headers['Authorization'] = credentials;
             const response = await fetch(path, {
                 method: method,
-                headers: body === undefined ? {} : {'Content-Type': 'application/json'},
+                headers: headers,
                 body: body === undefined ? undefined : JSON.stringify(body),
             });
+            if (response.status === 401) {
+                // The page asks for the password itself: a browser asks
+                // for it only when it loads a page.
+                credentials = null;
+                waitingForLogin = () => send(method, path, body);
+                login.hidden = false;
+                loginUser.focus();
+            }
             if (!response.ok) {
                 let reason = response.status + ' ' + response.statusText;
                 try {
@@ -123,6 +143,34 @@
     update.addEventListener('click', () => send('POST', '/api/update'));
     trigger.addEventListener('click', () => send('POST', '/api/trigger'));
 
+    login.addEventListener('submit', (event) => {
+        event.preventDefault();
+        const bytes = new TextEncoder().encode(loginUser.value + ':' + loginPassword.value);
+        credentials = 'Basic ' + btoa(String.fromCharCode(...bytes));
+        loginPassword.value = '';
+        login.hidden = true;
+        const retry = waitingForLogin;
+        waitingForLogin = null;
+        if (retry)
+            retry();
+    });
+
+    // Whether this page may change the card at all, said once.
+    async function learnAccess() {
+        try {
+            const response = await fetch('/api/card');
+            const state = await response.json();
+            if (typeof state.readOnly === 'string') {
+                readOnly = state.readOnly;
+                refusal.textContent = 'Read-only: ' + readOnly;
+                if (card)
+                    show(card);
+            }
+        } catch (ignored) {
+            // The live state still shows the card; a change says why not.
+        }
+    }
+
     function follow() {
         const scheme = location.protocol === 'https:' ? 'wss://' : 'ws://';
         const socket = new WebSocket(scheme + location.host + '/api/events');
@@ -141,5 +189,6 @@
     }
 
     makePairs();
+    learnAccess();
     follow();
 })();

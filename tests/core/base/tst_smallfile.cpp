@@ -96,6 +96,17 @@ void tst_SmallFile::replace()
     QCOMPARE(status.st_mode & 07777, mode_t(0640));
     QCOMPARE(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files),
              QStringList {QStringLiteral("state.json")});
+
+    // A private file is its owner's alone, whatever the old one's mode,
+    // and so is a new one.
+    QCOMPARE(sfp::replacePrivateFile(path, "secret"), QString());
+    QCOMPARE(fileContents(path), QByteArray("secret"));
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &status), 0);
+    QCOMPARE(status.st_mode & 07777, mode_t(0600));
+    const QString fresh = folder.filePath(QStringLiteral("a/fresh"));
+    QCOMPARE(sfp::replacePrivateFile(fresh, "secret"), QString());
+    QCOMPARE(::stat(QFile::encodeName(fresh).constData(), &status), 0);
+    QCOMPARE(status.st_mode & 07777, mode_t(0600));
 }
 
 void tst_SmallFile::replaceWhatIsNoFile()

@@ -8,14 +8,20 @@
 #include "sfpcoretest.h"
 #include "switchinglog.h"
 #include "webface.h"
+#include "webpassword.h"
 #include "webserver.h"
+#include "webtls.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QSslSocket>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWebSocket>
 
@@ -25,6 +31,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <crypt.h>
 #include <memory>
 
 using sfp::WebReply;
@@ -44,8 +51,31 @@ private slots:
     void changesGoThroughTheSession();
     void documentsAboutTheInstrument();
     void livePagesAndLimits();
+    void changesBeyondTheLoopback_data();
+    void changesBeyondTheLoopback();
+    void wrongPasswordsAreLimited();
+    void constantTimeEquals_data();
+    void constantTimeEquals();
+    void passwordFiles();
+    void httpsAndItsFiles();
 
 private:
+    // A change from beyond the loopback, as a test's client sends it.
+    WebReply askFrom(const QString &peer, WebRequest::Method method, const QString &path,
+                     const QByteArray &authorization, bool secure = true);
+    static QByteArray basic(const QByteArray &user, const QByteArray &password)
+    {
+        return "Basic " + (user + ':' + password).toBase64();
+    }
+    static QByteArray passwordHash()
+    {
+        // Made once: yescrypt takes its time on purpose.
+        static const QByteArray hash = [] {
+            QString why;
+            return sfp::webPassword::newHash("correct horse", &why);
+        }();
+        return hash;
+    }
     WebReply ask(WebRequest::Method method, const QString &path, const QByteArray &body = {},
                  const QByteArray &contentType = "application/json", const QByteArray &origin = {});
     static QJsonObject json(const WebReply &reply)
@@ -104,6 +134,25 @@ WebReply tst_WebFace::ask(WebRequest::Method method, const QString &path, const 
     request.peerPort = 40000;
     request.local = QHostAddress::LocalHost;
     request.localPort = 8080;
+    return m_face->handle(request);
+}
+
+WebReply tst_WebFace::askFrom(const QString &peer, WebRequest::Method method, const QString &path,
+                              const QByteArray &authorization, bool secure)
+{
+    WebRequest request;
+    request.method = method;
+    request.path = path;
+    if (method == WebRequest::Method::Post)
+        request.body = R"({"close":[7]})";
+    request.contentType = "application/json";
+    request.host = "192.0.2.5:8443";
+    request.authorization = authorization;
+    request.secure = secure;
+    request.peer = QHostAddress(peer);
+    request.peerPort = 40112;
+    request.local = QHostAddress(QStringLiteral("192.0.2.5"));
+    request.localPort = 8443;
     return m_face->handle(request);
 }
 
@@ -428,3 +477,365 @@ void tst_WebFace::livePagesAndLimits()
 
 SFPTEST_CORE_MAIN(tst_WebFace)
 #include "tst_webface.moc"
+
+void tst_WebFace::changesBeyondTheLoopback_data()
+{
+    QTest::addColumn<QString>("peer");
+    QTest::addColumn<bool>("password");
+    QTest::addColumn<bool>("secure");
+    QTest::addColumn<QByteArray>("authorization");
+    QTest::addColumn<int>("status");
+    // The error's reason, or for a change made, the log's source.
+    QTest::addColumn<QString>("said");
+
+    const QString noPassword
+        = QStringLiteral("changes from beyond the loopback need a password, and the panel has none "
+                         "(--password-file): it is read-only here");
+    const QString plainHttp = QStringLiteral(
+        "the password is taken only over HTTPS: changes from beyond the loopback are refused "
+        "over plain HTTP");
+    const QString needed
+        = QStringLiteral("changes from beyond the loopback need the panel's password");
+    const QString wrong = QStringLiteral("the password is wrong");
+    const QByteArray right = basic("alice", "correct horse");
+    const QString remote = QStringLiteral("10.201.77.2");
+
+    QTest::newRow("loopback, as today")
+        << "127.0.0.1" << false << false << QByteArray() << 200 << "web 127.0.0.1:40112";
+    QTest::newRow("IPv4-mapped loopback")
+        << "::ffff:127.0.0.1" << true << true << QByteArray() << 200 << "web 127.0.0.1:40112";
+    QTest::newRow("IPv6 loopback")
+        << "::1" << true << false << QByteArray() << 200 << "web [::1]:40112";
+    QTest::newRow("no password file")
+        << remote << false << false << QByteArray() << 403 << noPassword;
+    QTest::newRow("no password file, HTTPS, credentials")
+        << remote << false << true << right << 403 << noPassword;
+    QTest::newRow("IPv4-mapped, no password file")
+        << "::ffff:10.201.77.2" << false << true << right << 403 << noPassword;
+    QTest::newRow("plain HTTP, right password")
+        << remote << true << false << right << 403 << plainHttp;
+    QTest::newRow("HTTPS, no credentials")
+        << remote << true << true << QByteArray() << 401 << needed;
+    QTest::newRow("HTTPS, not Basic")
+        << remote << true << true << QByteArray("Bearer abc") << 401 << needed;
+    QTest::newRow("HTTPS, not base64")
+        << remote << true << true << QByteArray("Basic %%%") << 401 << needed;
+    QTest::newRow("HTTPS, no colon")
+        << remote << true << true << QByteArray("Basic " + QByteArray("alice").toBase64()) << 401
+        << needed;
+    QTest::newRow("HTTPS, wrong password")
+        << remote << true << true << basic("alice", "wrong") << 401 << wrong;
+    QTest::newRow("HTTPS, right password")
+        << remote << true << true << right << 200 << "web 10.201.77.2:40112 alice";
+    QTest::newRow("HTTPS, right password, any user")
+        << "2001:db8::7" << true << true << basic("", "correct horse") << 200
+        << "web [2001:db8::7]:40112 -";
+    QTest::newRow("user name made printable and short")
+        << remote << true << true
+        << basic("bob\x1b]0;owned\x07 the " + QByteArray(100, 'x'), "correct horse") << 200
+        << "web 10.201.77.2:40112 bob]0;ownedthe" + QString(50, QLatin1Char('x'));
+}
+
+void tst_WebFace::changesBeyondTheLoopback()
+{
+    QFETCH(QString, peer);
+    QFETCH(bool, password);
+    QFETCH(bool, secure);
+    QFETCH(QByteArray, authorization);
+    QFETCH(int, status);
+    QFETCH(QString, said);
+    using M = WebRequest::Method;
+    if (password)
+        m_face->setPasswordHash(passwordHash());
+    const WebReply change
+        = askFrom(peer, M::Post, QStringLiteral("/api/relays"), authorization, secure);
+    QCOMPARE(change.status, status);
+    QCOMPARE(m_card->isClosed(7), status == 200);
+    QCOMPARE(header(change, "WWW-Authenticate"),
+             status == 401 ? QByteArray(R"(Basic realm="qx5170fp", charset="UTF-8")")
+                           : QByteArray());
+    if (status == 200)
+        QCOMPARE(m_log->recent().back().source, said);
+    else
+        QCOMPARE(json(change).value(QStringLiteral("error")).toString(), said);
+
+    // Reading is for everyone; a page learns why it may not change the
+    // card.
+    const WebReply card = askFrom(peer, M::Get, QStringLiteral("/api/card"), {}, secure);
+    QCOMPARE(card.status, 200);
+    QCOMPARE(json(card).value(QStringLiteral("readOnly")).toString(),
+             status == 403 ? said : QString());
+    QCOMPARE(askFrom(peer, M::Get, QStringLiteral("/relay/7/value"), {}, secure).body,
+             status == 200 ? QByteArray("1") : QByteArray("0"));
+    // Every method that may change the card goes through the same rule,
+    // the routes that take none too.
+    const WebReply put = askFrom(peer, M::Put, QStringLiteral("/api/card"), authorization, secure);
+    QCOMPARE(put.status, status == 200 ? 405 : status);
+}
+
+void tst_WebFace::wrongPasswordsAreLimited()
+{
+    using M = WebRequest::Method;
+    qint64 now = 1000000;
+    m_face->setClock([&now] { return now; });
+    m_face->setPasswordHash(passwordHash());
+    QSignalSpy failures(m_face.get(), &sfp::WebFace::passwordRefused);
+    const QString mallory = QStringLiteral("10.0.0.66");
+    const QString alice = QStringLiteral("::ffff:10.0.0.7");
+    const QByteArray right = basic("alice", "correct horse");
+    const QByteArray wrong = basic("mallory", "guess");
+    const QString path = QStringLiteral("/api/relays");
+
+    // Five failures, each a second apart, each said.
+    for (int i = 0; i < 5; ++i) {
+        QCOMPARE(askFrom(mallory, M::Post, path, wrong).status, 401);
+        now += 1000;
+    }
+    QCOMPARE(failures.count(), 5);
+    QCOMPARE(failures.constFirst().at(0).toString(), QStringLiteral("10.0.0.66:40112"));
+    QCOMPARE(failures.constFirst().at(1).toString(),
+             QStringLiteral("a wrong password for the user mallory"));
+    // Then every request from there, the right password and reading too,
+    // until a minute after the fifth.
+    for (const auto &[method, authorization] :
+         {std::pair {M::Post, right}, std::pair {M::Get, QByteArray()}}) {
+        const WebReply blocked = askFrom(mallory, method, path, authorization);
+        QCOMPARE(blocked.status, 429);
+        QCOMPARE(header(blocked, "Retry-After"), QByteArray("59"));
+        QCOMPARE(json(blocked).value(QStringLiteral("error")).toString(),
+                 QStringLiteral("too many wrong passwords from this address: try again later"));
+    }
+    QVERIFY(!m_card->isClosed(7));
+    QCOMPARE(failures.count(), 5);
+    // Another address is not held with it.
+    QCOMPARE(askFrom(alice, M::Post, path, right).status, 200);
+    QCOMPARE(m_log->recent().back().source, QStringLiteral("web 10.0.0.7:40112 alice"));
+    // Nor is the loopback ever.
+    QCOMPARE(askFrom(QStringLiteral("127.0.0.1"), M::Get, path, {}).status, 405);
+    now += 58999;
+    QCOMPARE(askFrom(mallory, M::Get, QStringLiteral("/api/card"), {}).status, 429);
+    now += 1;
+    QCOMPARE(askFrom(mallory, M::Get, QStringLiteral("/api/card"), {}).status, 200);
+    QCOMPARE(askFrom(mallory, M::Post, path, right).status, 200);
+
+    // Five failures spread over more than a minute hold nobody; the
+    // sixth, within a minute of the second, does.
+    const QString slow = QStringLiteral("10.0.0.67");
+    const qint64 start = now;
+    for (const qint64 at : {0, 20000, 40000, 60000, 61000}) {
+        now = start + at;
+        QCOMPARE(askFrom(slow, M::Post, path, wrong).status, 401);
+    }
+    QCOMPARE(askFrom(slow, M::Get, QStringLiteral("/api/card"), {}).status, 200);
+    now = start + 62000;
+    QCOMPARE(askFrom(slow, M::Post, path, wrong).status, 401);
+    QCOMPARE(askFrom(slow, M::Get, QStringLiteral("/api/card"), {}).status, 429);
+
+    // A new password: what passed the old one no longer does.
+    QCOMPARE(askFrom(alice, M::Post, path, right).status, 200);
+    QString why;
+    m_face->setPasswordHash(sfp::webPassword::newHash("another", &why));
+    QCOMPARE(askFrom(alice, M::Post, path, right).status, 401);
+}
+
+void tst_WebFace::constantTimeEquals_data()
+{
+    QTest::addColumn<QByteArray>("a");
+    QTest::addColumn<QByteArray>("b");
+    QTest::addColumn<bool>("equal");
+    QTest::newRow("equal") << QByteArray("$y$j9T$salt$hash") << QByteArray("$y$j9T$salt$hash")
+                           << true;
+    QTest::newRow("both empty") << QByteArray() << QByteArray() << true;
+    QTest::newRow("first byte") << QByteArray("Xy$j9T$salt$hash") << QByteArray("$y$j9T$salt$hash")
+                                << false;
+    QTest::newRow("last byte") << QByteArray("$y$j9T$salt$hasX") << QByteArray("$y$j9T$salt$hash")
+                               << false;
+    QTest::newRow("one longer") << QByteArray("$y$j9T$salt$hash") << QByteArray("$y$j9T$salt$hash!")
+                                << false;
+    QTest::newRow("shorter, zeros after") << QByteArray("ab") << QByteArray("ab\0", 3) << false;
+    QTest::newRow("one empty") << QByteArray() << QByteArray("a") << false;
+}
+
+void tst_WebFace::constantTimeEquals()
+{
+    QFETCH(QByteArray, a);
+    QFETCH(QByteArray, b);
+    QFETCH(bool, equal);
+    QCOMPARE(sfp::webPassword::constantTimeEquals(a, b), equal);
+    QCOMPARE(sfp::webPassword::constantTimeEquals(b, a), equal);
+}
+
+void tst_WebFace::passwordFiles()
+{
+    const QByteArray hash = passwordHash();
+    QVERIFY(hash.startsWith("$y$"));
+    QVERIFY(!hash.contains("correct horse"));
+    QVERIFY(sfp::webPassword::matches("correct horse", hash));
+    QVERIFY(!sfp::webPassword::matches("correct horse ", hash));
+    QVERIFY(!sfp::webPassword::matches("correct horse", "not a hash"));
+
+    QTemporaryDir folder;
+    const auto file = [&folder](const char *name, const QByteArray &text, QFile::Permissions mode) {
+        const QString path = folder.filePath(QLatin1String(name));
+        QFile out(path);
+        if (out.open(QIODevice::WriteOnly))
+            out.write(text);
+        out.close();
+        out.setPermissions(mode);
+        return path;
+    };
+    const QFile::Permissions own = QFile::ReadOwner | QFile::WriteOwner;
+    struct Case
+    {
+        QString path;
+        QByteArray hash; // empty: refused
+        QString why;
+    };
+    const QList<Case> cases {
+        {file("good", hash + '\n', own), hash, {}},
+        {file("no-newline", hash, own), hash, {}},
+        // Another of crypt's forms (SHA-512) serves as well.
+        {file("sha512",
+              "$6$saltsalt$qFmFH.bQmmtXzyBY0s9v7Oicd2z4XSIecDzlB5KiA2/"
+              "jctKu9YterLp8wwnSq.qc.eoxqOmSuNp2xS0ktL3nh/\n",
+              own),
+         "$6$saltsalt$qFmFH.bQmmtXzyBY0s9v7Oicd2z4XSIecDzlB5KiA2/"
+         "jctKu9YterLp8wwnSq.qc.eoxqOmSuNp2xS0ktL3nh/",
+         {}},
+        {file("others-read", hash + '\n', own | QFile::ReadOther),
+         {},
+         QStringLiteral("may be read or written by others than its owner (chmod 600 it)")},
+        {file("group-writes", hash + '\n', own | QFile::WriteGroup),
+         {},
+         QStringLiteral("may be read or written by others than its owner (chmod 600 it)")},
+        {file("password", "correct horse\n", own),
+         {},
+         QStringLiteral("holds no password hash (make one with --set-password)")},
+        {file("two-lines", hash + '\n' + hash + '\n', own),
+         {},
+         QStringLiteral("holds no password hash (make one with --set-password)")},
+        {file("old-des", "abJnggxhB/yWI\n", own),
+         {},
+         QStringLiteral("holds no password hash (make one with --set-password)")},
+        {file("cut", hash.left(hash.size() - 3) + '\n', own),
+         {},
+         QStringLiteral("holds no password hash (make one with --set-password)")},
+        {file("unknown-form", "$zz$abc$def\n", own),
+         {},
+         QStringLiteral("holds no password hash (make one with --set-password)")},
+        {file("empty", "", own),
+         {},
+         QStringLiteral("holds no password hash (make one with --set-password)")},
+        {folder.filePath(QStringLiteral("missing")), {}, QStringLiteral("does not exist")},
+        {file("large", QByteArray(2000, '$'), own), {}, QStringLiteral("is larger than 1 KiB")},
+    };
+    for (const Case &each : cases) {
+        QString why;
+        QCOMPARE(sfp::webPassword::readFile(each.path, &why), each.hash);
+        QCOMPARE(why, each.why);
+    }
+}
+
+void tst_WebFace::httpsAndItsFiles()
+{
+    QTemporaryDir folder;
+    const auto makeCertificate = [&folder](const QString &name) {
+        QProcess openssl;
+        openssl.setWorkingDirectory(folder.path());
+        openssl.start(QStringLiteral("openssl"),
+                      {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                       QStringLiteral("ec"), QStringLiteral("-pkeyopt"),
+                       QStringLiteral("ec_paramgen_curve:P-256"), QStringLiteral("-nodes"),
+                       QStringLiteral("-days"), QStringLiteral("1"), QStringLiteral("-subj"),
+                       QStringLiteral("/CN=localhost"), QStringLiteral("-keyout"),
+                       name + QStringLiteral(".key"), QStringLiteral("-out"),
+                       name + QStringLiteral(".pem")});
+        return openssl.waitForFinished(60000) && openssl.exitCode() == 0;
+    };
+    QVERIFY(makeCertificate(QStringLiteral("one")));
+    QVERIFY(makeCertificate(QStringLiteral("two")));
+    const QString certificate = folder.filePath(QStringLiteral("one.pem"));
+    const QString key = folder.filePath(QStringLiteral("one.key"));
+    QFile::setPermissions(key, QFile::ReadOwner | QFile::WriteOwner);
+    QFile::setPermissions(folder.filePath(QStringLiteral("two.key")),
+                          QFile::ReadOwner | QFile::WriteOwner);
+    const QString openKey = folder.filePath(QStringLiteral("open.key"));
+    QVERIFY(QFile::copy(key, openKey));
+    QFile::setPermissions(openKey, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    const QString notPem = folder.filePath(QStringLiteral("not.pem"));
+    {
+        QFile text(notPem);
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("hello\n");
+    }
+    QFile::setPermissions(notPem, QFile::ReadOwner | QFile::WriteOwner);
+
+    // What cannot serve, each named.
+    const QList<std::tuple<QString, QString, QString>> refused {
+        {folder.filePath(QStringLiteral("none.pem")), key,
+         QStringLiteral("the certificate file %1 does not exist")
+             .arg(folder.filePath(QStringLiteral("none.pem")))},
+        {notPem, key,
+         QStringLiteral("the certificate file %1 holds no PEM certificate").arg(notPem)},
+        {certificate, folder.filePath(QStringLiteral("none.key")),
+         QStringLiteral("the key file %1 does not exist")
+             .arg(folder.filePath(QStringLiteral("none.key")))},
+        {certificate, notPem,
+         QStringLiteral("the key file %1 holds no unencrypted PEM private key (RSA, EC or DSA)")
+             .arg(notPem)},
+        {certificate, openKey,
+         QStringLiteral("the key file %1 may be read or written by others than its owner (chmod "
+                        "600 it)")
+             .arg(openKey)},
+        {certificate, folder.filePath(QStringLiteral("two.key")),
+         QStringLiteral("the key file %1 is not the key of the certificate %2")
+             .arg(folder.filePath(QStringLiteral("two.key")), certificate)},
+    };
+    for (const auto &[certificatePath, keyPath, why] : refused) {
+        QSslConfiguration tls;
+        QString said;
+        QVERIFY(!sfp::webTls::load(certificatePath, keyPath, &tls, &said));
+        QCOMPARE(said, why);
+        QVERIFY(tls.isNull());
+    }
+
+    QSslConfiguration tls;
+    QString why;
+    QVERIFY2(sfp::webTls::load(certificate, key, &tls, &why), qPrintable(why));
+    QVERIFY(!m_face->isSecure());
+    m_face->setTls(tls);
+    QVERIFY(m_face->isSecure());
+    QVERIFY(m_face->listen(QHostAddress::LocalHost, 0));
+    // A client that starts no handshake is dropped when a request's time
+    // runs out.
+    QTcpSocket silent;
+    silent.connectToHost(QHostAddress::LocalHost, m_face->port());
+    QVERIFY(silent.waitForConnected(10000));
+    // GET over TLS, the certificate taken as it is.
+    QSslSocket client;
+    client.setPeerVerifyMode(QSslSocket::VerifyNone);
+    client.connectToHostEncrypted(QStringLiteral("127.0.0.1"), m_face->port());
+    QTRY_VERIFY_WITH_TIMEOUT(client.isEncrypted(), 20000);
+    QCOMPARE(client.peerCertificate(), QSslCertificate::fromPath(certificate).constFirst());
+    client.write("GET /api/card HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    QByteArray answer;
+    QTRY_VERIFY_WITH_TIMEOUT((answer += client.readAll()).contains("\"relays\""), 20000);
+    QVERIFY2(answer.startsWith("HTTP/1.1 200 "), answer.constData());
+    // The live page's WebSocket over TLS too.
+    QWebSocket page;
+    QSslConfiguration trusting = QSslConfiguration::defaultConfiguration();
+    trusting.setPeerVerifyMode(QSslSocket::VerifyNone);
+    page.setSslConfiguration(trusting);
+    QSignalSpy states(&page, &QWebSocket::textMessageReceived);
+    page.open(QUrl(QStringLiteral("wss://127.0.0.1:%1/api/events").arg(m_face->port())));
+    QTRY_COMPARE_WITH_TIMEOUT(states.count(), 1, 20000);
+    QVERIFY(states.constFirst().constFirst().toString().contains(QLatin1String("\"relays\"")));
+    // Plain HTTP on the port has no answer: nothing is said in the clear.
+    QTcpSocket plain;
+    plain.connectToHost(QHostAddress::LocalHost, m_face->port());
+    QVERIFY(plain.waitForConnected(10000));
+    plain.write("GET /api/card HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    QTRY_COMPARE_WITH_TIMEOUT(plain.state(), QAbstractSocket::UnconnectedState, 30000);
+    QVERIFY(!plain.readAll().contains("relays"));
+    QTRY_COMPARE_WITH_TIMEOUT(silent.state(), QAbstractSocket::UnconnectedState, 30000);
+}
