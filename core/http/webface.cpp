@@ -447,9 +447,15 @@ std::optional<WebReply> WebFace::admitted(const WebRequest &request, QString *us
             QStringLiteral("changes from beyond the loopback need the panel's password"));
     if (!passwordGiven(name, password, now)) {
         countFailure(peer, now);
-        emit passwordRefused(
-            endpointText(peer, request.peerPort),
-            QStringLiteral("a wrong password for the user %1").arg(cleanUserName(name)));
+        const QString why
+            = QStringLiteral("a wrong password for the user %1").arg(cleanUserName(name));
+        emit passwordRefused(endpointText(peer, request.peerPort), why);
+        // On record with the card's changes, by address: one who guesses
+        // again and again is one stream of refusals there.
+        if (m_card != nullptr) {
+            const CardSession::Source source(m_card, QStringLiteral("web ") + peer.toString());
+            m_card->recordRefusal(0, why, 0);
+        }
         return unauthorized(QStringLiteral("the password is wrong"));
     }
     *user = cleanUserName(name);

@@ -7,7 +7,9 @@ each allowed (--allow) and one not. The allowed address switches through
 the socket, VXI-11 (PyVISA with pyvisa-py, lxi-tools) and reads over
 HTTP; the other is refused on each, nothing it sends reaches the card
 (the driver's trace does not grow), and the admin's line and the
-switching log name it. Then every address (`[::]`) with IPv4 and IPv6
+switching log name it. Then web changes from the subnet behind a
+password over HTTPS (`--set-password`, a certificate made with openssl),
+refused over plain HTTP. Last every address (`[::]`) with IPv4 and IPv6
 clients, with `any` and with a list.
 
     access.py --program PATH
@@ -20,6 +22,7 @@ import argparse
 import glob
 import json
 import os
+import subprocess
 import sys
 import tempfile
 
@@ -75,10 +78,19 @@ except Exception as error:
     print(json.dumps({"error": "%s: %s" % (type(error).__name__, error)}))
 """
 
+# HTTP_CLIENT URL [METHOD BODY [USER:PASSWORD]]; HTTPS without checking
+# the certificate (the test's own).
 HTTP_CLIENT = r"""
-import json, sys, urllib.error, urllib.request
+import base64, json, ssl, sys, urllib.error, urllib.request
+url = sys.argv[1]
+method = sys.argv[2] if len(sys.argv) > 2 else "GET"
+body = sys.argv[3].encode() if len(sys.argv) > 3 else None
+request = urllib.request.Request(url, data=body, method=method)
+if len(sys.argv) > 4:
+    request.add_header("Authorization", "Basic " + base64.b64encode(sys.argv[4].encode()).decode())
+context = ssl._create_unverified_context()
 try:
-    with urllib.request.urlopen(sys.argv[1], timeout=20) as answer:
+    with urllib.request.urlopen(request, timeout=20, context=context) as answer:
         print(json.dumps({"status": answer.status, "body": answer.read().decode()}))
 except urllib.error.HTTPError as error:
     print(json.dumps({"status": error.code, "body": error.read().decode()}))
@@ -193,6 +205,70 @@ def one_address(program, network, engineer, folder):
            "the admin was not told:\n" + said)
 
 
+def behind_a_password(program, network, engineer, folder):
+    """Web changes from the lab's subnet, with the password over HTTPS."""
+    key = os.path.join(folder, "key.pem")
+    certificate = os.path.join(folder, "certificate.pem")
+    run(["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:P-256",
+         "-nodes", "-days", "1", "-subj", "/CN=sfp-panel", "-keyout", key, "-out", certificate])
+    os.chmod(key, 0o600)
+    hashed = os.path.join(folder, "web.hash")
+    written = subprocess.run([program, "--set-password", hashed], input="s3cret-Relay\n",
+                             capture_output=True, text=True, timeout=60)
+    expect(written.returncode == 0, "--set-password failed: %s" % written.stderr)
+    with open(hashed) as text:
+        content = text.read()
+    expect(content.startswith("$y$") and "s3cret" not in content
+           and os.stat(hashed).st_mode & 0o777 == 0o600,
+           "the password file is not a private yescrypt hash: %r" % content)
+    server = network.server_address
+    panel, log = network.start_panel(
+        program, "", allow="10.201.77.0/24",
+        more=["--http", "%s:8443" % server, "--http-certificate", certificate, "--http-key", key,
+              "--password-file", hashed])
+    try:
+        url = "https://%s:8443/relay/3/value" % server
+        engineer.leave_from(ALLOWED, ALLOWED6)
+        answer = wait_for("the web face", lambda: engineer.python(HTTP_CLIENT, url)["status"])
+        expect(answer == 200, "HTTPS did not read: %s" % answer)
+        for credentials, status in ((None, 401), ("alice:guess", 401),
+                                    ("alice:s3cret-Relay", 200)):
+            answer = engineer.python(HTTP_CLIENT, url, "PUT", "1",
+                                     *([credentials] if credentials else []))
+            expect(answer["status"] == status, "PUT with %s: %s" % (credentials, answer))
+        expect(answer["body"] == "1", "relay 3 did not close: %s" % answer)
+        # Five wrong guesses within a minute: every request from there is
+        # held, the right password too; the subnet's other address is not.
+        for _ in range(4):
+            engineer.python(HTTP_CLIENT, url, "PUT", "0", "alice:guess")
+        answer = engineer.python(HTTP_CLIENT, url, "PUT", "0", "alice:s3cret-Relay")
+        expect(answer["status"] == 429, "the guesser was not held: %s" % answer)
+        engineer.leave_from(STRANGER, STRANGER6)
+        answer = engineer.python(HTTP_CLIENT, url, "PUT", "0", "bob:s3cret-Relay")
+        expect(answer == {"status": 200, "body": "0"}, "another address was held: %s" % answer)
+
+        def named():
+            sources = {entry["source"].split(" ")[0] + " " + entry["source"].split(" ")[-1]
+                       for entry in log_lines(folder) if entry.get("relay") == 3
+                       and entry.get("event") != "refusal"}
+            return {"web alice", "web bob"} <= sources
+        wait_for("the user names in the switching log", named)
+    finally:
+        stop_panel(panel)
+    # Over plain HTTP the password is never taken beyond the loopback.
+    panel, _ = network.start_panel(
+        program, "", allow="10.201.77.0/24",
+        more=["--http", "%s:8080" % server, "--password-file", hashed])
+    try:
+        url = "http://%s:8080/relay/3/value" % server
+        wait_for("the web face", lambda: engineer.python(HTTP_CLIENT, url)["status"])
+        answer = engineer.python(HTTP_CLIENT, url, "PUT", "1", "alice:s3cret-Relay")
+        expect(answer["status"] == 403 and "HTTPS" in answer["body"],
+               "a change over plain HTTP was not refused: %s" % answer)
+    finally:
+        stop_panel(panel)
+
+
 def every_address(program, network, engineer):
     # [::] with `any`: IPv4 and IPv6 clients, from any of their addresses.
     for allow, allowed, refused in (
@@ -220,6 +296,7 @@ def scenario(program, folder):
             return SKIPPED
         engineer = Engineer(network)
         one_address(program, network, engineer, folder)
+        behind_a_password(program, network, engineer, folder)
         every_address(program, network, engineer)
     finally:
         network.remove()
