@@ -1911,20 +1911,8 @@ void tst_CommandLine::setPassword()
 void tst_CommandLine::webFiles()
 {
     QTemporaryDir folder;
-    QProcess openssl;
-    openssl.setWorkingDirectory(folder.path());
-    for (const char *name : {"one", "two"}) {
-        openssl.start(QStringLiteral("openssl"),
-                      {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
-                       QStringLiteral("ec"), QStringLiteral("-pkeyopt"),
-                       QStringLiteral("ec_paramgen_curve:P-256"), QStringLiteral("-nodes"),
-                       QStringLiteral("-days"), QStringLiteral("1"), QStringLiteral("-subj"),
-                       QStringLiteral("/CN=localhost"), QStringLiteral("-keyout"),
-                       QLatin1String(name) + QStringLiteral(".key"), QStringLiteral("-out"),
-                       QLatin1String(name) + QStringLiteral(".pem")});
-        QVERIFY(openssl.waitForFinished(60000));
-        QCOMPARE(openssl.exitCode(), 0);
-    }
+    for (const char *name : {"one", "two"})
+        QVERIFY(sfptest::makeCertificate(folder.path(), QLatin1String(name)));
     const QString hash = folder.filePath(QStringLiteral("web.hash"));
     {
         QFile file(hash);

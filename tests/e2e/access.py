@@ -18,17 +18,15 @@ Exit status 0 when it passed, 1 when it failed, 77 when skipped (no
 right to make network namespaces).
 """
 
-import argparse
 import glob
 import json
 import os
 import subprocess
 import sys
-import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from discovery import (IDENTITY, SKIPPED, Failure, Network, expect, panel_answers,  # noqa: E402
-                       run, stop_panel, wait_for)
+from discovery import (IDENTITY, SKIPPED, Failure, Network, expect, main_of,  # noqa: E402
+                       panel_answers, run, stop_panel, wait_for)
 
 ALLOWED = "10.201.77.2"
 STRANGER = "10.201.77.3"
@@ -229,8 +227,10 @@ def behind_a_password(program, network, engineer, folder):
     try:
         url = "https://%s:8443/relay/3/value" % server
         engineer.leave_from(ALLOWED, ALLOWED6)
-        answer = wait_for("the web face", lambda: engineer.python(HTTP_CLIENT, url)["status"])
-        expect(answer == 200, "HTTPS did not read: %s" % answer)
+        # 503 until the card is connected.
+        answer = wait_for("the web face", lambda: engineer.python(HTTP_CLIENT, url)["status"]
+                          not in (0, 503) and engineer.python(HTTP_CLIENT, url))
+        expect(answer == {"status": 200, "body": "0"}, "HTTPS did not read: %s" % answer)
         for credentials, status in ((None, 401), ("alice:guess", 401),
                                     ("alice:s3cret-Relay", 200)):
             answer = engineer.python(HTTP_CLIENT, url, "PUT", "1",
@@ -261,7 +261,8 @@ def behind_a_password(program, network, engineer, folder):
         more=["--http", "%s:8080" % server, "--password-file", hashed])
     try:
         url = "http://%s:8080/relay/3/value" % server
-        wait_for("the web face", lambda: engineer.python(HTTP_CLIENT, url)["status"])
+        wait_for("the web face", lambda: engineer.python(HTTP_CLIENT, url)["status"]
+                 not in (0, 503))
         answer = engineer.python(HTTP_CLIENT, url, "PUT", "1", "alice:s3cret-Relay")
         expect(answer["status"] == 403 and "HTTPS" in answer["body"],
                "a change over plain HTTP was not refused: %s" % answer)
@@ -304,24 +305,5 @@ def scenario(program, folder):
     return 0
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--program", required=True)
-    args = parser.parse_args()
-    if os.geteuid() != 0:
-        print("access: network namespaces need root; skipped", file=sys.stderr)
-        return SKIPPED
-    with tempfile.TemporaryDirectory(prefix="sfp-access-") as folder:
-        try:
-            return scenario(os.path.abspath(args.program), folder)
-        except Failure as failure:
-            print("FAILED: %s" % failure, file=sys.stderr)
-            for name in sorted(os.listdir(folder)):
-                if name.endswith(".log"):
-                    with open(os.path.join(folder, name)) as text:
-                        print("--- %s\n%s" % (name, text.read()), file=sys.stderr)
-            return 1
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main_of("access", scenario))

@@ -366,24 +366,26 @@ def scenario(program, folder):
         network.remove()
 
 
-def main():
+def main_of(name, scenario):
+    """Runs scenario(program, folder) as a test of its own: the exit status,
+    and on a failure why, with the panels' output."""
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", required=True)
     args = parser.parse_args()
     if os.geteuid() != 0:
-        print("discovery: network namespaces need root; skipped", file=sys.stderr)
+        print("%s: network namespaces need root; skipped" % name, file=sys.stderr)
         return SKIPPED
-    with tempfile.TemporaryDirectory(prefix="sfp-discovery-") as folder:
+    with tempfile.TemporaryDirectory(prefix="sfp-%s-" % name) as folder:
         try:
             return scenario(os.path.abspath(args.program), folder)
         except Failure as failure:
             print("FAILED: %s" % failure, file=sys.stderr)
-            for name in sorted(os.listdir(folder)):
-                if name.endswith(".log"):
-                    with open(os.path.join(folder, name)) as text:
-                        print("--- %s\n%s" % (name, text.read()), file=sys.stderr)
+            for log in sorted(os.listdir(folder)):
+                if log.endswith(".log"):
+                    with open(os.path.join(folder, log)) as text:
+                        print("--- %s\n%s" % (log, text.read()), file=sys.stderr)
             return 1
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main_of("discovery", scenario))

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QString>
 #include <QStringList>
@@ -103,6 +104,26 @@ inline bool writeFile(const QString &path, const QByteArray &bytes)
     return QDir().mkpath(QFileInfo(path).absolutePath())
         && file.open(QIODevice::WriteOnly | QIODevice::Truncate)
         && file.write(bytes) == bytes.size();
+}
+
+// A self-signed certificate for localhost and its key, made by openssl in
+// `folder` as NAME.pem and NAME.key (mode 0600); false when it cannot be.
+inline bool makeCertificate(const QString &folder, const QString &name)
+{
+    QProcess openssl;
+    openssl.setWorkingDirectory(folder);
+    openssl.start(QStringLiteral("openssl"),
+                  {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                   QStringLiteral("ec"), QStringLiteral("-pkeyopt"),
+                   QStringLiteral("ec_paramgen_curve:P-256"), QStringLiteral("-nodes"),
+                   QStringLiteral("-days"), QStringLiteral("1"), QStringLiteral("-subj"),
+                   QStringLiteral("/CN=localhost"), QStringLiteral("-keyout"),
+                   name + QStringLiteral(".key"), QStringLiteral("-out"),
+                   name + QStringLiteral(".pem")});
+    return openssl.waitForFinished(60000) && openssl.exitStatus() == QProcess::NormalExit
+        && openssl.exitCode() == 0
+        && QFile::setPermissions(folder + QLatin1Char('/') + name + QStringLiteral(".key"),
+                                 QFile::ReadOwner | QFile::WriteOwner);
 }
 
 // The seed of a test that draws its cases at random: SFP_TEST_SEED when

@@ -739,26 +739,10 @@ void tst_WebFace::passwordFiles()
 void tst_WebFace::httpsAndItsFiles()
 {
     QTemporaryDir folder;
-    const auto makeCertificate = [&folder](const QString &name) {
-        QProcess openssl;
-        openssl.setWorkingDirectory(folder.path());
-        openssl.start(QStringLiteral("openssl"),
-                      {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
-                       QStringLiteral("ec"), QStringLiteral("-pkeyopt"),
-                       QStringLiteral("ec_paramgen_curve:P-256"), QStringLiteral("-nodes"),
-                       QStringLiteral("-days"), QStringLiteral("1"), QStringLiteral("-subj"),
-                       QStringLiteral("/CN=localhost"), QStringLiteral("-keyout"),
-                       name + QStringLiteral(".key"), QStringLiteral("-out"),
-                       name + QStringLiteral(".pem")});
-        return openssl.waitForFinished(60000) && openssl.exitCode() == 0;
-    };
-    QVERIFY(makeCertificate(QStringLiteral("one")));
-    QVERIFY(makeCertificate(QStringLiteral("two")));
+    QVERIFY(sfptest::makeCertificate(folder.path(), QStringLiteral("one")));
+    QVERIFY(sfptest::makeCertificate(folder.path(), QStringLiteral("two")));
     const QString certificate = folder.filePath(QStringLiteral("one.pem"));
     const QString key = folder.filePath(QStringLiteral("one.key"));
-    QFile::setPermissions(key, QFile::ReadOwner | QFile::WriteOwner);
-    QFile::setPermissions(folder.filePath(QStringLiteral("two.key")),
-                          QFile::ReadOwner | QFile::WriteOwner);
     const QString openKey = folder.filePath(QStringLiteral("open.key"));
     QVERIFY(QFile::copy(key, openKey));
     QFile::setPermissions(openKey, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
