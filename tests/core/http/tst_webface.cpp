@@ -426,6 +426,36 @@ void tst_WebFace::livePagesAndLimits()
     // At once, not when the connection's time for a request runs out.
     QTRY_COMPARE_WITH_TIMEOUT(large.state(), QAbstractSocket::UnconnectedState, 6000);
 
+    // At most 64 header fields, in a request and in a page's handshake.
+    const QByteArray handshake = "Upgrade: websocket\r\nConnection: Upgrade\r\n"
+                                 "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n"
+                                 "Sec-WebSocket-Version: 13\r\n";
+    const struct
+    {
+        QByteArray path;
+        QByteArray fields; // besides Host
+        int given;
+        QByteArray status;
+    } bounds[] = {
+        {"/api/card", {}, 64, "HTTP/1.1 200 "},
+        {"/api/card", {}, 65, "HTTP/1.1 431 "},
+        {"/api/events", handshake, 64, "HTTP/1.1 101 "},
+        {"/api/events", handshake, 65, "HTTP/1.1 404 "},
+    };
+    for (const auto &bound : bounds) {
+        QByteArray request
+            = "GET " + bound.path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" + bound.fields;
+        for (int field = int(bound.fields.count('\n')) + 1; field < bound.given; ++field)
+            request += "X-Field-" + QByteArray::number(field) + ": x\r\n";
+        QTcpSocket client;
+        client.connectToHost(QHostAddress::LocalHost, m_face->port());
+        QVERIFY(client.waitForConnected(10000));
+        client.write(request + "\r\n");
+        QByteArray answer;
+        QTRY_VERIFY_WITH_TIMEOUT((answer += client.readAll()).contains("\r\n\r\n"), 10000);
+        QVERIFY2(answer.startsWith(bound.status), answer.constData());
+    }
+
     // Connections beyond the limit are turned away, said once each.
     QSignalSpy refused(m_face.get(), &sfp::WebFace::clientRefused);
     std::vector<int> held;
