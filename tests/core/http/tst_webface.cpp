@@ -706,7 +706,7 @@ void tst_WebFace::passwordFiles()
 
     QTemporaryDir folder;
     const auto file = [&folder](const char *name, const QByteArray &text, QFile::Permissions mode) {
-        const QString path = folder.filePath(QLatin1String(name));
+        QString path = folder.filePath(QLatin1String(name));
         QFile out(path);
         if (out.open(QIODevice::WriteOnly))
             out.write(text);
