@@ -14,9 +14,6 @@
 #include <QWebSocket>
 
 #include <algorithm>
-#include <arpa/inet.h>
-#include <netinet/in.h>
-
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -189,28 +186,10 @@ void WebServer::take(QTcpSocket *socket)
     connect(socket, &QObject::destroyed, this, [this, socket] { m_connections.erase(socket); });
 }
 
-namespace {
-
-// A connection's peer, an IPv4 one plain, and its port; a null address
-// for a peer the system no longer knows.
-QHostAddress peerOf(qintptr descriptor, quint16 *port)
-{
-    sockaddr_storage peer {};
-    socklen_t size = sizeof peer;
-    if (::getpeername(int(descriptor), reinterpret_cast<sockaddr *>(&peer), &size) != 0)
-        return QHostAddress();
-    *port = peer.ss_family == AF_INET6
-        ? ntohs(reinterpret_cast<const sockaddr_in6 *>(&peer)->sin6_port)
-        : ntohs(reinterpret_cast<const sockaddr_in *>(&peer)->sin_port);
-    return plainAddress(QHostAddress(reinterpret_cast<const sockaddr *>(&peer)));
-}
-
-} // namespace
-
 bool WebServer::refusedStranger(qintptr descriptor)
 {
     quint16 port = 0;
-    const QHostAddress address = peerOf(descriptor, &port);
+    const QHostAddress address = socketPeer(descriptor, &port);
     if (m_access.allows(address))
         return false;
     // Answered before a byte of the request is read: a stranger's request
@@ -231,7 +210,7 @@ bool WebServer::refusedStranger(qintptr descriptor)
 void WebServer::refuse(qintptr descriptor, const QString &why)
 {
     quint16 port = 0;
-    const QHostAddress address = peerOf(descriptor, &port);
+    const QHostAddress address = socketPeer(descriptor, &port);
     const QString name = address.isNull() ? QString() : endpointText(address, port);
     sayAndDrop(descriptor, "HTTP/1.1 503 Service Unavailable");
     ::shutdown(int(descriptor), SHUT_WR);

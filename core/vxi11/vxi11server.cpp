@@ -55,23 +55,6 @@ void watchConnection(int descriptor)
     set(IPPROTO_TCP, TCP_NODELAY, 1);
 }
 
-// The peer's address (an IPv4 one plain) and its name with the port;
-// nothing for a peer the system no longer knows.
-QString peerOf(int descriptor, QHostAddress *address)
-{
-    sockaddr_storage storage {};
-    socklen_t length = sizeof storage;
-    if (::getpeername(descriptor, reinterpret_cast<sockaddr *>(&storage), &length) != 0)
-        return QString();
-    *address = sfp::plainAddress(QHostAddress(reinterpret_cast<const sockaddr *>(&storage)));
-    quint16 port = 0;
-    if (storage.ss_family == AF_INET)
-        port = ntohs(reinterpret_cast<const sockaddr_in *>(&storage)->sin_port);
-    else if (storage.ss_family == AF_INET6)
-        port = ntohs(reinterpret_cast<const sockaddr_in6 *>(&storage)->sin6_port);
-    return sfp::endpointText(*address, port);
-}
-
 // A socket bound to a free port of the address, listening; -1 and why not.
 int listenOn(const QHostAddress &address, quint16 *port, QString *error)
 {
@@ -323,7 +306,10 @@ void Vxi11Server::followConnections()
             continue;
         auto connection = std::make_unique<Connection>();
         connection->descriptor = descriptor;
-        connection->peer = peerOf(descriptor, &connection->address);
+        quint16 port = 0;
+        connection->address = socketPeer(descriptor, &port);
+        connection->peer
+            = connection->address.isNull() ? QString() : endpointText(connection->address, port);
         connection->allowed = m_access.allows(connection->address);
         connection->notifier
             = std::make_unique<QSocketNotifier>(qintptr(descriptor), QSocketNotifier::Read);
