@@ -8,6 +8,7 @@
 #include "headlessrun.h"
 #include "journal.h"
 #include "platformlibraries.h"
+#include "translation.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -54,6 +55,7 @@ int main(int argc, char *argv[])
         sfp::journal::say(Priority::Notice, libraries.fallback);
     }
     QCoreApplication app(argc, argv);
+    sfp::translation::install();
     sfp::HeadlessRun run(commandLine);
     return run.exec();
 }

@@ -16,6 +16,7 @@ packages=(
     libtirpc-dev rpcsvc-proto rpcbind libavahi-client-dev avahi-daemon iproute2 libsystemd-dev
     systemd man-db
     qt6-httpserver-dev qt6-websockets-dev
+    qt6-tools-dev qt6-l10n-tools qt6-tools-dev-tools qt6-translations-l10n
     chromium chromium-driver python3-selenium python3-labgrid python3-yaml
 )
 

@@ -10,6 +10,7 @@
 #include "platformlibraries.h"
 #include "qx5170_fc.h"
 #include "setpassword.h"
+#include "translation.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -198,6 +199,7 @@ int main(int argc, char *argv[])
     // Outlives the application.
     ToolkitArguments toolkit(commandLine.toolkitArguments);
     QApplication app(toolkit.argc(), toolkit.argv());
+    sfp::translation::install();
     QGuiApplication::setDesktopFileName(QStringLiteral("example.orbelan.qx5170fp"));
     sfp::PanelRun run(commandLine, fixture, fixtureFound, fixtureFault);
     return run.exec();
