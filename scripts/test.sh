@@ -62,6 +62,8 @@ stage "Debian package: lintian, install, run, remove" "$top/scripts/check-packag
 stage "Build against vendor libraries and headers" \
     "$top/scripts/check-vendor-build.sh" "$top/build"
 stage "Licence: an SPDX line in every file that takes comments" "$top/scripts/check-licence.sh"
+stage "Translations: catalogues up to date and complete" \
+    python3 "$top/scripts/check-translations.py" "$top/build"
 stage "Static analysis (clazy, clang-tidy)" "$top/scripts/analyse.sh"
 # The figures per folder; the core, the widgets and the program must keep
 # their floors.

@@ -44,7 +44,7 @@ public:
     const QStringList &languages() const { return m_languages; }
 
     // Null for English and for a language without a catalogue.
-    const Catalogue *of(const QString &language)
+    Catalogue *of(const QString &language)
     {
         if (language == english || !m_languages.contains(language))
             return nullptr;
@@ -85,7 +85,7 @@ QString spokenLanguage(QString name)
     name = name.section(QLatin1Char('.'), 0, 0).section(QLatin1Char('@'), 0, 0);
     name.replace(QLatin1Char('-'), QLatin1Char('_'));
     const QString primary = name.section(QLatin1Char('_'), 0, 0).toLower();
-    if (primary == english || primary == QLatin1String("c") || primary == QLatin1String("posix"))
+    if (primary == QLatin1String("c") || primary == QLatin1String("posix"))
         return english;
     return Catalogues::instance().languages().contains(primary) ? primary : QString();
 }
@@ -122,15 +122,20 @@ QString systemLanguage()
     return language;
 }
 
-void install()
+void install(const QString &language)
 {
-    const Catalogue *catalogue = Catalogues::instance().of(systemLanguage());
-    if (catalogue == nullptr)
+    // The application keeps the pointers; the catalogues live as long as
+    // the process.
+    static Catalogue *installed = nullptr;
+    if (installed != nullptr) {
+        QCoreApplication::removeTranslator(&installed->own);
+        QCoreApplication::removeTranslator(&installed->toolkit);
+    }
+    installed = Catalogues::instance().of(language);
+    if (installed == nullptr)
         return;
-    // Const only to the callers that look texts up; the application keeps
-    // the pointers, and the catalogues live as long as the process.
-    QCoreApplication::installTranslator(const_cast<QTranslator *>(&catalogue->toolkit));
-    QCoreApplication::installTranslator(const_cast<QTranslator *>(&catalogue->own));
+    QCoreApplication::installTranslator(&installed->toolkit);
+    QCoreApplication::installTranslator(&installed->own);
 }
 
 QStringList languages()

@@ -26,10 +26,10 @@ namespace translation {
 // one wins, so "en:de" stays English.
 QString systemLanguage();
 
-// Puts the system language's catalogues (the program's, then the toolkit's
-// qtbase) in front of the running application's lookups. Called once an
-// application object exists.
-void install();
+// Puts a language's catalogues (the program's and the toolkit's qtbase) in
+// front of the running application's lookups, in place of those installed
+// before; English takes them out. Called once an application object exists.
+void install(const QString &language = systemLanguage());
 
 // The languages with a catalogue, English first.
 QStringList languages();
