@@ -206,10 +206,13 @@ class Desktop:
         wait_for("the accessibility bus launcher", accessibility_bus_named)
         wait_for("the accessibility bus", lambda: atspi().Registry.getDesktop(0) is not None)
 
-    def environment(self, config=None):
+    def environment(self, config=None, language="C.UTF-8"):
         """The program's environment: our display, accessibility on, the
-        simulated platform's trace, and no folder of the real user's."""
-        env = dict(os.environ)
+        simulated platform's trace, no folder of the real user's, and the
+        locale `language` alone (LANG), whatever the machine's is."""
+        env = {name: value for name, value in os.environ.items()
+               if name not in ("LANGUAGE", "LC_ALL", "LC_MESSAGES")}
+        env["LANG"] = language
         home = os.path.join(self.folder, "home")
         runtime = os.path.join(self.folder, "runtime")
         for folder in (home, runtime):
@@ -249,7 +252,7 @@ class Panel:
     panel running beside the first keeps it, and both write to it."""
 
     def __init__(self, desktop, program, config=None, arguments=(), simulate=True,
-                 fresh_trace=True):
+                 fresh_trace=True, language="C.UTF-8"):
         self.desktop = desktop
         self.trace_path = os.path.join(desktop.folder, "trace.txt")
         if fresh_trace and os.path.exists(self.trace_path):
@@ -260,7 +263,7 @@ class Panel:
         # the machine has installed.
         chosen = ["--simulate"] if simulate else []
         self.process = subprocess.Popen([program, *chosen, *arguments],
-                                        env=desktop.environment(config),
+                                        env=desktop.environment(config, language),
                                         stdout=self._log, stderr=subprocess.STDOUT)
 
     def close(self):

@@ -35,6 +35,7 @@
 #include "sfptest.h"
 #include "switchinglog.h"
 #include "switchinglogview.h"
+#include "translation.h"
 
 #include "sim_control.h"
 
@@ -49,6 +50,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStyle>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -188,6 +190,8 @@ private slots:
     void relayPanel();
     void connectedPanel();
     void dialogsOnTheWay();
+    void otherLanguages_data();
+    void otherLanguages();
     void switchingLog();
     void licence();
 
@@ -473,6 +477,75 @@ void tst_Pictures::dialogsOnTheWay()
     COMPARE_WITH_REFERENCE(question, QStringLiteral("first-box"));
     COMPARE_WITH_REFERENCE(address, QStringLiteral("address"));
     COMPARE_WITH_REFERENCE(exitQuestion, QStringLiteral("exit-question"));
+}
+
+void tst_Pictures::otherLanguages_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<int>("pointSize");
+    QTest::addColumn<QString>("enterAddress");
+    QTest::addColumn<QString>("cancel");
+    QTest::addColumn<QString>("demo");
+    // The window's font and the large one a person with poor sight sets.
+    for (const int pointSize : {9, 14}) {
+        QTest::addRow("de-%d", pointSize) << "de" << pointSize << "ENTER_DE" << "Abbrechen"
+                                          << "DEMO_DE";
+        QTest::addRow("fr-%d", pointSize) << "fr" << pointSize << "ENTER_FR" << "Annuler"
+                                          << "DEMO_FR";
+    }
+}
+
+// German and French run longer than English: the first box, the address
+// dialog and the relay panel (in a synchronous mode with relays waiting,
+// where every control of the mode group is shown) with nothing cut.
+void tst_Pictures::otherLanguages()
+{
+    QFETCH(QString, language);
+    QFETCH(int, pointSize);
+    QFETCH(QString, enterAddress);
+    QFETCH(QString, cancel);
+    QFETCH(QString, demo);
+    const QFont before = QApplication::font();
+    QFont font = before;
+    font.setPointSize(pointSize);
+    QApplication::setFont(font);
+    sfp::translation::install(language);
+    const auto restore = qScopeGuard([&before] {
+        sfp::translation::install(QStringLiteral("en"));
+        QApplication::setFont(before);
+    });
+
+    QImage question;
+    QImage address;
+    const auto grabAnd = [](QImage *into, const QString &button) {
+        return [into, button](QWidget *dialog) {
+            *into = drawn(*dialog);
+            for (auto *candidate : dialog->findChildren<QPushButton *>()) {
+                if (candidate->text().remove(QLatin1Char('&')) == button) {
+                    candidate->click();
+                    return;
+                }
+            }
+            QMetaObject::invokeMethod(dialog, "reject");
+        };
+    };
+    sfptest::actOnNextModal(grabAnd(&question, enterAddress), [&] {
+        sfptest::actOnNextModal(grabAnd(&address, cancel),
+                                [&demo] { sfptest::answerNextModal(demo); });
+    });
+    m_fc = std::make_unique<qx5170_fc>();
+    m_panel = std::make_unique<qx5170fp_App>(m_fc.get());
+    m_panel->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_panel.get()));
+    auto *modes = namedChild<QComboBox>(*m_panel, "modeCombo");
+    modes->setCurrentIndex(1);
+    emit modes->activated(1);
+    QTest::mouseClick(m_panel->pair(0)->relayAButton(), Qt::LeftButton);
+
+    const QString tag = QLatin1String(QTest::currentDataTag());
+    COMPARE_WITH_REFERENCE(question, tag + QStringLiteral("-first-box"));
+    COMPARE_WITH_REFERENCE(address, tag + QStringLiteral("-address"));
+    COMPARE_WITH_REFERENCE(drawn(*m_panel), tag + QStringLiteral("-panel"));
 }
 
 void tst_Pictures::switchingLog()
