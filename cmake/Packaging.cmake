@@ -101,7 +101,9 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 # and LAN tools by multicast DNS through the Avahi daemon; the panel serves
 # without either, so they are recommended, not required. The libraries
 # (libtirpc3, libavahi-client3) come with the binaries' dependencies.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "rpcbind, avahi-daemon")
+# The toolkit's own catalogues translate its standard buttons in a German
+# or French session; the panel's own are compiled in.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "rpcbind, avahi-daemon, qt6-translations-l10n")
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 include(CPack)
