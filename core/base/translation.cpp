@@ -154,7 +154,8 @@ QString languageOf(QByteArrayView acceptLanguage)
         double weight = 1;
         for (qsizetype i = 1; i < parts.size(); ++i) {
             const QByteArray parameter = parts.at(i).trimmed();
-            if (parameter.startsWith("q=")) {
+            // The parameter's name, as any of HTTP's, in either case.
+            if (parameter.toLower().startsWith("q=")) {
                 bool ok = false;
                 weight = parameter.mid(2).toDouble(&ok);
                 if (!ok)

@@ -9,6 +9,7 @@
 #include "relaywear.h"
 #include "scpiparser.h"
 #include "switchingmode.h"
+#include "translation.h"
 #include "webdocuments.h"
 #include "webpassword.h"
 #include "webserver.h"
@@ -165,6 +166,14 @@ std::optional<QJsonObject> jsonBody(const WebRequest &request, const QStringList
         }
     }
     return object;
+}
+
+// A page in its reader's language says which, and that another reader's
+// Accept-Language may get another page.
+void addLanguageHeaders(WebReply *answer, const QString &language)
+{
+    answer->addHeader("Content-Language", language.toLatin1());
+    answer->addHeader("Vary", "Accept-Language");
 }
 
 QString modeName(SwitchingMode mode)
@@ -368,8 +377,16 @@ WebReply WebFace::route(const WebRequest &request)
         return get ? welcomePage(request) : notAllowed("GET");
     if (path == QLatin1String("/lxi/identification"))
         return get ? identification(request) : notAllowed("GET");
-    if (path == QLatin1String("/panel"))
-        return page(":/web/panel.html", "text/html; charset=utf-8");
+    if (path == QLatin1String("/panel")) {
+        // In the reader's language, as the welcome page.
+        WebReply answer = page(":/web/panel.html", "text/html; charset=utf-8");
+        if (answer.status == 200) {
+            const QString language = translation::languageOf(request.acceptLanguage);
+            answer.body = webDocuments::panelPage(answer.body, language);
+            addLanguageHeaders(&answer, language);
+        }
+        return answer;
+    }
     if (path == QLatin1String("/panel.css"))
         return page(":/web/panel.css", "text/css; charset=utf-8");
     if (path == QLatin1String("/panel.js"))
@@ -717,14 +734,16 @@ webDocuments::Instrument WebFace::instrumentFor(const WebRequest &request) const
 {
     webDocuments::Instrument instrument;
     webDocuments::splitIdentity(m_about.identity, &instrument);
-    if (m_card->isDemo())
-        instrument.userDescription = QStringLiteral("Demo mode: no card is switched");
+    instrument.demo = m_card->isDemo();
+    if (instrument.demo)
+        instrument.userDescription = QLatin1String(webDocuments::demoDescription);
     else
         instrument.userDescription = m_card->fixture().description;
     instrument.driverRevision = m_about.driverRevision;
     instrument.commonRevision = m_about.commonRevision;
     instrument.programVersion = m_about.programVersion;
-    instrument.platform = m_about.platform;
+    instrument.simulated = m_about.simulated;
+    instrument.libraryOrigin = m_about.libraryOrigin;
     instrument.hostName = QHostInfo::localHostName();
     const QHostAddress local = plainAddress(request.local);
     instrument.address = local.toString();
@@ -750,10 +769,12 @@ webDocuments::Instrument WebFace::instrumentFor(const WebRequest &request) const
 
 WebReply WebFace::welcomePage(const WebRequest &request) const
 {
-    WebReply answer
-        = reply(200, "text/html; charset=utf-8", webDocuments::welcomePage(instrumentFor(request)));
+    const QString language = translation::languageOf(request.acceptLanguage);
+    WebReply answer = reply(200, "text/html; charset=utf-8",
+                            webDocuments::welcomePage(instrumentFor(request), language));
     answer.addHeader("Content-Security-Policy",
                      "default-src 'self'; frame-ancestors 'none'; base-uri 'none'");
+    addLanguageHeaders(&answer, language);
     return answer;
 }
 

@@ -46,8 +46,10 @@ struct WebCard
     QString driverRevision;
     QString commonRevision;
     QString programVersion;
-    // In plain words: "the vendor's libraries", "the simulated platform".
-    QString platform;
+    // Which libraries drive the card: the simulated platform's, or the
+    // vendor's from `libraryOrigin`; the welcome page says it in words.
+    bool simulated = false;
+    QString libraryOrigin;
     // Where the socket listens (port 0: it does not) and whether VXI-11
     // clients find the card through the port mapper.
     QHostAddress socketAddress;

@@ -24,6 +24,7 @@ struct WebRequest
     QByteArray host; // the Host header, as sent
     QByteArray origin; // the Origin header, empty when none came
     QByteArray authorization; // the Authorization header, as sent
+    QByteArray acceptLanguage; // the Accept-Language header, as sent: the pages' language
     // Whether it came over TLS (HTTPS).
     bool secure = false;
     QHostAddress peer;

@@ -288,6 +288,7 @@ bool WebServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *soc
         webRequest.host = request.value("host");
         webRequest.origin = request.value("origin");
         webRequest.authorization = request.value("authorization");
+        webRequest.acceptLanguage = request.value("accept-language");
         webRequest.secure = isSecure();
         webRequest.peer = socket->peerAddress();
         webRequest.peerPort = socket->peerPort();

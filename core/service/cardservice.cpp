@@ -266,10 +266,8 @@ void CardService::describeToWeb(const QString &cardId, const QString &driverRevi
     about.driverRevision = driverRevision;
     about.commonRevision = QString::fromLatin1(libraryRevision());
     about.programVersion = QCoreApplication::applicationVersion();
-    about.platform = libraries.simulated
-        ? QStringLiteral("the simulated platform that comes with the panel: no hardware is "
-                         "switched")
-        : QStringLiteral("the vendor's libraries (%1)").arg(libraries.origin);
+    about.simulated = libraries.simulated;
+    about.libraryOrigin = libraries.origin;
     if (m_remote) {
         about.socketAddress = m_remote->address();
         about.socketPort = m_remote->port();

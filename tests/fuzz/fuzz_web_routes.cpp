@@ -67,7 +67,7 @@ struct Fixture
         face->setOperatorAsked([this] { return operatorAsked; });
         sfp::WebCard about;
         about.identity = "Orbelan,5170,DEMO,1.4.0";
-        about.platform = QStringLiteral("the simulated platform");
+        about.simulated = true;
         face->start(card, nullptr, about);
         // A face whose card is not connected yet.
         idle = new sfp::WebFace;

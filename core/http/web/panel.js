@@ -28,13 +28,29 @@
     // that asked for it.
     let credentials = null;
     let waitingForLogin = null;
+    // The page's texts in its reader's language, by their English, as the
+    // server handed them in the page; none: English.
+    const texts = (() => {
+        const block = document.getElementById('texts');
+        try {
+            return block ? JSON.parse(block.textContent) : {};
+        } catch (ignored) {
+            return {};
+        }
+    })();
+
+    // The text in the page's language, %1, %2... replaced by the values.
+    function tr(text, ...values) {
+        const translated = typeof texts[text] === 'string' ? texts[text] : text;
+        return translated.replace(/%(\d)/g, (match, index) => String(values[index - 1]));
+    }
 
     function makePairs() {
         for (let pair = 1; pair <= 16; ++pair) {
             const group = document.createElement('fieldset');
             group.className = 'pair';
             const legend = document.createElement('legend');
-            legend.textContent = 'Pair ' + pair;
+            legend.textContent = tr('Pair %1', pair);
             group.appendChild(legend);
             legends.set(pair, legend);
             const row = document.createElement('div');
@@ -64,11 +80,11 @@
     function show(state) {
         card = state;
         title.textContent = state.manufacturer + ' ' + state.model + ' ' + state.card
-            + (state.demo ? ' (demo)' : '');
+            + (state.demo ? ' ' + tr('(demo)') : '');
         const waiting = new Set(state.waiting);
         for (const relay of state.relays) {
             const button = buttons.get(relay.relay);
-            const name = 'Pair ' + relay.pair + ' relay ' + relay.side;
+            const name = tr('Pair %1 relay %2', relay.pair, relay.side);
             button.textContent = relay.label || relay.side;
             button.title = relay.label ? name + ': ' + relay.label : name;
             button.setAttribute('aria-label', relay.label ? name + ', ' + relay.label : name);
@@ -82,9 +98,9 @@
             const line = wearLines.get(pair);
             line.className = 'wear' + (marks.some((relay) => relay.wear === 'worn') ? ' worn'
                 : marks.length ? ' warning' : '');
-            line.textContent = marks.map((relay) => 'Relay ' + relay.side + ' '
-                + (relay.wear === 'worn' ? 'worn' : 'wearing') + ' (' + relay.closings
-                + ' closings)').join('; ');
+            line.textContent = marks.map((relay) => (relay.wear === 'worn'
+                ? tr('Relay %1 worn (%2 closings)', relay.side, relay.closings)
+                : tr('Relay %1 wearing (%2 closings)', relay.side, relay.closings))).join('; ');
         }
         mode.value = state.mode;
         mode.disabled = readOnly !== null;
@@ -93,8 +109,10 @@
         exclusive.checked = state.exclusive;
         exclusive.disabled = readOnly !== null;
         lamp.classList.toggle('off', !state.synchronized);
-        lamp.setAttribute('aria-label', 'Synchronized: ' + (state.synchronized ? 'yes' : 'no'));
-        lock.textContent = 'Remote lock: ' + (state.lockHolder || 'nobody');
+        lamp.setAttribute('aria-label',
+            state.synchronized ? tr('Synchronized: yes') : tr('Synchronized: no'));
+        lock.textContent = state.lockHolder ? tr('Remote lock: %1', state.lockHolder)
+            : tr('Remote lock: nobody');
     }
 
     async function send(method, path, body) {
@@ -123,10 +141,10 @@
                 } catch (ignored) {
                     // The status says enough.
                 }
-                refusal.textContent = 'Refused: ' + reason;
+                refusal.textContent = tr('Refused: %1', reason);
             }
         } catch (error) {
-            refusal.textContent = 'Not sent: the panel cannot be reached';
+            refusal.textContent = tr('Not sent: the panel cannot be reached');
         }
     }
 
@@ -162,7 +180,7 @@
             const state = await response.json();
             if (typeof state.readOnly === 'string') {
                 readOnly = state.readOnly;
-                refusal.textContent = 'Read-only: ' + readOnly;
+                refusal.textContent = tr('Read-only: %1', readOnly);
                 if (card)
                     show(card);
             }
@@ -175,12 +193,12 @@
         const scheme = location.protocol === 'https:' ? 'wss://' : 'ws://';
         const socket = new WebSocket(scheme + location.host + '/api/events');
         socket.addEventListener('open', () => {
-            connection.textContent = 'Connected';
+            connection.textContent = tr('Connected');
             connection.classList.remove('lost');
         });
         socket.addEventListener('message', (event) => show(JSON.parse(event.data)));
         socket.addEventListener('close', () => {
-            connection.textContent = 'Connection lost: reconnecting…';
+            connection.textContent = tr('Connection lost: reconnecting…');
             connection.classList.add('lost');
             for (const button of buttons.values())
                 button.disabled = true;

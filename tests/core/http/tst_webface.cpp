@@ -7,6 +7,7 @@
 #include "cardsession.h"
 #include "sfpcoretest.h"
 #include "switchinglog.h"
+#include "translation.h"
 #include "webface.h"
 #include "webpassword.h"
 #include "webserver.h"
@@ -50,6 +51,8 @@ private slots:
     void routes();
     void changesGoThroughTheSession();
     void documentsAboutTheInstrument();
+    void pagesInTheReadersLanguage_data();
+    void pagesInTheReadersLanguage();
     void livePagesAndLimits();
     void changesBeyondTheLoopback_data();
     void changesBeyondTheLoopback();
@@ -77,7 +80,8 @@ private:
         return hash;
     }
     WebReply ask(WebRequest::Method method, const QString &path, const QByteArray &body = {},
-                 const QByteArray &contentType = "application/json", const QByteArray &origin = {});
+                 const QByteArray &contentType = "application/json", const QByteArray &origin = {},
+                 const QByteArray &acceptLanguage = {});
     static QJsonObject json(const WebReply &reply)
     {
         return QJsonDocument::fromJson(reply.body).object();
@@ -121,7 +125,8 @@ void tst_WebFace::cleanup()
 }
 
 WebReply tst_WebFace::ask(WebRequest::Method method, const QString &path, const QByteArray &body,
-                          const QByteArray &contentType, const QByteArray &origin)
+                          const QByteArray &contentType, const QByteArray &origin,
+                          const QByteArray &acceptLanguage)
 {
     WebRequest request;
     request.method = method;
@@ -130,6 +135,7 @@ WebReply tst_WebFace::ask(WebRequest::Method method, const QString &path, const 
     request.contentType = contentType;
     request.host = "127.0.0.1:8080";
     request.origin = origin;
+    request.acceptLanguage = acceptLanguage;
     request.peer = QHostAddress(QStringLiteral("::ffff:127.0.0.1"));
     request.peerPort = 40000;
     request.local = QHostAddress::LocalHost;
@@ -172,6 +178,8 @@ void tst_WebFace::routes_data()
                              << QByteArray("<h1>Orbelan 5170 DEMO</h1>");
     QTest::newRow("panel") << M::Get << "/panel" << json << QByteArray() << 200
                            << QByteArray("<script src=\"/panel.js\"");
+    QTest::newRow("post panel") << M::Post << "/panel" << json << QByteArray() << 405
+                                << QByteArray("GET");
     QTest::newRow("script") << M::Get << "/panel.js" << json << QByteArray() << 200
                             << QByteArray("new WebSocket(");
     QTest::newRow("nothing there")
@@ -387,6 +395,125 @@ void tst_WebFace::documentsAboutTheInstrument()
         "<UserDescription>&lt;b&gt;rack 2&lt;/b&gt; &amp; co</UserDescription>"));
 }
 
+void tst_WebFace::pagesInTheReadersLanguage_data()
+{
+    QTest::addColumn<QByteArray>("acceptLanguage");
+    QTest::addColumn<QByteArray>("language");
+    // The welcome page's link to the panel, and the panel's Update button.
+    QTest::addColumn<QByteArray>("link");
+    QTest::addColumn<QByteArray>("button");
+
+    const QByteArray de = "de";
+    const QByteArray fr = "fr";
+    const QByteArray en = "en";
+    QTest::newRow("Swiss German") << QByteArray("de-CH,de;q=0.9") << de
+                                  << QByteArray("Frontplatte öffnen")
+                                  << QByteArray("Aktualisieren");
+    QTest::newRow("French") << QByteArray("fr") << fr << QByteArray("Ouvrir la face avant")
+                            << QByteArray("Mettre à jour");
+    QTest::newRow("English first") << QByteArray("en-US,de;q=0.5") << en
+                                   << QByteArray("Open the front panel") << QByteArray("Update");
+    QTest::newRow("any") << QByteArray("*") << en << QByteArray("Open the front panel")
+                         << QByteArray("Update");
+    QTest::newRow("none") << QByteArray() << en << QByteArray("Open the front panel")
+                          << QByteArray("Update");
+    QTest::newRow("unknown, then French")
+        << QByteArray("xx, fr;q=0.1") << fr << QByteArray("Ouvrir la face avant")
+        << QByteArray("Mettre à jour");
+    // A weight's name is "q" in either case.
+    QTest::newRow("capital Q") << QByteArray("fr;Q=0.1, de;q=0.5") << de
+                               << QByteArray("Frontplatte öffnen") << QByteArray("Aktualisieren");
+    QTest::newRow("German refused")
+        << QByteArray("de;q=0") << en << QByteArray("Open the front panel") << QByteArray("Update");
+}
+
+void tst_WebFace::pagesInTheReadersLanguage()
+{
+    QFETCH(QByteArray, acceptLanguage);
+    QFETCH(QByteArray, language);
+    QFETCH(QByteArray, link);
+    QFETCH(QByteArray, button);
+
+    sfp::WebCard about;
+    about.identity = "Orbelan,5170,DEMO,1.4.0";
+    about.libraryOrigin = QStringLiteral("/opt/orbelan");
+    m_face->setCard(about);
+    using M = WebRequest::Method;
+    const WebReply welcome = ask(M::Get, QStringLiteral("/"), {}, {}, {}, acceptLanguage);
+    const WebReply panel = ask(M::Get, QStringLiteral("/panel"), {}, {}, {}, acceptLanguage);
+    for (const WebReply &page : {welcome, panel}) {
+        QCOMPARE(page.status, 200);
+        QVERIFY2(page.body.contains("<html lang=\"" + language + "\">"), page.body.constData());
+        QCOMPARE(header(page, "Content-Language"), language);
+        QCOMPARE(header(page, "Vary"), QByteArray("Accept-Language"));
+        // Every text of the page was looked up.
+        QVERIFY2(!page.body.contains("{{"), page.body.constData());
+    }
+    // Not executed: the panel's policy allows no inline script, and needs
+    // to allow none for the script's texts.
+    QCOMPARE(header(panel, "Content-Security-Policy"),
+             QByteArray("default-src 'self'; connect-src 'self'; img-src 'self' data:; "
+                        "frame-ancestors 'none'; base-uri 'none'; form-action 'none'"));
+    if (language == "en") {
+        // Today's pages, with no texts for the script.
+        QCOMPARE(welcome.body, ask(M::Get, QStringLiteral("/")).body);
+        QVERIFY(!panel.body.contains("<script type=\"application/json\""));
+        QVERIFY(panel.body.contains("<label>Mode\n"));
+        QVERIFY(welcome.body.contains("<td>the vendor's libraries (/opt/orbelan)</td>"));
+        // A text the page marks but the program does not know stays
+        // marked, for the check above to find.
+        QCOMPARE(sfp::webDocuments::panelPage("<p>{{Update}}, {{Not a text}}</p>", "en"),
+                 QByteArray("<p>Update, {{Not a text}}</p>"));
+    } else {
+        QVERIFY(panel.body.contains("<script type=\"application/json\" id=\"texts\">{"));
+    }
+    // The script finds each of its texts in that block by the English it
+    // looks up.
+    const QByteArray script = ask(M::Get, QStringLiteral("/panel.js")).body;
+    for (const char *text : {"Connected", "Connection lost: reconnecting…", "Refused: %1",
+                             "Pair %1 relay %2", "Synchronized: no", "Remote lock: %1"})
+        QVERIFY2(script.contains("tr('" + QByteArray(text) + "'"), text);
+
+    // What programs read stays English: the API's errors, the
+    // identification document, the card's state.
+    const WebReply refused = ask(M::Put, QStringLiteral("/relay/7/value"), "2", "application/json",
+                                 {}, acceptLanguage);
+    QCOMPARE(json(refused)[QStringLiteral("error")].toString(),
+             QStringLiteral("the value is 0 (open) or 1 (closed)"));
+    QCOMPARE(header(refused, "Content-Language"), QByteArray());
+    const QByteArray identification
+        = ask(M::Get, QStringLiteral("/lxi/identification"), {}, {}, {}, acceptLanguage).body;
+    QVERIFY(identification.contains(
+        "<ManufacturerDescription>Orbelan 5170 32-channel relay card</ManufacturerDescription>"));
+    QVERIFY(identification.contains(
+        "<UserDescription>Demo mode: no card is switched</UserDescription>"));
+    QCOMPARE(json(ask(M::Get, QStringLiteral("/api/card"), {}, {}, {},
+                      acceptLanguage))[QStringLiteral("modeTitle")]
+                 .toString(),
+             QStringLiteral("Asynchronous"));
+
+    if (language != "en"
+        && sfp::translation::translateIn(QString::fromLatin1(language), "WebWelcomePage",
+                                         "Open the front panel")
+            == QLatin1String("Open the front panel"))
+        QSKIP("the program's catalogues do not hold the web pages' texts yet");
+    QVERIFY2(welcome.body.contains("<a href=\"/panel\">" + link + "</a>"),
+             welcome.body.constData());
+    QVERIFY2(panel.body.contains("id=\"update\" disabled>" + button + "</button>"),
+             panel.body.constData());
+    // What the face itself says of the card: the demo mode, the platform.
+    if (language == "de") {
+        QVERIFY(panel.body.contains(R"("Connected":"Verbunden")"));
+        QVERIFY(welcome.body.contains("<td>Demo-Modus: Es wird keine Karte geschaltet</td>"));
+        QVERIFY(welcome.body.contains("<td>die Bibliotheken des Herstellers (/opt/orbelan)</td>"));
+        about.simulated = true;
+        m_face->setCard(about);
+        QVERIFY(ask(M::Get, QStringLiteral("/"), {}, {}, {}, acceptLanguage)
+                    .body.contains("<td>die mitgelieferte simulierte Plattform: Es wird keine "
+                                   "Hardware geschaltet</td>"));
+    }
+}
+
 void tst_WebFace::livePagesAndLimits()
 {
     QVERIFY(m_face->listen(QHostAddress::LocalHost, 0));
@@ -455,6 +582,14 @@ void tst_WebFace::livePagesAndLimits()
         QTRY_VERIFY_WITH_TIMEOUT((answer += client.readAll()).contains("\r\n\r\n"), 10000);
         QVERIFY2(answer.startsWith(bound.status), answer.constData());
     }
+    // The server hands the face the reader's language.
+    QTcpSocket reader;
+    reader.connectToHost(QHostAddress::LocalHost, m_face->port());
+    QVERIFY(reader.waitForConnected(10000));
+    reader.write("GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nAccept-Language: fr-CA\r\n\r\n");
+    QByteArray welcome;
+    QTRY_VERIFY_WITH_TIMEOUT((welcome += reader.readAll()).contains("</html>"), 10000);
+    QVERIFY2(welcome.contains("<html lang=\"fr\">"), welcome.constData());
 
     // Connections beyond the limit are turned away, said once each.
     QSignalSpy refused(m_face.get(), &sfp::WebFace::clientRefused);
