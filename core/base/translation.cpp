@@ -113,7 +113,7 @@ QString systemLanguage()
 {
     static const QString language = [] {
         for (const QString &name : QLocale::system().uiLanguages()) {
-            const QString spoken = spokenLanguage(name);
+            QString spoken = spokenLanguage(name);
             if (!spoken.isEmpty())
                 return spoken;
         }
@@ -170,7 +170,7 @@ QString languageOf(QByteArrayView acceptLanguage)
     for (const auto &range : ranges) {
         if (range.second == QLatin1String("*"))
             continue;
-        const QString spoken = spokenLanguage(range.second);
+        QString spoken = spokenLanguage(range.second);
         if (!spoken.isEmpty())
             return spoken;
     }
