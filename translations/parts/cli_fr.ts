@@ -220,11 +220,11 @@ démo ou Saisir l&apos;adresse.</translation>
     </message>
     <message>
         <source>Start in demo mode, without hardware (as &quot;Run In Demo Mode&quot;).</source>
-        <translation>Démarrer en mode démo, sans matériel (comme « Lancer en mode démo »).</translation>
+        <translation>Démarrer en mode démo, sans matériel (comme &quot;Lancer en mode démo&quot;).</translation>
     </message>
     <message>
         <source>Search for the card at once (as &quot;Auto Find&quot;).</source>
-        <translation>Chercher la carte tout de suite (comme « Recherche auto »).</translation>
+        <translation>Chercher la carte tout de suite (comme &quot;Recherche auto&quot;).</translation>
     </message>
     <message>
         <source>Open the card on the motherboard with this VISA resource descriptor (with --fc). Not stored in DefaultInstrDescr.ini.</source>
@@ -308,7 +308,7 @@ démo ou Saisir l&apos;adresse.</translation>
     </message>
     <message>
         <source>Read more options from this file, one to a line as on the command line (&quot;--listen 0.0.0.0:5025&quot;); blank lines and lines that begin with # are skipped.</source>
-        <translation>Lire d&apos;autres options dans ce fichier, une par ligne comme sur la ligne de commande (« --listen 0.0.0.0:5025 ») ; les lignes vides et celles qui commencent par # sont ignorées.</translation>
+        <translation>Lire d&apos;autres options dans ce fichier, une par ligne comme sur la ligne de commande (&quot;--listen 0.0.0.0:5025&quot;) ; les lignes vides et celles qui commencent par # sont ignorées.</translation>
     </message>
     <message>
         <source>Usage: %1 [options]</source>
@@ -332,7 +332,7 @@ linker&apos;s folders are searched, and then the simulated platform is used.</so
 --library-path, QX5170FP_LIBRARY_PATH (dossiers séparés par &apos;:&apos;) et la clé
 LibraryPath de $XDG_CONFIG_HOME/qx5170fp/qx5170fp.conf (par défaut
 ~/.config/...), sinon de qx5170fp/qx5170fp.conf dans $XDG_CONFIG_DIRS (par
-défaut /etc/xdg) ; un endroit nommé qui ne les contient pas arrête le
+défaut /etc/xdg)&#xa0;; un endroit nommé qui ne les contient pas arrête le
 programme. Sans endroit nommé, les dossiers de l&apos;éditeur de liens dynamique
 sont parcourus, puis la plateforme simulée est utilisée.</translation>
     </message>
@@ -348,12 +348,12 @@ or breaks the format).</source>
         <extracomment>The end of --help, on a terminal: break lines before column 80, as the English does.</extracomment>
         <translation>Les options propres à la boîte à outils (-platform, -style, -display, ...) sont
 aussi acceptées.
-Code de sortie : 0, aussi quand l&apos;opérateur annule ou que SIGTERM arrête
---headless ; 1 quand il n&apos;y a aucun écran où afficher le panneau, quand les
+Code de sortie&#xa0;: 0, aussi quand l&apos;opérateur annule ou que SIGTERM arrête
+--headless&#xa0;; 1&#xa0;quand il n&apos;y a aucun écran où afficher le panneau, quand les
 bibliothèques de la plateforme ne sont pas là où un endroit les nomme, quand le
 port de --listen ne peut pas être obtenu, quand l&apos;aide ou la version ne peut
-pas être écrite, ou quand --headless ne peut pas ouvrir ou trouver sa carte ; 2
-quand la ligne de commande ou son fichier d&apos;options est faux, ou quand le
+pas être écrite, ou quand --headless ne peut pas ouvrir ou trouver sa carte&#xa0;;
+2&#xa0;quand la ligne de commande ou son fichier d&apos;options est faux, ou quand le
 fichier de fixture de la carte ne peut pas être utilisé (il ne peut pas être
 lu, n&apos;est pas du JSON ou enfreint le format).</translation>
     </message>
