@@ -527,7 +527,7 @@ QString readAccess(const ReadWords &words, qx5170fpCommandLine *result)
         const std::optional<sfp::AccessRules> rules
             = sfp::AccessRules::parse(words.value(options.allow), &why);
         if (!rules)
-            //: %1 says what is wrong with the list, in English.
+            //: %1 says what is wrong with the list.
             return sfp::translate("CommandLine",
                                   "--allow takes addresses and networks (10.1.2.3, "
                                   "192.168.7.0/24, fd00::/64) or any: %1.")

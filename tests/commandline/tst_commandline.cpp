@@ -777,7 +777,9 @@ void tst_CommandLine::helpAndErrorsInGerman()
     const QStringList german {"LANG=de_DE.UTF-8", "LANGUAGE=de", "LC_ALL=", "LC_MESSAGES="};
     const Run help = runProgram({"--help"}, german);
     QCOMPARE(help.status, 0);
-    if (help.out.startsWith("Usage: qx5170fp [options]\n"))
+    // Until the catalogue holds the command line's texts, they come out
+    // English.
+    if (help.out.contains("\n  -h, --help                 Show this help and exit.\n"))
         QSKIP("the German catalogue lacks the command line's texts");
     const QString text = QString::fromUtf8(help.out);
     QVERIFY2(text.startsWith("Aufruf: qx5170fp [Optionen]\n"), help.out.constData());
@@ -793,10 +795,14 @@ void tst_CommandLine::helpAndErrorsInGerman()
     for (qsizetype i = 3; i < lines.size(); ++i)
         QVERIFY2(lines.at(i).size() <= 80, qUtf8Printable(lines.at(i)));
 
-    // The panel's own error, and one that the toolkit's parser finds.
+    // The panel's own errors, one with the reason of the list's reader,
+    // and one that the toolkit's parser finds.
     const QList<std::pair<QStringList, QString>> errors {
         {{"--address", "x", "--fc", "9"},
          "qx5170fp: --fc muss eine Funktionskartennummer von 1 bis 8 sein, nicht '9'.\n"},
+        {{"--demo", "--listen", "5025", "--allow", "10.1.2.x"},
+         "qx5170fp: --allow erwartet Adressen und Netze (10.1.2.3, 192.168.7.0/24, fd00::/64) "
+         "oder any: '10.1.2.x' ist keine Adresse und kein Netz.\n"},
         {{"--frobnicate"}, "qx5170fp: Unbekannte Option 'frobnicate'.\n"}};
     for (const auto &[arguments, line] : errors) {
         const Run run = runProgram(arguments, german);

@@ -2,6 +2,42 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de">
 <context>
+    <name>AccessRules</name>
+    <message>
+        <source>&apos;%1&apos; names a network interface; give addresses only</source>
+        <extracomment>%1 is an item of the --allow list (&quot;fe80::1%eth0&quot;).</extracomment>
+        <translation>&apos;%1&apos; nennt eine Netzwerkschnittstelle; geben Sie nur Adressen an</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is no address or network</source>
+        <extracomment>%1 is an item of the --allow list.</extracomment>
+        <translation>&apos;%1&apos; ist keine Adresse und kein Netz</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; has no prefix length from 0 to %2</source>
+        <extracomment>%1 is an item of the --allow list, %2 the address&apos;s bits (32, 128).</extracomment>
+        <translation>&apos;%1&apos; hat keine Präfixlänge von 0 bis %2</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; has bits set beyond its prefix: the network is %2/%3</source>
+        <extracomment>%1 is an item of the --allow list; %2/%3 the network it lies in (&quot;10.1.2.0/24&quot;).</extracomment>
+        <translation>&apos;%1&apos; hat gesetzte Bits hinter seinem Präfix: Das Netz ist %2/%3</translation>
+    </message>
+    <message>
+        <source>the list names %1 addresses and networks; at most %2 are taken</source>
+        <extracomment>%1 is the number of items of the --allow list (always more than %2).</extracomment>
+        <translation>die Liste nennt %1 Adressen und Netze; höchstens %2 werden angenommen</translation>
+    </message>
+    <message>
+        <source>the list has an empty item</source>
+        <translation>die Liste hat einen leeren Eintrag</translation>
+    </message>
+    <message>
+        <source>&apos;any&apos; stands alone: it allows every address</source>
+        <translation>&apos;any&apos; steht allein: Es erlaubt jede Adresse</translation>
+    </message>
+</context>
+<context>
     <name>CommandLine</name>
     <message>
         <source>Missing value after &apos;%1&apos;.</source>
@@ -62,7 +98,7 @@
     </message>
     <message>
         <source>--allow takes addresses and networks (10.1.2.3, 192.168.7.0/24, fd00::/64) or any: %1.</source>
-        <extracomment>%1 says what is wrong with the list, in English.</extracomment>
+        <extracomment>%1 says what is wrong with the list.</extracomment>
         <translation>--allow erwartet Adressen und Netze (10.1.2.3, 192.168.7.0/24, fd00::/64) oder any: %1.</translation>
     </message>
     <message>

@@ -2,6 +2,42 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="fr">
 <context>
+    <name>AccessRules</name>
+    <message>
+        <source>&apos;%1&apos; names a network interface; give addresses only</source>
+        <extracomment>%1 is an item of the --allow list (&quot;fe80::1%eth0&quot;).</extracomment>
+        <translation>&apos;%1&apos; nomme une interface réseau ; donnez seulement des adresses</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is no address or network</source>
+        <extracomment>%1 is an item of the --allow list.</extracomment>
+        <translation>&apos;%1&apos; n&apos;est ni une adresse ni un réseau</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; has no prefix length from 0 to %2</source>
+        <extracomment>%1 is an item of the --allow list, %2 the address&apos;s bits (32, 128).</extracomment>
+        <translation>&apos;%1&apos; n&apos;a pas de longueur de préfixe de 0 à %2</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; has bits set beyond its prefix: the network is %2/%3</source>
+        <extracomment>%1 is an item of the --allow list; %2/%3 the network it lies in (&quot;10.1.2.0/24&quot;).</extracomment>
+        <translation>&apos;%1&apos; a des bits à 1 au-delà de son préfixe : le réseau est %2/%3</translation>
+    </message>
+    <message>
+        <source>the list names %1 addresses and networks; at most %2 are taken</source>
+        <extracomment>%1 is the number of items of the --allow list (always more than %2).</extracomment>
+        <translation>la liste nomme %1 adresses et réseaux ; %2 au plus sont acceptés</translation>
+    </message>
+    <message>
+        <source>the list has an empty item</source>
+        <translation>la liste a un élément vide</translation>
+    </message>
+    <message>
+        <source>&apos;any&apos; stands alone: it allows every address</source>
+        <translation>&apos;any&apos; s&apos;emploie seul : il autorise toutes les adresses</translation>
+    </message>
+</context>
+<context>
     <name>CommandLine</name>
     <message>
         <source>Missing value after &apos;%1&apos;.</source>
@@ -62,7 +98,7 @@
     </message>
     <message>
         <source>--allow takes addresses and networks (10.1.2.3, 192.168.7.0/24, fd00::/64) or any: %1.</source>
-        <extracomment>%1 says what is wrong with the list, in English.</extracomment>
+        <extracomment>%1 says what is wrong with the list.</extracomment>
         <translation>--allow attend des adresses et des réseaux (10.1.2.3, 192.168.7.0/24, fd00::/64) ou any : %1.</translation>
     </message>
     <message>
