@@ -24,11 +24,12 @@ int main(int argc, char *argv[])
     const qx5170fpCommandLine commandLine = qx5170fpParseCommandLine(words);
     if (commandLine.action == qx5170fpCommandLine::Error) {
         std::fprintf(stderr, "qx5170fp: %s\n%s\n", qUtf8Printable(commandLine.error),
-                     qx5170fpTryHelp);
+                     qUtf8Printable(sfp::translate("CommandLine", qx5170fpTryHelp)));
         return qx5170fpUsageExitStatus;
     }
     if (commandLine.action != qx5170fpCommandLine::Run || !commandLine.headless) {
-        std::fputs("qx5170fp-headless: run by 'qx5170fp --headless'\n", stderr);
+        std::fprintf(stderr, "qx5170fp-headless: %s\n",
+                     qUtf8Printable(sfp::translate("CommandLine", "run by 'qx5170fp --headless'")));
         return qx5170fpUsageExitStatus;
     }
     using Priority = sfp::CardService::Priority;

@@ -71,10 +71,11 @@ int closeStandardOutput(int writeError)
         return 0;
     const int reason = writeError != 0 ? writeError : closeFailed ? errno : 0;
     if (reason != 0)
-        std::fprintf(stderr, "qx5170fp: cannot write to standard output: %s\n",
-                     std::strerror(reason));
+        //: %1 is the system's reason ("No space left on device").
+        qx5170fpSay(sfp::translate("CommandLine", "cannot write to standard output: %1")
+                        .arg(QString::fromLocal8Bit(std::strerror(reason))));
     else
-        std::fputs("qx5170fp: cannot write to standard output\n", stderr);
+        qx5170fpSay(sfp::translate("CommandLine", "cannot write to standard output"));
     return qx5170fpFailureExitStatus;
 }
 
@@ -95,7 +96,8 @@ int becomeHeadless(char *argv[])
         if (why.isEmpty() || errno != ENOENT)
             why = QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
     }
-    qx5170fpSay(QStringLiteral("the headless server cannot be run: ") + why);
+    //: %1 is the server's file and why it cannot be run.
+    qx5170fpSay(sfp::translate("CommandLine", "the headless server cannot be run: %1").arg(why));
     return qx5170fpFailureExitStatus;
 }
 
@@ -109,7 +111,7 @@ std::optional<int> runWithoutPanel(const qx5170fpCommandLine &commandLine)
         return closeStandardOutput(printHelp(commandLine.help));
     case qx5170fpCommandLine::Error:
         std::fprintf(stderr, "qx5170fp: %s\n%s\n", qUtf8Printable(commandLine.error),
-                     qx5170fpTryHelp);
+                     qUtf8Printable(sfp::translate("CommandLine", qx5170fpTryHelp)));
         return qx5170fpUsageExitStatus;
     case qx5170fpCommandLine::LogToScpi:
         return qx5170fpLogToScpi(commandLine);
@@ -192,7 +194,7 @@ int main(int argc, char *argv[])
     // Without a display the toolkit would print its own four lines and
     // abort; one line of ours says what to do instead.
     if (lacksDisplay) {
-        qx5170fpSay(QString::fromLatin1(qx5170fpNoDisplayError));
+        qx5170fpSay(sfp::translate("CommandLine", qx5170fpNoDisplayError));
         return qx5170fpFailureExitStatus;
     }
 

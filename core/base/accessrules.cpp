@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: MIT
 #include "accessrules.h"
 
+#include "translation.h"
+
 #include <QStringList>
 
 #include <algorithm>
@@ -19,13 +21,17 @@ std::optional<std::pair<QHostAddress, int>> networkOf(const QString &item, QStri
     // drops bits below the prefix; a list that says something other than
     // what is matched is refused instead.
     if (item.contains(QLatin1Char('%'))) {
-        *error = QStringLiteral("'%1' names a network interface; give addresses only").arg(item);
+        //: %1 is an item of the --allow list ("fe80::1%eth0").
+        *error
+            = sfp::translate("AccessRules", "'%1' names a network interface; give addresses only")
+                  .arg(item);
         return std::nullopt;
     }
     const qsizetype slash = item.indexOf(QLatin1Char('/'));
     QHostAddress address;
     if (!address.setAddress(slash < 0 ? item : item.left(slash))) {
-        *error = QStringLiteral("'%1' is no address or network").arg(item);
+        //: %1 is an item of the --allow list.
+        *error = sfp::translate("AccessRules", "'%1' is no address or network").arg(item);
         return std::nullopt;
     }
     const int bits = address.protocol() == QAbstractSocket::IPv4Protocol ? 32 : 128;
@@ -35,14 +41,19 @@ std::optional<std::pair<QHostAddress, int>> networkOf(const QString &item, QStri
         bool isNumber = false;
         length = lengthText.toInt(&isNumber, 10);
         if (!isNumber || !lengthText.at(0).isDigit() || length > bits) {
-            *error = QStringLiteral("'%1' has no prefix length from 0 to %2").arg(item).arg(bits);
+            //: %1 is an item of the --allow list, %2 the address's bits (32, 128).
+            *error = sfp::translate("AccessRules", "'%1' has no prefix length from 0 to %2")
+                         .arg(item)
+                         .arg(bits);
             return std::nullopt;
         }
     }
     const auto [network, prefix] = QHostAddress::parseSubnet(address.toString() + QLatin1Char('/')
                                                              + QString::number(length));
     if (network != address) {
-        *error = QStringLiteral("'%1' has bits set beyond its prefix: the network is %2/%3")
+        //: %1 is an item of the --allow list; %2/%3 the network it lies in ("10.1.2.0/24").
+        *error = sfp::translate("AccessRules",
+                                "'%1' has bits set beyond its prefix: the network is %2/%3")
                      .arg(item, network.toString())
                      .arg(prefix);
         return std::nullopt;
@@ -65,7 +76,9 @@ std::optional<AccessRules> AccessRules::parse(const QString &list, QString *erro
     }
     const QStringList items = list.split(QLatin1Char(','));
     if (items.size() > maxItems) {
-        *error = QStringLiteral("the list names %1 addresses and networks; at most %2 are taken")
+        //: %1 is the number of items of the --allow list (always more than %2).
+        *error = sfp::translate("AccessRules",
+                                "the list names %1 addresses and networks; at most %2 are taken")
                      .arg(items.size())
                      .arg(maxItems);
         return std::nullopt;
@@ -73,11 +86,11 @@ std::optional<AccessRules> AccessRules::parse(const QString &list, QString *erro
     for (const QString &item : items) {
         const QString trimmed = item.trimmed();
         if (trimmed.isEmpty()) {
-            *error = QStringLiteral("the list has an empty item");
+            *error = sfp::translate("AccessRules", "the list has an empty item");
             return std::nullopt;
         }
         if (trimmed == QLatin1String("any")) {
-            *error = QStringLiteral("'any' stands alone: it allows every address");
+            *error = sfp::translate("AccessRules", "'any' stands alone: it allows every address");
             return std::nullopt;
         }
         const auto network = networkOf(trimmed, error);

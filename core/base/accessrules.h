@@ -27,8 +27,9 @@ public:
 
     // Reads --allow's list: addresses and networks in CIDR form, IPv4 and
     // IPv6, separated by commas ("192.168.7.0/24,fd00::/64,10.1.2.3"), or
-    // the word "any". Nothing, with the reason in `error`, for a list that
-    // is not one.
+    // the word "any". Nothing, with the reason in `error` (in the system's
+    // language: it is said to the person who wrote the list), for a list
+    // that is not one.
     static std::optional<AccessRules> parse(const QString &list, QString *error);
 
     // Whether a client at `peer` may go on; an IPv4 client of a dual-stack

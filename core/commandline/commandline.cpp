@@ -4,6 +4,7 @@
 
 #include "endpoint.h"
 #include "smallfile.h"
+#include "translation.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -19,9 +20,20 @@
 
 namespace {
 
-const char description[]
-    = "Soft front panel of the Orbelan 5170 32-channel relay card.\n"
-      "Without options it asks how to connect: Auto Find, Run In Demo Mode or Enter Address.";
+const char description[] = QT_TRANSLATE_NOOP(
+    "CommandLineHelp",
+    "Soft front panel of the Orbelan 5170 32-channel relay card.\n"
+    "Without options it asks how to connect: Auto Find, Run In Demo Mode or Enter Address.");
+
+// The toolkit's parser words its errors in English before an application
+// object exists; these are its texts, said again in the system's language.
+const char missingValue[] = QT_TRANSLATE_NOOP("CommandLine", "Missing value after '%1'.");
+const char givenTwice[] = QT_TRANSLATE_NOOP("CommandLine", "Option '%1' given more than once.");
+const std::initializer_list<const char *> parserErrors
+    = {missingValue, QT_TRANSLATE_NOOP("CommandLine", "Unexpected value after '%1'."),
+       QT_TRANSLATE_NOOP("CommandLine", "Unknown option '%1'."),
+       //: %1 is a list of options, separated by ", ".
+       QT_TRANSLATE_NOOP("CommandLine", "Unknown options: %1.")};
 
 // Every option that Qt 6.4 itself reads from the command line, so that none
 // of the toolkit's behaviour is cut off: QCoreApplication's -qmljsdebugger;
@@ -56,121 +68,145 @@ const std::initializer_list<const char *> toolkitFlags
 struct Options
 {
     QCommandLineOption help {{QStringLiteral("h"), QStringLiteral("help")},
-                             QStringLiteral("Show this help and exit.")};
+                             sfp::translate("CommandLineHelp", "Show this help and exit.")};
     QCommandLineOption version {{QStringLiteral("V"), QStringLiteral("version")},
-                                QStringLiteral("Show the revisions of the panel, the instrument "
+                                sfp::translate("CommandLineHelp",
+                                               "Show the revisions of the panel, the instrument "
                                                "driver and the common library, and exit.")};
     QCommandLineOption demo {QStringLiteral("demo"),
-                             QStringLiteral("Start in demo mode, without hardware (as \"Run In "
+                             sfp::translate("CommandLineHelp",
+                                            "Start in demo mode, without hardware (as \"Run In "
                                             "Demo Mode\").")};
-    QCommandLineOption scan {QStringLiteral("scan"),
-                             QStringLiteral("Search for the card at once (as \"Auto Find\").")};
+    QCommandLineOption scan {
+        QStringLiteral("scan"),
+        sfp::translate("CommandLineHelp", "Search for the card at once (as \"Auto Find\").")};
     QCommandLineOption address {QStringLiteral("address"),
-                                QStringLiteral("Open the card on the motherboard with this VISA "
+                                sfp::translate("CommandLineHelp",
+                                               "Open the card on the motherboard with this VISA "
                                                "resource descriptor (with --fc). Not stored in "
                                                "DefaultInstrDescr.ini."),
                                 QStringLiteral("DESCRIPTOR")};
     QCommandLineOption fc {QStringLiteral("fc"),
-                           QStringLiteral("Function-card number on that motherboard, 1 to 8 (with "
+                           sfp::translate("CommandLineHelp",
+                                          "Function-card number on that motherboard, 1 to 8 (with "
                                           "--address)."),
                            QStringLiteral("N")};
     QCommandLineOption libraryPath {
         QStringLiteral("library-path"),
-        QStringLiteral("Load VISA, the common library and the instrument driver from this folder "
+        sfp::translate("CommandLineHelp",
+                       "Load VISA, the common library and the instrument driver from this folder "
                        "and nowhere else; without them there, the program ends."),
         QStringLiteral("DIR")};
     QCommandLineOption simulate {QStringLiteral("simulate"),
-                                 QStringLiteral("Run on the simulated platform that comes with "
+                                 sfp::translate("CommandLineHelp",
+                                                "Run on the simulated platform that comes with "
                                                 "the panel, whatever vendor libraries are "
                                                 "installed.")};
     QCommandLineOption listen {
         QStringLiteral("listen"),
-        QStringLiteral("Take SCPI commands on this TCP port once connected (card or demo mode), "
+        sfp::translate("CommandLineHelp",
+                       "Take SCPI commands on this TCP port once connected (card or demo mode), "
                        "on the loopback interface unless an address is named: 5025, "
                        "127.0.0.1:5025, [::1]:5025, 0.0.0.0:5025, [::]:5025 (every address, "
                        "IPv4 ones too)."),
         QStringLiteral("[ADDRESS:]PORT")};
     QCommandLineOption http {
         QStringLiteral("http"),
-        QStringLiteral("Serve the card's web page, LXI identification and REST on this TCP port "
+        sfp::translate("CommandLineHelp",
+                       "Serve the card's web page, LXI identification and REST on this TCP port "
                        "once connected, on the loopback interface unless an address is named, "
                        "as --listen reads it."),
         QStringLiteral("[ADDRESS:]PORT")};
     QCommandLineOption allow {
         QStringLiteral("allow"),
-        QStringLiteral("Who besides the loopback may connect to --listen and --http: addresses "
+        sfp::translate("CommandLineHelp",
+                       "Who besides the loopback may connect to --listen and --http: addresses "
                        "and networks, comma-separated (192.168.7.0/24,fd00::/64,10.1.2.3), or "
                        "the word any. Needed for an address beyond the loopback; others are "
                        "refused before they reach the card."),
         QStringLiteral("LIST")};
     QCommandLineOption setPassword {
         QStringLiteral("set-password"),
-        QStringLiteral("Read a password for the web face (twice from a terminal, else one line of "
+        sfp::translate("CommandLineHelp",
+                       "Read a password for the web face (twice from a terminal, else one line of "
                        "standard input), write its salted hash to FILE (mode 0600), and exit."),
         QStringLiteral("FILE")};
     QCommandLineOption passwordFile {
         QStringLiteral("password-file"),
-        QStringLiteral("With --http: changes from beyond the loopback need this password (a "
+        sfp::translate("CommandLineHelp",
+                       "With --http: changes from beyond the loopback need this password (a "
                        "file that --set-password wrote), given over HTTPS; without it they are "
                        "refused."),
         QStringLiteral("FILE")};
     QCommandLineOption httpCertificate {
         QStringLiteral("http-certificate"),
-        QStringLiteral("With --http and --http-key: serve HTTPS with this PEM certificate."),
+        sfp::translate("CommandLineHelp",
+                       "With --http and --http-key: serve HTTPS with this PEM certificate."),
         QStringLiteral("FILE")};
     QCommandLineOption httpKey {
         QStringLiteral("http-key"),
-        QStringLiteral("With --http and --http-certificate: the certificate's PEM private key "
+        sfp::translate("CommandLineHelp",
+                       "With --http and --http-certificate: the certificate's PEM private key "
                        "(mode 0600)."),
         QStringLiteral("FILE")};
     QCommandLineOption idleTimeout {
         QStringLiteral("idle-timeout"),
-        QStringLiteral("With --listen: close the connection of a remote client that has sent "
+        sfp::translate("CommandLineHelp",
+                       "With --listen: close the connection of a remote client that has sent "
                        "nothing for this many seconds (by default a client may stay silent as "
                        "long as it likes)."),
         QStringLiteral("SECONDS")};
     QCommandLineOption breakBeforeMake {
         QStringLiteral("break-before-make"),
-        QStringLiteral("Under the exclusive rule, open a relay's partner before the clicked relay "
+        sfp::translate("CommandLineHelp",
+                       "Under the exclusive rule, open a relay's partner before the clicked relay "
                        "closes (by default the relay closes first).")};
     QCommandLineOption fixture {
         QStringLiteral("fixture"),
-        QStringLiteral("Read the card's fixture (relay labels, rules, rated life, named states) "
+        sfp::translate("CommandLineHelp",
+                       "Read the card's fixture (relay labels, rules, rated life, named states) "
                        "from this JSON file instead of the card's own file under "
                        "~/.config/qx5170fp/fixtures."),
         QStringLiteral("FILE")};
     QCommandLineOption noLog {
         QStringLiteral("no-log"),
-        QStringLiteral("Keep no switching log (by default every change of the card is logged to "
+        sfp::translate("CommandLineHelp",
+                       "Keep no switching log (by default every change of the card is logged to "
                        "~/.local/state/qx5170fp/<card id>/switching.jsonl).")};
     QCommandLineOption logToScpi {
         QStringLiteral("log-to-scpi"),
-        QStringLiteral("Print the SCPI lines that make the changes of a switching log again, and "
+        sfp::translate("CommandLineHelp",
+                       "Print the SCPI lines that make the changes of a switching log again, and "
                        "exit."),
         QStringLiteral("LOG")};
     QCommandLineOption logToVcd {
         QStringLiteral("log-to-vcd"),
-        QStringLiteral("Write the relays of a switching log as a Value Change Dump to OUT.vcd (for "
+        sfp::translate("CommandLineHelp",
+                       "Write the relays of a switching log as a Value Change Dump to OUT.vcd (for "
                        "sigrok and PulseView), and exit: --log-to-vcd LOG OUT.vcd."),
         QStringLiteral("LOG")};
     QCommandLineOption since {
         QStringLiteral("since"),
-        QStringLiteral("With --log-to-scpi or --log-to-vcd: only the changes from this time on "
+        sfp::translate("CommandLineHelp",
+                       "With --log-to-scpi or --log-to-vcd: only the changes from this time on "
                        "(ISO 8601, 2026-12-09T14:05:00)."),
         QStringLiteral("TIME")};
     QCommandLineOption until {
         QStringLiteral("until"),
-        QStringLiteral("With --log-to-scpi or --log-to-vcd: only the changes up to this time."),
+        sfp::translate("CommandLineHelp",
+                       "With --log-to-scpi or --log-to-vcd: only the changes up to this time."),
         QStringLiteral("TIME")};
     QCommandLineOption headless {
         QStringLiteral("headless"),
-        QStringLiteral("Serve the card without a window or a display: needs a card (--address "
+        sfp::translate("CommandLineHelp",
+                       "Serve the card without a window or a display: needs a card (--address "
                        "with --fc, --demo or --scan) and --listen or --http. Ends on SIGTERM or "
                        "SIGINT; "
                        "SIGHUP reads the fixture file again.")};
     QCommandLineOption optionsFile {
         QStringLiteral("options-file"),
-        QStringLiteral("Read more options from this file, one to a line as on the command line "
+        sfp::translate("CommandLineHelp",
+                       "Read more options from this file, one to a line as on the command line "
                        "(\"--listen 0.0.0.0:5025\"); blank lines and lines that begin with # "
                        "are skipped."),
         QStringLiteral("FILE")};
@@ -216,7 +252,7 @@ struct Options
 
     void addTo(QCommandLineParser &parser) const
     {
-        parser.setApplicationDescription(QLatin1String(description));
+        parser.setApplicationDescription(sfp::translate("CommandLineHelp", description));
         for (const QCommandLineOption *option : ours())
             parser.addOption(*option);
         parser.addOptions(toolkit);
@@ -342,7 +378,7 @@ public:
     }
 
     bool parsed() const { return m_parsed; }
-    QString errorText() const { return decoded(m_parser.errorText()); }
+    QString errorText() const { return inOurLanguage(decoded(m_parser.errorText())); }
     bool isSet(const QCommandLineOption &option) const { return m_parser.isSet(option); }
     bool isSet(const QString &name) const { return m_parser.isSet(name); }
     QString value(const QCommandLineOption &option) const
@@ -361,6 +397,23 @@ public:
     const QCommandLineParser &parser() const { return m_parser; }
 
 private:
+    // The parser's error in the system's language: its text is one of
+    // parserErrors with the word in place of %1.
+    static QString inOurLanguage(const QString &text)
+    {
+        for (const char *source : parserErrors) {
+            const QString english = QString::fromLatin1(source);
+            const qsizetype at = english.indexOf(QLatin1String("%1"));
+            const QString before = english.left(at);
+            const QString after = english.mid(at + 2);
+            if (text.size() >= before.size() + after.size() && text.startsWith(before)
+                && text.endsWith(after))
+                return sfp::translate("CommandLine", source)
+                    .arg(text.mid(before.size(), text.size() - before.size() - after.size()));
+        }
+        return text;
+    }
+
     static QString decoded(const QString &latin1)
     {
         return QString::fromLocal8Bit(latin1.toLatin1());
@@ -385,15 +438,18 @@ QString readEachOnce(const ReadWords &words)
           &options.httpKey, &options.idleTimeout, &options.fixture, &options.logToScpi,
           &options.logToVcd, &options.since, &options.until, &options.optionsFile}) {
         if (words.isSet(*option) && looksLikeOption(words.value(*option)))
-            return QStringLiteral("Missing value after '--%1'.").arg(option->names().constFirst());
+            return sfp::translate("CommandLine", missingValue)
+                .arg(QLatin1String("--") + option->names().constFirst());
     }
     // Only the dump's file stands alone on the command line.
     const QStringList positional = words.positional();
     if (words.isSet(options.logToVcd) && positional.size() != 1)
-        return QStringLiteral("--log-to-vcd takes the log and the file to write: "
+        return sfp::translate("CommandLine",
+                              "--log-to-vcd takes the log and the file to write: "
                               "--log-to-vcd LOG OUT.vcd.");
     if (!words.isSet(options.logToVcd) && !positional.isEmpty())
-        return QStringLiteral("Unexpected argument '%1'.").arg(positional.constFirst());
+        return sfp::translate("CommandLine", "Unexpected argument '%1'.")
+            .arg(positional.constFirst());
     // Every option once, by whichever of its names (-h and --help are one
     // option): a second one would leave it unclear which counts.
     QStringList given;
@@ -401,7 +457,7 @@ QString readEachOnce(const ReadWords &words)
         given.append(options.longName(name));
     for (const QString &name : given) {
         if (given.count(name) > 1)
-            return QStringLiteral("Option '%1' given more than once.").arg(name);
+            return sfp::translate("CommandLine", givenTwice).arg(name);
     }
     return {};
 }
@@ -414,9 +470,9 @@ QString readPlatform(const ReadWords &words, qx5170fpCommandLine *result)
     result->simulate = words.isSet(options.simulate);
     result->libraryPath = words.value(options.libraryPath);
     if (words.isSet(options.libraryPath) && result->libraryPath.isEmpty())
-        return QStringLiteral("--library-path needs a folder.");
+        return sfp::translate("CommandLine", "--library-path needs a folder.");
     if (result->simulate && words.isSet(options.libraryPath))
-        return QStringLiteral("Choose only one of --simulate and --library-path.");
+        return sfp::translate("CommandLine", "Choose only one of --simulate and --library-path.");
     return {};
 }
 
@@ -427,17 +483,19 @@ QString readLogTools(const ReadWords &words, qx5170fpCommandLine *result)
     const bool scpi = words.isSet(options.logToScpi);
     const bool vcd = words.isSet(options.logToVcd);
     if (scpi && vcd)
-        return QStringLiteral("Choose only one of --log-to-scpi and --log-to-vcd.");
+        return sfp::translate("CommandLine", "Choose only one of --log-to-scpi and --log-to-vcd.");
     for (const QCommandLineOption *bound : {&options.since, &options.until}) {
         const QString name = bound->names().constFirst();
         if (!words.isSet(*bound))
             continue;
         if (!scpi && !vcd)
-            return QStringLiteral("--%1 is for --log-to-scpi and --log-to-vcd.").arg(name);
+            return sfp::translate("CommandLine", "--%1 is for --log-to-scpi and --log-to-vcd.")
+                .arg(name);
         const QString value = words.value(*bound);
         const QDateTime time = QDateTime::fromString(value, Qt::ISODateWithMs);
         if (!time.isValid())
-            return QStringLiteral("--%1 takes a time as ISO 8601 writes it "
+            return sfp::translate("CommandLine",
+                                  "--%1 takes a time as ISO 8601 writes it "
                                   "(2026-12-09T14:05:00, with an offset or Z where it is "
                                   "not local time), not '%2'.")
                 .arg(name, value);
@@ -448,7 +506,8 @@ QString readLogTools(const ReadWords &words, qx5170fpCommandLine *result)
     result->action = scpi ? qx5170fpCommandLine::LogToScpi : qx5170fpCommandLine::LogToVcd;
     result->log = words.value(scpi ? options.logToScpi : options.logToVcd);
     if (result->log.isEmpty())
-        return QStringLiteral("--%1 needs a log file.").arg(scpi ? "log-to-scpi" : "log-to-vcd");
+        return sfp::translate("CommandLine", "--%1 needs a log file.")
+            .arg(scpi ? "log-to-scpi" : "log-to-vcd");
     if (vcd)
         result->vcd = words.positional().constFirst();
     result->fixture = words.value(options.fixture);
@@ -462,12 +521,15 @@ QString readAccess(const ReadWords &words, qx5170fpCommandLine *result)
     const Options &options = words.options();
     if (words.isSet(options.allow)) {
         if (!result->listen && !result->http)
-            return QStringLiteral("--allow is for --listen and --http: give one of them.");
+            return sfp::translate("CommandLine",
+                                  "--allow is for --listen and --http: give one of them.");
         QString why;
         const std::optional<sfp::AccessRules> rules
             = sfp::AccessRules::parse(words.value(options.allow), &why);
         if (!rules)
-            return QStringLiteral("--allow takes addresses and networks (10.1.2.3, "
+            //: %1 says what is wrong with the list.
+            return sfp::translate("CommandLine",
+                                  "--allow takes addresses and networks (10.1.2.3, "
                                   "192.168.7.0/24, fd00::/64) or any: %1.")
                 .arg(why);
         result->access = *rules;
@@ -477,7 +539,9 @@ QString readAccess(const ReadWords &words, qx5170fpCommandLine *result)
          {std::tuple(result->listen, "listen", result->listenAddress),
           std::tuple(result->http, "http", result->httpAddress)}) {
         if (given && !address.isLoopback())
-            return QStringLiteral("--%1 %2 reaches beyond the loopback: say who may connect "
+            //: %1 is the option's name (listen, http), %2 its value.
+            return sfp::translate("CommandLine",
+                                  "--%1 %2 reaches beyond the loopback: say who may connect "
                                   "with --allow (addresses, networks, or any).")
                 .arg(QLatin1String(option), words.value(QLatin1String(option)));
     }
@@ -491,7 +555,8 @@ QString readRemote(const ReadWords &words, qx5170fpCommandLine *result)
         const QString value = words.value(options.listen);
         if (!parseEndpoint(value, &result->listenAddress, &result->listenPort,
                            &result->listenAddressNamed))
-            return QStringLiteral("--listen takes [ADDRESS:]PORT with a numeric address and a "
+            return sfp::translate("CommandLine",
+                                  "--listen takes [ADDRESS:]PORT with a numeric address and a "
                                   "port from 1 to 65535, not '%1'.")
                 .arg(value);
         result->listen = true;
@@ -500,7 +565,8 @@ QString readRemote(const ReadWords &words, qx5170fpCommandLine *result)
         const QString value = words.value(options.http);
         bool named = false;
         if (!parseEndpoint(value, &result->httpAddress, &result->httpPort, &named))
-            return QStringLiteral("--http takes [ADDRESS:]PORT with a numeric address and a "
+            return sfp::translate("CommandLine",
+                                  "--http takes [ADDRESS:]PORT with a numeric address and a "
                                   "port from 1 to 65535, not '%1'.")
                 .arg(value);
         result->http = true;
@@ -508,7 +574,7 @@ QString readRemote(const ReadWords &words, qx5170fpCommandLine *result)
             && (result->httpAddress == result->listenAddress
                 || result->httpAddress == QHostAddress::Any
                 || result->listenAddress == QHostAddress::Any))
-            return QStringLiteral("--http and --listen cannot share port %1.")
+            return sfp::translate("CommandLine", "--http and --listen cannot share port %1.")
                 .arg(result->httpPort);
     }
     if (QString why = readAccess(words, result); !why.isEmpty())
@@ -518,12 +584,14 @@ QString readRemote(const ReadWords &words, qx5170fpCommandLine *result)
         bool isNumber = false;
         const uint seconds = value.toUInt(&isNumber, 10);
         if (!isNumber || seconds < 1 || seconds > maxIdleTimeoutSeconds || !value.at(0).isDigit())
-            return QStringLiteral("--idle-timeout takes a whole number of seconds from 1 to %1, "
+            return sfp::translate("CommandLine",
+                                  "--idle-timeout takes a whole number of seconds from 1 to %1, "
                                   "not '%2'.")
                 .arg(maxIdleTimeoutSeconds)
                 .arg(value);
         if (!result->listen)
-            return QStringLiteral("--idle-timeout is for the remote control: give --listen too.");
+            return sfp::translate("CommandLine",
+                                  "--idle-timeout is for the remote control: give --listen too.");
         result->idleTimeoutSeconds = int(seconds);
     }
     return {};
@@ -537,7 +605,7 @@ QString readSetPassword(const ReadWords &words, qx5170fpCommandLine *result)
         return {};
     result->passwordFile = words.value(options.setPassword);
     if (result->passwordFile.isEmpty())
-        return QStringLiteral("--set-password needs a file.");
+        return sfp::translate("CommandLine", "--set-password needs a file.");
     result->action = qx5170fpCommandLine::SetPassword;
     return {};
 }
@@ -553,12 +621,14 @@ QString readWebAccess(const ReadWords &words, qx5170fpCommandLine *result)
             continue;
         const QString name = option->names().constFirst();
         if (!result->http)
-            return QStringLiteral("--%1 is for the web face: give --http too.").arg(name);
+            return sfp::translate("CommandLine", "--%1 is for the web face: give --http too.")
+                .arg(name);
         if (words.value(*option).isEmpty())
-            return QStringLiteral("--%1 needs a file.").arg(name);
+            return sfp::translate("CommandLine", "--%1 needs a file.").arg(name);
     }
     if (words.isSet(options.httpCertificate) != words.isSet(options.httpKey))
-        return QStringLiteral("--http-certificate and --http-key go together: give both.");
+        return sfp::translate("CommandLine",
+                              "--http-certificate and --http-key go together: give both.");
     result->passwordFile = words.value(options.passwordFile);
     result->httpCertificate = words.value(options.httpCertificate);
     result->httpKey = words.value(options.httpKey);
@@ -574,12 +644,12 @@ QString readPanel(const ReadWords &words, qx5170fpCommandLine *result)
     result->breakBeforeMake = words.isSet(options.breakBeforeMake);
     result->fixture = words.value(options.fixture);
     if (words.isSet(options.fixture) && result->fixture.isEmpty())
-        return QStringLiteral("--fixture needs a file.");
+        return sfp::translate("CommandLine", "--fixture needs a file.");
     // An empty name leaves the toolkit without any platform to try; it would
     // abort.
     result->platform = words.value(QStringLiteral("platform"));
     if (words.isSet(QStringLiteral("platform")) && result->platform.isEmpty())
-        return QStringLiteral("-platform needs the name of a platform.");
+        return sfp::translate("CommandLine", "-platform needs the name of a platform.");
     result->display = words.value(QStringLiteral("display"));
     return {};
 }
@@ -591,9 +661,9 @@ QString readStart(const ReadWords &words, qx5170fpCommandLine *result)
     const int ways = int(words.isSet(options.demo)) + int(words.isSet(options.scan))
         + int(words.isSet(options.address) || words.isSet(options.fc));
     if (ways > 1)
-        return QStringLiteral("Choose only one of --demo, --scan and --address.");
+        return sfp::translate("CommandLine", "Choose only one of --demo, --scan and --address.");
     if (words.isSet(options.address) != words.isSet(options.fc))
-        return QStringLiteral("--address and --fc go together: give both.");
+        return sfp::translate("CommandLine", "--address and --fc go together: give both.");
     if (words.isSet(options.demo)) {
         result->start.kind = sfpStartChoice::Demo;
         return {};
@@ -606,19 +676,21 @@ QString readStart(const ReadWords &words, qx5170fpCommandLine *result)
         return {};
     const QString descriptor = words.value(options.address);
     if (descriptor.isEmpty())
-        return QStringLiteral("--address needs a VISA resource descriptor.");
+        return sfp::translate("CommandLine", "--address needs a VISA resource descriptor.");
     // Descriptors are Latin-1 text for the driver, without control
     // characters. A comma would make the driver read a list of cards, while
     // the panel counts one.
     for (const QChar ch : descriptor) {
         if (ch.unicode() > 0xff || ch.category() == QChar::Other_Control || ch == QLatin1Char(','))
-            return QStringLiteral("--address '%1' is no VISA resource descriptor.").arg(descriptor);
+            return sfp::translate("CommandLine", "--address '%1' is no VISA resource descriptor.")
+                .arg(descriptor);
     }
     bool isNumber = false;
     const QString fcText = words.value(options.fc);
     const int fcNumber = fcText.toInt(&isNumber, 10);
     if (!isNumber || fcNumber < 1 || fcNumber > 8)
-        return QStringLiteral("--fc must be a function-card number from 1 to 8, not '%1'.")
+        return sfp::translate("CommandLine",
+                              "--fc must be a function-card number from 1 to 8, not '%1'.")
             .arg(fcText);
     result->start.kind = sfpStartChoice::Address;
     result->start.descriptor = descriptor;
@@ -635,14 +707,16 @@ QString readHeadless(const ReadWords &words, qx5170fpCommandLine *result)
         return {};
     for (const QCommandLineOption &option : words.options().toolkit) {
         if (words.isSet(option))
-            return QStringLiteral("-%1 is for the window; --headless shows none.")
+            return sfp::translate("CommandLine", "-%1 is for the window; --headless shows none.")
                 .arg(option.names().constFirst());
     }
     if (result->start.kind == sfpStartChoice::Ask)
-        return QStringLiteral("--headless needs a card: give --address with --fc, --demo or "
+        return sfp::translate("CommandLine",
+                              "--headless needs a card: give --address with --fc, --demo or "
                               "--scan.");
     if (!result->listen && !result->http)
-        return QStringLiteral("--headless needs a way in for clients: give --listen or --http.");
+        return sfp::translate("CommandLine",
+                              "--headless needs a way in for clients: give --listen or --http.");
     return {};
 }
 
@@ -671,23 +745,43 @@ QList<QByteArray> toolkitWords(const ReadWords &words, const QByteArray &program
 QString helpText(const ReadWords &words)
 {
     QString text = words.parser().helpText();
-    // Without an application object the toolkit does not know our name.
+    // Without an application object the toolkit neither knows our name nor
+    // speaks the system's language: its two headings are said here.
+    text.replace(
+        QLatin1String("Usage: <executable_name> [options]\n"),
+        //: The first line of --help; %1 is the program's name.
+        sfp::translate("CommandLineHelp", "Usage: %1 [options]").arg(QLatin1String("qx5170fp"))
+            + QLatin1Char('\n'));
     text.replace(QLatin1String("<executable_name>"), QLatin1String("qx5170fp"));
-    text += QLatin1String(
-        "\nThe platform libraries come from the first place named of --library-path,\n"
+    //: The heading of --help's list of options.
+    text.replace(QLatin1String("\nOptions:\n"),
+                 QLatin1Char('\n') + sfp::translate("CommandLineHelp", "Options:")
+                     + QLatin1Char('\n'));
+    text += QLatin1Char('\n');
+    //: The end of --help, on a terminal: break lines before column 80, as the
+    //: English does.
+    text += sfp::translate(
+        "CommandLineHelp",
+        "The platform libraries come from the first place named of --library-path,\n"
         "QX5170FP_LIBRARY_PATH (folders separated by ':') and the key LibraryPath of\n"
         "$XDG_CONFIG_HOME/qx5170fp/qx5170fp.conf (by default ~/.config/...), else of\n"
         "qx5170fp/qx5170fp.conf in $XDG_CONFIG_DIRS (by default /etc/xdg); a place\n"
         "named that does not hold them ends the program. Without one, the dynamic\n"
-        "linker's folders are searched, and then the simulated platform is used.\n"
-        "\nThe toolkit's own options (-platform, -style, -display, ...) are accepted too.\n"
+        "linker's folders are searched, and then the simulated platform is used.");
+    text += QLatin1String("\n\n");
+    //: The end of --help, on a terminal: break lines before column 80, as the
+    //: English does.
+    text += sfp::translate(
+        "CommandLineHelp",
+        "The toolkit's own options (-platform, -style, -display, ...) are accepted too.\n"
         "Exit status: 0, also when the operator cancels or SIGTERM ends --headless;\n"
         "1 when there is no display to show the panel on, when the platform libraries\n"
         "are not where a place names them, when the port of --listen cannot be had,\n"
         "when help or the version cannot be written, or when --headless cannot open\n"
         "or find its card; 2 when the command line or its options file is wrong, or\n"
         "when the card's fixture file cannot be used (it cannot be read, is not JSON\n"
-        "or breaks the format).\n");
+        "or breaks the format).");
+    text += QLatin1Char('\n');
     return text;
 }
 
@@ -746,14 +840,17 @@ qx5170fpCommandLine parseWithOptionsFile(const QList<QByteArray> &words, qsizety
 {
     const QString path = QString::fromLocal8Bit(pathBytes);
     if (path.isEmpty() || looksLikeOption(path))
-        return error(QStringLiteral("--options-file needs a file."));
+        return error(sfp::translate("CommandLine", "--options-file needs a file."));
     bool absent = false;
     QString why;
     const QByteArray text = sfp::readSmallFile(path, maxOptionsFileSize, &absent, &why);
     if (absent)
-        return error(QStringLiteral("the options file %1: there is no such file").arg(path));
+        return error(
+            sfp::translate("CommandLine", "the options file %1: there is no such file").arg(path));
     if (!why.isEmpty())
-        return error(QStringLiteral("the options file %1 %2").arg(path, why));
+        //: %1 is the file's path, %2 what is wrong with it, in English as the
+        //: file's reader says it ("is not a regular file").
+        return error(sfp::translate("CommandLine", "the options file %1 %2").arg(path, why));
     const QList<QByteArray> lines = text.split('\n');
     QList<QByteArray> expanded = words.mid(0, at);
     for (qsizetype number = 0; number < lines.size(); ++number) {
@@ -762,12 +859,15 @@ qx5170fpCommandLine parseWithOptionsFile(const QList<QByteArray> &words, qsizety
             continue;
         const QString where = QStringLiteral("%1:%2").arg(path).arg(number + 1);
         if (!line.constFirst().startsWith('-'))
-            return error(QStringLiteral("the options file %1: '%2' is no option")
+            //: %1 is the file's path and line ("opts:3"), %2 the line's first word.
+            return error(sfp::translate("CommandLine", "the options file %1: '%2' is no option")
                              .arg(where, QString::fromLocal8Bit(line.constFirst())));
         QByteArray nested;
         if (optionsFileAt(QList<QByteArray> {words.value(0)} + line, &nested) >= 0)
             return error(
-                QStringLiteral("the options file %1: an options file names no other").arg(where));
+                //: %1 is the file's path and line ("opts:3").
+                sfp::translate("CommandLine", "the options file %1: an options file names no other")
+                    .arg(where));
         expanded += line;
     }
     const QList<QByteArray> after = words.mid(at + (words.at(at).contains('=') ? 1 : 2));
@@ -792,7 +892,8 @@ qx5170fpCommandLine parseWithOptionsFile(const QList<QByteArray> &words, qsizety
         option = option.left(option.indexOf('=') < 0 ? option.size() : option.indexOf('='));
         if (result.error.contains(QString::fromLocal8Bit(option))
             && parseWords(before + after).error == result.error) {
-            result.error = QStringLiteral("the options file %1:%2: %3")
+            //: %1 is the file's path, %2 the number of its line, %3 the fault of that line.
+            result.error = sfp::translate("CommandLine", "the options file %1:%2: %3")
                                .arg(withCEscapes(path))
                                .arg(number + 1)
                                .arg(result.error);
@@ -822,7 +923,7 @@ qx5170fpCommandLine parseWords(const QList<QByteArray> &words)
         return error(read.errorText());
     // The first one was read in place; a second is left.
     if (read.isSet(read.options().optionsFile))
-        return error(QStringLiteral("Option 'options-file' given more than once."));
+        return error(sfp::translate("CommandLine", givenTwice).arg(QLatin1String("options-file")));
     qx5170fpCommandLine result;
     if (const QString fault = readEachOnce(read); !fault.isEmpty())
         return error(fault);

@@ -115,13 +115,17 @@ bool qx5170fpShowsBoxes(const qx5170fpCommandLine &commandLine,
 // One line on standard error: "qx5170fp: " and `text`.
 void qx5170fpSay(const QString &text);
 
-// The line that follows an error on standard error.
-inline constexpr char qx5170fpTryHelp[] = "Try 'qx5170fp --help' for more information.";
+// The line that follows an error on standard error (in the system's
+// language: sfp::translate("CommandLine", qx5170fpTryHelp)).
+inline constexpr char qx5170fpTryHelp[]
+    = QT_TRANSLATE_NOOP("CommandLine", "Try 'qx5170fp --help' for more information.");
 
-// The line (after "qx5170fp: ") when qx5170fpLacksDisplay says so.
-inline constexpr char qx5170fpNoDisplayError[]
-    = "no display to show the panel on: set DISPLAY, or choose a platform with -platform or "
-      "QT_QPA_PLATFORM (offscreen, vnc)";
+// The line (after "qx5170fp: ") when qx5170fpLacksDisplay says so, to be
+// looked up as qx5170fpTryHelp is.
+inline constexpr char qx5170fpNoDisplayError[] = QT_TRANSLATE_NOOP(
+    "CommandLine",
+    "no display to show the panel on: set DISPLAY, or choose a platform with -platform or "
+    "QT_QPA_PLATFORM (offscreen, vnc)");
 
 // Exit status when there is no display for the panel, or when help or the
 // version could not be written.

@@ -29,6 +29,7 @@
 
 #include <array>
 #include <optional>
+#include <utility>
 
 #include <crypt.h>
 #include <pty.h>
@@ -176,6 +177,7 @@ private slots:
     void helpAndVersionWithoutDisplay();
     void helpAndVersionIntoFullDevice_data();
     void helpAndVersionIntoFullDevice();
+    void helpAndErrorsInGerman();
     void manPage();
     void listenAddresses_data();
     void listenAddresses();
@@ -766,6 +768,55 @@ void tst_CommandLine::helpAndVersionIntoFullDevice()
     QCOMPARE(run.status, 1);
     QCOMPARE(QString::fromUtf8(run.err),
              QString("qx5170fp: cannot write to standard output: No space left on device\n"));
+}
+
+void tst_CommandLine::helpAndErrorsInGerman()
+{
+    // The command line is read before the toolkit starts, in the system's
+    // language all the same; what programs read (--version) stays English.
+    const QStringList german {"LANG=de_DE.UTF-8", "LANGUAGE=de", "LC_ALL=", "LC_MESSAGES="};
+    const Run help = runProgram({"--help"}, german);
+    QCOMPARE(help.status, 0);
+    // Until the catalogue holds the command line's texts, they come out
+    // English.
+    if (help.out.contains("\n  -h, --help                 Show this help and exit.\n"))
+        QSKIP("the German catalogue lacks the command line's texts");
+    const QString text = QString::fromUtf8(help.out);
+    QVERIFY2(text.startsWith("Aufruf: qx5170fp [Optionen]\n"), help.out.constData());
+    // The descriptions stay in the column where English puts them.
+    QVERIFY2(text.contains("\nOptionen:\n  -h, --help                 Diese Hilfe zeigen und "
+                           "beenden.\n"),
+             help.out.constData());
+    QVERIFY2(text.contains("\n  --fc <N>                   Nummer der Funktionskarte"),
+             help.out.constData());
+    // Lines end by the 80th column, as in English; only the two-line
+    // description may run longer there.
+    const QStringList lines = text.split('\n');
+    for (qsizetype i = 3; i < lines.size(); ++i)
+        QVERIFY2(lines.at(i).size() <= 80, qUtf8Printable(lines.at(i)));
+
+    // The panel's own errors, one with the reason of the list's reader,
+    // and one that the toolkit's parser finds.
+    const QList<std::pair<QStringList, QString>> errors {
+        {{"--address", "x", "--fc", "9"},
+         "qx5170fp: --fc muss eine Funktionskartennummer von 1 bis 8 sein, nicht '9'.\n"},
+        {{"--demo", "--listen", "5025", "--allow", "10.1.2.x"},
+         "qx5170fp: --allow erwartet Adressen und Netze (10.1.2.3, 192.168.7.0/24, fd00::/64) "
+         "oder any: '10.1.2.x' ist keine Adresse und kein Netz.\n"},
+        {{"--frobnicate"}, "qx5170fp: Unbekannte Option 'frobnicate'.\n"}};
+    for (const auto &[arguments, line] : errors) {
+        const Run run = runProgram(arguments, german);
+        QCOMPARE(run.status, 2);
+        QCOMPARE(QString::fromUtf8(run.err),
+                 line + "Weitere Informationen erhalten Sie mit 'qx5170fp --help'.\n");
+    }
+
+    const Run version = runProgram({"--version"}, german);
+    QCOMPARE(version.status, 0);
+    QVERIFY2(version.out.startsWith("qx5170fp 4.3.1.10249\nInstrument Driver: 1.4.0\n"
+                                    "Orbelan Common Library: 2.7.3\nVISA: "),
+             version.out.constData());
+    QVERIFY2(version.out.contains("\nLibraries: simulated platform\n"), version.out.constData());
 }
 
 void tst_CommandLine::manPage()
