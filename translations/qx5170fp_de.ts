@@ -2,6 +2,399 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de">
 <context>
+    <name>AccessRules</name>
+    <message>
+        <source>&apos;%1&apos; names a network interface; give addresses only</source>
+        <extracomment>%1 is an item of the --allow list (&quot;fe80::1%eth0&quot;).</extracomment>
+        <translation>&apos;%1&apos; nennt eine Netzwerkschnittstelle; geben Sie nur Adressen an</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is no address or network</source>
+        <extracomment>%1 is an item of the --allow list.</extracomment>
+        <translation>&apos;%1&apos; ist keine Adresse und kein Netz</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; has no prefix length from 0 to %2</source>
+        <extracomment>%1 is an item of the --allow list, %2 the address&apos;s bits (32, 128).</extracomment>
+        <translation>&apos;%1&apos; hat keine Präfixlänge von 0 bis %2</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; has bits set beyond its prefix: the network is %2/%3</source>
+        <extracomment>%1 is an item of the --allow list; %2/%3 the network it lies in (&quot;10.1.2.0/24&quot;).</extracomment>
+        <translation>&apos;%1&apos; hat gesetzte Bits hinter seinem Präfix: Das Netz ist %2/%3</translation>
+    </message>
+    <message>
+        <source>the list names %1 addresses and networks; at most %2 are taken</source>
+        <extracomment>%1 is the number of items of the --allow list (always more than %2).</extracomment>
+        <translation>die Liste nennt %1 Adressen und Netze; höchstens %2 werden angenommen</translation>
+    </message>
+    <message>
+        <source>the list has an empty item</source>
+        <translation>die Liste hat einen leeren Eintrag</translation>
+    </message>
+    <message>
+        <source>&apos;any&apos; stands alone: it allows every address</source>
+        <translation>&apos;any&apos; steht allein: Es erlaubt jede Adresse</translation>
+    </message>
+</context>
+<context>
+    <name>CommandLine</name>
+    <message>
+        <source>Missing value after &apos;%1&apos;.</source>
+        <translation>Fehlender Wert nach &apos;%1&apos;.</translation>
+    </message>
+    <message>
+        <source>Option &apos;%1&apos; given more than once.</source>
+        <translation>Option &apos;%1&apos; wurde mehr als einmal angegeben.</translation>
+    </message>
+    <message>
+        <source>Unexpected value after &apos;%1&apos;.</source>
+        <translation>Unerwarteter Wert nach &apos;%1&apos;.</translation>
+    </message>
+    <message>
+        <source>Unknown option &apos;%1&apos;.</source>
+        <translation>Unbekannte Option &apos;%1&apos;.</translation>
+    </message>
+    <message>
+        <source>Unknown options: %1.</source>
+        <extracomment>%1 is a list of options, separated by &quot;, &quot;.</extracomment>
+        <translation>Unbekannte Optionen: %1.</translation>
+    </message>
+    <message>
+        <source>--log-to-vcd takes the log and the file to write: --log-to-vcd LOG OUT.vcd.</source>
+        <translation>--log-to-vcd erwartet das Protokoll und die zu schreibende Datei: --log-to-vcd LOG OUT.vcd.</translation>
+    </message>
+    <message>
+        <source>Unexpected argument &apos;%1&apos;.</source>
+        <translation>Unerwartetes Argument &apos;%1&apos;.</translation>
+    </message>
+    <message>
+        <source>--library-path needs a folder.</source>
+        <translation>--library-path braucht einen Ordner.</translation>
+    </message>
+    <message>
+        <source>Choose only one of --simulate and --library-path.</source>
+        <translation>Wählen Sie nur eine der Optionen --simulate und --library-path.</translation>
+    </message>
+    <message>
+        <source>Choose only one of --log-to-scpi and --log-to-vcd.</source>
+        <translation>Wählen Sie nur eine der Optionen --log-to-scpi und --log-to-vcd.</translation>
+    </message>
+    <message>
+        <source>--%1 is for --log-to-scpi and --log-to-vcd.</source>
+        <translation>--%1 gilt nur für --log-to-scpi und --log-to-vcd.</translation>
+    </message>
+    <message>
+        <source>--%1 takes a time as ISO 8601 writes it (2026-12-09T14:05:00, with an offset or Z where it is not local time), not &apos;%2&apos;.</source>
+        <translation>--%1 erwartet eine Zeit in der Schreibweise von ISO 8601 (2026-12-09T14:05:00, mit einem Versatz oder Z, wo sie nicht Ortszeit ist), nicht &apos;%2&apos;.</translation>
+    </message>
+    <message>
+        <source>--%1 needs a log file.</source>
+        <translation>--%1 braucht eine Protokolldatei.</translation>
+    </message>
+    <message>
+        <source>--allow is for --listen and --http: give one of them.</source>
+        <translation>--allow gilt für --listen und --http: Geben Sie eine der beiden Optionen an.</translation>
+    </message>
+    <message>
+        <source>--allow takes addresses and networks (10.1.2.3, 192.168.7.0/24, fd00::/64) or any: %1.</source>
+        <extracomment>%1 says what is wrong with the list.</extracomment>
+        <translation>--allow erwartet Adressen und Netze (10.1.2.3, 192.168.7.0/24, fd00::/64) oder any: %1.</translation>
+    </message>
+    <message>
+        <source>--%1 %2 reaches beyond the loopback: say who may connect with --allow (addresses, networks, or any).</source>
+        <extracomment>%1 is the option&apos;s name (listen, http), %2 its value.</extracomment>
+        <translation>--%1 %2 reicht über das Loopback hinaus: Geben Sie mit --allow an, wer sich verbinden darf (Adressen, Netze oder any).</translation>
+    </message>
+    <message>
+        <source>--listen takes [ADDRESS:]PORT with a numeric address and a port from 1 to 65535, not &apos;%1&apos;.</source>
+        <translation>--listen erwartet [ADDRESS:]PORT mit einer numerischen Adresse und einem Port von 1 bis 65535, nicht &apos;%1&apos;.</translation>
+    </message>
+    <message>
+        <source>--http takes [ADDRESS:]PORT with a numeric address and a port from 1 to 65535, not &apos;%1&apos;.</source>
+        <translation>--http erwartet [ADDRESS:]PORT mit einer numerischen Adresse und einem Port von 1 bis 65535, nicht &apos;%1&apos;.</translation>
+    </message>
+    <message>
+        <source>--http and --listen cannot share port %1.</source>
+        <translation>--http und --listen können sich den Port %1 nicht teilen.</translation>
+    </message>
+    <message>
+        <source>--idle-timeout takes a whole number of seconds from 1 to %1, not &apos;%2&apos;.</source>
+        <translation>--idle-timeout erwartet eine ganze Zahl von Sekunden von 1 bis %1, nicht &apos;%2&apos;.</translation>
+    </message>
+    <message>
+        <source>--idle-timeout is for the remote control: give --listen too.</source>
+        <translation>--idle-timeout gilt für die Fernsteuerung: Geben Sie auch --listen an.</translation>
+    </message>
+    <message>
+        <source>--set-password needs a file.</source>
+        <translation>--set-password braucht eine Datei.</translation>
+    </message>
+    <message>
+        <source>--%1 is for the web face: give --http too.</source>
+        <translation>--%1 gilt für die Weboberfläche: Geben Sie auch --http an.</translation>
+    </message>
+    <message>
+        <source>--%1 needs a file.</source>
+        <translation>--%1 braucht eine Datei.</translation>
+    </message>
+    <message>
+        <source>--http-certificate and --http-key go together: give both.</source>
+        <translation>--http-certificate und --http-key gehören zusammen: Geben Sie beide an.</translation>
+    </message>
+    <message>
+        <source>--fixture needs a file.</source>
+        <translation>--fixture braucht eine Datei.</translation>
+    </message>
+    <message>
+        <source>-platform needs the name of a platform.</source>
+        <translation>-platform braucht den Namen einer Plattform.</translation>
+    </message>
+    <message>
+        <source>Choose only one of --demo, --scan and --address.</source>
+        <translation>Wählen Sie nur eine der Optionen --demo, --scan und --address.</translation>
+    </message>
+    <message>
+        <source>--address and --fc go together: give both.</source>
+        <translation>--address und --fc gehören zusammen: Geben Sie beide an.</translation>
+    </message>
+    <message>
+        <source>--address needs a VISA resource descriptor.</source>
+        <translation>--address braucht einen VISA-Ressourcendeskriptor.</translation>
+    </message>
+    <message>
+        <source>--address &apos;%1&apos; is no VISA resource descriptor.</source>
+        <translation>--address &apos;%1&apos; ist kein VISA-Ressourcendeskriptor.</translation>
+    </message>
+    <message>
+        <source>--fc must be a function-card number from 1 to 8, not &apos;%1&apos;.</source>
+        <translation>--fc muss eine Funktionskartennummer von 1 bis 8 sein, nicht &apos;%1&apos;.</translation>
+    </message>
+    <message>
+        <source>-%1 is for the window; --headless shows none.</source>
+        <translation>-%1 gilt für das Fenster; --headless zeigt keines.</translation>
+    </message>
+    <message>
+        <source>--headless needs a card: give --address with --fc, --demo or --scan.</source>
+        <translation>--headless braucht eine Karte: Geben Sie --address mit --fc, --demo oder --scan an.</translation>
+    </message>
+    <message>
+        <source>--headless needs a way in for clients: give --listen or --http.</source>
+        <translation>--headless braucht einen Zugang für Clients: Geben Sie --listen oder --http an.</translation>
+    </message>
+    <message>
+        <source>--options-file needs a file.</source>
+        <translation>--options-file braucht eine Datei.</translation>
+    </message>
+    <message>
+        <source>the options file %1: there is no such file</source>
+        <translation>die Optionsdatei %1: Diese Datei gibt es nicht</translation>
+    </message>
+    <message>
+        <source>the options file %1 %2</source>
+        <extracomment>%1 is the file&apos;s path, %2 what is wrong with it, in English as the file&apos;s reader says it (&quot;is not a regular file&quot;).</extracomment>
+        <translation>die Optionsdatei %1 %2</translation>
+    </message>
+    <message>
+        <source>the options file %1: &apos;%2&apos; is no option</source>
+        <extracomment>%1 is the file&apos;s path and line (&quot;opts:3&quot;), %2 the line&apos;s first word.</extracomment>
+        <translation>die Optionsdatei %1: &apos;%2&apos; ist keine Option</translation>
+    </message>
+    <message>
+        <source>the options file %1: an options file names no other</source>
+        <extracomment>%1 is the file&apos;s path and line (&quot;opts:3&quot;).</extracomment>
+        <translation>die Optionsdatei %1: Eine Optionsdatei nennt keine weitere</translation>
+    </message>
+    <message>
+        <source>the options file %1:%2: %3</source>
+        <extracomment>%1 is the file&apos;s path, %2 the number of its line, %3 the fault of that line.</extracomment>
+        <translation>die Optionsdatei %1:%2: %3</translation>
+    </message>
+    <message>
+        <source>Try &apos;qx5170fp --help&apos; for more information.</source>
+        <translation>Weitere Informationen erhalten Sie mit &apos;qx5170fp --help&apos;.</translation>
+    </message>
+    <message>
+        <source>no display to show the panel on: set DISPLAY, or choose a platform with -platform or QT_QPA_PLATFORM (offscreen, vnc)</source>
+        <translation>kein Bildschirm, auf dem das Panel gezeigt werden kann: Setzen Sie DISPLAY oder wählen Sie eine Plattform mit -platform oder QT_QPA_PLATFORM (offscreen, vnc)</translation>
+    </message>
+    <message>
+        <source>cannot write to standard output: %1</source>
+        <extracomment>%1 is the system&apos;s reason (&quot;No space left on device&quot;).</extracomment>
+        <translation>kann nicht auf die Standardausgabe schreiben: %1</translation>
+    </message>
+    <message>
+        <source>cannot write to standard output</source>
+        <translation>kann nicht auf die Standardausgabe schreiben</translation>
+    </message>
+    <message>
+        <source>the headless server cannot be run: %1</source>
+        <extracomment>%1 is the server&apos;s file and why it cannot be run.</extracomment>
+        <translation>der Server ohne Fenster kann nicht gestartet werden: %1</translation>
+    </message>
+    <message>
+        <source>run by &apos;qx5170fp --headless&apos;</source>
+        <translation>wird von &apos;qx5170fp --headless&apos; gestartet</translation>
+    </message>
+</context>
+<context>
+    <name>CommandLineHelp</name>
+    <message>
+        <source>Soft front panel of the Orbelan 5170 32-channel relay card.
+Without options it asks how to connect: Auto Find, Run In Demo Mode or Enter Address.</source>
+        <translation>Soft-Frontpanel der 32-Kanal-Relaiskarte Orbelan 5170.
+Ohne Optionen fragt es, wie verbunden wird: Automatisch suchen, Im Demo-Modus
+starten oder Adresse eingeben.</translation>
+    </message>
+    <message>
+        <source>Show this help and exit.</source>
+        <translation>Diese Hilfe zeigen und beenden.</translation>
+    </message>
+    <message>
+        <source>Show the revisions of the panel, the instrument driver and the common library, and exit.</source>
+        <translation>Die Versionen des Panels, des Gerätetreibers und der gemeinsamen Bibliothek zeigen und beenden.</translation>
+    </message>
+    <message>
+        <source>Start in demo mode, without hardware (as &quot;Run In Demo Mode&quot;).</source>
+        <translation>Im Demo-Modus ohne Hardware starten (wie „Im Demo-Modus starten“).</translation>
+    </message>
+    <message>
+        <source>Search for the card at once (as &quot;Auto Find&quot;).</source>
+        <translation>Sofort nach der Karte suchen (wie „Automatisch suchen“).</translation>
+    </message>
+    <message>
+        <source>Open the card on the motherboard with this VISA resource descriptor (with --fc). Not stored in DefaultInstrDescr.ini.</source>
+        <translation>Die Karte auf der Hauptplatine mit diesem VISA-Ressourcendeskriptor öffnen (mit --fc). Wird nicht in DefaultInstrDescr.ini gespeichert.</translation>
+    </message>
+    <message>
+        <source>Function-card number on that motherboard, 1 to 8 (with --address).</source>
+        <translation>Nummer der Funktionskarte auf dieser Hauptplatine, 1 bis 8 (mit --address).</translation>
+    </message>
+    <message>
+        <source>Load VISA, the common library and the instrument driver from this folder and nowhere else; without them there, the program ends.</source>
+        <translation>VISA, die gemeinsame Bibliothek und den Gerätetreiber aus diesem Ordner laden und von nirgendwo sonst; fehlen sie dort, endet das Programm.</translation>
+    </message>
+    <message>
+        <source>Run on the simulated platform that comes with the panel, whatever vendor libraries are installed.</source>
+        <translation>Auf der simulierten Plattform laufen, die mit dem Panel kommt, gleich welche Herstellerbibliotheken installiert sind.</translation>
+    </message>
+    <message>
+        <source>Take SCPI commands on this TCP port once connected (card or demo mode), on the loopback interface unless an address is named: 5025, 127.0.0.1:5025, [::1]:5025, 0.0.0.0:5025, [::]:5025 (every address, IPv4 ones too).</source>
+        <translation>Nach dem Verbinden (Karte oder Demo-Modus) SCPI-Befehle auf diesem TCP-Port annehmen, auf der Loopback-Schnittstelle, sofern keine Adresse genannt ist: 5025, 127.0.0.1:5025, [::1]:5025, 0.0.0.0:5025, [::]:5025 (jede Adresse, auch IPv4).</translation>
+    </message>
+    <message>
+        <source>Serve the card&apos;s web page, LXI identification and REST on this TCP port once connected, on the loopback interface unless an address is named, as --listen reads it.</source>
+        <translation>Nach dem Verbinden die Webseite der Karte, die LXI-Identifikation und REST auf diesem TCP-Port anbieten, auf der Loopback-Schnittstelle, sofern keine Adresse genannt ist, gelesen wie bei --listen.</translation>
+    </message>
+    <message>
+        <source>Who besides the loopback may connect to --listen and --http: addresses and networks, comma-separated (192.168.7.0/24,fd00::/64,10.1.2.3), or the word any. Needed for an address beyond the loopback; others are refused before they reach the card.</source>
+        <translation>Wer sich außer dem Loopback mit --listen und --http verbinden darf: Adressen und Netze, durch Kommas getrennt (192.168.7.0/24,fd00::/64,10.1.2.3), oder das Wort any. Nötig für eine Adresse außerhalb des Loopbacks; andere werden abgewiesen, bevor sie die Karte erreichen.</translation>
+    </message>
+    <message>
+        <source>Read a password for the web face (twice from a terminal, else one line of standard input), write its salted hash to FILE (mode 0600), and exit.</source>
+        <translation>Ein Passwort für die Weboberfläche lesen (zweimal von einem Terminal, sonst eine Zeile der Standardeingabe), seinen gesalzenen Hash nach FILE schreiben (Modus 0600) und beenden.</translation>
+    </message>
+    <message>
+        <source>With --http: changes from beyond the loopback need this password (a file that --set-password wrote), given over HTTPS; without it they are refused.</source>
+        <translation>Mit --http: Änderungen von außerhalb des Loopbacks brauchen dieses Passwort (eine Datei, die --set-password geschrieben hat), über HTTPS gegeben; ohne es werden sie abgewiesen.</translation>
+    </message>
+    <message>
+        <source>With --http and --http-key: serve HTTPS with this PEM certificate.</source>
+        <translation>Mit --http und --http-key: HTTPS mit diesem PEM-Zertifikat anbieten.</translation>
+    </message>
+    <message>
+        <source>With --http and --http-certificate: the certificate&apos;s PEM private key (mode 0600).</source>
+        <translation>Mit --http und --http-certificate: der private PEM-Schlüssel des Zertifikats (Modus 0600).</translation>
+    </message>
+    <message>
+        <source>With --listen: close the connection of a remote client that has sent nothing for this many seconds (by default a client may stay silent as long as it likes).</source>
+        <translation>Mit --listen: die Verbindung eines entfernten Clients schließen, der so viele Sekunden nichts gesendet hat (standardmäßig darf ein Client beliebig lange schweigen).</translation>
+    </message>
+    <message>
+        <source>Under the exclusive rule, open a relay&apos;s partner before the clicked relay closes (by default the relay closes first).</source>
+        <translation>Unter der Exklusivregel das Partnerrelais öffnen, bevor das angeklickte Relais schließt (standardmäßig schließt das Relais zuerst).</translation>
+    </message>
+    <message>
+        <source>Read the card&apos;s fixture (relay labels, rules, rated life, named states) from this JSON file instead of the card&apos;s own file under ~/.config/qx5170fp/fixtures.</source>
+        <translation>Die Fixture der Karte (Relaisbeschriftungen, Regeln, Nennlebensdauer, benannte Zustände) aus dieser JSON-Datei lesen statt aus der eigenen Datei der Karte unter ~/.config/qx5170fp/fixtures.</translation>
+    </message>
+    <message>
+        <source>Keep no switching log (by default every change of the card is logged to ~/.local/state/qx5170fp/&lt;card id&gt;/switching.jsonl).</source>
+        <translation>Kein Schaltprotokoll führen (standardmäßig wird jede Änderung der Karte in ~/.local/state/qx5170fp/&lt;card id&gt;/switching.jsonl protokolliert).</translation>
+    </message>
+    <message>
+        <source>Print the SCPI lines that make the changes of a switching log again, and exit.</source>
+        <translation>Die SCPI-Zeilen ausgeben, die die Änderungen eines Schaltprotokolls wiederholen, und beenden.</translation>
+    </message>
+    <message>
+        <source>Write the relays of a switching log as a Value Change Dump to OUT.vcd (for sigrok and PulseView), and exit: --log-to-vcd LOG OUT.vcd.</source>
+        <translation>Die Relais eines Schaltprotokolls als Value Change Dump nach OUT.vcd schreiben (für sigrok und PulseView) und beenden: --log-to-vcd LOG OUT.vcd.</translation>
+    </message>
+    <message>
+        <source>With --log-to-scpi or --log-to-vcd: only the changes from this time on (ISO 8601, 2026-12-09T14:05:00).</source>
+        <translation>Mit --log-to-scpi oder --log-to-vcd: nur die Änderungen ab dieser Zeit (ISO 8601, 2026-12-09T14:05:00).</translation>
+    </message>
+    <message>
+        <source>With --log-to-scpi or --log-to-vcd: only the changes up to this time.</source>
+        <translation>Mit --log-to-scpi oder --log-to-vcd: nur die Änderungen bis zu dieser Zeit.</translation>
+    </message>
+    <message>
+        <source>Serve the card without a window or a display: needs a card (--address with --fc, --demo or --scan) and --listen or --http. Ends on SIGTERM or SIGINT; SIGHUP reads the fixture file again.</source>
+        <translation>Die Karte ohne Fenster und ohne Bildschirm anbieten: braucht eine Karte (--address mit --fc, --demo oder --scan) und --listen oder --http. Endet mit SIGTERM oder SIGINT; SIGHUP liest die Fixture-Datei neu.</translation>
+    </message>
+    <message>
+        <source>Read more options from this file, one to a line as on the command line (&quot;--listen 0.0.0.0:5025&quot;); blank lines and lines that begin with # are skipped.</source>
+        <translation>Weitere Optionen aus dieser Datei lesen, eine je Zeile wie auf der Befehlszeile („--listen 0.0.0.0:5025“); leere Zeilen und Zeilen, die mit # beginnen, werden übergangen.</translation>
+    </message>
+    <message>
+        <source>Usage: %1 [options]</source>
+        <extracomment>The first line of --help; %1 is the program&apos;s name.</extracomment>
+        <translation>Aufruf: %1 [Optionen]</translation>
+    </message>
+    <message>
+        <source>Options:</source>
+        <extracomment>The heading of --help&apos;s list of options.</extracomment>
+        <translation>Optionen:</translation>
+    </message>
+    <message>
+        <source>The platform libraries come from the first place named of --library-path,
+QX5170FP_LIBRARY_PATH (folders separated by &apos;:&apos;) and the key LibraryPath of
+$XDG_CONFIG_HOME/qx5170fp/qx5170fp.conf (by default ~/.config/...), else of
+qx5170fp/qx5170fp.conf in $XDG_CONFIG_DIRS (by default /etc/xdg); a place
+named that does not hold them ends the program. Without one, the dynamic
+linker&apos;s folders are searched, and then the simulated platform is used.</source>
+        <extracomment>The end of --help, on a terminal: break lines before column 80, as the English does.</extracomment>
+        <translation>Die Plattformbibliotheken kommen vom ersten genannten Ort aus --library-path,
+QX5170FP_LIBRARY_PATH (Ordner durch &apos;:&apos; getrennt) und dem Schlüssel LibraryPath
+in $XDG_CONFIG_HOME/qx5170fp/qx5170fp.conf (standardmäßig ~/.config/...), sonst
+in qx5170fp/qx5170fp.conf in $XDG_CONFIG_DIRS (standardmäßig /etc/xdg); ein
+genannter Ort, der sie nicht enthält, beendet das Programm. Ohne einen Ort
+werden die Ordner des dynamischen Linkers durchsucht und dann die simulierte
+Plattform verwendet.</translation>
+    </message>
+    <message>
+        <source>The toolkit&apos;s own options (-platform, -style, -display, ...) are accepted too.
+Exit status: 0, also when the operator cancels or SIGTERM ends --headless;
+1 when there is no display to show the panel on, when the platform libraries
+are not where a place names them, when the port of --listen cannot be had,
+when help or the version cannot be written, or when --headless cannot open
+or find its card; 2 when the command line or its options file is wrong, or
+when the card&apos;s fixture file cannot be used (it cannot be read, is not JSON
+or breaks the format).</source>
+        <extracomment>The end of --help, on a terminal: break lines before column 80, as the English does.</extracomment>
+        <translation>Die eigenen Optionen des Toolkits (-platform, -style, -display, ...) werden
+ebenfalls angenommen.
+Exit-Status: 0, auch wenn der Bediener abbricht oder SIGTERM --headless
+beendet; 1, wenn kein Bildschirm zum Zeigen des Panels da ist, wenn die
+Plattformbibliotheken nicht dort sind, wo ein Ort sie nennt, wenn der Port von
+--listen nicht belegt werden kann, wenn die Hilfe oder die Version nicht
+geschrieben werden kann oder wenn --headless seine Karte nicht öffnen oder
+finden kann; 2, wenn die Befehlszeile oder ihre Optionsdatei falsch ist oder
+wenn die Fixture-Datei der Karte nicht verwendet werden kann (sie kann nicht
+gelesen werden, ist kein JSON oder verletzt das Format).</translation>
+    </message>
+</context>
+<context>
     <name>WebPanel</name>
     <message>
         <source>Orbelan 5170 front panel</source>

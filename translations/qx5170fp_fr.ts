@@ -2,6 +2,399 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="fr">
 <context>
+    <name>AccessRules</name>
+    <message>
+        <source>&apos;%1&apos; names a network interface; give addresses only</source>
+        <extracomment>%1 is an item of the --allow list (&quot;fe80::1%eth0&quot;).</extracomment>
+        <translation>&apos;%1&apos; nomme une interface réseau ; donnez seulement des adresses</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is no address or network</source>
+        <extracomment>%1 is an item of the --allow list.</extracomment>
+        <translation>&apos;%1&apos; n&apos;est ni une adresse ni un réseau</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; has no prefix length from 0 to %2</source>
+        <extracomment>%1 is an item of the --allow list, %2 the address&apos;s bits (32, 128).</extracomment>
+        <translation>&apos;%1&apos; n&apos;a pas de longueur de préfixe de 0 à %2</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; has bits set beyond its prefix: the network is %2/%3</source>
+        <extracomment>%1 is an item of the --allow list; %2/%3 the network it lies in (&quot;10.1.2.0/24&quot;).</extracomment>
+        <translation>&apos;%1&apos; a des bits à 1 au-delà de son préfixe : le réseau est %2/%3</translation>
+    </message>
+    <message>
+        <source>the list names %1 addresses and networks; at most %2 are taken</source>
+        <extracomment>%1 is the number of items of the --allow list (always more than %2).</extracomment>
+        <translation>la liste nomme %1 adresses et réseaux ; %2 au plus sont acceptés</translation>
+    </message>
+    <message>
+        <source>the list has an empty item</source>
+        <translation>la liste a un élément vide</translation>
+    </message>
+    <message>
+        <source>&apos;any&apos; stands alone: it allows every address</source>
+        <translation>&apos;any&apos; s&apos;emploie seul : il autorise toutes les adresses</translation>
+    </message>
+</context>
+<context>
+    <name>CommandLine</name>
+    <message>
+        <source>Missing value after &apos;%1&apos;.</source>
+        <translation>Valeur manquante après &apos;%1&apos;.</translation>
+    </message>
+    <message>
+        <source>Option &apos;%1&apos; given more than once.</source>
+        <translation>L&apos;option &apos;%1&apos; est donnée plus d&apos;une fois.</translation>
+    </message>
+    <message>
+        <source>Unexpected value after &apos;%1&apos;.</source>
+        <translation>Valeur inattendue après &apos;%1&apos;.</translation>
+    </message>
+    <message>
+        <source>Unknown option &apos;%1&apos;.</source>
+        <translation>Option inconnue &apos;%1&apos;.</translation>
+    </message>
+    <message>
+        <source>Unknown options: %1.</source>
+        <extracomment>%1 is a list of options, separated by &quot;, &quot;.</extracomment>
+        <translation>Options inconnues : %1.</translation>
+    </message>
+    <message>
+        <source>--log-to-vcd takes the log and the file to write: --log-to-vcd LOG OUT.vcd.</source>
+        <translation>--log-to-vcd attend le journal et le fichier à écrire : --log-to-vcd LOG OUT.vcd.</translation>
+    </message>
+    <message>
+        <source>Unexpected argument &apos;%1&apos;.</source>
+        <translation>Argument inattendu &apos;%1&apos;.</translation>
+    </message>
+    <message>
+        <source>--library-path needs a folder.</source>
+        <translation>--library-path demande un dossier.</translation>
+    </message>
+    <message>
+        <source>Choose only one of --simulate and --library-path.</source>
+        <translation>Choisissez une seule des options --simulate et --library-path.</translation>
+    </message>
+    <message>
+        <source>Choose only one of --log-to-scpi and --log-to-vcd.</source>
+        <translation>Choisissez une seule des options --log-to-scpi et --log-to-vcd.</translation>
+    </message>
+    <message>
+        <source>--%1 is for --log-to-scpi and --log-to-vcd.</source>
+        <translation>--%1 ne sert qu&apos;avec --log-to-scpi et --log-to-vcd.</translation>
+    </message>
+    <message>
+        <source>--%1 takes a time as ISO 8601 writes it (2026-12-09T14:05:00, with an offset or Z where it is not local time), not &apos;%2&apos;.</source>
+        <translation>--%1 attend une heure écrite selon ISO 8601 (2026-12-09T14:05:00, avec un décalage ou Z si ce n&apos;est pas l&apos;heure locale), pas &apos;%2&apos;.</translation>
+    </message>
+    <message>
+        <source>--%1 needs a log file.</source>
+        <translation>--%1 demande un fichier journal.</translation>
+    </message>
+    <message>
+        <source>--allow is for --listen and --http: give one of them.</source>
+        <translation>--allow sert à --listen et --http : donnez l&apos;une des deux.</translation>
+    </message>
+    <message>
+        <source>--allow takes addresses and networks (10.1.2.3, 192.168.7.0/24, fd00::/64) or any: %1.</source>
+        <extracomment>%1 says what is wrong with the list.</extracomment>
+        <translation>--allow attend des adresses et des réseaux (10.1.2.3, 192.168.7.0/24, fd00::/64) ou any : %1.</translation>
+    </message>
+    <message>
+        <source>--%1 %2 reaches beyond the loopback: say who may connect with --allow (addresses, networks, or any).</source>
+        <extracomment>%1 is the option&apos;s name (listen, http), %2 its value.</extracomment>
+        <translation>--%1 %2 va au-delà du bouclage : indiquez avec --allow qui peut se connecter (adresses, réseaux ou any).</translation>
+    </message>
+    <message>
+        <source>--listen takes [ADDRESS:]PORT with a numeric address and a port from 1 to 65535, not &apos;%1&apos;.</source>
+        <translation>--listen attend [ADDRESS:]PORT avec une adresse numérique et un port de 1 à 65535, pas &apos;%1&apos;.</translation>
+    </message>
+    <message>
+        <source>--http takes [ADDRESS:]PORT with a numeric address and a port from 1 to 65535, not &apos;%1&apos;.</source>
+        <translation>--http attend [ADDRESS:]PORT avec une adresse numérique et un port de 1 à 65535, pas &apos;%1&apos;.</translation>
+    </message>
+    <message>
+        <source>--http and --listen cannot share port %1.</source>
+        <translation>--http et --listen ne peuvent pas partager le port %1.</translation>
+    </message>
+    <message>
+        <source>--idle-timeout takes a whole number of seconds from 1 to %1, not &apos;%2&apos;.</source>
+        <translation>--idle-timeout attend un nombre entier de secondes de 1 à %1, pas &apos;%2&apos;.</translation>
+    </message>
+    <message>
+        <source>--idle-timeout is for the remote control: give --listen too.</source>
+        <translation>--idle-timeout sert à la commande à distance : donnez aussi --listen.</translation>
+    </message>
+    <message>
+        <source>--set-password needs a file.</source>
+        <translation>--set-password demande un fichier.</translation>
+    </message>
+    <message>
+        <source>--%1 is for the web face: give --http too.</source>
+        <translation>--%1 sert à l&apos;interface web : donnez aussi --http.</translation>
+    </message>
+    <message>
+        <source>--%1 needs a file.</source>
+        <translation>--%1 demande un fichier.</translation>
+    </message>
+    <message>
+        <source>--http-certificate and --http-key go together: give both.</source>
+        <translation>--http-certificate et --http-key vont ensemble : donnez les deux.</translation>
+    </message>
+    <message>
+        <source>--fixture needs a file.</source>
+        <translation>--fixture demande un fichier.</translation>
+    </message>
+    <message>
+        <source>-platform needs the name of a platform.</source>
+        <translation>-platform demande le nom d&apos;une plateforme.</translation>
+    </message>
+    <message>
+        <source>Choose only one of --demo, --scan and --address.</source>
+        <translation>Choisissez une seule des options --demo, --scan et --address.</translation>
+    </message>
+    <message>
+        <source>--address and --fc go together: give both.</source>
+        <translation>--address et --fc vont ensemble : donnez les deux.</translation>
+    </message>
+    <message>
+        <source>--address needs a VISA resource descriptor.</source>
+        <translation>--address demande un descripteur de ressource VISA.</translation>
+    </message>
+    <message>
+        <source>--address &apos;%1&apos; is no VISA resource descriptor.</source>
+        <translation>--address &apos;%1&apos; n&apos;est pas un descripteur de ressource VISA.</translation>
+    </message>
+    <message>
+        <source>--fc must be a function-card number from 1 to 8, not &apos;%1&apos;.</source>
+        <translation>--fc doit être un numéro de carte de fonction de 1 à 8, pas &apos;%1&apos;.</translation>
+    </message>
+    <message>
+        <source>-%1 is for the window; --headless shows none.</source>
+        <translation>-%1 sert à la fenêtre ; --headless n&apos;en affiche aucune.</translation>
+    </message>
+    <message>
+        <source>--headless needs a card: give --address with --fc, --demo or --scan.</source>
+        <translation>--headless demande une carte : donnez --address avec --fc, --demo ou --scan.</translation>
+    </message>
+    <message>
+        <source>--headless needs a way in for clients: give --listen or --http.</source>
+        <translation>--headless demande un accès pour les clients : donnez --listen ou --http.</translation>
+    </message>
+    <message>
+        <source>--options-file needs a file.</source>
+        <translation>--options-file demande un fichier.</translation>
+    </message>
+    <message>
+        <source>the options file %1: there is no such file</source>
+        <translation>le fichier d&apos;options %1 : ce fichier n&apos;existe pas</translation>
+    </message>
+    <message>
+        <source>the options file %1 %2</source>
+        <extracomment>%1 is the file&apos;s path, %2 what is wrong with it, in English as the file&apos;s reader says it (&quot;is not a regular file&quot;).</extracomment>
+        <translation>le fichier d&apos;options %1 %2</translation>
+    </message>
+    <message>
+        <source>the options file %1: &apos;%2&apos; is no option</source>
+        <extracomment>%1 is the file&apos;s path and line (&quot;opts:3&quot;), %2 the line&apos;s first word.</extracomment>
+        <translation>le fichier d&apos;options %1 : &apos;%2&apos; n&apos;est pas une option</translation>
+    </message>
+    <message>
+        <source>the options file %1: an options file names no other</source>
+        <extracomment>%1 is the file&apos;s path and line (&quot;opts:3&quot;).</extracomment>
+        <translation>le fichier d&apos;options %1 : un fichier d&apos;options n&apos;en nomme pas d&apos;autre</translation>
+    </message>
+    <message>
+        <source>the options file %1:%2: %3</source>
+        <extracomment>%1 is the file&apos;s path, %2 the number of its line, %3 the fault of that line.</extracomment>
+        <translation>le fichier d&apos;options %1:%2 : %3</translation>
+    </message>
+    <message>
+        <source>Try &apos;qx5170fp --help&apos; for more information.</source>
+        <translation>Essayez &apos;qx5170fp --help&apos; pour plus d&apos;informations.</translation>
+    </message>
+    <message>
+        <source>no display to show the panel on: set DISPLAY, or choose a platform with -platform or QT_QPA_PLATFORM (offscreen, vnc)</source>
+        <translation>aucun écran où afficher le panneau : définissez DISPLAY, ou choisissez une plateforme avec -platform ou QT_QPA_PLATFORM (offscreen, vnc)</translation>
+    </message>
+    <message>
+        <source>cannot write to standard output: %1</source>
+        <extracomment>%1 is the system&apos;s reason (&quot;No space left on device&quot;).</extracomment>
+        <translation>impossible d&apos;écrire sur la sortie standard : %1</translation>
+    </message>
+    <message>
+        <source>cannot write to standard output</source>
+        <translation>impossible d&apos;écrire sur la sortie standard</translation>
+    </message>
+    <message>
+        <source>the headless server cannot be run: %1</source>
+        <extracomment>%1 is the server&apos;s file and why it cannot be run.</extracomment>
+        <translation>le serveur sans fenêtre ne peut pas être lancé : %1</translation>
+    </message>
+    <message>
+        <source>run by &apos;qx5170fp --headless&apos;</source>
+        <translation>lancé par &apos;qx5170fp --headless&apos;</translation>
+    </message>
+</context>
+<context>
+    <name>CommandLineHelp</name>
+    <message>
+        <source>Soft front panel of the Orbelan 5170 32-channel relay card.
+Without options it asks how to connect: Auto Find, Run In Demo Mode or Enter Address.</source>
+        <translation>Face avant logicielle de la carte relais 32 voies Orbelan 5170.
+Sans option, elle demande comment se connecter : Recherche auto, Lancer en mode
+démo ou Saisir l&apos;adresse.</translation>
+    </message>
+    <message>
+        <source>Show this help and exit.</source>
+        <translation>Afficher cette aide et quitter.</translation>
+    </message>
+    <message>
+        <source>Show the revisions of the panel, the instrument driver and the common library, and exit.</source>
+        <translation>Afficher les versions du panneau, du pilote d&apos;instrument et de la bibliothèque commune, et quitter.</translation>
+    </message>
+    <message>
+        <source>Start in demo mode, without hardware (as &quot;Run In Demo Mode&quot;).</source>
+        <translation>Démarrer en mode démo, sans matériel (comme &quot;Lancer en mode démo&quot;).</translation>
+    </message>
+    <message>
+        <source>Search for the card at once (as &quot;Auto Find&quot;).</source>
+        <translation>Chercher la carte tout de suite (comme &quot;Recherche auto&quot;).</translation>
+    </message>
+    <message>
+        <source>Open the card on the motherboard with this VISA resource descriptor (with --fc). Not stored in DefaultInstrDescr.ini.</source>
+        <translation>Ouvrir la carte sur la carte mère avec ce descripteur de ressource VISA (avec --fc). N&apos;est pas enregistré dans DefaultInstrDescr.ini.</translation>
+    </message>
+    <message>
+        <source>Function-card number on that motherboard, 1 to 8 (with --address).</source>
+        <translation>Numéro de la carte de fonction sur cette carte mère, de 1 à 8 (avec --address).</translation>
+    </message>
+    <message>
+        <source>Load VISA, the common library and the instrument driver from this folder and nowhere else; without them there, the program ends.</source>
+        <translation>Charger VISA, la bibliothèque commune et le pilote d&apos;instrument depuis ce dossier et nulle part ailleurs ; s&apos;ils n&apos;y sont pas, le programme s&apos;arrête.</translation>
+    </message>
+    <message>
+        <source>Run on the simulated platform that comes with the panel, whatever vendor libraries are installed.</source>
+        <translation>Fonctionner sur la plateforme simulée fournie avec le panneau, quelles que soient les bibliothèques du fabricant installées.</translation>
+    </message>
+    <message>
+        <source>Take SCPI commands on this TCP port once connected (card or demo mode), on the loopback interface unless an address is named: 5025, 127.0.0.1:5025, [::1]:5025, 0.0.0.0:5025, [::]:5025 (every address, IPv4 ones too).</source>
+        <translation>Une fois connecté (carte ou mode démo), accepter les commandes SCPI sur ce port TCP, sur l&apos;interface de bouclage sauf si une adresse est donnée : 5025, 127.0.0.1:5025, [::1]:5025, 0.0.0.0:5025, [::]:5025 (toutes les adresses, IPv4 aussi).</translation>
+    </message>
+    <message>
+        <source>Serve the card&apos;s web page, LXI identification and REST on this TCP port once connected, on the loopback interface unless an address is named, as --listen reads it.</source>
+        <translation>Une fois connecté, servir la page web de la carte, l&apos;identification LXI et REST sur ce port TCP, sur l&apos;interface de bouclage sauf si une adresse est donnée, lu comme pour --listen.</translation>
+    </message>
+    <message>
+        <source>Who besides the loopback may connect to --listen and --http: addresses and networks, comma-separated (192.168.7.0/24,fd00::/64,10.1.2.3), or the word any. Needed for an address beyond the loopback; others are refused before they reach the card.</source>
+        <translation>Qui, en plus du bouclage, peut se connecter à --listen et --http : adresses et réseaux séparés par des virgules (192.168.7.0/24,fd00::/64,10.1.2.3), ou le mot any. Nécessaire pour une adresse au-delà du bouclage ; les autres sont refusés avant d&apos;atteindre la carte.</translation>
+    </message>
+    <message>
+        <source>Read a password for the web face (twice from a terminal, else one line of standard input), write its salted hash to FILE (mode 0600), and exit.</source>
+        <translation>Lire un mot de passe pour l&apos;interface web (deux fois depuis un terminal, sinon une ligne de l&apos;entrée standard), écrire son hachage salé dans FILE (mode 0600), et quitter.</translation>
+    </message>
+    <message>
+        <source>With --http: changes from beyond the loopback need this password (a file that --set-password wrote), given over HTTPS; without it they are refused.</source>
+        <translation>Avec --http : les modifications venant d&apos;au-delà du bouclage demandent ce mot de passe (un fichier écrit par --set-password), donné par HTTPS ; sans lui, elles sont refusées.</translation>
+    </message>
+    <message>
+        <source>With --http and --http-key: serve HTTPS with this PEM certificate.</source>
+        <translation>Avec --http et --http-key : servir en HTTPS avec ce certificat PEM.</translation>
+    </message>
+    <message>
+        <source>With --http and --http-certificate: the certificate&apos;s PEM private key (mode 0600).</source>
+        <translation>Avec --http et --http-certificate : la clé privée PEM du certificat (mode 0600).</translation>
+    </message>
+    <message>
+        <source>With --listen: close the connection of a remote client that has sent nothing for this many seconds (by default a client may stay silent as long as it likes).</source>
+        <translation>Avec --listen : fermer la connexion d&apos;un client distant qui n&apos;a rien envoyé depuis ce nombre de secondes (par défaut, un client peut rester silencieux aussi longtemps qu&apos;il le veut).</translation>
+    </message>
+    <message>
+        <source>Under the exclusive rule, open a relay&apos;s partner before the clicked relay closes (by default the relay closes first).</source>
+        <translation>Sous la règle exclusive, ouvrir le relais partenaire avant que le relais cliqué ne se ferme (par défaut, le relais se ferme d&apos;abord).</translation>
+    </message>
+    <message>
+        <source>Read the card&apos;s fixture (relay labels, rules, rated life, named states) from this JSON file instead of the card&apos;s own file under ~/.config/qx5170fp/fixtures.</source>
+        <translation>Lire la fixture de la carte (libellés des relais, règles, durée de vie nominale, états nommés) dans ce fichier JSON au lieu du fichier propre à la carte sous ~/.config/qx5170fp/fixtures.</translation>
+    </message>
+    <message>
+        <source>Keep no switching log (by default every change of the card is logged to ~/.local/state/qx5170fp/&lt;card id&gt;/switching.jsonl).</source>
+        <translation>Ne tenir aucun journal de commutation (par défaut, chaque changement de la carte est journalisé dans ~/.local/state/qx5170fp/&lt;card id&gt;/switching.jsonl).</translation>
+    </message>
+    <message>
+        <source>Print the SCPI lines that make the changes of a switching log again, and exit.</source>
+        <translation>Afficher les lignes SCPI qui refont les changements d&apos;un journal de commutation, et quitter.</translation>
+    </message>
+    <message>
+        <source>Write the relays of a switching log as a Value Change Dump to OUT.vcd (for sigrok and PulseView), and exit: --log-to-vcd LOG OUT.vcd.</source>
+        <translation>Écrire les relais d&apos;un journal de commutation en Value Change Dump dans OUT.vcd (pour sigrok et PulseView), et quitter : --log-to-vcd LOG OUT.vcd.</translation>
+    </message>
+    <message>
+        <source>With --log-to-scpi or --log-to-vcd: only the changes from this time on (ISO 8601, 2026-12-09T14:05:00).</source>
+        <translation>Avec --log-to-scpi ou --log-to-vcd : seulement les changements à partir de cette heure (ISO 8601, 2026-12-09T14:05:00).</translation>
+    </message>
+    <message>
+        <source>With --log-to-scpi or --log-to-vcd: only the changes up to this time.</source>
+        <translation>Avec --log-to-scpi ou --log-to-vcd : seulement les changements jusqu&apos;à cette heure.</translation>
+    </message>
+    <message>
+        <source>Serve the card without a window or a display: needs a card (--address with --fc, --demo or --scan) and --listen or --http. Ends on SIGTERM or SIGINT; SIGHUP reads the fixture file again.</source>
+        <translation>Servir la carte sans fenêtre ni écran : demande une carte (--address avec --fc, --demo ou --scan) et --listen ou --http. S&apos;arrête sur SIGTERM ou SIGINT ; SIGHUP relit le fichier de fixture.</translation>
+    </message>
+    <message>
+        <source>Read more options from this file, one to a line as on the command line (&quot;--listen 0.0.0.0:5025&quot;); blank lines and lines that begin with # are skipped.</source>
+        <translation>Lire d&apos;autres options dans ce fichier, une par ligne comme sur la ligne de commande (&quot;--listen 0.0.0.0:5025&quot;) ; les lignes vides et celles qui commencent par # sont ignorées.</translation>
+    </message>
+    <message>
+        <source>Usage: %1 [options]</source>
+        <extracomment>The first line of --help; %1 is the program&apos;s name.</extracomment>
+        <translation>Utilisation : %1 [options]</translation>
+    </message>
+    <message>
+        <source>Options:</source>
+        <extracomment>The heading of --help&apos;s list of options.</extracomment>
+        <translation>Options :</translation>
+    </message>
+    <message>
+        <source>The platform libraries come from the first place named of --library-path,
+QX5170FP_LIBRARY_PATH (folders separated by &apos;:&apos;) and the key LibraryPath of
+$XDG_CONFIG_HOME/qx5170fp/qx5170fp.conf (by default ~/.config/...), else of
+qx5170fp/qx5170fp.conf in $XDG_CONFIG_DIRS (by default /etc/xdg); a place
+named that does not hold them ends the program. Without one, the dynamic
+linker&apos;s folders are searched, and then the simulated platform is used.</source>
+        <extracomment>The end of --help, on a terminal: break lines before column 80, as the English does.</extracomment>
+        <translation>Les bibliothèques de la plateforme viennent du premier endroit nommé parmi
+--library-path, QX5170FP_LIBRARY_PATH (dossiers séparés par &apos;:&apos;) et la clé
+LibraryPath de $XDG_CONFIG_HOME/qx5170fp/qx5170fp.conf (par défaut
+~/.config/...), sinon de qx5170fp/qx5170fp.conf dans $XDG_CONFIG_DIRS (par
+défaut /etc/xdg)&#xa0;; un endroit nommé qui ne les contient pas arrête le
+programme. Sans endroit nommé, les dossiers de l&apos;éditeur de liens dynamique
+sont parcourus, puis la plateforme simulée est utilisée.</translation>
+    </message>
+    <message>
+        <source>The toolkit&apos;s own options (-platform, -style, -display, ...) are accepted too.
+Exit status: 0, also when the operator cancels or SIGTERM ends --headless;
+1 when there is no display to show the panel on, when the platform libraries
+are not where a place names them, when the port of --listen cannot be had,
+when help or the version cannot be written, or when --headless cannot open
+or find its card; 2 when the command line or its options file is wrong, or
+when the card&apos;s fixture file cannot be used (it cannot be read, is not JSON
+or breaks the format).</source>
+        <extracomment>The end of --help, on a terminal: break lines before column 80, as the English does.</extracomment>
+        <translation>Les options propres à la boîte à outils (-platform, -style, -display, ...) sont
+aussi acceptées.
+Code de sortie&#xa0;: 0, aussi quand l&apos;opérateur annule ou que SIGTERM arrête
+--headless&#xa0;; 1&#xa0;quand il n&apos;y a aucun écran où afficher le panneau, quand les
+bibliothèques de la plateforme ne sont pas là où un endroit les nomme, quand le
+port de --listen ne peut pas être obtenu, quand l&apos;aide ou la version ne peut
+pas être écrite, ou quand --headless ne peut pas ouvrir ou trouver sa carte&#xa0;;
+2&#xa0;quand la ligne de commande ou son fichier d&apos;options est faux, ou quand le
+fichier de fixture de la carte ne peut pas être utilisé (il ne peut pas être
+lu, n&apos;est pas du JSON ou enfreint le format).</translation>
+    </message>
+</context>
+<context>
     <name>WebPanel</name>
     <message>
         <source>Orbelan 5170 front panel</source>
