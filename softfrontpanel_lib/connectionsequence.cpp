@@ -12,6 +12,7 @@
 #include "qx2010fp_genfc.h"
 #include "sfpicons.h"
 #include "sfpmessages.h"
+#include "translation.h"
 
 #include <QMessageBox>
 #include <QPushButton>
@@ -21,15 +22,18 @@ namespace sfpConnection {
 QString typedAddressWarning(const QStringList &descriptors, const QList<int> &fcNumbers)
 {
     if (descriptors.isEmpty() || fcNumbers.isEmpty() || descriptors.size() != fcNumbers.size())
-        return QStringLiteral(
+        return sfp::translate(
+            "ConnectionSequence",
             "Please enter at least one resource descriptor and select the Function Card number.");
     for (qsizetype i = 0; i < descriptors.size(); ++i) {
         // Blanks are text: only a descriptor of length 0 is missing.
         if (descriptors.at(i).isEmpty() || fcNumbers.at(i) == 0) {
             return descriptors.size() >= 2
-                ? QStringLiteral("Please enter the resource descriptors and select the Function "
+                ? sfp::translate("ConnectionSequence",
+                                 "Please enter the resource descriptors and select the Function "
                                  "Card numbers.")
-                : QStringLiteral("Please enter the resource descriptor and select the Function "
+                : sfp::translate("ConnectionSequence",
+                                 "Please enter the resource descriptor and select the Function "
                                  "Card number.");
         }
     }
@@ -47,8 +51,12 @@ QString openErrorText(const qx2010fp_genFC &fc, ViStatus status)
 QString unavailableText(const QString &modelText, int fcCount, const QString &errorText)
 {
     const QString pattern = fcCount > 1
-        ? QStringLiteral("At least one selected %1 Function Card is unavailable.\nError: %2")
-        : QStringLiteral("Selected %1 Function Card is unavailable.\nError: %2");
+        //: %1 is the card's model number, e.g. 6052; %2 the driver's or the library's error text
+        ? sfp::translate("ConnectionSequence",
+                         "At least one selected %1 Function Card is unavailable.\nError: %2")
+        //: %1 is the card's model number, e.g. 5170; %2 the driver's or the library's error text
+        : sfp::translate("ConnectionSequence",
+                         "Selected %1 Function Card is unavailable.\nError: %2");
     return pattern.arg(modelText, errorText);
 }
 
@@ -69,6 +77,18 @@ enum class State {
     Done,
     Cancelled
 };
+
+QString tryAgainText()
+{
+    //: Button: go back to the first question
+    return sfp::translate("ConnectionSequence", "Try Again");
+}
+
+QString cancelText()
+{
+    //: Button: give up connecting and end the program
+    return sfp::translate("ConnectionSequence", "Cancel");
+}
 
 // A question box with buttons of these texts, in this order, all with the
 // action role, and no escape button: Esc and the window's close button do
@@ -130,17 +150,22 @@ private:
 ConnectionSequence::ConnectionSequence(qx2010fp_fcSelect &selection)
     : m_selection(selection)
     , m_addressDialog(selection.m_fc)
-    , m_title(QStringLiteral("Orbelan %1 SFP: Select Function Card").arg(modelText()))
+    , m_title(qx2010fp_fcSelect::tr("Orbelan %1 SFP: Select Function Card").arg(modelText()))
     , m_question(QMessageBox::Question, m_title,
-                 QStringLiteral("How to connect to %1 Function Card?").arg(modelText()),
+                 //: The first question; %1 is the card's model number, e.g. 5170
+                 sfp::translate("ConnectionSequence", "How to connect to %1 Function Card?")
+                     .arg(modelText()),
                  QMessageBox::NoButton, nullptr)
 {
     m_question.setWindowIcon(sfpIcons::panel());
-    m_autoFindButton = m_question.addButton(QStringLiteral("Auto Find"), QMessageBox::ActionRole);
-    m_demoButton
-        = m_question.addButton(QStringLiteral("Run In Demo Mode"), QMessageBox::ActionRole);
-    m_enterAddressButton
-        = m_question.addButton(QStringLiteral("Enter Address"), QMessageBox::ActionRole);
+    //: Button: search the system for cards
+    m_autoFindButton = m_question.addButton(sfp::translate("ConnectionSequence", "Auto Find"),
+                                            QMessageBox::ActionRole);
+    m_demoButton = m_question.addButton(sfp::translate("ConnectionSequence", "Run In Demo Mode"),
+                                        QMessageBox::ActionRole);
+    //: Button: type a card's VISA address
+    m_enterAddressButton = m_question.addButton(
+        sfp::translate("ConnectionSequence", "Enter Address"), QMessageBox::ActionRole);
     m_cancelButton = m_question.addButton(QMessageBox::Cancel);
     m_question.setDefaultButton(m_autoFindButton);
     // Esc and closing the box answer Cancel.
@@ -244,8 +269,10 @@ State ConnectionSequence::notFound()
 {
     const int answer = askQuestion(
         &m_selection, m_title,
-        QStringLiteral("No %1 Function Card found on your system.").arg(modelText()),
-        {QStringLiteral("Try Again"), QStringLiteral("Run In Demo Mode"), QStringLiteral("Cancel")},
+        //: %1 is the card's model number, e.g. 5170
+        sfp::translate("ConnectionSequence", "No %1 Function Card found on your system.")
+            .arg(modelText()),
+        {tryAgainText(), sfp::translate("ConnectionSequence", "Run In Demo Mode"), cancelText()},
         0);
     switch (answer) {
     case 0:
@@ -316,8 +343,7 @@ State ConnectionSequence::openFailed()
     const QString text = sfpConnection::unavailableText(
         modelText(), m_selection.m_fcCount,
         sfpConnection::openErrorText(*m_selection.m_fc, m_openStatus));
-    const int answer = askQuestion(&m_selection, m_title, text,
-                                   {QStringLiteral("Try Again"), QStringLiteral("Cancel")}, 0);
+    const int answer = askQuestion(&m_selection, m_title, text, {tryAgainText(), cancelText()}, 0);
     return answer == 0 ? State::Ask : State::Cancelled;
 }
 

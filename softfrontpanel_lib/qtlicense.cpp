@@ -14,7 +14,7 @@ qtLicense::qtLicense(QWidget *parent)
     : QDialog(parent)
 {
     setModal(true);
-    setWindowTitle(QStringLiteral("Qt LGPL License"));
+    setWindowTitle(tr("Qt LGPL License"));
 
     auto *layout = new QVBoxLayout(this);
     auto *buttonRow = new QHBoxLayout;
@@ -43,7 +43,7 @@ qtLicense::qtLicense(QWidget *parent)
     layout->addLayout(buttonRow);
 
     buttonRow->addStretch();
-    auto *okBtn = new QPushButton(QStringLiteral("Ok"));
+    auto *okBtn = new QPushButton(tr("Ok"));
     buttonRow->addWidget(okBtn);
     connect(okBtn, &QPushButton::clicked, this, &QDialog::accept);
 }

@@ -26,6 +26,18 @@ QFormLayout *infoForm(int lineHeight)
     return form;
 }
 
+const char *const deviceModelLabel = QT_TRANSLATE_NOOP("qx2010fp_About", "Device Model:");
+//: The card's hardware revision
+const char *const revisionLabel = QT_TRANSLATE_NOOP("qx2010fp_About", "Revision:");
+const char *const serialNumberLabel = QT_TRANSLATE_NOOP("qx2010fp_About", "Serial Number:");
+
+// A card panel names its hardware rows in English or in the operator's
+// language; either way the row fills the record that Next and Previous show.
+bool isLabel(const QString &label, const char *source)
+{
+    return label == QLatin1String(source) || label == qx2010fp_About::tr(source);
+}
+
 QGroupBox *infoGroup(const QString &title, QFormLayout *form)
 {
     auto *group = new QGroupBox(title);
@@ -57,8 +69,9 @@ qx2010fp_About::qx2010fp_About(const char *versionText, const char *driverText,
     auto *outerLayout = new QVBoxLayout(this);
     outerLayout->setSizeConstraint(QLayout::SetFixedSize);
 
-    auto *headerLbl = new QLabel(QStringLiteral("<font size='5' bold>Orbelan %1 VXIplug&play "
-                                                "Driver<br>Soft Front Panel Application</font>")
+    //: %1 is the card's model number, e.g. 5170; the markup stays as it is
+    auto *headerLbl = new QLabel(tr("<font size='5' bold>Orbelan %1 VXIplug&play "
+                                    "Driver<br>Soft Front Panel Application</font>")
                                      .arg(model));
     headerLbl->setAlignment(Qt::AlignCenter);
     outerLayout->addWidget(headerLbl);
@@ -79,30 +92,32 @@ qx2010fp_About::qx2010fp_About(const char *versionText, const char *driverText,
     auto *qtForm = infoForm(h);
     auto *licenseLbl = new clickableLabel(QStringLiteral("LGPL"));
     connect(licenseLbl, &clickableLabel::clicked, this, &qx2010fp_About::showLicense);
-    qtForm->addRow(QStringLiteral("Used under License:"), licenseLbl);
+    qtForm->addRow(tr("Used under License:"), licenseLbl);
     auto *qtVersionLbl = new clickableLabel(QString::fromLatin1(qVersion()));
     connect(qtVersionLbl, &clickableLabel::clicked, qApp, &QApplication::aboutQt);
-    qtForm->addRow(QStringLiteral("Version (sources not modified):"), qtVersionLbl);
-    column->addWidget(infoGroup(QStringLiteral("Qt Library"), qtForm));
+    qtForm->addRow(tr("Version (sources not modified):"), qtVersionLbl);
+    column->addWidget(infoGroup(tr("Qt Library"), qtForm));
 
     swForm = infoForm(h);
     if (libRevisionText) {
         valueLbl[LibraryRevision].setText(QString::fromLocal8Bit(libRevisionText));
-        swForm->addRow(QStringLiteral("Orbelan Common Library:"), &valueLbl[LibraryRevision]);
+        swForm->addRow(tr("Orbelan Common Library:"), &valueLbl[LibraryRevision]);
     }
     valueLbl[DriverRevision].setText(QString::fromLocal8Bit(driverText));
-    swForm->addRow(QStringLiteral("Instrument Driver:"), &valueLbl[DriverRevision]);
+    swForm->addRow(tr("Instrument Driver:"), &valueLbl[DriverRevision]);
     valueLbl[PanelRevision].setText(QString::fromLocal8Bit(versionText));
-    swForm->addRow(QStringLiteral("Soft Front Panel:"), &valueLbl[PanelRevision]);
-    column->addWidget(infoGroup(QStringLiteral("Software Revisions"), swForm));
+    swForm->addRow(tr("Soft Front Panel:"), &valueLbl[PanelRevision]);
+    column->addWidget(infoGroup(tr("Software Revisions"), swForm));
 
     hwForm = infoForm(h);
-    column->addWidget(infoGroup(QStringLiteral("Hardware Information"), hwForm));
+    column->addWidget(infoGroup(tr("Hardware Information"), hwForm));
 
     auto *buttonRow = new QHBoxLayout;
-    prevBtn = new QPushButton(QStringLiteral("< Previous"));
-    nextBtn = new QPushButton(QStringLiteral("Next >"));
-    auto *okBtn = new QPushButton(QStringLiteral("OK"));
+    //: Button: the previous card's hardware information
+    prevBtn = new QPushButton(tr("< Previous"));
+    //: Button: the next card's hardware information
+    nextBtn = new QPushButton(tr("Next >"));
+    auto *okBtn = new QPushButton(tr("OK"));
     for (QPushButton *button : {prevBtn, nextBtn, okBtn}) {
         button->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Maximum);
         buttonRow->addWidget(button);
@@ -126,9 +141,9 @@ void qx2010fp_About::addDevice(const QString &serial, const QString &revision, c
                                const QString &driverText, const QString &versionText)
 {
     if (devices.isEmpty()) {
-        hwForm->addRow(QStringLiteral("Device Model:"), &valueLbl[DeviceModel]);
-        hwForm->addRow(QStringLiteral("Revision:"), &valueLbl[DeviceRevision]);
-        hwForm->addRow(QStringLiteral("Serial Number:"), &valueLbl[SerialNumber]);
+        hwForm->addRow(tr(deviceModelLabel), &valueLbl[DeviceModel]);
+        hwForm->addRow(tr(revisionLabel), &valueLbl[DeviceRevision]);
+        hwForm->addRow(tr(serialNumberLabel), &valueLbl[SerialNumber]);
         valueLbl[DeviceModel].setText(model);
         valueLbl[DeviceRevision].setText(revision);
         valueLbl[SerialNumber].setText(serial);
@@ -153,11 +168,11 @@ void qx2010fp_About::addInfoRow(const QString &label, const QString &value, bool
         return;
     }
     hwForm->addRow(label, valueLabel);
-    if (label == QLatin1String("Serial Number:"))
+    if (isLabel(label, serialNumberLabel))
         current.serial = value;
-    else if (label == QLatin1String("Revision:"))
+    else if (isLabel(label, revisionLabel))
         current.revision = value;
-    else if (label == QLatin1String("Device Model:"))
+    else if (isLabel(label, deviceModelLabel))
         current.model = value;
 }
 
@@ -168,17 +183,17 @@ void qx2010fp_About::addHardwareInfo(const QString &label, const QString &value)
 
 void qx2010fp_About::setDeviceModel(const QString &value)
 {
-    addInfoRow(QStringLiteral("Device Model:"), value, true);
+    addInfoRow(tr(deviceModelLabel), value, true);
 }
 
 void qx2010fp_About::setRevision(const QString &value)
 {
-    addInfoRow(QStringLiteral("Revision:"), value, true);
+    addInfoRow(tr(revisionLabel), value, true);
 }
 
 void qx2010fp_About::setSerialNumber(const QString &value)
 {
-    addInfoRow(QStringLiteral("Serial Number:"), value, true);
+    addInfoRow(tr(serialNumberLabel), value, true);
 }
 
 QString qx2010fp_About::deviceModel() const

@@ -25,20 +25,35 @@
 
 namespace {
 
-const char *const autoscaleHelp = "Enables/disables plot autorescale feature";
-const char *const identHelp = "Enables/disables visual identification mechanism";
-const char *const startSingleHelp = "Starts the single-shot data acquisition";
-const char *const restartSingleHelp = "Starts the Single-Shot Data Acquisition";
-const char *const breakSingleHelp = "Breaks the Single-Shot Data Acquisition";
+const char *const autoscaleHelp
+    = QT_TRANSLATE_NOOP("qx2010fp_app", "Enables/disables plot autorescale feature");
+const char *const identHelp
+    = QT_TRANSLATE_NOOP("qx2010fp_app", "Enables/disables visual identification mechanism");
+const char *const startSingleHelp
+    = QT_TRANSLATE_NOOP("qx2010fp_app", "Starts the single-shot data acquisition");
+const char *const restartSingleHelp
+    = QT_TRANSLATE_NOOP("qx2010fp_app", "Starts the Single-Shot Data Acquisition");
+const char *const breakSingleHelp
+    = QT_TRANSLATE_NOOP("qx2010fp_app", "Breaks the Single-Shot Data Acquisition");
 const char *const startContHelp
-    = "<html>Starts the repetitive data acquisition (or continuous data acquisition, "
-      "when file storage option is turned on)</html>";
-const char *const stopContHelp = "Stops the Data Acquisition process";
+    = QT_TRANSLATE_NOOP("qx2010fp_app",
+                        "<html>Starts the repetitive data acquisition (or continuous data "
+                        "acquisition, when file storage option is turned on)</html>");
+const char *const stopContHelp
+    = QT_TRANSLATE_NOOP("qx2010fp_app", "Stops the Data Acquisition process");
 
-void setHelp(QWidget *widget, const QString &text)
+// Tool tip and What's This text of a button, in the operator's language.
+void setHelp(QWidget *widget, const char *source)
 {
+    const QString text = qx2010fp_app::tr(source);
     widget->setWhatsThis(text);
     widget->setToolTip(text);
+}
+
+QString onOffText(bool on)
+{
+    //: State of a toggle button
+    return on ? qx2010fp_app::tr("ON") : qx2010fp_app::tr("OFF");
 }
 
 QLabel *centredLabel(const QString &text)
@@ -122,9 +137,10 @@ qx2010fp_app::qx2010fp_app()
 
     auto *ledBox = new QGroupBox;
     ledBox->setLayout(ledLayout);
-    activeLed = new qx2010fp_led(QStringLiteral("Active"), Qt::green, Qt::magenta);
-    activeLed->setWhatsThis(QStringLiteral("Green light means that the Soft Front Panel works\n"
-                                           "in Real (not Demo) mode."));
+    //: LED that is lit while the panel drives a real card
+    activeLed = new qx2010fp_led(tr("Active"), Qt::green, Qt::magenta);
+    activeLed->setWhatsThis(tr("Green light means that the Soft Front Panel works\n"
+                               "in Real (not Demo) mode."));
     moduleLbl = new QLabel;
     cardLbl = new QLabel;
     ledLayout->addWidget(activeLed);
@@ -133,22 +149,22 @@ qx2010fp_app::qx2010fp_app()
     buttonColumn->addWidget(ledBox);
     buttonColumn->addStretch();
 
-    autoscaleLbl = centredLabel(QStringLiteral("Autoscale"));
-    autoscaleBtn = new QPushButton(QStringLiteral("ON"));
+    autoscaleLbl = centredLabel(tr("Autoscale"));
+    autoscaleBtn = new QPushButton(onOffText(true));
     autoscaleBtn->setCheckable(true);
     autoscaleBtn->setChecked(true);
-    setHelp(autoscaleBtn, QString::fromLatin1(autoscaleHelp));
+    setHelp(autoscaleBtn, autoscaleHelp);
     buttonColumn->addWidget(autoscaleLbl);
     buttonColumn->addWidget(autoscaleBtn);
     autoscaleLbl->hide();
     autoscaleBtn->hide();
     buttonColumn->addStretch();
 
-    identLbl = centredLabel(QStringLiteral("Identify"));
-    identBtn = new QPushButton(QStringLiteral("OFF"));
+    identLbl = centredLabel(tr("Identify"));
+    identBtn = new QPushButton(onOffText(false));
     identBtn->setCheckable(true);
     identBtn->setChecked(false);
-    setHelp(identBtn, QString::fromLatin1(identHelp));
+    setHelp(identBtn, identHelp);
     buttonColumn->addWidget(identLbl);
     buttonColumn->addWidget(identBtn);
     identLbl->hide();
@@ -156,16 +172,16 @@ qx2010fp_app::qx2010fp_app()
     buttonColumn->addStretch();
 
     startBtn = iconButton(sfpIcons::singleShotStart());
-    setHelp(startBtn, QString::fromLatin1(startSingleHelp));
+    setHelp(startBtn, startSingleHelp);
     startContBtn = iconButton(sfpIcons::repetitiveStart());
-    setHelp(startContBtn, QString::fromLatin1(startContHelp));
+    setHelp(startContBtn, startContHelp);
     buttonColumn->addWidget(startBtn);
     buttonColumn->addWidget(startContBtn);
     startBtn->hide();
     startContBtn->hide();
     buttonColumn->addStretch();
 
-    resetBtn = new QPushButton(QStringLiteral("Reset Device"));
+    resetBtn = new QPushButton(tr("Reset Device"));
     buttonColumn->addWidget(resetBtn);
     buttonColumn->addStretch();
 
@@ -173,12 +189,13 @@ qx2010fp_app::qx2010fp_app()
     helpBtn = new QPushButton;
     helpBtn->setIcon(QIcon(whatsThisIcon));
     helpBtn->setIconSize(whatsThisIcon.size());
-    helpBtn->setWhatsThis(
-        QStringLiteral("Show on-line help for Instrument Soft Front Panel components"));
-    aboutBtn = new QPushButton(QStringLiteral("About"));
-    aboutBtn->setWhatsThis(QStringLiteral("Displays \"About\" panel"));
-    closeBtn = new QPushButton(QStringLiteral("Close"));
-    closeBtn->setWhatsThis(QStringLiteral("Close main panel and terminates program"));
+    helpBtn->setWhatsThis(tr("Show on-line help for Instrument Soft Front Panel components"));
+    //: Button that shows the About box
+    aboutBtn = new QPushButton(tr("About"));
+    aboutBtn->setWhatsThis(tr("Displays \"About\" panel"));
+    //: Button that closes the main window and ends the program
+    closeBtn = new QPushButton(tr("Close"));
+    closeBtn->setWhatsThis(tr("Close main panel and terminates program"));
     buttonColumn->addWidget(helpBtn);
     buttonColumn->addWidget(aboutBtn);
     buttonColumn->addWidget(closeBtn);
@@ -245,9 +262,9 @@ void qx2010fp_app::setPlatformInfo(const QString &text)
     if (!platformLbl) {
         platformLbl = new QLabel;
         platformLbl->setObjectName(QStringLiteral("platformInfo"));
-        platformLbl->setWhatsThis(QStringLiteral(
-            "The panel runs on the simulated platform that comes with it: the relays it "
-            "switches are simulated, no card's relays move."));
+        platformLbl->setWhatsThis(
+            tr("The panel runs on the simulated platform that comes with it: the relays it "
+               "switches are simulated, no card's relays move."));
         auto *column = qobject_cast<QBoxLayout *>(cardLbl->parentWidget()->layout());
         column->insertWidget(column->indexOf(cardLbl) + 1, platformLbl);
     }
@@ -261,9 +278,9 @@ void qx2010fp_app::setRemoteInfo(const QString &text)
     if (!remoteLbl) {
         remoteLbl = new QLabel;
         remoteLbl->setObjectName(QStringLiteral("remoteInfo"));
-        remoteLbl->setWhatsThis(QStringLiteral(
-            "Address of the SCPI remote control, the clients connected to it, and whether a "
-            "client has locked the panel's controls."));
+        remoteLbl->setWhatsThis(
+            tr("Address of the SCPI remote control, the clients connected to it, and whether a "
+               "client has locked the panel's controls."));
         QLabel *above = platformLbl ? platformLbl : cardLbl;
         auto *column = qobject_cast<QBoxLayout *>(above->parentWidget()->layout());
         column->insertWidget(column->indexOf(above) + 1, remoteLbl);
@@ -318,13 +335,13 @@ void qx2010fp_app::enableStart()
 
 void qx2010fp_app::autoscaleToggledSlot(bool status)
 {
-    autoscaleBtn->setText(status ? QStringLiteral("ON") : QStringLiteral("OFF"));
+    autoscaleBtn->setText(onOffText(status));
     emit autoscaleToggled(status);
 }
 
 void qx2010fp_app::identToggledSlot(bool status)
 {
-    identBtn->setText(status ? QStringLiteral("ON") : QStringLiteral("OFF"));
+    identBtn->setText(onOffText(status));
     emit identToggled(status);
 }
 
@@ -334,12 +351,12 @@ void qx2010fp_app::startToggledSlot(bool status)
 {
     if (status) {
         startBtn->setIcon(QIcon(sfpIcons::stop()));
-        setHelp(startBtn, QString::fromLatin1(breakSingleHelp));
+        setHelp(startBtn, breakSingleHelp);
         startContBtn->setEnabled(false);
         emit startSingle();
     } else {
         startBtn->setIcon(QIcon(sfpIcons::singleShotStart()));
-        setHelp(startBtn, QString::fromLatin1(restartSingleHelp));
+        setHelp(startBtn, restartSingleHelp);
         startBtn->setEnabled(false);
         startContBtn->setEnabled(false);
         emit breakSingle();
@@ -350,12 +367,12 @@ void qx2010fp_app::startContToggledSlot(bool status)
 {
     if (status) {
         startContBtn->setIcon(QIcon(sfpIcons::stop()));
-        setHelp(startContBtn, QString::fromLatin1(stopContHelp));
+        setHelp(startContBtn, stopContHelp);
         startBtn->setEnabled(false);
         emit startCont();
     } else {
         startContBtn->setIcon(QIcon(sfpIcons::repetitiveStart()));
-        setHelp(startContBtn, QString::fromLatin1(startContHelp));
+        setHelp(startContBtn, startContHelp);
         startBtn->setEnabled(false);
         startContBtn->setEnabled(false);
         emit stopCont();
@@ -366,7 +383,7 @@ void qx2010fp_app::closeEvent(QCloseEvent *event)
 {
     QMessageBox question(QMessageBox::Question,
                          QStringLiteral("Orbelan ") + qx2010fp_sfpName + QStringLiteral(" SFP"),
-                         QStringLiteral("Do you really want to exit?"), QMessageBox::NoButton,
+                         tr("Do you really want to exit?"), QMessageBox::NoButton,
                          QApplication::activeWindow());
     QPushButton *yes = question.addButton(QMessageBox::Yes);
     QPushButton *no = question.addButton(QMessageBox::No);

@@ -21,10 +21,12 @@
 
 namespace {
 
-// "1.4.0 (simulated)": a revision of a stand-in library.
+// "1.4.0 (simulated)": a revision of a stand-in library, as the About box
+// shows it.
 QByteArray markedSimulated(const QByteArray &revision)
 {
-    return (revision + " (simulated)").trimmed();
+    //: Follows a library's revision in the About box, e.g. "1.4.0 (simulated)"
+    return (revision + qx2010fp_AppFC::tr(" (simulated)").toLocal8Bit()).trimmed();
 }
 
 } // namespace
@@ -84,14 +86,13 @@ qx2010fp_AppFC::qx2010fp_AppFC(qx2010fp_genFC *fc, int multiSelect, bool startIn
     setWindowTitle(sfp::panelWindowTitle(model, header.hostText));
     setHeaderText(sfp::panelHeaderText(model, d_fc->description()));
     setLxiLogo(d_lxi);
-    setModuleInfo(
-        header.moduleText,
-        d_lxi ? QStringLiteral("Shows which LXI module is connected to the Soft Front Panel")
-              : QStringLiteral("Shows which VXI module is connected to the Soft Front Panel"));
+    setModuleInfo(header.moduleText,
+                  d_lxi ? tr("Shows which LXI module is connected to the Soft Front Panel")
+                        : tr("Shows which VXI module is connected to the Soft Front Panel"));
     setCardInfo(header.fcText,
-                QStringLiteral("Shows which function card is connected to the Soft Front Panel"));
+                tr("Shows which function card is connected to the Soft Front Panel"));
     if (simulated)
-        setPlatformInfo(QStringLiteral("Simulated platform: no hardware is switched"));
+        setPlatformInfo(tr("Simulated platform: no hardware is switched"));
 
     QByteArray libraryRevision = sfp::libraryRevision();
     QByteArray driverRevision = d_fc->driverRevision().toLocal8Bit();

@@ -18,11 +18,13 @@
 
 namespace {
 
-const char descriptorToolTip[]
-    = "Enter the Instrument descriptor for the Function Card you want to connect to.<br>"
-      "Examples:<br>"
-      "<b>VXI0::1::INSTR</b> - VXI mainframe 0, Module with Logical Address 1<br>"
-      "<b>TCPIP::192.168.2.60::INSTR</b> - Network Instrument with IP Address 192.168.2.60";
+//: Tool tip of the descriptor box; the descriptors and the markup stay as they are
+const char descriptorToolTip[] = QT_TRANSLATE_NOOP(
+    "qx2010fp_fcEnterAddressFc",
+    "Enter the Instrument descriptor for the Function Card you want to connect to.<br>"
+    "Examples:<br>"
+    "<b>VXI0::1::INSTR</b> - VXI mainframe 0, Module with Logical Address 1<br>"
+    "<b>TCPIP::192.168.2.60::INSTR</b> - Network Instrument with IP Address 192.168.2.60");
 
 // Space after each row of the dialog, in pixels.
 constexpr int rowSpacing = 10;
@@ -49,19 +51,20 @@ qx2010fp_fcEnterAddressFc::qx2010fp_fcEnterAddressFc(qx2010fp_genFC *fc)
     auto *descriptorLine = new QHBoxLayout;
     auto *numberLine = new QHBoxLayout;
 
-    descriptorLine->addWidget(new QLabel(QStringLiteral("Instrument Descriptor:")));
+    descriptorLine->addWidget(new QLabel(tr("Instrument Descriptor:")));
     m_descriptorCombo = new QComboBox;
     m_descriptorCombo->setEditable(true);
     m_descriptorCombo->setMinimumWidth(20 * metrics.height());
-    m_descriptorCombo->setToolTip(QLatin1String(descriptorToolTip));
+    m_descriptorCombo->setToolTip(tr(descriptorToolTip));
     descriptorLine->addWidget(m_descriptorCombo);
 
-    numberLine->addWidget(new QLabel(QStringLiteral("Function Card Number:")));
+    numberLine->addWidget(new QLabel(tr("Function Card Number:")));
     m_fcCombo = new QComboBox;
-    m_fcCombo->addItem(QStringLiteral("Select"));
+    //: First entry of the card number box, before a number is chosen
+    m_fcCombo->addItem(tr("Select"));
     for (int number = 1; number <= qx2010fp_fcEnterAddress::maxRows; ++number)
         m_fcCombo->addItem(QStringLiteral("FC %1").arg(number));
-    m_fcCombo->setToolTip(QStringLiteral("Select the Function Card Number"));
+    m_fcCombo->setToolTip(tr("Select the Function Card Number"));
     numberLine->addWidget(m_fcCombo);
     numberLine->addStretch();
 
@@ -79,8 +82,10 @@ qx2010fp_fcEnterAddress::qx2010fp_fcEnterAddress(qx2010fp_genFC *fc)
     const bool multiCard = m_model == QLatin1String("6052") || m_model == QLatin1String("6087");
 
     setWindowTitle(
-        multiCard ? QStringLiteral("Orbelan %1 SFP: Enter Addresses of Function Cards").arg(m_model)
-                  : QStringLiteral("Orbelan %1 SFP: Enter Function Card Address").arg(m_model));
+        //: %1 is the card's model number, e.g. 6052
+        multiCard ? tr("Orbelan %1 SFP: Enter Addresses of Function Cards").arg(m_model)
+                  //: %1 is the card's model number, e.g. 5170
+                  : tr("Orbelan %1 SFP: Enter Function Card Address").arg(m_model));
     setWindowIcon(sfpIcons::panel());
 
     auto *bottomLine = new QHBoxLayout;
@@ -91,7 +96,9 @@ qx2010fp_fcEnterAddress::qx2010fp_fcEnterAddress(qx2010fp_genFC *fc)
         m_countCombo->addItem(QString::number(count));
 
     if (multiCard) {
-        bottomLine->addWidget(new QLabel(QStringLiteral("Count: ")));
+        bottomLine->addWidget(new QLabel(
+            //: Label of the box that says how many cards' addresses are entered
+            tr("Count: ")));
         bottomLine->addWidget(m_countCombo);
     } else {
         // Never shown, but it holds the count that the file keeps; owned by
@@ -101,8 +108,8 @@ qx2010fp_fcEnterAddress::qx2010fp_fcEnterAddress(qx2010fp_genFC *fc)
     }
 
     bottomLine->addStretch();
-    m_okButton = new QPushButton(QStringLiteral("OK"));
-    m_cancelButton = new QPushButton(QStringLiteral("Cancel"));
+    m_okButton = new QPushButton(tr("OK"));
+    m_cancelButton = new QPushButton(tr("Cancel"));
     // Enter confirms a typed descriptor in its box; it must not also close
     // the dialog.
     m_okButton->setAutoDefault(false);

@@ -32,15 +32,16 @@ qx2010fp_fcSelect::qx2010fp_fcSelect(qx2010fp_genFC *fc, int multiSelect)
     std::fill(std::begin(m_fcNumbers), std::end(m_fcNumbers), qint16(0));
     m_fcCount = 0;
 
-    setWindowTitle(QStringLiteral("Orbelan %1 SFP: Select Function Card")
-                       .arg(sfp::modelText(m_fc->modelCode)));
+    //: %1 is the card's model number, e.g. 5170
+    setWindowTitle(tr("Orbelan %1 SFP: Select Function Card").arg(sfp::modelText(m_fc->modelCode)));
     setWindowIcon(sfpIcons::panel());
 
     const int fontHeight = fontMetrics().height();
     auto *layout = new QVBoxLayout(this);
     m_tree = new QTreeWidget;
     m_tree->setColumnCount(2);
-    m_tree->setHeaderLabels({QStringLiteral("System"), QStringLiteral("FC Model")});
+    //: Headers of the tree of the cards found: the mainframe or LXI box, and the card's model
+    m_tree->setHeaderLabels({tr("System"), tr("FC Model")});
     m_tree->setMinimumWidth(24 * fontHeight);
     m_tree->setMinimumHeight(24 * fontHeight);
     if (multiSelect != 0)
@@ -50,9 +51,9 @@ qx2010fp_fcSelect::qx2010fp_fcSelect(qx2010fp_genFC *fc, int multiSelect)
     auto *buttons = new QHBoxLayout;
     layout->addLayout(buttons);
     buttons->addStretch();
-    m_okButton = new QPushButton(QStringLiteral("OK"));
+    m_okButton = new QPushButton(tr("OK"));
     buttons->addWidget(m_okButton);
-    m_cancelButton = new QPushButton(QStringLiteral("Cancel"));
+    m_cancelButton = new QPushButton(tr("Cancel"));
     buttons->addWidget(m_cancelButton);
 
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);

@@ -109,7 +109,8 @@ void qx2010fp_led::toggleValue()
 void qx2010fp_led::updateAccessibleText()
 {
     setAccessibleName(m_text);
-    setAccessibleDescription(m_value ? QStringLiteral("lit") : QStringLiteral("unlit"));
+    //: What a screen reader says of the LED: its light is on or off
+    setAccessibleDescription(m_value ? tr("lit") : tr("unlit"));
 }
 
 void qx2010fp_led::paintEvent(QPaintEvent * /*event*/)

@@ -23,15 +23,17 @@ void showCardLimitMessage(int modelCode)
 {
     QMessageBox box(
         QMessageBox::Question,
-        QStringLiteral("Orbelan %1 SFP: Select Function Card").arg(sfp::modelText(modelCode)),
-        QStringLiteral("Found more Function Cards than supported by this SoftFrontPanel. "
-                       "Only first %1 are available.\n"
-                       "Please contact Tarvex's support if you need support for more "
-                       "cards.")
+        qx2010fp_fcSelect::tr("Orbelan %1 SFP: Select Function Card")
+            .arg(sfp::modelText(modelCode)),
+        //: %1 is the largest number of cards the panel takes, e.g. 8
+        qx2010fp_fcSelect::tr("Found more Function Cards than supported by this SoftFrontPanel. "
+                              "Only first %1 are available.\n"
+                              "Please contact Tarvex's support if you need support for more "
+                              "cards.")
             .arg(qx2010fp_fcSelect::maxCards),
         QMessageBox::NoButton, QApplication::activeWindow());
     QPushButton *continueButton
-        = box.addButton(QStringLiteral("Continue"), QMessageBox::AcceptRole);
+        = box.addButton(qx2010fp_fcSelect::tr("Continue"), QMessageBox::AcceptRole);
     box.setDefaultButton(continueButton);
     box.exec();
 }
@@ -82,7 +84,8 @@ int qx2010fp_fcSelect::findFunctionCards()
     auto progress = std::make_unique<QProgressDialog>(this);
     auto watcher = std::make_unique<QFutureWatcher<void>>();
     progress->setWindowTitle(QStringLiteral("Orbelan %1").arg(sfp::modelText(m_fc->modelCode)));
-    progress->setLabelText(QStringLiteral("Searching..."));
+    //: Progress of the search for cards
+    progress->setLabelText(tr("Searching..."));
     progress->setCancelButton(nullptr);
     KeepOpen keepOpen;
     progress->installEventFilter(&keepOpen);

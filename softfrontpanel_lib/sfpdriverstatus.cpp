@@ -9,6 +9,10 @@ void sfpReportDriverStatus(ViStatus status, const char *callText,
 {
     // For success there is no text (the driver is not asked for one) and no
     // box.
+    if (status == 0)
+        return;
     sfp::MessageBoxReporter().reportStatus(
-        status, sfp::driverStatusText(status, callText, errorMessage), QString());
+        status,
+        sfp::operatorDriverStatusText(status, callText, sfp::driverMessage(status, errorMessage)),
+        QString());
 }

@@ -3,6 +3,7 @@
 #include "sfpmessages.h"
 
 #include "coveragecounts.h"
+#include "translation.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -15,14 +16,16 @@ QString qx2010fp_sfpName;
 
 namespace {
 
-QString messageTitle(QLatin1String kind)
+// The kind of message with the card's name put in: "Orbelan 5170 SFP Error
+// message".
+QString messageTitle(const char *kind)
 {
-    return QLatin1String("Orbelan ") + qx2010fp_sfpName + kind;
+    return sfp::translate("SfpMessages", kind).arg(qx2010fp_sfpName);
 }
 
 // Messages carry driver texts and call texts, never markup: plain text keeps
 // a '<' in them from turning the box into rich text.
-void showOkBox(QMessageBox::Icon icon, QLatin1String kind, const QString &message)
+void showOkBox(QMessageBox::Icon icon, const char *kind, const QString &message)
 {
     QMessageBox box(icon, messageTitle(kind), message, QMessageBox::NoButton,
                     QApplication::activeWindow());
@@ -37,19 +40,26 @@ void showOkBox(QMessageBox::Icon icon, QLatin1String kind, const QString &messag
 
 void sfpInfoMessage(const QString &message)
 {
-    showOkBox(QMessageBox::Information, QLatin1String(" SFP Info message"), message);
+    //: Title of an information box; %1 is the card's model number, e.g. 5170
+    showOkBox(QMessageBox::Information,
+              QT_TRANSLATE_NOOP("SfpMessages", "Orbelan %1 SFP Info message"), message);
 }
 
 void sfpWarningMessage(const QString &message)
 {
-    showOkBox(QMessageBox::Warning, QLatin1String(" SFP Warning message"), message);
+    //: Title of a warning box; %1 is the card's model number, e.g. 5170
+    showOkBox(QMessageBox::Warning,
+              QT_TRANSLATE_NOOP("SfpMessages", "Orbelan %1 SFP Warning message"), message);
 }
 
 void sfpErrorMessage(const QString &message)
 {
-    QMessageBox box(QMessageBox::Critical, messageTitle(QLatin1String(" SFP Error message")),
-                    message + QLatin1String("\nDo you want to exit?"), QMessageBox::NoButton,
-                    QApplication::activeWindow());
+    //: Title of an error box; %1 is the card's model number, e.g. 5170
+    const char *kind = QT_TRANSLATE_NOOP("SfpMessages", "Orbelan %1 SFP Error message");
+    QMessageBox box(QMessageBox::Critical, messageTitle(kind),
+                    message + QLatin1Char('\n')
+                        + sfp::translate("SfpMessages", "Do you want to exit?"),
+                    QMessageBox::NoButton, QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
     QPushButton *yes = box.addButton(QMessageBox::Yes);
     QPushButton *no = box.addButton(QMessageBox::No);

@@ -656,13 +656,13 @@ void CardSession::report(ViStatus status, const char *callText, const QString &s
     if (status == 0)
         return;
     const QString driverText = driverMessage(status, libraries().qx5170_error_message);
-    const QString text = driverStatusText(status, callText, driverText);
     const QString brief = subject + QStringLiteral(": ") + driverText;
     emit driverStatus(int(status), brief);
     if (m_reporter)
-        m_reporter->reportStatus(status, text, brief);
+        m_reporter->reportStatus(status, operatorDriverStatusText(status, callText, driverText),
+                                 brief);
     else
-        qWarning().noquote() << text;
+        qWarning().noquote() << driverStatusText(status, callText, driverText);
 }
 
 void CardSession::contactsFollow(int relay)

@@ -28,5 +28,8 @@ QString driverStatusText(ViStatus status, const char *callText,
                          DriverErrorMessageFunction errorMessage);
 // The same with the driver's text already asked for.
 QString driverStatusText(ViStatus status, const char *callText, const QString &driverText);
+// The same in the operator's language, for a message box; what programs
+// read (a log, an error queue) takes the English one above.
+QString operatorDriverStatusText(ViStatus status, const char *callText, const QString &driverText);
 
 } // namespace sfp

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "cardheader.h"
 #include "platformlibraries.h"
+#include "translation.h"
 
 #include "visa.h"
 
@@ -37,7 +38,8 @@ sfp::CardHeader sfp::readCardHeader(ViSession vi, int fcNumber, const QString &c
         header.hostText = textAttribute(vi, VI_ATTR_TCPIP_HOSTNAME);
     } else {
         header.lxi = false;
-        header.moduleText = QStringLiteral("Slot %1").arg(slot);
+        //: Where the card's VXI module sits in the mainframe; %1 is the slot number
+        header.moduleText = sfp::translate("CardHeader", "Slot %1").arg(slot);
     }
     header.fcText = QStringLiteral("FC %1").arg(fcNumber);
     // VISA's name is the same however the operator wrote the address
@@ -61,7 +63,8 @@ QString sfp::cardId(const QString &resourceName, int fcNumber)
 
 QString sfp::panelWindowTitle(const QString &modelText, const QString &hostText)
 {
-    QString title = QStringLiteral("Orbelan ") + modelText + QStringLiteral(" Soft Front Panel");
+    //: The main window's title; %1 is the card's model number, e.g. 5170
+    QString title = sfp::translate("CardHeader", "Orbelan %1 Soft Front Panel").arg(modelText);
     if (hostText.isEmpty())
         return title;
     return title + QStringLiteral(": ") + hostText;

@@ -6,6 +6,7 @@
 #include "qx2010fp_genfc.h"
 
 #include "qx2010.h"
+#include "translation.h"
 #include "visa.h"
 
 #include <QByteArray>
@@ -103,8 +104,9 @@ void getResourceInfo(getResourceInfo_params_t *record)
     } else {
         ViInt16 slot = 0;
         sfp::libraries().viGetAttribute(vi, VI_ATTR_SLOT, &slot);
+        //: A VXI system in the tree of cards found: %1 the slot, %2 the motherboard's model code
         info.systemColumns.append(
-            QStringLiteral("Slot %1 - %2 MB").arg(QString::number(slot), mbCode));
+            sfp::translate("ResourceInfo", "Slot %1 - %2 MB").arg(QString::number(slot), mbCode));
         info.lxiAddress.clear();
     }
 

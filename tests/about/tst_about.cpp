@@ -5,6 +5,7 @@
 #include "qtlicense.h"
 #include "qx2010fp_about.h"
 #include "sfptest.h"
+#include "testcatalogue.h"
 
 #include <QFile>
 #include <QFormLayout>
@@ -62,6 +63,7 @@ private slots:
     void navigationStaysInsideTheList();
     void revisionsPerDevice();
     void extraInfoRows();
+    void infoRowsInTheOperatorsLanguage();
 
     void pictureCrop_data();
     void pictureCrop();
@@ -293,6 +295,29 @@ void tst_About::extraInfoRows()
                           "Revision X"}));
     QCOMPARE(about->deviceModel(), QStringLiteral("6052"));
     QCOMPARE(about->revision(), QStringLiteral("E"));
+}
+
+void tst_About::infoRowsInTheOperatorsLanguage()
+{
+    const sfptest::TestCatalogue german(
+        {{"qx2010fp_About", "Device Model:", QStringLiteral("Gerätemodell:")},
+         {"qx2010fp_About", "Revision:", QStringLiteral("Stand:")},
+         {"qx2010fp_About", "Serial Number:", QStringLiteral("Seriennummer:")}});
+    auto about = makeAbout(nullptr);
+    about->setDeviceModel(QStringLiteral("6052"));
+    about->setSerialNumber(QStringLiteral("SN 77"));
+    // A card panel that names a row in English, or in the operator's
+    // language, fills the device's record all the same.
+    about->addHardwareInfo(QStringLiteral("Revision:"), QStringLiteral("E"));
+    about->addHardwareInfo(QStringLiteral("Stand:"), QStringLiteral("F"));
+
+    QStringList shown;
+    for (const Row &row : rowsOf(hwForm(*about)))
+        shown.append(row.label + QLatin1Char(' ') + row.value);
+    QCOMPARE(shown,
+             QStringList({"Gerätemodell: 6052", "Seriennummer: SN 77", "Revision: E", "Stand: F"}));
+    QCOMPARE(about->deviceModel(), QStringLiteral("6052"));
+    QCOMPARE(about->revision(), QStringLiteral("F"));
 }
 
 void tst_About::pictureCrop_data()

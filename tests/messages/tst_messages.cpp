@@ -5,6 +5,7 @@
 #include "sfpdriverstatus.h"
 #include "sfpmessages.h"
 #include "sfptest.h"
+#include "testcatalogue.h"
 #include "visa.h"
 
 #include <QMessageBox>
@@ -128,6 +129,7 @@ private slots:
     void reportWithoutDriverText();
     void reportReadsAFullBufferSafely();
     void reportTakesTheCallTextLiterally();
+    void operatorsLanguage();
 };
 
 void tst_Messages::initTestCase()
@@ -395,6 +397,41 @@ void tst_Messages::reportTakesTheCallTextLiterally()
     QVERIFY(answer->answered);
     QCOMPARE(answer->text,
              QStringLiteral("call(%1, %2) failed due to [%1 and %2]\nDo you want to exit?"));
+}
+
+void tst_Messages::operatorsLanguage()
+{
+    const sfptest::TestCatalogue german(
+        {{"SfpMessages", "Orbelan %1 SFP Error message", QStringLiteral("Orbelan %1 SFP – Fehler")},
+         {"SfpMessages", "Orbelan %1 SFP Warning message",
+          QStringLiteral("Orbelan %1 SFP – Warnung")},
+         {"SfpMessages", "Do you want to exit?", QStringLiteral("Beenden?")},
+         {"DriverStatusText", "%1 failed due to [%2]", QStringLiteral("%1 scheiterte: [%2]")},
+         {"DriverStatusText", "Warning: [%1]", QStringLiteral("Warnung: [%1]")}});
+    qx2010fp_sfpName = QStringLiteral("5170");
+    fake().write = QByteArrayLiteral("%2 Timeout");
+
+    // The operator reads the whole box in German, the card's name and the
+    // call and driver texts (with their own placeholders) put in as they are.
+    auto answer = sfptest::answerNextModal(QStringLiteral("No"));
+    sfpReportDriverStatus(-1, "call(%1)", fakeErrorMessage);
+    QVERIFY(answer->answered);
+    QCOMPARE(answer->title, QStringLiteral("Orbelan 5170 SFP – Fehler"));
+    QCOMPARE(answer->text, QStringLiteral("call(%1) scheiterte: [%2 Timeout]\nBeenden?"));
+    answer = sfptest::answerNextModal(QStringLiteral("OK"));
+    sfpReportDriverStatus(1, "call(%1)", fakeErrorMessage);
+    QVERIFY(answer->answered);
+    QCOMPARE(answer->title, QStringLiteral("Orbelan 5170 SFP – Warnung"));
+    QCOMPARE(answer->text, QStringLiteral("Warnung: [%2 Timeout]"));
+
+    // What a program reads (a log, a client's error queue) stays English.
+    QCOMPARE(sfp::driverStatusText(-1, "call(%1)", fakeErrorMessage),
+             QStringLiteral("call(%1) failed due to [%2 Timeout]"));
+    QCOMPARE(sfp::driverStatusText(1, "call(%1)", QStringLiteral("x")),
+             QStringLiteral("Warning: [x]"));
+    QCOMPARE(sfp::operatorDriverStatusText(1, "call(%1)", QStringLiteral("x")),
+             QStringLiteral("Warnung: [x]"));
+    QVERIFY(sfp::operatorDriverStatusText(0, "call(%1)", QStringLiteral("x")).isNull());
 }
 
 SFPTEST_MAIN(tst_Messages)

@@ -9,6 +9,7 @@
 #include "sfpcoretest.h"
 #include "statusreporter.h"
 #include "switchinglog.h"
+#include "testcatalogue.h"
 
 #include "qx5170.h"
 #include "sim_control.h"
@@ -215,6 +216,7 @@ private slots:
     void reports_data();
     void reports();
     void statusWithoutReporter();
+    void statusInTheOperatorsLanguage();
     void demoCallsNoDriver();
     void stateFollowsTheSession();
     void restore_data();
@@ -663,6 +665,28 @@ void tst_CardSession::statusWithoutReporter()
     m_session->setRelay(2, true);
     QCOMPARE(relaysSet(m_session->state().closed), QList<int>({1, 2}));
     QVERIFY(!m_session->isBusy());
+}
+
+void tst_CardSession::statusInTheOperatorsLanguage()
+{
+    const sfptest::TestCatalogue german(
+        {{"DriverStatusText", "%1 failed due to [%2]", QStringLiteral("%1 scheiterte: [%2]")},
+         {"DriverStatusText", "Warning: [%1]", QStringLiteral("Warnung: [%1]")}});
+    RecordingReporter reporter(m_session.get());
+    m_session->setReporter(&reporter);
+    sfpsim::injectFault("qx5170_switchRelay", VI_WARN_NSUP_RESET);
+    m_session->setRelay(2, true);
+    // The operator's report is translated; a script's brief is not.
+    QCOMPARE(reporter.texts, QStringList({QStringLiteral("Warnung: [Reset not supported.]")}));
+    QCOMPARE(reporter.briefs, QStringList({QStringLiteral("channel 2: Reset not supported.")}));
+
+    // Without anyone to show it, the report goes to the log, in English.
+    m_session->setReporter(nullptr);
+    sfpsim::injectFault("qx5170_switchRelay", qx5170_ERROR_NO_CARD);
+    QTest::ignoreMessage(QtWarningMsg,
+                         "qx5170_switchRelay(m_vi, m_pairNo*2+1, relayAbtn->isChecked()) failed "
+                         "due to [No relay card answers at the addressed position.]");
+    m_session->setRelay(1, true);
 }
 
 void tst_CardSession::demoCallsNoDriver()
