@@ -749,7 +749,7 @@ Erreur : %2</translation>
     <name>qx2010fp_About</name>
     <message>
         <source>About Orbelan %1 Soft Front Panel</source>
-        <translation>À propos de Orbelan %1 Soft Front Panel</translation>
+        <translation>À propos d&apos;Orbelan %1 Soft Front Panel</translation>
     </message>
     <message>
         <source>Device Model:</source>

@@ -488,10 +488,10 @@ void tst_Pictures::otherLanguages_data()
     QTest::addColumn<QString>("demo");
     // The window's font and the large one a person with poor sight sets.
     for (const int pointSize : {9, 14}) {
-        QTest::addRow("de-%d", pointSize) << "de" << pointSize << "ENTER_DE" << "Abbrechen"
-                                          << "DEMO_DE";
-        QTest::addRow("fr-%d", pointSize) << "fr" << pointSize << "ENTER_FR" << "Annuler"
-                                          << "DEMO_FR";
+        QTest::addRow("de-%d", pointSize) << "de" << pointSize << "Adresse eingeben" << "Abbrechen"
+                                          << "Im Demo-Modus starten";
+        QTest::addRow("fr-%d", pointSize) << "fr" << pointSize << "Saisir l'adresse" << "Annuler"
+                                          << "Lancer en mode démo";
     }
 }
 
