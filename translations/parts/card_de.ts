@@ -1,4 +1,5 @@
-<?xml version='1.0' encoding='utf-8'?>
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
     <name>CardService</name>
@@ -23,16 +24,16 @@
         <translation>die Fixture-Datei kann nicht geschrieben werden: %1</translation>
     </message>
     <message>
-        <source>a state's name</source>
+        <source>a state&apos;s name</source>
         <translation>der Name eines Zustands</translation>
     </message>
     <message>
         <source>both relays of pair %1 would be closed under the exclusive rule</source>
-        <extracomment>%1 is a pair's number</extracomment>
+        <extracomment>%1 is a pair&apos;s number</extracomment>
         <translation>beide Relais von Paar %1 wären unter der Exklusiv-Regel geschlossen</translation>
     </message>
     <message>
-        <source>no state is named "%1"</source>
+        <source>no state is named &quot;%1&quot;</source>
         <extracomment>%1 is the name of a state of the fixture</extracomment>
         <translation>kein Zustand heißt „%1“</translation>
     </message>
@@ -44,27 +45,27 @@
 <context>
     <name>Fixture</name>
     <message>
-        <source>"%1" allows one of relays %2</source>
+        <source>&quot;%1&quot; allows one of relays %2</source>
         <extracomment>%1 is the name of a rule of the fixture, %2 a list of relay numbers</extracomment>
         <translation>„%1“ erlaubt nur eines der Relais %2</translation>
     </message>
     <message>
-        <source>"%1" forbids relay %2</source>
-        <extracomment>%1 is the name of a rule of the fixture, %2 a relay's number</extracomment>
+        <source>&quot;%1&quot; forbids relay %2</source>
+        <extracomment>%1 is the name of a rule of the fixture, %2 a relay&apos;s number</extracomment>
         <translation>„%1“ verbietet Relais %2</translation>
     </message>
     <message>
-        <source>"%1" forbids relays %2</source>
+        <source>&quot;%1&quot; forbids relays %2</source>
         <translation>„%1“ verbietet die Relais %2</translation>
     </message>
     <message>
         <source>%1 has 1 to %2 characters, not %3</source>
-        <extracomment>%1 names the text ("a label"), %2 and %3 are counts of characters</extracomment>
+        <extracomment>%1 names the text (&quot;a label&quot;), %2 and %3 are counts of characters</extracomment>
         <translation>%1 hat 1 bis %2 Zeichen, nicht %3</translation>
     </message>
     <message>
         <source>%1 holds a control character (U+%2)</source>
-        <extracomment>%1 names the text ("a label"), %2 is a character's code in hexadecimal</extracomment>
+        <extracomment>%1 names the text (&quot;a label&quot;), %2 is a character&apos;s code in hexadecimal</extracomment>
         <translation>%1 enthält ein Steuerzeichen (U+%2)</translation>
     </message>
 </context>
@@ -79,8 +80,8 @@
         <translation>eine Beschreibung</translation>
     </message>
     <message>
-        <source>"%1" is not a relay of the card ("1" to "32")</source>
-        <extracomment>%1 is a key of the file that should have been a relay's number</extracomment>
+        <source>&quot;%1&quot; is not a relay of the card (&quot;1&quot; to &quot;32&quot;)</source>
+        <extracomment>%1 is a key of the file that should have been a relay&apos;s number</extracomment>
         <translation>„%1“ ist kein Relais der Karte („1“ bis „32“)</translation>
     </message>
     <message>
@@ -93,7 +94,7 @@
     </message>
     <message>
         <source>relay %1 is listed twice</source>
-        <extracomment>%1 is a relay's number</extracomment>
+        <extracomment>%1 is a relay&apos;s number</extracomment>
         <translation>Relais %1 ist zweimal aufgeführt</translation>
     </message>
     <message>
@@ -107,12 +108,12 @@
     </message>
     <message>
         <source>%1 is a string</source>
-        <extracomment>%1 names the value ("a label")</extracomment>
+        <extracomment>%1 names the value (&quot;a label&quot;)</extracomment>
         <translation>%1 ist eine Zeichenkette</translation>
     </message>
     <message>
         <source>%1 is a JSON object</source>
-        <extracomment>%1 names the value ("a rule", or a key of the file)</extracomment>
+        <extracomment>%1 names the value (&quot;a rule&quot;, or a key of the file)</extracomment>
         <translation>%1 ist ein JSON-Objekt</translation>
     </message>
     <message>
@@ -120,28 +121,28 @@
         <translation>eine Bezeichnung</translation>
     </message>
     <message>
-        <source>"rules" is a JSON array</source>
-        <translation>"rules" ist ein JSON-Array</translation>
+        <source>&quot;rules&quot; is a JSON array</source>
+        <translation>&quot;rules&quot; ist ein JSON-Array</translation>
     </message>
     <message>
         <source>a rule</source>
         <translation>eine Regel</translation>
     </message>
     <message>
-        <source>a rule's name</source>
+        <source>a rule&apos;s name</source>
         <translation>der Name einer Regel</translation>
     </message>
     <message>
-        <source>a rule is either "mutual" or "forbidden", not both</source>
-        <translation>eine Regel ist entweder "mutual" oder "forbidden", nicht beides</translation>
+        <source>a rule is either &quot;mutual&quot; or &quot;forbidden&quot;, not both</source>
+        <translation>eine Regel ist entweder &quot;mutual&quot; oder &quot;forbidden&quot;, nicht beides</translation>
     </message>
     <message>
-        <source>a rule needs a "name"</source>
-        <translation>eine Regel braucht einen "name"</translation>
+        <source>a rule needs a &quot;name&quot;</source>
+        <translation>eine Regel braucht einen &quot;name&quot;</translation>
     </message>
     <message>
-        <source>a rule needs "mutual" or "forbidden" relays</source>
-        <translation>eine Regel braucht "mutual"- oder "forbidden"-Relais</translation>
+        <source>a rule needs &quot;mutual&quot; or &quot;forbidden&quot; relays</source>
+        <translation>eine Regel braucht &quot;mutual&quot;- oder &quot;forbidden&quot;-Relais</translation>
     </message>
     <message>
         <source>a rated life is a whole number of closing cycles, 1 or more</source>
@@ -152,45 +153,45 @@
         <translation>der Warnanteil ist ein ganzzahliger Prozentwert von 1 bis 100</translation>
     </message>
     <message>
-        <source>"states" is a JSON array</source>
-        <translation>"states" ist ein JSON-Array</translation>
+        <source>&quot;states&quot; is a JSON array</source>
+        <translation>&quot;states&quot; ist ein JSON-Array</translation>
     </message>
     <message>
         <source>a state</source>
         <translation>ein Zustand</translation>
     </message>
     <message>
-        <source>a state's name</source>
+        <source>a state&apos;s name</source>
         <translation>der Name eines Zustands</translation>
     </message>
     <message>
-        <source>the mode is "asynchronous", "sync-command" or "sync-trigger"</source>
-        <translation>der Modus ist "asynchronous", "sync-command" oder "sync-trigger"</translation>
+        <source>the mode is &quot;asynchronous&quot;, &quot;sync-command&quot; or &quot;sync-trigger&quot;</source>
+        <translation>der Modus ist &quot;asynchronous&quot;, &quot;sync-command&quot; oder &quot;sync-trigger&quot;</translation>
     </message>
     <message>
-        <source>"exclusive" is true or false</source>
-        <translation>"exclusive" ist true oder false</translation>
+        <source>&quot;exclusive&quot; is true or false</source>
+        <translation>&quot;exclusive&quot; ist true oder false</translation>
     </message>
     <message>
-        <source>a state needs a "name"</source>
-        <translation>ein Zustand braucht einen "name"</translation>
+        <source>a state needs a &quot;name&quot;</source>
+        <translation>ein Zustand braucht einen &quot;name&quot;</translation>
     </message>
     <message>
-        <source>a state needs its "closed" relays (an empty array for none)</source>
-        <translation>ein Zustand braucht seine "closed"-Relais (ein leeres Array für keine)</translation>
+        <source>a state needs its &quot;closed&quot; relays (an empty array for none)</source>
+        <translation>ein Zustand braucht seine &quot;closed&quot;-Relais (ein leeres Array für keine)</translation>
     </message>
     <message>
         <source>both relays of pair %1 are closed under the exclusive rule</source>
-        <extracomment>%1 is a pair's number</extracomment>
+        <extracomment>%1 is a pair&apos;s number</extracomment>
         <translation>beide Relais von Paar %1 sind unter der Exklusiv-Regel geschlossen</translation>
     </message>
     <message>
-        <source>the name "%1" is taken by rule %2</source>
+        <source>the name &quot;%1&quot; is taken by rule %2</source>
         <extracomment>%1 is a name, %2 the number of the rule (from 0) that has it</extracomment>
         <translation>der Name „%1“ ist schon von Regel %2 belegt</translation>
     </message>
     <message>
-        <source>the name "%1" is taken by state %2</source>
+        <source>the name &quot;%1&quot; is taken by state %2</source>
         <extracomment>%1 is a name, %2 the number of the state (from 0) that has it</extracomment>
         <translation>der Name „%1“ ist schon von Zustand %2 belegt</translation>
     </message>
@@ -200,7 +201,7 @@
     </message>
     <message>
         <source>not JSON: %1</source>
-        <extracomment>%1 says the parser's reason, in English</extracomment>
+        <extracomment>%1 says the parser&apos;s reason, in English</extracomment>
         <translation>kein JSON: %1</translation>
     </message>
     <message>
@@ -225,17 +226,17 @@
     </message>
     <message>
         <source>the log %1 cannot be read: %2</source>
-        <extracomment>%1 is the log's path, %2 says why</extracomment>
+        <extracomment>%1 is the log&apos;s path, %2 says why</extracomment>
         <translation>das Protokoll %1 kann nicht gelesen werden: %2</translation>
     </message>
     <message>
         <source>the log %1: 1 line is no switching event, left out</source>
-        <extracomment>%1 is the log's path</extracomment>
+        <extracomment>%1 is the log&apos;s path</extracomment>
         <translation>das Protokoll %1: 1 Zeile ist kein Schaltereignis, ausgelassen</translation>
     </message>
     <message>
         <source>the log %1: %2 lines are no switching events, left out</source>
-        <extracomment>%1 is the log's path, %2 a number of lines (more than one)</extracomment>
+        <extracomment>%1 is the log&apos;s path, %2 a number of lines (more than one)</extracomment>
         <translation>das Protokoll %1: %2 Zeilen sind keine Schaltereignisse, ausgelassen</translation>
     </message>
     <message>
@@ -245,22 +246,22 @@
     </message>
     <message>
         <source>the fixture %1 cannot be used, relays are named by number: %2</source>
-        <extracomment>%1 is the fixture's path, %2 says why</extracomment>
+        <extracomment>%1 is the fixture&apos;s path, %2 says why</extracomment>
         <translation>die Fixture %1 kann nicht verwendet werden, die Relais werden nach Nummer benannt: %2</translation>
     </message>
     <message>
         <source>the fixture %1: there is no such file</source>
-        <extracomment>%1 is the fixture's path</extracomment>
+        <extracomment>%1 is the fixture&apos;s path</extracomment>
         <translation>die Fixture %1: diese Datei gibt es nicht</translation>
     </message>
     <message>
         <source>its folder %1 does not exist</source>
-        <extracomment>%1 is a folder's path</extracomment>
+        <extracomment>%1 is a folder&apos;s path</extracomment>
         <translation>sein Ordner %1 existiert nicht</translation>
     </message>
     <message>
         <source>%1 cannot be written: %2</source>
-        <extracomment>%1 is a file's path, %2 says why</extracomment>
+        <extracomment>%1 is a file&apos;s path, %2 says why</extracomment>
         <translation>%1 kann nicht geschrieben werden: %2</translation>
     </message>
 </context>
@@ -272,7 +273,7 @@
     </message>
     <message>
         <source>The fixture %1 cannot be used: %2</source>
-        <extracomment>%1 is the fixture's file, %2 says why</extracomment>
+        <extracomment>%1 is the fixture&apos;s file, %2 says why</extracomment>
         <translation>Die Fixture %1 kann nicht verwendet werden: %2</translation>
     </message>
     <message>
@@ -313,12 +314,12 @@
     </message>
     <message>
         <source>the password file %1 is not written: %2</source>
-        <extracomment>%1 is a file's path, %2 says why</extracomment>
+        <extracomment>%1 is a file&apos;s path, %2 says why</extracomment>
         <translation>die Passwortdatei %1 wird nicht geschrieben: %2</translation>
     </message>
     <message>
         <source>the password file %1 cannot be written: %2</source>
-        <extracomment>%1 is a file's path, %2 says why</extracomment>
+        <extracomment>%1 is a file&apos;s path, %2 says why</extracomment>
         <translation>die Passwortdatei %1 kann nicht geschrieben werden: %2</translation>
     </message>
 </context>
@@ -362,32 +363,32 @@
     <name>qx5170_sfpRelayPair</name>
     <message>
         <source>Switch on or off relay %1</source>
-        <extracomment>%1 is the relay's letter in its pair, A or B</extracomment>
+        <extracomment>%1 is the relay&apos;s letter in its pair, A or B</extracomment>
         <translation>Relais %1 ein- oder ausschalten</translation>
     </message>
     <message>
         <source>Pair %1</source>
-        <extracomment>%1 is the pair's number</extracomment>
+        <extracomment>%1 is the pair&apos;s number</extracomment>
         <translation>Paar %1</translation>
     </message>
     <message>
         <source>A:</source>
-        <extracomment>the label of a pair's relay A</extracomment>
+        <extracomment>the label of a pair&apos;s relay A</extracomment>
         <translation>A:</translation>
     </message>
     <message>
         <source>B:</source>
-        <extracomment>the label of a pair's relay B</extracomment>
+        <extracomment>the label of a pair&apos;s relay B</extracomment>
         <translation>B:</translation>
     </message>
     <message>
         <source>Pair %1 relay A</source>
-        <extracomment>%1 is the pair's number</extracomment>
+        <extracomment>%1 is the pair&apos;s number</extracomment>
         <translation>Paar %1 Relais A</translation>
     </message>
     <message>
         <source>Pair %1 relay B</source>
-        <extracomment>%1 is the pair's number</extracomment>
+        <extracomment>%1 is the pair&apos;s number</extracomment>
         <translation>Paar %1 Relais B</translation>
     </message>
     <message>
@@ -397,7 +398,7 @@
     <message>
         <source>
 %1: closed %2 times of a rated %3</source>
-        <extracomment>%1 is "Worn out" or "Wearing", %2 and %3 counts of closings</extracomment>
+        <extracomment>%1 is &quot;Worn out&quot; or &quot;Wearing&quot;, %2 and %3 counts of closings</extracomment>
         <translation>
 %1: %2-mal geschlossen von %3 Nennschaltspielen</translation>
     </message>
@@ -415,7 +416,7 @@
     </message>
     <message>
         <source>Label of pair %1 relay %2 (relay %3), up to %4 characters; empty for none:</source>
-        <extracomment>%1 is the pair's number, %2 the relay's letter (A, B), %3 the relay's number, %4 the greatest number of characters of a label</extracomment>
+        <extracomment>%1 is the pair&apos;s number, %2 the relay&apos;s letter (A, B), %3 the relay&apos;s number, %4 the greatest number of characters of a label</extracomment>
         <translation>Bezeichnung von Paar %1 Relais %2 (Relais %3), bis zu %4 Zeichen; leer für keine:</translation>
     </message>
     <message>
@@ -507,7 +508,7 @@ Im asynchronen Modus immer grün.</translation>
         <translation>Schaltprotokoll...</translation>
     </message>
     <message>
-        <source>Apply "%1"</source>
+        <source>Apply &quot;%1&quot;</source>
         <extracomment>%1 is the name of a state of the fixture</extracomment>
         <translation>„%1“ anwenden</translation>
     </message>

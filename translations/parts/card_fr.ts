@@ -1,10 +1,11 @@
-<?xml version='1.0' encoding='utf-8'?>
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
 <TS version="2.1" language="fr_FR">
 <context>
     <name>CardService</name>
     <message>
         <source>there is no such file</source>
-        <translation>ce fichier n'existe pas</translation>
+        <translation>ce fichier n&apos;existe pas</translation>
     </message>
 </context>
 <context>
@@ -15,7 +16,7 @@
     </message>
     <message>
         <source>the panel has no fixture file</source>
-        <translation>le panneau n'a pas de fichier de montage</translation>
+        <translation>le panneau n&apos;a pas de fichier de montage</translation>
     </message>
     <message>
         <source>the fixture file cannot be written: %1</source>
@@ -23,48 +24,48 @@
         <translation>le fichier de montage ne peut pas être écrit : %1</translation>
     </message>
     <message>
-        <source>a state's name</source>
-        <translation>le nom d'un état</translation>
+        <source>a state&apos;s name</source>
+        <translation>le nom d&apos;un état</translation>
     </message>
     <message>
         <source>both relays of pair %1 would be closed under the exclusive rule</source>
-        <extracomment>%1 is a pair's number</extracomment>
+        <extracomment>%1 is a pair&apos;s number</extracomment>
         <translation>les deux relais de la paire %1 seraient fermés sous la règle exclusive</translation>
     </message>
     <message>
-        <source>no state is named "%1"</source>
+        <source>no state is named &quot;%1&quot;</source>
         <extracomment>%1 is the name of a state of the fixture</extracomment>
-        <translation>aucun état ne s'appelle « %1 »</translation>
+        <translation>aucun état ne s&apos;appelle « %1 »</translation>
     </message>
     <message>
         <source>both relays of a pair are closed under the exclusive rule</source>
-        <translation>les deux relais d'une paire sont fermés sous la règle exclusive</translation>
+        <translation>les deux relais d&apos;une paire sont fermés sous la règle exclusive</translation>
     </message>
 </context>
 <context>
     <name>Fixture</name>
     <message>
-        <source>"%1" allows one of relays %2</source>
+        <source>&quot;%1&quot; allows one of relays %2</source>
         <extracomment>%1 is the name of a rule of the fixture, %2 a list of relay numbers</extracomment>
-        <translation>« %1 » n'autorise qu'un seul des relais %2</translation>
+        <translation>« %1 » n&apos;autorise qu&apos;un seul des relais %2</translation>
     </message>
     <message>
-        <source>"%1" forbids relay %2</source>
-        <extracomment>%1 is the name of a rule of the fixture, %2 a relay's number</extracomment>
+        <source>&quot;%1&quot; forbids relay %2</source>
+        <extracomment>%1 is the name of a rule of the fixture, %2 a relay&apos;s number</extracomment>
         <translation>« %1 » interdit le relais %2</translation>
     </message>
     <message>
-        <source>"%1" forbids relays %2</source>
+        <source>&quot;%1&quot; forbids relays %2</source>
         <translation>« %1 » interdit les relais %2</translation>
     </message>
     <message>
         <source>%1 has 1 to %2 characters, not %3</source>
-        <extracomment>%1 names the text ("a label"), %2 and %3 are counts of characters</extracomment>
+        <extracomment>%1 names the text (&quot;a label&quot;), %2 and %3 are counts of characters</extracomment>
         <translation>%1 a de 1 à %2 caractères, et non %3</translation>
     </message>
     <message>
         <source>%1 holds a control character (U+%2)</source>
-        <extracomment>%1 names the text ("a label"), %2 is a character's code in hexadecimal</extracomment>
+        <extracomment>%1 names the text (&quot;a label&quot;), %2 is a character&apos;s code in hexadecimal</extracomment>
         <translation>%1 contient un caractère de contrôle (U+%2)</translation>
     </message>
 </context>
@@ -79,9 +80,9 @@
         <translation>une description</translation>
     </message>
     <message>
-        <source>"%1" is not a relay of the card ("1" to "32")</source>
-        <extracomment>%1 is a key of the file that should have been a relay's number</extracomment>
-        <translation>« %1 » n'est pas un relais de la carte (« 1 » à « 32 »)</translation>
+        <source>&quot;%1&quot; is not a relay of the card (&quot;1&quot; to &quot;32&quot;)</source>
+        <extracomment>%1 is a key of the file that should have been a relay&apos;s number</extracomment>
+        <translation>« %1 » n&apos;est pas un relais de la carte (« 1 » à « 32 »)</translation>
     </message>
     <message>
         <source>a relay is a whole number from 1 to 32</source>
@@ -93,7 +94,7 @@
     </message>
     <message>
         <source>relay %1 is listed twice</source>
-        <extracomment>%1 is a relay's number</extracomment>
+        <extracomment>%1 is a relay&apos;s number</extracomment>
         <translation>le relais %1 est listé deux fois</translation>
     </message>
     <message>
@@ -107,12 +108,12 @@
     </message>
     <message>
         <source>%1 is a string</source>
-        <extracomment>%1 names the value ("a label")</extracomment>
+        <extracomment>%1 names the value (&quot;a label&quot;)</extracomment>
         <translation>%1 est une chaîne de caractères</translation>
     </message>
     <message>
         <source>%1 is a JSON object</source>
-        <extracomment>%1 names the value ("a rule", or a key of the file)</extracomment>
+        <extracomment>%1 names the value (&quot;a rule&quot;, or a key of the file)</extracomment>
         <translation>%1 est un objet JSON</translation>
     </message>
     <message>
@@ -120,28 +121,28 @@
         <translation>une étiquette</translation>
     </message>
     <message>
-        <source>"rules" is a JSON array</source>
-        <translation>"rules" est un tableau JSON</translation>
+        <source>&quot;rules&quot; is a JSON array</source>
+        <translation>&quot;rules&quot; est un tableau JSON</translation>
     </message>
     <message>
         <source>a rule</source>
         <translation>une règle</translation>
     </message>
     <message>
-        <source>a rule's name</source>
-        <translation>le nom d'une règle</translation>
+        <source>a rule&apos;s name</source>
+        <translation>le nom d&apos;une règle</translation>
     </message>
     <message>
-        <source>a rule is either "mutual" or "forbidden", not both</source>
-        <translation>une règle est soit "mutual" soit "forbidden", pas les deux</translation>
+        <source>a rule is either &quot;mutual&quot; or &quot;forbidden&quot;, not both</source>
+        <translation>une règle est soit &quot;mutual&quot; soit &quot;forbidden&quot;, pas les deux</translation>
     </message>
     <message>
-        <source>a rule needs a "name"</source>
-        <translation>une règle a besoin d'un "name"</translation>
+        <source>a rule needs a &quot;name&quot;</source>
+        <translation>une règle a besoin d&apos;un &quot;name&quot;</translation>
     </message>
     <message>
-        <source>a rule needs "mutual" or "forbidden" relays</source>
-        <translation>une règle a besoin de relais "mutual" ou "forbidden"</translation>
+        <source>a rule needs &quot;mutual&quot; or &quot;forbidden&quot; relays</source>
+        <translation>une règle a besoin de relais &quot;mutual&quot; ou &quot;forbidden&quot;</translation>
     </message>
     <message>
         <source>a rated life is a whole number of closing cycles, 1 or more</source>
@@ -149,50 +150,50 @@
     </message>
     <message>
         <source>the warning share is a whole percentage from 1 to 100</source>
-        <translation>le seuil d'avertissement est un pourcentage entier de 1 à 100</translation>
+        <translation>le seuil d&apos;avertissement est un pourcentage entier de 1 à 100</translation>
     </message>
     <message>
-        <source>"states" is a JSON array</source>
-        <translation>"states" est un tableau JSON</translation>
+        <source>&quot;states&quot; is a JSON array</source>
+        <translation>&quot;states&quot; est un tableau JSON</translation>
     </message>
     <message>
         <source>a state</source>
         <translation>un état</translation>
     </message>
     <message>
-        <source>a state's name</source>
-        <translation>le nom d'un état</translation>
+        <source>a state&apos;s name</source>
+        <translation>le nom d&apos;un état</translation>
     </message>
     <message>
-        <source>the mode is "asynchronous", "sync-command" or "sync-trigger"</source>
-        <translation>le mode est "asynchronous", "sync-command" ou "sync-trigger"</translation>
+        <source>the mode is &quot;asynchronous&quot;, &quot;sync-command&quot; or &quot;sync-trigger&quot;</source>
+        <translation>le mode est &quot;asynchronous&quot;, &quot;sync-command&quot; ou &quot;sync-trigger&quot;</translation>
     </message>
     <message>
-        <source>"exclusive" is true or false</source>
-        <translation>"exclusive" vaut true ou false</translation>
+        <source>&quot;exclusive&quot; is true or false</source>
+        <translation>&quot;exclusive&quot; vaut true ou false</translation>
     </message>
     <message>
-        <source>a state needs a "name"</source>
-        <translation>un état a besoin d'un "name"</translation>
+        <source>a state needs a &quot;name&quot;</source>
+        <translation>un état a besoin d&apos;un &quot;name&quot;</translation>
     </message>
     <message>
-        <source>a state needs its "closed" relays (an empty array for none)</source>
-        <translation>un état a besoin de ses relais "closed" (un tableau vide pour aucun)</translation>
+        <source>a state needs its &quot;closed&quot; relays (an empty array for none)</source>
+        <translation>un état a besoin de ses relais &quot;closed&quot; (un tableau vide pour aucun)</translation>
     </message>
     <message>
         <source>both relays of pair %1 are closed under the exclusive rule</source>
-        <extracomment>%1 is a pair's number</extracomment>
+        <extracomment>%1 is a pair&apos;s number</extracomment>
         <translation>les deux relais de la paire %1 sont fermés sous la règle exclusive</translation>
     </message>
     <message>
-        <source>the name "%1" is taken by rule %2</source>
+        <source>the name &quot;%1&quot; is taken by rule %2</source>
         <extracomment>%1 is a name, %2 the number of the rule (from 0) that has it</extracomment>
         <translation>le nom « %1 » est déjà pris par la règle %2</translation>
     </message>
     <message>
-        <source>the name "%1" is taken by state %2</source>
+        <source>the name &quot;%1&quot; is taken by state %2</source>
         <extracomment>%1 is a name, %2 the number of the state (from 0) that has it</extracomment>
-        <translation>le nom « %1 » est déjà pris par l'état %2</translation>
+        <translation>le nom « %1 » est déjà pris par l&apos;état %2</translation>
     </message>
     <message>
         <source>line %1, column %2</source>
@@ -200,7 +201,7 @@
     </message>
     <message>
         <source>not JSON: %1</source>
-        <extracomment>%1 says the parser's reason, in English</extracomment>
+        <extracomment>%1 says the parser&apos;s reason, in English</extracomment>
         <translation>pas du JSON : %1</translation>
     </message>
     <message>
@@ -221,46 +222,46 @@
     <name>LogTools</name>
     <message>
         <source>there is no such file</source>
-        <translation>ce fichier n'existe pas</translation>
+        <translation>ce fichier n&apos;existe pas</translation>
     </message>
     <message>
         <source>the log %1 cannot be read: %2</source>
-        <extracomment>%1 is the log's path, %2 says why</extracomment>
+        <extracomment>%1 is the log&apos;s path, %2 says why</extracomment>
         <translation>le journal %1 ne peut pas être lu : %2</translation>
     </message>
     <message>
         <source>the log %1: 1 line is no switching event, left out</source>
-        <extracomment>%1 is the log's path</extracomment>
-        <translation>le journal %1 : 1 ligne n'est pas un événement de commutation, ignorée</translation>
+        <extracomment>%1 is the log&apos;s path</extracomment>
+        <translation>le journal %1 : 1 ligne n&apos;est pas un événement de commutation, ignorée</translation>
     </message>
     <message>
         <source>the log %1: %2 lines are no switching events, left out</source>
-        <extracomment>%1 is the log's path, %2 a number of lines (more than one)</extracomment>
+        <extracomment>%1 is the log&apos;s path, %2 a number of lines (more than one)</extracomment>
         <translation>le journal %1 : %2 lignes ne sont pas des événements de commutation, ignorées</translation>
     </message>
     <message>
         <source>cannot write to standard output: %1</source>
         <extracomment>%1 says why, as the system says it</extracomment>
-        <translation>impossible d'écrire sur la sortie standard : %1</translation>
+        <translation>impossible d&apos;écrire sur la sortie standard : %1</translation>
     </message>
     <message>
         <source>the fixture %1 cannot be used, relays are named by number: %2</source>
-        <extracomment>%1 is the fixture's path, %2 says why</extracomment>
+        <extracomment>%1 is the fixture&apos;s path, %2 says why</extracomment>
         <translation>le montage %1 ne peut pas être utilisé, les relais sont nommés par leur numéro : %2</translation>
     </message>
     <message>
         <source>the fixture %1: there is no such file</source>
-        <extracomment>%1 is the fixture's path</extracomment>
-        <translation>le montage %1 : ce fichier n'existe pas</translation>
+        <extracomment>%1 is the fixture&apos;s path</extracomment>
+        <translation>le montage %1 : ce fichier n&apos;existe pas</translation>
     </message>
     <message>
         <source>its folder %1 does not exist</source>
-        <extracomment>%1 is a folder's path</extracomment>
-        <translation>son dossier %1 n'existe pas</translation>
+        <extracomment>%1 is a folder&apos;s path</extracomment>
+        <translation>son dossier %1 n&apos;existe pas</translation>
     </message>
     <message>
         <source>%1 cannot be written: %2</source>
-        <extracomment>%1 is a file's path, %2 says why</extracomment>
+        <extracomment>%1 is a file&apos;s path, %2 says why</extracomment>
         <translation>%1 ne peut pas être écrit : %2</translation>
     </message>
 </context>
@@ -272,7 +273,7 @@
     </message>
     <message>
         <source>The fixture %1 cannot be used: %2</source>
-        <extracomment>%1 is the fixture's file, %2 says why</extracomment>
+        <extracomment>%1 is the fixture&apos;s file, %2 says why</extracomment>
         <translation>Le montage %1 ne peut pas être utilisé : %2</translation>
     </message>
     <message>
@@ -301,24 +302,24 @@
     <message>
         <source>no password was read (one line, at most %1 bytes)</source>
         <extracomment>%1 is a number of bytes</extracomment>
-        <translation>aucun mot de passe n'a été lu (une ligne, au plus %1 octets)</translation>
+        <translation>aucun mot de passe n&apos;a été lu (une ligne, au plus %1 octets)</translation>
     </message>
     <message>
         <source>the two passwords differ; nothing was written</source>
-        <translation>les deux mots de passe diffèrent ; rien n'a été écrit</translation>
+        <translation>les deux mots de passe diffèrent ; rien n&apos;a été écrit</translation>
     </message>
     <message>
         <source>an empty password is refused; nothing was written</source>
-        <translation>un mot de passe vide est refusé ; rien n'a été écrit</translation>
+        <translation>un mot de passe vide est refusé ; rien n&apos;a été écrit</translation>
     </message>
     <message>
         <source>the password file %1 is not written: %2</source>
-        <extracomment>%1 is a file's path, %2 says why</extracomment>
-        <translation>le fichier de mots de passe %1 n'est pas écrit : %2</translation>
+        <extracomment>%1 is a file&apos;s path, %2 says why</extracomment>
+        <translation>le fichier de mots de passe %1 n&apos;est pas écrit : %2</translation>
     </message>
     <message>
         <source>the password file %1 cannot be written: %2</source>
-        <extracomment>%1 is a file's path, %2 says why</extracomment>
+        <extracomment>%1 is a file&apos;s path, %2 says why</extracomment>
         <translation>le fichier de mots de passe %1 ne peut pas être écrit : %2</translation>
     </message>
 </context>
@@ -362,32 +363,32 @@
     <name>qx5170_sfpRelayPair</name>
     <message>
         <source>Switch on or off relay %1</source>
-        <extracomment>%1 is the relay's letter in its pair, A or B</extracomment>
+        <extracomment>%1 is the relay&apos;s letter in its pair, A or B</extracomment>
         <translation>Active ou désactive le relais %1</translation>
     </message>
     <message>
         <source>Pair %1</source>
-        <extracomment>%1 is the pair's number</extracomment>
+        <extracomment>%1 is the pair&apos;s number</extracomment>
         <translation>Paire %1</translation>
     </message>
     <message>
         <source>A:</source>
-        <extracomment>the label of a pair's relay A</extracomment>
+        <extracomment>the label of a pair&apos;s relay A</extracomment>
         <translation>A :</translation>
     </message>
     <message>
         <source>B:</source>
-        <extracomment>the label of a pair's relay B</extracomment>
+        <extracomment>the label of a pair&apos;s relay B</extracomment>
         <translation>B :</translation>
     </message>
     <message>
         <source>Pair %1 relay A</source>
-        <extracomment>%1 is the pair's number</extracomment>
+        <extracomment>%1 is the pair&apos;s number</extracomment>
         <translation>Paire %1 relais A</translation>
     </message>
     <message>
         <source>Pair %1 relay B</source>
-        <extracomment>%1 is the pair's number</extracomment>
+        <extracomment>%1 is the pair&apos;s number</extracomment>
         <translation>Paire %1 relais B</translation>
     </message>
     <message>
@@ -397,7 +398,7 @@
     <message>
         <source>
 %1: closed %2 times of a rated %3</source>
-        <extracomment>%1 is "Worn out" or "Wearing", %2 and %3 counts of closings</extracomment>
+        <extracomment>%1 is &quot;Worn out&quot; or &quot;Wearing&quot;, %2 and %3 counts of closings</extracomment>
         <translation>
 %1 : fermé %2 fois sur %3 nominales</translation>
     </message>
@@ -415,13 +416,13 @@
     </message>
     <message>
         <source>Label of pair %1 relay %2 (relay %3), up to %4 characters; empty for none:</source>
-        <extracomment>%1 is the pair's number, %2 the relay's letter (A, B), %3 the relay's number, %4 the greatest number of characters of a label</extracomment>
-        <translation>Étiquette de la paire %1 relais %2 (relais %3), jusqu'à %4 caractères ; vide pour aucune :</translation>
+        <extracomment>%1 is the pair&apos;s number, %2 the relay&apos;s letter (A, B), %3 the relay&apos;s number, %4 the greatest number of characters of a label</extracomment>
+        <translation>Étiquette de la paire %1 relais %2 (relais %3), jusqu&apos;à %4 caractères ; vide pour aucune :</translation>
     </message>
     <message>
         <source>The label was not changed: %1.</source>
         <extracomment>%1 says why</extracomment>
-        <translation>L'étiquette n'a pas été modifiée : %1.</translation>
+        <translation>L&apos;étiquette n&apos;a pas été modifiée : %1.</translation>
     </message>
 </context>
 <context>
@@ -432,9 +433,9 @@ Possible modes: Asynchronous, Synch. Command, Synch. Trigger
 Asynchronous - immediate update after changing relay state,
 Synch. Command - update takes place after issuing command,
 Synch. Trigger - update takes place after trigger activation.</source>
-        <translation>Choisit quand l'état des relais est appliqué.
+        <translation>Choisit quand l&apos;état des relais est appliqué.
 Modes possibles : Asynchrone, Sync. commande, Sync. déclench.
-Asynchrone – application immédiate après le changement d'un relais,
+Asynchrone – application immédiate après le changement d&apos;un relais,
 Sync. commande – application après une commande de mise à jour,
 Sync. déclench. – application après un signal de déclenchement.</translation>
     </message>
@@ -444,21 +445,21 @@ Sync. déclench. – application après un signal de déclenchement.</translatio
     </message>
     <message>
         <source>Issues update command to update relays state in synchronous mode.</source>
-        <translation>Envoie en mode synchrone la commande de mise à jour qui applique l'état des relais.</translation>
+        <translation>Envoie en mode synchrone la commande de mise à jour qui applique l&apos;état des relais.</translation>
     </message>
     <message>
         <source>Indicates if relays state was updated in synchronous mode.
 Red color - not synchronized,
 Green color - synchronized.
 Always green in asynchronous mode.</source>
-        <translation>Indique si l'état des relais a été appliqué en mode synchrone.
+        <translation>Indique si l&apos;état des relais a été appliqué en mode synchrone.
 Rouge – non synchronisé,
 Vert – synchronisé.
 Toujours vert en mode asynchrone.</translation>
     </message>
     <message>
         <source>Turns on exclusive mode. In this mode only one of the relays in pair can be switched on.</source>
-        <translation>Active le mode exclusif. Dans ce mode, un seul des deux relais d'une paire peut être activé.</translation>
+        <translation>Active le mode exclusif. Dans ce mode, un seul des deux relais d&apos;une paire peut être activé.</translation>
     </message>
     <message>
         <source>Asynchronous</source>
@@ -500,34 +501,34 @@ Toujours vert en mode asynchrone.</translation>
     <message>
         <source>The switching log is not kept: %1</source>
         <extracomment>%1 says why, as the system says it</extracomment>
-        <translation>Le journal de commutation n'est pas tenu : %1</translation>
+        <translation>Le journal de commutation n&apos;est pas tenu : %1</translation>
     </message>
     <message>
         <source>Switching log...</source>
         <translation>Journal de commutation...</translation>
     </message>
     <message>
-        <source>Apply "%1"</source>
+        <source>Apply &quot;%1&quot;</source>
         <extracomment>%1 is the name of a state of the fixture</extracomment>
         <translation>Appliquer « %1 »</translation>
     </message>
     <message>
         <source>Save current state as...</source>
-        <translation>Enregistrer l'état actuel sous...</translation>
+        <translation>Enregistrer l&apos;état actuel sous...</translation>
     </message>
     <message>
         <source>Save state</source>
-        <translation>Enregistrer l'état</translation>
+        <translation>Enregistrer l&apos;état</translation>
     </message>
     <message>
         <source>Name of the state (the closed relays, the mode and the exclusive rule), up to %1 characters; a state of that name is replaced:</source>
         <extracomment>%1 is the greatest number of characters of a name</extracomment>
-        <translation>Nom de l'état (les relais fermés, le mode et la règle exclusive), jusqu'à %1 caractères ; un état de ce nom est remplacé :</translation>
+        <translation>Nom de l&apos;état (les relais fermés, le mode et la règle exclusive), jusqu&apos;à %1 caractères ; un état de ce nom est remplacé :</translation>
     </message>
     <message>
         <source>The state was not saved: %1.</source>
         <extracomment>%1 says why</extracomment>
-        <translation>L'état n'a pas été enregistré : %1.</translation>
+        <translation>L&apos;état n&apos;a pas été enregistré : %1.</translation>
     </message>
 </context>
 </TS>
