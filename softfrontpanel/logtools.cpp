@@ -7,6 +7,7 @@
 #include "relays.h"
 #include "smallfile.h"
 #include "switchinglog.h"
+#include "translation.h"
 
 #include <QFileInfo>
 
@@ -28,20 +29,27 @@ bool readLog(const qx5170fpCommandLine &commandLine, QList<sfp::SwitchingEvent> 
     QString why;
     const QByteArray text = sfp::readSmallFile(commandLine.log, maxLogSize, &absent, &why);
     if (absent)
-        why = QStringLiteral("there is no such file");
+        why = sfp::translate("LogTools", "there is no such file");
     if (!why.isEmpty()) {
-        std::fprintf(stderr, "qx5170fp: the log %s cannot be read: %s\n",
-                     qUtf8Printable(commandLine.log), qUtf8Printable(why));
+        //: %1 is the log's path, %2 says why
+        qx5170fpSay(
+            sfp::translate("LogTools", "the log %1 cannot be read: %2").arg(commandLine.log, why));
         return false;
     }
     int skipped = 0;
     *events = sfp::switchingLog::read(text, commandLine.since, commandLine.until, &skipped);
     // A line cut by a full disk, or a line of another program: the rest
     // still tells what happened.
-    if (skipped > 0)
-        std::fprintf(stderr, "qx5170fp: the log %s: %d %s no switching %s, left out\n",
-                     qUtf8Printable(commandLine.log), skipped,
-                     skipped == 1 ? "line is" : "lines are", skipped == 1 ? "event" : "events");
+    if (skipped == 1)
+        //: %1 is the log's path
+        qx5170fpSay(sfp::translate("LogTools", "the log %1: 1 line is no switching event, left out")
+                        .arg(commandLine.log));
+    else if (skipped > 1)
+        //: %1 is the log's path, %2 a number of lines (more than one)
+        qx5170fpSay(
+            sfp::translate("LogTools", "the log %1: %2 lines are no switching events, left out")
+                .arg(commandLine.log)
+                .arg(skipped));
     return true;
 }
 
@@ -58,8 +66,9 @@ int qx5170fpLogToScpi(const qx5170fpCommandLine &commandLine)
     const int error = written ? 0 : errno;
     // Lines that never arrived (a full disk, a closed pipe) are no success.
     if (std::fclose(stdout) != 0 || !written) {
-        std::fprintf(stderr, "qx5170fp: cannot write to standard output: %s\n",
-                     std::strerror(error != 0 ? error : errno));
+        //: %1 says why, as the system says it
+        qx5170fpSay(sfp::translate("LogTools", "cannot write to standard output: %1")
+                        .arg(QString::fromLocal8Bit(std::strerror(error != 0 ? error : errno))));
         return qx5170fpFailureExitStatus;
     }
     return 0;
@@ -80,13 +89,15 @@ int qx5170fpLogToVcd(const qx5170fpCommandLine &commandLine)
         bool absent = false;
         const sfp::fixture::Reading reading = sfp::fixture::read(fixturePath, &absent);
         if (!absent && !reading.error.isEmpty())
-            std::fprintf(stderr,
-                         "qx5170fp: the fixture %s cannot be used, relays are named by "
-                         "number: %s\n",
-                         qUtf8Printable(fixturePath), qUtf8Printable(reading.error));
+            //: %1 is the fixture's path, %2 says why
+            qx5170fpSay(
+                sfp::translate("LogTools",
+                               "the fixture %1 cannot be used, relays are named by number: %2")
+                    .arg(fixturePath, reading.localError));
         else if (absent && !commandLine.fixture.isEmpty())
-            std::fprintf(stderr, "qx5170fp: the fixture %s: there is no such file\n",
-                         qUtf8Printable(fixturePath));
+            //: %1 is the fixture's path
+            qx5170fpSay(sfp::translate("LogTools", "the fixture %1: there is no such file")
+                            .arg(fixturePath));
         else
             labels = reading.fixture.labels;
     }
@@ -95,10 +106,12 @@ int qx5170fpLogToVcd(const qx5170fpCommandLine &commandLine)
     const QString folder = QFileInfo(commandLine.vcd).absolutePath();
     const QString why = QFileInfo(folder).isDir()
         ? sfp::replaceFile(commandLine.vcd, sfp::switchingLog::toVcd(events, labels))
-        : QStringLiteral("its folder %1 does not exist").arg(folder);
+        //: %1 is a folder's path
+        : sfp::translate("LogTools", "its folder %1 does not exist").arg(folder);
     if (!why.isEmpty()) {
-        std::fprintf(stderr, "qx5170fp: %s cannot be written: %s\n",
-                     qUtf8Printable(commandLine.vcd), qUtf8Printable(why));
+        //: %1 is a file's path, %2 says why
+        qx5170fpSay(
+            sfp::translate("LogTools", "%1 cannot be written: %2").arg(commandLine.vcd, why));
         return qx5170fpFailureExitStatus;
     }
     return 0;

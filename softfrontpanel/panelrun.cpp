@@ -10,6 +10,7 @@
 #include "qx5170fp_app.h"
 #include "remotecontrol.h"
 #include "terminationsignals.h"
+#include "translation.h"
 #include "webface.h"
 
 #include <QApplication>
@@ -36,15 +37,17 @@ void showFixtureFault(const QString &fault, QSplashScreen *splash)
         splash->hide();
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Orbelan 5170 SFP"), fault,
                     QMessageBox::Ok);
-    box.setInformativeText(QStringLiteral("The panel ends. Mend or remove the file, then start "
-                                          "the panel again."));
+    box.setInformativeText(translate("PanelRun",
+                                     "The panel ends. Mend or remove the file, then "
+                                     "start the panel again."));
     box.exec();
 }
 
 // The box's text for a fixture that cannot be used.
 QString fixtureFaultText(const QString &path, const QString &why)
 {
-    return QStringLiteral("The fixture %1 cannot be used: %2").arg(path, why);
+    //: %1 is the fixture's file, %2 says why
+    return translate("PanelRun", "The fixture %1 cannot be used: %2").arg(path, why);
 }
 
 // What the card's service says, the operator reads on standard error.
@@ -58,9 +61,10 @@ void say(CardService::Priority /*priority*/, const QString &text)
 bool PanelRun::readFixture(const QString &path, bool named, Fixture *fixture, bool *found,
                            QString *fault)
 {
-    if (CardService::readFixture(path, named, say, fixture, found, fault))
+    QString localFault;
+    if (CardService::readFixture(path, named, say, fixture, found, fault, &localFault))
         return true;
-    *fault = fixtureFaultText(path, *fault);
+    *fault = fixtureFaultText(path, localFault);
     return false;
 }
 
@@ -147,7 +151,7 @@ bool PanelRun::connectCard()
                 return;
             say(CardService::Priority::Error,
                 QStringLiteral("the fixture %1 cannot be used: %2").arg(path, reading.error));
-            showFixtureFault(fixtureFaultText(path, reading.error), splash);
+            showFixtureFault(fixtureFaultText(path, reading.localError), splash);
             // Nothing is open yet that the process's end would not release.
             std::fflush(nullptr);
             sfp::writeCoverageCounts();
@@ -178,13 +182,16 @@ void PanelRun::keepRecords()
     const QString notCounted
         = m_service.keepRecords(window->card(), window->cardId(), !m_commandLine.noLog);
     if (!notCounted.isEmpty())
-        window->showNotice(QStringLiteral("Relay cycles are not counted: ") + notCounted);
+        //: %1 says why
+        window->showNotice(
+            translate("PanelRun", "Relay cycles are not counted: %1").arg(notCounted));
     // Said in the window too while there is one; a write at the end, after
     // the window, has only standard error.
-    QObject::connect(&m_service.wear(), &RelayWear::writeFailed, window,
-                     [window](const QString &text) {
-                         window->showNotice(QStringLiteral("Relay cycles are not kept: ") + text);
-                     });
+    QObject::connect(
+        &m_service.wear(), &RelayWear::writeFailed, window, [window](const QString &text) {
+            //: %1 says why
+            window->showNotice(translate("PanelRun", "Relay cycles are not kept: %1").arg(text));
+        });
     if (!m_commandLine.noLog)
         window->setSwitchingLog(&m_service.log());
 }

@@ -78,7 +78,8 @@ private:
     QPointer<const QAbstractButton> m_button;
 };
 
-const char relayHelp[] = "Switch on or off relay %1";
+//: %1 is the relay's letter in its pair, A or B
+const char relayHelp[] = QT_TRANSLATE_NOOP("qx5170_sfpRelayPair", "Switch on or off relay %1");
 
 QPushButton *newRelayButton(const QString &help)
 {
@@ -140,12 +141,14 @@ private:
 };
 
 qx5170_sfpRelayPair::qx5170_sfpRelayPair(sfp::CardSession *card, int pairNo, QWidget *parent)
-    : QGroupBox(QStringLiteral("Pair %1").arg(pairNo + 1, 0, 10), parent)
+    : QGroupBox(tr("Pair %1").arg(pairNo + 1, 0, 10), parent)
     , m_card(card)
-    , relayAlbl(new QLabel(QStringLiteral("A:")))
-    , relayBlbl(new QLabel(QStringLiteral("B:")))
-    , relayAbtn(newRelayButton(QString::fromLatin1(relayHelp).arg(QLatin1Char('A'))))
-    , relayBbtn(newRelayButton(QString::fromLatin1(relayHelp).arg(QLatin1Char('B'))))
+    //: the label of a pair's relay A
+    , relayAlbl(new QLabel(tr("A:")))
+    //: the label of a pair's relay B
+    , relayBlbl(new QLabel(tr("B:")))
+    , relayAbtn(newRelayButton(tr(relayHelp).arg(QLatin1Char('A'))))
+    , relayBbtn(newRelayButton(tr(relayHelp).arg(QLatin1Char('B'))))
     , m_pairNo(pairNo)
 {
     auto *layout = new QGridLayout(this);
@@ -156,8 +159,10 @@ qx5170_sfpRelayPair::qx5170_sfpRelayPair(sfp::CardSession *card, int pairNo, QWi
 
     // The buttons show only pictures: screen readers and automation find
     // them by these names.
-    relayAbtn->setAccessibleName(QStringLiteral("Pair %1 relay A").arg(pairNo + 1));
-    relayBbtn->setAccessibleName(QStringLiteral("Pair %1 relay B").arg(pairNo + 1));
+    //: %1 is the pair's number
+    relayAbtn->setAccessibleName(tr("Pair %1 relay A").arg(pairNo + 1));
+    //: %1 is the pair's number
+    relayBbtn->setAccessibleName(tr("Pair %1 relay B").arg(pairNo + 1));
 
     // The buttons forward what the operator did: a click, the keyboard's
     // space, an assistive tool's press or toggle (which toggles without a
@@ -175,7 +180,7 @@ qx5170_sfpRelayPair::qx5170_sfpRelayPair(sfp::CardSession *card, int pairNo, QWi
     const QList<QPushButton *> buttons {relayAbtn, relayBbtn};
     for (int side = 0; side < 2; ++side) {
         const int relay = side == 0 ? sfp::relayA(pairNo) : sfp::relayB(pairNo);
-        m_labelActions[side] = new QAction(QStringLiteral("Label..."), buttons[side]);
+        m_labelActions[side] = new QAction(tr("Label..."), buttons[side]);
         buttons[side]->addAction(m_labelActions[side]);
         connect(m_labelActions[side], &QAction::triggered, this,
                 [this, relay] { editLabel(relay); });
@@ -258,14 +263,14 @@ QAction *qx5170_sfpRelayPair::labelAction(int relay) const
 
 void qx5170_sfpRelayPair::showLabels()
 {
-    const QString pairName = QStringLiteral("Pair %1").arg(m_pairNo + 1);
+    const QString pairName = plainTitle();
     const QString labelA = m_card->label(sfp::relayA(m_pairNo));
     const QString labelB = m_card->label(sfp::relayB(m_pairNo));
     for (int side = 0; side < 2; ++side) {
         QPushButton *button = side == 0 ? relayAbtn : relayBbtn;
         const QString &label = side == 0 ? labelA : labelB;
-        const QChar letter = QLatin1Char(side == 0 ? 'A' : 'B');
-        QString name = pairName + QStringLiteral(" relay ") + letter;
+        QString name = side == 0 ? tr("Pair %1 relay A").arg(m_pairNo + 1)
+                                 : tr("Pair %1 relay B").arg(m_pairNo + 1);
         if (!label.isEmpty())
             name += QStringLiteral(": ") + label;
         button->setAccessibleName(name);
@@ -292,16 +297,16 @@ void qx5170_sfpRelayPair::showWear(int relay)
     const int side = relay == sfp::relayA(m_pairNo) ? 0 : 1;
     QPushButton *button = side == 0 ? relayAbtn : relayBbtn;
     const QString label = m_card->label(relay);
-    QString tip = QString::fromLatin1(relayHelp).arg(QLatin1Char(side == 0 ? 'A' : 'B'));
+    QString tip = tr(relayHelp).arg(QLatin1Char(side == 0 ? 'A' : 'B'));
     if (!label.isEmpty())
         tip.prepend(label + QLatin1Char('\n'));
 
     const sfp::RelayWear *wear = m_card->wear();
     const Level level = wear ? wear->level(relay, m_card->fixture()) : Level::Fresh;
     if (level != Level::Fresh)
-        tip += QStringLiteral("\n%1: closed %2 times of a rated %3")
-                   .arg(level == Level::Worn ? QStringLiteral("Worn out")
-                                             : QStringLiteral("Wearing"))
+        //: %1 is "Worn out" or "Wearing", %2 and %3 counts of closings
+        tip += tr("\n%1: closed %2 times of a rated %3")
+                   .arg(level == Level::Worn ? tr("Worn out") : tr("Wearing"))
                    .arg(wear->cycles(relay))
                    .arg(m_card->fixture().ratedCycles[size_t(relay - 1)]);
     button->setToolTip(tip);
@@ -333,7 +338,8 @@ void qx5170_sfpRelayPair::showWear(int relay)
 
 QString qx5170_sfpRelayPair::plainTitle() const
 {
-    return QStringLiteral("Pair %1").arg(m_pairNo + 1);
+    //: %1 is the pair's number
+    return tr("Pair %1").arg(m_pairNo + 1);
 }
 
 void qx5170_sfpRelayPair::updateTitle()
@@ -392,9 +398,10 @@ void qx5170_sfpRelayPair::editLabel(int relay)
         = relay == sfp::relayA(m_pairNo) ? QStringLiteral("A") : QStringLiteral("B");
     bool accepted = false;
     const QString text = QInputDialog::getText(
-        this, QStringLiteral("Relay label"),
-        QStringLiteral("Label of pair %1 relay %2 (relay %3), up to %4 characters; empty for "
-                       "none:")
+        this, tr("Relay label"),
+        //: %1 is the pair's number, %2 the relay's letter (A, B), %3 the relay's number,
+        //: %4 the greatest number of characters of a label
+        tr("Label of pair %1 relay %2 (relay %3), up to %4 characters; empty for none:")
             .arg(m_pairNo + 1)
             .arg(letter)
             .arg(relay)
@@ -404,6 +411,7 @@ void qx5170_sfpRelayPair::editLabel(int relay)
         return;
     const sfp::Refusal refusal = m_card->setLabels({relay}, text.trimmed());
     if (!refusal.isNone())
-        QMessageBox::warning(this, QStringLiteral("Relay label"),
-                             QStringLiteral("The label was not changed: %1.").arg(refusal.reason));
+        QMessageBox::warning(this, tr("Relay label"),
+                             //: %1 says why
+                             tr("The label was not changed: %1.").arg(refusal.operatorReason()));
 }

@@ -25,7 +25,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <iterator>
 #include <memory>
+#include <string_view>
 #include <utility>
 
 namespace {
@@ -39,23 +41,43 @@ constexpr int remotePaintIntervalMs = 16;
 // How long a refused click's line stays under the mode controls.
 constexpr int refusalShownMs = 5000;
 
-const char modeHelp[] = "Selects relays state update mode.\n"
+const char modeHelp[]
+    = QT_TRANSLATE_NOOP("qx5170fp_App",
+                        "Selects relays state update mode.\n"
                         "Possible modes: Asynchronous, Synch. Command, Synch. Trigger\n"
                         "Asynchronous - immediate update after changing relay state,\n"
                         "Synch. Command - update takes place after issuing command,\n"
-                        "Synch. Trigger - update takes place after trigger activation.";
-const char triggerHelp[] = "Generates synchronization trigger signal.";
-const char updateHelp[] = "Issues update command to update relays state in synchronous mode.";
-const char syncHelp[] = "Indicates if relays state was updated in synchronous mode.\n"
+                        "Synch. Trigger - update takes place after trigger activation.");
+const char triggerHelp[]
+    = QT_TRANSLATE_NOOP("qx5170fp_App", "Generates synchronization trigger signal.");
+const char updateHelp[] = QT_TRANSLATE_NOOP(
+    "qx5170fp_App", "Issues update command to update relays state in synchronous mode.");
+const char syncHelp[]
+    = QT_TRANSLATE_NOOP("qx5170fp_App",
+                        "Indicates if relays state was updated in synchronous mode.\n"
                         "Red color - not synchronized,\n"
                         "Green color - synchronized.\n"
-                        "Always green in asynchronous mode.";
+                        "Always green in asynchronous mode.");
 const char exclusiveHelp[]
-    = "Turns on exclusive mode. In this mode only one of the relays in pair can be switched on.";
+    = QT_TRANSLATE_NOOP("qx5170fp_App",
+                        "Turns on exclusive mode. In this mode only one of the "
+                        "relays in pair can be switched on.");
+
+// The mode list's entries, as switchingModes::titles says them in English;
+// the log and programs keep the English ones.
+constexpr const char *modeTitles[] = {
+    QT_TRANSLATE_NOOP("qx5170fp_App", "Asynchronous"),
+    QT_TRANSLATE_NOOP("qx5170fp_App", "Sync. Command"),
+    QT_TRANSLATE_NOOP("qx5170fp_App", "Sync. Trigger"),
+};
+static_assert(std::size(modeTitles) == sfp::switchingModes::titles.size());
+static_assert(std::string_view(modeTitles[0]) == sfp::switchingModes::titles[0]
+              && std::string_view(modeTitles[1]) == sfp::switchingModes::titles[1]
+              && std::string_view(modeTitles[2]) == sfp::switchingModes::titles[2]);
 
 void setHelp(QWidget *widget, const char *text)
 {
-    const QString help = QString::fromLatin1(text);
+    const QString help = qx5170fp_App::tr(text);
     widget->setWhatsThis(help);
     widget->setToolTip(help);
 }
@@ -83,27 +105,27 @@ qx5170fp_App::qx5170fp_App(qx2010fp_genFC *fc, const sfpStartChoice &start)
         pairGrid->addWidget(relayPair[i], i / gridColumns, i % gridColumns);
     }
 
-    modeGroupBox = new QGroupBox(QStringLiteral("Switching Mode Control"));
+    modeGroupBox = new QGroupBox(tr("Switching Mode Control"));
     panelLayout->addWidget(modeGroupBox);
     modeGroupBox->setLayout(modeLayout);
 
     modeCombo = new QComboBox;
-    for (const char *title : sfp::switchingModes::titles)
-        modeCombo->addItem(QLatin1String(title));
+    for (const char *title : modeTitles)
+        modeCombo->addItem(tr(title));
     modeLayout->addWidget(modeCombo);
 
-    triggerBtn = new QPushButton(QStringLiteral("Trigger"));
+    triggerBtn = new QPushButton(tr("Trigger"));
     triggerBtn->setEnabled(false);
     modeLayout->addWidget(triggerBtn);
 
-    updateBtn = new QPushButton(QStringLiteral("Update"));
+    updateBtn = new QPushButton(tr("Update"));
     updateBtn->setEnabled(false);
     modeLayout->addWidget(updateBtn);
 
-    syncLed = new qx2010fp_led(QStringLiteral("Synchronized"), Qt::red, Qt::green);
+    syncLed = new qx2010fp_led(tr("Synchronized"), Qt::red, Qt::green);
     modeLayout->addWidget(syncLed);
 
-    exclusiveChk = new QCheckBox(QStringLiteral("Exclusive"));
+    exclusiveChk = new QCheckBox(tr("Exclusive"));
     modeLayout->addWidget(exclusiveChk);
 
     for (qx5170_sfpRelayPair *pair : relayPair)
@@ -118,7 +140,11 @@ qx5170fp_App::qx5170fp_App(qx2010fp_genFC *fc, const sfpStartChoice &start)
     connect(m_card, &sfp::CardSession::modeChanged, this, &qx5170fp_App::showMode);
     connect(m_card, &sfp::CardSession::exclusiveChanged, this, &qx5170fp_App::showExclusive);
     connect(m_card, &sfp::CardSession::synchronizedChanged, this, &qx5170fp_App::stateChange_slot);
-    connect(m_card, &sfp::CardSession::changeRefused, this, &qx5170fp_App::showRefusal);
+    // The operator reads the reason in the operator's language.
+    connect(m_card, &sfp::CardSession::changeRefused, this,
+            [this](int relay, const QString & /*reason*/, const QString &localReason) {
+                showRefusal(relay, localReason);
+            });
     connect(m_card, &sfp::CardSession::labelsChanged, this, &qx5170fp_App::followFixture);
     connect(m_card, &sfp::CardSession::statesChanged, this, &qx5170fp_App::followFixture);
     connect(pairContainer, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
@@ -246,7 +272,8 @@ void qx5170fp_App::showRefusal(int /*relay*/, const QString &reason)
     }
     if (refusalLbl->isHidden())
         m_heightWithoutRefusal = height();
-    refusalLbl->setText(QStringLiteral("Refused: ") + reason);
+    //: %1 says why a change of the card was refused
+    refusalLbl->setText(tr("Refused: %1").arg(reason));
     refusalLbl->show();
     m_refusalTimer->start();
 }
@@ -295,7 +322,8 @@ void qx5170fp_App::setSwitchingLog(sfp::SwitchingLog *log)
     if (m_card->log() != log)
         m_card->setLog(log, cardId());
     connect(log, &sfp::SwitchingLog::writeFailed, this, [this](const QString &why) {
-        showNotice(QStringLiteral("The switching log is not kept: ") + why);
+        //: %1 says why, as the system says it
+        showNotice(tr("The switching log is not kept: %1").arg(why));
     });
     auto *shortcut = new QShortcut(QKeySequence(QStringLiteral("Ctrl+L")), this);
     connect(shortcut, &QShortcut::activated, this, &qx5170fp_App::showSwitchingLog);
@@ -317,8 +345,8 @@ QMenu *qx5170fp_App::newStateMenu()
 {
     auto *menu = new QMenu(this);
     if (m_log) {
-        menu->addAction(QStringLiteral("Switching log..."), QKeySequence(QStringLiteral("Ctrl+L")),
-                        this, &qx5170fp_App::showSwitchingLog);
+        menu->addAction(tr("Switching log..."), QKeySequence(QStringLiteral("Ctrl+L")), this,
+                        &qx5170fp_App::showSwitchingLog);
         if (!m_card->hasFixtureFile())
             return menu;
         menu->addSeparator();
@@ -327,17 +355,18 @@ QMenu *qx5170fp_App::newStateMenu()
         // Names are the user's: an '&' in one is no shortcut.
         QString text = name;
         text.replace(QLatin1Char('&'), QStringLiteral("&&"));
-        menu->addAction(QStringLiteral("Apply \"%1\"").arg(text), this, [this, name] {
+        //: %1 is the name of a state of the fixture
+        menu->addAction(tr("Apply \"%1\"").arg(text), this, [this, name] {
             const sfp::CardSession::Source recalled(
                 m_card, QStringLiteral("fixture state \"%1\"").arg(name), m_card->source());
             const sfp::Refusal refusal = m_card->recallState(name);
             if (!refusal.isNone())
-                showRefusal(0, refusal.reason);
+                showRefusal(0, refusal.operatorReason());
         });
     }
     if (!menu->isEmpty())
         menu->addSeparator();
-    menu->addAction(QStringLiteral("Save current state as..."), this, &qx5170fp_App::saveStateAs);
+    menu->addAction(tr("Save current state as..."), this, &qx5170fp_App::saveStateAs);
     return menu;
 }
 
@@ -345,9 +374,10 @@ void qx5170fp_App::saveStateAs()
 {
     bool accepted = false;
     const QString name = QInputDialog::getText(
-        this, QStringLiteral("Save state"),
-        QStringLiteral("Name of the state (the closed relays, the mode and the exclusive rule), "
-                       "up to %1 characters; a state of that name is replaced:")
+        this, tr("Save state"),
+        //: %1 is the greatest number of characters of a name
+        tr("Name of the state (the closed relays, the mode and the exclusive rule), "
+           "up to %1 characters; a state of that name is replaced:")
             .arg(sfp::Fixture::nameLength),
         QLineEdit::Normal, QString(), &accepted);
     if (!accepted)
@@ -359,8 +389,9 @@ void qx5170fp_App::saveStateAs()
     }
     const sfp::Refusal refusal = m_card->defineState(name.trimmed(), closed);
     if (!refusal.isNone())
-        QMessageBox::warning(this, QStringLiteral("Save state"),
-                             QStringLiteral("The state was not saved: %1.").arg(refusal.reason));
+        QMessageBox::warning(this, tr("Save state"),
+                             //: %1 says why
+                             tr("The state was not saved: %1.").arg(refusal.operatorReason()));
 }
 
 void qx5170fp_App::triggerClick_slot()

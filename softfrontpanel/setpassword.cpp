@@ -4,6 +4,7 @@
 
 #include "commandline.h"
 #include "smallfile.h"
+#include "translation.h"
 #include "webpassword.h"
 
 #include <cstdio>
@@ -47,7 +48,7 @@ bool readLine(std::string *line)
 
 // A line read from the terminal without echo, after `prompt` on standard
 // error; the terminal's settings are given back whatever happens.
-bool readHidden(const char *prompt, std::string *line)
+bool readHidden(const QString &prompt, std::string *line)
 {
     termios saved {};
     const bool tty = ::tcgetattr(STDIN_FILENO, &saved) == 0;
@@ -57,7 +58,7 @@ bool readHidden(const char *prompt, std::string *line)
         quiet.c_lflag |= ECHONL;
         ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
     }
-    std::fputs(prompt, stderr);
+    std::fputs(prompt.toLocal8Bit().constData(), stderr);
     std::fflush(stderr);
     const bool read = readLine(line);
     if (tty)
@@ -82,27 +83,33 @@ int qx5170fpSetPassword(const qx5170fpCommandLine &commandLine)
     const bool terminal = ::isatty(STDIN_FILENO) == 1;
     bool read = false;
     if (terminal) {
-        read = readHidden("Password: ", &password) && readHidden("Again: ", &again);
+        //: asked on the terminal; what follows is typed without echo
+        read = readHidden(sfp::translate("SetPassword", "Password: "), &password)
+            //: asked on the terminal for the same password once more
+            && readHidden(sfp::translate("SetPassword", "Again: "), &again);
     } else {
         read = readLine(&password);
     }
     if (!read) {
         wipe(&password);
         wipe(&again);
-        return fail(qx5170fpUsageExitStatus,
-                    QStringLiteral("no password was read (one line, at most %1 bytes)")
-                        .arg(maxPasswordLength));
+        return fail(
+            qx5170fpUsageExitStatus,
+            //: %1 is a number of bytes
+            sfp::translate("SetPassword", "no password was read (one line, at most %1 bytes)")
+                .arg(maxPasswordLength));
     }
     const bool same = !terminal || again == password;
     wipe(&again);
     if (!same) {
         wipe(&password);
         return fail(qx5170fpUsageExitStatus,
-                    QStringLiteral("the two passwords differ; nothing was written"));
+                    sfp::translate("SetPassword", "the two passwords differ; nothing was written"));
     }
     if (password.empty())
-        return fail(qx5170fpUsageExitStatus,
-                    QStringLiteral("an empty password is refused; nothing was written"));
+        return fail(
+            qx5170fpUsageExitStatus,
+            sfp::translate("SetPassword", "an empty password is refused; nothing was written"));
     QString why;
     QByteArray typed(password.data(), qsizetype(password.size()));
     wipe(&password);
@@ -110,12 +117,14 @@ int qx5170fpSetPassword(const qx5170fpCommandLine &commandLine)
     typed.fill('\0');
     if (hash.isEmpty())
         return fail(qx5170fpFailureExitStatus,
-                    QStringLiteral("the password file %1 is not written: %2")
+                    //: %1 is a file's path, %2 says why
+                    sfp::translate("SetPassword", "the password file %1 is not written: %2")
                         .arg(commandLine.passwordFile, why));
     why = sfp::replacePrivateFile(commandLine.passwordFile, hash + '\n');
     if (!why.isEmpty())
         return fail(qx5170fpFailureExitStatus,
-                    QStringLiteral("the password file %1 cannot be written: %2")
+                    //: %1 is a file's path, %2 says why
+                    sfp::translate("SetPassword", "the password file %1 cannot be written: %2")
                         .arg(commandLine.passwordFile, why));
     return 0;
 }

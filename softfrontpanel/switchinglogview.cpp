@@ -65,8 +65,10 @@ public:
     {
         if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
             return {};
-        static const char *const names[] = {"Time", "Source", "Change"};
-        return section >= 0 && section < ColumnCount ? QString::fromLatin1(names[section])
+        static const char *const names[] = {QT_TRANSLATE_NOOP("SwitchingLogView", "Time"),
+                                            QT_TRANSLATE_NOOP("SwitchingLogView", "Source"),
+                                            QT_TRANSLATE_NOOP("SwitchingLogView", "Change")};
+        return section >= 0 && section < ColumnCount ? SwitchingLogView::tr(names[section])
                                                      : QVariant();
     }
 
@@ -103,7 +105,7 @@ SwitchingLogView::SwitchingLogView(sfp::SwitchingLog *log, QWidget *parent)
     , m_table(new QTableView)
     , m_sources(new QComboBox)
 {
-    setWindowTitle(QStringLiteral("Switching log"));
+    setWindowTitle(tr("Switching log"));
     setModal(false);
     setObjectName(QStringLiteral("switchingLogView"));
 
@@ -111,7 +113,7 @@ SwitchingLogView::SwitchingLogView(sfp::SwitchingLog *log, QWidget *parent)
     m_filter->setFilterKeyColumn(SwitchingLogModel::Source);
     m_table->setModel(m_filter);
     m_table->setObjectName(QStringLiteral("switchingLogTable"));
-    m_table->setAccessibleName(QStringLiteral("Switching log"));
+    m_table->setAccessibleName(tr("Switching log"));
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -120,24 +122,25 @@ SwitchingLogView::SwitchingLogView(sfp::SwitchingLog *log, QWidget *parent)
     m_table->setWordWrap(false);
 
     m_sources->setObjectName(QStringLiteral("switchingLogSources"));
-    m_sources->setAccessibleName(QStringLiteral("Source"));
-    m_sources->addItem(QStringLiteral("All sources"));
+    m_sources->setAccessibleName(tr("Source"));
+    m_sources->addItem(tr("All sources"));
     for (const sfp::SwitchingEvent &event : log->recent())
         noteSource(event.source);
     connect(m_sources, &QComboBox::activated, this, &SwitchingLogView::filterBySource);
 
-    auto *copy = new QPushButton(QStringLiteral("Copy as SCPI"));
+    auto *copy = new QPushButton(tr("Copy as SCPI"));
     copy->setObjectName(QStringLiteral("copyScpi"));
     connect(copy, &QPushButton::clicked, this, &SwitchingLogView::copySelection);
     auto *copyKey = new QAction(this);
     copyKey->setShortcut(QKeySequence::Copy);
     connect(copyKey, &QAction::triggered, this, &SwitchingLogView::copySelection);
     m_table->addAction(copyKey);
-    auto *close = new QPushButton(QStringLiteral("Close"));
+    //: the button that closes the window
+    auto *close = new QPushButton(tr("Close"));
     connect(close, &QPushButton::clicked, this, &QDialog::close);
 
     auto *filterRow = new QHBoxLayout;
-    auto *filterLabel = new QLabel(QStringLiteral("&Source:"));
+    auto *filterLabel = new QLabel(tr("&Source:"));
     filterLabel->setBuddy(m_sources);
     filterRow->addWidget(filterLabel);
     filterRow->addWidget(m_sources, 1);

@@ -6,6 +6,7 @@
 #include "platformlibraries.h"
 #include "relaywear.h"
 #include "statusreporter.h"
+#include "translation.h"
 
 #include "qx5170.h"
 
@@ -15,6 +16,27 @@
 #include <QDebug>
 
 namespace sfp {
+
+namespace {
+
+// A refusal's words in English, which programs read, and in the
+// operator's language, which the panel shows.
+Said said(const char *source)
+{
+    return {QString::fromUtf8(source), translate("CardSession", source)};
+}
+
+Refusal refused(Refusal::Kind kind, const Said &words)
+{
+    return {kind, words.english, words.local};
+}
+
+Refusal refused(Refusal::Kind kind, const Said &words, const QString &arg)
+{
+    return {kind, words.english.arg(arg), words.local.arg(arg)};
+}
+
+} // namespace
 
 // Marks the session busy for the length of one operation, reports included.
 class CardSession::BusyScope
@@ -221,9 +243,10 @@ Refusal CardSession::setLabels(const QList<int> &relays, const QString &text)
     if (Refusal locked = lockRefusal(); !locked.isNone())
         return locked;
     if (!text.isEmpty()) {
-        QString problem = fixture::textProblem(text, QStringLiteral("a label"));
+        const Said problem
+            = fixture::textProblemSaid(text, said(QT_TRANSLATE_NOOP("CardSession", "a label")));
         if (!problem.isEmpty())
-            return {Refusal::Kind::BadRequest, problem};
+            return {Refusal::Kind::BadRequest, problem.english, problem.local};
     }
     std::array<QString, relayCount> labels = m_fixture.labels;
     for (int relay : relays) {
@@ -233,15 +256,18 @@ Refusal CardSession::setLabels(const QList<int> &relays, const QString &text)
     if (labels == m_fixture.labels)
         return {};
     if (m_fixturePath.isEmpty())
-        return {Refusal::Kind::FileError, QStringLiteral("the panel has no fixture file")};
+        return refused(Refusal::Kind::FileError,
+                       said(QT_TRANSLATE_NOOP("CardSession", "the panel has no fixture file")));
     // The file first: a label that is not kept would be gone at the next
     // start without a word.
     Fixture changed = m_fixture;
     changed.labels = labels;
     const QString why = fixture::write(m_fixturePath, changed);
     if (!why.isEmpty())
-        return {Refusal::Kind::FileError,
-                QStringLiteral("the fixture file cannot be written: ") + why};
+        //: %1 says why, as the system says it
+        return refused(
+            Refusal::Kind::FileError,
+            said(QT_TRANSLATE_NOOP("CardSession", "the fixture file cannot be written: %1")), why);
     m_fixture.labels = labels;
     m_hasFixtureFile = true;
     emit labelsChanged();
@@ -260,9 +286,10 @@ Refusal CardSession::defineState(const QString &name, const QList<int> &relays)
 {
     if (Refusal locked = lockRefusal(); !locked.isNone())
         return locked;
-    const QString problem = fixture::textProblem(name, QStringLiteral("a state's name"));
+    const Said problem
+        = fixture::textProblemSaid(name, said(QT_TRANSLATE_NOOP("CardSession", "a state's name")));
     if (!problem.isEmpty())
-        return {Refusal::Kind::BadRequest, problem};
+        return {Refusal::Kind::BadRequest, problem.english, problem.local};
     FixtureState named {name, CardState()};
     for (int relay : relays) {
         if (relay >= 1 && relay <= relayCount)
@@ -271,12 +298,15 @@ Refusal CardSession::defineState(const QString &name, const QList<int> &relays)
     named.state.mode = m_mode;
     named.state.exclusive = m_exclusive;
     if (const int pair = named.state.pairBreakingExclusiveRule(); pair != 0)
-        return {Refusal::Kind::BrokenRule,
-                QStringLiteral("both relays of pair %1 would be closed under the exclusive rule")
-                    .arg(pair)};
-    const QString broken = refusal(named.state.closed);
+        //: %1 is a pair's number
+        return refused(Refusal::Kind::BrokenRule,
+                       said(QT_TRANSLATE_NOOP("CardSession",
+                                              "both relays of pair %1 would be closed under the "
+                                              "exclusive rule")),
+                       QString::number(pair));
+    const Said broken = brokenRuleSaid(m_fixture.rules, named.state.closed);
     if (!broken.isEmpty())
-        return {Refusal::Kind::BrokenRule, broken};
+        return {Refusal::Kind::BrokenRule, broken.english, broken.local};
     Fixture changed = m_fixture;
     const auto same
         = std::find_if(changed.states.begin(), changed.states.end(),
@@ -286,11 +316,14 @@ Refusal CardSession::defineState(const QString &name, const QList<int> &relays)
     else
         changed.states.append(named);
     if (m_fixturePath.isEmpty())
-        return {Refusal::Kind::FileError, QStringLiteral("the panel has no fixture file")};
+        return refused(Refusal::Kind::FileError,
+                       said(QT_TRANSLATE_NOOP("CardSession", "the panel has no fixture file")));
     const QString why = fixture::write(m_fixturePath, changed);
     if (!why.isEmpty())
-        return {Refusal::Kind::FileError,
-                QStringLiteral("the fixture file cannot be written: ") + why};
+        //: %1 says why, as the system says it
+        return refused(
+            Refusal::Kind::FileError,
+            said(QT_TRANSLATE_NOOP("CardSession", "the fixture file cannot be written: %1")), why);
     m_fixture.states = changed.states;
     m_hasFixtureFile = true;
     emit statesChanged();
@@ -305,7 +338,9 @@ Refusal CardSession::recallState(const QString &name)
         = std::find_if(m_fixture.states.cbegin(), m_fixture.states.cend(),
                        [&name](const FixtureState &state) { return state.name == name; });
     if (found == m_fixture.states.cend())
-        return {Refusal::Kind::BadRequest, QStringLiteral("no state is named \"%1\"").arg(name)};
+        //: %1 is the name of a state of the fixture
+        return refused(Refusal::Kind::BadRequest,
+                       said(QT_TRANSLATE_NOOP("CardSession", "no state is named \"%1\"")), name);
     // Read before the fixture's rules were last changed, a state may break
     // one; its own exclusive rule it keeps, as the fixture's reader checks.
     return restore(found->state);
@@ -330,10 +365,10 @@ void CardSession::setRelay(int relay, bool closed, SwitchOrder order)
     // Opening never breaks a rule; what a closing would break is checked
     // on the card as the next update leaves it.
     if (closed) {
-        const QString reason = refusal(closedAfter({relay}));
+        const Said reason = brokenRuleSaid(m_fixture.rules, closedAfter({relay}));
         if (!reason.isEmpty()) {
-            recordRefusal(relay, reason, 0);
-            emit changeRefused(relay, reason);
+            recordRefusal(relay, reason.english, 0);
+            emit changeRefused(relay, reason.english, reason.local);
             return;
         }
         // Closing first would hold both relays of the pair for a moment:
@@ -534,11 +569,13 @@ Refusal CardSession::restore(const CardState &state)
 {
     if (Refusal locked = lockRefusal(); !locked.isNone())
         return locked;
-    if (const QString broken = refusal(state.closed); !broken.isEmpty())
-        return {Refusal::Kind::BrokenRule, broken};
+    if (const Said broken = brokenRuleSaid(m_fixture.rules, state.closed); !broken.isEmpty())
+        return {Refusal::Kind::BrokenRule, broken.english, broken.local};
     if (state.pairBreakingExclusiveRule() != 0)
-        return {Refusal::Kind::FileError,
-                QStringLiteral("both relays of a pair are closed under the exclusive rule")};
+        return refused(
+            Refusal::Kind::FileError,
+            said(QT_TRANSLATE_NOOP("CardSession",
+                                   "both relays of a pair are closed under the exclusive rule")));
     const BusyScope busy(this);
     // A relay that closes while its partner opens would, at one update,
     // close before the partner has opened.

@@ -21,6 +21,7 @@
 
 #include <array>
 #include <optional>
+#include <utility>
 
 namespace sfp {
 
@@ -38,10 +39,23 @@ struct Refusal
 {
     enum class Kind { None, BadRequest, BrokenRule, FileError };
 
+    Refusal() = default;
+    Refusal(Kind refusalKind, QString english, QString local = QString())
+        : kind(refusalKind)
+        , reason(std::move(english))
+        , localReason(std::move(local))
+    { }
+
     Kind kind = Kind::None;
+    // In English: what programs read (an SCPI error, the switching log).
     QString reason;
+    // The same in the operator's language, where a window says it; empty
+    // where the reason never reaches one.
+    QString localReason;
 
     bool isNone() const { return kind == Kind::None; }
+    // What a window or a box says to the operator.
+    QString operatorReason() const { return localReason.isEmpty() ? reason : localReason; }
 };
 
 // Under the exclusive rule, closing a relay opens its partner. A click
@@ -242,8 +256,9 @@ signals:
     // window that a button was clicked.
     void relaySwitched(int relay);
     // A relay that stays as it was, because closing it would break the
-    // fixture's rule that `reason` names.
-    void changeRefused(int relay, const QString &reason);
+    // fixture's rule that `reason` names in English and `localReason` in
+    // the operator's language.
+    void changeRefused(int relay, const QString &reason, const QString &localReason);
     void labelsChanged();
     // A relay's count of closings changed (or was started again).
     void wearChanged(int relay);

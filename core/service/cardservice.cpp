@@ -8,6 +8,7 @@
 #include "networkannouncer.h"
 #include "remotecontrol.h"
 #include "savedstates.h"
+#include "translation.h"
 #include "userfolders.h"
 #include "webface.h"
 #include "webpassword.h"
@@ -40,15 +41,18 @@ CardService::~CardService()
 }
 
 bool CardService::readFixture(const QString &path, bool named, const Say &say, Fixture *fixture,
-                              bool *found, QString *fault)
+                              bool *found, QString *fault, QString *localFault)
 {
     bool absent = false;
     const fixture::Reading reading = fixture::read(path, &absent);
     if (absent && !named)
         return true;
-    const QString error = absent ? QStringLiteral("there is no such file") : reading.error;
+    const char noFile[] = QT_TRANSLATE_NOOP("CardService", "there is no such file");
+    const QString error = absent ? QString::fromLatin1(noFile) : reading.error;
     if (!error.isEmpty()) {
         *fault = error;
+        if (localFault != nullptr)
+            *localFault = absent ? translate("CardService", noFile) : reading.localError;
         say(Priority::Error, QStringLiteral("the fixture %1 cannot be used: %2").arg(path, error));
         return false;
     }

@@ -44,8 +44,9 @@ public:
     // Reads the fixture at path, saying its warnings. False, with the
     // reason in `fault` (and said), when it cannot be used; a file that is
     // not there is no fixture (`found` stays false), unless it was named.
+    // `localFault`, where given, gets the reason in the operator's language.
     static bool readFixture(const QString &path, bool named, const Say &say, Fixture *fixture,
-                            bool *found, QString *fault);
+                            bool *found, QString *fault, QString *localFault = nullptr);
 
     // Who may connect beyond the loopback (by default nobody), to every
     // face; before listen() and listenWeb().

@@ -34,6 +34,7 @@
 #include <QImage>
 #include <QInputDialog>
 #include <QLabel>
+#include <QMap>
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
@@ -44,6 +45,7 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
 
 #include <QElapsedTimer>
 
@@ -115,6 +117,7 @@ private slots:
     void errorCountAndAll();
     void numericBooleansAreRounded();
     void fixtureRulesHoldForEveryone();
+    void refusalsInTheOperatorsLanguage();
     void fixtureLabels();
     void labelsKeepTheWindowsWidth();
     void fixtureStates();
@@ -1400,6 +1403,55 @@ void tst_RemoteControl::numericBooleansAreRounded()
     m_client.send("ROUT:EXCL TWO");
     QCOMPARE(m_client.ask("SYST:ERR:ALL?"),
              QByteArrayLiteral("-102,\"Syntax error\",-224,\"Illegal parameter value\""));
+}
+
+namespace {
+
+// A catalogue of a few texts, as a German one would say them.
+class FewTexts final : public QTranslator
+{
+public:
+    QString translate(const char *context, const char *source, const char * /*disambiguation*/,
+                      int /*n*/) const override
+    {
+        static const QMap<QString, QString> texts {
+            {"Fixture|\"%1\" allows one of relays %2", "„%1“ erlaubt nur eines der Relais %2"},
+            {"CardSession|no state is named \"%1\"", "kein Zustand heißt „%1“"},
+            {"qx5170fp_App|Refused: %1", "Abgelehnt: %1"},
+        };
+        return texts.value(QString::fromUtf8(context) + '|' + QString::fromUtf8(source));
+    }
+    bool isEmpty() const override { return false; }
+};
+
+} // namespace
+
+void tst_RemoteControl::refusalsInTheOperatorsLanguage()
+{
+    // One refusal, two readers: the operator reads it in the operator's
+    // language, a client's error queue and the switching log in English.
+    FewTexts german;
+    QVERIFY(QCoreApplication::installTranslator(&german));
+    const auto removeTranslator
+        = qScopeGuard([&german] { QCoreApplication::removeTranslator(&german); });
+    sfp::SwitchingLog log;
+    m_panel->setSwitchingLog(&log);
+    const sfp::fixture::Reading fixture
+        = sfp::fixture::parse(R"({"rules": [{"name": "PSU/GND", "mutual": [3, 7]}]})");
+    m_panel->card()->setRules(fixture.fixture.rules);
+    m_client.run("ROUT:CLOS (@3)");
+    m_client.send("ROUT:CLOS (@7)");
+    QCOMPARE(m_client.ask("SYST:ERR?"),
+             QByteArray(R"(-221,"Settings conflict;""PSU/GND"" allows one of relays 3, 7")"));
+    relayButton(7)->click();
+    QVERIFY(!relayButton(7)->isChecked());
+    const auto *refusal = m_panel->findChild<QLabel *>(QStringLiteral("refusalInfo"));
+    QVERIFY(refusal && refusal->isVisible());
+    QCOMPARE(refusal->text(), QString("Abgelehnt: „PSU/GND“ erlaubt nur eines der Relais 3, 7"));
+    QCOMPARE(log.recent().back().reason, QString("\"PSU/GND\" allows one of relays 3, 7"));
+    m_client.send(R"(MEM:STAT:REC "nope")");
+    QCOMPARE(m_client.ask("SYST:ERR?"),
+             QByteArray(R"(-224,"Illegal parameter value;no state is named ""nope""")"));
 }
 
 void tst_RemoteControl::fixtureRulesHoldForEveryone()
