@@ -21,6 +21,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
 
+import languages  # noqa: E402
 import sfpdrive as d  # noqa: E402
 
 # Time for the window system and the program to finish painting what was
@@ -195,6 +196,28 @@ def demo(desktop, program, camera):
         panel.close()
 
 
+def german(desktop, program, camera):
+    """The first box and the panel in a German session."""
+    text = languages.TEXTS["de_DE.UTF-8"]
+    panel = d.Panel(desktop, program, language="de_DE.UTF-8")
+    try:
+        question = panel.wait_window(text["question title"], "alert")
+        camera.shoot(question, "connect-question-de.png")
+        d.press(d.find(question, "push button", text["demo"]))
+        main = panel.wait_window(text["panel title"])
+        for pair, relay in ((1, "A"), (2, "B"), (6, "A"), (11, "A")):
+            button = d.find(main, "check box", "Paar %d Relais %s" % (pair, relay))
+            d.toggle(button)
+            d.wait_for("the relay to be on", lambda button=button: d.checked(button))
+        camera.shoot(main, "panel-de.png")
+        d.press(d.find(main, "push button", text["close"]))
+        close = panel.wait_window(text["close title"])
+        d.press(d.find(close, "push button", text["yes"]))
+        panel.wait_exit()
+    finally:
+        panel.close()
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--program", required=True, help="path of qx5170fp")
@@ -206,7 +229,7 @@ def main():
     with d.Desktop() as desktop:
         camera = Camera(desktop, os.path.abspath(args.grab), os.path.abspath(args.out))
         try:
-            for run in (connected_vxi, connected_lxi, fixture, demo):
+            for run in (connected_vxi, connected_lxi, fixture, demo, german):
                 run(desktop, program, camera)
         except d.Failure as failure:
             print("screenshots: %s" % failure, file=sys.stderr)

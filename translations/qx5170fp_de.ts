@@ -905,17 +905,17 @@ Fehler: %2</translation>
     <message>
         <source>Update</source>
         <extracomment>A button: applies the pending relay states (Sync. Command mode).</extracomment>
-        <translation>Aktualisieren</translation>
+        <translation>Update</translation>
     </message>
     <message>
         <source>Trigger</source>
         <extracomment>A button: triggers the card (Sync. Trigger mode).</extracomment>
-        <translation>Auslösen</translation>
+        <translation>Trigger</translation>
     </message>
     <message>
         <source>Synchronized</source>
         <extracomment>A lamp: the card&apos;s relays are as commanded.</extracomment>
-        <translation>Synchronisiert</translation>
+        <translation>Synchron</translation>
     </message>
     <message>
         <source>Exclusive</source>
@@ -948,11 +948,11 @@ Fehler: %2</translation>
     <message>
         <source>Synchronized: yes</source>
         <extracomment>The accessible name of the lamp.</extracomment>
-        <translation>Synchronisiert: ja</translation>
+        <translation>Synchron: ja</translation>
     </message>
     <message>
         <source>Synchronized: no</source>
-        <translation>Synchronisiert: nein</translation>
+        <translation>Synchron: nein</translation>
     </message>
     <message>
         <source>Remote lock: nobody</source>

@@ -900,12 +900,12 @@ Erreur : %2</translation>
     </message>
     <message>
         <source>Sync. Trigger</source>
-        <translation>Sync. déclenchement</translation>
+        <translation>Sync. déclench.</translation>
     </message>
     <message>
         <source>Update</source>
         <extracomment>A button: applies the pending relay states (Sync. Command mode).</extracomment>
-        <translation>Mettre à jour</translation>
+        <translation>Appliquer</translation>
     </message>
     <message>
         <source>Trigger</source>

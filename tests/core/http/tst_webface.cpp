@@ -408,9 +408,9 @@ void tst_WebFace::pagesInTheReadersLanguage_data()
     const QByteArray en = "en";
     QTest::newRow("Swiss German") << QByteArray("de-CH,de;q=0.9") << de
                                   << QByteArray("Frontplatte öffnen")
-                                  << QByteArray("Aktualisieren");
+                                  << QByteArray("Update");
     QTest::newRow("French") << QByteArray("fr") << fr << QByteArray("Ouvrir la face avant")
-                            << QByteArray("Mettre à jour");
+                            << QByteArray("Appliquer");
     QTest::newRow("English first") << QByteArray("en-US,de;q=0.5") << en
                                    << QByteArray("Open the front panel") << QByteArray("Update");
     QTest::newRow("any") << QByteArray("*") << en << QByteArray("Open the front panel")
@@ -419,10 +419,10 @@ void tst_WebFace::pagesInTheReadersLanguage_data()
                           << QByteArray("Update");
     QTest::newRow("unknown, then French")
         << QByteArray("xx, fr;q=0.1") << fr << QByteArray("Ouvrir la face avant")
-        << QByteArray("Mettre à jour");
+        << QByteArray("Appliquer");
     // A weight's name is "q" in either case.
     QTest::newRow("capital Q") << QByteArray("fr;Q=0.1, de;q=0.5") << de
-                               << QByteArray("Frontplatte öffnen") << QByteArray("Aktualisieren");
+                               << QByteArray("Frontplatte öffnen") << QByteArray("Update");
     QTest::newRow("German refused")
         << QByteArray("de;q=0") << en << QByteArray("Open the front panel") << QByteArray("Update");
 }
