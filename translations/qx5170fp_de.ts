@@ -1399,6 +1399,14 @@ Bitte wenden Sie sich an den Tarvex-Support, wenn Sie mehr Karten benötigen.</t
     </message>
 </context>
 <context>
+    <name>qx5170_fc</name>
+    <message>
+        <source>32-Channel Relay/Switching Function Card</source>
+        <extracomment>The card&apos;s kind, under its model in the window&apos;s header and on the splash</extracomment>
+        <translation>32-Kanal-Relais-/Schaltfunktionskarte</translation>
+    </message>
+</context>
+<context>
     <name>qx5170_sfpRelayPair</name>
     <message>
         <source>Switch on or off relay %1</source>

@@ -1399,6 +1399,14 @@ Veuillez contacter le support de Tarvex si vous avez besoin de davantage de cart
     </message>
 </context>
 <context>
+    <name>qx5170_fc</name>
+    <message>
+        <source>32-Channel Relay/Switching Function Card</source>
+        <extracomment>The card&apos;s kind, under its model in the window&apos;s header and on the splash</extracomment>
+        <translation>Carte de fonction relais/commutation 32 canaux</translation>
+    </message>
+</context>
+<context>
     <name>qx5170_sfpRelayPair</name>
     <message>
         <source>Switch on or off relay %1</source>

@@ -4,6 +4,7 @@
 #include "platformlibraries.h"
 
 #include "qx5170.h"
+#include "translation.h"
 
 #include <algorithm>
 #include <cstring>
@@ -33,7 +34,8 @@ bool qx5170_fc::isModelSupported(ViUInt16 code) const
 
 QString qx5170_fc::description() const
 {
-    return QStringLiteral("32-Channel Relay/Switching Function Card");
+    //: The card's kind, under its model in the window's header and on the splash
+    return sfp::translate("qx5170_fc", "32-Channel Relay/Switching Function Card");
 }
 
 QString qx5170_fc::legalNotice() const

@@ -59,6 +59,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -166,6 +167,22 @@ QImage drawn(QWidget &widget)
 
 using sfptest::namedChild;
 
+// For a modal dialog: draws it into `into`, then presses the button whose
+// text (without its accelerator's '&') is `button`, or rejects it.
+std::function<void(QWidget *)> grabAndPress(QImage *into, const QString &button)
+{
+    return [into, button](QWidget *dialog) {
+        *into = drawn(*dialog);
+        for (auto *candidate : dialog->findChildren<QPushButton *>()) {
+            if (candidate->text().remove(QLatin1Char('&')) == button) {
+                candidate->click();
+                return;
+            }
+        }
+        QMetaObject::invokeMethod(dialog, "reject");
+    };
+}
+
 } // namespace
 
 class tst_Pictures : public QObject
@@ -196,6 +213,8 @@ private slots:
     void licence();
 
 private:
+    void writeTypedHistory();
+
     std::unique_ptr<qx5170_fc> m_fc;
     std::unique_ptr<qx5170fp_App> m_panel;
     QTemporaryDir m_config;
@@ -433,35 +452,28 @@ void tst_Pictures::connectedPanel()
     COMPARE_WITH_REFERENCE(drawn(*m_panel), QStringLiteral("panel-connected"));
 }
 
-void tst_Pictures::dialogsOnTheWay()
+// Typed addresses whose newest is longer than the address box's width.
+void tst_Pictures::writeTypedHistory()
 {
-    // The first box, the address dialog as it opens on a typed history
-    // whose newest address is longer than the box's width, and the exit
-    // question: each grabbed while it waits for the operator.
     QVERIFY(QDir().mkpath(m_config.filePath(QStringLiteral("Tarvex"))));
     QFile history(m_config.filePath(QStringLiteral("Tarvex/DefaultInstrDescr.ini")));
     QVERIFY(history.open(QIODevice::WriteOnly | QIODevice::Truncate));
     history.write("[5170]\n1.1.Descriptor=TCPIP0::lxi-5170-rack-7-shelf-3.testfloor.lab.example::"
                   "inst0::INSTR\n1.2.Descriptor=VXI0::1::INSTR\n1.FC_Number=2\n");
-    history.close();
+}
+
+void tst_Pictures::dialogsOnTheWay()
+{
+    // The first box, the address dialog as it opens on a typed history
+    // whose newest address is longer than the box's width, and the exit
+    // question: each grabbed while it waits for the operator.
+    writeTypedHistory();
 
     QImage question;
     QImage address;
     QImage exitQuestion;
-    const auto grabAnd = [](QImage *into, const QString &button) {
-        return [into, button](QWidget *dialog) {
-            *into = drawn(*dialog);
-            for (auto *candidate : dialog->findChildren<QPushButton *>()) {
-                if (candidate->text().remove(QLatin1Char('&')) == button) {
-                    candidate->click();
-                    return;
-                }
-            }
-            QMetaObject::invokeMethod(dialog, "reject");
-        };
-    };
-    sfptest::actOnNextModal(grabAnd(&question, QStringLiteral("Enter Address")), [&] {
-        sfptest::actOnNextModal(grabAnd(&address, QStringLiteral("Cancel")), [] {
+    sfptest::actOnNextModal(grabAndPress(&question, QStringLiteral("Enter Address")), [&] {
+        sfptest::actOnNextModal(grabAndPress(&address, QStringLiteral("Cancel")), [] {
             sfptest::answerNextModal(QStringLiteral("Run In Demo Mode"));
         });
     });
@@ -469,7 +481,7 @@ void tst_Pictures::dialogsOnTheWay()
     m_panel = std::make_unique<qx5170fp_App>(m_fc.get());
     m_panel->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_panel.get()));
-    sfptest::actOnNextModal(grabAnd(&exitQuestion, QStringLiteral("No")));
+    sfptest::actOnNextModal(grabAndPress(&exitQuestion, QStringLiteral("No")));
     m_panel->close();
     QTRY_VERIFY(!exitQuestion.isNull());
     QVERIFY(m_panel->isVisible());
@@ -488,9 +500,11 @@ void tst_Pictures::otherLanguages_data()
     QTest::addColumn<QString>("demo");
     // The window's font and the large one a person with poor sight sets.
     for (const int pointSize : {9, 14}) {
-        QTest::addRow("de-%d", pointSize) << "de" << pointSize << "Adresse eingeben" << "Abbrechen"
+        QTest::addRow("de-%d", pointSize) << "de" << pointSize << "Adresse eingeben"
+                                          << "Abbrechen"
                                           << "Im Demo-Modus starten";
-        QTest::addRow("fr-%d", pointSize) << "fr" << pointSize << "Saisir l'adresse" << "Annuler"
+        QTest::addRow("fr-%d", pointSize) << "fr" << pointSize << "Saisir l'adresse"
+                                          << "Annuler"
                                           << "Lancer en mode démo";
     }
 }
@@ -515,22 +529,11 @@ void tst_Pictures::otherLanguages()
         QApplication::setFont(before);
     });
 
+    writeTypedHistory();
     QImage question;
     QImage address;
-    const auto grabAnd = [](QImage *into, const QString &button) {
-        return [into, button](QWidget *dialog) {
-            *into = drawn(*dialog);
-            for (auto *candidate : dialog->findChildren<QPushButton *>()) {
-                if (candidate->text().remove(QLatin1Char('&')) == button) {
-                    candidate->click();
-                    return;
-                }
-            }
-            QMetaObject::invokeMethod(dialog, "reject");
-        };
-    };
-    sfptest::actOnNextModal(grabAnd(&question, enterAddress), [&] {
-        sfptest::actOnNextModal(grabAnd(&address, cancel),
+    sfptest::actOnNextModal(grabAndPress(&question, enterAddress), [&] {
+        sfptest::actOnNextModal(grabAndPress(&address, cancel),
                                 [&demo] { sfptest::answerNextModal(demo); });
     });
     m_fc = std::make_unique<qx5170_fc>();
