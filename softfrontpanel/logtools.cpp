@@ -40,16 +40,20 @@ bool readLog(const qx5170fpCommandLine &commandLine, QList<sfp::SwitchingEvent> 
     *events = sfp::switchingLog::read(text, commandLine.since, commandLine.until, &skipped);
     // A line cut by a full disk, or a line of another program: the rest
     // still tells what happened.
+    // English has its two forms here; each other language's catalogue has
+    // its own plural forms of both.
     if (skipped == 1)
         //: %1 is the log's path
-        qx5170fpSay(sfp::translate("LogTools", "the log %1: 1 line is no switching event, left out")
+        qx5170fpSay(sfp::translate("LogTools",
+                                   "the log %1: %n line is no switching event, left out", nullptr,
+                                   skipped)
                         .arg(commandLine.log));
     else if (skipped > 1)
-        //: %1 is the log's path, %2 a number of lines (more than one)
-        qx5170fpSay(
-            sfp::translate("LogTools", "the log %1: %2 lines are no switching events, left out")
-                .arg(commandLine.log)
-                .arg(skipped));
+        //: %1 is the log's path
+        qx5170fpSay(sfp::translate("LogTools",
+                                   "the log %1: %n lines are no switching events, left out",
+                                   nullptr, skipped)
+                        .arg(commandLine.log));
     return true;
 }
 

@@ -710,16 +710,6 @@ Fehler: %2</translation>
         <translation>das Protokoll %1 kann nicht gelesen werden: %2</translation>
     </message>
     <message>
-        <source>the log %1: 1 line is no switching event, left out</source>
-        <extracomment>%1 is the log&apos;s path</extracomment>
-        <translation>das Protokoll %1: 1 Zeile ist kein Schaltereignis, ausgelassen</translation>
-    </message>
-    <message>
-        <source>the log %1: %2 lines are no switching events, left out</source>
-        <extracomment>%1 is the log&apos;s path, %2 a number of lines (more than one)</extracomment>
-        <translation>das Protokoll %1: %2 Zeilen sind keine Schaltereignisse, ausgelassen</translation>
-    </message>
-    <message>
         <source>cannot write to standard output: %1</source>
         <extracomment>%1 says why, as the system says it</extracomment>
         <translation>kann nicht auf die Standardausgabe schreiben: %1</translation>
@@ -744,6 +734,22 @@ Fehler: %2</translation>
         <extracomment>%1 is a file&apos;s path, %2 says why</extracomment>
         <translation>%1 kann nicht geschrieben werden: %2</translation>
     </message>
+    <message numerus="yes">
+        <source>the log %1: %n line is no switching event, left out</source>
+        <extracomment>%1 is the log&apos;s path</extracomment>
+        <translation>
+            <numerusform>das Protokoll %1: %n Zeile ist kein Schaltereignis, ausgelassen</numerusform>
+            <numerusform>das Protokoll %1: %n Zeilen sind keine Schaltereignisse, ausgelassen</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>the log %1: %n lines are no switching events, left out</source>
+        <extracomment>%1 is the log&apos;s path</extracomment>
+        <translation>
+            <numerusform>das Protokoll %1: %n Zeile ist kein Schaltereignis, ausgelassen</numerusform>
+            <numerusform>das Protokoll %1: %n Zeilen sind keine Schaltereignisse, ausgelassen</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>PanelRun</name>
@@ -765,6 +771,30 @@ Fehler: %2</translation>
         <source>Relay cycles are not kept: %1</source>
         <extracomment>%1 says why</extracomment>
         <translation>Relaisschaltspiele werden nicht gespeichert: %1</translation>
+    </message>
+</context>
+<context>
+    <name>RemoteCommands</name>
+    <message numerus="yes">
+        <source>Remote: %1, %n client</source>
+        <extracomment>The panel&apos;s remote line: %1 is where it listens</extracomment>
+        <translation>
+            <numerusform>Fernsteuerung: %1, %n Client</numerusform>
+            <numerusform>Fernsteuerung: %1, %n Clients</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Remote: %1, %n clients</source>
+        <extracomment>The panel&apos;s remote line: %1 is where it listens</extracomment>
+        <translation>
+            <numerusform>Fernsteuerung: %1, %n Client</numerusform>
+            <numerusform>Fernsteuerung: %1, %n Clients</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>, locked</source>
+        <extracomment>Added to the remote line while a client holds the remote lock</extracomment>
+        <translation>, gesperrt</translation>
     </message>
 </context>
 <context>

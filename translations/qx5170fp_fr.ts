@@ -710,16 +710,6 @@ Erreur : %2</translation>
         <translation>le journal %1 ne peut pas être lu : %2</translation>
     </message>
     <message>
-        <source>the log %1: 1 line is no switching event, left out</source>
-        <extracomment>%1 is the log&apos;s path</extracomment>
-        <translation>le journal %1 : 1 ligne n&apos;est pas un événement de commutation, ignorée</translation>
-    </message>
-    <message>
-        <source>the log %1: %2 lines are no switching events, left out</source>
-        <extracomment>%1 is the log&apos;s path, %2 a number of lines (more than one)</extracomment>
-        <translation>le journal %1 : %2 lignes ne sont pas des événements de commutation, ignorées</translation>
-    </message>
-    <message>
         <source>cannot write to standard output: %1</source>
         <extracomment>%1 says why, as the system says it</extracomment>
         <translation>impossible d&apos;écrire sur la sortie standard : %1</translation>
@@ -744,6 +734,22 @@ Erreur : %2</translation>
         <extracomment>%1 is a file&apos;s path, %2 says why</extracomment>
         <translation>%1 ne peut pas être écrit : %2</translation>
     </message>
+    <message numerus="yes">
+        <source>the log %1: %n line is no switching event, left out</source>
+        <extracomment>%1 is the log&apos;s path</extracomment>
+        <translation>
+            <numerusform>le journal %1 : %n ligne n&apos;est pas un événement de commutation, ignorée</numerusform>
+            <numerusform>le journal %1 : %n lignes ne sont pas des événements de commutation, ignorées</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>the log %1: %n lines are no switching events, left out</source>
+        <extracomment>%1 is the log&apos;s path</extracomment>
+        <translation>
+            <numerusform>le journal %1 : %n ligne n&apos;est pas un événement de commutation, ignorée</numerusform>
+            <numerusform>le journal %1 : %n lignes ne sont pas des événements de commutation, ignorées</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>PanelRun</name>
@@ -765,6 +771,30 @@ Erreur : %2</translation>
         <source>Relay cycles are not kept: %1</source>
         <extracomment>%1 says why</extracomment>
         <translation>Les cycles des relais ne sont pas enregistrés : %1</translation>
+    </message>
+</context>
+<context>
+    <name>RemoteCommands</name>
+    <message numerus="yes">
+        <source>Remote: %1, %n client</source>
+        <extracomment>The panel&apos;s remote line: %1 is where it listens</extracomment>
+        <translation>
+            <numerusform>À distance : %1, %n client</numerusform>
+            <numerusform>À distance : %1, %n clients</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Remote: %1, %n clients</source>
+        <extracomment>The panel&apos;s remote line: %1 is where it listens</extracomment>
+        <translation>
+            <numerusform>À distance : %1, %n client</numerusform>
+            <numerusform>À distance : %1, %n clients</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>, locked</source>
+        <extracomment>Added to the remote line while a client holds the remote lock</extracomment>
+        <translation>, verrouillé</translation>
     </message>
 </context>
 <context>

@@ -9,6 +9,7 @@
 #include "scpiclientstatus.h"
 #include "scpiparser.h"
 #include "statusreporter.h"
+#include "translation.h"
 
 #include <utility>
 
@@ -161,13 +162,20 @@ void RemoteCommands::start(CardSession *card)
 
 QString RemoteCommands::infoText() const
 {
+    // The panel's line for the operator. English has its two forms here;
+    // each other language's catalogue has its own plural forms of both.
     const int clients = clientCount();
-    QString text = QStringLiteral("Remote: %1, %2 %3")
-                       .arg(endpointText(m_server.address(), m_server.port()))
-                       .arg(clients)
-                       .arg(clients == 1 ? QStringLiteral("client") : QStringLiteral("clients"));
+    QString text;
+    if (clients == 1)
+        //: The panel's remote line: %1 is where it listens
+        text = sfp::translate("RemoteCommands", "Remote: %1, %n client", nullptr, clients);
+    else
+        //: The panel's remote line: %1 is where it listens
+        text = sfp::translate("RemoteCommands", "Remote: %1, %n clients", nullptr, clients);
+    text = text.arg(endpointText(m_server.address(), m_server.port()));
     if (isLocked())
-        text += QStringLiteral(", locked");
+        //: Added to the remote line while a client holds the remote lock
+        text += sfp::translate("RemoteCommands", ", locked");
     return text;
 }
 

@@ -91,6 +91,8 @@ private slots:
     void browserChoosesTheLanguage();
     void everyTextKeepsItsPlaceholders_data();
     void everyTextKeepsItsPlaceholders();
+    void countsTakeTheLanguagesPluralForms_data();
+    void countsTakeTheLanguagesPluralForms();
 };
 
 void TestTranslation::localeChoosesTheLanguage_data()
@@ -207,6 +209,29 @@ void TestTranslation::everyTextKeepsItsPlaceholders()
     if (numerus)
         expected.replace(QLatin1String("%n"), QLatin1String("5"));
     QCOMPARE(compiled, expected);
+}
+
+void TestTranslation::countsTakeTheLanguagesPluralForms_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("text");
+    // French counts none as one; German and English do not.
+    QTest::newRow("en 0") << "en" << 0 << "Remote: %1, 0 clients";
+    QTest::newRow("de 0") << "de" << 0 << "Fernsteuerung: %1, 0 Clients";
+    QTest::newRow("de 2") << "de" << 2 << "Fernsteuerung: %1, 2 Clients";
+    QTest::newRow("fr 0") << "fr" << 0 << "À distance : %1, 0 client";
+    QTest::newRow("fr 2") << "fr" << 2 << "À distance : %1, 2 clients";
+}
+
+void TestTranslation::countsTakeTheLanguagesPluralForms()
+{
+    QFETCH(QString, language);
+    QFETCH(int, count);
+    QFETCH(QString, text);
+    QCOMPARE(sfp::translation::translateIn(language, "RemoteCommands", "Remote: %1, %n clients",
+                                           nullptr, count),
+             text);
 }
 
 int main(int argc, char *argv[])
