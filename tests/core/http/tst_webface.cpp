@@ -407,8 +407,7 @@ void tst_WebFace::pagesInTheReadersLanguage_data()
     const QByteArray fr = "fr";
     const QByteArray en = "en";
     QTest::newRow("Swiss German") << QByteArray("de-CH,de;q=0.9") << de
-                                  << QByteArray("Frontplatte öffnen")
-                                  << QByteArray("Update");
+                                  << QByteArray("Frontplatte öffnen") << QByteArray("Update");
     QTest::newRow("French") << QByteArray("fr") << fr << QByteArray("Ouvrir la face avant")
                             << QByteArray("Appliquer");
     QTest::newRow("English first") << QByteArray("en-US,de;q=0.5") << en
