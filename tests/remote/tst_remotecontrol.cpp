@@ -18,6 +18,7 @@
 #include "sfptest.h"
 #include "switchinglog.h"
 #include "switchinglogview.h"
+#include "testcatalogue.h"
 #include "userfolders.h"
 
 #include "qx5170.h"
@@ -1405,35 +1406,16 @@ void tst_RemoteControl::numericBooleansAreRounded()
              QByteArrayLiteral("-102,\"Syntax error\",-224,\"Illegal parameter value\""));
 }
 
-namespace {
-
-// A catalogue of a few texts, as a German one would say them.
-class FewTexts final : public QTranslator
-{
-public:
-    QString translate(const char *context, const char *source, const char * /*disambiguation*/,
-                      int /*n*/) const override
-    {
-        static const QMap<QString, QString> texts {
-            {"Fixture|\"%1\" allows one of relays %2", "„%1“ erlaubt nur eines der Relais %2"},
-            {"CardSession|no state is named \"%1\"", "kein Zustand heißt „%1“"},
-            {"qx5170fp_App|Refused: %1", "Abgelehnt: %1"},
-        };
-        return texts.value(QString::fromUtf8(context) + '|' + QString::fromUtf8(source));
-    }
-    bool isEmpty() const override { return false; }
-};
-
-} // namespace
-
 void tst_RemoteControl::refusalsInTheOperatorsLanguage()
 {
     // One refusal, two readers: the operator reads it in the operator's
     // language, a client's error queue and the switching log in English.
-    FewTexts german;
-    QVERIFY(QCoreApplication::installTranslator(&german));
-    const auto removeTranslator
-        = qScopeGuard([&german] { QCoreApplication::removeTranslator(&german); });
+    const sfptest::TestCatalogue german({
+        {"Fixture", "\"%1\" allows one of relays %2",
+         QStringLiteral("„%1“ erlaubt nur eines der Relais %2")},
+        {"CardSession", "no state is named \"%1\"", QStringLiteral("kein Zustand heißt „%1“")},
+        {"qx5170fp_App", "Refused: %1", QStringLiteral("Abgelehnt: %1")},
+    });
     sfp::SwitchingLog log;
     m_panel->setSwitchingLog(&log);
     const sfp::fixture::Reading fixture

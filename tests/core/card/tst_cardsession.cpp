@@ -1198,70 +1198,61 @@ void tst_CardSession::fixtureFileKept()
                      "name too long"));
 }
 
-// A catalogue of a few texts, as a German one would say them.
-class FewTexts final : public QTranslator
-{
-public:
-    QString translate(const char *context, const char *source, const char * /*disambiguation*/,
-                      int /*n*/) const override
-    {
-        static const QMap<QString, QString> texts {
-            {"Fixture|\"%1\" allows one of relays %2", "„%1“ erlaubt nur eines der Relais %2"},
-            {"Fixture|\"%1\" forbids relay %2", "„%1“ verbietet Relais %2"},
-            {"Fixture|%1 has 1 to %2 characters, not %3", "%1 hat 1 bis %2 Zeichen, nicht %3"},
-            {"CardSession|a label", "eine Bezeichnung"},
-            {"CardSession|no state is named \"%1\"", "kein Zustand heißt „%1“"},
-            {"CardSession|the panel has no fixture file", "das Panel hat keine Fixture-Datei"},
-        };
-        return texts.value(QString::fromUtf8(context) + '|' + QString::fromUtf8(source));
-    }
-    bool isEmpty() const override { return false; }
-};
-
 void tst_CardSession::reasonsInTheOperatorsLanguage()
 {
     // The operator reads why in the operator's language; the switching log
     // and the remote clients (SCPI errors, which take the reason) read
     // English whatever the operator's language.
-    FewTexts german;
-    QVERIFY(QCoreApplication::installTranslator(&german));
-    sfp::SwitchingLog log;
-    m_session->setLog(&log, "VXI0::1::INSTR/FC2");
-    m_session->setRules(makeRules("mutual PSU/GND 3 7; forbidden HV 31"));
-    QStringList refused;
-    QObject::connect(m_session.get(), &CardSession::changeRefused, m_session.get(),
-                     [&refused](int relay, const QString &reason, const QString &local) {
-                         refused << QStringLiteral("%1|%2|%3").arg(relay).arg(reason, local);
-                     });
-    m_session->setRelay(7, true);
-    m_session->setRelay(3, true);
-    m_session->setRelay(31, true);
-    QCOMPARE(refused,
-             QStringList({"3|\"PSU/GND\" allows one of relays 3, 7|„PSU/GND“ erlaubt "
-                          "nur eines der Relais 3, 7",
-                          "31|\"HV\" forbids relay 31|„HV“ verbietet Relais 31"}));
-    QCOMPARE(log.recent().back().reason, QStringLiteral("\"HV\" forbids relay 31"));
-    QCOMPARE(log.recent()[log.recent().size() - 2].reason,
-             QStringLiteral("\"PSU/GND\" allows one of relays 3, 7"));
-
     const auto said = [](const sfp::Refusal &refusal) {
         return refusal.reason + '|' + refusal.operatorReason();
     };
-    QCOMPARE(said(m_session->recallState(QStringLiteral("idle"))),
-             QString("no state is named \"idle\"|kein Zustand heißt „idle“"));
-    QCOMPARE(said(m_session->setLabels({3}, QString(31, QLatin1Char('x')))),
-             QString("a label has 1 to 30 characters, not 31|eine Bezeichnung hat 1 bis 30 "
-                     "Zeichen, nicht 31"));
-    QCOMPARE(said(m_session->defineState(QStringLiteral("idle"), {})),
-             QString("the panel has no fixture file|das Panel hat keine Fixture-Datei"));
-    QCOMPARE(said(m_session->defineState(QStringLiteral("both"), {3, 7})),
-             QString("\"PSU/GND\" allows one of relays 3, 7|„PSU/GND“ erlaubt nur eines der "
-                     "Relais 3, 7"));
-    // A text the catalogue lacks is said in English on both sides.
-    QCOMPARE(said(m_session->restore(makeState({1, 2}, SwitchingMode::Asynchronous, true))),
-             QString("both relays of a pair are closed under the exclusive rule|both relays of "
-                     "a pair are closed under the exclusive rule"));
-    QVERIFY(QCoreApplication::removeTranslator(&german));
+    {
+        const sfptest::TestCatalogue german({
+            {"Fixture", "\"%1\" allows one of relays %2",
+             QStringLiteral("„%1“ erlaubt nur eines der Relais %2")},
+            {"Fixture", "\"%1\" forbids relay %2", QStringLiteral("„%1“ verbietet Relais %2")},
+            {"Fixture", "%1 has 1 to %2 characters, not %3",
+             QStringLiteral("%1 hat 1 bis %2 Zeichen, nicht %3")},
+            {"CardSession", "a label", QStringLiteral("eine Bezeichnung")},
+            {"CardSession", "no state is named \"%1\"", QStringLiteral("kein Zustand heißt „%1“")},
+            {"CardSession", "the panel has no fixture file",
+             QStringLiteral("das Panel hat keine Fixture-Datei")},
+        });
+        sfp::SwitchingLog log;
+        m_session->setLog(&log, "VXI0::1::INSTR/FC2");
+        m_session->setRules(makeRules("mutual PSU/GND 3 7; forbidden HV 31"));
+        QStringList refused;
+        QObject::connect(m_session.get(), &CardSession::changeRefused, m_session.get(),
+                         [&refused](int relay, const QString &reason, const QString &local) {
+                             refused << QStringLiteral("%1|%2|%3").arg(relay).arg(reason, local);
+                         });
+        m_session->setRelay(7, true);
+        m_session->setRelay(3, true);
+        m_session->setRelay(31, true);
+        QCOMPARE(refused,
+                 QStringList({"3|\"PSU/GND\" allows one of relays 3, 7|„PSU/GND“ erlaubt "
+                              "nur eines der Relais 3, 7",
+                              "31|\"HV\" forbids relay 31|„HV“ verbietet Relais 31"}));
+        QCOMPARE(log.recent().back().reason, QStringLiteral("\"HV\" forbids relay 31"));
+        QCOMPARE(log.recent()[log.recent().size() - 2].reason,
+                 QStringLiteral("\"PSU/GND\" allows one of relays 3, 7"));
+
+        QCOMPARE(said(m_session->recallState(QStringLiteral("idle"))),
+                 QString("no state is named \"idle\"|kein Zustand heißt „idle“"));
+        QCOMPARE(said(m_session->setLabels({3}, QString(31, QLatin1Char('x')))),
+                 QString("a label has 1 to 30 characters, not 31|eine Bezeichnung hat 1 bis 30 "
+                         "Zeichen, nicht 31"));
+        QCOMPARE(said(m_session->defineState(QStringLiteral("idle"), {})),
+                 QString("the panel has no fixture file|das Panel hat keine Fixture-Datei"));
+        QCOMPARE(said(m_session->defineState(QStringLiteral("both"), {3, 7})),
+                 QString("\"PSU/GND\" allows one of relays 3, 7|„PSU/GND“ erlaubt nur eines der "
+                         "Relais 3, 7"));
+        // A text the catalogue lacks is said in English on both sides.
+        QCOMPARE(said(m_session->restore(makeState({1, 2}, SwitchingMode::Asynchronous, true))),
+                 QString("both relays of a pair are closed under the exclusive rule|both relays of "
+                         "a pair are closed under the exclusive rule"));
+    }
+    // Without the catalogue, English on both sides.
     QCOMPARE(said(m_session->recallState(QStringLiteral("idle"))),
              QString("no state is named \"idle\"|no state is named \"idle\""));
 }
