@@ -25,6 +25,13 @@ public:
     // Runs one line (without its line end) and returns the response message
     // to send, with its line end, or nothing.
     virtual QByteArray execute(quint64 client, QByteArrayView line) = 0;
+    // Whether the client's latest line waits half run (an *OPC? while the
+    // card scans): nothing of its response is sent and none of the client's
+    // next lines runs until resume() has given the whole response.
+    virtual bool isHeld(quint64 /*client*/) const { return false; }
+    // Runs on with a held line; its response message as execute() gives it,
+    // once isHeld() is false again.
+    virtual QByteArray resume(quint64 /*client*/) { return {}; }
     // A line longer than the limit was dropped, in its place among the
     // client's lines.
     virtual void lineTooLong(quint64 client) = 0;
