@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "cardsession.h"
 
+#include "cardscan.h"
 #include "driverstatustext.h"
 #include "platformlibraries.h"
 #include "relaywear.h"
@@ -84,6 +85,7 @@ CardSession::CardSession(ViSession vi, bool demo, StatusReporter *reporter, QObj
     , m_vi(vi)
     , m_demo(demo)
     , m_reporter(reporter)
+    , m_scan(new CardScan(this))
 { }
 
 CardSession::~CardSession() = default;
@@ -177,14 +179,18 @@ QString CardSession::operatorName() const
     return m_demo ? QStringLiteral("demo") : QStringLiteral("operator");
 }
 
-Refusal CardSession::lockRefusal() const
+bool CardSession::isOperatorAsking() const
 {
-    if (m_lockHolder.isEmpty() || m_source.isEmpty())
-        return {};
     // A command made of others ("*RCL 2", a fixture's state) is asked for
     // by its client, which may be the operator.
-    const QString &asker = m_client.isEmpty() ? m_source : m_client;
-    if (asker == m_lockHolder || asker == operatorName())
+    return m_source.isEmpty() || (m_client.isEmpty() ? m_source : m_client) == operatorName();
+}
+
+Refusal CardSession::lockRefusal() const
+{
+    if (m_lockHolder.isEmpty() || isOperatorAsking())
+        return {};
+    if ((m_client.isEmpty() ? m_source : m_client) == m_lockHolder)
         return {};
     return {Refusal::Kind::BrokenRule, QStringLiteral("another client holds the lock")};
 }
@@ -612,8 +618,8 @@ Refusal CardSession::restore(const CardState &state)
     return {};
 }
 
-Refusal CardSession::closeRelays(const QList<int> &relays, bool openOthers,
-                                 const QList<int> &opened)
+Refusal CardSession::closeRefusal(const QList<int> &relays, bool openOthers,
+                                  const QList<int> &opened) const
 {
     if (Refusal locked = lockRefusal(); !locked.isNone())
         return locked;
@@ -625,13 +631,28 @@ Refusal CardSession::closeRelays(const QList<int> &relays, bool openOthers,
                             .arg(pairOf(relay) + 1)};
         }
     }
+    if (const QString broken = refusal(afterClosing(relays, openOthers, opened)); !broken.isEmpty())
+        return {Refusal::Kind::BrokenRule, broken};
+    return {};
+}
+
+std::array<bool, relayCount> CardSession::afterClosing(const QList<int> &relays, bool openOthers,
+                                                       const QList<int> &opened) const
+{
     std::array<bool, relayCount> after = closedAfter(relays, openOthers);
     for (int relay : opened) {
         if (relay >= 1 && relay <= relayCount && !relays.contains(relay))
             after[size_t(relay - 1)] = false;
     }
-    if (const QString broken = refusal(after); !broken.isEmpty())
-        return {Refusal::Kind::BrokenRule, broken};
+    return after;
+}
+
+Refusal CardSession::closeRelays(const QList<int> &relays, bool openOthers,
+                                 const QList<int> &opened)
+{
+    if (Refusal refused = closeRefusal(relays, openOthers, opened); !refused.isNone())
+        return refused;
+    const std::array<bool, relayCount> after = afterClosing(relays, openOthers, opened);
     const BusyScope busy(this);
     const ExplicitDepth commands(this);
     // With the fixture's rules, every relay that opens does so before any

@@ -25,6 +25,7 @@
 
 namespace sfp {
 
+class CardScan;
 class RelayWear;
 class StatusReporter;
 class SwitchingLog;
@@ -188,6 +189,9 @@ public:
     const QString &lockHolder() const { return m_lockHolder; }
     // The lock's refusal for the one who asks now, or none.
     Refusal lockRefusal() const;
+    // Whether the operator asks now (no source, or a command made of
+    // others that the operator gave).
+    bool isOperatorAsking() const;
     // Records a change refused before it reached the session (a remote
     // list, another client's lock): `relay` 0 for a whole list, `error`
     // the SCPI error the client got.
@@ -238,6 +242,9 @@ public:
     // `opened` open in the same change, first, and are judged with it.
     Refusal closeRelays(const QList<int> &relays, bool openOthers = false,
                         const QList<int> &opened = {});
+    // What closeRelays() would answer, switching nothing.
+    Refusal closeRefusal(const QList<int> &relays, bool openOthers = false,
+                         const QList<int> &opened = {}) const;
     // Opening breaks no rule. Numbers that are no relay of the card are
     // passed over, in every whole change.
     Refusal openRelays(const QList<int> &relays);
@@ -247,6 +254,10 @@ public:
     // buttons are disabled there.
     Refusal requestUpdate();
     Refusal requestTrigger();
+
+    // The card's scans and stored sequences, which switch it step by step
+    // through the changes above.
+    CardScan *scan() const { return m_scan; }
 
 signals:
     // Sent before the driver is called, so that the panel shows the command
@@ -278,6 +289,9 @@ private:
     class ExplicitDepth;
 
     void switchRelay(int relay, bool closed, SwitchOrder order);
+    // The relays closed after closeRelays() with these arguments.
+    std::array<bool, relayCount> afterClosing(const QList<int> &relays, bool openOthers,
+                                              const QList<int> &opened) const;
     // A relay set while a whole state is brought back (checked whole).
     void setRelayOfState(int relay, bool closed);
     void applyWaiting();
@@ -333,6 +347,7 @@ private:
     // holds them (a partner the rule opens) and have no command of their
     // own; reset and restore are made of commands one level down.
     int m_explicitDepth = 1;
+    CardScan *m_scan;
 };
 
 } // namespace sfp

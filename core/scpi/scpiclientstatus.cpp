@@ -24,6 +24,7 @@ enum StatusBit : int {
     MessageAvailable = 16,
     EventSummary = 32,
     MasterSummary = 64,
+    OperationSummary = 128,
 };
 
 int eventBitOf(int error)
@@ -98,6 +99,7 @@ void ScpiClientStatus::clear()
     m_errors.clear();
     m_esr = 0;
     m_questionableEvent = 0;
+    m_operationEvent = 0;
 }
 
 void ScpiClientStatus::setOperationComplete()
@@ -129,6 +131,19 @@ void ScpiClientStatus::setQuestionableCondition(int condition)
     m_questionableCondition = condition;
 }
 
+void ScpiClientStatus::setOperationCondition(int condition)
+{
+    m_operationEvent |= condition & ~m_operationCondition;
+    m_operationCondition = condition;
+}
+
+int ScpiClientStatus::takeOperationEvent()
+{
+    const int event = m_operationEvent;
+    m_operationEvent = 0;
+    return event;
+}
+
 int ScpiClientStatus::takeQuestionableEvent()
 {
     const int event = m_questionableEvent;
@@ -145,6 +160,8 @@ int ScpiClientStatus::statusByte(bool messageAvailable) const
         stb |= QuestionableSummary;
     if ((m_esr & m_ese) != 0)
         stb |= EventSummary;
+    if ((m_operationEvent & m_operationEnable) != 0)
+        stb |= OperationSummary;
     if ((stb & m_sre) != 0)
         stb |= MasterSummary;
     return stb;

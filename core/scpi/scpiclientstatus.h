@@ -55,8 +55,9 @@ public:
     int statusByte(bool messageAvailable = false) const;
 
     // STATus:OPERation:ENABle and STATus:QUEStionable:ENABle, 0..65535.
-    // Nothing of the card sets the operation status; the questionable
-    // condition says whether a relay is worn.
+    // The operation condition says whether the card scans or runs a
+    // sequence (see operationBits); the questionable condition whether a
+    // relay is worn.
     int operationEnable() const { return m_operationEnable; }
     void setOperationEnable(int mask) { m_operationEnable = mask; }
     int questionableEnable() const { return m_questionableEnable; }
@@ -72,6 +73,19 @@ public:
     // STATus:QUEStionable:EVENt?, which reading clears.
     int takeQuestionableEvent();
 
+    // The bits of the operation condition that the card sets, as SCPI
+    // names them: sweeping while a scan runs, waiting for a trigger while
+    // a bus scan waits for the next, a program running while a stored
+    // sequence does.
+    enum OperationBit : int { Sweeping = 8, WaitingForTrigger = 32, ProgramRunning = 16384 };
+    // The condition as the card has it now; a bit that comes on is kept
+    // in the event register as the questionable one's is, and sets bit 7
+    // of the status byte where enabled.
+    void setOperationCondition(int condition);
+    int operationCondition() const { return m_operationCondition; }
+    // STATus:OPERation:EVENt?, which reading clears.
+    int takeOperationEvent();
+
 private:
     std::deque<QByteArray> m_errors; // oldest first
     int m_esr = 0; // standard event status register
@@ -81,6 +95,8 @@ private:
     int m_questionableEnable = 0;
     int m_questionableCondition = 0;
     int m_questionableEvent = 0;
+    int m_operationCondition = 0;
+    int m_operationEvent = 0;
 };
 
 } // namespace sfp

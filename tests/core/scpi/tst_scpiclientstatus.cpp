@@ -18,6 +18,7 @@ private slots:
     void eventClasses_data();
     void eventClasses();
     void statusByteSummaries();
+    void operationStatus();
     void questionableStatus();
 };
 
@@ -107,6 +108,29 @@ void tst_ScpiClientStatus::statusByteSummaries()
     status.setServiceRequestEnable(16);
     QCOMPARE(status.statusByte(), 4);
     QCOMPARE(status.statusByte(true), 4 | 16 | 64);
+}
+
+void tst_ScpiClientStatus::operationStatus()
+{
+    // A scan that starts sets "sweeping" (bit 3) and, waiting for a bus
+    // trigger, bit 5; each new bit is an event until read, and an enabled
+    // event sets bit 7 of the status byte.
+    ScpiClientStatus status;
+    status.setOperationCondition(8);
+    status.setOperationCondition(8 | 32);
+    QCOMPARE(status.operationCondition(), 40);
+    QCOMPARE(status.statusByte(), 0);
+    status.setOperationEnable(32);
+    QCOMPARE(status.statusByte(), 128);
+    status.setOperationCondition(0);
+    QCOMPARE(status.statusByte(), 128);
+    QCOMPARE(status.takeOperationEvent(), 40);
+    QCOMPARE(status.takeOperationEvent(), 0);
+    QCOMPARE(status.statusByte(), 0);
+    status.setOperationCondition(16384);
+    status.clear();
+    QCOMPARE(status.takeOperationEvent(), 0);
+    QCOMPARE(status.operationCondition(), 16384);
 }
 
 void tst_ScpiClientStatus::questionableStatus()
