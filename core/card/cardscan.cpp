@@ -174,7 +174,14 @@ Refusal CardScan::start(StatusReporter *reporter)
                        QT_TRANSLATE_NOOP("CardScan", "the scan list is empty"));
     m_sequence = FixtureSequence();
     begin(reporter);
-    nextScanStep();
+    // Each step, the first too, comes with its trigger: a bus scan's
+    // first waits for one.
+    if (m_settings.trigger == ScanTrigger::Bus) {
+        m_waitingForTrigger = true;
+        emit progressed();
+    } else {
+        nextScanStep();
+    }
     return {};
 }
 
