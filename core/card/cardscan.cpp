@@ -326,8 +326,11 @@ void CardScan::stepComplete()
     case ScanTrigger::Timer: {
         // Each step is due at its place on the run's clock, not an
         // interval after the last: late steps do not add up.
-        const qint64 due = m_taken * m_settings.intervalMilliseconds;
-        m_timer->start(int(std::max<qint64>(0, due - m_clock.elapsed())));
+        // Rounded to the nearest millisecond, the timer's unit: cut
+        // short, a step would come early by as much as a millisecond.
+        const qint64 dueNs = m_taken * m_settings.intervalMilliseconds * qint64(1000000);
+        const qint64 waitNs = std::max<qint64>(0, dueNs - m_clock.nsecsElapsed());
+        m_timer->start(int((waitNs + 500000) / 1000000));
         break;
     }
     case ScanTrigger::Bus:
