@@ -322,7 +322,9 @@ int readString(Reader &in, QString &text)
         }
         bytes.append(c);
     }
-    QStringDecoder decoder(QStringDecoder::Utf8);
+    // Stateless, so that a character cut off at the string's end is an
+    // error too, not held back for bytes that never come.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     text = decoder(bytes);
     return decoder.hasError() ? IllegalParameterValue : NoError;
 }

@@ -419,6 +419,8 @@ void tst_ScpiParser::strings_data()
                                   << Units {error(SyntaxError)};
     QTest::newRow("not UTF-8") << QByteArray("ROUT:CHAN:LAB \"\xff\",(@1)")
                                << Units {error(IllegalParameterValue)};
+    QTest::newRow("a character cut at the end")
+        << QByteArray("ROUT:CHAN:LAB \"ab\xce\",(@1)") << Units {error(IllegalParameterValue)};
     QTest::newRow("no list") << QByteArray(R"(ROUT:CHAN:LAB "a")")
                              << Units {error(MissingParameter)};
     QTest::newRow("no list after the comma")
@@ -478,6 +480,8 @@ void tst_ScpiParser::strings_data()
         << QByteArray(R"(ROUT:SEQ:DEF "s",;*RST)") << Units {error(MissingParameter)};
     QTest::newRow("sequence, unterminated commands")
         << QByteArray(R"(ROUT:SEQ:DEF "s","ROUT:CLOS (@1);*RST)") << Units {error(SyntaxError)};
+    QTest::newRow("sequence, commands not UTF-8")
+        << QByteArray("ROUT:SEQ:DEF \"s\",\"\xc3\"") << Units {error(IllegalParameterValue)};
     QTest::newRow("sequence, a number for the name")
         << QByteArray(R"(ROUT:SEQ:DEF 1,"ROUT:OPEN:ALL")") << Units {error(DataTypeError)};
     QTest::newRow("sequence, a list for the commands")
