@@ -60,6 +60,17 @@ bool changesTheCard(Command command)
     case Command::MemoryStateDefine:
     case Command::MemoryStateRecall:
     case Command::DiagnosticRelayCyclesClear:
+    case Command::RouteScan:
+    case Command::RouteChannelDelay:
+    case Command::TriggerSource:
+    case Command::TriggerTimer:
+    case Command::TriggerCount:
+    case Command::Initiate:
+    case Command::Abort:
+    case Command::RouteSequenceDefine:
+    case Command::RouteSequenceDelete:
+    case Command::RouteSequenceDeleteAll:
+    case Command::RouteSequenceTrigger:
         return true;
     default:
         return false;
@@ -478,6 +489,28 @@ QByteArray RemoteCommands::run(quint64 client, ScpiClientStatus &state, const sc
         return number(state.questionableEnable());
     case Command::StatusPreset:
         state.presetStatus();
+        break;
+    case Command::RouteScan:
+    case Command::RouteScanQuery:
+    case Command::RouteScanStateQuery:
+    case Command::RouteChannelDelay:
+    case Command::RouteChannelDelayQuery:
+    case Command::TriggerSource:
+    case Command::TriggerSourceQuery:
+    case Command::TriggerTimer:
+    case Command::TriggerTimerQuery:
+    case Command::TriggerCount:
+    case Command::TriggerCountQuery:
+    case Command::Initiate:
+    case Command::Abort:
+    case Command::RouteSequenceDefine:
+    case Command::RouteSequenceDefineQuery:
+    case Command::RouteSequenceCatalogQuery:
+    case Command::RouteSequenceDelete:
+    case Command::RouteSequenceDeleteAll:
+    case Command::RouteSequenceTrigger:
+    case Command::RouteSequenceBusyQuery:
+    case Command::RouteSequenceWait:
         break;
     }
     return QByteArray();

@@ -43,6 +43,26 @@ Parameter parameterOf(Command command)
         return {ParameterKind::Mode, 0, 0};
     case Command::RouteExclusive:
         return {ParameterKind::Boolean, 0, 1};
+    case Command::RouteScan:
+        return {ParameterKind::ScanList, 1, relayCount};
+    case Command::RouteChannelDelay:
+        return {ParameterKind::SecondsAndChannels, 0, 60'000};
+    case Command::RouteChannelDelayQuery:
+        return {ParameterKind::Channels, 1, relayCount};
+    case Command::TriggerSource:
+        return {ParameterKind::TriggerSource, 0, 0};
+    case Command::TriggerTimer:
+        return {ParameterKind::Seconds, 1, 3'600'000};
+    case Command::TriggerCount:
+        return {ParameterKind::Count, 1, 1'000'000};
+    case Command::RouteSequenceDefine:
+        return {ParameterKind::TextAndText, 0, 0};
+    case Command::RouteSequenceDefineQuery:
+    case Command::RouteSequenceDelete:
+    case Command::RouteSequenceTrigger:
+        return {ParameterKind::Text, 0, 0};
+    case Command::RouteSequenceWait:
+        return {ParameterKind::Number, 0, 60'000};
     default:
         return {};
     }
@@ -109,6 +129,47 @@ QByteArray channelList(const QList<int> &channels)
         i = last + 1;
     }
     return list + ')';
+}
+
+QByteArray scanList(const QList<QList<int>> &steps)
+{
+    QByteArray list("(@");
+    for (qsizetype i = 0; i < steps.size(); ++i) {
+        if (i > 0)
+            list += ',';
+        const QList<int> &step = steps.at(i);
+        // A step of one channel reads as that channel; any other, even an
+        // empty one, keeps its parentheses so that it stays one step.
+        const bool group = step.size() != 1;
+        if (group)
+            list += '(';
+        for (qsizetype j = 0; j < step.size(); ++j) {
+            if (j > 0)
+                list += ',';
+            list += QByteArray::number(step.at(j));
+        }
+        if (group)
+            list += ')';
+    }
+    return list + ')';
+}
+
+QByteArray secondsData(int milliseconds)
+{
+    QByteArray text;
+    // Widened first, so that the smallest int has a magnitude too.
+    qint64 magnitude = milliseconds;
+    if (magnitude < 0) {
+        text += '-';
+        magnitude = -magnitude;
+    }
+    text += QByteArray::number(magnitude / 1000);
+    QByteArray fraction = QByteArray::number(magnitude % 1000 + 1000).mid(1);
+    while (fraction.endsWith('0'))
+        fraction.chop(1);
+    if (!fraction.isEmpty())
+        text += '.' + fraction;
+    return text;
 }
 
 } // namespace sfp::scpi

@@ -25,7 +25,7 @@ struct Node
 };
 
 // Parents are indices into this table.
-inline constexpr std::array<Node, 45> headerTree {{
+inline constexpr std::array<Node, 64> headerTree {{
     /* 0 */ {"ROUTe", rootNode, false, Command::None, Command::None},
     /* 1 */ {"CLOSe", 0, false, Command::RouteClose, Command::RouteCloseQuery},
     /* 2 */ {"OPEN", 0, false, Command::RouteOpen, Command::RouteOpenQuery},
@@ -74,6 +74,26 @@ inline constexpr std::array<Node, 45> headerTree {{
     /* 42 */ {"RELay", 41, false, Command::None, Command::None},
     /* 43 */ {"CYCLes", 42, false, Command::None, Command::DiagnosticRelayCyclesQuery},
     /* 44 */ {"CLEar", 43, false, Command::DiagnosticRelayCyclesClear, Command::None},
+    /* 45 */ {"SCAN", 0, false, Command::RouteScan, Command::RouteScanQuery},
+    /* 46 */ {"STATe", 45, false, Command::None, Command::RouteScanStateQuery},
+    /* 47 */ {"DELay", 33, false, Command::RouteChannelDelay, Command::RouteChannelDelayQuery},
+    /* 48 */ {"TRIGger", rootNode, false, Command::None, Command::None},
+    /* 49 */ {"SOURce", 48, false, Command::TriggerSource, Command::TriggerSourceQuery},
+    /* 50 */ {"TIMer", 48, false, Command::TriggerTimer, Command::TriggerTimerQuery},
+    /* 51 */ {"COUNt", 48, false, Command::TriggerCount, Command::TriggerCountQuery},
+    /* 52 */ {"INITiate", rootNode, false, Command::Initiate, Command::None},
+    /* 53 */ {"IMMediate", 52, true, Command::Initiate, Command::None},
+    /* 54 */ {"ABORt", rootNode, false, Command::Abort, Command::None},
+    /* 55 */ {"SEQuence", 0, false, Command::None, Command::None},
+    /* 56 */
+    {"DEFine", 55, false, Command::RouteSequenceDefine, Command::RouteSequenceDefineQuery},
+    /* 57 */ {"CATalog", 55, false, Command::None, Command::RouteSequenceCatalogQuery},
+    /* 58 */ {"DELete", 55, false, Command::RouteSequenceDelete, Command::None},
+    /* 59 */ {"ALL", 58, false, Command::RouteSequenceDeleteAll, Command::None},
+    /* 60 */ {"TRIGger", 55, false, Command::RouteSequenceTrigger, Command::None},
+    /* 61 */ {"IMMediate", 60, true, Command::RouteSequenceTrigger, Command::None},
+    /* 62 */ {"BUSY", 55, false, Command::None, Command::RouteSequenceBusyQuery},
+    /* 63 */ {"WAIT", 55, false, Command::RouteSequenceWait, Command::None},
 }};
 
 struct CommonCommand
@@ -105,9 +125,27 @@ inline constexpr std::array<CommonCommand, 17> commonCommands {{
 
 // Parameters ---------------------------------------------------------------
 
-// Text is a quoted string; TextAndChannels a string, a comma and a channel
-// list.
-enum class ParameterKind { None, Number, Boolean, Mode, Channels, Text, TextAndChannels };
+// Number is an integer in minimum..maximum; Count the same or MINimum,
+// MAXimum, or INFinity (0). Seconds is a duration in minimum..maximum
+// milliseconds, or MINimum or MAXimum. Text is a quoted string;
+// TextAndChannels a string, a comma and a channel list; SecondsAndChannels
+// a duration, a comma and a channel list; TextAndText two strings with a
+// comma between them.
+enum class ParameterKind {
+    None,
+    Number,
+    Count,
+    Boolean,
+    Mode,
+    TriggerSource,
+    Seconds,
+    Channels,
+    ScanList,
+    Text,
+    TextAndChannels,
+    SecondsAndChannels,
+    TextAndText,
+};
 
 struct Parameter
 {
@@ -133,5 +171,22 @@ inline constexpr std::array<ModeName, 3> modeNames {{
     {"COMMand", Mode::SyncCommand},
     {"TRIGger", Mode::SyncTrigger},
 }};
+
+struct TriggerSourceName
+{
+    const char *name;
+    TriggerSource source;
+};
+
+inline constexpr std::array<TriggerSourceName, 3> triggerSourceNames {{
+    {"IMMediate", TriggerSource::Immediate},
+    {"BUS", TriggerSource::Bus},
+    {"TIMer", TriggerSource::Timer},
+}};
+
+// The words a number may be given as, where the command takes them.
+inline constexpr const char *minimumName = "MINimum";
+inline constexpr const char *maximumName = "MAXimum";
+inline constexpr const char *infinityName = "INFinity";
 
 } // namespace sfp::scpi::grammar

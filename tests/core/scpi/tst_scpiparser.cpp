@@ -1,18 +1,23 @@
 // SPDX-FileCopyrightText: 2026 Tarvex
 // SPDX-License-Identifier: MIT
 // The SCPI command parser: header forms and the header path, every command,
-// channel lists, numbers, booleans and modes, the errors it gives, the stop
-// at the first error, the error table, and hostile input.
+// channel and scan lists, numbers and durations, booleans, modes and trigger
+// sources, strings, the errors it gives, the stop at the first error, the
+// error table, the response forms, and hostile input.
 #include "scpiparser.h"
 
 #include <QMetaEnum>
 #include <QRandomGenerator>
 #include <QTest>
 
+#include <limits>
+
 using sfp::scpi::Command;
 using sfp::scpi::Mode;
+using sfp::scpi::TriggerSource;
 using sfp::scpi::Unit;
 using Units = QList<Unit>;
+using Steps = QList<QList<int>>;
 
 namespace {
 
@@ -58,6 +63,48 @@ Unit label(const QString &text, const QList<int> &list)
     return unit;
 }
 
+Unit scan(const Steps &steps)
+{
+    Unit unit = command(Command::RouteScan);
+    unit.steps = steps;
+    return unit;
+}
+
+Unit duration(Command c, int milliseconds)
+{
+    Unit unit = command(c);
+    unit.milliseconds = milliseconds;
+    return unit;
+}
+
+Unit delay(int milliseconds, const QList<int> &list)
+{
+    Unit unit = duration(Command::RouteChannelDelay, milliseconds);
+    unit.channels = list;
+    return unit;
+}
+
+Unit source(TriggerSource s)
+{
+    Unit unit = command(Command::TriggerSource);
+    unit.triggerSource = s;
+    return unit;
+}
+
+Unit named(Command c, const QString &name)
+{
+    Unit unit = command(c);
+    unit.text = name;
+    return unit;
+}
+
+Unit sequence(const QString &name, const QString &commands)
+{
+    Unit unit = named(Command::RouteSequenceDefine, name);
+    unit.commands = commands;
+    return unit;
+}
+
 Unit error(int number)
 {
     Unit unit;
@@ -70,23 +117,36 @@ QList<Unit> suffixError()
     return {error(sfp::scpi::HeaderSuffixOutOfRange)};
 }
 
+QString numberList(const QList<int> &numbers)
+{
+    QStringList texts;
+    for (int n : numbers)
+        texts << QString::number(n);
+    return texts.join(QLatin1Char(','));
+}
+
 // Every field of every unit, so that a comparison shows all differences.
 QStringList describe(const Units &units)
 {
     QStringList lines;
     for (const Unit &unit : units) {
-        QStringList channelText;
-        for (int channel : unit.channels)
-            channelText << QString::number(channel);
+        QStringList stepTexts;
+        for (const QList<int> &step : unit.steps)
+            stepTexts << QLatin1Char('[') + numberList(step) + QLatin1Char(']');
         lines << QStringLiteral("%1 (@%2) number=%3 flag=%4 mode=%5 text=[%7] error=%6")
                      .arg(QLatin1String(
                               QMetaEnum::fromType<Command>().valueToKey(int(unit.command))),
-                          channelText.join(QLatin1Char(',')))
+                          numberList(unit.channels))
                      .arg(unit.number)
                      .arg(unit.flag ? QStringLiteral("ON") : QStringLiteral("OFF"))
                      .arg(int(unit.mode))
                      .arg(unit.error)
-                     .arg(unit.text);
+                     .arg(unit.text)
+                + QStringLiteral(" steps=%1 ms=%2 source=%3 commands=[%4]")
+                      .arg(stepTexts.join(QString()))
+                      .arg(unit.milliseconds)
+                      .arg(int(unit.triggerSource))
+                      .arg(unit.commands);
     }
     return lines;
 }
@@ -135,6 +195,10 @@ private slots:
     void errorStrings();
     void channelListResponses_data();
     void channelListResponses();
+    void scanListResponses_data();
+    void scanListResponses();
+    void secondsResponses_data();
+    void secondsResponses();
     void hostileInput_data();
     void lineEndsWhereItsViewEnds();
     void hostileInput() { checkRow(); }
@@ -301,6 +365,26 @@ void tst_ScpiParser::headerPath_data()
         << QByteArray("STAT:OPER:EVEN?;EVEN?")
         << Units {command(Command::StatusOperationEventQuery),
                   command(Command::StatusOperationEventQuery)};
+    QTest::newRow("TRIGger is the path after SOURce")
+        << QByteArray("TRIG:SOUR TIM;TIM 0.5;COUN INF;SOUR?")
+        << Units {source(TriggerSource::Timer), duration(Command::TriggerTimer, 500),
+                  number(Command::TriggerCount, 0), command(Command::TriggerSourceQuery)};
+    QTest::newRow("ROUTe is the path after SCAN")
+        << QByteArray("ROUT:SCAN (@1);SCAN?;CHAN:DEL 0,(@1)")
+        << Units {scan({{1}}), command(Command::RouteScanQuery), delay(0, {1})};
+    QTest::newRow("SCAN is the path after SCAN:STATe")
+        << QByteArray("ROUT:SCAN:STAT?;STAT?")
+        << Units {command(Command::RouteScanStateQuery), command(Command::RouteScanStateQuery)};
+    QTest::newRow("SEQuence is the path after DEFine")
+        << QByteArray("ROUT:SEQ:DEF 'a','ROUT:OPEN:ALL';CAT?;TRIG 'a';BUSY?")
+        << Units {sequence("a", "ROUT:OPEN:ALL"), command(Command::RouteSequenceCatalogQuery),
+                  named(Command::RouteSequenceTrigger, "a"),
+                  command(Command::RouteSequenceBusyQuery)};
+    QTest::newRow("INITiate is the path after IMMediate")
+        << QByteArray("INIT:IMM;IMM;:ABOR")
+        << Units {command(Command::Initiate), command(Command::Initiate), command(Command::Abort)};
+    QTest::newRow("root stays after INITiate")
+        << QByteArray("INIT;ABOR") << Units {command(Command::Initiate), command(Command::Abort)};
 }
 
 void tst_ScpiParser::strings_data()
@@ -335,6 +419,8 @@ void tst_ScpiParser::strings_data()
                                   << Units {error(SyntaxError)};
     QTest::newRow("not UTF-8") << QByteArray("ROUT:CHAN:LAB \"\xff\",(@1)")
                                << Units {error(IllegalParameterValue)};
+    QTest::newRow("a character cut at the end")
+        << QByteArray("ROUT:CHAN:LAB \"ab\xce\",(@1)") << Units {error(IllegalParameterValue)};
     QTest::newRow("no list") << QByteArray(R"(ROUT:CHAN:LAB "a")")
                              << Units {error(MissingParameter)};
     QTest::newRow("no list after the comma")
@@ -369,6 +455,55 @@ void tst_ScpiParser::strings_data()
                              << Units {command(Command::MemoryStateCatalogQuery)};
     QTest::newRow("a third parameter") << QByteArray(R"(ROUT:CHAN:LAB "a",(@1),2)")
                                        << Units {error(sfp::scpi::ParameterNotAllowed)};
+
+    // A sequence's commands are one string, whatever separators and quotes
+    // it holds.
+    QTest::newRow("sequence with separators")
+        << QByteArray(R"(ROUT:SEQ:DEF "s1","ROUT:CLOS (@1);ROUT:SEQ:WAIT 100";*OPC)")
+        << Units {sequence("s1", "ROUT:CLOS (@1);ROUT:SEQ:WAIT 100"), command(Command::Opc)};
+    QTest::newRow("sequence with the other quote")
+        << QByteArray(R"(ROUT:SEQ:DEF 's2','ROUT:CHAN:LAB "a;b",(@1);ROUT:OPEN:ALL')")
+        << Units {sequence("s2", "ROUT:CHAN:LAB \"a;b\",(@1);ROUT:OPEN:ALL")};
+    QTest::newRow("sequence with doubled quotes")
+        << QByteArray(R"x(ROUT:SEQ:DEF "s3","ROUT:CHAN:LAB ""x"",(@2)")x")
+        << Units {sequence("s3", "ROUT:CHAN:LAB \"x\",(@2)")};
+    QTest::newRow("sequence, mixed quotes, spaces")
+        << QByteArray(R"(ROUT:SEQ:DEF 'it''s' , "ROUT:OPEN:ALL" )")
+        << Units {sequence("it's", "ROUT:OPEN:ALL")};
+    QTest::newRow("sequence, empty commands")
+        << QByteArray(R"(ROUT:SEQ:DEF "e","")") << Units {sequence("e", "")};
+    QTest::newRow("sequence, UTF-8") << QByteArray("ROUT:SEQ:DEF \"\xce\xa9\",\"ROUT:OPEN:ALL\"")
+                                     << Units {sequence("Ω", "ROUT:OPEN:ALL")};
+    QTest::newRow("sequence without commands")
+        << QByteArray(R"(ROUT:SEQ:DEF "s")") << Units {error(MissingParameter)};
+    QTest::newRow("sequence without commands after the comma")
+        << QByteArray(R"(ROUT:SEQ:DEF "s",;*RST)") << Units {error(MissingParameter)};
+    QTest::newRow("sequence, unterminated commands")
+        << QByteArray(R"(ROUT:SEQ:DEF "s","ROUT:CLOS (@1);*RST)") << Units {error(SyntaxError)};
+    QTest::newRow("sequence, commands not UTF-8")
+        << QByteArray("ROUT:SEQ:DEF \"s\",\"\xc3\"") << Units {error(IllegalParameterValue)};
+    QTest::newRow("sequence, a number for the name")
+        << QByteArray(R"(ROUT:SEQ:DEF 1,"ROUT:OPEN:ALL")") << Units {error(DataTypeError)};
+    QTest::newRow("sequence, a list for the commands")
+        << QByteArray(R"(ROUT:SEQ:DEF "s",(@1))") << Units {error(DataTypeError)};
+    QTest::newRow("sequence, commands unquoted")
+        << QByteArray(R"(ROUT:SEQ:DEF "s",ROUT:OPEN:ALL)") << Units {error(DataTypeError)};
+    QTest::newRow("sequence, no comma")
+        << QByteArray(R"(ROUT:SEQ:DEF "s" "t")") << Units {error(SyntaxError)};
+    QTest::newRow("sequence, a third parameter") << QByteArray(R"(ROUT:SEQ:DEF "s","t","u")")
+                                                 << Units {error(sfp::scpi::ParameterNotAllowed)};
+    QTest::newRow("sequence query without a name")
+        << QByteArray("ROUT:SEQ:DEF?") << Units {error(MissingParameter)};
+    QTest::newRow("sequence deleted by number")
+        << QByteArray("ROUT:SEQ:DEL 1") << Units {error(DataTypeError)};
+    QTest::newRow("all deleted with a name")
+        << QByteArray(R"(ROUT:SEQ:DEL:ALL "s")") << Units {error(sfp::scpi::ParameterNotAllowed)};
+    QTest::newRow("sequence run without a name")
+        << QByteArray("ROUT:SEQ:TRIG") << Units {error(MissingParameter)};
+    QTest::newRow("sequence run with two names")
+        << QByteArray(R"(ROUT:SEQ:TRIG "a","b")") << Units {error(sfp::scpi::ParameterNotAllowed)};
+    QTest::newRow("busy query with a name")
+        << QByteArray(R"(ROUT:SEQ:BUSY? "a")") << Units {error(sfp::scpi::ParameterNotAllowed)};
 }
 
 void tst_ScpiParser::everyCommand_data()
@@ -513,6 +648,87 @@ void tst_ScpiParser::everyCommand_data()
     QTest::newRow("STAT:PRES") << QByteArray("STAT:PRES") << Units {command(Command::StatusPreset)};
     QTest::newRow("STATUS:PRESET")
         << QByteArray("status:preset") << Units {command(Command::StatusPreset)};
+
+    QTest::newRow("ROUT:SCAN") << QByteArray("ROUT:SCAN (@2,1)") << Units {scan({{2}, {1}})};
+    QTest::newRow("route:scan") << QByteArray("route:scan (@5)") << Units {scan({{5}})};
+    QTest::newRow("ROUT:SCAN?") << QByteArray("ROUT:SCAN?")
+                                << Units {command(Command::RouteScanQuery)};
+    QTest::newRow("ROUT:SCAN:STAT?")
+        << QByteArray("ROUT:SCAN:STAT?") << Units {command(Command::RouteScanStateQuery)};
+    QTest::newRow("ROUTE:SCAN:STATE?")
+        << QByteArray("ROUTE:SCAN:STATE?") << Units {command(Command::RouteScanStateQuery)};
+    QTest::newRow("ROUT:CHAN:DEL")
+        << QByteArray("ROUT:CHAN:DEL 0.005,(@1:2)") << Units {delay(5, {1, 2})};
+    QTest::newRow("ROUTE:CHANNEL:DELAY")
+        << QByteArray("ROUTE:CHANNEL:DELAY 1,(@32)") << Units {delay(1000, {32})};
+    QTest::newRow("ROUT:CHAN:DEL?") << QByteArray("ROUT:CHAN:DEL? (@3,4)")
+                                    << Units {channels(Command::RouteChannelDelayQuery, {3, 4})};
+    QTest::newRow("TRIG:SOUR") << QByteArray("TRIG:SOUR BUS") << Units {source(TriggerSource::Bus)};
+    QTest::newRow("TRIGGER:SOURCE")
+        << QByteArray("TRIGGER:SOURCE TIMER") << Units {source(TriggerSource::Timer)};
+    QTest::newRow("TRIG:SOUR?") << QByteArray("TRIG:SOUR?")
+                                << Units {command(Command::TriggerSourceQuery)};
+    QTest::newRow("TRIG:TIM") << QByteArray("TRIG:TIM 0.01")
+                              << Units {duration(Command::TriggerTimer, 10)};
+    QTest::newRow("trigger:timer")
+        << QByteArray("trigger:timer 3600") << Units {duration(Command::TriggerTimer, 3'600'000)};
+    QTest::newRow("TRIG:TIM?") << QByteArray("TRIG:TIM?")
+                               << Units {command(Command::TriggerTimerQuery)};
+    QTest::newRow("TRIG:COUN") << QByteArray("TRIG:COUN 3")
+                               << Units {number(Command::TriggerCount, 3)};
+    QTest::newRow("TRIGGER:COUNT")
+        << QByteArray("TRIGGER:COUNT 1000000") << Units {number(Command::TriggerCount, 1'000'000)};
+    QTest::newRow("TRIG:COUN?") << QByteArray("TRIG:COUN?")
+                                << Units {command(Command::TriggerCountQuery)};
+    QTest::newRow("INIT") << QByteArray("INIT") << Units {command(Command::Initiate)};
+    QTest::newRow("INITIATE") << QByteArray("initiate") << Units {command(Command::Initiate)};
+    QTest::newRow("INIT:IMM") << QByteArray("INIT:IMM") << Units {command(Command::Initiate)};
+    QTest::newRow("INITiate:IMMediate")
+        << QByteArray("INITiate:IMMediate") << Units {command(Command::Initiate)};
+    QTest::newRow("ABOR") << QByteArray("ABOR") << Units {command(Command::Abort)};
+    QTest::newRow("ABORT") << QByteArray("Abort") << Units {command(Command::Abort)};
+    QTest::newRow("ROUT:SEQ:DEF") << QByteArray(R"x(ROUT:SEQ:DEF "warm","ROUT:CLOS (@1)")x")
+                                  << Units {sequence("warm", "ROUT:CLOS (@1)")};
+    QTest::newRow("ROUT:SEQ:DEF?") << QByteArray("ROUT:SEQ:DEF? 'warm'")
+                                   << Units {named(Command::RouteSequenceDefineQuery, "warm")};
+    QTest::newRow("ROUTE:SEQUENCE:CATALOG?") << QByteArray("ROUTE:SEQUENCE:CATALOG?")
+                                             << Units {command(Command::RouteSequenceCatalogQuery)};
+    QTest::newRow("ROUT:SEQ:CAT?")
+        << QByteArray("ROUT:SEQ:CAT?") << Units {command(Command::RouteSequenceCatalogQuery)};
+    QTest::newRow("ROUT:SEQ:DEL") << QByteArray(R"(ROUT:SEQ:DEL "warm")")
+                                  << Units {named(Command::RouteSequenceDelete, "warm")};
+    QTest::newRow("ROUT:SEQ:DEL:ALL")
+        << QByteArray("ROUT:SEQ:DEL:ALL") << Units {command(Command::RouteSequenceDeleteAll)};
+    QTest::newRow("ROUTE:SEQUENCE:DELETE:ALL") << QByteArray("ROUTE:SEQUENCE:DELETE:ALL")
+                                               << Units {command(Command::RouteSequenceDeleteAll)};
+    QTest::newRow("ROUT:SEQ:TRIG") << QByteArray(R"(ROUT:SEQ:TRIG "warm")")
+                                   << Units {named(Command::RouteSequenceTrigger, "warm")};
+    QTest::newRow("ROUT:SEQ:TRIG:IMM") << QByteArray(R"(ROUTe:SEQuence:TRIGger:IMMediate "warm")")
+                                       << Units {named(Command::RouteSequenceTrigger, "warm")};
+    QTest::newRow("ROUT:SEQ:BUSY?")
+        << QByteArray("ROUT:SEQ:BUSY?") << Units {command(Command::RouteSequenceBusyQuery)};
+    QTest::newRow("ROUT:SEQ:WAIT")
+        << QByteArray("ROUT:SEQ:WAIT 100") << Units {number(Command::RouteSequenceWait, 100)};
+    QTest::newRow("ROUTE:SEQUENCE:WAIT") << QByteArray("ROUTE:SEQUENCE:WAIT 60000")
+                                         << Units {number(Command::RouteSequenceWait, 60'000)};
+
+    const Units undefined {error(sfp::scpi::UndefinedHeader)};
+    QTest::newRow("INIT?") << QByteArray("INIT?") << undefined;
+    QTest::newRow("ABOR?") << QByteArray("ABOR?") << undefined;
+    QTest::newRow("SCAN:STAT as a command") << QByteArray("ROUT:SCAN:STAT") << undefined;
+    QTest::newRow("TRIG alone") << QByteArray("TRIG") << undefined;
+    QTest::newRow("SEQ:CAT as a command") << QByteArray("ROUT:SEQ:CAT") << undefined;
+    QTest::newRow("SEQ:BUSY as a command") << QByteArray("ROUT:SEQ:BUSY") << undefined;
+    QTest::newRow("SEQ:WAIT?") << QByteArray("ROUT:SEQ:WAIT?") << undefined;
+    QTest::newRow("SEQ:TRIG?") << QByteArray("ROUT:SEQ:TRIG? \"a\"") << undefined;
+    QTest::newRow("DEL:ALL?") << QByteArray("ROUT:SEQ:DEL:ALL?") << undefined;
+    QTest::newRow("SEQ cut") << QByteArray("ROUT:SEQU:CAT?") << undefined;
+    QTest::newRow("IMMediate without INITiate") << QByteArray("IMM") << undefined;
+    QTest::newRow("DELay under ROUTe") << QByteArray("ROUT:DEL? (@1)") << undefined;
+    QTest::newRow("suffix on SCAN")
+        << QByteArray("ROUT:SCAN2 (@1)") << Units {error(sfp::scpi::HeaderSuffixOutOfRange)};
+    QTest::newRow("suffix on INITiate")
+        << QByteArray("INIT1") << Units {error(sfp::scpi::HeaderSuffixOutOfRange)};
 }
 
 void tst_ScpiParser::channelLists_data()
@@ -600,6 +816,110 @@ void tst_ScpiParser::channelLists_data()
                                   << Units {error(sfp::scpi::DataTypeError)};
     QTest::newRow("two lists") << QByteArray("ROUT:CLOS (@1),(@2)")
                                << Units {error(sfp::scpi::ParameterNotAllowed)};
+
+    QTest::newRow("scan: channels, ranges and groups")
+        << QByteArray("ROUT:SCAN (@1,3:5,(7,9),(10:12))")
+        << Units {scan({{1}, {3}, {4}, {5}, {7, 9}, {10, 11, 12}})};
+    QTest::newRow("scan: downward range, group order kept")
+        << QByteArray("ROUT:SCAN (@4:2,(9,7),(3:1,8))")
+        << Units {scan({{4}, {3}, {2}, {9, 7}, {3, 2, 1, 8}})};
+    QTest::newRow("scan: a channel twice in the list")
+        << QByteArray("ROUT:SCAN (@1,1,(1,2),(1,2))") << Units {scan({{1}, {1}, {1, 2}, {1, 2}})};
+    QTest::newRow("scan: group of one") << QByteArray("ROUT:SCAN (@(5))") << Units {scan({{5}})};
+    QTest::newRow("scan: white space") << QByteArray("ROUT:SCAN (@ 1 , ( 2 , 3 : 4 ) , 5 )")
+                                       << Units {scan({{1}, {2, 3, 4}, {5}})};
+    QTest::newRow("scan: empty clears") << QByteArray("ROUT:SCAN (@)") << Units {scan({})};
+    QTest::newRow("scan: empty, blank")
+        << QByteArray("ROUT:SCAN (@ );*OPC") << Units {scan({}), command(Command::Opc)};
+    QTest::newRow("scan: whole card in one step") << QByteArray("ROUT:SCAN (@(1:32))") << [] {
+        QList<int> all;
+        for (int channel = 1; channel <= 32; ++channel)
+            all.append(channel);
+        return Units {scan({all})};
+    }();
+
+    const Units illegal {error(sfp::scpi::IllegalParameterValue)};
+    QTest::newRow("scan: channel twice in a group")
+        << QByteArray("ROUT:SCAN (@(1,2,1))") << illegal;
+    QTest::newRow("scan: range overlapping in a group")
+        << QByteArray("ROUT:SCAN (@(1:3,2))") << illegal;
+    QTest::newRow("scan: group's ranges meet") << QByteArray("ROUT:SCAN (@(1:3,5:3))") << illegal;
+    QTest::newRow("scan: empty group") << QByteArray("ROUT:SCAN (@1,())") << illegal;
+    QTest::newRow("scan: blank group") << QByteArray("ROUT:SCAN (@( ))") << illegal;
+    QTest::newRow("scan: nested group") << QByteArray("ROUT:SCAN (@(1,(2)))") << illegal;
+    QTest::newRow("scan: group opening a group") << QByteArray("ROUT:SCAN (@((2)))") << illegal;
+    QTest::newRow("scan: fraction") << QByteArray("ROUT:SCAN (@1.5)") << illegal;
+    QTest::newRow("scan: channel 33") << QByteArray("ROUT:SCAN (@1,33)") << outOfRange;
+    QTest::newRow("scan: channel 0 in a group") << QByteArray("ROUT:SCAN (@(2,0))") << outOfRange;
+    QTest::newRow("scan: range to 40 in a group")
+        << QByteArray("ROUT:SCAN (@1,(30:40))") << outOfRange;
+    QTest::newRow("scan: unclosed") << QByteArray("ROUT:SCAN (@1,2") << syntax;
+    QTest::newRow("scan: unclosed group") << QByteArray("ROUT:SCAN (@1,(2,3)") << syntax;
+    QTest::newRow("scan: group left open") << QByteArray("ROUT:SCAN (@(2,3") << syntax;
+    QTest::newRow("scan: trailing comma in a group") << QByteArray("ROUT:SCAN (@(2,))") << syntax;
+    QTest::newRow("scan: trailing comma") << QByteArray("ROUT:SCAN (@2,)") << syntax;
+    QTest::newRow("scan: leading comma") << QByteArray("ROUT:SCAN (@,2)") << syntax;
+    QTest::newRow("scan: list in a group") << QByteArray("ROUT:SCAN (@(@2))") << syntax;
+    QTest::newRow("scan: word") << QByteArray("ROUT:SCAN (@ALL)") << syntax;
+    QTest::newRow("scan: group glued to a channel") << QByteArray("ROUT:SCAN (@(1,2)3)") << syntax;
+    QTest::newRow("scan: missing")
+        << QByteArray("ROUT:SCAN") << Units {error(sfp::scpi::MissingParameter)};
+    QTest::newRow("scan: number") << QByteArray("ROUT:SCAN 1")
+                                  << Units {error(sfp::scpi::DataTypeError)};
+    QTest::newRow("scan: expression")
+        << QByteArray("ROUT:SCAN (1,2)") << Units {error(sfp::scpi::DataTypeError)};
+    QTest::newRow("scan: two lists")
+        << QByteArray("ROUT:SCAN (@1),(@2)") << Units {error(sfp::scpi::ParameterNotAllowed)};
+    QTest::newRow("scan query with a list")
+        << QByteArray("ROUT:SCAN? (@1)") << Units {error(sfp::scpi::ParameterNotAllowed)};
+    QTest::newRow("scan state with a list")
+        << QByteArray("ROUT:SCAN:STAT? (@1)") << Units {error(sfp::scpi::ParameterNotAllowed)};
+
+    const Units tooMuch {error(sfp::scpi::TooMuchData)};
+    QTest::newRow("scan: 1000 steps")
+        << QByteArray("ROUT:SCAN (@") + QByteArray("1:10,").repeated(99) + QByteArray("1:10)")
+        << [] {
+               Steps steps;
+               for (int sweep = 0; sweep < 100; ++sweep) {
+                   for (int channel = 1; channel <= 10; ++channel)
+                       steps.append(QList<int> {channel});
+               }
+               return Units {scan(steps)};
+           }();
+    QTest::newRow("scan: 1001 steps")
+        << QByteArray("ROUT:SCAN (@") + QByteArray("1:10,").repeated(100) + QByteArray("1)")
+        << tooMuch;
+    QTest::newRow("scan: 1001 groups")
+        << QByteArray("ROUT:SCAN (@") + QByteArray("(1,2),").repeated(1000) + QByteArray("(3))")
+        << tooMuch;
+    QTest::newRow("scan: 1001 steps, the last a range")
+        << QByteArray("ROUT:SCAN (@") + QByteArray("(1:32),").repeated(999) + QByteArray("1:2)")
+        << tooMuch;
+
+    QTest::newRow("delay: list of one")
+        << QByteArray("ROUT:CHAN:DEL 2,(@7)") << Units {delay(2000, {7})};
+    QTest::newRow("delay: spaces around the comma")
+        << QByteArray("ROUT:CHAN:DEL 0.1 , (@1,3)") << Units {delay(100, {1, 3})};
+    QTest::newRow("delay: no list")
+        << QByteArray("ROUT:CHAN:DEL 1") << Units {error(sfp::scpi::MissingParameter)};
+    QTest::newRow("delay: no list after the comma")
+        << QByteArray("ROUT:CHAN:DEL 1, ;*OPC") << Units {error(sfp::scpi::MissingParameter)};
+    QTest::newRow("delay: no comma") << QByteArray("ROUT:CHAN:DEL 1 (@1)") << syntax;
+    QTest::newRow("delay: a number for the list")
+        << QByteArray("ROUT:CHAN:DEL 1,2") << Units {error(sfp::scpi::DataTypeError)};
+    QTest::newRow("delay: a list for the seconds")
+        << QByteArray("ROUT:CHAN:DEL (@1),1") << Units {error(sfp::scpi::DataTypeError)};
+    QTest::newRow("delay: a string for the seconds")
+        << QByteArray("ROUT:CHAN:DEL \"1\",(@1)") << Units {error(sfp::scpi::DataTypeError)};
+    QTest::newRow("delay: channel 33") << QByteArray("ROUT:CHAN:DEL 1,(@33)") << outOfRange;
+    QTest::newRow("delay: empty list") << QByteArray("ROUT:CHAN:DEL 1,(@)") << syntax;
+    QTest::newRow("delay: a group") << QByteArray("ROUT:CHAN:DEL 1,(@(1,2))") << syntax;
+    QTest::newRow("delay: a third parameter")
+        << QByteArray("ROUT:CHAN:DEL 1,(@1),2") << Units {error(sfp::scpi::ParameterNotAllowed)};
+    QTest::newRow("delay query without a list")
+        << QByteArray("ROUT:CHAN:DEL?") << Units {error(sfp::scpi::MissingParameter)};
+    QTest::newRow("delay query with seconds")
+        << QByteArray("ROUT:CHAN:DEL? 1,(@1)") << Units {error(sfp::scpi::DataTypeError)};
 }
 
 void tst_ScpiParser::numbers_data()
@@ -650,6 +970,81 @@ void tst_ScpiParser::numbers_data()
     QTest::newRow("unit suffix") << QByteArray("*ESE 5V") << syntax;
     QTest::newRow("two numbers") << QByteArray("*ESE 5 6") << syntax;
     QTest::newRow("two signs") << QByteArray("*ESE +-5") << syntax;
+
+    // Durations in seconds, rounded to the millisecond.
+    const auto timer
+        = [](int milliseconds) { return Units {duration(Command::TriggerTimer, milliseconds)}; };
+    QTest::newRow("timer 5E-3") << QByteArray("TRIG:TIM 5E-3") << timer(5);
+    QTest::newRow("timer 0.001") << QByteArray("TRIG:TIM 0.001") << timer(1);
+    QTest::newRow("timer 1") << QByteArray("TRIG:TIM 1") << timer(1000);
+    QTest::newRow("timer 1.5") << QByteArray("TRIG:TIM 1.5") << timer(1500);
+    QTest::newRow("timer .25") << QByteArray("TRIG:TIM .25") << timer(250);
+    QTest::newRow("timer 0.0125 rounds up") << QByteArray("TRIG:TIM 0.0125") << timer(13);
+    QTest::newRow("timer 0.01249 rounds down") << QByteArray("TRIG:TIM 0.01249") << timer(12);
+    QTest::newRow("timer 0.0005 rounds to 1 ms") << QByteArray("TRIG:TIM 0.0005") << timer(1);
+    QTest::newRow("timer 1.9996 rounds up") << QByteArray("TRIG:TIM 1.9996") << timer(2000);
+    QTest::newRow("timer 0.36E4") << QByteArray("TRIG:TIM 0.36E4") << timer(3'600'000);
+    QTest::newRow("timer 3600.0004") << QByteArray("TRIG:TIM 3600.0004") << timer(3'600'000);
+    QTest::newRow("timer 2000E-3") << QByteArray("TRIG:TIM 2000E-3") << timer(2000);
+    QTest::newRow("timer leading zeros")
+        << QByteArray("TRIG:TIM 000000000000000000000.5") << timer(500);
+    QTest::newRow("timer MIN") << QByteArray("TRIG:TIM MIN") << timer(1);
+    QTest::newRow("timer maximum") << QByteArray("TRIG:TIM maximum") << timer(3'600'000);
+    QTest::newRow("delay 0") << QByteArray("ROUT:CHAN:DEL 0,(@1)") << Units {delay(0, {1})};
+    QTest::newRow("delay -0.0004 rounds to 0")
+        << QByteArray("ROUT:CHAN:DEL -0.0004,(@1)") << Units {delay(0, {1})};
+    QTest::newRow("delay 60") << QByteArray("ROUT:CHAN:DEL 60,(@1)") << Units {delay(60'000, {1})};
+    QTest::newRow("delay MIN") << QByteArray("ROUT:CHAN:DEL MIN,(@1)") << Units {delay(0, {1})};
+    QTest::newRow("delay MAXIMUM")
+        << QByteArray("ROUT:CHAN:DEL MAXIMUM,(@2)") << Units {delay(60'000, {2})};
+    QTest::newRow("timer 0.0004 rounds to 0") << QByteArray("TRIG:TIM 0.0004") << outOfRange;
+    QTest::newRow("timer 0") << QByteArray("TRIG:TIM 0") << outOfRange;
+    QTest::newRow("timer 3600.0005") << QByteArray("TRIG:TIM 3600.0005") << outOfRange;
+    QTest::newRow("timer -1") << QByteArray("TRIG:TIM -1") << outOfRange;
+    QTest::newRow("timer huge") << QByteArray("TRIG:TIM 1E999999999999999999") << outOfRange;
+    QTest::newRow("timer beyond int") << QByteArray("TRIG:TIM 99999999999999999999") << outOfRange;
+    QTest::newRow("timer tiny") << QByteArray("TRIG:TIM 9E-999999999999999999") << outOfRange;
+    QTest::newRow("delay 60.0005") << QByteArray("ROUT:CHAN:DEL 60.0005,(@1)") << outOfRange;
+    QTest::newRow("delay -0.001") << QByteArray("ROUT:CHAN:DEL -0.001,(@1)") << outOfRange;
+    QTest::newRow("timer MINI") << QByteArray("TRIG:TIM MINI") << illegal;
+    QTest::newRow("timer INF") << QByteArray("TRIG:TIM INF") << illegal;
+    QTest::newRow("delay DEF") << QByteArray("ROUT:CHAN:DEL DEF,(@1)") << illegal;
+    QTest::newRow("timer with a unit") << QByteArray("TRIG:TIM 5MS") << syntax;
+    QTest::newRow("timer sign only") << QByteArray("TRIG:TIM -") << syntax;
+    QTest::newRow("timer missing")
+        << QByteArray("TRIG:TIM") << Units {error(sfp::scpi::MissingParameter)};
+    QTest::newRow("timer list") << QByteArray("TRIG:TIM (@1)")
+                                << Units {error(sfp::scpi::DataTypeError)};
+    QTest::newRow("timer string") << QByteArray("TRIG:TIM '1'")
+                                  << Units {error(sfp::scpi::DataTypeError)};
+
+    // Counts of sweeps, and the wait inside a sequence.
+    QTest::newRow("count 1") << QByteArray("TRIG:COUN 1")
+                             << Units {number(Command::TriggerCount, 1)};
+    QTest::newRow("count 1E6") << QByteArray("TRIG:COUN 1E6")
+                               << Units {number(Command::TriggerCount, 1'000'000)};
+    QTest::newRow("count INF") << QByteArray("TRIG:COUN INF")
+                               << Units {number(Command::TriggerCount, 0)};
+    QTest::newRow("count infinity")
+        << QByteArray("TRIG:COUN infinity") << Units {number(Command::TriggerCount, 0)};
+    QTest::newRow("count MIN") << QByteArray("TRIG:COUN MIN")
+                               << Units {number(Command::TriggerCount, 1)};
+    QTest::newRow("count MAX") << QByteArray("TRIG:COUN MAX")
+                               << Units {number(Command::TriggerCount, 1'000'000)};
+    QTest::newRow("count 0") << QByteArray("TRIG:COUN 0") << outOfRange;
+    QTest::newRow("count 1000001") << QByteArray("TRIG:COUN 1000001") << outOfRange;
+    QTest::newRow("count -1") << QByteArray("TRIG:COUN -1") << outOfRange;
+    QTest::newRow("count 2.5") << QByteArray("TRIG:COUN 2.5") << illegal;
+    QTest::newRow("count INFIN") << QByteArray("TRIG:COUN INFIN") << illegal;
+    QTest::newRow("count ON") << QByteArray("TRIG:COUN ON") << illegal;
+    QTest::newRow("count list") << QByteArray("TRIG:COUN (@1)")
+                                << Units {error(sfp::scpi::DataTypeError)};
+    QTest::newRow("wait 0") << QByteArray("ROUT:SEQ:WAIT 0")
+                            << Units {number(Command::RouteSequenceWait, 0)};
+    QTest::newRow("wait 60001") << QByteArray("ROUT:SEQ:WAIT 60001") << outOfRange;
+    QTest::newRow("wait fraction") << QByteArray("ROUT:SEQ:WAIT 0.5") << illegal;
+    QTest::newRow("wait MAX") << QByteArray("ROUT:SEQ:WAIT MAX")
+                              << Units {error(sfp::scpi::DataTypeError)};
 }
 
 void tst_ScpiParser::booleansAndModes_data()
@@ -724,6 +1119,29 @@ void tst_ScpiParser::booleansAndModes_data()
     QTest::newRow("BUS") << QByteArray("ROUT:MODE BUS") << illegal;
     QTest::newRow("mode number") << QByteArray("ROUT:MODE 1")
                                  << Units {error(sfp::scpi::DataTypeError)};
+
+    QTest::newRow("IMM") << QByteArray("TRIG:SOUR IMM") << Units {source(TriggerSource::Immediate)};
+    QTest::newRow("immediate") << QByteArray("TRIG:SOUR immediate")
+                               << Units {source(TriggerSource::Immediate)};
+    QTest::newRow("bus") << QByteArray("TRIG:SOUR bus") << Units {source(TriggerSource::Bus)};
+    QTest::newRow("TIM") << QByteArray("TRIG:SOUR TIM") << Units {source(TriggerSource::Timer)};
+    QTest::newRow("sources in a row")
+        << QByteArray("TRIG:SOUR TIM;SOUR BUS")
+        << Units {source(TriggerSource::Timer), source(TriggerSource::Bus)};
+    QTest::newRow("source EXT") << QByteArray("TRIG:SOUR EXT") << illegal;
+    QTest::newRow("source TIME") << QByteArray("TRIG:SOUR TIME") << illegal;
+    QTest::newRow("source BU") << QByteArray("TRIG:SOUR BU") << illegal;
+    QTest::newRow("source a mode") << QByteArray("TRIG:SOUR TRIG") << illegal;
+    QTest::newRow("source number")
+        << QByteArray("TRIG:SOUR 1") << Units {error(sfp::scpi::DataTypeError)};
+    QTest::newRow("source string")
+        << QByteArray("TRIG:SOUR 'BUS'") << Units {error(sfp::scpi::DataTypeError)};
+    QTest::newRow("source missing")
+        << QByteArray("TRIG:SOUR") << Units {error(sfp::scpi::MissingParameter)};
+    QTest::newRow("two sources") << QByteArray("TRIG:SOUR BUS,TIM")
+                                 << Units {error(sfp::scpi::ParameterNotAllowed)};
+    QTest::newRow("source glued to junk")
+        << QByteArray("TRIG:SOUR BUS$") << Units {error(sfp::scpi::SyntaxError)};
 }
 
 void tst_ScpiParser::parameterErrors_data()
@@ -746,6 +1164,14 @@ void tst_ScpiParser::parameterErrors_data()
     QTest::newRow("COND? with data") << QByteArray("STAT:OPER:COND? 0") << notAllowed;
     QTest::newRow("ENAB? with data") << QByteArray("STAT:QUES:ENAB? 5") << notAllowed;
     QTest::newRow("ENAB two numbers") << QByteArray("STAT:OPER:ENAB 1,2") << notAllowed;
+    QTest::newRow("INIT with data") << QByteArray("INIT 1") << notAllowed;
+    QTest::newRow("ABOR with data") << QByteArray("ABOR (@1)") << notAllowed;
+    QTest::newRow("TRIG:SOUR? with data") << QByteArray("TRIG:SOUR? BUS") << notAllowed;
+    QTest::newRow("TRIG:TIM? with data") << QByteArray("TRIG:TIM? MIN") << notAllowed;
+    QTest::newRow("TRIG:COUN? with data") << QByteArray("TRIG:COUN? 1") << notAllowed;
+    QTest::newRow("SEQ:CAT? with data") << QByteArray("ROUT:SEQ:CAT? 'a'") << notAllowed;
+    QTest::newRow("TRIG:COUN two numbers") << QByteArray("TRIG:COUN 1,2") << notAllowed;
+    QTest::newRow("TRIG:TIM two numbers") << QByteArray("TRIG:TIM 1,2") << notAllowed;
 
     const Units missing {error(sfp::scpi::MissingParameter)};
     QTest::newRow("*ESE") << QByteArray("*ESE") << missing;
@@ -755,6 +1181,11 @@ void tst_ScpiParser::parameterErrors_data()
     QTest::newRow("MODE") << QByteArray("ROUT:MODE") << missing;
     QTest::newRow("OPER:ENAB") << QByteArray("STAT:OPER:ENAB") << missing;
     QTest::newRow("QUES:ENAB") << QByteArray("STAT:QUES:ENAB ;*RST") << missing;
+    QTest::newRow("TRIG:COUN") << QByteArray("TRIG:COUN") << missing;
+    QTest::newRow("ROUT:SEQ:WAIT") << QByteArray("ROUT:SEQ:WAIT ;*RST") << missing;
+    QTest::newRow("ROUT:CHAN:DEL") << QByteArray("ROUT:CHAN:DEL") << missing;
+    QTest::newRow("ROUT:SEQ:DEF") << QByteArray("ROUT:SEQ:DEF") << missing;
+    QTest::newRow("ROUT:SEQ:DEL") << QByteArray("ROUT:SEQ:DEL") << missing;
 
     const Units dataType {error(sfp::scpi::DataTypeError)};
     QTest::newRow("word for number") << QByteArray("*ESE ON") << dataType;
@@ -933,6 +1364,53 @@ void tst_ScpiParser::channelListResponses()
     QCOMPARE(sfp::scpi::channelList(channels), list);
 }
 
+void tst_ScpiParser::scanListResponses_data()
+{
+    QTest::addColumn<Steps>("steps");
+    QTest::addColumn<QByteArray>("list");
+    QTest::newRow("none") << Steps() << QByteArray("(@)");
+    QTest::newRow("one") << Steps {{7}} << QByteArray("(@7)");
+    QTest::newRow("no ranges merged") << Steps {{1}, {3}, {4}, {5}} << QByteArray("(@1,3,4,5)");
+    QTest::newRow("a group") << Steps {{1}, {3}, {4}, {7, 9}} << QByteArray("(@1,3,4,(7,9))");
+    QTest::newRow("order kept") << Steps {{32}, {9, 7, 8}, {1}} << QByteArray("(@32,(9,7,8),1)");
+    QTest::newRow("a channel again") << Steps {{2}, {2}} << QByteArray("(@2,2)");
+}
+
+void tst_ScpiParser::scanListResponses()
+{
+    QFETCH(Steps, steps);
+    QFETCH(QByteArray, list);
+    QCOMPARE(sfp::scpi::scanList(steps), list);
+    // What a client reads back, it can send again.
+    const Units units = sfp::scpi::parseLine("ROUT:SCAN " + list);
+    QCOMPARE(describe(units), describe({scan(steps)}));
+}
+
+void tst_ScpiParser::secondsResponses_data()
+{
+    QTest::addColumn<int>("milliseconds");
+    QTest::addColumn<QByteArray>("seconds");
+    QTest::newRow("0") << 0 << QByteArray("0");
+    QTest::newRow("1 ms") << 1 << QByteArray("0.001");
+    QTest::newRow("5 ms") << 5 << QByteArray("0.005");
+    QTest::newRow("10 ms") << 10 << QByteArray("0.01");
+    QTest::newRow("250 ms") << 250 << QByteArray("0.25");
+    QTest::newRow("1 s") << 1000 << QByteArray("1");
+    QTest::newRow("1.5 s") << 1500 << QByteArray("1.5");
+    QTest::newRow("1.005 s") << 1005 << QByteArray("1.005");
+    QTest::newRow("60 s") << 60'000 << QByteArray("60");
+    QTest::newRow("an hour") << 3'600'000 << QByteArray("3600");
+    QTest::newRow("negative") << -1250 << QByteArray("-1.25");
+    QTest::newRow("smallest int") << std::numeric_limits<int>::min() << QByteArray("-2147483.648");
+}
+
+void tst_ScpiParser::secondsResponses()
+{
+    QFETCH(int, milliseconds);
+    QFETCH(QByteArray, seconds);
+    QCOMPARE(sfp::scpi::secondsData(milliseconds), seconds);
+}
+
 void tst_ScpiParser::lineEndsWhereItsViewEnds()
 {
     // A line handed over as part of a larger buffer: what follows it in
@@ -971,6 +1449,24 @@ void tst_ScpiParser::hostileInput_data()
     QTest::newRow("unclosed long list")
         << QByteArray("ROUT:CLOS (@") + QByteArray("1,").repeated(30'000)
         << Units {error(sfp::scpi::SyntaxError)};
+    QTest::newRow("64 KiB of opening parentheses") << QByteArray("ROUT:SCAN (@")
+            + QByteArray(65'536, '(') << Units {error(sfp::scpi::IllegalParameterValue)};
+    QTest::newRow("long scan, 33 at the end")
+        << QByteArray("ROUT:SCAN (@") + QByteArray("(32:1),").repeated(999) + QByteArray("33)")
+        << Units {error(sfp::scpi::DataOutOfRange)};
+    QTest::newRow("unclosed long scan")
+        << QByteArray("ROUT:SCAN (@") + QByteArray("32:1,").repeated(30'000)
+        << Units {error(sfp::scpi::TooMuchData)};
+    QTest::newRow("64 KiB group") << QByteArray("ROUT:SCAN (@(")
+            + QByteArray("1:32,").repeated(13'000)
+                                  << Units {error(sfp::scpi::IllegalParameterValue)};
+    QTest::newRow("64 KiB of seconds digits") << QByteArray("TRIG:TIM 0.") + QByteArray(65'536, '9')
+                                              << Units {duration(Command::TriggerTimer, 1000)};
+    QTest::newRow("64 KiB sequence")
+        << QByteArray("ROUT:SEQ:DEF 'big','") + QByteArray(65'536, ';') + QByteArray("'") << [] {
+               Unit unit = sequence("big", QString(65'536, QLatin1Char(';')));
+               return Units {unit};
+           }();
 }
 
 void tst_ScpiParser::randomGarbage()
@@ -985,6 +1481,11 @@ void tst_ScpiParser::randomGarbage()
         for (const Unit &unit : units) {
             for (int channel : unit.channels)
                 QVERIFY(channel >= 1 && channel <= 32);
+            QVERIFY(unit.steps.size() <= 1000);
+            for (const QList<int> &step : unit.steps) {
+                for (int channel : step)
+                    QVERIFY(channel >= 1 && channel <= 32);
+            }
         }
         QCOMPARE(describe(sfp::scpi::parseLine(line)), describe(units));
     }
