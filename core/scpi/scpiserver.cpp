@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <utility>
 
 namespace {
 
@@ -116,6 +117,10 @@ struct ScpiServer::Client
     std::deque<Line> lines;
     qsizetype waitingBytes = 0; // of the lines
     bool gone = false; // disconnected; its lines still run
+    // Its latest line waits half run (see ScpiHandler::isHeld), with what
+    // it has said so far: its next lines wait behind it.
+    bool held = false;
+    QByteArray heldResponse;
     bool ranInPass = false; // a line of it ran in the pass under way
     bool answered = true; // a response went since its last read was acknowledged
 
@@ -277,6 +282,17 @@ void ScpiServer::resume()
     runWaitingLines();
 }
 
+void ScpiServer::resumeHeld()
+{
+    // Told while a pass runs (by the line that runs in it): the pass may
+    // have passed the held client already, so another follows at once.
+    if (m_inPass) {
+        m_lookAgain = true;
+        return;
+    }
+    runWaitingLines();
+}
+
 QString ScpiServer::peerName(quint64 client) const
 {
     for (const std::unique_ptr<Client> &entry : m_clients) {
@@ -392,8 +408,9 @@ void ScpiServer::idleFor(Client *client)
 {
     if (client->gone)
         return;
-    // A client whose lines wait for the panel is not silent: it waits too.
-    if (!client->lines.empty()) {
+    // A client whose lines wait for the panel, or whose line waits for the
+    // card to finish, is not silent: it waits too.
+    if (!client->lines.empty() || client->held) {
         client->idle->start();
         return;
     }
@@ -448,8 +465,11 @@ void ScpiServer::runWaitingLines()
         }
     }
 
+    // A client that has gone while its line is held would be kept for as
+    // long as the card takes (a scan may never end) for nobody to read the
+    // response: it leaves, and the handler lets the line go.
     const auto finished = [](const std::unique_ptr<Client> &client) {
-        return client->gone && client->lines.empty();
+        return client->gone && (client->lines.empty() || client->held);
     };
     while (true) {
         const auto it = std::find_if(m_clients.begin(), m_clients.end(), finished);
@@ -461,12 +481,21 @@ void ScpiServer::runWaitingLines()
     const bool waiting
         = std::any_of(m_clients.begin(), m_clients.end(),
                       [](const std::unique_ptr<Client> &client) { return !client->lines.empty(); });
-    if (waiting && !m_handler->isReady())
+    // The handler may not say when a held line ends: it is asked now and
+    // then, as long as one is held.
+    const bool held
+        = std::any_of(m_clients.begin(), m_clients.end(),
+                      [](const std::unique_ptr<Client> &client) { return client->held; });
+    if (std::exchange(m_lookAgain, false))
+        m_retry->start(0);
+    else if (held || (waiting && !m_handler->isReady()))
         m_retry->start(retryMilliseconds);
 }
 
 bool ScpiServer::runOneLine(Client *client)
 {
+    if (client->held)
+        return resumeHeldLine(client);
     if (client->lines.empty() || !m_handler->isReady())
         return false;
     const Client::Line line = client->pop();
@@ -480,16 +509,44 @@ bool ScpiServer::runOneLine(Client *client)
         return true;
     }
     const QByteArray response = m_handler->execute(client->id, line.text);
-    if (!client->gone && !response.isEmpty()) {
-        client->socket->write(response);
-        client->socket->flush();
-        client->answered = true;
-        // A client that asks and does not read would have the server keep
-        // its responses without end.
-        if (client->socket->bytesToWrite() > maxUnsentBytes)
-            drop(client);
+    if (m_handler->isHeld(client->id)) {
+        client->held = true;
+        client->heldResponse = response;
+        return true;
     }
+    respond(client, response);
     return true;
+}
+
+bool ScpiServer::resumeHeldLine(Client *client)
+{
+    // The rest of the line may change the card, as any line.
+    if (!m_handler->isReady() || m_handler->isHeld(client->id))
+        return false;
+    client->heldResponse += m_handler->resume(client->id);
+    // The rest of the line may have to wait in turn; the response goes
+    // whole, once.
+    if (m_handler->isHeld(client->id))
+        return true;
+    client->held = false;
+    respond(client, std::exchange(client->heldResponse, QByteArray()));
+    // Its silence counts from the response on, not from the line that asked.
+    if (client->idle != nullptr && !client->gone)
+        client->idle->start();
+    return true;
+}
+
+void ScpiServer::respond(Client *client, const QByteArray &response)
+{
+    if (client->gone || response.isEmpty())
+        return;
+    client->socket->write(response);
+    client->socket->flush();
+    client->answered = true;
+    // A client that asks and does not read would have the server keep its
+    // responses without end.
+    if (client->socket->bytesToWrite() > maxUnsentBytes)
+        drop(client);
 }
 
 void ScpiServer::clientDisconnected(Client *client)

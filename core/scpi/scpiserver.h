@@ -65,6 +65,9 @@ public:
     void start();
     // The handler is ready again: runs the lines that wait.
     void resume();
+    // A held line may have ended: gives its response, and runs the lines
+    // behind it, now rather than at the next look the server takes.
+    void resumeHeld();
 
     int clientCount() const;
     // Drops the oldest client that has not completed a line within
@@ -94,6 +97,8 @@ private:
     void drop(Client *client);
     void runWaitingLines();
     bool runOneLine(Client *client);
+    bool resumeHeldLine(Client *client);
+    void respond(Client *client, const QByteArray &response);
     void clientDisconnected(Client *client);
     void forget(Client *client);
 
@@ -107,6 +112,7 @@ private:
     quint64 m_nextId = 1;
     bool m_inPass = false;
     bool m_yielded = false; // a pass gave the window its turn; the next waits for it
+    bool m_lookAgain = false; // a held line ended while a pass ran
 };
 
 } // namespace sfp

@@ -6,6 +6,7 @@
 #include "scpiserver.h"
 #include "vxi11serverdetail.h"
 
+#include <QScopedValueRollback>
 #include <QTimer>
 
 #include <algorithm>
@@ -223,6 +224,14 @@ void Vxi11Server::dispatch(Call &call)
     m_retry->start();
 }
 
+bool Vxi11Server::waitsForHeldLine(Parked &parked, Link &link)
+{
+    // A read waits for the held line's response, a write until the line
+    // and those behind it have run, so that the client's lines keep their
+    // order; the others are answered as they are.
+    return (parked.procedure == device_read || parked.procedure == device_write) && stillHeld(link);
+}
+
 bool Vxi11Server::completes(Parked &parked)
 {
     SVCXPRT *transport = parked.transport;
@@ -265,7 +274,7 @@ bool Vxi11Server::completes(Parked &parked)
         replyAndResume(parked, vxi11::DeviceLockedByAnotherLink);
         return true;
     }
-    if (!m_handler->isReady()) {
+    if (!m_handler->isReady() || waitsForHeldLine(parked, *link)) {
         if (parked.ioDeadline.hasExpired()) {
             replyAndResume(parked, vxi11::IoTimeout);
             return true;
@@ -275,44 +284,10 @@ bool Vxi11Server::completes(Parked &parked)
 
     switch (procedure) {
     case device_write: {
-        // Lines end at a line feed, and the message at the END flag.
-        const qsizetype size = parked.data.size();
-        qsizetype from = 0;
-        while (from <= size) {
-            const qsizetype end = parked.data.indexOf('\n', from);
-            const bool last = end < 0;
-            const qsizetype stop = last ? size : end;
-            if (!link->discarding)
-                link->input.append(parked.data.constData() + from, stop - from);
-            if (!link->discarding && link->input.size() > ScpiServer::maxLineLength + 1) {
-                link->input.clear();
-                link->discarding = true;
-                m_handler->lineTooLong(client);
-            }
-            if (last && (parked.flags & vxi11::End) == 0)
-                break;
-            if (link->discarding) {
-                link->discarding = false;
-            } else {
-                if (link->input.endsWith('\r'))
-                    link->input.chop(1);
-            }
-            // An empty line asks for nothing, and interrupts nothing.
-            if (!link->input.isEmpty()) {
-                // A message while a response is unread: the response goes.
-                if (!link->response.isEmpty()) {
-                    link->response.clear();
-                    m_handler->queryInterrupted(client);
-                }
-                link->response = m_handler->execute(client, link->input);
-            }
-            link->input.clear();
-            if (last)
-                break;
-            from = end + 1;
-        }
+        takeMessage(*link, parked.data, (parked.flags & vxi11::End) != 0);
+        runLines(*link);
         Device_WriteResp reply {};
-        reply.size = u_long(size);
+        reply.size = u_long(parked.data.size());
         sendReply(transport, coder(xdr_Device_WriteResp), &reply);
         break;
     }
@@ -352,6 +327,9 @@ bool Vxi11Server::completes(Parked &parked)
         break;
     }
     case device_readstb: {
+        // Answered at once, held line or not; one that has just ended has
+        // its response waiting.
+        stillHeld(*link);
         Device_ReadStbResp reply {};
         reply.stb = u_char(m_handler->statusByte(client, !link->response.isEmpty()));
         sendReply(transport, coder(xdr_Device_ReadStbResp), &reply);
@@ -362,10 +340,7 @@ bool Vxi11Server::completes(Parked &parked)
         sendError(transport, vxi11::NoError);
         break;
     case device_clear:
-        link->input.clear();
-        link->discarding = false;
-        link->response.clear();
-        m_handler->clearErrors(client);
+        clearMessage(*link);
         sendError(transport, vxi11::NoError);
         break;
     case device_local:
@@ -431,6 +406,11 @@ void Vxi11Server::resume(Connection *connection)
 
 void Vxi11Server::retryParked()
 {
+    const QScopedValueRollback<bool> inRetry(m_inRetry, true);
+    // Held lines whose time has come run on whether a call waits for them
+    // or not: the lines behind one ("*WAI;ROUT:OPEN ...") are due at once.
+    for (const std::unique_ptr<Link> &link : m_links)
+        stillHeld(*link);
     // Oldest first, so that a lock goes to the link that asked first.
     for (size_t i = 0; i < m_parked.size();) {
         Parked &parked = *m_parked[i];
@@ -443,7 +423,7 @@ void Vxi11Server::retryParked()
         resume(connection);
         m_parked.erase(m_parked.begin() + qsizetype(i));
     }
-    if (m_parked.empty())
+    if (m_parked.empty() && !anyHeld())
         m_retry->stop();
 }
 

@@ -390,9 +390,13 @@ void Vxi11Server::idleFor(int descriptor)
     Connection *connection = connectionOf(descriptor);
     if (connection == nullptr || connection->closing)
         return;
-    // A connection whose call waits for the panel or the lock is not
-    // silent: it waits too.
-    if (connection->waiting) {
+    // A connection whose call waits for the panel or the lock, or whose
+    // link's line waits for the card to finish, is not silent: it waits too.
+    const bool held = std::any_of(m_links.begin(), m_links.end(),
+                                  [connection](const std::unique_ptr<Link> &link) {
+                                      return link->connection == connection && link->held;
+                                  });
+    if (connection->waiting || held) {
         connection->idle->start();
         return;
     }

@@ -119,6 +119,10 @@ public:
 
     // Takes requests from now on.
     void start();
+    // A held line may have ended: its response, the lines behind it and
+    // the calls that wait for them go on now rather than at the server's
+    // next look.
+    void resumeHeld();
 
     int linkCount() const { return int(m_links.size()); }
     // The client's address and port, "127.0.0.1:40312"; empty for a client
@@ -149,9 +153,20 @@ private:
     Link *linkOf(long id, const Connection *connection);
     void dropLink(std::vector<std::unique_ptr<Link>>::iterator link);
     void retryParked();
+    // A device_write's data, as lines to run in order behind what waits.
+    void takeMessage(Link &link, const QByteArray &data, bool end);
+    // Runs the lines that wait, until one is held.
+    void runLines(Link &link);
+    // Whether a line of the link is still held; one whose hold has ended
+    // gives its response, and the lines behind it run.
+    bool stillHeld(Link &link);
+    bool anyHeld() const;
+    // device_clear: nothing received or unread stays.
+    void clearMessage(Link &link);
     void resume(Connection *connection);
     void replyAndResume(Parked &parked, long error) const;
     bool completes(Parked &parked);
+    bool waitsForHeldLine(Parked &parked, Link &link);
     void abort(Call &call);
     void closeConnection(Connection *connection);
     void idleFor(int descriptor);
@@ -173,6 +188,7 @@ private:
     long m_nextLink = 1;
     bool m_started = false;
     bool m_inService = false;
+    bool m_inRetry = false;
 };
 
 } // namespace sfp

@@ -14,6 +14,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <deque>
 #include <memory>
 
 namespace sfp {
@@ -63,12 +64,23 @@ struct Vxi11Server::Connection
 
 struct Vxi11Server::Link
 {
+    struct Line
+    {
+        QByteArray text;
+        bool tooLong = false;
+    };
+
     long id = 0;
     quint64 client = 0;
     Connection *connection = nullptr;
     QByteArray input; // the line being received
     bool discarding = false; // the rest of a line that was too long
     QByteArray response; // unread part of the response message
+    // Its latest line waits half run (see ScpiHandler::isHeld), with what
+    // it has said so far, and the lines of the same message behind it.
+    bool held = false;
+    QByteArray heldResponse;
+    std::deque<Line> lines;
 };
 
 // A call that waits for the panel to be ready or for the lock, with what it

@@ -5,7 +5,8 @@
 // to the core channel's port: links, messages in pieces, reads by size and
 // by end character, the status byte, device clear and trigger, the lock
 // shared with SCPI clients, the client limit shared with the socket, calls
-// that wait for the operator, and clients that misbehave.
+// that wait for the operator or for a line held half run, and clients that
+// misbehave.
 #include "accessrules.h"
 #include "cardsession.h"
 #include "linkednamespaces.h"
@@ -22,6 +23,7 @@
 
 #include "sim_control.h"
 
+#include <QHash>
 #include <QLabel>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -167,12 +169,13 @@ public:
         return out.error;
     }
 
-    ReadResult read(unsigned long requestSize = 4096, long flags = 0, char termChar = 0)
+    ReadResult read(unsigned long requestSize = 4096, long flags = 0, char termChar = 0,
+                    unsigned long ioTimeout = 2000)
     {
         Device_ReadParms in {};
         in.lid = lid;
         in.requestSize = requestSize;
-        in.io_timeout = 2000;
+        in.io_timeout = ioTimeout;
         in.flags = flags;
         in.termChar = termChar;
         Device_ReadResp out {};
@@ -276,6 +279,60 @@ public:
     int statusByte(quint64 /*client*/, bool /*messageAvailable*/) override { return 0; }
 };
 
+// Holds a line with "*OPC?" or "*WAI" until the test lets it go (letGo),
+// as the remote control holds one while the card scans; answers another
+// query with the line itself, and records what it is told.
+class HoldingHandler final : public sfp::Vxi11Handler
+{
+public:
+    bool isReady() const override { return true; }
+    void clientJoined(quint64 /*client*/) override { }
+    void clientLeft(quint64 client) override
+    {
+        answers.remove(client);
+        events.append(QStringLiteral("left"));
+    }
+    QByteArray execute(quint64 client, QByteArrayView line) override
+    {
+        const QByteArray text = line.toByteArray();
+        events.append(QString::fromLatin1(text));
+        if (text.contains("*OPC?") || text.contains("*WAI")) {
+            answers.insert(client, text.contains("*OPC?") ? QByteArray("1\n") : QByteArray());
+            return QByteArray();
+        }
+        return text.contains('?') ? text + '\n' : QByteArray();
+    }
+    bool isHeld(quint64 client) const override { return answers.contains(client) && !letGo; }
+    QByteArray resume(quint64 client) override
+    {
+        events.append(QStringLiteral("resumed"));
+        letGo = false;
+        return answers.take(client);
+    }
+    void lineTooLong(quint64 /*client*/) override { }
+    bool hasRoomForClient() override { return true; }
+    bool takeLock(quint64 /*client*/) override { return true; }
+    bool releaseLock(quint64 /*client*/) override { return true; }
+    bool isLockedByOther(quint64 /*client*/) const override { return false; }
+    void clearErrors(quint64 client) override
+    {
+        answers.remove(client);
+        events.append(QStringLiteral("cleared"));
+    }
+    void queryInterrupted(quint64 /*client*/) override
+    {
+        events.append(QStringLiteral("interrupted"));
+    }
+    int statusByte(quint64 /*client*/, bool messageAvailable) override
+    {
+        return messageAvailable ? 0x10 : 0;
+    }
+
+    bool letGo = false;
+    QHash<quint64, QByteArray> answers;
+    QStringList events;
+};
+
 } // namespace
 
 class tst_Vxi11Server : public QObject
@@ -299,6 +356,8 @@ private slots:
     void oneServerAtATime();
     void callsThatCannotBeRead();
     void clientGoneWhileItsCallWaits();
+    void heldLineKeepsItsLinkWaiting_data();
+    void heldLineKeepsItsLinkWaiting();
     void addressesOfBothKinds();
     void strangersMakeNoLink();
 
@@ -1040,6 +1099,95 @@ void tst_Vxi11Server::clientGoneWhileItsCallWaits()
     QVERIFY(QTest::qWaitFor(
         [&] { return crowd.back()->state() == QAbstractSocket::UnconnectedState; }, 10000));
     QCOMPARE(crowd.front()->state(), QAbstractSocket::ConnectedState);
+}
+
+void tst_Vxi11Server::heldLineKeepsItsLinkWaiting_data()
+{
+    QTest::addColumn<bool>("told");
+    QTest::newRow("told by the handler") << true;
+    QTest::newRow("found by the server") << false;
+}
+
+void tst_Vxi11Server::heldLineKeepsItsLinkWaiting()
+{
+    // A line that waits for the card (an *OPC? while it scans): its write
+    // is answered, the status byte too, a read waits for the response as
+    // long as its time allows, a write for the line's end; the abort
+    // channel ends a waiting read, device clear the hold.
+    QFETCH(bool, told);
+    m_remote.reset();
+    HoldingHandler handler;
+    sfp::Vxi11Server server(&handler);
+    QVERIFY2(server.listen(QHostAddress::LocalHost), qPrintable(server.errorString()));
+    server.start();
+    Vxi11Client client(server.port());
+    QVERIFY(client.isOpen());
+    QCOMPARE(client.createLink().error, 0L);
+    const auto letGo = [&handler, &server, told] {
+        handler.letGo = true;
+        if (told)
+            server.resumeHeld();
+    };
+
+    // Read before the line's end: "I/O timeout" (15), and the line is still
+    // held; a later read has the response.
+    QCOMPARE(client.write("INIT;*OPC?"), 0L);
+    QCOMPARE(client.readStb(), 0);
+    ReadResult read = client.read(4096, 0, 0, 300);
+    QCOMPARE(read.error, 15L);
+    QCOMPARE(client.readStb(), 0);
+    QTimer::singleShot(300, this, letGo);
+    read = client.read(4096, 0, 0, 20000);
+    QCOMPARE(read.error, 0L);
+    QCOMPARE(read.data, QByteArray("1\n"));
+    QCOMPARE(read.reason, long(sfp::vxi11::EndOfMessage));
+    QCOMPARE(handler.events, QStringList({"INIT;*OPC?", "resumed"}));
+
+    // The abort channel ends a waiting read with "abort" (23); the line is
+    // held on, and the message available once it ends.
+    handler.events.clear();
+    QCOMPARE(client.write("*OPC?"), 0L);
+    Vxi11Client abortChannel(server.abortPort(), DEVICE_ASYNC, DEVICE_ASYNC_VERSION);
+    QVERIFY(abortChannel.isOpen());
+    const long lid = client.lid;
+    QTimer::singleShot(300, this, [&abortChannel, lid] { abortChannel.onLink(device_abort, lid); });
+    QCOMPARE(client.read(4096, 0, 0, 20000).error, 23L);
+    letGo();
+    QVERIFY(QTest::qWaitFor([&client] { return client.readStb() == 0x10; }));
+    QCOMPARE(client.read().data, QByteArray("1\n"));
+
+    // The lines behind a held one run when it ends, whether the client
+    // calls or not. A write while a line is held waits, as long as its time
+    // allows: in vain, nothing of it runs; in time, it runs after the line.
+    handler.events.clear();
+    QCOMPARE(client.write("INIT;*WAI\nROUT:OPEN (@1)\n"), 0L);
+    QCOMPARE(client.write("ROUT:CLOS (@2)", sfp::vxi11::End, 300), 15L);
+    letGo();
+    // Told, the server goes on at once, not at its next look.
+    if (told)
+        QCOMPARE(handler.events.size(), 3);
+    QVERIFY(QTest::qWaitFor([&handler] { return handler.events.size() == 3; }));
+    QCOMPARE(client.write("*WAI"), 0L);
+    QTimer::singleShot(300, this, letGo);
+    QCOMPARE(client.write("ROUT:CLOS (@3)", sfp::vxi11::End, 20000), 0L);
+    QCOMPARE(handler.events,
+             QStringList(
+                 {"INIT;*WAI", "resumed", "ROUT:OPEN (@1)", "*WAI", "resumed", "ROUT:CLOS (@3)"}));
+
+    // Device clear lets the held line go (the handler does): nothing is to
+    // be read, and the next line runs at once.
+    handler.events.clear();
+    QCOMPARE(client.write("*OPC?"), 0L);
+    QCOMPARE(client.generic(device_clear), 0L);
+    QCOMPARE(client.read(4096, 0, 0, 300).error, 15L);
+    QCOMPARE(client.ask("*IDN?"), QByteArray("*IDN?\n"));
+    QCOMPARE(handler.events, QStringList({"*OPC?", "cleared", "*IDN?"}));
+
+    // A link that goes while its line is held: the handler hears it.
+    QCOMPARE(client.write("*OPC?"), 0L);
+    QCOMPARE(client.destroy(), 0L);
+    QCOMPARE(handler.events.constLast(), QStringLiteral("left"));
+    QVERIFY(handler.answers.isEmpty());
 }
 
 void tst_Vxi11Server::addressesOfBothKinds()

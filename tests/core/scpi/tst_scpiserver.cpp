@@ -1,18 +1,18 @@
 // SPDX-FileCopyrightText: 2026 Tarvex
 // SPDX-License-Identifier: MIT
 // The socket side of the remote control with a handler of the test's own:
-// lines that wait for the handler, a line too long that ends in a later
-// packet, the lines of a client that left before they could run, line ends
-// that come in packets of their own, a server at rest; how it looks after
-// its connections (keepalive, acknowledgements, small packets), clients
-// that vanish or fall silent, one client too many, and the addresses it
-// takes clients on.
+// lines that wait for the handler, a line the handler holds half run, a
+// line too long that ends in a later packet, the lines of a client that left before they could run,
+// line ends that come in packets of their own, a server at rest; how it looks after its connections
+// (keepalive, acknowledgements, small packets), clients that vanish or fall silent, one client too
+// many, and the addresses it takes clients on.
 #include "accessrules.h"
 #include "endpoint.h"
 #include "linkednamespaces.h"
 #include "scpiserver.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -49,6 +49,7 @@ public:
     }
     void clientLeft(quint64 client) override
     {
+        waits.remove(client);
         events.append(QStringLiteral("left %1").arg(client));
     }
     QByteArray execute(quint64 client, QByteArrayView line) override
@@ -57,7 +58,23 @@ public:
         events.append(QStringLiteral("%1: %2").arg(client).arg(QString::fromLatin1(text)));
         if (whileRunning)
             whileRunning(text);
+        if (holding && text.contains("*OPC?")) {
+            const int count = int(text.count("*OPC?"));
+            waits.insert(client, count);
+            answers.insert(client, QByteArray("1;").repeated(count).chopped(1) + '\n');
+            return QByteArray();
+        }
         return text.contains('?') ? text + '\n' : QByteArray();
+    }
+    bool isHeld(quint64 client) const override { return waits.value(client) > 0 && !letGo; }
+    QByteArray resume(quint64 client) override
+    {
+        events.append(QStringLiteral("%1: resumed").arg(client));
+        letGo = false;
+        if (--waits[client] > 0)
+            return QByteArray();
+        waits.remove(client);
+        return answers.take(client);
     }
     void lineTooLong(quint64 client) override
     {
@@ -65,6 +82,13 @@ public:
     }
 
     bool ready = true;
+    // With holding, each "*OPC?" of a line waits until the test lets it go
+    // (letGo), as one waits for a scan of the card; a line of two "*OPC?"
+    // answers "1;1" once both are over.
+    bool holding = false;
+    bool letGo = false;
+    QHash<quint64, int> waits;
+    QHash<quint64, QByteArray> answers;
     QStringList events;
     // Called while a line runs, as a client that goes on sending would.
     std::function<void(const QByteArray &)> whileRunning;
@@ -167,6 +191,10 @@ private slots:
     void cleanup();
 
     void linesWaitUntilResumed();
+    void heldLineKeepsItsClientWaiting_data();
+    void heldLineKeepsItsClientWaiting();
+    void heldClientIsNotSilent();
+    void heldClientThatLeavesIsForgotten();
     void overlongLineEndingInALaterPacket();
     void linesOfAClientThatLeftStillRun();
     void lineEndsInPacketsOfTheirOwn();
@@ -235,6 +263,96 @@ void tst_ScpiServer::linesWaitUntilResumed()
              QStringList({"joined 1", "1: *RST", "1: ROUT:CLOS (@1)", "1: ROUT:CLOS? (@1)"}));
     QVERIFY(QTest::qWaitFor([&client] { return client.canReadLine(); }));
     QCOMPARE(client.readLine(), QByteArray("ROUT:CLOS? (@1)\n"));
+}
+
+void tst_ScpiServer::heldLineKeepsItsClientWaiting_data()
+{
+    QTest::addColumn<bool>("told");
+    QTest::newRow("told by the handler") << true;
+    QTest::newRow("found by the server") << false;
+}
+
+void tst_ScpiServer::heldLineKeepsItsClientWaiting()
+{
+    // A line that waits for the card: nothing of its response goes and the
+    // client's next line waits behind it, while another client is served.
+    // Its end is found by the server or told by the handler; then the
+    // response goes whole, and the next line runs after it.
+    QFETCH(bool, told);
+    m_handler.holding = true;
+    QTcpSocket held;
+    QVERIFY(connectClient(held));
+    QTcpSocket other;
+    other.connectToHost(QHostAddress::LocalHost, m_server->port());
+    QVERIFY(other.waitForConnected(5000));
+    QVERIFY(QTest::qWaitFor([this] { return m_server->clientCount() == 2; }));
+    held.write("INIT;*OPC?;*OPC?\n*IDN?\n");
+    QVERIFY(QTest::qWaitFor([this] { return m_handler.waits.value(1) == 2; }));
+    other.write("ROUT:CLOS? (@1)\n");
+    QVERIFY(QTest::qWaitFor([&other] { return other.canReadLine(); }));
+    QCOMPARE(other.readLine(), QByteArray("ROUT:CLOS? (@1)\n"));
+
+    // The first wait is over; the line's second one holds it on.
+    const auto letGo = [this, told] {
+        m_handler.letGo = true;
+        if (told)
+            m_server->resumeHeld();
+    };
+    letGo();
+    QVERIFY(QTest::qWaitFor([this] { return !m_handler.letGo; }));
+    QTest::qWait(100);
+    QCOMPARE(held.bytesAvailable(), qint64(0));
+    QCOMPARE(m_handler.events,
+             QStringList({"joined 1", "joined 2", "1: INIT;*OPC?;*OPC?", "2: ROUT:CLOS? (@1)",
+                          "1: resumed"}));
+
+    letGo();
+    // Told, the server goes on at once, not at its next look.
+    if (told)
+        QCOMPARE(m_handler.events.constLast(), QStringLiteral("1: *IDN?"));
+    QVERIFY(QTest::qWaitFor([&held] { return held.bytesAvailable() >= 10; }));
+    QCOMPARE(held.readAll(), QByteArray("1;1\n*IDN?\n"));
+    QCOMPARE(m_handler.events.mid(4), QStringList({"1: resumed", "1: resumed", "1: *IDN?"}));
+}
+
+void tst_ScpiServer::heldClientIsNotSilent()
+{
+    // A client whose line is held waits for the card, longer than the idle
+    // timeout; once its response has gone, its silence counts again.
+    sfp::ScpiServer::ClientTimeouts timeouts;
+    timeouts.idle = std::chrono::milliseconds(1000);
+    m_server->setClientTimeouts(timeouts);
+    m_handler.holding = true;
+    QTcpSocket client;
+    QVERIFY(connectClient(client));
+    client.write("*OPC?\n");
+    QVERIFY(QTest::qWaitFor([this] { return m_handler.waits.contains(1); }));
+    QTest::qWait(2500);
+    QCOMPARE(client.state(), QAbstractSocket::ConnectedState);
+
+    m_handler.letGo = true;
+    QVERIFY(QTest::qWaitFor([&client] { return client.canReadLine(); }));
+    QCOMPARE(client.readLine(), QByteArray("1\n"));
+    QVERIFY(QTest::qWaitFor(
+        [&client] { return client.state() == QAbstractSocket::UnconnectedState; }, 5000));
+    QCOMPARE(m_handler.events, QStringList({"joined 1", "1: *OPC?", "1: resumed", "left 1"}));
+}
+
+void tst_ScpiServer::heldClientThatLeavesIsForgotten()
+{
+    // A client that goes while its line is held: the lines behind that line
+    // never run, the handler hears it has left (and lets the line go)
+    // without its line ending, and nothing of it stays.
+    m_handler.holding = true;
+    QTcpSocket client;
+    QVERIFY(connectClient(client));
+    client.write("*OPC?\nROUT:CLOS (@1)\n");
+    QVERIFY(QTest::qWaitFor([this] { return m_handler.waits.contains(1); }));
+    client.disconnectFromHost();
+    QVERIFY(QTest::qWaitFor([this] { return m_handler.events.constLast() == "left 1"; }));
+    QCOMPARE(m_handler.events, QStringList({"joined 1", "1: *OPC?", "left 1"}));
+    QCOMPARE(m_server->clientCount(), 0);
+    QTRY_VERIFY(m_server->findChildren<QTcpSocket *>().isEmpty());
 }
 
 void tst_ScpiServer::overlongLineEndingInALaterPacket()
