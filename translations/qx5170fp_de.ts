@@ -90,6 +90,15 @@
         <source>both relays of a pair are closed under the exclusive rule</source>
         <translation>beide Relais eines Paars sind unter der Exklusiv-Regel geschlossen</translation>
     </message>
+    <message>
+        <source>a sequence&apos;s name</source>
+        <translation>der Name einer Sequenz</translation>
+    </message>
+    <message>
+        <source>no sequence &quot;%1&quot;</source>
+        <extracomment>%1 is the name of a sequence of the fixture</extracomment>
+        <translation>keine Sequenz „%1“</translation>
+    </message>
 </context>
 <context>
     <name>CommandLine</name>
@@ -548,6 +557,31 @@ Fehler: %2</translation>
         <extracomment>%1 names the text (&quot;a label&quot;), %2 is a character&apos;s code in hexadecimal</extracomment>
         <translation>%1 enthält ein Steuerzeichen (U+%2)</translation>
     </message>
+    <message>
+        <source>a sequence has 1 to %1 steps, not %2</source>
+        <extracomment>%1 is the most steps a sequence may have, %2 the count it has</extracomment>
+        <translation>eine Sequenz hat 1 bis %1 Schritte, nicht %2</translation>
+    </message>
+    <message>
+        <source>step %1 waits %2 ms; a wait is 0 to %3 ms</source>
+        <extracomment>%1 is a step&apos;s number (from 1), %2 and %3 are times in milliseconds</extracomment>
+        <translation>Schritt %1 wartet %2 ms; eine Wartezeit beträgt 0 bis %3 ms</translation>
+    </message>
+    <message>
+        <source>step %1 names no relay</source>
+        <extracomment>%1 is a step&apos;s number (from 1)</extracomment>
+        <translation>Schritt %1 nennt kein Relais</translation>
+    </message>
+    <message>
+        <source>step %1 names relay %2; the card has relays 1 to 32</source>
+        <extracomment>%1 is a step&apos;s number (from 1), %2 a number that is no relay</extracomment>
+        <translation>Schritt %1 nennt Relais %2; die Karte hat die Relais 1 bis 32</translation>
+    </message>
+    <message>
+        <source>step %1 names relay %2 twice</source>
+        <extracomment>%1 is a step&apos;s number (from 1), %2 a relay&apos;s number</extracomment>
+        <translation>Schritt %1 nennt Relais %2 zweimal</translation>
+    </message>
 </context>
 <context>
     <name>FixtureReader</name>
@@ -696,6 +730,61 @@ Fehler: %2</translation>
         <source>the file %1</source>
         <extracomment>%1 says why, as the system says it</extracomment>
         <translation>die Datei %1</translation>
+    </message>
+    <message>
+        <source>the name &quot;%1&quot; is taken by sequence %2</source>
+        <extracomment>%1 is a name, %2 the number of the sequence (from 0) that has it</extracomment>
+        <translation>der Name „%1“ ist schon von Sequenz %2 belegt</translation>
+    </message>
+    <message>
+        <source>&quot;sequences&quot; is a JSON array</source>
+        <translation>&quot;sequences&quot; ist ein JSON-Array</translation>
+    </message>
+    <message>
+        <source>a sequence</source>
+        <translation>eine Sequenz</translation>
+    </message>
+    <message>
+        <source>a sequence&apos;s name</source>
+        <translation>der Name einer Sequenz</translation>
+    </message>
+    <message>
+        <source>a sequence needs a &quot;name&quot;</source>
+        <translation>eine Sequenz braucht einen &quot;name&quot;</translation>
+    </message>
+    <message>
+        <source>a sequence needs its &quot;steps&quot;</source>
+        <translation>eine Sequenz braucht ihre &quot;steps&quot;</translation>
+    </message>
+    <message>
+        <source>&quot;steps&quot; is a JSON array</source>
+        <translation>&quot;steps&quot; ist ein JSON-Array</translation>
+    </message>
+    <message>
+        <source>a sequence has 1 to %1 steps, not %2</source>
+        <extracomment>%1 is the most steps a sequence may have, %2 the count found</extracomment>
+        <translation>eine Sequenz hat 1 bis %1 Schritte, nicht %2</translation>
+    </message>
+    <message>
+        <source>a step</source>
+        <translation>ein Schritt</translation>
+    </message>
+    <message>
+        <source>a step is one of &quot;close&quot;, &quot;open&quot;, &quot;closeExclusive&quot;, &quot;update&quot; or &quot;wait&quot;, not two</source>
+        <translation>ein Schritt hat genau einen der Schlüssel &quot;close&quot;, &quot;open&quot;, &quot;closeExclusive&quot;, &quot;update&quot; und &quot;wait&quot;, nicht zwei</translation>
+    </message>
+    <message>
+        <source>&quot;update&quot; takes only true</source>
+        <translation>&quot;update&quot; nimmt nur den Wert true</translation>
+    </message>
+    <message>
+        <source>a wait is a whole number of milliseconds from 0 to %1</source>
+        <extracomment>%1 is the longest wait in milliseconds</extracomment>
+        <translation>eine Wartezeit ist eine ganze Zahl von 0 bis %1 Millisekunden</translation>
+    </message>
+    <message>
+        <source>a step needs one of &quot;close&quot;, &quot;open&quot;, &quot;closeExclusive&quot;, &quot;update&quot; or &quot;wait&quot;</source>
+        <translation>ein Schritt braucht einen der Schlüssel &quot;close&quot;, &quot;open&quot;, &quot;closeExclusive&quot;, &quot;update&quot; und &quot;wait&quot;</translation>
     </message>
 </context>
 <context>

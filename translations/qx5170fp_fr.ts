@@ -90,6 +90,15 @@
         <source>both relays of a pair are closed under the exclusive rule</source>
         <translation>les deux relais d&apos;une paire sont fermés sous la règle exclusive</translation>
     </message>
+    <message>
+        <source>a sequence&apos;s name</source>
+        <translation>le nom d&apos;une séquence</translation>
+    </message>
+    <message>
+        <source>no sequence &quot;%1&quot;</source>
+        <extracomment>%1 is the name of a sequence of the fixture</extracomment>
+        <translation>aucune séquence « %1 »</translation>
+    </message>
 </context>
 <context>
     <name>CommandLine</name>
@@ -548,6 +557,31 @@ Erreur : %2</translation>
         <extracomment>%1 names the text (&quot;a label&quot;), %2 is a character&apos;s code in hexadecimal</extracomment>
         <translation>%1 contient un caractère de contrôle (U+%2)</translation>
     </message>
+    <message>
+        <source>a sequence has 1 to %1 steps, not %2</source>
+        <extracomment>%1 is the most steps a sequence may have, %2 the count it has</extracomment>
+        <translation>une séquence a de 1 à %1 étapes, pas %2</translation>
+    </message>
+    <message>
+        <source>step %1 waits %2 ms; a wait is 0 to %3 ms</source>
+        <extracomment>%1 is a step&apos;s number (from 1), %2 and %3 are times in milliseconds</extracomment>
+        <translation>l&apos;étape %1 attend %2 ms ; une attente dure de 0 à %3 ms</translation>
+    </message>
+    <message>
+        <source>step %1 names no relay</source>
+        <extracomment>%1 is a step&apos;s number (from 1)</extracomment>
+        <translation>l&apos;étape %1 ne nomme aucun relais</translation>
+    </message>
+    <message>
+        <source>step %1 names relay %2; the card has relays 1 to 32</source>
+        <extracomment>%1 is a step&apos;s number (from 1), %2 a number that is no relay</extracomment>
+        <translation>l&apos;étape %1 nomme le relais %2 ; la carte a les relais 1 à 32</translation>
+    </message>
+    <message>
+        <source>step %1 names relay %2 twice</source>
+        <extracomment>%1 is a step&apos;s number (from 1), %2 a relay&apos;s number</extracomment>
+        <translation>l&apos;étape %1 nomme le relais %2 deux fois</translation>
+    </message>
 </context>
 <context>
     <name>FixtureReader</name>
@@ -696,6 +730,61 @@ Erreur : %2</translation>
         <source>the file %1</source>
         <extracomment>%1 says why, as the system says it</extracomment>
         <translation>le fichier %1</translation>
+    </message>
+    <message>
+        <source>the name &quot;%1&quot; is taken by sequence %2</source>
+        <extracomment>%1 is a name, %2 the number of the sequence (from 0) that has it</extracomment>
+        <translation>le nom « %1 » est déjà pris par la séquence %2</translation>
+    </message>
+    <message>
+        <source>&quot;sequences&quot; is a JSON array</source>
+        <translation>&quot;sequences&quot; est un tableau JSON</translation>
+    </message>
+    <message>
+        <source>a sequence</source>
+        <translation>une séquence</translation>
+    </message>
+    <message>
+        <source>a sequence&apos;s name</source>
+        <translation>le nom d&apos;une séquence</translation>
+    </message>
+    <message>
+        <source>a sequence needs a &quot;name&quot;</source>
+        <translation>une séquence a besoin d&apos;un &quot;name&quot;</translation>
+    </message>
+    <message>
+        <source>a sequence needs its &quot;steps&quot;</source>
+        <translation>une séquence a besoin de ses &quot;steps&quot;</translation>
+    </message>
+    <message>
+        <source>&quot;steps&quot; is a JSON array</source>
+        <translation>&quot;steps&quot; est un tableau JSON</translation>
+    </message>
+    <message>
+        <source>a sequence has 1 to %1 steps, not %2</source>
+        <extracomment>%1 is the most steps a sequence may have, %2 the count found</extracomment>
+        <translation>une séquence a de 1 à %1 étapes, pas %2</translation>
+    </message>
+    <message>
+        <source>a step</source>
+        <translation>une étape</translation>
+    </message>
+    <message>
+        <source>a step is one of &quot;close&quot;, &quot;open&quot;, &quot;closeExclusive&quot;, &quot;update&quot; or &quot;wait&quot;, not two</source>
+        <translation>une étape comporte une seule des clés &quot;close&quot;, &quot;open&quot;, &quot;closeExclusive&quot;, &quot;update&quot; et &quot;wait&quot;, pas deux</translation>
+    </message>
+    <message>
+        <source>&quot;update&quot; takes only true</source>
+        <translation>&quot;update&quot; n&apos;accepte que la valeur true</translation>
+    </message>
+    <message>
+        <source>a wait is a whole number of milliseconds from 0 to %1</source>
+        <extracomment>%1 is the longest wait in milliseconds</extracomment>
+        <translation>une attente est un nombre entier de millisecondes de 0 à %1</translation>
+    </message>
+    <message>
+        <source>a step needs one of &quot;close&quot;, &quot;open&quot;, &quot;closeExclusive&quot;, &quot;update&quot; or &quot;wait&quot;</source>
+        <translation>une étape a besoin de l&apos;une des clés &quot;close&quot;, &quot;open&quot;, &quot;closeExclusive&quot;, &quot;update&quot; et &quot;wait&quot;</translation>
     </message>
 </context>
 <context>

@@ -126,6 +126,7 @@ void CardSession::setFixture(const Fixture &fixture, const QString &path, bool f
     m_fixturePath = path;
     m_hasFixtureFile = fromFile;
     emit labelsChanged();
+    emit sequencesChanged();
 }
 
 void CardSession::setWear(RelayWear *wear)
@@ -350,6 +351,80 @@ Refusal CardSession::recallState(const QString &name)
     // Read before the fixture's rules were last changed, a state may break
     // one; its own exclusive rule it keeps, as the fixture's reader checks.
     return restore(found->state);
+}
+
+QStringList CardSession::sequenceNames() const
+{
+    QStringList names;
+    for (const FixtureSequence &sequence : m_fixture.sequences)
+        names.append(sequence.name);
+    return names;
+}
+
+const FixtureSequence *CardSession::sequence(const QString &name) const
+{
+    const auto found
+        = std::find_if(m_fixture.sequences.cbegin(), m_fixture.sequences.cend(),
+                       [&name](const FixtureSequence &sequence) { return sequence.name == name; });
+    return found == m_fixture.sequences.cend() ? nullptr : &*found;
+}
+
+Refusal CardSession::defineSequence(const FixtureSequence &sequence)
+{
+    if (Refusal locked = lockRefusal(); !locked.isNone())
+        return locked;
+    const Said problem = fixture::textProblemSaid(
+        sequence.name, said(QT_TRANSLATE_NOOP("CardSession", "a sequence's name")),
+        Fixture::nameLength);
+    if (!problem.isEmpty())
+        return {Refusal::Kind::BadRequest, problem.english, problem.local};
+    if (const Said steps = fixture::sequenceProblem(sequence); !steps.isEmpty())
+        return {Refusal::Kind::BadRequest, steps.english, steps.local};
+    QList<FixtureSequence> changed = m_fixture.sequences;
+    const auto same
+        = std::find_if(changed.begin(), changed.end(), [&sequence](const FixtureSequence &kept) {
+              return kept.name == sequence.name;
+          });
+    if (same != changed.end())
+        *same = sequence;
+    else
+        changed.append(sequence);
+    return keepSequences(changed);
+}
+
+Refusal CardSession::deleteSequence(const QString &name)
+{
+    if (Refusal locked = lockRefusal(); !locked.isNone())
+        return locked;
+    QList<FixtureSequence> changed = m_fixture.sequences;
+    const auto named = [&name](const FixtureSequence &kept) { return kept.name == name; };
+    if (std::find_if(changed.cbegin(), changed.cend(), named) == changed.cend())
+        //: %1 is the name of a sequence of the fixture
+        return refused(Refusal::Kind::BadRequest,
+                       said(QT_TRANSLATE_NOOP("CardSession", "no sequence \"%1\"")), name);
+    changed.removeIf(named);
+    return keepSequences(changed);
+}
+
+Refusal CardSession::keepSequences(const QList<FixtureSequence> &sequences)
+{
+    if (m_fixturePath.isEmpty())
+        return refused(Refusal::Kind::FileError,
+                       said(QT_TRANSLATE_NOOP("CardSession", "the panel has no fixture file")));
+    // The file first: a sequence that is not kept would be gone at the
+    // next start without a word.
+    Fixture changed = m_fixture;
+    changed.sequences = sequences;
+    const QString why = fixture::write(m_fixturePath, changed);
+    if (!why.isEmpty())
+        //: %1 says why, as the system says it
+        return refused(
+            Refusal::Kind::FileError,
+            said(QT_TRANSLATE_NOOP("CardSession", "the fixture file cannot be written: %1")), why);
+    m_fixture.sequences = sequences;
+    m_hasFixtureFile = true;
+    emit sequencesChanged();
+    return {};
 }
 
 QString CardSession::refusal(const std::array<bool, relayCount> &closed) const

@@ -139,6 +139,21 @@ public:
     Refusal defineState(const QString &name, const QList<int> &relays);
     // Brings back the named state as restore() brings back any state.
     Refusal recallState(const QString &name);
+    // The fixture's sequences' names, in its order.
+    QStringList sequenceNames() const;
+    // The fixture's sequence `name`, or nullptr when it has none; good
+    // until its sequences change (sequencesChanged).
+    const FixtureSequence *sequence(const QString &name) const;
+    // Keeps `sequence` in the fixture (in the place of one of its name, else
+    // last) and writes the fixture file. Refused: a name that cannot be
+    // one, a sequence the file could not keep (no steps, more than
+    // Fixture::maxSequenceSteps, a relay that is none of the card's, a wait
+    // too long), another client's lock, a file that cannot be written. The
+    // fixture's rules are not judged here but at each step that runs: they
+    // may change before it does.
+    Refusal defineSequence(const FixtureSequence &sequence);
+    // Takes the sequence `name` out of the fixture and its file.
+    Refusal deleteSequence(const QString &name);
     // The relays closed as they would be after closing `relays` (and,
     // with openOthers, opening every other relay), the exclusive rule's
     // partners opened: what the card holds once the change is applied.
@@ -274,6 +289,9 @@ signals:
     // A relay's count of closings changed (or was started again).
     void wearChanged(int relay);
     void statesChanged();
+    // The fixture's sequences changed: one defined or deleted, or another
+    // fixture set.
+    void sequencesChanged();
     void modeChanged(sfp::SwitchingMode mode);
     void exclusiveChanged(bool on);
     // Sent also when unchanged: after every switch and every update.
@@ -288,6 +306,9 @@ private:
     class BusyScope;
     class ExplicitDepth;
 
+    // Writes the fixture file with `sequences` and, once it is written,
+    // takes them.
+    Refusal keepSequences(const QList<FixtureSequence> &sequences);
     void switchRelay(int relay, bool closed, SwitchOrder order);
     // The relays closed after closeRelays() with these arguments.
     std::array<bool, relayCount> afterClosing(const QList<int> &relays, bool openOthers,

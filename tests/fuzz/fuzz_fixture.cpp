@@ -4,7 +4,8 @@
 // place and nothing of the fixture, or a fixture whose every part keeps
 // the format's promises (relays 1 to 32, each once and ascending, labels
 // and names of 1 to 30 characters on one line, names given once, states
-// that keep their own exclusive rule); the rules then judge any card.
+// that keep their own exclusive rule, sequences the card session would
+// keep itself); the rules then judge any card.
 #include "fixture.h"
 
 #include <QByteArray>
@@ -78,6 +79,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         require(goodText(state.name) && !names.contains(state.name));
         names.append(state.name);
         require(state.state.pairBreakingExclusiveRule() == 0);
+    }
+    names.clear();
+    for (const sfp::FixtureSequence &sequence : fixture.sequences) {
+        require(goodText(sequence.name) && !names.contains(sequence.name));
+        names.append(sequence.name);
+        require(sfp::fixture::sequenceProblem(sequence).isEmpty());
     }
 
     // The rules judge a card made of the input's first bytes: a rule is

@@ -232,6 +232,7 @@ private slots:
     void lockRefusesOthersOnly();
     void fixtureFileKept();
     void fixtureFileKeptReadable();
+    void sequencesKept();
     void reasonsInTheOperatorsLanguage();
     void wearCountsWhatTheContactsDo();
     void wearCountsTheCardsClosings();
@@ -1108,6 +1109,8 @@ void tst_CardSession::lockRefusesOthersOnly()
         QCOMPARE(m_session->closeRelays({1}).reason, locked);
         QCOMPARE(m_session->openAllRelays().reason, locked);
         QCOMPARE(m_session->setLabels({1}, QStringLiteral("PSU")).reason, locked);
+        QCOMPARE(m_session->defineSequence({QStringLiteral("a"), {{}}}).reason, locked);
+        QCOMPARE(m_session->deleteSequence(QStringLiteral("a")).reason, locked);
         const CardSession::Source recalled(m_session.get(), QStringLiteral("*RCL 1"),
                                            QStringLiteral("socket 127.0.0.1:40114"));
         QCOMPARE(m_session->restore(makeState({2}, SwitchingMode::Asynchronous, false)).reason,
@@ -1283,6 +1286,81 @@ void tst_CardSession::fixtureFileKeptReadable()
     QCOMPARE(sfptest::fileContents(path), before);
     bool absent = true;
     QCOMPARE(sfp::fixture::read(path, &absent).error, QString());
+}
+
+void tst_CardSession::sequencesKept()
+{
+    using Kind = sfp::SequenceStep::Kind;
+    using sfp::Refusal;
+    const sfp::FixtureSequence warmUp {QStringLiteral("warm-up"),
+                                       {{Kind::Close, {2, 1}, 0}, {Kind::Wait, {}, 250}}};
+    // Without a fixture file's place nothing is kept.
+    Refusal refusal = m_session->defineSequence(warmUp);
+    QCOMPARE(int(refusal.kind), int(Refusal::Kind::FileError));
+    QCOMPARE(refusal.reason, QString("the panel has no fixture file"));
+    QCOMPARE(m_session->sequenceNames(), QStringList());
+    QVERIFY(m_session->sequence(QStringLiteral("warm-up")) == nullptr);
+
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString path = folder.filePath(QStringLiteral("DEMO.json"));
+    m_session->setFixture(sfp::Fixture(), path, false);
+    QSignalSpy changed(m_session.get(), &CardSession::sequencesChanged);
+    QVERIFY(m_session->defineSequence(warmUp).isNone());
+    QVERIFY(m_session->hasFixtureFile());
+    QVERIFY(
+        m_session->defineSequence({QStringLiteral("cool-down"), {{Kind::Update, {}, 0}}}).isNone());
+    // One of a name that is taken replaces it, in its place.
+    const sfp::FixtureSequence replaced {QStringLiteral("warm-up"),
+                                         {{Kind::CloseExclusive, {5}, 0}}};
+    QVERIFY(m_session->defineSequence(replaced).isNone());
+    QCOMPARE(m_session->sequenceNames(), QStringList({"warm-up", "cool-down"}));
+    QVERIFY(*m_session->sequence(QStringLiteral("warm-up")) == replaced);
+    QCOMPARE(changed.count(), 3);
+    bool absent = true;
+    QVERIFY(sfp::fixture::read(path, &absent).fixture.sequences == m_session->fixture().sequences);
+
+    // What cannot be kept is refused before the file is touched.
+    const QByteArray before = sfptest::fileContents(path);
+    const QList<std::pair<sfp::FixtureSequence, QString>> refused = {
+        {{QString(31, QLatin1Char('s')), {{Kind::Update, {}, 0}}},
+         "a sequence's name has 1 to 30 characters, not 31"},
+        {{QStringLiteral("cool-down"), {}}, "a sequence has 1 to 1000 steps, not 0"},
+        {{QStringLiteral("long"), QList<sfp::SequenceStep>(1001, {Kind::Update, {}, 0})},
+         "a sequence has 1 to 1000 steps, not 1001"},
+        {{QStringLiteral("far"), {{Kind::Wait, {}, 1}, {Kind::Open, {33}, 0}}},
+         "step 2 names relay 33; the card has relays 1 to 32"},
+    };
+    for (const auto &[sequence, reason] : refused) {
+        refusal = m_session->defineSequence(sequence);
+        QCOMPARE(int(refusal.kind), int(Refusal::Kind::BadRequest));
+        QCOMPARE(refusal.reason, reason);
+    }
+    refusal = m_session->deleteSequence(QStringLiteral("Warm-up"));
+    QCOMPARE(int(refusal.kind), int(Refusal::Kind::BadRequest));
+    QCOMPARE(refusal.reason, QString("no sequence \"Warm-up\""));
+    QCOMPARE(sfptest::fileContents(path), before);
+    QCOMPARE(m_session->sequenceNames(), QStringList({"warm-up", "cool-down"}));
+    QCOMPARE(changed.count(), 3);
+
+    QVERIFY(m_session->deleteSequence(QStringLiteral("warm-up")).isNone());
+    QCOMPARE(m_session->sequenceNames(), QStringList({"cool-down"}));
+    QVERIFY(m_session->sequence(QStringLiteral("warm-up")) == nullptr);
+    QCOMPARE(sfp::fixture::read(path, &absent).fixture.sequences.size(), 1);
+    QCOMPARE(changed.count(), 4);
+
+    // A file that cannot be written: the sequences stay as they were.
+    m_session->setFixture(m_session->fixture(), folder.filePath(QStringLiteral("DEMO.json/x.json")),
+                          true);
+    QCOMPARE(changed.count(), 5);
+    for (const Refusal &blocked : {m_session->defineSequence(warmUp),
+                                   m_session->deleteSequence(QStringLiteral("cool-down"))}) {
+        QCOMPARE(int(blocked.kind), int(Refusal::Kind::FileError));
+        QCOMPARE(blocked.reason,
+                 QString("the fixture file cannot be written: its folder cannot be made"));
+    }
+    QCOMPARE(m_session->sequenceNames(), QStringList({"cool-down"}));
+    QCOMPARE(changed.count(), 5);
 }
 
 void tst_CardSession::reset_data()
