@@ -77,6 +77,12 @@ bool changesTheCard(Command command)
     }
 }
 
+// Lines that must not go on while the card has work of its own pending.
+bool waitsForTheRun(Command command)
+{
+    return command == Command::OpcQuery || command == Command::Wai;
+}
+
 } // namespace
 
 namespace sfp {
@@ -116,12 +122,37 @@ private:
     StatusReporter *m_previous;
 };
 
+// The driver's statuses of a run go to the error queue of the client that
+// started it, for as long as that client is there.
+class RemoteCommands::RunReporter final : public StatusReporter
+{
+public:
+    explicit RunReporter(RemoteCommands *commands)
+        : m_commands(commands)
+    { }
+
+    void reportStatus(ViStatus status, const QString & /*text*/, const QString &brief) override
+    {
+        const auto client = m_commands->m_clients.find(m_commands->m_runClient);
+        if (client == m_commands->m_clients.end())
+            return;
+        if (status < 0)
+            client->second.pushDeviceError(brief);
+        else
+            client->second.pushWarning(int(status), brief);
+    }
+
+private:
+    RemoteCommands *m_commands;
+};
+
 RemoteCommands::RemoteCommands(QByteArray identity, QString stateFolder, QObject *parent)
     : QObject(parent)
     , m_identity(std::move(identity))
     , m_stateFolder(std::move(stateFolder))
     , m_server(this)
     , m_vxi11(this)
+    , m_runReporter(std::make_unique<RunReporter>(this))
 {
     connect(&m_server, &ScpiServer::clientCountChanged, this,
             [this] { emit infoChanged(infoText()); });
@@ -166,6 +197,7 @@ void RemoteCommands::start(CardSession *card)
 {
     m_card = card;
     connect(m_card, &CardSession::wearChanged, this, &RemoteCommands::updateQuestionable);
+    followRun(m_card->scan());
     m_server.start();
     m_vxi11.start();
     emit infoChanged(infoText());
@@ -201,6 +233,7 @@ void RemoteCommands::clientJoined(quint64 client)
 {
     m_clients[client] = ScpiClientStatus();
     m_clients[client].setQuestionableCondition(questionableCondition());
+    m_clients[client].setOperationCondition(operationCondition());
 }
 
 QString RemoteCommands::sourceName(quint64 client) const
@@ -246,6 +279,10 @@ void RemoteCommands::clientLeft(quint64 client)
     // its last line has run.
     m_clients.erase(client);
     m_sourceNames.erase(client);
+    m_held.erase(client);
+    m_operationsWaiting.erase(client);
+    if (m_runClient == client)
+        m_runClient = 0;
     if (m_lockOwner == client)
         setLock(0);
 }
@@ -253,22 +290,39 @@ void RemoteCommands::clientLeft(quint64 client)
 QByteArray RemoteCommands::execute(quint64 client, QByteArrayView line)
 {
     emit commandArriving();
+    Held held;
+    held.units = scpi::parseLine(line);
+    return runUnits(client, std::move(held));
+}
+
+QByteArray RemoteCommands::runUnits(quint64 client, Held held)
+{
     ScpiClientStatus &state = m_clients[client];
     const QueueReporter reports(m_card, state);
     const CardSession::Source source(m_card, sourceNameOf(client));
-
-    QByteArrayList responses;
-    for (const scpi::Unit &unit : scpi::parseLine(line)) {
+    for (; held.next < held.units.size(); ++held.next) {
+        const scpi::Unit &unit = held.units[held.next];
         if (unit.error != scpi::NoError) {
             state.pushError(unit.error);
             break;
         }
+        if (waitsForTheRun(unit.command) && m_card->scan()->isPending()) {
+            m_held[client] = std::move(held);
+            return QByteArray();
+        }
         const QByteArray response = run(client, state, unit);
         if (!response.isNull())
-            responses.append(response);
+            held.responses.append(response);
     }
     // The responses of one line form one response message.
-    return responses.isEmpty() ? QByteArray() : responses.join(';') + '\n';
+    return held.responses.isEmpty() ? QByteArray() : held.responses.join(';') + '\n';
+}
+
+void RemoteCommands::clearErrors(quint64 client)
+{
+    // A device clear ends the client's wait as well.
+    m_clients[client].clearErrors();
+    m_held.erase(client);
 }
 
 void RemoteCommands::lineTooLong(quint64 client)
@@ -295,8 +349,14 @@ QByteArray RemoteCommands::run(quint64 client, ScpiClientStatus &state, const sc
     case Command::IdnQuery:
         return m_identity;
     case Command::Rst: {
+        // The card's own run ends first: a reset card scans nothing.
+        if (const Refusal refusal = m_card->scan()->stop(); !refusal.isNone()) {
+            refuse(state, refusal);
+            break;
+        }
         const CardSession::Source reset(m_card, QStringLiteral("*RST"), m_card->source());
         m_card->reset();
+        refuse(state, m_card->scan()->setSettings(ScanSettings()));
         break;
     }
     case Command::Cls:
@@ -317,7 +377,11 @@ QByteArray RemoteCommands::run(quint64 client, ScpiClientStatus &state, const sc
     case Command::StbQuery:
         return number(state.statusByte());
     case Command::Opc:
-        state.setOperationComplete();
+        // Complete once the card's run has no work pending.
+        if (m_card->scan()->isPending())
+            m_operationsWaiting.insert(client);
+        else
+            state.setOperationComplete();
         break;
     case Command::OpcQuery:
         return QByteArrayLiteral("1");
@@ -328,7 +392,15 @@ QByteArray RemoteCommands::run(quint64 client, ScpiClientStatus &state, const sc
         // The self-test passes; the card has no options to report.
         return QByteArrayLiteral("0");
     case Command::Trg:
-        refuse(state, m_card->requestTrigger());
+        // A bus scan takes the trigger as its next step; a card that scans
+        // no such list takes it as the mode's.
+        if (m_card->scan()->isScanning()
+            && m_card->scan()->settings().trigger == ScanTrigger::Bus) {
+            if (!m_card->scan()->trigger())
+                state.pushError(scpi::TriggerIgnored);
+        } else {
+            refuse(state, m_card->requestTrigger());
+        }
         break;
     case Command::Sav:
         save(state, unit.number);
@@ -470,9 +542,9 @@ QByteArray RemoteCommands::run(quint64 client, ScpiClientStatus &state, const sc
         return '"' + owner.toLatin1() + '"';
     }
     case Command::StatusOperationEventQuery:
+        return number(state.takeOperationEvent());
     case Command::StatusOperationConditionQuery:
-        // Nothing of the card sets this condition or its events.
-        return QByteArrayLiteral("0");
+        return number(state.operationCondition());
     case Command::StatusQuestionableEventQuery:
         return number(state.takeQuestionableEvent());
     case Command::StatusQuestionableConditionQuery:
@@ -511,7 +583,7 @@ QByteArray RemoteCommands::run(quint64 client, ScpiClientStatus &state, const sc
     case Command::RouteSequenceTrigger:
     case Command::RouteSequenceBusyQuery:
     case Command::RouteSequenceWait:
-        break;
+        return runScanCommand(client, state, unit);
     }
     return QByteArray();
 }

@@ -8,8 +8,10 @@
 // it, and through it the transports.
 #pragma once
 
+#include "cardscan.h"
 #include "portmapperregistration.h"
 #include "scpiclientstatus.h"
+#include "scpiparser.h"
 #include "scpiserver.h"
 #include "vxi11server.h"
 
@@ -19,16 +21,15 @@
 
 #include <functional>
 #include <map>
+#include <memory>
+#include <set>
 #include <utility>
 
 namespace sfp {
 
 class CardSession;
+class StatusReporter;
 struct Refusal;
-
-namespace scpi {
-struct Unit;
-}
 
 class RemoteCommands final : public QObject, private Vxi11Handler
 {
@@ -108,6 +109,15 @@ signals:
 
 private:
     class QueueReporter;
+    class RunReporter;
+    // A line that waits for the card's run to end, from the unit that
+    // waits on, with the responses of the units before it.
+    struct Held
+    {
+        QList<scpi::Unit> units;
+        qsizetype next = 0;
+        QByteArrayList responses;
+    };
 
     bool isReady() const override;
     void clientJoined(quint64 client) override;
@@ -125,7 +135,9 @@ private:
     {
         return m_lockOwner != 0 && m_lockOwner != client;
     }
-    void clearErrors(quint64 client) override { m_clients[client].clearErrors(); }
+    void clearErrors(quint64 client) override;
+    bool isHeld(quint64 client) const override;
+    QByteArray resume(quint64 client) override;
     void queryInterrupted(quint64 client) override;
     int statusByte(quint64 client, bool messageAvailable) override
     {
@@ -148,6 +160,20 @@ private:
 
     // The unit's response, or a null array for a unit without one.
     QByteArray run(quint64 client, ScpiClientStatus &state, const scpi::Unit &unit);
+    // Runs a line's units from where it was held, and holds it again at a
+    // unit that waits for the card's run; the line's response message
+    // once all have run.
+    QByteArray runUnits(quint64 client, Held held);
+    // The commands of scans and sequences (scancommands.cpp).
+    QByteArray runScanCommand(quint64 client, ScpiClientStatus &state, const scpi::Unit &unit);
+    // A run that started belongs to `client`, which hears of its end;
+    // one refused is refused to it.
+    void startRun(quint64 client, ScpiClientStatus &state, const Refusal &refusal);
+    void followRun(CardScan *scan);
+    void runProgressed();
+    // STATus:OPERation's condition: whether the card scans, waits for a
+    // trigger, runs a sequence.
+    int operationCondition() const;
     void refuseLocked(ScpiClientStatus &state);
     // The one way a refusal of the card session reaches a client's queue:
     // -224 for a request that names nothing the card has, -221 for a rule
@@ -169,6 +195,13 @@ private:
     std::map<quint64, QString> m_sourceNames;
     quint64 m_lockOwner = 0;
     std::function<bool()> m_operatorAsked;
+    std::map<quint64, Held> m_held;
+    // Clients whose *OPC waits for the card's run to end.
+    std::set<quint64> m_operationsWaiting;
+    // The client that started the card's run, 0 for none (or one gone).
+    quint64 m_runClient = 0;
+    // Where a run's driver statuses go: the starting client's queue.
+    std::unique_ptr<StatusReporter> m_runReporter;
 };
 
 } // namespace sfp

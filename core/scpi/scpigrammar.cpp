@@ -78,7 +78,7 @@ struct ErrorEntry
     const char *text;
 };
 
-constexpr std::array<ErrorEntry, 16> errorTable {{
+constexpr std::array<ErrorEntry, 17> errorTable {{
     {NoError, "No error"},
     {CommandError, "Command error"},
     {SyntaxError, "Syntax error"},
@@ -88,6 +88,7 @@ constexpr std::array<ErrorEntry, 16> errorTable {{
     {UndefinedHeader, "Undefined header"},
     {HeaderSuffixOutOfRange, "Header suffix out of range"},
     {CommandProtected, "Command protected"},
+    {TriggerIgnored, "Trigger ignored"},
     {SettingsConflict, "Settings conflict"},
     {DataOutOfRange, "Data out of range"},
     {TooMuchData, "Too much data"},

@@ -27,10 +27,11 @@ public:
     virtual QByteArray execute(quint64 client, QByteArrayView line) = 0;
     // Whether the client's latest line waits half run (an *OPC? while the
     // card scans): nothing of its response is sent and none of the client's
-    // next lines runs until resume() has given the whole response.
+    // next lines runs while it is.
     virtual bool isHeld(quint64 /*client*/) const { return false; }
-    // Runs on with a held line; its response message as execute() gives it,
-    // once isHeld() is false again.
+    // Called once a line that was held is no longer: runs the rest of it
+    // and gives its response message as execute() does (the rest may hold
+    // the line again).
     virtual QByteArray resume(quint64 /*client*/) { return {}; }
     // A line longer than the limit was dropped, in its place among the
     // client's lines.

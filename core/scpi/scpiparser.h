@@ -132,6 +132,7 @@ enum Error : int {
     UndefinedHeader = -113,
     HeaderSuffixOutOfRange = -114,
     CommandProtected = -203,
+    TriggerIgnored = -211,
     SettingsConflict = -221,
     DataOutOfRange = -222,
     TooMuchData = -223,
