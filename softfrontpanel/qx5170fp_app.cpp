@@ -2,10 +2,12 @@
 // SPDX-License-Identifier: MIT
 #include "qx5170fp_app.h"
 
+#include "cardscan.h"
 #include "cardsession.h"
 #include "qx2010fp_led.h"
 #include "qx5170_sfprelaypair.h"
 #include "remotecontrol.h"
+#include "scandialog.h"
 #include "switchinglog.h"
 #include "switchinglogview.h"
 
@@ -145,8 +147,15 @@ qx5170fp_App::qx5170fp_App(qx2010fp_genFC *fc, const sfpStartChoice &start)
             [this](int relay, const QString & /*reason*/, const QString &localReason) {
                 showRefusal(relay, localReason);
             });
-    connect(m_card, &sfp::CardSession::labelsChanged, this, &qx5170fp_App::followFixture);
-    connect(m_card, &sfp::CardSession::statesChanged, this, &qx5170fp_App::followFixture);
+    connect(m_card->scan(), &sfp::CardScan::progressed, this, &qx5170fp_App::showRelaysInUse);
+    connect(m_card->scan(), &sfp::CardScan::finished, this,
+            [this](sfp::CardScan::Ending ending, const sfp::Refusal &refusal) {
+                if (std::exchange(m_sequenceFromMenu, false)
+                    && ending == sfp::CardScan::Ending::Refused)
+                    showRefusal(0, refusal.operatorReason());
+            });
+    // The menu is always there: it opens the scan, which every card has.
+    pairContainer->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(pairContainer, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
         const std::unique_ptr<QMenu> menu(newStateMenu());
         menu->exec(m_pairArea->mapToGlobal(at));
@@ -202,9 +211,24 @@ void qx5170fp_App::setKeyboardOrder()
 
 void qx5170fp_App::setControlsLocked(bool locked)
 {
+    // The pairs as a whole: a button that a run uses stays disabled of
+    // its own when the lock goes.
     for (qx5170_sfpRelayPair *pair : relayPair)
         pair->setEnabled(!locked);
     modeGroupBox->setEnabled(!locked);
+    m_controlsLocked = locked;
+    if (m_scanDialog)
+        m_scanDialog->setLocked(locked);
+}
+
+void qx5170fp_App::showRelaysInUse()
+{
+    const QList<int> inUse = m_card->scan()->relaysInUse();
+    for (qx5170_sfpRelayPair *pair : relayPair) {
+        const int relayA = 2 * pair->pairNo() + 1;
+        pair->relayAButton()->setEnabled(!inUse.contains(relayA));
+        pair->relayBButton()->setEnabled(!inUse.contains(relayA + 1));
+    }
 }
 
 void qx5170fp_App::followRemote(sfp::RemoteControl *remote)
@@ -307,14 +331,6 @@ void qx5170fp_App::showNotice(const QString &text)
     m_noticeLbl->show();
 }
 
-void qx5170fp_App::followFixture()
-{
-    // The menu only where there is something in it: without a fixture and
-    // a log a right click does what it always did, nothing.
-    m_pairArea->setContextMenuPolicy(m_card->hasFixtureFile() || m_log ? Qt::CustomContextMenu
-                                                                       : Qt::DefaultContextMenu);
-}
-
 void qx5170fp_App::setSwitchingLog(sfp::SwitchingLog *log)
 {
     m_log = log;
@@ -327,7 +343,6 @@ void qx5170fp_App::setSwitchingLog(sfp::SwitchingLog *log)
     });
     auto *shortcut = new QShortcut(QKeySequence(QStringLiteral("Ctrl+L")), this);
     connect(shortcut, &QShortcut::activated, this, &qx5170fp_App::showSwitchingLog);
-    followFixture();
 }
 
 void qx5170fp_App::showSwitchingLog()
@@ -341,16 +356,27 @@ void qx5170fp_App::showSwitchingLog()
     m_logView->activateWindow();
 }
 
+void qx5170fp_App::showScanDialog()
+{
+    if (!m_scanDialog) {
+        m_scanDialog = new sfp::ScanDialog(m_card->scan(), this);
+        m_scanDialog->setLocked(m_controlsLocked);
+    }
+    m_scanDialog->show();
+    m_scanDialog->raise();
+    m_scanDialog->activateWindow();
+}
+
 QMenu *qx5170fp_App::newStateMenu()
 {
     auto *menu = new QMenu(this);
-    if (m_log) {
+    if (m_log)
         menu->addAction(tr("Switching log..."), QKeySequence(QStringLiteral("Ctrl+L")), this,
                         &qx5170fp_App::showSwitchingLog);
-        if (!m_card->hasFixtureFile())
-            return menu;
-        menu->addSeparator();
-    }
+    menu->addAction(tr("Scan..."), this, &qx5170fp_App::showScanDialog);
+    if (!m_card->hasFixtureFile())
+        return menu;
+    menu->addSeparator();
     for (const QString &name : m_card->stateNames()) {
         // Names are the user's: an '&' in one is no shortcut.
         QString text = name;
@@ -364,10 +390,29 @@ QMenu *qx5170fp_App::newStateMenu()
                 showRefusal(0, refusal.operatorReason());
         });
     }
-    if (!menu->isEmpty())
+    for (const sfp::FixtureSequence &sequence : m_card->fixture().sequences) {
+        QString text = sequence.name;
+        text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        //: %1 is the name of a stored sequence of the fixture
+        menu->addAction(tr("Run sequence \"%1\"").arg(text), this,
+                        [this, name = sequence.name] { runSequence(name); });
+    }
+    if (!menu->actions().constLast()->isSeparator())
         menu->addSeparator();
     menu->addAction(tr("Save current state as..."), this, &qx5170fp_App::saveStateAs);
     return menu;
+}
+
+void qx5170fp_App::runSequence(const QString &name)
+{
+    // Set before the run: its first steps are taken before it returns, and
+    // may end it.
+    m_sequenceFromMenu = true;
+    const sfp::Refusal refusal = m_card->scan()->runSequence(name);
+    if (!refusal.isNone()) {
+        m_sequenceFromMenu = false;
+        showRefusal(0, refusal.operatorReason());
+    }
 }
 
 void qx5170fp_App::saveStateAs()

@@ -24,6 +24,7 @@ class SwitchingLogView;
 namespace sfp {
 class CardSession;
 class RemoteControl;
+class ScanDialog;
 class SwitchingLog;
 } // namespace sfp
 
@@ -62,9 +63,13 @@ public:
     // Opens the "Switching log" window, or raises it.
     void showSwitchingLog();
     SwitchingLogView *switchingLogView() const { return m_logView; }
-    // The relay area's context menu: while the card has a fixture file, an
-    // action per named state that applies it and "Save current state
-    // as..."; with a switching log, "Switching log...". The caller owns it.
+    // Opens the "Scan" window, or raises it.
+    void showScanDialog();
+    sfp::ScanDialog *scanDialog() const { return m_scanDialog; }
+    // The relay area's context menu: with a switching log, "Switching
+    // log..."; "Scan..."; while the card has a fixture file, an action per
+    // named state that applies it, one per stored sequence that runs it,
+    // and "Save current state as...". The caller owns it.
     QMenu *newStateMenu();
 
 public slots:
@@ -84,8 +89,11 @@ private:
     void holdPainting();
     void showRefusal(int relay, const QString &reason);
     void hideRefusal();
-    void followFixture();
     void saveStateAs();
+    void runSequence(const QString &name);
+    // The operator's buttons of the relays that a scan or sequence uses
+    // are disabled while it runs.
+    void showRelaysInUse();
 
     // The operator's message boxes, where the card's driver statuses go.
     sfp::MessageBoxReporter m_reporter;
@@ -107,4 +115,9 @@ private:
     QWidget *m_pairArea = nullptr;
     sfp::SwitchingLog *m_log = nullptr;
     SwitchingLogView *m_logView = nullptr;
+    sfp::ScanDialog *m_scanDialog = nullptr;
+    bool m_controlsLocked = false;
+    // A sequence the operator ran from the menu: its refusal is said as a
+    // click's is.
+    bool m_sequenceFromMenu = false;
 };

@@ -99,6 +99,11 @@
         <extracomment>%1 is the name of a sequence of the fixture</extracomment>
         <translation>keine Sequenz „%1“</translation>
     </message>
+    <message>
+        <source>both relays of pair %1 under the exclusive rule</source>
+        <extracomment>%1 is a pair&apos;s number</extracomment>
+        <translation>beide Relais von Paar %1 unter der Exklusiv-Regel</translation>
+    </message>
 </context>
 <context>
     <name>CommandLine</name>
@@ -1695,6 +1700,283 @@ Im asynchronen Modus immer grün.</translation>
         <source>The state was not saved: %1.</source>
         <extracomment>%1 says why</extracomment>
         <translation>Der Zustand wurde nicht gespeichert: %1.</translation>
+    </message>
+    <message>
+        <source>Scan...</source>
+        <translation>Scan...</translation>
+    </message>
+    <message>
+        <source>Run sequence &quot;%1&quot;</source>
+        <extracomment>%1 is the name of a stored sequence of the fixture</extracomment>
+        <translation>Sequenz „%1“ ausführen</translation>
+    </message>
+</context>
+<context>
+    <name>CardScan</name>
+    <message>
+        <source>a scan or sequence runs</source>
+        <translation>ein Scan oder eine Sequenz läuft</translation>
+    </message>
+    <message>
+        <source>a scan has at most %1 steps</source>
+        <extracomment>%1 is the most steps a scan may have</extracomment>
+        <translation>ein Scan hat höchstens %1 Schritte</translation>
+    </message>
+    <message>
+        <source>each step of a scan closes relays 1 to 32</source>
+        <translation>jeder Schritt eines Scans schließt Relais 1 bis 32</translation>
+    </message>
+    <message>
+        <source>a settle time is 0 to 60 s</source>
+        <translation>eine Einschwingzeit beträgt 0 bis 60 s</translation>
+    </message>
+    <message>
+        <source>a step interval is 1 ms to 3600 s</source>
+        <translation>ein Schrittintervall beträgt 1 ms bis 3600 s</translation>
+    </message>
+    <message>
+        <source>a scan has 1 to 1000000 sweeps, or no end</source>
+        <translation>ein Scan hat 1 bis 1000000 Durchläufe oder kein Ende</translation>
+    </message>
+    <message>
+        <source>a scan or sequence runs already</source>
+        <translation>ein Scan oder eine Sequenz läuft bereits</translation>
+    </message>
+    <message>
+        <source>the scan list is empty</source>
+        <translation>die Scanliste ist leer</translation>
+    </message>
+    <message>
+        <source>no sequence is named &quot;%1&quot;</source>
+        <extracomment>%1 is the name of a stored sequence</extracomment>
+        <translation>keine Sequenz heißt „%1“</translation>
+    </message>
+    <message>
+        <source>the run belongs to %1, who started it under the lock</source>
+        <extracomment>%1 names the client that started the scan, as the log names it</extracomment>
+        <translation>der Lauf gehört %1, der ihn unter der Sperre gestartet hat</translation>
+    </message>
+    <message>
+        <source>the card failed: %1</source>
+        <translation>die Karte meldet einen Fehler: %1</translation>
+    </message>
+</context>
+<context>
+    <name>ScanChannels</name>
+    <message>
+        <source>A channel is missing at the end</source>
+        <translation>Am Ende fehlt ein Kanal</translation>
+    </message>
+    <message>
+        <source>A channel is missing before &quot;%1&quot;</source>
+        <extracomment>%1 is what follows in the list where a channel should be</extracomment>
+        <translation>Vor „%1“ fehlt ein Kanal</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a channel: channels are 1 to 32</source>
+        <extracomment>%1 is the text that was typed</extracomment>
+        <translation>„%1“ ist kein Kanal: Kanäle sind 1 bis 32</translation>
+    </message>
+    <message>
+        <source>The card has no channel %1: channels are 1 to 32</source>
+        <translation>Die Karte hat keinen Kanal %1: Kanäle sind 1 bis 32</translation>
+    </message>
+    <message>
+        <source>A group is not closed: &quot;)&quot; is missing</source>
+        <translation>Eine Gruppe ist nicht geschlossen: „)“ fehlt</translation>
+    </message>
+    <message>
+        <source>&quot;)&quot; closes no group</source>
+        <translation>„)“ schließt keine Gruppe</translation>
+    </message>
+    <message>
+        <source>A comma is missing before &quot;%1&quot;</source>
+        <extracomment>%1 is what follows an entry without a comma between</extracomment>
+        <translation>Vor „%1“ fehlt ein Komma</translation>
+    </message>
+    <message>
+        <source>A group cannot hold another group</source>
+        <translation>Eine Gruppe kann keine andere Gruppe enthalten</translation>
+    </message>
+    <message>
+        <source>A group is empty</source>
+        <translation>Eine Gruppe ist leer</translation>
+    </message>
+    <message>
+        <source>Channel %1 is twice in one group</source>
+        <extracomment>%1 is a channel&apos;s number</extracomment>
+        <translation>Kanal %1 steht zweimal in einer Gruppe</translation>
+    </message>
+    <message>
+        <source>A scan has at most %1 steps</source>
+        <extracomment>%1 is the most steps a scan may have</extracomment>
+        <translation>Ein Scan hat höchstens %1 Schritte</translation>
+    </message>
+</context>
+<context>
+    <name>sfp::ScanDialog</name>
+    <message>
+        <source>Immediate</source>
+        <translation>Sofort</translation>
+    </message>
+    <message>
+        <source>Step button</source>
+        <translation>Schaltfläche „Schritt“</translation>
+    </message>
+    <message>
+        <source>Timer</source>
+        <translation>Timer</translation>
+    </message>
+    <message>
+        <source>Channels to scan, in order, e.g. 1,3:5,(7,9).
+A channel or a range gives one step per channel,
+channels in parentheses are closed together in one step.</source>
+        <translation>Zu scannende Kanäle in ihrer Reihenfolge, z. B. 1,3:5,(7,9).
+Ein Kanal oder ein Bereich ergibt einen Schritt je Kanal,
+Kanäle in Klammern werden in einem Schritt zusammen geschlossen.</translation>
+    </message>
+    <message>
+        <source>Settle time after the channels of a step close, before the step is complete; the same for every listed channel.</source>
+        <translation>Einschwingzeit nach dem Schließen der Kanäle eines Schritts, bevor der Schritt abgeschlossen ist; dieselbe für jeden aufgeführten Kanal.</translation>
+    </message>
+    <message>
+        <source>Selects what moves the scan to its next step.
+Immediate - the next step follows once the last is complete,
+Step button - the Step button or a script&apos;s trigger,
+Timer - each step starts one interval after the one before.</source>
+        <translation>Wählt, was den Scan zum nächsten Schritt bringt.
+Sofort - der nächste Schritt folgt, sobald der letzte abgeschlossen ist,
+Schaltfläche „Schritt“ - die Schaltfläche „Schritt“ oder der Trigger eines Skripts,
+Timer - jeder Schritt beginnt ein Intervall nach dem vorigen.</translation>
+    </message>
+    <message>
+        <source>Time from the start of one step to the start of the next with the Timer.</source>
+        <translation>Zeit vom Beginn eines Schritts bis zum Beginn des nächsten mit dem Timer.</translation>
+    </message>
+    <message>
+        <source>Number of sweeps through the channel list.</source>
+        <translation>Anzahl der Durchläufe durch die Kanalliste.</translation>
+    </message>
+    <message>
+        <source>Sweeps through the channel list until Stop is pressed.</source>
+        <translation>Durchläuft die Kanalliste, bis „Stopp“ gedrückt wird.</translation>
+    </message>
+    <message>
+        <source>Applies the settings to the card and starts the scan.</source>
+        <translation>Übernimmt die Einstellungen in die Karte und startet den Scan.</translation>
+    </message>
+    <message>
+        <source>Takes the next step of a scan that waits for it.</source>
+        <translation>Führt den nächsten Schritt eines Scans aus, der darauf wartet.</translation>
+    </message>
+    <message>
+        <source>Stops the scan or sequence at once; the scan&apos;s channels are opened.</source>
+        <translation>Hält den Scan oder die Sequenz sofort an; die Kanäle des Scans werden geöffnet.</translation>
+    </message>
+    <message>
+        <source>Shows the step and sweep of the scan or sequence, or how it ended.</source>
+        <translation>Zeigt Schritt und Durchlauf des Scans oder der Sequenz, oder wie der Lauf endete.</translation>
+    </message>
+    <message>
+        <source>&amp;No end</source>
+        <translation>&amp;Ohne Ende</translation>
+    </message>
+    <message>
+        <source>S&amp;tart</source>
+        <translation>S&amp;tarten</translation>
+    </message>
+    <message>
+        <source>Ste&amp;p</source>
+        <translation>Sc&amp;hritt</translation>
+    </message>
+    <message>
+        <source>St&amp;op</source>
+        <translation>Sto&amp;pp</translation>
+    </message>
+    <message>
+        <source>Scan</source>
+        <translation>Scan</translation>
+    </message>
+    <message>
+        <source>e.g. 1,3:5,(7,9)</source>
+        <extracomment>An example of a channel list, as a script writes one</extracomment>
+        <translation>z. B. 1,3:5,(7,9)</translation>
+    </message>
+    <message>
+        <source> ms</source>
+        <extracomment>The unit after a time in milliseconds</extracomment>
+        <translation> ms</translation>
+    </message>
+    <message>
+        <source>&amp;Channels:</source>
+        <translation>&amp;Kanäle:</translation>
+    </message>
+    <message>
+        <source>&amp;Settle time:</source>
+        <translation>&amp;Einschwingzeit:</translation>
+    </message>
+    <message>
+        <source>T&amp;rigger:</source>
+        <translation>T&amp;rigger:</translation>
+    </message>
+    <message>
+        <source>&amp;Interval:</source>
+        <translation>&amp;Intervall:</translation>
+    </message>
+    <message>
+        <source>Co&amp;unt:</source>
+        <translation>An&amp;zahl:</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <extracomment>the button that closes the window</extracomment>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Step %1 of %2, sweep %3 of %4</source>
+        <translation>Schritt %1 von %2, Durchlauf %3 von %4</translation>
+    </message>
+    <message>
+        <source>Step %1 of %2, sweep %3</source>
+        <extracomment>Where a scan without end stands: its step of all, its sweep</extracomment>
+        <translation>Schritt %1 von %2, Durchlauf %3</translation>
+    </message>
+    <message>
+        <source>%1. Waiting for Step</source>
+        <extracomment>%1 says where the scan stands</extracomment>
+        <translation>%1. Wartet auf „Schritt“</translation>
+    </message>
+    <message>
+        <source>Sequence: step %1</source>
+        <extracomment>%1 is the number of the sequence&apos;s steps taken</extracomment>
+        <translation>Sequenz: Schritt %1</translation>
+    </message>
+    <message>
+        <source>Not running</source>
+        <translation>Läuft nicht</translation>
+    </message>
+    <message>
+        <source>Done</source>
+        <translation>Fertig</translation>
+    </message>
+    <message>
+        <source>Stopped</source>
+        <translation>Angehalten</translation>
+    </message>
+    <message>
+        <source>Ended: %1</source>
+        <extracomment>%1 says why the card ended the scan or sequence</extracomment>
+        <translation>Abgebrochen: %1</translation>
+    </message>
+    <message>
+        <source>Not started: %1</source>
+        <extracomment>%1 says why the scan was not started</extracomment>
+        <translation>Nicht gestartet: %1</translation>
+    </message>
+    <message>
+        <source>Not stopped: %1</source>
+        <extracomment>%1 says why the run was not stopped</extracomment>
+        <translation>Nicht angehalten: %1</translation>
     </message>
 </context>
 </TS>

@@ -99,6 +99,11 @@
         <extracomment>%1 is the name of a sequence of the fixture</extracomment>
         <translation>aucune séquence « %1 »</translation>
     </message>
+    <message>
+        <source>both relays of pair %1 under the exclusive rule</source>
+        <extracomment>%1 is a pair&apos;s number</extracomment>
+        <translation>les deux relais de la paire %1 sous la règle exclusive</translation>
+    </message>
 </context>
 <context>
     <name>CommandLine</name>
@@ -1695,6 +1700,283 @@ Toujours vert en mode asynchrone.</translation>
         <source>The state was not saved: %1.</source>
         <extracomment>%1 says why</extracomment>
         <translation>L&apos;état n&apos;a pas été enregistré : %1.</translation>
+    </message>
+    <message>
+        <source>Scan...</source>
+        <translation>Balayage...</translation>
+    </message>
+    <message>
+        <source>Run sequence &quot;%1&quot;</source>
+        <extracomment>%1 is the name of a stored sequence of the fixture</extracomment>
+        <translation>Exécuter la séquence « %1 »</translation>
+    </message>
+</context>
+<context>
+    <name>CardScan</name>
+    <message>
+        <source>a scan or sequence runs</source>
+        <translation>un balayage ou une séquence est en cours</translation>
+    </message>
+    <message>
+        <source>a scan has at most %1 steps</source>
+        <extracomment>%1 is the most steps a scan may have</extracomment>
+        <translation>un balayage a au plus %1 étapes</translation>
+    </message>
+    <message>
+        <source>each step of a scan closes relays 1 to 32</source>
+        <translation>chaque étape d&apos;un balayage ferme des relais de 1 à 32</translation>
+    </message>
+    <message>
+        <source>a settle time is 0 to 60 s</source>
+        <translation>un temps de stabilisation va de 0 à 60 s</translation>
+    </message>
+    <message>
+        <source>a step interval is 1 ms to 3600 s</source>
+        <translation>un intervalle entre étapes va de 1 ms à 3600 s</translation>
+    </message>
+    <message>
+        <source>a scan has 1 to 1000000 sweeps, or no end</source>
+        <translation>un balayage compte de 1 à 1000000 passages, ou n&apos;a pas de fin</translation>
+    </message>
+    <message>
+        <source>a scan or sequence runs already</source>
+        <translation>un balayage ou une séquence est déjà en cours</translation>
+    </message>
+    <message>
+        <source>the scan list is empty</source>
+        <translation>la liste de balayage est vide</translation>
+    </message>
+    <message>
+        <source>no sequence is named &quot;%1&quot;</source>
+        <extracomment>%1 is the name of a stored sequence</extracomment>
+        <translation>aucune séquence ne s&apos;appelle « %1 »</translation>
+    </message>
+    <message>
+        <source>the run belongs to %1, who started it under the lock</source>
+        <extracomment>%1 names the client that started the scan, as the log names it</extracomment>
+        <translation>l&apos;exécution appartient à %1, qui l&apos;a démarrée sous le verrou</translation>
+    </message>
+    <message>
+        <source>the card failed: %1</source>
+        <translation>la carte signale une erreur : %1</translation>
+    </message>
+</context>
+<context>
+    <name>ScanChannels</name>
+    <message>
+        <source>A channel is missing at the end</source>
+        <translation>Il manque un canal à la fin</translation>
+    </message>
+    <message>
+        <source>A channel is missing before &quot;%1&quot;</source>
+        <extracomment>%1 is what follows in the list where a channel should be</extracomment>
+        <translation>Il manque un canal avant « %1 »</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a channel: channels are 1 to 32</source>
+        <extracomment>%1 is the text that was typed</extracomment>
+        <translation>« %1 » n&apos;est pas un canal : les canaux vont de 1 à 32</translation>
+    </message>
+    <message>
+        <source>The card has no channel %1: channels are 1 to 32</source>
+        <translation>La carte n&apos;a pas de canal %1 : les canaux vont de 1 à 32</translation>
+    </message>
+    <message>
+        <source>A group is not closed: &quot;)&quot; is missing</source>
+        <translation>Un groupe n&apos;est pas fermé : « ) » manque</translation>
+    </message>
+    <message>
+        <source>&quot;)&quot; closes no group</source>
+        <translation>« ) » ne ferme aucun groupe</translation>
+    </message>
+    <message>
+        <source>A comma is missing before &quot;%1&quot;</source>
+        <extracomment>%1 is what follows an entry without a comma between</extracomment>
+        <translation>Il manque une virgule avant « %1 »</translation>
+    </message>
+    <message>
+        <source>A group cannot hold another group</source>
+        <translation>Un groupe ne peut pas en contenir un autre</translation>
+    </message>
+    <message>
+        <source>A group is empty</source>
+        <translation>Un groupe est vide</translation>
+    </message>
+    <message>
+        <source>Channel %1 is twice in one group</source>
+        <extracomment>%1 is a channel&apos;s number</extracomment>
+        <translation>Le canal %1 figure deux fois dans un groupe</translation>
+    </message>
+    <message>
+        <source>A scan has at most %1 steps</source>
+        <extracomment>%1 is the most steps a scan may have</extracomment>
+        <translation>Un balayage a au plus %1 étapes</translation>
+    </message>
+</context>
+<context>
+    <name>sfp::ScanDialog</name>
+    <message>
+        <source>Immediate</source>
+        <translation>Immédiat</translation>
+    </message>
+    <message>
+        <source>Step button</source>
+        <translation>Bouton « Étape »</translation>
+    </message>
+    <message>
+        <source>Timer</source>
+        <translation>Minuterie</translation>
+    </message>
+    <message>
+        <source>Channels to scan, in order, e.g. 1,3:5,(7,9).
+A channel or a range gives one step per channel,
+channels in parentheses are closed together in one step.</source>
+        <translation>Canaux à balayer, dans l&apos;ordre, p. ex. 1,3:5,(7,9).
+Un canal ou une plage donne une étape par canal,
+les canaux entre parenthèses sont fermés ensemble en une étape.</translation>
+    </message>
+    <message>
+        <source>Settle time after the channels of a step close, before the step is complete; the same for every listed channel.</source>
+        <translation>Temps de stabilisation après la fermeture des canaux d&apos;une étape, avant que l&apos;étape soit terminée ; le même pour chaque canal de la liste.</translation>
+    </message>
+    <message>
+        <source>Selects what moves the scan to its next step.
+Immediate - the next step follows once the last is complete,
+Step button - the Step button or a script&apos;s trigger,
+Timer - each step starts one interval after the one before.</source>
+        <translation>Sélectionne ce qui fait passer le balayage à l&apos;étape suivante.
+Immédiat - l&apos;étape suivante suit dès que la précédente est terminée,
+Bouton « Étape » - le bouton Étape ou le déclenchement d&apos;un script,
+Minuterie - chaque étape commence un intervalle après la précédente.</translation>
+    </message>
+    <message>
+        <source>Time from the start of one step to the start of the next with the Timer.</source>
+        <translation>Temps entre le début d&apos;une étape et le début de la suivante avec la minuterie.</translation>
+    </message>
+    <message>
+        <source>Number of sweeps through the channel list.</source>
+        <translation>Nombre de passages dans la liste des canaux.</translation>
+    </message>
+    <message>
+        <source>Sweeps through the channel list until Stop is pressed.</source>
+        <translation>Parcourt la liste des canaux jusqu&apos;à un appui sur « Arrêter ».</translation>
+    </message>
+    <message>
+        <source>Applies the settings to the card and starts the scan.</source>
+        <translation>Applique les réglages à la carte et démarre le balayage.</translation>
+    </message>
+    <message>
+        <source>Takes the next step of a scan that waits for it.</source>
+        <translation>Exécute l&apos;étape suivante d&apos;un balayage qui l&apos;attend.</translation>
+    </message>
+    <message>
+        <source>Stops the scan or sequence at once; the scan&apos;s channels are opened.</source>
+        <translation>Arrête aussitôt le balayage ou la séquence ; les canaux du balayage sont ouverts.</translation>
+    </message>
+    <message>
+        <source>Shows the step and sweep of the scan or sequence, or how it ended.</source>
+        <translation>Indique l&apos;étape et le passage du balayage ou de la séquence, ou comment ils se sont terminés.</translation>
+    </message>
+    <message>
+        <source>&amp;No end</source>
+        <translation>Sa&amp;ns fin</translation>
+    </message>
+    <message>
+        <source>S&amp;tart</source>
+        <translation>&amp;Démarrer</translation>
+    </message>
+    <message>
+        <source>Ste&amp;p</source>
+        <translation>É&amp;tape</translation>
+    </message>
+    <message>
+        <source>St&amp;op</source>
+        <translation>&amp;Arrêter</translation>
+    </message>
+    <message>
+        <source>Scan</source>
+        <translation>Balayage</translation>
+    </message>
+    <message>
+        <source>e.g. 1,3:5,(7,9)</source>
+        <extracomment>An example of a channel list, as a script writes one</extracomment>
+        <translation>p. ex. 1,3:5,(7,9)</translation>
+    </message>
+    <message>
+        <source> ms</source>
+        <extracomment>The unit after a time in milliseconds</extracomment>
+        <translation> ms</translation>
+    </message>
+    <message>
+        <source>&amp;Channels:</source>
+        <translation>&amp;Canaux :</translation>
+    </message>
+    <message>
+        <source>&amp;Settle time:</source>
+        <translation>Temps de &amp;stabilisation :</translation>
+    </message>
+    <message>
+        <source>T&amp;rigger:</source>
+        <translation>Déc&amp;lenchement :</translation>
+    </message>
+    <message>
+        <source>&amp;Interval:</source>
+        <translation>&amp;Intervalle :</translation>
+    </message>
+    <message>
+        <source>Co&amp;unt:</source>
+        <translation>Nom&amp;bre :</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <extracomment>the button that closes the window</extracomment>
+        <translation>Fermer</translation>
+    </message>
+    <message>
+        <source>Step %1 of %2, sweep %3 of %4</source>
+        <translation>Étape %1 sur %2, passage %3 sur %4</translation>
+    </message>
+    <message>
+        <source>Step %1 of %2, sweep %3</source>
+        <extracomment>Where a scan without end stands: its step of all, its sweep</extracomment>
+        <translation>Étape %1 sur %2, passage %3</translation>
+    </message>
+    <message>
+        <source>%1. Waiting for Step</source>
+        <extracomment>%1 says where the scan stands</extracomment>
+        <translation>%1. En attente de « Étape »</translation>
+    </message>
+    <message>
+        <source>Sequence: step %1</source>
+        <extracomment>%1 is the number of the sequence&apos;s steps taken</extracomment>
+        <translation>Séquence : étape %1</translation>
+    </message>
+    <message>
+        <source>Not running</source>
+        <translation>À l&apos;arrêt</translation>
+    </message>
+    <message>
+        <source>Done</source>
+        <translation>Terminé</translation>
+    </message>
+    <message>
+        <source>Stopped</source>
+        <translation>Arrêté</translation>
+    </message>
+    <message>
+        <source>Ended: %1</source>
+        <extracomment>%1 says why the card ended the scan or sequence</extracomment>
+        <translation>Interrompu : %1</translation>
+    </message>
+    <message>
+        <source>Not started: %1</source>
+        <extracomment>%1 says why the scan was not started</extracomment>
+        <translation>Non démarré : %1</translation>
+    </message>
+    <message>
+        <source>Not stopped: %1</source>
+        <extracomment>%1 says why the run was not stopped</extracomment>
+        <translation>Non arrêté : %1</translation>
     </message>
 </context>
 </TS>

@@ -698,16 +698,22 @@ Refusal CardSession::closeRefusal(const QList<int> &relays, bool openOthers,
 {
     if (Refusal locked = lockRefusal(); !locked.isNone())
         return locked;
+    // Said in the operator's language too: a scan's or a sequence's step
+    // that is refused ends in the window.
     if (m_exclusive) {
         for (int relay : relays) {
             if (relays.contains(partnerOf(relay)))
-                return {Refusal::Kind::BrokenRule,
-                        QStringLiteral("both relays of pair %1 under the exclusive rule")
-                            .arg(pairOf(relay) + 1)};
+                //: %1 is a pair's number
+                return refused(
+                    Refusal::Kind::BrokenRule,
+                    said(QT_TRANSLATE_NOOP("CardSession",
+                                           "both relays of pair %1 under the exclusive rule")),
+                    QString::number(pairOf(relay) + 1));
         }
     }
-    if (const QString broken = refusal(afterClosing(relays, openOthers, opened)); !broken.isEmpty())
-        return {Refusal::Kind::BrokenRule, broken};
+    const Said broken = brokenRuleSaid(m_fixture.rules, afterClosing(relays, openOthers, opened));
+    if (!broken.isEmpty())
+        return {Refusal::Kind::BrokenRule, broken.english, broken.local};
     return {};
 }
 

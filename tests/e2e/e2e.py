@@ -21,6 +21,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import remote  # noqa: E402
+import scan  # noqa: E402
 import sfpdrive as d  # noqa: E402
 import vxi11  # noqa: E402
 
@@ -566,6 +567,7 @@ SCENARIOS = {
     "switching_log": switching_log,
     "fixture_fault_box": fixture_fault_box,
     **remote.SCENARIOS,
+    **scan.SCENARIOS,
     **vxi11.SCENARIOS,
 }
 

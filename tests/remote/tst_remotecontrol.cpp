@@ -1757,13 +1757,13 @@ void tst_RemoteControl::fixtureStates()
     QStringList texts;
     for (const QAction *action : menu->actions())
         texts.append(action->text());
-    QCOMPARE(
-        texts,
-        QStringList({"Apply \"old\"", "Apply \"measure\"", QString(), "Save current state as..."}));
+    QCOMPARE(texts,
+             QStringList({"Scan...", QString(), "Apply \"old\"", "Apply \"measure\"", QString(),
+                          "Save current state as..."}));
     m_client.run("*RST");
-    menu->actions().at(1)->trigger();
+    menu->actions().at(3)->trigger();
     QCOMPARE(m_client.ask("ROUT:CLOS?"), QByteArray("(@1,4)"));
-    menu->actions().at(0)->trigger();
+    menu->actions().at(2)->trigger();
     const auto *refusal = m_panel->findChild<QLabel *>(QStringLiteral("refusalInfo"));
     QVERIFY(refusal && refusal->isVisible());
     QCOMPARE(refusal->text(), QStringLiteral("Refused: \"PSU/GND\" allows one of relays 3, 7"));
@@ -1774,7 +1774,7 @@ void tst_RemoteControl::fixtureStates()
         input->setTextValue(QStringLiteral("by hand"));
         input->accept();
     });
-    menu->actions().at(3)->trigger();
+    menu->actions().at(5)->trigger();
     QCOMPARE(m_client.ask("MEM:STAT:CAT?"), QByteArray(R"("old","measure","by hand")"));
 
     // Cancelled, or refused with a word why: nothing kept.
@@ -1784,7 +1784,7 @@ void tst_RemoteControl::fixtureStates()
         input->setTextValue(QStringLiteral("never"));
         input->reject();
     });
-    menu->actions().at(3)->trigger();
+    menu->actions().at(5)->trigger();
     std::shared_ptr<sfptest::ModalAnswer> warning;
     sfptest::actOnNextModal(
         [](QWidget *dialog) {
@@ -1794,7 +1794,7 @@ void tst_RemoteControl::fixtureStates()
             input->accept();
         },
         [&warning] { warning = sfptest::answerNextModal(QStringLiteral("OK")); });
-    menu->actions().at(3)->trigger();
+    menu->actions().at(5)->trigger();
     QTRY_VERIFY(warning && warning->answered);
     QCOMPARE(warning->text,
              QStringLiteral("The state was not saved: a state's name has 1 to 30 characters, not "
@@ -1805,8 +1805,9 @@ void tst_RemoteControl::fixtureStates()
     const sfp::Fixture kept = m_panel->card()->fixture();
     m_panel->card()->setFixture(sfp::Fixture(), path, true);
     const std::unique_ptr<QMenu> saveOnly(m_panel->newStateMenu());
-    QCOMPARE(saveOnly->actions().size(), 1);
-    QCOMPARE(saveOnly->actions().at(0)->text(), QStringLiteral("Save current state as..."));
+    QCOMPARE(saveOnly->actions().size(), 3);
+    QCOMPARE(saveOnly->actions().at(0)->text(), QStringLiteral("Scan..."));
+    QCOMPARE(saveOnly->actions().at(2)->text(), QStringLiteral("Save current state as..."));
     m_panel->card()->setFixture(kept, path, true);
 
     // A fixture file that cannot be written: the state is not kept.
@@ -1980,8 +1981,9 @@ void tst_RemoteControl::switchingLogWindow()
     // The relay area's menu has the log even without a fixture file, and
     // opens the window, which shows the script's change.
     std::unique_ptr<QMenu> menu(m_panel->newStateMenu());
-    QCOMPARE(menu->actions().size(), 1);
+    QCOMPARE(menu->actions().size(), 2);
     QCOMPARE(menu->actions().at(0)->text(), QStringLiteral("Switching log..."));
+    QCOMPARE(menu->actions().at(1)->text(), QStringLiteral("Scan..."));
     QCOMPARE(menu->actions().at(0)->shortcut(), QKeySequence(QStringLiteral("Ctrl+L")));
     menu->actions().at(0)->trigger();
     SwitchingLogView *view = m_panel->switchingLogView();
@@ -2003,8 +2005,8 @@ void tst_RemoteControl::switchingLogWindow()
     for (const QAction *action : menu->actions())
         texts.append(action->isSeparator() ? QStringLiteral("--") : action->text());
     QCOMPARE(texts,
-             QStringList(
-                 {"Switching log...", "--", "Apply \"idle\"", "--", "Save current state as..."}));
+             QStringList({"Switching log...", "Scan...", "--", "Apply \"idle\"", "--",
+                          "Save current state as..."}));
 }
 
 // A fault the operator would otherwise find only on standard error is said
