@@ -215,7 +215,11 @@ void ScanDialog::showSettings()
 void ScanDialog::showProgress()
 {
     QString text;
-    if (m_scan->isScanning()) {
+    if (m_scan->isScanning() && m_scan->step() == 0) {
+        // A scan moved by the Step button takes its first step at the
+        // first press.
+        text = tr("Waiting for the first Step");
+    } else if (m_scan->isScanning()) {
         const int steps = int(m_scan->settings().steps.size());
         const int count = m_scan->settings().count;
         text = count > 0

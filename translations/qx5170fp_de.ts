@@ -51,6 +51,56 @@
     </message>
 </context>
 <context>
+    <name>CardScan</name>
+    <message>
+        <source>a scan or sequence runs</source>
+        <translation>ein Scan oder eine Sequenz läuft</translation>
+    </message>
+    <message>
+        <source>a scan has at most %1 steps</source>
+        <extracomment>%1 is the most steps a scan may have</extracomment>
+        <translation>ein Scan hat höchstens %1 Schritte</translation>
+    </message>
+    <message>
+        <source>each step of a scan closes relays 1 to 32</source>
+        <translation>jeder Schritt eines Scans schließt Relais 1 bis 32</translation>
+    </message>
+    <message>
+        <source>a settle time is 0 to 60 s</source>
+        <translation>eine Einschwingzeit beträgt 0 bis 60 s</translation>
+    </message>
+    <message>
+        <source>a step interval is 1 ms to 3600 s</source>
+        <translation>ein Schrittintervall beträgt 1 ms bis 3600 s</translation>
+    </message>
+    <message>
+        <source>a scan has 1 to 1000000 sweeps, or no end</source>
+        <translation>ein Scan hat 1 bis 1000000 Durchläufe oder kein Ende</translation>
+    </message>
+    <message>
+        <source>a scan or sequence runs already</source>
+        <translation>ein Scan oder eine Sequenz läuft bereits</translation>
+    </message>
+    <message>
+        <source>the scan list is empty</source>
+        <translation>die Scanliste ist leer</translation>
+    </message>
+    <message>
+        <source>no sequence is named &quot;%1&quot;</source>
+        <extracomment>%1 is the name of a stored sequence</extracomment>
+        <translation>keine Sequenz heißt „%1“</translation>
+    </message>
+    <message>
+        <source>the run belongs to %1, who started it under the lock</source>
+        <extracomment>%1 names the client that started the scan, as the log names it</extracomment>
+        <translation>der Lauf gehört %1, der ihn unter der Sperre gestartet hat</translation>
+    </message>
+    <message>
+        <source>the card failed: %1</source>
+        <translation>die Karte meldet einen Fehler: %1</translation>
+    </message>
+</context>
+<context>
     <name>CardService</name>
     <message>
         <source>there is no such file</source>
@@ -900,6 +950,58 @@ Fehler: %2</translation>
     </message>
 </context>
 <context>
+    <name>ScanChannels</name>
+    <message>
+        <source>A channel is missing at the end</source>
+        <translation>Am Ende fehlt ein Kanal</translation>
+    </message>
+    <message>
+        <source>A channel is missing before &quot;%1&quot;</source>
+        <extracomment>%1 is what follows in the list where a channel should be</extracomment>
+        <translation>Vor „%1“ fehlt ein Kanal</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a channel: channels are 1 to 32</source>
+        <extracomment>%1 is the text that was typed</extracomment>
+        <translation>„%1“ ist kein Kanal: Kanäle sind 1 bis 32</translation>
+    </message>
+    <message>
+        <source>The card has no channel %1: channels are 1 to 32</source>
+        <translation>Die Karte hat keinen Kanal %1: Kanäle sind 1 bis 32</translation>
+    </message>
+    <message>
+        <source>A group is not closed: &quot;)&quot; is missing</source>
+        <translation>Eine Gruppe ist nicht geschlossen: „)“ fehlt</translation>
+    </message>
+    <message>
+        <source>&quot;)&quot; closes no group</source>
+        <translation>„)“ schließt keine Gruppe</translation>
+    </message>
+    <message>
+        <source>A comma is missing before &quot;%1&quot;</source>
+        <extracomment>%1 is what follows an entry without a comma between</extracomment>
+        <translation>Vor „%1“ fehlt ein Komma</translation>
+    </message>
+    <message>
+        <source>A group cannot hold another group</source>
+        <translation>Eine Gruppe kann keine andere Gruppe enthalten</translation>
+    </message>
+    <message>
+        <source>A group is empty</source>
+        <translation>Eine Gruppe ist leer</translation>
+    </message>
+    <message>
+        <source>Channel %1 is twice in one group</source>
+        <extracomment>%1 is a channel&apos;s number</extracomment>
+        <translation>Kanal %1 steht zweimal in einer Gruppe</translation>
+    </message>
+    <message>
+        <source>A scan has at most %1 steps</source>
+        <extracomment>%1 is the most steps a scan may have</extracomment>
+        <translation>Ein Scan hat höchstens %1 Schritte</translation>
+    </message>
+</context>
+<context>
     <name>SetPassword</name>
     <message>
         <source>Password: </source>
@@ -1712,108 +1814,6 @@ Im asynchronen Modus immer grün.</translation>
     </message>
 </context>
 <context>
-    <name>CardScan</name>
-    <message>
-        <source>a scan or sequence runs</source>
-        <translation>ein Scan oder eine Sequenz läuft</translation>
-    </message>
-    <message>
-        <source>a scan has at most %1 steps</source>
-        <extracomment>%1 is the most steps a scan may have</extracomment>
-        <translation>ein Scan hat höchstens %1 Schritte</translation>
-    </message>
-    <message>
-        <source>each step of a scan closes relays 1 to 32</source>
-        <translation>jeder Schritt eines Scans schließt Relais 1 bis 32</translation>
-    </message>
-    <message>
-        <source>a settle time is 0 to 60 s</source>
-        <translation>eine Einschwingzeit beträgt 0 bis 60 s</translation>
-    </message>
-    <message>
-        <source>a step interval is 1 ms to 3600 s</source>
-        <translation>ein Schrittintervall beträgt 1 ms bis 3600 s</translation>
-    </message>
-    <message>
-        <source>a scan has 1 to 1000000 sweeps, or no end</source>
-        <translation>ein Scan hat 1 bis 1000000 Durchläufe oder kein Ende</translation>
-    </message>
-    <message>
-        <source>a scan or sequence runs already</source>
-        <translation>ein Scan oder eine Sequenz läuft bereits</translation>
-    </message>
-    <message>
-        <source>the scan list is empty</source>
-        <translation>die Scanliste ist leer</translation>
-    </message>
-    <message>
-        <source>no sequence is named &quot;%1&quot;</source>
-        <extracomment>%1 is the name of a stored sequence</extracomment>
-        <translation>keine Sequenz heißt „%1“</translation>
-    </message>
-    <message>
-        <source>the run belongs to %1, who started it under the lock</source>
-        <extracomment>%1 names the client that started the scan, as the log names it</extracomment>
-        <translation>der Lauf gehört %1, der ihn unter der Sperre gestartet hat</translation>
-    </message>
-    <message>
-        <source>the card failed: %1</source>
-        <translation>die Karte meldet einen Fehler: %1</translation>
-    </message>
-</context>
-<context>
-    <name>ScanChannels</name>
-    <message>
-        <source>A channel is missing at the end</source>
-        <translation>Am Ende fehlt ein Kanal</translation>
-    </message>
-    <message>
-        <source>A channel is missing before &quot;%1&quot;</source>
-        <extracomment>%1 is what follows in the list where a channel should be</extracomment>
-        <translation>Vor „%1“ fehlt ein Kanal</translation>
-    </message>
-    <message>
-        <source>&quot;%1&quot; is not a channel: channels are 1 to 32</source>
-        <extracomment>%1 is the text that was typed</extracomment>
-        <translation>„%1“ ist kein Kanal: Kanäle sind 1 bis 32</translation>
-    </message>
-    <message>
-        <source>The card has no channel %1: channels are 1 to 32</source>
-        <translation>Die Karte hat keinen Kanal %1: Kanäle sind 1 bis 32</translation>
-    </message>
-    <message>
-        <source>A group is not closed: &quot;)&quot; is missing</source>
-        <translation>Eine Gruppe ist nicht geschlossen: „)“ fehlt</translation>
-    </message>
-    <message>
-        <source>&quot;)&quot; closes no group</source>
-        <translation>„)“ schließt keine Gruppe</translation>
-    </message>
-    <message>
-        <source>A comma is missing before &quot;%1&quot;</source>
-        <extracomment>%1 is what follows an entry without a comma between</extracomment>
-        <translation>Vor „%1“ fehlt ein Komma</translation>
-    </message>
-    <message>
-        <source>A group cannot hold another group</source>
-        <translation>Eine Gruppe kann keine andere Gruppe enthalten</translation>
-    </message>
-    <message>
-        <source>A group is empty</source>
-        <translation>Eine Gruppe ist leer</translation>
-    </message>
-    <message>
-        <source>Channel %1 is twice in one group</source>
-        <extracomment>%1 is a channel&apos;s number</extracomment>
-        <translation>Kanal %1 steht zweimal in einer Gruppe</translation>
-    </message>
-    <message>
-        <source>A scan has at most %1 steps</source>
-        <extracomment>%1 is the most steps a scan may have</extracomment>
-        <translation>Ein Scan hat höchstens %1 Schritte</translation>
-    </message>
-</context>
-<context>
     <name>sfp::ScanDialog</name>
     <message>
         <source>Immediate</source>
@@ -1977,6 +1977,10 @@ Timer - jeder Schritt beginnt ein Intervall nach dem vorigen.</translation>
         <source>Not stopped: %1</source>
         <extracomment>%1 says why the run was not stopped</extracomment>
         <translation>Nicht angehalten: %1</translation>
+    </message>
+    <message>
+        <source>Waiting for the first Step</source>
+        <translation>Wartet auf den ersten „Schritt“</translation>
     </message>
 </context>
 </TS>

@@ -51,6 +51,56 @@
     </message>
 </context>
 <context>
+    <name>CardScan</name>
+    <message>
+        <source>a scan or sequence runs</source>
+        <translation>un balayage ou une séquence est en cours</translation>
+    </message>
+    <message>
+        <source>a scan has at most %1 steps</source>
+        <extracomment>%1 is the most steps a scan may have</extracomment>
+        <translation>un balayage a au plus %1 étapes</translation>
+    </message>
+    <message>
+        <source>each step of a scan closes relays 1 to 32</source>
+        <translation>chaque étape d&apos;un balayage ferme des relais de 1 à 32</translation>
+    </message>
+    <message>
+        <source>a settle time is 0 to 60 s</source>
+        <translation>un temps de stabilisation va de 0 à 60 s</translation>
+    </message>
+    <message>
+        <source>a step interval is 1 ms to 3600 s</source>
+        <translation>un intervalle entre étapes va de 1 ms à 3600 s</translation>
+    </message>
+    <message>
+        <source>a scan has 1 to 1000000 sweeps, or no end</source>
+        <translation>un balayage compte de 1 à 1000000 passages, ou n&apos;a pas de fin</translation>
+    </message>
+    <message>
+        <source>a scan or sequence runs already</source>
+        <translation>un balayage ou une séquence est déjà en cours</translation>
+    </message>
+    <message>
+        <source>the scan list is empty</source>
+        <translation>la liste de balayage est vide</translation>
+    </message>
+    <message>
+        <source>no sequence is named &quot;%1&quot;</source>
+        <extracomment>%1 is the name of a stored sequence</extracomment>
+        <translation>aucune séquence ne s&apos;appelle « %1 »</translation>
+    </message>
+    <message>
+        <source>the run belongs to %1, who started it under the lock</source>
+        <extracomment>%1 names the client that started the scan, as the log names it</extracomment>
+        <translation>l&apos;exécution appartient à %1, qui l&apos;a démarrée sous le verrou</translation>
+    </message>
+    <message>
+        <source>the card failed: %1</source>
+        <translation>la carte signale une erreur : %1</translation>
+    </message>
+</context>
+<context>
     <name>CardService</name>
     <message>
         <source>there is no such file</source>
@@ -900,6 +950,58 @@ Erreur : %2</translation>
     </message>
 </context>
 <context>
+    <name>ScanChannels</name>
+    <message>
+        <source>A channel is missing at the end</source>
+        <translation>Il manque un canal à la fin</translation>
+    </message>
+    <message>
+        <source>A channel is missing before &quot;%1&quot;</source>
+        <extracomment>%1 is what follows in the list where a channel should be</extracomment>
+        <translation>Il manque un canal avant « %1 »</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a channel: channels are 1 to 32</source>
+        <extracomment>%1 is the text that was typed</extracomment>
+        <translation>« %1 » n&apos;est pas un canal : les canaux vont de 1 à 32</translation>
+    </message>
+    <message>
+        <source>The card has no channel %1: channels are 1 to 32</source>
+        <translation>La carte n&apos;a pas de canal %1 : les canaux vont de 1 à 32</translation>
+    </message>
+    <message>
+        <source>A group is not closed: &quot;)&quot; is missing</source>
+        <translation>Un groupe n&apos;est pas fermé : « ) » manque</translation>
+    </message>
+    <message>
+        <source>&quot;)&quot; closes no group</source>
+        <translation>« ) » ne ferme aucun groupe</translation>
+    </message>
+    <message>
+        <source>A comma is missing before &quot;%1&quot;</source>
+        <extracomment>%1 is what follows an entry without a comma between</extracomment>
+        <translation>Il manque une virgule avant « %1 »</translation>
+    </message>
+    <message>
+        <source>A group cannot hold another group</source>
+        <translation>Un groupe ne peut pas en contenir un autre</translation>
+    </message>
+    <message>
+        <source>A group is empty</source>
+        <translation>Un groupe est vide</translation>
+    </message>
+    <message>
+        <source>Channel %1 is twice in one group</source>
+        <extracomment>%1 is a channel&apos;s number</extracomment>
+        <translation>Le canal %1 figure deux fois dans un groupe</translation>
+    </message>
+    <message>
+        <source>A scan has at most %1 steps</source>
+        <extracomment>%1 is the most steps a scan may have</extracomment>
+        <translation>Un balayage a au plus %1 étapes</translation>
+    </message>
+</context>
+<context>
     <name>SetPassword</name>
     <message>
         <source>Password: </source>
@@ -1712,108 +1814,6 @@ Toujours vert en mode asynchrone.</translation>
     </message>
 </context>
 <context>
-    <name>CardScan</name>
-    <message>
-        <source>a scan or sequence runs</source>
-        <translation>un balayage ou une séquence est en cours</translation>
-    </message>
-    <message>
-        <source>a scan has at most %1 steps</source>
-        <extracomment>%1 is the most steps a scan may have</extracomment>
-        <translation>un balayage a au plus %1 étapes</translation>
-    </message>
-    <message>
-        <source>each step of a scan closes relays 1 to 32</source>
-        <translation>chaque étape d&apos;un balayage ferme des relais de 1 à 32</translation>
-    </message>
-    <message>
-        <source>a settle time is 0 to 60 s</source>
-        <translation>un temps de stabilisation va de 0 à 60 s</translation>
-    </message>
-    <message>
-        <source>a step interval is 1 ms to 3600 s</source>
-        <translation>un intervalle entre étapes va de 1 ms à 3600 s</translation>
-    </message>
-    <message>
-        <source>a scan has 1 to 1000000 sweeps, or no end</source>
-        <translation>un balayage compte de 1 à 1000000 passages, ou n&apos;a pas de fin</translation>
-    </message>
-    <message>
-        <source>a scan or sequence runs already</source>
-        <translation>un balayage ou une séquence est déjà en cours</translation>
-    </message>
-    <message>
-        <source>the scan list is empty</source>
-        <translation>la liste de balayage est vide</translation>
-    </message>
-    <message>
-        <source>no sequence is named &quot;%1&quot;</source>
-        <extracomment>%1 is the name of a stored sequence</extracomment>
-        <translation>aucune séquence ne s&apos;appelle « %1 »</translation>
-    </message>
-    <message>
-        <source>the run belongs to %1, who started it under the lock</source>
-        <extracomment>%1 names the client that started the scan, as the log names it</extracomment>
-        <translation>l&apos;exécution appartient à %1, qui l&apos;a démarrée sous le verrou</translation>
-    </message>
-    <message>
-        <source>the card failed: %1</source>
-        <translation>la carte signale une erreur : %1</translation>
-    </message>
-</context>
-<context>
-    <name>ScanChannels</name>
-    <message>
-        <source>A channel is missing at the end</source>
-        <translation>Il manque un canal à la fin</translation>
-    </message>
-    <message>
-        <source>A channel is missing before &quot;%1&quot;</source>
-        <extracomment>%1 is what follows in the list where a channel should be</extracomment>
-        <translation>Il manque un canal avant « %1 »</translation>
-    </message>
-    <message>
-        <source>&quot;%1&quot; is not a channel: channels are 1 to 32</source>
-        <extracomment>%1 is the text that was typed</extracomment>
-        <translation>« %1 » n&apos;est pas un canal : les canaux vont de 1 à 32</translation>
-    </message>
-    <message>
-        <source>The card has no channel %1: channels are 1 to 32</source>
-        <translation>La carte n&apos;a pas de canal %1 : les canaux vont de 1 à 32</translation>
-    </message>
-    <message>
-        <source>A group is not closed: &quot;)&quot; is missing</source>
-        <translation>Un groupe n&apos;est pas fermé : « ) » manque</translation>
-    </message>
-    <message>
-        <source>&quot;)&quot; closes no group</source>
-        <translation>« ) » ne ferme aucun groupe</translation>
-    </message>
-    <message>
-        <source>A comma is missing before &quot;%1&quot;</source>
-        <extracomment>%1 is what follows an entry without a comma between</extracomment>
-        <translation>Il manque une virgule avant « %1 »</translation>
-    </message>
-    <message>
-        <source>A group cannot hold another group</source>
-        <translation>Un groupe ne peut pas en contenir un autre</translation>
-    </message>
-    <message>
-        <source>A group is empty</source>
-        <translation>Un groupe est vide</translation>
-    </message>
-    <message>
-        <source>Channel %1 is twice in one group</source>
-        <extracomment>%1 is a channel&apos;s number</extracomment>
-        <translation>Le canal %1 figure deux fois dans un groupe</translation>
-    </message>
-    <message>
-        <source>A scan has at most %1 steps</source>
-        <extracomment>%1 is the most steps a scan may have</extracomment>
-        <translation>Un balayage a au plus %1 étapes</translation>
-    </message>
-</context>
-<context>
     <name>sfp::ScanDialog</name>
     <message>
         <source>Immediate</source>
@@ -1977,6 +1977,10 @@ Minuterie - chaque étape commence un intervalle après la précédente.</transl
         <source>Not stopped: %1</source>
         <extracomment>%1 says why the run was not stopped</extracomment>
         <translation>Non arrêté : %1</translation>
+    </message>
+    <message>
+        <source>Waiting for the first Step</source>
+        <translation>En attente de la première « Étape »</translation>
     </message>
 </context>
 </TS>

@@ -115,6 +115,9 @@ def scan_window(desktop, program):
     try:
         window = open_scan_window(panel, main)
         start_bus_scan(window, "1,(3,4),6")
+        wait_progress(window, "Waiting for the first Step")
+        step = control(window, "push button", "Step")
+        d.press(step)
         wait_progress(window, "Step 1 of 3, sweep 1 of 1. Waiting for Step")
         d.wait_for("relay 1 to reach the card", lambda: relay_on(panel, 1))
         remote.wait_checked(main, ["Pair 1 relay A"])
@@ -122,7 +125,6 @@ def scan_window(desktop, program):
             wait_enabled(remote.button(main, name), False)
         for name in ("Pair 1 relay B", "Pair 3 relay A"):
             expect(remote.enabled(remote.button(main, name)), "'%s' is disabled" % name)
-        step = control(window, "push button", "Step")
         stop = control(window, "push button", "Stop")
         start = control(window, "push button", "Start")
         expect(not remote.enabled(start), "Start takes a click while the scan runs")
@@ -151,6 +153,8 @@ def scan_window(desktop, program):
         # Started again; a script takes the lock. The operator's controls
         # are locked, Step too; Stop still ends the scan.
         d.press(start)
+        wait_progress(window, "Waiting for the first Step")
+        d.press(step)
         wait_progress(window, "Step 1 of 3, sweep 1 of 1. Waiting for Step")
         script = Script(port)
         script.send("SYST:RWL")

@@ -86,7 +86,7 @@ def scenarios(raw, other, link, trace, fixture):
     other.write("ABOR")
     expect(other.query("SYST:ERR?") == '-221,"Settings conflict;another client holds the lock"',
            "ABORt of another client under the lock")
-    raw.write("SYST:LOCK:REL")
+    expect(raw.query("SYST:LOCK:REL;*OPC?") == "1", "the lock released")
     other.write("ABOR")
     error = other.query("SYST:ERR?")
     expect(re.fullmatch(r'-221,"Settings conflict;the run belongs to socket 127\.0\.0\.1:\d+, '

@@ -335,7 +335,11 @@ void tst_ScanDialog::busScanStepsAndStops()
     scan.delay->setValue(0);
     QTest::mouseClick(scan.start, Qt::LeftButton);
 
-    // The first step is taken at once; then the scan waits for Step.
+    // Each step, the first too, waits for Step.
+    QCOMPARE(scan.progress->text(), QStringLiteral("Waiting for the first Step"));
+    QCOMPARE(closedRelays(*m_panel), QList<int>());
+    QCOMPARE(scan.buttons(), QStringLiteral("-SS"));
+    QTest::mouseClick(scan.step, Qt::LeftButton);
     QCOMPARE(scan.progress->text(), QStringLiteral("Step 1 of 3, sweep 1 of 2. Waiting for Step"));
     QCOMPARE(closedRelays(*m_panel), QList<int>({2}));
     QVERIFY(relayButton(*m_panel, 2)->isChecked());

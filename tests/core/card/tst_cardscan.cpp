@@ -149,7 +149,7 @@ void tst_CardScan::walks()
     for (int walk = 0; walk < 60; ++walk) {
         const QString context = QStringLiteral("walk %1").arg(walk);
         ScanSettings settings;
-        const int steps = 1 + int(random.bounded(6));
+        int steps = 1 + int(random.bounded(6));
         for (int i = 0; i < steps; ++i) {
             QList<int> group;
             const int size = random.bounded(4) == 0 ? 2 : 1;
@@ -161,6 +161,11 @@ void tst_CardScan::walks()
             }
             settings.steps.append(group);
         }
+        // Every tenth walk meets the fixture's rule at its end, so that
+        // each seed's walks see refusals.
+        if (walk % 10 == 0)
+            settings.steps.append(QList<int>({1, 5}));
+        steps = int(settings.steps.size());
         for (int relay = 1; relay <= 32; ++relay)
             settings.delays[size_t(relay - 1)] = int(random.bounded(3));
         settings.trigger = ScanTrigger(random.bounded(3));
