@@ -1237,6 +1237,21 @@ Fehler: %2</translation>
         <source>Connection lost: reconnecting…</source>
         <translation>Verbindung verloren: wird neu aufgebaut…</translation>
     </message>
+    <message>
+        <source>Scan: step %1, sweep %2</source>
+        <extracomment>Where the card&apos;s scan stands: %1 its step, %2 its sweep.</extracomment>
+        <translation>Scan: Schritt %1, Durchlauf %2</translation>
+    </message>
+    <message>
+        <source>Scan: step %1, sweep %2, waiting for a trigger</source>
+        <extracomment>The same while the scan waits for a trigger (*TRG).</extracomment>
+        <translation>Scan: Schritt %1, Durchlauf %2, wartet auf einen Trigger</translation>
+    </message>
+    <message>
+        <source>Sequence &quot;%1&quot;: step %2</source>
+        <extracomment>%1: the name of the stored sequence that runs, %2 its step.</extracomment>
+        <translation>Sequenz „%1“: Schritt %2</translation>
+    </message>
 </context>
 <context>
     <name>WebWelcomePage</name>

@@ -1237,6 +1237,21 @@ Erreur : %2</translation>
         <source>Connection lost: reconnecting…</source>
         <translation>Connexion perdue : reconnexion…</translation>
     </message>
+    <message>
+        <source>Scan: step %1, sweep %2</source>
+        <extracomment>Where the card&apos;s scan stands: %1 its step, %2 its sweep.</extracomment>
+        <translation>Balayage : étape %1, passage %2</translation>
+    </message>
+    <message>
+        <source>Scan: step %1, sweep %2, waiting for a trigger</source>
+        <extracomment>The same while the scan waits for a trigger (*TRG).</extracomment>
+        <translation>Balayage : étape %1, passage %2, en attente d’un déclenchement</translation>
+    </message>
+    <message>
+        <source>Sequence &quot;%1&quot;: step %2</source>
+        <extracomment>%1: the name of the stored sequence that runs, %2 its step.</extracomment>
+        <translation>Séquence « %1 » : étape %2</translation>
+    </message>
 </context>
 <context>
     <name>WebWelcomePage</name>

@@ -91,6 +91,8 @@ public:
 
     bool isRunning() const { return m_running; }
     bool isScanning() const { return m_running && m_sequence.name.isEmpty(); }
+    // The name of the sequence that runs; empty for a scan or none.
+    const QString &sequenceName() const { return m_sequence.name; }
     bool isRunningSequence() const { return m_running && !m_sequence.name.isEmpty(); }
     // A bus scan whose step is complete and waits for the next trigger.
     bool isWaitingForTrigger() const { return m_waitingForTrigger; }

@@ -63,6 +63,12 @@ constexpr const char *scriptTexts[] = {
     QT_TRANSLATE_NOOP("WebPanel", "Remote lock: nobody"),
     //: %1: who holds the lock, e.g. "web 10.1.2.3:40112 alice".
     QT_TRANSLATE_NOOP("WebPanel", "Remote lock: %1"),
+    //: Where the card's scan stands: %1 its step, %2 its sweep.
+    QT_TRANSLATE_NOOP("WebPanel", "Scan: step %1, sweep %2"),
+    //: The same while the scan waits for a trigger (*TRG).
+    QT_TRANSLATE_NOOP("WebPanel", "Scan: step %1, sweep %2, waiting for a trigger"),
+    //: %1: the name of the stored sequence that runs, %2 its step.
+    QT_TRANSLATE_NOOP("WebPanel", "Sequence \"%1\": step %2"),
     //: After the card's title when no card is switched.
     QT_TRANSLATE_NOOP("WebPanel", "(demo)"),
     //: %1: the pair's number, 1 to 16.

@@ -3,6 +3,7 @@
 #include "webface.h"
 
 #include "accessrules.h"
+#include "cardscan.h"
 #include "cardsession.h"
 #include "endpoint.h"
 #include "relays.h"
@@ -334,6 +335,7 @@ void WebFace::start(CardSession *card, RelayWear *wear, const WebCard &about)
     connect(card, &CardSession::synchronizedChanged, this, &WebFace::cardChanged);
     connect(card, &CardSession::labelsChanged, this, &WebFace::cardChanged);
     connect(card, &CardSession::wearChanged, this, &WebFace::cardChanged);
+    connect(card->scan(), &CardScan::progressed, this, &WebFace::cardChanged);
 }
 
 void WebFace::cardChanged()
@@ -712,7 +714,7 @@ QJsonObject WebFace::cardObject() const
             {QStringLiteral("relays"), ruleRelays},
         });
     }
-    return {
+    QJsonObject card {
         {QStringLiteral("manufacturer"), instrument.manufacturer},
         {QStringLiteral("model"), instrument.model},
         {QStringLiteral("card"), instrument.serialNumber},
@@ -728,6 +730,22 @@ QJsonObject WebFace::cardObject() const
         {QStringLiteral("relays"), relays},
         {QStringLiteral("rules"), rules},
     };
+    // Only while the card runs a scan or a sequence, so that the document
+    // of a card that runs none is what it always was.
+    if (const CardScan *scan = m_card->scan(); scan->isRunning()) {
+        QJsonObject run {
+            {QStringLiteral("step"), scan->step()},
+            {QStringLiteral("starter"), scan->starter()},
+        };
+        if (scan->isScanning()) {
+            run.insert(QStringLiteral("sweep"), scan->sweep());
+            run.insert(QStringLiteral("waitingForTrigger"), scan->isWaitingForTrigger());
+        } else {
+            run.insert(QStringLiteral("sequence"), scan->sequenceName());
+        }
+        card.insert(QStringLiteral("run"), run);
+    }
+    return card;
 }
 
 webDocuments::Instrument WebFace::instrumentFor(const WebRequest &request) const

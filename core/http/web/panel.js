@@ -14,6 +14,7 @@
     const exclusive = document.getElementById('exclusive');
     const lamp = document.getElementById('synchronized');
     const lock = document.getElementById('lock');
+    const run = document.getElementById('run');
     const title = document.getElementById('title');
     const login = document.getElementById('login');
     const loginUser = document.getElementById('login-user');
@@ -113,6 +114,14 @@
             state.synchronized ? tr('Synchronized: yes') : tr('Synchronized: no'));
         lock.textContent = state.lockHolder ? tr('Remote lock: %1', state.lockHolder)
             : tr('Remote lock: nobody');
+        // The card's own run, while there is one.
+        const going = state.run;
+        run.hidden = !going;
+        run.textContent = !going ? ''
+            : going.sequence !== undefined ? tr('Sequence "%1": step %2', going.sequence, going.step)
+            : going.waitingForTrigger
+                ? tr('Scan: step %1, sweep %2, waiting for a trigger', going.step, going.sweep)
+                : tr('Scan: step %1, sweep %2', going.step, going.sweep);
     }
 
     async function send(method, path, body) {

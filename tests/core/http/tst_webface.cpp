@@ -4,6 +4,7 @@
 // the documents about the instrument, and the server around them (live
 // pages, requests too large, connections beyond the limit). Browsers,
 // labgrid and hostile clients drive the real program in e2e_web.
+#include "cardscan.h"
 #include "cardsession.h"
 #include "sfpcoretest.h"
 #include "switchinglog.h"
@@ -335,6 +336,20 @@ void tst_WebFace::changesGoThroughTheSession()
         ask(M::Put, QStringLiteral("/relay/11/value"), "1", QByteArray(), "http://127.0.0.1:8080")
             .status,
         200);
+    // The card's own run shows while it goes, and only then.
+    QVERIFY(!card.contains(QStringLiteral("run")));
+    sfp::ScanSettings settings;
+    settings.steps = {{20}, {22}};
+    settings.trigger = sfp::ScanTrigger::Bus;
+    QCOMPARE(m_card->scan()->setSettings(settings).reason, QString());
+    QCOMPARE(m_card->scan()->start().reason, QString());
+    QVERIFY(m_card->scan()->trigger());
+    QCOMPARE(json(ask(M::Get, QStringLiteral("/api/card")))[QStringLiteral("run")],
+             QJsonValue(QJsonObject(
+                 {{"step", 1}, {"sweep", 1}, {"waitingForTrigger", true}, {"starter", "demo"}})));
+    QCOMPARE(m_card->scan()->stop().reason, QString());
+    QVERIFY(!json(ask(M::Get, QStringLiteral("/api/card"))).contains(QStringLiteral("run")));
+
     m_face->setOperatorAsked([] { return true; });
     const WebReply asked = ask(M::Put, QStringLiteral("/relay/12/value"), "1", QByteArray());
     QCOMPARE(asked.status, 503);
