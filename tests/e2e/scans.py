@@ -53,8 +53,11 @@ def scenarios(raw, other, link, trace, fixture):
     start = trace_length(trace)
     raw.write("ROUT:SCAN (@1:4);:TRIG:SOUR TIM;TIM 0.02;COUN 2;:STAT:OPER:EVEN?")
     raw.read()
-    raw.write("INIT")
+    # *OPC sets its bit once the run has nothing pending, not before.
+    raw.write("*CLS;INIT;*OPC")
+    expect(raw.query("*ESR?") == "0", "*OPC's bit while the scan runs")
     expect(raw.query("*OPC?") == "1", "*OPC? after a timed scan")
+    expect(raw.query("*ESR?") == "1", "*OPC's bit after the scan")
     expect(raw.query("ROUT:CLOS?") == "(@)", "relays closed after the timed scan")
     expect(raw.query("STAT:OPER:EVEN?;COND?") == "8;0", "the sweeping bit's event")
     expect(relays_on(trace, start) == {1: 2, 2: 2, 3: 2, 4: 2},
@@ -63,11 +66,14 @@ def scenarios(raw, other, link, trace, fixture):
            "the scan's settings read back")
 
     # A bus scan: VXI-11's device_trigger and the socket's *TRG step it.
-    raw.write("ROUT:SCAN (@2,(3,6));:TRIG:SOUR BUS;COUN 1;:INIT")
+    # A trigger while the step settles is ignored.
+    raw.write("ROUT:SCAN (@2,(3,6));:ROUT:CHAN:DEL 0.3,(@2);:TRIG:SOUR BUS;COUN 1;:INIT")
     expect(raw.query("STAT:OPER:COND?;:ROUT:SCAN:STAT?") == "40;1,0,1",
            "a bus scan waits for its first trigger")
     link.assert_trigger()
+    raw.write("*TRG")
     expect(link.query("*OPC?;:ROUT:CLOS?") == "1;(@2)", "the first step after device_trigger")
+    expect(raw.query("SYST:ERR?") == '-211,"Trigger ignored"', "a trigger while a step settles")
     raw.write("*TRG")
     expect(raw.query("*OPC?;:ROUT:CLOS?;:ROUT:SCAN:STAT?") == "1;(@3,6);1,2,1",
            "the second step after *TRG")
