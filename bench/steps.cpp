@@ -51,41 +51,44 @@ Pace timedScan(sfp::CardSession *card, int steps, int intervalMs)
     if (!scan->setSettings(settings).isNone())
         std::exit(2);
 
-    // The event loop's turns, seen by a 1 ms timer beside the scan.
+    // The event loop's turns, seen by a 1 ms timer beside the scan, and
+    // each step's start against its place on the scan's clock.
+    struct Watch
+    {
+        QElapsedTimer clock;
+        qint64 lastTurn = 0;
+        qint64 longestGap = 0;
+        std::vector<double> errors;
+        int taken = 0;
+    } watch;
+    Watch *const w = &watch;
     QTimer probe;
     probe.setTimerType(Qt::PreciseTimer);
     probe.setInterval(1);
-    QElapsedTimer clock;
-    qint64 lastTurn = 0;
-    qint64 longestGap = 0;
-    QObject::connect(&probe, &QTimer::timeout, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        longestGap = std::max(longestGap, now - lastTurn);
-        lastTurn = now;
-    });
-
-    std::vector<double> errors;
-    int taken = 0;
-    QObject::connect(scan, &sfp::CardScan::progressed, [&] {
-        if (!scan->isRunning() || scan->step() == taken)
-            return;
-        taken = scan->step();
-        const double due = double(taken - 1) * intervalMs;
-        errors.push_back(std::abs(double(clock.nsecsElapsed()) / 1e6 - due));
+    QObject::connect(&probe, &QTimer::timeout, &probe, [w] {
+        const qint64 now = w->clock.nsecsElapsed();
+        w->longestGap = std::max(w->longestGap, now - w->lastTurn);
+        w->lastTurn = now;
     });
     QEventLoop loop;
+    QObject::connect(scan, &sfp::CardScan::progressed, &loop, [w, scan, intervalMs] {
+        if (!scan->isRunning() || scan->step() == w->taken)
+            return;
+        w->taken = scan->step();
+        const double due = double(w->taken - 1) * intervalMs;
+        w->errors.push_back(std::abs(double(w->clock.nsecsElapsed()) / 1e6 - due));
+    });
     QObject::connect(scan, &sfp::CardScan::finished, &loop, &QEventLoop::quit);
-    clock.start();
+    watch.clock.start();
     probe.start();
     if (!scan->start().isNone())
         std::exit(3);
     loop.exec();
     Pace pace;
-    pace.totalMs = double(clock.nsecsElapsed()) / 1e6;
-    pace.medianErrorMs = median(errors);
-    pace.worstErrorMs = *std::max_element(errors.begin(), errors.end());
-    pace.longestGapMs = double(longestGap) / 1e6;
-    QObject::disconnect(scan, nullptr, nullptr, nullptr);
+    pace.totalMs = double(watch.clock.nsecsElapsed()) / 1e6;
+    pace.medianErrorMs = median(watch.errors);
+    pace.worstErrorMs = *std::max_element(watch.errors.begin(), watch.errors.end());
+    pace.longestGapMs = double(watch.longestGap) / 1e6;
     return pace;
 }
 

@@ -19,7 +19,7 @@ namespace {
 constexpr char lxiVersion[] = "1.6";
 constexpr char lxiNamespace[] = "http://lxistandard.org/schemas/InstrumentIdentification/2.0";
 
-const QString english = QStringLiteral("en");
+constexpr QLatin1String english("en");
 
 QString escaped(const QString &text)
 {

@@ -415,7 +415,7 @@ void tst_ScanDialog::timedScans()
     scan.interval->setValue(5);
     QTest::mouseClick(scan.start, Qt::LeftButton);
     QCOMPARE(m_panel->card()->scan()->settings().count, 0);
-    const QRegularExpression endless(QStringLiteral("^Step [1-3] of 3, sweep ([0-9]+)$"));
+    static const QRegularExpression endless(QStringLiteral("^Step [1-3] of 3, sweep ([0-9]+)$"));
     QTRY_VERIFY2(endless.match(scan.progress->text()).captured(1).toInt() >= 2,
                  qPrintable(scan.progress->text()));
     QCOMPARE(scan.buttons(), QStringLiteral("--S"));

@@ -184,10 +184,11 @@ void tst_CardScan::walks()
             before[size_t(relay - 1)] = wear.cycles(relay);
         sfptest::clearTrace();
         QSignalSpy finished(scan, &CardScan::finished);
-        QMetaObject::Connection stopper = connect(scan, &CardScan::progressed, this, [&] {
-            if (scan->isRunning() && scan->step() + (scan->sweep() - 1) * steps == stopAt)
-                QCOMPARE(scan->stop().reason, QString());
-        });
+        QMetaObject::Connection stopper
+            = connect(scan, &CardScan::progressed, this, [scan, steps, stopAt] {
+                  if (scan->isRunning() && scan->step() + (scan->sweep() - 1) * steps == stopAt)
+                      QCOMPARE(scan->stop().reason, QString());
+              });
         QCOMPARE(scan->start().reason, QString());
         while (scan->isRunning()) {
             if (scan->isWaitingForTrigger())

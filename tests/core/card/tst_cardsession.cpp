@@ -1225,9 +1225,10 @@ void tst_CardSession::reasonsInTheOperatorsLanguage()
         m_session->setLog(&log, "VXI0::1::INSTR/FC2");
         m_session->setRules(makeRules("mutual PSU/GND 3 7; forbidden HV 31"));
         QStringList refused;
+        QStringList *const heard = &refused;
         QObject::connect(m_session.get(), &CardSession::changeRefused, m_session.get(),
-                         [&refused](int relay, const QString &reason, const QString &local) {
-                             refused << QStringLiteral("%1|%2|%3").arg(relay).arg(reason, local);
+                         [heard](int relay, const QString &reason, const QString &local) {
+                             *heard << QStringLiteral("%1|%2|%3").arg(relay).arg(reason, local);
                          });
         m_session->setRelay(7, true);
         m_session->setRelay(3, true);
