@@ -104,9 +104,11 @@ void getResourceInfo(getResourceInfo_params_t *record)
     } else {
         ViInt16 slot = 0;
         sfp::libraries().viGetAttribute(vi, VI_ATTR_SLOT, &slot);
+        // Looked up once: the examinations run on up to 128 threads, and
+        // each lookup takes the toolkit's translator lock.
         //: A VXI system in the tree of cards found: %1 the slot, %2 the motherboard's model code
-        info.systemColumns.append(
-            sfp::translate("ResourceInfo", "Slot %1 - %2 MB").arg(QString::number(slot), mbCode));
+        static const QString format = sfp::translate("ResourceInfo", "Slot %1 - %2 MB");
+        info.systemColumns.append(format.arg(QString::number(slot), mbCode));
         info.lxiAddress.clear();
     }
 
