@@ -22,6 +22,10 @@ import tempfile
 import xml.etree.ElementTree as ElementTree
 
 LUPDATE = "/usr/lib/qt6/bin/lupdate"
+# Turns the project description that configuring writes into lupdate's JSON
+# project file; the build writes that file only when update_translations
+# runs, so a fresh build folder has none.
+GENERATE_PROJECT = "/usr/lib/x86_64-linux-gnu/cmake/Qt6LinguistTools/GenerateLUpdateProject.cmake"
 # As core/base/CMakeLists.txt gives them.
 OPTIONS = ["-no-obsolete", "-locations", "none", "-silent"]
 
@@ -39,11 +43,14 @@ def incomplete(catalogue):
 
 
 def main():
-    build = pathlib.Path(sys.argv[1])
-    project_file = build / "core/base/.lupdate/sfp_base_project.json"
-    project = json.loads(project_file.read_text())
+    build = pathlib.Path(sys.argv[1]).resolve()
+    description = build / "core/base/.lupdate/sfp_base_project.cmake"
     failed = False
     with tempfile.TemporaryDirectory() as scratch:
+        project_file = pathlib.Path(scratch) / "configured.json"
+        subprocess.run(["cmake", f"-DIN_FILE={description}", f"-DOUT_FILE={project_file}", "-P",
+                        GENERATE_PROJECT], check=True, cwd=description.parent.parent)
+        project = json.loads(project_file.read_text())
         copies = {}
         for committed in project["translations"]:
             copy = pathlib.Path(scratch) / pathlib.Path(committed).name
