@@ -13,7 +13,7 @@ packages=(
     clang libclang-rt-14-dev clazy clang-tidy
     dpkg-dev lintian desktop-file-utils appstream librsvg2-bin patchelf groff-base
     python3-pyvisa python3-pyvisa-py lxi-tools gcovr python3-jsonschema sigrok-cli
-    libtirpc-dev rpcsvc-proto rpcbind libavahi-client-dev avahi-daemon iproute2 libsystemd-dev
+    libtirpc-dev rpcsvc-proto rpcbind libavahi-client-dev avahi-daemon avahi-utils iproute2 libsystemd-dev
     systemd man-db
     qt6-httpserver-dev qt6-websockets-dev
     qt6-tools-dev qt6-l10n-tools qt6-tools-dev-tools qt6-translations-l10n
