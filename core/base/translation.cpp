@@ -20,9 +20,9 @@ namespace sfp {
 namespace {
 
 // Where the build puts the compiled catalogues (qt_add_translations).
-const QString catalogueFolder = QStringLiteral(":/i18n");
-const QString cataloguePrefix = QStringLiteral("qx5170fp_");
-const QString english = QStringLiteral("en");
+constexpr QLatin1String catalogueFolder(":/i18n");
+constexpr QLatin1String cataloguePrefix("qx5170fp_");
+constexpr QLatin1String english("en");
 
 struct Catalogue
 {
@@ -52,7 +52,7 @@ public:
         std::unique_ptr<Catalogue> &catalogue = m_loaded[language];
         if (!catalogue) {
             catalogue = std::make_unique<Catalogue>();
-            if (!catalogue->own.load(cataloguePrefix + language, catalogueFolder))
+            if (!catalogue->own.load(cataloguePrefix + language, QString(catalogueFolder)))
                 qWarning("qx5170fp: the %s catalogue cannot be read", qPrintable(language));
             // Debian's qt6-translations-l10n; without it the toolkit's own
             // buttons stay English, and everything else is translated.
@@ -67,7 +67,7 @@ private:
     {
         m_languages.append(english);
         const QStringList files
-            = QDir(catalogueFolder)
+            = QDir(QString(catalogueFolder))
                   .entryList({cataloguePrefix + QStringLiteral("*.qm")}, QDir::Files, QDir::Name);
         for (const QString &file : files)
             m_languages.append(file.mid(cataloguePrefix.size()).chopped(3));
@@ -111,7 +111,7 @@ namespace translation {
 
 QString systemLanguage()
 {
-    static const QString language = [] {
+    static const QString language = []() -> QString {
         for (const QString &name : QLocale::system().uiLanguages()) {
             QString spoken = spokenLanguage(name);
             if (!spoken.isEmpty())

@@ -218,7 +218,9 @@ QByteArray toScpi(const QList<SwitchingEvent> &events);
 // would change twice in one millisecond has its second change (and all
 // that follows) one millisecond later, so that every change shows; the
 // dump ends one millisecond after its last change, which a reader would
-// otherwise not show.
+// otherwise not show. A log with a scan in it has one signal more,
+// `scan_step`, a 32-bit integer: the number of the scan step whose relays
+// are on the card, counted on through the sweeps, 0 while no scan runs.
 QByteArray toVcd(const QList<SwitchingEvent> &events,
                  const std::array<QString, relayCount> &labels);
 

@@ -2,7 +2,9 @@
 // SPDX-License-Identifier: MIT
 #include "switchinglog.h"
 
+#include <algorithm>
 #include <set>
+#include <vector>
 
 namespace sfp {
 
@@ -85,15 +87,64 @@ QByteArray code(int index)
     return QByteArray(1, char('!' + index));
 }
 
+bool isScanRelay(const SwitchingEvent &event)
+{
+    return event.kind == SwitchingEvent::Kind::Relay && event.source == QLatin1String("scan");
+}
+
+// After each event, the number of the scan step whose relays are on the
+// card, counted from the scan's first step on through its sweeps; 0 when
+// no scan runs. A scan's step opens the step before it and then closes
+// its own relays, so a step begins with the first closing after an
+// opening, and a scan ends where an opening leaves none of its relays
+// closed and no closing of it follows (the mode's update or trigger
+// between the two is the same step's).
+std::vector<qint64> scanSteps(const QList<SwitchingEvent> &events)
+{
+    std::vector<qint64> steps(size_t(events.size()), 0);
+    std::array<bool, relayCount> closed = {};
+    qint64 step = 0;
+    bool opened = false;
+    for (qsizetype i = 0; i < events.size(); ++i) {
+        const SwitchingEvent &event = events[i];
+        if (event.kind == SwitchingEvent::Kind::Start) {
+            closed = {};
+            step = 0;
+        } else if (event.kind == SwitchingEvent::Kind::Relay) {
+            const bool scan = isScanRelay(event);
+            closed[size_t(event.relay - 1)] = scan && event.on;
+            if (scan && event.on && (step == 0 || opened))
+                ++step;
+            if (scan)
+                opened = !event.on;
+            if (scan && !event.on
+                && std::none_of(closed.begin(), closed.end(), [](bool on) { return on; })) {
+                qsizetype next = i + 1;
+                while (next < events.size() && !isScanRelay(events[next])
+                       && events[next].source == QLatin1String("scan"))
+                    ++next;
+                if (next == events.size() || !isScanRelay(events[next]) || !events[next].on)
+                    step = 0;
+            }
+        }
+        steps[size_t(i)] = step;
+    }
+    return steps;
+}
+
 } // namespace
 
 QByteArray toVcd(const QList<SwitchingEvent> &events, const std::array<QString, relayCount> &labels)
 {
     // Signals 0..31 the relays, 32 and 33 the synchronous modes, 34 the
-    // synchronized state.
+    // synchronized state; 35 the scan's step, only in a log that has a
+    // scan, so that other logs' dumps stay as they were.
     constexpr int command = relayCount;
     constexpr int trigger = 33;
     constexpr int synchronized = 34;
+    constexpr int scanStep = 35;
+    const bool hasScan = std::any_of(events.begin(), events.end(), isScanRelay);
+    const std::vector<qint64> steps = scanSteps(events);
     QByteArray vcd;
     vcd += "$date "
         + (events.isEmpty() ? QByteArray()
@@ -109,14 +160,21 @@ QByteArray toVcd(const QList<SwitchingEvent> &events, const std::array<QString, 
     vcd += "$var wire 1 " + code(command) + " sync_command $end\n";
     vcd += "$var wire 1 " + code(trigger) + " sync_trigger $end\n";
     vcd += "$var wire 1 " + code(synchronized) + " synchronized $end\n";
+    if (hasScan)
+        vcd += "$var integer 32 " + code(scanStep) + " scan_step $end\n";
     vcd += "$upscope $end\n$enddefinitions $end\n";
 
-    std::array<char, 35> values = {};
-    values.fill('0');
-    values[size_t(synchronized)] = '1';
+    const size_t signalCount = hasScan ? 36 : 35;
+    std::array<qint64, 36> values = {};
+    values[size_t(synchronized)] = 1;
     const auto setMode = [&values](SwitchingMode mode) {
-        values[size_t(command)] = mode == SwitchingMode::SyncCommand ? '1' : '0';
-        values[size_t(trigger)] = mode == SwitchingMode::SyncTrigger ? '1' : '0';
+        values[size_t(command)] = mode == SwitchingMode::SyncCommand ? 1 : 0;
+        values[size_t(trigger)] = mode == SwitchingMode::SyncTrigger ? 1 : 0;
+    };
+    const auto valueOf = [&values](size_t i) {
+        return i == size_t(scanStep)
+            ? 'b' + QByteArray::number(values[i], 2) + ' ' + code(int(i)) + '\n'
+            : QByteArray::number(values[i]) + code(int(i)) + '\n';
     };
     const QDateTime origin = events.isEmpty() ? QDateTime() : events.first().time;
     // Changes at one millisecond are written under one time; a time that
@@ -126,7 +184,7 @@ QByteArray toVcd(const QList<SwitchingEvent> &events, const std::array<QString, 
     qint64 last = -1;
     qint64 lastChange = 0;
     QByteArray changes;
-    std::array<bool, 35> changedAtLast = {};
+    std::array<bool, 36> changedAtLast = {};
     const auto flush = [&] {
         if (last >= 0 && !changes.isEmpty()) {
             vcd += '#' + QByteArray::number(last) + '\n' + changes;
@@ -140,16 +198,17 @@ QByteArray toVcd(const QList<SwitchingEvent> &events, const std::array<QString, 
         changedAtLast = {};
     };
     bool first = true;
-    for (const SwitchingEvent &event : events) {
-        std::array<char, 35> before = values;
+    for (qsizetype e = 0; e < events.size(); ++e) {
+        const SwitchingEvent &event = events[e];
+        const std::array<qint64, 36> before = values;
         switch (event.kind) {
         case SwitchingEvent::Kind::Start:
             for (size_t i = 0; i < size_t(relayCount); ++i)
-                values[i] = event.closed[i] ? '1' : '0';
+                values[i] = event.closed[i] ? 1 : 0;
             setMode(event.mode);
             break;
         case SwitchingEvent::Kind::Relay:
-            values[size_t(event.relay - 1)] = event.on ? '1' : '0';
+            values[size_t(event.relay - 1)] = event.on ? 1 : 0;
             break;
         case SwitchingEvent::Kind::Mode:
             setMode(event.mode);
@@ -161,14 +220,15 @@ QByteArray toVcd(const QList<SwitchingEvent> &events, const std::array<QString, 
             break;
         }
         if (event.kind != SwitchingEvent::Kind::Refusal)
-            values[size_t(synchronized)] = event.synchronized ? '1' : '0';
+            values[size_t(synchronized)] = event.synchronized ? 1 : 0;
+        values[size_t(scanStep)] = steps[size_t(e)];
         const qint64 at = std::max(last, std::max<qint64>(0, origin.msecsTo(event.time)));
         if (first) {
             // The values the first event leaves are where the dump starts,
             // each of them a change at 0.
             vcd += "#0\n$dumpvars\n";
-            for (int i = 0; i < 35; ++i)
-                vcd += QByteArray(1, values[size_t(i)]) + code(i) + '\n';
+            for (size_t i = 0; i < signalCount; ++i)
+                vcd += valueOf(i);
             vcd += "$end\n";
             first = false;
             last = 0;
@@ -178,13 +238,13 @@ QByteArray toVcd(const QList<SwitchingEvent> &events, const std::array<QString, 
         if (at != last)
             moveTo(at);
         bool again = false;
-        for (size_t i = 0; i < values.size(); ++i)
+        for (size_t i = 0; i < signalCount; ++i)
             again = again || (values[i] != before[i] && changedAtLast[i]);
         if (again)
             moveTo(last + 1);
-        for (size_t i = 0; i < values.size(); ++i) {
+        for (size_t i = 0; i < signalCount; ++i) {
             if (values[i] != before[i]) {
-                changes += QByteArray(1, values[i]) + code(int(i)) + '\n';
+                changes += valueOf(i);
                 changedAtLast[i] = true;
             }
         }

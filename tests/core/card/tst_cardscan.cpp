@@ -8,6 +8,7 @@
 #include "relaywear.h"
 #include "sfpcoretest.h"
 #include "statusreporter.h"
+#include "switchinglog.h"
 
 #include "qx5170.h"
 #include "sim_control.h"
@@ -137,12 +138,18 @@ void tst_CardScan::walks()
     // Seeded scans of every kind against the model, judged at the card's
     // contacts: two steps never closed together, every step's relays open
     // at the end, a refused step without a driver call of its own, and
-    // the wear counts equal to the closings the card made.
+    // the wear counts equal to the closings the card made. The log's
+    // timeline numbers the steps the card took, back to 0 at the end.
     QRandomGenerator random(sfptest::testSeed());
     QTemporaryDir folder;
     sfp::RelayWear wear;
     QCOMPARE(wear.open(folder.filePath("relay-cycles.json")), QString());
     m_session->setWear(&wear);
+    sfp::SwitchingLog log;
+    QList<sfp::SwitchingEvent> events;
+    connect(&log, &sfp::SwitchingLog::appended, this,
+            [&events](const sfp::SwitchingEvent &event) { events.append(event); });
+    m_session->setLog(&log, QStringLiteral("card"));
     CardScan *scan = m_session->scan();
     int refusals = 0;
     int stops = 0;
@@ -183,6 +190,7 @@ void tst_CardScan::walks()
         for (int relay = 1; relay <= 32; ++relay)
             before[size_t(relay - 1)] = wear.cycles(relay);
         sfptest::clearTrace();
+        events.clear();
         QSignalSpy finished(scan, &CardScan::finished);
         QMetaObject::Connection stopper
             = connect(scan, &CardScan::progressed, this, [scan, steps, stopAt] {
@@ -241,6 +249,23 @@ void tst_CardScan::walks()
             QCOMPARE(wear.cycles(relay) - before[size_t(relay - 1)],
                      qint64(closings[size_t(relay - 1)]));
         }
+        sfp::SwitchingEvent start;
+        start.kind = sfp::SwitchingEvent::Kind::Start;
+        start.time = events.isEmpty() ? QDateTime::currentDateTime() : events.first().time;
+        events.prepend(start);
+        QStringList numbered;
+        for (const QByteArray &line : sfp::switchingLog::toVcd(events, {}).split('\n')) {
+            if (line.startsWith('b') && line.endsWith(" D"))
+                numbered.append(
+                    QString::number(line.mid(1, line.size() - 3).toLongLong(nullptr, 2)));
+        }
+        // A scan refused at its first step has no steps to show.
+        QStringList taken;
+        for (int step = 0; step <= expected.steps && expected.steps > 0; ++step)
+            taken.append(QString::number(step));
+        if (expected.steps > 0)
+            taken.append(QStringLiteral("0"));
+        QCOMPARE(numbered, taken);
         m_session->setExclusive(false);
     }
     // The seed's walks met every ending.
