@@ -61,6 +61,62 @@ def free_port():
         return probe.getsockname()[1]
 
 
+class ServerRun:
+    """A folder and a port mapper (rpcbind) of the test's own, and the
+    headless server on the simulated card once started; all gone at the
+    end, the server killed if it is still there."""
+
+    def __init__(self, prefix):
+        self.prefix = prefix
+        self.folder = None
+        self.rpcbind = None
+        self.server = None
+
+    def __enter__(self):
+        self.folder = tempfile.mkdtemp(prefix=self.prefix)
+        self.rpcbind = subprocess.Popen(["rpcbind", "-f"], stdout=subprocess.DEVNULL,
+                                        stderr=subprocess.DEVNULL)
+        try:
+            wait_for("the port mapper", lambda: registrations() is not None)
+        except Failure:
+            self.__exit__(None, None, None)
+            raise
+        return self
+
+    def path(self, *names):
+        return os.path.join(self.folder, *names)
+
+    def start(self, program, port, trace):
+        """The server on the card in slot 5, SCPI on the loopback's port,
+        the platform's trace in `trace`, what it says in stderr.txt."""
+        environment = {key: value for key, value in os.environ.items()
+                       if key not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM",
+                                      "XDG_SESSION_TYPE")}
+        environment.update({"SFP_SIM_CONFIG": "", "SFP_SIM_TRACE": trace,
+                            "XDG_STATE_HOME": self.path("state"),
+                            "XDG_DATA_HOME": self.path("data"),
+                            "XDG_CONFIG_HOME": self.path("config")})
+        with open(self.path("stderr.txt"), "wb") as errors:
+            self.server = subprocess.Popen(
+                [program, "--headless", "--simulate", "--address", "VXI0::1::INSTR", "--fc", "2",
+                 "--listen", "127.0.0.1:%d" % port], stdout=subprocess.DEVNULL, stderr=errors,
+                env=environment)
+        return self.server
+
+    def said(self):
+        with open(self.path("stderr.txt"), encoding="utf-8") as text:
+            return text.read()
+
+    def __exit__(self, *exception):
+        if self.server is not None and self.server.poll() is None:
+            self.server.kill()
+            self.server.wait()
+        self.rpcbind.terminate()
+        self.rpcbind.wait()
+        shutil.rmtree(self.folder, ignore_errors=True)
+        return False
+
+
 def lxi(args):
     result = subprocess.run(["lxi", "scpi", "--address", "127.0.0.1", "--timeout", "20"] + args,
                             capture_output=True, text=True, timeout=TIMEOUT, check=False)
@@ -73,35 +129,15 @@ def main(program):
     expect(os.environ.get("SFP_E2E_NAMESPACE") == os.readlink("/proc/self/ns/net"),
            "not in a network namespace of the test's own: run under in_namespace.sh")
     import pyvisa
-    folder = tempfile.mkdtemp(prefix="sfp-headless-")
-    rpcbind = subprocess.Popen(["rpcbind", "-f"], stdout=subprocess.DEVNULL,
-                               stderr=subprocess.DEVNULL)
-    server = None
-    try:
-        wait_for("the port mapper", lambda: registrations() is not None)
+    with ServerRun("sfp-headless-") as run:
         port = free_port()
-        trace = os.path.join(folder, "trace.txt")
-        environment = {key: value for key, value in os.environ.items()
-                       if key not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM",
-                                      "XDG_SESSION_TYPE")}
-        environment.update({"SFP_SIM_CONFIG": "", "SFP_SIM_TRACE": trace,
-                            "XDG_STATE_HOME": os.path.join(folder, "state"),
-                            "XDG_DATA_HOME": os.path.join(folder, "data"),
-                            "XDG_CONFIG_HOME": os.path.join(folder, "config")})
-        errors = open(os.path.join(folder, "stderr.txt"), "wb")
-        server = subprocess.Popen(
-            [program, "--headless", "--simulate", "--address", "VXI0::1::INSTR", "--fc", "2",
-             "--listen", "127.0.0.1:%d" % port], stdout=subprocess.DEVNULL, stderr=errors,
-            env=environment)
-
-        def said():
-            with open(os.path.join(folder, "stderr.txt"), encoding="utf-8") as text:
-                return text.read()
+        trace = run.path("trace.txt")
+        server = run.start(program, port, trace)
         # The registration ends on a thread of its own, before or after the
         # line that says where it serves.
         serving = "serving the card VXI0::1::INSTR/FC2: SCPI on 127.0.0.1:%d" % port
         wait_for("the server to serve and be registered",
-                 lambda: server.poll() is None and serving in said() and any(
+                 lambda: server.poll() is None and serving in run.said() and any(
                      row[0] == CORE_PROGRAM for row in registrations() or []))
         with open("/proc/%d/maps" % server.pid, encoding="utf-8") as maps:
             mapped = maps.read()
@@ -136,11 +172,11 @@ def main(program):
         manager.close()
         expect(status == 0, "SIGTERM ended the server with status %d" % status)
         print("headless: SIGTERM ended the server in %.2f s" % took)
-        expect("ending on SIGTERM" in said(), "no ending line: " + said())
+        expect("ending on SIGTERM" in run.said(), "no ending line: " + run.said())
         expect(not any(row[0] == CORE_PROGRAM for row in registrations() or []),
                "the port mapper still lists the server")
 
-        card = os.path.join(folder, "state", "qx5170fp", "VXI0::1::INSTR%2FFC2")
+        card = run.path("state", "qx5170fp", "VXI0::1::INSTR%2FFC2")
         with open(os.path.join(card, "switching.jsonl"), encoding="utf-8") as log:
             events = [json.loads(line) for line in log]
         expect(all(event["source"] != "operator" for event in events),
@@ -163,13 +199,6 @@ def main(program):
         print("headless: PyVISA, VXI-11 and lxi-tools drove the server; log, counts and trace "
               "agree")
         return 0
-    finally:
-        if server is not None and server.poll() is None:
-            server.kill()
-            server.wait()
-        rpcbind.terminate()
-        rpcbind.wait()
-        shutil.rmtree(folder, ignore_errors=True)
 
 
 if __name__ == "__main__":

@@ -19,12 +19,9 @@ port mapper (rpcbind) of its own.
 import json
 import os
 import re
-import shutil
-import subprocess
 import sys
-import tempfile
 
-from headless import Failure, expect, free_port, registrations, wait_for, CORE_PROGRAM
+from headless import Failure, ServerRun, expect, free_port, registrations, wait_for, CORE_PROGRAM
 
 CARD = "VXI0::1::INSTR%2FFC2"
 NO_ERROR = '0,"No error"'
@@ -134,30 +131,15 @@ def main(program):
     expect(os.environ.get("SFP_E2E_NAMESPACE") == os.readlink("/proc/self/ns/net"),
            "not in a network namespace of the test's own: run under in_namespace.sh")
     import pyvisa
-    folder = tempfile.mkdtemp(prefix="sfp-scans-")
-    rpcbind = subprocess.Popen(["rpcbind", "-f"], stdout=subprocess.DEVNULL,
-                               stderr=subprocess.DEVNULL)
-    server = None
-    try:
-        wait_for("the port mapper", lambda: registrations() is not None)
-        fixtures = os.path.join(folder, "config", "qx5170fp", "fixtures")
+    with ServerRun("sfp-scans-") as run:
+        fixtures = run.path("config", "qx5170fp", "fixtures")
         os.makedirs(fixtures)
         fixture = os.path.join(fixtures, CARD + ".json")
         with open(fixture, "w", encoding="utf-8") as text:
             text.write('{"rules": [{"name": "meter", "mutual": [1, 5]}], "note": "kept"}\n')
         port = free_port()
-        trace = os.path.join(folder, "trace.txt")
-        environment = {key: value for key, value in os.environ.items()
-                       if key not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
-        environment.update({"SFP_SIM_CONFIG": "", "SFP_SIM_TRACE": trace,
-                            "XDG_STATE_HOME": os.path.join(folder, "state"),
-                            "XDG_DATA_HOME": os.path.join(folder, "data"),
-                            "XDG_CONFIG_HOME": os.path.join(folder, "config")})
-        errors = open(os.path.join(folder, "stderr.txt"), "wb")
-        server = subprocess.Popen(
-            [program, "--headless", "--simulate", "--address", "VXI0::1::INSTR", "--fc", "2",
-             "--listen", "127.0.0.1:%d" % port], stdout=subprocess.DEVNULL, stderr=errors,
-            env=environment)
+        trace = run.path("trace.txt")
+        server = run.start(program, port, trace)
         wait_for("the server to be registered",
                  lambda: server.poll() is None and any(
                      row[0] == CORE_PROGRAM for row in registrations() or []))
@@ -175,7 +157,7 @@ def main(program):
         link.close()
         manager.close()
 
-        log = os.path.join(folder, "state", "qx5170fp", CARD, "switching.jsonl")
+        log = run.path("state", "qx5170fp", CARD, "switching.jsonl")
         with open(log, encoding="utf-8") as text:
             events = [json.loads(line) for line in text]
         sources = {event["source"] for event in events if event["event"] == "relay"}
@@ -186,13 +168,6 @@ def main(program):
         print("scans: timed and bus scans, their owner, a rule's refusal and sequences over "
               "PyVISA's socket and VXI-11; trace and log agree")
         return 0
-    finally:
-        if server is not None and server.poll() is None:
-            server.kill()
-            server.wait()
-        rpcbind.terminate()
-        rpcbind.wait()
-        shutil.rmtree(folder, ignore_errors=True)
 
 
 if __name__ == "__main__":
