@@ -6,7 +6,7 @@
 // operator's "Try Again" and "Auto Find" do; the worst of them counts.
 //
 //   QT_QPA_PLATFORM=offscreen build/bin/bench_scan
-#include "platformlibraries.h"
+#include "benchsupport.h"
 #include "qx2010fp_fcselect.h"
 #include "resourceinfo.h"
 #include "sim_control.h"
@@ -113,25 +113,12 @@ private:
     qint64 m_longestNs = 0;
 };
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    sfp::platform::Search search;
-    search.simulate = true;
-    search.simulatedFolders = {QStringLiteral(SFP_STAND_IN_DIR)};
-    const sfp::platform::Loaded platform = sfp::platform::load(search);
-    if (!platform.ok) {
-        std::fprintf(stderr, "bench_scan: %s\n", qPrintable(platform.error));
+    if (!bench::loadStandIns("bench_scan"))
         return 1;
-    }
     QApplication app(argc, argv);
     StubFC fc;
     bool allMet = true;
@@ -186,8 +173,8 @@ int main(int argc, char *argv[])
             if (n <= 32)
                 std::snprintf(baseline, sizeof baseline, "%.1f", sequentialExamination(&fc, n));
             std::printf("%6d %6d %10.1f %10.1f %10.0f %8s %12s %s (<= %.0f ms)\n", n, latency,
-                        median(times), worst, floorMs, ratio, baseline, met ? "met" : "MISSED",
-                        limit);
+                        bench::median(times), worst, floorMs, ratio, baseline,
+                        met ? "met" : "MISSED", limit);
             std::fflush(stdout);
         }
     }

@@ -6,9 +6,9 @@
 // and the event loop's longest gap while the scan runs.
 //
 //   build/bin/bench_steps [steps]
+#include "benchsupport.h"
 #include "cardscan.h"
 #include "cardsession.h"
-#include "platformlibraries.h"
 
 #include "qx5170.h"
 
@@ -24,13 +24,6 @@
 #include <vector>
 
 namespace {
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
 
 struct Pace
 {
@@ -86,7 +79,7 @@ Pace timedScan(sfp::CardSession *card, int steps, int intervalMs)
     loop.exec();
     Pace pace;
     pace.totalMs = double(watch.clock.nsecsElapsed()) / 1e6;
-    pace.medianErrorMs = median(watch.errors);
+    pace.medianErrorMs = bench::median(watch.errors);
     pace.worstErrorMs = *std::max_element(watch.errors.begin(), watch.errors.end());
     pace.longestGapMs = double(watch.longestGap) / 1e6;
     return pace;
@@ -96,14 +89,8 @@ Pace timedScan(sfp::CardSession *card, int steps, int intervalMs)
 
 int main(int argc, char *argv[])
 {
-    sfp::platform::Search search;
-    search.simulate = true;
-    search.simulatedFolders = {QStringLiteral(SFP_STAND_IN_DIR)};
-    const sfp::platform::Loaded platform = sfp::platform::load(search);
-    if (!platform.ok) {
-        std::fprintf(stderr, "bench_steps: %s\n", qPrintable(platform.error));
+    if (!bench::loadStandIns("bench_steps"))
         return 1;
-    }
     QCoreApplication app(argc, argv);
     const int steps = argc > 1 ? std::atoi(argv[1]) : 1000;
     ViSession vi = VI_NULL;
