@@ -3,6 +3,7 @@
 #include "cardsession.h"
 
 #include "cardscan.h"
+#include "cardsessionwords.h"
 #include "driverstatustext.h"
 #include "platformlibraries.h"
 #include "relaywear.h"
@@ -18,26 +19,8 @@
 
 namespace sfp {
 
-namespace {
-
-// A refusal's words in English, which programs read, and in the
-// operator's language, which the panel shows.
-Said said(const char *source)
-{
-    return {QString::fromUtf8(source), translate("CardSession", source)};
-}
-
-Refusal refused(Refusal::Kind kind, const Said &words)
-{
-    return {kind, words.english, words.local};
-}
-
-Refusal refused(Refusal::Kind kind, const Said &words, const QString &arg)
-{
-    return {kind, words.english.arg(arg), words.local.arg(arg)};
-}
-
-} // namespace
+using cardSessionWords::refused;
+using cardSessionWords::said;
 
 // Marks the session busy for the length of one operation, reports included.
 class CardSession::BusyScope
@@ -238,193 +221,6 @@ void CardSession::record(SwitchingEvent &event, std::optional<ViStatus> status)
     event.card.swap(m_loggedNames.card);
     event.source.swap(m_loggedNames.source);
     event.client.swap(m_loggedNames.client);
-}
-
-QString CardSession::label(int relay) const
-{
-    return relay >= 1 && relay <= relayCount ? m_fixture.labels[size_t(relay - 1)] : QString();
-}
-
-Refusal CardSession::setLabels(const QList<int> &relays, const QString &text)
-{
-    if (Refusal locked = lockRefusal(); !locked.isNone())
-        return locked;
-    if (!text.isEmpty()) {
-        const Said problem
-            = fixture::textProblemSaid(text, said(QT_TRANSLATE_NOOP("CardSession", "a label")));
-        if (!problem.isEmpty())
-            return {Refusal::Kind::BadRequest, problem.english, problem.local};
-    }
-    std::array<QString, relayCount> labels = m_fixture.labels;
-    for (int relay : relays) {
-        if (relay >= 1 && relay <= relayCount)
-            labels[size_t(relay - 1)] = text;
-    }
-    if (labels == m_fixture.labels)
-        return {};
-    if (m_fixturePath.isEmpty())
-        return refused(Refusal::Kind::FileError,
-                       said(QT_TRANSLATE_NOOP("CardSession", "the panel has no fixture file")));
-    // The file first: a label that is not kept would be gone at the next
-    // start without a word.
-    Fixture changed = m_fixture;
-    changed.labels = labels;
-    const QString why = fixture::write(m_fixturePath, changed);
-    if (!why.isEmpty())
-        //: %1 says why, as the system says it
-        return refused(
-            Refusal::Kind::FileError,
-            said(QT_TRANSLATE_NOOP("CardSession", "the fixture file cannot be written: %1")), why);
-    m_fixture.labels = labels;
-    m_hasFixtureFile = true;
-    emit labelsChanged();
-    return {};
-}
-
-QStringList CardSession::stateNames() const
-{
-    QStringList names;
-    for (const FixtureState &state : m_fixture.states)
-        names.append(state.name);
-    return names;
-}
-
-Refusal CardSession::defineState(const QString &name, const QList<int> &relays)
-{
-    if (Refusal locked = lockRefusal(); !locked.isNone())
-        return locked;
-    const Said problem
-        = fixture::textProblemSaid(name, said(QT_TRANSLATE_NOOP("CardSession", "a state's name")));
-    if (!problem.isEmpty())
-        return {Refusal::Kind::BadRequest, problem.english, problem.local};
-    FixtureState named {name, CardState()};
-    for (int relay : relays) {
-        if (relay >= 1 && relay <= relayCount)
-            named.state.closed[size_t(relay - 1)] = true;
-    }
-    named.state.mode = m_mode;
-    named.state.exclusive = m_exclusive;
-    if (const int pair = named.state.pairBreakingExclusiveRule(); pair != 0)
-        //: %1 is a pair's number
-        return refused(Refusal::Kind::BrokenRule,
-                       said(QT_TRANSLATE_NOOP("CardSession",
-                                              "both relays of pair %1 would be closed under the "
-                                              "exclusive rule")),
-                       QString::number(pair));
-    const Said broken = brokenRuleSaid(m_fixture.rules, named.state.closed);
-    if (!broken.isEmpty())
-        return {Refusal::Kind::BrokenRule, broken.english, broken.local};
-    Fixture changed = m_fixture;
-    const auto same
-        = std::find_if(changed.states.begin(), changed.states.end(),
-                       [&name](const FixtureState &state) { return state.name == name; });
-    if (same != changed.states.end())
-        *same = named;
-    else
-        changed.states.append(named);
-    if (m_fixturePath.isEmpty())
-        return refused(Refusal::Kind::FileError,
-                       said(QT_TRANSLATE_NOOP("CardSession", "the panel has no fixture file")));
-    const QString why = fixture::write(m_fixturePath, changed);
-    if (!why.isEmpty())
-        //: %1 says why, as the system says it
-        return refused(
-            Refusal::Kind::FileError,
-            said(QT_TRANSLATE_NOOP("CardSession", "the fixture file cannot be written: %1")), why);
-    m_fixture.states = changed.states;
-    m_hasFixtureFile = true;
-    emit statesChanged();
-    return {};
-}
-
-Refusal CardSession::recallState(const QString &name)
-{
-    if (Refusal locked = lockRefusal(); !locked.isNone())
-        return locked;
-    const auto found
-        = std::find_if(m_fixture.states.cbegin(), m_fixture.states.cend(),
-                       [&name](const FixtureState &state) { return state.name == name; });
-    if (found == m_fixture.states.cend())
-        //: %1 is the name of a state of the fixture
-        return refused(Refusal::Kind::BadRequest,
-                       said(QT_TRANSLATE_NOOP("CardSession", "no state is named \"%1\"")), name);
-    // Read before the fixture's rules were last changed, a state may break
-    // one; its own exclusive rule it keeps, as the fixture's reader checks.
-    return restore(found->state);
-}
-
-QStringList CardSession::sequenceNames() const
-{
-    QStringList names;
-    for (const FixtureSequence &sequence : m_fixture.sequences)
-        names.append(sequence.name);
-    return names;
-}
-
-const FixtureSequence *CardSession::sequence(const QString &name) const
-{
-    const auto found
-        = std::find_if(m_fixture.sequences.cbegin(), m_fixture.sequences.cend(),
-                       [&name](const FixtureSequence &sequence) { return sequence.name == name; });
-    return found == m_fixture.sequences.cend() ? nullptr : &*found;
-}
-
-Refusal CardSession::defineSequence(const FixtureSequence &sequence)
-{
-    if (Refusal locked = lockRefusal(); !locked.isNone())
-        return locked;
-    const Said problem = fixture::textProblemSaid(
-        sequence.name, said(QT_TRANSLATE_NOOP("CardSession", "a sequence's name")),
-        Fixture::nameLength);
-    if (!problem.isEmpty())
-        return {Refusal::Kind::BadRequest, problem.english, problem.local};
-    if (const Said steps = fixture::sequenceProblem(sequence); !steps.isEmpty())
-        return {Refusal::Kind::BadRequest, steps.english, steps.local};
-    QList<FixtureSequence> changed = m_fixture.sequences;
-    const auto same
-        = std::find_if(changed.begin(), changed.end(), [&sequence](const FixtureSequence &kept) {
-              return kept.name == sequence.name;
-          });
-    if (same != changed.end())
-        *same = sequence;
-    else
-        changed.append(sequence);
-    return keepSequences(changed);
-}
-
-Refusal CardSession::deleteSequence(const QString &name)
-{
-    if (Refusal locked = lockRefusal(); !locked.isNone())
-        return locked;
-    QList<FixtureSequence> changed = m_fixture.sequences;
-    const auto named = [&name](const FixtureSequence &kept) { return kept.name == name; };
-    if (std::find_if(changed.cbegin(), changed.cend(), named) == changed.cend())
-        //: %1 is the name of a sequence of the fixture
-        return refused(Refusal::Kind::BadRequest,
-                       said(QT_TRANSLATE_NOOP("CardSession", "no sequence \"%1\"")), name);
-    changed.removeIf(named);
-    return keepSequences(changed);
-}
-
-Refusal CardSession::keepSequences(const QList<FixtureSequence> &sequences)
-{
-    if (m_fixturePath.isEmpty())
-        return refused(Refusal::Kind::FileError,
-                       said(QT_TRANSLATE_NOOP("CardSession", "the panel has no fixture file")));
-    // The file first: a sequence that is not kept would be gone at the
-    // next start without a word.
-    Fixture changed = m_fixture;
-    changed.sequences = sequences;
-    const QString why = fixture::write(m_fixturePath, changed);
-    if (!why.isEmpty())
-        //: %1 says why, as the system says it
-        return refused(
-            Refusal::Kind::FileError,
-            said(QT_TRANSLATE_NOOP("CardSession", "the fixture file cannot be written: %1")), why);
-    m_fixture.sequences = sequences;
-    m_hasFixtureFile = true;
-    emit sequencesChanged();
-    return {};
 }
 
 QString CardSession::refusal(const std::array<bool, relayCount> &closed) const

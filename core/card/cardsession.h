@@ -306,9 +306,10 @@ private:
     class BusyScope;
     class ExplicitDepth;
 
-    // Writes the fixture file with `sequences` and, once it is written,
-    // takes them.
-    Refusal keepSequences(const QList<FixtureSequence> &sequences);
+    // Writes the fixture file as `changed` and, once it is written, takes
+    // it; keepSequences() then says the sequences changed.
+    Refusal keepFixture(const Fixture &changed);
+    Refusal keepSequences(const Fixture &changed);
     void switchRelay(int relay, bool closed, SwitchOrder order);
     // The relays closed after closeRelays() with these arguments.
     std::array<bool, relayCount> afterClosing(const QList<int> &relays, bool openOthers,
