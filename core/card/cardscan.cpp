@@ -5,6 +5,7 @@
 #include "statusreporter.h"
 #include "translation.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 
 #include <algorithm>
@@ -90,6 +91,15 @@ CardScan::CardScan(CardSession *card)
         if (m_inStep && status < 0 && m_driverFault.isEmpty())
             m_driverFault = brief;
     });
+    // A program that ends (its window closed, a signal) stops the run
+    // while the card, its log and its counts are still there: the step's
+    // relays were asked for the length of a step, not to stay closed
+    // after the program.
+    if (QCoreApplication::instance() != nullptr)
+        connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, [this] {
+            if (m_running)
+                end(Ending::Stopped);
+        });
 }
 
 CardScan::~CardScan() = default;

@@ -19,6 +19,7 @@ port mapper (rpcbind) of its own.
 import json
 import os
 import re
+import signal
 import sys
 
 from headless import Failure, ServerRun, expect, free_port, registrations, wait_for, CORE_PROGRAM
@@ -152,10 +153,24 @@ def main(program):
                                       read_termination="\n", write_termination="\n")
         raw.timeout = other.timeout = link.timeout = 20000
         scenarios(raw, other, link, trace, fixture)
+        # Stopped while a scan without end runs: the server ends as on any
+        # SIGTERM, and the step's relays do not stay closed.
+        raw.write("ROUT:SCAN (@2,3);:TRIG:SOUR TIM;TIM 0.01;COUN INF;:INIT")
+        expect(raw.query("ROUT:SCAN:STAT?").startswith("1,"), "the scan without end runs")
         other.close()
         raw.close()
         link.close()
         manager.close()
+        server.send_signal(signal.SIGTERM)
+        expect(server.wait(timeout=30) == 0, "SIGTERM during a scan: status %r" % server.returncode)
+        with open(trace, encoding="utf-8") as text:
+            contacts = {}
+            for line in text:
+                found = re.match(r"card VXI0::1::INSTR FC2 relay (\d+) (on|off)$", line.strip())
+                if found:
+                    contacts[int(found.group(1))] = found.group(2)
+        expect(contacts.get(2) == "off" and contacts.get(3) == "off",
+               "the scan's relays at the end: %r" % contacts)
 
         log = run.path("state", "qx5170fp", CARD, "switching.jsonl")
         with open(log, encoding="utf-8") as text:
