@@ -100,6 +100,8 @@ private slots:
     void cleanup();
 
     void walks();
+    void settingsOutOfRange_data();
+    void settingsOutOfRange();
     void whoMayStopARun();
     void sequences();
     void driverFailureEndsTheRun();
@@ -271,6 +273,68 @@ void tst_CardScan::walks()
     // The seed's walks met every ending.
     QVERIFY(refusals > 0);
     QVERIFY(stops > 0);
+}
+
+void tst_CardScan::settingsOutOfRange_data()
+{
+    QTest::addColumn<QList<QList<int>>>("steps");
+    QTest::addColumn<int>("delay");
+    QTest::addColumn<int>("interval");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("reason");
+    const QList<QList<int>> one = {{1}};
+    QTest::newRow("the most") << QList<QList<int>>(1000, {32}) << 60000 << 3600000 << 1000000
+                              << QString();
+    QTest::newRow("no end") << one << 0 << 1 << 0 << QString();
+    QTest::newRow("1001 steps") << QList<QList<int>>(1001, {1}) << 0 << 1 << 1
+                                << "a scan has at most 1000 steps";
+    QTest::newRow("an empty step") << QList<QList<int>>({{1}, {}}) << 0 << 1 << 1
+                                   << "each step of a scan closes relays 1 to 32";
+    QTest::newRow("relay 33") << QList<QList<int>>({{33}}) << 0 << 1 << 1
+                              << "each step of a scan closes relays 1 to 32";
+    QTest::newRow("relay 0") << QList<QList<int>>({{0}}) << 0 << 1 << 1
+                             << "each step of a scan closes relays 1 to 32";
+    QTest::newRow("60.001 s settling") << one << 60001 << 1 << 1 << "a settle time is 0 to 60 s";
+    QTest::newRow("a negative settle time") << one << -1 << 1 << 1 << "a settle time is 0 to 60 s";
+    QTest::newRow("0 ms apart") << one << 0 << 0 << 1 << "a step interval is 1 ms to 3600 s";
+    QTest::newRow("an hour and a ms apart")
+        << one << 0 << 3600001 << 1 << "a step interval is 1 ms to 3600 s";
+    QTest::newRow("a negative count")
+        << one << 0 << 1 << -1 << "a scan has 1 to 1000000 sweeps, or no end";
+    QTest::newRow("1000001 sweeps")
+        << one << 0 << 1 << 1000001 << "a scan has 1 to 1000000 sweeps, or no end";
+}
+
+void tst_CardScan::settingsOutOfRange()
+{
+    // Settings beyond their bounds are refused whole, whoever sends them,
+    // and the settings before stay.
+    QFETCH(QList<QList<int>>, steps);
+    QFETCH(int, delay);
+    QFETCH(int, interval);
+    QFETCH(int, count);
+    QFETCH(QString, reason);
+    CardScan *scan = m_session->scan();
+    ScanSettings before;
+    before.steps = {{7}};
+    QCOMPARE(scan->setSettings(before).reason, QString());
+    ScanSettings settings;
+    settings.steps = steps;
+    settings.delays[4] = delay;
+    settings.intervalMilliseconds = interval;
+    settings.count = count;
+    QCOMPARE(scan->setSettings(settings).reason, reason);
+    QCOMPARE(scan->settings().steps, reason.isEmpty() ? steps : before.steps);
+    // Nor while a run goes on.
+    if (reason.isEmpty()) {
+        before.trigger = ScanTrigger::Bus;
+        QCOMPARE(scan->setSettings(before).reason, QString());
+        QCOMPARE(scan->start().reason, QString());
+        QCOMPARE(scan->setSettings(settings).reason, QStringLiteral("a scan or sequence runs"));
+        QCOMPARE(scan->start().reason, QStringLiteral("a scan or sequence runs already"));
+        QCOMPARE(scan->stop().reason, QString());
+        QCOMPARE(scan->settings().steps, before.steps);
+    }
 }
 
 void tst_CardScan::whoMayStopARun()
